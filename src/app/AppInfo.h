@@ -1,0 +1,7 @@
+#pragma once
+#include <QString>
+
+// The application's title: names the text database, the per-user settings and box titles.
+inline QString AppTitle() { return QStringLiteral("KORVA"); }
+// The executable's name: names the settings file.
+inline QString AppExeName() { return QStringLiteral("KORVA"); }

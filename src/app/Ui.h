@@ -1,0 +1,94 @@
+#pragma once
+// Everything the core asks of a person or a screen. The windows implement it with real
+// dialogs, korvactl with a terminal, tests with a script.
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// Message box buttons and icon, combined as the classic style flags.
+enum MsgStyle : int {
+    vbOKOnly = 0,
+    vbOKCancel = 1,
+    vbYesNoCancel = 3,
+    vbYesNo = 4,
+    vbCritical = 16,
+    vbQuestion = 32,
+    vbExclamation = 48,
+    vbInformation = 64,
+};
+inline MsgStyle operator|(MsgStyle a, MsgStyle b) { return MsgStyle(int(a) | int(b)); }
+inline int MsgButtons(MsgStyle s) { return int(s) & 0x0F; }
+inline int MsgIcon(MsgStyle s) { return int(s) & 0x70; }
+
+// The button a message box was closed with.
+enum MsgResult : int { vbOK = 1, vbCancel = 2, vbYes = 6, vbNo = 7 };
+
+enum class FileDialogKind { Open, Save };
+
+struct FileDialogSetup {
+    QString title;
+    QString filter;        // classic "desc|pattern|desc|pattern"
+    QString initialDir;    // empty: the folder used last time
+    QString defaultName;   // file name proposed
+    bool overwritePrompt = false;
+    bool fileMustExist = false;
+};
+
+// The modal windows the core may ask to show. Each later window adds its entry.
+enum class Window {
+    frmToolsOptions,
+    frmProjBasic,
+    frmComPort,
+    frmCommSetting,
+    frmEditGroupList,
+    frmEditTelList,
+    frmEditZoneList,
+    frmAddUser,
+    frmAddUserGroup,
+    frmMoveUsers,
+    frmAddOtherUser,
+    frmAllUserGroups,
+    frmDiagnostic,
+    frmAbout,
+};
+
+class Ui {
+public:
+    virtual ~Ui() = default;
+    virtual MsgResult MsgBox(const QString& prompt, MsgStyle style, const QString& title) = 0;
+    // The text typed, trimmed; the cancel marker text when the user cancelled.
+    virtual QString KeyInString(const QString& title, const QString& prompt,
+                                const QString& defaultText, const QString& passwordChar) = 0;
+    virtual std::optional<QString> FileDialog(FileDialogKind kind, const FileDialogSetup& setup) = 0;
+    virtual void SetStatusText(const QString& panelKey, const QString& text) = 0;
+    virtual void SetBusy(bool busy) = 0;
+    virtual void DoEvents() = 0;
+    virtual void ShowProgress(const QString& title, const QString& text) = 0;
+    virtual void CloseProgress() = 0;
+    // Shows a modal window; true when it was confirmed (OK).
+    virtual bool ShowModal(Window which) = 0;
+};
+
+// A Ui that answers nothing: for tools and contexts that have no person to ask.
+class NullUi : public Ui {
+public:
+    MsgResult MsgBox(const QString&, MsgStyle style, const QString&) override {
+        switch (MsgButtons(style)) {
+        case vbYesNo:
+        case vbYesNoCancel: return vbNo;
+        default: return vbOK;
+        }
+    }
+    QString KeyInString(const QString&, const QString&, const QString&, const QString&) override {
+        return {};
+    }
+    std::optional<QString> FileDialog(FileDialogKind, const FileDialogSetup&) override {
+        return std::nullopt;
+    }
+    void SetStatusText(const QString&, const QString&) override {}
+    void SetBusy(bool) override {}
+    void DoEvents() override {}
+    void ShowProgress(const QString&, const QString&) override {}
+    void CloseProgress() override {}
+    bool ShowModal(Window) override { return false; }
+};

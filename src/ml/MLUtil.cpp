@@ -1,0 +1,154 @@
+#include "ml/MLUtil.h"
+
+#include "app/AppInfo.h"
+#include "app/SettingUtil.h"
+#include "app/Ui.h"
+#include "store/ADOUtil.h"
+#include "store/FileUtil.h"
+
+#include <QDir>
+
+namespace MLUtil {
+
+int LocaleIdOf(const QLocale& locale) {
+    if (locale.language() != QLocale::Chinese) return kLcidEnglish;
+    if (locale.script() == QLocale::TraditionalChineseScript) return kLcidTraditional;
+    if (locale.script() == QLocale::SimplifiedChineseScript) return kLcidSimplified;
+    switch (locale.territory()) {
+    case QLocale::Taiwan:
+    case QLocale::HongKong:
+    case QLocale::Macao: return kLcidTraditional;
+    default: return kLcidSimplified;
+    }
+}
+
+QString ResolveLanguage(const QString& appliedName, int localeId) {
+    if (!appliedName.isEmpty() && appliedName.compare(QLatin1String("AUTO"), Qt::CaseInsensitive) != 0)
+        return appliedName;
+    switch (localeId) {
+    case kLcidTraditional: return QStringLiteral("ChineseBig5");
+    case kLcidSimplified: return QStringLiteral("ChineseGB");
+    default: return QStringLiteral("English");
+    }
+}
+
+QString DefaultTextDbPath() { return QDir::current().absoluteFilePath(AppTitle() + QStringLiteral(".ml")); }
+
+bool MLInit(MLState& ml, Ui& ui, const QString& settingsPathIn, const QString& textDbPathIn,
+            int localeId) {
+    const QString settingsPath =
+        settingsPathIn.isEmpty() ? SettingUtil::DefaultSettingsPath() : settingsPathIn;
+    if (!FileUtil::FileExists(settingsPath)) {
+        ui.MsgBox(QStringLiteral("ML system failed!\r\nFile [") + settingsPath + QStringLiteral("] not exist."),
+                  vbOKOnly | vbCritical, QStringLiteral("ML system failed"));
+        return false;
+    }
+    using SettingUtil::IniGet;
+    const QString text = FileUtil::ReadTextFile(settingsPath);
+    const QString ML = QStringLiteral("ML");
+    ml.OriginalLangName = IniGet(ML, QStringLiteral("OriginalLangName"), QString(), text);
+    ml.AppliedLangName = IniGet(ML, QStringLiteral("AppliedLangName"), QString(), text);
+    ml.AlternateLangName = IniGet(ML, QStringLiteral("AlternateLangName"), QString(), text);
+    ml.IsFormDisable = SettingUtil::ToWhole16(IniGet(ML, QStringLiteral("IsFormDisable"), QStringLiteral("0"), text));
+    ml.IsTextDisable = SettingUtil::ToWhole16(IniGet(ML, QStringLiteral("IsTextDisable"), QStringLiteral("0"), text));
+    ml.AppliedLang = ResolveLanguage(ml.AppliedLangName, localeId);
+
+    const QString dbPath = textDbPathIn.isEmpty() ? DefaultTextDbPath() : textDbPathIn;
+    if (!FileUtil::FileExists(dbPath)) {
+        ui.MsgBox(QStringLiteral("ML System Error! \r\nFile [") + dbPath + QStringLiteral("] not found."),
+                  vbOKOnly | vbCritical, QStringLiteral("ML System Error"));
+        return false;
+    }
+    ml.conn = ADOUtil::OpenMDBConn(ui, dbPath, QString(), QString());
+    LoadTextTable(ml);
+    LoadFormTable(ml);
+    return true;
+}
+
+void MLClose(MLState& ml) {
+    if (ml.conn) ml.conn->Close();
+    ml.conn.reset();
+}
+
+void LoadTextTable(MLState& ml) {
+    ml.modules.clear();
+    if (ml.OriginalLangName == ml.AppliedLang || !ml.conn) return;
+    auto names = ADOUtil::OpenRecordset(
+        ml.conn.get(),
+        QStringLiteral("SELECT DISTINCT [ModuleName] FROM [Text] WHERE NOT [IsDisable] ORDER BY [ModuleName];"));
+    if (!names) return;
+    for (names->MoveFirst(); !names->Eof(); names->MoveNext()) {
+        const QString name = ADOUtil::NullToStr(names->Field(QStringLiteral("ModuleName"))).trimmed();
+        if (name.isEmpty()) continue;
+        auto rows = ADOUtil::OpenRecordset(
+            ml.conn.get(),
+            QStringLiteral("SELECT * FROM [Text] WHERE [ModuleName]=? And NOT [IsDisable] ORDER BY ID, Seq ;"),
+            false, {name});
+        if (!rows || (rows->Eof() && rows->Bof())) continue;
+        MLModule module;
+        module.name = name;
+        for (; !rows->Eof(); rows->MoveNext()) {
+            if (rows->Field(QStringLiteral("IsDisable")).toBool()) continue;
+            const QString original = ADOUtil::NullToStr(rows->Field(ml.OriginalLangName));
+            const QString applied = ADOUtil::NullToStr(rows->Field(ml.AppliedLang));
+            if (original.isEmpty() || applied.isEmpty()) continue;
+            module.entries.append({rows->Field(QStringLiteral("ID")).toInt(),
+                                   rows->Field(QStringLiteral("Seq")).toInt(), original, applied});
+        }
+        ml.modules.append(std::move(module));
+    }
+}
+
+void LoadFormTable(MLState& ml) {
+    ml.forms.clear();
+    if (!ml.conn) return;
+    auto names = ADOUtil::OpenRecordset(
+        ml.conn.get(), QStringLiteral("SELECT DISTINCT [FormName] FROM [Form]  ORDER BY [FormName];"));
+    if (!names) return;
+    for (names->MoveFirst(); !names->Eof(); names->MoveNext()) {
+        const QString name = ADOUtil::NullToStr(names->Field(QStringLiteral("FormName"))).trimmed();
+        if (name.isEmpty()) continue;
+        auto rows = ADOUtil::OpenRecordset(
+            ml.conn.get(), QStringLiteral("SELECT * FROM [Form] WHERE [FormName]=? ORDER BY rowid;"),
+            false, {name});
+        if (!rows || (rows->Eof() && rows->Bof())) continue;
+        MLForm form;
+        form.name = name;
+        for (; !rows->Eof(); rows->MoveNext()) {
+            const QString original = ADOUtil::NullToStr(rows->Field(ml.OriginalLangName));
+            QString applied = ADOUtil::NullToStr(rows->Field(ml.AppliedLang));
+            if (applied.isEmpty()) applied = ADOUtil::NullToStr(rows->Field(ml.AlternateLangName));
+            if (applied.isEmpty()) applied = original;
+            if (original.isEmpty() || applied.isEmpty()) continue;
+            form.entries.append({ADOUtil::NullToStr(rows->Field(QStringLiteral("Objectpath"))),
+                                 ADOUtil::NullToStr(rows->Field(QStringLiteral("PropertyName"))),
+                                 original, applied});
+        }
+        ml.forms.append(std::move(form));
+    }
+}
+
+} // namespace MLUtil
+
+QString GetMLText(const MLState& ml, const QString& defaultText, int index, int messageNo,
+                  const QString& moduleKey) {
+    if (ml.OriginalLangName == ml.AppliedLang) return defaultText;
+    for (const MLModule& m : ml.modules) {
+        if (m.name != moduleKey) continue;
+        for (const MLTextEntry& e : m.entries)
+            if (e.id == messageNo && e.seq == index) return e.applied;
+        break;
+    }
+    return defaultText;
+}
+
+QString GetFormText(const MLState& ml, const QString& formName, const QString& objectPath,
+                    const QString& propertyName) {
+    for (const MLForm& f : ml.forms) {
+        if (f.name != formName) continue;
+        for (const MLFormEntry& e : f.entries)
+            if (e.objectPath == objectPath && e.propertyName == propertyName) return e.applied;
+        break;
+    }
+    return {};
+}

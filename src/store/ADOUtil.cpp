@@ -1,0 +1,93 @@
+#include "store/ADOUtil.h"
+
+#include "app/AppInfo.h"
+#include "app/Ui.h"
+#include "store/FileUtil.h"
+
+#include <QDate>
+
+namespace ADOUtil {
+
+std::unique_ptr<Connection> OpenMDBConn(Ui& ui, const QString& path, const QString& userId,
+                                        const QString& password) {
+    if (!FileUtil::FileExists(path)) return nullptr;
+    ConnectionString cs;
+    cs.dataSource = path;
+    cs.userId = userId;
+    cs.password = password;
+    auto conn = std::make_unique<Connection>();
+    if (conn->Open(cs)) return conn;
+    ui.MsgBox(QStringLiteral("OpenMDBConn Failed!\r\nConnect String:") + cs.ToString(),
+              vbOKOnly | vbCritical, QStringLiteral("OpenMDBConn Failed"));
+    ui.MsgBox(conn->ErrorDescription(), vbOKOnly, AppTitle());
+    return nullptr;
+}
+
+std::unique_ptr<RowSet> OpenRecordset(const Connection* connection, const QString& source,
+                                      bool useClientCursor, const QVariantList& params) {
+    if (!connection || source.isEmpty()) return nullptr;
+    const QString head = source.left(6).toUpper();
+    if (head == QLatin1String("SELECT"))
+        return RowSet::OpenQuery(*connection, source, params, useClientCursor);
+    if (head == QLatin1String("UPDATE") || head == QLatin1String("DELETE") ||
+        head == QLatin1String("INSERT")) {
+        // An action query runs and leaves no rows to hold.
+        const_cast<Connection*>(connection)->Execute(source, params);
+        return nullptr;
+    }
+    return RowSet::OpenTable(*connection, source, useClientCursor);
+}
+
+int GetRecordCount(RowSet* rs) {
+    if (!rs || !rs->IsOpen()) return 0;
+    if (rs->Eof() && rs->Bof()) return 0;
+    if (rs->SupportsApproxPosition()) return rs->RecordCount();
+    int count = 0;
+    if (rs->IsClientCursor()) {
+        auto clone = rs->Clone();
+        clone->MoveFirst();
+        while (!clone->Eof()) {
+            ++count;
+            clone->MoveNext();
+        }
+        return count;
+    }
+    const int remembered = rs->AbsolutePosition();
+    rs->MoveFirst();
+    while (!rs->Eof()) {
+        ++count;
+        rs->MoveNext();
+    }
+    if (remembered == RowSet::adPosEOF) {
+        rs->MoveLast();
+        rs->MoveNext();
+    } else if (remembered == RowSet::adPosBOF) {
+        rs->MoveFirst();
+        rs->MovePrevious();
+    } else {
+        rs->SetAbsolutePosition(remembered);
+    }
+    return count;
+}
+
+bool LocateRecord(RowSet* rs, const QString& fieldName, const QString& value, bool fromCurrent) {
+    if (!rs || !rs->IsOpen()) return false;
+    if (rs->Eof() && rs->Bof()) return false;
+    if (!fromCurrent) rs->MoveFirst();
+    while (!rs->Eof()) {
+        if (NullToStr(rs->Field(fieldName)) == value) return true;
+        rs->MoveNext();
+    }
+    return false;
+}
+
+QString NullToStr(const QVariant& value) {
+    if (!value.isValid() || value.isNull()) return {};
+    switch (value.typeId()) {
+    case QMetaType::Bool: return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    case QMetaType::QDate: return value.toDate().toString(Qt::ISODate);
+    default: return value.toString();
+    }
+}
+
+} // namespace ADOUtil

@@ -1,0 +1,26 @@
+#pragma once
+// The thin data-access layer every database user goes through.
+#include "store/Connection.h"
+#include "store/RowSet.h"
+
+#include <QVariant>
+#include <memory>
+
+class Ui;
+
+namespace ADOUtil {
+// Opens the database file at path. A missing file gives null silently; an engine failure
+// shows the connection-string box and the engine's description, then gives null.
+std::unique_ptr<Connection> OpenMDBConn(Ui& ui, const QString& path, const QString& userId,
+                                        const QString& password);
+// A table name opens the whole table; a text starting with SELECT, UPDATE, DELETE or INSERT
+// (any letter case) is SQL. Null when the connection is missing, the source empty or the
+// open fails. Values for "?" marks are bound, never pasted into the text.
+std::unique_ptr<RowSet> OpenRecordset(const Connection* connection, const QString& source,
+                                      bool useClientCursor = false, const QVariantList& params = {});
+int GetRecordCount(RowSet* rowSet);
+bool LocateRecord(RowSet* rowSet, const QString& fieldName, const QString& value,
+                  bool fromCurrent = false);
+// A value as text: null is empty, yes/no is "True"/"False", a date YYYY-MM-DD.
+QString NullToStr(const QVariant& value);
+} // namespace ADOUtil

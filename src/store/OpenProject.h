@@ -1,0 +1,34 @@
+#pragma once
+// The open project: its files, its modified flag, its model's capacities, the connection to
+// its working copy and the four row sets every operation shares.
+#include "store/Connection.h"
+#include "store/RowSet.h"
+
+#include <QString>
+#include <memory>
+
+class Ui;
+
+struct OpenProject {
+    QString ProjName;      // base name of the .cmb file; empty: no project is open
+    QString ProjPath;      // the .cmb file
+    QString MirPath;       // the working copy beside it (.mir)
+    bool IsModified = false;
+    int MaxTelNo = 0;
+    int MaxMemoryByte = 0;
+    std::unique_ptr<Connection> conn;
+    std::unique_ptr<RowSet> Basic;
+    std::unique_ptr<RowSet> UserGroups;
+    std::unique_ptr<RowSet> Users;
+    std::unique_ptr<RowSet> Zones;
+
+    bool IsOpen() const { return !ProjName.isEmpty(); }
+    bool RowSetsOpen() const { return conn && Basic && UserGroups && Users && Zones; }
+};
+
+namespace ADOUtil {
+// Opens the connection to the working copy and the Basic, UserGroups, Users and Zones row
+// sets in that order. False when any of them could not be opened.
+bool OpenProjectDB(OpenProject& project, Ui& ui, const QString& workingPath);
+void CloseProjectDB(OpenProject& project);
+} // namespace ADOUtil

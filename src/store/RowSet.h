@@ -1,0 +1,86 @@
+#pragma once
+// The classic updatable row set: a keyset cursor over a whole table (rows others add are not
+// seen, changed values are) or a read-only snapshot of a query, with a current row.
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVector>
+#include <memory>
+
+class Connection;
+struct DbHandle;
+
+class RowSet {
+public:
+    static constexpr int adPosUnknown = -1;
+    static constexpr int adPosBOF = -2;
+    static constexpr int adPosEOF = -3;
+
+    // A bare table name opens the table; any SQL text opens its result. Null on failure
+    // (ErrorOut receives the reason when given).
+    static std::unique_ptr<RowSet> OpenTable(const Connection& conn, const QString& table,
+                                             bool clientCursor = false, QString* errorOut = nullptr);
+    static std::unique_ptr<RowSet> OpenQuery(const Connection& conn, const QString& sql,
+                                             const QVariantList& params = {},
+                                             bool clientCursor = false, QString* errorOut = nullptr);
+    ~RowSet();
+
+    bool IsOpen() const;
+    void Close();
+
+    bool Bof() const;
+    bool Eof() const;
+    void MoveFirst();
+    void MoveLast();
+    void MoveNext();
+    void MovePrevious();
+    int AbsolutePosition() const;             // 1-based, or adPosBOF / adPosEOF
+    bool SetAbsolutePosition(int position);   // 1..count, adPosBOF or adPosEOF
+    bool SupportsApproxPosition() const { return m_approx; }
+    void SetSupportsApproxPosition(bool on) { m_approx = on; }
+    int RecordCount() const;
+    bool IsClientCursor() const { return m_clientCursor; }
+    bool IsUpdatable() const;
+    std::unique_ptr<RowSet> Clone() const;
+
+    QStringList FieldNames() const;
+    bool HasField(const QString& name) const;
+    // A field of the current row; an invalid QVariant is null. Yes/no fields read as bool,
+    // date fields as QDate.
+    QVariant Field(const QString& name) const;
+    bool SetField(const QString& name, const QVariant& value);
+
+    bool AddNew();          // a new row becomes current; Update saves it
+    bool Update();          // saves the current row's changes
+    void CancelUpdate();
+    bool Delete();          // deletes the current row; it stays current until a move
+    bool EditPending() const { return m_mode != Mode::None; }
+    QString LastError() const { return m_error; }
+
+private:
+    struct Shared;
+    enum class Mode { None, Edit, Add };
+    RowSet() = default;
+    void Sync() const;            // follow deletions and appends made through clones
+    bool FlushBeforeMove();
+    bool OnRow() const;           // a readable current row exists
+    bool LoadCurrent() const;
+    int ColumnIndex(const QString& name) const;
+
+    std::shared_ptr<DbHandle> m_db;
+    std::shared_ptr<Shared> m_shared;
+    bool m_open = false;
+    bool m_clientCursor = false;
+    bool m_approx = true;
+    mutable int m_pos = 0;           // index into the keys; -1 before first, size after last
+    mutable qint64 m_key = 0;        // rowid of the current row, for following clones
+    mutable int m_seenVersion = 0;
+    mutable bool m_onDeleted = false;  // the current row was deleted; m_pos is its successor
+    Mode m_mode = Mode::None;
+    QVector<QVariant> m_pending;       // edited values, per column
+    QVector<bool> m_pendingSet;
+    mutable QVector<QVariant> m_cache;
+    mutable qint64 m_cacheKey = -1;
+    mutable long long m_cacheStamp = -1;
+    QString m_error;
+};

@@ -1,0 +1,72 @@
+#include "store/SystemDb.h"
+
+#include "app/SettingUtil.h"
+#include "app/Ui.h"
+#include "ml/MLUtil.h"
+#include "store/ADOUtil.h"
+#include "store/FileUtil.h"
+
+#include <QDir>
+
+namespace SystemDB {
+
+QString SystemDbPath(const QString& programFolder) {
+    return QDir(programFolder).absoluteFilePath(QStringLiteral("KORVA.sdb"));
+}
+
+bool OpenSystemDB(SystemDb& sdb, Ui& ui, const MLState& ml, const QString& programFolder) {
+    const QString path = SystemDbPath(programFolder);
+    const bool exists = FileUtil::FileExists(path);
+    if (exists) {
+        sdb.conn = ADOUtil::OpenMDBConn(ui, path, QString(), QString());
+        if (sdb.conn) {
+            sdb.CommBaudList = ADOUtil::OpenRecordset(sdb.conn.get(), QStringLiteral("CommBaudList"));
+            sdb.ModelList = ADOUtil::OpenRecordset(sdb.conn.get(), QStringLiteral("ModelList"));
+            sdb.MRUList = ADOUtil::OpenRecordset(sdb.conn.get(), QStringLiteral("MRUList"));
+        }
+        if (sdb.IsOpen()) return true;
+        CloseSystemDB(sdb);
+    }
+    const QString why = exists ? GetMLText(ml, QStringLiteral("檔案無法讀取:"), 3, 9001, QStringLiteral("KORVAMain"))
+                               : GetMLText(ml, QStringLiteral("檔案不存在:"), 2, 9001, QStringLiteral("KORVAMain"));
+    ui.MsgBox(GetMLText(ml, QStringLiteral("系統資料庫開啟失敗, 程式無法啟動!"), 1, 9001, QStringLiteral("KORVAMain")) +
+                  QStringLiteral("\r\n") + why + QStringLiteral(" [") + path + u']',
+              vbOKOnly | vbCritical, GetMLText(ml, QStringLiteral("KORVA 系統失敗"), 4, 9001, QStringLiteral("KORVAMain")));
+    return false;
+}
+
+void CloseSystemDB(SystemDb& sdb) {
+    for (auto* rs : {&sdb.CommBaudList, &sdb.ModelList, &sdb.MRUList}) {
+        if (*rs && (*rs)->IsOpen()) (*rs)->Close();
+        rs->reset();
+    }
+    if (sdb.conn && sdb.conn->IsOpen()) sdb.conn->Close();
+    sdb.conn.reset();
+}
+
+ModelCapacity LookupModel(SystemDb& sdb, const QString& modelName) {
+    ModelCapacity cap;
+    RowSet* rs = sdb.ModelList.get();
+    if (!rs || !rs->IsOpen()) return cap;
+    for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
+        if (ADOUtil::NullToStr(rs->Field(QStringLiteral("ModelName"))) != modelName) continue;
+        cap.found = true;
+        cap.MaxTelNo = SettingUtil::ToWhole16(ADOUtil::NullToStr(rs->Field(QStringLiteral("MaxTelNo"))));
+        cap.MaxMemoryByte = SettingUtil::ToWhole16(ADOUtil::NullToStr(rs->Field(QStringLiteral("MaxMemoryByte"))));
+    }
+    return cap;
+}
+
+QString LookupBaudRate(SystemDb& sdb, const QString& modelName, const QString& baudId) {
+    RowSet* rs = sdb.CommBaudList.get();
+    if (rs && rs->IsOpen()) {
+        for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
+            if (ADOUtil::NullToStr(rs->Field(QStringLiteral("ModelName"))) == modelName &&
+                ADOUtil::NullToStr(rs->Field(QStringLiteral("BaudID"))) == baudId)
+                return ADOUtil::NullToStr(rs->Field(QStringLiteral("BaudRate")));
+        }
+    }
+    return QStringLiteral("UnKnown");
+}
+
+} // namespace SystemDB

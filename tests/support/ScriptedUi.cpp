@@ -1,0 +1,40 @@
+#include "ScriptedUi.h"
+
+MsgResult ScriptedUi::MsgBox(const QString& prompt, MsgStyle style, const QString& title) {
+    messages.append({prompt, style, title});
+    if (!answers.isEmpty()) return answers.dequeue();
+    switch (MsgButtons(style)) {
+    case vbYesNo:
+    case vbYesNoCancel: return vbYes;
+    default: return vbOK;
+    }
+}
+
+QString ScriptedUi::KeyInString(const QString&, const QString&, const QString& defaultText,
+                                const QString&) {
+    return inputs.isEmpty() ? defaultText : inputs.dequeue();
+}
+
+std::optional<QString> ScriptedUi::FileDialog(FileDialogKind, const FileDialogSetup& setup) {
+    fileDialogs.append(setup);
+    return files.isEmpty() ? std::nullopt : files.dequeue();
+}
+
+void ScriptedUi::SetStatusText(const QString& panelKey, const QString& text) {
+    statusLog << panelKey + u'=' + text;
+}
+
+void ScriptedUi::ShowProgress(const QString& title, const QString& text) {
+    progressLog << QStringLiteral("show:") + title + u'|' + text;
+}
+
+bool ScriptedUi::ShowModal(Window which) {
+    modalsShown.append(which);
+    return modalAnswers.isEmpty() ? false : modalAnswers.dequeue();
+}
+
+QStringList ScriptedUi::Texts() const {
+    QStringList out;
+    for (const auto& m : messages) out << m.text;
+    return out;
+}

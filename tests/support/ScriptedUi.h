@@ -1,0 +1,42 @@
+#pragma once
+// A Ui for tests: records every message (text, style, title) and answers from queues.
+#include "app/Ui.h"
+
+#include <QList>
+#include <QQueue>
+#include <QStringList>
+
+struct RecordedMsg {
+    QString text;
+    MsgStyle style;
+    QString title;
+};
+
+class ScriptedUi : public Ui {
+public:
+    QList<RecordedMsg> messages;
+    QQueue<MsgResult> answers;              // message box answers; default OK/Yes per buttons
+    QQueue<QString> inputs;                 // KeyInString answers
+    QQueue<std::optional<QString>> files;   // file dialog answers
+    QQueue<bool> modalAnswers;              // ShowModal answers; default false
+    QList<Window> modalsShown;
+    QList<FileDialogSetup> fileDialogs;
+    QStringList statusLog;                  // "key=text"
+    QStringList progressLog;                // "show:title|text", "close"
+    int busyDepth = 0;
+    int doEvents = 0;
+
+    MsgResult MsgBox(const QString& prompt, MsgStyle style, const QString& title) override;
+    QString KeyInString(const QString& title, const QString& prompt, const QString& defaultText,
+                        const QString& passwordChar) override;
+    std::optional<QString> FileDialog(FileDialogKind kind, const FileDialogSetup& setup) override;
+    void SetStatusText(const QString& panelKey, const QString& text) override;
+    void SetBusy(bool busy) override { busyDepth += busy ? 1 : -1; }
+    void DoEvents() override { ++doEvents; }
+    void ShowProgress(const QString& title, const QString& text) override;
+    void CloseProgress() override { progressLog << QStringLiteral("close"); }
+    bool ShowModal(Window which) override;
+
+    // Texts of all messages so far, for compact assertions.
+    QStringList Texts() const;
+};

@@ -1,0 +1,44 @@
+#include "TestEnv.h"
+
+#include <QDir>
+#include <QFile>
+#include <sqlite3.h>
+
+namespace TestEnv {
+
+QString StagedBin() { return QStringLiteral(KORVA_BIN_DIR); }
+QString SourceDir() { return QStringLiteral(KORVA_SOURCE_DIR); }
+
+bool CopyProgramFolder(const QString& dir) {
+    for (const char* name : {"KORVA.set", "KORVA.ml", "KORVA.sdb", "RV27.mdb"}) {
+        const QString from = QDir(StagedBin()).filePath(QLatin1String(name));
+        const QString to = QDir(dir).filePath(QLatin1String(name));
+        QFile::remove(to);
+        if (!QFile::copy(from, to)) return false;
+        QFile::setPermissions(to, QFile::permissions(to) | QFile::WriteOwner);
+    }
+    return true;
+}
+
+bool WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+QByteArray ReadFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool ExecSql(const QString& dbPath, const QString& sql) {
+    sqlite3* db = nullptr;
+    if (sqlite3_open(dbPath.toUtf8().constData(), &db) != SQLITE_OK) {
+        sqlite3_close(db);
+        return false;
+    }
+    const bool ok = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    return ok;
+}
+
+} // namespace TestEnv
