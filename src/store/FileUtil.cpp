@@ -5,6 +5,11 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 namespace FileUtil {
 
 bool FileExists(const QString& path) {
@@ -34,6 +39,54 @@ qsizetype WriteTextFile(const QString& path, const QString& text) {
     const QByteArray bytes = text.toUtf8();
     if (f.write(bytes) != bytes.size() || !f.commit()) return -1;
     return text.size();
+}
+
+bool CopyFileAtomic(const QString& from, const QString& to, QString* error) {
+    auto fail = [&](const QString& why) {
+        if (error) *error = why;
+        return false;
+    };
+    QFile in(from);
+    if (!FileExists(from) || !in.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("Cannot read ") + from);
+    // QSaveFile writes to a temporary file beside the target and renames it over the target
+    // at commit; until then the target is untouched, and on failure the temporary file goes.
+    QSaveFile out(to);
+    if (!out.open(QIODevice::WriteOnly)) return fail(out.errorString());
+    QByteArray chunk;
+    while (!in.atEnd()) {
+        chunk = in.read(256 * 1024);
+        if (chunk.isEmpty() && in.error() != QFileDevice::NoError) {
+            out.cancelWriting();
+            return fail(in.errorString());
+        }
+        if (out.write(chunk) != chunk.size()) {
+            out.cancelWriting();
+            return fail(out.errorString());
+        }
+    }
+    if (!out.flush()) {
+        out.cancelWriting();
+        return fail(out.errorString());
+    }
+#ifdef Q_OS_UNIX
+    // The data reaches the disk before the rename can make it the target.
+    if (::fsync(out.handle()) != 0) {
+        out.cancelWriting();
+        return fail(QStringLiteral("Cannot flush ") + to + QStringLiteral(" to the disk"));
+    }
+#endif
+    if (!out.commit()) return fail(out.errorString());
+#ifdef Q_OS_UNIX
+    // And the rename itself is made durable.
+    const QByteArray dir = QFile::encodeName(QFileInfo(to).absolutePath());
+    const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+#endif
+    return true;
 }
 
 } // namespace FileUtil

@@ -122,8 +122,7 @@ std::unique_ptr<RowSet> RowSet::OpenTable(const Connection& conn, const QString&
     rs->m_shared = std::move(shared);
     rs->m_open = true;
     rs->m_clientCursor = clientCursor;
-    rs->m_pos = 0;
-    rs->m_key = rs->m_shared->keys.isEmpty() ? 0 : rs->m_shared->keys.first();
+    rs->SetPos(0);
     return rs;
 }
 
@@ -164,6 +163,7 @@ std::unique_ptr<RowSet> RowSet::OpenQuery(const Connection& conn, const QString&
     rs->m_open = true;
     rs->m_clientCursor = clientCursor;
     rs->m_approx = false;
+    rs->SetPos(0);
     return rs;
 }
 
@@ -182,8 +182,9 @@ void RowSet::Sync() const {
     if (!m_shared || m_seenVersion == m_shared->version) return;
     m_seenVersion = m_shared->version;
     const auto& keys = m_shared->keys;
-    if (m_pos < 0 || m_pos >= keys.size() + (m_onDeleted ? 1 : 0)) {
-        if (m_pos >= 0) m_pos = int(keys.size());
+    if (m_pos < 0) return;
+    if (m_atEnd) {
+        m_pos = int(keys.size());
         return;
     }
     // Keys are rowids in ascending order: find ours again, or where it was.
@@ -217,22 +218,23 @@ bool RowSet::FlushBeforeMove() {
     return Update();
 }
 
-static void SetPos(const QVector<qint64>& keys, int pos, int& mpos, qint64& mkey, bool& onDeleted) {
-    mpos = pos;
-    onDeleted = false;
-    if (pos >= 0 && pos < keys.size()) mkey = keys[pos];
+void RowSet::SetPos(int pos) const {
+    m_pos = pos;
+    m_onDeleted = false;
+    m_atEnd = pos >= m_shared->keys.size();
+    if (pos >= 0 && !m_atEnd) m_key = m_shared->keys[pos];
 }
 
 void RowSet::MoveFirst() {
     if (!IsOpen() || !FlushBeforeMove()) return;
     Sync();
-    SetPos(m_shared->keys, 0, m_pos, m_key, m_onDeleted);
+    SetPos(0);
 }
 
 void RowSet::MoveLast() {
     if (!IsOpen() || !FlushBeforeMove()) return;
     Sync();
-    SetPos(m_shared->keys, std::max(0, int(m_shared->keys.size()) - 1), m_pos, m_key, m_onDeleted);
+    SetPos(std::max(0, int(m_shared->keys.size()) - 1));
 }
 
 void RowSet::MoveNext() {
@@ -241,13 +243,13 @@ void RowSet::MoveNext() {
     const int n = int(m_shared->keys.size());
     // On a deleted row, its successor already sits at m_pos.
     int next = m_onDeleted ? m_pos : m_pos + 1;
-    SetPos(m_shared->keys, std::min(next, n), m_pos, m_key, m_onDeleted);
+    SetPos(std::min(next, n));
 }
 
 void RowSet::MovePrevious() {
     if (!IsOpen() || !FlushBeforeMove()) return;
     Sync();
-    SetPos(m_shared->keys, std::max(m_pos - 1, -1), m_pos, m_key, m_onDeleted);
+    SetPos(std::max(m_pos - 1, -1));
 }
 
 int RowSet::AbsolutePosition() const {
@@ -263,9 +265,9 @@ bool RowSet::SetAbsolutePosition(int position) {
     if (!IsOpen() || !FlushBeforeMove()) return false;
     Sync();
     const int n = int(m_shared->keys.size());
-    if (position == adPosBOF) SetPos(m_shared->keys, -1, m_pos, m_key, m_onDeleted);
-    else if (position == adPosEOF) SetPos(m_shared->keys, n, m_pos, m_key, m_onDeleted);
-    else if (position >= 1 && position <= n) SetPos(m_shared->keys, position - 1, m_pos, m_key, m_onDeleted);
+    if (position == adPosBOF) SetPos(-1);
+    else if (position == adPosEOF) SetPos(n);
+    else if (position >= 1 && position <= n) SetPos(position - 1);
     else return false;
     return true;
 }
@@ -284,7 +286,7 @@ std::unique_ptr<RowSet> RowSet::Clone() const {
     rs->m_clientCursor = m_clientCursor;
     rs->m_approx = m_approx;
     rs->m_seenVersion = m_shared->version;
-    SetPos(m_shared->keys, 0, rs->m_pos, rs->m_key, rs->m_onDeleted);
+    rs->SetPos(0);
     return rs;
 }
 
@@ -372,7 +374,7 @@ void RowSet::CancelUpdate() {
     m_pendingSet.clear();
     if (wasAdd && IsOpen()) {
         Sync();
-        SetPos(m_shared->keys, std::max(0, int(m_shared->keys.size()) - 1), m_pos, m_key, m_onDeleted);
+        SetPos(std::max(0, int(m_shared->keys.size()) - 1));
     }
 }
 
@@ -435,7 +437,7 @@ bool RowSet::Update() {
         keys.insert(at, rowid);
         ++m_shared->version;
         m_seenVersion = m_shared->version;
-        SetPos(keys, at, m_pos, m_key, m_onDeleted);
+        SetPos(at);
     }
     m_mode = Mode::None;
     m_pending.clear();

@@ -65,6 +65,7 @@ private:
     bool FlushBeforeMove();
     bool OnRow() const;           // a readable current row exists
     bool LoadCurrent() const;
+    void SetPos(int pos) const;
     int ColumnIndex(const QString& name) const;
 
     std::shared_ptr<DbHandle> m_db;
@@ -75,7 +76,8 @@ private:
     mutable int m_pos = 0;           // index into the keys; -1 before first, size after last
     mutable qint64 m_key = 0;        // rowid of the current row, for following clones
     mutable int m_seenVersion = 0;
-    mutable bool m_onDeleted = false;  // the current row was deleted; m_pos is its successor
+    mutable bool m_onDeleted = false;
+    mutable bool m_atEnd = false;      // after the last row, whatever the keyset becomes  // the current row was deleted; m_pos is its successor
     Mode m_mode = Mode::None;
     QVector<QVariant> m_pending;       // edited values, per column
     QVector<bool> m_pendingSet;
