@@ -1,27 +1,68 @@
 // The KORVA desktop configuration tool.
 #include "app/AppContext.h"
+#include "app/QtIcons.h"
 #include "app/QtUi.h"
 #include "app/Startup.h"
+#include "app/frmSplash.h"
+#include "mainwindow/frmMain.h"
 #include "ml/MLUtil.h"
 
 #include <QApplication>
-#include <QMainWindow>
+#include <memory>
+
+namespace {
+// The windows of start-up.
+class Windows : public Startup::StartupWindows {
+public:
+    Windows(AppContext& ctx, QtUi& ui) : m_ctx(ctx), m_ui(ui) {}
+
+    void ShowSplash() override {
+        m_splash = std::make_unique<frmSplash>(m_ctx.ml);
+        m_splash->show();
+        m_splash->repaint();
+        QApplication::processEvents();
+    }
+    void LoadMainWindow() override {
+        QtUi::ApplyFonts(m_ctx.ml.AppliedLang);
+        main = std::make_unique<frmMain>(m_ctx);
+        frmMain* w = main.get();
+        m_ui.SetParentWindow(w);
+        m_ui.statusSink = [w](const QString& key, const QString& text) { w->SetStatusText(key, text); };
+        m_ui.modalSink = [w](Window which) { return w->ShowModal(which); };
+        w->onEnded = [] { QCoreApplication::exit(0); };
+    }
+    bool SplashClicked() override { return m_splash && m_splash->Clicked(); }
+    void UnloadSplash() override { m_splash.reset(); }
+    void FillMainWindow() override { main->LoadFormObj(); }
+    void ShowMainWindow() override { main->show(); }
+
+    std::unique_ptr<frmMain> main;
+
+private:
+    AppContext& m_ctx;
+    QtUi& m_ui;
+    std::unique_ptr<frmSplash> m_splash;
+};
+} // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KORVA"));
+    QApplication::setWindowIcon(QtIcons::AppIcon());
+    QtUi::ApplyFonts(QString());
     QtUi ui;
     AppContext ctx(ui);
-    if (!Startup::StartCore(ctx, QCoreApplication::applicationDirPath(),
-                            MLUtil::LocaleIdOf(QLocale::system()))) {
-        Startup::CloseCore(ctx);
+    ui.SetML(&ctx.ml);
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    ui.SetProgramFolder(programFolder);
+
+    Windows windows(ctx, ui);
+    if (!Startup::Main(ctx, programFolder, MLUtil::LocaleIdOf(QLocale::system()), windows)) {
+        Startup::AppShutdown(ctx, false, nullptr, {});
         return 1;
     }
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("KORVA"));
-    window.resize(720, 460);
-    window.show();
     const int rc = app.exec();
-    Startup::CloseCore(ctx);
+    // Ended some other way than through the main window (the session closing, say).
+    if (windows.main && !windows.main->Ended()) windows.main->AppShutdown(true);
     return rc;
 }

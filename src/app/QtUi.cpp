@@ -1,15 +1,30 @@
 #include "app/QtUi.h"
 
+#include "app/AppInfo.h"
+#include "app/frmKeyInString.h"
+#include "ml/MLUtil.h"
+
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
-#include <QInputDialog>
 #include <QMessageBox>
 
+QtUi::QtUi() = default;
+QtUi::~QtUi() = default;
+
+QWidget* QtUi::DialogParent() const {
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+    return m_parent;
+}
+
 MsgResult QtUi::MsgBox(const QString& prompt, MsgStyle style, const QString& title) {
-    QMessageBox box(m_parent);
-    box.setWindowTitle(title);
-    box.setText(QString(prompt).replace(QLatin1String("\r\n"), QLatin1String("\n")));
+    QMessageBox box(DialogParent());
+    box.setWindowTitle(title.isEmpty() ? AppTitle() : title);
+    QString text = prompt;
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(u'\r', u'\n');
+    box.setText(text);
+    box.setTextFormat(Qt::PlainText);
     switch (MsgIcon(style)) {
     case vbCritical: box.setIcon(QMessageBox::Critical); break;
     case vbQuestion: box.setIcon(QMessageBox::Question); break;
@@ -18,56 +33,86 @@ MsgResult QtUi::MsgBox(const QString& prompt, MsgStyle style, const QString& tit
     default: box.setIcon(QMessageBox::NoIcon);
     }
     switch (MsgButtons(style)) {
-    case vbOKCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
+    case vbOKCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Ok);
+        break;
     case vbYesNoCancel:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Yes);
         break;
-    case vbYesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case vbYesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        break;
     default: box.setStandardButtons(QMessageBox::Ok);
     }
-    switch (box.exec()) {
+    box.exec();
+    switch (box.standardButton(box.clickedButton())) {
     case QMessageBox::Yes: return vbYes;
     case QMessageBox::No: return vbNo;
+    case QMessageBox::Ok: return vbOK;
     case QMessageBox::Cancel: return vbCancel;
-    default: return MsgButtons(style) == vbOKOnly || MsgButtons(style) == vbOKCancel
-                        ? (box.clickedButton() ? vbOK : vbCancel)
-                        : vbCancel;
+    default:
+        // Closed without a button: the box's escape answer.
+        switch (MsgButtons(style)) {
+        case vbOKOnly: return vbOK;
+        case vbYesNo: return vbNo;
+        default: return vbCancel;
+        }
     }
 }
 
 QString QtUi::KeyInString(const QString& title, const QString& prompt, const QString& defaultText,
                           const QString& passwordChar) {
-    bool ok = false;
-    const QString text = QInputDialog::getText(
-        m_parent, title, prompt, passwordChar.isEmpty() ? QLineEdit::Normal : QLineEdit::Password,
-        defaultText, &ok);
-    return ok ? text.trimmed() : QStringLiteral("連絡人按下取消鍵");
+    if (!m_keyIn) m_keyIn = std::make_unique<frmKeyInString>(m_ml, DialogParent());
+    return m_keyIn->Run(title, prompt, defaultText, passwordChar, DialogParent());
 }
 
 QString QtUi::QtFilter(const QString& classic) {
     const QStringList parts = classic.split(u'|');
     QStringList filters;
     for (int i = 0; i + 1 < parts.size(); i += 2) {
-        QString patterns = parts[i + 1];
+        const QString desc = parts[i].trimmed();
+        const QString raw = parts[i + 1].trimmed();
+        QString patterns = raw;
         patterns.replace(u';', u' ');
-        filters << parts[i] + QStringLiteral(" (") + patterns + u')';
+        // "Project (*.cmb)|*.cmb" already names its patterns; Qt reads them from the last
+        // parentheses, so they are not added twice.
+        if (desc.endsWith(u'(' + raw + u')') || desc.endsWith(u'(' + patterns + u')'))
+            filters << desc;
+        else
+            filters << desc + QStringLiteral(" (") + patterns + u')';
     }
     return filters.join(QLatin1String(";;"));
 }
 
+QString QtUi::DialogFolder(const QString& initialDir) {
+    if (!initialDir.isEmpty()) {
+        QString dir = initialDir;
+#ifndef Q_OS_WIN
+        dir.replace(u'\\', u'/');
+#endif
+        const QString base = m_programFolder.isEmpty() ? QDir::currentPath() : m_programFolder;
+        m_lastDir = QDir::cleanPath(QDir(base).absoluteFilePath(dir));
+    }
+    return m_lastDir;
+}
+
 std::optional<QString> QtUi::FileDialog(FileDialogKind kind, const FileDialogSetup& setup) {
-    const QString programDir = QDir::currentPath();
-    QString dir = setup.initialDir.isEmpty() ? m_lastDir : setup.initialDir;
-    if (!setup.defaultName.isEmpty()) dir = QDir(dir).filePath(setup.defaultName);
+    const QString backTo = m_programFolder.isEmpty() ? QDir::currentPath() : m_programFolder;
+    QString start = DialogFolder(setup.initialDir);
+    if (!setup.defaultName.isEmpty()) start = QDir(start).filePath(setup.defaultName);
     QString chosen;
+    QWidget* parent = DialogParent();
     if (kind == FileDialogKind::Open) {
-        chosen = QFileDialog::getOpenFileName(m_parent, setup.title, dir, QtFilter(setup.filter));
+        chosen = QFileDialog::getOpenFileName(parent, setup.title, start, QtFilter(setup.filter));
     } else {
         chosen = QFileDialog::getSaveFileName(
-            m_parent, setup.title, dir, QtFilter(setup.filter), nullptr,
+            parent, setup.title, start, QtFilter(setup.filter), nullptr,
             setup.overwritePrompt ? QFileDialog::Options() : QFileDialog::DontConfirmOverwrite);
     }
-    QDir::setCurrent(programDir);
+    QDir::setCurrent(backTo);
     if (chosen.isEmpty()) return std::nullopt;
     m_lastDir = QFileInfo(chosen).absolutePath();
     return QDir::toNativeSeparators(chosen);
@@ -98,3 +143,18 @@ void QtUi::CloseProgress() {
 }
 
 bool QtUi::ShowModal(Window which) { return modalSink ? modalSink(which) : false; }
+
+void QtUi::ApplyFonts(const QString& appliedLang) {
+    // Han characters take the glyph forms of the language shown: Traditional for the
+    // original texts (and for English, whose data is Traditional Chinese), Simplified for GB.
+    const QString cjk = appliedLang == QLatin1String("ChineseGB") ? QStringLiteral("Noto Sans CJK SC")
+                                                                  : QStringLiteral("Noto Sans CJK TC");
+    QFont f = QApplication::font();
+    QStringList families = f.families();
+    if (families.isEmpty()) families << f.family();
+    families.removeAll(QStringLiteral("Noto Sans CJK SC"));
+    families.removeAll(QStringLiteral("Noto Sans CJK TC"));
+    families << cjk;
+    f.setFamilies(families);
+    QApplication::setFont(f);
+}

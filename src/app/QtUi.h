@@ -4,14 +4,25 @@
 
 #include <QPointer>
 #include <functional>
+#include <memory>
 
 class QWidget;
+class frmKeyInString;
+struct MLState;
 
 class QtUi : public Ui {
 public:
-    QtUi() = default;
+    QtUi();
+    ~QtUi() override;
+    // The window message boxes and dialogs belong to when no modal window is up.
     void SetParentWindow(QWidget* w) { m_parent = w; }
-    // The main window takes the status texts and the modal windows.
+    // The texts of the input window; the folder the current directory returns to after a
+    // file dialog (empty: the current directory at the time of the dialog).
+    void SetML(const MLState* ml) { m_ml = ml; }
+    void SetProgramFolder(const QString& folder) { m_programFolder = folder; }
+
+    // The main window takes the status texts and the modal windows; the device link the
+    // progress window.
     std::function<void(const QString&, const QString&)> statusSink;
     std::function<bool(Window)> modalSink;
     std::function<void(const QString&, const QString&)> progressShow;
@@ -30,9 +41,18 @@ public:
 
     // "desc|pattern|desc|pattern" as Qt's ";;"-separated filter.
     static QString QtFilter(const QString& classic);
+    // The folder a file dialog opens in: the given one (kept for the next dialog), else the
+    // one kept from before; a relative folder is taken from the program folder.
+    QString DialogFolder(const QString& initialDir);
+    // The application font for a language, with the Chinese glyphs of that language's style.
+    static void ApplyFonts(const QString& appliedLang);
 
 private:
+    QWidget* DialogParent() const;
     QPointer<QWidget> m_parent;
+    const MLState* m_ml = nullptr;
+    QString m_programFolder;
     QString m_lastDir;
     int m_busyDepth = 0;
+    std::unique_ptr<frmKeyInString> m_keyIn;
 };

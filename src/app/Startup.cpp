@@ -4,7 +4,22 @@
 #include "app/SettingUtil.h"
 #include "store/ADOUtil.h"
 
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QThread>
+#include <memory>
+
 namespace Startup {
+
+SplashClock SystemClock() {
+    auto timer = std::make_shared<QElapsedTimer>();
+    timer->start();
+    SplashClock c;
+    c.phaseMs = QDateTime::currentMSecsSinceEpoch() % 1000;
+    c.elapsedMs = [timer] { return timer->elapsed(); };
+    c.idle = [] { QThread::msleep(10); };
+    return c;
+}
 
 bool StartCore(AppContext& ctx, const QString& programFolder, int localeId) {
     if (!MLUtil::MLInit(ctx.ml, ctx.ui, QString(), QString(), localeId)) return false;
@@ -18,6 +33,27 @@ bool StartCore(AppContext& ctx, const QString& programFolder, int localeId) {
     return true;
 }
 
+bool Main(AppContext& ctx, const QString& programFolder, int localeId, StartupWindows& windows,
+          const SplashClock& clock) {
+    if (!StartCore(ctx, programFolder, localeId)) return false;
+    windows.ShowSplash();
+    windows.LoadMainWindow();
+    SplashWait(ctx.ui, windows, clock);
+    windows.UnloadSplash();
+    windows.FillMainWindow();
+    windows.ShowMainWindow();
+    return true;
+}
+
+void SplashWait(Ui& ui, StartupWindows& windows, const SplashClock& clock) {
+    for (;;) {
+        const qint64 boundaries = (clock.phaseMs + clock.elapsedMs()) / 1000;
+        if (boundaries > 2 || windows.SplashClicked()) return;
+        ui.DoEvents();
+        if (clock.idle) clock.idle();
+    }
+}
+
 void LoadRecentFiles(AppContext& ctx) {
     ctx.recentFiles.clear();
     RowSet* rs = ctx.sysdb.MRUList.get();
@@ -29,6 +65,22 @@ void LoadRecentFiles(AppContext& ctx) {
 void CloseCore(AppContext& ctx) {
     SystemDB::CloseSystemDB(ctx.sysdb);
     MLUtil::MLClose(ctx.ml);
+}
+
+bool QueryClose(AppContext& ctx, const std::function<int(AppContext&)>& closeProject) {
+    if (ctx.project.IsOpen() && closeProject && closeProject(ctx) == 2) return false;
+    return true;
+}
+
+void AppShutdown(AppContext& ctx, bool saveSettings, QSettings* placementStore,
+                 const MainWindowState& window) {
+    // The close rule has normally closed the project with its save prompt already; whatever
+    // is still open is released so no file stays locked.
+    ADOUtil::CloseProjectDB(ctx.project);
+    CloseCore(ctx);
+    if (saveSettings && placementStore)
+        WindowPlacement::Store(*placementStore, window.minimized ? nullptr : &window.placement,
+                               window.viewMode);
 }
 
 } // namespace Startup

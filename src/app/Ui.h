@@ -23,6 +23,10 @@ inline int MsgIcon(MsgStyle s) { return int(s) & 0x70; }
 // The button a message box was closed with.
 enum MsgResult : int { vbOK = 1, vbCancel = 2, vbYes = 6, vbNo = 7 };
 
+// What KeyInString gives back when the user cancelled; callers treat it as "no name", so
+// this text can never be entered as a name.
+inline QString KeyInCancelMarker() { return QStringLiteral("連絡人按下取消鍵"); }
+
 enum class FileDialogKind { Open, Save };
 
 struct FileDialogSetup {

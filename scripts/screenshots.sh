@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Screenshots for a visual check of the windows, in Traditional Chinese and in English, under
+# a virtual X server:
+#   scripts/screenshots.sh [OUT_DIR]     (default: build/screenshots)
+# For each language: a copy of the staged program folder with AppliedLangName set, the
+# program itself started and the whole screen taken (splash, then the main window), and every
+# window rendered on its own by korva-shots (main window, each menu, options, text input).
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=${KORVA_BUILD_DIR:-$here/build}
+out=${1:-$build/screenshots}
+cmake --build "$build" --target KORVA korva-shots korva_data >/dev/null
+mkdir -p "$out"
+
+for lang in ChineseBig5 English; do
+    dir=$(mktemp -d)
+    cp "$build/KORVA/bin/"{KORVA,KORVA.ml,KORVA.sdb,RV27.mdb} "$dir/"
+    sed "s/^AppliedLangName=.*/AppliedLangName=$lang\r/" "$build/KORVA/bin/KORVA.set" > "$dir/KORVA.set"
+    mkdir -p "$out/$lang"
+    # The program as a user starts it; its placement goes to a private settings home.
+    cat > "$dir/run.sh" <<RUN
+cd "$dir"
+export XDG_CONFIG_HOME="$dir/config"
+./KORVA & pid=\$!
+sleep 1;   import -window root "$out/$lang/screen-splash.png"
+sleep 3.5; import -window root "$out/$lang/screen-main.png"
+kill \$pid
+RUN
+    xvfb-run -a -s "-screen 0 1280x800x24" bash "$dir/run.sh"
+    xvfb-run -a -s "-screen 0 1280x800x24" "$build/tools/shots/korva-shots" "$dir" "$out/$lang"
+    rm -rf "$dir"
+done
+echo "Screenshots in $out"

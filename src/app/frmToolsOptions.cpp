@@ -1,0 +1,47 @@
+#include "app/frmToolsOptions.h"
+
+#include "app/AppContext.h"
+#include "app/QtFormTexts.h"
+#include "app/ToolsOptions.h"
+#include "ui_frmToolsOptions.h"
+
+frmToolsOptions::frmToolsOptions(AppContext& ctx, QWidget* parent)
+    : QDialog(parent), m_ctx(ctx), ui(std::make_unique<Forms::Ui_frmToolsOptions>()) {
+    ui->setupUi(this);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    QtFormTexts::Apply(this, ctx.ml, QStringLiteral("frmToolsOptions"));
+    connect(ui->CmdOK, &QPushButton::clicked, this, &frmToolsOptions::CmdOK_Click);
+    connect(ui->cmdExit, &QPushButton::clicked, this, &frmToolsOptions::cmdExit_Click);
+    connect(ui->cmdSetDefault, &QPushButton::clicked, this, &frmToolsOptions::cmdSetDefault_Click);
+}
+
+frmToolsOptions::~frmToolsOptions() = default;
+
+void frmToolsOptions::LoadFormObj() {
+    const ToolsOptions::Texts t = ToolsOptions::LoadFormObj(m_ctx.comm);
+    ui->txtRetry->setText(t.retry);
+    ui->txtTimeOut->setText(t.timeOut);
+}
+
+bool frmToolsOptions::CheckFormObj() {
+    return ToolsOptions::CheckFormObj({ui->txtRetry->text(), ui->txtTimeOut->text()});
+}
+
+bool frmToolsOptions::SaveFormObj() {
+    return ToolsOptions::SaveFormObj(m_ctx, {ui->txtRetry->text(), ui->txtTimeOut->text()});
+}
+
+void frmToolsOptions::CmdOK_Click() {
+    if (!CheckFormObj()) return;
+    // A file that could not be written has been reported; the values are in use anyway.
+    SaveFormObj();
+    accept();
+}
+
+void frmToolsOptions::cmdExit_Click() { reject(); }
+
+void frmToolsOptions::cmdSetDefault_Click() {
+    const ToolsOptions::Texts t = ToolsOptions::Defaults();
+    ui->txtRetry->setText(t.retry);
+    ui->txtTimeOut->setText(t.timeOut);
+}

@@ -1,0 +1,25 @@
+#pragma once
+// The options dialog: the serial time-out and retry count, stored in the settings file.
+#include <QDialog>
+#include <memory>
+
+namespace Forms { class Ui_frmToolsOptions; }
+struct AppContext;
+
+class frmToolsOptions : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmToolsOptions(AppContext& ctx, QWidget* parent = nullptr);
+    ~frmToolsOptions() override;
+    // Shows the values in use; run before the dialog is shown.
+    void LoadFormObj();
+
+private:
+    bool CheckFormObj();
+    bool SaveFormObj();
+    void CmdOK_Click();
+    void cmdExit_Click();
+    void cmdSetDefault_Click();
+    AppContext& m_ctx;
+    std::unique_ptr<Forms::Ui_frmToolsOptions> ui;
+};

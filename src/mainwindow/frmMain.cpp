@@ -1,0 +1,354 @@
+#include "mainwindow/frmMain.h"
+
+#include "app/AppContext.h"
+#include "app/AppInfo.h"
+#include "app/QtFormTexts.h"
+#include "app/QtIcons.h"
+#include "app/QtStatusPanel.h"
+#include "app/Twips.h"
+#include "app/frmToolsOptions.h"
+#include "ml/MLUtil.h"
+#include "ui_frmMain.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QSettings>
+#include <QTimer>
+
+namespace {
+// Design sizes in twips.
+constexpr int kMinPane = 1500;        // the tree's least width, and the least room right of it
+constexpr int kMinWindowWidth = 3000;
+constexpr int kTreeWidth = 3000;      // the splitter's place at start
+constexpr int kGripWidth = 60;
+} // namespace
+
+frmMain::frmMain(AppContext& ctx, QSettings* placementStore, QWidget* parent)
+    : QMainWindow(parent), m_ctx(ctx), ui(std::make_unique<Forms::Ui_frmMain>()) {
+    ui->setupUi(this);
+    setWindowIcon(QtIcons::AppIcon());
+
+    // Menu items named "...BarN" are separators.
+    static const QRegularExpression bar(QStringLiteral("Bar\\d+$"));
+    for (QAction* a : findChildren<QAction*>())
+        if (bar.match(a->objectName()).hasMatch()) a->setSeparator(true);
+    ui->mnuProjConent->menuAction()->setVisible(false);
+
+    BuildStatusBar();
+
+    tmrSleep = new QTimer(this);
+    tmrSleep->setObjectName(QStringLiteral("tmrSleep"));
+    tmrSleep->setSingleShot(true);
+    tmrSleep->setInterval(30);
+    connect(tmrSleep, &QTimer::timeout, this, &frmMain::tmrSleep_Timer);
+
+    m_treeIcons = new QtImageKeyDelegate(Qt::DecorationRole, this);
+    m_listIcons = new QtImageKeyDelegate(Qt::DecorationRole, this);
+    ui->tvProjectContent->setItemDelegate(m_treeIcons);
+    ui->lvNodeContent->setItemDelegate(m_listIcons);
+
+    // The layout: the tree keeps its width when the window is resized, the list takes the
+    // rest; neither pane gets narrower than its limit, and the window not narrower than
+    // both together. The panes move when the drag ends.
+    QSplitter* s = ui->splPanes;
+    s->setHandleWidth(std::max(4, Px(kGripWidth)));
+    s->setStretchFactor(0, 0);
+    s->setStretchFactor(1, 1);
+    ui->fraTreePane->setMinimumWidth(Px(kMinPane));
+    ui->fraListPane->setMinimumWidth(Px(kMinPane) - s->handleWidth());
+    for (QLabel* l : {ui->lbltvProjectContentCaption, ui->lbllvNodeContentCaption})
+        l->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    setMinimumWidth(Px(kMinWindowWidth));
+
+    ConnectMenus();
+
+    // Load: texts first, then the placement.
+    QtFormTexts::Apply(this, ctx.ml, QStringLiteral("frmMain"));
+    // A separator's caption ("-" in the text table) would show as a section title.
+    for (QAction* a : findChildren<QAction*>())
+        if (a->isSeparator()) a->setText(QString());
+    SetConnectStatusImage(ctx.ConnectStatus);
+    if (placementStore) {
+        m_store = placementStore;
+    } else {
+        m_ownStore = WindowPlacement::OpenUserStore();
+        m_store = m_ownStore.get();
+    }
+    RestorePlacement();
+    int x = Px(kTreeWidth);
+    SizeControls(x);
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::BuildStatusBar() {
+    static const char* const names[3] = {"sbStatusBar_Panels_1", "sbStatusBar_Panels_2",
+                                         "sbStatusBar_Panels_3"};
+    for (int i = 0; i < 3; ++i) {
+        m_panels[i] = new QtStatusPanel(ui->sbStatusBar);
+        m_panels[i]->setObjectName(QLatin1String(names[i]));
+    }
+    m_panels[0]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_panels[1]->setMinimumWidth(Px(2000));
+    m_panels[2]->setMinimumWidth(Px(1400));
+    ui->sbStatusBar->addWidget(m_panels[0], 1);
+    ui->sbStatusBar->addPermanentWidget(m_panels[1]);
+    ui->sbStatusBar->addPermanentWidget(m_panels[2]);
+}
+
+void frmMain::ConnectMenus() {
+    const auto on = [this](QAction* a, void (frmMain::*slot)()) {
+        connect(a, &QAction::triggered, this, slot);
+    };
+    connect(ui->mnuFile, &QMenu::aboutToShow, this, &frmMain::mnuFile_Click);
+    connect(ui->mnuProj, &QMenu::aboutToShow, this, &frmMain::mnuProj_Click);
+    connect(ui->mnuDevice, &QMenu::aboutToShow, this, &frmMain::mnuDevice_Click);
+
+    on(ui->mnuFileNew, &frmMain::mnuFileNew_Click);
+    on(ui->mnuFileOpen, &frmMain::mnuFileOpen_Click);
+    on(ui->mnuFileSave, &frmMain::mnuFileSave_Click);
+    on(ui->mnuFileSaveAs, &frmMain::mnuFileSaveAs_Click);
+    on(ui->mnuFileBasic, &frmMain::mnuFileBasic_Click);
+    QAction* mru[4] = {ui->mnuFileMRU_1, ui->mnuFileMRU_2, ui->mnuFileMRU_3, ui->mnuFileMRU_4};
+    for (int i = 0; i < 4; ++i)
+        connect(mru[i], &QAction::triggered, this, [this, i] { mnuFileMRU_Click(i + 1); });
+    on(ui->mnuFileExit, &frmMain::mnuFileExit_Click);
+
+    on(ui->mnuProjAddGroupList, &frmMain::mnuProjAddGroupList_Click);
+    on(ui->mnuProjAddTelList, &frmMain::mnuProjAddTelList_Click);
+    on(ui->mnuProjEditGroupList, &frmMain::mnuProjEditGroupList_Click);
+    on(ui->mnuProjEditTelList, &frmMain::mnuProjEditTelList_Click);
+    on(ui->mnuProjEditZoneList, &frmMain::mnuProjEditZoneList_Click);
+    on(ui->mnuProjDeleteGroupList, &frmMain::mnuProjDeleteGroupList_Click);
+    on(ui->mnuProjDeleteTelList, &frmMain::mnuProjDeleteTelList_Click);
+
+    on(ui->mnuViewRefresh, &frmMain::mnuViewRefresh_Click);
+    on(ui->mnuToolsOptions, &frmMain::mnuToolsOptions_Click);
+    on(ui->mnuDeviceConnect, &frmMain::mnuDeviceConnect_Click);
+    on(ui->mnuDeviceDownLoad, &frmMain::mnuDeviceDownLoad_Click);
+    on(ui->mnuDeviceSetting, &frmMain::mnuDeviceSetting_Click);
+    on(ui->mnuHelpAbout, &frmMain::mnuHelpAbout_Click);
+
+    on(ui->mnuProjConentAddGroupList, &frmMain::mnuProjConentAddGroupList_Click);
+    on(ui->mnuProjConentAddTelList, &frmMain::mnuProjConentAddTelList_Click);
+    on(ui->mnuProjConentDeleteTelList, &frmMain::mnuProjConentDeleteTelList_Click);
+    on(ui->mnuProjConentDeleteGroupList, &frmMain::mnuProjConentDeleteGroupList_Click);
+    on(ui->mnuProjConentEditGroupList, &frmMain::mnuProjConentEditGroupList_Click);
+    on(ui->mnuProjConentEditTelList, &frmMain::mnuProjConentEditTelList_Click);
+    on(ui->mnuProjConentEditZoneList, &frmMain::mnuProjConentEditZoneList_Click);
+    on(ui->mnuProjConentAddUser, &frmMain::mnuProjConentAddUser_Click);
+    on(ui->mnuProjConentAddGroup, &frmMain::mnuProjConentAddGroup_Click);
+    on(ui->mnuProjConentMoveUser, &frmMain::mnuProjConentMoveUser_Click);
+
+    connect(ui->tvProjectContent, &QWidget::customContextMenuRequested, this,
+            &frmMain::tvProjectContent_MouseUp);
+    connect(ui->tvProjectContent, &QAbstractItemView::doubleClicked, this,
+            &frmMain::tvProjectContent_DblClick);
+    connect(ui->lvNodeContent, &QWidget::customContextMenuRequested, this,
+            &frmMain::lvNodeContent_MouseUp);
+    connect(ui->lvNodeContent, &QAbstractItemView::doubleClicked, this,
+            &frmMain::lvNodeContent_DblClick);
+}
+
+// ---- Placement and layout ----------------------------------------------------------------
+
+double frmMain::Dpi() const {
+    const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+    return s ? s->logicalDotsPerInchX() : 96.0;
+}
+
+int frmMain::Px(double twips) const { return Twips::ToPixels(twips, Dpi()); }
+
+void frmMain::RestorePlacement() {
+    const WindowPlacement::Placement p = WindowPlacement::Restore(*m_store);
+    move(Px(p.left), Px(p.top));
+    resize(Px(p.width), Px(p.height));
+    // A place stored while another screen was attached must not leave the window where no
+    // screen shows it.
+    if (!QGuiApplication::screenAt(frameGeometry().center()) &&
+        !QGuiApplication::screenAt(frameGeometry().topLeft() + QPoint(Px(600), Px(200)))) {
+        const WindowPlacement::Placement d;
+        move(Px(d.left), Px(d.top));
+    }
+}
+
+WindowPlacement::Placement frmMain::CurrentPlacement() const {
+    const double dpi = Dpi();
+    return {Twips::FromPixels(x(), dpi), Twips::FromPixels(y(), dpi),
+            Twips::FromPixels(width(), dpi), Twips::FromPixels(height(), dpi)};
+}
+
+void frmMain::SizeControls(int& x) {
+    QSplitter* s = ui->splPanes;
+    const int total = std::max(s->width(), width());
+    if (x < Px(kMinPane)) x = Px(kMinPane);
+    if (x > total - Px(kMinPane)) x = std::max(Px(kMinPane), total - Px(kMinPane));
+    s->setSizes({x, std::max(0, total - x - s->handleWidth())});
+}
+
+// ---- Panes, status bar, timer ------------------------------------------------------------
+
+QTreeView* frmMain::tvProjectContent() const { return ui->tvProjectContent; }
+QTreeView* frmMain::lvNodeContent() const { return ui->lvNodeContent; }
+QLabel* frmMain::lbltvProjectContentCaption() const { return ui->lbltvProjectContentCaption; }
+QLabel* frmMain::lbllvNodeContentCaption() const { return ui->lbllvNodeContentCaption; }
+QMenu* frmMain::mnuProjConent() const { return ui->mnuProjConent; }
+QSplitter* frmMain::Splitter() const { return ui->splPanes; }
+
+void frmMain::SetTreeModel(QAbstractItemModel* model, QItemSelectionModel* selection,
+                           int imageKeyRole) {
+    QTreeView* v = ui->tvProjectContent;
+    v->setModel(model);
+    if (selection && selection->model() == model) v->setSelectionModel(selection);
+    m_treeIcons->SetImageKeyRole(imageKeyRole);
+    if (v->selectionModel())
+        connect(v->selectionModel(), &QItemSelectionModel::currentChanged, this,
+                &frmMain::tvProjectContent_NodeClick, Qt::UniqueConnection);
+}
+
+void frmMain::SetListModel(QAbstractItemModel* model, QItemSelectionModel* selection,
+                           int imageKeyRole) {
+    QTreeView* v = ui->lvNodeContent;
+    v->setModel(model);
+    if (selection && selection->model() == model) v->setSelectionModel(selection);
+    m_listIcons->SetImageKeyRole(imageKeyRole);
+}
+
+QtStatusPanel* frmMain::StatusPanel(const QString& panelKey) const {
+    if (panelKey == QLatin1String("Status")) return m_panels[0];
+    if (panelKey == QLatin1String("ProjName")) return m_panels[1];
+    if (panelKey == QLatin1String("ConnectStatus")) return m_panels[2];
+    return nullptr;
+}
+
+void frmMain::SetStatusText(const QString& panelKey, const QString& text) {
+    QtStatusPanel* panel = StatusPanel(panelKey);
+    if (!panel) return;
+    panel->setText(text);
+    if (panel == m_panels[2]) SetConnectStatusImage(m_ctx.ConnectStatus);
+    panel->repaint();   // long operations show their progress before they let events run
+}
+
+void frmMain::SetConnectStatusImage(bool connected) {
+    const QString key = connected ? QStringLiteral("Connect") : QStringLiteral("DisConnect");
+    m_panels[2]->SetImage(QtIcons::Icon(key), key);
+}
+
+void frmMain::StartSleep() {
+    SleepFlag = true;
+    tmrSleep->start();
+}
+
+void frmMain::tmrSleep_Timer() {
+    SleepFlag = false;
+    tmrSleep->stop();
+}
+
+// ---- Load, modal windows, closing --------------------------------------------------------
+
+void frmMain::LoadFormObj() {
+    SetStatusText(QStringLiteral("Status"),
+                  GetMLText(m_ctx.ml, QStringLiteral("歡迎使用 簡訊報警機"), 2, 976, QStringLiteral("KORVAMain")));
+    SetStatusText(QStringLiteral("ProjName"), QString());
+    RefreshFormObj();
+}
+
+void frmMain::RefreshFormObj() {
+    ui->lbltvProjectContentCaption->setText(m_ctx.project.ProjName);
+    // The project tree and the content list are rebuilt here once they exist.
+    SetStatusText(QStringLiteral("ProjName"), m_ctx.project.ProjName);
+}
+
+bool frmMain::ShowModal(Window which) {
+    switch (which) {
+    case Window::frmToolsOptions: {
+        if (!m_frmToolsOptions) m_frmToolsOptions = std::make_unique<frmToolsOptions>(m_ctx, this);
+        m_frmToolsOptions->LoadFormObj();
+        return m_frmToolsOptions->exec() == QDialog::Accepted;
+    }
+    default:
+        // The other windows are added here as they are built.
+        return false;
+    }
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    if (m_ended) {
+        event->accept();
+        return;
+    }
+    if (!Startup::QueryClose(m_ctx, closeProject)) {
+        event->ignore();
+        return;
+    }
+    AppShutdown(true);
+    event->accept();
+}
+
+void frmMain::AppShutdown(bool saveSettings) {
+    if (m_ended) return;
+    Startup::MainWindowState state;
+    state.minimized = isMinimized();
+    state.placement = CurrentPlacement();
+    state.viewMode = ViewMode();
+    Startup::AppShutdown(m_ctx, saveSettings, m_store, state);
+    m_ended = true;
+    if (onEnded) onEnded();
+}
+
+// ---- Menu openings -----------------------------------------------------------------------
+// Each opening rule sets the items it names from the project state and the selection.
+
+void frmMain::mnuFile_Click() {}
+void frmMain::mnuProj_Click() {}
+void frmMain::mnuDevice_Click() {}
+
+// ---- Commands ----------------------------------------------------------------------------
+
+void frmMain::mnuFileNew_Click() {}
+void frmMain::mnuFileOpen_Click() {}
+void frmMain::mnuFileSave_Click() {}
+void frmMain::mnuFileSaveAs_Click() {}
+void frmMain::mnuFileBasic_Click() {}
+void frmMain::mnuFileMRU_Click(int) {}
+
+// Exit runs the same close rule as the window's close button.
+void frmMain::mnuFileExit_Click() { close(); }
+
+void frmMain::mnuProjAddGroupList_Click() {}
+void frmMain::mnuProjAddTelList_Click() {}
+void frmMain::mnuProjEditGroupList_Click() {}
+void frmMain::mnuProjEditTelList_Click() {}
+void frmMain::mnuProjEditZoneList_Click() {}
+void frmMain::mnuProjDeleteGroupList_Click() {}
+void frmMain::mnuProjDeleteTelList_Click() {}
+
+void frmMain::mnuViewRefresh_Click() {
+    if (m_ctx.project.IsOpen()) RefreshFormObj();
+}
+
+void frmMain::mnuToolsOptions_Click() { ShowModal(Window::frmToolsOptions); }
+
+void frmMain::mnuDeviceConnect_Click() {}
+void frmMain::mnuDeviceDownLoad_Click() {}
+void frmMain::mnuDeviceSetting_Click() {}
+void frmMain::mnuHelpAbout_Click() {}
+
+void frmMain::mnuProjConentAddGroupList_Click() { mnuProjAddGroupList_Click(); }
+void frmMain::mnuProjConentAddTelList_Click() { mnuProjAddTelList_Click(); }
+void frmMain::mnuProjConentDeleteTelList_Click() { mnuProjDeleteTelList_Click(); }
+void frmMain::mnuProjConentDeleteGroupList_Click() { mnuProjDeleteGroupList_Click(); }
+void frmMain::mnuProjConentEditGroupList_Click() { mnuProjEditGroupList_Click(); }
+void frmMain::mnuProjConentEditTelList_Click() { mnuProjEditTelList_Click(); }
+void frmMain::mnuProjConentEditZoneList_Click() { mnuProjEditZoneList_Click(); }
+void frmMain::mnuProjConentAddUser_Click() {}
+void frmMain::mnuProjConentAddGroup_Click() {}
+void frmMain::mnuProjConentMoveUser_Click() {}
+
+void frmMain::tvProjectContent_NodeClick() {}
+void frmMain::tvProjectContent_MouseUp(const QPoint&) {}
+void frmMain::tvProjectContent_DblClick() {}
+void frmMain::lvNodeContent_MouseUp(const QPoint&) {}
+void frmMain::lvNodeContent_DblClick() {}
