@@ -2,6 +2,7 @@
 // The process-wide state, owned by main() or by a test. Procedures take it (or the part
 // they need) as their first argument; there are no globals.
 #include "app/Ui.h"
+#include "device/CommLink.h"
 #include "device/CommValues.h"
 #include "ml/MLUtil.h"
 #include "store/OpenProject.h"
@@ -29,5 +30,6 @@ struct AppContext {
     bool ConnectStatus = false;
     int NotifyTargetCount = 0;
     std::unique_ptr<SerialPort> port;
+    CommLink link;               // retry pause, frame observer, last port failure
 
 };

@@ -11,6 +11,16 @@ struct LineSettings {
     int stopBits = 1;
 };
 
+// Why the last operation on a port failed.
+enum class PortError {
+    None,
+    NotFound,      // no such port
+    Permission,    // the user may not open it
+    InUse,         // another program holds it
+    Lost,          // read, write or resource error: the cable was pulled or the peer is gone
+    Other,
+};
+
 class SerialPort {
 public:
     virtual ~SerialPort() = default;
@@ -23,10 +33,13 @@ public:
     virtual qint64 BytesWaiting() = 0;
     virtual QByteArray Read(qint64 maxBytes) = 0;
     virtual bool Write(const QByteArray& bytes) = 0;
-    // Waits up to ms for input; false when none came.
+    // Waits up to ms for input; false when none came (or the port failed: see LastError).
     virtual bool WaitForInput(int ms) = 0;
     // Drops input not yet read.
     virtual void DiscardInput() = 0;
+    // The error of the last failed operation; None after a success. A lost port stays
+    // Lost until it is closed.
+    virtual PortError LastError() const = 0;
     // The last error in words; empty when none.
     virtual QString ErrorText() const = 0;
 };

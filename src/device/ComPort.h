@@ -1,0 +1,22 @@
+#pragma once
+// The port dialog's logic: which ports it offers and what OK does. The window frmComPort
+// only mirrors this state.
+#include <QString>
+#include <QStringList>
+
+struct AppContext;
+
+struct ComPortChoices {
+    QStringList items;   // what the list shows
+    QStringList ports;   // the port each item opens
+    QString current;     // the text preset: an item, or a path typed earlier
+    bool editable = false;   // any device path may be typed (not on Windows: COM1 to COM16)
+};
+
+namespace ComPort {
+ComPortChoices LoadFormObj(const AppContext& ctx);
+// The port a text of the list names: an item's port, else the text itself (a typed path).
+QString PortOfText(const ComPortChoices& choices, const QString& text);
+// Takes the chosen port: closes the port if open and opens the new one. True when it opened.
+bool OkPressed(AppContext& ctx, const ComPortChoices& choices, const QString& text);
+} // namespace ComPort

@@ -1,0 +1,38 @@
+#pragma once
+// The state of the device link beside the port itself: the retry pause, the observer of
+// every frame, the exchange in flight and why the port was last lost.
+#include "device/SerialPort.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QString>
+#include <functional>
+
+enum class FrameDirection {
+    Sent,       // a request frame written to the port
+    Received,   // the bytes one attempt received (possibly fewer than expected)
+    Discarded,  // stale input dropped before a request
+    Note,       // why an attempt failed, or that the port was lost
+};
+
+struct FrameEvent {
+    QDateTime time;
+    FrameDirection direction = FrameDirection::Note;
+    QByteArray bytes;
+    QString note;
+};
+
+struct CommLink {
+    // Set after a failed attempt; the next attempt waits until the pause has run out.
+    bool pause = false;
+    QElapsedTimer pauseTimer;
+    // True while a command is on the wire: a second one must not start meanwhile.
+    bool busy = false;
+    // The port failure that ended the last exchange (Lost: cable pulled, peer gone).
+    PortError lastError = PortError::None;
+    QString lastErrorText;
+    QString lastPortName;
+    // Sees every frame sent and received, for the communication log and tracing.
+    std::function<void(const FrameEvent&)> observer;
+};

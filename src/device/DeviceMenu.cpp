@@ -1,0 +1,30 @@
+#include "device/DeviceMenu.h"
+
+#include "app/AppContext.h"
+#include "device/KORVACommUtil.h"
+
+namespace DeviceMenu {
+
+DeviceMenuState DeviceMenuRule(AppContext& ctx) {
+    DeviceMenuState s;
+    if (ctx.ConnectStatus) {
+        s.connectChecked = true;
+        s.connectCaption = GetMLText(ctx.ml, QStringLiteral("連線簡訊報警機"), 1, 771, QStringLiteral("KORVAMain"));
+        s.settingEnabled = true;
+        s.downloadEnabled = ctx.project.IsOpen();
+    } else {
+        s.connectChecked = false;
+        s.connectCaption = GetMLText(ctx.ml, QStringLiteral("連線簡訊報警機"), 1, 779, QStringLiteral("KORVAMain"));
+        s.settingEnabled = false;
+        s.downloadEnabled = false;
+    }
+    return s;
+}
+
+void DeviceConnectCommand(AppContext& ctx) {
+    if (ctx.ui.ShowModal(Window::frmComPort)) KORVACommUtil::Connect(ctx);
+}
+
+bool DeviceSettingCommand(AppContext& ctx) { return ctx.ui.ShowModal(Window::frmCommSetting); }
+
+} // namespace DeviceMenu

@@ -1,0 +1,23 @@
+#pragma once
+// The main window's Device menu: the state of its items when it opens, and the connect and
+// settings commands.
+#include <QString>
+
+struct AppContext;
+
+struct DeviceMenuState {
+    bool connectChecked = false;   // mnuDeviceConnect
+    QString connectCaption;
+    bool settingEnabled = false;   // mnuDeviceSetting
+    bool downloadEnabled = false;  // mnuDeviceDownLoad
+};
+
+namespace DeviceMenu {
+// Connected: the connect item checked, settings enabled, download enabled when a project
+// is open. Not connected: unchecked, both disabled. Connecting is always possible.
+DeviceMenuState DeviceMenuRule(AppContext& ctx);
+// mnuDeviceConnect: the port dialog; when a port was chosen and opened, Connect.
+void DeviceConnectCommand(AppContext& ctx);
+// mnuDeviceSetting: the settings dialog (shown only when it could read the device).
+bool DeviceSettingCommand(AppContext& ctx);
+} // namespace DeviceMenu

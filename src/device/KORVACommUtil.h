@@ -1,0 +1,80 @@
+#pragma once
+// The alarm dialer's registers: model identification, serial number, the COM1 settings of
+// the device and their encoding, and connecting to the device.
+#include <QByteArray>
+#include <QString>
+
+struct AppContext;
+struct SystemDb;
+
+// The device's identity and COM1 settings as read.
+struct DeviceInfo {
+    QString TypeCode;
+    QString ModelName;
+    QString SerialNo;
+    QString BaudRate;   // a rate from CommBaudList, or "UnKnown"
+    QString Parity;     // "N", "O" or "E"
+    QString SlaveID;    // decimal
+};
+
+struct ModelEntry {
+    QString TypeCode;
+    QString ModelName;
+};
+
+struct Com1Setting {
+    QString Parity;     // "N", "O", "E"
+    int BaudID = 0;
+};
+
+namespace KORVACommUtil {
+// Register numbers and frame lengths of the reads the link makes.
+constexpr int kRegModelID = 0x0000;
+constexpr int kRegSerialNo = 0x0002;
+constexpr int kRegNewRecord = 0x0006;
+constexpr int kRegSlaveID = 0x0080;
+
+// The type code and model name of a Model ID register (family in the high byte, sub-model
+// in the low byte). Unknown families and sub-models read "UnKnown".
+ModelEntry ModelOf(int modelId);
+// The serial number of the 8 data bytes of the 4-register read (response order).
+QString SerialNumberText(const QByteArray& data);
+// The COM1 setting byte: bits 7..6 the parity, the rest the baud identifier.
+Com1Setting DecodeSettingByte(int settingByte);
+// The setting byte for a baud identifier and a parity text ("NONE"/"N", "ODD"/"O",
+// "EVEN"/"E", any letter case); -1 for another parity text or an identifier the byte cannot
+// hold.
+int SettingByte(int baudId, const QString& parity);
+// The baud identifier of a rate text for a type code (letter case of the code ignored);
+// -1 when no row matches.
+int FindBaudID(SystemDb& sdb, const QString& typeCode, const QString& baudRate);
+// The rate of a type code and identifier text, or "UnKnown".
+QString LookupBaudRate(AppContext& ctx, const QString& typeCode, const QString& baudId);
+
+// Reads of the device, each one command with the configured time-out and retries; the
+// caller has opened the port. Results start empty and are set on success.
+bool ReadModelType(AppContext& ctx, QString& typeCode);
+bool ReadModelName(AppContext& ctx, QString& modelName);
+bool ReadSerialNumber(AppContext& ctx, QString& serialNo);
+// Function 0x04 (input) or 0x03 (holding registers): the whole response frame.
+bool ReadRegisters(AppContext& ctx, int function, int start, int count, QByteArray& response);
+// Coils 0..63: the whole response frame.
+bool ReadCoils(AppContext& ctx, QByteArray& response);
+// Identity and COM1 settings, with the progress window when showProgress.
+bool ReadCommSettings(AppContext& ctx, DeviceInfo& info, bool showProgress);
+// Writes the slave ID and the COM1 setting byte. The baud identifier is looked up for
+// typeCode, or, when it is empty, for the model name from its seventh character on. A rate
+// without an identifier, an unknown parity text or a slave ID outside 1..255 is refused
+// before anything is sent.
+bool WriteCommSettings(AppContext& ctx, const QString& modelName, const QString& slaveId,
+                       const QString& baudRate, const QString& parity, bool showProgress,
+                       const QString& typeCode = {});
+
+// The three things to check after a failed exchange, one per line.
+QString CheckLines(AppContext& ctx);
+// Sets the connection flag and its status panel in one step.
+void SetConnectStatus(AppContext& ctx, bool online);
+// Opens the port, proves the device answers, reads its identity and settings and shows the
+// outcome; ConnectStatus follows (unchanged when the port could not be opened).
+void Connect(AppContext& ctx);
+} // namespace KORVACommUtil

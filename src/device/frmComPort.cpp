@@ -1,0 +1,45 @@
+#include "device/frmComPort.h"
+
+#include "app/AppContext.h"
+#include "app/QtFormTexts.h"
+#include "ui_frmComPort.h"
+
+frmComPort::frmComPort(AppContext& ctx, QWidget* parent)
+    : QDialog(parent), m_ctx(ctx), ui(std::make_unique<Forms::Ui_frmComPort>()) {
+    ui->setupUi(this);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    QtFormTexts::Apply(this, ctx.ml, QStringLiteral("frmComPort"));
+    connect(ui->CmdOK, &QPushButton::clicked, this, &frmComPort::CmdOK_Click);
+    connect(ui->cmdExit, &QPushButton::clicked, this, &frmComPort::cmdExit_Click);
+}
+
+frmComPort::~frmComPort() = default;
+
+QComboBox* frmComPort::cmbComPort() const { return ui->cmbComPort; }
+
+void frmComPort::LoadFormObj() {
+    m_choices = ComPort::LoadFormObj(m_ctx);
+    ui->cmbComPort->clear();
+    ui->cmbComPort->setEditable(m_choices.editable);
+    ui->cmbComPort->addItems(m_choices.items);
+    for (int i = 0; i < m_choices.items.size(); ++i)
+        ui->cmbComPort->setItemData(i, m_choices.ports[i], Qt::ToolTipRole);
+    const int at = ui->cmbComPort->findText(m_choices.current);
+    if (at >= 0)
+        ui->cmbComPort->setCurrentIndex(at);
+    else if (m_choices.editable)
+        ui->cmbComPort->setEditText(m_choices.current);
+}
+
+void frmComPort::CmdOK_Click() {
+    const bool opened = ComPort::OkPressed(m_ctx, m_choices, ui->cmbComPort->currentText());
+    done(opened ? QDialog::Accepted : QDialog::Rejected);
+}
+
+void frmComPort::cmdExit_Click() { reject(); }
+
+bool frmComPort::Run(AppContext& ctx, QWidget* parent) {
+    frmComPort dialog(ctx, parent);
+    dialog.LoadFormObj();
+    return dialog.exec() == QDialog::Accepted;
+}

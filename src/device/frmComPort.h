@@ -1,0 +1,31 @@
+#pragma once
+// The port dialog: the PC serial port the device is on. Its result is true only when OK was
+// pressed and the port opened.
+#include "device/ComPort.h"
+
+#include <QDialog>
+#include <memory>
+
+namespace Forms { class Ui_frmComPort; }
+struct AppContext;
+class QComboBox;
+
+class frmComPort : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmComPort(AppContext& ctx, QWidget* parent = nullptr);
+    ~frmComPort() override;
+    // Lists the ports and presets the one in use; run before the dialog is shown.
+    void LoadFormObj();
+    QComboBox* cmbComPort() const;
+
+    // Loads and shows the dialog modally; true when a port was chosen and opened.
+    static bool Run(AppContext& ctx, QWidget* parent);
+
+private:
+    void CmdOK_Click();
+    void cmdExit_Click();
+    AppContext& m_ctx;
+    std::unique_ptr<Forms::Ui_frmComPort> ui;
+    ComPortChoices m_choices;
+};
