@@ -1,0 +1,42 @@
+#pragma once
+// The content list in report view: column headers with their widths in twips, and rows of
+// texts (the item text, then its sub-items). It only displays.
+#include <QAbstractTableModel>
+#include <QStringList>
+#include <QVector>
+
+class NodeContentModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    // headerData(section, Qt::Horizontal, WidthTwipsRole): the column's width in twips.
+    static constexpr int WidthTwipsRole = Qt::UserRole + 1;
+
+    struct Column {
+        QString caption;
+        int widthTwips = 0;
+    };
+
+    explicit NodeContentModel(QObject* parent = nullptr);
+
+    void ClearColumns();
+    void ClearRows();
+    void AddColumn(const QString& caption, int widthTwips);
+    // One row: the item text, then the sub-items.
+    void AddRow(const QStringList& texts);
+
+    const QVector<Column>& Columns() const { return m_columns; }
+    QStringList Captions() const;
+    QVector<int> WidthsTwips() const;
+    const QVector<QStringList>& Rows() const { return m_rows; }
+    QString Text(int row, int column) const;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+private:
+    QVector<Column> m_columns;
+    QVector<QStringList> m_rows;
+};

@@ -1,0 +1,65 @@
+#pragma once
+// The project tree's nodes: caption, key, image key, tag, grey text and expanded state.
+// A plain item model; the main window's tree view shows it and maps the image key to an icon
+// of its icon strip and the grey flag to the grey-text colour.
+#include <QAbstractItemModel>
+#include <QString>
+#include <memory>
+#include <vector>
+
+class ProjTreeModel : public QAbstractItemModel {
+    Q_OBJECT
+public:
+    enum Role {
+        TagRole = Qt::UserRole + 1,   // QString: kind word, optionally "," and a row key
+        KeyRole,                      // QString: the node's key ("Users", "Zones3", ...)
+        ImageKeyRole,                 // QString: "Proj", "UserName", "UserGroups", "Zones", "Alarm"
+        GreyRole,                     // bool: drawn in the grey-text colour
+        ExpandedRole,                 // bool: the node is shown expanded
+    };
+
+    explicit ProjTreeModel(QObject* parent = nullptr);
+    ~ProjTreeModel() override;
+
+    // Removes every node.
+    void Clear();
+    // Appends a node under parent (an invalid parent makes a top-level node).
+    QModelIndex AddNode(const QModelIndex& parent, const QString& caption, const QString& key,
+                        const QString& imageKey, const QString& tag, bool grey = false);
+    bool RemoveNode(const QModelIndex& index);
+    void SetCaption(const QModelIndex& index, const QString& caption);
+    void SetTag(const QModelIndex& index, const QString& tag);
+    void SetGrey(const QModelIndex& index, bool grey);
+    void SetExpanded(const QModelIndex& index, bool expanded);
+
+    QString Caption(const QModelIndex& index) const;
+    QString Tag(const QModelIndex& index) const;
+    // The first node, in tree order, whose tag equals tag exactly; invalid when none.
+    QModelIndex FindByTag(const QString& tag) const;
+    int NodeCount() const;
+
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+    QModelIndex parent(const QModelIndex& child) const override;
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+
+Q_SIGNALS:
+    // A node was expanded or collapsed by the core; the view follows.
+    void expandedChanged(const QModelIndex& index, bool expanded);
+
+private:
+    struct Node {
+        QString caption, key, imageKey, tag;
+        bool grey = false;
+        bool expanded = false;
+        Node* parent = nullptr;
+        std::vector<std::unique_ptr<Node>> children;
+        int Row() const;
+    };
+    Node* NodeOf(const QModelIndex& index) const;
+    QModelIndex IndexOf(const Node* node) const;
+    QModelIndex Find(const Node* under, const QString& tag) const;
+
+    Node m_root;   // invisible; its children are the top-level nodes
+};

@@ -1,0 +1,36 @@
+#pragma once
+// Shows the core's project tree and content list in the main window: icons by image key,
+// grey text for disabled contacts and zones, the root expanded when the core expands it,
+// column widths from twips, the two pane captions, and the File menu's item states.
+#include "app/QtIcons.h"
+
+struct AppContext;
+struct FileMenuState;
+class frmMain;
+class QHeaderView;
+class QAbstractItemModel;
+
+// The tree's delegate: the icon of each node's image key, and the grey-text colour for a
+// node whose grey role is set.
+class QtProjTreeDelegate : public QtImageKeyDelegate {
+public:
+    QtProjTreeDelegate(int imageKeyRole, int greyRole, QObject* parent = nullptr)
+        : QtImageKeyDelegate(imageKeyRole, parent), m_greyRole(greyRole) {}
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
+
+private:
+    int m_greyRole;
+};
+
+namespace QtProjViews {
+// Sets the core's models on the window's tree and list and keeps the views in step with them.
+void Attach(frmMain& window, AppContext& ctx);
+// Applies the File menu's opening rule to its items.
+void ApplyFileMenu(frmMain& window, const FileMenuState& state);
+// The recent-file item's caption (the path it opens); empty for an item that has none.
+QString RecentCaption(frmMain& window, int index);
+// Sizes the header's sections from the model's widths in twips.
+void ApplyColumnWidths(QHeaderView* header, const QAbstractItemModel* model, double dpi);
+} // namespace QtProjViews

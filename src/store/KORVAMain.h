@@ -1,0 +1,55 @@
+#pragma once
+// The project file lifecycle. A project is one ".cmb" database file; while it is open every
+// edit goes into its working copy beside it (same folder and base name, ".mir"). Saving
+// copies the working copy back over the project file, atomically; closing deletes the
+// working copy. The recent-files list keeps the last four projects opened.
+#include <QString>
+#include <array>
+
+struct AppContext;
+
+struct RecentMenuItem {
+    QString caption;
+    bool enabled = false;
+    bool visible = false;
+};
+
+namespace KORVAMain {
+// SaveProject's results.
+constexpr int kSaved = 0;        // saved, or nothing to save
+constexpr int kNotSaved = 1;     // the user chose not to save
+constexpr int kCancelled = 2;    // the user cancelled, or the save failed: keep everything open
+
+// "../Project" beside the program folder: where project files are offered.
+QString ProjectFolder(const AppContext& ctx);
+// "Project<i>.cmb" for the smallest i from 1 to 99 free in the project folder; empty when none.
+QString DefaultNewName(const AppContext& ctx);
+// The working copy of a project file: same folder and base name, extension ".mir".
+QString WorkingPathOf(const QString& projectPath);
+// Whether a file is a project database of ours (a database with the four tables and their
+// fields, and the Basic row). Reads a copy, so the file itself is never touched.
+bool IsProjectFile(const QString& path);
+
+// File > New: closes the open project (with the save prompt), asks for the new file, copies
+// the template there and opens it.
+void NewProject(AppContext& ctx);
+// Opens the project at path (an empty path asks with the open dialog). True when opened.
+bool OpenProject(AppContext& ctx, const QString& path);
+// Copies the working copy over the project file. force: even without changes; ask: ask
+// first; allowCancel: the question offers Cancel. Returns kSaved, kNotSaved or kCancelled.
+int SaveProject(AppContext& ctx, bool force, bool ask, bool allowCancel);
+// File > Save As: the working copy, with its unsaved changes, becomes a new project file,
+// which is then the open project. The old project file is not touched.
+void SaveProjectAs(AppContext& ctx);
+// Closes the open project after the save prompt: kSaved when closed or nothing was open,
+// kCancelled when the user cancelled (or the save failed) and the project stays open.
+int CloseProject(AppContext& ctx);
+
+// Puts path first in the recent-files list (at most four entries) and stores the list.
+void AddToRecentFiles(AppContext& ctx, const QString& path);
+// Rewrites the MRUList table from the list.
+void StoreRecentFiles(AppContext& ctx);
+// The four recent-file menu items: entry i as caption, enabled and visible; beyond the
+// list's count an empty caption, disabled and hidden.
+std::array<RecentMenuItem, 4> mkRecentFilePathMenu(const AppContext& ctx);
+} // namespace KORVAMain

@@ -1,0 +1,57 @@
+#include "store/ProjBasic.h"
+
+#include "app/AppContext.h"
+#include "store/ADOUtil.h"
+
+#include <QDate>
+#include <QLocale>
+
+namespace ProjBasic {
+
+QString ShortDate(const QVariant& value) {
+    if (!value.isValid() || value.isNull()) return {};
+    if (value.typeId() == QMetaType::QDate) {
+        const QDate d = value.toDate();
+        return d.isValid() ? QLocale::system().toString(d, QLocale::ShortFormat) : QString();
+    }
+    return ADOUtil::NullToStr(value);
+}
+
+ProjBasicFields LoadFormObj(AppContext& ctx) {
+    ProjBasicFields f;
+    RowSet* rs = ctx.project.Basic.get();
+    if (ADOUtil::GetRecordCount(rs) < 1) return f;
+    rs->MoveFirst();
+    f.createdDate = ShortDate(rs->Field(QStringLiteral("CreatedDate")));
+    f.modifiedDate = ShortDate(rs->Field(QStringLiteral("ModifiedDate")));
+    f.createdBy = ADOUtil::NullToStr(rs->Field(QStringLiteral("CreatedBy")));
+    f.projectDsc = ADOUtil::NullToStr(rs->Field(QStringLiteral("ProjectDsc")));
+    f.isUnicode = ADOUtil::NullToStr(rs->Field(QStringLiteral("IsUnicode"))) == QLatin1String("True");
+    return f;
+}
+
+bool CheckFormObj(const ProjBasicFields&) { return true; }
+
+bool SaveFormObj(AppContext& ctx, const ProjBasicFields& f) {
+    RowSet* rs = ctx.project.Basic.get();
+    bool ok = ADOUtil::GetRecordCount(rs) > 0;
+    if (ok) {
+        rs->MoveFirst();
+        if (!f.createdBy.isEmpty()) ok = rs->SetField(QStringLiteral("CreatedBy"), f.createdBy);
+        ok = ok && rs->SetField(QStringLiteral("IsUnicode"), f.isUnicode);
+        ok = ok && rs->SetField(QStringLiteral("ProjectDsc"), f.projectDsc);
+        ok = ok && rs->SetField(QStringLiteral("ModifiedDate"), QDate::currentDate());
+        ok = ok && rs->Update();
+        if (!ok) rs->CancelUpdate();
+    }
+    if (!ok) {
+        ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("專案基本資料無法儲存。"), 1, 760, QStringLiteral("KORVAMain")),
+                      vbOKOnly | vbCritical,
+                      GetMLText(ctx.ml, QStringLiteral("專案基本資料"), 2, 760, QStringLiteral("KORVAMain")));
+        return false;
+    }
+    ctx.project.IsModified = true;
+    return true;
+}
+
+} // namespace ProjBasic

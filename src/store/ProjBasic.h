@@ -1,0 +1,28 @@
+#pragma once
+// The project's basic information (the one Basic row) as the basic-information dialog shows
+// and edits it.
+#include <QString>
+#include <QVariant>
+
+struct AppContext;
+
+struct ProjBasicFields {
+    QString createdDate;    // the system's short date form; empty for no date
+    QString modifiedDate;
+    QString createdBy;
+    QString projectDsc;
+    bool isUnicode = false;
+};
+
+namespace ProjBasic {
+// A date field's value in the system's short date form; null (or no date) gives empty text.
+QString ShortDate(const QVariant& value);
+// The fields from the Basic row (null texts as empty; Unicode when the flag reads "True").
+ProjBasicFields LoadFormObj(AppContext& ctx);
+// The dialog accepts every input.
+bool CheckFormObj(const ProjBasicFields& fields);
+// Writes the fields back: an empty creator keeps the stored one; the description is written
+// as it is, empty included; the modification date becomes today; the project is modified.
+// False, after its message, when the row could not be written.
+bool SaveFormObj(AppContext& ctx, const ProjBasicFields& fields);
+} // namespace ProjBasic

@@ -1,0 +1,45 @@
+#include "store/frmProjBasic.h"
+
+#include "app/AppContext.h"
+#include "app/QtFormTexts.h"
+#include "store/ProjBasic.h"
+#include "ui_frmProjBasic.h"
+
+frmProjBasic::frmProjBasic(AppContext& ctx, QWidget* parent)
+    : QDialog(parent), m_ctx(ctx), ui(std::make_unique<Forms::Ui::frmProjBasic>()) {
+    ui->setupUi(this);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    QtFormTexts::Apply(this, ctx.ml, QStringLiteral("frmProjBasic"));
+    connect(ui->CmdOK, &QPushButton::clicked, this, &frmProjBasic::CmdOK_Click);
+    connect(ui->CmdCancel, &QPushButton::clicked, this, &frmProjBasic::CmdCancel_Click);
+}
+
+frmProjBasic::~frmProjBasic() = default;
+
+void frmProjBasic::LoadFormObj() {
+    const ProjBasicFields f = ProjBasic::LoadFormObj(m_ctx);
+    ui->lblCreatedDate->setText(f.createdDate);
+    ui->lblModifiedDate->setText(f.modifiedDate);
+    ui->txtPorjName->setText(f.createdBy);
+    ui->txtProjDsc->setText(f.projectDsc);
+    ui->chkIsUnicode->setChecked(f.isUnicode);
+}
+
+static ProjBasicFields FieldsOf(const Forms::Ui::frmProjBasic& ui) {
+    ProjBasicFields f;
+    f.createdBy = ui.txtPorjName->text();
+    f.projectDsc = ui.txtProjDsc->text();
+    f.isUnicode = ui.chkIsUnicode->isChecked();
+    return f;
+}
+
+bool frmProjBasic::CheckFormObj() { return ProjBasic::CheckFormObj(FieldsOf(*ui)); }
+
+bool frmProjBasic::SaveFormObj() { return ProjBasic::SaveFormObj(m_ctx, FieldsOf(*ui)); }
+
+void frmProjBasic::CmdOK_Click() {
+    if (!CheckFormObj()) return;
+    if (SaveFormObj()) accept();
+}
+
+void frmProjBasic::CmdCancel_Click() { reject(); }
