@@ -82,6 +82,7 @@ public:
         }
         m_open = true;
         m_lost = false;
+        m_loseWhenDrained = false;
         m_error = PortError::None;
         ++opens;
         openedNames << m_name;
