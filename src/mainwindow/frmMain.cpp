@@ -7,6 +7,10 @@
 #include "app/QtStatusPanel.h"
 #include "app/Twips.h"
 #include "app/frmToolsOptions.h"
+#include "mainwindow/MainView.h"
+#include "mainwindow/QtProjViews.h"
+#include "store/KORVAMain.h"
+#include "store/frmProjBasic.h"
 #include "ml/MLUtil.h"
 #include "ui_frmMain.h"
 
@@ -63,6 +67,9 @@ frmMain::frmMain(AppContext& ctx, QSettings* placementStore, QWidget* parent)
     setMinimumWidth(Px(kMinWindowWidth));
 
     ConnectMenus();
+    // The project tree and content list are the core's models; closing asks to save.
+    QtProjViews::Attach(*this, ctx);
+    closeProject = [](AppContext& c) { return KORVAMain::CloseProject(c); };
 
     // Load: texts first, then the placement.
     QtFormTexts::Apply(this, ctx.ml, QStringLiteral("frmMain"));
@@ -257,7 +264,7 @@ void frmMain::LoadFormObj() {
 
 void frmMain::RefreshFormObj() {
     ui->lbltvProjectContentCaption->setText(m_ctx.project.ProjName);
-    // The project tree and the content list are rebuilt here once they exist.
+    MainView::RefreshFormObj(m_ctx);   // the tree, the content list and their captions
     SetStatusText(QStringLiteral("ProjName"), m_ctx.project.ProjName);
 }
 
@@ -267,6 +274,11 @@ bool frmMain::ShowModal(Window which) {
         if (!m_frmToolsOptions) m_frmToolsOptions = std::make_unique<frmToolsOptions>(m_ctx, this);
         m_frmToolsOptions->LoadFormObj();
         return m_frmToolsOptions->exec() == QDialog::Accepted;
+    }
+    case Window::frmProjBasic: {
+        frmProjBasic dlg(m_ctx, this);
+        dlg.LoadFormObj();
+        return dlg.exec() == QDialog::Accepted;
     }
     default:
         // The other windows are added here as they are built.
@@ -301,18 +313,20 @@ void frmMain::AppShutdown(bool saveSettings) {
 // ---- Menu openings -----------------------------------------------------------------------
 // Each opening rule sets the items it names from the project state and the selection.
 
-void frmMain::mnuFile_Click() {}
+void frmMain::mnuFile_Click() { QtProjViews::ApplyFileMenu(*this, MainView::mnuFile_Click(m_ctx)); }
 void frmMain::mnuProj_Click() {}
 void frmMain::mnuDevice_Click() {}
 
 // ---- Commands ----------------------------------------------------------------------------
 
-void frmMain::mnuFileNew_Click() {}
-void frmMain::mnuFileOpen_Click() {}
-void frmMain::mnuFileSave_Click() {}
-void frmMain::mnuFileSaveAs_Click() {}
-void frmMain::mnuFileBasic_Click() {}
-void frmMain::mnuFileMRU_Click(int) {}
+void frmMain::mnuFileNew_Click() { KORVAMain::NewProject(m_ctx); }
+void frmMain::mnuFileOpen_Click() { KORVAMain::OpenProject(m_ctx, QString()); }
+void frmMain::mnuFileSave_Click() { KORVAMain::SaveProject(m_ctx, true, false, false); }
+void frmMain::mnuFileSaveAs_Click() { KORVAMain::SaveProjectAs(m_ctx); }
+void frmMain::mnuFileBasic_Click() { ShowModal(Window::frmProjBasic); }
+void frmMain::mnuFileMRU_Click(int index) {
+    MainView::mnuFileMRU_Click(m_ctx, QtProjViews::RecentCaption(*this, index));
+}
 
 // Exit runs the same close rule as the window's close button.
 void frmMain::mnuFileExit_Click() { close(); }
@@ -325,9 +339,7 @@ void frmMain::mnuProjEditZoneList_Click() {}
 void frmMain::mnuProjDeleteGroupList_Click() {}
 void frmMain::mnuProjDeleteTelList_Click() {}
 
-void frmMain::mnuViewRefresh_Click() {
-    if (m_ctx.project.IsOpen()) RefreshFormObj();
-}
+void frmMain::mnuViewRefresh_Click() { MainView::mnuViewRefresh_Click(m_ctx); }
 
 void frmMain::mnuToolsOptions_Click() { ShowModal(Window::frmToolsOptions); }
 
@@ -347,7 +359,7 @@ void frmMain::mnuProjConentAddUser_Click() {}
 void frmMain::mnuProjConentAddGroup_Click() {}
 void frmMain::mnuProjConentMoveUser_Click() {}
 
-void frmMain::tvProjectContent_NodeClick() {}
+void frmMain::tvProjectContent_NodeClick() { MainView::tvProjContent_NodeClick(m_ctx); }
 void frmMain::tvProjectContent_MouseUp(const QPoint&) {}
 void frmMain::tvProjectContent_DblClick() {}
 void frmMain::lvNodeContent_MouseUp(const QPoint&) {}
