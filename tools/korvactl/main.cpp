@@ -1,0 +1,211 @@
+// korvactl: the configuration tool's core from a terminal. It starts like the program (text
+// database, settings file, system database, all beside the executable) and runs one command.
+#include "TerminalUi.h"
+
+#include "app/AppContext.h"
+#include "app/Startup.h"
+#include "device/CommSetting.h"
+#include "device/CommUtil.h"
+#include "device/DebugRegisters.h"
+#include "device/KORVACommUtil.h"
+#include "ml/MLUtil.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QRegularExpression>
+
+namespace {
+
+constexpr int kOk = 0;
+constexpr int kFailed = 1;
+constexpr int kUsage = 2;
+
+const char* const kHelp =
+    "Commands:\n"
+    "  ports                 List the serial ports of this computer.\n"
+    "  info                  Connect to the device and show its model, serial number and\n"
+    "                        settings (exit 0 when connected, 1 otherwise).\n"
+    "  registers             Read the device's status registers; print each with its raw\n"
+    "                        value in hexadecimal.\n"
+    "  set-comm              Change the device's COM1 settings: --slave, --baud, --parity\n"
+    "                        (what is not given stays as the device has it). Needs --yes.\n";
+
+void Trace(QTextStream& err, const FrameEvent& e) {
+    const QString time = e.time.toString(QStringLiteral("HH:mm:ss.zzz"));
+    switch (e.direction) {
+    case FrameDirection::Sent: err << time << " TX " << e.bytes.toHex(' ') << '\n'; break;
+    case FrameDirection::Received:
+        err << time << " RX " << e.bytes.toHex(' ');
+        if (!e.note.isEmpty()) err << "  (" << e.note << ')';
+        err << '\n';
+        break;
+    case FrameDirection::Discarded: err << time << " -- dropped stale input " << e.bytes.toHex(' ') << '\n'; break;
+    case FrameDirection::Note: err << time << " -- " << e.note << '\n'; break;
+    }
+    err.flush();
+}
+
+int Ports(TerminalUi& ui) {
+    const auto ports = CommUtil::AvailablePorts();
+    for (const CommUtil::PortChoice& p : ports) {
+        ui.out << p.name;
+        if (!p.description.isEmpty()) ui.out << '\t' << p.description;
+        ui.out << '\n';
+    }
+    if (ports.isEmpty()) ui.err << "No serial ports found; any device path can be given with --port.\n";
+    return kOk;
+}
+
+int Info(AppContext& ctx) {
+    KORVACommUtil::Connect(ctx);
+    return ctx.ConnectStatus ? kOk : kFailed;
+}
+
+int Registers(AppContext& ctx, TerminalUi& ui) {
+    if (!CommUtil::EnsurePortOpen(ctx)) return kFailed;
+    const auto rows = DebugRegisters::Rows();
+    int width = 0;
+    for (const DebugRegisterRow& r : rows) width = std::max(width, int(r.name.size()));
+    for (const DebugRegisterRow& r : rows) {
+        QString value;
+        if (!DebugRegisters::ReadRow(ctx, r, value)) {
+            ui.err << "No valid response reading \"" << r.name << "\" (" << r.addressText << ")."
+                   << CommUtil::LostPortText(ctx).replace(QLatin1String("\r\n"), QLatin1String("\n")) << '\n';
+            return kFailed;
+        }
+        ui.out << r.name.leftJustified(width + 2) << r.addressText << "  " << r.count.rightJustified(2) << "  "
+               << value << '\n';
+        ui.out.flush();
+    }
+    return kOk;
+}
+
+int SetComm(AppContext& ctx, TerminalUi& ui, const QCommandLineParser& args) {
+    QString parity;
+    if (args.isSet(QStringLiteral("parity"))) {
+        parity = args.value(QStringLiteral("parity")).toUpper();
+        if (parity != QLatin1String("EVEN") && parity != QLatin1String("ODD") && parity != QLatin1String("NONE")) {
+            ui.err << "--parity takes EVEN, ODD or NONE.\n";
+            return kUsage;
+        }
+    }
+    QString slave;
+    if (args.isSet(QStringLiteral("slave"))) {
+        slave = args.value(QStringLiteral("slave"));
+        static const QRegularExpression digits(QStringLiteral("^[0-9]{1,3}$"));
+        if (!digits.match(slave).hasMatch() || slave.toInt() < 1 || slave.toInt() > 255) {
+            ui.err << "--slave takes a station address from 1 to 255.\n";
+            return kUsage;
+        }
+        slave = QString::number(slave.toInt());
+    }
+    if (!CommUtil::EnsurePortOpen(ctx)) return kFailed;
+    CommSettingForm form;
+    if (!CommSetting::LoadFormObj(ctx, form)) return kFailed;
+    ui.out << "Device: " << (form.lblModelName.isEmpty() ? form.device.TypeCode : form.lblModelName)
+           << ", slave ID " << form.loadedSlaveID << ", " << form.loadedBaud << ", " << form.loadedParity << '\n';
+    if (!slave.isEmpty()) form.txtSlaveID = slave;
+    if (args.isSet(QStringLiteral("baud"))) form.cmbPortBaud = args.value(QStringLiteral("baud"));
+    if (!parity.isEmpty()) form.cmbParityBit = parity;
+    const int before = ui.messageCount;
+    switch (CommSetting::OkPressed(ctx, form)) {
+    case CommSetting::OkAction::Close:
+        if (ui.messageCount != before) return kFailed;   // refused, with its message
+        ui.out << "Nothing changed.\n";
+        return kOk;
+    case CommSetting::OkAction::StayOpen: return kFailed;
+    case CommSetting::OkAction::CloseAndSave: break;
+    }
+    return CommSetting::SaveFormObj(ctx, form) ? kOk : kFailed;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("korvactl"));
+
+    QCommandLineParser args;
+    args.setApplicationDescription(QStringLiteral("The KORVA configuration tool from a terminal.\n\n") +
+                                   QString::fromLatin1(kHelp));
+    args.addHelpOption();
+    args.addPositionalArgument(QStringLiteral("command"), QStringLiteral("ports, info, registers or set-comm"));
+    args.addOptions({
+        {QStringLiteral("port"), QStringLiteral("The serial port: a device path or port name."), QStringLiteral("P")},
+        {QStringLiteral("timeout"), QStringLiteral("Silent time-out in seconds (default: the settings file)."),
+         QStringLiteral("S")},
+        {QStringLiteral("retry"), QStringLiteral("Retries after a failed attempt (default: the settings file)."),
+         QStringLiteral("N")},
+        {QStringLiteral("lang"), QStringLiteral("Language of the texts: ChineseBig5, ChineseGB, English or AUTO."),
+         QStringLiteral("NAME")},
+        {QStringLiteral("trace"), QStringLiteral("Print every frame in hex with a timestamp on stderr.")},
+        {QStringLiteral("yes"), QStringLiteral("Answer questions with OK / Yes.")},
+        {QStringLiteral("slave"), QStringLiteral("set-comm: the device's COM1 slave ID (1..255)."), QStringLiteral("N")},
+        {QStringLiteral("baud"), QStringLiteral("set-comm: the COM1 baud rate, as the model lists it."),
+         QStringLiteral("TEXT")},
+        {QStringLiteral("parity"), QStringLiteral("set-comm: EVEN, ODD or NONE."), QStringLiteral("P")},
+    });
+    args.process(app);
+
+    TerminalUi ui(args.isSet(QStringLiteral("yes")));
+    const QStringList positional = args.positionalArguments();
+    if (positional.size() != 1) {
+        ui.err << args.helpText();
+        return kUsage;
+    }
+    const QString command = positional[0];
+    const QStringList commands{QStringLiteral("ports"), QStringLiteral("info"), QStringLiteral("registers"),
+                               QStringLiteral("set-comm")};
+    if (!commands.contains(command)) {
+        ui.err << "Unknown command \"" << command << "\".\n\n" << kHelp;
+        return kUsage;
+    }
+    if (command == QLatin1String("ports")) return Ports(ui);
+
+    // The program folder is where the executable is; its data files are found from there.
+    const QString folder = QCoreApplication::applicationDirPath();
+    QDir::setCurrent(folder);
+    AppContext ctx(ui);
+    const int localeId = MLUtil::LocaleIdOf(QLocale::system());
+    if (!Startup::StartCore(ctx, folder, localeId)) {
+        Startup::CloseCore(ctx);
+        return kUsage;
+    }
+    if (args.isSet(QStringLiteral("lang"))) {
+        ctx.ml.AppliedLangName = args.value(QStringLiteral("lang"));
+        ctx.ml.AppliedLang = MLUtil::ResolveLanguage(ctx.ml.AppliedLangName, localeId);
+        MLUtil::LoadTextTable(ctx.ml);
+        MLUtil::LoadFormTable(ctx.ml);
+    }
+    bool ok = true;
+    if (args.isSet(QStringLiteral("timeout"))) {
+        ctx.comm.TimeOut = args.value(QStringLiteral("timeout")).toInt(&ok);
+        if (!ok || ctx.comm.TimeOut < 0 || ctx.comm.TimeOut > 60) {
+            ui.err << "--timeout takes whole seconds from 0 to 60.\n";
+            Startup::CloseCore(ctx);
+            return kUsage;
+        }
+    }
+    if (args.isSet(QStringLiteral("retry"))) {
+        ctx.comm.Retry = args.value(QStringLiteral("retry")).toInt(&ok);
+        if (!ok || ctx.comm.Retry < 0 || ctx.comm.Retry > 100) {
+            ui.err << "--retry takes a count from 0 to 100.\n";
+            Startup::CloseCore(ctx);
+            return kUsage;
+        }
+    }
+    if (args.isSet(QStringLiteral("port"))) ctx.comm.PortName = args.value(QStringLiteral("port"));
+    if (args.isSet(QStringLiteral("trace")))
+        ctx.link.observer = [&ui](const FrameEvent& e) { Trace(ui.err, e); };
+
+    int rc = kUsage;
+    if (command == QLatin1String("info")) rc = Info(ctx);
+    else if (command == QLatin1String("registers")) rc = Registers(ctx, ui);
+    else if (command == QLatin1String("set-comm")) rc = SetComm(ctx, ui, args);
+    ui.out.flush();
+    ui.err.flush();
+    CommUtil::ClosePort(ctx);
+    Startup::CloseCore(ctx);
+    return rc;
+}
