@@ -4,6 +4,7 @@
 #include "app/QtUi.h"
 #include "app/Startup.h"
 #include "app/frmSplash.h"
+#include "device/frmMessage.h"
 #include "mainwindow/frmMain.h"
 #include "ml/MLUtil.h"
 
@@ -29,6 +30,7 @@ public:
         m_ui.SetParentWindow(w);
         m_ui.statusSink = [w](const QString& key, const QString& text) { w->SetStatusText(key, text); };
         m_ui.modalSink = [w](Window which) { return w->ShowModal(which); };
+        frmMessage::Attach(m_ui, m_ctx.ml, w);   // the device link's progress window
         w->onEnded = [] { QCoreApplication::exit(0); };
     }
     bool SplashClicked() override { return m_splash && m_splash->Clicked(); }

@@ -7,6 +7,9 @@
 #include "app/QtStatusPanel.h"
 #include "app/Twips.h"
 #include "app/frmToolsOptions.h"
+#include "device/DeviceMenu.h"
+#include "device/frmComPort.h"
+#include "device/frmCommSetting.h"
 #include "mainwindow/MainView.h"
 #include "mainwindow/QtProjViews.h"
 #include "store/KORVAMain.h"
@@ -280,6 +283,8 @@ bool frmMain::ShowModal(Window which) {
         dlg.LoadFormObj();
         return dlg.exec() == QDialog::Accepted;
     }
+    case Window::frmComPort: return frmComPort::Run(m_ctx, this);
+    case Window::frmCommSetting: return frmCommSetting::Run(m_ctx, this);
     default:
         // The other windows are added here as they are built.
         return false;
@@ -315,7 +320,14 @@ void frmMain::AppShutdown(bool saveSettings) {
 
 void frmMain::mnuFile_Click() { QtProjViews::ApplyFileMenu(*this, MainView::mnuFile_Click(m_ctx)); }
 void frmMain::mnuProj_Click() {}
-void frmMain::mnuDevice_Click() {}
+void frmMain::mnuDevice_Click() {
+    const DeviceMenuState s = DeviceMenu::DeviceMenuRule(m_ctx);
+    ui->mnuDeviceConnect->setCheckable(true);
+    ui->mnuDeviceConnect->setChecked(s.connectChecked);
+    ui->mnuDeviceConnect->setText(s.connectCaption);
+    ui->mnuDeviceSetting->setEnabled(s.settingEnabled);
+    ui->mnuDeviceDownLoad->setEnabled(s.downloadEnabled);
+}
 
 // ---- Commands ----------------------------------------------------------------------------
 
@@ -343,9 +355,9 @@ void frmMain::mnuViewRefresh_Click() { MainView::mnuViewRefresh_Click(m_ctx); }
 
 void frmMain::mnuToolsOptions_Click() { ShowModal(Window::frmToolsOptions); }
 
-void frmMain::mnuDeviceConnect_Click() {}
+void frmMain::mnuDeviceConnect_Click() { DeviceMenu::DeviceConnectCommand(m_ctx); }
 void frmMain::mnuDeviceDownLoad_Click() {}
-void frmMain::mnuDeviceSetting_Click() {}
+void frmMain::mnuDeviceSetting_Click() { DeviceMenu::DeviceSettingCommand(m_ctx); }
 void frmMain::mnuHelpAbout_Click() {}
 
 void frmMain::mnuProjConentAddGroupList_Click() { mnuProjAddGroupList_Click(); }
