@@ -1,0 +1,290 @@
+// The main window: texts by object path, status panels, placement, layout limits, closing.
+#include "app/AppFixture.h"
+#include "app/QtFormTexts.h"
+#include "app/QtStatusPanel.h"
+#include "app/Twips.h"
+#include "mainwindow/frmMain.h"
+#include "ml/FormTexts.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QSettings>
+#include <QSplitter>
+#include <QSplitterHandle>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+
+class tst_frmMain : public QObject {
+    Q_OBJECT
+
+    static QAction* Item(frmMain& w, const char* name) { return w.findChild<QAction*>(QLatin1String(name)); }
+    static QString Store(AppFixture& f) { return f.Path(QStringLiteral("placement.ini")); }
+
+private Q_SLOTS:
+    void textsComeFromTheTableByObjectPath() {
+        AppFixture f;
+        QVERIFY(f.Start(QStringLiteral("English")));
+        QSettings s(Store(f), QSettings::IniFormat);
+        frmMain w(f.ctx, &s);
+        QCOMPARE(w.windowTitle(), QStringLiteral("SMS Alarm Dialer"));
+        QCOMPARE(w.findChild<QMenu*>(QStringLiteral("mnuFile"))->title(), QStringLiteral("&File"));
+        QCOMPARE(Item(w, "mnuToolsOptions")->text(), QStringLiteral("&Options..."));
+        QCOMPARE(Item(w, "mnuFileNew")->shortcut(), QKeySequence(QStringLiteral("Ctrl+N")));
+        QCOMPARE(Item(w, "mnuViewRefresh")->shortcut(), QKeySequence(Qt::Key_F5));
+        QCOMPARE(w.StatusPanel(QStringLiteral("ConnectStatus"))->text(), QStringLiteral(" Offline"));
+        QCOMPARE(w.StatusPanel(QStringLiteral("ConnectStatus"))->ImageKey(), QStringLiteral("DisConnect"));
+        // Separators stay plain lines; hidden items and the pop-up menu stay hidden.
+        QVERIFY(Item(w, "mnuFileBar0")->isSeparator());
+        QVERIFY(Item(w, "mnuFileBar0")->text().isEmpty());
+        for (const char* hidden : {"mnuFileMRU_1", "mnuViewToolbar", "mnuListViewMode_3", "mnuHelpContents",
+                                   "mnuDeviceBar1", "mnuViewWebBrowser"})
+            QVERIFY2(!Item(w, hidden)->isVisible(), hidden);
+        QVERIFY(!w.mnuProjConent()->menuAction()->isVisible());
+        QVERIFY(Item(w, "mnuProjConentMoveUser"));
+        // Every path of the window's list names an object of the window.
+        QCOMPARE(QtFormTexts::Apply(&w, f.ctx.ml, QStringLiteral("frmMain")), QStringList());
+    }
+
+    void aControlMissingFromTheTableGetsEmptyText() {
+        AppFixture f;
+        QVERIFY(f.Prepare(QStringLiteral("ChineseBig5")));
+        QVERIFY(TestEnv::ExecSql(f.Path(QStringLiteral("KORVA.ml")),
+                                 QStringLiteral("DELETE FROM Form WHERE FormName='frmMain' AND "
+                                                "Objectpath IN ('mnuFileExit','sbStatusBar.Panels(3)');")));
+        QVERIFY(Startup::StartCore(f.ctx, f.dir.path(), 1028));
+        QSettings s(Store(f), QSettings::IniFormat);
+        frmMain w(f.ctx, &s);
+        QCOMPARE(Item(w, "mnuFileExit")->text(), QString());   // the design text "結束(&X)" is gone
+        QCOMPARE(w.StatusPanel(QStringLiteral("ConnectStatus"))->text(), QString());
+        QCOMPARE(Item(w, "mnuFileOpen")->text(), QStringLiteral("開啟專案(&O)"));
+        QCOMPARE(w.findChild<QMenu*>(QStringLiteral("mnuDevice"))->title(), QStringLiteral("簡訊報警機(&A)"));
+    }
+
+    void objectPathsResolveLikeTheClassicNames() {
+        AppFixture f;
+        QVERIFY(f.Start(QStringLiteral("English")));
+        QSettings s(Store(f), QSettings::IniFormat);
+        frmMain w(f.ctx, &s);
+        QCOMPARE(QtFormTexts::Resolve(&w, QStringLiteral("mnuFileMRU(3)")), Item(w, "mnuFileMRU_3"));
+        QCOMPARE(QtFormTexts::Resolve(&w, QStringLiteral("sbStatusBar.Panels(2)")),
+                 static_cast<QObject*>(w.StatusPanel(QStringLiteral("ProjName"))));
+        QCOMPARE(QtFormTexts::Resolve(&w, QStringLiteral("mnuNoSuchItem")), nullptr);
+    }
+
+    void statusPanelsByKey() {
+        AppFixture f;
+        QVERIFY(f.Start(QStringLiteral("English")));
+        QSettings s(Store(f), QSettings::IniFormat);
+        frmMain w(f.ctx, &s);
+        w.LoadFormObj();
+        QCOMPARE(w.StatusPanel(QStringLiteral("Status"))->text(), QStringLiteral("Welcome to the SMS alarm dialer"));
+        QCOMPARE(w.StatusPanel(QStringLiteral("ProjName"))->text(), QString());
+        w.SetStatusText(QStringLiteral("ProjName"), QStringLiteral("Site A"));
+        w.SetStatusText(QStringLiteral("NoSuchPanel"), QStringLiteral("x"));
+        QCOMPARE(w.StatusPanel(QStringLiteral("ProjName"))->text(), QStringLiteral("Site A"));
+        QCOMPARE(w.StatusPanel(QStringLiteral("Status"))->text(), QStringLiteral("Welcome to the SMS alarm dialer"));
+        // The connection panel's image follows the connection flag.
+        f.ctx.ConnectStatus = true;
+        w.SetStatusText(QStringLiteral("ConnectStatus"), QStringLiteral(" Online"));
+        QCOMPARE(w.StatusPanel(QStringLiteral("ConnectStatus"))->ImageKey(), QStringLiteral("Connect"));
+        f.ctx.ConnectStatus = false;
+        w.SetStatusText(QStringLiteral("ConnectStatus"), QStringLiteral(" Offline"));
+        QCOMPARE(w.StatusPanel(QStringLiteral("ConnectStatus"))->ImageKey(), QStringLiteral("DisConnect"));
+    }
+
+    void greetingInTheOriginalLanguage() {
+        AppFixture f;
+        QVERIFY(f.Start(QStringLiteral("ChineseBig5")));
+        QSettings s(Store(f), QSettings::IniFormat);
+        frmMain w(f.ctx, &s);
+        w.LoadFormObj();
+        QCOMPARE(w.StatusPanel(QStringLiteral("Status"))->text(), QStringLiteral("歡迎使用 簡訊報警機"));
+        QCOMPARE(w.windowTitle(), QStringLiteral("簡訊報警機"));
+    }
+
+    void placementIsRestoredAndStored() {
+        AppFixture f;
+        QVERIFY(f.Start(QStringLiteral("English")));
+        QSettings s(Store(f), QSettings::IniFormat);
+        s.setValue(QStringLiteral("Settings/MainLeft"), QStringLiteral("1500"));
+        s.setValue(QStringLiteral("Settings/MainTop"), QStringLiteral("900"));
+        s.setValue(QStringLiteral("Settings/MainWidth"), QStringLiteral("9000"));
+        s.setValue(QStringLiteral("Settings/MainHeight"), QStringLiteral("6000"));
+        frmMain w(f.ctx, &s);
+        const double dpi = w.Dpi();
+        QCOMPARE(w.pos(), QPoint(Twips::ToPixels(1500, dpi), Twips::ToPixels(900, dpi)));
+        QCOMPARE(w.size(), QSize(Twips::ToPixels(9000, dpi), Twips::ToPixels(6000, dpi)));
+
+        w.show();
+        w.move(Twips::ToPixels(3000, dpi), Twips::ToPixels(600, dpi));
+        w.resize(Twips::ToPixels(7500, dpi), Twips::ToPixels(5250, dpi));
+        QVERIFY(w.close());
+        QVERIFY(w.Ended());
+        QCOMPARE(WindowPlacement::Restore(s), (WindowPlacement::Placement{3000, 600, 7500, 5250}));
+        QCOMPARE(s.value(QStringLiteral("Settings/ViewMode")).toString(), QStringLiteral("3"));
+        QVERIFY(!f.ctx.sysdb.IsOpen());
+    }
+
+    void defaultsWhenNothingIsStored() {
+        AppFixture f;
+        QVERIFY(f.Start(QStringLiteral("English")));
+        QSettings s(Store(f), QSettings::IniFormat);
+        frmMain w(f.ctx, &s);
+        const double dpi = w.Dpi();
+        QCOMPARE(w.geometry().size(), QSize(Twips::ToPixels(10800, dpi), Twips::ToPixels(6900, dpi)));
+        QCOMPARE(w.pos(), QPoint(Twips::ToPixels(200, dpi), Twips::ToPixels(200, dpi)));
+    }
+
+    void minimizedAtExitKeepsTheStoredPlaceButStoresTheViewMode() {
+        AppFixture f;
+        QVERIFY(f.Start(QStringLiteral("English")));
+        QSettings s(Store(f), QSettings::IniFormat);
+        s.setValue(QStringLiteral("Settings/MainLeft"), QStringLiteral("1500"));
+        frmMain w(f.ctx, &s);
+        w.showMinimized();
+        w.move(0, 0);
+        QVERIFY(w.isMinimized());
+        Item(w, "mnuFileExit")->trigger();
+        QVERIFY(w.Ended());
+        QCOMPARE(s.value(QStringLiteral("Settings/MainLeft")).toString(), QStringLiteral("1500"));
+        QVERIFY(!s.contains(QStringLiteral("Settings/MainWidth")));
+        QCOMPARE(s.value(QStringLiteral("Settings/ViewMode")).toString(), QStringLiteral("3"));
+    }
+
+    void cancelledSavePromptKeepsTheWindowOpen() {
+        AppFixture f;
+        QVERIFY(f.Start(QStringLiteral("English")));
+        QSettings s(Store(f), QSettings::IniFormat);
+        frmMain w(f.ctx, &s);
+        bool ended = false;
+        w.onEnded = [&] { ended = true; };
+        f.ctx.project.ProjName = QStringLiteral("Site");
+        int answer = 2;
+        w.closeProject = [&](AppContext& ctx) {
+            if (answer != 2) ctx.project.ProjName.clear();
+            return answer;
+        };
+        w.show();
+        QVERIFY(!w.close());
+        Item(w, "mnuFileExit")->trigger();
+        QVERIFY(w.isVisible());
+        QVERIFY(!ended);
+        QVERIFY(f.ctx.sysdb.IsOpen());
+        QVERIFY(!s.contains(QStringLiteral("Settings/ViewMode")));
+        answer = 7;   // No: closed without saving
+        Item(w, "mnuFileExit")->trigger();
+        QVERIFY(ended);
+        QVERIFY(!w.isVisible());
+        QVERIFY(s.contains(QStringLiteral("Settings/ViewMode")));
+    }
+
+    void widthLimitsOfWindowAndPanes() {
+        AppFixture f;
+        QVERIFY(f.Start(QStringLiteral("English")));
+        QSettings s(Store(f), QSettings::IniFormat);
+        frmMain w(f.ctx, &s);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QSplitter* sp = w.Splitter();
+        QWidget* tree = sp->widget(0);
+
+        // The window never gets narrower than 3000 twips.
+        w.resize(10, w.height());
+        QCOMPARE(w.width(), w.Px(3000));
+
+        // A wide window keeps the tree's width when it is resized.
+        w.resize(w.Px(12000), w.height());
+        QApplication::processEvents();
+        int x = w.Px(4000);
+        w.SizeControls(x);
+        QApplication::processEvents();
+        QCOMPARE(tree->width(), w.Px(4000));
+        w.resize(w.Px(10000), w.height());
+        QApplication::processEvents();
+        QCOMPARE(tree->width(), w.Px(4000));
+
+        // Narrowed until less than 1500 would be left right of the splitter: it moves left.
+        w.resize(w.Px(5000), w.height());
+        QApplication::processEvents();
+        QCOMPARE(tree->width(), sp->width() - w.Px(1500));
+
+        // SizeControls holds its argument within the limits and reports the corrected value.
+        x = 0;
+        w.SizeControls(x);
+        QCOMPARE(x, w.Px(1500));
+        x = 100000;
+        w.SizeControls(x);
+        QCOMPARE(x, w.width() - w.Px(1500));
+    }
+
+    void draggingTheSplitterToTheFarLeftLeavesTheTreeAtItsLeast() {
+        AppFixture f;
+        QVERIFY(f.Start(QStringLiteral("English")));
+        QSettings s(Store(f), QSettings::IniFormat);
+        frmMain w(f.ctx, &s);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QSplitter* sp = w.Splitter();
+        QSplitterHandle* grip = sp->handle(1);
+        const int before = sp->widget(0)->width();
+        const QPoint mid(grip->width() / 2, grip->height() / 2);
+        QTest::mousePress(grip, Qt::LeftButton, {}, mid);
+        QTest::mouseMove(grip, mid - QPoint(before, 0));
+        // The panes do not move during the drag.
+        QCOMPARE(sp->widget(0)->width(), before);
+        QTest::mouseRelease(grip, Qt::LeftButton, {}, mid - QPoint(before, 0));
+        QApplication::processEvents();
+        QCOMPARE(sp->widget(0)->width(), w.Px(1500));
+        // And to the far right: 1500 stays right of it.
+        QTest::mousePress(grip, Qt::LeftButton, {}, mid);
+        QTest::mouseMove(grip, mid + QPoint(w.width(), 0));
+        QTest::mouseRelease(grip, Qt::LeftButton, {}, mid + QPoint(w.width(), 0));
+        QApplication::processEvents();
+        QCOMPARE(sp->widget(0)->width(), sp->width() - w.Px(1500));
+    }
+
+    void pauseTimerClearsTheFlag() {
+        AppFixture f;
+        QVERIFY(f.Start(QStringLiteral("English")));
+        QSettings s(Store(f), QSettings::IniFormat);
+        frmMain w(f.ctx, &s);
+        QVERIFY(!w.SleepFlag);
+        QElapsedTimer t;
+        t.start();
+        w.StartSleep();
+        QVERIFY(w.SleepFlag);
+        QTRY_VERIFY_WITH_TIMEOUT(!w.SleepFlag, 2000);
+        QVERIFY(t.elapsed() >= 25);
+    }
+
+    void optionsCommandOpensTheDialogModally() {
+        AppFixture f;
+        QVERIFY(f.Start(QStringLiteral("English")));
+        QSettings s(Store(f), QSettings::IniFormat);
+        frmMain w(f.ctx, &s);
+        w.show();
+        QString seenTitle;
+        QString seenRetry;
+        QTimer::singleShot(0, [&] {
+            auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!d) return;
+            seenTitle = d->windowTitle();
+            seenRetry = d->findChild<QLineEdit*>(QStringLiteral("txtRetry"))->text();
+            d->reject();
+        });
+        f.ctx.comm.Retry = 5;
+        Item(w, "mnuToolsOptions")->trigger();
+        QCOMPARE(seenTitle, QStringLiteral("Options"));
+        QCOMPARE(seenRetry, QStringLiteral("5"));
+        QVERIFY(!w.ShowModal(Window::frmAbout));   // not built yet: nothing opens
+    }
+};
+
+QTEST_MAIN(tst_frmMain)
+#include "tst_frmMain.moc"
