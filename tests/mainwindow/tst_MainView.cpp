@@ -167,6 +167,28 @@ private Q_SLOTS:
         QVERIFY(!MainView::FindNodeByTag(e.ctx->view, QStringLiteral("Zones,5")).data(ProjTreeModel::GreyRole).toBool());
     }
 
+    void leavesChangeInPlace() {
+        ProjectEnv e;
+        QVERIFY(e.Open(e.MakeProject(QStringLiteral("P.cmb"), kContent)));
+        ProjTreeModel& tree = e.ctx->view.tree;
+        const int before = tree.NodeCount();
+        const QModelIndex groups = MainView::FindNodeByTag(e.ctx->view, QStringLiteral("UserGroups"));
+        const QModelIndex added = tree.AddNode(groups, QStringLiteral("D"), {}, QStringLiteral("UserGroups"), QStringLiteral("UserGroups,D"));
+        QCOMPARE(tree.rowCount(groups), 5);
+        QCOMPARE(MainView::FindNodeByTag(e.ctx->view, QStringLiteral("UserGroups,D")), added);
+        tree.SetCaption(added, QStringLiteral("E"));
+        tree.SetTag(added, QStringLiteral("UserGroups,E"));
+        QVERIFY(!MainView::FindNodeByTag(e.ctx->view, QStringLiteral("UserGroups,D")).isValid());
+        QCOMPARE(tree.Caption(MainView::FindNodeByTag(e.ctx->view, QStringLiteral("UserGroups,E"))), QStringLiteral("E"));
+        const QModelIndex b = MainView::FindNodeByTag(e.ctx->view, QStringLiteral("UserGroups,B"));
+        QVERIFY(tree.RemoveNode(b));
+        QCOMPARE(ChildCaptions(tree, groups),
+                 (QStringList{QStringLiteral("A"), QStringLiteral("AB"), QStringLiteral("C"), QStringLiteral("E")}));
+        QCOMPARE(tree.NodeCount(), before);
+        // Indexes found afterwards still lead to their parents.
+        QCOMPARE(MainView::FindNodeByTag(e.ctx->view, QStringLiteral("UserGroups,C")).parent(), groups);
+    }
+
     void contentListViews() {
         ProjectEnv e;
         QVERIFY(e.Open(e.MakeProject(QStringLiteral("P.cmb"), kContent)));
