@@ -4,6 +4,7 @@
 #include "app/Ui.h"
 #include "device/CommLink.h"
 #include "device/CommValues.h"
+#include "mainwindow/MainView.h"
 #include "ml/MLUtil.h"
 #include "store/OpenProject.h"
 #include "store/SystemDb.h"
@@ -27,6 +28,7 @@ struct AppContext {
     SystemDb sysdb;
     OpenProject project;
     QStringList recentFiles;     // entries 1..4 of the recent-files list, newest first
+    MainViewState view;          // project tree, content list and pane captions frmMain shows
     bool ConnectStatus = false;
     int NotifyTargetCount = 0;
     std::unique_ptr<SerialPort> port;
