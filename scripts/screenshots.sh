@@ -9,6 +9,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${KORVA_BUILD_DIR:-$here/build}
 out=${1:-$build/screenshots}
+[ -f "$build/CMakeCache.txt" ] || cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" --target KORVA korva-shots korva_data >/dev/null
 mkdir -p "$out"
 

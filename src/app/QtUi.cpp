@@ -11,7 +11,7 @@
 #include <QMessageBox>
 
 QtUi::QtUi() = default;
-QtUi::~QtUi() = default;
+QtUi::~QtUi() { delete m_keyIn.data(); }
 
 QWidget* QtUi::DialogParent() const {
     if (QWidget* modal = QApplication::activeModalWidget()) return modal;
@@ -65,7 +65,7 @@ MsgResult QtUi::MsgBox(const QString& prompt, MsgStyle style, const QString& tit
 
 QString QtUi::KeyInString(const QString& title, const QString& prompt, const QString& defaultText,
                           const QString& passwordChar) {
-    if (!m_keyIn) m_keyIn = std::make_unique<frmKeyInString>(m_ml, DialogParent());
+    if (!m_keyIn) m_keyIn = new frmKeyInString(m_ml, DialogParent());
     return m_keyIn->Run(title, prompt, defaultText, passwordChar, DialogParent());
 }
 

@@ -4,7 +4,6 @@
 
 #include <QPointer>
 #include <functional>
-#include <memory>
 
 class QWidget;
 class frmKeyInString;
@@ -54,5 +53,6 @@ private:
     QString m_programFolder;
     QString m_lastDir;
     int m_busyDepth = 0;
-    std::unique_ptr<frmKeyInString> m_keyIn;
+    // Owned by the window it belongs to; deleted here only if that window is gone first.
+    QPointer<frmKeyInString> m_keyIn;
 };

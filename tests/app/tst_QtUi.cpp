@@ -111,6 +111,20 @@ private Q_SLOTS:
         QCOMPARE(okText, QStringLiteral("OK"));
     }
 
+    void inputWindowOutlivedByItsOwnerOrNot() {
+        // The input window belongs to the main window; whichever goes first, nothing is freed twice.
+        for (bool windowFirst : {true, false}) {
+            auto ui = std::make_unique<QtUi>();
+            auto main = std::make_unique<QWidget>();
+            ui->SetParentWindow(main.get());
+            OnModal([](QWidget* w) { w->close(); });
+            QCOMPARE(ui->KeyInString(QStringLiteral("t"), QStringLiteral("p"), QString(), QString()), KeyInCancelMarker());
+            if (windowFirst) main.reset();
+            ui.reset();
+            main.reset();
+        }
+    }
+
     void classicFiltersBecomeQtFilters() {
         QCOMPARE(QtUi::QtFilter(QStringLiteral("Project files,(*.cmb)|*.cmb|All files,(*.*)|*.*")),
                  QStringLiteral("Project files,(*.cmb);;All files,(*.*)"));
