@@ -4,6 +4,7 @@
 #include "app/Ui.h"
 #include "device/CommLink.h"
 #include "device/CommValues.h"
+#include "editing/EditForms.h"
 #include "mainwindow/MainView.h"
 #include "ml/MLUtil.h"
 #include "store/OpenProject.h"
@@ -29,6 +30,7 @@ struct AppContext {
     OpenProject project;
     QStringList recentFiles;     // entries 1..4 of the recent-files list, newest first
     MainViewState view;          // project tree, content list and pane captions frmMain shows
+    EditForms forms;             // the editing dialogs' state, loaded before each is shown
     bool ConnectStatus = false;
     int NotifyTargetCount = 0;
     std::unique_ptr<SerialPort> port;

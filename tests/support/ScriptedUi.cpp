@@ -10,8 +10,9 @@ MsgResult ScriptedUi::MsgBox(const QString& prompt, MsgStyle style, const QStrin
     }
 }
 
-QString ScriptedUi::KeyInString(const QString&, const QString&, const QString& defaultText,
+QString ScriptedUi::KeyInString(const QString& title, const QString& prompt, const QString& defaultText,
                                 const QString&) {
+    keyIns.append({title, prompt, defaultText});
     return inputs.isEmpty() ? defaultText : inputs.dequeue();
 }
 
@@ -30,6 +31,7 @@ void ScriptedUi::ShowProgress(const QString& title, const QString& text) {
 
 bool ScriptedUi::ShowModal(Window which) {
     modalsShown.append(which);
+    if (onModal) return onModal(which);
     return modalAnswers.isEmpty() ? false : modalAnswers.dequeue();
 }
 

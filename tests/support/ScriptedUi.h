@@ -5,6 +5,7 @@
 #include <QList>
 #include <QQueue>
 #include <QStringList>
+#include <functional>
 
 struct RecordedMsg {
     QString text;
@@ -20,6 +21,10 @@ public:
     QQueue<std::optional<QString>> files;   // file dialog answers
     QQueue<bool> modalAnswers;              // ShowModal answers; default false
     QList<Window> modalsShown;
+    // When set, ShowModal runs it (the test acts as the person at the window) and returns
+    // its answer instead of taking one from modalAnswers.
+    std::function<bool(Window)> onModal;
+    QList<QStringList> keyIns;              // KeyInString calls: title, prompt, default text
     QList<FileDialogSetup> fileDialogs;
     QStringList statusLog;                  // "key=text"
     QStringList progressLog;                // "show:title|text", "close"

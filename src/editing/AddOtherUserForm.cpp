@@ -1,0 +1,37 @@
+#include "editing/AddOtherUserForm.h"
+
+#include "app/AppContext.h"
+#include "editing/KORVAUtil.h"
+#include "store/ADOUtil.h"
+
+namespace {
+QString Str(const RowSet* rs, const char* field) {
+    return ADOUtil::NullToStr(rs->Field(QString::fromLatin1(field)));
+}
+} // namespace
+
+void AddOtherUserForm::LoadFormObj(AppContext& ctx, const QString& tmpGroupName) {
+    groupName = tmpGroupName;
+    lblGroupName = GetMLText(ctx.ml, QStringLiteral("目前群組名稱:"), 1, 69, QStringLiteral("AddOtherUser")) + tmpGroupName;
+    cmbAddUser.Clear();
+    if (ctx.project.Users && ctx.project.Users->IsOpen()) {
+        auto rs = ctx.project.Users->Clone();
+        for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
+            const QString name = Str(rs.get(), "UserName");
+            if (name.isEmpty() ||
+                KORVAUtil::ListHoldsGroup(KORVAUtil::SplitGroupList(Str(rs.get(), "GroupName")), tmpGroupName))
+                continue;
+            cmbAddUser.Add(name, KORVAUtil::ComboEntryText(name, Str(rs.get(), "UserDsc")));
+        }
+    }
+    if (cmbAddUser.items.isEmpty())
+        cmbAddUser.SetPlaceholder(GetMLText(ctx.ml, QStringLiteral("無其它連絡人"), 1, 152, QStringLiteral("AddOtherUser")));
+    else
+        cmbAddUser.index = 0;
+}
+
+bool AddOtherUserForm::cmdOK_Click(AppContext& ctx) {
+    const QString user = cmbAddUser.SelectedName();
+    if (user.isEmpty()) return false;
+    return KORVAUtil::AddUserToGroup(ctx, groupName, user);
+}

@@ -1,0 +1,20 @@
+#include "editing/AddUserForm.h"
+
+#include "app/AppContext.h"
+
+void AddUserForm::LoadFormObj(AppContext& ctx, const QString& tmpDefaultUserName) {
+    resultName.clear();
+    resultGroup.clear();
+    txtAddUserName = tmpDefaultUserName;
+    cmbUserGroups.FillGroups(ctx.project, [](const QString&) { return false; });
+}
+
+void AddUserForm::cmdOK_Click() {
+    resultName = txtAddUserName;
+    resultGroup = cmbUserGroups.SelectedName();
+}
+
+void AddUserForm::cmdCancel_Click() {
+    resultName.clear();
+    resultGroup.clear();
+}

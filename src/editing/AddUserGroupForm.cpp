@@ -1,0 +1,38 @@
+#include "editing/AddUserGroupForm.h"
+
+#include "app/AppContext.h"
+#include "editing/KORVAUtil.h"
+#include "store/ADOUtil.h"
+
+namespace {
+QString Str(const RowSet* rs, const char* field) {
+    return ADOUtil::NullToStr(rs->Field(QString::fromLatin1(field)));
+}
+} // namespace
+
+void AddUserGroupForm::LoadFormObj(AppContext& ctx, const QString& tmpUserName) {
+    lblUserName = tmpUserName;
+    const QStringList held = KORVAUtil::MembershipsOf(ctx.project, tmpUserName);
+    cmbUserGroups.FillGroups(ctx.project, [&](const QString& g) { return KORVAUtil::ListHoldsGroup(held, g); });
+    if (cmbUserGroups.items.isEmpty())
+        cmbUserGroups.SetPlaceholder(GetMLText(ctx.ml, QStringLiteral("無"), 1, 134, QStringLiteral("AddUserGroup")));
+}
+
+void AddUserGroupForm::cmdAddGroup_Click(AppContext& ctx) {
+    RowSet* groups = ctx.project.UserGroups.get();
+    const int before = ADOUtil::GetRecordCount(groups);
+    KORVAUtil::AddUserGroup(ctx);
+    if (ADOUtil::GetRecordCount(groups) <= before) return;
+    groups->MoveLast();
+    const QString name = Str(groups, "GroupName");
+    if (cmbUserGroups.placeholder) cmbUserGroups.Clear();
+    cmbUserGroups.enabled = true;
+    cmbUserGroups.Add(name, KORVAUtil::ComboEntryText(name, Str(groups, "GroupDsc")));
+    cmbUserGroups.index = int(cmbUserGroups.items.size()) - 1;
+}
+
+bool AddUserGroupForm::cmdOK_Click(AppContext& ctx) {
+    const QString group = cmbUserGroups.SelectedName();
+    if (group.isEmpty()) return false;
+    return KORVAUtil::AddGroupToUser(ctx, lblUserName, group);
+}

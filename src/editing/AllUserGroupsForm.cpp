@@ -1,0 +1,90 @@
+#include "editing/AllUserGroupsForm.h"
+
+#include "app/AppContext.h"
+#include "editing/KORVAUtil.h"
+#include "store/ADOUtil.h"
+
+bool AllUserGroupsForm::EditorHolds(const AppContext& ctx, const QString& name) const {
+    for (const GroupEntry& e : ctx.forms.editTelList.lvGroupName)
+        if (e.name.compare(name, Qt::CaseInsensitive) == 0) return true;
+    return false;
+}
+
+void AllUserGroupsForm::Warn(AppContext& ctx, bool onAccept) {
+    const MLState& ml = ctx.ml;
+    const QString& contact = ctx.forms.editTelList.lblTelUser;
+    if (onAccept)
+        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("群組不可重覆挑選!"), 1, 173, QStringLiteral("frmAllUserGroups")) +
+                          QStringLiteral("\r\n") +
+                          GetMLText(ml, QStringLiteral("群組早已加入至 "), 2, 173, QStringLiteral("frmAllUserGroups")) + contact,
+                      vbOKOnly | vbExclamation,
+                      GetMLText(ml, QStringLiteral("群組不可重覆挑選!"), 3, 173, QStringLiteral("frmAllUserGroups")));
+    else
+        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("群組不可重覆挑選!"), 1, 161, QStringLiteral("frmAllUserGroups")) +
+                          QStringLiteral("\r\n") +
+                          GetMLText(ml, QStringLiteral("群組早已加入至 "), 2, 161, QStringLiteral("frmAllUserGroups")) + contact,
+                      vbOKOnly | vbExclamation,
+                      GetMLText(ml, QStringLiteral("群組不可重覆挑選!"), 3, 161, QStringLiteral("frmAllUserGroups")));
+}
+
+void AllUserGroupsForm::LoadFormObj(AppContext& ctx) {
+    resultName.clear();
+    resultDsc.clear();
+    mklvUserGroupsContent(ctx);
+}
+
+void AllUserGroupsForm::mklvUserGroupsContent(AppContext& ctx) {
+    lvUserGroups.clear();
+    selected = -1;
+    RowSet* groups = ctx.project.UserGroups.get();
+    if (!groups || !groups->IsOpen()) return;
+    const auto& held = ctx.forms.editTelList.lvGroupName;
+    auto copy = groups->Clone();
+    for (copy->MoveFirst(); !copy->Eof(); copy->MoveNext()) {
+        GroupEntry e{ADOUtil::NullToStr(copy->Field(QStringLiteral("GroupName"))),
+                     ADOUtil::NullToStr(copy->Field(QStringLiteral("GroupDsc"))), false};
+        for (const GroupEntry& h : held)
+            if (h.name == e.name) e.grey = true;
+        if (!e.grey && selected < 0) selected = int(lvUserGroups.size());
+        lvUserGroups.append(e);
+    }
+}
+
+void AllUserGroupsForm::lvUserGroups_ItemClick(AppContext& ctx, int row) {
+    if (row < 0 || row >= lvUserGroups.size()) return;
+    selected = row;
+    if (EditorHolds(ctx, lvUserGroups[row].name)) Warn(ctx, false);
+}
+
+bool AllUserGroupsForm::lvUserGroups_DblClick(AppContext& ctx, int row) {
+    if (row < 0 || row >= lvUserGroups.size()) return false;
+    selected = row;
+    if (EditorHolds(ctx, lvUserGroups[row].name)) {
+        Warn(ctx, true);
+        return false;
+    }
+    resultName = lvUserGroups[row].name;
+    resultDsc = lvUserGroups[row].dsc;
+    return true;
+}
+
+bool AllUserGroupsForm::cmbOK_Click() {
+    if (selected < 0 || selected >= lvUserGroups.size() || lvUserGroups[selected].name.isEmpty()) return false;
+    resultName = lvUserGroups[selected].name;
+    resultDsc = lvUserGroups[selected].dsc;
+    return true;
+}
+
+void AllUserGroupsForm::cmbCancel_Click() {
+    resultName.clear();
+    resultDsc.clear();
+}
+
+void AllUserGroupsForm::cmdAddGroup_Click(AppContext& ctx) {
+    if (!KORVAUtil::AddUserGroup(ctx)) return;
+    RowSet* groups = ctx.project.UserGroups.get();
+    groups->MoveLast();
+    lvUserGroups.append({ADOUtil::NullToStr(groups->Field(QStringLiteral("GroupName"))),
+                         ADOUtil::NullToStr(groups->Field(QStringLiteral("GroupDsc"))), false});
+    selected = int(lvUserGroups.size()) - 1;
+}

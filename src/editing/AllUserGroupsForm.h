@@ -1,0 +1,39 @@
+#pragma once
+// The group picker (frmAllUserGroups) of the contact editor: every group, those the contact
+// already has in grey; it gives back one group the contact does not have yet.
+#include <QString>
+#include <QVector>
+
+struct AppContext;
+
+// An entry of the group lists: name, description, drawn grey.
+struct GroupEntry {
+    QString name;
+    QString dsc;
+    bool grey = false;
+};
+
+struct AllUserGroupsForm {
+    QVector<GroupEntry> lvUserGroups;
+    int selected = -1;
+    QString resultName;   // empty until an entry is accepted
+    QString resultDsc;
+
+    void LoadFormObj(AppContext& ctx);
+    // Every group in table order; the editor's groups grey; the first other one selected.
+    void mklvUserGroupsContent(AppContext& ctx);
+    // The user picks an entry: selected; a group the contact already has is refused.
+    void lvUserGroups_ItemClick(AppContext& ctx, int row);
+    // Double click: accepts the entry unless the contact has it; true when the picker closes.
+    bool lvUserGroups_DblClick(AppContext& ctx, int row);
+    // True when the picker closes with the selected entry.
+    bool cmbOK_Click();
+    void cmbCancel_Click();
+    // A new group, added to the project and to the list, selected.
+    void cmdAddGroup_Click(AppContext& ctx);
+
+private:
+    bool EditorHolds(const AppContext& ctx, const QString& name) const;
+    // "群組不可重覆挑選!": on a double click (173) or a selection (161).
+    void Warn(AppContext& ctx, bool onAccept);
+};

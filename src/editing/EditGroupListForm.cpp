@@ -1,0 +1,35 @@
+#include "editing/EditGroupListForm.h"
+
+#include "app/AppContext.h"
+#include "editing/KORVAUtil.h"
+#include "editing/ValidUtil.h"
+#include "store/ADOUtil.h"
+
+bool EditGroupListForm::LoadFormObj(AppContext& ctx, bool tmpIsAddMode) {
+    RowSet* rs = ctx.project.UserGroups.get();
+    if (!rs || !rs->IsOpen() || rs->Eof() || rs->Bof()) return false;
+    lblGroupName = ADOUtil::NullToStr(rs->Field(QStringLiteral("GroupName")));
+    txtGroupDsc = ADOUtil::NullToStr(rs->Field(QStringLiteral("GroupDsc")));
+    oldName = lblGroupName;
+    cmdRenameEnabled = !tmpIsAddMode;
+    return true;
+}
+
+bool EditGroupListForm::SaveFormObj(AppContext& ctx) {
+    return KORVAUtil::RenameUserGroup(ctx, oldName, lblGroupName, txtGroupDsc);
+}
+
+void EditGroupListForm::cmdRename_Click(AppContext& ctx) {
+    const QString name = ctx.ui.KeyInString(
+        GetMLText(ctx.ml, QStringLiteral("變更連絡人群組名稱"), 1, 185, QStringLiteral("EditGroupList")),
+        GetMLText(ctx.ml, QStringLiteral("請輸入新連絡人群組名稱:"), 2, 185, QStringLiteral("EditGroupList")), lblGroupName,
+        QString());
+    if (name == KeyInCancelMarker() || name == lblGroupName) return;
+    if (ValidUtil::ValidUserGroupName(ctx, name)) lblGroupName = name;
+}
+
+bool EditGroupListForm::cmdOK_Click(AppContext& ctx) {
+    if (!CheckFormObj()) return false;
+    // A write that failed has been reported and undone; the dialog stays for another try.
+    return SaveFormObj(ctx);
+}

@@ -1,0 +1,146 @@
+#include "editing/EditTelListForm.h"
+
+#include "app/AppContext.h"
+#include "editing/KORVAUtil.h"
+#include "editing/ValidUtil.h"
+#include "store/ADOUtil.h"
+
+namespace {
+QString Str(const RowSet* rs, const char* field) {
+    return ADOUtil::NullToStr(rs->Field(QString::fromLatin1(field)));
+}
+constexpr int kMaxTelDigits = 20;
+} // namespace
+
+bool EditTelListForm::LoadFormObj(AppContext& ctx) {
+    RowSet* rs = ctx.project.Users.get();
+    if (!rs || !rs->IsOpen() || rs->Eof() || rs->Bof()) return false;
+    workingCount = KORVAUtil::CountNotifyTargets(ctx);
+    addedCount = 0;
+    removedCount = 0;
+    focusControl.clear();
+    lblTelUser = Str(rs, "UserName");
+    txtTelNo = Str(rs, "PhoneNumber");
+    txtTelDsc = Str(rs, "UserDsc");
+    const QVariant flag = rs->Field(QStringLiteral("IsDisable"));
+    chkIsDisable = flag.isValid() && !flag.isNull() && flag.toBool();
+    oldName = lblTelUser;
+    oldGroupName = Str(rs, "GroupName");
+    mklvGroupName(ctx);
+    cmdDeleteEnabled = !lvGroupName.isEmpty();
+    return true;
+}
+
+void EditTelListForm::mklvGroupName(AppContext& ctx) {
+    lvGroupName.clear();
+    selected = -1;
+    const OpenProject& p = ctx.project;
+    if (!p.Users || !p.UserGroups || !p.Users->IsOpen() || !p.UserGroups->IsOpen()) return;
+    QStringList list;
+    auto users = p.Users->Clone();
+    for (users->MoveFirst(); !users->Eof(); users->MoveNext()) {
+        if (Str(users.get(), "UserName").compare(lblTelUser, Qt::CaseInsensitive) == 0) {
+            list = KORVAUtil::SplitGroupList(Str(users.get(), "GroupName"));
+            break;
+        }
+    }
+    auto groups = p.UserGroups->Clone();
+    for (groups->MoveFirst(); !groups->Eof(); groups->MoveNext()) {
+        const QString name = Str(groups.get(), "GroupName");
+        if (KORVAUtil::ListHoldsGroup(list, name)) lvGroupName.append({name, Str(groups.get(), "GroupDsc"), false});
+    }
+    if (!lvGroupName.isEmpty()) selected = 0;
+}
+
+void EditTelListForm::cmdAdd_Click(AppContext& ctx) {
+    const MLState& ml = ctx.ml;
+    if (workingCount + 1 > ctx.project.MaxTelNo) {
+        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("通知對象[群組/連絡人]已超過最大筆數["), 1, 2004, QStringLiteral("EditTelList")) +
+                          QString::number(ctx.project.MaxTelNo) +
+                          GetMLText(ml, QStringLiteral("]，不得再增加通知對象[群組/連絡人]！"), 2, 2004, QStringLiteral("EditTelList")),
+                      vbOKOnly | vbExclamation,
+                      GetMLText(ml, QStringLiteral("通知對象[群組/連絡人]已超過最大筆數"), 3, 2004, QStringLiteral("EditTelList")));
+        return;
+    }
+    AllUserGroupsForm& picker = ctx.forms.allUserGroups;
+    picker.LoadFormObj(ctx);
+    ctx.ui.ShowModal(Window::frmAllUserGroups);
+    if (!picker.resultName.isEmpty()) {
+        bool held = false;
+        for (const GroupEntry& e : lvGroupName)
+            if (e.name == picker.resultName) held = true;
+        if (!held) {
+            lvGroupName.append({picker.resultName, picker.resultDsc, false});
+            selected = int(lvGroupName.size()) - 1;
+            ++addedCount;
+            ++workingCount;
+        }
+    }
+    cmdDeleteEnabled = !lvGroupName.isEmpty();
+}
+
+void EditTelListForm::cmdDelete_Click() {
+    if (selected < 0 || selected >= lvGroupName.size()) return;
+    lvGroupName.removeAt(selected);
+    ++removedCount;
+    --workingCount;
+    selected = lvGroupName.isEmpty() ? -1 : qMin(selected, int(lvGroupName.size()) - 1);
+    cmdDeleteEnabled = !lvGroupName.isEmpty();
+}
+
+void EditTelListForm::cmdTelUserRename_Click(AppContext& ctx) {
+    const QString name = ctx.ui.KeyInString(
+        GetMLText(ctx.ml, QStringLiteral("變更連絡人"), 1, 278, QStringLiteral("EditTelList")),
+        GetMLText(ctx.ml, QStringLiteral("請輸入新連絡人名稱:"), 2, 278, QStringLiteral("EditTelList")), lblTelUser, QString());
+    if (name == KeyInCancelMarker() || name == lblTelUser) return;
+    if (ValidUtil::ValidUserName(ctx, name)) lblTelUser = name;
+}
+
+bool EditTelListForm::IsTelNumber(const QString& t) {
+    const qsizetype start = t.startsWith(u'+') ? 1 : 0;
+    if (t.size() <= start) return false;
+    for (qsizetype i = start; i < t.size(); ++i)
+        if (t[i] < u'0' || t[i] > u'9') return false;
+    return true;
+}
+
+bool EditTelListForm::CheckTelNo(AppContext& ctx, const QString& text) {
+    const MLState& ml = ctx.ml;
+    const QString t = text.trimmed();
+    if (t.isEmpty()) {
+        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("本電話簿不得為空！請再次輸入電話號碼。"), 1, 250, QStringLiteral("EditTelList")),
+                      vbOKOnly | vbCritical, GetMLText(ml, QStringLiteral("本電話簿不得為空"), 2, 250, QStringLiteral("EditTelList")));
+        return false;
+    }
+    bool ok = true;
+    if (!IsTelNumber(t)) {
+        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral(" 電話號碼只能輸入數字！請再次輸入電話號碼。"), 1, 257, QStringLiteral("EditTelList")),
+                      vbOKOnly | vbCritical, GetMLText(ml, QStringLiteral("電話號碼只能輸入數字"), 2, 257, QStringLiteral("EditTelList")));
+        ok = false;
+    }
+    if (t.size() > kMaxTelDigits) {
+        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral(" 電話號碼不得大於20個數字！請再次輸入電話號碼。"), 1, 255, QStringLiteral("EditTelList")),
+                      vbOKOnly | vbCritical, GetMLText(ml, QStringLiteral("電話號碼不得大於20個數字"), 2, 255, QStringLiteral("EditTelList")));
+        ok = false;
+    }
+    return ok;
+}
+
+bool EditTelListForm::CheckFormObj(AppContext& ctx) {
+    focusControl.clear();
+    if (CheckTelNo(ctx, txtTelNo)) return true;
+    focusControl = QStringLiteral("txtTelNo");
+    return false;
+}
+
+QStringList EditTelListForm::GroupNames() const {
+    QStringList names;
+    for (const GroupEntry& e : lvGroupName) names << e.name;
+    return names;
+}
+
+bool EditTelListForm::cmdOK_Click(AppContext& ctx) {
+    if (!CheckFormObj(ctx)) return false;
+    return KORVAUtil::SaveUser(ctx, oldName, lblTelUser, txtTelNo, txtTelDsc, chkIsDisable, GroupNames(),
+                               removedCount, addedCount);
+}

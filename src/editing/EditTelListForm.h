@@ -1,0 +1,48 @@
+#pragma once
+// The contact editor (frmEditTelList): name (through a rename prompt), telephone number,
+// description, disabled flag and the groups of one contact. Group changes are counted and
+// reach the database only on OK.
+#include "editing/AllUserGroupsForm.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+struct AppContext;
+
+struct EditTelListForm {
+    QString lblTelUser;            // the name shown, the new one after a rename
+    QString txtTelNo;
+    QString txtTelDsc;
+    bool chkIsDisable = false;
+    QVector<GroupEntry> lvGroupName;
+    int selected = -1;
+    bool cmdDeleteEnabled = false;
+    QString focusControl;          // the control a failed check hands the focus to
+
+    QString oldName;               // at load
+    QString oldGroupName;          // the stored group list at load
+    int workingCount = 0;          // notification targets with the editor's changes
+    int addedCount = 0;
+    int removedCount = 0;
+
+    // Loads the current Users row; false when there is none.
+    bool LoadFormObj(AppContext& ctx);
+    // The contact's groups in the table order of the groups (letter case ignored).
+    void mklvGroupName(AppContext& ctx);
+    // Opens the group picker (unless the model's limit is reached) and adds its choice.
+    void cmdAdd_Click(AppContext& ctx);
+    void cmdDelete_Click();
+    void cmdTelUserRename_Click(AppContext& ctx);
+    // The telephone-number rule; on failure focusControl names the telephone box.
+    bool CheckFormObj(AppContext& ctx);
+    // True when the dialog closes (checked and stored).
+    bool cmdOK_Click(AppContext& ctx);
+    QStringList GroupNames() const;
+
+    // The telephone-number rule on the text with blanks around it removed, in this order:
+    // empty (and stop); not a number; longer than 20 characters. Each failure its message.
+    static bool CheckTelNo(AppContext& ctx, const QString& text);
+    // A number the device can dial: digits, after at most one leading "+".
+    static bool IsTelNumber(const QString& trimmed);
+};

@@ -1,0 +1,71 @@
+#include "editing/EditTransaction.h"
+
+#include "app/AppContext.h"
+#include "store/ADOUtil.h"
+
+namespace EditTransaction {
+namespace {
+// After a rollback the row sets' key lists may name rows the file no longer has (or miss
+// rows it has again): they are opened anew. A row set that cannot be reopened stays as it
+// was, with its pending edit dropped.
+void ReopenRowSets(OpenProject& p) {
+    struct Slot {
+        const char* table;
+        std::unique_ptr<RowSet>* rs;
+    };
+    for (const Slot& s : {Slot{"Basic", &p.Basic}, Slot{"UserGroups", &p.UserGroups},
+                          Slot{"Users", &p.Users}, Slot{"Zones", &p.Zones}}) {
+        if (*s.rs) (*s.rs)->CancelUpdate();
+        if (auto fresh = ADOUtil::OpenRecordset(p.conn.get(), QString::fromLatin1(s.table))) *s.rs = std::move(fresh);
+    }
+}
+
+void Report(AppContext& ctx, const QString& failTitle, const QString& why) {
+    ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("無法寫入專案資料庫，本次變更已全部復原，專案內容維持不變。"), 1, 9100, QStringLiteral("KORVAUtil")) +
+                      QStringLiteral("\r\n") + GetMLText(ctx.ml, QStringLiteral("原因: ["), 2, 9100, QStringLiteral("KORVAUtil")) + why + u']',
+                  vbOKOnly | vbCritical, failTitle);
+}
+} // namespace
+
+bool Run(AppContext& ctx, const QString& failTitle, const Steps& steps) {
+    OpenProject& p = ctx.project;
+    if (!p.conn || !p.conn->IsOpen()) {
+        Report(ctx, failTitle, QStringLiteral("The project database is not open"));
+        return false;
+    }
+    if (!p.conn->BeginTransaction()) {
+        Report(ctx, failTitle, p.conn->ErrorDescription());
+        return false;
+    }
+    QString why;
+    bool ok = steps(why);
+    if (ok && !p.conn->Commit()) {
+        ok = false;
+        why = p.conn->ErrorDescription();
+    }
+    if (ok) return true;
+    // Some engine failures end the transaction themselves; the rollback may then find none.
+    p.conn->Rollback();
+    ReopenRowSets(p);
+    Report(ctx, failTitle, why);
+    return false;
+}
+
+bool AddNew(RowSet* rs, QString& why) {
+    if (rs->AddNew()) return true;
+    why = rs->LastError();
+    return false;
+}
+
+bool SaveRow(RowSet* rs, QString& why) {
+    if (rs->Update()) return true;
+    why = rs->LastError();
+    return false;
+}
+
+bool SetField(RowSet* rs, const QString& field, const QVariant& value, QString& why) {
+    if (rs->SetField(field, value)) return true;
+    why = rs->LastError();
+    return false;
+}
+} // namespace EditTransaction

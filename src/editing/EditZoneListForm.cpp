@@ -1,0 +1,145 @@
+#include "editing/EditZoneListForm.h"
+
+#include "app/AppContext.h"
+#include "app/SettingUtil.h"
+#include "editing/EditTransaction.h"
+#include "editing/PhoneBook.h"
+#include "mainwindow/MainView.h"
+#include "store/ADOUtil.h"
+
+namespace {
+QString Str(const RowSet* rs, const char* field) {
+    return ADOUtil::NullToStr(rs->Field(QString::fromLatin1(field)));
+}
+const QString kNone = QStringLiteral("NONE");
+const QString kAll = QStringLiteral("ALL");
+} // namespace
+
+bool EditZoneListForm::LoadFormObj(AppContext& ctx) {
+    RowSet* rs = ctx.project.Zones.get();
+    if (!rs || !rs->IsOpen() || rs->Eof() || rs->Bof()) return false;
+    focusControl.clear();
+    lblZoneNo = QString::number(SettingUtil::ToWhole16(Str(rs, "ZoneNo")));
+    txtZoneName = Str(rs, "ZoneName");
+    txtZoneDsc = Str(rs, "ZoneDsc");
+    txtAlarmSMS = Str(rs, "AlarmSMS");
+    txtResetSMS = Str(rs, "ResetSMS");
+    const QVariant flag = rs->Field(QStringLiteral("IsDisable"));
+    chkIsDisable = flag.isValid() && !flag.isNull() && flag.toBool();
+    mkcmbGroupName(ctx, Str(rs, "GroupName"));
+    loadedName = txtZoneName;
+    return true;
+}
+
+void EditZoneListForm::mkcmbGroupName(AppContext& ctx, const QString& target) {
+    cmbGroupNameItems = {kNone};
+    RowSet* groups = ctx.project.UserGroups.get();
+    if (ADOUtil::GetRecordCount(groups) > 0) {
+        cmbGroupNameItems.clear();
+        auto copy = groups->Clone();
+        for (copy->MoveFirst(); !copy->Eof(); copy->MoveNext()) {
+            const QString name = Str(copy.get(), "GroupName");
+            if (!name.isEmpty()) cmbGroupNameItems << name;
+        }
+        cmbGroupNameItems << GetMLText(ctx.ml, QStringLiteral("所有連絡人群組"), 1, 315, QStringLiteral("EditZoneList"));
+    }
+    if (target == kAll)
+        cmbGroupName = GetMLText(ctx.ml, QStringLiteral("所有連絡人群組"), 1, 325, QStringLiteral("EditZoneList"));
+    else if (!target.isEmpty())
+        cmbGroupName = target;
+    else
+        cmbGroupName = cmbGroupNameItems.first();
+}
+
+bool EditZoneListForm::MessageFits(const QString& text, bool isUnicode) {
+    if (isUnicode) return text.size() <= kMaxUnicodeUnits;
+    return PhoneBook::AnsiBytes(text).size() <= kMaxAnsiBytes;
+}
+
+bool EditZoneListForm::CheckFormObj(AppContext& ctx) {
+    const MLState& ml = ctx.ml;
+    focusControl.clear();
+    const bool unicode = PhoneBook::ReadIsUnicode(ctx.project, false);
+    if (!MessageFits(txtAlarmSMS, unicode)) {
+        if (unicode)
+            ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("警報發起訊息長度不得超過70個字!"), 1, 255, QStringLiteral("EditZoneList")),
+                          vbOKOnly | vbCritical,
+                          GetMLText(ml, QStringLiteral("警報發起訊息長度超過限制"), 2, 255, QStringLiteral("EditZoneList")));
+        else
+            ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("警報發起訊息長度不得超過160個位元組!"), 1, 268, QStringLiteral("EditZoneList")),
+                          vbOKOnly | vbCritical,
+                          GetMLText(ml, QStringLiteral("警報發起訊息長度超過限制"), 2, 268, QStringLiteral("EditZoneList")));
+        focusControl = QStringLiteral("txtAlarmSMS");
+        return false;
+    }
+    if (!MessageFits(txtResetSMS, unicode)) {
+        if (unicode)
+            ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("警報復歸訊息長度不得超過70個字!"), 1, 261, QStringLiteral("EditZoneList")),
+                          vbOKOnly | vbCritical,
+                          GetMLText(ml, QStringLiteral("警報復歸訊息長度超過限制"), 2, 261, QStringLiteral("EditZoneList")));
+        else
+            ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("警報復歸訊息長度不得超過160個位元組!"), 1, 274, QStringLiteral("EditZoneList")),
+                          vbOKOnly | vbCritical,
+                          GetMLText(ml, QStringLiteral("警報復歸訊息長度超過限制"), 2, 274, QStringLiteral("EditZoneList")));
+        focusControl = QStringLiteral("txtResetSMS");
+        return false;
+    }
+    return true;
+}
+
+bool EditZoneListForm::SaveFormObj(AppContext& ctx) {
+    OpenProject& p = ctx.project;
+    RowSet* rs = p.Zones.get();
+    const QString failTitle = GetMLText(ctx.ml, QStringLiteral("儲存警報點失敗"), 1, 9116, QStringLiteral("EditZoneList"));
+    // The dialog works on the current row; should anything have moved it, find the zone again.
+    if (!rs || rs->Eof() || rs->Bof() || QString::number(SettingUtil::ToWhole16(Str(rs, "ZoneNo"))) != lblZoneNo) {
+        if (!ADOUtil::LocateRecord(rs, QStringLiteral("ZoneNo"), lblZoneNo)) {
+            ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("找不到這個警報點["), 1, 9117, QStringLiteral("EditZoneList")) + lblZoneNo +
+                              GetMLText(ctx.ml, QStringLiteral("]，請按 F5 重新整理後再試一次。"), 2, 9117, QStringLiteral("EditZoneList")),
+                          vbOKOnly | vbCritical, failTitle);
+            return false;
+        }
+    }
+    QString target;
+    bool writeTarget = true;
+    if (cmbGroupName == GetMLText(ctx.ml, QStringLiteral("所有連絡人群組"), 1, 208, QStringLiteral("EditZoneList")))
+        target = kAll;
+    else if (cmbGroupName == kNone)
+        writeTarget = false;   // no groups to choose from: the stored target stays
+    else
+        target = cmbGroupName;
+
+    const bool saved = EditTransaction::Run(ctx, failTitle, [&](QString& why) {
+        RowSet* z = p.Zones.get();
+        using EditTransaction::SetField;
+        return SetField(z, QStringLiteral("ZoneNo"), lblZoneNo.toInt(), why) &&
+               SetField(z, QStringLiteral("ZoneName"), txtZoneName, why) &&
+               SetField(z, QStringLiteral("ZoneDsc"), txtZoneDsc, why) &&
+               (!writeTarget || SetField(z, QStringLiteral("GroupName"), target, why)) &&
+               SetField(z, QStringLiteral("AlarmSMS"), txtAlarmSMS, why) &&
+               SetField(z, QStringLiteral("ResetSMS"), txtResetSMS, why) &&
+               SetField(z, QStringLiteral("IsDisable"), chkIsDisable, why) && EditTransaction::SaveRow(z, why);
+    });
+    if (!saved) return false;
+
+    const QString tag = QStringLiteral("Zones,") + lblZoneNo;
+    const QModelIndex leaf = MainView::FindNodeByTag(ctx.view, tag);
+    if (leaf.isValid()) {
+        if (txtZoneName != loadedName) {
+            // The same caption as the tree gives a zone: "#n" alone while it has no name.
+            ctx.view.tree.SetCaption(leaf, txtZoneName.isEmpty() ? u'#' + lblZoneNo
+                                                                 : u'#' + lblZoneNo + u'-' + txtZoneName);
+            ctx.view.tree.SetTag(leaf, tag);
+            MainView::SelectNode(ctx.view, leaf);
+        }
+        ctx.view.tree.SetGrey(leaf, chkIsDisable);
+    }
+    MainView::mklvNodeContent(ctx);
+    p.IsModified = true;
+    return true;
+}
+
+bool EditZoneListForm::cmdOK_Click(AppContext& ctx) {
+    if (!CheckFormObj(ctx)) return false;
+    return SaveFormObj(ctx);
+}

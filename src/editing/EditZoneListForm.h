@@ -1,0 +1,36 @@
+#pragma once
+// The zone editor (frmEditZoneList): name, description, the alarm and reset messages, the
+// disabled flag and the one notification target of a zone.
+#include <QString>
+#include <QStringList>
+
+struct AppContext;
+
+struct EditZoneListForm {
+    QString lblZoneNo;
+    QString txtZoneName;
+    QString txtZoneDsc;
+    QString txtAlarmSMS;
+    QString txtResetSMS;
+    QStringList cmbGroupNameItems;
+    QString cmbGroupName;          // the combo's text
+    bool chkIsDisable = false;
+    QString loadedName;            // ZoneName at load
+    QString focusControl;          // the message box a failed check hands the focus to
+
+    // Loads the current Zones row; false when there is none.
+    bool LoadFormObj(AppContext& ctx);
+    // The targets: every named group, then the all-groups entry; only "NONE" without groups.
+    // Shows the zone's target: "ALL" the all-groups entry, empty the first entry.
+    void mkcmbGroupName(AppContext& ctx, const QString& target);
+    // The message-length rule, alarm message first.
+    bool CheckFormObj(AppContext& ctx);
+    bool SaveFormObj(AppContext& ctx);
+    // True when the dialog closes (checked and stored).
+    bool cmdOK_Click(AppContext& ctx);
+
+    static constexpr int kMaxUnicodeUnits = 70;   // UTF-16 units in Unicode mode
+    static constexpr int kMaxAnsiBytes = 160;     // Big5 bytes otherwise
+    // Whether a message fits the device in the project's mode.
+    static bool MessageFits(const QString& text, bool isUnicode);
+};

@@ -1,0 +1,505 @@
+#include "editing/KORVAUtil.h"
+
+#include "app/AppContext.h"
+#include "editing/EditTransaction.h"
+#include "editing/ValidUtil.h"
+#include "mainwindow/MainView.h"
+#include "store/ADOUtil.h"
+
+namespace KORVAUtil {
+namespace {
+const QString kCrLf = QStringLiteral("\r\n");
+const QString kUsers = QStringLiteral("Users");
+const QString kUserGroups = QStringLiteral("UserGroups");
+const QString kZones = QStringLiteral("Zones");
+const QString kGroupName = QStringLiteral("GroupName");
+const QString kUserName = QStringLiteral("UserName");
+const QString kStatus = QStringLiteral("Status");
+
+QString Str(const RowSet* rs, const QString& field) { return ADOUtil::NullToStr(rs->Field(field)); }
+
+bool OnRow(const RowSet* rs) { return rs && rs->IsOpen() && !rs->Eof() && !rs->Bof(); }
+
+// Leaves of the project tree, found by their tags.
+void AddLeaf(AppContext& ctx, const QString& branchTag, const QString& caption, const QString& imageKey,
+             const QString& tag) {
+    MainViewState& view = ctx.view;
+    const QModelIndex branch = MainView::FindNodeByTag(view, branchTag);
+    if (!branch.isValid()) return;
+    const QModelIndex leaf = view.tree.AddNode(branch, caption, QString(), imageKey, tag);
+    view.tree.SetExpanded(branch, true);
+    MainView::SelectNode(view, leaf);
+}
+
+void RemoveLeaf(AppContext& ctx, const QString& tag) {
+    const QModelIndex leaf = MainView::FindNodeByTag(ctx.view, tag);
+    if (leaf.isValid()) ctx.view.tree.RemoveNode(leaf);
+}
+
+void RenameLeaf(AppContext& ctx, const QString& oldTag, const QString& caption, const QString& newTag) {
+    const QModelIndex leaf = MainView::FindNodeByTag(ctx.view, oldTag);
+    if (!leaf.isValid()) return;
+    ctx.view.tree.SetCaption(leaf, caption);
+    ctx.view.tree.SetTag(leaf, newTag);
+}
+
+void SelectLeaf(AppContext& ctx, const QString& tag) {
+    const QModelIndex leaf = MainView::FindNodeByTag(ctx.view, tag);
+    if (leaf.isValid()) MainView::SelectNode(ctx.view, leaf);
+}
+
+// The first row whose field equals value with letter case ignored becomes current.
+bool LocateIgnoringCase(RowSet* rs, const QString& field, const QString& value) {
+    if (!rs || !rs->IsOpen()) return false;
+    for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
+        if (Str(rs, field).compare(value, Qt::CaseInsensitive) == 0) return true;
+    return false;
+}
+
+// Appends group to the contact's memberships (CR LF between, none after the last). Nothing to
+// write when the contact already has it.
+bool AppendMembership(RowSet* users, const QString& group, QString& why) {
+    const QString old = Str(users, kGroupName);
+    if (ListHoldsGroup(SplitGroupList(old), group)) return true;
+    const QString list = old.isEmpty() ? group : old + kCrLf + group;
+    return EditTransaction::SetField(users, kGroupName, list, why) && EditTransaction::SaveRow(users, why);
+}
+
+void RowMissing(AppContext& ctx, const QString& key, const QString& title) {
+    ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("找不到這筆資料["), 1, 9120, QStringLiteral("KORVAUtil")) + key +
+                      GetMLText(ctx.ml, QStringLiteral("]，請按 F5 重新整理後再試一次。"), 2, 9120, QStringLiteral("KORVAUtil")),
+                  vbOKOnly | vbCritical, title);
+}
+} // namespace
+
+QStringList SplitGroupList(const QString& list) {
+    if (list.isEmpty()) return {};
+    return list.split(kCrLf);
+}
+
+QString JoinGroupList(const QStringList& groups) { return groups.join(kCrLf); }
+
+bool ListHoldsGroup(const QStringList& groups, const QString& group) {
+    return groups.contains(group, Qt::CaseInsensitive);
+}
+
+QStringList MembershipsOf(const OpenProject& project, const QString& userName) {
+    if (!project.Users || !project.Users->IsOpen()) return {};
+    auto rs = project.Users->Clone();
+    for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
+        if (Str(rs.get(), kUserName).compare(userName, Qt::CaseInsensitive) == 0)
+            return SplitGroupList(Str(rs.get(), kGroupName));
+    return {};
+}
+
+QString ComboEntryText(const QString& name, const QString& description) {
+    return description.isEmpty() ? name : name + u'(' + description + u')';
+}
+
+QString DefaultName(const RowSet* rs, const QString& field, const QString& prefix) {
+    auto copy = rs && rs->IsOpen() ? rs->Clone() : nullptr;
+    if (!copy || copy->RecordCount() == 0) return prefix + u'1';
+    QStringList taken;
+    for (copy->MoveFirst(); !copy->Eof(); copy->MoveNext()) taken << Str(copy.get(), field);
+    for (int i = 1; i <= 99; ++i) {
+        const QString name = prefix + QString::number(i);
+        if (!taken.contains(name)) return name;
+    }
+    return {};
+}
+
+int CountNotifyTargets(AppContext& ctx) {
+    int count = 0;
+    if (RowSet* users = ctx.project.Users.get(); users && users->IsOpen()) {
+        auto copy = users->Clone();
+        for (copy->MoveFirst(); !copy->Eof(); copy->MoveNext())
+            count += int(SplitGroupList(Str(copy.get(), kGroupName)).size());
+    }
+    ctx.NotifyTargetCount = count;
+    return count;
+}
+
+int CountUsers(const OpenProject& project) {
+    int count = 0;
+    if (project.Users && project.Users->IsOpen()) {
+        auto copy = project.Users->Clone();
+        for (copy->MoveFirst(); !copy->Eof(); copy->MoveNext())
+            if (!Str(copy.get(), kUserName).isEmpty()) ++count;
+    }
+    return count;
+}
+
+bool AddUserGroup(AppContext& ctx) {
+    const MLState& ml = ctx.ml;
+    OpenProject& p = ctx.project;
+    RowSet* groups = p.UserGroups.get();
+    if (!groups) return false;
+    const QString proposal = DefaultName(groups, kGroupName, QStringLiteral("UserGroup"));
+    const QString name = ctx.ui.KeyInString(
+        GetMLText(ml, QStringLiteral("新增連絡人群組"), 1, 30, QStringLiteral("KORVAUtil")),
+        GetMLText(ml, QStringLiteral("請輸入新連絡人群組名稱:"), 2, 30, QStringLiteral("KORVAUtil")), proposal, QString());
+    if (name == KeyInCancelMarker()) return false;
+    if (name.isEmpty()) {
+        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("新增連絡人群組名稱不得為空白。"), 1, 35, QStringLiteral("KORVAUtil")) + kCrLf +
+                          GetMLText(ml, QStringLiteral("新增連絡人群組失敗。"), 2, 35, QStringLiteral("KORVAUtil")),
+                      vbOKOnly | vbCritical, GetMLText(ml, QStringLiteral("新增連絡人群組失敗"), 3, 35, QStringLiteral("KORVAUtil")));
+        return false;
+    }
+    if (!ValidUtil::ValidUserGroupName(ctx, name)) return false;
+
+    const bool added = EditTransaction::Run(
+        ctx, GetMLText(ml, QStringLiteral("新增連絡人群組失敗"), 3, 35, QStringLiteral("KORVAUtil")), [&](QString& why) {
+            RowSet* rs = p.UserGroups.get();
+            return EditTransaction::AddNew(rs, why) && EditTransaction::SetField(rs, kGroupName, name, why) &&
+                   EditTransaction::SetField(rs, QStringLiteral("GroupDsc"), QString(), why) &&
+                   EditTransaction::SaveRow(rs, why);
+        });
+    if (!added) return false;
+
+    AddLeaf(ctx, kUserGroups, name, QStringLiteral("UserGroups"), kUserGroups + u',' + name);
+    MainView::mklvNodeContent(ctx);
+    // The description is entered at once, in the group editor on the new group.
+    if (ADOUtil::LocateRecord(p.UserGroups.get(), kGroupName, name) &&
+        ctx.forms.editGroupList.LoadFormObj(ctx, true))
+        ctx.ui.ShowModal(Window::frmEditGroupList);
+    MainView::mklvNodeContent(ctx);
+    p.IsModified = true;
+    return true;
+}
+
+bool DeleteUserGroup(AppContext& ctx) {
+    const MLState& ml = ctx.ml;
+    OpenProject& p = ctx.project;
+    RowSet* groups = p.UserGroups.get();
+    if (!OnRow(groups)) {
+        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("GroupList資料表的CurrentRecord未指到可用的資料。"), 1, 64, QStringLiteral("KORVAUtil")) + kCrLf +
+                          GetMLText(ml, QStringLiteral("刪除連絡人群組失敗。"), 2, 64, QStringLiteral("KORVAUtil")),
+                      vbOKOnly | vbCritical, GetMLText(ml, QStringLiteral("刪除連絡人群組失敗"), 3, 64, QStringLiteral("KORVAUtil")));
+        return false;
+    }
+    const QString name = Str(groups, kGroupName);
+    if (groups->Clone()->RecordCount() <= 1) {
+        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("不可刪除群組！"), 1, 93, QStringLiteral("KORVAUtil")) +
+                          GetMLText(ml, QStringLiteral("群組至少留一組，不可全刪除。"), 2, 93, QStringLiteral("KORVAUtil")),
+                      vbOKOnly | vbExclamation, GetMLText(ml, QStringLiteral("不可刪除群組"), 3, 93, QStringLiteral("KORVAUtil")));
+        return false;
+    }
+
+    // What the delete touches, for the confirmation: zones and members naming it exactly.
+    QStringList zoneLines;
+    if (RowSet* zones = p.Zones.get(); zones && zones->IsOpen()) {
+        for (zones->MoveFirst(); !zones->Eof(); zones->MoveNext())
+            if (Str(zones, kGroupName) == name)
+                zoneLines << Str(zones, QStringLiteral("ZoneNo")) + QStringLiteral(" ,") + Str(zones, QStringLiteral("ZoneName"));
+    }
+    QStringList userLines;
+    if (RowSet* users = p.Users.get(); users && users->IsOpen()) {
+        for (users->MoveFirst(); !users->Eof(); users->MoveNext())
+            for (const QString& element : SplitGroupList(Str(users, kGroupName)))
+                if (element == name)
+                    userLines << Str(users, kUserName) + QStringLiteral(" ,") + Str(users, QStringLiteral("PhoneNumber")) +
+                                     QStringLiteral(" ,") + Str(users, QStringLiteral("UserDsc"));
+    }
+    QString question = GetMLText(ml, QStringLiteral("確定是否要刪除這個連絡人群組["), 1, 109, QStringLiteral("KORVAUtil")) + name +
+                       QStringLiteral("]?") + kCrLf;
+    if (!zoneLines.isEmpty())
+        question += GetMLText(ml, QStringLiteral("下列警報點對應本連絡人群組之參照將被移除:"), 1, 104, QStringLiteral("KORVAUtil")) +
+                    kCrLf + zoneLines.join(kCrLf);
+    question += kCrLf;
+    if (!userLines.isEmpty())
+        question += GetMLText(ml, QStringLiteral("下列隸屬於本連絡人群組之連絡人["), 1, 139, QStringLiteral("KORVAUtil")) +
+                    QString::number(userLines.size()) +
+                    GetMLText(ml, QStringLiteral("]將被移除:"), 2, 139, QStringLiteral("KORVAUtil")) + kCrLf + userLines.join(kCrLf);
+    if (ctx.ui.MsgBox(question, vbYesNo | vbExclamation,
+                      GetMLText(ml, QStringLiteral("是否確定刪除這個連絡人群組"), 3, 109, QStringLiteral("KORVAUtil"))) != vbYes)
+        return false;
+
+    ctx.ui.SetBusy(true);
+    ctx.ui.SetStatusText(kStatus, GetMLText(ml, QStringLiteral("正在刪除有關這個連絡人群組["), 2, 115, QStringLiteral("KORVAUtil")) +
+                                      name + GetMLText(ml, QStringLiteral("]中的相關資料..."), 3, 115, QStringLiteral("KORVAUtil")));
+    const bool deleted = EditTransaction::Run(
+        ctx, GetMLText(ml, QStringLiteral("刪除連絡人群組失敗"), 3, 64, QStringLiteral("KORVAUtil")), [&](QString& why) {
+            RowSet* zones = p.Zones.get();
+            for (zones->MoveFirst(); !zones->Eof(); zones->MoveNext()) {
+                if (Str(zones, kGroupName) != name) continue;
+                if (!EditTransaction::SetField(zones, kGroupName, QString(), why) || !EditTransaction::SaveRow(zones, why))
+                    return false;
+            }
+            RowSet* users = p.Users.get();
+            for (users->MoveFirst(); !users->Eof(); users->MoveNext()) {
+                const QStringList old = SplitGroupList(Str(users, kGroupName));
+                QStringList kept;
+                for (const QString& element : old)
+                    if (element.compare(name, Qt::CaseInsensitive) != 0) kept << element;
+                if (kept.size() == old.size()) continue;
+                if (!EditTransaction::SetField(users, kGroupName, JoinGroupList(kept), why) ||
+                    !EditTransaction::SaveRow(users, why))
+                    return false;
+            }
+            RowSet* rs = p.UserGroups.get();
+            if (!rs->Delete()) {
+                why = rs->LastError();
+                return false;
+            }
+            return true;
+        });
+    if (deleted) {
+        p.UserGroups->MoveFirst();
+        RemoveLeaf(ctx, kUserGroups + u',' + name);
+        MainView::mklvNodeContent(ctx);
+        p.IsModified = true;
+    }
+    ctx.ui.SetStatusText(kStatus, QString());
+    ctx.ui.SetBusy(false);
+    return deleted;
+}
+
+bool RenameUserGroup(AppContext& ctx, const QString& oldName, const QString& newName,
+                     const QString& description) {
+    const MLState& ml = ctx.ml;
+    OpenProject& p = ctx.project;
+    const QString failTitle = GetMLText(ml, QStringLiteral("變更連絡人群組失敗"), 1, 9111, QStringLiteral("KORVAUtil"));
+    RowSet* groups = p.UserGroups.get();
+    // The editor was opened on the group; find it again should anything have moved the row.
+    if (!OnRow(groups) || Str(groups, kGroupName) != oldName) {
+        if (!ADOUtil::LocateRecord(groups, kGroupName, oldName)) {
+            RowMissing(ctx, oldName, failTitle);
+            return false;
+        }
+    }
+    const bool renamed = newName != oldName;
+    QStringList renamedZones;
+    const bool saved = EditTransaction::Run(ctx, failTitle, [&](QString& why) {
+        renamedZones.clear();
+        if (renamed) {
+            RowSet* users = p.Users.get();
+            for (users->MoveFirst(); !users->Eof(); users->MoveNext()) {
+                QStringList list = SplitGroupList(Str(users, kGroupName));
+                for (QString& element : list)
+                    if (element == oldName) element = newName;
+                if (!EditTransaction::SetField(users, kGroupName, JoinGroupList(list), why) ||
+                    !EditTransaction::SaveRow(users, why))
+                    return false;
+            }
+            RowSet* zones = p.Zones.get();
+            for (zones->MoveFirst(); !zones->Eof(); zones->MoveNext()) {
+                if (Str(zones, kGroupName) != oldName) continue;
+                if (!EditTransaction::SetField(zones, kGroupName, newName, why) || !EditTransaction::SaveRow(zones, why))
+                    return false;
+                renamedZones << Str(zones, QStringLiteral("ZoneNo"));
+            }
+            if (!EditTransaction::SetField(groups, kGroupName, newName, why)) return false;
+        }
+        return EditTransaction::SetField(groups, QStringLiteral("GroupDsc"), description, why) &&
+               EditTransaction::SaveRow(groups, why);
+    });
+    if (!saved) return false;
+
+    if (renamed) {
+        for (const QString& zoneNo : renamedZones) {
+            const QString tag = kZones + u',' + zoneNo;
+            RenameLeaf(ctx, tag, ctx.view.tree.Caption(MainView::FindNodeByTag(ctx.view, tag)), tag);
+        }
+        RenameLeaf(ctx, kUserGroups + u',' + oldName, newName, kUserGroups + u',' + newName);
+    }
+    MainView::mklvNodeContent(ctx);
+    // The content list moves the current rows; the editor's group stays the current one.
+    ADOUtil::LocateRecord(p.UserGroups.get(), kGroupName, newName);
+    p.IsModified = true;
+    return true;
+}
+
+bool AddUser(AppContext& ctx) {
+    const MLState& ml = ctx.ml;
+    OpenProject& p = ctx.project;
+    if (!p.Users) return false;
+    const QString proposal = DefaultName(p.Users.get(), kUserName, QStringLiteral("User"));
+    CountNotifyTargets(ctx);
+    const int users = CountUsers(p);
+    const QString max = QString::number(p.MaxTelNo);
+    if (users + 1 > p.MaxTelNo) {
+        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("連絡人已超過最大筆數["), 1, 2003, QStringLiteral("KORVAUtil")) + max +
+                          GetMLText(ml, QStringLiteral("]，不得再增加連絡人！"), 2, 2003, QStringLiteral("KORVAUtil")),
+                      vbOKOnly | vbExclamation, GetMLText(ml, QStringLiteral("連絡人已超過最大筆數"), 3, 2003, QStringLiteral("KORVAUtil")));
+        return false;
+    }
+    if (ctx.NotifyTargetCount + 1 > p.MaxTelNo) {
+        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("通知對象[群組/連絡人]已超過最大筆數["), 1, 208, QStringLiteral("KORVAUtil")) + max +
+                          GetMLText(ml, QStringLiteral("]，不得再增加通知對象[群組/連絡人]！"), 2, 208, QStringLiteral("KORVAUtil")),
+                      vbOKOnly | vbExclamation,
+                      GetMLText(ml, QStringLiteral("通知對象[群組/連絡人]已超過最大筆數"), 3, 208, QStringLiteral("KORVAUtil")));
+        return false;
+    }
+
+    AddUserForm& dlg = ctx.forms.addUser;
+    dlg.LoadFormObj(ctx, proposal);
+    ctx.ui.ShowModal(Window::frmAddUser);
+    // Blanks around a typed name would make two names that look alike.
+    const QString name = dlg.resultName.trimmed();
+    const QString group = dlg.resultGroup;
+    if (name.isEmpty()) return false;
+    if (!ValidUtil::ValidUserName(ctx, name)) return false;
+
+    const bool added = EditTransaction::Run(
+        ctx, GetMLText(ml, QStringLiteral("新增連絡人失敗"), 1, 9112, QStringLiteral("KORVAUtil")), [&](QString& why) {
+            RowSet* rs = p.Users.get();
+            return EditTransaction::AddNew(rs, why) && EditTransaction::SetField(rs, kUserName, name, why) &&
+                   EditTransaction::SetField(rs, QStringLiteral("PhoneNumber"), QString(), why) &&
+                   EditTransaction::SetField(rs, QStringLiteral("UserDsc"), QString(), why) &&
+                   EditTransaction::SetField(rs, kGroupName, group, why) && EditTransaction::SaveRow(rs, why);
+        });
+    if (!added) return false;
+
+    AddLeaf(ctx, kUsers, name, QStringLiteral("UserName"), kUsers + u',' + name);
+    ctx.ui.DoEvents();
+    CountNotifyTargets(ctx);
+    MainView::mklvNodeContent(ctx);
+    // The telephone number is entered at once, in the contact editor on the new contact.
+    if (ADOUtil::LocateRecord(p.Users.get(), kUserName, name) && ctx.forms.editTelList.LoadFormObj(ctx))
+        ctx.ui.ShowModal(Window::frmEditTelList);
+    MainView::mklvNodeContent(ctx);
+    p.IsModified = true;
+    return true;
+}
+
+bool DeleteUser(AppContext& ctx) {
+    const MLState& ml = ctx.ml;
+    OpenProject& p = ctx.project;
+    RowSet* users = p.Users.get();
+    if (!OnRow(users)) {
+        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("TelList資料表的CurrentRecord未指到可用的資料。"), 1, 238, QStringLiteral("KORVAUtil")) + kCrLf +
+                          GetMLText(ml, QStringLiteral("刪除連絡人名稱失敗。"), 2, 238, QStringLiteral("KORVAUtil")),
+                      vbOKOnly | vbCritical, GetMLText(ml, QStringLiteral("刪除連絡人名稱失敗"), 3, 238, QStringLiteral("KORVAUtil")));
+        return false;
+    }
+    const QString name = Str(users, kUserName);
+    const QString phone = Str(users, QStringLiteral("PhoneNumber"));
+    if (ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("確定是否要刪除這個連絡人["), 1, 248, QStringLiteral("KORVAUtil")) + name + u':' +
+                          phone + QStringLiteral("]?"),
+                      vbYesNo | vbExclamation,
+                      GetMLText(ml, QStringLiteral("是否確定刪除這個連絡人"), 3, 248, QStringLiteral("KORVAUtil"))) != vbYes)
+        return false;
+
+    ctx.ui.SetBusy(true);
+    ctx.ui.SetStatusText(kStatus, GetMLText(ml, QStringLiteral("正在刪除這筆連絡人資料["), 2, 254, QStringLiteral("KORVAUtil")) + name +
+                                      GetMLText(ml, QStringLiteral("]中..."), 3, 254, QStringLiteral("KORVAUtil")));
+    const bool deleted = EditTransaction::Run(
+        ctx, GetMLText(ml, QStringLiteral("刪除連絡人名稱失敗"), 3, 238, QStringLiteral("KORVAUtil")), [&](QString& why) {
+            RowSet* rs = p.Users.get();
+            if (rs->Delete()) return true;
+            why = rs->LastError();
+            return false;
+        });
+    if (deleted) {
+        p.Users->MoveFirst();
+        RemoveLeaf(ctx, kUsers + u',' + name);
+        MainView::mklvNodeContent(ctx);
+        // The contact took all of its memberships with it.
+        CountNotifyTargets(ctx);
+        p.IsModified = true;
+    }
+    ctx.ui.SetStatusText(kStatus, QString());
+    ctx.ui.SetBusy(false);
+    return deleted;
+}
+
+bool SaveUser(AppContext& ctx, const QString& oldName, const QString& newName, const QString& phone,
+              const QString& description, bool disabled, const QStringList& groups, int removedCount,
+              int addedCount) {
+    OpenProject& p = ctx.project;
+    const QString failTitle = GetMLText(ctx.ml, QStringLiteral("儲存連絡人失敗"), 1, 9113, QStringLiteral("KORVAUtil"));
+    MainView::TagItems items;
+    items[0] = kUsers;
+    items[1] = oldName;
+    if (!MainView::LocateCurRecord(p, items, 2)) {
+        RowMissing(ctx, oldName, failTitle);
+        return false;
+    }
+    const bool saved = EditTransaction::Run(ctx, failTitle, [&](QString& why) {
+        RowSet* rs = p.Users.get();
+        if (newName != oldName && !EditTransaction::SetField(rs, kUserName, newName, why)) return false;
+        if (!phone.isEmpty() && !EditTransaction::SetField(rs, QStringLiteral("PhoneNumber"), phone, why)) return false;
+        return EditTransaction::SetField(rs, QStringLiteral("UserDsc"), description, why) &&
+               EditTransaction::SetField(rs, kGroupName, JoinGroupList(groups), why) &&
+               EditTransaction::SetField(rs, QStringLiteral("IsDisable"), disabled, why) &&
+               EditTransaction::SaveRow(rs, why);
+    });
+    if (!saved) return false;
+
+    const QString tag = kUsers + u',' + newName;
+    if (newName != oldName) RenameLeaf(ctx, kUsers + u',' + oldName, newName, tag);
+    // The leaf is drawn grey while the contact is disabled.
+    if (const QModelIndex leaf = MainView::FindNodeByTag(ctx.view, tag); leaf.isValid())
+        ctx.view.tree.SetGrey(leaf, disabled);
+    SelectLeaf(ctx, tag);
+    MainView::mklvNodeContent(ctx);
+    ctx.NotifyTargetCount = ctx.NotifyTargetCount - removedCount + addedCount;
+    p.IsModified = true;
+    return true;
+}
+
+bool MoveGroupMembers(AppContext& ctx, const QString& fromGroup, const QString& toGroup) {
+    OpenProject& p = ctx.project;
+    const bool moved = EditTransaction::Run(
+        ctx, GetMLText(ctx.ml, QStringLiteral("轉移連絡人失敗"), 1, 9114, QStringLiteral("KORVAUtil")), [&](QString& why) {
+            RowSet* users = p.Users.get();
+            for (users->MoveFirst(); !users->Eof(); users->MoveNext()) {
+                const QStringList old = SplitGroupList(Str(users, kGroupName));
+                const bool hadTarget = ListHoldsGroup(old, toGroup);
+                QStringList rebuilt;
+                for (const QString& element : old) {
+                    if (element.compare(fromGroup, Qt::CaseInsensitive) != 0) {
+                        rebuilt << element;
+                    } else if (!hadTarget && !ListHoldsGroup(rebuilt, toGroup)) {
+                        rebuilt << toGroup;
+                    }
+                }
+                if (rebuilt.isEmpty() || rebuilt == old) continue;
+                if (!EditTransaction::SetField(users, kGroupName, JoinGroupList(rebuilt), why) ||
+                    !EditTransaction::SaveRow(users, why))
+                    return false;
+            }
+            return true;
+        });
+    if (!moved) return false;
+    ADOUtil::LocateRecord(p.UserGroups.get(), kGroupName, toGroup);
+    SelectLeaf(ctx, kUserGroups + u',' + toGroup);
+    MainView::mklvNodeContent(ctx);
+    CountNotifyTargets(ctx);
+    p.IsModified = true;
+    return true;
+}
+
+bool AddUserToGroup(AppContext& ctx, const QString& group, const QString& userName) {
+    OpenProject& p = ctx.project;
+    const QString failTitle = GetMLText(ctx.ml, QStringLiteral("加入連絡人群組失敗"), 1, 9115, QStringLiteral("KORVAUtil"));
+    if (!LocateIgnoringCase(p.Users.get(), kUserName, userName)) {
+        RowMissing(ctx, userName, failTitle);
+        return false;
+    }
+    if (!EditTransaction::Run(ctx, failTitle,
+                              [&](QString& why) { return AppendMembership(p.Users.get(), group, why); }))
+        return false;
+    ADOUtil::LocateRecord(p.UserGroups.get(), kGroupName, group);
+    MainView::mklvNodeContent(ctx);
+    CountNotifyTargets(ctx);
+    p.IsModified = true;
+    return true;
+}
+
+bool AddGroupToUser(AppContext& ctx, const QString& userName, const QString& group) {
+    OpenProject& p = ctx.project;
+    const QString failTitle = GetMLText(ctx.ml, QStringLiteral("加入連絡人群組失敗"), 1, 9115, QStringLiteral("KORVAUtil"));
+    if (!LocateIgnoringCase(p.Users.get(), kUserName, userName)) {
+        RowMissing(ctx, userName, failTitle);
+        return false;
+    }
+    if (!EditTransaction::Run(ctx, failTitle,
+                              [&](QString& why) { return AppendMembership(p.Users.get(), group, why); }))
+        return false;
+    MainView::mklvNodeContent(ctx);
+    CountNotifyTargets(ctx);
+    p.IsModified = true;
+    return true;
+}
+} // namespace KORVAUtil

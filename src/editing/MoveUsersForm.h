@@ -1,0 +1,17 @@
+#pragma once
+// The move dialog (frmMoveUsers): every contact of one group goes to another group.
+#include "editing/ComboList.h"
+
+#include <QString>
+
+struct AppContext;
+
+struct MoveUsersForm {
+    QString groupName;         // the group whose contacts move
+    QString lblGroupName;      // "目前群組名稱:" + the group
+    ComboList cmbMoveGroup;    // the other groups, or the placeholder "無其它群組"
+
+    void LoadFormObj(AppContext& ctx, const QString& tmpGroupName);
+    // Moves the contacts (nothing with the placeholder). True when moved.
+    bool cmdOK_Click(AppContext& ctx);
+};

@@ -1,0 +1,111 @@
+#include "editing/PhoneBook.h"
+
+#include "editing/KORVAUtil.h"
+#include "store/ADOUtil.h"
+#include "store/OpenProject.h"
+
+#include <QStringEncoder>
+
+namespace PhoneBook {
+namespace {
+QString Str(const RowSet* rs, const char* field) {
+    return ADOUtil::NullToStr(rs->Field(QString::fromLatin1(field)));
+}
+
+bool Flag(const RowSet* rs, const char* field) {
+    const QVariant v = rs->Field(QString::fromLatin1(field));
+    return v.isValid() && !v.isNull() && v.toBool();
+}
+
+// The 1-based position of the first group whose name equals name, compared upper-cased.
+int GroupNumber(const QStringList& groups, const QString& name) {
+    const QString upper = name.toUpper();
+    for (int i = 0; i < groups.size(); ++i)
+        if (groups[i].toUpper() == upper) return i + 1;
+    return 0;
+}
+} // namespace
+
+QByteArray AnsiBytes(const QString& text) {
+    QStringEncoder big5("Big5");
+    return big5.encode(text);
+}
+
+QByteArray MessageBytes(const QString& text, bool isUnicode) {
+    if (!isUnicode) return AnsiBytes(text);
+    QByteArray out;
+    out.reserve(text.size() * 2);
+    for (const QChar c : text) {
+        out.append(char(c.unicode() >> 8));
+        out.append(char(c.unicode() & 0xFF));
+    }
+    return out;
+}
+
+QByteArray PhoneBytes(const QString& phone) {
+    QByteArray out;
+    out.reserve(phone.size());
+    for (const QChar c : phone) out.append(c.unicode() < 0x80 ? char(c.unicode()) : '?');
+    return out;
+}
+
+bool ReadIsUnicode(const OpenProject& project, bool previous) {
+    if (!project.Basic) return previous;
+    auto basic = project.Basic->Clone();
+    if (!basic) return previous;
+    basic->MoveFirst();
+    if (basic->Eof()) return previous;
+    return Flag(basic.get(), "IsUnicode");
+}
+
+ProjectImage BuildImages(const OpenProject& project, bool previousIsUnicode) {
+    ProjectImage image;
+    if (project.UserGroups && project.UserGroups->IsOpen()) {
+        auto rs = project.UserGroups->Clone();
+        for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
+            const QString name = Str(rs.get(), "GroupName");
+            if (!name.isEmpty()) image.groups << name;
+        }
+    }
+    if (project.Users && project.Users->IsOpen()) {
+        auto rs = project.Users->Clone();
+        for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
+            // The device dials what it is given: the number as checked, without blanks.
+            const QString phone = Str(rs.get(), "PhoneNumber").trimmed();
+            const bool disabled = Flag(rs.get(), "IsDisable");
+            for (const QString& element : KORVAUtil::SplitGroupList(Str(rs.get(), "GroupName"))) {
+                const QString group = element.trimmed();
+                if (group.isEmpty()) continue;
+                image.phoneBook.append({phone, disabled, GroupNumber(image.groups, group), int(phone.size())});
+            }
+        }
+    }
+    image.isUnicode = ReadIsUnicode(project, previousIsUnicode);
+    if (project.Zones && project.Zones->IsOpen()) {
+        auto rs = project.Zones->Clone();
+        for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
+            const int zoneNo = rs->Field(QStringLiteral("ZoneNo")).toInt();
+            const bool disabled = Flag(rs.get(), "IsDisable");
+            const QString target = Str(rs.get(), "GroupName");
+            int groupNo = 0;
+            if (target.toUpper() != QLatin1String("ALL")) {
+                groupNo = GroupNumber(image.groups, target);
+                if (groupNo == 0) groupNo = kNoTargetGroup;
+            }
+            const QString alarm = Str(rs.get(), "AlarmSMS");
+            const QString reset = Str(rs.get(), "ResetSMS");
+            if (!alarm.isEmpty())
+                image.shortMessages.append({disabled, groupNo, alarm, zoneNo + kAlarmCodeOffset,
+                                            MessageBytes(alarm, image.isUnicode)});
+            if (!reset.isEmpty())
+                image.shortMessages.append({disabled, groupNo, reset, zoneNo + kResetCodeOffset,
+                                            MessageBytes(reset, image.isUnicode)});
+        }
+    }
+    int size = 0;
+    for (const PhoneBookEntry& e : image.phoneBook) size += e.length + kEntryOverhead;
+    for (const ShortMessageEntry& e : image.shortMessages) size += int(e.bytes.size()) + kEntryOverhead;
+    image.projectSize = size;
+    return image;
+}
+} // namespace PhoneBook

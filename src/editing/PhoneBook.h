@@ -1,0 +1,55 @@
+#pragma once
+// The project as the device stores it: the group list, the phonebook (one entry per contact
+// and group membership) and the short messages (an alarm and a reset entry per zone), with
+// the bytes they occupy. Built before every download; the pre-download check reads its counts.
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+struct OpenProject;
+
+struct PhoneBookEntry {
+    QString PhoneNumber;     // the contact's number, blanks around it removed
+    bool IsDisable = false;
+    int groupNo = 0;         // 1-based position in the group list; 0: no group of that name
+    int length = 0;          // characters of PhoneNumber
+};
+
+struct ShortMessageEntry {
+    bool IsDisable = false;
+    int groupNo = 0;         // 0: all groups; a group's position; kNoTargetGroup: nobody
+    QString text;
+    int code = 0;            // ZoneNo + 1 (alarm) or ZoneNo + 65 (reset)
+    QByteArray bytes;        // the text in the project's encoding
+};
+
+struct ProjectImage {
+    QStringList groups;                         // named groups in table order
+    QVector<PhoneBookEntry> phoneBook;
+    QVector<ShortMessageEntry> shortMessages;
+    bool isUnicode = false;
+    int projectSize = 0;                        // bytes of device memory the project takes
+};
+
+namespace PhoneBook {
+// The group number of a zone whose target names no group of the list (an empty target
+// included): no group has it, so the device notifies nobody. (0 would mean all groups.)
+constexpr int kNoTargetGroup = 0xFF;
+constexpr int kAlarmCodeOffset = 1;
+constexpr int kResetCodeOffset = 65;
+constexpr int kEntryOverhead = 4;   // bytes of device memory per phonebook or message entry
+
+// Text in the local code page of non-Unicode messages (Big5): a double-byte character takes
+// two bytes; a character the code page lacks becomes "?".
+QByteArray AnsiBytes(const QString& text);
+// A short message's bytes: UTF-16 high byte first with Unicode, else the local code page.
+QByteArray MessageBytes(const QString& text, bool isUnicode);
+// A telephone number's bytes, one per character ("?" for any character beyond ASCII).
+QByteArray PhoneBytes(const QString& phone);
+
+// Basic.IsUnicode of the first Basic row; previous when the table has no row.
+bool ReadIsUnicode(const OpenProject& project, bool previous);
+// Builds the whole image from the open row sets (their current rows do not move).
+ProjectImage BuildImages(const OpenProject& project, bool previousIsUnicode);
+} // namespace PhoneBook

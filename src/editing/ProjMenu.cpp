@@ -1,0 +1,114 @@
+#include "editing/ProjMenu.h"
+
+#include "app/AppContext.h"
+#include "editing/KORVAUtil.h"
+#include "mainwindow/MainView.h"
+
+namespace ProjMenu {
+namespace {
+const QString kUsers = QStringLiteral("Users");
+const QString kUserGroups = QStringLiteral("UserGroups");
+const QString kZones = QStringLiteral("Zones");
+
+// The model's limit of notification targets, tested before a dialog that adds one opens.
+bool TargetRoomLeft(AppContext& ctx) {
+    KORVAUtil::CountNotifyTargets(ctx);
+    if (ctx.NotifyTargetCount + 1 <= ctx.project.MaxTelNo) return true;
+    ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("通知對象[群組/連絡人]已超過最大筆數["), 1, 2005, QStringLiteral("KORVAMain")) +
+                      QString::number(ctx.project.MaxTelNo) +
+                      GetMLText(ctx.ml, QStringLiteral("]，不得再增加通知對象[群組/連絡人]！"), 2, 2005, QStringLiteral("KORVAMain")),
+                  vbOKOnly | vbExclamation,
+                  GetMLText(ctx.ml, QStringLiteral("通知對象[群組/連絡人]已超過最大筆數"), 3, 2005, QStringLiteral("KORVAMain")));
+    return false;
+}
+} // namespace
+
+ProjMenuState mnuProj_Click(AppContext& ctx) {
+    ProjMenuState s;
+    if (!ctx.project.IsOpen()) return s;
+    s.mnuProjAddGroupList.enabled = true;
+    s.mnuProjAddTelList.enabled = true;
+
+    const QModelIndex node = MainView::SelectedNode(ctx.view);
+    if (!node.isValid()) return s;
+    MainView::TagItems items;
+    const int count = MainView::ParseNodeTag(ctx.view.tree.Tag(node), items);
+    const QString& kind = items[0];
+    const MLState& ml = ctx.ml;
+
+    if (count == 1) {
+        if (kind == kUsers) {
+            s.mnuProjEditGroupList.caption = GetMLText(ml, QStringLiteral("編輯連絡人群組"), 1, 872, QStringLiteral("KORVAMain"));
+            s.mnuProjDeleteGroupList.caption = GetMLText(ml, QStringLiteral("刪除連絡人群組"), 1, 874, QStringLiteral("KORVAMain"));
+            s.mnuProjAddGroupList.caption = GetMLText(ml, QStringLiteral("新增連絡人群組"), 1, 876, QStringLiteral("KORVAMain"));
+            s.mnuProjEditTelList.caption = GetMLText(ml, QStringLiteral("編輯連絡人"), 1, 878, QStringLiteral("KORVAMain"));
+            s.mnuProjDeleteTelList.caption = GetMLText(ml, QStringLiteral("刪除連絡人"), 1, 880, QStringLiteral("KORVAMain"));
+            s.mnuProjAddTelList.caption = GetMLText(ml, QStringLiteral("新增連絡人"), 1, 882, QStringLiteral("KORVAMain"));
+            s.mnuProjEditZoneList.caption = GetMLText(ml, QStringLiteral("編輯警報點"), 1, 884, QStringLiteral("KORVAMain"));
+        }
+        // The root, the groups and the zones branch locate nothing.
+        return s;
+    }
+    if (count >= 2) {
+        const QString& key = items[1];
+        if (kind == kUserGroups) {
+            s.mnuProjEditGroupList = {true, GetMLText(ml, QStringLiteral("編輯連絡人群組["), 1, 1030, QStringLiteral("KORVAMain")) + key +
+                                                GetMLText(ml, QStringLiteral("]"), 2, 1030, QStringLiteral("KORVAMain"))};
+            s.mnuProjDeleteGroupList = {true, GetMLText(ml, QStringLiteral("刪除連絡人群組["), 1, 1032, QStringLiteral("KORVAMain")) + key +
+                                                  GetMLText(ml, QStringLiteral("]"), 2, 1032, QStringLiteral("KORVAMain"))};
+        } else {
+            s.mnuProjEditGroupList.caption = GetMLText(ml, QStringLiteral("編輯連絡人群組"), 1, 872, QStringLiteral("KORVAMain"));
+            s.mnuProjDeleteGroupList.caption = GetMLText(ml, QStringLiteral("刪除連絡人群組"), 1, 874, QStringLiteral("KORVAMain"));
+        }
+        s.mnuProjAddGroupList.caption = GetMLText(ml, QStringLiteral("新增連絡人群組"), 1, 876, QStringLiteral("KORVAMain"));
+        // A contact leaf reaches its editor and its deletion from here as from the pop-up.
+        if (kind == kUsers) {
+            s.mnuProjEditTelList = {true, GetMLText(ml, QStringLiteral("編輯連絡人["), 1, 9601, QStringLiteral("KORVAMain")) + key + u']'};
+            s.mnuProjDeleteTelList = {true, GetMLText(ml, QStringLiteral("刪除連絡人["), 1, 9602, QStringLiteral("KORVAMain")) + key + u']'};
+        } else {
+            s.mnuProjEditTelList.caption = GetMLText(ml, QStringLiteral("編輯連絡人"), 1, 878, QStringLiteral("KORVAMain"));
+            s.mnuProjDeleteTelList.caption = GetMLText(ml, QStringLiteral("刪除連絡人"), 1, 880, QStringLiteral("KORVAMain"));
+        }
+        if (kind == kZones)
+            s.mnuProjEditZoneList = {true, GetMLText(ml, QStringLiteral("編輯警報點["), 1, 919, QStringLiteral("KORVAMain")) + key + u']'};
+        else
+            s.mnuProjEditZoneList.caption = GetMLText(ml, QStringLiteral("編輯警報點"), 1, 922, QStringLiteral("KORVAMain"));
+    }
+    MainView::LocateCurRecord(ctx.project, items, count);
+    return s;
+}
+
+void mnuProjAddGroupList_Click(AppContext& ctx) { KORVAUtil::AddUserGroup(ctx); }
+void mnuProjAddTelList_Click(AppContext& ctx) { KORVAUtil::AddUser(ctx); }
+void mnuProjDeleteGroupList_Click(AppContext& ctx) { KORVAUtil::DeleteUserGroup(ctx); }
+void mnuProjDeleteTelList_Click(AppContext& ctx) { KORVAUtil::DeleteUser(ctx); }
+
+void mnuProjEditGroupList_Click(AppContext& ctx) {
+    if (ctx.forms.editGroupList.LoadFormObj(ctx, false)) ctx.ui.ShowModal(Window::frmEditGroupList);
+}
+
+void mnuProjEditTelList_Click(AppContext& ctx) {
+    if (ctx.forms.editTelList.LoadFormObj(ctx)) ctx.ui.ShowModal(Window::frmEditTelList);
+}
+
+void mnuProjEditZoneList_Click(AppContext& ctx) {
+    if (ctx.forms.editZoneList.LoadFormObj(ctx)) ctx.ui.ShowModal(Window::frmEditZoneList);
+}
+
+void ShowAddUserGroup(AppContext& ctx, const QString& userName) {
+    if (!TargetRoomLeft(ctx)) return;
+    ctx.forms.addUserGroup.LoadFormObj(ctx, userName);
+    ctx.ui.ShowModal(Window::frmAddUserGroup);
+}
+
+void ShowAddOtherUser(AppContext& ctx, const QString& groupName) {
+    if (!TargetRoomLeft(ctx)) return;
+    ctx.forms.addOtherUser.LoadFormObj(ctx, groupName);
+    ctx.ui.ShowModal(Window::frmAddOtherUser);
+}
+
+void ShowMoveUsers(AppContext& ctx, const QString& groupName) {
+    ctx.forms.moveUsers.LoadFormObj(ctx, groupName);
+    ctx.ui.ShowModal(Window::frmMoveUsers);
+}
+} // namespace ProjMenu

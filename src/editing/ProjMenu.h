@@ -1,0 +1,47 @@
+#pragma once
+// The main window's Project menu: the state of its items when it opens, and the commands
+// behind them (shared with the pop-up menu), plus the openers of the three pop-up-only
+// dialogs. frmMain applies the states and calls the commands.
+#include <QString>
+#include <optional>
+
+struct AppContext;
+
+// One item: its enabled state, and its caption when the rule sets one (an item whose caption
+// is not set keeps the one it had).
+struct ProjMenuItem {
+    bool enabled = false;
+    std::optional<QString> caption;
+};
+
+struct ProjMenuState {
+    ProjMenuItem mnuProjAddGroupList;
+    ProjMenuItem mnuProjAddTelList;
+    ProjMenuItem mnuProjEditGroupList;
+    ProjMenuItem mnuProjEditTelList;
+    ProjMenuItem mnuProjEditZoneList;
+    ProjMenuItem mnuProjDeleteGroupList;
+    ProjMenuItem mnuProjDeleteTelList;
+};
+
+namespace ProjMenu {
+// The opening rule: nothing without a project; the add items always with one; edit and
+// delete for the selected group, contact or zone leaf, named after it. Ends by making the
+// selected leaf's row the current row of its table.
+ProjMenuState mnuProj_Click(AppContext& ctx);
+
+// The commands, acting on the current rows the opening rule located.
+void mnuProjAddGroupList_Click(AppContext& ctx);
+void mnuProjAddTelList_Click(AppContext& ctx);
+void mnuProjEditGroupList_Click(AppContext& ctx);
+void mnuProjEditTelList_Click(AppContext& ctx);
+void mnuProjEditZoneList_Click(AppContext& ctx);
+void mnuProjDeleteGroupList_Click(AppContext& ctx);
+void mnuProjDeleteTelList_Click(AppContext& ctx);
+
+// The pop-up-only dialogs. The two that add a membership first recount the notification
+// targets and refuse at the model's limit.
+void ShowAddUserGroup(AppContext& ctx, const QString& userName);
+void ShowAddOtherUser(AppContext& ctx, const QString& groupName);
+void ShowMoveUsers(AppContext& ctx, const QString& groupName);
+} // namespace ProjMenu

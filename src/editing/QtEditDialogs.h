@@ -1,0 +1,28 @@
+#pragma once
+// The editing windows, created on first use and reused. The main window passes the modal
+// windows of the editing dialogs here: the core has loaded the dialog's form, the window
+// shows it, and the form holds what the user did.
+#include "app/Ui.h"
+
+#include <memory>
+#include <optional>
+
+struct AppContext;
+class QWidget;
+class QDialog;
+
+class QtEditDialogs {
+public:
+    QtEditDialogs(AppContext& ctx, QWidget* parent);
+    ~QtEditDialogs();
+    // Shows the window modally; true when confirmed. Nothing for a window not of editing.
+    std::optional<bool> ShowModal(Window which);
+    // The window, created when it is first asked for; null for a window not of editing.
+    QDialog* Dialog(Window which);
+
+private:
+    struct Windows;
+    AppContext& m_ctx;
+    QWidget* m_parent;
+    std::unique_ptr<Windows> m_w;
+};

@@ -1,0 +1,50 @@
+#include "editing/QtEditWidgets.h"
+
+#include "app/QtIcons.h"
+#include "ml/MLUtil.h"
+
+#include <QComboBox>
+#include <QHeaderView>
+#include <QTreeWidget>
+
+namespace QtEditWidgets {
+void FillCombo(QComboBox* combo, const ComboList& list) {
+    combo->clear();
+    combo->addItems(list.items);
+    combo->setCurrentIndex(list.index);
+    combo->setEnabled(list.enabled);
+}
+
+void SetGroupColumns(QTreeWidget* list, const MLState& ml) {
+    list->setColumnCount(2);
+    list->setHeaderLabels({GetMLText(ml, QStringLiteral("連絡人群組名稱"), 1, 1197, QStringLiteral("KORVAMain")),
+                           GetMLText(ml, QStringLiteral("連絡人群組說明"), 1, 1198, QStringLiteral("KORVAMain"))});
+    list->setRootIsDecorated(false);
+    list->setUniformRowHeights(true);
+    list->header()->setStretchLastSection(true);
+    list->setColumnWidth(0, 160);
+}
+
+void FillGroupList(QTreeWidget* list, const QVector<GroupEntry>& entries, int selected) {
+    list->clear();
+    const QIcon icon = QtIcons::Icon(QStringLiteral("UserGroups"));
+    const QColor grey = list->palette().color(QPalette::Disabled, QPalette::Text);
+    for (const GroupEntry& e : entries) {
+        auto* item = new QTreeWidgetItem(list, {e.name, e.dsc});
+        item->setIcon(0, icon);
+        if (e.grey) {
+            item->setForeground(0, grey);
+            item->setForeground(1, grey);
+        }
+    }
+    if (selected >= 0 && selected < list->topLevelItemCount())
+        list->setCurrentItem(list->topLevelItem(selected));
+    else
+        list->setCurrentItem(nullptr);
+}
+
+int CurrentRow(const QTreeWidget* list) {
+    const QTreeWidgetItem* item = list->currentItem();
+    return item ? list->indexOfTopLevelItem(const_cast<QTreeWidgetItem*>(item)) : -1;
+}
+} // namespace QtEditWidgets

@@ -1,0 +1,171 @@
+#include "editing/ValidUtil.h"
+
+#include "app/AppContext.h"
+#include "editing/PhoneBook.h"
+#include "store/ADOUtil.h"
+
+namespace ValidUtil {
+namespace {
+const QString kCrLf = QStringLiteral("\r\n");
+
+bool IsReserved(const QString& name) {
+    if (name == QStringLiteral("所有群組")) return true;
+    for (const char* r : {"ALL GROUP", "ALL USER GROUP", "ALL", "NONE"})
+        if (name.compare(QLatin1String(r), Qt::CaseInsensitive) == 0) return true;
+    return false;
+}
+
+// Whether a row of the table has the name in the field, letter case ignored. Scans a copy,
+// so the table's current row stays.
+bool NameTaken(const RowSet* rs, const QString& field, const QString& name) {
+    auto copy = rs->Clone();
+    if (!copy) return false;
+    for (copy->MoveFirst(); !copy->Eof(); copy->MoveNext())
+        if (ADOUtil::NullToStr(copy->Field(field)).compare(name, Qt::CaseInsensitive) == 0) return true;
+    return false;
+}
+
+void Critical(AppContext& ctx, const QString& text, const QString& title) {
+    ctx.ui.MsgBox(text, vbOKOnly | vbCritical, title);
+}
+
+// "下載取消！" CR LF + the reason, titled "下載取消".
+void Cancelled(AppContext& ctx, const QString& head, const QString& reason, const QString& title) {
+    Critical(ctx, head + kCrLf + reason, title);
+}
+} // namespace
+
+bool ValidUserGroupName(AppContext& ctx, const QString& name) {
+    const MLState& ml = ctx.ml;
+    if (name.isEmpty()) {
+        Critical(ctx, GetMLText(ml, QStringLiteral("本使用者群組名稱不得為空白。"), 1, 10, QStringLiteral("ValidUtil")),
+                 GetMLText(ml, QStringLiteral("本使用者群組名稱不得為空白"), 2, 10, QStringLiteral("ValidUtil")));
+        return false;
+    }
+    if (IsReserved(name)) {
+        Critical(ctx,
+                 GetMLText(ml, QStringLiteral("不合法的使用者群組名稱！"), 1, 15, QStringLiteral("ValidUtil")) + kCrLf +
+                     GetMLText(ml, QStringLiteral("本使用者群組名稱["), 2, 15, QStringLiteral("ValidUtil")) + name +
+                     GetMLText(ml, QStringLiteral("]不得和以下名稱相同:"), 3, 15, QStringLiteral("ValidUtil")) + kCrLf +
+                     GetMLText(ml, QStringLiteral("[所有群組]、[ALL GROUP]、[ALL USER GROUP]、[ALL]、[NONE]"), 4, 15, QStringLiteral("ValidUtil")),
+                 GetMLText(ml, QStringLiteral("不合法的使用者群組名稱"), 5, 15, QStringLiteral("ValidUtil")));
+        return false;
+    }
+    RowSet* groups = ctx.project.UserGroups.get();
+    if (ADOUtil::GetRecordCount(groups) <= 0) return true;
+    if (NameTaken(groups, QStringLiteral("GroupName"), name)) {
+        Critical(ctx,
+                 GetMLText(ml, QStringLiteral("本使用者群組名稱["), 1, 26, QStringLiteral("ValidUtil")) + name +
+                     GetMLText(ml, QStringLiteral("]已經存在。"), 2, 26, QStringLiteral("ValidUtil")),
+                 GetMLText(ml, QStringLiteral("本使用者群組名稱已經存在"), 3, 26, QStringLiteral("ValidUtil")));
+        return false;
+    }
+    return true;
+}
+
+bool ValidUserName(AppContext& ctx, const QString& name) {
+    const MLState& ml = ctx.ml;
+    if (name.isEmpty()) {
+        Critical(ctx, GetMLText(ml, QStringLiteral("本使用者名稱不得為空白。"), 1, 44, QStringLiteral("ValidUtil")),
+                 GetMLText(ml, QStringLiteral("本使用者名稱不得為空白"), 2, 44, QStringLiteral("ValidUtil")));
+        return false;
+    }
+    if (IsReserved(name)) {
+        Critical(ctx,
+                 GetMLText(ml, QStringLiteral("不合法的使用者群組名稱！"), 1, 49, QStringLiteral("ValidUtil")) + kCrLf +
+                     GetMLText(ml, QStringLiteral("本使用者名稱["), 2, 49, QStringLiteral("ValidUtil")) + name +
+                     GetMLText(ml, QStringLiteral("]不得和以下名稱相同:"), 3, 49, QStringLiteral("ValidUtil")) + kCrLf +
+                     GetMLText(ml, QStringLiteral("[所有群組]、[ALL GROUP]、[ALL USER GROUP]、[ALL]、[NONE]"), 4, 49, QStringLiteral("ValidUtil")),
+                 GetMLText(ml, QStringLiteral("不合法的使用者群組名稱"), 5, 49, QStringLiteral("ValidUtil")));
+        return false;
+    }
+    RowSet* users = ctx.project.Users.get();
+    if (ADOUtil::GetRecordCount(users) <= 0) return true;
+    if (NameTaken(users, QStringLiteral("UserName"), name)) {
+        Critical(ctx,
+                 GetMLText(ml, QStringLiteral("本電話使用者名稱["), 1, 60, QStringLiteral("ValidUtil")) + name +
+                     GetMLText(ml, QStringLiteral("]已經存在。"), 2, 60, QStringLiteral("ValidUtil")),
+                 GetMLText(ml, QStringLiteral("本電話使用者名稱已經存在"), 3, 60, QStringLiteral("ValidUtil")));
+        return false;
+    }
+    return true;
+}
+
+bool CheckBeforeDownload(AppContext& ctx, const ProjectImage& image) {
+    const MLState& ml = ctx.ml;
+    OpenProject& p = ctx.project;
+    RowSet* groupRs = p.UserGroups.get();
+    RowSet* userRs = p.Users.get();
+
+    if (ADOUtil::GetRecordCount(groupRs) <= 0) {
+        Cancelled(ctx, GetMLText(ml, QStringLiteral("下載取消！"), 1, 102, QStringLiteral("ValidUtil")),
+                  GetMLText(ml, QStringLiteral("未設定使用者群組及使用者。"), 2, 102, QStringLiteral("ValidUtil")),
+                  GetMLText(ml, QStringLiteral("下載取消"), 3, 102, QStringLiteral("ValidUtil")));
+        return false;
+    }
+    QStringList groups;
+    {
+        auto copy = groupRs->Clone();
+        for (copy->MoveFirst(); !copy->Eof(); copy->MoveNext()) {
+            const QString name = ADOUtil::NullToStr(copy->Field(QStringLiteral("GroupName")));
+            if (name.isEmpty()) {
+                Cancelled(ctx, GetMLText(ml, QStringLiteral("下載取消！"), 1, 92, QStringLiteral("ValidUtil")),
+                          GetMLText(ml, QStringLiteral("未設定使用者群組及使用者。"), 2, 92, QStringLiteral("ValidUtil")),
+                          GetMLText(ml, QStringLiteral("下載取消"), 3, 92, QStringLiteral("ValidUtil")));
+                return false;
+            }
+            groups << name;
+        }
+    }
+    if (ADOUtil::GetRecordCount(userRs) <= 0) {
+        Cancelled(ctx, GetMLText(ml, QStringLiteral("下載取消！"), 1, 136, QStringLiteral("ValidUtil")),
+                  QString::number(groups.size()) +
+                      GetMLText(ml, QStringLiteral("筆使用者群組未設定使用者。"), 2, 136, QStringLiteral("ValidUtil")),
+                  GetMLText(ml, QStringLiteral("下載取消"), 3, 136, QStringLiteral("ValidUtil")));
+        return false;
+    }
+    {
+        auto copy = userRs->Clone();
+        for (copy->MoveFirst(); !copy->Eof(); copy->MoveNext()) {
+            const QString list = ADOUtil::NullToStr(copy->Field(QStringLiteral("GroupName")));
+            const QString userName = ADOUtil::NullToStr(copy->Field(QStringLiteral("UserName")));
+            const QString phone = ADOUtil::NullToStr(copy->Field(QStringLiteral("PhoneNumber")));
+            // Only a stored "no" counts as enabled here; an unknown state is not held against
+            // the contact.
+            const QVariant flag = copy->Field(QStringLiteral("IsDisable"));
+            const bool enabled = flag.isValid() && !flag.isNull() && !flag.toBool();
+            for (const QString& group : groups) {
+                if (group != list) continue;
+                if (userName.isEmpty() && enabled) {
+                    Cancelled(ctx, GetMLText(ml, QStringLiteral("下載取消！"), 1, 117, QStringLiteral("ValidUtil")),
+                              GetMLText(ml, QStringLiteral("此使用者群組名稱["), 2, 117, QStringLiteral("ValidUtil")) + group +
+                                  GetMLText(ml, QStringLiteral("]未設定使用者。"), 3, 117, QStringLiteral("ValidUtil")),
+                              GetMLText(ml, QStringLiteral("下載取消"), 4, 117, QStringLiteral("ValidUtil")));
+                    return false;
+                }
+                if (phone.isEmpty() && enabled) {
+                    Cancelled(ctx, GetMLText(ml, QStringLiteral("下載取消！"), 1, 122, QStringLiteral("ValidUtil")),
+                              GetMLText(ml, QStringLiteral("此使用者群組名稱["), 2, 122, QStringLiteral("ValidUtil")) + group +
+                                  GetMLText(ml, QStringLiteral("]下的使用者["), 3, 122, QStringLiteral("ValidUtil")) + userName +
+                                  GetMLText(ml, QStringLiteral("]未設定電話號碼。"), 4, 122, QStringLiteral("ValidUtil")),
+                              GetMLText(ml, QStringLiteral("下載取消"), 5, 122, QStringLiteral("ValidUtil")));
+                    return false;
+                }
+            }
+        }
+    }
+    if (image.groups.size() > kMaxDownloadGroups) {
+        Cancelled(ctx, GetMLText(ml, QStringLiteral("下載取消！"), 1, 2001, QStringLiteral("ValidUtil")),
+                  GetMLText(ml, QStringLiteral("專案的群組不得超過128筆。"), 2, 2001, QStringLiteral("ValidUtil")),
+                  GetMLText(ml, QStringLiteral("下載取消"), 3, 2001, QStringLiteral("ValidUtil")));
+        return false;
+    }
+    if (image.phoneBook.size() > kMaxDownloadTargets) {
+        Cancelled(ctx, GetMLText(ml, QStringLiteral("下載取消！"), 1, 2002, QStringLiteral("ValidUtil")),
+                  GetMLText(ml, QStringLiteral("專案的通知對象[群組/連絡人]不得超過128筆。"), 2, 2002, QStringLiteral("ValidUtil")),
+                  GetMLText(ml, QStringLiteral("下載取消"), 3, 2002, QStringLiteral("ValidUtil")));
+        return false;
+    }
+    return true;
+}
+} // namespace ValidUtil

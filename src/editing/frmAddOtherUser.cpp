@@ -1,0 +1,31 @@
+#include "editing/frmAddOtherUser.h"
+
+#include "app/AppContext.h"
+#include "app/QtFormTexts.h"
+#include "editing/QtEditWidgets.h"
+#include "ui_frmAddOtherUser.h"
+
+frmAddOtherUser::frmAddOtherUser(AppContext& ctx, QWidget* parent)
+    : QDialog(parent), m_ctx(ctx), ui(std::make_unique<Forms::Ui_frmAddOtherUser>()) {
+    ui->setupUi(this);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    QtFormTexts::Apply(this, ctx.ml, QStringLiteral("frmAddOtherUser"));
+    connect(ui->cmdOK, &QPushButton::clicked, this, &frmAddOtherUser::cmdOK_Click);
+    connect(ui->cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+
+}
+
+frmAddOtherUser::~frmAddOtherUser() = default;
+
+void frmAddOtherUser::LoadFormObj() {
+    ui->lblGroupName->setText(m_ctx.forms.addOtherUser.lblGroupName);
+    QtEditWidgets::FillCombo(ui->cmbAddUser, m_ctx.forms.addOtherUser.cmbAddUser);
+}
+
+void frmAddOtherUser::cmdOK_Click() {
+    auto& f = m_ctx.forms.addOtherUser;
+    f.cmbAddUser.index = ui->cmbAddUser->currentIndex();
+    // With the placeholder shown nothing changes; the dialog closes either way.
+    f.cmdOK_Click(m_ctx);
+    accept();
+}

@@ -1,0 +1,21 @@
+#pragma once
+// The add-existing-contact window: shows AddOtherUserForm.
+#include <QDialog>
+#include <memory>
+
+namespace Forms { class Ui_frmAddOtherUser; }
+struct AppContext;
+
+class frmAddOtherUser : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmAddOtherUser(AppContext& ctx, QWidget* parent = nullptr);
+    ~frmAddOtherUser() override;
+    void LoadFormObj();
+
+private:
+    void cmdOK_Click();
+
+    AppContext& m_ctx;
+    std::unique_ptr<Forms::Ui_frmAddOtherUser> ui;
+};

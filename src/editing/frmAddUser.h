@@ -1,0 +1,21 @@
+#pragma once
+// The add-contact window: shows AddUserForm.
+#include <QDialog>
+#include <memory>
+
+namespace Forms { class Ui_frmAddUser; }
+struct AppContext;
+
+class frmAddUser : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmAddUser(AppContext& ctx, QWidget* parent = nullptr);
+    ~frmAddUser() override;
+    void LoadFormObj();
+
+private:
+    void cmdOK_Click();
+    void cmdCancel_Click();
+    AppContext& m_ctx;
+    std::unique_ptr<Forms::Ui_frmAddUser> ui;
+};

@@ -1,0 +1,36 @@
+#include "editing/frmAddUserGroup.h"
+
+#include "app/AppContext.h"
+#include "app/QtFormTexts.h"
+#include "editing/QtEditWidgets.h"
+#include "ui_frmAddUserGroup.h"
+
+frmAddUserGroup::frmAddUserGroup(AppContext& ctx, QWidget* parent)
+    : QDialog(parent), m_ctx(ctx), ui(std::make_unique<Forms::Ui_frmAddUserGroup>()) {
+    ui->setupUi(this);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    QtFormTexts::Apply(this, ctx.ml, QStringLiteral("frmAddUserGroup"));
+    connect(ui->cmdOK, &QPushButton::clicked, this, &frmAddUserGroup::cmdOK_Click);
+    connect(ui->cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ui->cmdAddGroup, &QPushButton::clicked, this, &frmAddUserGroup::cmdAddGroup_Click);
+}
+
+frmAddUserGroup::~frmAddUserGroup() = default;
+
+void frmAddUserGroup::LoadFormObj() {
+    ui->lblUserName->setText(m_ctx.forms.addUserGroup.lblUserName);
+    QtEditWidgets::FillCombo(ui->cmbUserGroups, m_ctx.forms.addUserGroup.cmbUserGroups);
+}
+
+void frmAddUserGroup::cmdAddGroup_Click() {
+    m_ctx.forms.addUserGroup.cmdAddGroup_Click(m_ctx);
+    QtEditWidgets::FillCombo(ui->cmbUserGroups, m_ctx.forms.addUserGroup.cmbUserGroups);
+}
+
+void frmAddUserGroup::cmdOK_Click() {
+    auto& f = m_ctx.forms.addUserGroup;
+    f.cmbUserGroups.index = ui->cmbUserGroups->currentIndex();
+    // With the placeholder shown nothing changes; the dialog closes either way.
+    f.cmdOK_Click(m_ctx);
+    accept();
+}

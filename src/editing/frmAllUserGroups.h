@@ -1,0 +1,27 @@
+#pragma once
+// The group picker window: shows AllUserGroupsForm. A click picks an entry (a group the
+// contact has is refused with a warning), a double click accepts it.
+#include <QDialog>
+#include <memory>
+
+namespace Forms { class Ui_frmAllUserGroups; }
+struct AppContext;
+class QTreeWidgetItem;
+
+class frmAllUserGroups : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmAllUserGroups(AppContext& ctx, QWidget* parent = nullptr);
+    ~frmAllUserGroups() override;
+    void LoadFormObj();
+
+private:
+    void ShowList();
+    void lvUserGroups_ItemClick(QTreeWidgetItem* item);
+    void lvUserGroups_DblClick(QTreeWidgetItem* item);
+    void cmdAddGroup_Click();
+    void cmbOK_Click();
+    void cmbCancel_Click();
+    AppContext& m_ctx;
+    std::unique_ptr<Forms::Ui_frmAllUserGroups> ui;
+};

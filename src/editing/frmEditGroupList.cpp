@@ -1,0 +1,37 @@
+#include "editing/frmEditGroupList.h"
+
+#include "app/AppContext.h"
+#include "app/QtFormTexts.h"
+#include "ui_frmEditGroupList.h"
+
+frmEditGroupList::frmEditGroupList(AppContext& ctx, QWidget* parent)
+    : QDialog(parent), m_ctx(ctx), ui(std::make_unique<Forms::Ui_frmEditGroupList>()) {
+    ui->setupUi(this);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    QtFormTexts::Apply(this, ctx.ml, QStringLiteral("frmEditGroupList"));
+    connect(ui->cmdRename, &QPushButton::clicked, this, &frmEditGroupList::cmdRename_Click);
+    connect(ui->cmdOK, &QPushButton::clicked, this, &frmEditGroupList::cmdOK_Click);
+    connect(ui->cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+frmEditGroupList::~frmEditGroupList() = default;
+
+void frmEditGroupList::LoadFormObj() {
+    const EditGroupListForm& f = m_ctx.forms.editGroupList;
+    ui->lblGroupName->setText(f.lblGroupName);
+    ui->txtGroupDsc->setText(f.txtGroupDsc);
+    ui->cmdRename->setEnabled(f.cmdRenameEnabled);
+    ui->txtGroupDsc->setFocus();
+}
+
+void frmEditGroupList::cmdRename_Click() {
+    EditGroupListForm& f = m_ctx.forms.editGroupList;
+    f.cmdRename_Click(m_ctx);
+    ui->lblGroupName->setText(f.lblGroupName);
+}
+
+void frmEditGroupList::cmdOK_Click() {
+    EditGroupListForm& f = m_ctx.forms.editGroupList;
+    f.txtGroupDsc = ui->txtGroupDsc->text();
+    if (f.cmdOK_Click(m_ctx)) accept();
+}

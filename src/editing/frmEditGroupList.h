@@ -1,0 +1,22 @@
+#pragma once
+// The group editor window: shows EditGroupListForm and hands its buttons to it.
+#include <QDialog>
+#include <memory>
+
+namespace Forms { class Ui_frmEditGroupList; }
+struct AppContext;
+
+class frmEditGroupList : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmEditGroupList(AppContext& ctx, QWidget* parent = nullptr);
+    ~frmEditGroupList() override;
+    // Shows the loaded form.
+    void LoadFormObj();
+
+private:
+    void cmdRename_Click();
+    void cmdOK_Click();
+    AppContext& m_ctx;
+    std::unique_ptr<Forms::Ui_frmEditGroupList> ui;
+};

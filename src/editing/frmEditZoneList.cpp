@@ -1,0 +1,57 @@
+#include "editing/frmEditZoneList.h"
+
+#include "app/AppContext.h"
+#include "app/QtFormTexts.h"
+#include "ui_frmEditZoneList.h"
+
+frmEditZoneList::frmEditZoneList(AppContext& ctx, QWidget* parent)
+    : QDialog(parent), m_ctx(ctx), ui(std::make_unique<Forms::Ui_frmEditZoneList>()) {
+    ui->setupUi(this);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    QtFormTexts::Apply(this, ctx.ml, QStringLiteral("frmEditZoneList"));
+    connect(ui->cmdOK, &QPushButton::clicked, this, &frmEditZoneList::cmdOK_Click);
+    connect(ui->cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+frmEditZoneList::~frmEditZoneList() = default;
+
+void frmEditZoneList::LoadFormObj() {
+    const EditZoneListForm& f = m_ctx.forms.editZoneList;
+    ui->lblZoneNo->setText(f.lblZoneNo);
+    ui->txtZoneName->setText(f.txtZoneName);
+    ui->txtZoneDsc->setText(f.txtZoneDsc);
+    ui->txtAlarmSMS->setText(f.txtAlarmSMS);
+    ui->txtResetSMS->setText(f.txtResetSMS);
+    ui->chkIsDisable->setChecked(f.chkIsDisable);
+    ui->cmbGroupName->clear();
+    ui->cmbGroupName->addItems(f.cmbGroupNameItems);
+    // A stored target the list does not offer is shown as it is, so that OK keeps it.
+    int at = ui->cmbGroupName->findText(f.cmbGroupName, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (at < 0) {
+        ui->cmbGroupName->addItem(f.cmbGroupName);
+        at = ui->cmbGroupName->count() - 1;
+    }
+    ui->cmbGroupName->setCurrentIndex(at);
+    ui->txtZoneName->setFocus();
+}
+
+void frmEditZoneList::cmdOK_Click() {
+    EditZoneListForm& f = m_ctx.forms.editZoneList;
+    f.txtZoneName = ui->txtZoneName->text();
+    f.txtZoneDsc = ui->txtZoneDsc->text();
+    f.txtAlarmSMS = ui->txtAlarmSMS->text();
+    f.txtResetSMS = ui->txtResetSMS->text();
+    f.chkIsDisable = ui->chkIsDisable->isChecked();
+    f.cmbGroupName = ui->cmbGroupName->currentText();
+    if (f.cmdOK_Click(m_ctx)) {
+        accept();
+        return;
+    }
+    QLineEdit* box = f.focusControl == QLatin1String("txtAlarmSMS")   ? ui->txtAlarmSMS
+                     : f.focusControl == QLatin1String("txtResetSMS") ? ui->txtResetSMS
+                                                                       : nullptr;
+    if (box) {
+        box->setFocus();
+        box->selectAll();
+    }
+}

@@ -1,0 +1,31 @@
+#include "editing/frmMoveUsers.h"
+
+#include "app/AppContext.h"
+#include "app/QtFormTexts.h"
+#include "editing/QtEditWidgets.h"
+#include "ui_frmMoveUsers.h"
+
+frmMoveUsers::frmMoveUsers(AppContext& ctx, QWidget* parent)
+    : QDialog(parent), m_ctx(ctx), ui(std::make_unique<Forms::Ui_frmMoveUsers>()) {
+    ui->setupUi(this);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    QtFormTexts::Apply(this, ctx.ml, QStringLiteral("frmMoveUsers"));
+    connect(ui->cmdOK, &QPushButton::clicked, this, &frmMoveUsers::cmdOK_Click);
+    connect(ui->cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+
+}
+
+frmMoveUsers::~frmMoveUsers() = default;
+
+void frmMoveUsers::LoadFormObj() {
+    ui->lblGroupName->setText(m_ctx.forms.moveUsers.lblGroupName);
+    QtEditWidgets::FillCombo(ui->cmbMoveGroup, m_ctx.forms.moveUsers.cmbMoveGroup);
+}
+
+void frmMoveUsers::cmdOK_Click() {
+    auto& f = m_ctx.forms.moveUsers;
+    f.cmbMoveGroup.index = ui->cmbMoveGroup->currentIndex();
+    // With the placeholder shown nothing changes; the dialog closes either way.
+    f.cmdOK_Click(m_ctx);
+    accept();
+}

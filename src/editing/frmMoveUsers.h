@@ -1,0 +1,21 @@
+#pragma once
+// The move-contacts window: shows MoveUsersForm.
+#include <QDialog>
+#include <memory>
+
+namespace Forms { class Ui_frmMoveUsers; }
+struct AppContext;
+
+class frmMoveUsers : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmMoveUsers(AppContext& ctx, QWidget* parent = nullptr);
+    ~frmMoveUsers() override;
+    void LoadFormObj();
+
+private:
+    void cmdOK_Click();
+
+    AppContext& m_ctx;
+    std::unique_ptr<Forms::Ui_frmMoveUsers> ui;
+};
