@@ -95,20 +95,65 @@ void mnuProjEditZoneList_Click(AppContext& ctx) {
     if (ctx.forms.editZoneList.LoadFormObj(ctx)) ctx.ui.ShowModal(Window::frmEditZoneList);
 }
 
-void ShowAddUserGroup(AppContext& ctx, const QString& userName) {
-    if (!TargetRoomLeft(ctx)) return;
-    ctx.forms.addUserGroup.LoadFormObj(ctx, userName);
+namespace {
+struct Selection {
+    bool valid = false;
+    int count = 0;
+    MainView::TagItems items;
+    QString caption;
+};
+
+Selection Selected(const AppContext& ctx) {
+    Selection s;
+    const QModelIndex node = MainView::SelectedNode(ctx.view);
+    if (!node.isValid()) return s;
+    s.valid = true;
+    s.count = MainView::ParseNodeTag(ctx.view.tree.Tag(node), s.items);
+    s.caption = ctx.view.tree.Caption(node);
+    return s;
+}
+} // namespace
+
+void mnuProjConentAddGroup_Click(AppContext& ctx, const std::optional<QString>& listItem) {
+    const Selection sel = Selected(ctx);
+    if (!sel.valid || !TargetRoomLeft(ctx)) return;
+    QString contact;
+    if (sel.items[0] == kUsers && sel.count == 2)
+        contact = sel.items[1];
+    else if (sel.count == 1 && (sel.caption == QStringLiteral("連絡人") || sel.items[0] == kUsers) && listItem)
+        contact = *listItem;
+    else
+        return;
+    ctx.forms.addUserGroup.LoadFormObj(ctx, contact);
     ctx.ui.ShowModal(Window::frmAddUserGroup);
 }
 
-void ShowAddOtherUser(AppContext& ctx, const QString& groupName) {
+void mnuProjConentAddUser_Click(AppContext& ctx, const std::optional<QString>& listItem) {
+    const Selection sel = Selected(ctx);
+    if (!sel.valid) return;
+    QString group;
+    if (sel.items[0] == kUserGroups && sel.count == 2)
+        group = sel.items[1];
+    else if (sel.count == 1 && (sel.items[0] == kUserGroups || sel.caption == QStringLiteral("群組")) && listItem)
+        group = *listItem;
+    else
+        return;
     if (!TargetRoomLeft(ctx)) return;
-    ctx.forms.addOtherUser.LoadFormObj(ctx, groupName);
+    ctx.forms.addOtherUser.LoadFormObj(ctx, group);
     ctx.ui.ShowModal(Window::frmAddOtherUser);
 }
 
-void ShowMoveUsers(AppContext& ctx, const QString& groupName) {
-    ctx.forms.moveUsers.LoadFormObj(ctx, groupName);
+void mnuProjConentMoveUser_Click(AppContext& ctx, const std::optional<QString>& listItem) {
+    const Selection sel = Selected(ctx);
+    if (!sel.valid) return;
+    QString group;
+    if (sel.items[0] == kUserGroups && sel.count == 2)
+        group = sel.items[1];
+    else if (sel.count == 1 && (sel.items[0] == kUserGroups || sel.caption == QStringLiteral("群組")) && listItem)
+        group = *listItem;
+    else
+        return;
+    ctx.forms.moveUsers.LoadFormObj(ctx, group);
     ctx.ui.ShowModal(Window::frmMoveUsers);
 }
 } // namespace ProjMenu

@@ -39,9 +39,13 @@ void mnuProjEditZoneList_Click(AppContext& ctx);
 void mnuProjDeleteGroupList_Click(AppContext& ctx);
 void mnuProjDeleteTelList_Click(AppContext& ctx);
 
-// The pop-up-only dialogs. The two that add a membership first recount the notification
-// targets and refuse at the model's limit.
-void ShowAddUserGroup(AppContext& ctx, const QString& userName);
-void ShowAddOtherUser(AppContext& ctx, const QString& groupName);
-void ShowMoveUsers(AppContext& ctx, const QString& groupName);
+// The pop-up-only commands, on the selected tree node or, on a branch, the selected item of
+// the content list (listItem: its text; none when no item is selected). The two that add a
+// membership first recount the notification targets and refuse at the model's limit.
+// "加入新群組...": a group for a contact.
+void mnuProjConentAddGroup_Click(AppContext& ctx, const std::optional<QString>& listItem);
+// "加入其它連絡人...": an existing contact for a group.
+void mnuProjConentAddUser_Click(AppContext& ctx, const std::optional<QString>& listItem);
+// "轉移到其它群組...": a group's contacts to another group.
+void mnuProjConentMoveUser_Click(AppContext& ctx, const std::optional<QString>& listItem);
 } // namespace ProjMenu

@@ -10,6 +10,8 @@
 #include "device/DeviceMenu.h"
 #include "device/frmComPort.h"
 #include "device/frmCommSetting.h"
+#include "editing/ProjMenu.h"
+#include "editing/QtEditDialogs.h"
 #include "mainwindow/MainView.h"
 #include "mainwindow/QtProjViews.h"
 #include "store/KORVAMain.h"
@@ -286,6 +288,8 @@ bool frmMain::ShowModal(Window which) {
     case Window::frmComPort: return frmComPort::Run(m_ctx, this);
     case Window::frmCommSetting: return frmCommSetting::Run(m_ctx, this);
     default:
+        if (!m_editDialogs) m_editDialogs = std::make_unique<QtEditDialogs>(m_ctx, this);
+        if (const std::optional<bool> shown = m_editDialogs->ShowModal(which)) return *shown;
         // The other windows are added here as they are built.
         return false;
     }
@@ -319,7 +323,20 @@ void frmMain::AppShutdown(bool saveSettings) {
 // Each opening rule sets the items it names from the project state and the selection.
 
 void frmMain::mnuFile_Click() { QtProjViews::ApplyFileMenu(*this, MainView::mnuFile_Click(m_ctx)); }
-void frmMain::mnuProj_Click() {}
+void frmMain::mnuProj_Click() {
+    const ProjMenuState s = ProjMenu::mnuProj_Click(m_ctx);
+    const auto apply = [](QAction* item, const ProjMenuItem& state) {
+        item->setEnabled(state.enabled);
+        if (state.caption) item->setText(*state.caption);
+    };
+    apply(ui->mnuProjAddGroupList, s.mnuProjAddGroupList);
+    apply(ui->mnuProjAddTelList, s.mnuProjAddTelList);
+    apply(ui->mnuProjEditGroupList, s.mnuProjEditGroupList);
+    apply(ui->mnuProjEditTelList, s.mnuProjEditTelList);
+    apply(ui->mnuProjEditZoneList, s.mnuProjEditZoneList);
+    apply(ui->mnuProjDeleteGroupList, s.mnuProjDeleteGroupList);
+    apply(ui->mnuProjDeleteTelList, s.mnuProjDeleteTelList);
+}
 void frmMain::mnuDevice_Click() {
     const DeviceMenuState s = DeviceMenu::DeviceMenuRule(m_ctx);
     ui->mnuDeviceConnect->setCheckable(true);
@@ -343,13 +360,13 @@ void frmMain::mnuFileMRU_Click(int index) {
 // Exit runs the same close rule as the window's close button.
 void frmMain::mnuFileExit_Click() { close(); }
 
-void frmMain::mnuProjAddGroupList_Click() {}
-void frmMain::mnuProjAddTelList_Click() {}
-void frmMain::mnuProjEditGroupList_Click() {}
-void frmMain::mnuProjEditTelList_Click() {}
-void frmMain::mnuProjEditZoneList_Click() {}
-void frmMain::mnuProjDeleteGroupList_Click() {}
-void frmMain::mnuProjDeleteTelList_Click() {}
+void frmMain::mnuProjAddGroupList_Click() { ProjMenu::mnuProjAddGroupList_Click(m_ctx); }
+void frmMain::mnuProjAddTelList_Click() { ProjMenu::mnuProjAddTelList_Click(m_ctx); }
+void frmMain::mnuProjEditGroupList_Click() { ProjMenu::mnuProjEditGroupList_Click(m_ctx); }
+void frmMain::mnuProjEditTelList_Click() { ProjMenu::mnuProjEditTelList_Click(m_ctx); }
+void frmMain::mnuProjEditZoneList_Click() { ProjMenu::mnuProjEditZoneList_Click(m_ctx); }
+void frmMain::mnuProjDeleteGroupList_Click() { ProjMenu::mnuProjDeleteGroupList_Click(m_ctx); }
+void frmMain::mnuProjDeleteTelList_Click() { ProjMenu::mnuProjDeleteTelList_Click(m_ctx); }
 
 void frmMain::mnuViewRefresh_Click() { MainView::mnuViewRefresh_Click(m_ctx); }
 
@@ -367,9 +384,21 @@ void frmMain::mnuProjConentDeleteGroupList_Click() { mnuProjDeleteGroupList_Clic
 void frmMain::mnuProjConentEditGroupList_Click() { mnuProjEditGroupList_Click(); }
 void frmMain::mnuProjConentEditTelList_Click() { mnuProjEditTelList_Click(); }
 void frmMain::mnuProjConentEditZoneList_Click() { mnuProjEditZoneList_Click(); }
-void frmMain::mnuProjConentAddUser_Click() {}
-void frmMain::mnuProjConentAddGroup_Click() {}
-void frmMain::mnuProjConentMoveUser_Click() {}
+// The content list's selected item, for the pop-up commands on a branch.
+static std::optional<QString> SelectedListItem(const QTreeView* lv) {
+    const QItemSelectionModel* sel = lv->selectionModel();
+    if (!sel || !sel->hasSelection() || !lv->currentIndex().isValid()) return std::nullopt;
+    return lv->currentIndex().siblingAtColumn(0).data().toString();
+}
+void frmMain::mnuProjConentAddUser_Click() {
+    ProjMenu::mnuProjConentAddUser_Click(m_ctx, SelectedListItem(lvNodeContent()));
+}
+void frmMain::mnuProjConentAddGroup_Click() {
+    ProjMenu::mnuProjConentAddGroup_Click(m_ctx, SelectedListItem(lvNodeContent()));
+}
+void frmMain::mnuProjConentMoveUser_Click() {
+    ProjMenu::mnuProjConentMoveUser_Click(m_ctx, SelectedListItem(lvNodeContent()));
+}
 
 void frmMain::tvProjectContent_NodeClick() { MainView::tvProjContent_NodeClick(m_ctx); }
 void frmMain::tvProjectContent_MouseUp(const QPoint&) {}

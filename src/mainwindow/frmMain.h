@@ -30,6 +30,7 @@ class QtImageKeyDelegate;
 class QItemSelectionModel;
 class QtStatusPanel;
 class frmToolsOptions;
+class QtEditDialogs;
 
 class frmMain : public QMainWindow {
     Q_OBJECT
@@ -152,5 +153,6 @@ private:
     QtImageKeyDelegate* m_listIcons = nullptr;
     QTimer* tmrSleep = nullptr;
     std::unique_ptr<frmToolsOptions> m_frmToolsOptions;
+    std::unique_ptr<QtEditDialogs> m_editDialogs;   // the editing windows
     bool m_ended = false;
 };

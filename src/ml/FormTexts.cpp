@@ -50,6 +50,22 @@ QMap<QString, List> BuildTable() {
     t[QStringLiteral("frmSplash")] = {{QString(), C}, Cap("Label2"), Cap("Label1"), Cap("lblProductName"),
                                       Cap("lblCompanyProduct"), Cap("lblVersion")};
     t[QStringLiteral("frmKeyInString")] = {Cap("cmdOK"), Cap("cmdCancel")};
+    t[QStringLiteral("frmEditGroupList")] = {{QString(), C}, Cap("Label1"), Cap("Label2"), Cap("cmdRename"),
+                                             Cap("cmdOK"), Cap("cmdCancel")};
+    t[QStringLiteral("frmEditTelList")] = {{QString(), C}, Cap("Label1"), Cap("Label2"), Cap("Label3"), Cap("Label4"),
+                                           Cap("cmdTelUserRename"), Cap("chkIsDisable"), Cap("cmdAdd"),
+                                           Cap("cmdDelete"), Cap("cmdOK"), Cap("cmdCancel")};
+    t[QStringLiteral("frmAllUserGroups")] = {{QString(), C}, Cap("lblCaption"), Cap("cmdAddGroup"), Cap("cmbOK"),
+                                             Cap("cmbCancel")};
+    t[QStringLiteral("frmEditZoneList")] = {{QString(), C}, Cap("Label1"), Cap("Label2"), Cap("Label3"), Cap("Label4"),
+                                            Cap("Label5"), Cap("Label6"), Cap("chkIsDisable"), Cap("cmdOK"),
+                                            Cap("cmdCancel")};
+    t[QStringLiteral("frmAddUser")] = {{QString(), C}, Cap("lblUserName"), Cap("lblUserGroup"), Cap("cmdOK"),
+                                       Cap("cmdCancel")};
+    t[QStringLiteral("frmAddUserGroup")] = {{QString(), C}, Cap("lblUserTitle"), Cap("lblUserGroup"),
+                                            Cap("cmdAddGroup"), Cap("cmdOK"), Cap("cmdCancel")};
+    t[QStringLiteral("frmMoveUsers")] = {{QString(), C}, Cap("Label1"), Cap("cmdOK"), Cap("cmdCancel")};
+    t[QStringLiteral("frmAddOtherUser")] = {{QString(), C}, Cap("Label1"), Cap("cmdOK"), Cap("cmdCancel")};
     t[QStringLiteral("frmProjBasic")] = {
         {QString(), C}, Cap("CmdOK"), Cap("CmdCancel"),
         {QStringLiteral("SSTab1"), QStringLiteral("TabCaption(0)")},
