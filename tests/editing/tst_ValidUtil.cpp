@@ -1,0 +1,147 @@
+// Name checks and the check before a download: every refusal with its text, in its order.
+#include "editing/EditEnv.h"
+#include "editing/PhoneBook.h"
+#include "editing/ValidUtil.h"
+
+using namespace ValidUtil;
+
+namespace {
+// n groups G1..Gn and, for each of the first m, one enabled contact with a number.
+QString Project(int groups, int targets) {
+    return QStringLiteral(
+               "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i < %1) "
+               "INSERT INTO UserGroups SELECT 'G'||i, '' FROM n;"
+               "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i < %2) "
+               "INSERT INTO Users(UserName,PhoneNumber,IsDisable,UserDsc,GroupName) "
+               "SELECT 'U'||i, '09'||i, 0, '', 'G'||(1 + (i-1) % %1) FROM n;")
+        .arg(groups)
+        .arg(targets);
+}
+
+bool Check(EditEnv& env) {
+    return CheckBeforeDownload(env.c(), PhoneBook::BuildImages(env.p(), false));
+}
+} // namespace
+
+class TestValidUtil : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void groupNames() {
+        EditEnv env;
+        QVERIFY(env.OpenWith(GroupsSql({"ABC"})));
+        AppContext& c = env.c();
+        QVERIFY(!ValidUserGroupName(c, QString()));
+        QCOMPARE(env.ui.messages.last().text, QStringLiteral("本使用者群組名稱不得為空白。"));
+        QCOMPARE(env.ui.messages.last().title, QStringLiteral("本使用者群組名稱不得為空白"));
+
+        for (const char* reserved : {"all", "All Group", "all user group", "none", "所有群組"}) {
+            env.ui.messages.clear();
+            QVERIFY2(!ValidUserGroupName(c, QString::fromUtf8(reserved)), reserved);
+            QCOMPARE(env.ui.messages.size(), 1);
+            QCOMPARE(env.ui.messages[0].title, QStringLiteral("不合法的使用者群組名稱"));
+            QCOMPARE(env.ui.messages[0].style, vbOKOnly | vbCritical);
+        }
+        QCOMPARE(env.ui.messages[0].text,
+                 QStringLiteral("不合法的使用者群組名稱！\r\n本使用者群組名稱[所有群組]不得和以下名稱相同:\r\n"
+                                "[所有群組]、[ALL GROUP]、[ALL USER GROUP]、[ALL]、[NONE]"));
+
+        env.ui.messages.clear();
+        // Only the exact reserved word is refused; a name that starts with it is fine.
+        QVERIFY(ValidUserGroupName(c, QStringLiteral("所有群組A")));
+        QVERIFY(ValidUserGroupName(c, QStringLiteral("ALLX")));
+        QVERIFY(ValidUserGroupName(c, QStringLiteral(" ABC")));
+        QVERIFY(env.ui.messages.isEmpty());
+
+        // Taken, letter case ignored; also the group's own name in another case.
+        QVERIFY(!ValidUserGroupName(c, QStringLiteral("abc")));
+        QCOMPARE(env.ui.messages.last().text, QStringLiteral("本使用者群組名稱[abc]已經存在。"));
+        QCOMPARE(env.ui.messages.last().title, QStringLiteral("本使用者群組名稱已經存在"));
+        // The scan does not move the current row.
+        env.p().UserGroups->SetAbsolutePosition(RowSet::adPosEOF);
+        QVERIFY(!ValidUserGroupName(c, QStringLiteral("ABC")));
+        QVERIFY(env.p().UserGroups->Eof());
+    }
+
+    void contactNames() {
+        EditEnv env;
+        QVERIFY(env.OpenWith(UserSql("Tom", "1", "")));
+        AppContext& c = env.c();
+        QVERIFY(!ValidUserName(c, QString()));
+        QCOMPARE(env.ui.messages.last().title, QStringLiteral("本使用者名稱不得為空白"));
+        QVERIFY(!ValidUserName(c, QStringLiteral("NONE")));
+        QCOMPARE(env.ui.messages.last().text,
+                 QStringLiteral("不合法的使用者群組名稱！\r\n本使用者名稱[NONE]不得和以下名稱相同:\r\n"
+                                "[所有群組]、[ALL GROUP]、[ALL USER GROUP]、[ALL]、[NONE]"));
+        QVERIFY(!ValidUserName(c, QStringLiteral("tOM")));
+        QCOMPARE(env.ui.messages.last().text, QStringLiteral("本電話使用者名稱[tOM]已經存在。"));
+        QCOMPARE(env.ui.messages.last().title, QStringLiteral("本電話使用者名稱已經存在"));
+        QCOMPARE(env.ui.messages.size(), 3);
+        QVERIFY(ValidUserName(c, QStringLiteral("Tom2")));
+    }
+
+    void downloadCheckSteps_data() {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("reason");   // empty: the check passes
+        QTest::newRow("no groups") << QString() << QStringLiteral("未設定使用者群組及使用者。");
+        QTest::newRow("a group without name") << GroupsSql({"A", ""}) + UserSql("u", "1", "A")
+                                              << QStringLiteral("未設定使用者群組及使用者。");
+        QTest::newRow("no contacts") << GroupsSql({"A", "B"}) << QStringLiteral("2筆使用者群組未設定使用者。");
+        QTest::newRow("enabled, one group, no number")
+            << GroupsSql({"A", "B"}) + UserSql("ok", "1", "A") + UserSql("Tom", "", "B")
+            << QStringLiteral("此使用者群組名稱[B]下的使用者[Tom]未設定電話號碼。");
+        QTest::newRow("enabled, one group, no name")
+            << GroupsSql({"A"}) + UserSql("", "1", "A") << QStringLiteral("此使用者群組名稱[A]未設定使用者。");
+        QTest::newRow("disabled without number") << GroupsSql({"A"}) + UserSql("Tom", "", "A", 1) << QString();
+        // A contact of two groups is not examined by this step.
+        QTest::newRow("two groups without number") << GroupsSql({"A", "B"}) + UserSql("Tom", "", "A|B") << QString();
+        QTest::newRow("128 groups, 128 targets") << Project(128, 128) << QString();
+        QTest::newRow("129 groups") << Project(129, 129) << QStringLiteral("專案的群組不得超過128筆。");
+        QTest::newRow("150 groups") << Project(150, 1) << QStringLiteral("專案的群組不得超過128筆。");
+        QTest::newRow("129 targets") << Project(1, 129)
+                                     << QStringLiteral("專案的通知對象[群組/連絡人]不得超過128筆。");
+    }
+
+    void downloadCheckSteps() {
+        QFETCH(QString, sql);
+        QFETCH(QString, reason);
+        EditEnv env;
+        QVERIFY(env.OpenWith(sql));
+        QCOMPARE(Check(env), reason.isEmpty());
+        if (reason.isEmpty()) {
+            QVERIFY(env.ui.messages.isEmpty());
+            return;
+        }
+        QCOMPARE(env.ui.messages.size(), 1);
+        QCOMPARE(env.ui.messages[0].text, QStringLiteral("下載取消！\r\n") + reason);
+        QCOMPARE(env.ui.messages[0].title, QStringLiteral("下載取消"));
+        QCOMPARE(env.ui.messages[0].style, vbOKOnly | vbCritical);
+    }
+
+    // The limits are counted from the image: 128 groups and 128 memberships are the most.
+    void limitsAreCountedFromTheImage() {
+        EditEnv env;
+        QVERIFY(env.OpenWith(Project(64, 64) + "UPDATE Users SET GroupName='G1'||char(13)||char(10)||GroupName;"));
+        const ProjectImage image = PhoneBook::BuildImages(env.p(), false);
+        QCOMPARE(image.phoneBook.size(), 128);
+        QVERIFY(CheckBeforeDownload(env.c(), image));
+        EditEnv env2;
+        QVERIFY(env2.OpenWith(Project(64, 64) + "UPDATE Users SET GroupName='G1'||char(13)||char(10)||GroupName;" +
+                              UserSql("extra", "5", "G2")));
+        QVERIFY(!Check(env2));
+        QCOMPARE(env2.ui.messages[0].text, QStringLiteral("下載取消！\r\n專案的通知對象[群組/連絡人]不得超過128筆。"));
+    }
+
+    void englishTexts() {
+        EditEnv env(1033);
+        QVERIFY(env.OpenWith(GroupsSql({"A"})));
+        QVERIFY(!ValidUserGroupName(env.c(), QStringLiteral("a")));
+        QCOMPARE(env.ui.messages[0].text, QStringLiteral("The contact group name [a] already exists."));
+        QVERIFY(!Check(env));
+        QCOMPARE(env.ui.messages[1].text,
+                 QStringLiteral("Download cancelled!\r\n1 contact group(s) but no contacts are set up."));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestValidUtil)
+#include "tst_ValidUtil.moc"
