@@ -11,6 +11,7 @@
 
 #include <QApplication>
 
+// The picker is a child of the contact editor, so it is declared after it (and goes first).
 struct QtEditDialogs::Windows {
     std::unique_ptr<frmEditGroupList> editGroupList;
     std::unique_ptr<frmEditTelList> editTelList;
@@ -33,12 +34,6 @@ W* Get(std::unique_ptr<W>& slot, AppContext& ctx, QWidget* parent) {
     if (!slot) slot = std::make_unique<W>(ctx, parent);
     return slot.get();
 }
-
-template <typename W>
-bool Run(W* w) {
-    w->LoadFormObj();
-    return w->exec() == QDialog::Accepted;
-}
 } // namespace
 
 QDialog* QtEditDialogs::Dialog(Window which) {
@@ -56,17 +51,24 @@ QDialog* QtEditDialogs::Dialog(Window which) {
     }
 }
 
-std::optional<bool> QtEditDialogs::ShowModal(Window which) {
-    if (!Dialog(which)) return std::nullopt;
+QDialog* QtEditDialogs::Prepare(Window which) {
+    QDialog* d = Dialog(which);
     switch (which) {
-    case Window::frmEditGroupList: return Run(m_w->editGroupList.get());
-    case Window::frmEditTelList: return Run(m_w->editTelList.get());
-    case Window::frmAllUserGroups: return Run(m_w->allUserGroups.get());
-    case Window::frmEditZoneList: return Run(m_w->editZoneList.get());
-    case Window::frmAddUser: return Run(m_w->addUser.get());
-    case Window::frmAddUserGroup: return Run(m_w->addUserGroup.get());
-    case Window::frmMoveUsers: return Run(m_w->moveUsers.get());
-    case Window::frmAddOtherUser: return Run(m_w->addOtherUser.get());
-    default: return std::nullopt;
+    case Window::frmEditGroupList: m_w->editGroupList->LoadFormObj(); break;
+    case Window::frmEditTelList: m_w->editTelList->LoadFormObj(); break;
+    case Window::frmAllUserGroups: m_w->allUserGroups->LoadFormObj(); break;
+    case Window::frmEditZoneList: m_w->editZoneList->LoadFormObj(); break;
+    case Window::frmAddUser: m_w->addUser->LoadFormObj(); break;
+    case Window::frmAddUserGroup: m_w->addUserGroup->LoadFormObj(); break;
+    case Window::frmMoveUsers: m_w->moveUsers->LoadFormObj(); break;
+    case Window::frmAddOtherUser: m_w->addOtherUser->LoadFormObj(); break;
+    default: break;
     }
+    return d;
+}
+
+std::optional<bool> QtEditDialogs::ShowModal(Window which) {
+    QDialog* d = Prepare(which);
+    if (!d) return std::nullopt;
+    return d->exec() == QDialog::Accepted;
 }

@@ -19,6 +19,8 @@ public:
     std::optional<bool> ShowModal(Window which);
     // The window, created when it is first asked for; null for a window not of editing.
     QDialog* Dialog(Window which);
+    // The window showing its loaded form, not yet shown; null for a window not of editing.
+    QDialog* Prepare(Window which);
 
 private:
     struct Windows;

@@ -22,7 +22,7 @@ void SetGroupColumns(QTreeWidget* list, const MLState& ml) {
     list->setRootIsDecorated(false);
     list->setUniformRowHeights(true);
     list->header()->setStretchLastSection(true);
-    list->setColumnWidth(0, 160);
+    list->setColumnWidth(0, 130);
 }
 
 void FillGroupList(QTreeWidget* list, const QVector<GroupEntry>& entries, int selected) {
