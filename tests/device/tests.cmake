@@ -1,0 +1,4 @@
+# The end-to-end window test runs the simulator from the program folder: build it first.
+if(TARGET tst_frmDeviceEndToEnd)
+    add_dependencies(tst_frmDeviceEndToEnd korva-devsim)
+endif()
