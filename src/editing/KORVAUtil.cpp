@@ -65,12 +65,14 @@ bool AppendMembership(RowSet* users, const QString& group, QString& why) {
     return EditTransaction::SetField(users, kGroupName, list, why) && EditTransaction::SaveRow(users, why);
 }
 
+} // namespace
+
 void RowMissing(AppContext& ctx, const QString& key, const QString& title) {
     ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("找不到這筆資料["), 1, 9120, QStringLiteral("KORVAUtil")) + key +
                       GetMLText(ctx.ml, QStringLiteral("]，請按 F5 重新整理後再試一次。"), 2, 9120, QStringLiteral("KORVAUtil")),
-                  vbOKOnly | vbCritical, title);
+                  vbOKOnly | vbCritical,
+                  title.isEmpty() ? GetMLText(ctx.ml, QStringLiteral("找不到資料"), 3, 9120, QStringLiteral("KORVAUtil")) : title);
 }
-} // namespace
 
 QStringList SplitGroupList(const QString& list) {
     if (list.isEmpty()) return {};

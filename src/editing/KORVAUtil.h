@@ -29,6 +29,10 @@ QString ComboEntryText(const QString& name, const QString& description);
 // empty table; empty when all 99 are taken. The row set's current row does not move.
 QString DefaultName(const RowSet* rs, const QString& field, const QString& prefix);
 
+// Tells that the row named key is gone (the tree no longer matches the file), titled title,
+// or "找不到資料" when title is empty.
+void RowMissing(AppContext& ctx, const QString& key, const QString& title = {});
+
 // Recounts the notification targets (one per element of every non-empty membership list)
 // into ctx.NotifyTargetCount and returns it.
 int CountNotifyTargets(AppContext& ctx);

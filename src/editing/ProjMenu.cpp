@@ -21,6 +21,13 @@ bool TargetRoomLeft(AppContext& ctx) {
                   GetMLText(ctx.ml, QStringLiteral("通知對象[群組/連絡人]已超過最大筆數"), 3, 2005, QStringLiteral("KORVAMain")));
     return false;
 }
+
+// The row key of the selected leaf; empty for a branch or no selection.
+QString SelectedKey(const AppContext& ctx) {
+    MainView::TagItems items;
+    return MainView::ParseNodeTag(ctx.view.tree.Tag(MainView::SelectedNode(ctx.view)), items) >= 2 ? items[1]
+                                                                                                 : QString();
+}
 } // namespace
 
 ProjMenuState mnuProj_Click(AppContext& ctx) {
@@ -83,16 +90,21 @@ void mnuProjAddTelList_Click(AppContext& ctx) { KORVAUtil::AddUser(ctx); }
 void mnuProjDeleteGroupList_Click(AppContext& ctx) { KORVAUtil::DeleteUserGroup(ctx); }
 void mnuProjDeleteTelList_Click(AppContext& ctx) { KORVAUtil::DeleteUser(ctx); }
 
+// The editors open on the current row; when the selected leaf's row was not found, the user
+// hears so instead of seeing an empty editor.
 void mnuProjEditGroupList_Click(AppContext& ctx) {
     if (ctx.forms.editGroupList.LoadFormObj(ctx, false)) ctx.ui.ShowModal(Window::frmEditGroupList);
+    else KORVAUtil::RowMissing(ctx, SelectedKey(ctx));
 }
 
 void mnuProjEditTelList_Click(AppContext& ctx) {
     if (ctx.forms.editTelList.LoadFormObj(ctx)) ctx.ui.ShowModal(Window::frmEditTelList);
+    else KORVAUtil::RowMissing(ctx, SelectedKey(ctx));
 }
 
 void mnuProjEditZoneList_Click(AppContext& ctx) {
     if (ctx.forms.editZoneList.LoadFormObj(ctx)) ctx.ui.ShowModal(Window::frmEditZoneList);
+    else KORVAUtil::RowMissing(ctx, SelectedKey(ctx));
 }
 
 namespace {

@@ -476,6 +476,15 @@ private Q_SLOTS:
 
         QVERIFY(env.Select(QStringLiteral("Users,Tom")));
         s = ProjMenu::mnuProj_Click(c);
+        // The commands act on the row the rule located; a row gone meanwhile is reported.
+        ProjMenu::mnuProjEditTelList_Click(c);
+        QCOMPARE(env.ui.modalsShown, (QList<Window>{Window::frmEditTelList}));
+        c.project.Users->SetAbsolutePosition(RowSet::adPosEOF);
+        ProjMenu::mnuProjEditTelList_Click(c);
+        QCOMPARE(env.ui.modalsShown.size(), 1);
+        QCOMPARE(env.ui.messages.size(), 1);
+        QCOMPARE(env.ui.messages[0].text, QStringLiteral("找不到這筆資料[Tom]，請按 F5 重新整理後再試一次。"));
+        QCOMPARE(env.ui.messages[0].title, QStringLiteral("找不到資料"));
         QCOMPARE(s.mnuProjEditTelList.caption.value(), QStringLiteral("編輯連絡人[Tom]"));
         QCOMPARE(s.mnuProjDeleteTelList.caption.value(), QStringLiteral("刪除連絡人[Tom]"));
         QVERIFY(s.mnuProjEditTelList.enabled && s.mnuProjDeleteTelList.enabled);
