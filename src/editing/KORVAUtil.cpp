@@ -11,7 +11,6 @@ namespace {
 const QString kCrLf = QStringLiteral("\r\n");
 const QString kUsers = QStringLiteral("Users");
 const QString kUserGroups = QStringLiteral("UserGroups");
-const QString kZones = QStringLiteral("Zones");
 const QString kGroupName = QStringLiteral("GroupName");
 const QString kUserName = QStringLiteral("UserName");
 const QString kStatus = QStringLiteral("Status");
@@ -270,9 +269,7 @@ bool RenameUserGroup(AppContext& ctx, const QString& oldName, const QString& new
         }
     }
     const bool renamed = newName != oldName;
-    QStringList renamedZones;
     const bool saved = EditTransaction::Run(ctx, failTitle, [&](QString& why) {
-        renamedZones.clear();
         if (renamed) {
             RowSet* users = p.Users.get();
             for (users->MoveFirst(); !users->Eof(); users->MoveNext()) {
@@ -288,7 +285,6 @@ bool RenameUserGroup(AppContext& ctx, const QString& oldName, const QString& new
                 if (Str(zones, kGroupName) != oldName) continue;
                 if (!EditTransaction::SetField(zones, kGroupName, newName, why) || !EditTransaction::SaveRow(zones, why))
                     return false;
-                renamedZones << Str(zones, QStringLiteral("ZoneNo"));
             }
             if (!EditTransaction::SetField(groups, kGroupName, newName, why)) return false;
         }
@@ -297,13 +293,8 @@ bool RenameUserGroup(AppContext& ctx, const QString& oldName, const QString& new
     });
     if (!saved) return false;
 
-    if (renamed) {
-        for (const QString& zoneNo : renamedZones) {
-            const QString tag = kZones + u',' + zoneNo;
-            RenameLeaf(ctx, tag, ctx.view.tree.Caption(MainView::FindNodeByTag(ctx.view, tag)), tag);
-        }
-        RenameLeaf(ctx, kUserGroups + u',' + oldName, newName, kUserGroups + u',' + newName);
-    }
+    // Zone leaves show no target, so only the group's leaf changes.
+    if (renamed) RenameLeaf(ctx, kUserGroups + u',' + oldName, newName, kUserGroups + u',' + newName);
     MainView::mklvNodeContent(ctx);
     // The content list moves the current rows; the editor's group stays the current one.
     ADOUtil::LocateRecord(p.UserGroups.get(), kGroupName, newName);
