@@ -3,6 +3,8 @@
 //  (b) the connect sequence with the simulator pacing replies to 9600 baud, against the
 //      wire time of its bytes at 10 bits a character;
 //  (c) how long a failed attempt takes when the device answers with an exception.
+// The simulator's pacing is chosen when it starts, so the paced part runs on a second start
+// of it behind the same link path.
 // Usage: devlink-bench [--reads N] [--connects N]
 #include "app/AppContext.h"
 #include "app/Startup.h"
