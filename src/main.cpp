@@ -9,6 +9,8 @@
 #include "ml/MLUtil.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <memory>
 
 namespace {
@@ -25,6 +27,7 @@ public:
     }
     void LoadMainWindow() override {
         QtUi::ApplyFonts(m_ctx.ml.AppliedLang);
+        LoadQtTexts(m_ctx.ml.AppliedLang);
         main = std::make_unique<frmMain>(m_ctx);
         frmMain* w = main.get();
         m_ui.SetParentWindow(w);
@@ -41,6 +44,17 @@ public:
     std::unique_ptr<frmMain> main;
 
 private:
+    // Qt's own texts (message box buttons, file dialogs) in the applied language.
+    void LoadQtTexts(const QString& language) {
+        const QString locale = language == QLatin1String("ChineseBig5") ? QStringLiteral("zh_TW")
+                               : language == QLatin1String("ChineseGB") ? QStringLiteral("zh_CN")
+                                                                        : QString();
+        if (locale.isEmpty()) return;
+        if (m_qtTexts.load(QStringLiteral("qtbase_") + locale,
+                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QCoreApplication::installTranslator(&m_qtTexts);
+    }
+    QTranslator m_qtTexts;
     AppContext& m_ctx;
     QtUi& m_ui;
     std::unique_ptr<frmSplash> m_splash;
