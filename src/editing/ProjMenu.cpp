@@ -140,32 +140,28 @@ void mnuProjConentAddGroup_Click(AppContext& ctx, const std::optional<QString>& 
     ctx.ui.ShowModal(Window::frmAddUserGroup);
 }
 
-void mnuProjConentAddUser_Click(AppContext& ctx, const std::optional<QString>& listItem) {
+// The group a pop-up command acts on: the selected group leaf, or the group picked in the
+// list of the groups node.
+static std::optional<QString> SelectedGroup(const AppContext& ctx, const std::optional<QString>& listItem) {
     const Selection sel = Selected(ctx);
-    if (!sel.valid) return;
-    QString group;
-    if (sel.items[0] == kUserGroups && sel.count == 2)
-        group = sel.items[1];
-    else if (sel.count == 1 && (sel.items[0] == kUserGroups || sel.caption == QStringLiteral("群組")) && listItem)
-        group = *listItem;
-    else
-        return;
-    if (!TargetRoomLeft(ctx)) return;
-    ctx.forms.addOtherUser.LoadFormObj(ctx, group);
+    if (!sel.valid) return std::nullopt;
+    if (sel.items[0] == kUserGroups && sel.count == 2) return sel.items[1];
+    if (sel.count == 1 && (sel.items[0] == kUserGroups || sel.caption == QStringLiteral("群組")) && listItem)
+        return *listItem;
+    return std::nullopt;
+}
+
+void mnuProjConentAddUser_Click(AppContext& ctx, const std::optional<QString>& listItem) {
+    const auto group = SelectedGroup(ctx, listItem);
+    if (!group || !TargetRoomLeft(ctx)) return;
+    ctx.forms.addOtherUser.LoadFormObj(ctx, *group);
     ctx.ui.ShowModal(Window::frmAddOtherUser);
 }
 
 void mnuProjConentMoveUser_Click(AppContext& ctx, const std::optional<QString>& listItem) {
-    const Selection sel = Selected(ctx);
-    if (!sel.valid) return;
-    QString group;
-    if (sel.items[0] == kUserGroups && sel.count == 2)
-        group = sel.items[1];
-    else if (sel.count == 1 && (sel.items[0] == kUserGroups || sel.caption == QStringLiteral("群組")) && listItem)
-        group = *listItem;
-    else
-        return;
-    ctx.forms.moveUsers.LoadFormObj(ctx, group);
+    const auto group = SelectedGroup(ctx, listItem);
+    if (!group) return;
+    ctx.forms.moveUsers.LoadFormObj(ctx, *group);
     ctx.ui.ShowModal(Window::frmMoveUsers);
 }
 } // namespace ProjMenu
