@@ -43,12 +43,12 @@ static bool Fail(sqlite3* db, const std::string& what) {
     return false;
 }
 
-static bool LoadTsv(sqlite3* db, const std::string& spec) {
-    const auto a = spec.find(':');
-    const auto b = spec.find(':', a + 1);
-    if (a == std::string::npos || b == std::string::npos) return Fail(nullptr, "bad argument " + spec);
-    const std::string table = spec.substr(0, a), key = spec.substr(a + 1, b - a - 1);
-    const fs::path file = spec.substr(b + 1);
+static bool LoadTsv(sqlite3* db, const std::string& arg) {
+    const auto a = arg.find(':');
+    const auto b = arg.find(':', a + 1);
+    if (a == std::string::npos || b == std::string::npos) return Fail(nullptr, "bad argument " + arg);
+    const std::string table = arg.substr(0, a), key = arg.substr(a + 1, b - a - 1);
+    const fs::path file = arg.substr(b + 1);
     std::ifstream in(file, std::ios::binary);
     if (!in) return Fail(nullptr, "cannot read " + file.string());
     std::string line;
