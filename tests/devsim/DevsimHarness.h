@@ -177,7 +177,7 @@ public:
             (void)!::write(fd, "\n", 1);
             ::close(fd);
         }
-        if (line.startsWith("sw2"))
+        if (line.startsWith("sw2") || line.startsWith("pace"))
             NextLogLine();
     }
 

@@ -14,6 +14,7 @@ private Q_SLOTS:
     void faultsAreRepeatableForASeed();
     void dropNthWithholdsExactlyThatReplyButCarriesItOut();
     void paceTakesTheWireTime();
+    void paceSwitchesAtRunTime();
     void survivesClientsAndEndsCleanly();
     void refusesBadOptions_data();
     void refusesBadOptions();
@@ -136,6 +137,29 @@ void tst_devsim_faults::paceTakesTheWireTime()
     QVERIFY2(firstAt >= (8 + 3.5) * charMs - 0.5, qPrintable(QString::number(firstAt)));
     QVERIFY2(lastAt >= (8 + 3.5 + 28) * charMs - 0.5, qPrintable(QString::number(lastAt)));
     QVERIFY2(pieces >= 3, qPrintable(QString::number(pieces)));
+}
+
+void tst_devsim_faults::paceSwitchesAtRunTime()
+{
+    // The same 12-register read: its paced reply cannot end before 8 + 3.5 + 28 character times.
+    const QByteArray request = Frame("f704 0000 000c");
+    const double pacedMs = (8 + 3.5 + 28) * 10.0 * 1000 / 9600;
+    Sim sim;
+    QVERIFY2(sim.Start({}), qPrintable(sim.error));
+    auto timed = [&] {
+        QElapsedTimer t;
+        t.start();
+        const QByteArray got = sim.Exchange(request);
+        return got.size() == 29 ? double(t.nsecsElapsed()) / 1e6 : -1.0;
+    };
+    const double before = timed();
+    sim.Control("pace on");
+    const double paced = timed();
+    sim.Control("pace off");
+    const double after = timed();
+    QVERIFY2(paced >= pacedMs - 0.5, qPrintable(QString::number(paced)));
+    QVERIFY2(before >= 0 && before < pacedMs * 0.75, qPrintable(QString::number(before)));
+    QVERIFY2(after >= 0 && after < pacedMs * 0.75, qPrintable(QString::number(after)));
 }
 
 void tst_devsim_faults::survivesClientsAndEndsCleanly()

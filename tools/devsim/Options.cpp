@@ -14,6 +14,7 @@ and the same requests give the same faults. A dropped reply was still carried ou
 
 Control commands (one per line, written to the --control FIFO):
   sw2 on | sw2 off      set the setting switch
+  pace on | pace off    pace replies to 9600 baud wire time, or not
   state                 write the state file now
   coil N 0|1            set coil N (0..63)
   input ADDR VALUE      set input register ADDR (0..11)

@@ -397,6 +397,9 @@ void PtyLink::Command(const QString& line)
     if (verb == QLatin1String("sw2") && words.size() == 2 && (words[1] == QLatin1String("on") || words[1] == QLatin1String("off"))) {
         m_sw2 = words[1] == QLatin1String("on");
         Note(QStringLiteral("SW2 %1").arg(m_sw2 ? QStringLiteral("ON") : QStringLiteral("OFF")));
+    } else if (verb == QLatin1String("pace") && words.size() == 2 && (words[1] == QLatin1String("on") || words[1] == QLatin1String("off"))) {
+        m_options.pace = words[1] == QLatin1String("on");
+        Note(QStringLiteral("pacing %1").arg(m_options.pace ? QStringLiteral("ON") : QStringLiteral("OFF")));
     } else if (verb == QLatin1String("state") && words.size() == 1) {
         WriteState();
     } else if (verb == QLatin1String("coil") && words.size() == 3 && ParseNumber(words[1], Device::CoilCount - 1, a)
