@@ -3,8 +3,8 @@
 //  (b) the connect sequence with the simulator pacing replies to 9600 baud, against the
 //      wire time of its bytes at 10 bits a character;
 //  (c) how long a failed attempt takes when the device answers with an exception.
-// The simulator's pacing is chosen when it starts, so the paced part runs on a second start
-// of it behind the same link path.
+// One simulator on one pseudo-terminal pair serves all three; its pacing is switched on for
+// (b) and the paced half of (c) through its control FIFO.
 // Usage: devlink-bench [--reads N] [--connects N]
 #include "app/AppContext.h"
 #include "app/Startup.h"
@@ -30,10 +30,11 @@ constexpr double kCharMs = 10.0 * 1000.0 / 9600.0;   // one character on the wir
 
 struct Sim {
     QProcess proc;
-    bool Start(const QString& link, bool pace) {
-        QStringList args{QStringLiteral("--link"), link};
-        if (pace) args << QStringLiteral("--pace");
-        proc.start(QStringLiteral(KORVA_BIN_DIR "/korva-devsim"), args);
+    QString control;
+    bool Start(const QString& link, const QString& controlFifo) {
+        control = controlFifo;
+        proc.start(QStringLiteral(KORVA_BIN_DIR "/korva-devsim"),
+                   {QStringLiteral("--link"), link, QStringLiteral("--control"), control});
         if (!proc.waitForStarted(5000)) return false;
         QByteArray out;
         QElapsedTimer t;
@@ -43,6 +44,14 @@ struct Sim {
             out += proc.readAllStandardOutput();
         }
         return out.contains("ready");
+    }
+    // A control command; the simulator reads it between frames, so give it a moment.
+    bool Control(const QByteArray& line) {
+        QFile fifo(control);
+        if (!fifo.open(QIODevice::WriteOnly) || fifo.write(line + "\n") != line.size() + 1) return false;
+        fifo.close();
+        QThread::msleep(100);
+        return true;
     }
     ~Sim() {
         proc.terminate();
@@ -141,14 +150,15 @@ int main(int argc, char* argv[]) {
 
     std::printf("device link benchmark: korva-devsim on a pseudo-terminal (%s)\n", qPrintable(link));
 
+    Sim sim;
+    if (!sim.Start(link, dir.filePath(QStringLiteral("control")))) {
+        std::fprintf(stderr, "korva-devsim did not start\n");
+        return 1;
+    }
+
     // (a) and (c), unpaced.
     std::vector<double> ours, theirs, exceptionFast;
     {
-        Sim sim;
-        if (!sim.Start(link, false)) {
-            std::fprintf(stderr, "korva-devsim did not start\n");
-            return 1;
-        }
         // Warm up both, then alternate blocks so drift hits both alike.
         std::vector<double> warm;
         if (!OurReads(ctx, 50, warm) || !LibmodbusReads(link, 50, warm)) {
@@ -172,9 +182,8 @@ int main(int argc, char* argv[]) {
     qint64 connectBytes = 0;
     int connectFrames = 0;
     {
-        Sim sim;
-        if (!sim.Start(link, true)) {
-            std::fprintf(stderr, "korva-devsim (paced) did not start\n");
+        if (!sim.Control("pace on")) {
+            std::fprintf(stderr, "korva-devsim did not take the pacing command\n");
             return 1;
         }
         for (int i = 0; i < connects; ++i) {
