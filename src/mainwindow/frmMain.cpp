@@ -322,6 +322,13 @@ void frmMain::AppShutdown(bool saveSettings) {
 // ---- Menu openings -----------------------------------------------------------------------
 // Each opening rule sets the items it names from the project state and the selection.
 
+// The File items' states follow the project only when the menu opens; a shortcut typed with
+// the menu closed must see them as they are now (Ctrl+S right after an edit).
+bool frmMain::event(QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride) mnuFile_Click();
+    return QMainWindow::event(event);
+}
+
 void frmMain::mnuFile_Click() { QtProjViews::ApplyFileMenu(*this, MainView::mnuFile_Click(m_ctx)); }
 void frmMain::mnuProj_Click() {
     const ProjMenuState s = ProjMenu::mnuProj_Click(m_ctx);

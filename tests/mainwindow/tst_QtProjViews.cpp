@@ -122,6 +122,22 @@ private Q_SLOTS:
         QCOMPARE(e.ui.messages.size(), 1);   // the save prompt of the modified project
     }
 
+    // Ctrl+S right after an edit saves, though the File menu was never opened since.
+    void saveShortcutFollowsTheProject() {
+        ProjectEnv e;
+        QSettings s(e.tmp.filePath(QStringLiteral("placement.ini")), QSettings::IniFormat);
+        frmMain w(*e.ctx, &s);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const QString a = e.MakeProject(QStringLiteral("A.cmb"));
+        QVERIFY(e.Open(a));
+        QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);   // nothing to save yet
+        QVERIFY(e.ui.messages.isEmpty());
+        e.ctx->project.IsModified = true;
+        QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
+        QVERIFY(!e.ctx->project.IsModified);
+    }
+
     void basicItemAndClosingWithTheSavePrompt() {
         ProjectEnv e;
         QSettings s(e.tmp.filePath(QStringLiteral("placement.ini")), QSettings::IniFormat);
