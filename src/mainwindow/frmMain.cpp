@@ -13,6 +13,7 @@
 #include "editing/ProjMenu.h"
 #include "editing/QtEditDialogs.h"
 #include "mainwindow/MainView.h"
+#include "mainwindow/PopupMenu.h"
 #include "mainwindow/QtProjViews.h"
 #include "store/KORVAMain.h"
 #include "store/frmProjBasic.h"
@@ -408,7 +409,27 @@ void frmMain::mnuProjConentMoveUser_Click() {
 }
 
 void frmMain::tvProjectContent_NodeClick() { MainView::tvProjContent_NodeClick(m_ctx); }
-void frmMain::tvProjectContent_MouseUp(const QPoint&) {}
-void frmMain::tvProjectContent_DblClick() {}
-void frmMain::lvNodeContent_MouseUp(const QPoint&) {}
-void frmMain::lvNodeContent_DblClick() {}
+
+// Applies the pop-up rule's item states and pops the menu up at the pointer, over the pane.
+static void ShowPopup(QMenu* menu, const PopupMenuState& s, QAbstractScrollArea* pane, const QPoint& pos) {
+    if (!s.popUp) return;
+    for (QAction* a : menu->actions()) {
+        for (const auto& [name, state] : s.Items()) {
+            if (a->objectName() != QLatin1String(name)) continue;
+            a->setVisible(state->visible);
+            if (state->caption) a->setText(*state->caption);
+        }
+    }
+    menu->popup(pane->viewport()->mapToGlobal(pos));
+}
+void frmMain::tvProjectContent_MouseUp(const QPoint& pos) {
+    ShowPopup(ui->mnuProjConent, PopupMenu::tvProjectContent_MouseUp(m_ctx), ui->tvProjectContent, pos);
+}
+void frmMain::tvProjectContent_DblClick() { PopupMenu::tvProjectContent_DblClick(m_ctx); }
+void frmMain::lvNodeContent_MouseUp(const QPoint& pos) {
+    ShowPopup(ui->mnuProjConent, PopupMenu::lvNodeContent_MouseUp(m_ctx, SelectedListItem(lvNodeContent())),
+              ui->lvNodeContent, pos);
+}
+void frmMain::lvNodeContent_DblClick() {
+    PopupMenu::lvNodeContent_DblClick(m_ctx, SelectedListItem(lvNodeContent()));
+}

@@ -1,0 +1,257 @@
+#include "mainwindow/PopupMenu.h"
+
+#include "app/AppContext.h"
+#include "editing/KORVAUtil.h"
+#include "editing/ProjMenu.h"
+#include "mainwindow/MainView.h"
+
+std::array<std::pair<const char*, const PopupItem*>, 12> PopupMenuState::Items() const {
+    return {{{"mnuProjConentAddGroupList", &mnuProjConentAddGroupList},
+             {"mnuProjConentAddTelList", &mnuProjConentAddTelList},
+             {"mnuProjConentBar1", &mnuProjConentBar1},
+             {"mnuProjConentDeleteTelList", &mnuProjConentDeleteTelList},
+             {"mnuProjConentDeleteGroupList", &mnuProjConentDeleteGroupList},
+             {"mnuProjConentEditGroupList", &mnuProjConentEditGroupList},
+             {"mnuProjConentEditTelList", &mnuProjConentEditTelList},
+             {"mnuProjConentEditZoneList", &mnuProjConentEditZoneList},
+             {"mnuProjConentBar2", &mnuProjConentBar2},
+             {"mnuProjConentAddUser", &mnuProjConentAddUser},
+             {"mnuProjConentAddGroup", &mnuProjConentAddGroup},
+             {"mnuProjConentMoveUser", &mnuProjConentMoveUser}}};
+}
+
+namespace PopupMenu {
+namespace {
+const QString kProjName = QStringLiteral("ProjName");
+const QString kUsers = QStringLiteral("Users");
+const QString kUserGroups = QStringLiteral("UserGroups");
+const QString kZones = QStringLiteral("Zones");
+
+// Where a menu is built; each place looks its captions up under its own message numbers.
+enum class Place {
+    Tree,         // a leaf of the tree
+    ListNoItem,   // the list with no item selected, for a leaf of the tree
+    ListItem,     // an item of a leaf's list (or a zone row of the zones branch)
+    ListBranch,   // a row of the contacts or groups branch's table
+};
+
+struct ContactTexts { QString edit, del, add, addGroup; };
+struct GroupTexts { QString edit, del, add, addUser, moveUser; };
+
+ContactTexts ContactCaptions(const MLState& ml, Place place, const QString& n) {
+    switch (place) {
+    case Place::Tree:
+        return {GetMLText(ml, QStringLiteral("編輯連絡人["), 1, 1481, QStringLiteral("KORVAMain")) + n + QStringLiteral("]..."),
+                GetMLText(ml, QStringLiteral("刪除連絡人["), 1, 1483, QStringLiteral("KORVAMain")) + n + u']',
+                GetMLText(ml, QStringLiteral("新增連絡人..."), 1, 1485, QStringLiteral("KORVAMain")),
+                GetMLText(ml, QStringLiteral("加入新群組..."), 1, 1749, QStringLiteral("KORVAMain"))};
+    case Place::ListNoItem:
+        return {GetMLText(ml, QStringLiteral("編輯連絡人["), 1, 677, QStringLiteral("KORVAMain")) + n + QStringLiteral("]..."),
+                GetMLText(ml, QStringLiteral("刪除連絡人["), 1, 679, QStringLiteral("KORVAMain")) + n + u']',
+                GetMLText(ml, QStringLiteral("新增連絡人..."), 1, 646, QStringLiteral("KORVAMain")),
+                GetMLText(ml, QStringLiteral("加入新群組..."), 1, 765, QStringLiteral("KORVAMain"))};
+    case Place::ListItem:
+        return {GetMLText(ml, QStringLiteral("編輯連絡人["), 1, 750, QStringLiteral("KORVAMain")) + n + QStringLiteral("]..."),
+                GetMLText(ml, QStringLiteral("刪除連絡人["), 1, 752, QStringLiteral("KORVAMain")) + n + u']',
+                GetMLText(ml, QStringLiteral("新增連絡人..."), 1, 646, QStringLiteral("KORVAMain")),
+                GetMLText(ml, QStringLiteral("加入新群組..."), 1, 806, QStringLiteral("KORVAMain"))};
+    case Place::ListBranch:
+        break;
+    }
+    return {GetMLText(ml, QStringLiteral("編輯連絡人["), 1, 754, QStringLiteral("KORVAMain")) + n +
+                GetMLText(ml, QStringLiteral("]..."), 2, 754, QStringLiteral("KORVAMain")),
+            GetMLText(ml, QStringLiteral("刪除連絡人["), 1, 756, QStringLiteral("KORVAMain")) + n +
+                GetMLText(ml, QStringLiteral("]"), 2, 756, QStringLiteral("KORVAMain")),
+            GetMLText(ml, QStringLiteral("新增連絡人..."), 1, 646, QStringLiteral("KORVAMain")),
+            GetMLText(ml, QStringLiteral("加入新群組..."), 1, 894, QStringLiteral("KORVAMain"))};
+}
+
+GroupTexts GroupCaptions(const MLState& ml, Place place, const QString& n) {
+    if (place == Place::ListBranch)
+        return {GetMLText(ml, QStringLiteral("編輯連絡人群組["), 1, 636, QStringLiteral("KORVAMain")) + n + QStringLiteral("]..."),
+                GetMLText(ml, QStringLiteral("刪除連絡人群組["), 1, 638, QStringLiteral("KORVAMain")) + n + u']',
+                GetMLText(ml, QStringLiteral("新增連絡人群組..."), 1, 640, QStringLiteral("KORVAMain")),
+                GetMLText(ml, QStringLiteral("加入其它連絡人..."), 1, 739, QStringLiteral("KORVAMain")),
+                GetMLText(ml, QStringLiteral("轉移到其它群組..."), 1, 747, QStringLiteral("KORVAMain"))};
+    return {GetMLText(ml, QStringLiteral("編輯連絡人群組["), 1, 1464, QStringLiteral("KORVAMain")) + n + QStringLiteral("]..."),
+            GetMLText(ml, QStringLiteral("刪除連絡人群組["), 1, 1466, QStringLiteral("KORVAMain")) + n + u']',
+            GetMLText(ml, QStringLiteral("新增連絡人群組..."), 1, 1468, QStringLiteral("KORVAMain")),
+            GetMLText(ml, QStringLiteral("加入其它連絡人..."), 1, 1730, QStringLiteral("KORVAMain")),
+            GetMLText(ml, QStringLiteral("轉移到其它群組..."), 1, 1734, QStringLiteral("KORVAMain"))};
+}
+
+PopupItem Shown(const QString& caption) { return {true, caption}; }
+
+// The menu of a group, contact or zone row named n. Every item not shown is hidden; the items
+// of the other kinds get their unnamed captions back where the tree's rule gives them.
+PopupMenuState LeafMenu(const MLState& ml, const QString& kind, const QString& n, Place place) {
+    PopupMenuState s;
+    s.popUp = true;
+    if (kind == kUserGroups) {
+        const GroupTexts t = GroupCaptions(ml, place, n);
+        s.mnuProjConentBar1.visible = true;
+        s.mnuProjConentAddGroupList = Shown(t.add);
+        s.mnuProjConentDeleteGroupList = Shown(t.del);
+        s.mnuProjConentEditGroupList = Shown(t.edit);
+        s.mnuProjConentBar2.visible = true;
+        s.mnuProjConentAddUser = Shown(t.addUser);
+        s.mnuProjConentMoveUser = Shown(t.moveUser);
+    } else if (kind == kUsers) {
+        const ContactTexts t = ContactCaptions(ml, place, n);
+        s.mnuProjConentAddTelList = Shown(t.add);
+        s.mnuProjConentBar1.visible = true;
+        s.mnuProjConentDeleteTelList = Shown(t.del);
+        s.mnuProjConentEditTelList = Shown(t.edit);
+        s.mnuProjConentBar2.visible = true;
+        s.mnuProjConentAddGroup = Shown(t.addGroup);
+    } else if (kind == kZones) {
+        s.mnuProjConentEditZoneList = Shown(GetMLText(ml, QStringLiteral("編輯警報點["), 1, 1494, QStringLiteral("KORVAMain")) + n +
+                                            QStringLiteral("]..."));
+    } else {
+        return {};   // not a row of any table
+    }
+    if (place == Place::Tree || place == Place::ListItem) {
+        if (kind != kUsers) {
+            s.mnuProjConentEditTelList.caption = GetMLText(ml, QStringLiteral("編輯連絡人..."), 1, 1488, QStringLiteral("KORVAMain"));
+            s.mnuProjConentDeleteTelList.caption = GetMLText(ml, QStringLiteral("刪除連絡人"), 1, 1490, QStringLiteral("KORVAMain"));
+        }
+        if (kind != kZones)
+            s.mnuProjConentEditZoneList.caption = GetMLText(ml, QStringLiteral("編輯警報點..."), 1, 1500, QStringLiteral("KORVAMain"));
+    }
+    return s;
+}
+
+// A branch's menu: its one add item.
+PopupMenuState OnlyAddTel(const QString& caption) {
+    PopupMenuState s;
+    s.popUp = true;
+    s.mnuProjConentAddTelList = Shown(caption);
+    return s;
+}
+PopupMenuState OnlyAddGroupList(const QString& caption) {
+    PopupMenuState s;
+    s.popUp = true;
+    s.mnuProjConentAddGroupList = Shown(caption);
+    return s;
+}
+
+// The branch an overview row of the root stands for: its tag, or empty for none. The row's
+// text is matched in the classic spellings and in the language the overview is shown in.
+QString OverviewBranch(const MLState& ml, const QString& text) {
+    if (text == kUsers || text == QStringLiteral("連絡人") ||
+        text == GetMLText(ml, QStringLiteral("連絡人"), 1, 1295, QStringLiteral("KORVAMain")))
+        return kUsers;
+    if (text == kUserGroups || text == QStringLiteral("Groups") || text == QStringLiteral("群組") ||
+        text == GetMLText(ml, QStringLiteral("群組"), 1, 1297, QStringLiteral("KORVAMain")))
+        return kUserGroups;
+    if (text == kZones || text == QStringLiteral("警報區") ||
+        text == GetMLText(ml, QStringLiteral("警報區"), 1, 1299, QStringLiteral("KORVAMain")))
+        return kZones;
+    return {};
+}
+
+// The selected node's tag; with a list item on the zones branch, the tag of that item's zone.
+bool SelectedTag(const AppContext& ctx, const std::optional<QString>& listItem, QString& tag) {
+    const QModelIndex node = MainView::SelectedNode(ctx.view);
+    if (!node.isValid()) return false;
+    tag = ctx.view.tree.Tag(node);
+    if (listItem && tag == kZones) tag += u',' + *listItem;
+    return true;
+}
+
+// Makes the named row current and opens its editor; a row that is gone is reported by name.
+void OpenEditor(AppContext& ctx, const QString& kind, const QString& key) {
+    const MainView::TagItems items{kind, key};
+    if (!MainView::LocateCurRecord(ctx.project, items, 2)) {
+        KORVAUtil::RowMissing(ctx, key);
+        return;
+    }
+    if (kind == kUserGroups) ProjMenu::mnuProjEditGroupList_Click(ctx);
+    else if (kind == kUsers) ProjMenu::mnuProjEditTelList_Click(ctx);
+    else if (kind == kZones) ProjMenu::mnuProjEditZoneList_Click(ctx);
+}
+} // namespace
+
+PopupMenuState tvProjectContent_MouseUp(AppContext& ctx) {
+    QString tag;
+    if (!SelectedTag(ctx, std::nullopt, tag)) return {};
+    MainView::TagItems items;
+    const int count = MainView::ParseNodeTag(tag, items);
+    const MLState& ml = ctx.ml;
+    PopupMenuState s;
+    if (count >= 2)
+        s = LeafMenu(ml, items[0], items[1], Place::Tree);
+    else if (count == 1 && items[0] == kUsers)
+        s = OnlyAddTel(GetMLText(ml, QStringLiteral("新增連絡人..."), 1, 1455, QStringLiteral("KORVAMain")));
+    else if (count == 1 && items[0] == kUserGroups)
+        s = OnlyAddGroupList(GetMLText(ml, QStringLiteral("新增連絡人群組..."), 1, 1449, QStringLiteral("KORVAMain")));
+    // The root and the zones branch have no menu.
+    if (s.popUp) MainView::LocateCurRecord(ctx.project, items, count);
+    return s;
+}
+
+PopupMenuState lvNodeContent_MouseUp(AppContext& ctx, const std::optional<QString>& listItem) {
+    QString tag;
+    if (!SelectedTag(ctx, listItem, tag)) return {};
+    MainView::TagItems items;
+    int count = MainView::ParseNodeTag(tag, items);
+    const MLState& ml = ctx.ml;
+    const QString kind = items[0];
+    PopupMenuState s;
+    if (count >= 2) {
+        // A group's member list and a zone's record view without a selected row have no menu;
+        // nor has a member of a group's list (the member is reached through the contacts).
+        if (kind == kUsers) s = LeafMenu(ml, kind, items[1], listItem ? Place::ListItem : Place::ListNoItem);
+        else if (kind == kZones && listItem) s = LeafMenu(ml, kind, items[1], Place::ListItem);
+    } else if (count == 1 && (!listItem || kind == kProjName)) {
+        // A branch's own menu, or on the root's overview the menu of the branch a row stands for.
+        const QString branch = listItem ? OverviewBranch(ml, *listItem) : kind;
+        if (branch == kUsers)
+            s = OnlyAddTel(GetMLText(ml, QStringLiteral("新增連絡人..."), 1, 646, QStringLiteral("KORVAMain")));
+        else if (branch == kUserGroups)
+            s = OnlyAddGroupList(GetMLText(ml, QStringLiteral("新增連絡人群組..."), 1, 640, QStringLiteral("KORVAMain")));
+    } else if (count == 1 && (kind == kUsers || kind == kUserGroups)) {
+        // A row of the contacts or groups table: the menu of that contact or group.
+        s = LeafMenu(ml, kind, *listItem, Place::ListBranch);
+        items[1] = *listItem;
+        count = 2;
+    }
+    if (s.popUp) MainView::LocateCurRecord(ctx.project, items, count);
+    return s;
+}
+
+void tvProjectContent_DblClick(AppContext& ctx) {
+    QString tag;
+    if (!SelectedTag(ctx, std::nullopt, tag)) return;
+    MainView::TagItems items;
+    if (MainView::ParseNodeTag(tag, items) >= 2) OpenEditor(ctx, items[0], items[1]);
+}
+
+void lvNodeContent_DblClick(AppContext& ctx, const std::optional<QString>& listItem) {
+    QString tag;
+    if (!listItem || !SelectedTag(ctx, listItem, tag)) return;
+    MainView::TagItems items;
+    const int count = MainView::ParseNodeTag(tag, items);
+    const QString& kind = items[0];
+    if (count >= 2) {
+        // A contact's or a zone's row opens its editor; a group's member list does nothing.
+        if (kind == kUsers || kind == kZones) OpenEditor(ctx, kind, items[1]);
+        return;
+    }
+    if (count != 1) return;
+    if (kind == kProjName) {
+        // An overview row: its branch becomes the selected node, expanded, with its table.
+        const QString branch = OverviewBranch(ctx.ml, *listItem);
+        const QModelIndex node = MainView::FindNodeByTag(ctx.view, branch);
+        if (branch.isEmpty() || !node.isValid()) return;
+        ctx.view.tree.SetExpanded(node, true);
+        MainView::SelectNode(ctx.view, node);
+        MainView::mklvNodeContent(ctx);
+    } else if (kind == kUsers) {
+        ctx.view.SetLvCaption(GetMLText(ctx.ml, QStringLiteral("連絡人內容:"), 1, 1121, QStringLiteral("KORVAMain")) + *listItem);
+        OpenEditor(ctx, kUsers, *listItem);
+    } else if (kind == kUserGroups) {
+        OpenEditor(ctx, kUserGroups, *listItem);
+    }
+}
+} // namespace PopupMenu

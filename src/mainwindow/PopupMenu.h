@@ -1,0 +1,53 @@
+#pragma once
+// The pop-up menu shared by the project tree and the content list, and double-click on them.
+// The opening rules decide, from the selected tree node and the selected list item, which
+// items show and with what captions, and make the row they concern the current row of its
+// table so that the chosen command (the Project menu's commands and the three pop-up-only
+// ones in ProjMenu) acts on it. frmMain applies the state and pops the menu up.
+#include <QString>
+#include <array>
+#include <optional>
+#include <utility>
+
+struct AppContext;
+
+// One pop-up item: shown or hidden, and its caption when the rule sets one (an item whose
+// caption is not set keeps the one it had).
+struct PopupItem {
+    bool visible = false;
+    std::optional<QString> caption;
+};
+
+struct PopupMenuState {
+    bool popUp = false;   // false: no menu for this selection, and no item is changed
+    PopupItem mnuProjConentAddGroupList;
+    PopupItem mnuProjConentAddTelList;
+    PopupItem mnuProjConentBar1;
+    PopupItem mnuProjConentDeleteTelList;
+    PopupItem mnuProjConentDeleteGroupList;
+    PopupItem mnuProjConentEditGroupList;
+    PopupItem mnuProjConentEditTelList;
+    PopupItem mnuProjConentEditZoneList;
+    PopupItem mnuProjConentBar2;
+    PopupItem mnuProjConentAddUser;
+    PopupItem mnuProjConentAddGroup;
+    PopupItem mnuProjConentMoveUser;
+
+    // The items by object name, in menu order.
+    std::array<std::pair<const char*, const PopupItem*>, 12> Items() const;
+};
+
+namespace PopupMenu {
+// Right button over the tree: the menu for the selected node (none for the root, the zones
+// branch or no selection).
+PopupMenuState tvProjectContent_MouseUp(AppContext& ctx);
+// Right button over the content list: the menu for the selected list item (its text; none
+// when no item is selected) as the selected tree node shows it.
+PopupMenuState lvNodeContent_MouseUp(AppContext& ctx, const std::optional<QString>& listItem);
+
+// Double click on the tree: a group, contact or zone leaf opens its editor.
+void tvProjectContent_DblClick(AppContext& ctx);
+// Double click on the content list: a contact or zone opens its editor, a group of the groups
+// branch its editor; an overview row of the root selects and expands its branch.
+void lvNodeContent_DblClick(AppContext& ctx, const std::optional<QString>& listItem);
+} // namespace PopupMenu

@@ -1,0 +1,210 @@
+// The main window's pop-up menu and double-click: a right click over the tree or the list
+// pops the menu up with the rule's items, its items reach their dialogs, and a double click
+// opens the editor of the row under it.
+#include "editing/EditEnv.h"
+#include "editing/KORVAUtil.h"
+#include "mainwindow/frmMain.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QSettings>
+#include <QTimer>
+#include <QTreeView>
+
+namespace {
+QAction* Item(frmMain& w, const char* name) { return w.findChild<QAction*>(QLatin1String(name)); }
+
+// A right click over the view's row (or its empty area when index is invalid), as the
+// platform delivers it; the shown items of the pop-up afterwards, "-" for a separator, or
+// nothing when no menu popped up.
+QStringList RightClick(frmMain& w, QTreeView* view, const QModelIndex& index = {}) {
+    QWidget* vp = view->viewport();
+    const QPoint pos = index.isValid() ? view->visualRect(index).center() : QPoint(vp->width() - 2, vp->height() - 2);
+    QContextMenuEvent ev(QContextMenuEvent::Mouse, pos, vp->mapToGlobal(pos));
+    QApplication::sendEvent(vp, &ev);
+    QMenu* menu = w.mnuProjConent();
+    QStringList shown;
+    if (!menu->isVisible()) return shown;
+    for (QAction* a : menu->actions())
+        if (a->isVisible()) shown << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    menu->hide();
+    return shown;
+}
+
+// The list's row whose item text is text.
+QModelIndex ListRow(frmMain& w, const QString& text) {
+    const QAbstractItemModel* m = w.lvNodeContent()->model();
+    for (int r = 0; r < m->rowCount(); ++r)
+        if (m->index(r, 0).data().toString() == text) return m->index(r, 0);
+    return {};
+}
+
+struct Window_ {
+    EditEnv env;
+    QSettings store{env.tmp.filePath(QStringLiteral("placement.ini")), QSettings::IniFormat};
+    frmMain w{env.c(), &store};
+    bool Open(const QString& sql) {
+        if (!env.OpenWith(sql)) return false;
+        w.show();
+        w.tvProjectContent()->expandAll();
+        return QTest::qWaitForWindowExposed(&w);
+    }
+    // Selects the tree node as a click would: the list follows.
+    bool Select(const QString& tag) {
+        const QModelIndex node = MainView::FindNodeByTag(env.c().view, tag);
+        if (!node.isValid()) return false;
+        w.tvProjectContent()->setCurrentIndex(node);
+        return MainView::SelectedNode(env.c().view) == node;
+    }
+    bool SelectListRow(const QString& text) {
+        const QModelIndex row = ListRow(w, text);
+        if (row.isValid()) w.lvNodeContent()->setCurrentIndex(row);
+        return row.isValid();
+    }
+};
+} // namespace
+
+class TestFrmMainPopup : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void treeRightClickShowsTheRulesItems() {
+        Window_ t;
+        QVERIFY(t.Open(GroupsSql({"A", "B"}) + UserSql("Tom", "1", "A")));
+        QTreeView* tv = t.w.tvProjectContent();
+
+        QVERIFY(t.Select(QStringLiteral("ProjName")));
+        QCOMPARE(RightClick(t.w, tv), QStringList());
+        QVERIFY(t.Select(QStringLiteral("Zones")));
+        QCOMPARE(RightClick(t.w, tv), QStringList());
+
+        QVERIFY(t.Select(QStringLiteral("Users,Tom")));
+        QCOMPARE(RightClick(t.w, tv),
+                 (QStringList{"新增連絡人...", "-", "刪除連絡人[Tom]", "編輯連絡人[Tom]...", "-", "加入新群組..."}));
+        QVERIFY(t.Select(QStringLiteral("UserGroups,B")));
+        QCOMPARE(RightClick(t.w, tv), (QStringList{"新增連絡人群組...", "-", "刪除連絡人群組[B]", "編輯連絡人群組[B]...", "-",
+                                                   "加入其它連絡人...", "轉移到其它群組..."}));
+        // Items the previous menu showed are hidden again, and the contact item is unnamed.
+        QVERIFY(t.Select(QStringLiteral("Zones,3")));
+        QCOMPARE(RightClick(t.w, tv), QStringList{"編輯警報點[3]..."});
+        QCOMPARE(Item(t.w, "mnuProjConentEditTelList")->text(), QStringLiteral("編輯連絡人..."));
+        // No menu for the root leaves the items as the last menu set them.
+        QVERIFY(t.Select(QStringLiteral("ProjName")));
+        QCOMPARE(RightClick(t.w, tv), QStringList());
+        QVERIFY(Item(t.w, "mnuProjConentEditZoneList")->isVisible());
+    }
+
+    void popupItemsReachTheirDialogs() {
+        Window_ t;
+        QVERIFY(t.Open(GroupsSql({"A", "B"}) + UserSql("Tom", "1", "B") + UserSql("Ann", "2", "A")));
+        EditEnv& env = t.env;
+        QTreeView* tv = t.w.tvProjectContent();
+
+        // "加入新群組..." on a contact: the add-group dialog for that contact.
+        QVERIFY(t.Select(QStringLiteral("Users,Ann")));
+        QVERIFY(!RightClick(t.w, tv).isEmpty());
+        Item(t.w, "mnuProjConentAddGroup")->trigger();
+        QCOMPARE(env.ui.modalsShown, QList<Window>{Window::frmAddUserGroup});
+        QCOMPARE(env.c().forms.addUserGroup.lblUserName, QStringLiteral("Ann"));
+
+        // "刪除連絡人[Ann]" from the list's menu deletes the contact the menu named.
+        QVERIFY(t.Select(QStringLiteral("Users")));
+        QVERIFY(t.SelectListRow(QStringLiteral("Ann")));
+        QCOMPARE(RightClick(t.w, t.w.lvNodeContent(), ListRow(t.w, QStringLiteral("Ann"))).value(2),
+                 QStringLiteral("刪除連絡人[Ann]"));
+        Item(t.w, "mnuProjConentDeleteTelList")->trigger();
+        QCOMPARE(env.Users(), QStringLiteral("Tom=B"));
+
+        // "轉移到其它群組..." on a group, through the real dialog: B's contacts move to A.
+        env.ui.onModal = [&](Window which) -> bool {
+            QTimer::singleShot(0, [] {
+                auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+                if (!d) return;
+                d->findChild<QComboBox*>(QStringLiteral("cmbMoveGroup"))->setCurrentIndex(0);
+                d->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
+            });
+            return t.w.ShowModal(which);
+        };
+        QVERIFY(t.Select(QStringLiteral("UserGroups,B")));
+        QVERIFY(!RightClick(t.w, tv).isEmpty());
+        Item(t.w, "mnuProjConentMoveUser")->trigger();
+        QCOMPARE(env.ui.modalsShown.last(), Window::frmMoveUsers);
+        QCOMPARE(env.Users(), QStringLiteral("Tom=A"));
+        env.ui.onModal = nullptr;
+
+        // "加入其它連絡人..." on a group row of the groups branch's list: that group.
+        QVERIFY(t.Select(QStringLiteral("UserGroups")));
+        QVERIFY(t.SelectListRow(QStringLiteral("B")));
+        QCOMPARE(RightClick(t.w, t.w.lvNodeContent(), ListRow(t.w, QStringLiteral("B"))).value(5),
+                 QStringLiteral("加入其它連絡人..."));
+        Item(t.w, "mnuProjConentAddUser")->trigger();
+        QCOMPARE(env.ui.modalsShown.last(), Window::frmAddOtherUser);
+        QCOMPARE(env.c().forms.addOtherUser.cmbAddUser.items, QStringList{"Tom"});
+
+        // At the model's limit the add item shows the limit message and opens nothing.
+        KORVAUtil::CountNotifyTargets(env.c());
+        env.p().MaxTelNo = env.c().NotifyTargetCount;
+        const qsizetype before = env.ui.modalsShown.size();
+        Item(t.w, "mnuProjConentAddUser")->trigger();
+        QCOMPARE(env.ui.modalsShown.size(), before);
+        QCOMPARE(env.ui.messages.last().title, QStringLiteral("通知對象[群組/連絡人]已超過最大筆數"));
+    }
+
+    void listRightClickOnAMemberShowsNoMenu() {
+        Window_ t;
+        QVERIFY(t.Open(GroupsSql({"A"}) + UserSql("Tom", "1", "A")));
+        QVERIFY(t.Select(QStringLiteral("UserGroups,A")));
+        QVERIFY(t.SelectListRow(QStringLiteral("Tom")));
+        QCOMPARE(RightClick(t.w, t.w.lvNodeContent(), ListRow(t.w, QStringLiteral("Tom"))), QStringList());
+        // The zones branch's list: the zone of the row.
+        QVERIFY(t.Select(QStringLiteral("Zones")));
+        QVERIFY(t.SelectListRow(QStringLiteral("9")));
+        QCOMPARE(RightClick(t.w, t.w.lvNodeContent(), ListRow(t.w, QStringLiteral("9"))),
+                 QStringList{"編輯警報點[9]..."});
+    }
+
+    void doubleClickOpensTheEditor() {
+        Window_ t;
+        QVERIFY(t.Open(GroupsSql({"A"}) + UserSql("Tom", "1", "A")));
+        EditEnv& env = t.env;
+        QTreeView* tv = t.w.tvProjectContent();
+        QTreeView* lv = t.w.lvNodeContent();
+
+        // A zone leaf of the tree.
+        QVERIFY(t.Select(QStringLiteral("Zones,4")));
+        const QModelIndex leaf = MainView::FindNodeByTag(env.c().view, QStringLiteral("Zones,4"));
+        // A double click comes after the first click's press and release.
+        QTest::mouseClick(tv->viewport(), Qt::LeftButton, {}, tv->visualRect(leaf).center());
+        QTest::mouseDClick(tv->viewport(), Qt::LeftButton, {}, tv->visualRect(leaf).center());
+        QCOMPARE(env.ui.modalsShown, QList<Window>{Window::frmEditZoneList});
+        QCOMPARE(env.c().forms.editZoneList.lblZoneNo, QStringLiteral("4"));
+
+        // The root's overview row "群組": the groups branch selected, expanded, its table shown.
+        QVERIFY(t.Select(QStringLiteral("ProjName")));
+        const QModelIndex groupsRow = ListRow(t.w, QStringLiteral("群組"));
+        QVERIFY(groupsRow.isValid());
+        QTest::mouseClick(lv->viewport(), Qt::LeftButton, {}, lv->visualRect(groupsRow).center());
+        QTest::mouseDClick(lv->viewport(), Qt::LeftButton, {}, lv->visualRect(groupsRow).center());
+        const QModelIndex groups = MainView::FindNodeByTag(env.c().view, QStringLiteral("UserGroups"));
+        QCOMPARE(tv->currentIndex(), groups);
+        QVERIFY(tv->isExpanded(groups));
+        QCOMPARE(t.w.lbllvNodeContentCaption()->text(), QStringLiteral("連絡人群組"));
+        QVERIFY(ListRow(t.w, QStringLiteral("A")).isValid());
+
+        // A group row of that table: the group editor.
+        const QModelIndex a = ListRow(t.w, QStringLiteral("A"));
+        QTest::mouseClick(lv->viewport(), Qt::LeftButton, {}, lv->visualRect(a).center());
+        QTest::mouseDClick(lv->viewport(), Qt::LeftButton, {}, lv->visualRect(a).center());
+        QCOMPARE(env.ui.modalsShown, (QList<Window>{Window::frmEditZoneList, Window::frmEditGroupList}));
+        QCOMPARE(env.c().forms.editGroupList.oldName, QStringLiteral("A"));
+    }
+};
+
+QTEST_MAIN(TestFrmMainPopup)
+#include "tst_frmMainPopup.moc"
