@@ -417,7 +417,8 @@ static void ShowPopup(QMenu* menu, const PopupMenuState& s, QAbstractScrollArea*
         for (const auto& [name, state] : s.Items()) {
             if (a->objectName() != QLatin1String(name)) continue;
             a->setVisible(state->visible);
-            if (state->caption) a->setText(*state->caption);
+            // A name's "&" is shown as itself, not as a shortcut mark.
+            if (state->caption) a->setText(QString(*state->caption).replace(u'&', QLatin1String("&&")));
         }
     }
     menu->popup(pane->viewport()->mapToGlobal(pos));

@@ -76,7 +76,7 @@ class TestFrmMainPopup : public QObject {
 private Q_SLOTS:
     void treeRightClickShowsTheRulesItems() {
         Window_ t;
-        QVERIFY(t.Open(GroupsSql({"A", "B"}) + UserSql("Tom", "1", "A")));
+        QVERIFY(t.Open(GroupsSql({"A", "B"}) + UserSql("Tom", "1", "A") + UserSql("R&D", "2", "A")));
         QTreeView* tv = t.w.tvProjectContent();
 
         QVERIFY(t.Select(QStringLiteral("ProjName")));
@@ -90,6 +90,9 @@ private Q_SLOTS:
         QVERIFY(t.Select(QStringLiteral("UserGroups,B")));
         QCOMPARE(RightClick(t.w, tv), (QStringList{"新增連絡人群組...", "-", "刪除連絡人群組[B]", "編輯連絡人群組[B]...", "-",
                                                    "加入其它連絡人...", "轉移到其它群組..."}));
+        // A name with "&" shows it as itself.
+        QVERIFY(t.Select(QStringLiteral("Users,R&D")));
+        QCOMPARE(RightClick(t.w, tv).value(3), QStringLiteral("編輯連絡人[R&&D]..."));
         // Items the previous menu showed are hidden again, and the contact item is unnamed.
         QVERIFY(t.Select(QStringLiteral("Zones,3")));
         QCOMPARE(RightClick(t.w, tv), QStringList{"編輯警報點[3]..."});
