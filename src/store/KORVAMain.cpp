@@ -21,6 +21,15 @@ QString FileNameOf(const QString& path) { return QFileInfo(path).fileName(); }
 QString BaseNameOf(const QString& path) { return QFileInfo(path).completeBaseName(); }
 bool HasProjectExtension(const QString& path) { return path.right(4) == QLatin1String(".cmb"); }
 
+// A file name that is not a project's: said the same way by Open, New and Save As.
+void WrongExtensionMessage(AppContext& ctx, const QString& path) {
+    ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("本專案無法開啟！"), 1, 165, QStringLiteral("KORVAMain")) + kCrLf +
+                      GetMLText(ctx.ml, QStringLiteral("因為專案檔名["), 2, 165, QStringLiteral("KORVAMain")) + FileNameOf(path) +
+                      GetMLText(ctx.ml, QStringLiteral("]不屬於[.cmb]，導致本專案無法開啟。"), 3, 165, QStringLiteral("KORVAMain")),
+                  vbOKOnly | vbCritical,
+                  GetMLText(ctx.ml, QStringLiteral("本專案無法執行"), 4, 165, QStringLiteral("KORVAMain")));
+}
+
 // The main window's file dialog: it starts in the project folder until it has been used,
 // then keeps the folder of its last use; the current directory goes back to the program
 // folder afterwards, whatever the outcome.
@@ -156,11 +165,7 @@ bool OpenProject(AppContext& ctx, const QString& pathIn) {
         path = *chosen;
     }
     if (!HasProjectExtension(path)) {
-        ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("本專案無法開啟！"), 1, 165, QStringLiteral("KORVAMain")) + kCrLf +
-                          GetMLText(ctx.ml, QStringLiteral("因為專案檔名["), 2, 165, QStringLiteral("KORVAMain")) + FileNameOf(path) +
-                          GetMLText(ctx.ml, QStringLiteral("]不屬於[.cmb]，導致本專案無法開啟。"), 3, 165, QStringLiteral("KORVAMain")),
-                      vbOKOnly | vbCritical,
-                      GetMLText(ctx.ml, QStringLiteral("本專案無法執行"), 4, 165, QStringLiteral("KORVAMain")));
+        WrongExtensionMessage(ctx, path);
         return false;
     }
     if (!FileUtil::FileExists(path)) {
@@ -233,11 +238,7 @@ void NewProject(AppContext& ctx) {
         path = *chosen;
         // A name the open would refuse is refused now, before any file is created or replaced.
         if (!HasProjectExtension(path)) {
-            ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("本專案無法開啟！"), 1, 123, QStringLiteral("KORVAMain")) + kCrLf +
-                              GetMLText(ctx.ml, QStringLiteral("因為專案檔名["), 2, 123, QStringLiteral("KORVAMain")) + FileNameOf(path) +
-                              GetMLText(ctx.ml, QStringLiteral("]不屬於[.cmb]，導致本專案無法開啟。"), 3, 123, QStringLiteral("KORVAMain")),
-                          vbOKOnly | vbCritical,
-                          GetMLText(ctx.ml, QStringLiteral("本專案無法執行"), 4, 123, QStringLiteral("KORVAMain")));
+            WrongExtensionMessage(ctx, path);
             return;
         }
         if (!FileUtil::FileExists(path)) break;
@@ -322,11 +323,7 @@ void SaveProjectAs(AppContext& ctx) {
     const QString path = *chosen;
     // The new file must be one the open accepts, or the project would end up closed.
     if (!HasProjectExtension(path)) {
-        ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("本專案無法開啟！"), 1, 416, QStringLiteral("KORVAMain")) + kCrLf +
-                          GetMLText(ctx.ml, QStringLiteral("因為專案檔名["), 2, 416, QStringLiteral("KORVAMain")) + FileNameOf(path) +
-                          GetMLText(ctx.ml, QStringLiteral("]不屬於[.cmb]，導致本專案無法開啟。"), 3, 416, QStringLiteral("KORVAMain")),
-                      vbOKOnly | vbCritical,
-                      GetMLText(ctx.ml, QStringLiteral("本專案無法執行"), 4, 416, QStringLiteral("KORVAMain")));
+        WrongExtensionMessage(ctx, path);
         return;
     }
     if (FileUtil::FileExists(path)) {
