@@ -199,6 +199,15 @@ public:
         return QJsonDocument::fromJson(f.readAll()).object();
     }
 
+    // The cable pulled: SIGKILL, no clean-up. Start() again brings it back on the same link.
+    void Kill()
+    {
+        CloseTty();
+        m_proc.kill();
+        m_proc.waitForFinished(3000);
+        m_log.clear();
+    }
+
     // SIGTERM; the exit code, or -1 when it did not end cleanly.
     int Stop()
     {

@@ -17,6 +17,8 @@ private Q_SLOTS:
     void answersStandardExceptions();
     void exceptionOptionRefusesEverything();
     void storesDownloadRecords();
+    void refusesARecordBeyondTheModelsMemory_data();
+    void refusesARecordBeyondTheModelsMemory();
     void framesEndByLengthOrSilence();
     void keepsSilentWhileSw2IsOff();
 };
@@ -204,6 +206,55 @@ void tst_devsim::storesDownloadRecords()
     QCOMPARE(state["phonebookClears"].toInt(), 2);
     QCOMPARE(state["shortMessageClears"].toInt(), 1);
     QCOMPARE(state["identity"].toObject()["projectCrc"].toInt(), int{Crc(sm1 + sm2)});
+}
+
+void tst_devsim::refusesARecordBeyondTheModelsMemory_data()
+{
+    QTest::addColumn<QString>("modelId");
+    QTest::addColumn<int>("limit");
+    QTest::newRow("64-zone model") << "0x4006" << 8192;
+    QTest::newRow("128-zone model") << "0x4106" << 16384;
+    QTest::newRow("VX800 model") << "0x4510" << 16384;
+}
+
+void tst_devsim::refusesARecordBeyondTheModelsMemory()
+{
+    QFETCH(QString, modelId);
+    QFETCH(int, limit);
+    Sim sim;
+    QVERIFY2(sim.Start({"--model-id", modelId}), qPrintable(sim.error));
+    // A message record of n text bytes takes n + 4.
+    auto message = [](int code, int n, char fill) {
+        QByteArray head;
+        head.append(char(0xF7)).append(char(0x50)).append(char(0x53)).append(char(code));
+        head.append(char((n + 4) & 0xFF)).append(char(0x40)).append(char(0)).append(char(n)).append(char(0));
+        return Frame((head + QByteArray(n, fill)).toHex());
+    };
+    auto ack = [](int code) { return Frame(QByteArray("f75053") + QByteArray::number(code, 16).rightJustified(2, '0')); };
+    int used = 0, code = 1;
+    // Full records while a whole one fits, then one that fills the memory to its last byte.
+    for (; limit - used >= 2 * 259; ++code, used += 259)
+        QCOMPARE(Hex(sim.Exchange(message(code, 255, 'A'))), Hex(ack(code)));
+    const int last = limit - used - 4 - 259;
+    QCOMPARE(Hex(sim.Exchange(message(code, 255, 'A'))), Hex(ack(code)));
+    ++code;
+    QCOMPARE(Hex(sim.Exchange(message(code, last, 'B'))), Hex(ack(code)));
+    QCOMPARE(sim.State()["memoryUsed"].toInt(), limit);
+    // One byte more is refused, phonebook or message; a record of the same size may replace one.
+    QCOMPARE(Hex(sim.Exchange(message(code + 1, 0, 'C'))), Hex(Frame("f7d0 02")));
+    QCOMPARE(Hex(sim.Exchange(Frame("f750 4301 0500 0001 01 31"))), Hex(Frame("f7d0 02")));
+    QCOMPARE(Hex(sim.Exchange(message(code, last + 1, 'C'))), Hex(Frame("f7d0 02")));
+    QCOMPARE(Hex(sim.Exchange(message(code, last, 'D'))), Hex(ack(code)));
+    QJsonObject state = sim.State();
+    QCOMPARE(state["memoryUsed"].toInt(), limit);
+    QCOMPARE(state["memoryLimit"].toInt(), limit);
+    QCOMPARE(state["phonebook"].toArray().size(), 0);
+    QCOMPARE(state["shortMessages"].toArray().size(), code);
+    QCOMPARE(state["shortMessages"].toArray().last()["textBytes"].toString().toLatin1(), QByteArray(last, 'D').toHex());
+    // After a clear of the messages the phonebook record fits.
+    sim.Exchange(Frame("f750 50ff"));
+    QCOMPARE(Hex(sim.Exchange(Frame("f750 4301 0500 0001 01 31"))), Hex(Frame("f750 4301")));
+    QCOMPARE(sim.State()["memoryUsed"].toInt(), 5);
 }
 
 void tst_devsim::framesEndByLengthOrSilence()

@@ -33,6 +33,8 @@ QString Classify(const QByteArray& got)
         return "none";
     if (got == Reply)
         return "ok";
+    if (got == Frame("f784 04"))
+        return "exception";
     if (got.size() == Reply.size() && CrcGood(got) && got[0] != Reply[0] && got.mid(1) .first(4) == Reply.mid(1).first(4))
         return "station";
     if (got.size() == Reply.size() && !CrcGood(got) && got.first(5) == Reply.first(5))
@@ -69,6 +71,7 @@ void tst_devsim_faults::faultsAreRepeatableForASeed_data()
     QTest::newRow("station") << "--wrong-station" << "station" << "wrongStation";
     QTest::newRow("stall") << "--stall-mid-frame" << "stall" << "framesStalled";
     QTest::newRow("noise") << "--noise" << "noise" << "noise";
+    QTest::newRow("exception") << "--exception-rate" << "exception" << "exceptions";
 }
 
 void tst_devsim_faults::faultsAreRepeatableForASeed()

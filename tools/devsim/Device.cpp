@@ -30,7 +30,10 @@ QString DecodeText(const QByteArray& bytes, bool unicode)
 
 }  // namespace
 
-Device::Device(const DeviceConfig& config) : m_station(config.station), m_coils(config.coils)
+int MemoryOfModel(uint16_t modelId) { return (modelId >> 8) == 0x40 ? 8192 : 16384; }
+
+Device::Device(const DeviceConfig& config)
+    : m_station(config.station), m_memoryLimit(MemoryOfModel(config.modelId)), m_coils(config.coils)
 {
     m_input[0] = config.modelId;
     m_input[1] = config.firmware;
@@ -201,6 +204,9 @@ Device::Result Device::MemoryCommand(QByteArrayView f)
                 return {{}, exc::IllegalAddress};
             if (Byte(f, 8) != key)
                 return {{}, exc::IllegalValue};
+            const auto old = m_phonebook.find(key);
+            if (!Fits(old == m_phonebook.end() ? 0 : old->second.number.size() + 4, length))
+                return {{}, exc::IllegalAddress};
             m_phonebook[key] = PhoneRecord{key, Byte(f, 5), Byte(f, 6), data, record};
         } else {
             // Codes 1..64 are the alarm messages of zones 0..63, 65..128 their reset messages.
@@ -209,6 +215,9 @@ Device::Result Device::MemoryCommand(QByteArrayView f)
             const bool unicode = Byte(f, 5) & 0x01;
             if (Byte(f, 8) != 0 || (unicode && length % 2))
                 return {{}, exc::IllegalValue};
+            const auto old = m_messages.find(key);
+            if (!Fits(old == m_messages.end() ? 0 : old->second.text.size() + 4, length))
+                return {{}, exc::IllegalAddress};
             m_messages[key] = MessageRecord{key, Byte(f, 5), Byte(f, 6), data, record};
         }
         UpdateProjectCrc();
@@ -239,6 +248,13 @@ int Device::MemoryUsed() const
     for (const auto& [k, m] : m_messages)
         used += m.text.size() + 4;
     return used;
+}
+
+// Whether a record of dataBytes fits when it replaces one that took usedByOld bytes; a
+// record that does not fit is refused and the memory stays as it was.
+bool Device::Fits(int usedByOld, qsizetype dataBytes) const
+{
+    return MemoryUsed() - usedByOld + dataBytes + 4 <= m_memoryLimit;
 }
 
 QJsonObject Device::State() const
@@ -295,6 +311,7 @@ QJsonObject Device::State() const
         {QStringLiteral("shortMessages"), messages},
         {QStringLiteral("shortMessageClears"), m_messageClears},
         {QStringLiteral("memoryUsed"), MemoryUsed()},
+        {QStringLiteral("memoryLimit"), m_memoryLimit},
     };
 }
 

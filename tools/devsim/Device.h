@@ -25,6 +25,10 @@ struct DeviceConfig {
     QList<QPair<int, uint16_t>> inputs;   // input registers set after the identity
 };
 
+// Bytes of phonebook and message memory a model holds: the 64-zone model (family 0x40)
+// has 8192, every other model 16384. Each stored record takes its data bytes plus 4.
+int MemoryOfModel(uint16_t modelId);
+
 // Function codes and register ranges the device knows.
 namespace fc {
 constexpr uint8_t ReadCoils = 0x01, ReadHolding = 0x03, ReadInput = 0x04, WriteMultiple = 0x10,
@@ -35,7 +39,7 @@ constexpr uint8_t ClearPhoneBook = 0x40, WritePhoneBook = 0x43, ClearMessages = 
                   WriteMessage = 0x53;
 }
 namespace exc {
-constexpr uint8_t IllegalFunction = 0x01, IllegalAddress = 0x02, IllegalValue = 0x03;
+constexpr uint8_t IllegalFunction = 0x01, IllegalAddress = 0x02, IllegalValue = 0x03, DeviceFailure = 0x04;
 }
 
 struct PhoneRecord {
@@ -78,6 +82,7 @@ public:
     uint16_t Holding(int address) const { return m_holding.at(address - HoldingStart); }
     const std::map<int, PhoneRecord>& PhoneBook() const { return m_phonebook; }
     const std::map<int, MessageRecord>& Messages() const { return m_messages; }
+    int MemoryLimit() const { return m_memoryLimit; }
 
     // Registers, coils and both memory areas as JSON (see the tool's help).
     QJsonObject State() const;
@@ -97,8 +102,10 @@ private:
     Result MemoryCommand(QByteArrayView f);
     void UpdateProjectCrc();
     int MemoryUsed() const;
+    bool Fits(int usedByOld, qsizetype dataBytes) const;
 
     uint8_t m_station;
+    int m_memoryLimit;
     std::array<uint16_t, InputCount> m_input{};
     std::array<uint16_t, HoldingCount> m_holding{};
     uint64_t m_coils = 0;

@@ -31,7 +31,8 @@ Faults::Faults(const FaultConfig& config)
       m_corrupt(config.seed, 2),
       m_station(config.seed, 3),
       m_stall(config.seed, 4),
-      m_noise(config.seed, 5)
+      m_noise(config.seed, 5),
+      m_exception(config.seed, 6)
 {
 }
 

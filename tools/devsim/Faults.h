@@ -17,6 +17,7 @@ struct FaultConfig {
     double stallMidFrame = 0;    // first half of the reply sent, then silence
     double noise = 0;            // 1..4 random bytes sent before the reply
     int exception = 0;           // every request answered with this exception code (0: none)
+    double exceptionRate = 0;    // request refused with exception 04, not carried out
 };
 
 // What happens to one reply.
@@ -34,6 +35,8 @@ public:
 
     // The fate of the next reply.
     ReplyFate Next();
+    // Whether the next request is refused with an exception instead of carried out.
+    bool NextRefused() { return Hit(m_exception, m_config.exceptionRate); }
     // The bytes to send for a reply of that fate (empty when dropped).
     static QByteArray Apply(QByteArray reply, const ReplyFate& fate);
 
@@ -50,7 +53,7 @@ private:
 
     FaultConfig m_config;
     long long m_replies = 0;
-    Stream m_drop, m_corrupt, m_station, m_stall, m_noise;
+    Stream m_drop, m_corrupt, m_station, m_stall, m_noise, m_exception;
 };
 
 }  // namespace devsim

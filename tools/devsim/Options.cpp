@@ -26,8 +26,14 @@ State file (JSON): station, sw2, inputRegisters[12] (0x0000..0x000B),
 holdingRegisters[3] (0x0080..0x0082), coils[64] (0/1), identity {modelId, firmwareVersion,
 serialNo, com1SlaveId, com1Setting, projectCrc}, phonebook[] {index, disabled, flags,
 group, number, record}, shortMessages[] {code, zone, kind, disabled, unicode, flags, group,
-text, textBytes, record}, phonebookClears, shortMessageClears, memoryUsed, counters {...}.
-"record" is the request as received without its check code, in hex.
+text, textBytes, record}, phonebookClears, shortMessageClears, memoryUsed, memoryLimit,
+counters {...}. "record" is the request as received without its check code, in hex;
+"textBytes" the message's bytes in hex; "text" those bytes decoded (UTF-16 big-endian when
+"unicode", else Big5). The phonebook is ordered by record number k, the messages by code.
+
+Memory: every stored record takes its data bytes plus 4. The model's memory (--model-id) is
+8192 bytes for the 64-zone model (family 0x40) and 16384 for the others; a record that would
+not fit is refused with exception 02 and changes nothing.
 )";
 
 void Print(FILE* to, const QString& text)
@@ -100,13 +106,15 @@ std::optional<Options> ParseOptions(const QStringList& arguments, int& exitCode)
     const auto corrupt = opt("corrupt-crc", "Probability of a reply with a wrong check code.", "P");
     const auto wrong = opt("wrong-station", "Probability of a reply from another station address.", "P");
     const auto exception = opt("exception", "Answer every request with this exception code (1..255).", "CODE");
+    const auto exceptionRate = opt("exception-rate", "Probability of refusing a request with exception 04 "
+                                                     "(the request is not carried out).", "P");
     const auto stall = opt("stall-mid-frame", "Probability of sending half a reply, then silence.", "P");
     const auto noise = opt("noise", "Probability of 1..4 random bytes before a reply.", "P");
     const auto state = opt("state", "Write the state as JSON to FILE at exit and on request.", "FILE");
     const auto control = opt("control", "Read control commands from the FIFO at PATH (made if missing).", "PATH");
     const auto log = opt("log", "Print every frame in and out in hex, with a timestamp, on stderr.");
     p.addOptions({help, link, slave, model, firmware, serial, com1, com1Slave, coils, input, sw2, pace, seed,
-                  drop, dropNth, corrupt, wrong, exception, stall, noise, state, control, log});
+                  drop, dropNth, corrupt, wrong, exception, exceptionRate, stall, noise, state, control, log});
 
     if (!p.parse(arguments))
         return Failed(p.errorText(), exitCode);
@@ -178,7 +186,7 @@ std::optional<Options> ParseOptions(const QStringList& arguments, int& exitCode)
     o.faults.exception = static_cast<int>(v);
     const std::pair<const QCommandLineOption*, double*> probabilities[] = {
         {&drop, &o.faults.dropReply}, {&corrupt, &o.faults.corruptCrc}, {&wrong, &o.faults.wrongStation},
-        {&stall, &o.faults.stallMidFrame}, {&noise, &o.faults.noise}};
+        {&stall, &o.faults.stallMidFrame}, {&noise, &o.faults.noise}, {&exceptionRate, &o.faults.exceptionRate}};
     for (const auto& [option, out] : probabilities)
         if (p.isSet(*option) && !Probability(option->names().first(), p.value(*option), *out, exitCode))
             return std::nullopt;

@@ -282,9 +282,10 @@ void PtyLink::Process(const QByteArray& frame, int64_t now)
     }
     Log("RX", frame);
     const uint8_t function = static_cast<uint8_t>(frame[1]);
+    const bool refused = m_faults.NextRefused();
     const QByteArray reply = m_options.faults.exception
         ? Device::ExceptionReply(station, function, static_cast<uint8_t>(m_options.faults.exception))
-        : m_device.Handle(frame);
+        : refused ? Device::ExceptionReply(station, function, exc::DeviceFailure) : m_device.Handle(frame);
     if (static_cast<uint8_t>(reply[1]) & 0x80)
         ++m_count.exceptions;
 
