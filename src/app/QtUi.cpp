@@ -142,6 +142,10 @@ void QtUi::CloseProgress() {
     if (progressClose) progressClose();
 }
 
+void QtUi::SetProgressValue(int done, int total, const QString& line) {
+    if (progressValue) progressValue(done, total, line);
+}
+
 bool QtUi::ShowModal(Window which) { return modalSink ? modalSink(which) : false; }
 
 void QtUi::ApplyFonts(const QString& appliedLang) {

@@ -26,6 +26,7 @@ public:
     std::function<bool(Window)> modalSink;
     std::function<void(const QString&, const QString&)> progressShow;
     std::function<void()> progressClose;
+    std::function<void(int, int, const QString&)> progressValue;
 
     MsgResult MsgBox(const QString& prompt, MsgStyle style, const QString& title) override;
     QString KeyInString(const QString& title, const QString& prompt, const QString& defaultText,
@@ -36,6 +37,7 @@ public:
     void DoEvents() override;
     void ShowProgress(const QString& title, const QString& text) override;
     void CloseProgress() override;
+    void SetProgressValue(int done, int total, const QString& line) override;
     bool ShowModal(Window which) override;
 
     // "desc|pattern|desc|pattern" as Qt's ";;"-separated filter.

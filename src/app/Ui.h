@@ -69,6 +69,11 @@ public:
     virtual void DoEvents() = 0;
     virtual void ShowProgress(const QString& title, const QString& text) = 0;
     virtual void CloseProgress() = 0;
+    // A determinate progress for the shown progress window: done of total steps, and a line
+    // saying what was done last.
+    virtual void SetProgressValue(int done, int total, const QString& line) {
+        (void)done, (void)total, (void)line;
+    }
     // Shows a modal window; true when it was confirmed (OK).
     virtual bool ShowModal(Window which) = 0;
 };

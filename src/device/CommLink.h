@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 enum class FrameDirection {
@@ -35,4 +36,8 @@ struct CommLink {
     QString lastPortName;
     // Sees every frame sent and received, for the communication log and tracing.
     std::function<void(const FrameEvent&)> observer;
+    // Where a download leaves its dump files; empty: the current working directory.
+    QString dumpDir;
+    // The dump files the last download could not write (paths), for its final message.
+    QStringList dumpsNotWritten;
 };

@@ -7,6 +7,8 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QPointer>
+#include <QProgressBar>
+#include <algorithm>
 
 frmMessage::frmMessage(const MLState& ml, QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Forms::Ui_frmMessage>()) {
@@ -20,6 +22,8 @@ frmMessage::frmMessage(const MLState& ml, QWidget* parent)
 frmMessage::~frmMessage() = default;
 
 QLabel* frmMessage::lblMessage() const { return ui->lblMessage; }
+QLabel* frmMessage::lblProgress() const { return ui->lblProgress; }
+QProgressBar* frmMessage::pbProgress() const { return ui->pbProgress; }
 
 void frmMessage::LoadFormObj(const QString& tmpCaption, const QString& tmpMessage) {
     setWindowTitle(tmpCaption);
@@ -29,6 +33,9 @@ void frmMessage::LoadFormObj(const QString& tmpCaption, const QString& tmpMessag
 void frmMessage::ShowProgress(const QString& title, const QString& text) {
     setCursor(Qt::WaitCursor);
     LoadFormObj(title, text);
+    ui->pbProgress->hide();
+    ui->lblProgress->hide();
+    adjustSize();
     show();
     raise();
 }
@@ -36,6 +43,17 @@ void frmMessage::ShowProgress(const QString& title, const QString& text) {
 void frmMessage::CloseProgress() {
     unsetCursor();
     hide();
+}
+
+void frmMessage::SetProgressValue(int done, int total, const QString& line) {
+    ui->pbProgress->setRange(0, std::max(total, 1));
+    ui->pbProgress->setValue(std::clamp(done, 0, std::max(total, 1)));
+    ui->lblProgress->setText(line);
+    if (ui->pbProgress->isHidden()) {
+        ui->pbProgress->show();
+        ui->lblProgress->show();
+        adjustSize();
+    }
 }
 
 void frmMessage::closeEvent(QCloseEvent* event) { event->ignore(); }
@@ -70,5 +88,8 @@ void frmMessage::Attach(QtUi& ui, const MLState& ml, QWidget* parent) {
     };
     ui.progressClose = [holder]() {
         if (holder->window) holder->window->CloseProgress();
+    };
+    ui.progressValue = [holder](int done, int total, const QString& line) {
+        if (holder->window) holder->window->SetProgressValue(done, total, line);
     };
 }

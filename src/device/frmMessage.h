@@ -8,6 +8,7 @@ namespace Forms { class Ui_frmMessage; }
 struct MLState;
 class QtUi;
 class QLabel;
+class QProgressBar;
 
 class frmMessage : public QDialog {
     Q_OBJECT
@@ -20,7 +21,12 @@ public:
     void ShowProgress(const QString& title, const QString& text);
     // Restores the cursor and hides the window (nothing visible when it is not shown).
     void CloseProgress();
+    // Turns the window into a determinate one: a bar at done of total and the line below it.
+    // Each ShowProgress starts without them.
+    void SetProgressValue(int done, int total, const QString& line);
     QLabel* lblMessage() const;
+    QLabel* lblProgress() const;
+    QProgressBar* pbProgress() const;
 
     // Gives the Ui its progress window: one instance, created on first use and hidden (not
     // destroyed) after use; it lives as long as parent, or as long as the Ui's hooks.

@@ -1,6 +1,8 @@
 #include "editing/ValidUtil.h"
 
 #include "app/AppContext.h"
+#include "editing/EditZoneListForm.h"
+#include "editing/KORVAUtil.h"
 #include "editing/PhoneBook.h"
 #include "store/ADOUtil.h"
 
@@ -32,6 +34,32 @@ void Critical(AppContext& ctx, const QString& text, const QString& title) {
 // "下載取消！" CR LF + the reason, titled "下載取消".
 void Cancelled(AppContext& ctx, const QString& head, const QString& reason, const QString& title) {
     Critical(ctx, head + kCrLf + reason, title);
+}
+// A zone message over the device's length rule in the project's current mode (the mode may
+// have changed since the zone was saved; older files may hold anything) stops the download.
+bool MessagesFit(AppContext& ctx, bool isUnicode) {
+    const MLState& ml = ctx.ml;
+    RowSet* zoneRs = ctx.project.Zones.get();
+    if (!zoneRs || !zoneRs->IsOpen()) return true;
+    auto copy = zoneRs->Clone();
+    for (copy->MoveFirst(); !copy->Eof(); copy->MoveNext()) {
+        const QString zone = ADOUtil::NullToStr(copy->Field(QStringLiteral("ZoneNo")));
+        const QString alarm = ADOUtil::NullToStr(copy->Field(QStringLiteral("AlarmSMS")));
+        const QString reset = ADOUtil::NullToStr(copy->Field(QStringLiteral("ResetSMS")));
+        const bool alarmFits = EditZoneListForm::MessageFits(alarm, isUnicode);
+        if (alarmFits && EditZoneListForm::MessageFits(reset, isUnicode)) continue;
+        const QString which = alarmFits
+            ? GetMLText(ml, QStringLiteral("]的警報復歸訊息["), 4, 2003, QStringLiteral("ValidUtil")) + reset
+            : GetMLText(ml, QStringLiteral("]的警報發起訊息["), 3, 2003, QStringLiteral("ValidUtil")) + alarm;
+        const QString rule = isUnicode
+            ? GetMLText(ml, QStringLiteral("]長度超過70個字。"), 5, 2003, QStringLiteral("ValidUtil"))
+            : GetMLText(ml, QStringLiteral("]長度超過160個位元組。"), 6, 2003, QStringLiteral("ValidUtil"));
+        Cancelled(ctx, GetMLText(ml, QStringLiteral("下載取消！"), 1, 2003, QStringLiteral("ValidUtil")),
+                  GetMLText(ml, QStringLiteral("警報點["), 2, 2003, QStringLiteral("ValidUtil")) + zone + which + rule,
+                  GetMLText(ml, QStringLiteral("下載取消"), 7, 2003, QStringLiteral("ValidUtil")));
+        return false;
+    }
+    return true;
 }
 } // namespace
 
@@ -134,8 +162,14 @@ bool CheckBeforeDownload(AppContext& ctx, const ProjectImage& image) {
             // the contact.
             const QVariant flag = copy->Field(QStringLiteral("IsDisable"));
             const bool enabled = flag.isValid() && !flag.isNull() && !flag.toBool();
-            for (const QString& group : groups) {
-                if (group != list) continue;
+            // Every membership gives the device a phonebook record, so every contact with one
+            // is examined; the message names the first group of its list.
+            QString group;
+            for (const QString& element : KORVAUtil::SplitGroupList(list)) {
+                group = element.trimmed();
+                if (!group.isEmpty()) break;
+            }
+            if (!group.isEmpty()) {
                 if (userName.isEmpty() && enabled) {
                     Cancelled(ctx, GetMLText(ml, QStringLiteral("下載取消！"), 1, 117, QStringLiteral("ValidUtil")),
                               GetMLText(ml, QStringLiteral("此使用者群組名稱["), 2, 117, QStringLiteral("ValidUtil")) + group +
@@ -143,7 +177,8 @@ bool CheckBeforeDownload(AppContext& ctx, const ProjectImage& image) {
                               GetMLText(ml, QStringLiteral("下載取消"), 4, 117, QStringLiteral("ValidUtil")));
                     return false;
                 }
-                if (phone.isEmpty() && enabled) {
+                // The number as it is sent: blanks around it are not a number.
+                if (phone.trimmed().isEmpty() && enabled) {
                     Cancelled(ctx, GetMLText(ml, QStringLiteral("下載取消！"), 1, 122, QStringLiteral("ValidUtil")),
                               GetMLText(ml, QStringLiteral("此使用者群組名稱["), 2, 122, QStringLiteral("ValidUtil")) + group +
                                   GetMLText(ml, QStringLiteral("]下的使用者["), 3, 122, QStringLiteral("ValidUtil")) + userName +
@@ -166,6 +201,6 @@ bool CheckBeforeDownload(AppContext& ctx, const ProjectImage& image) {
                   GetMLText(ml, QStringLiteral("下載取消"), 3, 2002, QStringLiteral("ValidUtil")));
         return false;
     }
-    return true;
+    return MessagesFit(ctx, image.isUnicode);
 }
 } // namespace ValidUtil

@@ -14,8 +14,9 @@ bool ValidUserGroupName(AppContext& ctx, const QString& name);
 // The same rules among the contacts.
 bool ValidUserName(AppContext& ctx, const QString& name);
 // True when the project may be downloaded: groups exist and all have names, contacts exist,
-// every enabled contact of exactly one group has a name and a telephone number, and the
-// image holds at most 128 groups and 128 notification targets.
+// every enabled contact of at least one group has a name and a telephone number, the image
+// holds at most 128 groups and 128 notification targets, and every zone message fits the
+// device in the image's text mode.
 bool CheckBeforeDownload(AppContext& ctx, const ProjectImage& image);
 
 // The download limits, independent of the model's capacity used while editing.

@@ -8,6 +8,7 @@
 #include "app/Twips.h"
 #include "app/frmToolsOptions.h"
 #include "device/DeviceMenu.h"
+#include "device/Download.h"
 #include "device/frmComPort.h"
 #include "device/frmCommSetting.h"
 #include "editing/ProjMenu.h"
@@ -381,7 +382,7 @@ void frmMain::mnuViewRefresh_Click() { MainView::mnuViewRefresh_Click(m_ctx); }
 void frmMain::mnuToolsOptions_Click() { ShowModal(Window::frmToolsOptions); }
 
 void frmMain::mnuDeviceConnect_Click() { DeviceMenu::DeviceConnectCommand(m_ctx); }
-void frmMain::mnuDeviceDownLoad_Click() {}
+void frmMain::mnuDeviceDownLoad_Click() { Download::DownloadCommand(m_ctx); }
 void frmMain::mnuDeviceSetting_Click() { DeviceMenu::DeviceSettingCommand(m_ctx); }
 void frmMain::mnuHelpAbout_Click() {}
 

@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
 
@@ -67,6 +68,16 @@ void tst_frmDeviceWindows::progressWindowThroughTheUi() {
     QVERIFY(!w->isVisible());
     ui.ShowProgress(QStringLiteral("a"), QStringLiteral("b"));
     QCOMPARE(shown(), w);   // one instance, reused
+    // A determinate step shows the bar and its line; the next showing starts without them.
+    QVERIFY(w->pbProgress()->isHidden());
+    ui.SetProgressValue(3, 8, QStringLiteral("電話簿 第 1 / 3 筆"));
+    QVERIFY(w->pbProgress()->isVisible() && w->lblProgress()->isVisible());
+    QCOMPARE(w->pbProgress()->value(), 3);
+    QCOMPARE(w->pbProgress()->maximum(), 8);
+    QCOMPARE(w->lblProgress()->text(), QStringLiteral("電話簿 第 1 / 3 筆"));
+    ui.CloseProgress();
+    ui.ShowProgress(QStringLiteral("a"), QStringLiteral("b"));
+    QVERIFY(w->pbProgress()->isHidden() && w->lblProgress()->isHidden());
     ui.CloseProgress();
 }
 

@@ -93,8 +93,27 @@ private Q_SLOTS:
         QTest::newRow("enabled, one group, no name")
             << GroupsSql({"A"}) + UserSql("", "1", "A") << QStringLiteral("此使用者群組名稱[A]未設定使用者。");
         QTest::newRow("disabled without number") << GroupsSql({"A"}) + UserSql("Tom", "", "A", 1) << QString();
-        // A contact of two groups is not examined by this step.
-        QTest::newRow("two groups without number") << GroupsSql({"A", "B"}) + UserSql("Tom", "", "A|B") << QString();
+        // Every contact with a membership is examined, named by its first group.
+        QTest::newRow("two groups without number") << GroupsSql({"A", "B"}) + UserSql("Tom", "", "B|A")
+                                                   << QStringLiteral("此使用者群組名稱[B]下的使用者[Tom]未設定電話號碼。");
+        QTest::newRow("unknown group, blank number") << GroupsSql({"A"}) + UserSql("Tom", "  ", " |Gone")
+                                                     << QStringLiteral("此使用者群組名稱[Gone]下的使用者[Tom]未設定電話號碼。");
+        QTest::newRow("no group, no number") << GroupsSql({"A"}) + UserSql("ok", "1", "A") + UserSql("Tom", "", "") << QString();
+        // Zone messages against the rule of the current mode: 160 Big5 bytes, 70 UTF-16 units.
+        const QString one = GroupsSql({"A"}) + UserSql("ok", "1", "A");
+        const QString x160 = QString(160, u'x'), c70 = QString(70, u'簡');
+        auto zone = [&](const QString& alarm, const QString& reset, int unicode) {
+            return one + QStringLiteral("UPDATE Zones SET AlarmSMS='%1', ResetSMS='%2' WHERE ZoneNo=3;"
+                                        "UPDATE Basic SET IsUnicode=%3;").arg(alarm, reset).arg(unicode);
+        };
+        QTest::newRow("160 bytes") << zone(x160, QString(80, u'簡'), 0) << QString();
+        QTest::newRow("70 characters") << zone(c70, c70, 1) << QString();
+        QTest::newRow("161 bytes") << zone(x160 + 'x', QString(), 0)
+                                   << QStringLiteral("警報點[3]的警報發起訊息[%1x]長度超過160個位元組。").arg(x160);
+        QTest::newRow("Unicode switched on later") << zone(QString(), x160, 1)
+                                                   << QStringLiteral("警報點[3]的警報復歸訊息[%1]長度超過70個字。").arg(x160);
+        QTest::newRow("71 characters") << zone(c70 + u'簡', c70 + u'簡', 1)
+                                       << QStringLiteral("警報點[3]的警報發起訊息[%1簡]長度超過70個字。").arg(c70);
         QTest::newRow("128 groups, 128 targets") << Project(128, 128) << QString();
         QTest::newRow("129 groups") << Project(129, 129) << QStringLiteral("專案的群組不得超過128筆。");
         QTest::newRow("150 groups") << Project(150, 1) << QStringLiteral("專案的群組不得超過128筆。");

@@ -2,6 +2,8 @@
 
 MsgResult ScriptedUi::MsgBox(const QString& prompt, MsgStyle style, const QString& title) {
     messages.append({prompt, style, title});
+    progressUpAtMessage << progressUp;
+    busyAtMessage << busyDepth;
     if (!answers.isEmpty()) return answers.dequeue();
     switch (MsgButtons(style)) {
     case vbYesNo:
@@ -26,6 +28,7 @@ void ScriptedUi::SetStatusText(const QString& panelKey, const QString& text) {
 }
 
 void ScriptedUi::ShowProgress(const QString& title, const QString& text) {
+    progressUp = true;
     progressLog << QStringLiteral("show:") + title + u'|' + text;
 }
 

@@ -28,6 +28,10 @@ public:
     QList<FileDialogSetup> fileDialogs;
     QStringList statusLog;                  // "key=text"
     QStringList progressLog;                // "show:title|text", "close"
+    QStringList progressValues;             // "done/total|line"
+    bool progressUp = false;
+    QList<bool> progressUpAtMessage;        // per message: the progress window was shown
+    QList<int> busyAtMessage;               // per message: the wait cursor's depth
     int busyDepth = 0;
     int doEvents = 0;
 
@@ -39,7 +43,13 @@ public:
     void SetBusy(bool busy) override { busyDepth += busy ? 1 : -1; }
     void DoEvents() override { ++doEvents; }
     void ShowProgress(const QString& title, const QString& text) override;
-    void CloseProgress() override { progressLog << QStringLiteral("close"); }
+    void CloseProgress() override {
+        progressUp = false;
+        progressLog << QStringLiteral("close");
+    }
+    void SetProgressValue(int done, int total, const QString& line) override {
+        progressValues << QStringLiteral("%1/%2|%3").arg(done).arg(total).arg(line);
+    }
     bool ShowModal(Window which) override;
 
     // Texts of all messages so far, for compact assertions.

@@ -2,7 +2,9 @@
 //
 // Starts the program's core in PROGRAM_FOLDER (its KORVA.set decides the language), builds
 // the windows as the program does and saves each as a PNG in OUT_DIR: the splash, the main
-// window, each menu of the menu bar opened, the options dialog and the text input window.
+// window, each menu of the menu bar opened, the options dialog, the text input window, and a
+// project download against an acknowledging stand-in port (its confirmation, the progress
+// window half-way, the success and the failure message).
 // Window placement goes to a settings file in OUT_DIR, never to the user's own settings.
 #include "app/AppContext.h"
 #include "app/QtIcons.h"
@@ -11,6 +13,12 @@
 #include "app/frmKeyInString.h"
 #include "app/frmSplash.h"
 #include "app/frmToolsOptions.h"
+#include "device/Download.h"
+#include "device/KORVADll.h"
+#include "device/SerialPort.h"
+#include "device/frmMessage.h"
+#include "store/ADOUtil.h"
+#include "store/KORVAMain.h"
 #include "mainwindow/frmMain.h"
 #include "ml/MLUtil.h"
 
@@ -20,6 +28,10 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QThread>
+#include <QTimer>
 #include <QSettings>
 #include <QElapsedTimer>
 #include <cstdio>
@@ -31,6 +43,105 @@ static bool Save(QWidget* w, const QString& dir, const QString& name) {
     const QString path = QDir(dir).filePath(name + QStringLiteral(".png"));
     const bool ok = w->grab().save(path);
     std::printf("%s %s\n", ok ? "wrote" : "FAILED", qPrintable(path));
+    return ok;
+}
+
+// Acknowledges every 0x50 command like the dialer, a little slowly, until silentAfter
+// commands were taken.
+class AckPort : public SerialPort {
+public:
+    int silentAfter = -1;
+    QString PortName() const override { return m_name; }
+    void SetPortName(const QString& name) override { m_name = name; }
+    void SetLineSettings(const LineSettings&) override {}
+    bool Open() override { return m_open = true; }
+    void Close() override { m_open = false; }
+    bool IsOpen() const override { return m_open; }
+    qint64 BytesWaiting() override { return m_in.size(); }
+    QByteArray Read(qint64 maxBytes) override {
+        const QByteArray out = m_in.left(maxBytes);
+        m_in.remove(0, out.size());
+        return out;
+    }
+    bool Write(const QByteArray& bytes) override {
+        QThread::msleep(15);
+        if (silentAfter >= 0 && m_taken++ >= silentAfter) return true;
+        QByteArray ack = bytes.left(4);
+        const int crc = KORVADll::CRC16(0xFFFF, ack, 4);
+        m_in += ack + char(crc % 256) + char(crc / 256);
+        return true;
+    }
+    bool WaitForInput(int ms) override {
+        if (m_in.isEmpty()) QThread::msleep(ms);
+        return !m_in.isEmpty();
+    }
+    void DiscardInput() override { m_in.clear(); }
+    PortError LastError() const override { return PortError::None; }
+    QString ErrorText() const override { return {}; }
+
+private:
+    QString m_name;
+    QByteArray m_in;
+    bool m_open = false;
+    int m_taken = 0;
+};
+
+// A project of 20 contacts and 64 zones' alarm messages, downloaded twice: once to the end,
+// once to a port that falls silent; each message box is taken and answered with its
+// default button.
+static bool DownloadShots(AppContext& ctx, QtUi& ui, QWidget* main, const QString& folder, const QString& out) {
+    const QString path = QDir(out).filePath(QStringLiteral("Shots.cmb"));
+    QFile::remove(path);
+    if (!QFile::copy(QDir(folder).filePath(QStringLiteral("RV27.mdb")), path)) return false;
+    QFile::setPermissions(path, QFile::permissions(path) | QFile::WriteOwner);
+    {
+        auto conn = ADOUtil::OpenMDBConn(ui, path, {}, {});
+        if (!conn) return false;
+        conn->Execute(QStringLiteral("INSERT INTO UserGroups VALUES('Guards',''); INSERT INTO UserGroups VALUES('Office','');"));
+        for (int i = 1; i <= 20; ++i)
+            conn->Execute(QStringLiteral("INSERT INTO Users(UserName,PhoneNumber,IsDisable,UserDsc,GroupName) "
+                                         "VALUES('User%1','09120000%2',0,'','%3')")
+                              .arg(i).arg(i, 2, 10, QLatin1Char('0')).arg(i % 2 ? "Guards" : "Office"));
+        conn->Execute(QStringLiteral("UPDATE Zones SET AlarmSMS='Zone '||ZoneNo||' alarm', GroupName='ALL'"));
+    }
+    if (!KORVAMain::OpenProject(ctx, path)) return false;
+    auto port = std::make_unique<AckPort>();
+    AckPort* ack = port.get();
+    ctx.port = std::move(port);
+    ctx.comm.Retry = 0;
+    ctx.comm.TimeOut = 1;
+    ctx.link.dumpDir = out;
+
+    bool ok = true;
+    QStringList names{QStringLiteral("download-confirm"), QStringLiteral("download-success"), QString(),
+                      QStringLiteral("download-failure")};
+    int boxes = 0;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&]() {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible()) return;
+        const QString name = boxes < names.size() ? names[boxes] : QString();
+        ++boxes;
+        if (!name.isEmpty()) ok &= Save(box, out, name);
+        if (QAbstractButton* b = box->defaultButton()) b->click();
+        else box->accept();
+    });
+    poll.start(100);
+    const auto progressValue = ui.progressValue;
+    bool progressTaken = false;
+    ui.progressValue = [&](int done, int total, const QString& line) {
+        progressValue(done, total, line);
+        if (progressTaken || done < total / 2) return;
+        progressTaken = true;
+        if (auto* w = main->findChild<frmMessage*>()) ok &= Save(w, out, QStringLiteral("download-progress"));
+    };
+    ok &= Download::DownloadProject(ctx);
+    ack->silentAfter = 30;
+    ok &= !Download::DownloadProject(ctx);
+    ok &= boxes == 4;
+    poll.stop();
+    ui.progressValue = progressValue;
+    KORVAMain::CloseProject(ctx);
     return ok;
 }
 
@@ -90,6 +201,9 @@ int main(int argc, char* argv[]) {
     keyIn.show();
     ok &= Save(&keyIn, out, QStringLiteral("keyin"));
     keyIn.hide();
+
+    frmMessage::Attach(ui, ctx.ml, &w);
+    ok &= DownloadShots(ctx, ui, &w, folder, out);
 
     w.AppShutdown(false);
     return ok ? 0 : 1;

@@ -1,0 +1,291 @@
+#include "device/Download.h"
+
+#include "app/AppContext.h"
+#include "device/CommUtil.h"
+#include "device/KORVACommUtil.h"
+#include "editing/PhoneBook.h"
+#include "editing/ValidUtil.h"
+#include "store/KORVAMain.h"
+
+#include <QDir>
+#include <QFile>
+#include <functional>
+
+namespace Download {
+namespace {
+const QString kCrLf = QStringLiteral("\r\n");
+
+// Counts acknowledged commands over the whole download and tells the Ui after each.
+struct Progress {
+    int done = 0;
+    int total = 0;
+    void Step(AppContext& ctx, const QString& line) {
+        ++done;
+        ctx.ui.SetProgressValue(done, total, line);
+        ctx.ui.DoEvents();
+    }
+};
+
+// One area's dump file. A file that cannot be created or written costs the dump only: the
+// download goes on and its path is kept for the final message.
+class DumpFile {
+public:
+    DumpFile(AppContext& ctx, const QString& name) : m_ctx(ctx), m_file(DumpPath(ctx, name)) {
+        if (m_file.exists()) m_file.remove();
+        m_ok = m_file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        if (!m_ok) Fail();
+    }
+    ~DumpFile() {
+        if (m_ok && !m_file.flush()) Fail();
+        m_file.close();
+    }
+    void Append(const QByteArray& bytes) {
+        if (m_ok && m_file.write(bytes) != bytes.size()) Fail();
+    }
+
+private:
+    void Fail() {
+        m_ok = false;
+        const QString path = QDir::toNativeSeparators(m_file.fileName());
+        if (!m_ctx.link.dumpsNotWritten.contains(path)) m_ctx.link.dumpsNotWritten << path;
+    }
+    AppContext& m_ctx;
+    QFile m_file;
+    bool m_ok = false;
+};
+
+bool Exchange(AppContext& ctx, QByteArray request) {
+    QByteArray response;
+    const int n = int(request.size());
+    return CommUtil::SendCommand(ctx, request, n, response, kResponseLength, ctx.comm.TimeOut, ctx.comm.Retry);
+}
+
+bool Clear(AppContext& ctx, const QByteArray& command, Progress& progress, const QString& line) {
+    if (!CommUtil::EnsurePortOpen(ctx)) return false;
+    if (!Exchange(ctx, command)) return false;
+    progress.Step(ctx, line);
+    return true;
+}
+
+// Sends count records in order, each built by record(i), dumping each (the failed one
+// included) before looking at its outcome.
+bool WriteArea(AppContext& ctx, const QString& dumpName, int count,
+               const std::function<QByteArray(int)>& record, Progress& progress,
+               const std::function<QString(int)>& line) {
+    if (!CommUtil::EnsurePortOpen(ctx)) return false;
+    DumpFile dump(ctx, dumpName);
+    for (int i = 0; i < count; ++i) {
+        ctx.ui.DoEvents();
+        const QByteArray bytes = record(i);
+        const bool ok = Exchange(ctx, bytes);
+        dump.Append(bytes);
+        if (!ok) return false;
+        progress.Step(ctx, line(i + 1));
+    }
+    return true;
+}
+
+QString ClearedPhoneBookLine(AppContext& ctx) {
+    return GetMLText(ctx.ml, QStringLiteral("已清除電話簿"), 1, 8, QStringLiteral("Download"));
+}
+QString ClearedMessagesLine(AppContext& ctx) {
+    return GetMLText(ctx.ml, QStringLiteral("已清除簡訊"), 2, 8, QStringLiteral("Download"));
+}
+
+bool RunWritePhoneBook(AppContext& ctx, const ProjectImage& image, Progress& progress) {
+    const int n = int(image.phoneBook.size());
+    const QString text = GetMLText(ctx.ml, QStringLiteral("電話簿 第 %1 / %2 筆"), 3, 8, QStringLiteral("Download"));
+    return WriteArea(
+        ctx, PhoneBookDumpName(), n, [&](int i) { return PhoneBookRecord(image.phoneBook[i], i + 1); }, progress,
+        [&](int k) { return text.arg(k).arg(n); });
+}
+
+bool RunWriteShortMessages(AppContext& ctx, const ProjectImage& image, Progress& progress) {
+    const int n = int(image.shortMessages.size());
+    const QString text = GetMLText(ctx.ml, QStringLiteral("簡訊 第 %1 / %2 則"), 4, 8, QStringLiteral("Download"));
+    return WriteArea(
+        ctx, ShortMessageDumpName(), n,
+        [&](int i) { return ShortMessageRecord(image.shortMessages[i], image.isUnicode); }, progress,
+        [&](int k) { return text.arg(k).arg(n); });
+}
+
+// The line the final message gets when a dump file could not be written; empty otherwise.
+QString DumpNotWrittenLine(AppContext& ctx) {
+    if (ctx.link.dumpsNotWritten.isEmpty()) return {};
+    return kCrLf + GetMLText(ctx.ml, QStringLiteral("下載記錄檔未能寫入: "), 1, 9, QStringLiteral("Download")) +
+           ctx.link.dumpsNotWritten.join(QStringLiteral(", "));
+}
+
+// No project, or unsaved changes the user does not save: nothing may happen. saved tells
+// whether the prompt saved the working copy over the project file.
+bool AskFirst(AppContext& ctx, bool& saved) {
+    saved = false;
+    OpenProject& p = ctx.project;
+    if (!p.IsOpen()) {
+        ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("下載專案失敗!"), 1, 1, QStringLiteral("Download")) + kCrLf +
+                          GetMLText(ctx.ml, QStringLiteral("請確認目前有專案是被開啟!"), 2, 1, QStringLiteral("Download")),
+                      vbOKOnly | vbCritical, GetMLText(ctx.ml, QStringLiteral("下載專案"), 3, 1, QStringLiteral("Download")));
+        return false;
+    }
+    if (!p.IsModified) return true;
+    const int answer = KORVAMain::SaveProject(ctx, false, true, true);
+    if (answer == KORVAMain::kCancelled) return false;
+    if (answer == KORVAMain::kNotSaved) {
+        ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("下載專案取消！"), 1, 2, QStringLiteral("Download")), vbOKOnly,
+                      GetMLText(ctx.ml, QStringLiteral("下載專案取消"), 2, 2, QStringLiteral("Download")));
+        return false;
+    }
+    saved = true;
+    return p.IsOpen();   // a save whose working copy could not be reopened closed the project
+}
+
+// Everything after the questions about the project file: the image, its checks, the
+// confirmation, the exchanges and the outcome.
+bool Run(AppContext& ctx) {
+    OpenProject& p = ctx.project;
+    const MLState& ml = ctx.ml;
+    const ProjectImage image = PhoneBook::BuildImages(p, false);
+    if (!ValidUtil::CheckBeforeDownload(ctx, image)) return false;
+
+    const int size = image.projectSize;
+    const int limit = p.MaxMemoryByte;
+    if (size > limit) {
+        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("專案下載失敗!"), 1, 3, QStringLiteral("Download")) + kCrLf +
+                          GetMLText(ml, QStringLiteral("欲下載的專案 ["), 2, 3, QStringLiteral("Download")) + QString::number(size) +
+                          GetMLText(ml, QStringLiteral(" Byte] 過大, 請更改專案內容。"), 3, 3, QStringLiteral("Download")) +
+                          GetMLText(ml, QStringLiteral("記憶空間為 "), 4, 3, QStringLiteral("Download")) + QString::number(limit) +
+                          GetMLText(ml, QStringLiteral("Byte."), 5, 3, QStringLiteral("Download")),
+                      vbOKOnly | vbCritical, GetMLText(ml, QStringLiteral("下載專案"), 6, 3, QStringLiteral("Download")));
+        return false;
+    }
+    const MsgResult answer = ctx.ui.MsgBox(
+        GetMLText(ml, QStringLiteral("欲下載的專案佔 ["), 1, 4, QStringLiteral("Download")) + QString::number(size) +
+            GetMLText(ml, QStringLiteral(" Byte], 剩餘空間 ["), 2, 4, QStringLiteral("Download")) + QString::number(limit - size) +
+            GetMLText(ml, QStringLiteral(" Byte]."), 3, 4, QStringLiteral("Download")) + kCrLf +
+            GetMLText(ml, QStringLiteral("是否確定要下載專案至簡訊報警機?"), 4, 4, QStringLiteral("Download")),
+        vbOKCancel | vbQuestion, GetMLText(ml, QStringLiteral("下載專案"), 5, 4, QStringLiteral("Download")));
+    if (answer != vbOK) return false;
+
+    ctx.link.dumpsNotWritten.clear();
+    ctx.ui.SetBusy(true);
+    ctx.ui.ShowProgress(GetMLText(ml, QStringLiteral("下載專案"), 1, 5, QStringLiteral("Download")),
+                        GetMLText(ml, QStringLiteral("下載專案至簡訊警報機中, 請稍侯..."), 2, 5, QStringLiteral("Download")));
+    Progress progress;
+    progress.total = 2 + int(image.phoneBook.size()) + int(image.shortMessages.size());
+    ctx.ui.SetProgressValue(0, progress.total, QString());
+    ctx.ui.DoEvents();
+
+    const bool ok = Clear(ctx, ClearPhoneBookCommand(), progress, ClearedPhoneBookLine(ctx)) &&
+                    Clear(ctx, ClearShortMessagesCommand(), progress, ClearedMessagesLine(ctx)) &&
+                    RunWritePhoneBook(ctx, image, progress) && RunWriteShortMessages(ctx, image, progress);
+
+    // The progress window and the wait cursor go before the outcome is shown.
+    ctx.ui.CloseProgress();
+    ctx.ui.SetBusy(false);
+    const QString path = QDir::toNativeSeparators(p.ProjPath);
+    if (ok) {
+        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("下載專案 ["), 1, 6, QStringLiteral("Download")) + path +
+                          QStringLiteral(":") + QString::number(size) +
+                          GetMLText(ml, QStringLiteral(" Byte ] 成功!"), 2, 6, QStringLiteral("Download")) + kCrLf +
+                          GetMLText(ml, QStringLiteral("請使用者將簡訊報警機的指撥開關SW2設為 OFF (執行模式)"), 3, 6, QStringLiteral("Download")) +
+                          DumpNotWrittenLine(ctx),
+                      vbOKOnly, GetMLText(ml, QStringLiteral("下載專案"), 4, 6, QStringLiteral("Download")));
+        KORVACommUtil::SetConnectStatus(ctx, true);
+        return true;
+    }
+    ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("下載專案 ["), 1, 7, QStringLiteral("Download")) + path +
+                      GetMLText(ml, QStringLiteral("] 失敗!"), 2, 7, QStringLiteral("Download")) + kCrLf +
+                      GetMLText(ml, QStringLiteral("請檢查下列項目:"), 3, 7, QStringLiteral("Download")) + kCrLf +
+                      KORVACommUtil::CheckLines(ctx) + DumpNotWrittenLine(ctx) + CommUtil::LostPortText(ctx),
+                  vbOKOnly | vbCritical, GetMLText(ml, QStringLiteral("下載專案"), 4, 7, QStringLiteral("Download")));
+    KORVACommUtil::SetConnectStatus(ctx, false);
+    return false;
+}
+} // namespace
+
+QString DumpPath(const AppContext& ctx, const QString& fileName) {
+    const QString dir = ctx.link.dumpDir.isEmpty() ? QDir::currentPath() : ctx.link.dumpDir;
+    return QDir(dir).filePath(fileName);
+}
+
+QByteArray PhoneBookRecord(const PhoneBookEntry& e, int k) {
+    const QByteArray number = PhoneBook::PhoneBytes(e.PhoneNumber);
+    const int length = int(number.size());
+    QByteArray r;
+    r.reserve(9 + length);
+    r.append(char(kStation));
+    r.append(char(kFunction));
+    r.append(char(kPhoneBookSub));
+    r.append(char(k));
+    r.append(char(length + PhoneBook::kEntryOverhead));
+    r.append(char(e.IsDisable ? 0x80 : 0x00));
+    r.append(char(e.groupNo));
+    r.append(char(length));
+    r.append(char(k));
+    r.append(number);
+    return r;
+}
+
+QByteArray ShortMessageRecord(const ShortMessageEntry& e, bool isUnicode) {
+    const QByteArray text = PhoneBook::MessageBytes(e.text, isUnicode);
+    const int length = int(text.size());
+    QByteArray r;
+    r.reserve(9 + length);
+    r.append(char(kStation));
+    r.append(char(kFunction));
+    r.append(char(kShortMessageSub));
+    r.append(char(e.code));
+    r.append(char(length + PhoneBook::kEntryOverhead));
+    r.append(char(0x40 | (e.IsDisable ? 0x80 : 0x00) | (isUnicode ? 0x01 : 0x00)));
+    r.append(char(e.groupNo));
+    r.append(char(length));
+    r.append('\0');
+    r.append(text);
+    return r;
+}
+
+QByteArray ClearPhoneBookCommand() {
+    return QByteArray{} + char(kStation) + char(kFunction) + char(kClearPhoneBookSub) + char(0xFF);
+}
+
+QByteArray ClearShortMessagesCommand() {
+    return QByteArray{} + char(kStation) + char(kFunction) + char(kClearShortMessagesSub) + char(0xFF);
+}
+
+bool ClearPhoneBook(AppContext& ctx) {
+    Progress progress{0, 1};
+    return Clear(ctx, ClearPhoneBookCommand(), progress, ClearedPhoneBookLine(ctx));
+}
+
+bool ClearShortMessages(AppContext& ctx) {
+    Progress progress{0, 1};
+    return Clear(ctx, ClearShortMessagesCommand(), progress, ClearedMessagesLine(ctx));
+}
+
+bool WritePhoneBook(AppContext& ctx, const ProjectImage& image) {
+    Progress progress{0, int(image.phoneBook.size())};
+    return RunWritePhoneBook(ctx, image, progress);
+}
+
+bool WriteShortMessages(AppContext& ctx, const ProjectImage& image) {
+    Progress progress{0, int(image.shortMessages.size())};
+    return RunWriteShortMessages(ctx, image, progress);
+}
+
+bool DownloadProject(AppContext& ctx) {
+    bool saved = false;
+    return AskFirst(ctx, saved) && Run(ctx);
+}
+
+bool DownloadCommand(AppContext& ctx) {
+    bool saved = false;
+    if (!AskFirst(ctx, saved)) return false;
+    // The working copy goes over the project file (atomically) and ModifiedDate is set to
+    // today on the reopened working copy; the prompt's save did both already.
+    if (!saved) {
+        if (KORVAMain::SaveProject(ctx, true, false, false) != KORVAMain::kSaved) return false;
+        if (!ctx.project.IsOpen()) return false;
+    }
+    return Run(ctx);
+}
+} // namespace Download

@@ -1,0 +1,50 @@
+#pragma once
+// Putting the open project into the alarm dialer: the device's two memory areas (phonebook
+// and short messages) are cleared and written record by record with function 0x50, each
+// record acknowledged by a 6-byte response. What was sent is kept, without check codes, in
+// a dump file per area.
+#include <QByteArray>
+#include <QString>
+
+struct AppContext;
+struct PhoneBookEntry;
+struct ShortMessageEntry;
+struct ProjectImage;
+
+namespace Download {
+constexpr int kStation = 247;   // the records always go to the dialer's own address
+constexpr int kFunction = 0x50;
+constexpr int kPhoneBookSub = 0x43;
+constexpr int kShortMessageSub = 0x53;
+constexpr int kClearPhoneBookSub = 0x40;
+constexpr int kClearShortMessagesSub = 0x50;
+constexpr int kResponseLength = 6;
+
+// The dump files, in CommLink::dumpDir (empty: the current working directory).
+inline QString PhoneBookDumpName() { return QStringLiteral("PhoneBook.dbg"); }
+inline QString ShortMessageDumpName() { return QStringLiteral("SHORTMSG.dbg"); }
+QString DumpPath(const AppContext& ctx, const QString& fileName);
+
+// Request bytes without the check code. A phonebook record: station, 0x50, 0x43, k, L+4,
+// disabled flag, group number, L, k, the number. k is the entry's 1-based position.
+QByteArray PhoneBookRecord(const PhoneBookEntry& e, int k);
+// A short-message record: station, 0x50, 0x53, message code, B+4, flags (0x40, +0x80
+// disabled, +0x01 Unicode), group number, B, 0, the text bytes.
+QByteArray ShortMessageRecord(const ShortMessageEntry& e, bool isUnicode);
+QByteArray ClearPhoneBookCommand();
+QByteArray ClearShortMessagesCommand();
+
+// Each opens the port if needed; true when every command was acknowledged.
+bool ClearPhoneBook(AppContext& ctx);
+bool ClearShortMessages(AppContext& ctx);
+bool WritePhoneBook(AppContext& ctx, const ProjectImage& image);
+bool WriteShortMessages(AppContext& ctx, const ProjectImage& image);
+
+// The whole download of the open project with its questions and messages: the no-project
+// check and the save prompt, the checks, the confirmation, the exchanges and the outcome.
+bool DownloadProject(AppContext& ctx);
+// The main window's download command: asks first (no project, unsaved changes), then saves
+// the working copy over the project file, stamps ModifiedDate on the working copy and runs
+// the download without asking about the changes again.
+bool DownloadCommand(AppContext& ctx);
+} // namespace Download
