@@ -2,11 +2,13 @@
 
 #include <QCoreApplication>
 #include <cstdio>
+#include <unistd.h>
 
 TerminalUi::TerminalUi(bool answerYes) : out(stdout), err(stderr), m_yes(answerYes) {}
 
 MsgResult TerminalUi::MsgBox(const QString& prompt, MsgStyle style, const QString& title) {
     ++messageCount;
+    EndProgressLine();
     QTextStream& to = MsgIcon(style) == vbCritical ? err : out;
     out.flush();
     to << '[' << title << "]\n" << QString(prompt).replace(QLatin1String("\r\n"), QLatin1String("\n")) << '\n';
@@ -24,9 +26,18 @@ MsgResult TerminalUi::MsgBox(const QString& prompt, MsgStyle style, const QStrin
         to.flush();
         return okCancel ? vbOK : vbYes;
     }
+    // On a terminal the person at it answers; elsewhere only --yes confirms.
+    if (::isatty(fileno(stdin))) {
+        to << (okCancel ? "OK? [y/N] " : "Yes? [y/N] ");
+        to.flush();
+        QTextStream in(stdin);
+        const QString answer = in.readLine().trimmed().toLower();
+        if (answer == QLatin1String("y") || answer == QLatin1String("yes")) return okCancel ? vbOK : vbYes;
+    } else {
+        err << (okCancel ? "-> Cancel: pass --yes to confirm\n" : "-> No: pass --yes to confirm\n");
+        err.flush();
+    }
     ++declinedQuestions;
-    err << (okCancel ? "-> Cancel: pass --yes to confirm\n" : "-> No: pass --yes to confirm\n");
-    err.flush();
     return MsgButtons(style) == vbYesNo ? vbNo : vbCancel;
 }
 
@@ -39,6 +50,30 @@ std::optional<QString> TerminalUi::FileDialog(FileDialogKind, const FileDialogSe
 void TerminalUi::DoEvents() { QCoreApplication::processEvents(); }
 
 void TerminalUi::ShowProgress(const QString& title, const QString& text) {
+    EndProgressLine();
     err << title << ": " << text << '\n';
     err.flush();
+}
+
+void TerminalUi::SetProgressValue(int done, int total, const QString& line) {
+    // On a terminal the line is rewritten in place; elsewhere each update is a line of its own.
+    const bool terminal = ::isatty(fileno(stderr));
+    if (terminal && m_progressLine) err << '\r';
+    err << line << " [" << done << '/' << total << ']';
+    if (terminal) {
+        err << "\x1b[K";
+        m_progressLine = true;
+    } else {
+        err << '\n';
+    }
+    err.flush();
+}
+
+void TerminalUi::CloseProgress() { EndProgressLine(); }
+
+void TerminalUi::EndProgressLine() {
+    if (!m_progressLine) return;
+    err << '\n';
+    err.flush();
+    m_progressLine = false;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The Ui of a terminal: message boxes print their title and text, progress goes to stderr,
-// questions are answered yes only when the user said so on the command line (--yes).
+// questions are answered by the person at the terminal, or yes when the command line said so
+// (--yes); without a terminal and without --yes they are declined.
 #include "app/Ui.h"
 
 #include <QTextStream>
@@ -17,7 +18,9 @@ public:
     void SetBusy(bool) override {}
     void DoEvents() override;
     void ShowProgress(const QString& title, const QString& text) override;
-    void CloseProgress() override {}
+    void CloseProgress() override;
+    // One progress line on stderr, rewritten in place on a terminal.
+    void SetProgressValue(int done, int total, const QString& line) override;
     bool ShowModal(Window) override { return false; }
 
     int messageCount = 0;
@@ -26,5 +29,7 @@ public:
     QTextStream err;
 
 private:
+    void EndProgressLine();
     bool m_yes;
+    bool m_progressLine = false;   // a progress line is open on stderr
 };

@@ -1,5 +1,6 @@
 // korvactl: the configuration tool's core from a terminal. It starts like the program (text
 // database, settings file, system database, all beside the executable) and runs one command.
+#include "ProjectCommands.h"
 #include "TerminalUi.h"
 
 #include "app/AppContext.h"
@@ -29,7 +30,16 @@ const char* const kHelp =
     "  registers             Read the device's status registers; print each with its raw\n"
     "                        value in hexadecimal.\n"
     "  set-comm              Change the device's COM1 settings: --slave, --baud, --parity\n"
-    "                        (what is not given stays as the device has it). Needs --yes.\n";
+    "                        (what is not given stays as the device has it). Needs --yes.\n"
+    "  check PROJECT.cmb     Run the pre-download check and print what the device would hold:\n"
+    "                        groups, phonebook entries, messages, bytes against the model's\n"
+    "                        memory (exit 0 only when the project may be downloaded).\n"
+    "  image PROJECT.cmb     Print every record as the download sends it; --hex prints the\n"
+    "                        frames with their check code.\n"
+    "  download PROJECT.cmb  Download the project into the device (--port), with a progress\n"
+    "                        line on stderr. Asks first unless --yes. The dumps of the sent\n"
+    "                        records go to --dump-dir (default: the current folder).\n"
+    "The project file itself is never changed: these commands read a temporary copy.\n";
 
 void Trace(QTextStream& err, const FrameEvent& e) {
     const QString time = e.time.toString(QStringLiteral("HH:mm:ss.zzz"));
@@ -130,7 +140,10 @@ int main(int argc, char* argv[]) {
     args.setApplicationDescription(QStringLiteral("The KORVA configuration tool from a terminal.\n\n") +
                                    QString::fromLatin1(kHelp));
     args.addHelpOption();
-    args.addPositionalArgument(QStringLiteral("command"), QStringLiteral("ports, info, registers or set-comm"));
+    args.addPositionalArgument(QStringLiteral("command"),
+                               QStringLiteral("ports, info, registers, set-comm, check, image or download"));
+    args.addPositionalArgument(QStringLiteral("project"), QStringLiteral("check, image, download: the project file"),
+                               QStringLiteral("[PROJECT.cmb]"));
     args.addOptions({
         {QStringLiteral("port"), QStringLiteral("The serial port: a device path or port name."), QStringLiteral("P")},
         {QStringLiteral("timeout"), QStringLiteral("Silent time-out in seconds (default: the settings file)."),
@@ -145,22 +158,32 @@ int main(int argc, char* argv[]) {
         {QStringLiteral("baud"), QStringLiteral("set-comm: the COM1 baud rate, as the model lists it."),
          QStringLiteral("TEXT")},
         {QStringLiteral("parity"), QStringLiteral("set-comm: EVEN, ODD or NONE."), QStringLiteral("P")},
+        {QStringLiteral("hex"), QStringLiteral("image: the frames in hex, check code included.")},
+        {QStringLiteral("dump-dir"), QStringLiteral("download: the folder of the dump files."), QStringLiteral("DIR")},
     });
     args.process(app);
 
     TerminalUi ui(args.isSet(QStringLiteral("yes")));
     const QStringList positional = args.positionalArguments();
-    if (positional.size() != 1) {
+    if (positional.isEmpty()) {
         ui.err << args.helpText();
         return kUsage;
     }
     const QString command = positional[0];
     const QStringList commands{QStringLiteral("ports"), QStringLiteral("info"), QStringLiteral("registers"),
                                QStringLiteral("set-comm")};
-    if (!commands.contains(command)) {
+    const QStringList projectCommands{QStringLiteral("check"), QStringLiteral("image"), QStringLiteral("download")};
+    if (!commands.contains(command) && !projectCommands.contains(command)) {
         ui.err << "Unknown command \"" << command << "\".\n\n" << kHelp;
         return kUsage;
     }
+    if (positional.size() != (projectCommands.contains(command) ? 2 : 1)) {
+        ui.err << args.helpText();
+        return kUsage;
+    }
+    // Paths given on the command line are taken from the folder korvactl was started in.
+    const QString project = positional.size() == 2 ? QDir::current().absoluteFilePath(positional[1]) : QString();
+    const QString dumpDir = QDir::current().absoluteFilePath(args.value(QStringLiteral("dump-dir")));
     if (command == QLatin1String("ports")) return Ports(ui);
 
     // The program folder is where the executable is; its data files are found from there.
@@ -203,6 +226,9 @@ int main(int argc, char* argv[]) {
     if (command == QLatin1String("info")) rc = Info(ctx);
     else if (command == QLatin1String("registers")) rc = Registers(ctx, ui);
     else if (command == QLatin1String("set-comm")) rc = SetComm(ctx, ui, args);
+    else if (command == QLatin1String("check")) rc = ProjectCommands::Check(ctx, ui, project);
+    else if (command == QLatin1String("image")) rc = ProjectCommands::Image(ctx, ui, project, args.isSet(QStringLiteral("hex")));
+    else if (command == QLatin1String("download")) rc = ProjectCommands::Download(ctx, ui, project, dumpDir);
     ui.out.flush();
     ui.err.flush();
     CommUtil::ClosePort(ctx);
