@@ -3,6 +3,7 @@
 // slave ID, baud rate and parity, which the simulator's state then holds. Real windows
 // (offscreen) and real message boxes, answered by a script as a person would.
 #include "../devsim/DevsimHarness.h"
+#include "../download/Oracle.h"
 #include "app/AppContext.h"
 #include "app/QtStatusPanel.h"
 #include "app/QtUi.h"
@@ -11,6 +12,7 @@
 #include "device/frmCommSetting.h"
 #include "device/frmMessage.h"
 #include "mainwindow/frmMain.h"
+#include "store/KORVAMain.h"
 #include "support/TestEnv.h"
 
 #include <QAction>
@@ -25,6 +27,7 @@
 #include <QTest>
 #include <QTimer>
 #include <functional>
+#include <sys/resource.h>
 
 namespace {
 // Acts on the modal windows as they come up: each step waits for its window, does its part
@@ -79,6 +82,54 @@ public:
 private:
     QTimer m_timer;
 };
+
+// The program as started: its folder, the core with real dialogs, the main window.
+struct Desk {
+    QTemporaryDir dir;
+    QString cwd = QDir::currentPath();
+    QtUi ui;
+    AppContext ctx{ui};
+    QSettings store{dir.filePath(QStringLiteral("placement.ini")), QSettings::IniFormat};
+    std::unique_ptr<frmMain> w;
+    bool started = false;
+
+    explicit Desk(const QString& port) {
+        if (!TestEnv::CopyProgramFolder(dir.path())) return;
+        QDir::setCurrent(dir.path());
+        started = Startup::StartCore(ctx, dir.path(), 1028);
+        ctx.comm.PortName = port;
+        w = std::make_unique<frmMain>(ctx, &store);
+        ui.SetParentWindow(w.get());
+        ui.statusSink = [this](const QString& key, const QString& text) { w->SetStatusText(key, text); };
+        ui.modalSink = [this](Window which) { return w->ShowModal(which); };
+        frmMessage::Attach(ui, ctx.ml, w.get());
+        w->show();
+    }
+    ~Desk() {
+        w->hide();
+        Startup::CloseCore(ctx);
+        QDir::setCurrent(cwd);
+    }
+    QAction* Item(const char* name) const { return w->findChild<QAction*>(QLatin1String(name)); }
+    // Runs a Device menu command as a person would: the menu opens, then the item.
+    void Trigger(const char* name) const {
+        Q_EMIT w->findChild<QMenu*>(QStringLiteral("mnuDevice"))->aboutToShow();
+        if (Item(name)->isEnabled()) Item(name)->trigger();
+    }
+};
+
+// Device > Connect as a person does it: OK in the port dialog, OK on the identity.
+void Connect(const Desk& desk, ModalScript& script) {
+    script.Window<frmComPort>([](frmComPort* d) { d->findChild<QPushButton*>(QStringLiteral("CmdOK"))->click(); });
+    script.Box(QMessageBox::Ok);
+    desk.Item("mnuDeviceConnect")->trigger();
+}
+
+double CpuSeconds() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
 } // namespace
 
 class tst_frmDeviceEndToEnd : public QObject {
@@ -86,6 +137,7 @@ class tst_frmDeviceEndToEnd : public QObject {
 
 private Q_SLOTS:
     void connectAndChangeTheSettings();
+    void downloadFromTheDeviceMenu();
 };
 
 void tst_frmDeviceEndToEnd::connectAndChangeTheSettings() {
@@ -93,22 +145,11 @@ void tst_frmDeviceEndToEnd::connectAndChangeTheSettings() {
     QVERIFY2(sim.Start({}), qPrintable(sim.error));
     sim.CloseTty();
 
-    QTemporaryDir dir;
-    QVERIFY(TestEnv::CopyProgramFolder(dir.path()));
-    const QString cwd = QDir::currentPath();
-    QDir::setCurrent(dir.path());
-    QtUi ui;
-    AppContext ctx(ui);
-    QVERIFY(Startup::StartCore(ctx, dir.path(), 1028));
-    ctx.comm.PortName = sim.Link();
-    QSettings store(dir.filePath(QStringLiteral("placement.ini")), QSettings::IniFormat);
-    frmMain w(ctx, &store);
-    ui.SetParentWindow(&w);
-    ui.statusSink = [&w](const QString& key, const QString& text) { w.SetStatusText(key, text); };
-    ui.modalSink = [&w](Window which) { return w.ShowModal(which); };
-    frmMessage::Attach(ui, ctx.ml, &w);
-    w.show();
-    auto item = [&](const char* name) { return w.findChild<QAction*>(QLatin1String(name)); };
+    Desk desk(sim.Link());
+    QVERIFY(desk.started);
+    AppContext& ctx = desk.ctx;
+    frmMain& w = *desk.w;
+    auto item = [&](const char* name) { return desk.Item(name); };
 
     // Connect: the port dialog shows the port in use; OK opens it, then the identity.
     ModalScript script;
@@ -161,10 +202,87 @@ void tst_frmDeviceEndToEnd::connectAndChangeTheSettings() {
     QVERIFY(script.seen[3].startsWith(QStringLiteral("通訊錯誤, 無法連接簡訊報警機!")));
     QVERIFY(!ctx.ConnectStatus);
     QCOMPARE(w.StatusPanel(QStringLiteral("ConnectStatus"))->ImageKey(), QStringLiteral("DisConnect"));
+}
 
-    w.hide();
-    Startup::CloseCore(ctx);
-    QDir::setCurrent(cwd);
+void tst_frmDeviceEndToEnd::downloadFromTheDeviceMenu() {
+    devsimtest::Sim sim;
+    QVERIFY2(sim.Start({}), qPrintable(sim.error));
+    sim.CloseTty();
+    Desk desk(sim.Link());
+    QVERIFY(desk.started);
+    AppContext& ctx = desk.ctx;
+    const QString project = desk.dir.filePath(QStringLiteral("Site.cmb"));
+    QVERIFY(QFile::copy(desk.dir.filePath(QStringLiteral("RV27.mdb")), project));
+    QFile::setPermissions(project, QFile::permissions(project) | QFile::WriteOwner);
+    QVERIFY(TestEnv::ExecSql(project, oracle::RichProjectSql(true)));
+    QVERIFY(KORVAMain::OpenProject(ctx, project));
+
+    // Connected, confirm, then the success message; the device then holds the project, record
+    // for record.
+    ModalScript script;
+    Connect(desk, script);
+    QVERIFY(ctx.ConnectStatus);
+    script.Box(QMessageBox::Ok);
+    script.Box(QMessageBox::Ok);
+    desk.Trigger("mnuDeviceDownLoad");
+    QVERIFY(script.steps.isEmpty());
+    QVERIFY2(script.seen.value(2).contains(QStringLiteral("成功")), qPrintable(script.seen.join(u'|')));
+    sim.State();
+    oracle::Verdict verdict = oracle::Judge(project, sim.StatePath());
+    QVERIFY2(verdict.code == 0, qPrintable(verdict.text));
+    QVERIFY(ctx.ConnectStatus);
+
+    // The cable pulled after the first phonebook record: one failure message within the
+    // time-out and a second, the port closed, and the wait did not spin.
+    ctx.comm.TimeOut = 1;
+    ctx.comm.Retry = 2;
+    sim.Control("pace on");   // records take their wire time: the pull comes midway
+    QVERIFY(QFile::remove(desk.dir.filePath(QStringLiteral("PhoneBook.dbg"))));
+    QElapsedTimer sincePull;
+    double cpuAtPull = 0;
+    QTimer pull;
+    QObject::connect(&pull, &QTimer::timeout, [&] {
+        if (QFileInfo(desk.dir.filePath(QStringLiteral("PhoneBook.dbg"))).size() == 0) return;
+        pull.stop();
+        sim.Kill();
+        sincePull.start();
+        cpuAtPull = CpuSeconds();
+    });
+    pull.start(1);
+    double failedAfterMs = -1, cpu = -1;
+    script.Box(QMessageBox::Ok);
+    script.steps << ModalScript::Step{[](QWidget* w) { return qobject_cast<QMessageBox*>(w) != nullptr; },
+                                      [&](QWidget* w) {
+                                          failedAfterMs = double(sincePull.elapsed());
+                                          cpu = CpuSeconds() - cpuAtPull;
+                                          auto* box = qobject_cast<QMessageBox*>(w);
+                                          script.seen << box->text();
+                                          box->button(QMessageBox::Ok)->click();
+                                      }};
+    desk.Trigger("mnuDeviceDownLoad");
+    QVERIFY(script.steps.isEmpty());
+    QVERIFY(sincePull.isValid());
+    qInfo("cable pulled: the failure after %.0f ms, %.3f s CPU meanwhile", failedAfterMs, cpu);
+    QCOMPARE(script.seen.size(), 5);
+    QVERIFY2(script.seen[4].contains(QStringLiteral("失敗")), qPrintable(script.seen[4]));
+    QVERIFY2(failedAfterMs >= 0 && failedAfterMs <= (ctx.comm.TimeOut + 1) * 1000.0, qPrintable(QString::number(failedAfterMs)));
+    QVERIFY2(cpu < 0.2 + 0.25 * failedAfterMs / 1000.0, qPrintable(QStringLiteral("%1 s CPU in %2 ms").arg(cpu).arg(failedAfterMs)));
+    QVERIFY(!ctx.port || !ctx.port->IsOpen());
+    QVERIFY(!ctx.ConnectStatus);
+
+    // The simulator back on the same link: connected again, the next download succeeds.
+    QVERIFY2(sim.Start({}), qPrintable(sim.error));
+    sim.CloseTty();
+    Connect(desk, script);
+    QVERIFY(ctx.ConnectStatus);
+    script.Box(QMessageBox::Ok);
+    script.Box(QMessageBox::Ok);
+    desk.Trigger("mnuDeviceDownLoad");
+    QVERIFY(script.steps.isEmpty());
+    QVERIFY2(script.seen.value(7).contains(QStringLiteral("成功")), qPrintable(script.seen.join(u'|')));
+    sim.State();
+    verdict = oracle::Judge(project, sim.StatePath());
+    QVERIFY2(verdict.code == 0, qPrintable(verdict.text));
 }
 
 QTEST_MAIN(tst_frmDeviceEndToEnd)

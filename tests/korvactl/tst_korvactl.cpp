@@ -1,6 +1,7 @@
 // korvactl against the simulated dialer: connecting, reading the registers, changing the
 // COM1 settings (the simulator's state shows what the device took), tracing, and failures.
 #include "../devsim/DevsimHarness.h"
+#include "../download/Oracle.h"
 #include "support/TestEnv.h"
 
 #include <QJsonArray>
@@ -24,6 +25,15 @@ Run Korvactl(const QStringList& args) {
     return r;
 }
 
+// A project file made from the shipped template, with SQL run on it.
+QString MakeProject(const QTemporaryDir& dir, const QString& sql) {
+    const QString path = dir.filePath(QStringLiteral("Site.cmb"));
+    QFile::remove(path);
+    QFile::copy(TestEnv::StagedBin() + QStringLiteral("/RV27.mdb"), path);
+    QFile::setPermissions(path, QFile::permissions(path) | QFile::WriteOwner);
+    return TestEnv::ExecSql(path, sql) ? path : QString();
+}
+
 // A simulator whose terminal is left to korvactl.
 bool StartSim(devsimtest::Sim& sim, const QStringList& extra = {}) {
     if (!sim.Start(extra)) return false;
@@ -43,6 +53,10 @@ private Q_SLOTS:
     void setCommNeedsYesAndChangesTheDevice();
     void setCommRefusesARateTheModelLacks();
     void traceShowsTheFrames();
+    void downloadPutsTheProjectIntoTheDevice_data();
+    void downloadPutsTheProjectIntoTheDevice();
+    void checkJudgesTheSize_data();
+    void checkJudgesTheSize();
     void usage();
 };
 
@@ -169,9 +183,105 @@ void tst_korvactl::traceShowsTheFrames() {
     QCOMPARE(r.err.count(QStringLiteral(" TX ")), 5);
 }
 
+void tst_korvactl::downloadPutsTheProjectIntoTheDevice_data() {
+    QTest::addColumn<bool>("unicode");
+    QTest::newRow("Big5") << false;
+    QTest::newRow("Unicode") << true;
+}
+
+void tst_korvactl::downloadPutsTheProjectIntoTheDevice() {
+    QFETCH(bool, unicode);
+    QTemporaryDir dir;
+    const QString project = MakeProject(dir, oracle::RichProjectSql(unicode));
+    QVERIFY(!project.isEmpty());
+    const QByteArray before = TestEnv::ReadFile(project);
+    const oracle::Records want = oracle::Expected(project);
+    QCOMPARE(want.phoneBook.size(), 4);
+    QCOMPARE(want.shortMessages.size(), 5);
+    int size = 0;
+    for (const QByteArray& r : want.phoneBook + want.shortMessages) size += int(r.size()) - 9 + 4;
+
+    const Run check = Korvactl({QStringLiteral("check"), project});
+    QCOMPARE(check.code, 0);
+    QVERIFY2(check.out.contains(QStringLiteral("Groups: 3\nPhonebook entries: 4\nShort messages: 5")), qPrintable(check.out));
+    QVERIFY(check.out.contains(QStringLiteral("Memory: %1 of 16384 bytes").arg(size)));
+
+    // The frames korvactl would send are the oracle's records with a valid check code.
+    const Run image = Korvactl({QStringLiteral("image"), project, QStringLiteral("--hex")});
+    QCOMPARE(image.code, 0);
+    const QStringList frames = image.out.split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(frames.size(), 9);
+    for (int i = 0; i < frames.size(); ++i) {
+        const QByteArray frame = QByteArray::fromHex(frames[i].toLatin1());
+        QVERIFY(devsimtest::CrcGood(frame));
+        QCOMPARE(frame.chopped(2).toHex(' '), (want.phoneBook + want.shortMessages).at(i).toHex(' '));
+    }
+    const Run text = Korvactl({QStringLiteral("image"), project});
+    QVERIFY(text.out.startsWith(QStringLiteral("phonebook k=1 group=1 flags=00 \"0912345678\"\nphonebook k=2 group=2 ")));
+    QVERIFY(text.out.contains(QStringLiteral("message code=128 zone=63 reset group=255 flags=%1 bytes=%2 \"y\"")
+                                  .arg(unicode ? QStringLiteral("c1") : QStringLiteral("c0"))
+                                  .arg(unicode ? 2 : 1)));
+
+    devsimtest::Sim sim;
+    QVERIFY2(StartSim(sim), qPrintable(sim.error));
+    const QStringList download{QStringLiteral("download"), project, QStringLiteral("--port"), sim.Link(),
+                               QStringLiteral("--dump-dir"), dir.path(), QStringLiteral("--lang"), QStringLiteral("English")};
+    // Without --yes the confirmation is declined: nothing reaches the device.
+    const Run no = Korvactl(download);
+    QCOMPARE(no.code, 1);
+    QCOMPARE(sim.State().value(QStringLiteral("counters")).toObject().value(QStringLiteral("framesReceived")).toInt(), 0);
+    const oracle::Verdict empty = oracle::Judge(project, sim.StatePath());   // the judge does tell
+    QCOMPARE(empty.code, 1);
+    QVERIFY2(empty.text.startsWith(QStringLiteral("phonebook k 1: missing")), qPrintable(empty.text));
+
+    const Run yes = Korvactl(download + QStringList{QStringLiteral("--yes")});
+    QVERIFY2(yes.code == 0, qPrintable(yes.out + yes.err));
+    static const QRegularExpression finished(QStringLiteral("\\[(\\d+)/\\1\\]\n"));
+    QVERIFY2(finished.match(yes.err).hasMatch(), qPrintable(yes.err));
+    sim.State();
+    const oracle::Verdict verdict = oracle::Judge(project, sim.StatePath());
+    QVERIFY2(verdict.code == 0, qPrintable(verdict.text));
+    QCOMPARE(TestEnv::ReadFile(dir.filePath(QStringLiteral("PhoneBook.dbg"))).toHex(' '), want.phoneBook.join().toHex(' '));
+    QCOMPARE(TestEnv::ReadFile(dir.filePath(QStringLiteral("SHORTMSG.dbg"))).toHex(' '), want.shortMessages.join().toHex(' '));
+    QCOMPARE(TestEnv::ReadFile(project), before);
+}
+
+void tst_korvactl::checkJudgesTheSize_data() {
+    QTest::addColumn<int>("lastReset");   // characters of the last message
+    QTest::addColumn<int>("code");
+    // 127 messages of 60 characters, one of lastReset, and one 1-digit contact, on 8192 bytes.
+    QTest::newRow("exactly the memory") << 55 << 0;
+    QTest::newRow("one byte more") << 56 << 1;
+}
+
+void tst_korvactl::checkJudgesTheSize() {
+    QFETCH(int, lastReset);
+    QFETCH(int, code);
+    QTemporaryDir dir;
+    const QString project = MakeProject(
+        dir, QStringLiteral("UPDATE Basic SET DeviceModelName = 'VX700-RV27S';"
+                            "INSERT INTO UserGroups (GroupName, GroupDsc) VALUES ('G', '');"
+                            "INSERT INTO Users (UserName, PhoneNumber, IsDisable, UserDsc, GroupName) VALUES ('A', '1', 0, '', 'G');"
+                            "UPDATE Zones SET GroupName = 'ALL', AlarmSMS = substr(hex(zeroblob(30)), 1, 60),"
+                            " ResetSMS = substr(hex(zeroblob(30)), 1, CASE ZoneNo WHEN 63 THEN %1 ELSE 60 END);")
+                 .arg(lastReset));
+    const Run r = Korvactl({QStringLiteral("check"), project});
+    QCOMPARE(r.code, code);
+    QVERIFY2(r.out.contains(QStringLiteral("Memory: %1 of 8192 bytes").arg(8192 + code)), qPrintable(r.out + r.err));
+    QCOMPARE(r.err.contains(QStringLiteral("1 more than the device's memory")), code == 1);
+
+    // Refused by the check itself: no group.
+    const Run none = Korvactl({QStringLiteral("check"), MakeProject(dir, QStringLiteral("SELECT 1;"))});
+    QCOMPARE(none.code, 1);
+    QVERIFY(!none.out.contains(QStringLiteral("Memory:")));
+    QCOMPARE(Korvactl({QStringLiteral("check"), dir.filePath(QStringLiteral("missing.cmb"))}).code, 1);
+}
+
 void tst_korvactl::usage() {
     QCOMPARE(Korvactl({}).code, 2);
     QCOMPARE(Korvactl({QStringLiteral("frobnicate")}).code, 2);
+    QCOMPARE(Korvactl({QStringLiteral("check")}).code, 2);   // no project
+    QCOMPARE(Korvactl({QStringLiteral("info"), QStringLiteral("extra")}).code, 2);
     const Run ports = Korvactl({QStringLiteral("ports")});
     QCOMPARE(ports.code, 0);
 }
