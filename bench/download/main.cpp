@@ -1,0 +1,260 @@
+// How fast a whole project goes into the simulated dialer, on one pseudo-terminal pair:
+//  (a) paced to 9600 baud: the download's time against the wire time of its bytes (10 bits a
+//      character) and against the simulator's floor (wire time plus its 3.5-character gaps);
+//  (b) unpaced: our records per second against a bare write-then-read loop over the same
+//      frames on the same terminal (the machine's floor);
+//  (c) the longest the event loop waited during the paced download (a 1 ms timer).
+// The project fills a 128-zone model: 128 phonebook records of 10-digit numbers and 128
+// messages of 40 Big5 bytes (64 zones, alarm and reset).
+// Usage: download-bench
+#include "app/AppContext.h"
+#include "app/Startup.h"
+#include "device/CommUtil.h"
+#include "device/Download.h"
+#include "editing/PhoneBook.h"
+#include "editing/ValidUtil.h"
+#include "ml/MLUtil.h"
+#include "store/KORVAMain.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <fcntl.h>
+#include <poll.h>
+#include <sqlite3.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr double kCharMs = 10.0 * 1000.0 / 9600.0;   // one character on the wire
+
+// Confirms every question and lets events run while the core waits.
+class BenchUi : public NullUi {
+public:
+    void DoEvents() override { QCoreApplication::processEvents(); }
+};
+
+struct Sim {
+    QProcess proc;
+    QString control;
+    bool Start(const QString& link, const QString& controlFifo) {
+        control = controlFifo;
+        proc.start(QStringLiteral(KORVA_BIN_DIR "/korva-devsim"),
+                   {QStringLiteral("--link"), link, QStringLiteral("--control"), control, QStringLiteral("--pace")});
+        if (!proc.waitForStarted(5000)) return false;
+        QByteArray out;
+        QElapsedTimer t;
+        t.start();
+        while (!out.contains("ready") && t.elapsed() < 5000 && proc.state() == QProcess::Running) {
+            proc.waitForReadyRead(100);
+            out += proc.readAllStandardOutput();
+        }
+        return out.contains("ready");
+    }
+    bool Control(const QByteArray& line) {
+        QFile fifo(control);
+        if (!fifo.open(QIODevice::WriteOnly) || fifo.write(line + "\n") != line.size() + 1) return false;
+        fifo.close();
+        QThread::msleep(100);   // read between frames
+        return true;
+    }
+    ~Sim() {
+        proc.terminate();
+        if (!proc.waitForFinished(3000)) proc.kill();
+    }
+};
+
+bool MakeProject(const QString& path) {
+    QFile::remove(path);
+    if (!QFile::copy(QStringLiteral(KORVA_BIN_DIR "/RV27.mdb"), path)) return false;
+    QFile::setPermissions(path, QFile::permissions(path) | QFile::WriteOwner);
+    // 40 Big5 bytes: 20 double-byte characters.
+    const QString text = QStringLiteral("警報測試簡訊區域火警門窗入侵溫度過高停電");
+    QString sql = QStringLiteral("UPDATE Basic SET DeviceModelName = 'VX700-RV27MS', IsUnicode = 0;"
+                                 "INSERT INTO UserGroups (GroupName, GroupDsc) VALUES ('G', '');");
+    for (int i = 0; i < 128; ++i)
+        sql += QStringLiteral("INSERT INTO Users (UserName, PhoneNumber, IsDisable, UserDsc, GroupName) "
+                              "VALUES ('U%1', '09%2', 0, '', 'G');")
+                   .arg(i)
+                   .arg(12345600 + i);
+    sql += QStringLiteral("UPDATE Zones SET GroupName = 'ALL', AlarmSMS = '%1', ResetSMS = '%1';").arg(text);
+    sqlite3* db = nullptr;
+    bool ok = sqlite3_open(QFile::encodeName(path).constData(), &db) == SQLITE_OK &&
+              sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    return ok;
+}
+
+struct Traffic {
+    qint64 bytes = 0;
+    int exchanges = 0;
+    QList<QByteArray> requests;
+};
+
+// The longest wait of the event loop and where in the download it fell.
+struct Stall {
+    double ms = 0;
+    double atMs = 0;       // since the download started
+    int afterExchanges = 0;
+    double duringExchangesMs = 0;   // the longest once the first request was sent
+};
+
+// The download with the traffic seen on the wire; its time in ms, negative on failure.
+double TimedDownload(AppContext& ctx, Traffic& traffic, Stall* stall = nullptr) {
+    traffic = {};
+    ctx.link.observer = [&](const FrameEvent& e) {
+        if (e.direction == FrameDirection::Sent) {
+            ++traffic.exchanges;
+            traffic.requests << e.bytes;
+        }
+        if (e.direction == FrameDirection::Sent || e.direction == FrameDirection::Received)
+            traffic.bytes += e.bytes.size();
+    };
+    QTimer tick;
+    QElapsedTimer sinceTick;
+    QElapsedTimer t;
+    Stall longest;
+    if (stall) {
+        tick.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&tick, &QTimer::timeout, [&] {
+            const double gap = double(sinceTick.nsecsElapsed()) / 1e6;
+            if (gap > longest.ms) longest = {gap, double(t.nsecsElapsed()) / 1e6, traffic.exchanges, longest.duringExchangesMs};
+            if (traffic.exchanges > 0) longest.duringExchangesMs = std::max(longest.duringExchangesMs, gap);
+            sinceTick.start();
+        });
+        tick.start(1);
+        sinceTick.start();
+    }
+    t.start();
+    const bool ok = Download::DownloadProject(ctx);
+    const double ms = double(t.nsecsElapsed()) / 1e6;
+    tick.stop();
+    ctx.link.observer = nullptr;
+    if (stall) *stall = longest;
+    return ok ? ms : -1;
+}
+
+// The same requests written and their 6-byte replies read by bare system calls.
+double BareLoop(const QString& link, const QList<QByteArray>& requests) {
+    const int fd = ::open(QFile::encodeName(link).constData(), O_RDWR | O_NOCTTY);
+    if (fd < 0) return -1;
+    termios t{};
+    ::tcgetattr(fd, &t);
+    ::cfmakeraw(&t);
+    ::tcsetattr(fd, TCSANOW, &t);
+    ::tcflush(fd, TCIOFLUSH);
+    QElapsedTimer timer;
+    timer.start();
+    for (const QByteArray& r : requests) {
+        if (::write(fd, r.constData(), size_t(r.size())) != r.size()) return -1;
+        int got = 0;
+        char buf[64];
+        while (got < 6) {
+            pollfd p{fd, POLLIN, 0};
+            if (::poll(&p, 1, 2000) <= 0) return -1;
+            const ssize_t n = ::read(fd, buf, sizeof buf);
+            if (n <= 0) return -1;
+            got += int(n);
+        }
+    }
+    const double ms = double(timer.nsecsElapsed()) / 1e6;
+    ::close(fd);
+    return ms;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir;
+    const QString link = dir.filePath(QStringLiteral("ttyDIALER"));
+    const QString project = dir.filePath(QStringLiteral("Bench.cmb"));
+    if (!MakeProject(project)) {
+        std::fprintf(stderr, "cannot make the project\n");
+        return 1;
+    }
+    BenchUi ui;
+    QDir::setCurrent(QStringLiteral(KORVA_BIN_DIR));
+    AppContext ctx(ui);
+    if (!Startup::StartCore(ctx, QStringLiteral(KORVA_BIN_DIR), MLUtil::kLcidEnglish) ||
+        !KORVAMain::OpenProject(ctx, project)) {
+        std::fprintf(stderr, "cannot start the core or open the project\n");
+        return 1;
+    }
+    ctx.comm.PortName = link;
+    ctx.comm.TimeOut = 2;
+    ctx.comm.Retry = 3;
+    ctx.link.dumpDir = dir.path();
+    Sim sim;
+    if (!sim.Start(link, dir.filePath(QStringLiteral("control")))) {
+        std::fprintf(stderr, "korva-devsim did not start\n");
+        return 1;
+    }
+    std::printf("download benchmark: korva-devsim on a pseudo-terminal (%s), 128/16384 model\n", qPrintable(link));
+
+    Traffic paced;
+    Stall stall;
+    const double pacedMs = TimedDownload(ctx, paced, &stall);
+    if (pacedMs < 0) {
+        std::fprintf(stderr, "the paced download failed\n");
+        return 1;
+    }
+    const double wireMs = double(paced.bytes) * kCharMs;
+    // The simulator answers once the request's wire time and a 3.5-character gap have passed,
+    // its reply characters one character time apart: the least a paced exchange can take.
+    const double floorMs = wireMs + paced.exchanges * (3.5 - 1.0) * kCharMs;
+    std::printf("\n(a) paced to 9600 baud: %d exchanges, %lld bytes on the wire\n", paced.exchanges,
+                static_cast<long long>(paced.bytes));
+    std::printf("    download %.1f ms; wire time %.1f ms (ratio %.3f); simulator floor %.1f ms (ratio %.3f, goal <= 1.05)\n",
+                pacedMs, wireMs, pacedMs / wireMs, floorMs, pacedMs / floorMs);
+    CommUtil::ClosePort(ctx);
+    const double barePacedMs = BareLoop(link, paced.requests);
+    std::printf("    the same frames by a bare write-then-read loop, paced: %.1f ms (ratio to the floor %.3f; "
+                "download / bare %.3f)\n",
+                barePacedMs, barePacedMs / floorMs, pacedMs / barePacedMs);
+
+    if (!sim.Control("pace off")) {
+        std::fprintf(stderr, "korva-devsim did not take the pacing command\n");
+        return 1;
+    }
+    Traffic fast;
+    const double fastMs = TimedDownload(ctx, fast);
+    CommUtil::ClosePort(ctx);
+    const double bareMs = BareLoop(link, fast.requests);
+    if (fastMs < 0 || bareMs < 0) {
+        std::fprintf(stderr, "the unpaced download or the bare loop failed\n");
+        return 1;
+    }
+    const double ours = fast.exchanges / (fastMs / 1000.0), bare = fast.requests.size() / (bareMs / 1000.0);
+    std::printf("\n(b) unpaced: %d exchanges in %.1f ms = %.0f records/s; bare write-then-read loop %.1f ms = %.0f "
+                "records/s; ratio ours / bare %.3f\n",
+                fast.exchanges, fastMs, ours, bareMs, bare, ours / bare);
+    // What runs before the first request, in one piece: the image, the check, the port.
+    QElapsedTimer phase;
+    phase.start();
+    const ProjectImage image = PhoneBook::BuildImages(ctx.project, false);
+    const double imageMs = double(phase.nsecsElapsed()) / 1e6;
+    phase.start();
+    ValidUtil::CheckBeforeDownload(ctx, image);
+    const double checkMs = double(phase.nsecsElapsed()) / 1e6;
+    phase.start();
+    CommUtil::EnsurePortOpen(ctx);
+    const double openMs = double(phase.nsecsElapsed()) / 1e6;
+    CommUtil::ClosePort(ctx);
+    std::printf("\n(c) longest event-loop gap during the paced download (1 ms timer): %.1f ms, at %.0f ms after %d "
+                "exchanges; once the first request was sent: %.1f ms\n",
+                stall.ms, stall.atMs, stall.afterExchanges, stall.duringExchangesMs);
+    std::printf("    before the first request, without events between: image %.1f ms, check %.1f ms, port open %.1f ms\n",
+                imageMs, checkMs, openMs);
+    KORVAMain::CloseProject(ctx);
+    Startup::CloseCore(ctx);
+    return 0;
+}
