@@ -42,7 +42,13 @@ public:
             return false;
         }
         const QString copy = m_dir.filePath(QFileInfo(path).fileName());
-        m_open = FileUtil::CopyFileAtomic(path, copy) && KORVAMain::OpenProject(m_ctx, copy);
+        QString why;
+        if (!FileUtil::CopyFileAtomic(path, copy, &why)) {
+            m_ctx.ui.MsgBox(QStringLiteral("Cannot copy the project %1: %2").arg(path, why), vbOKOnly | vbCritical,
+                            QStringLiteral("korvactl"));
+            return false;
+        }
+        m_open = KORVAMain::OpenProject(m_ctx, copy);
         return m_open;
     }
 
