@@ -2,6 +2,7 @@
 // COM1 settings (the simulator's state shows what the device took), tracing, and failures.
 #include "../devsim/DevsimHarness.h"
 #include "../download/Oracle.h"
+#include "support/ProjectEnv.h"
 #include "support/TestEnv.h"
 
 #include <QJsonArray>
@@ -265,8 +266,11 @@ void tst_korvactl::checkJudgesTheSize() {
                             "UPDATE Zones SET GroupName = 'ALL', AlarmSMS = substr(hex(zeroblob(30)), 1, 60),"
                             " ResetSMS = substr(hex(zeroblob(30)), 1, CASE ZoneNo WHEN 63 THEN %1 ELSE 60 END);")
                  .arg(lastReset));
+    const QString sdb = TestEnv::StagedBin() + QStringLiteral("/KORVA.sdb");
+    const QString recent = ProjectEnv::Sql3(sdb, QStringLiteral("SELECT FilePath FROM MRUList"));
     const Run r = Korvactl({QStringLiteral("check"), project});
     QCOMPARE(r.code, code);
+    QCOMPARE(ProjectEnv::Sql3(sdb, QStringLiteral("SELECT FilePath FROM MRUList")), recent);   // no recent file
     QVERIFY2(r.out.contains(QStringLiteral("Memory: %1 of 8192 bytes").arg(8192 + code)), qPrintable(r.out + r.err));
     QCOMPARE(r.err.contains(QStringLiteral("1 more than the device's memory")), code == 1);
 

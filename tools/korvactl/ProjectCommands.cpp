@@ -9,6 +9,7 @@
 #include "editing/ValidUtil.h"
 #include "store/FileUtil.h"
 #include "store/KORVAMain.h"
+#include "store/RowSet.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -41,6 +42,10 @@ public:
                             vbOKOnly | vbCritical, QStringLiteral("korvactl"));
             return false;
         }
+        // The copy must not enter the recent-files list of the program folder's system
+        // database: without its row set the open stores no list.
+        if (m_ctx.sysdb.MRUList) m_ctx.sysdb.MRUList->Close();
+        m_ctx.sysdb.MRUList.reset();
         const QString copy = m_dir.filePath(QFileInfo(path).fileName());
         QString why;
         if (!FileUtil::CopyFileAtomic(path, copy, &why)) {
