@@ -57,7 +57,8 @@ private:
 bool Exchange(AppContext& ctx, QByteArray request) {
     QByteArray response;
     const int n = int(request.size());
-    return CommUtil::SendCommand(ctx, request, n, response, kResponseLength, ctx.comm.TimeOut, ctx.comm.Retry);
+    return CommUtil::SendCommand(ctx, request, n, response, kResponseLength, ctx.comm.TimeOut,
+                                 ctx.comm.Retry);
 }
 
 bool Clear(AppContext& ctx, const QByteArray& command, Progress& progress, const QString& line) {
@@ -94,25 +95,30 @@ QString ClearedMessagesLine(AppContext& ctx) {
 
 bool RunWritePhoneBook(AppContext& ctx, const ProjectImage& image, Progress& progress) {
     const int n = int(image.phoneBook.size());
-    const QString text = GetMLText(ctx.ml, QStringLiteral("電話簿 第 %1 / %2 筆"), 3, 8, QStringLiteral("Download"));
+    const QString text =
+        GetMLText(ctx.ml, QStringLiteral("電話簿 第 %1 / %2 筆"), 3, 8, QStringLiteral("Download"));
     return WriteArea(
-        ctx, PhoneBookDumpName(), n, [&](int i) { return PhoneBookRecord(image.phoneBook[i], i + 1); }, progress,
+        ctx, PhoneBookDumpName(), n,
+        [&](int i) { return PhoneBookRecord(image.phoneBook[i], i + 1); }, progress,
         [&](int k) { return text.arg(k).arg(n); });
 }
 
 bool RunWriteShortMessages(AppContext& ctx, const ProjectImage& image, Progress& progress) {
     const int n = int(image.shortMessages.size());
-    const QString text = GetMLText(ctx.ml, QStringLiteral("簡訊 第 %1 / %2 則"), 4, 8, QStringLiteral("Download"));
+    const QString text =
+        GetMLText(ctx.ml, QStringLiteral("簡訊 第 %1 / %2 則"), 4, 8, QStringLiteral("Download"));
     return WriteArea(
         ctx, ShortMessageDumpName(), n,
-        [&](int i) { return ShortMessageRecord(image.shortMessages[i], image.isUnicode); }, progress,
-        [&](int k) { return text.arg(k).arg(n); });
+        [&](int i) { return ShortMessageRecord(image.shortMessages[i], image.isUnicode); },
+        progress, [&](int k) { return text.arg(k).arg(n); });
 }
 
 // The line the final message gets when a dump file could not be written; empty otherwise.
 QString DumpNotWrittenLine(AppContext& ctx) {
     if (ctx.link.dumpsNotWritten.isEmpty()) return {};
-    return kCrLf + GetMLText(ctx.ml, QStringLiteral("下載記錄檔未能寫入: "), 1, 9, QStringLiteral("Download")) +
+    return kCrLf +
+           GetMLText(ctx.ml, QStringLiteral("下載記錄檔未能寫入: "), 1, 9,
+                     QStringLiteral("Download")) +
            ctx.link.dumpsNotWritten.join(QStringLiteral(", "));
 }
 
@@ -122,21 +128,27 @@ bool AskFirst(AppContext& ctx, bool& saved) {
     saved = false;
     OpenProject& p = ctx.project;
     if (!p.IsOpen()) {
-        ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("下載專案失敗!"), 1, 1, QStringLiteral("Download")) + kCrLf +
-                          GetMLText(ctx.ml, QStringLiteral("請確認目前有專案是被開啟!"), 2, 1, QStringLiteral("Download")),
-                      vbOKOnly | vbCritical, GetMLText(ctx.ml, QStringLiteral("下載專案"), 3, 1, QStringLiteral("Download")));
+        ctx.ui.MsgBox(
+            GetMLText(ctx.ml, QStringLiteral("下載專案失敗!"), 1, 1, QStringLiteral("Download")) +
+                kCrLf +
+                GetMLText(ctx.ml, QStringLiteral("請確認目前有專案是被開啟!"), 2, 1,
+                          QStringLiteral("Download")),
+            vbOKOnly | vbCritical,
+            GetMLText(ctx.ml, QStringLiteral("下載專案"), 3, 1, QStringLiteral("Download")));
         return false;
     }
     if (!p.IsModified) return true;
     const int answer = KORVAMain::SaveProject(ctx, false, true, true);
     if (answer == KORVAMain::kCancelled) return false;
     if (answer == KORVAMain::kNotSaved) {
-        ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("下載專案取消！"), 1, 2, QStringLiteral("Download")), vbOKOnly,
-                      GetMLText(ctx.ml, QStringLiteral("下載專案取消"), 2, 2, QStringLiteral("Download")));
+        ctx.ui.MsgBox(
+            GetMLText(ctx.ml, QStringLiteral("下載專案取消！"), 1, 2, QStringLiteral("Download")),
+            vbOKOnly,
+            GetMLText(ctx.ml, QStringLiteral("下載專案取消"), 2, 2, QStringLiteral("Download")));
         return false;
     }
     saved = true;
-    return p.IsOpen();   // a save whose working copy could not be reopened closed the project
+    return p.IsOpen(); // a save whose working copy could not be reopened closed the project
 }
 
 // Everything after the questions about the project file: the image, its checks, the
@@ -150,26 +162,37 @@ bool Run(AppContext& ctx) {
     const int size = image.projectSize;
     const int limit = p.MaxMemoryByte;
     if (size > limit) {
-        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("專案下載失敗!"), 1, 3, QStringLiteral("Download")) + kCrLf +
-                          GetMLText(ml, QStringLiteral("欲下載的專案 ["), 2, 3, QStringLiteral("Download")) + QString::number(size) +
-                          GetMLText(ml, QStringLiteral(" Byte] 過大, 請更改專案內容。"), 3, 3, QStringLiteral("Download")) +
-                          GetMLText(ml, QStringLiteral("記憶空間為 "), 4, 3, QStringLiteral("Download")) + QString::number(limit) +
-                          GetMLText(ml, QStringLiteral("Byte."), 5, 3, QStringLiteral("Download")),
-                      vbOKOnly | vbCritical, GetMLText(ml, QStringLiteral("下載專案"), 6, 3, QStringLiteral("Download")));
+        ctx.ui.MsgBox(
+            GetMLText(ml, QStringLiteral("專案下載失敗!"), 1, 3, QStringLiteral("Download")) +
+                kCrLf +
+                GetMLText(ml, QStringLiteral("欲下載的專案 ["), 2, 3, QStringLiteral("Download")) +
+                QString::number(size) +
+                GetMLText(ml, QStringLiteral(" Byte] 過大, 請更改專案內容。"), 3, 3,
+                          QStringLiteral("Download")) +
+                GetMLText(ml, QStringLiteral("記憶空間為 "), 4, 3, QStringLiteral("Download")) +
+                QString::number(limit) +
+                GetMLText(ml, QStringLiteral("Byte."), 5, 3, QStringLiteral("Download")),
+            vbOKOnly | vbCritical,
+            GetMLText(ml, QStringLiteral("下載專案"), 6, 3, QStringLiteral("Download")));
         return false;
     }
     const MsgResult answer = ctx.ui.MsgBox(
-        GetMLText(ml, QStringLiteral("欲下載的專案佔 ["), 1, 4, QStringLiteral("Download")) + QString::number(size) +
-            GetMLText(ml, QStringLiteral(" Byte], 剩餘空間 ["), 2, 4, QStringLiteral("Download")) + QString::number(limit - size) +
+        GetMLText(ml, QStringLiteral("欲下載的專案佔 ["), 1, 4, QStringLiteral("Download")) +
+            QString::number(size) +
+            GetMLText(ml, QStringLiteral(" Byte], 剩餘空間 ["), 2, 4, QStringLiteral("Download")) +
+            QString::number(limit - size) +
             GetMLText(ml, QStringLiteral(" Byte]."), 3, 4, QStringLiteral("Download")) + kCrLf +
-            GetMLText(ml, QStringLiteral("是否確定要下載專案至簡訊報警機?"), 4, 4, QStringLiteral("Download")),
-        vbOKCancel | vbQuestion, GetMLText(ml, QStringLiteral("下載專案"), 5, 4, QStringLiteral("Download")));
+            GetMLText(ml, QStringLiteral("是否確定要下載專案至簡訊報警機?"), 4, 4,
+                      QStringLiteral("Download")),
+        vbOKCancel | vbQuestion,
+        GetMLText(ml, QStringLiteral("下載專案"), 5, 4, QStringLiteral("Download")));
     if (answer != vbOK) return false;
 
     ctx.link.dumpsNotWritten.clear();
     ctx.ui.SetBusy(true);
     ctx.ui.ShowProgress(GetMLText(ml, QStringLiteral("下載專案"), 1, 5, QStringLiteral("Download")),
-                        GetMLText(ml, QStringLiteral("下載專案至簡訊警報機中, 請稍侯..."), 2, 5, QStringLiteral("Download")));
+                        GetMLText(ml, QStringLiteral("下載專案至簡訊警報機中, 請稍侯..."), 2, 5,
+                                  QStringLiteral("Download")));
     Progress progress;
     progress.total = 2 + int(image.phoneBook.size()) + int(image.shortMessages.size());
     ctx.ui.SetProgressValue(0, progress.total, QString());
@@ -177,27 +200,35 @@ bool Run(AppContext& ctx) {
 
     const bool ok = Clear(ctx, ClearPhoneBookCommand(), progress, ClearedPhoneBookLine(ctx)) &&
                     Clear(ctx, ClearShortMessagesCommand(), progress, ClearedMessagesLine(ctx)) &&
-                    RunWritePhoneBook(ctx, image, progress) && RunWriteShortMessages(ctx, image, progress);
+                    RunWritePhoneBook(ctx, image, progress) &&
+                    RunWriteShortMessages(ctx, image, progress);
 
     // The progress window and the wait cursor go before the outcome is shown.
     ctx.ui.CloseProgress();
     ctx.ui.SetBusy(false);
     const QString path = QDir::toNativeSeparators(p.ProjPath);
     if (ok) {
-        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("下載專案 ["), 1, 6, QStringLiteral("Download")) + path +
-                          QStringLiteral(":") + QString::number(size) +
-                          GetMLText(ml, QStringLiteral(" Byte ] 成功!"), 2, 6, QStringLiteral("Download")) + kCrLf +
-                          GetMLText(ml, QStringLiteral("請使用者將簡訊報警機的指撥開關SW2設為 OFF (執行模式)"), 3, 6, QStringLiteral("Download")) +
-                          DumpNotWrittenLine(ctx),
-                      vbOKOnly, GetMLText(ml, QStringLiteral("下載專案"), 4, 6, QStringLiteral("Download")));
+        ctx.ui.MsgBox(
+            GetMLText(ml, QStringLiteral("下載專案 ["), 1, 6, QStringLiteral("Download")) + path +
+                QStringLiteral(":") + QString::number(size) +
+                GetMLText(ml, QStringLiteral(" Byte ] 成功!"), 2, 6, QStringLiteral("Download")) +
+                kCrLf +
+                GetMLText(ml,
+                          QStringLiteral("請使用者將簡訊報警機的指撥開關SW2設為 OFF (執行模式)"), 3,
+                          6, QStringLiteral("Download")) +
+                DumpNotWrittenLine(ctx),
+            vbOKOnly, GetMLText(ml, QStringLiteral("下載專案"), 4, 6, QStringLiteral("Download")));
         KORVACommUtil::SetConnectStatus(ctx, true);
         return true;
     }
-    ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("下載專案 ["), 1, 7, QStringLiteral("Download")) + path +
-                      GetMLText(ml, QStringLiteral("] 失敗!"), 2, 7, QStringLiteral("Download")) + kCrLf +
-                      GetMLText(ml, QStringLiteral("請檢查下列項目:"), 3, 7, QStringLiteral("Download")) + kCrLf +
-                      KORVACommUtil::CheckLines(ctx) + DumpNotWrittenLine(ctx) + CommUtil::LostPortText(ctx),
-                  vbOKOnly | vbCritical, GetMLText(ml, QStringLiteral("下載專案"), 4, 7, QStringLiteral("Download")));
+    ctx.ui.MsgBox(
+        GetMLText(ml, QStringLiteral("下載專案 ["), 1, 7, QStringLiteral("Download")) + path +
+            GetMLText(ml, QStringLiteral("] 失敗!"), 2, 7, QStringLiteral("Download")) + kCrLf +
+            GetMLText(ml, QStringLiteral("請檢查下列項目:"), 3, 7, QStringLiteral("Download")) +
+            kCrLf + KORVACommUtil::CheckLines(ctx) + DumpNotWrittenLine(ctx) +
+            CommUtil::LostPortText(ctx),
+        vbOKOnly | vbCritical,
+        GetMLText(ml, QStringLiteral("下載專案"), 4, 7, QStringLiteral("Download")));
     KORVACommUtil::SetConnectStatus(ctx, false);
     return false;
 }
@@ -249,7 +280,8 @@ QByteArray ClearPhoneBookCommand() {
 }
 
 QByteArray ClearShortMessagesCommand() {
-    return QByteArray{} + char(kStation) + char(kFunction) + char(kClearShortMessagesSub) + char(0xFF);
+    return QByteArray{} + char(kStation) + char(kFunction) + char(kClearShortMessagesSub) +
+           char(0xFF);
 }
 
 bool ClearPhoneBook(AppContext& ctx) {

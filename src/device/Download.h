@@ -12,7 +12,7 @@ struct ShortMessageEntry;
 struct ProjectImage;
 
 namespace Download {
-constexpr int kStation = 247;   // the records always go to the dialer's own address
+constexpr int kStation = 247; // the records always go to the dialer's own address
 constexpr int kFunction = 0x50;
 constexpr int kPhoneBookSub = 0x43;
 constexpr int kShortMessageSub = 0x53;
@@ -21,8 +21,12 @@ constexpr int kClearShortMessagesSub = 0x50;
 constexpr int kResponseLength = 6;
 
 // The dump files, in CommLink::dumpDir (empty: the current working directory).
-inline QString PhoneBookDumpName() { return QStringLiteral("PhoneBook.dbg"); }
-inline QString ShortMessageDumpName() { return QStringLiteral("SHORTMSG.dbg"); }
+inline QString PhoneBookDumpName() {
+    return QStringLiteral("PhoneBook.dbg");
+}
+inline QString ShortMessageDumpName() {
+    return QStringLiteral("SHORTMSG.dbg");
+}
 QString DumpPath(const AppContext& ctx, const QString& fileName);
 
 // Request bytes without the check code. A phonebook record: station, 0x50, 0x43, k, L+4,

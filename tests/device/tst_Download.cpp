@@ -25,19 +25,25 @@ struct DownloadEnv : EditEnv {
         ctx->comm.TimeOut = 0;
         ctx->comm.Retry = 0;
     }
-    QByteArray Dump(const QString& name) const { return TestEnv::ReadFile(Download::DumpPath(*ctx, name)); }
+    QByteArray Dump(const QString& name) const {
+        return TestEnv::ReadFile(Download::DumpPath(*ctx, name));
+    }
 };
 
 // Groups A, B; Tom in both, Ann (disabled) in a group that is gone; zone 0 with both texts,
 // zone 5 with an alarm text only.
-const QString kProject = GroupsSql({"A", "B"}) + UserSql("Tom", "0912", "A|B") + UserSql("Ann", "55", "Gone", 1) +
-                         "UPDATE Zones SET AlarmSMS='簡訊A', ResetSMS='簡訊', GroupName='B' WHERE ZoneNo=0;"
-                         "UPDATE Zones SET AlarmSMS='x', GroupName='ALL', IsDisable=1 WHERE ZoneNo=5;";
+const QString kProject =
+    GroupsSql({"A", "B"}) + UserSql("Tom", "0912", "A|B") + UserSql("Ann", "55", "Gone", 1) +
+    "UPDATE Zones SET AlarmSMS='簡訊A', ResetSMS='簡訊', GroupName='B' WHERE ZoneNo=0;"
+    "UPDATE Zones SET AlarmSMS='x', GroupName='ALL', IsDisable=1 WHERE ZoneNo=5;";
 
-QByteArray Hex(const char* hex) { return QByteArray::fromHex(hex); }
+QByteArray Hex(const char* hex) {
+    return QByteArray::fromHex(hex);
+}
 QByteArray Records(const QList<QByteArray>& list) {
     QByteArray all;
-    for (const QByteArray& r : list) all += r;
+    for (const QByteArray& r : list)
+        all += r;
     return all;
 }
 } // namespace
@@ -50,10 +56,12 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("phoneBook");
         QTest::addColumn<QByteArray>("messages");
         // Tom twice (k 1, 2; groups 1, 2); Ann disabled with group 0.
-        const QByteArray pb = Hex("f750430108000104 01 30393132 f750430208000204 02 30393132 f750430306800002 03 3535");
-        QTest::newRow("Unicode") << true << pb
-                                 << Hex("f75053010a410206 00 7c218a0a0041 f750534108410204 00 7c218a0a"
-                                        "f7505306 06c1 0002 00 0078");
+        const QByteArray pb = Hex(
+            "f750430108000104 01 30393132 f750430208000204 02 30393132 f750430306800002 03 3535");
+        QTest::newRow("Unicode")
+            << true << pb
+            << Hex("f75053010a410206 00 7c218a0a0041 f750534108410204 00 7c218a0a"
+                   "f7505306 06c1 0002 00 0078");
         QTest::newRow("Big5") << false << pb
                               << Hex("f750530109400205 00 c2b2b05441 f750534108400204 00 c2b2b054"
                                      "f7505306 05c0 0001 00 78");
@@ -63,11 +71,14 @@ private Q_SLOTS:
         QFETCH(QByteArray, phoneBook);
         QFETCH(QByteArray, messages);
         DownloadEnv env;
-        QVERIFY(env.OpenWith(kProject + QStringLiteral("UPDATE Basic SET IsUnicode=%1;").arg(unicode)));
+        QVERIFY(
+            env.OpenWith(kProject + QStringLiteral("UPDATE Basic SET IsUnicode=%1;").arg(unicode)));
         const ProjectImage image = PhoneBook::BuildImages(env.p(), false);
         QByteArray pb, sm;
-        for (int i = 0; i < image.phoneBook.size(); ++i) pb += Download::PhoneBookRecord(image.phoneBook[i], i + 1);
-        for (const ShortMessageEntry& e : image.shortMessages) sm += Download::ShortMessageRecord(e, unicode);
+        for (int i = 0; i < image.phoneBook.size(); ++i)
+            pb += Download::PhoneBookRecord(image.phoneBook[i], i + 1);
+        for (const ShortMessageEntry& e : image.shortMessages)
+            sm += Download::ShortMessageRecord(e, unicode);
         QCOMPARE(pb.toHex(' '), phoneBook.toHex(' '));
         QCOMPARE(sm.toHex(' '), messages.toHex(' '));
         QCOMPARE(Download::ClearPhoneBookCommand(), Hex("f75040ff"));
@@ -76,7 +87,7 @@ private Q_SLOTS:
 
     // The whole exchange: frames, dumps, progress, messages and the panel on both paths.
     void download_data() {
-        QTest::addColumn<int>("failAt");          // request that goes unanswered; -1 none
+        QTest::addColumn<int>("failAt"); // request that goes unanswered; -1 none
         QTest::addColumn<bool>("noMessages");
         QTest::newRow("success") << -1 << false;
         QTest::newRow("no messages: empty dump") << -1 << true;
@@ -88,29 +99,40 @@ private Q_SLOTS:
         QFETCH(int, failAt);
         QFETCH(bool, noMessages);
         DownloadEnv env;
-        QVERIFY(env.OpenWith(kProject + (noMessages ? "UPDATE Zones SET AlarmSMS='', ResetSMS='';" : "")));
+        QVERIFY(env.OpenWith(kProject +
+                             (noMessages ? "UPDATE Zones SET AlarmSMS='', ResetSMS='';" : "")));
         env.failAt = failAt;
         const ProjectImage image = PhoneBook::BuildImages(env.p(), false);
         QList<QByteArray> pb, sm;
-        for (int i = 0; i < image.phoneBook.size(); ++i) pb << Download::PhoneBookRecord(image.phoneBook[i], i + 1);
-        for (const ShortMessageEntry& e : image.shortMessages) sm << Download::ShortMessageRecord(e, false);
+        for (int i = 0; i < image.phoneBook.size(); ++i)
+            pb << Download::PhoneBookRecord(image.phoneBook[i], i + 1);
+        for (const ShortMessageEntry& e : image.shortMessages)
+            sm << Download::ShortMessageRecord(e, false);
         const QList<QByteArray> all = QList<QByteArray>{Hex("f75040ff"), Hex("f75050ff")} + pb + sm;
         const int sent = failAt < 0 ? int(all.size()) : failAt;
 
         QCOMPARE(Download::DownloadProject(env.c()), failAt < 0);
         QCOMPARE(env.dev->written.size(), sent);
-        for (int i = 0; i < sent; ++i) QCOMPARE(env.dev->written[i].toHex(), TestFrames::WithCrc(all[i]).toHex());
-        if (failAt < 0 || failAt > 2) QCOMPARE(env.Dump("PhoneBook.dbg"), Records(pb.mid(0, sent - 2)));
-        if (failAt < 0 || failAt > 5) QCOMPARE(env.Dump("SHORTMSG.dbg"), Records(sm.mid(0, sent - 5)));
+        for (int i = 0; i < sent; ++i)
+            QCOMPARE(env.dev->written[i].toHex(), TestFrames::WithCrc(all[i]).toHex());
+        if (failAt < 0 || failAt > 2)
+            QCOMPARE(env.Dump("PhoneBook.dbg"), Records(pb.mid(0, sent - 2)));
+        if (failAt < 0 || failAt > 5)
+            QCOMPARE(env.Dump("SHORTMSG.dbg"), Records(sm.mid(0, sent - 5)));
         QVERIFY(!noMessages || QFile::exists(Download::DumpPath(env.c(), "SHORTMSG.dbg")));
 
         // Confirmation, then the outcome, with the progress window and the cursor gone.
         QCOMPARE(env.ui.messages.size(), 2);
         QCOMPARE(env.ui.messages[0].style, vbOKCancel | vbQuestion);
         const int size = image.projectSize;
-        QCOMPARE(env.ui.messages[0].text, QStringLiteral("欲下載的專案佔 [%1 Byte], 剩餘空間 [%2 Byte].\r\n是否確定要下載專案至簡訊報警機?")
-                                              .arg(size).arg(16384 - size));
-        QCOMPARE(env.ui.progressLog, QStringList({"show:下載專案|下載專案至簡訊警報機中, 請稍侯...", "close"}));
+        QCOMPARE(
+            env.ui.messages[0].text,
+            QStringLiteral(
+                "欲下載的專案佔 [%1 Byte], 剩餘空間 [%2 Byte].\r\n是否確定要下載專案至簡訊報警機?")
+                .arg(size)
+                .arg(16384 - size));
+        QCOMPARE(env.ui.progressLog,
+                 QStringList({"show:下載專案|下載專案至簡訊警報機中, 請稍侯...", "close"}));
         QCOMPARE(env.ui.progressUpAtMessage.last(), false);
         QCOMPARE(env.ui.busyAtMessage.last(), 0);
         QCOMPARE(env.ui.busyDepth, 0);
@@ -119,25 +141,32 @@ private Q_SLOTS:
         if (failAt < 0) {
             const QString n = QString::number(all.size());
             QCOMPARE(env.ui.progressValues.mid(1, 3),
-                     QStringList({"1/" + n + "|已清除電話簿", "2/" + n + "|已清除簡訊", "3/" + n + "|電話簿 第 1 / 3 筆"}));
-            QCOMPARE(env.ui.messages[1].text, QStringLiteral("下載專案 [%1:%2 Byte ] 成功!\r\n請使用者將簡訊報警機的指撥開關SW2設為 OFF (執行模式)")
-                                                  .arg(QDir::toNativeSeparators(env.p().ProjPath)).arg(size));
+                     QStringList({"1/" + n + "|已清除電話簿", "2/" + n + "|已清除簡訊",
+                                  "3/" + n + "|電話簿 第 1 / 3 筆"}));
+            QCOMPARE(env.ui.messages[1].text,
+                     QStringLiteral("下載專案 [%1:%2 Byte ] "
+                                    "成功!\r\n請使用者將簡訊報警機的指撥開關SW2設為 OFF (執行模式)")
+                         .arg(QDir::toNativeSeparators(env.p().ProjPath))
+                         .arg(size));
             QCOMPARE(env.ui.messages[1].style, vbOKOnly);
         } else {
             QVERIFY(env.ui.messages[1].text.startsWith(
-                QStringLiteral("下載專案 [%1] 失敗!\r\n請檢查下列項目:\r\n1. RS232").arg(QDir::toNativeSeparators(env.p().ProjPath))));
+                QStringLiteral("下載專案 [%1] 失敗!\r\n請檢查下列項目:\r\n1. RS232")
+                    .arg(QDir::toNativeSeparators(env.p().ProjPath))));
             QCOMPARE(env.ui.messages[1].style, vbOKOnly | vbCritical);
         }
-        QCOMPARE(env.ui.statusLog.last(), QStringLiteral("ConnectStatus=") + (failAt < 0 ? " Online" : " Offline"));
+        QCOMPARE(env.ui.statusLog.last(),
+                 QStringLiteral("ConnectStatus=") + (failAt < 0 ? " Online" : " Offline"));
         QCOMPARE(env.c().ConnectStatus, failAt < 0);
     }
 
     // Refusals before anything is sent: the size limit at its edge, the confirmation.
     void nothingSent_data() {
-        QTest::addColumn<int>("spare");   // MaxMemoryByte minus the project size
+        QTest::addColumn<int>("spare"); // MaxMemoryByte minus the project size
         QTest::addColumn<int>("answer");
         QTest::addColumn<QString>("last");
-        QTest::newRow("exact size, cancelled") << 0 << int(vbCancel) << QStringLiteral("是否確定要下載專案至簡訊報警機?");
+        QTest::newRow("exact size, cancelled")
+            << 0 << int(vbCancel) << QStringLiteral("是否確定要下載專案至簡訊報警機?");
         QTest::newRow("one byte over") << -1 << int(vbOK) << QStringLiteral("Byte.");
     }
     void nothingSent() {
@@ -153,8 +182,11 @@ private Q_SLOTS:
         QCOMPARE(env.ui.messages.size(), 1);
         QVERIFY(env.ui.messages[0].text.endsWith(last));
         if (spare < 0)
-            QCOMPARE(env.ui.messages[0].text, QStringLiteral("專案下載失敗!\r\n欲下載的專案 [%1 Byte] 過大, 請更改專案內容。記憶空間為 %2Byte.")
-                                                  .arg(size).arg(size - 1));
+            QCOMPARE(env.ui.messages[0].text,
+                     QStringLiteral("專案下載失敗!\r\n欲下載的專案 [%1 Byte] 過大, "
+                                    "請更改專案內容。記憶空間為 %2Byte.")
+                         .arg(size)
+                         .arg(size - 1));
         QVERIFY(env.dev->written.isEmpty());
         QVERIFY(env.ui.progressLog.isEmpty());
     }
@@ -171,7 +203,8 @@ private Q_SLOTS:
         DownloadEnv env;
         QVERIFY(env.OpenWith(kProject));
         const QByteArray before = TestEnv::ReadFile(env.p().ProjPath);
-        QVERIFY(env.p().conn->Execute(QStringLiteral("UPDATE Users SET PhoneNumber='777' WHERE UserName='Tom'")));
+        QVERIFY(env.p().conn->Execute(
+            QStringLiteral("UPDATE Users SET PhoneNumber='777' WHERE UserName='Tom'")));
         env.p().IsModified = true;
         env.ui.answers << MsgResult(answer);
         QCOMPARE(Download::DownloadCommand(env.c()), answer == vbYes);
@@ -179,12 +212,15 @@ private Q_SLOTS:
         if (answer != vbYes) {
             QCOMPARE(TestEnv::ReadFile(env.p().ProjPath), before);
             QVERIFY(env.dev->written.isEmpty());
-            QCOMPARE(env.ui.Texts().mid(1), answer == vbNo ? QStringList{"下載專案取消！"} : QStringList{});
+            QCOMPARE(env.ui.Texts().mid(1),
+                     answer == vbNo ? QStringList{"下載專案取消！"} : QStringList{});
             return;
         }
-        QCOMPARE(env.ui.messages.size(), 3);   // the prompt, the confirmation, the outcome
-        QCOMPARE(env.Sql3(env.p().ProjPath, "SELECT PhoneNumber FROM Users WHERE UserName='Tom'"), QStringLiteral("777"));
-        QCOMPARE(env.Q("SELECT ModifiedDate FROM Basic").left(10), QDate::currentDate().toString(Qt::ISODate));
+        QCOMPARE(env.ui.messages.size(), 3); // the prompt, the confirmation, the outcome
+        QCOMPARE(env.Sql3(env.p().ProjPath, "SELECT PhoneNumber FROM Users WHERE UserName='Tom'"),
+                 QStringLiteral("777"));
+        QCOMPARE(env.Q("SELECT ModifiedDate FROM Basic").left(10),
+                 QDate::currentDate().toString(Qt::ISODate));
         QVERIFY(!env.p().IsModified);
         QVERIFY(env.dev->written[2].contains("777"));
     }
@@ -195,9 +231,11 @@ private Q_SLOTS:
         QVERIFY(!Download::DownloadCommand(env.c()));
         QCOMPARE(env.ui.Texts(), QStringList{"下載專案失敗!\r\n請確認目前有專案是被開啟!"});
         QVERIFY(env.OpenWith(kProject));
-        QVERIFY(env.p().conn->Execute(QStringLiteral("UPDATE Users SET PhoneNumber='888' WHERE UserName='Tom'")));
+        QVERIFY(env.p().conn->Execute(
+            QStringLiteral("UPDATE Users SET PhoneNumber='888' WHERE UserName='Tom'")));
         QVERIFY(Download::DownloadCommand(env.c()));
-        QCOMPARE(env.Sql3(env.p().ProjPath, "SELECT PhoneNumber FROM Users WHERE UserName='Tom'"), QStringLiteral("888"));
+        QCOMPARE(env.Sql3(env.p().ProjPath, "SELECT PhoneNumber FROM Users WHERE UserName='Tom'"),
+                 QStringLiteral("888"));
         QVERIFY(!env.p().IsModified);
     }
 
@@ -207,9 +245,11 @@ private Q_SLOTS:
         QVERIFY(env.OpenWith(kProject));
         env.c().link.dumpDir = env.tmp.filePath("missing/folder");
         QVERIFY(Download::DownloadProject(env.c()));
-        const QString tried = QDir::toNativeSeparators(env.tmp.filePath("missing/folder/PhoneBook.dbg")) + ", " +
-                              QDir::toNativeSeparators(env.tmp.filePath("missing/folder/SHORTMSG.dbg"));
-        QVERIFY2(env.ui.messages.last().text.endsWith("(run mode).\r\nThe download dump was not written: " + tried),
+        const QString tried =
+            QDir::toNativeSeparators(env.tmp.filePath("missing/folder/PhoneBook.dbg")) + ", " +
+            QDir::toNativeSeparators(env.tmp.filePath("missing/folder/SHORTMSG.dbg"));
+        QVERIFY2(env.ui.messages.last().text.endsWith(
+                     "(run mode).\r\nThe download dump was not written: " + tried),
                  qPrintable(env.ui.messages.last().text));
         QCOMPARE(env.ui.progressValues.last(), QStringLiteral("8/8|Message 3 of 3"));
     }
