@@ -34,7 +34,7 @@
 
 namespace {
 
-constexpr double kCharMs = 10.0 * 1000.0 / 9600.0;   // one character on the wire
+constexpr double kCharMs = 10.0 * 1000.0 / 9600.0; // one character on the wire
 
 // Confirms every question and lets events run while the core waits.
 class BenchUi : public NullUi {
@@ -48,7 +48,8 @@ struct Sim {
     bool Start(const QString& link, const QString& controlFifo) {
         control = controlFifo;
         proc.start(QStringLiteral(KORVA_BIN_DIR "/korva-devsim"),
-                   {QStringLiteral("--link"), link, QStringLiteral("--control"), control, QStringLiteral("--pace")});
+                   {QStringLiteral("--link"), link, QStringLiteral("--control"), control,
+                    QStringLiteral("--pace")});
         if (!proc.waitForStarted(5000)) return false;
         QByteArray out;
         QElapsedTimer t;
@@ -61,9 +62,10 @@ struct Sim {
     }
     bool Control(const QByteArray& line) {
         QFile fifo(control);
-        if (!fifo.open(QIODevice::WriteOnly) || fifo.write(line + "\n") != line.size() + 1) return false;
+        if (!fifo.open(QIODevice::WriteOnly) || fifo.write(line + "\n") != line.size() + 1)
+            return false;
         fifo.close();
-        QThread::msleep(100);   // read between frames
+        QThread::msleep(100); // read between frames
         return true;
     }
     ~Sim() {
@@ -81,11 +83,13 @@ bool MakeProject(const QString& path) {
     QString sql = QStringLiteral("UPDATE Basic SET DeviceModelName = 'VX700-RV27MS', IsUnicode = 0;"
                                  "INSERT INTO UserGroups (GroupName, GroupDsc) VALUES ('G', '');");
     for (int i = 0; i < 128; ++i)
-        sql += QStringLiteral("INSERT INTO Users (UserName, PhoneNumber, IsDisable, UserDsc, GroupName) "
-                              "VALUES ('U%1', '09%2', 0, '', 'G');")
+        sql += QStringLiteral(
+                   "INSERT INTO Users (UserName, PhoneNumber, IsDisable, UserDsc, GroupName) "
+                   "VALUES ('U%1', '09%2', 0, '', 'G');")
                    .arg(i)
                    .arg(12345600 + i);
-    sql += QStringLiteral("UPDATE Zones SET GroupName = 'ALL', AlarmSMS = '%1', ResetSMS = '%1';").arg(text);
+    sql += QStringLiteral("UPDATE Zones SET GroupName = 'ALL', AlarmSMS = '%1', ResetSMS = '%1';")
+               .arg(text);
     sqlite3* db = nullptr;
     bool ok = sqlite3_open(QFile::encodeName(path).constData(), &db) == SQLITE_OK &&
               sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
@@ -102,9 +106,9 @@ struct Traffic {
 // The longest wait of the event loop and where in the download it fell.
 struct Stall {
     double ms = 0;
-    double atMs = 0;       // since the download started
+    double atMs = 0; // since the download started
     int afterExchanges = 0;
-    double duringExchangesMs = 0;   // the longest once the first request was sent
+    double duringExchangesMs = 0; // the longest once the first request was sent
 };
 
 // The download with the traffic seen on the wire; its time in ms, negative on failure.
@@ -126,8 +130,11 @@ double TimedDownload(AppContext& ctx, Traffic& traffic, Stall* stall = nullptr) 
         tick.setTimerType(Qt::PreciseTimer);
         QObject::connect(&tick, &QTimer::timeout, [&] {
             const double gap = double(sinceTick.nsecsElapsed()) / 1e6;
-            if (gap > longest.ms) longest = {gap, double(t.nsecsElapsed()) / 1e6, traffic.exchanges, longest.duringExchangesMs};
-            if (traffic.exchanges > 0) longest.duringExchangesMs = std::max(longest.duringExchangesMs, gap);
+            if (gap > longest.ms)
+                longest = {gap, double(t.nsecsElapsed()) / 1e6, traffic.exchanges,
+                           longest.duringExchangesMs};
+            if (traffic.exchanges > 0)
+                longest.duringExchangesMs = std::max(longest.duringExchangesMs, gap);
             sinceTick.start();
         });
         tick.start(1);
@@ -198,7 +205,8 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "korva-devsim did not start\n");
         return 1;
     }
-    std::printf("download benchmark: korva-devsim on a pseudo-terminal (%s), 128/16384 model\n", qPrintable(link));
+    std::printf("download benchmark: korva-devsim on a pseudo-terminal (%s), 128/16384 model\n",
+                qPrintable(link));
 
     Traffic paced;
     Stall stall;
@@ -213,11 +221,13 @@ int main(int argc, char* argv[]) {
     const double floorMs = wireMs + paced.exchanges * (3.5 - 1.0) * kCharMs;
     std::printf("\n(a) paced to 9600 baud: %d exchanges, %lld bytes on the wire\n", paced.exchanges,
                 static_cast<long long>(paced.bytes));
-    std::printf("    download %.1f ms; wire time %.1f ms (ratio %.3f); simulator floor %.1f ms (ratio %.3f, goal <= 1.05)\n",
+    std::printf("    download %.1f ms; wire time %.1f ms (ratio %.3f); simulator floor %.1f ms "
+                "(ratio %.3f, goal <= 1.05)\n",
                 pacedMs, wireMs, pacedMs / wireMs, floorMs, pacedMs / floorMs);
     CommUtil::ClosePort(ctx);
     const double barePacedMs = BareLoop(link, paced.requests);
-    std::printf("    the same frames by a bare write-then-read loop, paced: %.1f ms (ratio to the floor %.3f; "
+    std::printf("    the same frames by a bare write-then-read loop, paced: %.1f ms (ratio to the "
+                "floor %.3f; "
                 "download / bare %.3f)\n",
                 barePacedMs, barePacedMs / floorMs, pacedMs / barePacedMs);
 
@@ -233,8 +243,10 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "the unpaced download or the bare loop failed\n");
         return 1;
     }
-    const double ours = fast.exchanges / (fastMs / 1000.0), bare = fast.requests.size() / (bareMs / 1000.0);
-    std::printf("\n(b) unpaced: %d exchanges in %.1f ms = %.0f records/s; bare write-then-read loop %.1f ms = %.0f "
+    const double ours = fast.exchanges / (fastMs / 1000.0),
+                 bare = fast.requests.size() / (bareMs / 1000.0);
+    std::printf("\n(b) unpaced: %d exchanges in %.1f ms = %.0f records/s; bare write-then-read "
+                "loop %.1f ms = %.0f "
                 "records/s; ratio ours / bare %.3f\n",
                 fast.exchanges, fastMs, ours, bareMs, bare, ours / bare);
     // What runs before the first request, in one piece: the image, the check, the port.
@@ -249,10 +261,12 @@ int main(int argc, char* argv[]) {
     CommUtil::EnsurePortOpen(ctx);
     const double openMs = double(phase.nsecsElapsed()) / 1e6;
     CommUtil::ClosePort(ctx);
-    std::printf("\n(c) longest event-loop gap during the paced download (1 ms timer): %.1f ms, at %.0f ms after %d "
+    std::printf("\n(c) longest event-loop gap during the paced download (1 ms timer): %.1f ms, at "
+                "%.0f ms after %d "
                 "exchanges; once the first request was sent: %.1f ms\n",
                 stall.ms, stall.atMs, stall.afterExchanges, stall.duringExchangesMs);
-    std::printf("    before the first request, without events between: image %.1f ms, check %.1f ms, port open %.1f ms\n",
+    std::printf("    before the first request, without events between: image %.1f ms, check %.1f "
+                "ms, port open %.1f ms\n",
                 imageMs, checkMs, openMs);
     KORVAMain::CloseProject(ctx);
     Startup::CloseCore(ctx);

@@ -100,7 +100,9 @@ struct Desk {
         ctx.comm.PortName = port;
         w = std::make_unique<frmMain>(ctx, &store);
         ui.SetParentWindow(w.get());
-        ui.statusSink = [this](const QString& key, const QString& text) { w->SetStatusText(key, text); };
+        ui.statusSink = [this](const QString& key, const QString& text) {
+            w->SetStatusText(key, text);
+        };
         ui.modalSink = [this](Window which) { return w->ShowModal(which); };
         frmMessage::Attach(ui, ctx.ml, w.get());
         w->show();
@@ -120,7 +122,8 @@ struct Desk {
 
 // Device > Connect as a person does it: OK in the port dialog, OK on the identity.
 void Connect(const Desk& desk, ModalScript& script) {
-    script.Window<frmComPort>([](frmComPort* d) { d->findChild<QPushButton*>(QStringLiteral("CmdOK"))->click(); });
+    script.Window<frmComPort>(
+        [](frmComPort* d) { d->findChild<QPushButton*>(QStringLiteral("CmdOK"))->click(); });
     script.Box(QMessageBox::Ok);
     desk.Item("mnuDeviceConnect")->trigger();
 }
@@ -128,7 +131,8 @@ void Connect(const Desk& desk, ModalScript& script) {
 double CpuSeconds() {
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 } // namespace
 
@@ -226,7 +230,8 @@ void tst_frmDeviceEndToEnd::downloadFromTheDeviceMenu() {
     script.Box(QMessageBox::Ok);
     desk.Trigger("mnuDeviceDownLoad");
     QVERIFY(script.steps.isEmpty());
-    QVERIFY2(script.seen.value(2).contains(QStringLiteral("成功")), qPrintable(script.seen.join(u'|')));
+    QVERIFY2(script.seen.value(2).contains(QStringLiteral("成功")),
+             qPrintable(script.seen.join(u'|')));
     sim.State();
     oracle::Verdict verdict = oracle::Judge(project, sim.StatePath());
     QVERIFY2(verdict.code == 0, qPrintable(verdict.text));
@@ -236,7 +241,7 @@ void tst_frmDeviceEndToEnd::downloadFromTheDeviceMenu() {
     // time-out and a second, the port closed, and the wait did not spin.
     ctx.comm.TimeOut = 1;
     ctx.comm.Retry = 2;
-    sim.Control("pace on");   // records take their wire time: the pull comes midway
+    sim.Control("pace on"); // records take their wire time: the pull comes midway
     QVERIFY(QFile::remove(desk.dir.filePath(QStringLiteral("PhoneBook.dbg"))));
     QElapsedTimer sincePull;
     double cpuAtPull = 0;
@@ -251,22 +256,25 @@ void tst_frmDeviceEndToEnd::downloadFromTheDeviceMenu() {
     pull.start(1);
     double failedAfterMs = -1, cpu = -1;
     script.Box(QMessageBox::Ok);
-    script.steps << ModalScript::Step{[](QWidget* w) { return qobject_cast<QMessageBox*>(w) != nullptr; },
-                                      [&](QWidget* w) {
-                                          failedAfterMs = double(sincePull.elapsed());
-                                          cpu = CpuSeconds() - cpuAtPull;
-                                          auto* box = qobject_cast<QMessageBox*>(w);
-                                          script.seen << box->text();
-                                          box->button(QMessageBox::Ok)->click();
-                                      }};
+    script.steps << ModalScript::Step{
+        [](QWidget* w) { return qobject_cast<QMessageBox*>(w) != nullptr; },
+        [&](QWidget* w) {
+            failedAfterMs = double(sincePull.elapsed());
+            cpu = CpuSeconds() - cpuAtPull;
+            auto* box = qobject_cast<QMessageBox*>(w);
+            script.seen << box->text();
+            box->button(QMessageBox::Ok)->click();
+        }};
     desk.Trigger("mnuDeviceDownLoad");
     QVERIFY(script.steps.isEmpty());
     QVERIFY(sincePull.isValid());
     qInfo("cable pulled: the failure after %.0f ms, %.3f s CPU meanwhile", failedAfterMs, cpu);
     QCOMPARE(script.seen.size(), 5);
     QVERIFY2(script.seen[4].contains(QStringLiteral("失敗")), qPrintable(script.seen[4]));
-    QVERIFY2(failedAfterMs >= 0 && failedAfterMs <= (ctx.comm.TimeOut + 1) * 1000.0, qPrintable(QString::number(failedAfterMs)));
-    QVERIFY2(cpu < 0.2 + 0.25 * failedAfterMs / 1000.0, qPrintable(QStringLiteral("%1 s CPU in %2 ms").arg(cpu).arg(failedAfterMs)));
+    QVERIFY2(failedAfterMs >= 0 && failedAfterMs <= (ctx.comm.TimeOut + 1) * 1000.0,
+             qPrintable(QString::number(failedAfterMs)));
+    QVERIFY2(cpu < 0.2 + 0.25 * failedAfterMs / 1000.0,
+             qPrintable(QStringLiteral("%1 s CPU in %2 ms").arg(cpu).arg(failedAfterMs)));
     QVERIFY(!ctx.port || !ctx.port->IsOpen());
     QVERIFY(!ctx.ConnectStatus);
 
@@ -279,7 +287,8 @@ void tst_frmDeviceEndToEnd::downloadFromTheDeviceMenu() {
     script.Box(QMessageBox::Ok);
     desk.Trigger("mnuDeviceDownLoad");
     QVERIFY(script.steps.isEmpty());
-    QVERIFY2(script.seen.value(7).contains(QStringLiteral("成功")), qPrintable(script.seen.join(u'|')));
+    QVERIFY2(script.seen.value(7).contains(QStringLiteral("成功")),
+             qPrintable(script.seen.join(u'|')));
     sim.State();
     verdict = oracle::Judge(project, sim.StatePath());
     QVERIFY2(verdict.code == 0, qPrintable(verdict.text));

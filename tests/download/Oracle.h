@@ -12,7 +12,7 @@
 namespace oracle {
 
 struct Verdict {
-    int code = -1;      // 0: the device holds exactly the project
+    int code = -1; // 0: the device holds exactly the project
     QString text;
 };
 
@@ -28,7 +28,9 @@ inline Verdict Run(const QStringList& args) {
 }
 
 // Whether the simulator's state file holds exactly the project's records.
-inline Verdict Judge(const QString& project, const QString& stateFile) { return Run({project, stateFile}); }
+inline Verdict Judge(const QString& project, const QString& stateFile) {
+    return Run({project, stateFile});
+}
 
 // The records the project must give, without check codes, in sending order per area.
 struct Records {
@@ -49,15 +51,19 @@ inline Records Expected(const QString& project) {
 // Chinese text. IsUnicode as given.
 inline QString RichProjectSql(bool unicode) {
     return QStringLiteral(
-               "INSERT INTO UserGroups (GroupName, GroupDsc) VALUES ('Guards', ''), ('值班', ''), ('Night', '');"
+               "INSERT INTO UserGroups (GroupName, GroupDsc) VALUES ('Guards', ''), ('值班', ''), "
+               "('Night', '');"
                "INSERT INTO Users (UserName, PhoneNumber, IsDisable, UserDsc, GroupName) VALUES"
                " ('Ann', '0912345678', 0, '', 'Guards' || char(13, 10) || '值班'),"
                " ('Bob', '5551234', 1, '', 'night'),"
                " ('Cy', '0223456789', 0, '', 'Gone'),"
                " ('Di', '123', 0, '', '');"
-               "UPDATE Zones SET GroupName = 'ALL', AlarmSMS = '火警 簡訊', ResetSMS = '復電' WHERE ZoneNo = 0;"
-               "UPDATE Zones SET GroupName = '值班', AlarmSMS = 'Door open 門', ResetSMS = '' WHERE ZoneNo = 5;"
-               "UPDATE Zones SET GroupName = 'nobody', AlarmSMS = 'x', ResetSMS = 'y', IsDisable = 1 WHERE ZoneNo = 63;"
+               "UPDATE Zones SET GroupName = 'ALL', AlarmSMS = '火警 簡訊', ResetSMS = '復電' "
+               "WHERE ZoneNo = 0;"
+               "UPDATE Zones SET GroupName = '值班', AlarmSMS = 'Door open 門', ResetSMS = '' "
+               "WHERE ZoneNo = 5;"
+               "UPDATE Zones SET GroupName = 'nobody', AlarmSMS = 'x', ResetSMS = 'y', IsDisable = "
+               "1 WHERE ZoneNo = 63;"
                "UPDATE Basic SET IsUnicode = %1;")
         .arg(unicode ? 1 : 0);
 }

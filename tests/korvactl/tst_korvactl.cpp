@@ -200,11 +200,14 @@ void tst_korvactl::downloadPutsTheProjectIntoTheDevice() {
     QCOMPARE(want.phoneBook.size(), 4);
     QCOMPARE(want.shortMessages.size(), 5);
     int size = 0;
-    for (const QByteArray& r : want.phoneBook + want.shortMessages) size += int(r.size()) - 9 + 4;
+    for (const QByteArray& r : want.phoneBook + want.shortMessages)
+        size += int(r.size()) - 9 + 4;
 
     const Run check = Korvactl({QStringLiteral("check"), project});
     QCOMPARE(check.code, 0);
-    QVERIFY2(check.out.contains(QStringLiteral("Groups: 3\nPhonebook entries: 4\nShort messages: 5")), qPrintable(check.out));
+    QVERIFY2(
+        check.out.contains(QStringLiteral("Groups: 3\nPhonebook entries: 4\nShort messages: 5")),
+        qPrintable(check.out));
     QVERIFY(check.out.contains(QStringLiteral("Memory: %1 of 16384 bytes").arg(size)));
 
     // The frames korvactl would send are the oracle's records with a valid check code.
@@ -215,25 +218,36 @@ void tst_korvactl::downloadPutsTheProjectIntoTheDevice() {
     for (int i = 0; i < frames.size(); ++i) {
         const QByteArray frame = QByteArray::fromHex(frames[i].toLatin1());
         QVERIFY(devsimtest::CrcGood(frame));
-        QCOMPARE(frame.chopped(2).toHex(' '), (want.phoneBook + want.shortMessages).at(i).toHex(' '));
+        QCOMPARE(frame.chopped(2).toHex(' '),
+                 (want.phoneBook + want.shortMessages).at(i).toHex(' '));
     }
     const Run text = Korvactl({QStringLiteral("image"), project});
-    QVERIFY(text.out.startsWith(QStringLiteral("phonebook k=1 group=1 flags=00 \"0912345678\"\nphonebook k=2 group=2 ")));
-    QVERIFY(text.out.contains(QStringLiteral("message code=128 zone=63 reset group=255 flags=%1 bytes=%2 \"y\"")
-                                  .arg(unicode ? QStringLiteral("c1") : QStringLiteral("c0"))
-                                  .arg(unicode ? 2 : 1)));
+    QVERIFY(text.out.startsWith(
+        QStringLiteral("phonebook k=1 group=1 flags=00 \"0912345678\"\nphonebook k=2 group=2 ")));
+    QVERIFY(text.out.contains(
+        QStringLiteral("message code=128 zone=63 reset group=255 flags=%1 bytes=%2 \"y\"")
+            .arg(unicode ? QStringLiteral("c1") : QStringLiteral("c0"))
+            .arg(unicode ? 2 : 1)));
 
     devsimtest::Sim sim;
     QVERIFY2(StartSim(sim), qPrintable(sim.error));
-    const QStringList download{QStringLiteral("download"), project, QStringLiteral("--port"), sim.Link(),
-                               QStringLiteral("--dump-dir"), dir.path(), QStringLiteral("--lang"), QStringLiteral("English")};
+    const QStringList download{QStringLiteral("download"),   project,
+                               QStringLiteral("--port"),     sim.Link(),
+                               QStringLiteral("--dump-dir"), dir.path(),
+                               QStringLiteral("--lang"),     QStringLiteral("English")};
     // Without --yes the confirmation is declined: nothing reaches the device.
     const Run no = Korvactl(download);
     QCOMPARE(no.code, 1);
-    QCOMPARE(sim.State().value(QStringLiteral("counters")).toObject().value(QStringLiteral("framesReceived")).toInt(), 0);
-    const oracle::Verdict empty = oracle::Judge(project, sim.StatePath());   // the judge does tell
+    QCOMPARE(sim.State()
+                 .value(QStringLiteral("counters"))
+                 .toObject()
+                 .value(QStringLiteral("framesReceived"))
+                 .toInt(),
+             0);
+    const oracle::Verdict empty = oracle::Judge(project, sim.StatePath()); // the judge does tell
     QCOMPARE(empty.code, 1);
-    QVERIFY2(empty.text.startsWith(QStringLiteral("phonebook k 1: missing")), qPrintable(empty.text));
+    QVERIFY2(empty.text.startsWith(QStringLiteral("phonebook k 1: missing")),
+             qPrintable(empty.text));
 
     const Run yes = Korvactl(download + QStringList{QStringLiteral("--yes")});
     QVERIFY2(yes.code == 0, qPrintable(yes.out + yes.err));
@@ -242,13 +256,15 @@ void tst_korvactl::downloadPutsTheProjectIntoTheDevice() {
     sim.State();
     const oracle::Verdict verdict = oracle::Judge(project, sim.StatePath());
     QVERIFY2(verdict.code == 0, qPrintable(verdict.text));
-    QCOMPARE(TestEnv::ReadFile(dir.filePath(QStringLiteral("PhoneBook.dbg"))).toHex(' '), want.phoneBook.join().toHex(' '));
-    QCOMPARE(TestEnv::ReadFile(dir.filePath(QStringLiteral("SHORTMSG.dbg"))).toHex(' '), want.shortMessages.join().toHex(' '));
+    QCOMPARE(TestEnv::ReadFile(dir.filePath(QStringLiteral("PhoneBook.dbg"))).toHex(' '),
+             want.phoneBook.join().toHex(' '));
+    QCOMPARE(TestEnv::ReadFile(dir.filePath(QStringLiteral("SHORTMSG.dbg"))).toHex(' '),
+             want.shortMessages.join().toHex(' '));
     QCOMPARE(TestEnv::ReadFile(project), before);
 }
 
 void tst_korvactl::checkJudgesTheSize_data() {
-    QTest::addColumn<int>("lastReset");   // characters of the last message
+    QTest::addColumn<int>("lastReset"); // characters of the last message
     QTest::addColumn<int>("code");
     // 127 messages of 60 characters, one of lastReset, and one 1-digit contact, on 8192 bytes.
     QTest::newRow("exactly the memory") << 55 << 0;
@@ -260,31 +276,38 @@ void tst_korvactl::checkJudgesTheSize() {
     QFETCH(int, code);
     QTemporaryDir dir;
     const QString project = MakeProject(
-        dir, QStringLiteral("UPDATE Basic SET DeviceModelName = 'VX700-RV27S';"
-                            "INSERT INTO UserGroups (GroupName, GroupDsc) VALUES ('G', '');"
-                            "INSERT INTO Users (UserName, PhoneNumber, IsDisable, UserDsc, GroupName) VALUES ('A', '1', 0, '', 'G');"
-                            "UPDATE Zones SET GroupName = 'ALL', AlarmSMS = substr(hex(zeroblob(30)), 1, 60),"
-                            " ResetSMS = substr(hex(zeroblob(30)), 1, CASE ZoneNo WHEN 63 THEN %1 ELSE 60 END);")
-                 .arg(lastReset));
+        dir,
+        QStringLiteral(
+            "UPDATE Basic SET DeviceModelName = 'VX700-RV27S';"
+            "INSERT INTO UserGroups (GroupName, GroupDsc) VALUES ('G', '');"
+            "INSERT INTO Users (UserName, PhoneNumber, IsDisable, UserDsc, GroupName) VALUES ('A', "
+            "'1', 0, '', 'G');"
+            "UPDATE Zones SET GroupName = 'ALL', AlarmSMS = substr(hex(zeroblob(30)), 1, 60),"
+            " ResetSMS = substr(hex(zeroblob(30)), 1, CASE ZoneNo WHEN 63 THEN %1 ELSE 60 END);")
+            .arg(lastReset));
     const QString sdb = TestEnv::StagedBin() + QStringLiteral("/KORVA.sdb");
     const QString recent = ProjectEnv::Sql3(sdb, QStringLiteral("SELECT FilePath FROM MRUList"));
     const Run r = Korvactl({QStringLiteral("check"), project});
     QCOMPARE(r.code, code);
-    QCOMPARE(ProjectEnv::Sql3(sdb, QStringLiteral("SELECT FilePath FROM MRUList")), recent);   // no recent file
-    QVERIFY2(r.out.contains(QStringLiteral("Memory: %1 of 8192 bytes").arg(8192 + code)), qPrintable(r.out + r.err));
+    QCOMPARE(ProjectEnv::Sql3(sdb, QStringLiteral("SELECT FilePath FROM MRUList")),
+             recent); // no recent file
+    QVERIFY2(r.out.contains(QStringLiteral("Memory: %1 of 8192 bytes").arg(8192 + code)),
+             qPrintable(r.out + r.err));
     QCOMPARE(r.err.contains(QStringLiteral("1 more than the device's memory")), code == 1);
 
     // Refused by the check itself: no group.
-    const Run none = Korvactl({QStringLiteral("check"), MakeProject(dir, QStringLiteral("SELECT 1;"))});
+    const Run none =
+        Korvactl({QStringLiteral("check"), MakeProject(dir, QStringLiteral("SELECT 1;"))});
     QCOMPARE(none.code, 1);
     QVERIFY(!none.out.contains(QStringLiteral("Memory:")));
-    QCOMPARE(Korvactl({QStringLiteral("check"), dir.filePath(QStringLiteral("missing.cmb"))}).code, 1);
+    QCOMPARE(Korvactl({QStringLiteral("check"), dir.filePath(QStringLiteral("missing.cmb"))}).code,
+             1);
 }
 
 void tst_korvactl::usage() {
     QCOMPARE(Korvactl({}).code, 2);
     QCOMPARE(Korvactl({QStringLiteral("frobnicate")}).code, 2);
-    QCOMPARE(Korvactl({QStringLiteral("check")}).code, 2);   // no project
+    QCOMPARE(Korvactl({QStringLiteral("check")}).code, 2); // no project
     QCOMPARE(Korvactl({QStringLiteral("info"), QStringLiteral("extra")}).code, 2);
     const Run ports = Korvactl({QStringLiteral("ports")});
     QCOMPARE(ports.code, 0);

@@ -38,7 +38,8 @@ public:
             return false;
         }
         if (!m_dir.isValid()) {
-            m_ctx.ui.MsgBox(QStringLiteral("No temporary folder for a copy of the project: ") + m_dir.errorString(),
+            m_ctx.ui.MsgBox(QStringLiteral("No temporary folder for a copy of the project: ") +
+                                m_dir.errorString(),
                             vbOKOnly | vbCritical, QStringLiteral("korvactl"));
             return false;
         }
@@ -49,8 +50,8 @@ public:
         const QString copy = m_dir.filePath(QFileInfo(path).fileName());
         QString why;
         if (!FileUtil::CopyFileAtomic(path, copy, &why)) {
-            m_ctx.ui.MsgBox(QStringLiteral("Cannot copy the project %1: %2").arg(path, why), vbOKOnly | vbCritical,
-                            QStringLiteral("korvactl"));
+            m_ctx.ui.MsgBox(QStringLiteral("Cannot copy the project %1: %2").arg(path, why),
+                            vbOKOnly | vbCritical, QStringLiteral("korvactl"));
             return false;
         }
         m_open = KORVAMain::OpenProject(m_ctx, copy);
@@ -65,12 +66,16 @@ private:
 
 QString Quoted(const QString& text) {
     QString t = text;
-    t.replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('"'), QLatin1String("\\\""));
-    t.replace(QLatin1Char('\r'), QLatin1String("\\r")).replace(QLatin1Char('\n'), QLatin1String("\\n"));
+    t.replace(QLatin1Char('\\'), QLatin1String("\\\\"))
+        .replace(QLatin1Char('"'), QLatin1String("\\\""));
+    t.replace(QLatin1Char('\r'), QLatin1String("\\r"))
+        .replace(QLatin1Char('\n'), QLatin1String("\\n"));
     return QLatin1Char('"') + t + QLatin1Char('"');
 }
 
-QString Hex2(int v) { return QStringLiteral("%1").arg(v & 0xFF, 2, 16, QLatin1Char('0')); }
+QString Hex2(int v) {
+    return QStringLiteral("%1").arg(v & 0xFF, 2, 16, QLatin1Char('0'));
+}
 
 QByteArray WithCheckCode(QByteArray record) {
     const int crc = KORVADll::CRC16(0xFFFF, record);
@@ -88,12 +93,14 @@ int Check(AppContext& ctx, TerminalUi& ui, const QString& project) {
     const int limit = ctx.project.MaxMemoryByte;
     ui.out << "Groups: " << image.groups.size() << '\n'
            << "Phonebook entries: " << image.phoneBook.size() << '\n'
-           << "Short messages: " << image.shortMessages.size() << (image.isUnicode ? " (Unicode)\n" : "\n")
-           << "Memory: " << image.projectSize << " of " << limit << " bytes\n";
+           << "Short messages: " << image.shortMessages.size()
+           << (image.isUnicode ? " (Unicode)\n" : "\n") << "Memory: " << image.projectSize << " of "
+           << limit << " bytes\n";
     ui.out.flush();
     if (image.projectSize > limit) {
-        ui.err << "The project takes " << image.projectSize << " bytes, " << image.projectSize - limit
-               << " more than the device's memory of " << limit << " bytes.\n";
+        ui.err << "The project takes " << image.projectSize << " bytes, "
+               << image.projectSize - limit << " more than the device's memory of " << limit
+               << " bytes.\n";
         return kFailed;
     }
     return kOk;
@@ -121,9 +128,11 @@ int Image(AppContext& ctx, TerminalUi& ui, const QString& project, bool hex) {
         }
         const bool alarm = e.code < PhoneBook::kResetCodeOffset;
         ui.out << "message code=" << e.code << " zone="
-               << (alarm ? e.code - PhoneBook::kAlarmCodeOffset : e.code - PhoneBook::kResetCodeOffset)
-               << (alarm ? " alarm" : " reset") << " group=" << e.groupNo << " flags=" << Hex2(record[5])
-               << " bytes=" << e.bytes.size() << ' ' << Quoted(e.text) << '\n';
+               << (alarm ? e.code - PhoneBook::kAlarmCodeOffset
+                         : e.code - PhoneBook::kResetCodeOffset)
+               << (alarm ? " alarm" : " reset") << " group=" << e.groupNo
+               << " flags=" << Hex2(record[5]) << " bytes=" << e.bytes.size() << ' '
+               << Quoted(e.text) << '\n';
     }
     return kOk;
 }

@@ -32,7 +32,8 @@ MsgResult TerminalUi::MsgBox(const QString& prompt, MsgStyle style, const QStrin
         to.flush();
         QTextStream in(stdin);
         const QString answer = in.readLine().trimmed().toLower();
-        if (answer == QLatin1String("y") || answer == QLatin1String("yes")) return okCancel ? vbOK : vbYes;
+        if (answer == QLatin1String("y") || answer == QLatin1String("yes"))
+            return okCancel ? vbOK : vbYes;
     } else {
         err << (okCancel ? "-> Cancel: pass --yes to confirm\n" : "-> No: pass --yes to confirm\n");
         err.flush();
@@ -69,7 +70,9 @@ void TerminalUi::SetProgressValue(int done, int total, const QString& line) {
     err.flush();
 }
 
-void TerminalUi::CloseProgress() { EndProgressLine(); }
+void TerminalUi::CloseProgress() {
+    EndProgressLine();
+}
 
 void TerminalUi::EndProgressLine() {
     if (!m_progressLine) return;

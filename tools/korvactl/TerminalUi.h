@@ -31,5 +31,5 @@ public:
 private:
     void EndProgressLine();
     bool m_yes;
-    bool m_progressLine = false;   // a progress line is open on stderr
+    bool m_progressLine = false; // a progress line is open on stderr
 };

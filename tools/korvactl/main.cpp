@@ -140,26 +140,37 @@ int main(int argc, char* argv[]) {
     args.setApplicationDescription(QStringLiteral("The KORVA configuration tool from a terminal.\n\n") +
                                    QString::fromLatin1(kHelp));
     args.addHelpOption();
-    args.addPositionalArgument(QStringLiteral("command"),
-                               QStringLiteral("ports, info, registers, set-comm, check, image or download"));
-    args.addPositionalArgument(QStringLiteral("project"), QStringLiteral("check, image, download: the project file"),
+    args.addPositionalArgument(
+        QStringLiteral("command"),
+        QStringLiteral("ports, info, registers, set-comm, check, image or download"));
+    args.addPositionalArgument(QStringLiteral("project"),
+                               QStringLiteral("check, image, download: the project file"),
                                QStringLiteral("[PROJECT.cmb]"));
     args.addOptions({
-        {QStringLiteral("port"), QStringLiteral("The serial port: a device path or port name."), QStringLiteral("P")},
-        {QStringLiteral("timeout"), QStringLiteral("Silent time-out in seconds (default: the settings file)."),
+        {QStringLiteral("port"), QStringLiteral("The serial port: a device path or port name."),
+         QStringLiteral("P")},
+        {QStringLiteral("timeout"),
+         QStringLiteral("Silent time-out in seconds (default: the settings file)."),
          QStringLiteral("S")},
-        {QStringLiteral("retry"), QStringLiteral("Retries after a failed attempt (default: the settings file)."),
+        {QStringLiteral("retry"),
+         QStringLiteral("Retries after a failed attempt (default: the settings file)."),
          QStringLiteral("N")},
-        {QStringLiteral("lang"), QStringLiteral("Language of the texts: ChineseBig5, ChineseGB, English or AUTO."),
+        {QStringLiteral("lang"),
+         QStringLiteral("Language of the texts: ChineseBig5, ChineseGB, English or AUTO."),
          QStringLiteral("NAME")},
-        {QStringLiteral("trace"), QStringLiteral("Print every frame in hex with a timestamp on stderr.")},
+        {QStringLiteral("trace"),
+         QStringLiteral("Print every frame in hex with a timestamp on stderr.")},
         {QStringLiteral("yes"), QStringLiteral("Answer questions with OK / Yes.")},
-        {QStringLiteral("slave"), QStringLiteral("set-comm: the device's COM1 slave ID (1..255)."), QStringLiteral("N")},
-        {QStringLiteral("baud"), QStringLiteral("set-comm: the COM1 baud rate, as the model lists it."),
+        {QStringLiteral("slave"), QStringLiteral("set-comm: the device's COM1 slave ID (1..255)."),
+         QStringLiteral("N")},
+        {QStringLiteral("baud"),
+         QStringLiteral("set-comm: the COM1 baud rate, as the model lists it."),
          QStringLiteral("TEXT")},
-        {QStringLiteral("parity"), QStringLiteral("set-comm: EVEN, ODD or NONE."), QStringLiteral("P")},
+        {QStringLiteral("parity"), QStringLiteral("set-comm: EVEN, ODD or NONE."),
+         QStringLiteral("P")},
         {QStringLiteral("hex"), QStringLiteral("image: the frames in hex, check code included.")},
-        {QStringLiteral("dump-dir"), QStringLiteral("download: the folder of the dump files."), QStringLiteral("DIR")},
+        {QStringLiteral("dump-dir"), QStringLiteral("download: the folder of the dump files."),
+         QStringLiteral("DIR")},
     });
     args.process(app);
 
@@ -172,7 +183,8 @@ int main(int argc, char* argv[]) {
     const QString command = positional[0];
     const QStringList commands{QStringLiteral("ports"), QStringLiteral("info"), QStringLiteral("registers"),
                                QStringLiteral("set-comm")};
-    const QStringList projectCommands{QStringLiteral("check"), QStringLiteral("image"), QStringLiteral("download")};
+    const QStringList projectCommands{QStringLiteral("check"), QStringLiteral("image"),
+                                      QStringLiteral("download")};
     if (!commands.contains(command) && !projectCommands.contains(command)) {
         ui.err << "Unknown command \"" << command << "\".\n\n" << kHelp;
         return kUsage;
@@ -182,8 +194,10 @@ int main(int argc, char* argv[]) {
         return kUsage;
     }
     // Paths given on the command line are taken from the folder korvactl was started in.
-    const QString project = positional.size() == 2 ? QDir::current().absoluteFilePath(positional[1]) : QString();
-    const QString dumpDir = QDir::current().absoluteFilePath(args.value(QStringLiteral("dump-dir")));
+    const QString project =
+        positional.size() == 2 ? QDir::current().absoluteFilePath(positional[1]) : QString();
+    const QString dumpDir =
+        QDir::current().absoluteFilePath(args.value(QStringLiteral("dump-dir")));
     if (command == QLatin1String("ports")) return Ports(ui);
 
     // The program folder is where the executable is; its data files are found from there.
@@ -226,9 +240,12 @@ int main(int argc, char* argv[]) {
     if (command == QLatin1String("info")) rc = Info(ctx);
     else if (command == QLatin1String("registers")) rc = Registers(ctx, ui);
     else if (command == QLatin1String("set-comm")) rc = SetComm(ctx, ui, args);
-    else if (command == QLatin1String("check")) rc = ProjectCommands::Check(ctx, ui, project);
-    else if (command == QLatin1String("image")) rc = ProjectCommands::Image(ctx, ui, project, args.isSet(QStringLiteral("hex")));
-    else if (command == QLatin1String("download")) rc = ProjectCommands::Download(ctx, ui, project, dumpDir);
+    else if (command == QLatin1String("check"))
+        rc = ProjectCommands::Check(ctx, ui, project);
+    else if (command == QLatin1String("image"))
+        rc = ProjectCommands::Image(ctx, ui, project, args.isSet(QStringLiteral("hex")));
+    else if (command == QLatin1String("download"))
+        rc = ProjectCommands::Download(ctx, ui, project, dumpDir);
     ui.out.flush();
     ui.err.flush();
     CommUtil::ClosePort(ctx);
