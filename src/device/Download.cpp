@@ -156,8 +156,12 @@ bool AskFirst(AppContext& ctx, bool& saved) {
 bool Run(AppContext& ctx) {
     OpenProject& p = ctx.project;
     const MLState& ml = ctx.ml;
+    // Events run between the steps that read the whole project, so the window keeps painting.
+    ctx.ui.DoEvents();
     const ProjectImage image = PhoneBook::BuildImages(p, false);
+    ctx.ui.DoEvents();
     if (!ValidUtil::CheckBeforeDownload(ctx, image)) return false;
+    ctx.ui.DoEvents();
 
     const int size = image.projectSize;
     const int limit = p.MaxMemoryByte;
