@@ -213,7 +213,7 @@ int main(int argc, char* argv[]) {
             return 1;
         }
     }
-    Startup::CloseCore(ctx);
+    Shutdown::CloseCore(ctx);
 
     const double oursMed = Median(ours), theirsMed = Median(theirs);
     std::printf("\n(a) one-register 0x04 read, simulator unpaced, %d reads each\n", int(ours.size()));

@@ -1,8 +1,9 @@
 #include "app/frmToolsOptions.h"
 
 #include "app/AppContext.h"
-#include "app/QtFormTexts.h"
+#include "ml/QtFormTexts.h"
 #include "app/ToolsOptions.h"
+#include "mainwindow/frmMain.h"
 #include "ui_frmToolsOptions.h"
 
 frmToolsOptions::frmToolsOptions(AppContext& ctx, QWidget* parent)
@@ -44,4 +45,14 @@ void frmToolsOptions::cmdSetDefault_Click() {
     const ToolsOptions::Texts t = ToolsOptions::Defaults();
     ui->txtRetry->setText(t.retry);
     ui->txtTimeOut->setText(t.timeOut);
+}
+
+void frmToolsOptions::Register(frmMain& main, AppContext& ctx) {
+    main.RegisterWindow(Window::frmToolsOptions, [&ctx](QWidget* parent) {
+        // A child of the main window, made once and deleted with it.
+        auto* dlg = parent->findChild<frmToolsOptions*>(QString(), Qt::FindDirectChildrenOnly);
+        if (!dlg) dlg = new frmToolsOptions(ctx, parent);
+        dlg->LoadFormObj();
+        return dlg->exec() == QDialog::Accepted;
+    });
 }

@@ -5,12 +5,15 @@
 
 namespace Forms { class Ui_frmToolsOptions; }
 struct AppContext;
+class frmMain;
 
 class frmToolsOptions : public QDialog {
     Q_OBJECT
 public:
     explicit frmToolsOptions(AppContext& ctx, QWidget* parent = nullptr);
     ~frmToolsOptions() override;
+    // Makes the main window's Tools > Options show this dialog (created on first use).
+    static void Register(frmMain& main, AppContext& ctx);
     // Shows the values in use; run before the dialog is shown.
     void LoadFormObj();
 

@@ -1,8 +1,8 @@
-#include "store/ADOUtil.h"
+#include "db/ADOUtil.h"
 
-#include "app/AppInfo.h"
-#include "app/Ui.h"
-#include "store/FileUtil.h"
+#include "base/AppInfo.h"
+#include "base/Ui.h"
+#include "db/FileUtil.h"
 
 #include <QDate>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The thin data-access layer every database user goes through.
-#include "store/Connection.h"
-#include "store/RowSet.h"
+#include "db/Connection.h"
+#include "db/RowSet.h"
 
 #include <QVariant>
 #include <memory>

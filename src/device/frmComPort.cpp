@@ -1,10 +1,10 @@
 #include "device/frmComPort.h"
 
-#include "app/AppContext.h"
-#include "app/QtFormTexts.h"
+#include "device/DeviceContext.h"
+#include "ml/QtFormTexts.h"
 #include "ui_frmComPort.h"
 
-frmComPort::frmComPort(AppContext& ctx, QWidget* parent)
+frmComPort::frmComPort(DeviceContext& ctx, QWidget* parent)
     : QDialog(parent), m_ctx(ctx), ui(std::make_unique<Forms::Ui_frmComPort>()) {
     ui->setupUi(this);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -38,7 +38,7 @@ void frmComPort::CmdOK_Click() {
 
 void frmComPort::cmdExit_Click() { reject(); }
 
-bool frmComPort::Run(AppContext& ctx, QWidget* parent) {
+bool frmComPort::Run(DeviceContext& ctx, QWidget* parent) {
     frmComPort dialog(ctx, parent);
     dialog.LoadFormObj();
     return dialog.exec() == QDialog::Accepted;

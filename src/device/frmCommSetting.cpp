@@ -1,13 +1,13 @@
 #include "device/frmCommSetting.h"
 
-#include "app/AppContext.h"
-#include "app/QtFormTexts.h"
+#include "device/DeviceContext.h"
+#include "ml/QtFormTexts.h"
 #include "ui_frmCommSetting.h"
 
 #include <QKeyEvent>
 #include <QSignalBlocker>
 
-frmCommSetting::frmCommSetting(AppContext& ctx, QWidget* parent)
+frmCommSetting::frmCommSetting(DeviceContext& ctx, QWidget* parent)
     : QDialog(parent), m_ctx(ctx), ui(std::make_unique<Forms::Ui_frmCommSetting>()) {
     ui->setupUi(this);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -105,7 +105,7 @@ void frmCommSetting::CmdOK_Click() {
 
 void frmCommSetting::cmdExit_Click() { reject(); }
 
-bool frmCommSetting::Run(AppContext& ctx, QWidget* parent) {
+bool frmCommSetting::Run(DeviceContext& ctx, QWidget* parent) {
     frmCommSetting dialog(ctx, parent);
     if (!dialog.LoadFormObj()) return false;
     dialog.exec();

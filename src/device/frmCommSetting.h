@@ -7,7 +7,7 @@
 #include <memory>
 
 namespace Forms { class Ui_frmCommSetting; }
-struct AppContext;
+struct DeviceContext;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -15,7 +15,7 @@ class QLineEdit;
 class frmCommSetting : public QDialog {
     Q_OBJECT
 public:
-    explicit frmCommSetting(AppContext& ctx, QWidget* parent = nullptr);
+    explicit frmCommSetting(DeviceContext& ctx, QWidget* parent = nullptr);
     ~frmCommSetting() override;
 
     // Reads the device and fills the dialog; false (after its message) when it could not.
@@ -31,7 +31,7 @@ public:
 
     // Loads the dialog and shows it modally only when loading succeeded; true when the
     // settings were written.
-    static bool Run(AppContext& ctx, QWidget* parent);
+    static bool Run(DeviceContext& ctx, QWidget* parent);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -42,7 +42,7 @@ private:
     void CmdOK_Click();
     void cmdExit_Click();
 
-    AppContext& m_ctx;
+    DeviceContext& m_ctx;
     std::unique_ptr<Forms::Ui_frmCommSetting> ui;
     CommSettingForm m_form;
     bool m_saved = false;

@@ -1,16 +1,16 @@
 #include "editing/KORVAUtil.h"
 
-#include "app/AppContext.h"
+#include "editing/EditContext.h"
 #include "editing/EditTransaction.h"
 #include "editing/ValidUtil.h"
-#include "mainwindow/MainView.h"
-#include "store/ADOUtil.h"
+#include "db/ADOUtil.h"
+#include "store/NodeTag.h"
 
 namespace KORVAUtil {
 namespace {
 const QString kCrLf = QStringLiteral("\r\n");
-const QString kUsers = QStringLiteral("Users");
-const QString kUserGroups = QStringLiteral("UserGroups");
+using NodeTags::kUsers;
+using NodeTags::kUserGroups;
 const QString kGroupName = QStringLiteral("GroupName");
 const QString kUserName = QStringLiteral("UserName");
 const QString kStatus = QStringLiteral("Status");
@@ -19,33 +19,19 @@ QString Str(const RowSet* rs, const QString& field) { return ADOUtil::NullToStr(
 
 bool OnRow(const RowSet* rs) { return rs && rs->IsOpen() && !rs->Eof() && !rs->Bof(); }
 
-// Leaves of the project tree, found by their tags.
-void AddLeaf(AppContext& ctx, const QString& branchTag, const QString& caption, const QString& imageKey,
+// Leaves of the project tree, by their tags: announced, the main window's tree follows.
+void AddLeaf(EditContext& ctx, const QString& branchTag, const QString& caption, const QString& imageKey,
              const QString& tag) {
-    MainViewState& view = ctx.view;
-    const QModelIndex branch = MainView::FindNodeByTag(view, branchTag);
-    if (!branch.isValid()) return;
-    const QModelIndex leaf = view.tree.AddNode(branch, caption, QString(), imageKey, tag);
-    view.tree.SetExpanded(branch, true);
-    MainView::SelectNode(view, leaf);
+    Q_EMIT ctx.editEvents.leafAdded(branchTag, caption, imageKey, tag);
 }
 
-void RemoveLeaf(AppContext& ctx, const QString& tag) {
-    const QModelIndex leaf = MainView::FindNodeByTag(ctx.view, tag);
-    if (leaf.isValid()) ctx.view.tree.RemoveNode(leaf);
+void RemoveLeaf(EditContext& ctx, const QString& tag) { Q_EMIT ctx.editEvents.leafRemoved(tag); }
+
+void RenameLeaf(EditContext& ctx, const QString& oldTag, const QString& caption, const QString& newTag) {
+    Q_EMIT ctx.editEvents.leafRenamed(oldTag, caption, newTag);
 }
 
-void RenameLeaf(AppContext& ctx, const QString& oldTag, const QString& caption, const QString& newTag) {
-    const QModelIndex leaf = MainView::FindNodeByTag(ctx.view, oldTag);
-    if (!leaf.isValid()) return;
-    ctx.view.tree.SetCaption(leaf, caption);
-    ctx.view.tree.SetTag(leaf, newTag);
-}
-
-void SelectLeaf(AppContext& ctx, const QString& tag) {
-    const QModelIndex leaf = MainView::FindNodeByTag(ctx.view, tag);
-    if (leaf.isValid()) MainView::SelectNode(ctx.view, leaf);
-}
+void SelectLeaf(EditContext& ctx, const QString& tag) { Q_EMIT ctx.editEvents.leafSelected(tag); }
 
 // The first row whose field equals value with letter case ignored becomes current.
 bool LocateIgnoringCase(RowSet* rs, const QString& field, const QString& value) {
@@ -66,7 +52,7 @@ bool AppendMembership(RowSet* users, const QString& group, QString& why) {
 
 } // namespace
 
-void RowMissing(AppContext& ctx, const QString& key, const QString& title) {
+void RowMissing(EditContext& ctx, const QString& key, const QString& title) {
     ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("找不到這筆資料["), 1, 9120, QStringLiteral("KORVAUtil")) + key +
                       GetMLText(ctx.ml, QStringLiteral("]，請按 F5 重新整理後再試一次。"), 2, 9120, QStringLiteral("KORVAUtil")),
                   vbOKOnly | vbCritical,
@@ -109,7 +95,7 @@ QString DefaultName(const RowSet* rs, const QString& field, const QString& prefi
     return {};
 }
 
-int CountNotifyTargets(AppContext& ctx) {
+int CountNotifyTargets(EditContext& ctx) {
     int count = 0;
     if (RowSet* users = ctx.project.Users.get(); users && users->IsOpen()) {
         auto copy = users->Clone();
@@ -130,7 +116,7 @@ int CountUsers(const OpenProject& project) {
     return count;
 }
 
-bool AddUserGroup(AppContext& ctx) {
+bool AddUserGroup(EditContext& ctx) {
     const MLState& ml = ctx.ml;
     OpenProject& p = ctx.project;
     RowSet* groups = p.UserGroups.get();
@@ -158,17 +144,17 @@ bool AddUserGroup(AppContext& ctx) {
     if (!added) return false;
 
     AddLeaf(ctx, kUserGroups, name, QStringLiteral("UserGroups"), kUserGroups + u',' + name);
-    MainView::mklvNodeContent(ctx);
+    Q_EMIT ctx.editEvents.contentChanged();
     // The description is entered at once, in the group editor on the new group.
     if (ADOUtil::LocateRecord(p.UserGroups.get(), kGroupName, name) &&
         ctx.forms.editGroupList.LoadFormObj(ctx, true))
         ctx.ui.ShowModal(Window::frmEditGroupList);
-    MainView::mklvNodeContent(ctx);
+    Q_EMIT ctx.editEvents.contentChanged();
     p.IsModified = true;
     return true;
 }
 
-bool DeleteUserGroup(AppContext& ctx) {
+bool DeleteUserGroup(EditContext& ctx) {
     const MLState& ml = ctx.ml;
     OpenProject& p = ctx.project;
     RowSet* groups = p.UserGroups.get();
@@ -247,7 +233,7 @@ bool DeleteUserGroup(AppContext& ctx) {
     if (deleted) {
         p.UserGroups->MoveFirst();
         RemoveLeaf(ctx, kUserGroups + u',' + name);
-        MainView::mklvNodeContent(ctx);
+        Q_EMIT ctx.editEvents.contentChanged();
         p.IsModified = true;
     }
     ctx.ui.SetStatusText(kStatus, QString());
@@ -255,7 +241,7 @@ bool DeleteUserGroup(AppContext& ctx) {
     return deleted;
 }
 
-bool RenameUserGroup(AppContext& ctx, const QString& oldName, const QString& newName,
+bool RenameUserGroup(EditContext& ctx, const QString& oldName, const QString& newName,
                      const QString& description) {
     const MLState& ml = ctx.ml;
     OpenProject& p = ctx.project;
@@ -295,14 +281,14 @@ bool RenameUserGroup(AppContext& ctx, const QString& oldName, const QString& new
 
     // Zone leaves show no target, so only the group's leaf changes.
     if (renamed) RenameLeaf(ctx, kUserGroups + u',' + oldName, newName, kUserGroups + u',' + newName);
-    MainView::mklvNodeContent(ctx);
+    Q_EMIT ctx.editEvents.contentChanged();
     // The content list moves the current rows; the editor's group stays the current one.
     ADOUtil::LocateRecord(p.UserGroups.get(), kGroupName, newName);
     p.IsModified = true;
     return true;
 }
 
-bool AddUser(AppContext& ctx) {
+bool AddUser(EditContext& ctx) {
     const MLState& ml = ctx.ml;
     OpenProject& p = ctx.project;
     if (!p.Users) return false;
@@ -346,16 +332,16 @@ bool AddUser(AppContext& ctx) {
     AddLeaf(ctx, kUsers, name, QStringLiteral("UserName"), kUsers + u',' + name);
     ctx.ui.DoEvents();
     CountNotifyTargets(ctx);
-    MainView::mklvNodeContent(ctx);
+    Q_EMIT ctx.editEvents.contentChanged();
     // The telephone number is entered at once, in the contact editor on the new contact.
     if (ADOUtil::LocateRecord(p.Users.get(), kUserName, name) && ctx.forms.editTelList.LoadFormObj(ctx))
         ctx.ui.ShowModal(Window::frmEditTelList);
-    MainView::mklvNodeContent(ctx);
+    Q_EMIT ctx.editEvents.contentChanged();
     p.IsModified = true;
     return true;
 }
 
-bool DeleteUser(AppContext& ctx) {
+bool DeleteUser(EditContext& ctx) {
     const MLState& ml = ctx.ml;
     OpenProject& p = ctx.project;
     RowSet* users = p.Users.get();
@@ -386,7 +372,7 @@ bool DeleteUser(AppContext& ctx) {
     if (deleted) {
         p.Users->MoveFirst();
         RemoveLeaf(ctx, kUsers + u',' + name);
-        MainView::mklvNodeContent(ctx);
+        Q_EMIT ctx.editEvents.contentChanged();
         // The contact took all of its memberships with it.
         CountNotifyTargets(ctx);
         p.IsModified = true;
@@ -396,15 +382,15 @@ bool DeleteUser(AppContext& ctx) {
     return deleted;
 }
 
-bool SaveUser(AppContext& ctx, const QString& oldName, const QString& newName, const QString& phone,
+bool SaveUser(EditContext& ctx, const QString& oldName, const QString& newName, const QString& phone,
               const QString& description, bool disabled, const QStringList& groups, int removedCount,
               int addedCount) {
     OpenProject& p = ctx.project;
     const QString failTitle = GetMLText(ctx.ml, QStringLiteral("儲存連絡人失敗"), 1, 9113, QStringLiteral("KORVAUtil"));
-    MainView::TagItems items;
+    NodeTags::TagItems items;
     items[0] = kUsers;
     items[1] = oldName;
-    if (!MainView::LocateCurRecord(p, items, 2)) {
+    if (!NodeTags::LocateCurRecord(p, items, 2)) {
         RowMissing(ctx, oldName, failTitle);
         return false;
     }
@@ -422,16 +408,15 @@ bool SaveUser(AppContext& ctx, const QString& oldName, const QString& newName, c
     const QString tag = kUsers + u',' + newName;
     if (newName != oldName) RenameLeaf(ctx, kUsers + u',' + oldName, newName, tag);
     // The leaf is drawn grey while the contact is disabled.
-    if (const QModelIndex leaf = MainView::FindNodeByTag(ctx.view, tag); leaf.isValid())
-        ctx.view.tree.SetGrey(leaf, disabled);
+    Q_EMIT ctx.editEvents.leafGreyed(tag, disabled);
     SelectLeaf(ctx, tag);
-    MainView::mklvNodeContent(ctx);
+    Q_EMIT ctx.editEvents.contentChanged();
     ctx.NotifyTargetCount = ctx.NotifyTargetCount - removedCount + addedCount;
     p.IsModified = true;
     return true;
 }
 
-bool MoveGroupMembers(AppContext& ctx, const QString& fromGroup, const QString& toGroup) {
+bool MoveGroupMembers(EditContext& ctx, const QString& fromGroup, const QString& toGroup) {
     OpenProject& p = ctx.project;
     const bool moved = EditTransaction::Run(
         ctx, GetMLText(ctx.ml, QStringLiteral("轉移連絡人失敗"), 1, 9114, QStringLiteral("KORVAUtil")), [&](QString& why) {
@@ -457,13 +442,13 @@ bool MoveGroupMembers(AppContext& ctx, const QString& fromGroup, const QString& 
     if (!moved) return false;
     ADOUtil::LocateRecord(p.UserGroups.get(), kGroupName, toGroup);
     SelectLeaf(ctx, kUserGroups + u',' + toGroup);
-    MainView::mklvNodeContent(ctx);
+    Q_EMIT ctx.editEvents.contentChanged();
     CountNotifyTargets(ctx);
     p.IsModified = true;
     return true;
 }
 
-bool AddUserToGroup(AppContext& ctx, const QString& group, const QString& userName) {
+bool AddUserToGroup(EditContext& ctx, const QString& group, const QString& userName) {
     OpenProject& p = ctx.project;
     const QString failTitle = GetMLText(ctx.ml, QStringLiteral("加入連絡人群組失敗"), 1, 9115, QStringLiteral("KORVAUtil"));
     if (!LocateIgnoringCase(p.Users.get(), kUserName, userName)) {
@@ -474,13 +459,13 @@ bool AddUserToGroup(AppContext& ctx, const QString& group, const QString& userNa
                               [&](QString& why) { return AppendMembership(p.Users.get(), group, why); }))
         return false;
     ADOUtil::LocateRecord(p.UserGroups.get(), kGroupName, group);
-    MainView::mklvNodeContent(ctx);
+    Q_EMIT ctx.editEvents.contentChanged();
     CountNotifyTargets(ctx);
     p.IsModified = true;
     return true;
 }
 
-bool AddGroupToUser(AppContext& ctx, const QString& userName, const QString& group) {
+bool AddGroupToUser(EditContext& ctx, const QString& userName, const QString& group) {
     OpenProject& p = ctx.project;
     const QString failTitle = GetMLText(ctx.ml, QStringLiteral("加入連絡人群組失敗"), 1, 9115, QStringLiteral("KORVAUtil"));
     if (!LocateIgnoringCase(p.Users.get(), kUserName, userName)) {
@@ -490,7 +475,7 @@ bool AddGroupToUser(AppContext& ctx, const QString& userName, const QString& gro
     if (!EditTransaction::Run(ctx, failTitle,
                               [&](QString& why) { return AppendMembership(p.Users.get(), group, why); }))
         return false;
-    MainView::mklvNodeContent(ctx);
+    Q_EMIT ctx.editEvents.contentChanged();
     CountNotifyTargets(ctx);
     p.IsModified = true;
     return true;

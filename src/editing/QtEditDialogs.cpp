@@ -23,18 +23,23 @@ struct QtEditDialogs::Windows {
     std::unique_ptr<frmAddOtherUser> addOtherUser;
 };
 
-QtEditDialogs::QtEditDialogs(AppContext& ctx, QWidget* parent)
+QtEditDialogs::QtEditDialogs(EditContext& ctx, QWidget* parent)
     : m_ctx(ctx), m_parent(parent), m_w(std::make_unique<Windows>()) {}
 
 QtEditDialogs::~QtEditDialogs() = default;
 
 namespace {
 template <typename W>
-W* Get(std::unique_ptr<W>& slot, AppContext& ctx, QWidget* parent) {
+W* Get(std::unique_ptr<W>& slot, EditContext& ctx, QWidget* parent) {
     if (!slot) slot = std::make_unique<W>(ctx, parent);
     return slot.get();
 }
 } // namespace
+
+std::vector<Window> QtEditDialogs::Shown() {
+    return {Window::frmEditGroupList, Window::frmEditTelList, Window::frmAllUserGroups, Window::frmEditZoneList,
+            Window::frmAddUser,       Window::frmAddUserGroup, Window::frmMoveUsers,   Window::frmAddOtherUser};
+}
 
 QDialog* QtEditDialogs::Dialog(Window which) {
     switch (which) {

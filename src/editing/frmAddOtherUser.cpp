@@ -1,11 +1,11 @@
 #include "editing/frmAddOtherUser.h"
 
-#include "app/AppContext.h"
-#include "app/QtFormTexts.h"
+#include "editing/EditContext.h"
+#include "ml/QtFormTexts.h"
 #include "editing/QtEditWidgets.h"
 #include "ui_frmAddOtherUser.h"
 
-frmAddOtherUser::frmAddOtherUser(AppContext& ctx, QWidget* parent)
+frmAddOtherUser::frmAddOtherUser(EditContext& ctx, QWidget* parent)
     : QDialog(parent), m_ctx(ctx), ui(std::make_unique<Forms::Ui_frmAddOtherUser>()) {
     ui->setupUi(this);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);

@@ -4,18 +4,18 @@
 #include <memory>
 
 namespace Forms { class Ui_frmAddOtherUser; }
-struct AppContext;
+struct EditContext;
 
 class frmAddOtherUser : public QDialog {
     Q_OBJECT
 public:
-    explicit frmAddOtherUser(AppContext& ctx, QWidget* parent = nullptr);
+    explicit frmAddOtherUser(EditContext& ctx, QWidget* parent = nullptr);
     ~frmAddOtherUser() override;
     void LoadFormObj();
 
 private:
     void cmdOK_Click();
 
-    AppContext& m_ctx;
+    EditContext& m_ctx;
     std::unique_ptr<Forms::Ui_frmAddOtherUser> ui;
 };

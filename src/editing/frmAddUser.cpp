@@ -1,11 +1,11 @@
 #include "editing/frmAddUser.h"
 
-#include "app/AppContext.h"
-#include "app/QtFormTexts.h"
+#include "editing/EditContext.h"
+#include "ml/QtFormTexts.h"
 #include "editing/QtEditWidgets.h"
 #include "ui_frmAddUser.h"
 
-frmAddUser::frmAddUser(AppContext& ctx, QWidget* parent)
+frmAddUser::frmAddUser(EditContext& ctx, QWidget* parent)
     : QDialog(parent), m_ctx(ctx), ui(std::make_unique<Forms::Ui_frmAddUser>()) {
     ui->setupUi(this);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);

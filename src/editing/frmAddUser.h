@@ -4,18 +4,18 @@
 #include <memory>
 
 namespace Forms { class Ui_frmAddUser; }
-struct AppContext;
+struct EditContext;
 
 class frmAddUser : public QDialog {
     Q_OBJECT
 public:
-    explicit frmAddUser(AppContext& ctx, QWidget* parent = nullptr);
+    explicit frmAddUser(EditContext& ctx, QWidget* parent = nullptr);
     ~frmAddUser() override;
     void LoadFormObj();
 
 private:
     void cmdOK_Click();
     void cmdCancel_Click();
-    AppContext& m_ctx;
+    EditContext& m_ctx;
     std::unique_ptr<Forms::Ui_frmAddUser> ui;
 };

@@ -1,11 +1,11 @@
 #include "editing/frmAddUserGroup.h"
 
-#include "app/AppContext.h"
-#include "app/QtFormTexts.h"
+#include "editing/EditContext.h"
+#include "ml/QtFormTexts.h"
 #include "editing/QtEditWidgets.h"
 #include "ui_frmAddUserGroup.h"
 
-frmAddUserGroup::frmAddUserGroup(AppContext& ctx, QWidget* parent)
+frmAddUserGroup::frmAddUserGroup(EditContext& ctx, QWidget* parent)
     : QDialog(parent), m_ctx(ctx), ui(std::make_unique<Forms::Ui_frmAddUserGroup>()) {
     ui->setupUi(this);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);

@@ -4,18 +4,18 @@
 #include <memory>
 
 namespace Forms { class Ui_frmAddUserGroup; }
-struct AppContext;
+struct EditContext;
 
 class frmAddUserGroup : public QDialog {
     Q_OBJECT
 public:
-    explicit frmAddUserGroup(AppContext& ctx, QWidget* parent = nullptr);
+    explicit frmAddUserGroup(EditContext& ctx, QWidget* parent = nullptr);
     ~frmAddUserGroup() override;
     void LoadFormObj();
 
 private:
     void cmdOK_Click();
     void cmdAddGroup_Click();
-    AppContext& m_ctx;
+    EditContext& m_ctx;
     std::unique_ptr<Forms::Ui_frmAddUserGroup> ui;
 };

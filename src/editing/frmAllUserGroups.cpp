@@ -1,11 +1,11 @@
 #include "editing/frmAllUserGroups.h"
 
-#include "app/AppContext.h"
-#include "app/QtFormTexts.h"
+#include "editing/EditContext.h"
+#include "ml/QtFormTexts.h"
 #include "editing/QtEditWidgets.h"
 #include "ui_frmAllUserGroups.h"
 
-frmAllUserGroups::frmAllUserGroups(AppContext& ctx, QWidget* parent)
+frmAllUserGroups::frmAllUserGroups(EditContext& ctx, QWidget* parent)
     : QDialog(parent), m_ctx(ctx), ui(std::make_unique<Forms::Ui_frmAllUserGroups>()) {
     ui->setupUi(this);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);

@@ -5,13 +5,13 @@
 #include <memory>
 
 namespace Forms { class Ui_frmAllUserGroups; }
-struct AppContext;
+struct EditContext;
 class QTreeWidgetItem;
 
 class frmAllUserGroups : public QDialog {
     Q_OBJECT
 public:
-    explicit frmAllUserGroups(AppContext& ctx, QWidget* parent = nullptr);
+    explicit frmAllUserGroups(EditContext& ctx, QWidget* parent = nullptr);
     ~frmAllUserGroups() override;
     void LoadFormObj();
 
@@ -22,6 +22,6 @@ private:
     void cmdAddGroup_Click();
     void cmbOK_Click();
     void cmbCancel_Click();
-    AppContext& m_ctx;
+    EditContext& m_ctx;
     std::unique_ptr<Forms::Ui_frmAllUserGroups> ui;
 };

@@ -1,10 +1,10 @@
 #include "editing/frmEditGroupList.h"
 
-#include "app/AppContext.h"
-#include "app/QtFormTexts.h"
+#include "editing/EditContext.h"
+#include "ml/QtFormTexts.h"
 #include "ui_frmEditGroupList.h"
 
-frmEditGroupList::frmEditGroupList(AppContext& ctx, QWidget* parent)
+frmEditGroupList::frmEditGroupList(EditContext& ctx, QWidget* parent)
     : QDialog(parent), m_ctx(ctx), ui(std::make_unique<Forms::Ui_frmEditGroupList>()) {
     ui->setupUi(this);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);

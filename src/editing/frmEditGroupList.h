@@ -4,12 +4,12 @@
 #include <memory>
 
 namespace Forms { class Ui_frmEditGroupList; }
-struct AppContext;
+struct EditContext;
 
 class frmEditGroupList : public QDialog {
     Q_OBJECT
 public:
-    explicit frmEditGroupList(AppContext& ctx, QWidget* parent = nullptr);
+    explicit frmEditGroupList(EditContext& ctx, QWidget* parent = nullptr);
     ~frmEditGroupList() override;
     // Shows the loaded form.
     void LoadFormObj();
@@ -17,6 +17,6 @@ public:
 private:
     void cmdRename_Click();
     void cmdOK_Click();
-    AppContext& m_ctx;
+    EditContext& m_ctx;
     std::unique_ptr<Forms::Ui_frmEditGroupList> ui;
 };

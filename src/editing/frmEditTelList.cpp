@@ -1,11 +1,11 @@
 #include "editing/frmEditTelList.h"
 
-#include "app/AppContext.h"
-#include "app/QtFormTexts.h"
+#include "editing/EditContext.h"
+#include "ml/QtFormTexts.h"
 #include "editing/QtEditWidgets.h"
 #include "ui_frmEditTelList.h"
 
-frmEditTelList::frmEditTelList(AppContext& ctx, QWidget* parent)
+frmEditTelList::frmEditTelList(EditContext& ctx, QWidget* parent)
     : QDialog(parent), m_ctx(ctx), ui(std::make_unique<Forms::Ui_frmEditTelList>()) {
     ui->setupUi(this);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);

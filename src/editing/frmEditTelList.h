@@ -4,12 +4,12 @@
 #include <memory>
 
 namespace Forms { class Ui_frmEditTelList; }
-struct AppContext;
+struct EditContext;
 
 class frmEditTelList : public QDialog {
     Q_OBJECT
 public:
-    explicit frmEditTelList(AppContext& ctx, QWidget* parent = nullptr);
+    explicit frmEditTelList(EditContext& ctx, QWidget* parent = nullptr);
     ~frmEditTelList() override;
     // Shows the loaded form; the telephone box has the focus.
     void LoadFormObj();
@@ -21,6 +21,6 @@ private:
     void cmdDelete_Click();
     void cmdTelUserRename_Click();
     void cmdOK_Click();
-    AppContext& m_ctx;
+    EditContext& m_ctx;
     std::unique_ptr<Forms::Ui_frmEditTelList> ui;
 };

@@ -1,10 +1,10 @@
 #include "editing/frmEditZoneList.h"
 
-#include "app/AppContext.h"
-#include "app/QtFormTexts.h"
+#include "editing/EditContext.h"
+#include "ml/QtFormTexts.h"
 #include "ui_frmEditZoneList.h"
 
-frmEditZoneList::frmEditZoneList(AppContext& ctx, QWidget* parent)
+frmEditZoneList::frmEditZoneList(EditContext& ctx, QWidget* parent)
     : QDialog(parent), m_ctx(ctx), ui(std::make_unique<Forms::Ui_frmEditZoneList>()) {
     ui->setupUi(this);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);

@@ -4,17 +4,17 @@
 #include <memory>
 
 namespace Forms { class Ui_frmEditZoneList; }
-struct AppContext;
+struct EditContext;
 
 class frmEditZoneList : public QDialog {
     Q_OBJECT
 public:
-    explicit frmEditZoneList(AppContext& ctx, QWidget* parent = nullptr);
+    explicit frmEditZoneList(EditContext& ctx, QWidget* parent = nullptr);
     ~frmEditZoneList() override;
     void LoadFormObj();
 
 private:
     void cmdOK_Click();
-    AppContext& m_ctx;
+    EditContext& m_ctx;
     std::unique_ptr<Forms::Ui_frmEditZoneList> ui;
 };

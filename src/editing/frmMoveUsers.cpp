@@ -1,11 +1,11 @@
 #include "editing/frmMoveUsers.h"
 
-#include "app/AppContext.h"
-#include "app/QtFormTexts.h"
+#include "editing/EditContext.h"
+#include "ml/QtFormTexts.h"
 #include "editing/QtEditWidgets.h"
 #include "ui_frmMoveUsers.h"
 
-frmMoveUsers::frmMoveUsers(AppContext& ctx, QWidget* parent)
+frmMoveUsers::frmMoveUsers(EditContext& ctx, QWidget* parent)
     : QDialog(parent), m_ctx(ctx), ui(std::make_unique<Forms::Ui_frmMoveUsers>()) {
     ui->setupUi(this);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);

@@ -4,18 +4,18 @@
 #include <memory>
 
 namespace Forms { class Ui_frmMoveUsers; }
-struct AppContext;
+struct EditContext;
 
 class frmMoveUsers : public QDialog {
     Q_OBJECT
 public:
-    explicit frmMoveUsers(AppContext& ctx, QWidget* parent = nullptr);
+    explicit frmMoveUsers(EditContext& ctx, QWidget* parent = nullptr);
     ~frmMoveUsers() override;
     void LoadFormObj();
 
 private:
     void cmdOK_Click();
 
-    AppContext& m_ctx;
+    EditContext& m_ctx;
     std::unique_ptr<Forms::Ui_frmMoveUsers> ui;
 };

@@ -4,8 +4,8 @@
 // (offscreen) and real message boxes, answered by a script as a person would.
 #include "../devsim/DevsimHarness.h"
 #include "app/AppContext.h"
-#include "app/QtStatusPanel.h"
-#include "app/QtUi.h"
+#include "mainwindow/QtStatusPanel.h"
+#include "ml/QtUi.h"
 #include "app/Startup.h"
 #include "device/frmComPort.h"
 #include "device/frmCommSetting.h"
@@ -163,7 +163,7 @@ void tst_frmDeviceEndToEnd::connectAndChangeTheSettings() {
     QCOMPARE(w.StatusPanel(QStringLiteral("ConnectStatus"))->ImageKey(), QStringLiteral("DisConnect"));
 
     w.hide();
-    Startup::CloseCore(ctx);
+    Shutdown::CloseCore(ctx);
     QDir::setCurrent(cwd);
 }
 

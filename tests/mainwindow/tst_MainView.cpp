@@ -2,11 +2,11 @@
 // and View menu rules, on real project files.
 #include "ProjectEnv.h"
 #include "mainwindow/MainView.h"
-#include "store/ADOUtil.h"
+#include "db/ADOUtil.h"
 
 #include <QtTest>
 
-using MainView::TagItems;
+using NodeTags::TagItems;
 
 namespace {
 // Contacts Tom (groups A and B), a contact without a name, Ann (group AB, suspended); groups
@@ -48,20 +48,20 @@ class TestMainView : public QObject {
 private Q_SLOTS:
     void parseNodeTag() {
         TagItems items;
-        QCOMPARE(MainView::ParseNodeTag(QStringLiteral("Users,Tom"), items), 2);
+        QCOMPARE(NodeTags::ParseNodeTag(QStringLiteral("Users,Tom"), items), 2);
         QCOMPARE(items[0], QStringLiteral("Users"));
         QCOMPARE(items[1], QStringLiteral("Tom"));
-        QCOMPARE(MainView::ParseNodeTag(QStringLiteral("ProjName"), items), 1);
+        QCOMPARE(NodeTags::ParseNodeTag(QStringLiteral("ProjName"), items), 1);
         QCOMPARE(items[0], QStringLiteral("ProjName"));
         items = {QStringLiteral("w"), QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("z")};
-        QCOMPARE(MainView::ParseNodeTag(QString(), items), 0);
+        QCOMPARE(NodeTags::ParseNodeTag(QString(), items), 0);
         QCOMPARE(items[0], QStringLiteral("w"));   // untouched
         QCOMPARE(items[1], QStringLiteral("x"));
         // Everything after the first comma is the key: a name with commas names its row.
-        QCOMPARE(MainView::ParseNodeTag(QStringLiteral("Users,Smith, J.,a,b,c"), items), 2);
+        QCOMPARE(NodeTags::ParseNodeTag(QStringLiteral("Users,Smith, J.,a,b,c"), items), 2);
         QCOMPARE(items[0], QStringLiteral("Users"));
         QCOMPARE(items[1], QStringLiteral("Smith, J.,a,b,c"));
-        QCOMPARE(MainView::ParseNodeTag(QStringLiteral("Users,"), items), 2);
+        QCOMPARE(NodeTags::ParseNodeTag(QStringLiteral("Users,"), items), 2);
         QCOMPARE(items[1], QString());
     }
 
@@ -71,31 +71,31 @@ private Q_SLOTS:
                                      QStringLiteral("INSERT INTO Users VALUES ('Smith, J.,a,b,c','0944',0,'',''); "))));
         OpenProject& p = e.ctx->project;
         TagItems items;
-        int n = MainView::ParseNodeTag(QStringLiteral("Zones,12"), items);
-        QVERIFY(MainView::LocateCurRecord(p, items, n));
+        int n = NodeTags::ParseNodeTag(QStringLiteral("Zones,12"), items);
+        QVERIFY(NodeTags::LocateCurRecord(p, items, n));
         QCOMPARE(ADOUtil::NullToStr(p.Zones->Field(QStringLiteral("ZoneNo"))), QStringLiteral("12"));
-        n = MainView::ParseNodeTag(QStringLiteral("Zones,012"), items);
-        QVERIFY(!MainView::LocateCurRecord(p, items, n));
+        n = NodeTags::ParseNodeTag(QStringLiteral("Zones,012"), items);
+        QVERIFY(!NodeTags::LocateCurRecord(p, items, n));
         QVERIFY(p.Zones->Eof());
 
-        n = MainView::ParseNodeTag(QStringLiteral("UserGroups,AB"), items);
-        QVERIFY(MainView::LocateCurRecord(p, items, n));
+        n = NodeTags::ParseNodeTag(QStringLiteral("UserGroups,AB"), items);
+        QVERIFY(NodeTags::LocateCurRecord(p, items, n));
         QCOMPARE(ADOUtil::NullToStr(p.UserGroups->Field(QStringLiteral("GroupDsc"))), QStringLiteral("group ab"));
-        n = MainView::ParseNodeTag(QStringLiteral("UserGroups,ab"), items);   // case counts
-        QVERIFY(!MainView::LocateCurRecord(p, items, n));
+        n = NodeTags::ParseNodeTag(QStringLiteral("UserGroups,ab"), items);   // case counts
+        QVERIFY(!NodeTags::LocateCurRecord(p, items, n));
 
-        n = MainView::ParseNodeTag(QStringLiteral("Users,Smith, J.,a,b,c"), items);
-        QVERIFY(MainView::LocateCurRecord(p, items, n));
+        n = NodeTags::ParseNodeTag(QStringLiteral("Users,Smith, J.,a,b,c"), items);
+        QVERIFY(NodeTags::LocateCurRecord(p, items, n));
         QCOMPARE(ADOUtil::NullToStr(p.Users->Field(QStringLiteral("PhoneNumber"))), QStringLiteral("0944"));
 
         // A branch locates nothing; an unknown kind word moves nothing and reports found.
         p.Users->MoveFirst();
         p.Zones->MoveFirst();
         p.UserGroups->MoveFirst();
-        n = MainView::ParseNodeTag(QStringLiteral("Users"), items);
-        QVERIFY(!MainView::LocateCurRecord(p, items, n));
-        n = MainView::ParseNodeTag(QStringLiteral("Other,Tom"), items);
-        QVERIFY(MainView::LocateCurRecord(p, items, n));
+        n = NodeTags::ParseNodeTag(QStringLiteral("Users"), items);
+        QVERIFY(!NodeTags::LocateCurRecord(p, items, n));
+        n = NodeTags::ParseNodeTag(QStringLiteral("Other,Tom"), items);
+        QVERIFY(NodeTags::LocateCurRecord(p, items, n));
         for (RowSet* rs : {p.Users.get(), p.Zones.get(), p.UserGroups.get()}) QCOMPARE(rs->AbsolutePosition(), 1);
     }
 

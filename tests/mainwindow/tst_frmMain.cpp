@@ -1,8 +1,9 @@
 // The main window: texts by object path, status panels, placement, layout limits, closing.
 #include "app/AppFixture.h"
-#include "app/QtFormTexts.h"
-#include "app/QtStatusPanel.h"
-#include "app/Twips.h"
+#include "ml/QtFormTexts.h"
+#include "mainwindow/QtStatusPanel.h"
+#include "base/Twips.h"
+#include "app/frmToolsOptions.h"
 #include "mainwindow/frmMain.h"
 #include "ml/FormTexts.h"
 
@@ -166,7 +167,7 @@ private Q_SLOTS:
         w.onEnded = [&] { ended = true; };
         f.ctx.project.ProjName = QStringLiteral("Site");
         int answer = 2;
-        w.closeProject = [&](AppContext& ctx) {
+        w.closeProject = [&](MainContext& ctx) {
             if (answer != 2) ctx.project.ProjName.clear();
             return answer;
         };
@@ -268,6 +269,7 @@ private Q_SLOTS:
         QVERIFY(f.Start(QStringLiteral("English")));
         QSettings s(Store(f), QSettings::IniFormat);
         frmMain w(f.ctx, &s);
+        frmToolsOptions::Register(w, f.ctx);
         w.show();
         QString seenTitle;
         QString seenRetry;

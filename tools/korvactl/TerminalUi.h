@@ -1,7 +1,7 @@
 #pragma once
 // The Ui of a terminal: message boxes print their title and text, progress goes to stderr,
 // questions are answered yes only when the user said so on the command line (--yes).
-#include "app/Ui.h"
+#include "base/Ui.h"
 
 #include <QTextStream>
 

@@ -5,10 +5,10 @@
 // window, each menu of the menu bar opened, the options dialog and the text input window.
 // Window placement goes to a settings file in OUT_DIR, never to the user's own settings.
 #include "app/AppContext.h"
-#include "app/QtIcons.h"
-#include "app/QtUi.h"
+#include "base/QtIcons.h"
+#include "ml/QtUi.h"
 #include "app/Startup.h"
-#include "app/frmKeyInString.h"
+#include "ml/frmKeyInString.h"
 #include "app/frmSplash.h"
 #include "app/frmToolsOptions.h"
 #include "mainwindow/frmMain.h"
