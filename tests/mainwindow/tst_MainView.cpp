@@ -4,6 +4,7 @@
 #include "mainwindow/MainView.h"
 #include "db/ADOUtil.h"
 
+#include <QAbstractItemModelTester>
 #include <QtTest>
 
 using NodeTags::TagItems;
@@ -187,6 +188,52 @@ private Q_SLOTS:
         QCOMPARE(tree.NodeCount(), before);
         // Indexes found afterwards still lead to their parents.
         QCOMPARE(MainView::FindNodeByTag(e.ctx->view, QStringLiteral("UserGroups,C")).parent(), groups);
+    }
+
+    // The tree follows the editing events with the row signals its views rely on; both models
+    // keep Qt's model rules through rebuilds, selections and those changes.
+    void editingEventsMoveTheTree_data() {
+        QTest::addColumn<QString>("branch");
+        QTest::addColumn<QString>("leaf");
+        QTest::addColumn<int>("row");   // where the new leaf lands: the end of its branch
+        QTest::newRow("group") << "UserGroups" << "UserGroups,D" << 4;
+        QTest::newRow("contact") << "Users" << "Users,Bob" << 2;
+        QTest::newRow("name with a comma") << "UserGroups" << "UserGroups,x,y" << 4;
+    }
+    void editingEventsMoveTheTree() {
+        QFETCH(QString, branch);
+        QFETCH(QString, leaf);
+        QFETCH(int, row);
+        ProjectEnv e;
+        AppContext& c = *e.ctx;
+        using Mode = QAbstractItemModelTester::FailureReportingMode;
+        QAbstractItemModelTester treeTester(&c.view.tree, Mode::QtTest);
+        QAbstractItemModelTester listTester(&c.view.list, Mode::QtTest);
+        QVERIFY(e.Open(e.MakeProject(QStringLiteral("P.cmb"), kContent)));
+        Select(c, branch);
+        const QModelIndex parent = MainView::FindNodeByTag(c.view, branch);
+
+        QSignalSpy inserted(&c.view.tree, &QAbstractItemModel::rowsInserted);
+        QSignalSpy removed(&c.view.tree, &QAbstractItemModel::rowsRemoved);
+        Q_EMIT c.editEvents.leafAdded(branch, leaf.section(u',', 1), QStringLiteral("UserGroups"), leaf);
+        QCOMPARE(inserted.size(), 1);
+        QCOMPARE(inserted[0][0].toModelIndex(), parent);
+        QCOMPARE(inserted[0][1].toInt(), row);
+        QCOMPARE(c.editEvents.SelectedTag(), leaf);   // the new leaf is selected
+        Q_EMIT c.editEvents.contentChanged();
+        QCOMPARE(c.view.list.rowCount(), 0);          // the list follows the new, empty row
+
+        Q_EMIT c.editEvents.leafRemoved(leaf);
+        QCOMPARE(removed.size(), 1);
+        QCOMPARE(removed[0][0].toModelIndex(), parent);
+        QCOMPARE(removed[0][1].toInt(), row);
+        QVERIFY(!MainView::FindNodeByTag(c.view, leaf).isValid());
+        Q_EMIT c.editEvents.leafRemoved(leaf);        // gone already: nothing moves
+        QCOMPARE(removed.size(), 1);
+        Q_EMIT c.editEvents.leafAdded(QStringLiteral("Nowhere"), QStringLiteral("x"), {}, QStringLiteral("Nowhere,x"));
+        QCOMPARE(inserted.size(), 1);
+        KORVAMain::CloseProject(c);                   // closed: the tree empties
+        QCOMPARE(c.view.tree.rowCount(), 0);
     }
 
     void contentListViews() {
