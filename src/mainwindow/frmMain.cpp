@@ -24,7 +24,6 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QSettings>
-#include <QTimer>
 
 namespace {
 // Design sizes in twips.
@@ -46,12 +45,6 @@ frmMain::frmMain(MainContext& ctx, QSettings* placementStore, QWidget* parent)
     ui->mnuProjConent->menuAction()->setVisible(false);
 
     BuildStatusBar();
-
-    tmrSleep = new QTimer(this);
-    tmrSleep->setObjectName(QStringLiteral("tmrSleep"));
-    tmrSleep->setSingleShot(true);
-    tmrSleep->setInterval(30);
-    connect(tmrSleep, &QTimer::timeout, this, &frmMain::tmrSleep_Timer);
 
     m_treeIcons = new QtImageKeyDelegate(Qt::DecorationRole, this);
     m_listIcons = new QtImageKeyDelegate(Qt::DecorationRole, this);
@@ -247,16 +240,6 @@ void frmMain::SetStatusText(const QString& panelKey, const QString& text) {
 void frmMain::SetConnectStatusImage(bool connected) {
     const QString key = connected ? QStringLiteral("Connect") : QStringLiteral("DisConnect");
     m_panels[2]->SetImage(QtIcons::Icon(key), key);
-}
-
-void frmMain::StartSleep() {
-    SleepFlag = true;
-    tmrSleep->start();
-}
-
-void frmMain::tmrSleep_Timer() {
-    SleepFlag = false;
-    tmrSleep->stop();
 }
 
 // ---- Load, modal windows, closing --------------------------------------------------------

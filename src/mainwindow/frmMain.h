@@ -9,7 +9,6 @@
 // - SetStatusText with the panel keys "Status", "ProjName", "ConnectStatus";
 // - ShowModal dispatches the modal windows of the Window list;
 // - closeProject: the project store's close with its save prompt (2: cancelled);
-// - SleepFlag / StartSleep: the 30 ms pause between two attempts of a device exchange.
 #include "mainwindow/Shutdown.h"
 #include "base/Ui.h"
 
@@ -25,7 +24,6 @@ class QLabel;
 class QMenu;
 class QSettings;
 class QSplitter;
-class QTimer;
 class QTreeView;
 class QtImageKeyDelegate;
 class QItemSelectionModel;
@@ -81,10 +79,6 @@ public:
     int ViewMode() const { return kViewModeReport; }
     static constexpr int kViewModeReport = 3;
 
-    // The pause between two attempts of a device exchange: StartSleep sets the flag and the
-    // one-shot timer clears it 30 ms later.
-    bool SleepFlag = false;
-    void StartSleep();
 
     // The project store's close (with its save prompt); 2 means the user cancelled.
     std::function<int(MainContext&)> closeProject;
@@ -102,7 +96,6 @@ private:
     void ConnectMenus();
     void BuildStatusBar();
     void RestorePlacement();
-    void tmrSleep_Timer();
     void RegisterWindows();
 
     // Menu openings.
@@ -157,7 +150,6 @@ private:
     QtStatusPanel* m_panels[3] = {};
     QtImageKeyDelegate* m_treeIcons = nullptr;
     QtImageKeyDelegate* m_listIcons = nullptr;
-    QTimer* tmrSleep = nullptr;
     std::map<Window, ShowWindow> m_windows;
     std::unique_ptr<QtEditDialogs> m_editDialogs;   // the editing windows
     bool m_ended = false;

@@ -10,7 +10,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -248,20 +247,6 @@ private Q_SLOTS:
         QTest::mouseRelease(grip, Qt::LeftButton, {}, mid + QPoint(w.width(), 0));
         QApplication::processEvents();
         QCOMPARE(sp->widget(0)->width(), sp->width() - w.Px(1500));
-    }
-
-    void pauseTimerClearsTheFlag() {
-        AppFixture f;
-        QVERIFY(f.Start(QStringLiteral("English")));
-        QSettings s(Store(f), QSettings::IniFormat);
-        frmMain w(f.ctx, &s);
-        QVERIFY(!w.SleepFlag);
-        QElapsedTimer t;
-        t.start();
-        w.StartSleep();
-        QVERIFY(w.SleepFlag);
-        QTRY_VERIFY_WITH_TIMEOUT(!w.SleepFlag, 2000);
-        QVERIFY(t.elapsed() >= 25);
     }
 
     void optionsCommandOpensTheDialogModally() {
