@@ -154,25 +154,11 @@ bool AddUserGroup(EditContext& ctx) {
     return true;
 }
 
-bool DeleteUserGroup(EditContext& ctx) {
+namespace {
+// The confirmation of a group's delete: what it touches, the zones and members naming it exactly.
+QString DeleteGroupQuestion(const EditContext& ctx, const QString& name) {
     const MLState& ml = ctx.ml;
-    OpenProject& p = ctx.project;
-    RowSet* groups = p.UserGroups.get();
-    if (!OnRow(groups)) {
-        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("GroupList資料表的CurrentRecord未指到可用的資料。"), 1, 64, QStringLiteral("KORVAUtil")) + kCrLf +
-                          GetMLText(ml, QStringLiteral("刪除連絡人群組失敗。"), 2, 64, QStringLiteral("KORVAUtil")),
-                      vbOKOnly | vbCritical, GetMLText(ml, QStringLiteral("刪除連絡人群組失敗"), 3, 64, QStringLiteral("KORVAUtil")));
-        return false;
-    }
-    const QString name = Str(groups, kGroupName);
-    if (groups->Clone()->RecordCount() <= 1) {
-        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("不可刪除群組！"), 1, 93, QStringLiteral("KORVAUtil")) +
-                          GetMLText(ml, QStringLiteral("群組至少留一組，不可全刪除。"), 2, 93, QStringLiteral("KORVAUtil")),
-                      vbOKOnly | vbExclamation, GetMLText(ml, QStringLiteral("不可刪除群組"), 3, 93, QStringLiteral("KORVAUtil")));
-        return false;
-    }
-
-    // What the delete touches, for the confirmation: zones and members naming it exactly.
+    const OpenProject& p = ctx.project;
     QStringList zoneLines;
     if (RowSet* zones = p.Zones.get(); zones && zones->IsOpen()) {
         for (zones->MoveFirst(); !zones->Eof(); zones->MoveNext())
@@ -197,6 +183,58 @@ bool DeleteUserGroup(EditContext& ctx) {
         question += GetMLText(ml, QStringLiteral("下列隸屬於本連絡人群組之連絡人["), 1, 139, QStringLiteral("KORVAUtil")) +
                     QString::number(userLines.size()) +
                     GetMLText(ml, QStringLiteral("]將被移除:"), 2, 139, QStringLiteral("KORVAUtil")) + kCrLf + userLines.join(kCrLf);
+    return question;
+}
+
+// The delete's cascade, inside its transaction: zones lose the group as their target, members
+// their membership (letter case ignored), then the group's row goes.
+bool CascadeGroupDelete(OpenProject& p, const QString& name, QString& why) {
+    RowSet* zones = p.Zones.get();
+    for (zones->MoveFirst(); !zones->Eof(); zones->MoveNext()) {
+        if (Str(zones, kGroupName) != name) continue;
+        if (!EditTransaction::SetField(zones, kGroupName, QString(), why) || !EditTransaction::SaveRow(zones, why))
+            return false;
+    }
+    RowSet* users = p.Users.get();
+    for (users->MoveFirst(); !users->Eof(); users->MoveNext()) {
+        const QStringList old = SplitGroupList(Str(users, kGroupName));
+        QStringList kept;
+        for (const QString& element : old)
+            if (element.compare(name, Qt::CaseInsensitive) != 0) kept << element;
+        if (kept.size() == old.size()) continue;
+        if (!EditTransaction::SetField(users, kGroupName, JoinGroupList(kept), why) ||
+            !EditTransaction::SaveRow(users, why))
+            return false;
+    }
+    RowSet* rs = p.UserGroups.get();
+    if (!rs->Delete()) {
+        why = rs->LastError();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool DeleteUserGroup(EditContext& ctx) {
+    const MLState& ml = ctx.ml;
+    OpenProject& p = ctx.project;
+    RowSet* groups = p.UserGroups.get();
+    if (!OnRow(groups)) {
+        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("GroupList資料表的CurrentRecord未指到可用的資料。"), 1, 64, QStringLiteral("KORVAUtil")) + kCrLf +
+                          GetMLText(ml, QStringLiteral("刪除連絡人群組失敗。"), 2, 64, QStringLiteral("KORVAUtil")),
+                      vbOKOnly | vbCritical, GetMLText(ml, QStringLiteral("刪除連絡人群組失敗"), 3, 64, QStringLiteral("KORVAUtil")));
+        return false;
+    }
+    const QString name = Str(groups, kGroupName);
+    if (groups->Clone()->RecordCount() <= 1) {
+        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("不可刪除群組！"), 1, 93, QStringLiteral("KORVAUtil")) +
+                          GetMLText(ml, QStringLiteral("群組至少留一組，不可全刪除。"), 2, 93, QStringLiteral("KORVAUtil")),
+                      vbOKOnly | vbExclamation, GetMLText(ml, QStringLiteral("不可刪除群組"), 3, 93, QStringLiteral("KORVAUtil")));
+        return false;
+    }
+
+    const QString question = DeleteGroupQuestion(ctx, name);
     if (ctx.ui.MsgBox(question, vbYesNo | vbExclamation,
                       GetMLText(ml, QStringLiteral("是否確定刪除這個連絡人群組"), 3, 109, QStringLiteral("KORVAUtil"))) != vbYes)
         return false;
@@ -205,31 +243,8 @@ bool DeleteUserGroup(EditContext& ctx) {
     ctx.ui.SetStatusText(kStatus, GetMLText(ml, QStringLiteral("正在刪除有關這個連絡人群組["), 2, 115, QStringLiteral("KORVAUtil")) +
                                       name + GetMLText(ml, QStringLiteral("]中的相關資料..."), 3, 115, QStringLiteral("KORVAUtil")));
     const bool deleted = EditTransaction::Run(
-        ctx, GetMLText(ml, QStringLiteral("刪除連絡人群組失敗"), 3, 64, QStringLiteral("KORVAUtil")), [&](QString& why) {
-            RowSet* zones = p.Zones.get();
-            for (zones->MoveFirst(); !zones->Eof(); zones->MoveNext()) {
-                if (Str(zones, kGroupName) != name) continue;
-                if (!EditTransaction::SetField(zones, kGroupName, QString(), why) || !EditTransaction::SaveRow(zones, why))
-                    return false;
-            }
-            RowSet* users = p.Users.get();
-            for (users->MoveFirst(); !users->Eof(); users->MoveNext()) {
-                const QStringList old = SplitGroupList(Str(users, kGroupName));
-                QStringList kept;
-                for (const QString& element : old)
-                    if (element.compare(name, Qt::CaseInsensitive) != 0) kept << element;
-                if (kept.size() == old.size()) continue;
-                if (!EditTransaction::SetField(users, kGroupName, JoinGroupList(kept), why) ||
-                    !EditTransaction::SaveRow(users, why))
-                    return false;
-            }
-            RowSet* rs = p.UserGroups.get();
-            if (!rs->Delete()) {
-                why = rs->LastError();
-                return false;
-            }
-            return true;
-        });
+        ctx, GetMLText(ml, QStringLiteral("刪除連絡人群組失敗"), 3, 64, QStringLiteral("KORVAUtil")),
+        [&](QString& why) { return CascadeGroupDelete(p, name, why); });
     if (deleted) {
         p.UserGroups->MoveFirst();
         RemoveLeaf(ctx, kUserGroups + u',' + name);
@@ -448,7 +463,10 @@ bool MoveGroupMembers(EditContext& ctx, const QString& fromGroup, const QString&
     return true;
 }
 
-bool AddUserToGroup(EditContext& ctx, const QString& group, const QString& userName) {
+namespace {
+// Adds group to the contact's memberships; with groupCurrent the group's row is made current
+// before the list is rebuilt.
+bool AddMembership(EditContext& ctx, const QString& userName, const QString& group, bool groupCurrent) {
     OpenProject& p = ctx.project;
     const QString failTitle = GetMLText(ctx.ml, QStringLiteral("加入連絡人群組失敗"), 1, 9115, QStringLiteral("KORVAUtil"));
     if (!LocateIgnoringCase(p.Users.get(), kUserName, userName)) {
@@ -458,26 +476,19 @@ bool AddUserToGroup(EditContext& ctx, const QString& group, const QString& userN
     if (!EditTransaction::Run(ctx, failTitle,
                               [&](QString& why) { return AppendMembership(p.Users.get(), group, why); }))
         return false;
-    ADOUtil::LocateRecord(p.UserGroups.get(), kGroupName, group);
+    if (groupCurrent) ADOUtil::LocateRecord(p.UserGroups.get(), kGroupName, group);
     Q_EMIT ctx.editEvents.contentChanged();
     CountNotifyTargets(ctx);
     p.IsModified = true;
     return true;
 }
+} // namespace
+
+bool AddUserToGroup(EditContext& ctx, const QString& group, const QString& userName) {
+    return AddMembership(ctx, userName, group, true);
+}
 
 bool AddGroupToUser(EditContext& ctx, const QString& userName, const QString& group) {
-    OpenProject& p = ctx.project;
-    const QString failTitle = GetMLText(ctx.ml, QStringLiteral("加入連絡人群組失敗"), 1, 9115, QStringLiteral("KORVAUtil"));
-    if (!LocateIgnoringCase(p.Users.get(), kUserName, userName)) {
-        RowMissing(ctx, userName, failTitle);
-        return false;
-    }
-    if (!EditTransaction::Run(ctx, failTitle,
-                              [&](QString& why) { return AppendMembership(p.Users.get(), group, why); }))
-        return false;
-    Q_EMIT ctx.editEvents.contentChanged();
-    CountNotifyTargets(ctx);
-    p.IsModified = true;
-    return true;
+    return AddMembership(ctx, userName, group, false);
 }
 } // namespace KORVAUtil
