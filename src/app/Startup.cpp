@@ -3,6 +3,7 @@
 #include "app/AppContext.h"
 #include "app/SettingUtil.h"
 #include "db/ADOUtil.h"
+#include "store/KORVAMain.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -58,7 +59,7 @@ void LoadRecentFiles(AppContext& ctx) {
     ctx.recentFiles.clear();
     RowSet* rs = ctx.sysdb.MRUList.get();
     if (!rs || ADOUtil::GetRecordCount(rs) < 1) return;
-    for (rs->MoveFirst(); !rs->Eof() && ctx.recentFiles.size() < 4; rs->MoveNext())
+    for (rs->MoveFirst(); !rs->Eof() && ctx.recentFiles.size() < KORVAMain::kRecentFileCount; rs->MoveNext())
         ctx.recentFiles << ADOUtil::NullToStr(rs->Field(QStringLiteral("FilePath")));
 }
 

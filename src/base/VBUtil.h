@@ -5,6 +5,9 @@
 #include <QStringList>
 
 namespace VBUtil {
+// The line break of the system's texts and files.
+inline const QString kCrLf = QStringLiteral("\r\n");
+
 constexpr int kMaxLines = 1000;
 
 struct Lines {

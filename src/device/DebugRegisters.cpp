@@ -42,8 +42,8 @@ bool ReadRow(DeviceContext& ctx, const DebugRegisterRow& row, QString& value) {
     QByteArray response;
     bool ok = false;
     switch (function) {
-    case 4: ok = KORVACommUtil::ReadRegisters(ctx, 0x04, address, count, response); break;
-    case 3: ok = KORVACommUtil::ReadRegisters(ctx, 0x03, address, count, response); break;
+    case 4: ok = KORVACommUtil::ReadRegisters(ctx, KORVACommUtil::kReadInputRegisters, address, count, response); break;
+    case 3: ok = KORVACommUtil::ReadRegisters(ctx, KORVACommUtil::kReadHoldingRegisters, address, count, response); break;
     case 1: ok = KORVACommUtil::ReadCoils(ctx, response); break;
     default: return false;
     }

@@ -25,7 +25,7 @@ bool Exchange(DeviceContext& ctx, QByteArray& request, int n, QByteArray& respon
 
 bool ReadModel(DeviceContext& ctx, ModelEntry& model) {
     QByteArray response;
-    if (!ReadRegisters(ctx, 0x04, kRegModelID, 1, response)) return false;
+    if (!ReadRegisters(ctx, kReadInputRegisters, kRegModelID, 1, response)) return false;
     model = ModelOf(quint8(response[3]) * 256 + quint8(response[4]));
     return true;
 }
@@ -107,7 +107,7 @@ bool ReadRegisters(DeviceContext& ctx, int function, int start, int count, QByte
 }
 
 bool ReadCoils(DeviceContext& ctx, QByteArray& response) {
-    QByteArray request = ReadRequest(ctx, 0x01, 0x0000, 64);
+    QByteArray request = ReadRequest(ctx, kReadCoils, 0x0000, 64);
     return Exchange(ctx, request, 6, response, 13);
 }
 
@@ -130,7 +130,7 @@ bool ReadModelName(DeviceContext& ctx, QString& modelName) {
 bool ReadSerialNumber(DeviceContext& ctx, QString& serialNo) {
     serialNo.clear();
     QByteArray response;
-    if (!ReadRegisters(ctx, 0x04, kRegSerialNo, 4, response)) return false;
+    if (!ReadRegisters(ctx, kReadInputRegisters, kRegSerialNo, 4, response)) return false;
     serialNo = SerialNumberText(response.mid(3, 8));
     return true;
 }
@@ -144,7 +144,7 @@ bool ReadCommSettings(DeviceContext& ctx, DeviceInfo& info, bool showProgress) {
     QByteArray response;
     bool ok = ReadModelType(ctx, info.TypeCode) && ReadModelName(ctx, info.ModelName) &&
               ReadSerialNumber(ctx, info.SerialNo) &&
-              ReadRegisters(ctx, 0x03, kRegSlaveID, 2, response);
+              ReadRegisters(ctx, kReadHoldingRegisters, kRegSlaveID, 2, response);
     if (ok) {
         info.SlaveID = QString::number(quint8(response[4]));
         const Com1Setting setting = DecodeSettingByte(quint8(response[6]));
@@ -172,7 +172,7 @@ bool WriteCommSettings(DeviceContext& ctx, const QString& modelName, const QStri
                             GetMLText(ctx.ml, QStringLiteral("設定裝置通訊參數中..."), 2, 2, QStringLiteral("KORVACommUtil")));
     ctx.ui.DoEvents();
     QByteArray request(13, '\0');
-    const char body[] = {char(ctx.comm.SlaveID), 0x10, 0x00, char(kRegSlaveID), 0x00, 0x02, 0x04,
+    const char body[] = {char(ctx.comm.SlaveID), char(kWriteMultipleRegisters), 0x00, char(kRegSlaveID), 0x00, 0x02, 0x04,
                          0x00, char(slave), 0x00, char(setting)};
     for (int i = 0; i < 11; ++i) request[i] = body[i];
     QByteArray response;
@@ -205,7 +205,7 @@ void Connect(DeviceContext& ctx) {
     DeviceInfo info;
     // The progress window stays up over the whole sequence: while it is shown no second
     // exchange can be started from the window.
-    const bool ok = ReadRegisters(ctx, 0x04, kRegNewRecord, 1, response) &&
+    const bool ok = ReadRegisters(ctx, kReadInputRegisters, kRegNewRecord, 1, response) &&
                     ReadCommSettings(ctx, info, false);
     ctx.ui.CloseProgress();
     if (!ok) {

@@ -28,6 +28,11 @@ struct Com1Setting {
 };
 
 namespace KORVACommUtil {
+// The Modbus function codes the device answers.
+constexpr int kReadCoils = 0x01;
+constexpr int kReadHoldingRegisters = 0x03;
+constexpr int kReadInputRegisters = 0x04;
+constexpr int kWriteMultipleRegisters = 0x10;
 // Register numbers and frame lengths of the reads the link makes.
 constexpr int kRegModelID = 0x0000;
 constexpr int kRegSerialNo = 0x0002;

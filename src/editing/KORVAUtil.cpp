@@ -5,10 +5,11 @@
 #include "editing/ValidUtil.h"
 #include "db/ADOUtil.h"
 #include "store/NodeTag.h"
+#include "base/VBUtil.h"
 
 namespace KORVAUtil {
 namespace {
-const QString kCrLf = QStringLiteral("\r\n");
+using VBUtil::kCrLf;
 using NodeTags::kUsers;
 using NodeTags::kUserGroups;
 const QString kGroupName = QStringLiteral("GroupName");

@@ -3,10 +3,11 @@
 #include "editing/EditContext.h"
 #include "editing/PhoneBook.h"
 #include "db/ADOUtil.h"
+#include "base/VBUtil.h"
 
 namespace ValidUtil {
 namespace {
-const QString kCrLf = QStringLiteral("\r\n");
+using VBUtil::kCrLf;
 
 bool IsReserved(const QString& name) {
     if (name == QStringLiteral("所有群組")) return true;

@@ -160,7 +160,7 @@ void PutTableTolvNodeContent(MainContext& ctx, const QString& tmpTableName, RowS
     const QString filterValue = ADOUtil::NullToStr(tmpFilterFieldValue1);
     for (tmpRs->MoveFirst(); !tmpRs->Eof(); tmpRs->MoveNext()) {
         if (members) {
-            if (!Str(tmpRs, "GroupName").split(QStringLiteral("\r\n")).contains(filterValue)) continue;
+            if (!Str(tmpRs, "GroupName").split(VBUtil::kCrLf).contains(filterValue)) continue;
         } else if (!tmpFilterFieldName1.isEmpty()) {
             if (ADOUtil::NullToStr(tmpRs->Field(tmpFilterFieldName1)) != filterValue) continue;
         }

@@ -42,7 +42,7 @@ struct FileMenuState {
     bool saveEnabled = false;
     bool saveAsEnabled = false;
     bool basicEnabled = false;
-    std::array<RecentMenuItem, 4> mru;
+    std::array<RecentMenuItem, KORVAMain::kRecentFileCount> mru;
 };
 
 namespace MainView {

@@ -74,7 +74,7 @@ void ApplyFileMenu(frmMain& window, const FileMenuState& s) {
 
 QString RecentCaption(frmMain& window, int index) {
     static const char* const names[4] = {"mnuFileMRU_1", "mnuFileMRU_2", "mnuFileMRU_3", "mnuFileMRU_4"};
-    if (index < 1 || index > 4) return {};
+    if (index < 1 || index > KORVAMain::kRecentFileCount) return {};
     QAction* a = Item(window, names[index - 1]);
     if (!a) return {};
     // An item the rule never filled still shows its design-time caption.

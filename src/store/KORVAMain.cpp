@@ -4,6 +4,7 @@
 #include "db/ADOUtil.h"
 #include "db/FileUtil.h"
 #include "store/SystemDb.h"
+#include "base/VBUtil.h"
 
 #include <QDate>
 #include <QDir>
@@ -13,7 +14,7 @@
 
 namespace KORVAMain {
 namespace {
-const QString kCrLf = QStringLiteral("\r\n");
+using VBUtil::kCrLf;
 const QString kStatus = QStringLiteral("Status");
 
 QString FileNameOf(const QString& path) { return QFileInfo(path).fileName(); }
@@ -380,7 +381,7 @@ void AddToRecentFiles(StoreContext& ctx, const QString& path) {
         list.move(at, 0);
     } else {
         list.prepend(path);
-        while (list.size() > 4) list.removeLast();
+        while (list.size() > kRecentFileCount) list.removeLast();
     }
     StoreRecentFiles(ctx);
     Q_EMIT ctx.storeEvents.recentFilesChanged();
@@ -411,8 +412,8 @@ void StoreRecentFiles(StoreContext& ctx) {
     ctx.sysdb.MRUList = ADOUtil::OpenRecordset(conn, QStringLiteral("MRUList"));
 }
 
-std::array<RecentMenuItem, 4> mkRecentFilePathMenu(const StoreContext& ctx) {
-    std::array<RecentMenuItem, 4> items;
+std::array<RecentMenuItem, kRecentFileCount> mkRecentFilePathMenu(const StoreContext& ctx) {
+    std::array<RecentMenuItem, kRecentFileCount> items;
     for (int i = 0; i < 4; ++i) {
         if (i < ctx.recentFiles.size()) items[size_t(i)] = {ctx.recentFiles[i], true, true};
         else items[size_t(i)] = {QString(), false, false};

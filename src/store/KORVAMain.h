@@ -15,6 +15,8 @@ struct RecentMenuItem {
 };
 
 namespace KORVAMain {
+// The recent-files list holds this many projects.
+constexpr int kRecentFileCount = 4;
 // SaveProject's results.
 constexpr int kSaved = 0;        // saved, or nothing to save
 constexpr int kNotSaved = 1;     // the user chose not to save
@@ -51,5 +53,5 @@ void AddToRecentFiles(StoreContext& ctx, const QString& path);
 void StoreRecentFiles(StoreContext& ctx);
 // The four recent-file menu items: entry i as caption, enabled and visible; beyond the
 // list's count an empty caption, disabled and hidden.
-std::array<RecentMenuItem, 4> mkRecentFilePathMenu(const StoreContext& ctx);
+std::array<RecentMenuItem, kRecentFileCount> mkRecentFilePathMenu(const StoreContext& ctx);
 } // namespace KORVAMain
