@@ -1,16 +1,12 @@
 #include "app/frmToolsOptions.h"
 
 #include "app/AppContext.h"
-#include "ml/QtFormTexts.h"
 #include "app/ToolsOptions.h"
 #include "mainwindow/frmMain.h"
 #include "ui_frmToolsOptions.h"
 
 frmToolsOptions::frmToolsOptions(AppContext& ctx, QWidget* parent)
-    : QDialog(parent), m_ctx(ctx), ui(std::make_unique<Forms::Ui_frmToolsOptions>()) {
-    ui->setupUi(this);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    QtFormTexts::Apply(this, ctx.ml, QStringLiteral("frmToolsOptions"));
+    : QtFormDialog(ctx.ml, QStringLiteral("frmToolsOptions"), parent), m_ctx(ctx) {
     connect(ui->CmdOK, &QPushButton::clicked, this, &frmToolsOptions::CmdOK_Click);
     connect(ui->cmdExit, &QPushButton::clicked, this, &frmToolsOptions::cmdExit_Click);
     connect(ui->cmdSetDefault, &QPushButton::clicked, this, &frmToolsOptions::cmdSetDefault_Click);

@@ -1,5 +1,7 @@
 #pragma once
 // The options dialog: the serial time-out and retry count, stored in the settings file.
+#include "ml/QtFormDialog.h"
+
 #include <QDialog>
 #include <memory>
 
@@ -7,7 +9,7 @@ namespace Forms { class Ui_frmToolsOptions; }
 struct AppContext;
 class frmMain;
 
-class frmToolsOptions : public QDialog {
+class frmToolsOptions : public QtFormDialog<Forms::Ui_frmToolsOptions> {
     Q_OBJECT
 public:
     explicit frmToolsOptions(AppContext& ctx, QWidget* parent = nullptr);
@@ -24,5 +26,4 @@ private:
     void cmdExit_Click();
     void cmdSetDefault_Click();
     AppContext& m_ctx;
-    std::unique_ptr<Forms::Ui_frmToolsOptions> ui;
 };

@@ -1,14 +1,10 @@
 #include "device/frmComPort.h"
 
 #include "device/DeviceContext.h"
-#include "ml/QtFormTexts.h"
 #include "ui_frmComPort.h"
 
 frmComPort::frmComPort(DeviceContext& ctx, QWidget* parent)
-    : QDialog(parent), m_ctx(ctx), ui(std::make_unique<Forms::Ui_frmComPort>()) {
-    ui->setupUi(this);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    QtFormTexts::Apply(this, ctx.ml, QStringLiteral("frmComPort"));
+    : QtFormDialog(ctx.ml, QStringLiteral("frmComPort"), parent), m_ctx(ctx) {
     connect(ui->CmdOK, &QPushButton::clicked, this, &frmComPort::CmdOK_Click);
     connect(ui->cmdExit, &QPushButton::clicked, this, &frmComPort::cmdExit_Click);
 }

@@ -3,6 +3,8 @@
 // pressed and the port opened.
 #include "device/ComPort.h"
 
+#include "ml/QtFormDialog.h"
+
 #include <QDialog>
 #include <memory>
 
@@ -10,7 +12,7 @@ namespace Forms { class Ui_frmComPort; }
 struct DeviceContext;
 class QComboBox;
 
-class frmComPort : public QDialog {
+class frmComPort : public QtFormDialog<Forms::Ui_frmComPort> {
     Q_OBJECT
 public:
     explicit frmComPort(DeviceContext& ctx, QWidget* parent = nullptr);
@@ -26,6 +28,5 @@ private:
     void CmdOK_Click();
     void cmdExit_Click();
     DeviceContext& m_ctx;
-    std::unique_ptr<Forms::Ui_frmComPort> ui;
     ComPortChoices m_choices;
 };

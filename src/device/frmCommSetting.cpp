@@ -1,17 +1,13 @@
 #include "device/frmCommSetting.h"
 
 #include "device/DeviceContext.h"
-#include "ml/QtFormTexts.h"
 #include "ui_frmCommSetting.h"
 
 #include <QKeyEvent>
 #include <QSignalBlocker>
 
 frmCommSetting::frmCommSetting(DeviceContext& ctx, QWidget* parent)
-    : QDialog(parent), m_ctx(ctx), ui(std::make_unique<Forms::Ui_frmCommSetting>()) {
-    ui->setupUi(this);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    QtFormTexts::Apply(this, ctx.ml, QStringLiteral("frmCommSetting"));
+    : QtFormDialog(ctx.ml, QStringLiteral("frmCommSetting"), parent), m_ctx(ctx) {
     ui->txtSlaveID->installEventFilter(this);
     connect(ui->txtSlaveID, &QLineEdit::textChanged, this, &frmCommSetting::txtSlaveID_Change);
     connect(ui->CmdOK, &QPushButton::clicked, this, &frmCommSetting::CmdOK_Click);

@@ -3,6 +3,8 @@
 // and parity, read when it loads and written on OK after a confirmation.
 #include "device/CommSetting.h"
 
+#include "ml/QtFormDialog.h"
+
 #include <QDialog>
 #include <memory>
 
@@ -12,7 +14,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 
-class frmCommSetting : public QDialog {
+class frmCommSetting : public QtFormDialog<Forms::Ui_frmCommSetting> {
     Q_OBJECT
 public:
     explicit frmCommSetting(DeviceContext& ctx, QWidget* parent = nullptr);
@@ -43,7 +45,6 @@ private:
     void cmdExit_Click();
 
     DeviceContext& m_ctx;
-    std::unique_ptr<Forms::Ui_frmCommSetting> ui;
     CommSettingForm m_form;
     bool m_saved = false;
 };

@@ -1,12 +1,14 @@
 #pragma once
 // The add-existing-contact window: shows AddOtherUserForm.
+#include "ml/QtFormDialog.h"
+
 #include <QDialog>
 #include <memory>
 
 namespace Forms { class Ui_frmAddOtherUser; }
 struct EditContext;
 
-class frmAddOtherUser : public QDialog {
+class frmAddOtherUser : public QtFormDialog<Forms::Ui_frmAddOtherUser> {
     Q_OBJECT
 public:
     explicit frmAddOtherUser(EditContext& ctx, QWidget* parent = nullptr);
@@ -17,5 +19,4 @@ private:
     void cmdOK_Click();
 
     EditContext& m_ctx;
-    std::unique_ptr<Forms::Ui_frmAddOtherUser> ui;
 };

@@ -1,12 +1,14 @@
 #pragma once
 // The add-contact window: shows AddUserForm.
+#include "ml/QtFormDialog.h"
+
 #include <QDialog>
 #include <memory>
 
 namespace Forms { class Ui_frmAddUser; }
 struct EditContext;
 
-class frmAddUser : public QDialog {
+class frmAddUser : public QtFormDialog<Forms::Ui_frmAddUser> {
     Q_OBJECT
 public:
     explicit frmAddUser(EditContext& ctx, QWidget* parent = nullptr);
@@ -17,5 +19,4 @@ private:
     void cmdOK_Click();
     void cmdCancel_Click();
     EditContext& m_ctx;
-    std::unique_ptr<Forms::Ui_frmAddUser> ui;
 };

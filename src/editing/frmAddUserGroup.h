@@ -1,12 +1,14 @@
 #pragma once
 // The add-group-to-contact window: shows AddUserGroupForm.
+#include "ml/QtFormDialog.h"
+
 #include <QDialog>
 #include <memory>
 
 namespace Forms { class Ui_frmAddUserGroup; }
 struct EditContext;
 
-class frmAddUserGroup : public QDialog {
+class frmAddUserGroup : public QtFormDialog<Forms::Ui_frmAddUserGroup> {
     Q_OBJECT
 public:
     explicit frmAddUserGroup(EditContext& ctx, QWidget* parent = nullptr);
@@ -17,5 +19,4 @@ private:
     void cmdOK_Click();
     void cmdAddGroup_Click();
     EditContext& m_ctx;
-    std::unique_ptr<Forms::Ui_frmAddUserGroup> ui;
 };

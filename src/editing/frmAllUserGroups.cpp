@@ -1,15 +1,11 @@
 #include "editing/frmAllUserGroups.h"
 
 #include "editing/EditContext.h"
-#include "ml/QtFormTexts.h"
 #include "editing/QtEditWidgets.h"
 #include "ui_frmAllUserGroups.h"
 
 frmAllUserGroups::frmAllUserGroups(EditContext& ctx, QWidget* parent)
-    : QDialog(parent), m_ctx(ctx), ui(std::make_unique<Forms::Ui_frmAllUserGroups>()) {
-    ui->setupUi(this);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    QtFormTexts::Apply(this, ctx.ml, QStringLiteral("frmAllUserGroups"));
+    : QtFormDialog(ctx.ml, QStringLiteral("frmAllUserGroups"), parent), m_ctx(ctx) {
     QtEditWidgets::SetGroupColumns(ui->lvUserGroups, ctx.ml);
     connect(ui->lvUserGroups, &QTreeWidget::itemClicked, this,
             [this](QTreeWidgetItem* item, int) { lvUserGroups_ItemClick(item); });

@@ -1,6 +1,8 @@
 #pragma once
 // The group picker window: shows AllUserGroupsForm. A click picks an entry (a group the
 // contact has is refused with a warning), a double click accepts it.
+#include "ml/QtFormDialog.h"
+
 #include <QDialog>
 #include <memory>
 
@@ -8,7 +10,7 @@ namespace Forms { class Ui_frmAllUserGroups; }
 struct EditContext;
 class QTreeWidgetItem;
 
-class frmAllUserGroups : public QDialog {
+class frmAllUserGroups : public QtFormDialog<Forms::Ui_frmAllUserGroups> {
     Q_OBJECT
 public:
     explicit frmAllUserGroups(EditContext& ctx, QWidget* parent = nullptr);
@@ -23,5 +25,4 @@ private:
     void cmbOK_Click();
     void cmbCancel_Click();
     EditContext& m_ctx;
-    std::unique_ptr<Forms::Ui_frmAllUserGroups> ui;
 };

@@ -1,14 +1,10 @@
 #include "editing/frmEditGroupList.h"
 
 #include "editing/EditContext.h"
-#include "ml/QtFormTexts.h"
 #include "ui_frmEditGroupList.h"
 
 frmEditGroupList::frmEditGroupList(EditContext& ctx, QWidget* parent)
-    : QDialog(parent), m_ctx(ctx), ui(std::make_unique<Forms::Ui_frmEditGroupList>()) {
-    ui->setupUi(this);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    QtFormTexts::Apply(this, ctx.ml, QStringLiteral("frmEditGroupList"));
+    : QtFormDialog(ctx.ml, QStringLiteral("frmEditGroupList"), parent), m_ctx(ctx) {
     connect(ui->cmdRename, &QPushButton::clicked, this, &frmEditGroupList::cmdRename_Click);
     connect(ui->cmdOK, &QPushButton::clicked, this, &frmEditGroupList::cmdOK_Click);
     connect(ui->cmdCancel, &QPushButton::clicked, this, &QDialog::reject);

@@ -1,12 +1,14 @@
 #pragma once
 // The group editor window: shows EditGroupListForm and hands its buttons to it.
+#include "ml/QtFormDialog.h"
+
 #include <QDialog>
 #include <memory>
 
 namespace Forms { class Ui_frmEditGroupList; }
 struct EditContext;
 
-class frmEditGroupList : public QDialog {
+class frmEditGroupList : public QtFormDialog<Forms::Ui_frmEditGroupList> {
     Q_OBJECT
 public:
     explicit frmEditGroupList(EditContext& ctx, QWidget* parent = nullptr);
@@ -18,5 +20,4 @@ private:
     void cmdRename_Click();
     void cmdOK_Click();
     EditContext& m_ctx;
-    std::unique_ptr<Forms::Ui_frmEditGroupList> ui;
 };

@@ -1,12 +1,14 @@
 #pragma once
 // The contact editor window: shows EditTelListForm and hands its buttons to it.
+#include "ml/QtFormDialog.h"
+
 #include <QDialog>
 #include <memory>
 
 namespace Forms { class Ui_frmEditTelList; }
 struct EditContext;
 
-class frmEditTelList : public QDialog {
+class frmEditTelList : public QtFormDialog<Forms::Ui_frmEditTelList> {
     Q_OBJECT
 public:
     explicit frmEditTelList(EditContext& ctx, QWidget* parent = nullptr);
@@ -22,5 +24,4 @@ private:
     void cmdTelUserRename_Click();
     void cmdOK_Click();
     EditContext& m_ctx;
-    std::unique_ptr<Forms::Ui_frmEditTelList> ui;
 };

@@ -1,12 +1,14 @@
 #pragma once
 // The zone editor window: shows EditZoneListForm; OK keeps it open on a message too long.
+#include "ml/QtFormDialog.h"
+
 #include <QDialog>
 #include <memory>
 
 namespace Forms { class Ui_frmEditZoneList; }
 struct EditContext;
 
-class frmEditZoneList : public QDialog {
+class frmEditZoneList : public QtFormDialog<Forms::Ui_frmEditZoneList> {
     Q_OBJECT
 public:
     explicit frmEditZoneList(EditContext& ctx, QWidget* parent = nullptr);
@@ -16,5 +18,4 @@ public:
 private:
     void cmdOK_Click();
     EditContext& m_ctx;
-    std::unique_ptr<Forms::Ui_frmEditZoneList> ui;
 };

@@ -1,15 +1,11 @@
 #include "editing/frmMoveUsers.h"
 
 #include "editing/EditContext.h"
-#include "ml/QtFormTexts.h"
 #include "editing/QtEditWidgets.h"
 #include "ui_frmMoveUsers.h"
 
 frmMoveUsers::frmMoveUsers(EditContext& ctx, QWidget* parent)
-    : QDialog(parent), m_ctx(ctx), ui(std::make_unique<Forms::Ui_frmMoveUsers>()) {
-    ui->setupUi(this);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    QtFormTexts::Apply(this, ctx.ml, QStringLiteral("frmMoveUsers"));
+    : QtFormDialog(ctx.ml, QStringLiteral("frmMoveUsers"), parent), m_ctx(ctx) {
     connect(ui->cmdOK, &QPushButton::clicked, this, &frmMoveUsers::cmdOK_Click);
     connect(ui->cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 

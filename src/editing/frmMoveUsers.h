@@ -1,12 +1,14 @@
 #pragma once
 // The move-contacts window: shows MoveUsersForm.
+#include "ml/QtFormDialog.h"
+
 #include <QDialog>
 #include <memory>
 
 namespace Forms { class Ui_frmMoveUsers; }
 struct EditContext;
 
-class frmMoveUsers : public QDialog {
+class frmMoveUsers : public QtFormDialog<Forms::Ui_frmMoveUsers> {
     Q_OBJECT
 public:
     explicit frmMoveUsers(EditContext& ctx, QWidget* parent = nullptr);
@@ -17,5 +19,4 @@ private:
     void cmdOK_Click();
 
     EditContext& m_ctx;
-    std::unique_ptr<Forms::Ui_frmMoveUsers> ui;
 };
