@@ -1,9 +1,10 @@
 // The KORVA desktop configuration tool.
 #include "app/AppContext.h"
-#include "app/QtIcons.h"
-#include "app/QtUi.h"
+#include "base/QtIcons.h"
+#include "ml/QtUi.h"
 #include "app/Startup.h"
 #include "app/frmSplash.h"
+#include "app/frmToolsOptions.h"
 #include "device/frmMessage.h"
 #include "mainwindow/frmMain.h"
 #include "ml/MLUtil.h"
@@ -30,6 +31,7 @@ public:
         LoadQtTexts(m_ctx.ml.AppliedLang);
         main = std::make_unique<frmMain>(m_ctx);
         frmMain* w = main.get();
+        frmToolsOptions::Register(*w, m_ctx);
         m_ui.SetParentWindow(w);
         m_ui.statusSink = [w](const QString& key, const QString& text) { w->SetStatusText(key, text); };
         m_ui.modalSink = [w](Window which) { return w->ShowModal(which); };
@@ -74,7 +76,7 @@ int main(int argc, char* argv[]) {
 
     Windows windows(ctx, ui);
     if (!Startup::Main(ctx, programFolder, MLUtil::LocaleIdOf(QLocale::system()), windows)) {
-        Startup::AppShutdown(ctx, false, nullptr, {});
+        Shutdown::AppShutdown(ctx, false, nullptr, {});
         return 1;
     }
     const int rc = app.exec();

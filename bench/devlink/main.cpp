@@ -6,6 +6,7 @@
 // One simulator on one pseudo-terminal pair serves all three; its pacing is switched on for
 // (b) and the paced half of (c) through its control FIFO.
 // Usage: devlink-bench [--reads N] [--connects N]
+#include "../support/NullUi.h"
 #include "app/AppContext.h"
 #include "app/Startup.h"
 #include "device/CommUtil.h"
@@ -213,7 +214,7 @@ int main(int argc, char* argv[]) {
             return 1;
         }
     }
-    Startup::CloseCore(ctx);
+    Shutdown::CloseCore(ctx);
 
     const double oursMed = Median(ours), theirsMed = Median(theirs);
     std::printf("\n(a) one-register 0x04 read, simulator unpaced, %d reads each\n", int(ours.size()));

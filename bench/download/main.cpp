@@ -7,8 +7,10 @@
 // The project fills a 128-zone model: 128 phonebook records of 10-digit numbers and 128
 // messages of 40 Big5 bytes (64 zones, alarm and reset).
 // Usage: download-bench
+#include "../support/NullUi.h"
 #include "app/AppContext.h"
 #include "app/Startup.h"
+#include "mainwindow/Shutdown.h"
 #include "device/CommUtil.h"
 #include "device/Download.h"
 #include "editing/PhoneBook.h"
@@ -269,6 +271,6 @@ int main(int argc, char* argv[]) {
                 "ms, port open %.1f ms\n",
                 imageMs, checkMs, openMs);
     KORVAMain::CloseProject(ctx);
-    Startup::CloseCore(ctx);
+    Shutdown::CloseCore(ctx);
     return 0;
 }

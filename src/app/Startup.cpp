@@ -2,7 +2,8 @@
 
 #include "app/AppContext.h"
 #include "app/SettingUtil.h"
-#include "store/ADOUtil.h"
+#include "db/ADOUtil.h"
+#include "store/KORVAMain.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -58,29 +59,8 @@ void LoadRecentFiles(AppContext& ctx) {
     ctx.recentFiles.clear();
     RowSet* rs = ctx.sysdb.MRUList.get();
     if (!rs || ADOUtil::GetRecordCount(rs) < 1) return;
-    for (rs->MoveFirst(); !rs->Eof() && ctx.recentFiles.size() < 4; rs->MoveNext())
+    for (rs->MoveFirst(); !rs->Eof() && ctx.recentFiles.size() < KORVAMain::kRecentFileCount; rs->MoveNext())
         ctx.recentFiles << ADOUtil::NullToStr(rs->Field(QStringLiteral("FilePath")));
-}
-
-void CloseCore(AppContext& ctx) {
-    SystemDB::CloseSystemDB(ctx.sysdb);
-    MLUtil::MLClose(ctx.ml);
-}
-
-bool QueryClose(AppContext& ctx, const std::function<int(AppContext&)>& closeProject) {
-    if (ctx.project.IsOpen() && closeProject && closeProject(ctx) == 2) return false;
-    return true;
-}
-
-void AppShutdown(AppContext& ctx, bool saveSettings, QSettings* placementStore,
-                 const MainWindowState& window) {
-    // The close rule has normally closed the project with its save prompt already; whatever
-    // is still open is released so no file stays locked.
-    ADOUtil::CloseProjectDB(ctx.project);
-    CloseCore(ctx);
-    if (saveSettings && placementStore)
-        WindowPlacement::Store(*placementStore, window.minimized ? nullptr : &window.placement,
-                               window.viewMode);
 }
 
 } // namespace Startup

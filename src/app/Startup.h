@@ -1,6 +1,6 @@
 #pragma once
 // Start-up and shutdown: the order in which the program comes up and goes down.
-#include "app/WindowPlacement.h"
+#include "mainwindow/Shutdown.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -47,23 +47,5 @@ bool Main(AppContext& ctx, const QString& programFolder, int localeId, StartupWi
 void SplashWait(Ui& ui, StartupWindows& windows, const SplashClock& clock);
 // Loads the recent-files list from the system database: at most four paths, in table order.
 void LoadRecentFiles(AppContext& ctx);
-// Closes the system database and the text database.
-void CloseCore(AppContext& ctx);
 
-// The main window's close rule: an open project is closed first through closeProject (the
-// project store's close with its save prompt, returning 2 when the user cancelled it). False
-// when the program keeps running.
-bool QueryClose(AppContext& ctx, const std::function<int(AppContext&)>& closeProject);
-
-// What shutdown stores of the main window.
-struct MainWindowState {
-    bool minimized = false;
-    WindowPlacement::Placement placement;   // twips
-    int viewMode = 0;
-};
-// Closes what is still open (the project's tables, the system database, the text database)
-// and, with saveSettings, stores the main window's placement (unless it is minimized) and the
-// list's view mode. Ending the event loop is the caller's last step.
-void AppShutdown(AppContext& ctx, bool saveSettings, QSettings* placementStore,
-                 const MainWindowState& window);
 } // namespace Startup

@@ -2,6 +2,8 @@
 
 #include "app/AppContext.h"
 #include "app/SettingUtil.h"
+#include "base/AppInfo.h"
+#include "base/VBUtil.h"
 
 namespace ToolsOptions {
 
@@ -14,13 +16,13 @@ Texts Defaults() { return {QStringLiteral("3"), QStringLiteral("2")}; }
 bool CheckFormObj(const Texts&) { return true; }
 
 bool SaveFormObj(AppContext& ctx, const Texts& texts) {
-    ctx.comm.Retry = SettingUtil::ToWhole16(texts.retry);
-    ctx.comm.TimeOut = SettingUtil::ToWhole16(texts.timeOut);
+    ctx.comm.Retry = VBUtil::ToWhole16(texts.retry);
+    ctx.comm.TimeOut = VBUtil::ToWhole16(texts.timeOut);
     if (SettingUtil::WriteSettings(ctx)) return true;
     ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("設定檔寫入失敗!"), 1, 100, QStringLiteral("ToolsOptions")) +
                       QStringLiteral("\r\n") +
                       GetMLText(ctx.ml, QStringLiteral("無法寫入檔案"), 2, 100, QStringLiteral("ToolsOptions")) +
-                      QStringLiteral(" [") + SettingUtil::DefaultSettingsPath() + QStringLiteral("]"),
+                      QStringLiteral(" [") + DefaultSettingsPath() + QStringLiteral("]"),
                   vbOKOnly | vbCritical,
                   GetMLText(ctx.ml, QStringLiteral("選項"), 3, 100, QStringLiteral("ToolsOptions")));
     return false;

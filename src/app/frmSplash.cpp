@@ -1,8 +1,8 @@
 #include "app/frmSplash.h"
 
 #include "Version.h"
-#include "app/QtFormTexts.h"
-#include "app/QtIcons.h"
+#include "ml/QtFormTexts.h"
+#include "base/QtIcons.h"
 #include "ui_frmSplash.h"
 
 #include <QEvent>

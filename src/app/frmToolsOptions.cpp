@@ -1,15 +1,12 @@
 #include "app/frmToolsOptions.h"
 
 #include "app/AppContext.h"
-#include "app/QtFormTexts.h"
 #include "app/ToolsOptions.h"
+#include "mainwindow/frmMain.h"
 #include "ui_frmToolsOptions.h"
 
 frmToolsOptions::frmToolsOptions(AppContext& ctx, QWidget* parent)
-    : QDialog(parent), m_ctx(ctx), ui(std::make_unique<Forms::Ui_frmToolsOptions>()) {
-    ui->setupUi(this);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    QtFormTexts::Apply(this, ctx.ml, QStringLiteral("frmToolsOptions"));
+    : QtFormDialog(ctx.ml, QStringLiteral("frmToolsOptions"), parent), m_ctx(ctx) {
     connect(ui->CmdOK, &QPushButton::clicked, this, &frmToolsOptions::CmdOK_Click);
     connect(ui->cmdExit, &QPushButton::clicked, this, &frmToolsOptions::cmdExit_Click);
     connect(ui->cmdSetDefault, &QPushButton::clicked, this, &frmToolsOptions::cmdSetDefault_Click);
@@ -44,4 +41,14 @@ void frmToolsOptions::cmdSetDefault_Click() {
     const ToolsOptions::Texts t = ToolsOptions::Defaults();
     ui->txtRetry->setText(t.retry);
     ui->txtTimeOut->setText(t.timeOut);
+}
+
+void frmToolsOptions::Register(frmMain& main, AppContext& ctx) {
+    main.RegisterWindow(Window::frmToolsOptions, [&ctx](QWidget* parent) {
+        // A child of the main window, made once and deleted with it.
+        auto* dlg = parent->findChild<frmToolsOptions*>(QString(), Qt::FindDirectChildrenOnly);
+        if (!dlg) dlg = new frmToolsOptions(ctx, parent);
+        dlg->LoadFormObj();
+        return dlg->exec() == QDialog::Accepted;
+    });
 }

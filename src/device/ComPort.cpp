@@ -1,11 +1,11 @@
 #include "device/ComPort.h"
 
-#include "app/AppContext.h"
+#include "device/DeviceContext.h"
 #include "device/CommUtil.h"
 
 namespace ComPort {
 
-ComPortChoices LoadFormObj(const AppContext& ctx) {
+ComPortChoices LoadFormObj(const DeviceContext& ctx) {
     ComPortChoices c;
 #ifdef Q_OS_WIN
     for (int i = 1; i <= 16; ++i) {
@@ -32,7 +32,7 @@ QString PortOfText(const ComPortChoices& choices, const QString& text) {
     return at >= 0 ? choices.ports[at] : text.trimmed();
 }
 
-bool OkPressed(AppContext& ctx, const ComPortChoices& choices, const QString& text) {
+bool OkPressed(DeviceContext& ctx, const ComPortChoices& choices, const QString& text) {
     const QString port = PortOfText(choices, text);
 #ifdef Q_OS_WIN
     ctx.comm.PortNo = port.mid(3).toInt();

@@ -4,7 +4,7 @@
 #include <QString>
 #include <QStringList>
 
-struct AppContext;
+struct DeviceContext;
 
 struct ComPortChoices {
     QStringList items;   // what the list shows
@@ -14,9 +14,9 @@ struct ComPortChoices {
 };
 
 namespace ComPort {
-ComPortChoices LoadFormObj(const AppContext& ctx);
+ComPortChoices LoadFormObj(const DeviceContext& ctx);
 // The port a text of the list names: an item's port, else the text itself (a typed path).
 QString PortOfText(const ComPortChoices& choices, const QString& text);
 // Takes the chosen port: closes the port if open and opens the new one. True when it opened.
-bool OkPressed(AppContext& ctx, const ComPortChoices& choices, const QString& text);
+bool OkPressed(DeviceContext& ctx, const ComPortChoices& choices, const QString& text);
 } // namespace ComPort

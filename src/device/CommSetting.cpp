@@ -1,9 +1,9 @@
 #include "device/CommSetting.h"
 
-#include "app/AppContext.h"
-#include "app/SettingUtil.h"
+#include "device/DeviceContext.h"
+#include "base/VBUtil.h"
 #include "device/CommUtil.h"
-#include "store/ADOUtil.h"
+#include "db/ADOUtil.h"
 
 namespace CommSetting {
 namespace {
@@ -14,12 +14,12 @@ QString ParityText(const QString& letter) {
     return QStringLiteral("UnKnown");
 }
 
-QString Title(AppContext& ctx) {
+QString Title(DeviceContext& ctx) {
     return GetMLText(ctx.ml, QStringLiteral("設定報警機通訊參數"), 1, 10, QStringLiteral("CommSetting"));
 }
 } // namespace
 
-bool LoadFormObj(AppContext& ctx, CommSettingForm& form) {
+bool LoadFormObj(DeviceContext& ctx, CommSettingForm& form) {
     form = CommSettingForm{};
     // The dialog reads over the port Connect left open; if it has been closed since (a
     // failed port change, a pulled cable), it is opened again here.
@@ -61,7 +61,7 @@ bool LoadFormObj(AppContext& ctx, CommSettingForm& form) {
     return true;
 }
 
-bool CheckFormObj(AppContext& ctx, const CommSettingForm& form) {
+bool CheckFormObj(DeviceContext& ctx, const CommSettingForm& form) {
     // A rate the model does not list (typed into the combo) has no identifier the device
     // could take: it is refused like an unknown rate.
     if (form.cmbPortBaud.toUpper() == QLatin1String("UNKNOWN") ||
@@ -87,7 +87,7 @@ bool CheckFormObj(AppContext& ctx, const CommSettingForm& form) {
            form.txtSlaveID != form.loadedSlaveID;
 }
 
-OkAction OkPressed(AppContext& ctx, const CommSettingForm& form) {
+OkAction OkPressed(DeviceContext& ctx, const CommSettingForm& form) {
     if (!CheckFormObj(ctx, form)) return OkAction::Close;
     const MsgResult answer =
         ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("您已變更通訊參數! "), 1, 4, QStringLiteral("CommSetting")) +
@@ -97,7 +97,7 @@ OkAction OkPressed(AppContext& ctx, const CommSettingForm& form) {
     return answer == vbOK ? OkAction::CloseAndSave : OkAction::StayOpen;
 }
 
-bool SaveFormObj(AppContext& ctx, const CommSettingForm& form) {
+bool SaveFormObj(DeviceContext& ctx, const CommSettingForm& form) {
     const bool ok = KORVACommUtil::WriteCommSettings(ctx, form.lblModelName, form.txtSlaveID, form.cmbPortBaud,
                                                      form.cmbParityBit, true, form.device.TypeCode);
     if (ok) {
@@ -121,7 +121,7 @@ QString ClampSlaveID(const QString& text) {
     QString digits;
     for (QChar c : text)
         if (SlaveIDKeyAccepted(c)) digits += c;
-    const double v = SettingUtil::Val(digits);
+    const double v = VBUtil::Val(digits);
     if (v < 1) return QStringLiteral("1");
     if (v > 255) return QStringLiteral("255");
     return digits;

@@ -6,7 +6,7 @@
 #include <QString>
 #include <QStringList>
 
-struct AppContext;
+struct DeviceContext;
 
 struct CommSettingForm {
     QString lblModelName;
@@ -26,16 +26,16 @@ struct CommSettingForm {
 namespace CommSetting {
 // Reads the device (opening the port first if it is closed) and fills the form. False after
 // its message when the device could not be read; the dialog is then not shown.
-bool LoadFormObj(AppContext& ctx, CommSettingForm& form);
+bool LoadFormObj(DeviceContext& ctx, CommSettingForm& form);
 // True only when something changed and every value is valid; a refused value shows its
 // message.
-bool CheckFormObj(AppContext& ctx, const CommSettingForm& form);
+bool CheckFormObj(DeviceContext& ctx, const CommSettingForm& form);
 // Writes the form to the device and reports the outcome.
-bool SaveFormObj(AppContext& ctx, const CommSettingForm& form);
+bool SaveFormObj(DeviceContext& ctx, const CommSettingForm& form);
 
 enum class OkAction { Close, StayOpen, CloseAndSave };
 // The OK button: the check, then the question whether to store the change.
-OkAction OkPressed(AppContext& ctx, const CommSettingForm& form);
+OkAction OkPressed(DeviceContext& ctx, const CommSettingForm& form);
 
 // The slave ID box takes the digits 0 to 9 only (Backspace neither).
 bool SlaveIDKeyAccepted(QChar key);

@@ -1,6 +1,6 @@
 #include "device/CommUtil.h"
 
-#include "app/AppContext.h"
+#include "device/DeviceContext.h"
 #include "device/KORVADll.h"
 #include "device/RealSerialPort.h"
 
@@ -12,7 +12,7 @@
 namespace CommUtil {
 namespace {
 
-void Observe(AppContext& ctx, FrameDirection direction, const QByteArray& bytes,
+void Observe(DeviceContext& ctx, FrameDirection direction, const QByteArray& bytes,
              const QString& note = {}) {
     if (ctx.link.observer)
         ctx.link.observer(FrameEvent{QDateTime::currentDateTime(), direction, bytes, note});
@@ -20,7 +20,7 @@ void Observe(AppContext& ctx, FrameDirection direction, const QByteArray& bytes,
 
 // The port reported a read, write or resource error: close it at once so nothing spins on
 // a dead port, and keep the reason for the operation's failure message.
-void MarkLost(AppContext& ctx) {
+void MarkLost(DeviceContext& ctx) {
     SerialPort* port = ctx.port.get();
     ctx.link.lastError = PortError::Lost;
     ctx.link.lastErrorText = port ? port->ErrorText() : QString();
@@ -30,7 +30,7 @@ void MarkLost(AppContext& ctx) {
     if (port) port->Close();
 }
 
-bool Lost(AppContext& ctx) {
+bool Lost(DeviceContext& ctx) {
     if (ctx.port && ctx.port->LastError() == PortError::Lost) {
         MarkLost(ctx);
         return true;
@@ -40,7 +40,7 @@ bool Lost(AppContext& ctx) {
 
 // Holds the next attempt back until the pause after a failed attempt has run out, letting
 // events run meanwhile.
-void WaitForPause(AppContext& ctx) {
+void WaitForPause(DeviceContext& ctx) {
     QElapsedTimer since;
     since.start();
     while (ctx.link.pause && since.elapsed() <= kPauseWaitLimitMs) {
@@ -64,7 +64,7 @@ QString PortNameOf(int portNo) {
 #endif
 }
 
-QString CurrentPortName(const AppContext& ctx) {
+QString CurrentPortName(const DeviceContext& ctx) {
     return ctx.comm.PortName.isEmpty() ? PortNameOf(ctx.comm.PortNo) : ctx.comm.PortName;
 }
 
@@ -99,13 +99,13 @@ QVector<PortChoice> AvailablePorts() {
     return out;
 }
 
-void SetPortParams(AppContext& ctx) {
+void SetPortParams(DeviceContext& ctx) {
     if (!ctx.port) ctx.port = std::make_unique<RealSerialPort>();
     ctx.port->SetPortName(CurrentPortName(ctx));
     ctx.port->SetLineSettings(LineSettings{9600, 8, 'N', 1});
 }
 
-bool OpenComm(AppContext& ctx) {
+bool OpenComm(DeviceContext& ctx) {
     ClosePort(ctx);
     if (!ctx.port) SetPortParams(ctx);
     if (ctx.port->Open()) {
@@ -143,19 +143,19 @@ bool OpenComm(AppContext& ctx) {
     return false;
 }
 
-bool EnsurePortOpen(AppContext& ctx) {
+bool EnsurePortOpen(DeviceContext& ctx) {
     if (ctx.port && ctx.port->IsOpen()) return true;
     SetPortParams(ctx);
     return OpenComm(ctx);
 }
 
-bool ClosePort(AppContext& ctx) {
+bool ClosePort(DeviceContext& ctx) {
     if (!ctx.port || !ctx.port->IsOpen()) return false;
     ctx.port->Close();
     return true;
 }
 
-int SendBytes(AppContext& ctx, const QByteArray& bytes, int n) {
+int SendBytes(DeviceContext& ctx, const QByteArray& bytes, int n) {
     SerialPort* port = ctx.port.get();
     if (!port || !port->IsOpen() || n <= 0) return 0;
     // Whatever is waiting belongs to an earlier exchange: it must never be taken for the
@@ -184,7 +184,7 @@ bool IsExceptionFrame(const QByteArray& bytes, int fn) {
     return quint8(bytes[3]) == (crc & 0xFF) && quint8(bytes[4]) == (crc >> 8);
 }
 
-int ReceiveBytes(AppContext& ctx, QByteArray& buffer, int expected, int timeOut, int exceptionOf) {
+int ReceiveBytes(DeviceContext& ctx, QByteArray& buffer, int expected, int timeOut, int exceptionOf) {
     buffer.clear();
     SerialPort* port = ctx.port.get();
     if (expected <= 0 || !port || !port->IsOpen()) return 0;
@@ -238,7 +238,7 @@ QString FrameCheckText(FrameCheck check) {
     return {};
 }
 
-bool SendCommand(AppContext& ctx, QByteArray& request, int n, QByteArray& response, int m,
+bool SendCommand(DeviceContext& ctx, QByteArray& request, int n, QByteArray& response, int m,
                  int timeOut, int retry) {
     if (n < 2) return false;
     if (request.size() < n + 2) request.resize(n + 2);
@@ -288,7 +288,7 @@ bool SendCommand(AppContext& ctx, QByteArray& request, int n, QByteArray& respon
     return ok;
 }
 
-QString LostPortText(const AppContext& ctx) {
+QString LostPortText(const DeviceContext& ctx) {
     if (ctx.link.lastError != PortError::Lost) return {};
     return QStringLiteral("\r\n\r\n[") + ctx.link.lastPortName + QStringLiteral("] ") +
            GetMLText(ctx.ml, QStringLiteral("通訊埠連線中斷 (通訊線已拔除或裝置已離線), 通訊埠已關閉。"), 1, 103, QStringLiteral("CommUtil"));

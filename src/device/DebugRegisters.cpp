@@ -1,6 +1,6 @@
 #include "device/DebugRegisters.h"
 
-#include "app/SettingUtil.h"
+#include "base/VBUtil.h"
 #include "device/KORVACommUtil.h"
 
 namespace DebugRegisters {
@@ -30,20 +30,20 @@ QVector<DebugRegisterRow> Rows() {
 
 void SplitTag(const QString& tmpTag, int& tmpAddress, int& tmpFunction) {
     const qsizetype comma = tmpTag.indexOf(u',');
-    tmpAddress = int(SettingUtil::Val(comma < 0 ? tmpTag : tmpTag.left(comma)));
-    tmpFunction = comma < 0 ? 0 : int(SettingUtil::Val(tmpTag.mid(comma + 1)));
+    tmpAddress = int(VBUtil::Val(comma < 0 ? tmpTag : tmpTag.left(comma)));
+    tmpFunction = comma < 0 ? 0 : int(VBUtil::Val(tmpTag.mid(comma + 1)));
 }
 
-bool ReadRow(AppContext& ctx, const DebugRegisterRow& row, QString& value) {
+bool ReadRow(DeviceContext& ctx, const DebugRegisterRow& row, QString& value) {
     int address = 0;
     int function = 0;
     SplitTag(row.tag, address, function);
-    const int count = int(SettingUtil::Val(row.count));
+    const int count = int(VBUtil::Val(row.count));
     QByteArray response;
     bool ok = false;
     switch (function) {
-    case 4: ok = KORVACommUtil::ReadRegisters(ctx, 0x04, address, count, response); break;
-    case 3: ok = KORVACommUtil::ReadRegisters(ctx, 0x03, address, count, response); break;
+    case 4: ok = KORVACommUtil::ReadRegisters(ctx, KORVACommUtil::kReadInputRegisters, address, count, response); break;
+    case 3: ok = KORVACommUtil::ReadRegisters(ctx, KORVACommUtil::kReadHoldingRegisters, address, count, response); break;
     case 1: ok = KORVACommUtil::ReadCoils(ctx, response); break;
     default: return false;
     }

@@ -4,7 +4,7 @@
 #include <QString>
 #include <QVector>
 
-struct AppContext;
+struct DeviceContext;
 
 struct DebugRegisterRow {
     QString name;
@@ -21,5 +21,5 @@ QVector<DebugRegisterRow> Rows();
 void SplitTag(const QString& tmpTag, int& tmpAddress, int& tmpFunction);
 // Reads one row: value is the response's data bytes as upper-case hexadecimal, in response
 // order. False (value untouched) when the read failed.
-bool ReadRow(AppContext& ctx, const DebugRegisterRow& row, QString& value);
+bool ReadRow(DeviceContext& ctx, const DebugRegisterRow& row, QString& value);
 } // namespace DebugRegisters

@@ -1,11 +1,11 @@
 #include "device/DeviceMenu.h"
 
-#include "app/AppContext.h"
+#include "device/DeviceContext.h"
 #include "device/KORVACommUtil.h"
 
 namespace DeviceMenu {
 
-DeviceMenuState DeviceMenuRule(AppContext& ctx) {
+DeviceMenuState DeviceMenuRule(DeviceContext& ctx) {
     DeviceMenuState s;
     if (ctx.ConnectStatus) {
         s.connectChecked = true;
@@ -21,10 +21,10 @@ DeviceMenuState DeviceMenuRule(AppContext& ctx) {
     return s;
 }
 
-void DeviceConnectCommand(AppContext& ctx) {
+void DeviceConnectCommand(DeviceContext& ctx) {
     if (ctx.ui.ShowModal(Window::frmComPort)) KORVACommUtil::Connect(ctx);
 }
 
-bool DeviceSettingCommand(AppContext& ctx) { return ctx.ui.ShowModal(Window::frmCommSetting); }
+bool DeviceSettingCommand(DeviceContext& ctx) { return ctx.ui.ShowModal(Window::frmCommSetting); }
 
 } // namespace DeviceMenu

@@ -3,7 +3,7 @@
 // settings commands.
 #include <QString>
 
-struct AppContext;
+struct DeviceContext;
 
 struct DeviceMenuState {
     bool connectChecked = false;   // mnuDeviceConnect
@@ -15,9 +15,9 @@ struct DeviceMenuState {
 namespace DeviceMenu {
 // Connected: the connect item checked, settings enabled, download enabled when a project
 // is open. Not connected: unchecked, both disabled. Connecting is always possible.
-DeviceMenuState DeviceMenuRule(AppContext& ctx);
+DeviceMenuState DeviceMenuRule(DeviceContext& ctx);
 // mnuDeviceConnect: the port dialog; when a port was chosen and opened, Connect.
-void DeviceConnectCommand(AppContext& ctx);
+void DeviceConnectCommand(DeviceContext& ctx);
 // mnuDeviceSetting: the settings dialog (shown only when it could read the device).
-bool DeviceSettingCommand(AppContext& ctx);
+bool DeviceSettingCommand(DeviceContext& ctx);
 } // namespace DeviceMenu

@@ -1,7 +1,8 @@
 #include "device/Download.h"
 
-#include "app/AppContext.h"
+#include "base/VBUtil.h"
 #include "device/CommUtil.h"
+#include "device/DeviceContext.h"
 #include "device/KORVACommUtil.h"
 #include "editing/PhoneBook.h"
 #include "editing/ValidUtil.h"
@@ -13,13 +14,13 @@
 
 namespace Download {
 namespace {
-const QString kCrLf = QStringLiteral("\r\n");
+using VBUtil::kCrLf;
 
 // Counts acknowledged commands over the whole download and tells the Ui after each.
 struct Progress {
     int done = 0;
     int total = 0;
-    void Step(AppContext& ctx, const QString& line) {
+    void Step(DeviceContext& ctx, const QString& line) {
         ++done;
         ctx.ui.SetProgressValue(done, total, line);
         ctx.ui.DoEvents();
@@ -30,7 +31,7 @@ struct Progress {
 // download goes on and its path is kept for the final message.
 class DumpFile {
 public:
-    DumpFile(AppContext& ctx, const QString& name) : m_ctx(ctx), m_file(DumpPath(ctx, name)) {
+    DumpFile(DeviceContext& ctx, const QString& name) : m_ctx(ctx), m_file(DumpPath(ctx, name)) {
         if (m_file.exists()) m_file.remove();
         m_ok = m_file.open(QIODevice::WriteOnly | QIODevice::Truncate);
         if (!m_ok) Fail();
@@ -49,19 +50,19 @@ private:
         const QString path = QDir::toNativeSeparators(m_file.fileName());
         if (!m_ctx.link.dumpsNotWritten.contains(path)) m_ctx.link.dumpsNotWritten << path;
     }
-    AppContext& m_ctx;
+    DeviceContext& m_ctx;
     QFile m_file;
     bool m_ok = false;
 };
 
-bool Exchange(AppContext& ctx, QByteArray request) {
+bool Exchange(DeviceContext& ctx, QByteArray request) {
     QByteArray response;
     const int n = int(request.size());
     return CommUtil::SendCommand(ctx, request, n, response, kResponseLength, ctx.comm.TimeOut,
                                  ctx.comm.Retry);
 }
 
-bool Clear(AppContext& ctx, const QByteArray& command, Progress& progress, const QString& line) {
+bool Clear(DeviceContext& ctx, const QByteArray& command, Progress& progress, const QString& line) {
     if (!CommUtil::EnsurePortOpen(ctx)) return false;
     if (!Exchange(ctx, command)) return false;
     progress.Step(ctx, line);
@@ -70,7 +71,7 @@ bool Clear(AppContext& ctx, const QByteArray& command, Progress& progress, const
 
 // Sends count records in order, each built by record(i), dumping each (the failed one
 // included) before looking at its outcome.
-bool WriteArea(AppContext& ctx, const QString& dumpName, int count,
+bool WriteArea(DeviceContext& ctx, const QString& dumpName, int count,
                const std::function<QByteArray(int)>& record, Progress& progress,
                const std::function<QString(int)>& line) {
     if (!CommUtil::EnsurePortOpen(ctx)) return false;
@@ -86,14 +87,14 @@ bool WriteArea(AppContext& ctx, const QString& dumpName, int count,
     return true;
 }
 
-QString ClearedPhoneBookLine(AppContext& ctx) {
+QString ClearedPhoneBookLine(DeviceContext& ctx) {
     return GetMLText(ctx.ml, QStringLiteral("已清除電話簿"), 1, 8, QStringLiteral("Download"));
 }
-QString ClearedMessagesLine(AppContext& ctx) {
+QString ClearedMessagesLine(DeviceContext& ctx) {
     return GetMLText(ctx.ml, QStringLiteral("已清除簡訊"), 2, 8, QStringLiteral("Download"));
 }
 
-bool RunWritePhoneBook(AppContext& ctx, const ProjectImage& image, Progress& progress) {
+bool RunWritePhoneBook(DeviceContext& ctx, const ProjectImage& image, Progress& progress) {
     const int n = int(image.phoneBook.size());
     const QString text =
         GetMLText(ctx.ml, QStringLiteral("電話簿 第 %1 / %2 筆"), 3, 8, QStringLiteral("Download"));
@@ -103,7 +104,7 @@ bool RunWritePhoneBook(AppContext& ctx, const ProjectImage& image, Progress& pro
         [&](int k) { return text.arg(k).arg(n); });
 }
 
-bool RunWriteShortMessages(AppContext& ctx, const ProjectImage& image, Progress& progress) {
+bool RunWriteShortMessages(DeviceContext& ctx, const ProjectImage& image, Progress& progress) {
     const int n = int(image.shortMessages.size());
     const QString text =
         GetMLText(ctx.ml, QStringLiteral("簡訊 第 %1 / %2 則"), 4, 8, QStringLiteral("Download"));
@@ -114,7 +115,7 @@ bool RunWriteShortMessages(AppContext& ctx, const ProjectImage& image, Progress&
 }
 
 // The line the final message gets when a dump file could not be written; empty otherwise.
-QString DumpNotWrittenLine(AppContext& ctx) {
+QString DumpNotWrittenLine(DeviceContext& ctx) {
     if (ctx.link.dumpsNotWritten.isEmpty()) return {};
     return kCrLf +
            GetMLText(ctx.ml, QStringLiteral("下載記錄檔未能寫入: "), 1, 9,
@@ -124,7 +125,7 @@ QString DumpNotWrittenLine(AppContext& ctx) {
 
 // No project, or unsaved changes the user does not save: nothing may happen. saved tells
 // whether the prompt saved the working copy over the project file.
-bool AskFirst(AppContext& ctx, bool& saved) {
+bool AskFirst(DeviceContext& ctx, bool& saved) {
     saved = false;
     OpenProject& p = ctx.project;
     if (!p.IsOpen()) {
@@ -153,7 +154,7 @@ bool AskFirst(AppContext& ctx, bool& saved) {
 
 // Everything after the questions about the project file: the image, its checks, the
 // confirmation, the exchanges and the outcome.
-bool Run(AppContext& ctx) {
+bool Run(DeviceContext& ctx) {
     OpenProject& p = ctx.project;
     const MLState& ml = ctx.ml;
     // Events run between the steps that read the whole project, so the window keeps painting.
@@ -238,7 +239,7 @@ bool Run(AppContext& ctx) {
 }
 } // namespace
 
-QString DumpPath(const AppContext& ctx, const QString& fileName) {
+QString DumpPath(const DeviceContext& ctx, const QString& fileName) {
     const QString dir = ctx.link.dumpDir.isEmpty() ? QDir::currentPath() : ctx.link.dumpDir;
     return QDir(dir).filePath(fileName);
 }
@@ -288,32 +289,32 @@ QByteArray ClearShortMessagesCommand() {
            char(0xFF);
 }
 
-bool ClearPhoneBook(AppContext& ctx) {
+bool ClearPhoneBook(DeviceContext& ctx) {
     Progress progress{0, 1};
     return Clear(ctx, ClearPhoneBookCommand(), progress, ClearedPhoneBookLine(ctx));
 }
 
-bool ClearShortMessages(AppContext& ctx) {
+bool ClearShortMessages(DeviceContext& ctx) {
     Progress progress{0, 1};
     return Clear(ctx, ClearShortMessagesCommand(), progress, ClearedMessagesLine(ctx));
 }
 
-bool WritePhoneBook(AppContext& ctx, const ProjectImage& image) {
+bool WritePhoneBook(DeviceContext& ctx, const ProjectImage& image) {
     Progress progress{0, int(image.phoneBook.size())};
     return RunWritePhoneBook(ctx, image, progress);
 }
 
-bool WriteShortMessages(AppContext& ctx, const ProjectImage& image) {
+bool WriteShortMessages(DeviceContext& ctx, const ProjectImage& image) {
     Progress progress{0, int(image.shortMessages.size())};
     return RunWriteShortMessages(ctx, image, progress);
 }
 
-bool DownloadProject(AppContext& ctx) {
+bool DownloadProject(DeviceContext& ctx) {
     bool saved = false;
     return AskFirst(ctx, saved) && Run(ctx);
 }
 
-bool DownloadCommand(AppContext& ctx) {
+bool DownloadCommand(DeviceContext& ctx) {
     bool saved = false;
     if (!AskFirst(ctx, saved)) return false;
     // The working copy goes over the project file (atomically) and ModifiedDate is set to

@@ -6,7 +6,7 @@
 #include <QByteArray>
 #include <QString>
 
-struct AppContext;
+struct DeviceContext;
 struct PhoneBookEntry;
 struct ShortMessageEntry;
 struct ProjectImage;
@@ -27,7 +27,7 @@ inline QString PhoneBookDumpName() {
 inline QString ShortMessageDumpName() {
     return QStringLiteral("SHORTMSG.dbg");
 }
-QString DumpPath(const AppContext& ctx, const QString& fileName);
+QString DumpPath(const DeviceContext& ctx, const QString& fileName);
 
 // Request bytes without the check code. A phonebook record: station, 0x50, 0x43, k, L+4,
 // disabled flag, group number, L, k, the number. k is the entry's 1-based position.
@@ -39,16 +39,16 @@ QByteArray ClearPhoneBookCommand();
 QByteArray ClearShortMessagesCommand();
 
 // Each opens the port if needed; true when every command was acknowledged.
-bool ClearPhoneBook(AppContext& ctx);
-bool ClearShortMessages(AppContext& ctx);
-bool WritePhoneBook(AppContext& ctx, const ProjectImage& image);
-bool WriteShortMessages(AppContext& ctx, const ProjectImage& image);
+bool ClearPhoneBook(DeviceContext& ctx);
+bool ClearShortMessages(DeviceContext& ctx);
+bool WritePhoneBook(DeviceContext& ctx, const ProjectImage& image);
+bool WriteShortMessages(DeviceContext& ctx, const ProjectImage& image);
 
 // The whole download of the open project with its questions and messages: the no-project
 // check and the save prompt, the checks, the confirmation, the exchanges and the outcome.
-bool DownloadProject(AppContext& ctx);
+bool DownloadProject(DeviceContext& ctx);
 // The main window's download command: asks first (no project, unsaved changes), then saves
 // the working copy over the project file, stamps ModifiedDate on the working copy and runs
 // the download without asking about the changes again.
-bool DownloadCommand(AppContext& ctx);
+bool DownloadCommand(DeviceContext& ctx);
 } // namespace Download

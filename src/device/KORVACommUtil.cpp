@@ -1,14 +1,14 @@
 #include "device/KORVACommUtil.h"
 
-#include "app/AppContext.h"
+#include "device/DeviceContext.h"
 #include "device/CommUtil.h"
-#include "store/ADOUtil.h"
+#include "db/ADOUtil.h"
 #include "store/SystemDb.h"
 
 namespace KORVACommUtil {
 namespace {
 
-QByteArray ReadRequest(const AppContext& ctx, int function, int start, int count) {
+QByteArray ReadRequest(const DeviceContext& ctx, int function, int start, int count) {
     QByteArray r(8, '\0');
     r[0] = char(ctx.comm.SlaveID);
     r[1] = char(function);
@@ -19,13 +19,13 @@ QByteArray ReadRequest(const AppContext& ctx, int function, int start, int count
     return r;
 }
 
-bool Exchange(AppContext& ctx, QByteArray& request, int n, QByteArray& response, int m) {
+bool Exchange(DeviceContext& ctx, QByteArray& request, int n, QByteArray& response, int m) {
     return CommUtil::SendCommand(ctx, request, n, response, m, ctx.comm.TimeOut, ctx.comm.Retry);
 }
 
-bool ReadModel(AppContext& ctx, ModelEntry& model) {
+bool ReadModel(DeviceContext& ctx, ModelEntry& model) {
     QByteArray response;
-    if (!ReadRegisters(ctx, 0x04, kRegModelID, 1, response)) return false;
+    if (!ReadRegisters(ctx, kReadInputRegisters, kRegModelID, 1, response)) return false;
     model = ModelOf(quint8(response[3]) * 256 + quint8(response[4]));
     return true;
 }
@@ -97,21 +97,21 @@ int FindBaudID(SystemDb& sdb, const QString& typeCode, const QString& baudRate) 
     return -1;
 }
 
-QString LookupBaudRate(AppContext& ctx, const QString& typeCode, const QString& baudId) {
+QString LookupBaudRate(DeviceContext& ctx, const QString& typeCode, const QString& baudId) {
     return SystemDB::LookupBaudRate(ctx.sysdb, typeCode, baudId);
 }
 
-bool ReadRegisters(AppContext& ctx, int function, int start, int count, QByteArray& response) {
+bool ReadRegisters(DeviceContext& ctx, int function, int start, int count, QByteArray& response) {
     QByteArray request = ReadRequest(ctx, function, start, count);
     return Exchange(ctx, request, 6, response, 5 + 2 * count);
 }
 
-bool ReadCoils(AppContext& ctx, QByteArray& response) {
-    QByteArray request = ReadRequest(ctx, 0x01, 0x0000, 64);
+bool ReadCoils(DeviceContext& ctx, QByteArray& response) {
+    QByteArray request = ReadRequest(ctx, kReadCoils, 0x0000, 64);
     return Exchange(ctx, request, 6, response, 13);
 }
 
-bool ReadModelType(AppContext& ctx, QString& typeCode) {
+bool ReadModelType(DeviceContext& ctx, QString& typeCode) {
     typeCode.clear();
     ModelEntry model;
     if (!ReadModel(ctx, model)) return false;
@@ -119,7 +119,7 @@ bool ReadModelType(AppContext& ctx, QString& typeCode) {
     return true;
 }
 
-bool ReadModelName(AppContext& ctx, QString& modelName) {
+bool ReadModelName(DeviceContext& ctx, QString& modelName) {
     modelName.clear();
     ModelEntry model;
     if (!ReadModel(ctx, model)) return false;
@@ -127,15 +127,15 @@ bool ReadModelName(AppContext& ctx, QString& modelName) {
     return true;
 }
 
-bool ReadSerialNumber(AppContext& ctx, QString& serialNo) {
+bool ReadSerialNumber(DeviceContext& ctx, QString& serialNo) {
     serialNo.clear();
     QByteArray response;
-    if (!ReadRegisters(ctx, 0x04, kRegSerialNo, 4, response)) return false;
+    if (!ReadRegisters(ctx, kReadInputRegisters, kRegSerialNo, 4, response)) return false;
     serialNo = SerialNumberText(response.mid(3, 8));
     return true;
 }
 
-bool ReadCommSettings(AppContext& ctx, DeviceInfo& info, bool showProgress) {
+bool ReadCommSettings(DeviceContext& ctx, DeviceInfo& info, bool showProgress) {
     if (showProgress) {
         ctx.ui.ShowProgress(GetMLText(ctx.ml, QStringLiteral("裝置通訊設定"), 1, 1, QStringLiteral("KORVACommUtil")),
                             GetMLText(ctx.ml, QStringLiteral("讀取裝置通訊設定中..."), 2, 1, QStringLiteral("KORVACommUtil")));
@@ -144,7 +144,7 @@ bool ReadCommSettings(AppContext& ctx, DeviceInfo& info, bool showProgress) {
     QByteArray response;
     bool ok = ReadModelType(ctx, info.TypeCode) && ReadModelName(ctx, info.ModelName) &&
               ReadSerialNumber(ctx, info.SerialNo) &&
-              ReadRegisters(ctx, 0x03, kRegSlaveID, 2, response);
+              ReadRegisters(ctx, kReadHoldingRegisters, kRegSlaveID, 2, response);
     if (ok) {
         info.SlaveID = QString::number(quint8(response[4]));
         const Com1Setting setting = DecodeSettingByte(quint8(response[6]));
@@ -155,7 +155,7 @@ bool ReadCommSettings(AppContext& ctx, DeviceInfo& info, bool showProgress) {
     return ok;
 }
 
-bool WriteCommSettings(AppContext& ctx, const QString& modelName, const QString& slaveId,
+bool WriteCommSettings(DeviceContext& ctx, const QString& modelName, const QString& slaveId,
                        const QString& baudRate, const QString& parity, bool showProgress,
                        const QString& typeCode) {
     const QString key = typeCode.isEmpty() ? modelName.mid(6) : typeCode;
@@ -172,7 +172,7 @@ bool WriteCommSettings(AppContext& ctx, const QString& modelName, const QString&
                             GetMLText(ctx.ml, QStringLiteral("設定裝置通訊參數中..."), 2, 2, QStringLiteral("KORVACommUtil")));
     ctx.ui.DoEvents();
     QByteArray request(13, '\0');
-    const char body[] = {char(ctx.comm.SlaveID), 0x10, 0x00, char(kRegSlaveID), 0x00, 0x02, 0x04,
+    const char body[] = {char(ctx.comm.SlaveID), char(kWriteMultipleRegisters), 0x00, char(kRegSlaveID), 0x00, 0x02, 0x04,
                          0x00, char(slave), 0x00, char(setting)};
     for (int i = 0; i < 11; ++i) request[i] = body[i];
     QByteArray response;
@@ -181,7 +181,7 @@ bool WriteCommSettings(AppContext& ctx, const QString& modelName, const QString&
     return ok;
 }
 
-QString CheckLines(AppContext& ctx) {
+QString CheckLines(DeviceContext& ctx) {
     return GetMLText(ctx.ml, QStringLiteral("1. RS232 通訊線是否已正確連接"), 1, 7, QStringLiteral("KORVACommUtil")) +
            QStringLiteral("\r\n") +
            GetMLText(ctx.ml, QStringLiteral("2. PC通訊埠是否正確指定"), 2, 7, QStringLiteral("KORVACommUtil")) +
@@ -189,14 +189,14 @@ QString CheckLines(AppContext& ctx) {
            GetMLText(ctx.ml, QStringLiteral("3. 簡訊報警機的指撥開關SW2是否設為 ON (設定模式)"), 3, 7, QStringLiteral("KORVACommUtil"));
 }
 
-void SetConnectStatus(AppContext& ctx, bool online) {
+void SetConnectStatus(DeviceContext& ctx, bool online) {
     ctx.ConnectStatus = online;
     ctx.ui.SetStatusText(QStringLiteral("ConnectStatus"),
                          online ? GetMLText(ctx.ml, QStringLiteral(" Online"), 1, 6, QStringLiteral("KORVACommUtil"))
                                 : GetMLText(ctx.ml, QStringLiteral(" Offline"), 2, 6, QStringLiteral("KORVACommUtil")));
 }
 
-void Connect(AppContext& ctx) {
+void Connect(DeviceContext& ctx) {
     if (!CommUtil::EnsurePortOpen(ctx)) return;
     const QString title = GetMLText(ctx.ml, QStringLiteral("連線簡訊報警機"), 1, 3, QStringLiteral("KORVACommUtil"));
     ctx.ui.ShowProgress(title, GetMLText(ctx.ml, QStringLiteral("正在連線中..."), 2, 3, QStringLiteral("KORVACommUtil")));
@@ -205,7 +205,7 @@ void Connect(AppContext& ctx) {
     DeviceInfo info;
     // The progress window stays up over the whole sequence: while it is shown no second
     // exchange can be started from the window.
-    const bool ok = ReadRegisters(ctx, 0x04, kRegNewRecord, 1, response) &&
+    const bool ok = ReadRegisters(ctx, kReadInputRegisters, kRegNewRecord, 1, response) &&
                     ReadCommSettings(ctx, info, false);
     ctx.ui.CloseProgress();
     if (!ok) {

@@ -4,7 +4,7 @@
 #include <QByteArray>
 #include <QString>
 
-struct AppContext;
+struct DeviceContext;
 struct SystemDb;
 
 // The device's identity and COM1 settings as read.
@@ -28,6 +28,11 @@ struct Com1Setting {
 };
 
 namespace KORVACommUtil {
+// The Modbus function codes the device answers.
+constexpr int kReadCoils = 0x01;
+constexpr int kReadHoldingRegisters = 0x03;
+constexpr int kReadInputRegisters = 0x04;
+constexpr int kWriteMultipleRegisters = 0x10;
 // Register numbers and frame lengths of the reads the link makes.
 constexpr int kRegModelID = 0x0000;
 constexpr int kRegSerialNo = 0x0002;
@@ -49,32 +54,32 @@ int SettingByte(int baudId, const QString& parity);
 // -1 when no row matches.
 int FindBaudID(SystemDb& sdb, const QString& typeCode, const QString& baudRate);
 // The rate of a type code and identifier text, or "UnKnown".
-QString LookupBaudRate(AppContext& ctx, const QString& typeCode, const QString& baudId);
+QString LookupBaudRate(DeviceContext& ctx, const QString& typeCode, const QString& baudId);
 
 // Reads of the device, each one command with the configured time-out and retries; the
 // caller has opened the port. Results start empty and are set on success.
-bool ReadModelType(AppContext& ctx, QString& typeCode);
-bool ReadModelName(AppContext& ctx, QString& modelName);
-bool ReadSerialNumber(AppContext& ctx, QString& serialNo);
+bool ReadModelType(DeviceContext& ctx, QString& typeCode);
+bool ReadModelName(DeviceContext& ctx, QString& modelName);
+bool ReadSerialNumber(DeviceContext& ctx, QString& serialNo);
 // Function 0x04 (input) or 0x03 (holding registers): the whole response frame.
-bool ReadRegisters(AppContext& ctx, int function, int start, int count, QByteArray& response);
+bool ReadRegisters(DeviceContext& ctx, int function, int start, int count, QByteArray& response);
 // Coils 0..63: the whole response frame.
-bool ReadCoils(AppContext& ctx, QByteArray& response);
+bool ReadCoils(DeviceContext& ctx, QByteArray& response);
 // Identity and COM1 settings, with the progress window when showProgress.
-bool ReadCommSettings(AppContext& ctx, DeviceInfo& info, bool showProgress);
+bool ReadCommSettings(DeviceContext& ctx, DeviceInfo& info, bool showProgress);
 // Writes the slave ID and the COM1 setting byte. The baud identifier is looked up for
 // typeCode, or, when it is empty, for the model name from its seventh character on. A rate
 // without an identifier, an unknown parity text or a slave ID outside 1..255 is refused
 // before anything is sent.
-bool WriteCommSettings(AppContext& ctx, const QString& modelName, const QString& slaveId,
+bool WriteCommSettings(DeviceContext& ctx, const QString& modelName, const QString& slaveId,
                        const QString& baudRate, const QString& parity, bool showProgress,
                        const QString& typeCode = {});
 
 // The three things to check after a failed exchange, one per line.
-QString CheckLines(AppContext& ctx);
+QString CheckLines(DeviceContext& ctx);
 // Sets the connection flag and its status panel in one step.
-void SetConnectStatus(AppContext& ctx, bool online);
+void SetConnectStatus(DeviceContext& ctx, bool online);
 // Opens the port, proves the device answers, reads its identity and settings and shows the
 // outcome; ConnectStatus follows (unchanged when the port could not be opened).
-void Connect(AppContext& ctx);
+void Connect(DeviceContext& ctx);
 } // namespace KORVACommUtil

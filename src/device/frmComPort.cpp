@@ -1,14 +1,10 @@
 #include "device/frmComPort.h"
 
-#include "app/AppContext.h"
-#include "app/QtFormTexts.h"
+#include "device/DeviceContext.h"
 #include "ui_frmComPort.h"
 
-frmComPort::frmComPort(AppContext& ctx, QWidget* parent)
-    : QDialog(parent), m_ctx(ctx), ui(std::make_unique<Forms::Ui_frmComPort>()) {
-    ui->setupUi(this);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    QtFormTexts::Apply(this, ctx.ml, QStringLiteral("frmComPort"));
+frmComPort::frmComPort(DeviceContext& ctx, QWidget* parent)
+    : QtFormDialog(ctx.ml, QStringLiteral("frmComPort"), parent), m_ctx(ctx) {
     connect(ui->CmdOK, &QPushButton::clicked, this, &frmComPort::CmdOK_Click);
     connect(ui->cmdExit, &QPushButton::clicked, this, &frmComPort::cmdExit_Click);
 }
@@ -38,7 +34,7 @@ void frmComPort::CmdOK_Click() {
 
 void frmComPort::cmdExit_Click() { reject(); }
 
-bool frmComPort::Run(AppContext& ctx, QWidget* parent) {
+bool frmComPort::Run(DeviceContext& ctx, QWidget* parent) {
     frmComPort dialog(ctx, parent);
     dialog.LoadFormObj();
     return dialog.exec() == QDialog::Accepted;

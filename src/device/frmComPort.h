@@ -3,29 +3,30 @@
 // pressed and the port opened.
 #include "device/ComPort.h"
 
+#include "ml/QtFormDialog.h"
+
 #include <QDialog>
 #include <memory>
 
 namespace Forms { class Ui_frmComPort; }
-struct AppContext;
+struct DeviceContext;
 class QComboBox;
 
-class frmComPort : public QDialog {
+class frmComPort : public QtFormDialog<Forms::Ui_frmComPort> {
     Q_OBJECT
 public:
-    explicit frmComPort(AppContext& ctx, QWidget* parent = nullptr);
+    explicit frmComPort(DeviceContext& ctx, QWidget* parent = nullptr);
     ~frmComPort() override;
     // Lists the ports and presets the one in use; run before the dialog is shown.
     void LoadFormObj();
     QComboBox* cmbComPort() const;
 
     // Loads and shows the dialog modally; true when a port was chosen and opened.
-    static bool Run(AppContext& ctx, QWidget* parent);
+    static bool Run(DeviceContext& ctx, QWidget* parent);
 
 private:
     void CmdOK_Click();
     void cmdExit_Click();
-    AppContext& m_ctx;
-    std::unique_ptr<Forms::Ui_frmComPort> ui;
+    DeviceContext& m_ctx;
     ComPortChoices m_choices;
 };

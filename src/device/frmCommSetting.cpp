@@ -1,17 +1,13 @@
 #include "device/frmCommSetting.h"
 
-#include "app/AppContext.h"
-#include "app/QtFormTexts.h"
+#include "device/DeviceContext.h"
 #include "ui_frmCommSetting.h"
 
 #include <QKeyEvent>
 #include <QSignalBlocker>
 
-frmCommSetting::frmCommSetting(AppContext& ctx, QWidget* parent)
-    : QDialog(parent), m_ctx(ctx), ui(std::make_unique<Forms::Ui_frmCommSetting>()) {
-    ui->setupUi(this);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    QtFormTexts::Apply(this, ctx.ml, QStringLiteral("frmCommSetting"));
+frmCommSetting::frmCommSetting(DeviceContext& ctx, QWidget* parent)
+    : QtFormDialog(ctx.ml, QStringLiteral("frmCommSetting"), parent), m_ctx(ctx) {
     ui->txtSlaveID->installEventFilter(this);
     connect(ui->txtSlaveID, &QLineEdit::textChanged, this, &frmCommSetting::txtSlaveID_Change);
     connect(ui->CmdOK, &QPushButton::clicked, this, &frmCommSetting::CmdOK_Click);
@@ -105,7 +101,7 @@ void frmCommSetting::CmdOK_Click() {
 
 void frmCommSetting::cmdExit_Click() { reject(); }
 
-bool frmCommSetting::Run(AppContext& ctx, QWidget* parent) {
+bool frmCommSetting::Run(DeviceContext& ctx, QWidget* parent) {
     frmCommSetting dialog(ctx, parent);
     if (!dialog.LoadFormObj()) return false;
     dialog.exec();

@@ -3,19 +3,21 @@
 // and parity, read when it loads and written on OK after a confirmation.
 #include "device/CommSetting.h"
 
+#include "ml/QtFormDialog.h"
+
 #include <QDialog>
 #include <memory>
 
 namespace Forms { class Ui_frmCommSetting; }
-struct AppContext;
+struct DeviceContext;
 class QComboBox;
 class QLabel;
 class QLineEdit;
 
-class frmCommSetting : public QDialog {
+class frmCommSetting : public QtFormDialog<Forms::Ui_frmCommSetting> {
     Q_OBJECT
 public:
-    explicit frmCommSetting(AppContext& ctx, QWidget* parent = nullptr);
+    explicit frmCommSetting(DeviceContext& ctx, QWidget* parent = nullptr);
     ~frmCommSetting() override;
 
     // Reads the device and fills the dialog; false (after its message) when it could not.
@@ -31,7 +33,7 @@ public:
 
     // Loads the dialog and shows it modally only when loading succeeded; true when the
     // settings were written.
-    static bool Run(AppContext& ctx, QWidget* parent);
+    static bool Run(DeviceContext& ctx, QWidget* parent);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -42,8 +44,7 @@ private:
     void CmdOK_Click();
     void cmdExit_Click();
 
-    AppContext& m_ctx;
-    std::unique_ptr<Forms::Ui_frmCommSetting> ui;
+    DeviceContext& m_ctx;
     CommSettingForm m_form;
     bool m_saved = false;
 };

@@ -1,7 +1,7 @@
 #include "device/frmMessage.h"
 
-#include "app/QtFormTexts.h"
-#include "app/QtUi.h"
+#include "ml/QtFormTexts.h"
+#include "ml/QtUi.h"
 #include "ui_frmMessage.h"
 
 #include <QCloseEvent>

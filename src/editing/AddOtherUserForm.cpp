@@ -1,8 +1,8 @@
 #include "editing/AddOtherUserForm.h"
 
-#include "app/AppContext.h"
+#include "editing/EditContext.h"
 #include "editing/KORVAUtil.h"
-#include "store/ADOUtil.h"
+#include "db/ADOUtil.h"
 
 namespace {
 QString Str(const RowSet* rs, const char* field) {
@@ -10,7 +10,7 @@ QString Str(const RowSet* rs, const char* field) {
 }
 } // namespace
 
-void AddOtherUserForm::LoadFormObj(AppContext& ctx, const QString& tmpGroupName) {
+void AddOtherUserForm::LoadFormObj(EditContext& ctx, const QString& tmpGroupName) {
     groupName = tmpGroupName;
     lblGroupName = GetMLText(ctx.ml, QStringLiteral("目前群組名稱:"), 1, 69, QStringLiteral("AddOtherUser")) + tmpGroupName;
     cmbAddUser.Clear();
@@ -30,7 +30,7 @@ void AddOtherUserForm::LoadFormObj(AppContext& ctx, const QString& tmpGroupName)
         cmbAddUser.index = 0;
 }
 
-bool AddOtherUserForm::cmdOK_Click(AppContext& ctx) {
+bool AddOtherUserForm::cmdOK_Click(EditContext& ctx) {
     const QString user = cmbAddUser.SelectedName();
     if (user.isEmpty()) return false;
     return KORVAUtil::AddUserToGroup(ctx, groupName, user);

@@ -4,14 +4,14 @@
 
 #include <QString>
 
-struct AppContext;
+struct EditContext;
 
 struct AddOtherUserForm {
     QString groupName;         // the group the contact joins
     QString lblGroupName;      // "目前群組名稱:" + the group
     ComboList cmbAddUser;      // contacts not in the group, or the placeholder "無其它連絡人"
 
-    void LoadFormObj(AppContext& ctx, const QString& tmpGroupName);
+    void LoadFormObj(EditContext& ctx, const QString& tmpGroupName);
     // Adds the chosen contact to the group (nothing with the placeholder). True when added.
-    bool cmdOK_Click(AppContext& ctx);
+    bool cmdOK_Click(EditContext& ctx);
 };

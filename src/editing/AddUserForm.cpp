@@ -1,8 +1,8 @@
 #include "editing/AddUserForm.h"
 
-#include "app/AppContext.h"
+#include "editing/EditContext.h"
 
-void AddUserForm::LoadFormObj(AppContext& ctx, const QString& tmpDefaultUserName) {
+void AddUserForm::LoadFormObj(EditContext& ctx, const QString& tmpDefaultUserName) {
     resultName.clear();
     resultGroup.clear();
     txtAddUserName = tmpDefaultUserName;

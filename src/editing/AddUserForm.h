@@ -4,7 +4,7 @@
 
 #include <QString>
 
-struct AppContext;
+struct EditContext;
 
 struct AddUserForm {
     QString txtAddUserName;
@@ -12,7 +12,7 @@ struct AddUserForm {
     QString resultName;        // both empty unless OK was pressed
     QString resultGroup;
 
-    void LoadFormObj(AppContext& ctx, const QString& tmpDefaultUserName);
+    void LoadFormObj(EditContext& ctx, const QString& tmpDefaultUserName);
     void cmdOK_Click();
     void cmdCancel_Click();
 };

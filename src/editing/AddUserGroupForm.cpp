@@ -1,8 +1,8 @@
 #include "editing/AddUserGroupForm.h"
 
-#include "app/AppContext.h"
+#include "editing/EditContext.h"
 #include "editing/KORVAUtil.h"
-#include "store/ADOUtil.h"
+#include "db/ADOUtil.h"
 
 namespace {
 QString Str(const RowSet* rs, const char* field) {
@@ -10,7 +10,7 @@ QString Str(const RowSet* rs, const char* field) {
 }
 } // namespace
 
-void AddUserGroupForm::LoadFormObj(AppContext& ctx, const QString& tmpUserName) {
+void AddUserGroupForm::LoadFormObj(EditContext& ctx, const QString& tmpUserName) {
     lblUserName = tmpUserName;
     const QStringList held = KORVAUtil::MembershipsOf(ctx.project, tmpUserName);
     cmbUserGroups.FillGroups(ctx.project, [&](const QString& g) { return KORVAUtil::ListHoldsGroup(held, g); });
@@ -18,7 +18,7 @@ void AddUserGroupForm::LoadFormObj(AppContext& ctx, const QString& tmpUserName) 
         cmbUserGroups.SetPlaceholder(GetMLText(ctx.ml, QStringLiteral("無"), 1, 134, QStringLiteral("AddUserGroup")));
 }
 
-void AddUserGroupForm::cmdAddGroup_Click(AppContext& ctx) {
+void AddUserGroupForm::cmdAddGroup_Click(EditContext& ctx) {
     RowSet* groups = ctx.project.UserGroups.get();
     const int before = ADOUtil::GetRecordCount(groups);
     KORVAUtil::AddUserGroup(ctx);
@@ -31,7 +31,7 @@ void AddUserGroupForm::cmdAddGroup_Click(AppContext& ctx) {
     cmbUserGroups.index = int(cmbUserGroups.items.size()) - 1;
 }
 
-bool AddUserGroupForm::cmdOK_Click(AppContext& ctx) {
+bool AddUserGroupForm::cmdOK_Click(EditContext& ctx) {
     const QString group = cmbUserGroups.SelectedName();
     if (group.isEmpty()) return false;
     return KORVAUtil::AddGroupToUser(ctx, lblUserName, group);

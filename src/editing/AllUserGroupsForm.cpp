@@ -1,16 +1,16 @@
 #include "editing/AllUserGroupsForm.h"
 
-#include "app/AppContext.h"
+#include "editing/EditContext.h"
 #include "editing/KORVAUtil.h"
-#include "store/ADOUtil.h"
+#include "db/ADOUtil.h"
 
-bool AllUserGroupsForm::EditorHolds(const AppContext& ctx, const QString& name) const {
+bool AllUserGroupsForm::EditorHolds(const EditContext& ctx, const QString& name) const {
     for (const GroupEntry& e : ctx.forms.editTelList.lvGroupName)
         if (e.name.compare(name, Qt::CaseInsensitive) == 0) return true;
     return false;
 }
 
-void AllUserGroupsForm::Warn(AppContext& ctx, bool onAccept) {
+void AllUserGroupsForm::Warn(EditContext& ctx, bool onAccept) {
     const MLState& ml = ctx.ml;
     const QString& contact = ctx.forms.editTelList.lblTelUser;
     if (onAccept)
@@ -27,13 +27,13 @@ void AllUserGroupsForm::Warn(AppContext& ctx, bool onAccept) {
                       GetMLText(ml, QStringLiteral("群組不可重覆挑選!"), 3, 161, QStringLiteral("frmAllUserGroups")));
 }
 
-void AllUserGroupsForm::LoadFormObj(AppContext& ctx) {
+void AllUserGroupsForm::LoadFormObj(EditContext& ctx) {
     resultName.clear();
     resultDsc.clear();
     mklvUserGroupsContent(ctx);
 }
 
-void AllUserGroupsForm::mklvUserGroupsContent(AppContext& ctx) {
+void AllUserGroupsForm::mklvUserGroupsContent(EditContext& ctx) {
     lvUserGroups.clear();
     selected = -1;
     RowSet* groups = ctx.project.UserGroups.get();
@@ -50,13 +50,13 @@ void AllUserGroupsForm::mklvUserGroupsContent(AppContext& ctx) {
     }
 }
 
-void AllUserGroupsForm::lvUserGroups_ItemClick(AppContext& ctx, int row) {
+void AllUserGroupsForm::lvUserGroups_ItemClick(EditContext& ctx, int row) {
     if (row < 0 || row >= lvUserGroups.size()) return;
     selected = row;
     if (EditorHolds(ctx, lvUserGroups[row].name)) Warn(ctx, false);
 }
 
-bool AllUserGroupsForm::lvUserGroups_DblClick(AppContext& ctx, int row) {
+bool AllUserGroupsForm::lvUserGroups_DblClick(EditContext& ctx, int row) {
     if (row < 0 || row >= lvUserGroups.size()) return false;
     selected = row;
     if (EditorHolds(ctx, lvUserGroups[row].name)) {
@@ -80,7 +80,7 @@ void AllUserGroupsForm::cmbCancel_Click() {
     resultDsc.clear();
 }
 
-void AllUserGroupsForm::cmdAddGroup_Click(AppContext& ctx) {
+void AllUserGroupsForm::cmdAddGroup_Click(EditContext& ctx) {
     if (!KORVAUtil::AddUserGroup(ctx)) return;
     RowSet* groups = ctx.project.UserGroups.get();
     groups->MoveLast();

@@ -1,7 +1,7 @@
 #include "editing/ComboList.h"
 
 #include "editing/KORVAUtil.h"
-#include "store/ADOUtil.h"
+#include "db/ADOUtil.h"
 #include "store/OpenProject.h"
 
 void ComboList::FillGroups(const OpenProject& p, const std::function<bool(const QString&)>& skip) {

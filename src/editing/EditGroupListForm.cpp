@@ -1,11 +1,11 @@
 #include "editing/EditGroupListForm.h"
 
-#include "app/AppContext.h"
+#include "editing/EditContext.h"
 #include "editing/KORVAUtil.h"
 #include "editing/ValidUtil.h"
-#include "store/ADOUtil.h"
+#include "db/ADOUtil.h"
 
-bool EditGroupListForm::LoadFormObj(AppContext& ctx, bool tmpIsAddMode) {
+bool EditGroupListForm::LoadFormObj(EditContext& ctx, bool tmpIsAddMode) {
     RowSet* rs = ctx.project.UserGroups.get();
     if (!rs || !rs->IsOpen() || rs->Eof() || rs->Bof()) return false;
     lblGroupName = ADOUtil::NullToStr(rs->Field(QStringLiteral("GroupName")));
@@ -15,11 +15,11 @@ bool EditGroupListForm::LoadFormObj(AppContext& ctx, bool tmpIsAddMode) {
     return true;
 }
 
-bool EditGroupListForm::SaveFormObj(AppContext& ctx) {
+bool EditGroupListForm::SaveFormObj(EditContext& ctx) {
     return KORVAUtil::RenameUserGroup(ctx, oldName, lblGroupName, txtGroupDsc);
 }
 
-void EditGroupListForm::cmdRename_Click(AppContext& ctx) {
+void EditGroupListForm::cmdRename_Click(EditContext& ctx) {
     const QString name = ctx.ui.KeyInString(
         GetMLText(ctx.ml, QStringLiteral("變更連絡人群組名稱"), 1, 185, QStringLiteral("EditGroupList")),
         GetMLText(ctx.ml, QStringLiteral("請輸入新連絡人群組名稱:"), 2, 185, QStringLiteral("EditGroupList")), lblGroupName,
@@ -28,7 +28,7 @@ void EditGroupListForm::cmdRename_Click(AppContext& ctx) {
     if (ValidUtil::ValidUserGroupName(ctx, name)) lblGroupName = name;
 }
 
-bool EditGroupListForm::cmdOK_Click(AppContext& ctx) {
+bool EditGroupListForm::cmdOK_Click(EditContext& ctx) {
     if (!CheckFormObj()) return false;
     // A write that failed has been reported and undone; the dialog stays for another try.
     return SaveFormObj(ctx);

@@ -3,7 +3,7 @@
 // asked for and validated by the rename button; nothing is written before OK.
 #include <QString>
 
-struct AppContext;
+struct EditContext;
 
 struct EditGroupListForm {
     QString lblGroupName;          // the name shown, the new one after a rename
@@ -12,12 +12,12 @@ struct EditGroupListForm {
     bool cmdRenameEnabled = true;  // off right after the group was added
 
     // Loads the current UserGroups row; false when there is none.
-    bool LoadFormObj(AppContext& ctx, bool tmpIsAddMode);
+    bool LoadFormObj(EditContext& ctx, bool tmpIsAddMode);
     bool CheckFormObj() const { return true; }
     // Renames (with its cascade) and stores the description.
-    bool SaveFormObj(AppContext& ctx);
+    bool SaveFormObj(EditContext& ctx);
     // Asks for a new name; a valid one different from the shown name is shown.
-    void cmdRename_Click(AppContext& ctx);
+    void cmdRename_Click(EditContext& ctx);
     // True when the dialog closes (the change was stored).
-    bool cmdOK_Click(AppContext& ctx);
+    bool cmdOK_Click(EditContext& ctx);
 };

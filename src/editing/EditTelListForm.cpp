@@ -1,9 +1,9 @@
 #include "editing/EditTelListForm.h"
 
-#include "app/AppContext.h"
+#include "editing/EditContext.h"
 #include "editing/KORVAUtil.h"
 #include "editing/ValidUtil.h"
-#include "store/ADOUtil.h"
+#include "db/ADOUtil.h"
 
 namespace {
 QString Str(const RowSet* rs, const char* field) {
@@ -12,7 +12,7 @@ QString Str(const RowSet* rs, const char* field) {
 constexpr int kMaxTelDigits = 20;
 } // namespace
 
-bool EditTelListForm::LoadFormObj(AppContext& ctx) {
+bool EditTelListForm::LoadFormObj(EditContext& ctx) {
     RowSet* rs = ctx.project.Users.get();
     if (!rs || !rs->IsOpen() || rs->Eof() || rs->Bof()) return false;
     workingCount = KORVAUtil::CountNotifyTargets(ctx);
@@ -31,7 +31,7 @@ bool EditTelListForm::LoadFormObj(AppContext& ctx) {
     return true;
 }
 
-void EditTelListForm::mklvGroupName(AppContext& ctx) {
+void EditTelListForm::mklvGroupName(EditContext& ctx) {
     lvGroupName.clear();
     selected = -1;
     const OpenProject& p = ctx.project;
@@ -52,7 +52,7 @@ void EditTelListForm::mklvGroupName(AppContext& ctx) {
     if (!lvGroupName.isEmpty()) selected = 0;
 }
 
-void EditTelListForm::cmdAdd_Click(AppContext& ctx) {
+void EditTelListForm::cmdAdd_Click(EditContext& ctx) {
     const MLState& ml = ctx.ml;
     if (workingCount + 1 > ctx.project.MaxTelNo) {
         ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("通知對象[群組/連絡人]已超過最大筆數["), 1, 2004, QStringLiteral("EditTelList")) +
@@ -88,7 +88,7 @@ void EditTelListForm::cmdDelete_Click() {
     cmdDeleteEnabled = !lvGroupName.isEmpty();
 }
 
-void EditTelListForm::cmdTelUserRename_Click(AppContext& ctx) {
+void EditTelListForm::cmdTelUserRename_Click(EditContext& ctx) {
     const QString name = ctx.ui.KeyInString(
         GetMLText(ctx.ml, QStringLiteral("變更連絡人"), 1, 278, QStringLiteral("EditTelList")),
         GetMLText(ctx.ml, QStringLiteral("請輸入新連絡人名稱:"), 2, 278, QStringLiteral("EditTelList")), lblTelUser, QString());
@@ -104,7 +104,7 @@ bool EditTelListForm::IsTelNumber(const QString& t) {
     return true;
 }
 
-bool EditTelListForm::CheckTelNo(AppContext& ctx, const QString& text) {
+bool EditTelListForm::CheckTelNo(EditContext& ctx, const QString& text) {
     const MLState& ml = ctx.ml;
     const QString t = text.trimmed();
     if (t.isEmpty()) {
@@ -126,7 +126,7 @@ bool EditTelListForm::CheckTelNo(AppContext& ctx, const QString& text) {
     return ok;
 }
 
-bool EditTelListForm::CheckFormObj(AppContext& ctx) {
+bool EditTelListForm::CheckFormObj(EditContext& ctx) {
     focusControl.clear();
     if (CheckTelNo(ctx, txtTelNo)) return true;
     focusControl = QStringLiteral("txtTelNo");
@@ -139,7 +139,7 @@ QStringList EditTelListForm::GroupNames() const {
     return names;
 }
 
-bool EditTelListForm::cmdOK_Click(AppContext& ctx) {
+bool EditTelListForm::cmdOK_Click(EditContext& ctx) {
     if (!CheckFormObj(ctx)) return false;
     return KORVAUtil::SaveUser(ctx, oldName, lblTelUser, txtTelNo, txtTelDsc, chkIsDisable, GroupNames(),
                                removedCount, addedCount);

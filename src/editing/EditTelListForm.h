@@ -8,7 +8,7 @@
 #include <QStringList>
 #include <QVector>
 
-struct AppContext;
+struct EditContext;
 
 struct EditTelListForm {
     QString lblTelUser;            // the name shown, the new one after a rename
@@ -27,22 +27,22 @@ struct EditTelListForm {
     int removedCount = 0;
 
     // Loads the current Users row; false when there is none.
-    bool LoadFormObj(AppContext& ctx);
+    bool LoadFormObj(EditContext& ctx);
     // The contact's groups in the table order of the groups (letter case ignored).
-    void mklvGroupName(AppContext& ctx);
+    void mklvGroupName(EditContext& ctx);
     // Opens the group picker (unless the model's limit is reached) and adds its choice.
-    void cmdAdd_Click(AppContext& ctx);
+    void cmdAdd_Click(EditContext& ctx);
     void cmdDelete_Click();
-    void cmdTelUserRename_Click(AppContext& ctx);
+    void cmdTelUserRename_Click(EditContext& ctx);
     // The telephone-number rule; on failure focusControl names the telephone box.
-    bool CheckFormObj(AppContext& ctx);
+    bool CheckFormObj(EditContext& ctx);
     // True when the dialog closes (checked and stored).
-    bool cmdOK_Click(AppContext& ctx);
+    bool cmdOK_Click(EditContext& ctx);
     QStringList GroupNames() const;
 
     // The telephone-number rule on the text with blanks around it removed, in this order:
     // empty (and stop); not a number; longer than 20 characters. Each failure its message.
-    static bool CheckTelNo(AppContext& ctx, const QString& text);
+    static bool CheckTelNo(EditContext& ctx, const QString& text);
     // A number the device can dial: digits, after at most one leading "+".
     static bool IsTelNumber(const QString& trimmed);
 };

@@ -1,7 +1,7 @@
 #include "editing/EditTransaction.h"
 
-#include "app/AppContext.h"
-#include "store/ADOUtil.h"
+#include "editing/EditContext.h"
+#include "db/ADOUtil.h"
 
 namespace EditTransaction {
 namespace {
@@ -20,14 +20,14 @@ void ReopenRowSets(OpenProject& p) {
     }
 }
 
-void Report(AppContext& ctx, const QString& failTitle, const QString& why) {
+void Report(EditContext& ctx, const QString& failTitle, const QString& why) {
     ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("無法寫入專案資料庫，本次變更已全部復原，專案內容維持不變。"), 1, 9100, QStringLiteral("KORVAUtil")) +
                       QStringLiteral("\r\n") + GetMLText(ctx.ml, QStringLiteral("原因: ["), 2, 9100, QStringLiteral("KORVAUtil")) + why + u']',
                   vbOKOnly | vbCritical, failTitle);
 }
 } // namespace
 
-bool Run(AppContext& ctx, const QString& failTitle, const Steps& steps) {
+bool Run(EditContext& ctx, const QString& failTitle, const Steps& steps) {
     OpenProject& p = ctx.project;
     if (!p.conn || !p.conn->IsOpen()) {
         Report(ctx, failTitle, QStringLiteral("The project database is not open"));

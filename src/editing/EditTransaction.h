@@ -6,7 +6,7 @@
 #include <QVariant>
 #include <functional>
 
-struct AppContext;
+struct EditContext;
 class RowSet;
 
 namespace EditTransaction {
@@ -17,7 +17,7 @@ using Steps = std::function<bool(QString& why)>;
 // Runs steps inside BEGIN/COMMIT. On a failure (of the start, a step or the commit): rolls
 // back, drops pending edits, reopens the four row sets so that they show the file as it is,
 // and shows one critical message titled failTitle with the reason. True when committed.
-bool Run(AppContext& ctx, const QString& failTitle, const Steps& steps);
+bool Run(EditContext& ctx, const QString& failTitle, const Steps& steps);
 
 // Starts a new row; false with the reason when the row set cannot take one.
 bool AddNew(RowSet* rs, QString& why);

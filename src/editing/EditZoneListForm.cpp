@@ -1,11 +1,10 @@
 #include "editing/EditZoneListForm.h"
 
-#include "app/AppContext.h"
-#include "app/SettingUtil.h"
+#include "editing/EditContext.h"
+#include "base/VBUtil.h"
 #include "editing/EditTransaction.h"
 #include "editing/PhoneBook.h"
-#include "mainwindow/MainView.h"
-#include "store/ADOUtil.h"
+#include "db/ADOUtil.h"
 
 namespace {
 QString Str(const RowSet* rs, const char* field) {
@@ -15,11 +14,11 @@ const QString kNone = QStringLiteral("NONE");
 const QString kAll = QStringLiteral("ALL");
 } // namespace
 
-bool EditZoneListForm::LoadFormObj(AppContext& ctx) {
+bool EditZoneListForm::LoadFormObj(EditContext& ctx) {
     RowSet* rs = ctx.project.Zones.get();
     if (!rs || !rs->IsOpen() || rs->Eof() || rs->Bof()) return false;
     focusControl.clear();
-    lblZoneNo = QString::number(SettingUtil::ToWhole16(Str(rs, "ZoneNo")));
+    lblZoneNo = QString::number(VBUtil::ToWhole16(Str(rs, "ZoneNo")));
     txtZoneName = Str(rs, "ZoneName");
     txtZoneDsc = Str(rs, "ZoneDsc");
     txtAlarmSMS = Str(rs, "AlarmSMS");
@@ -31,7 +30,7 @@ bool EditZoneListForm::LoadFormObj(AppContext& ctx) {
     return true;
 }
 
-void EditZoneListForm::mkcmbGroupName(AppContext& ctx, const QString& target) {
+void EditZoneListForm::mkcmbGroupName(EditContext& ctx, const QString& target) {
     cmbGroupNameItems = {kNone};
     RowSet* groups = ctx.project.UserGroups.get();
     if (ADOUtil::GetRecordCount(groups) > 0) {
@@ -56,7 +55,7 @@ bool EditZoneListForm::MessageFits(const QString& text, bool isUnicode) {
     return PhoneBook::AnsiBytes(text).size() <= kMaxAnsiBytes;
 }
 
-bool EditZoneListForm::CheckFormObj(AppContext& ctx) {
+bool EditZoneListForm::CheckFormObj(EditContext& ctx) {
     const MLState& ml = ctx.ml;
     focusControl.clear();
     const bool unicode = PhoneBook::ReadIsUnicode(ctx.project, false);
@@ -87,12 +86,12 @@ bool EditZoneListForm::CheckFormObj(AppContext& ctx) {
     return true;
 }
 
-bool EditZoneListForm::SaveFormObj(AppContext& ctx) {
+bool EditZoneListForm::SaveFormObj(EditContext& ctx) {
     OpenProject& p = ctx.project;
     RowSet* rs = p.Zones.get();
     const QString failTitle = GetMLText(ctx.ml, QStringLiteral("儲存警報點失敗"), 1, 9116, QStringLiteral("EditZoneList"));
     // The dialog works on the current row; should anything have moved it, find the zone again.
-    if (!rs || rs->Eof() || rs->Bof() || QString::number(SettingUtil::ToWhole16(Str(rs, "ZoneNo"))) != lblZoneNo) {
+    if (!rs || rs->Eof() || rs->Bof() || QString::number(VBUtil::ToWhole16(Str(rs, "ZoneNo"))) != lblZoneNo) {
         if (!ADOUtil::LocateRecord(rs, QStringLiteral("ZoneNo"), lblZoneNo)) {
             ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("找不到這個警報點["), 1, 9117, QStringLiteral("EditZoneList")) + lblZoneNo +
                               GetMLText(ctx.ml, QStringLiteral("]，請按 F5 重新整理後再試一次。"), 2, 9117, QStringLiteral("EditZoneList")),
@@ -123,23 +122,19 @@ bool EditZoneListForm::SaveFormObj(AppContext& ctx) {
     if (!saved) return false;
 
     const QString tag = QStringLiteral("Zones,") + lblZoneNo;
-    const QModelIndex leaf = MainView::FindNodeByTag(ctx.view, tag);
-    if (leaf.isValid()) {
-        if (txtZoneName != loadedName) {
-            // The same caption as the tree gives a zone: "#n" alone while it has no name.
-            ctx.view.tree.SetCaption(leaf, txtZoneName.isEmpty() ? u'#' + lblZoneNo
-                                                                 : u'#' + lblZoneNo + u'-' + txtZoneName);
-            ctx.view.tree.SetTag(leaf, tag);
-            MainView::SelectNode(ctx.view, leaf);
-        }
-        ctx.view.tree.SetGrey(leaf, chkIsDisable);
+    if (txtZoneName != loadedName) {
+        // The same caption as the tree gives a zone: "#n" alone while it has no name.
+        Q_EMIT ctx.editEvents.leafRenamed(
+            tag, txtZoneName.isEmpty() ? u'#' + lblZoneNo : u'#' + lblZoneNo + u'-' + txtZoneName, tag);
+        Q_EMIT ctx.editEvents.leafSelected(tag);
     }
-    MainView::mklvNodeContent(ctx);
+    Q_EMIT ctx.editEvents.leafGreyed(tag, chkIsDisable);
+    Q_EMIT ctx.editEvents.contentChanged();
     p.IsModified = true;
     return true;
 }
 
-bool EditZoneListForm::cmdOK_Click(AppContext& ctx) {
+bool EditZoneListForm::cmdOK_Click(EditContext& ctx) {
     if (!CheckFormObj(ctx)) return false;
     return SaveFormObj(ctx);
 }

@@ -4,7 +4,7 @@
 #include <QString>
 #include <QStringList>
 
-struct AppContext;
+struct EditContext;
 
 struct EditZoneListForm {
     QString lblZoneNo;
@@ -19,15 +19,15 @@ struct EditZoneListForm {
     QString focusControl;          // the message box a failed check hands the focus to
 
     // Loads the current Zones row; false when there is none.
-    bool LoadFormObj(AppContext& ctx);
+    bool LoadFormObj(EditContext& ctx);
     // The targets: every named group, then the all-groups entry; only "NONE" without groups.
     // Shows the zone's target: "ALL" the all-groups entry, empty the first entry.
-    void mkcmbGroupName(AppContext& ctx, const QString& target);
+    void mkcmbGroupName(EditContext& ctx, const QString& target);
     // The message-length rule, alarm message first.
-    bool CheckFormObj(AppContext& ctx);
-    bool SaveFormObj(AppContext& ctx);
+    bool CheckFormObj(EditContext& ctx);
+    bool SaveFormObj(EditContext& ctx);
     // True when the dialog closes (checked and stored).
-    bool cmdOK_Click(AppContext& ctx);
+    bool cmdOK_Click(EditContext& ctx);
 
     static constexpr int kMaxUnicodeUnits = 70;   // UTF-16 units in Unicode mode
     static constexpr int kMaxAnsiBytes = 160;     // Big5 bytes otherwise

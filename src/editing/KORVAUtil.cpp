@@ -1,16 +1,17 @@
 #include "editing/KORVAUtil.h"
 
-#include "app/AppContext.h"
+#include "editing/EditContext.h"
 #include "editing/EditTransaction.h"
 #include "editing/ValidUtil.h"
-#include "mainwindow/MainView.h"
-#include "store/ADOUtil.h"
+#include "db/ADOUtil.h"
+#include "store/NodeTag.h"
+#include "base/VBUtil.h"
 
 namespace KORVAUtil {
 namespace {
-const QString kCrLf = QStringLiteral("\r\n");
-const QString kUsers = QStringLiteral("Users");
-const QString kUserGroups = QStringLiteral("UserGroups");
+using VBUtil::kCrLf;
+using NodeTags::kUsers;
+using NodeTags::kUserGroups;
 const QString kGroupName = QStringLiteral("GroupName");
 const QString kUserName = QStringLiteral("UserName");
 const QString kStatus = QStringLiteral("Status");
@@ -19,33 +20,19 @@ QString Str(const RowSet* rs, const QString& field) { return ADOUtil::NullToStr(
 
 bool OnRow(const RowSet* rs) { return rs && rs->IsOpen() && !rs->Eof() && !rs->Bof(); }
 
-// Leaves of the project tree, found by their tags.
-void AddLeaf(AppContext& ctx, const QString& branchTag, const QString& caption, const QString& imageKey,
+// Leaves of the project tree, by their tags: announced, the main window's tree follows.
+void AddLeaf(EditContext& ctx, const QString& branchTag, const QString& caption, const QString& imageKey,
              const QString& tag) {
-    MainViewState& view = ctx.view;
-    const QModelIndex branch = MainView::FindNodeByTag(view, branchTag);
-    if (!branch.isValid()) return;
-    const QModelIndex leaf = view.tree.AddNode(branch, caption, QString(), imageKey, tag);
-    view.tree.SetExpanded(branch, true);
-    MainView::SelectNode(view, leaf);
+    Q_EMIT ctx.editEvents.leafAdded(branchTag, caption, imageKey, tag);
 }
 
-void RemoveLeaf(AppContext& ctx, const QString& tag) {
-    const QModelIndex leaf = MainView::FindNodeByTag(ctx.view, tag);
-    if (leaf.isValid()) ctx.view.tree.RemoveNode(leaf);
+void RemoveLeaf(EditContext& ctx, const QString& tag) { Q_EMIT ctx.editEvents.leafRemoved(tag); }
+
+void RenameLeaf(EditContext& ctx, const QString& oldTag, const QString& caption, const QString& newTag) {
+    Q_EMIT ctx.editEvents.leafRenamed(oldTag, caption, newTag);
 }
 
-void RenameLeaf(AppContext& ctx, const QString& oldTag, const QString& caption, const QString& newTag) {
-    const QModelIndex leaf = MainView::FindNodeByTag(ctx.view, oldTag);
-    if (!leaf.isValid()) return;
-    ctx.view.tree.SetCaption(leaf, caption);
-    ctx.view.tree.SetTag(leaf, newTag);
-}
-
-void SelectLeaf(AppContext& ctx, const QString& tag) {
-    const QModelIndex leaf = MainView::FindNodeByTag(ctx.view, tag);
-    if (leaf.isValid()) MainView::SelectNode(ctx.view, leaf);
-}
+void SelectLeaf(EditContext& ctx, const QString& tag) { Q_EMIT ctx.editEvents.leafSelected(tag); }
 
 // The first row whose field equals value with letter case ignored becomes current.
 bool LocateIgnoringCase(RowSet* rs, const QString& field, const QString& value) {
@@ -66,7 +53,7 @@ bool AppendMembership(RowSet* users, const QString& group, QString& why) {
 
 } // namespace
 
-void RowMissing(AppContext& ctx, const QString& key, const QString& title) {
+void RowMissing(EditContext& ctx, const QString& key, const QString& title) {
     ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("找不到這筆資料["), 1, 9120, QStringLiteral("KORVAUtil")) + key +
                       GetMLText(ctx.ml, QStringLiteral("]，請按 F5 重新整理後再試一次。"), 2, 9120, QStringLiteral("KORVAUtil")),
                   vbOKOnly | vbCritical,
@@ -109,7 +96,7 @@ QString DefaultName(const RowSet* rs, const QString& field, const QString& prefi
     return {};
 }
 
-int CountNotifyTargets(AppContext& ctx) {
+int CountNotifyTargets(EditContext& ctx) {
     int count = 0;
     if (RowSet* users = ctx.project.Users.get(); users && users->IsOpen()) {
         auto copy = users->Clone();
@@ -130,7 +117,7 @@ int CountUsers(const OpenProject& project) {
     return count;
 }
 
-bool AddUserGroup(AppContext& ctx) {
+bool AddUserGroup(EditContext& ctx) {
     const MLState& ml = ctx.ml;
     OpenProject& p = ctx.project;
     RowSet* groups = p.UserGroups.get();
@@ -158,35 +145,21 @@ bool AddUserGroup(AppContext& ctx) {
     if (!added) return false;
 
     AddLeaf(ctx, kUserGroups, name, QStringLiteral("UserGroups"), kUserGroups + u',' + name);
-    MainView::mklvNodeContent(ctx);
+    Q_EMIT ctx.editEvents.contentChanged();
     // The description is entered at once, in the group editor on the new group.
     if (ADOUtil::LocateRecord(p.UserGroups.get(), kGroupName, name) &&
         ctx.forms.editGroupList.LoadFormObj(ctx, true))
         ctx.ui.ShowModal(Window::frmEditGroupList);
-    MainView::mklvNodeContent(ctx);
+    Q_EMIT ctx.editEvents.contentChanged();
     p.IsModified = true;
     return true;
 }
 
-bool DeleteUserGroup(AppContext& ctx) {
+namespace {
+// The confirmation of a group's delete: what it touches, the zones and members naming it exactly.
+QString DeleteGroupQuestion(const EditContext& ctx, const QString& name) {
     const MLState& ml = ctx.ml;
-    OpenProject& p = ctx.project;
-    RowSet* groups = p.UserGroups.get();
-    if (!OnRow(groups)) {
-        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("GroupList資料表的CurrentRecord未指到可用的資料。"), 1, 64, QStringLiteral("KORVAUtil")) + kCrLf +
-                          GetMLText(ml, QStringLiteral("刪除連絡人群組失敗。"), 2, 64, QStringLiteral("KORVAUtil")),
-                      vbOKOnly | vbCritical, GetMLText(ml, QStringLiteral("刪除連絡人群組失敗"), 3, 64, QStringLiteral("KORVAUtil")));
-        return false;
-    }
-    const QString name = Str(groups, kGroupName);
-    if (groups->Clone()->RecordCount() <= 1) {
-        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("不可刪除群組！"), 1, 93, QStringLiteral("KORVAUtil")) +
-                          GetMLText(ml, QStringLiteral("群組至少留一組，不可全刪除。"), 2, 93, QStringLiteral("KORVAUtil")),
-                      vbOKOnly | vbExclamation, GetMLText(ml, QStringLiteral("不可刪除群組"), 3, 93, QStringLiteral("KORVAUtil")));
-        return false;
-    }
-
-    // What the delete touches, for the confirmation: zones and members naming it exactly.
+    const OpenProject& p = ctx.project;
     QStringList zoneLines;
     if (RowSet* zones = p.Zones.get(); zones && zones->IsOpen()) {
         for (zones->MoveFirst(); !zones->Eof(); zones->MoveNext())
@@ -211,6 +184,58 @@ bool DeleteUserGroup(AppContext& ctx) {
         question += GetMLText(ml, QStringLiteral("下列隸屬於本連絡人群組之連絡人["), 1, 139, QStringLiteral("KORVAUtil")) +
                     QString::number(userLines.size()) +
                     GetMLText(ml, QStringLiteral("]將被移除:"), 2, 139, QStringLiteral("KORVAUtil")) + kCrLf + userLines.join(kCrLf);
+    return question;
+}
+
+// The delete's cascade, inside its transaction: zones lose the group as their target, members
+// their membership (letter case ignored), then the group's row goes.
+bool CascadeGroupDelete(OpenProject& p, const QString& name, QString& why) {
+    RowSet* zones = p.Zones.get();
+    for (zones->MoveFirst(); !zones->Eof(); zones->MoveNext()) {
+        if (Str(zones, kGroupName) != name) continue;
+        if (!EditTransaction::SetField(zones, kGroupName, QString(), why) || !EditTransaction::SaveRow(zones, why))
+            return false;
+    }
+    RowSet* users = p.Users.get();
+    for (users->MoveFirst(); !users->Eof(); users->MoveNext()) {
+        const QStringList old = SplitGroupList(Str(users, kGroupName));
+        QStringList kept;
+        for (const QString& element : old)
+            if (element.compare(name, Qt::CaseInsensitive) != 0) kept << element;
+        if (kept.size() == old.size()) continue;
+        if (!EditTransaction::SetField(users, kGroupName, JoinGroupList(kept), why) ||
+            !EditTransaction::SaveRow(users, why))
+            return false;
+    }
+    RowSet* rs = p.UserGroups.get();
+    if (!rs->Delete()) {
+        why = rs->LastError();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool DeleteUserGroup(EditContext& ctx) {
+    const MLState& ml = ctx.ml;
+    OpenProject& p = ctx.project;
+    RowSet* groups = p.UserGroups.get();
+    if (!OnRow(groups)) {
+        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("GroupList資料表的CurrentRecord未指到可用的資料。"), 1, 64, QStringLiteral("KORVAUtil")) + kCrLf +
+                          GetMLText(ml, QStringLiteral("刪除連絡人群組失敗。"), 2, 64, QStringLiteral("KORVAUtil")),
+                      vbOKOnly | vbCritical, GetMLText(ml, QStringLiteral("刪除連絡人群組失敗"), 3, 64, QStringLiteral("KORVAUtil")));
+        return false;
+    }
+    const QString name = Str(groups, kGroupName);
+    if (groups->Clone()->RecordCount() <= 1) {
+        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("不可刪除群組！"), 1, 93, QStringLiteral("KORVAUtil")) +
+                          GetMLText(ml, QStringLiteral("群組至少留一組，不可全刪除。"), 2, 93, QStringLiteral("KORVAUtil")),
+                      vbOKOnly | vbExclamation, GetMLText(ml, QStringLiteral("不可刪除群組"), 3, 93, QStringLiteral("KORVAUtil")));
+        return false;
+    }
+
+    const QString question = DeleteGroupQuestion(ctx, name);
     if (ctx.ui.MsgBox(question, vbYesNo | vbExclamation,
                       GetMLText(ml, QStringLiteral("是否確定刪除這個連絡人群組"), 3, 109, QStringLiteral("KORVAUtil"))) != vbYes)
         return false;
@@ -219,35 +244,12 @@ bool DeleteUserGroup(AppContext& ctx) {
     ctx.ui.SetStatusText(kStatus, GetMLText(ml, QStringLiteral("正在刪除有關這個連絡人群組["), 2, 115, QStringLiteral("KORVAUtil")) +
                                       name + GetMLText(ml, QStringLiteral("]中的相關資料..."), 3, 115, QStringLiteral("KORVAUtil")));
     const bool deleted = EditTransaction::Run(
-        ctx, GetMLText(ml, QStringLiteral("刪除連絡人群組失敗"), 3, 64, QStringLiteral("KORVAUtil")), [&](QString& why) {
-            RowSet* zones = p.Zones.get();
-            for (zones->MoveFirst(); !zones->Eof(); zones->MoveNext()) {
-                if (Str(zones, kGroupName) != name) continue;
-                if (!EditTransaction::SetField(zones, kGroupName, QString(), why) || !EditTransaction::SaveRow(zones, why))
-                    return false;
-            }
-            RowSet* users = p.Users.get();
-            for (users->MoveFirst(); !users->Eof(); users->MoveNext()) {
-                const QStringList old = SplitGroupList(Str(users, kGroupName));
-                QStringList kept;
-                for (const QString& element : old)
-                    if (element.compare(name, Qt::CaseInsensitive) != 0) kept << element;
-                if (kept.size() == old.size()) continue;
-                if (!EditTransaction::SetField(users, kGroupName, JoinGroupList(kept), why) ||
-                    !EditTransaction::SaveRow(users, why))
-                    return false;
-            }
-            RowSet* rs = p.UserGroups.get();
-            if (!rs->Delete()) {
-                why = rs->LastError();
-                return false;
-            }
-            return true;
-        });
+        ctx, GetMLText(ml, QStringLiteral("刪除連絡人群組失敗"), 3, 64, QStringLiteral("KORVAUtil")),
+        [&](QString& why) { return CascadeGroupDelete(p, name, why); });
     if (deleted) {
         p.UserGroups->MoveFirst();
         RemoveLeaf(ctx, kUserGroups + u',' + name);
-        MainView::mklvNodeContent(ctx);
+        Q_EMIT ctx.editEvents.contentChanged();
         p.IsModified = true;
     }
     ctx.ui.SetStatusText(kStatus, QString());
@@ -255,7 +257,7 @@ bool DeleteUserGroup(AppContext& ctx) {
     return deleted;
 }
 
-bool RenameUserGroup(AppContext& ctx, const QString& oldName, const QString& newName,
+bool RenameUserGroup(EditContext& ctx, const QString& oldName, const QString& newName,
                      const QString& description) {
     const MLState& ml = ctx.ml;
     OpenProject& p = ctx.project;
@@ -295,14 +297,14 @@ bool RenameUserGroup(AppContext& ctx, const QString& oldName, const QString& new
 
     // Zone leaves show no target, so only the group's leaf changes.
     if (renamed) RenameLeaf(ctx, kUserGroups + u',' + oldName, newName, kUserGroups + u',' + newName);
-    MainView::mklvNodeContent(ctx);
+    Q_EMIT ctx.editEvents.contentChanged();
     // The content list moves the current rows; the editor's group stays the current one.
     ADOUtil::LocateRecord(p.UserGroups.get(), kGroupName, newName);
     p.IsModified = true;
     return true;
 }
 
-bool AddUser(AppContext& ctx) {
+bool AddUser(EditContext& ctx) {
     const MLState& ml = ctx.ml;
     OpenProject& p = ctx.project;
     if (!p.Users) return false;
@@ -346,16 +348,16 @@ bool AddUser(AppContext& ctx) {
     AddLeaf(ctx, kUsers, name, QStringLiteral("UserName"), kUsers + u',' + name);
     ctx.ui.DoEvents();
     CountNotifyTargets(ctx);
-    MainView::mklvNodeContent(ctx);
+    Q_EMIT ctx.editEvents.contentChanged();
     // The telephone number is entered at once, in the contact editor on the new contact.
     if (ADOUtil::LocateRecord(p.Users.get(), kUserName, name) && ctx.forms.editTelList.LoadFormObj(ctx))
         ctx.ui.ShowModal(Window::frmEditTelList);
-    MainView::mklvNodeContent(ctx);
+    Q_EMIT ctx.editEvents.contentChanged();
     p.IsModified = true;
     return true;
 }
 
-bool DeleteUser(AppContext& ctx) {
+bool DeleteUser(EditContext& ctx) {
     const MLState& ml = ctx.ml;
     OpenProject& p = ctx.project;
     RowSet* users = p.Users.get();
@@ -386,7 +388,7 @@ bool DeleteUser(AppContext& ctx) {
     if (deleted) {
         p.Users->MoveFirst();
         RemoveLeaf(ctx, kUsers + u',' + name);
-        MainView::mklvNodeContent(ctx);
+        Q_EMIT ctx.editEvents.contentChanged();
         // The contact took all of its memberships with it.
         CountNotifyTargets(ctx);
         p.IsModified = true;
@@ -396,15 +398,15 @@ bool DeleteUser(AppContext& ctx) {
     return deleted;
 }
 
-bool SaveUser(AppContext& ctx, const QString& oldName, const QString& newName, const QString& phone,
+bool SaveUser(EditContext& ctx, const QString& oldName, const QString& newName, const QString& phone,
               const QString& description, bool disabled, const QStringList& groups, int removedCount,
               int addedCount) {
     OpenProject& p = ctx.project;
     const QString failTitle = GetMLText(ctx.ml, QStringLiteral("儲存連絡人失敗"), 1, 9113, QStringLiteral("KORVAUtil"));
-    MainView::TagItems items;
+    NodeTags::TagItems items;
     items[0] = kUsers;
     items[1] = oldName;
-    if (!MainView::LocateCurRecord(p, items, 2)) {
+    if (!NodeTags::LocateCurRecord(p, items, 2)) {
         RowMissing(ctx, oldName, failTitle);
         return false;
     }
@@ -422,16 +424,15 @@ bool SaveUser(AppContext& ctx, const QString& oldName, const QString& newName, c
     const QString tag = kUsers + u',' + newName;
     if (newName != oldName) RenameLeaf(ctx, kUsers + u',' + oldName, newName, tag);
     // The leaf is drawn grey while the contact is disabled.
-    if (const QModelIndex leaf = MainView::FindNodeByTag(ctx.view, tag); leaf.isValid())
-        ctx.view.tree.SetGrey(leaf, disabled);
+    Q_EMIT ctx.editEvents.leafGreyed(tag, disabled);
     SelectLeaf(ctx, tag);
-    MainView::mklvNodeContent(ctx);
+    Q_EMIT ctx.editEvents.contentChanged();
     ctx.NotifyTargetCount = ctx.NotifyTargetCount - removedCount + addedCount;
     p.IsModified = true;
     return true;
 }
 
-bool MoveGroupMembers(AppContext& ctx, const QString& fromGroup, const QString& toGroup) {
+bool MoveGroupMembers(EditContext& ctx, const QString& fromGroup, const QString& toGroup) {
     OpenProject& p = ctx.project;
     const bool moved = EditTransaction::Run(
         ctx, GetMLText(ctx.ml, QStringLiteral("轉移連絡人失敗"), 1, 9114, QStringLiteral("KORVAUtil")), [&](QString& why) {
@@ -457,13 +458,16 @@ bool MoveGroupMembers(AppContext& ctx, const QString& fromGroup, const QString& 
     if (!moved) return false;
     ADOUtil::LocateRecord(p.UserGroups.get(), kGroupName, toGroup);
     SelectLeaf(ctx, kUserGroups + u',' + toGroup);
-    MainView::mklvNodeContent(ctx);
+    Q_EMIT ctx.editEvents.contentChanged();
     CountNotifyTargets(ctx);
     p.IsModified = true;
     return true;
 }
 
-bool AddUserToGroup(AppContext& ctx, const QString& group, const QString& userName) {
+namespace {
+// Adds group to the contact's memberships; with groupCurrent the group's row is made current
+// before the list is rebuilt.
+bool AddMembership(EditContext& ctx, const QString& userName, const QString& group, bool groupCurrent) {
     OpenProject& p = ctx.project;
     const QString failTitle = GetMLText(ctx.ml, QStringLiteral("加入連絡人群組失敗"), 1, 9115, QStringLiteral("KORVAUtil"));
     if (!LocateIgnoringCase(p.Users.get(), kUserName, userName)) {
@@ -473,26 +477,19 @@ bool AddUserToGroup(AppContext& ctx, const QString& group, const QString& userNa
     if (!EditTransaction::Run(ctx, failTitle,
                               [&](QString& why) { return AppendMembership(p.Users.get(), group, why); }))
         return false;
-    ADOUtil::LocateRecord(p.UserGroups.get(), kGroupName, group);
-    MainView::mklvNodeContent(ctx);
+    if (groupCurrent) ADOUtil::LocateRecord(p.UserGroups.get(), kGroupName, group);
+    Q_EMIT ctx.editEvents.contentChanged();
     CountNotifyTargets(ctx);
     p.IsModified = true;
     return true;
 }
+} // namespace
 
-bool AddGroupToUser(AppContext& ctx, const QString& userName, const QString& group) {
-    OpenProject& p = ctx.project;
-    const QString failTitle = GetMLText(ctx.ml, QStringLiteral("加入連絡人群組失敗"), 1, 9115, QStringLiteral("KORVAUtil"));
-    if (!LocateIgnoringCase(p.Users.get(), kUserName, userName)) {
-        RowMissing(ctx, userName, failTitle);
-        return false;
-    }
-    if (!EditTransaction::Run(ctx, failTitle,
-                              [&](QString& why) { return AppendMembership(p.Users.get(), group, why); }))
-        return false;
-    MainView::mklvNodeContent(ctx);
-    CountNotifyTargets(ctx);
-    p.IsModified = true;
-    return true;
+bool AddUserToGroup(EditContext& ctx, const QString& group, const QString& userName) {
+    return AddMembership(ctx, userName, group, true);
+}
+
+bool AddGroupToUser(EditContext& ctx, const QString& userName, const QString& group) {
+    return AddMembership(ctx, userName, group, false);
 }
 } // namespace KORVAUtil

@@ -10,7 +10,7 @@
 #include <QString>
 #include <QStringList>
 
-struct AppContext;
+struct EditContext;
 struct OpenProject;
 class RowSet;
 
@@ -31,40 +31,40 @@ QString DefaultName(const RowSet* rs, const QString& field, const QString& prefi
 
 // Tells that the row named key is gone (the tree no longer matches the file), titled title,
 // or "找不到資料" when title is empty.
-void RowMissing(AppContext& ctx, const QString& key, const QString& title = {});
+void RowMissing(EditContext& ctx, const QString& key, const QString& title = {});
 
 // Recounts the notification targets (one per element of every non-empty membership list)
 // into ctx.NotifyTargetCount and returns it.
-int CountNotifyTargets(AppContext& ctx);
+int CountNotifyTargets(EditContext& ctx);
 // The contacts with a name.
 int CountUsers(const OpenProject& project);
 
 // Asks for a name, validates it, appends the group, adds its leaf and opens the group editor
 // on it. False when cancelled or refused.
-bool AddUserGroup(AppContext& ctx);
+bool AddUserGroup(EditContext& ctx);
 // Deletes the group at the current UserGroups row after confirmation: its zones lose their
 // target, its contacts lose the membership (letter case ignored). The last group stays.
-bool DeleteUserGroup(AppContext& ctx);
+bool DeleteUserGroup(EditContext& ctx);
 // Confirms the group editor: the description, and with a new name the rename of every
 // membership and zone target that names the old one exactly.
-bool RenameUserGroup(AppContext& ctx, const QString& oldName, const QString& newName,
+bool RenameUserGroup(EditContext& ctx, const QString& oldName, const QString& newName,
                      const QString& description);
 
 // Checks the model's limits, asks for the name and first group, appends the contact, adds its
 // leaf and opens the contact editor on it. False when refused or cancelled.
-bool AddUser(AppContext& ctx);
+bool AddUser(EditContext& ctx);
 // Deletes the contact at the current Users row after confirmation.
-bool DeleteUser(AppContext& ctx);
+bool DeleteUser(EditContext& ctx);
 // Confirms the contact editor (the telephone number was checked before). groups in the
 // editor's order; the two counts are the entries removed and added while it was open.
-bool SaveUser(AppContext& ctx, const QString& oldName, const QString& newName, const QString& phone,
+bool SaveUser(EditContext& ctx, const QString& oldName, const QString& newName, const QString& phone,
               const QString& description, bool disabled, const QStringList& groups,
               int removedCount, int addedCount);
 
 // Moves every contact of fromGroup (letter case ignored) into toGroup; a contact that already
 // has toGroup just leaves fromGroup.
-bool MoveGroupMembers(AppContext& ctx, const QString& fromGroup, const QString& toGroup);
+bool MoveGroupMembers(EditContext& ctx, const QString& fromGroup, const QString& toGroup);
 // Adds group to the memberships of the contact named userName (letter case ignored).
-bool AddUserToGroup(AppContext& ctx, const QString& group, const QString& userName);
-bool AddGroupToUser(AppContext& ctx, const QString& userName, const QString& group);
+bool AddUserToGroup(EditContext& ctx, const QString& group, const QString& userName);
+bool AddGroupToUser(EditContext& ctx, const QString& userName, const QString& group);
 } // namespace KORVAUtil

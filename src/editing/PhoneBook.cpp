@@ -1,7 +1,7 @@
 #include "editing/PhoneBook.h"
 
 #include "editing/KORVAUtil.h"
-#include "store/ADOUtil.h"
+#include "db/ADOUtil.h"
 #include "store/OpenProject.h"
 
 #include <QStringEncoder>

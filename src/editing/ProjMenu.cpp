@@ -1,17 +1,17 @@
 #include "editing/ProjMenu.h"
 
-#include "app/AppContext.h"
+#include "editing/EditContext.h"
 #include "editing/KORVAUtil.h"
-#include "mainwindow/MainView.h"
+#include "store/NodeTag.h"
 
 namespace ProjMenu {
 namespace {
-const QString kUsers = QStringLiteral("Users");
-const QString kUserGroups = QStringLiteral("UserGroups");
-const QString kZones = QStringLiteral("Zones");
+using NodeTags::kUsers;
+using NodeTags::kUserGroups;
+using NodeTags::kZones;
 
 // The model's limit of notification targets, tested before a dialog that adds one opens.
-bool TargetRoomLeft(AppContext& ctx) {
+bool TargetRoomLeft(EditContext& ctx) {
     KORVAUtil::CountNotifyTargets(ctx);
     if (ctx.NotifyTargetCount + 1 <= ctx.project.MaxTelNo) return true;
     ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("通知對象[群組/連絡人]已超過最大筆數["), 1, 2005, QStringLiteral("KORVAMain")) +
@@ -23,23 +23,22 @@ bool TargetRoomLeft(AppContext& ctx) {
 }
 
 // The row key of the selected leaf; empty for a branch or no selection.
-QString SelectedKey(const AppContext& ctx) {
-    MainView::TagItems items;
-    return MainView::ParseNodeTag(ctx.view.tree.Tag(MainView::SelectedNode(ctx.view)), items) >= 2 ? items[1]
-                                                                                                 : QString();
+QString SelectedKey(const EditContext& ctx) {
+    NodeTags::TagItems items;
+    return NodeTags::ParseNodeTag(ctx.editEvents.SelectedTag(), items) >= 2 ? items[1] : QString();
 }
 } // namespace
 
-ProjMenuState mnuProj_Click(AppContext& ctx) {
+ProjMenuState mnuProj_Click(EditContext& ctx) {
     ProjMenuState s;
     if (!ctx.project.IsOpen()) return s;
     s.mnuProjAddGroupList.enabled = true;
     s.mnuProjAddTelList.enabled = true;
 
-    const QModelIndex node = MainView::SelectedNode(ctx.view);
-    if (!node.isValid()) return s;
-    MainView::TagItems items;
-    const int count = MainView::ParseNodeTag(ctx.view.tree.Tag(node), items);
+    const QString tag = ctx.editEvents.SelectedTag();
+    if (tag.isEmpty()) return s;
+    NodeTags::TagItems items;
+    const int count = NodeTags::ParseNodeTag(tag, items);
     const QString& kind = items[0];
     const MLState& ml = ctx.ml;
 
@@ -81,28 +80,28 @@ ProjMenuState mnuProj_Click(AppContext& ctx) {
         else
             s.mnuProjEditZoneList.caption = GetMLText(ml, QStringLiteral("編輯警報點"), 1, 922, QStringLiteral("KORVAMain"));
     }
-    MainView::LocateCurRecord(ctx.project, items, count);
+    NodeTags::LocateCurRecord(ctx.project, items, count);
     return s;
 }
 
-void mnuProjAddGroupList_Click(AppContext& ctx) { KORVAUtil::AddUserGroup(ctx); }
-void mnuProjAddTelList_Click(AppContext& ctx) { KORVAUtil::AddUser(ctx); }
-void mnuProjDeleteGroupList_Click(AppContext& ctx) { KORVAUtil::DeleteUserGroup(ctx); }
-void mnuProjDeleteTelList_Click(AppContext& ctx) { KORVAUtil::DeleteUser(ctx); }
+void mnuProjAddGroupList_Click(EditContext& ctx) { KORVAUtil::AddUserGroup(ctx); }
+void mnuProjAddTelList_Click(EditContext& ctx) { KORVAUtil::AddUser(ctx); }
+void mnuProjDeleteGroupList_Click(EditContext& ctx) { KORVAUtil::DeleteUserGroup(ctx); }
+void mnuProjDeleteTelList_Click(EditContext& ctx) { KORVAUtil::DeleteUser(ctx); }
 
 // The editors open on the current row; when the selected leaf's row was not found, the user
 // hears so instead of seeing an empty editor.
-void mnuProjEditGroupList_Click(AppContext& ctx) {
+void mnuProjEditGroupList_Click(EditContext& ctx) {
     if (ctx.forms.editGroupList.LoadFormObj(ctx, false)) ctx.ui.ShowModal(Window::frmEditGroupList);
     else KORVAUtil::RowMissing(ctx, SelectedKey(ctx));
 }
 
-void mnuProjEditTelList_Click(AppContext& ctx) {
+void mnuProjEditTelList_Click(EditContext& ctx) {
     if (ctx.forms.editTelList.LoadFormObj(ctx)) ctx.ui.ShowModal(Window::frmEditTelList);
     else KORVAUtil::RowMissing(ctx, SelectedKey(ctx));
 }
 
-void mnuProjEditZoneList_Click(AppContext& ctx) {
+void mnuProjEditZoneList_Click(EditContext& ctx) {
     if (ctx.forms.editZoneList.LoadFormObj(ctx)) ctx.ui.ShowModal(Window::frmEditZoneList);
     else KORVAUtil::RowMissing(ctx, SelectedKey(ctx));
 }
@@ -111,28 +110,27 @@ namespace {
 struct Selection {
     bool valid = false;
     int count = 0;
-    MainView::TagItems items;
-    QString caption;
+    NodeTags::TagItems items;
 };
 
-Selection Selected(const AppContext& ctx) {
+// The selected node's tag, split; a branch is told by its kind, never by its caption.
+Selection Selected(const EditContext& ctx) {
     Selection s;
-    const QModelIndex node = MainView::SelectedNode(ctx.view);
-    if (!node.isValid()) return s;
+    const QString tag = ctx.editEvents.SelectedTag();
+    if (tag.isEmpty()) return s;
     s.valid = true;
-    s.count = MainView::ParseNodeTag(ctx.view.tree.Tag(node), s.items);
-    s.caption = ctx.view.tree.Caption(node);
+    s.count = NodeTags::ParseNodeTag(tag, s.items);
     return s;
 }
 } // namespace
 
-void mnuProjConentAddGroup_Click(AppContext& ctx, const std::optional<QString>& listItem) {
+void mnuProjConentAddGroup_Click(EditContext& ctx, const std::optional<QString>& listItem) {
     const Selection sel = Selected(ctx);
     if (!sel.valid || !TargetRoomLeft(ctx)) return;
     QString contact;
     if (sel.items[0] == kUsers && sel.count == 2)
         contact = sel.items[1];
-    else if (sel.count == 1 && (sel.caption == QStringLiteral("連絡人") || sel.items[0] == kUsers) && listItem)
+    else if (sel.count == 1 && sel.items[0] == kUsers && listItem)
         contact = *listItem;
     else
         return;
@@ -142,23 +140,23 @@ void mnuProjConentAddGroup_Click(AppContext& ctx, const std::optional<QString>& 
 
 // The group a pop-up command acts on: the selected group leaf, or the group picked in the
 // list of the groups node.
-static std::optional<QString> SelectedGroup(const AppContext& ctx, const std::optional<QString>& listItem) {
+static std::optional<QString> SelectedGroup(const EditContext& ctx, const std::optional<QString>& listItem) {
     const Selection sel = Selected(ctx);
     if (!sel.valid) return std::nullopt;
     if (sel.items[0] == kUserGroups && sel.count == 2) return sel.items[1];
-    if (sel.count == 1 && (sel.items[0] == kUserGroups || sel.caption == QStringLiteral("群組")) && listItem)
+    if (sel.count == 1 && sel.items[0] == kUserGroups && listItem)
         return *listItem;
     return std::nullopt;
 }
 
-void mnuProjConentAddUser_Click(AppContext& ctx, const std::optional<QString>& listItem) {
+void mnuProjConentAddUser_Click(EditContext& ctx, const std::optional<QString>& listItem) {
     const auto group = SelectedGroup(ctx, listItem);
     if (!group || !TargetRoomLeft(ctx)) return;
     ctx.forms.addOtherUser.LoadFormObj(ctx, *group);
     ctx.ui.ShowModal(Window::frmAddOtherUser);
 }
 
-void mnuProjConentMoveUser_Click(AppContext& ctx, const std::optional<QString>& listItem) {
+void mnuProjConentMoveUser_Click(EditContext& ctx, const std::optional<QString>& listItem) {
     const auto group = SelectedGroup(ctx, listItem);
     if (!group) return;
     ctx.forms.moveUsers.LoadFormObj(ctx, *group);

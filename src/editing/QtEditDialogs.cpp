@@ -10,60 +10,81 @@
 #include "editing/frmMoveUsers.h"
 
 #include <QApplication>
+#include <utility>
 
-// The picker is a child of the contact editor, so it is declared after it (and goes first).
-struct QtEditDialogs::Windows {
-    std::unique_ptr<frmEditGroupList> editGroupList;
-    std::unique_ptr<frmEditTelList> editTelList;
-    std::unique_ptr<frmAllUserGroups> allUserGroups;
-    std::unique_ptr<frmEditZoneList> editZoneList;
-    std::unique_ptr<frmAddUser> addUser;
-    std::unique_ptr<frmAddUserGroup> addUserGroup;
-    std::unique_ptr<frmMoveUsers> moveUsers;
-    std::unique_ptr<frmAddOtherUser> addOtherUser;
+namespace {
+// One row per window: how it is made (once, over the main window or over the window named
+// as its parent) and how it shows its loaded form.
+struct Row {
+    Window which;
+    QDialog* (*make)(EditContext& ctx, QWidget* parent);
+    void (*load)(QDialog* dialog);
+    std::optional<Window> over;
 };
 
-QtEditDialogs::QtEditDialogs(AppContext& ctx, QWidget* parent)
+template <typename W>
+Row RowOf(Window which, std::optional<Window> over = std::nullopt) {
+    return {which, [](EditContext& ctx, QWidget* parent) -> QDialog* { return new W(ctx, parent); },
+            [](QDialog* d) { static_cast<W*>(d)->LoadFormObj(); }, over};
+}
+
+const std::vector<Row>& Table() {
+    static const std::vector<Row> rows = {
+        RowOf<frmEditGroupList>(Window::frmEditGroupList),
+        RowOf<frmEditTelList>(Window::frmEditTelList),
+        // The picker opens over the contact editor.
+        RowOf<frmAllUserGroups>(Window::frmAllUserGroups, Window::frmEditTelList),
+        RowOf<frmEditZoneList>(Window::frmEditZoneList),
+        RowOf<frmAddUser>(Window::frmAddUser),
+        RowOf<frmAddUserGroup>(Window::frmAddUserGroup),
+        RowOf<frmMoveUsers>(Window::frmMoveUsers),
+        RowOf<frmAddOtherUser>(Window::frmAddOtherUser),
+    };
+    return rows;
+}
+
+const Row* Find(Window which) {
+    for (const Row& r : Table())
+        if (r.which == which) return &r;
+    return nullptr;
+}
+} // namespace
+
+// The windows in the order they were made; a window made over another is made after it, so
+// deleting from the back never deletes a child twice.
+struct QtEditDialogs::Windows {
+    std::vector<std::pair<Window, std::unique_ptr<QDialog>>> made;
+    ~Windows() {
+        while (!made.empty()) made.pop_back();
+    }
+};
+
+QtEditDialogs::QtEditDialogs(EditContext& ctx, QWidget* parent)
     : m_ctx(ctx), m_parent(parent), m_w(std::make_unique<Windows>()) {}
 
 QtEditDialogs::~QtEditDialogs() = default;
 
-namespace {
-template <typename W>
-W* Get(std::unique_ptr<W>& slot, AppContext& ctx, QWidget* parent) {
-    if (!slot) slot = std::make_unique<W>(ctx, parent);
-    return slot.get();
+std::vector<Window> QtEditDialogs::Shown() {
+    std::vector<Window> out;
+    for (const Row& r : Table()) out.push_back(r.which);
+    return out;
 }
-} // namespace
 
 QDialog* QtEditDialogs::Dialog(Window which) {
-    switch (which) {
-    case Window::frmEditGroupList: return Get(m_w->editGroupList, m_ctx, m_parent);
-    case Window::frmEditTelList: return Get(m_w->editTelList, m_ctx, m_parent);
-    // The picker opens over the contact editor.
-    case Window::frmAllUserGroups: return Get(m_w->allUserGroups, m_ctx, Get(m_w->editTelList, m_ctx, m_parent));
-    case Window::frmEditZoneList: return Get(m_w->editZoneList, m_ctx, m_parent);
-    case Window::frmAddUser: return Get(m_w->addUser, m_ctx, m_parent);
-    case Window::frmAddUserGroup: return Get(m_w->addUserGroup, m_ctx, m_parent);
-    case Window::frmMoveUsers: return Get(m_w->moveUsers, m_ctx, m_parent);
-    case Window::frmAddOtherUser: return Get(m_w->addOtherUser, m_ctx, m_parent);
-    default: return nullptr;
-    }
+    const Row* row = Find(which);
+    if (!row) return nullptr;
+    for (const auto& [w, d] : m_w->made)
+        if (w == which) return d.get();
+    QWidget* parent = row->over ? Dialog(*row->over) : m_parent;
+    m_w->made.emplace_back(which, std::unique_ptr<QDialog>(row->make(m_ctx, parent)));
+    return m_w->made.back().second.get();
 }
 
 QDialog* QtEditDialogs::Prepare(Window which) {
+    const Row* row = Find(which);
+    if (!row) return nullptr;
     QDialog* d = Dialog(which);
-    switch (which) {
-    case Window::frmEditGroupList: m_w->editGroupList->LoadFormObj(); break;
-    case Window::frmEditTelList: m_w->editTelList->LoadFormObj(); break;
-    case Window::frmAllUserGroups: m_w->allUserGroups->LoadFormObj(); break;
-    case Window::frmEditZoneList: m_w->editZoneList->LoadFormObj(); break;
-    case Window::frmAddUser: m_w->addUser->LoadFormObj(); break;
-    case Window::frmAddUserGroup: m_w->addUserGroup->LoadFormObj(); break;
-    case Window::frmMoveUsers: m_w->moveUsers->LoadFormObj(); break;
-    case Window::frmAddOtherUser: m_w->addOtherUser->LoadFormObj(); break;
-    default: break;
-    }
+    row->load(d);
     return d;
 }
 

@@ -2,19 +2,22 @@
 // The editing windows, created on first use and reused. The main window passes the modal
 // windows of the editing dialogs here: the core has loaded the dialog's form, the window
 // shows it, and the form holds what the user did.
-#include "app/Ui.h"
+#include "base/Ui.h"
 
 #include <memory>
 #include <optional>
+#include <vector>
 
-struct AppContext;
+struct EditContext;
 class QWidget;
 class QDialog;
 
 class QtEditDialogs {
 public:
-    QtEditDialogs(AppContext& ctx, QWidget* parent);
+    QtEditDialogs(EditContext& ctx, QWidget* parent);
     ~QtEditDialogs();
+    // The windows it shows.
+    static std::vector<Window> Shown();
     // Shows the window modally; true when confirmed. Nothing for a window not of editing.
     std::optional<bool> ShowModal(Window which);
     // The window, created when it is first asked for; null for a window not of editing.
@@ -24,7 +27,7 @@ public:
 
 private:
     struct Windows;
-    AppContext& m_ctx;
+    EditContext& m_ctx;
     QWidget* m_parent;
     std::unique_ptr<Windows> m_w;
 };

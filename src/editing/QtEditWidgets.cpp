@@ -1,6 +1,6 @@
 #include "editing/QtEditWidgets.h"
 
-#include "app/QtIcons.h"
+#include "base/QtIcons.h"
 #include "ml/MLUtil.h"
 
 #include <QComboBox>

@@ -1,14 +1,15 @@
 #include "editing/ValidUtil.h"
 
-#include "app/AppContext.h"
+#include "editing/EditContext.h"
 #include "editing/EditZoneListForm.h"
 #include "editing/KORVAUtil.h"
 #include "editing/PhoneBook.h"
-#include "store/ADOUtil.h"
+#include "db/ADOUtil.h"
+#include "base/VBUtil.h"
 
 namespace ValidUtil {
 namespace {
-const QString kCrLf = QStringLiteral("\r\n");
+using VBUtil::kCrLf;
 
 bool IsReserved(const QString& name) {
     if (name == QStringLiteral("所有群組")) return true;
@@ -27,17 +28,17 @@ bool NameTaken(const RowSet* rs, const QString& field, const QString& name) {
     return false;
 }
 
-void Critical(AppContext& ctx, const QString& text, const QString& title) {
+void Critical(EditContext& ctx, const QString& text, const QString& title) {
     ctx.ui.MsgBox(text, vbOKOnly | vbCritical, title);
 }
 
 // "下載取消！" CR LF + the reason, titled "下載取消".
-void Cancelled(AppContext& ctx, const QString& head, const QString& reason, const QString& title) {
+void Cancelled(EditContext& ctx, const QString& head, const QString& reason, const QString& title) {
     Critical(ctx, head + kCrLf + reason, title);
 }
 // A zone message over the device's length rule in the project's current mode (the mode may
 // have changed since the zone was saved; older files may hold anything) stops the download.
-bool MessagesFit(AppContext& ctx, bool isUnicode) {
+bool MessagesFit(EditContext& ctx, bool isUnicode) {
     const MLState& ml = ctx.ml;
     RowSet* zoneRs = ctx.project.Zones.get();
     if (!zoneRs || !zoneRs->IsOpen()) return true;
@@ -63,7 +64,7 @@ bool MessagesFit(AppContext& ctx, bool isUnicode) {
 }
 } // namespace
 
-bool ValidUserGroupName(AppContext& ctx, const QString& name) {
+bool ValidUserGroupName(EditContext& ctx, const QString& name) {
     const MLState& ml = ctx.ml;
     if (name.isEmpty()) {
         Critical(ctx, GetMLText(ml, QStringLiteral("本使用者群組名稱不得為空白。"), 1, 10, QStringLiteral("ValidUtil")),
@@ -91,7 +92,7 @@ bool ValidUserGroupName(AppContext& ctx, const QString& name) {
     return true;
 }
 
-bool ValidUserName(AppContext& ctx, const QString& name) {
+bool ValidUserName(EditContext& ctx, const QString& name) {
     const MLState& ml = ctx.ml;
     if (name.isEmpty()) {
         Critical(ctx, GetMLText(ml, QStringLiteral("本使用者名稱不得為空白。"), 1, 44, QStringLiteral("ValidUtil")),
@@ -119,7 +120,7 @@ bool ValidUserName(AppContext& ctx, const QString& name) {
     return true;
 }
 
-bool CheckBeforeDownload(AppContext& ctx, const ProjectImage& image) {
+bool CheckBeforeDownload(EditContext& ctx, const ProjectImage& image) {
     const MLState& ml = ctx.ml;
     OpenProject& p = ctx.project;
     RowSet* groupRs = p.UserGroups.get();

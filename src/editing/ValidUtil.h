@@ -4,20 +4,20 @@
 // refuses and returns false; callers only stop.
 #include <QString>
 
-struct AppContext;
+struct EditContext;
 struct ProjectImage;
 
 namespace ValidUtil {
 // Refused: an empty name, a reserved name ("所有群組" exactly; "ALL GROUP", "ALL USER GROUP",
 // "ALL", "NONE" in any letter case), a name some group already has (letter case ignored).
-bool ValidUserGroupName(AppContext& ctx, const QString& name);
+bool ValidUserGroupName(EditContext& ctx, const QString& name);
 // The same rules among the contacts.
-bool ValidUserName(AppContext& ctx, const QString& name);
+bool ValidUserName(EditContext& ctx, const QString& name);
 // True when the project may be downloaded: groups exist and all have names, contacts exist,
 // every enabled contact of at least one group has a name and a telephone number, the image
 // holds at most 128 groups and 128 notification targets, and every zone message fits the
 // device in the image's text mode.
-bool CheckBeforeDownload(AppContext& ctx, const ProjectImage& image);
+bool CheckBeforeDownload(EditContext& ctx, const ProjectImage& image);
 
 // The download limits, independent of the model's capacity used while editing.
 constexpr int kMaxDownloadGroups = 128;

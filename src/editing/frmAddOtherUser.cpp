@@ -1,15 +1,11 @@
 #include "editing/frmAddOtherUser.h"
 
-#include "app/AppContext.h"
-#include "app/QtFormTexts.h"
+#include "editing/EditContext.h"
 #include "editing/QtEditWidgets.h"
 #include "ui_frmAddOtherUser.h"
 
-frmAddOtherUser::frmAddOtherUser(AppContext& ctx, QWidget* parent)
-    : QDialog(parent), m_ctx(ctx), ui(std::make_unique<Forms::Ui_frmAddOtherUser>()) {
-    ui->setupUi(this);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    QtFormTexts::Apply(this, ctx.ml, QStringLiteral("frmAddOtherUser"));
+frmAddOtherUser::frmAddOtherUser(EditContext& ctx, QWidget* parent)
+    : QtFormDialog(ctx.ml, QStringLiteral("frmAddOtherUser"), parent), m_ctx(ctx) {
     connect(ui->cmdOK, &QPushButton::clicked, this, &frmAddOtherUser::cmdOK_Click);
     connect(ui->cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 

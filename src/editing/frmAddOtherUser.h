@@ -1,21 +1,22 @@
 #pragma once
 // The add-existing-contact window: shows AddOtherUserForm.
+#include "ml/QtFormDialog.h"
+
 #include <QDialog>
 #include <memory>
 
 namespace Forms { class Ui_frmAddOtherUser; }
-struct AppContext;
+struct EditContext;
 
-class frmAddOtherUser : public QDialog {
+class frmAddOtherUser : public QtFormDialog<Forms::Ui_frmAddOtherUser> {
     Q_OBJECT
 public:
-    explicit frmAddOtherUser(AppContext& ctx, QWidget* parent = nullptr);
+    explicit frmAddOtherUser(EditContext& ctx, QWidget* parent = nullptr);
     ~frmAddOtherUser() override;
     void LoadFormObj();
 
 private:
     void cmdOK_Click();
 
-    AppContext& m_ctx;
-    std::unique_ptr<Forms::Ui_frmAddOtherUser> ui;
+    EditContext& m_ctx;
 };

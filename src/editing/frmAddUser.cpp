@@ -1,15 +1,11 @@
 #include "editing/frmAddUser.h"
 
-#include "app/AppContext.h"
-#include "app/QtFormTexts.h"
+#include "editing/EditContext.h"
 #include "editing/QtEditWidgets.h"
 #include "ui_frmAddUser.h"
 
-frmAddUser::frmAddUser(AppContext& ctx, QWidget* parent)
-    : QDialog(parent), m_ctx(ctx), ui(std::make_unique<Forms::Ui_frmAddUser>()) {
-    ui->setupUi(this);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    QtFormTexts::Apply(this, ctx.ml, QStringLiteral("frmAddUser"));
+frmAddUser::frmAddUser(EditContext& ctx, QWidget* parent)
+    : QtFormDialog(ctx.ml, QStringLiteral("frmAddUser"), parent), m_ctx(ctx) {
     connect(ui->cmdOK, &QPushButton::clicked, this, &frmAddUser::cmdOK_Click);
     connect(ui->cmdCancel, &QPushButton::clicked, this, &frmAddUser::cmdCancel_Click);
 }

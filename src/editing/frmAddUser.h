@@ -1,21 +1,22 @@
 #pragma once
 // The add-contact window: shows AddUserForm.
+#include "ml/QtFormDialog.h"
+
 #include <QDialog>
 #include <memory>
 
 namespace Forms { class Ui_frmAddUser; }
-struct AppContext;
+struct EditContext;
 
-class frmAddUser : public QDialog {
+class frmAddUser : public QtFormDialog<Forms::Ui_frmAddUser> {
     Q_OBJECT
 public:
-    explicit frmAddUser(AppContext& ctx, QWidget* parent = nullptr);
+    explicit frmAddUser(EditContext& ctx, QWidget* parent = nullptr);
     ~frmAddUser() override;
     void LoadFormObj();
 
 private:
     void cmdOK_Click();
     void cmdCancel_Click();
-    AppContext& m_ctx;
-    std::unique_ptr<Forms::Ui_frmAddUser> ui;
+    EditContext& m_ctx;
 };

@@ -1,15 +1,11 @@
 #include "editing/frmAddUserGroup.h"
 
-#include "app/AppContext.h"
-#include "app/QtFormTexts.h"
+#include "editing/EditContext.h"
 #include "editing/QtEditWidgets.h"
 #include "ui_frmAddUserGroup.h"
 
-frmAddUserGroup::frmAddUserGroup(AppContext& ctx, QWidget* parent)
-    : QDialog(parent), m_ctx(ctx), ui(std::make_unique<Forms::Ui_frmAddUserGroup>()) {
-    ui->setupUi(this);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    QtFormTexts::Apply(this, ctx.ml, QStringLiteral("frmAddUserGroup"));
+frmAddUserGroup::frmAddUserGroup(EditContext& ctx, QWidget* parent)
+    : QtFormDialog(ctx.ml, QStringLiteral("frmAddUserGroup"), parent), m_ctx(ctx) {
     connect(ui->cmdOK, &QPushButton::clicked, this, &frmAddUserGroup::cmdOK_Click);
     connect(ui->cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(ui->cmdAddGroup, &QPushButton::clicked, this, &frmAddUserGroup::cmdAddGroup_Click);

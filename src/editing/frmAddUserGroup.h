@@ -1,21 +1,22 @@
 #pragma once
 // The add-group-to-contact window: shows AddUserGroupForm.
+#include "ml/QtFormDialog.h"
+
 #include <QDialog>
 #include <memory>
 
 namespace Forms { class Ui_frmAddUserGroup; }
-struct AppContext;
+struct EditContext;
 
-class frmAddUserGroup : public QDialog {
+class frmAddUserGroup : public QtFormDialog<Forms::Ui_frmAddUserGroup> {
     Q_OBJECT
 public:
-    explicit frmAddUserGroup(AppContext& ctx, QWidget* parent = nullptr);
+    explicit frmAddUserGroup(EditContext& ctx, QWidget* parent = nullptr);
     ~frmAddUserGroup() override;
     void LoadFormObj();
 
 private:
     void cmdOK_Click();
     void cmdAddGroup_Click();
-    AppContext& m_ctx;
-    std::unique_ptr<Forms::Ui_frmAddUserGroup> ui;
+    EditContext& m_ctx;
 };

@@ -1,15 +1,11 @@
 #include "editing/frmAllUserGroups.h"
 
-#include "app/AppContext.h"
-#include "app/QtFormTexts.h"
+#include "editing/EditContext.h"
 #include "editing/QtEditWidgets.h"
 #include "ui_frmAllUserGroups.h"
 
-frmAllUserGroups::frmAllUserGroups(AppContext& ctx, QWidget* parent)
-    : QDialog(parent), m_ctx(ctx), ui(std::make_unique<Forms::Ui_frmAllUserGroups>()) {
-    ui->setupUi(this);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    QtFormTexts::Apply(this, ctx.ml, QStringLiteral("frmAllUserGroups"));
+frmAllUserGroups::frmAllUserGroups(EditContext& ctx, QWidget* parent)
+    : QtFormDialog(ctx.ml, QStringLiteral("frmAllUserGroups"), parent), m_ctx(ctx) {
     QtEditWidgets::SetGroupColumns(ui->lvUserGroups, ctx.ml);
     connect(ui->lvUserGroups, &QTreeWidget::itemClicked, this,
             [this](QTreeWidgetItem* item, int) { lvUserGroups_ItemClick(item); });

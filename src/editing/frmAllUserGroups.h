@@ -1,17 +1,19 @@
 #pragma once
 // The group picker window: shows AllUserGroupsForm. A click picks an entry (a group the
 // contact has is refused with a warning), a double click accepts it.
+#include "ml/QtFormDialog.h"
+
 #include <QDialog>
 #include <memory>
 
 namespace Forms { class Ui_frmAllUserGroups; }
-struct AppContext;
+struct EditContext;
 class QTreeWidgetItem;
 
-class frmAllUserGroups : public QDialog {
+class frmAllUserGroups : public QtFormDialog<Forms::Ui_frmAllUserGroups> {
     Q_OBJECT
 public:
-    explicit frmAllUserGroups(AppContext& ctx, QWidget* parent = nullptr);
+    explicit frmAllUserGroups(EditContext& ctx, QWidget* parent = nullptr);
     ~frmAllUserGroups() override;
     void LoadFormObj();
 
@@ -22,6 +24,5 @@ private:
     void cmdAddGroup_Click();
     void cmbOK_Click();
     void cmbCancel_Click();
-    AppContext& m_ctx;
-    std::unique_ptr<Forms::Ui_frmAllUserGroups> ui;
+    EditContext& m_ctx;
 };

@@ -1,14 +1,10 @@
 #include "editing/frmEditGroupList.h"
 
-#include "app/AppContext.h"
-#include "app/QtFormTexts.h"
+#include "editing/EditContext.h"
 #include "ui_frmEditGroupList.h"
 
-frmEditGroupList::frmEditGroupList(AppContext& ctx, QWidget* parent)
-    : QDialog(parent), m_ctx(ctx), ui(std::make_unique<Forms::Ui_frmEditGroupList>()) {
-    ui->setupUi(this);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    QtFormTexts::Apply(this, ctx.ml, QStringLiteral("frmEditGroupList"));
+frmEditGroupList::frmEditGroupList(EditContext& ctx, QWidget* parent)
+    : QtFormDialog(ctx.ml, QStringLiteral("frmEditGroupList"), parent), m_ctx(ctx) {
     connect(ui->cmdRename, &QPushButton::clicked, this, &frmEditGroupList::cmdRename_Click);
     connect(ui->cmdOK, &QPushButton::clicked, this, &frmEditGroupList::cmdOK_Click);
     connect(ui->cmdCancel, &QPushButton::clicked, this, &QDialog::reject);

@@ -1,15 +1,17 @@
 #pragma once
 // The group editor window: shows EditGroupListForm and hands its buttons to it.
+#include "ml/QtFormDialog.h"
+
 #include <QDialog>
 #include <memory>
 
 namespace Forms { class Ui_frmEditGroupList; }
-struct AppContext;
+struct EditContext;
 
-class frmEditGroupList : public QDialog {
+class frmEditGroupList : public QtFormDialog<Forms::Ui_frmEditGroupList> {
     Q_OBJECT
 public:
-    explicit frmEditGroupList(AppContext& ctx, QWidget* parent = nullptr);
+    explicit frmEditGroupList(EditContext& ctx, QWidget* parent = nullptr);
     ~frmEditGroupList() override;
     // Shows the loaded form.
     void LoadFormObj();
@@ -17,6 +19,5 @@ public:
 private:
     void cmdRename_Click();
     void cmdOK_Click();
-    AppContext& m_ctx;
-    std::unique_ptr<Forms::Ui_frmEditGroupList> ui;
+    EditContext& m_ctx;
 };

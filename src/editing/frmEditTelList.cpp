@@ -1,15 +1,11 @@
 #include "editing/frmEditTelList.h"
 
-#include "app/AppContext.h"
-#include "app/QtFormTexts.h"
+#include "editing/EditContext.h"
 #include "editing/QtEditWidgets.h"
 #include "ui_frmEditTelList.h"
 
-frmEditTelList::frmEditTelList(AppContext& ctx, QWidget* parent)
-    : QDialog(parent), m_ctx(ctx), ui(std::make_unique<Forms::Ui_frmEditTelList>()) {
-    ui->setupUi(this);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    QtFormTexts::Apply(this, ctx.ml, QStringLiteral("frmEditTelList"));
+frmEditTelList::frmEditTelList(EditContext& ctx, QWidget* parent)
+    : QtFormDialog(ctx.ml, QStringLiteral("frmEditTelList"), parent), m_ctx(ctx) {
     QtEditWidgets::SetGroupColumns(ui->lvGroupName, ctx.ml);
     connect(ui->cmdAdd, &QPushButton::clicked, this, &frmEditTelList::cmdAdd_Click);
     connect(ui->cmdDelete, &QPushButton::clicked, this, &frmEditTelList::cmdDelete_Click);

@@ -1,15 +1,17 @@
 #pragma once
 // The contact editor window: shows EditTelListForm and hands its buttons to it.
+#include "ml/QtFormDialog.h"
+
 #include <QDialog>
 #include <memory>
 
 namespace Forms { class Ui_frmEditTelList; }
-struct AppContext;
+struct EditContext;
 
-class frmEditTelList : public QDialog {
+class frmEditTelList : public QtFormDialog<Forms::Ui_frmEditTelList> {
     Q_OBJECT
 public:
-    explicit frmEditTelList(AppContext& ctx, QWidget* parent = nullptr);
+    explicit frmEditTelList(EditContext& ctx, QWidget* parent = nullptr);
     ~frmEditTelList() override;
     // Shows the loaded form; the telephone box has the focus.
     void LoadFormObj();
@@ -21,6 +23,5 @@ private:
     void cmdDelete_Click();
     void cmdTelUserRename_Click();
     void cmdOK_Click();
-    AppContext& m_ctx;
-    std::unique_ptr<Forms::Ui_frmEditTelList> ui;
+    EditContext& m_ctx;
 };

@@ -1,14 +1,10 @@
 #include "editing/frmEditZoneList.h"
 
-#include "app/AppContext.h"
-#include "app/QtFormTexts.h"
+#include "editing/EditContext.h"
 #include "ui_frmEditZoneList.h"
 
-frmEditZoneList::frmEditZoneList(AppContext& ctx, QWidget* parent)
-    : QDialog(parent), m_ctx(ctx), ui(std::make_unique<Forms::Ui_frmEditZoneList>()) {
-    ui->setupUi(this);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    QtFormTexts::Apply(this, ctx.ml, QStringLiteral("frmEditZoneList"));
+frmEditZoneList::frmEditZoneList(EditContext& ctx, QWidget* parent)
+    : QtFormDialog(ctx.ml, QStringLiteral("frmEditZoneList"), parent), m_ctx(ctx) {
     connect(ui->cmdOK, &QPushButton::clicked, this, &frmEditZoneList::cmdOK_Click);
     connect(ui->cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 }

@@ -1,20 +1,21 @@
 #pragma once
 // The zone editor window: shows EditZoneListForm; OK keeps it open on a message too long.
+#include "ml/QtFormDialog.h"
+
 #include <QDialog>
 #include <memory>
 
 namespace Forms { class Ui_frmEditZoneList; }
-struct AppContext;
+struct EditContext;
 
-class frmEditZoneList : public QDialog {
+class frmEditZoneList : public QtFormDialog<Forms::Ui_frmEditZoneList> {
     Q_OBJECT
 public:
-    explicit frmEditZoneList(AppContext& ctx, QWidget* parent = nullptr);
+    explicit frmEditZoneList(EditContext& ctx, QWidget* parent = nullptr);
     ~frmEditZoneList() override;
     void LoadFormObj();
 
 private:
     void cmdOK_Click();
-    AppContext& m_ctx;
-    std::unique_ptr<Forms::Ui_frmEditZoneList> ui;
+    EditContext& m_ctx;
 };

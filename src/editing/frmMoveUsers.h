@@ -1,21 +1,22 @@
 #pragma once
 // The move-contacts window: shows MoveUsersForm.
+#include "ml/QtFormDialog.h"
+
 #include <QDialog>
 #include <memory>
 
 namespace Forms { class Ui_frmMoveUsers; }
-struct AppContext;
+struct EditContext;
 
-class frmMoveUsers : public QDialog {
+class frmMoveUsers : public QtFormDialog<Forms::Ui_frmMoveUsers> {
     Q_OBJECT
 public:
-    explicit frmMoveUsers(AppContext& ctx, QWidget* parent = nullptr);
+    explicit frmMoveUsers(EditContext& ctx, QWidget* parent = nullptr);
     ~frmMoveUsers() override;
     void LoadFormObj();
 
 private:
     void cmdOK_Click();
 
-    AppContext& m_ctx;
-    std::unique_ptr<Forms::Ui_frmMoveUsers> ui;
+    EditContext& m_ctx;
 };

@@ -1,8 +1,8 @@
 #include "mainwindow/MainView.h"
 
-#include "app/AppContext.h"
-#include "app/SettingUtil.h"
-#include "store/ADOUtil.h"
+#include "mainwindow/MainContext.h"
+#include "base/VBUtil.h"
+#include "db/ADOUtil.h"
 #include "store/KORVAMain.h"
 
 MainViewState::MainViewState() : treeSelection(&tree) {}
@@ -19,10 +19,10 @@ void MainViewState::SetLvCaption(const QString& text) {
 
 namespace MainView {
 namespace {
-const QString kProjName = QStringLiteral("ProjName");
-const QString kUsers = QStringLiteral("Users");
-const QString kUserGroups = QStringLiteral("UserGroups");
-const QString kZones = QStringLiteral("Zones");
+using NodeTags::kProjName;
+using NodeTags::kUserGroups;
+using NodeTags::kUsers;
+using NodeTags::kZones;
 
 QString Str(const RowSet* rs, const char* field) {
     return ADOUtil::NullToStr(rs->Field(QString::fromLatin1(field)));
@@ -30,34 +30,11 @@ QString Str(const RowSet* rs, const char* field) {
 
 // ZoneNo as a 16-bit whole number in decimal.
 QString ZoneNoText(const RowSet* rs) {
-    return QString::number(SettingUtil::ToWhole16(Str(rs, "ZoneNo")));
+    return QString::number(VBUtil::ToWhole16(Str(rs, "ZoneNo")));
 }
 
 bool HasCurrentRow(RowSet* rs) { return rs && rs->IsOpen() && !rs->Eof() && !rs->Bof(); }
 } // namespace
-
-int ParseNodeTag(const QString& tag, TagItems& items) {
-    if (tag.isEmpty()) return 0;
-    const qsizetype comma = tag.indexOf(u',');
-    if (comma < 0) {
-        items[0] = tag;
-        return 1;
-    }
-    items[0] = tag.left(comma);
-    items[1] = tag.mid(comma + 1);
-    return 2;
-}
-
-bool LocateCurRecord(OpenProject& project, const TagItems& items, int count) {
-    if (count < 2) return false;
-    if (items[0] == kUserGroups)
-        return ADOUtil::LocateRecord(project.UserGroups.get(), QStringLiteral("GroupName"), items[1]);
-    if (items[0] == kUsers)
-        return ADOUtil::LocateRecord(project.Users.get(), QStringLiteral("UserName"), items[1]);
-    if (items[0] == kZones)
-        return ADOUtil::LocateRecord(project.Zones.get(), QStringLiteral("ZoneNo"), items[1]);
-    return true;
-}
 
 QModelIndex FindNodeByTag(const MainViewState& view, const QString& tag) {
     return view.tree.FindByTag(tag);
@@ -69,7 +46,7 @@ void SelectNode(MainViewState& view, const QModelIndex& index) {
     view.treeSelection.setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
 }
 
-void mktvProjContent(AppContext& ctx) {
+void mktvProjContent(MainContext& ctx) {
     ProjTreeModel& tree = ctx.view.tree;
     const OpenProject& p = ctx.project;
     tree.Clear();
@@ -120,7 +97,7 @@ void mktvProjContent(AppContext& ctx) {
     SelectNode(ctx.view, root);
 }
 
-void PutTableTolvNodeContent(AppContext& ctx, const QString& tmpTableName, RowSet* tmpRs,
+void PutTableTolvNodeContent(MainContext& ctx, const QString& tmpTableName, RowSet* tmpRs,
                              const QString& tmpFilterFieldName1, const QVariant& tmpFilterFieldValue1) {
     NodeContentModel& lv = ctx.view.list;
     const MLState& ml = ctx.ml;
@@ -183,7 +160,7 @@ void PutTableTolvNodeContent(AppContext& ctx, const QString& tmpTableName, RowSe
     const QString filterValue = ADOUtil::NullToStr(tmpFilterFieldValue1);
     for (tmpRs->MoveFirst(); !tmpRs->Eof(); tmpRs->MoveNext()) {
         if (members) {
-            if (!Str(tmpRs, "GroupName").split(QStringLiteral("\r\n")).contains(filterValue)) continue;
+            if (!Str(tmpRs, "GroupName").split(VBUtil::kCrLf).contains(filterValue)) continue;
         } else if (!tmpFilterFieldName1.isEmpty()) {
             if (ADOUtil::NullToStr(tmpRs->Field(tmpFilterFieldName1)) != filterValue) continue;
         }
@@ -202,7 +179,7 @@ void PutTableTolvNodeContent(AppContext& ctx, const QString& tmpTableName, RowSe
     }
 }
 
-void PutRecordTolvNodeContent(AppContext& ctx, const QString& tmpTableName, RowSet* tmpRs) {
+void PutRecordTolvNodeContent(MainContext& ctx, const QString& tmpTableName, RowSet* tmpRs) {
     NodeContentModel& lv = ctx.view.list;
     const MLState& ml = ctx.ml;
     lv.ClearColumns();
@@ -231,7 +208,7 @@ void PutRecordTolvNodeContent(AppContext& ctx, const QString& tmpTableName, RowS
     }
 }
 
-void mklvNodeContent(AppContext& ctx) {
+void mklvNodeContent(MainContext& ctx) {
     MainViewState& view = ctx.view;
     const QModelIndex node = SelectedNode(view);
     if (!node.isValid()) {
@@ -247,9 +224,9 @@ void mklvNodeContent(AppContext& ctx) {
                       GetMLText(ctx.ml, QStringLiteral("系統內部錯誤"), 2, 1107, QStringLiteral("KORVAMain")));
         return;
     }
-    TagItems items;
-    const int count = ParseNodeTag(tag, items);
-    LocateCurRecord(ctx.project, items, count);
+    NodeTags::TagItems items;
+    const int count = NodeTags::ParseNodeTag(tag, items);
+    NodeTags::LocateCurRecord(ctx.project, items, count);
     OpenProject& p = ctx.project;
     const QString& kind = items[0];
 
@@ -287,24 +264,24 @@ void mklvNodeContent(AppContext& ctx) {
     }
 }
 
-void RefreshFormObj(AppContext& ctx) {
+void RefreshFormObj(MainContext& ctx) {
     ctx.view.SetTvCaption(ctx.project.ProjName);
     mktvProjContent(ctx);
     mklvNodeContent(ctx);
     ctx.ui.SetStatusText(QStringLiteral("ProjName"), ctx.project.ProjName);
 }
 
-void tvProjContent_NodeClick(AppContext& ctx) {
+void tvProjContent_NodeClick(MainContext& ctx) {
     if (SelectedNode(ctx.view).isValid()) mklvNodeContent(ctx);
 }
 
-void mnuViewRefresh_Click(AppContext& ctx) {
+void mnuViewRefresh_Click(MainContext& ctx) {
     if (!ctx.project.IsOpen()) return;
     mktvProjContent(ctx);
     mklvNodeContent(ctx);
 }
 
-FileMenuState mnuFile_Click(const AppContext& ctx) {
+FileMenuState mnuFile_Click(const MainContext& ctx) {
     FileMenuState s;
     s.mru = KORVAMain::mkRecentFilePathMenu(ctx);
     if (ctx.project.IsOpen()) {
@@ -315,7 +292,7 @@ FileMenuState mnuFile_Click(const AppContext& ctx) {
     return s;
 }
 
-bool mnuFileMRU_Click(AppContext& ctx, const QString& caption) {
+bool mnuFileMRU_Click(MainContext& ctx, const QString& caption) {
     if (caption.isEmpty() || caption == GetMLText(ctx.ml, QStringLiteral("(空)"), 1, 831, QStringLiteral("KORVAMain"))) return false;
     return KORVAMain::OpenProject(ctx, caption);
 }

@@ -1,9 +1,10 @@
 #include "mainwindow/PopupMenu.h"
 
-#include "app/AppContext.h"
+#include "mainwindow/MainContext.h"
 #include "editing/KORVAUtil.h"
 #include "editing/ProjMenu.h"
 #include "mainwindow/MainView.h"
+#include "store/NodeTag.h"
 
 std::array<std::pair<const char*, const PopupItem*>, 12> PopupMenuState::Items() const {
     return {{{"mnuProjConentAddGroupList", &mnuProjConentAddGroupList},
@@ -22,10 +23,10 @@ std::array<std::pair<const char*, const PopupItem*>, 12> PopupMenuState::Items()
 
 namespace PopupMenu {
 namespace {
-const QString kProjName = QStringLiteral("ProjName");
-const QString kUsers = QStringLiteral("Users");
-const QString kUserGroups = QStringLiteral("UserGroups");
-const QString kZones = QStringLiteral("Zones");
+using NodeTags::kProjName;
+using NodeTags::kUsers;
+using NodeTags::kUserGroups;
+using NodeTags::kZones;
 
 // Where a menu is built; each place looks its captions up under its own message numbers.
 enum class Place {
@@ -151,7 +152,7 @@ QString OverviewBranch(const MLState& ml, const QString& text) {
 }
 
 // The selected node's tag; with a list item on the zones branch, the tag of that item's zone.
-bool SelectedTag(const AppContext& ctx, const std::optional<QString>& listItem, QString& tag) {
+bool SelectedTag(const MainContext& ctx, const std::optional<QString>& listItem, QString& tag) {
     const QModelIndex node = MainView::SelectedNode(ctx.view);
     if (!node.isValid()) return false;
     tag = ctx.view.tree.Tag(node);
@@ -160,9 +161,9 @@ bool SelectedTag(const AppContext& ctx, const std::optional<QString>& listItem, 
 }
 
 // Makes the named row current and opens its editor; a row that is gone is reported by name.
-void OpenEditor(AppContext& ctx, const QString& kind, const QString& key) {
-    const MainView::TagItems items{kind, key};
-    if (!MainView::LocateCurRecord(ctx.project, items, 2)) {
+void OpenEditor(MainContext& ctx, const QString& kind, const QString& key) {
+    const NodeTags::TagItems items{kind, key};
+    if (!NodeTags::LocateCurRecord(ctx.project, items, 2)) {
         KORVAUtil::RowMissing(ctx, key);
         return;
     }
@@ -172,11 +173,11 @@ void OpenEditor(AppContext& ctx, const QString& kind, const QString& key) {
 }
 } // namespace
 
-PopupMenuState tvProjectContent_MouseUp(AppContext& ctx) {
+PopupMenuState tvProjectContent_MouseUp(MainContext& ctx) {
     QString tag;
     if (!SelectedTag(ctx, std::nullopt, tag)) return {};
-    MainView::TagItems items;
-    const int count = MainView::ParseNodeTag(tag, items);
+    NodeTags::TagItems items;
+    const int count = NodeTags::ParseNodeTag(tag, items);
     const MLState& ml = ctx.ml;
     PopupMenuState s;
     if (count >= 2)
@@ -186,15 +187,15 @@ PopupMenuState tvProjectContent_MouseUp(AppContext& ctx) {
     else if (count == 1 && items[0] == kUserGroups)
         s = OnlyAddGroupList(GetMLText(ml, QStringLiteral("新增連絡人群組..."), 1, 1449, QStringLiteral("KORVAMain")));
     // The root and the zones branch have no menu.
-    if (s.popUp) MainView::LocateCurRecord(ctx.project, items, count);
+    if (s.popUp) NodeTags::LocateCurRecord(ctx.project, items, count);
     return s;
 }
 
-PopupMenuState lvNodeContent_MouseUp(AppContext& ctx, const std::optional<QString>& listItem) {
+PopupMenuState lvNodeContent_MouseUp(MainContext& ctx, const std::optional<QString>& listItem) {
     QString tag;
     if (!SelectedTag(ctx, listItem, tag)) return {};
-    MainView::TagItems items;
-    int count = MainView::ParseNodeTag(tag, items);
+    NodeTags::TagItems items;
+    int count = NodeTags::ParseNodeTag(tag, items);
     const MLState& ml = ctx.ml;
     const QString kind = items[0];
     PopupMenuState s;
@@ -216,22 +217,22 @@ PopupMenuState lvNodeContent_MouseUp(AppContext& ctx, const std::optional<QStrin
         items[1] = *listItem;
         count = 2;
     }
-    if (s.popUp) MainView::LocateCurRecord(ctx.project, items, count);
+    if (s.popUp) NodeTags::LocateCurRecord(ctx.project, items, count);
     return s;
 }
 
-void tvProjectContent_DblClick(AppContext& ctx) {
+void tvProjectContent_DblClick(MainContext& ctx) {
     QString tag;
     if (!SelectedTag(ctx, std::nullopt, tag)) return;
-    MainView::TagItems items;
-    if (MainView::ParseNodeTag(tag, items) >= 2) OpenEditor(ctx, items[0], items[1]);
+    NodeTags::TagItems items;
+    if (NodeTags::ParseNodeTag(tag, items) >= 2) OpenEditor(ctx, items[0], items[1]);
 }
 
-void lvNodeContent_DblClick(AppContext& ctx, const std::optional<QString>& listItem) {
+void lvNodeContent_DblClick(MainContext& ctx, const std::optional<QString>& listItem) {
     QString tag;
     if (!listItem || !SelectedTag(ctx, listItem, tag)) return;
-    MainView::TagItems items;
-    const int count = MainView::ParseNodeTag(tag, items);
+    NodeTags::TagItems items;
+    const int count = NodeTags::ParseNodeTag(tag, items);
     const QString& kind = items[0];
     if (count >= 2) {
         // A contact's or a zone's row opens its editor; a group's member list does nothing.

@@ -9,7 +9,7 @@
 #include <optional>
 #include <utility>
 
-struct AppContext;
+struct MainContext;
 
 // One pop-up item: shown or hidden, and its caption when the rule sets one (an item whose
 // caption is not set keeps the one it had).
@@ -40,14 +40,14 @@ struct PopupMenuState {
 namespace PopupMenu {
 // Right button over the tree: the menu for the selected node (none for the root, the zones
 // branch or no selection).
-PopupMenuState tvProjectContent_MouseUp(AppContext& ctx);
+PopupMenuState tvProjectContent_MouseUp(MainContext& ctx);
 // Right button over the content list: the menu for the selected list item (its text; none
 // when no item is selected) as the selected tree node shows it.
-PopupMenuState lvNodeContent_MouseUp(AppContext& ctx, const std::optional<QString>& listItem);
+PopupMenuState lvNodeContent_MouseUp(MainContext& ctx, const std::optional<QString>& listItem);
 
 // Double click on the tree: a group, contact or zone leaf opens its editor.
-void tvProjectContent_DblClick(AppContext& ctx);
+void tvProjectContent_DblClick(MainContext& ctx);
 // Double click on the content list: a contact or zone opens its editor, a group of the groups
 // branch its editor; an overview row of the root selects and expands its branch.
-void lvNodeContent_DblClick(AppContext& ctx, const std::optional<QString>& listItem);
+void lvNodeContent_DblClick(MainContext& ctx, const std::optional<QString>& listItem);
 } // namespace PopupMenu

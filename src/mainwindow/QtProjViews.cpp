@@ -1,7 +1,7 @@
 #include "mainwindow/QtProjViews.h"
 
-#include "app/AppContext.h"
-#include "app/Twips.h"
+#include "mainwindow/MainContext.h"
+#include "base/Twips.h"
 #include "mainwindow/MainView.h"
 #include "mainwindow/frmMain.h"
 
@@ -26,7 +26,7 @@ void ApplyColumnWidths(QHeaderView* header, const QAbstractItemModel* model, dou
     }
 }
 
-void Attach(frmMain& window, AppContext& ctx) {
+void Attach(frmMain& window, MainContext& ctx) {
     MainViewState& view = ctx.view;
     QTreeView* tv = window.tvProjectContent();
     QTreeView* lv = window.lvNodeContent();
@@ -47,7 +47,7 @@ void Attach(frmMain& window, AppContext& ctx) {
     QLabel* lvCaption = window.lbllvNodeContentCaption();
     QObject::connect(&view, &MainViewState::tvCaptionChanged, tvCaption, &QLabel::setText);
     QObject::connect(&view, &MainViewState::lvCaptionChanged, lvCaption, &QLabel::setText);
-    QObject::connect(&view, &MainViewState::recentFilesChanged, &window,
+    QObject::connect(&ctx.storeEvents, &StoreEvents::recentFilesChanged, &window,
                      [&window, &ctx] { ApplyFileMenu(window, MainView::mnuFile_Click(ctx)); });
 }
 
@@ -74,7 +74,7 @@ void ApplyFileMenu(frmMain& window, const FileMenuState& s) {
 
 QString RecentCaption(frmMain& window, int index) {
     static const char* const names[4] = {"mnuFileMRU_1", "mnuFileMRU_2", "mnuFileMRU_3", "mnuFileMRU_4"};
-    if (index < 1 || index > 4) return {};
+    if (index < 1 || index > KORVAMain::kRecentFileCount) return {};
     QAction* a = Item(window, names[index - 1]);
     if (!a) return {};
     // An item the rule never filled still shows its design-time caption.

@@ -2,9 +2,9 @@
 // Shows the core's project tree and content list in the main window: icons by image key,
 // grey text for disabled contacts and zones, the root expanded when the core expands it,
 // column widths from twips, the two pane captions, and the File menu's item states.
-#include "app/QtIcons.h"
+#include "base/QtIcons.h"
 
-struct AppContext;
+struct MainContext;
 struct FileMenuState;
 class frmMain;
 class QHeaderView;
@@ -26,7 +26,7 @@ private:
 
 namespace QtProjViews {
 // Sets the core's models on the window's tree and list and keeps the views in step with them.
-void Attach(frmMain& window, AppContext& ctx);
+void Attach(frmMain& window, MainContext& ctx);
 // Applies the File menu's opening rule to its items.
 void ApplyFileMenu(frmMain& window, const FileMenuState& state);
 // The recent-file item's caption (the path it opens); empty for an item that has none.

@@ -1,12 +1,11 @@
 #include "mainwindow/frmMain.h"
 
-#include "app/AppContext.h"
-#include "app/AppInfo.h"
-#include "app/QtFormTexts.h"
-#include "app/QtIcons.h"
-#include "app/QtStatusPanel.h"
-#include "app/Twips.h"
-#include "app/frmToolsOptions.h"
+#include "mainwindow/MainContext.h"
+#include "base/AppInfo.h"
+#include "ml/QtFormTexts.h"
+#include "base/QtIcons.h"
+#include "mainwindow/QtStatusPanel.h"
+#include "base/Twips.h"
 #include "device/DeviceMenu.h"
 #include "device/Download.h"
 #include "device/frmComPort.h"
@@ -26,7 +25,6 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QSettings>
-#include <QTimer>
 
 namespace {
 // Design sizes in twips.
@@ -36,7 +34,7 @@ constexpr int kTreeWidth = 3000;      // the splitter's place at start
 constexpr int kGripWidth = 60;
 } // namespace
 
-frmMain::frmMain(AppContext& ctx, QSettings* placementStore, QWidget* parent)
+frmMain::frmMain(MainContext& ctx, QSettings* placementStore, QWidget* parent)
     : QMainWindow(parent), m_ctx(ctx), ui(std::make_unique<Forms::Ui_frmMain>()) {
     ui->setupUi(this);
     setWindowIcon(QtIcons::AppIcon());
@@ -48,12 +46,6 @@ frmMain::frmMain(AppContext& ctx, QSettings* placementStore, QWidget* parent)
     ui->mnuProjConent->menuAction()->setVisible(false);
 
     BuildStatusBar();
-
-    tmrSleep = new QTimer(this);
-    tmrSleep->setObjectName(QStringLiteral("tmrSleep"));
-    tmrSleep->setSingleShot(true);
-    tmrSleep->setInterval(30);
-    connect(tmrSleep, &QTimer::timeout, this, &frmMain::tmrSleep_Timer);
 
     m_treeIcons = new QtImageKeyDelegate(Qt::DecorationRole, this);
     m_listIcons = new QtImageKeyDelegate(Qt::DecorationRole, this);
@@ -76,7 +68,8 @@ frmMain::frmMain(AppContext& ctx, QSettings* placementStore, QWidget* parent)
     ConnectMenus();
     // The project tree and content list are the core's models; closing asks to save.
     QtProjViews::Attach(*this, ctx);
-    closeProject = [](AppContext& c) { return KORVAMain::CloseProject(c); };
+    closeProject = [](MainContext& c) { return KORVAMain::CloseProject(c); };
+    RegisterWindows();
 
     // Load: texts first, then the placement.
     QtFormTexts::Apply(this, ctx.ml, QStringLiteral("frmMain"));
@@ -250,16 +243,6 @@ void frmMain::SetConnectStatusImage(bool connected) {
     m_panels[2]->SetImage(QtIcons::Icon(key), key);
 }
 
-void frmMain::StartSleep() {
-    SleepFlag = true;
-    tmrSleep->start();
-}
-
-void frmMain::tmrSleep_Timer() {
-    SleepFlag = false;
-    tmrSleep->stop();
-}
-
 // ---- Load, modal windows, closing --------------------------------------------------------
 
 void frmMain::LoadFormObj() {
@@ -275,26 +258,26 @@ void frmMain::RefreshFormObj() {
     SetStatusText(QStringLiteral("ProjName"), m_ctx.project.ProjName);
 }
 
-bool frmMain::ShowModal(Window which) {
-    switch (which) {
-    case Window::frmToolsOptions: {
-        if (!m_frmToolsOptions) m_frmToolsOptions = std::make_unique<frmToolsOptions>(m_ctx, this);
-        m_frmToolsOptions->LoadFormObj();
-        return m_frmToolsOptions->exec() == QDialog::Accepted;
-    }
-    case Window::frmProjBasic: {
-        frmProjBasic dlg(m_ctx, this);
+void frmMain::RegisterWindow(Window which, ShowWindow show) { m_windows[which] = std::move(show); }
+
+void frmMain::RegisterWindows() {
+    RegisterWindow(Window::frmProjBasic, [this](QWidget* parent) {
+        frmProjBasic dlg(m_ctx, parent);
         dlg.LoadFormObj();
         return dlg.exec() == QDialog::Accepted;
-    }
-    case Window::frmComPort: return frmComPort::Run(m_ctx, this);
-    case Window::frmCommSetting: return frmCommSetting::Run(m_ctx, this);
-    default:
-        if (!m_editDialogs) m_editDialogs = std::make_unique<QtEditDialogs>(m_ctx, this);
-        if (const std::optional<bool> shown = m_editDialogs->ShowModal(which)) return *shown;
-        // The other windows are added here as they are built.
-        return false;
-    }
+    });
+    RegisterWindow(Window::frmComPort, [this](QWidget* parent) { return frmComPort::Run(m_ctx, parent); });
+    RegisterWindow(Window::frmCommSetting, [this](QWidget* parent) { return frmCommSetting::Run(m_ctx, parent); });
+    for (const Window which : QtEditDialogs::Shown())
+        RegisterWindow(which, [this, which](QWidget* parent) {
+            if (!m_editDialogs) m_editDialogs = std::make_unique<QtEditDialogs>(m_ctx, parent);
+            return m_editDialogs->ShowModal(which).value_or(false);
+        });
+}
+
+bool frmMain::ShowModal(Window which) {
+    const auto it = m_windows.find(which);
+    return it != m_windows.end() && it->second(this);   // a window not built yet: nothing opens
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
@@ -302,7 +285,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
-    if (!Startup::QueryClose(m_ctx, closeProject)) {
+    if (!Shutdown::QueryClose(m_ctx, closeProject)) {
         event->ignore();
         return;
     }
@@ -312,11 +295,11 @@ void frmMain::closeEvent(QCloseEvent* event) {
 
 void frmMain::AppShutdown(bool saveSettings) {
     if (m_ended) return;
-    Startup::MainWindowState state;
+    Shutdown::MainWindowState state;
     state.minimized = isMinimized();
     state.placement = CurrentPlacement();
     state.viewMode = ViewMode();
-    Startup::AppShutdown(m_ctx, saveSettings, m_store, state);
+    Shutdown::AppShutdown(m_ctx, saveSettings, m_store, state);
     m_ended = true;
     if (onEnded) onEnded();
 }

@@ -9,27 +9,25 @@
 // - SetStatusText with the panel keys "Status", "ProjName", "ConnectStatus";
 // - ShowModal dispatches the modal windows of the Window list;
 // - closeProject: the project store's close with its save prompt (2: cancelled);
-// - SleepFlag / StartSleep: the 30 ms pause between two attempts of a device exchange.
-#include "app/Startup.h"
-#include "app/Ui.h"
+#include "mainwindow/Shutdown.h"
+#include "base/Ui.h"
 
 #include <QMainWindow>
 #include <functional>
+#include <map>
 #include <memory>
 
 namespace Forms { class Ui_frmMain; }
-struct AppContext;
+struct MainContext;
 class QAbstractItemModel;
 class QLabel;
 class QMenu;
 class QSettings;
 class QSplitter;
-class QTimer;
 class QTreeView;
 class QtImageKeyDelegate;
 class QItemSelectionModel;
 class QtStatusPanel;
-class frmToolsOptions;
 class QtEditDialogs;
 
 class frmMain : public QMainWindow {
@@ -37,7 +35,7 @@ class frmMain : public QMainWindow {
 public:
     // The window's load step: its texts, then its placement from the store (the user's own
     // store when none is given). The window is not shown.
-    explicit frmMain(AppContext& ctx, QSettings* placementStore = nullptr, QWidget* parent = nullptr);
+    explicit frmMain(MainContext& ctx, QSettings* placementStore = nullptr, QWidget* parent = nullptr);
     ~frmMain() override;
 
     // The state with no project open: the greeting, no project name, the panes refreshed.
@@ -50,8 +48,12 @@ public:
     void SetConnectStatusImage(bool connected);
     QtStatusPanel* StatusPanel(const QString& panelKey) const;
 
-    // Opens a modal window; true when it was confirmed.
+    // Opens a modal window; true when it was confirmed, false for a window not registered.
     bool ShowModal(Window which);
+    // The modal windows by id, one entry each: the main window registers those of the layers
+    // below it, the program adds its own (the options dialog).
+    using ShowWindow = std::function<bool(QWidget* parent)>;
+    void RegisterWindow(Window which, ShowWindow show);
 
     QTreeView* tvProjectContent() const;
     QTreeView* lvNodeContent() const;
@@ -77,13 +79,9 @@ public:
     int ViewMode() const { return kViewModeReport; }
     static constexpr int kViewModeReport = 3;
 
-    // The pause between two attempts of a device exchange: StartSleep sets the flag and the
-    // one-shot timer clears it 30 ms later.
-    bool SleepFlag = false;
-    void StartSleep();
 
     // The project store's close (with its save prompt); 2 means the user cancelled.
-    std::function<int(AppContext&)> closeProject;
+    std::function<int(MainContext&)> closeProject;
     // Runs after shutdown; the program's event loop ends there.
     std::function<void()> onEnded;
     // Closes everything and, with saveSettings, stores the placement and view mode.
@@ -98,7 +96,7 @@ private:
     void ConnectMenus();
     void BuildStatusBar();
     void RestorePlacement();
-    void tmrSleep_Timer();
+    void RegisterWindows();
 
     // Menu openings.
     void mnuFile_Click();
@@ -145,15 +143,14 @@ private:
     void lvNodeContent_MouseUp(const QPoint& pos);
     void lvNodeContent_DblClick();
 
-    AppContext& m_ctx;
+    MainContext& m_ctx;
     std::unique_ptr<Forms::Ui_frmMain> ui;
     std::unique_ptr<QSettings> m_ownStore;
     QSettings* m_store = nullptr;
     QtStatusPanel* m_panels[3] = {};
     QtImageKeyDelegate* m_treeIcons = nullptr;
     QtImageKeyDelegate* m_listIcons = nullptr;
-    QTimer* tmrSleep = nullptr;
-    std::unique_ptr<frmToolsOptions> m_frmToolsOptions;
+    std::map<Window, ShowWindow> m_windows;
     std::unique_ptr<QtEditDialogs> m_editDialogs;   // the editing windows
     bool m_ended = false;
 };

@@ -1,10 +1,10 @@
 #include "ml/MLUtil.h"
 
-#include "app/AppInfo.h"
-#include "app/SettingUtil.h"
-#include "app/Ui.h"
-#include "store/ADOUtil.h"
-#include "store/FileUtil.h"
+#include "base/AppInfo.h"
+#include "base/VBUtil.h"
+#include "base/Ui.h"
+#include "db/ADOUtil.h"
+#include "db/FileUtil.h"
 
 #include <QDir>
 
@@ -37,20 +37,20 @@ QString DefaultTextDbPath() { return QDir::current().absoluteFilePath(AppTitle()
 bool MLInit(MLState& ml, Ui& ui, const QString& settingsPathIn, const QString& textDbPathIn,
             int localeId) {
     const QString settingsPath =
-        settingsPathIn.isEmpty() ? SettingUtil::DefaultSettingsPath() : settingsPathIn;
+        settingsPathIn.isEmpty() ? DefaultSettingsPath() : settingsPathIn;
     if (!FileUtil::FileExists(settingsPath)) {
         ui.MsgBox(QStringLiteral("ML system failed!\r\nFile [") + settingsPath + QStringLiteral("] not exist."),
                   vbOKOnly | vbCritical, QStringLiteral("ML system failed"));
         return false;
     }
-    using SettingUtil::IniGet;
+    using VBUtil::IniGet;
     const QString text = FileUtil::ReadTextFile(settingsPath);
     const QString ML = QStringLiteral("ML");
     ml.OriginalLangName = IniGet(ML, QStringLiteral("OriginalLangName"), QString(), text);
     ml.AppliedLangName = IniGet(ML, QStringLiteral("AppliedLangName"), QString(), text);
     ml.AlternateLangName = IniGet(ML, QStringLiteral("AlternateLangName"), QString(), text);
-    ml.IsFormDisable = SettingUtil::ToWhole16(IniGet(ML, QStringLiteral("IsFormDisable"), QStringLiteral("0"), text));
-    ml.IsTextDisable = SettingUtil::ToWhole16(IniGet(ML, QStringLiteral("IsTextDisable"), QStringLiteral("0"), text));
+    ml.IsFormDisable = VBUtil::ToWhole16(IniGet(ML, QStringLiteral("IsFormDisable"), QStringLiteral("0"), text));
+    ml.IsTextDisable = VBUtil::ToWhole16(IniGet(ML, QStringLiteral("IsTextDisable"), QStringLiteral("0"), text));
     ml.AppliedLang = ResolveLanguage(ml.AppliedLangName, localeId);
 
     const QString dbPath = textDbPathIn.isEmpty() ? DefaultTextDbPath() : textDbPathIn;

@@ -1,7 +1,7 @@
 #pragma once
 // Multi-language text: every message and window text looked up by module (or window), number
 // and index, with the program's own Traditional Chinese text as the fallback.
-#include "store/Connection.h"
+#include "db/Connection.h"
 
 #include <QLocale>
 #include <QString>

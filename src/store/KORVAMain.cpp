@@ -1,10 +1,10 @@
 #include "store/KORVAMain.h"
 
-#include "app/AppContext.h"
-#include "mainwindow/MainView.h"
-#include "store/ADOUtil.h"
-#include "store/FileUtil.h"
+#include "store/StoreContext.h"
+#include "db/ADOUtil.h"
+#include "db/FileUtil.h"
 #include "store/SystemDb.h"
+#include "base/VBUtil.h"
 
 #include <QDate>
 #include <QDir>
@@ -14,7 +14,7 @@
 
 namespace KORVAMain {
 namespace {
-const QString kCrLf = QStringLiteral("\r\n");
+using VBUtil::kCrLf;
 const QString kStatus = QStringLiteral("Status");
 
 QString FileNameOf(const QString& path) { return QFileInfo(path).fileName(); }
@@ -22,7 +22,7 @@ QString BaseNameOf(const QString& path) { return QFileInfo(path).completeBaseNam
 bool HasProjectExtension(const QString& path) { return path.right(4) == QLatin1String(".cmb"); }
 
 // A file name that is not a project's: said the same way by Open, New and Save As.
-void WrongExtensionMessage(AppContext& ctx, const QString& path) {
+void WrongExtensionMessage(StoreContext& ctx, const QString& path) {
     ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("本專案無法開啟！"), 1, 165, QStringLiteral("KORVAMain")) + kCrLf +
                       GetMLText(ctx.ml, QStringLiteral("因為專案檔名["), 2, 165, QStringLiteral("KORVAMain")) + FileNameOf(path) +
                       GetMLText(ctx.ml, QStringLiteral("]不屬於[.cmb]，導致本專案無法開啟。"), 3, 165, QStringLiteral("KORVAMain")),
@@ -33,12 +33,12 @@ void WrongExtensionMessage(AppContext& ctx, const QString& path) {
 // The main window's file dialog: it starts in the project folder until it has been used,
 // then keeps the folder of its last use; the current directory goes back to the program
 // folder afterwards, whatever the outcome.
-std::optional<QString> AskFile(AppContext& ctx, FileDialogKind kind, const QString& title,
+std::optional<QString> AskFile(StoreContext& ctx, FileDialogKind kind, const QString& title,
                                const QString& filter, const QString& defaultName) {
     FileDialogSetup setup;
     setup.title = title;
     setup.filter = filter;
-    setup.initialDir = ctx.view.dlgFolder.isEmpty() ? ProjectFolder(ctx) : ctx.view.dlgFolder;
+    setup.initialDir = ctx.dlgFolder.isEmpty() ? ProjectFolder(ctx) : ctx.dlgFolder;
     setup.defaultName = defaultName;
     setup.overwritePrompt = false;   // the store asks its own question
     setup.fileMustExist = false;
@@ -46,12 +46,12 @@ std::optional<QString> AskFile(AppContext& ctx, FileDialogKind kind, const QStri
     QDir::setCurrent(ctx.programFolder);
     if (!chosen || chosen->isEmpty()) return std::nullopt;
     const QFileInfo fi(*chosen);
-    ctx.view.dlgFolder = fi.absolutePath();
-    ctx.view.dlgFileName = fi.fileName();
+    ctx.dlgFolder = fi.absolutePath();
+    ctx.dlgFileName = fi.fileName();
     return chosen;
 }
 
-void EndBusy(AppContext& ctx) {
+void EndBusy(StoreContext& ctx) {
     ctx.ui.SetBusy(false);
     ctx.ui.SetStatusText(kStatus, QString());
 }
@@ -83,7 +83,7 @@ void ResetProjectState(::OpenProject& p) {
     p.IsModified = false;
 }
 
-void ShowNotAProject(AppContext& ctx, const QString& path) {
+void ShowNotAProject(StoreContext& ctx, const QString& path) {
     ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("開啟專案失敗。"), 1, 214, QStringLiteral("KORVAMain")) + kCrLf +
                       GetMLText(ctx.ml, QStringLiteral("專案檔案["), 2, 214, QStringLiteral("KORVAMain")) + path +
                       GetMLText(ctx.ml, QStringLiteral("]不是本系統的專案檔案，無法開啟。"), 3, 214, QStringLiteral("KORVAMain")),
@@ -93,7 +93,7 @@ void ShowNotAProject(AppContext& ctx, const QString& path) {
 
 // Reopens the working copy after it was copied (or failed to be). When even that fails, the
 // project can no longer be worked on: it is closed, and the working copy stays on the disk.
-bool ReopenWorkingCopy(AppContext& ctx) {
+bool ReopenWorkingCopy(StoreContext& ctx) {
     ::OpenProject& p = ctx.project;
     if (ADOUtil::OpenProjectDB(p, ctx.ui, p.MirPath)) return true;
     ADOUtil::CloseProjectDB(p);
@@ -102,16 +102,16 @@ bool ReopenWorkingCopy(AppContext& ctx) {
                   vbOKOnly | vbCritical,
                   GetMLText(ctx.ml, QStringLiteral("專案開啟失敗"), 3, 320, QStringLiteral("KORVAMain")));
     ResetProjectState(p);
-    MainView::RefreshFormObj(ctx);
+    Q_EMIT ctx.storeEvents.projectClosed();
     return false;
 }
 } // namespace
 
-QString ProjectFolder(const AppContext& ctx) {
+QString ProjectFolder(const StoreContext& ctx) {
     return QDir::cleanPath(QDir(ctx.programFolder).absoluteFilePath(QStringLiteral("../Project")));
 }
 
-QString DefaultNewName(const AppContext& ctx) {
+QString DefaultNewName(const StoreContext& ctx) {
     const QDir folder(ProjectFolder(ctx));
     for (int i = 1; i <= 99; ++i) {
         const QString name = QStringLiteral("Project") + QString::number(i) + QStringLiteral(".cmb");
@@ -154,13 +154,13 @@ bool IsProjectFile(const QString& path) {
     return true;
 }
 
-bool OpenProject(AppContext& ctx, const QString& pathIn) {
+bool OpenProject(StoreContext& ctx, const QString& pathIn) {
     QString path = pathIn;
     if (path.isEmpty()) {
         const auto chosen = AskFile(
             ctx, FileDialogKind::Open, GetMLText(ctx.ml, QStringLiteral("開啟專案"), 1, 135, QStringLiteral("KORVAMain")),
             GetMLText(ctx.ml, QStringLiteral("Quillon設定檔案,(*.cmb)|*.cmb"), 1, 142, QStringLiteral("KORVAMain")),
-            BaseNameOf(ctx.view.dlgFileName));
+            BaseNameOf(ctx.dlgFileName));
         if (!chosen) return false;
         path = *chosen;
     }
@@ -220,12 +220,12 @@ bool OpenProject(AppContext& ctx, const QString& pathIn) {
     }
     AddToRecentFiles(ctx, path);
     p.IsModified = false;
-    MainView::RefreshFormObj(ctx);
+    Q_EMIT ctx.storeEvents.projectOpened();
     EndBusy(ctx);
     return true;
 }
 
-void NewProject(AppContext& ctx) {
+void NewProject(StoreContext& ctx) {
     if (ctx.project.IsOpen() && CloseProject(ctx) == kCancelled) return;
     const QString defaultName = DefaultNewName(ctx);
     QString path;
@@ -272,7 +272,7 @@ void NewProject(AppContext& ctx) {
     StampBasicDate(ctx.project, QStringLiteral("CreatedDate"));
 }
 
-int SaveProject(AppContext& ctx, bool force, bool ask, bool allowCancel) {
+int SaveProject(StoreContext& ctx, bool force, bool ask, bool allowCancel) {
     ::OpenProject& p = ctx.project;
     if (!p.IsOpen()) return kSaved;
     if (!force) {
@@ -312,7 +312,7 @@ int SaveProject(AppContext& ctx, bool force, bool ask, bool allowCancel) {
     return kSaved;
 }
 
-void SaveProjectAs(AppContext& ctx) {
+void SaveProjectAs(StoreContext& ctx) {
     ::OpenProject& p = ctx.project;
     if (!p.IsOpen()) return;
     const auto chosen = AskFile(
@@ -353,10 +353,10 @@ void SaveProjectAs(AppContext& ctx) {
     ResetProjectState(p);
     FileUtil::DeleteFileIfExists(oldMir);
     EndBusy(ctx);
-    if (!OpenProject(ctx, path)) MainView::RefreshFormObj(ctx);
+    if (!OpenProject(ctx, path)) Q_EMIT ctx.storeEvents.projectClosed();
 }
 
-int CloseProject(AppContext& ctx) {
+int CloseProject(StoreContext& ctx) {
     ::OpenProject& p = ctx.project;
     if (!p.IsOpen()) return kSaved;
     if (SaveProject(ctx, false, true, true) == kCancelled) return kCancelled;
@@ -369,11 +369,11 @@ int CloseProject(AppContext& ctx) {
     RemoveJournals(p.MirPath);
     EndBusy(ctx);
     ResetProjectState(p);
-    MainView::RefreshFormObj(ctx);
+    Q_EMIT ctx.storeEvents.projectClosed();
     return kSaved;
 }
 
-void AddToRecentFiles(AppContext& ctx, const QString& path) {
+void AddToRecentFiles(StoreContext& ctx, const QString& path) {
     QStringList& list = ctx.recentFiles;
     const qsizetype at = list.indexOf(path);
     if (at == 0) return;
@@ -381,13 +381,13 @@ void AddToRecentFiles(AppContext& ctx, const QString& path) {
         list.move(at, 0);
     } else {
         list.prepend(path);
-        while (list.size() > 4) list.removeLast();
+        while (list.size() > kRecentFileCount) list.removeLast();
     }
     StoreRecentFiles(ctx);
-    Q_EMIT ctx.view.recentFilesChanged();
+    Q_EMIT ctx.storeEvents.recentFilesChanged();
 }
 
-void StoreRecentFiles(AppContext& ctx) {
+void StoreRecentFiles(StoreContext& ctx) {
     RowSet* rs = ctx.sysdb.MRUList.get();
     Connection* conn = ctx.sysdb.conn.get();
     if (!rs || !rs->IsOpen() || !conn) return;
@@ -412,8 +412,8 @@ void StoreRecentFiles(AppContext& ctx) {
     ctx.sysdb.MRUList = ADOUtil::OpenRecordset(conn, QStringLiteral("MRUList"));
 }
 
-std::array<RecentMenuItem, 4> mkRecentFilePathMenu(const AppContext& ctx) {
-    std::array<RecentMenuItem, 4> items;
+std::array<RecentMenuItem, kRecentFileCount> mkRecentFilePathMenu(const StoreContext& ctx) {
+    std::array<RecentMenuItem, kRecentFileCount> items;
     for (int i = 0; i < 4; ++i) {
         if (i < ctx.recentFiles.size()) items[size_t(i)] = {ctx.recentFiles[i], true, true};
         else items[size_t(i)] = {QString(), false, false};

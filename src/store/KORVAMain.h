@@ -6,7 +6,7 @@
 #include <QString>
 #include <array>
 
-struct AppContext;
+struct StoreContext;
 
 struct RecentMenuItem {
     QString caption;
@@ -15,15 +15,17 @@ struct RecentMenuItem {
 };
 
 namespace KORVAMain {
+// The recent-files list holds this many projects.
+constexpr int kRecentFileCount = 4;
 // SaveProject's results.
 constexpr int kSaved = 0;        // saved, or nothing to save
 constexpr int kNotSaved = 1;     // the user chose not to save
 constexpr int kCancelled = 2;    // the user cancelled, or the save failed: keep everything open
 
 // "../Project" beside the program folder: where project files are offered.
-QString ProjectFolder(const AppContext& ctx);
+QString ProjectFolder(const StoreContext& ctx);
 // "Project<i>.cmb" for the smallest i from 1 to 99 free in the project folder; empty when none.
-QString DefaultNewName(const AppContext& ctx);
+QString DefaultNewName(const StoreContext& ctx);
 // The working copy of a project file: same folder and base name, extension ".mir".
 QString WorkingPathOf(const QString& projectPath);
 // Whether a file is a project database of ours (a database with the four tables and their
@@ -32,24 +34,24 @@ bool IsProjectFile(const QString& path);
 
 // File > New: closes the open project (with the save prompt), asks for the new file, copies
 // the template there and opens it.
-void NewProject(AppContext& ctx);
+void NewProject(StoreContext& ctx);
 // Opens the project at path (an empty path asks with the open dialog). True when opened.
-bool OpenProject(AppContext& ctx, const QString& path);
+bool OpenProject(StoreContext& ctx, const QString& path);
 // Copies the working copy over the project file. force: even without changes; ask: ask
 // first; allowCancel: the question offers Cancel. Returns kSaved, kNotSaved or kCancelled.
-int SaveProject(AppContext& ctx, bool force, bool ask, bool allowCancel);
+int SaveProject(StoreContext& ctx, bool force, bool ask, bool allowCancel);
 // File > Save As: the working copy, with its unsaved changes, becomes a new project file,
 // which is then the open project. The old project file is not touched.
-void SaveProjectAs(AppContext& ctx);
+void SaveProjectAs(StoreContext& ctx);
 // Closes the open project after the save prompt: kSaved when closed or nothing was open,
 // kCancelled when the user cancelled (or the save failed) and the project stays open.
-int CloseProject(AppContext& ctx);
+int CloseProject(StoreContext& ctx);
 
 // Puts path first in the recent-files list (at most four entries) and stores the list.
-void AddToRecentFiles(AppContext& ctx, const QString& path);
+void AddToRecentFiles(StoreContext& ctx, const QString& path);
 // Rewrites the MRUList table from the list.
-void StoreRecentFiles(AppContext& ctx);
+void StoreRecentFiles(StoreContext& ctx);
 // The four recent-file menu items: entry i as caption, enabled and visible; beyond the
 // list's count an empty caption, disabled and hidden.
-std::array<RecentMenuItem, 4> mkRecentFilePathMenu(const AppContext& ctx);
+std::array<RecentMenuItem, kRecentFileCount> mkRecentFilePathMenu(const StoreContext& ctx);
 } // namespace KORVAMain

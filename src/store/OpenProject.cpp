@@ -1,6 +1,6 @@
 #include "store/OpenProject.h"
 
-#include "store/ADOUtil.h"
+#include "db/ADOUtil.h"
 
 namespace ADOUtil {
 

@@ -1,8 +1,8 @@
 #pragma once
 // The open project: its files, its modified flag, its model's capacities, the connection to
 // its working copy and the four row sets every operation shares.
-#include "store/Connection.h"
-#include "store/RowSet.h"
+#include "db/Connection.h"
+#include "db/RowSet.h"
 
 #include <QString>
 #include <memory>

@@ -1,7 +1,7 @@
 #include "store/ProjBasic.h"
 
-#include "app/AppContext.h"
-#include "store/ADOUtil.h"
+#include "store/StoreContext.h"
+#include "db/ADOUtil.h"
 
 #include <QDate>
 #include <QLocale>
@@ -17,7 +17,7 @@ QString ShortDate(const QVariant& value) {
     return ADOUtil::NullToStr(value);
 }
 
-ProjBasicFields LoadFormObj(AppContext& ctx) {
+ProjBasicFields LoadFormObj(StoreContext& ctx) {
     ProjBasicFields f;
     RowSet* rs = ctx.project.Basic.get();
     if (ADOUtil::GetRecordCount(rs) < 1) return f;
@@ -32,7 +32,7 @@ ProjBasicFields LoadFormObj(AppContext& ctx) {
 
 bool CheckFormObj(const ProjBasicFields&) { return true; }
 
-bool SaveFormObj(AppContext& ctx, const ProjBasicFields& f) {
+bool SaveFormObj(StoreContext& ctx, const ProjBasicFields& f) {
     RowSet* rs = ctx.project.Basic.get();
     bool ok = ADOUtil::GetRecordCount(rs) > 0;
     if (ok) {

@@ -4,7 +4,7 @@
 #include <QString>
 #include <QVariant>
 
-struct AppContext;
+struct StoreContext;
 
 struct ProjBasicFields {
     QString createdDate;    // the system's short date form; empty for no date
@@ -18,11 +18,11 @@ namespace ProjBasic {
 // A date field's value in the system's short date form; null (or no date) gives empty text.
 QString ShortDate(const QVariant& value);
 // The fields from the Basic row (null texts as empty; Unicode when the flag reads "True").
-ProjBasicFields LoadFormObj(AppContext& ctx);
+ProjBasicFields LoadFormObj(StoreContext& ctx);
 // The dialog accepts every input.
 bool CheckFormObj(const ProjBasicFields& fields);
 // Writes the fields back: an empty creator keeps the stored one; the description is written
 // as it is, empty included; the modification date becomes today; the project is modified.
 // False, after its message, when the row could not be written.
-bool SaveFormObj(AppContext& ctx, const ProjBasicFields& fields);
+bool SaveFormObj(StoreContext& ctx, const ProjBasicFields& fields);
 } // namespace ProjBasic

@@ -1,10 +1,10 @@
 #include "store/SystemDb.h"
 
-#include "app/SettingUtil.h"
-#include "app/Ui.h"
+#include "base/VBUtil.h"
+#include "base/Ui.h"
 #include "ml/MLUtil.h"
-#include "store/ADOUtil.h"
-#include "store/FileUtil.h"
+#include "db/ADOUtil.h"
+#include "db/FileUtil.h"
 
 #include <QDir>
 
@@ -51,8 +51,8 @@ ModelCapacity LookupModel(SystemDb& sdb, const QString& modelName) {
     for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
         if (ADOUtil::NullToStr(rs->Field(QStringLiteral("ModelName"))) != modelName) continue;
         cap.found = true;
-        cap.MaxTelNo = SettingUtil::ToWhole16(ADOUtil::NullToStr(rs->Field(QStringLiteral("MaxTelNo"))));
-        cap.MaxMemoryByte = SettingUtil::ToWhole16(ADOUtil::NullToStr(rs->Field(QStringLiteral("MaxMemoryByte"))));
+        cap.MaxTelNo = VBUtil::ToWhole16(ADOUtil::NullToStr(rs->Field(QStringLiteral("MaxTelNo"))));
+        cap.MaxMemoryByte = VBUtil::ToWhole16(ADOUtil::NullToStr(rs->Field(QStringLiteral("MaxMemoryByte"))));
     }
     return cap;
 }

@@ -1,8 +1,8 @@
 #pragma once
 // The installation's database: device models with their capacities, the baud rates each model
 // offers, and the recent-files list.
-#include "store/Connection.h"
-#include "store/RowSet.h"
+#include "db/Connection.h"
+#include "db/RowSet.h"
 
 #include <QString>
 #include <memory>

@@ -1,11 +1,11 @@
 #include "store/frmProjBasic.h"
 
-#include "app/AppContext.h"
-#include "app/QtFormTexts.h"
+#include "store/StoreContext.h"
+#include "ml/QtFormTexts.h"
 #include "store/ProjBasic.h"
 #include "ui_frmProjBasic.h"
 
-frmProjBasic::frmProjBasic(AppContext& ctx, QWidget* parent)
+frmProjBasic::frmProjBasic(StoreContext& ctx, QWidget* parent)
     : QDialog(parent), m_ctx(ctx), ui(std::make_unique<Forms::Ui::frmProjBasic>()) {
     ui->setupUi(this);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);

@@ -5,13 +5,13 @@
 #include <memory>
 
 namespace Forms::Ui { class frmProjBasic; }
-struct AppContext;
+struct StoreContext;
 
 class frmProjBasic : public QDialog {
     Q_OBJECT
 public:
     // Loading the window applies its texts.
-    explicit frmProjBasic(AppContext& ctx, QWidget* parent = nullptr);
+    explicit frmProjBasic(StoreContext& ctx, QWidget* parent = nullptr);
     ~frmProjBasic() override;
     // Fills the controls from the Basic row; run before the dialog is shown.
     void LoadFormObj();
@@ -21,6 +21,6 @@ public:
 private:
     void CmdOK_Click();
     void CmdCancel_Click();
-    AppContext& m_ctx;
+    StoreContext& m_ctx;
     std::unique_ptr<Forms::Ui::frmProjBasic> ui;
 };

@@ -18,7 +18,7 @@ struct AppFixture {
     AppFixture() = default;
     AppFixture(const AppFixture&) = delete;
     ~AppFixture() {
-        Startup::CloseCore(ctx);
+        Shutdown::CloseCore(ctx);
         QDir::setCurrent(oldCwd);
     }
     QString Path(const QString& name) const { return QDir(dir.path()).filePath(name); }

@@ -3,11 +3,13 @@
 #include "TestEnv.h"
 #include "app/AppContext.h"
 #include "app/SettingUtil.h"
+#include "base/VBUtil.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
 
 using namespace SettingUtil;
+using namespace VBUtil;
 
 class TestSettingUtil : public QObject {
     Q_OBJECT

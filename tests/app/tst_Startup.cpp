@@ -1,6 +1,6 @@
 // Start-up order and failures, the splash wait, the close rule and shutdown.
 #include "app/AppFixture.h"
-#include "app/WindowPlacement.h"
+#include "mainwindow/WindowPlacement.h"
 
 #include <QSettings>
 #include <QTemporaryDir>
@@ -141,14 +141,14 @@ private Q_SLOTS:
         AppContext ctx(ui);
         int asked = 0;
         int answer = 0;
-        const auto closer = [&](AppContext&) { ++asked; return answer; };
-        QVERIFY(Startup::QueryClose(ctx, closer));   // no project: nothing to ask
+        const auto closer = [&](MainContext&) { ++asked; return answer; };
+        QVERIFY(Shutdown::QueryClose(ctx, closer));   // no project: nothing to ask
         QCOMPARE(asked, 0);
         ctx.project.ProjName = QStringLiteral("Site");
         answer = 2;
-        QVERIFY(!Startup::QueryClose(ctx, closer));
+        QVERIFY(!Shutdown::QueryClose(ctx, closer));
         answer = 1;
-        QVERIFY(Startup::QueryClose(ctx, closer));
+        QVERIFY(Shutdown::QueryClose(ctx, closer));
         QCOMPARE(asked, 2);
     }
 
@@ -161,13 +161,13 @@ private Q_SLOTS:
             WindowPlacement::Store(s, nullptr, 0);
             s.setValue(QStringLiteral("Settings/MainLeft"), QStringLiteral("111"));
         }
-        Startup::MainWindowState st;
+        Shutdown::MainWindowState st;
         st.minimized = true;
         st.placement = {1, 2, 3000, 4000};
         st.viewMode = 3;
         {
             QSettings s(ini, QSettings::IniFormat);
-            Startup::AppShutdown(f.ctx, true, &s, st);
+            Shutdown::AppShutdown(f.ctx, true, &s, st);
         }
         QVERIFY(!f.ctx.sysdb.IsOpen());
         QVERIFY(!f.ctx.ml.conn);
@@ -177,12 +177,12 @@ private Q_SLOTS:
         QCOMPARE(s.value(QStringLiteral("Settings/ViewMode")).toString(), QStringLiteral("3"));
 
         st.minimized = false;
-        Startup::AppShutdown(f.ctx, true, &s, st);
+        Shutdown::AppShutdown(f.ctx, true, &s, st);
         QCOMPARE(WindowPlacement::Restore(s), (WindowPlacement::Placement{1, 2, 3000, 4000}));
 
         // Without saveSettings nothing is stored.
         st.placement = {9, 9, 9000, 9000};
-        Startup::AppShutdown(f.ctx, false, &s, st);
+        Shutdown::AppShutdown(f.ctx, false, &s, st);
         QCOMPARE(WindowPlacement::Restore(s), (WindowPlacement::Placement{1, 2, 3000, 4000}));
     }
 

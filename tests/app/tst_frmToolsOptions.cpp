@@ -1,7 +1,7 @@
 // The options dialog: what it shows, the defaults button, OK rewriting the settings file,
 // Cancel storing nothing.
 #include "app/AppFixture.h"
-#include "app/QtFormTexts.h"
+#include "ml/QtFormTexts.h"
 #include "app/frmToolsOptions.h"
 
 #include <QGroupBox>

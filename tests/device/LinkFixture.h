@@ -40,7 +40,7 @@ struct LinkFixture {
     QString oldCwd = QDir::currentPath();
 
     ~LinkFixture() {
-        if (ctx) Startup::CloseCore(*ctx);
+        if (ctx) Shutdown::CloseCore(*ctx);
         QDir::setCurrent(oldCwd);
     }
 

@@ -5,8 +5,8 @@
 #include "../devsim/DevsimHarness.h"
 #include "../download/Oracle.h"
 #include "app/AppContext.h"
-#include "app/QtStatusPanel.h"
-#include "app/QtUi.h"
+#include "mainwindow/QtStatusPanel.h"
+#include "ml/QtUi.h"
 #include "app/Startup.h"
 #include "device/frmComPort.h"
 #include "device/frmCommSetting.h"
@@ -109,7 +109,7 @@ struct Desk {
     }
     ~Desk() {
         w->hide();
-        Startup::CloseCore(ctx);
+        Shutdown::CloseCore(ctx);
         QDir::setCurrent(cwd);
     }
     QAction* Item(const char* name) const { return w->findChild<QAction*>(QLatin1String(name)); }

@@ -2,7 +2,7 @@
 // dialog with its slave ID box, wired to the scripted device.
 #include "LinkFixture.h"
 
-#include "app/QtUi.h"
+#include "ml/QtUi.h"
 #include "device/CommUtil.h"
 #include "device/frmComPort.h"
 #include "device/frmCommSetting.h"

@@ -3,7 +3,7 @@
 // working copy back with the sqlite3 program (an independent reader).
 #include "ProjectEnv.h"
 #include "mainwindow/MainView.h"
-#include "store/ADOUtil.h"
+#include "db/ADOUtil.h"
 
 #include <QtTest>
 
@@ -32,9 +32,9 @@ struct EditEnv : ProjectEnv {
         const QModelIndex node = MainView::FindNodeByTag(ctx->view, tag);
         if (!node.isValid()) return false;
         MainView::SelectNode(ctx->view, node);
-        MainView::TagItems items;
-        const int n = MainView::ParseNodeTag(tag, items);
-        return n < 2 || MainView::LocateCurRecord(ctx->project, items, n);
+        NodeTags::TagItems items;
+        const int n = NodeTags::ParseNodeTag(tag, items);
+        return n < 2 || NodeTags::LocateCurRecord(ctx->project, items, n);
     }
     bool HasLeaf(const QString& tag) const { return MainView::FindNodeByTag(ctx->view, tag).isValid(); }
     QString SelectedTag() const { return ctx->view.tree.Tag(MainView::SelectedNode(ctx->view)); }

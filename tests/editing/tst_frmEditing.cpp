@@ -1,7 +1,7 @@
 // The editing windows: they show the loaded form, hand what was typed and clicked to it, stay
 // open when a check fails, and carry their texts in both languages. With KORVA_SHOTS_DIR set,
 // each window is also saved as a picture there.
-#include "app/QtFormTexts.h"
+#include "ml/QtFormTexts.h"
 #include "editing/EditEnv.h"
 #include "editing/QtEditDialogs.h"
 

@@ -2,11 +2,12 @@
 // and View menu rules, on real project files.
 #include "ProjectEnv.h"
 #include "mainwindow/MainView.h"
-#include "store/ADOUtil.h"
+#include "db/ADOUtil.h"
 
+#include <QAbstractItemModelTester>
 #include <QtTest>
 
-using MainView::TagItems;
+using NodeTags::TagItems;
 
 namespace {
 // Contacts Tom (groups A and B), a contact without a name, Ann (group AB, suspended); groups
@@ -48,20 +49,20 @@ class TestMainView : public QObject {
 private Q_SLOTS:
     void parseNodeTag() {
         TagItems items;
-        QCOMPARE(MainView::ParseNodeTag(QStringLiteral("Users,Tom"), items), 2);
+        QCOMPARE(NodeTags::ParseNodeTag(QStringLiteral("Users,Tom"), items), 2);
         QCOMPARE(items[0], QStringLiteral("Users"));
         QCOMPARE(items[1], QStringLiteral("Tom"));
-        QCOMPARE(MainView::ParseNodeTag(QStringLiteral("ProjName"), items), 1);
+        QCOMPARE(NodeTags::ParseNodeTag(QStringLiteral("ProjName"), items), 1);
         QCOMPARE(items[0], QStringLiteral("ProjName"));
         items = {QStringLiteral("w"), QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("z")};
-        QCOMPARE(MainView::ParseNodeTag(QString(), items), 0);
+        QCOMPARE(NodeTags::ParseNodeTag(QString(), items), 0);
         QCOMPARE(items[0], QStringLiteral("w"));   // untouched
         QCOMPARE(items[1], QStringLiteral("x"));
         // Everything after the first comma is the key: a name with commas names its row.
-        QCOMPARE(MainView::ParseNodeTag(QStringLiteral("Users,Smith, J.,a,b,c"), items), 2);
+        QCOMPARE(NodeTags::ParseNodeTag(QStringLiteral("Users,Smith, J.,a,b,c"), items), 2);
         QCOMPARE(items[0], QStringLiteral("Users"));
         QCOMPARE(items[1], QStringLiteral("Smith, J.,a,b,c"));
-        QCOMPARE(MainView::ParseNodeTag(QStringLiteral("Users,"), items), 2);
+        QCOMPARE(NodeTags::ParseNodeTag(QStringLiteral("Users,"), items), 2);
         QCOMPARE(items[1], QString());
     }
 
@@ -71,31 +72,31 @@ private Q_SLOTS:
                                      QStringLiteral("INSERT INTO Users VALUES ('Smith, J.,a,b,c','0944',0,'',''); "))));
         OpenProject& p = e.ctx->project;
         TagItems items;
-        int n = MainView::ParseNodeTag(QStringLiteral("Zones,12"), items);
-        QVERIFY(MainView::LocateCurRecord(p, items, n));
+        int n = NodeTags::ParseNodeTag(QStringLiteral("Zones,12"), items);
+        QVERIFY(NodeTags::LocateCurRecord(p, items, n));
         QCOMPARE(ADOUtil::NullToStr(p.Zones->Field(QStringLiteral("ZoneNo"))), QStringLiteral("12"));
-        n = MainView::ParseNodeTag(QStringLiteral("Zones,012"), items);
-        QVERIFY(!MainView::LocateCurRecord(p, items, n));
+        n = NodeTags::ParseNodeTag(QStringLiteral("Zones,012"), items);
+        QVERIFY(!NodeTags::LocateCurRecord(p, items, n));
         QVERIFY(p.Zones->Eof());
 
-        n = MainView::ParseNodeTag(QStringLiteral("UserGroups,AB"), items);
-        QVERIFY(MainView::LocateCurRecord(p, items, n));
+        n = NodeTags::ParseNodeTag(QStringLiteral("UserGroups,AB"), items);
+        QVERIFY(NodeTags::LocateCurRecord(p, items, n));
         QCOMPARE(ADOUtil::NullToStr(p.UserGroups->Field(QStringLiteral("GroupDsc"))), QStringLiteral("group ab"));
-        n = MainView::ParseNodeTag(QStringLiteral("UserGroups,ab"), items);   // case counts
-        QVERIFY(!MainView::LocateCurRecord(p, items, n));
+        n = NodeTags::ParseNodeTag(QStringLiteral("UserGroups,ab"), items);   // case counts
+        QVERIFY(!NodeTags::LocateCurRecord(p, items, n));
 
-        n = MainView::ParseNodeTag(QStringLiteral("Users,Smith, J.,a,b,c"), items);
-        QVERIFY(MainView::LocateCurRecord(p, items, n));
+        n = NodeTags::ParseNodeTag(QStringLiteral("Users,Smith, J.,a,b,c"), items);
+        QVERIFY(NodeTags::LocateCurRecord(p, items, n));
         QCOMPARE(ADOUtil::NullToStr(p.Users->Field(QStringLiteral("PhoneNumber"))), QStringLiteral("0944"));
 
         // A branch locates nothing; an unknown kind word moves nothing and reports found.
         p.Users->MoveFirst();
         p.Zones->MoveFirst();
         p.UserGroups->MoveFirst();
-        n = MainView::ParseNodeTag(QStringLiteral("Users"), items);
-        QVERIFY(!MainView::LocateCurRecord(p, items, n));
-        n = MainView::ParseNodeTag(QStringLiteral("Other,Tom"), items);
-        QVERIFY(MainView::LocateCurRecord(p, items, n));
+        n = NodeTags::ParseNodeTag(QStringLiteral("Users"), items);
+        QVERIFY(!NodeTags::LocateCurRecord(p, items, n));
+        n = NodeTags::ParseNodeTag(QStringLiteral("Other,Tom"), items);
+        QVERIFY(NodeTags::LocateCurRecord(p, items, n));
         for (RowSet* rs : {p.Users.get(), p.Zones.get(), p.UserGroups.get()}) QCOMPARE(rs->AbsolutePosition(), 1);
     }
 
@@ -187,6 +188,52 @@ private Q_SLOTS:
         QCOMPARE(tree.NodeCount(), before);
         // Indexes found afterwards still lead to their parents.
         QCOMPARE(MainView::FindNodeByTag(e.ctx->view, QStringLiteral("UserGroups,C")).parent(), groups);
+    }
+
+    // The tree follows the editing events with the row signals its views rely on; both models
+    // keep Qt's model rules through rebuilds, selections and those changes.
+    void editingEventsMoveTheTree_data() {
+        QTest::addColumn<QString>("branch");
+        QTest::addColumn<QString>("leaf");
+        QTest::addColumn<int>("row");   // where the new leaf lands: the end of its branch
+        QTest::newRow("group") << "UserGroups" << "UserGroups,D" << 4;
+        QTest::newRow("contact") << "Users" << "Users,Bob" << 2;
+        QTest::newRow("name with a comma") << "UserGroups" << "UserGroups,x,y" << 4;
+    }
+    void editingEventsMoveTheTree() {
+        QFETCH(QString, branch);
+        QFETCH(QString, leaf);
+        QFETCH(int, row);
+        ProjectEnv e;
+        AppContext& c = *e.ctx;
+        using Mode = QAbstractItemModelTester::FailureReportingMode;
+        QAbstractItemModelTester treeTester(&c.view.tree, Mode::QtTest);
+        QAbstractItemModelTester listTester(&c.view.list, Mode::QtTest);
+        QVERIFY(e.Open(e.MakeProject(QStringLiteral("P.cmb"), kContent)));
+        Select(c, branch);
+        const QModelIndex parent = MainView::FindNodeByTag(c.view, branch);
+
+        QSignalSpy inserted(&c.view.tree, &QAbstractItemModel::rowsInserted);
+        QSignalSpy removed(&c.view.tree, &QAbstractItemModel::rowsRemoved);
+        Q_EMIT c.editEvents.leafAdded(branch, leaf.section(u',', 1), QStringLiteral("UserGroups"), leaf);
+        QCOMPARE(inserted.size(), 1);
+        QCOMPARE(inserted[0][0].toModelIndex(), parent);
+        QCOMPARE(inserted[0][1].toInt(), row);
+        QCOMPARE(c.editEvents.SelectedTag(), leaf);   // the new leaf is selected
+        Q_EMIT c.editEvents.contentChanged();
+        QCOMPARE(c.view.list.rowCount(), 0);          // the list follows the new, empty row
+
+        Q_EMIT c.editEvents.leafRemoved(leaf);
+        QCOMPARE(removed.size(), 1);
+        QCOMPARE(removed[0][0].toModelIndex(), parent);
+        QCOMPARE(removed[0][1].toInt(), row);
+        QVERIFY(!MainView::FindNodeByTag(c.view, leaf).isValid());
+        Q_EMIT c.editEvents.leafRemoved(leaf);        // gone already: nothing moves
+        QCOMPARE(removed.size(), 1);
+        Q_EMIT c.editEvents.leafAdded(QStringLiteral("Nowhere"), QStringLiteral("x"), {}, QStringLiteral("Nowhere,x"));
+        QCOMPARE(inserted.size(), 1);
+        KORVAMain::CloseProject(c);                   // closed: the tree empties
+        QCOMPARE(c.view.tree.rowCount(), 0);
     }
 
     void contentListViews() {

@@ -1,11 +1,11 @@
 // The main window showing the core's project tree and content list, its File menu rule and
 // recent-file items, the basic-information item and the save prompt when it closes.
 #include "ProjectEnv.h"
-#include "app/Twips.h"
+#include "base/Twips.h"
 #include "mainwindow/MainView.h"
 #include "mainwindow/QtProjViews.h"
 #include "mainwindow/frmMain.h"
-#include "store/ADOUtil.h"
+#include "db/ADOUtil.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,15 +1,15 @@
 // The main window: texts by object path, status panels, placement, layout limits, closing.
 #include "app/AppFixture.h"
-#include "app/QtFormTexts.h"
-#include "app/QtStatusPanel.h"
-#include "app/Twips.h"
+#include "ml/QtFormTexts.h"
+#include "mainwindow/QtStatusPanel.h"
+#include "base/Twips.h"
+#include "app/frmToolsOptions.h"
 #include "mainwindow/frmMain.h"
 #include "ml/FormTexts.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -166,7 +166,7 @@ private Q_SLOTS:
         w.onEnded = [&] { ended = true; };
         f.ctx.project.ProjName = QStringLiteral("Site");
         int answer = 2;
-        w.closeProject = [&](AppContext& ctx) {
+        w.closeProject = [&](MainContext& ctx) {
             if (answer != 2) ctx.project.ProjName.clear();
             return answer;
         };
@@ -249,25 +249,12 @@ private Q_SLOTS:
         QCOMPARE(sp->widget(0)->width(), sp->width() - w.Px(1500));
     }
 
-    void pauseTimerClearsTheFlag() {
-        AppFixture f;
-        QVERIFY(f.Start(QStringLiteral("English")));
-        QSettings s(Store(f), QSettings::IniFormat);
-        frmMain w(f.ctx, &s);
-        QVERIFY(!w.SleepFlag);
-        QElapsedTimer t;
-        t.start();
-        w.StartSleep();
-        QVERIFY(w.SleepFlag);
-        QTRY_VERIFY_WITH_TIMEOUT(!w.SleepFlag, 2000);
-        QVERIFY(t.elapsed() >= 25);
-    }
-
     void optionsCommandOpensTheDialogModally() {
         AppFixture f;
         QVERIFY(f.Start(QStringLiteral("English")));
         QSettings s(Store(f), QSettings::IniFormat);
         frmMain w(f.ctx, &s);
+        frmToolsOptions::Register(w, f.ctx);
         w.show();
         QString seenTitle;
         QString seenRetry;

@@ -4,7 +4,7 @@
 #include "ScriptedUi.h"
 #include "TestEnv.h"
 #include "ml/FormTexts.h"
-#include "store/ADOUtil.h"
+#include "db/ADOUtil.h"
 
 #include <QDirIterator>
 #include <QRegularExpression>

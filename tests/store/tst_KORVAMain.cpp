@@ -2,8 +2,8 @@
 // recent-files list, and the safety of the project file when a save fails or is cut short.
 #include "ProjectEnv.h"
 #include "mainwindow/MainView.h"
-#include "store/ADOUtil.h"
-#include "store/FileUtil.h"
+#include "db/ADOUtil.h"
+#include "db/FileUtil.h"
 
 #include <QDate>
 #include <QDirIterator>

@@ -3,7 +3,7 @@
 #include "TestEnv.h"
 #include "app/AppContext.h"
 #include "app/Startup.h"
-#include "store/ADOUtil.h"
+#include "db/ADOUtil.h"
 
 #include <QDir>
 #include <QProcess>
@@ -78,7 +78,7 @@ private Q_SLOTS:
         QCOMPARE(ctx.comm.PortNo, 1);
         QCOMPARE(ctx.comm.SlaveID, 247);
         QCOMPARE(ctx.ml.AppliedLang, QStringLiteral("English"));
-        Startup::CloseCore(ctx);
+        Shutdown::CloseCore(ctx);
         QVERIFY(!ctx.sysdb.conn && !ctx.ml.conn);
     }
 

@@ -1,8 +1,8 @@
 // The project basic-information dialog on a real project: what it shows, what OK writes,
 // what Cancel leaves, and its texts in both languages.
 #include "ProjectEnv.h"
-#include "app/QtFormTexts.h"
-#include "store/ADOUtil.h"
+#include "ml/QtFormTexts.h"
+#include "db/ADOUtil.h"
 #include "store/frmProjBasic.h"
 
 #include <QCheckBox>

@@ -36,7 +36,7 @@ struct ProjectEnv {
     }
     ~ProjectEnv() {
         ADOUtil::CloseProjectDB(ctx->project);
-        Startup::CloseCore(*ctx);
+        Shutdown::CloseCore(*ctx);
         ctx.reset();
         QDir::setCurrent(oldCwd);
     }

@@ -1,6 +1,6 @@
 #pragma once
 // A Ui for tests: records every message (text, style, title) and answers from queues.
-#include "app/Ui.h"
+#include "base/Ui.h"
 
 #include <QList>
 #include <QQueue>

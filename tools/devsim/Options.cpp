@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 #include <QRegularExpression>
 #include <cstdio>
+#include <type_traits>
 
 namespace devsim {
 
@@ -136,24 +137,18 @@ std::optional<Options> ParseOptions(const QStringList& arguments, int& exitCode)
                             .arg(option.names().first()).arg(min).arg(max).arg(text), exitCode);
         return true;
     };
-    uint64_t v = o.device.station;
-    if (!number(slave, 1, 255, v)) return std::nullopt;
-    o.device.station = static_cast<uint8_t>(v);
-    v = o.device.modelId;
-    if (!number(model, 0, 0xFFFF, v)) return std::nullopt;
-    o.device.modelId = static_cast<uint16_t>(v);
-    v = o.device.firmware;
-    if (!number(firmware, 0, 0xFFFF, v)) return std::nullopt;
-    o.device.firmware = static_cast<uint16_t>(v);
-    v = o.device.com1Setting;
-    if (!number(com1, 0, 0xFF, v)) return std::nullopt;
-    o.device.com1Setting = static_cast<uint8_t>(v);
-    v = o.device.com1Slave;
-    if (!number(com1Slave, 1, 0xFF, v)) return std::nullopt;
-    o.device.com1Slave = static_cast<uint8_t>(v);
-    v = o.device.coils;
-    if (!number(coils, 0, UINT64_MAX, v)) return std::nullopt;
-    o.device.coils = v;
+    // A number option into its field, whatever the field's width; absent, the field keeps its default.
+    auto into = [&](const QCommandLineOption& option, uint64_t min, uint64_t max, auto& field) {
+        uint64_t v = static_cast<uint64_t>(field);
+        if (!number(option, min, max, v))
+            return false;
+        field = static_cast<std::remove_reference_t<decltype(field)>>(v);
+        return true;
+    };
+    if (!into(slave, 1, 255, o.device.station) || !into(model, 0, 0xFFFF, o.device.modelId)
+        || !into(firmware, 0, 0xFFFF, o.device.firmware) || !into(com1, 0, 0xFF, o.device.com1Setting)
+        || !into(com1Slave, 1, 0xFF, o.device.com1Slave) || !into(coils, 0, UINT64_MAX, o.device.coils))
+        return std::nullopt;
     if (p.isSet(serial)) {
         const QString s = p.value(serial);
         if (!QRegularExpression(QStringLiteral("^[0-9]{16}$")).match(s).hasMatch())
@@ -175,15 +170,9 @@ std::optional<Options> ParseOptions(const QStringList& arguments, int& exitCode)
             return Failed(QStringLiteral("--sw2 wants on or off, not \"%1\"").arg(p.value(sw2)), exitCode);
         o.sw2 = s == QLatin1String("on");
     }
-    v = o.faults.seed;
-    if (!number(seed, 0, UINT64_MAX, v)) return std::nullopt;
-    o.faults.seed = v;
-    v = 0;
-    if (!number(dropNth, 1, INT64_MAX, v)) return std::nullopt;
-    o.faults.dropNth = static_cast<long long>(v);
-    v = 0;
-    if (!number(exception, 1, 0xFF, v)) return std::nullopt;
-    o.faults.exception = static_cast<int>(v);
+    if (!into(seed, 0, UINT64_MAX, o.faults.seed) || !into(dropNth, 1, INT64_MAX, o.faults.dropNth)
+        || !into(exception, 1, 0xFF, o.faults.exception))
+        return std::nullopt;
     const std::pair<const QCommandLineOption*, double*> probabilities[] = {
         {&drop, &o.faults.dropReply}, {&corrupt, &o.faults.corruptCrc}, {&wrong, &o.faults.wrongStation},
         {&stall, &o.faults.stallMidFrame}, {&noise, &o.faults.noise}, {&exceptionRate, &o.faults.exceptionRate}};

@@ -7,9 +7,9 @@
 #include "device/KORVADll.h"
 #include "editing/PhoneBook.h"
 #include "editing/ValidUtil.h"
-#include "store/FileUtil.h"
+#include "db/FileUtil.h"
 #include "store/KORVAMain.h"
-#include "store/RowSet.h"
+#include "db/RowSet.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -2,7 +2,7 @@
 // The Ui of a terminal: message boxes print their title and text, progress goes to stderr,
 // questions are answered by the person at the terminal, or yes when the command line said so
 // (--yes); without a terminal and without --yes they are declined.
-#include "app/Ui.h"
+#include "base/Ui.h"
 
 #include <QTextStream>
 

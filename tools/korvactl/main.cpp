@@ -206,7 +206,7 @@ int main(int argc, char* argv[]) {
     AppContext ctx(ui);
     const int localeId = MLUtil::LocaleIdOf(QLocale::system());
     if (!Startup::StartCore(ctx, folder, localeId)) {
-        Startup::CloseCore(ctx);
+        Shutdown::CloseCore(ctx);
         return kUsage;
     }
     if (args.isSet(QStringLiteral("lang"))) {
@@ -220,7 +220,7 @@ int main(int argc, char* argv[]) {
         ctx.comm.TimeOut = args.value(QStringLiteral("timeout")).toInt(&ok);
         if (!ok || ctx.comm.TimeOut < 0 || ctx.comm.TimeOut > 60) {
             ui.err << "--timeout takes whole seconds from 0 to 60.\n";
-            Startup::CloseCore(ctx);
+            Shutdown::CloseCore(ctx);
             return kUsage;
         }
     }
@@ -228,7 +228,7 @@ int main(int argc, char* argv[]) {
         ctx.comm.Retry = args.value(QStringLiteral("retry")).toInt(&ok);
         if (!ok || ctx.comm.Retry < 0 || ctx.comm.Retry > 100) {
             ui.err << "--retry takes a count from 0 to 100.\n";
-            Startup::CloseCore(ctx);
+            Shutdown::CloseCore(ctx);
             return kUsage;
         }
     }
@@ -249,6 +249,6 @@ int main(int argc, char* argv[]) {
     ui.out.flush();
     ui.err.flush();
     CommUtil::ClosePort(ctx);
-    Startup::CloseCore(ctx);
+    Shutdown::CloseCore(ctx);
     return rc;
 }

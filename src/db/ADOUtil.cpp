@@ -1,8 +1,8 @@
-#include "store/ADOUtil.h"
+#include "db/ADOUtil.h"
 
-#include "app/AppInfo.h"
-#include "app/Ui.h"
-#include "store/FileUtil.h"
+#include "base/AppInfo.h"
+#include "base/Ui.h"
+#include "db/FileUtil.h"
 
 #include <QDate>
 
@@ -29,12 +29,6 @@ std::unique_ptr<RowSet> OpenRecordset(const Connection* connection, const QStrin
     const QString head = source.left(6).toUpper();
     if (head == QLatin1String("SELECT"))
         return RowSet::OpenQuery(*connection, source, params, useClientCursor);
-    if (head == QLatin1String("UPDATE") || head == QLatin1String("DELETE") ||
-        head == QLatin1String("INSERT")) {
-        // An action query runs and leaves no rows to hold.
-        const_cast<Connection*>(connection)->Execute(source, params);
-        return nullptr;
-    }
     return RowSet::OpenTable(*connection, source, useClientCursor);
 }
 
@@ -70,10 +64,10 @@ int GetRecordCount(RowSet* rs) {
     return count;
 }
 
-bool LocateRecord(RowSet* rs, const QString& fieldName, const QString& value, bool fromCurrent) {
+bool LocateRecord(RowSet* rs, const QString& fieldName, const QString& value) {
     if (!rs || !rs->IsOpen()) return false;
     if (rs->Eof() && rs->Bof()) return false;
-    if (!fromCurrent) rs->MoveFirst();
+    rs->MoveFirst();
     while (!rs->Eof()) {
         if (NullToStr(rs->Field(fieldName)) == value) return true;
         rs->MoveNext();

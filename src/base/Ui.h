@@ -77,27 +77,3 @@ public:
     // Shows a modal window; true when it was confirmed (OK).
     virtual bool ShowModal(Window which) = 0;
 };
-
-// A Ui that answers nothing: for tools and contexts that have no person to ask.
-class NullUi : public Ui {
-public:
-    MsgResult MsgBox(const QString&, MsgStyle style, const QString&) override {
-        switch (MsgButtons(style)) {
-        case vbYesNo:
-        case vbYesNoCancel: return vbNo;
-        default: return vbOK;
-        }
-    }
-    QString KeyInString(const QString&, const QString&, const QString&, const QString&) override {
-        return {};
-    }
-    std::optional<QString> FileDialog(FileDialogKind, const FileDialogSetup&) override {
-        return std::nullopt;
-    }
-    void SetStatusText(const QString&, const QString&) override {}
-    void SetBusy(bool) override {}
-    void DoEvents() override {}
-    void ShowProgress(const QString&, const QString&) override {}
-    void CloseProgress() override {}
-    bool ShowModal(Window) override { return false; }
-};

@@ -1,4 +1,4 @@
-#include "app/QtStatusPanel.h"
+#include "mainwindow/QtStatusPanel.h"
 
 #include <QPainter>
 #include <QStyle>

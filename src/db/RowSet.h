@@ -76,13 +76,11 @@ private:
     mutable int m_pos = 0;           // index into the keys; -1 before first, size after last
     mutable qint64 m_key = 0;        // rowid of the current row, for following clones
     mutable int m_seenVersion = 0;
-    mutable bool m_onDeleted = false;
-    mutable bool m_atEnd = false;      // after the last row, whatever the keyset becomes  // the current row was deleted; m_pos is its successor
+    mutable bool m_onDeleted = false;  // the current row was deleted; m_pos is its successor
+    mutable bool m_atEnd = false;      // after the last row, whatever the keyset becomes
     Mode m_mode = Mode::None;
     QVector<QVariant> m_pending;       // edited values, per column
     QVector<bool> m_pendingSet;
     mutable QVector<QVariant> m_cache;
-    mutable qint64 m_cacheKey = -1;
-    mutable long long m_cacheStamp = -1;
     QString m_error;
 };

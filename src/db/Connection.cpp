@@ -1,4 +1,4 @@
-#include "store/Connection.h"
+#include "db/Connection.h"
 
 #include <QDate>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "app/QtIcons.h"
+#include "base/QtIcons.h"
 
 #include <QFile>
 

@@ -1,6 +1,6 @@
-#include "store/RowSet.h"
+#include "db/RowSet.h"
 
-#include "store/Connection.h"
+#include "db/Connection.h"
 
 #include <QDate>
 #include <algorithm>

@@ -1,9 +1,9 @@
 // The Qt side of Ui: message boxes, the text input window, file dialogs, filters, the busy
 // pointer; and the splash window.
 #include "app/AppFixture.h"
-#include "app/QtFormTexts.h"
-#include "app/QtUi.h"
-#include "app/frmKeyInString.h"
+#include "ml/QtFormTexts.h"
+#include "ml/QtUi.h"
+#include "ml/frmKeyInString.h"
 #include "app/frmSplash.h"
 #include "Version.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 // The Ui the windows give the core: real message boxes, file dialogs and status texts.
-#include "app/Ui.h"
+#include "base/Ui.h"
 
 #include <QPointer>
 #include <functional>

@@ -1,7 +1,7 @@
-#include "app/frmKeyInString.h"
+#include "ml/frmKeyInString.h"
 
-#include "app/QtFormTexts.h"
-#include "app/Ui.h"
+#include "ml/QtFormTexts.h"
+#include "base/Ui.h"
 #include "ui_frmKeyInString.h"
 
 frmKeyInString::frmKeyInString(const MLState* ml, QWidget* parent)

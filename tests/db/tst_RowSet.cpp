@@ -1,7 +1,7 @@
 // The row set and the data-access procedures over real database files.
 #include "ScriptedUi.h"
 #include "TestEnv.h"
-#include "store/ADOUtil.h"
+#include "db/ADOUtil.h"
 #include "store/OpenProject.h"
 
 #include <QDate>

@@ -1,4 +1,4 @@
-#include "app/QtFormTexts.h"
+#include "ml/QtFormTexts.h"
 
 #include "ml/FormTexts.h"
 #include "ml/MLUtil.h"

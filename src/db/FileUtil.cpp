@@ -1,4 +1,4 @@
-#include "store/FileUtil.h"
+#include "db/FileUtil.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
-#include "app/QtUi.h"
+#include "ml/QtUi.h"
 
-#include "app/AppInfo.h"
-#include "app/frmKeyInString.h"
+#include "base/AppInfo.h"
+#include "ml/frmKeyInString.h"
 #include "ml/MLUtil.h"
 
 #include <QAbstractButton>

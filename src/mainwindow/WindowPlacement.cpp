@@ -1,6 +1,6 @@
-#include "app/WindowPlacement.h"
+#include "mainwindow/WindowPlacement.h"
 
-#include "app/AppInfo.h"
+#include "base/AppInfo.h"
 
 #include <QSettings>
 #include <cmath>

@@ -1,7 +1,7 @@
 #pragma once
 // The thin data-access layer every database user goes through.
-#include "store/Connection.h"
-#include "store/RowSet.h"
+#include "db/Connection.h"
+#include "db/RowSet.h"
 
 #include <QVariant>
 #include <memory>
@@ -13,14 +13,15 @@ namespace ADOUtil {
 // shows the connection-string box and the engine's description, then gives null.
 std::unique_ptr<Connection> OpenMDBConn(Ui& ui, const QString& path, const QString& userId,
                                         const QString& password);
-// A table name opens the whole table; a text starting with SELECT, UPDATE, DELETE or INSERT
-// (any letter case) is SQL. Null when the connection is missing, the source empty or the
+// A table name opens the whole table; a text starting with SELECT (any letter case) is a
+// read-only query. Null when the connection is missing, the source empty or the
 // open fails. Values for "?" marks are bound, never pasted into the text.
 std::unique_ptr<RowSet> OpenRecordset(const Connection* connection, const QString& source,
                                       bool useClientCursor = false, const QVariantList& params = {});
 int GetRecordCount(RowSet* rowSet);
-bool LocateRecord(RowSet* rowSet, const QString& fieldName, const QString& value,
-                  bool fromCurrent = false);
+// From the first row, the first whose field's text equals value becomes current; false (past
+// the end) when none does.
+bool LocateRecord(RowSet* rowSet, const QString& fieldName, const QString& value);
 // A value as text: null is empty, yes/no is "True"/"False", a date YYYY-MM-DD.
 QString NullToStr(const QVariant& value);
 } // namespace ADOUtil

@@ -1,6 +1,0 @@
-#include "app/AppContext.h"
-
-#include "device/SerialPort.h"
-
-AppContext::AppContext(Ui& u) : ui(u) {}
-AppContext::~AppContext() = default;

@@ -1,0 +1,20 @@
+#pragma once
+// The editing context with the device link: the communication values, the port and the
+// state beside it.
+#include "device/CommLink.h"
+#include "device/CommValues.h"
+#include "editing/EditContext.h"
+
+#include <memory>
+
+class SerialPort;
+
+struct DeviceContext : EditContext {
+    explicit DeviceContext(Ui& ui);
+    ~DeviceContext();
+
+    CommValues comm;
+    bool ConnectStatus = false;
+    std::unique_ptr<SerialPort> port;
+    CommLink link;               // retry pause, frame observer, last port failure
+};

@@ -1,0 +1,14 @@
+#pragma once
+// What the project store announces: the windows listening bring themselves in line.
+#include <QObject>
+
+class StoreEvents : public QObject {
+    Q_OBJECT
+Q_SIGNALS:
+    // A project was opened and its row sets are ready.
+    void projectOpened();
+    // The open project was closed (or could no longer be worked on): nothing is open.
+    void projectClosed();
+    // The recent-files list changed.
+    void recentFilesChanged();
+};
