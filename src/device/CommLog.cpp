@@ -199,6 +199,9 @@ int CommLogModel::columnCount(const QModelIndex& parent) const { return parent.i
 QVariant CommLogModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= m_rows.size()) return {};
     if (role == Qt::DisplayRole) return CellText(index.row(), index.column());
+    // The whole of a long frame or meaning, whatever the column's width.
+    if (role == Qt::ToolTipRole && (index.column() == ColBytes || index.column() == ColMeaning))
+        return CellText(index.row(), index.column());
     if (role == Qt::TextAlignmentRole && index.column() == ColLength) return int(Qt::AlignRight | Qt::AlignVCenter);
     return {};
 }

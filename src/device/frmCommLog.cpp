@@ -27,7 +27,7 @@ frmCommLog::frmCommLog(AppContext& ctx, CommLogModel& log, QWidget* parent)
     h->resizeSection(CommLogModel::ColTime, fm.horizontalAdvance(QStringLiteral("00:00:00.000")) + 16);
     h->resizeSection(CommLogModel::ColDirection, fm.horizontalAdvance(QStringLiteral("Received")) + 16);
     h->resizeSection(CommLogModel::ColLength, fm.horizontalAdvance(QStringLiteral("Length")) + 16);
-    h->resizeSection(CommLogModel::ColBytes, fm.horizontalAdvance(QString(3 * 13, u'0')) + 16);
+    h->resizeSection(CommLogModel::ColBytes, fm.horizontalAdvance(QString(3 * 12, u'0')) + 16);
     h->setStretchLastSection(true);
 
     // New rows scroll into view only while the person is looking at the end of the log.
