@@ -29,14 +29,15 @@ frmAbout::frmAbout(AppContext& ctx, QWidget* parent)
 frmAbout::~frmAbout() = default;
 
 QString frmAbout::VersionNumber() {
-    return QString::number(KORVA_VERSION_MAJOR) + u'.' + QString::number(KORVA_VERSION_MINOR) + u'.' +
-           QString::number(KORVA_VERSION_PATCH);
+    return QString::number(KORVA_VERSION_MAJOR) + u'.' + QString::number(KORVA_VERSION_MINOR) +
+           u'.' + QString::number(KORVA_VERSION_PATCH);
 }
 
 bool frmAbout::eventFilter(QObject* watched, QEvent* event) {
     if (watched == ui->picIcon && event->type() == QEvent::MouseButtonRelease) {
         const auto* e = static_cast<QMouseEvent*>(event);
-        const Qt::KeyboardModifiers held = e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
+        const Qt::KeyboardModifiers held =
+            e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
         if (e->button() == Qt::RightButton && held == (Qt::ControlModifier | Qt::AltModifier)) {
             m_ctx.ui.ShowModal(Window::frmDiagnostic);
             return true;

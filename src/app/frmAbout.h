@@ -5,7 +5,9 @@
 #include <QDialog>
 #include <memory>
 
-namespace Forms { class Ui_frmAbout; }
+namespace Forms {
+class Ui_frmAbout;
+}
 struct AppContext;
 
 class frmAbout : public QDialog {

@@ -14,7 +14,8 @@
 #include <QShortcut>
 
 frmCommLog::frmCommLog(AppContext& ctx, CommLogModel& log, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_ctx(ctx), m_log(log), ui(std::make_unique<Forms::Ui_frmCommLog>()) {
+    : QWidget(parent, Qt::Window), m_ctx(ctx), m_log(log),
+      ui(std::make_unique<Forms::Ui_frmCommLog>()) {
     ui->setupUi(this);
     QtFormTexts::Apply(this, ctx.ml, QStringLiteral("frmCommLog"));
     QTableView* tv = ui->tvLog;
@@ -24,8 +25,10 @@ frmCommLog::frmCommLog(AppContext& ctx, CommLogModel& log, QWidget* parent)
     tv->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     QHeaderView* h = tv->horizontalHeader();
     const QFontMetrics fm(tv->font());
-    h->resizeSection(CommLogModel::ColTime, fm.horizontalAdvance(QStringLiteral("00:00:00.000")) + 16);
-    h->resizeSection(CommLogModel::ColDirection, fm.horizontalAdvance(QStringLiteral("Received")) + 16);
+    h->resizeSection(CommLogModel::ColTime,
+                     fm.horizontalAdvance(QStringLiteral("00:00:00.000")) + 16);
+    h->resizeSection(CommLogModel::ColDirection,
+                     fm.horizontalAdvance(QStringLiteral("Received")) + 16);
     h->resizeSection(CommLogModel::ColLength, fm.horizontalAdvance(QStringLiteral("Length")) + 16);
     h->resizeSection(CommLogModel::ColBytes, fm.horizontalAdvance(QString(3 * 12, u'0')) + 16);
     h->setStretchLastSection(true);
@@ -47,7 +50,9 @@ frmCommLog::frmCommLog(AppContext& ctx, CommLogModel& log, QWidget* parent)
 
 frmCommLog::~frmCommLog() = default;
 
-QTableView* frmCommLog::tvLog() const { return ui->tvLog; }
+QTableView* frmCommLog::tvLog() const {
+    return ui->tvLog;
+}
 
 void frmCommLog::ShowBeside(QWidget* mainWindow) {
     if (!isVisible() && mainWindow) {
@@ -68,13 +73,18 @@ void frmCommLog::ShowBeside(QWidget* mainWindow) {
 
 QString frmCommLog::cmdCopy_Click() {
     QList<int> rows;
-    for (const QModelIndex& i : ui->tvLog->selectionModel()->selectedRows()) rows << i.row();
+    for (const QModelIndex& i : ui->tvLog->selectionModel()->selectedRows())
+        rows << i.row();
     if (rows.isEmpty()) return {};
     const QString text = m_log.Text(rows);
     QGuiApplication::clipboard()->setText(text);
     return text;
 }
 
-void frmCommLog::cmdSave_Click() { CommLog::SaveLog(m_ctx, m_log); }
+void frmCommLog::cmdSave_Click() {
+    CommLog::SaveLog(m_ctx, m_log);
+}
 
-void frmCommLog::cmdClear_Click() { m_log.Clear(); }
+void frmCommLog::cmdClear_Click() {
+    m_log.Clear();
+}

@@ -4,7 +4,9 @@
 #include <QWidget>
 #include <memory>
 
-namespace Forms { class Ui_frmCommLog; }
+namespace Forms {
+class Ui_frmCommLog;
+}
 struct AppContext;
 class CommLogModel;
 class QTableView;
@@ -27,5 +29,5 @@ private:
     AppContext& m_ctx;
     CommLogModel& m_log;
     std::unique_ptr<Forms::Ui_frmCommLog> ui;
-    bool m_follow = true;   // keep the newest row in view
+    bool m_follow = true; // keep the newest row in view
 };

@@ -21,7 +21,8 @@ frmDebug::frmDebug(AppContext& ctx, QWidget* parent)
     QtFormTexts::Apply(this, ctx.ml, QStringLiteral("frmDebug"));
     ui->lvBasicInfo->setHeaderLabels(
         {GetMLText(ctx.ml, QStringLiteral("項目"), 1, 2, QStringLiteral("DebugRegisters")),
-         GetMLText(ctx.ml, QStringLiteral("數值 (16 進位)"), 2, 2, QStringLiteral("DebugRegisters")),
+         GetMLText(ctx.ml, QStringLiteral("數值 (16 進位)"), 2, 2,
+                   QStringLiteral("DebugRegisters")),
          GetMLText(ctx.ml, QStringLiteral("位址"), 3, 2, QStringLiteral("DebugRegisters")),
          GetMLText(ctx.ml, QStringLiteral("暫存器數"), 4, 2, QStringLiteral("DebugRegisters"))});
     const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
@@ -33,21 +34,26 @@ frmDebug::frmDebug(AppContext& ctx, QWidget* parent)
 
 frmDebug::~frmDebug() = default;
 
-QTreeWidget* frmDebug::lvBasicInfo() const { return ui->lvBasicInfo; }
+QTreeWidget* frmDebug::lvBasicInfo() const {
+    return ui->lvBasicInfo;
+}
 
 void frmDebug::LoadFormObj() {
     DebugRegisters::LoadFormObj(m_ctx, m_form);
     ShowForm();
     // Name, value (16 hexadecimal digits at most), address and count all visible at once.
     QTreeWidget* lv = ui->lvBasicInfo;
-    for (int c = 0; c < lv->columnCount(); ++c) lv->resizeColumnToContents(c);
+    for (int c = 0; c < lv->columnCount(); ++c)
+        lv->resizeColumnToContents(c);
     const int valueWidth = QFontMetrics(QFontDatabase::systemFont(QFontDatabase::FixedFont))
                                .horizontalAdvance(QString(18, u'0'));
     lv->setColumnWidth(ColValue, std::max(lv->columnWidth(ColValue), valueWidth));
     int width = lv->frameWidth() * 2 + 24;
-    for (int c = 0; c < lv->columnCount(); ++c) width += lv->columnWidth(c);
+    for (int c = 0; c < lv->columnCount(); ++c)
+        width += lv->columnWidth(c);
     lv->setMinimumWidth(width);
-    lv->setMinimumHeight(lv->header()->sizeHint().height() + lv->sizeHintForRow(0) * (lv->topLevelItemCount() + 1));
+    lv->setMinimumHeight(lv->header()->sizeHint().height() +
+                         lv->sizeHintForRow(0) * (lv->topLevelItemCount() + 1));
     adjustSize();
 }
 
@@ -59,7 +65,8 @@ void frmDebug::ShowForm() {
         lv->clear();
         const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
         for (const DebugRegisterRow& row : m_form.rows) {
-            auto* item = new QTreeWidgetItem(lv, QStringList{row.name, QString(), row.addressText, row.count});
+            auto* item = new QTreeWidgetItem(
+                lv, QStringList{row.name, QString(), row.addressText, row.count});
             item->setData(ColName, kKeyRole, row.key);
             item->setData(ColName, kTagRole, row.tag);
             item->setFont(ColValue, fixed);
@@ -67,7 +74,8 @@ void frmDebug::ShowForm() {
             item->setTextAlignment(ColCount, Qt::AlignRight | Qt::AlignVCenter);
         }
     }
-    for (int i = 0; i < m_form.rows.size(); ++i) lv->topLevelItem(i)->setText(ColValue, m_form.values.value(i));
+    for (int i = 0; i < m_form.rows.size(); ++i)
+        lv->topLevelItem(i)->setText(ColValue, m_form.values.value(i));
 }
 
 void frmDebug::cmdRead_Click() {

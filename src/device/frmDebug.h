@@ -6,7 +6,9 @@
 #include <QDialog>
 #include <memory>
 
-namespace Forms { class Ui_frmDebug; }
+namespace Forms {
+class Ui_frmDebug;
+}
 struct AppContext;
 class QTreeWidget;
 

@@ -22,7 +22,8 @@ private:
 void tst_frmAbout::texts() {
     frmAbout w(f.ctx);
     QCOMPARE(w.windowTitle(), QStringLiteral("About KORVA"));
-    QCOMPARE(w.findChild<QLabel*>(QStringLiteral("lblVersion"))->text(), QStringLiteral("Version ") + QStringLiteral(KORVA_VERSION_TEXT));
+    QCOMPARE(w.findChild<QLabel*>(QStringLiteral("lblVersion"))->text(),
+             QStringLiteral("Version ") + QStringLiteral(KORVA_VERSION_TEXT));
     QVERIFY(!w.findChild<QLabel*>(QStringLiteral("lblTitle"))->text().isEmpty());
 }
 
@@ -32,7 +33,8 @@ void tst_frmAbout::iconGesture_data() {
     QTest::addColumn<bool>("opens");
     const int ctrl = Qt::ControlModifier, alt = Qt::AltModifier, shift = Qt::ShiftModifier;
     QTest::newRow("right, Ctrl+Alt") << int(Qt::RightButton) << (ctrl | alt) << true;
-    QTest::newRow("right, Ctrl+Alt+Meta") << int(Qt::RightButton) << (ctrl | alt | int(Qt::MetaModifier)) << true;
+    QTest::newRow("right, Ctrl+Alt+Meta")
+        << int(Qt::RightButton) << (ctrl | alt | int(Qt::MetaModifier)) << true;
     QTest::newRow("right, Ctrl") << int(Qt::RightButton) << ctrl << false;
     QTest::newRow("right, Alt") << int(Qt::RightButton) << alt << false;
     QTest::newRow("right, Ctrl+Alt+Shift") << int(Qt::RightButton) << (ctrl | alt | shift) << false;

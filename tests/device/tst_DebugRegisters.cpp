@@ -19,7 +19,9 @@ private Q_SLOTS:
 namespace {
 // The port dialog as a person confirming it: the port opens.
 void ConfirmPortDialog(LinkFixture& f) {
-    f.ui.onModal = [&f](Window w) { return w == Window::frmComPort && CommUtil::EnsurePortOpen(*f.ctx); };
+    f.ui.onModal = [&f](Window w) {
+        return w == Window::frmComPort && CommUtil::EnsurePortOpen(*f.ctx);
+    };
 }
 int RowOf(const DebugForm& form, const char* key) {
     for (int i = 0; i < form.rows.size(); ++i)
@@ -62,9 +64,12 @@ void tst_DebugRegisters::identityWhenOpening_data() {
     QTest::addColumn<int>("modelId");
     QTest::addColumn<QString>("serial");
     QTest::addColumn<QString>("settings");
-    QTest::newRow("known model") << true << 0x4006 << "12-09-2143-785634-12" << "9600, N, 8, 1";
-    QTest::newRow("unknown model") << true << 0x7F01 << "UnKnown" << "UnKnown";
-    QTest::newRow("port dialog cancelled") << false << 0x4006 << "UnKnown" << "UnKnown";
+    QTest::newRow("known model") << true << 0x4006 << "12-09-2143-785634-12"
+                                 << "9600, N, 8, 1";
+    QTest::newRow("unknown model") << true << 0x7F01 << "UnKnown"
+                                   << "UnKnown";
+    QTest::newRow("port dialog cancelled") << false << 0x4006 << "UnKnown"
+                                           << "UnKnown";
 }
 
 void tst_DebugRegisters::identityWhenOpening() {
@@ -102,12 +107,14 @@ void tst_DebugRegisters::stopsAtTheFirstFailureKeepingLaterRows() {
     f.dialer.input[0x0007] = 0x0099;
     f.dialer.holding[0x0082] = 0x1234;
     int answered = 0;
-    f.dev->responder = [&](const QByteArray& req) { return ++answered <= 5 ? f.dialer.Answer(req) : ScriptedReply{}; };
+    f.dev->responder = [&](const QByteArray& req) {
+        return ++answered <= 5 ? f.dialer.Answer(req) : ScriptedReply{};
+    };
     QVERIFY(!DebugRegisters::cmdRead_Click(*f.ctx, form));
     QCOMPARE(form.values[0], QStringLiteral("4106"));
     QCOMPARE(form.values[4], QStringLiteral("0099"));
     QCOMPARE(form.values.mid(5), first.mid(5));
-    QCOMPARE(answered, 6);   // nothing is asked after the failed row
+    QCOMPARE(answered, 6); // nothing is asked after the failed row
     QCOMPARE(f.ui.messages.last().text, QStringLiteral("讀取Quillon暫存器資訊失敗！"));
     QCOMPARE(f.ui.messages.last().title, QStringLiteral("RV27 偵錯工具"));
     QCOMPARE(f.ui.busyDepth, 0);

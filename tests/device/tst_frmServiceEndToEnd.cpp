@@ -54,7 +54,8 @@ void tst_frmServiceEndToEnd::logAndDiagnosticWindow() {
     QVERIFY(logWindow && logWindow->isVisible());
     QCOMPARE(logWindow->windowModality(), Qt::NonModal);
     ModalScript script;
-    script.Window<frmComPort>([](frmComPort* d) { d->findChild<QPushButton*>(QStringLiteral("CmdOK"))->click(); });
+    script.Window<frmComPort>(
+        [](frmComPort* d) { d->findChild<QPushButton*>(QStringLiteral("CmdOK"))->click(); });
     script.Box(QMessageBox::Ok);
     item("mnuDeviceConnect")->trigger();
     QVERIFY(script.steps.isEmpty());
@@ -88,25 +89,31 @@ void tst_frmServiceEndToEnd::logAndDiagnosticWindow() {
         QTest::mouseRelease(d->findChild<QLabel*>(QStringLiteral("picIcon")), Qt::RightButton,
                             Qt::ControlModifier | Qt::AltModifier);
     });
-    script.Window<frmComPort>([](frmComPort* d) { d->findChild<QPushButton*>(QStringLiteral("CmdOK"))->click(); });
-    script.Window<frmDebug>([](frmDebug* d) { d->findChild<QPushButton*>(QStringLiteral("cmdRead"))->click(); });
-    script.Window<frmComPort>([](frmComPort* d) { d->findChild<QPushButton*>(QStringLiteral("CmdOK"))->click(); });
+    script.Window<frmComPort>(
+        [](frmComPort* d) { d->findChild<QPushButton*>(QStringLiteral("CmdOK"))->click(); });
+    script.Window<frmDebug>(
+        [](frmDebug* d) { d->findChild<QPushButton*>(QStringLiteral("cmdRead"))->click(); });
+    script.Window<frmComPort>(
+        [](frmComPort* d) { d->findChild<QPushButton*>(QStringLiteral("CmdOK"))->click(); });
     script.Box(QMessageBox::Ok);
     script.Window<frmDebug>([&](frmDebug* d) {
         serial = d->findChild<QLabel*>(QStringLiteral("lblSNNo"))->text();
-        for (int i = 0; i < d->lvBasicInfo()->topLevelItemCount(); ++i) values << d->lvBasicInfo()->topLevelItem(i)->text(1);
+        for (int i = 0; i < d->lvBasicInfo()->topLevelItemCount(); ++i)
+            values << d->lvBasicInfo()->topLevelItem(i)->text(1);
         d->reject();
     });
-    script.Window<frmAbout>([](frmAbout* d) { d->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click(); });
+    script.Window<frmAbout>(
+        [](frmAbout* d) { d->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click(); });
     item("mnuHelpAbout")->trigger();
     QVERIFY(!script.timedOut);
     QVERIFY(script.steps.isEmpty());
     QCOMPARE(script.seen.last(), QStringLiteral("讀取Quillon暫存器資訊成功！"));
     QCOMPARE(serial, QStringLiteral("12-09-2143-785634-12"));
     QCOMPARE(values.size(), 13);
-    QCOMPARE(values[2].size(), 16);    // Product S/N: 8 bytes
-    QCOMPARE(values[12].size(), 16);   // Current Alarm: 64 coils
-    for (const QString& v : values) QVERIFY2(!v.isEmpty() && v == v.toUpper(), qPrintable(v));
+    QCOMPARE(values[2].size(), 16);  // Product S/N: 8 bytes
+    QCOMPARE(values[12].size(), 16); // Current Alarm: 64 coils
+    for (const QString& v : values)
+        QVERIFY2(!v.isEmpty() && v == v.toUpper(), qPrintable(v));
 
     w.hide();
     Startup::CloseCore(ctx);
