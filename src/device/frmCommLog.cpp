@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QTimer>
 
 frmCommLog::frmCommLog(AppContext& ctx, CommLogModel& log, QWidget* parent)
     : QWidget(parent, Qt::Window), m_ctx(ctx), m_log(log),
@@ -36,8 +37,13 @@ frmCommLog::frmCommLog(AppContext& ctx, CommLogModel& log, QWidget* parent)
     // New rows scroll into view only while the person is looking at the end of the log.
     connect(tv->verticalScrollBar(), &QScrollBar::valueChanged, this,
             [this, tv](int v) { m_follow = v >= tv->verticalScrollBar()->maximum(); });
-    connect(&log, &QAbstractItemModel::rowsInserted, this, [this, tv] {
-        if (m_follow && isVisible()) tv->scrollToBottom();
+    // Scrolling lays the view out: done once for a burst of frames, not for each of them.
+    m_scroll = new QTimer(this);
+    m_scroll->setSingleShot(true);
+    m_scroll->setInterval(50);
+    connect(m_scroll, &QTimer::timeout, tv, &QTableView::scrollToBottom);
+    connect(&log, &QAbstractItemModel::rowsInserted, this, [this] {
+        if (m_follow && isVisible() && !m_scroll->isActive()) m_scroll->start();
     });
     connect(ui->cmdCopy, &QPushButton::clicked, this, &frmCommLog::cmdCopy_Click);
     connect(ui->cmdSave, &QPushButton::clicked, this, &frmCommLog::cmdSave_Click);

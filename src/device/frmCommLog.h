@@ -10,6 +10,7 @@ class Ui_frmCommLog;
 struct AppContext;
 class CommLogModel;
 class QTableView;
+class QTimer;
 
 class frmCommLog : public QWidget {
     Q_OBJECT
@@ -30,4 +31,5 @@ private:
     CommLogModel& m_log;
     std::unique_ptr<Forms::Ui_frmCommLog> ui;
     bool m_follow = true; // keep the newest row in view
+    QTimer* m_scroll = nullptr;
 };
