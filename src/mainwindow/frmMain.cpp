@@ -6,11 +6,15 @@
 #include "app/QtIcons.h"
 #include "app/QtStatusPanel.h"
 #include "app/Twips.h"
+#include "app/frmAbout.h"
 #include "app/frmToolsOptions.h"
 #include "device/DeviceMenu.h"
+#include "device/CommLog.h"
 #include "device/Download.h"
 #include "device/frmComPort.h"
+#include "device/frmCommLog.h"
 #include "device/frmCommSetting.h"
+#include "device/frmDebug.h"
 #include "editing/ProjMenu.h"
 #include "editing/QtEditDialogs.h"
 #include "mainwindow/MainView.h"
@@ -21,6 +25,7 @@
 #include "ml/MLUtil.h"
 #include "ui_frmMain.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QRegularExpression>
@@ -73,6 +78,14 @@ frmMain::frmMain(AppContext& ctx, QSettings* placementStore, QWidget* parent)
         l->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     setMinimumWidth(Px(kMinWindowWidth));
 
+    // Every frame on the wire goes into the communication log, kept while the window lives.
+    m_commLog = std::make_unique<CommLogModel>(ctx.ml);
+    m_observerBefore = ctx.link.observer;
+    ctx.link.observer = [log = m_commLog.get(), before = m_observerBefore](const FrameEvent& e) {
+        if (before) before(e);
+        log->Append(e);
+    };
+
     ConnectMenus();
     // The project tree and content list are the core's models; closing asks to save.
     QtProjViews::Attach(*this, ctx);
@@ -95,7 +108,7 @@ frmMain::frmMain(AppContext& ctx, QSettings* placementStore, QWidget* parent)
     SizeControls(x);
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain() { m_ctx.link.observer = m_observerBefore; }
 
 void frmMain::BuildStatusBar() {
     static const char* const names[3] = {"sbStatusBar_Panels_1", "sbStatusBar_Panels_2",
@@ -139,6 +152,7 @@ void frmMain::ConnectMenus() {
     on(ui->mnuProjDeleteTelList, &frmMain::mnuProjDeleteTelList_Click);
 
     on(ui->mnuViewRefresh, &frmMain::mnuViewRefresh_Click);
+    on(ui->mnuViewCommLog, &frmMain::mnuViewCommLog_Click);
     on(ui->mnuToolsOptions, &frmMain::mnuToolsOptions_Click);
     on(ui->mnuDeviceConnect, &frmMain::mnuDeviceConnect_Click);
     on(ui->mnuDeviceDownLoad, &frmMain::mnuDeviceDownLoad_Click);
@@ -289,6 +303,11 @@ bool frmMain::ShowModal(Window which) {
     }
     case Window::frmComPort: return frmComPort::Run(m_ctx, this);
     case Window::frmCommSetting: return frmCommSetting::Run(m_ctx, this);
+    case Window::frmDiagnostic: return frmDebug::Run(m_ctx, QApplication::activeModalWidget() ? QApplication::activeModalWidget() : this);
+    case Window::frmAbout: {
+        frmAbout dlg(m_ctx, this);
+        return dlg.exec() == QDialog::Accepted;
+    }
     default:
         if (!m_editDialogs) m_editDialogs = std::make_unique<QtEditDialogs>(m_ctx, this);
         if (const std::optional<bool> shown = m_editDialogs->ShowModal(which)) return *shown;
@@ -378,13 +397,17 @@ void frmMain::mnuProjDeleteGroupList_Click() { ProjMenu::mnuProjDeleteGroupList_
 void frmMain::mnuProjDeleteTelList_Click() { ProjMenu::mnuProjDeleteTelList_Click(m_ctx); }
 
 void frmMain::mnuViewRefresh_Click() { MainView::mnuViewRefresh_Click(m_ctx); }
+void frmMain::mnuViewCommLog_Click() {
+    if (!m_frmCommLog) m_frmCommLog = std::make_unique<frmCommLog>(m_ctx, *m_commLog, this);
+    m_frmCommLog->ShowBeside(this);
+}
 
 void frmMain::mnuToolsOptions_Click() { ShowModal(Window::frmToolsOptions); }
 
 void frmMain::mnuDeviceConnect_Click() { DeviceMenu::DeviceConnectCommand(m_ctx); }
 void frmMain::mnuDeviceDownLoad_Click() { Download::DownloadCommand(m_ctx); }
 void frmMain::mnuDeviceSetting_Click() { DeviceMenu::DeviceSettingCommand(m_ctx); }
-void frmMain::mnuHelpAbout_Click() {}
+void frmMain::mnuHelpAbout_Click() { ShowModal(Window::frmAbout); }
 
 void frmMain::mnuProjConentAddGroupList_Click() { mnuProjAddGroupList_Click(); }
 void frmMain::mnuProjConentAddTelList_Click() { mnuProjAddTelList_Click(); }

@@ -31,6 +31,9 @@ class QItemSelectionModel;
 class QtStatusPanel;
 class frmToolsOptions;
 class QtEditDialogs;
+class CommLogModel;
+class frmCommLog;
+struct FrameEvent;
 
 class frmMain : public QMainWindow {
     Q_OBJECT
@@ -122,6 +125,7 @@ private:
     void mnuProjDeleteTelList_Click();
     // View, Tools, Device, Help.
     void mnuViewRefresh_Click();
+    void mnuViewCommLog_Click();
     void mnuToolsOptions_Click();
     void mnuDeviceConnect_Click();
     void mnuDeviceDownLoad_Click();
@@ -155,5 +159,8 @@ private:
     QTimer* tmrSleep = nullptr;
     std::unique_ptr<frmToolsOptions> m_frmToolsOptions;
     std::unique_ptr<QtEditDialogs> m_editDialogs;   // the editing windows
+    std::unique_ptr<CommLogModel> m_commLog;        // every frame on the wire
+    std::unique_ptr<frmCommLog> m_frmCommLog;       // its window, made when first opened
+    std::function<void(const FrameEvent&)> m_observerBefore;
     bool m_ended = false;
 };
