@@ -12,6 +12,13 @@ out=${1:-$build/screenshots}
 [ -f "$build/CMakeCache.txt" ] || cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" --target KORVA korva-shots korva_data >/dev/null
 mkdir -p "$out"
+# The whole-screen shots take ImageMagick's import; it is needed only here, so it is installed here.
+if ! command -v import >/dev/null; then
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends imagemagick >/dev/null
+fi
 
 for lang in ChineseBig5 English; do
     dir=$(mktemp -d)

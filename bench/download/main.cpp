@@ -190,10 +190,16 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "cannot make the project\n");
         return 1;
     }
+    // A copy of the program folder, so the recent-files list of the staged one stays as it is.
+    const QString bin = dir.filePath(QStringLiteral("bin"));
+    QDir().mkpath(bin);
+    for (const char* name : {"KORVA.set", "KORVA.ml", "KORVA.sdb", "RV27.mdb"})
+        QFile::copy(QStringLiteral(KORVA_BIN_DIR "/") + QLatin1String(name),
+                    QDir(bin).filePath(QLatin1String(name)));
     BenchUi ui;
-    QDir::setCurrent(QStringLiteral(KORVA_BIN_DIR));
+    QDir::setCurrent(bin);
     AppContext ctx(ui);
-    if (!Startup::StartCore(ctx, QStringLiteral(KORVA_BIN_DIR), MLUtil::kLcidEnglish) ||
+    if (!Startup::StartCore(ctx, bin, MLUtil::kLcidEnglish) ||
         !KORVAMain::OpenProject(ctx, project)) {
         std::fprintf(stderr, "cannot start the core or open the project\n");
         return 1;

@@ -22,6 +22,7 @@ struct FrameEvent {
     FrameDirection direction = FrameDirection::Note;
     QByteArray bytes;
     QString note;
+    bool portLost = false;   // a note: the port failed and was closed
 };
 
 struct CommLink {

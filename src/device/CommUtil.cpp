@@ -13,9 +13,9 @@ namespace CommUtil {
 namespace {
 
 void Observe(DeviceContext& ctx, FrameDirection direction, const QByteArray& bytes,
-             const QString& note = {}) {
+             const QString& note = {}, bool portLost = false) {
     if (ctx.link.observer)
-        ctx.link.observer(FrameEvent{QDateTime::currentDateTime(), direction, bytes, note});
+        ctx.link.observer(FrameEvent{QDateTime::currentDateTime(), direction, bytes, note, portLost});
 }
 
 // The port reported a read, write or resource error: close it at once so nothing spins on
@@ -26,7 +26,7 @@ void MarkLost(DeviceContext& ctx) {
     ctx.link.lastErrorText = port ? port->ErrorText() : QString();
     ctx.link.lastPortName = port ? port->PortName() : QString();
     Observe(ctx, FrameDirection::Note, {},
-            QStringLiteral("port lost: ") + ctx.link.lastErrorText);
+            QStringLiteral("port lost: ") + ctx.link.lastErrorText, true);
     if (port) port->Close();
 }
 

@@ -1,7 +1,10 @@
 #include "device/DebugRegisters.h"
 
 #include "base/VBUtil.h"
+#include "device/CommUtil.h"
+#include "device/DeviceContext.h"
 #include "device/KORVACommUtil.h"
+#include "ml/MLUtil.h"
 
 namespace DebugRegisters {
 
@@ -51,6 +54,34 @@ bool ReadRow(DeviceContext& ctx, const DebugRegisterRow& row, QString& value) {
     const int n = quint8(response[2]);
     value = QString::fromLatin1(response.mid(3, n).toHex()).toUpper();
     return true;
+}
+
+void LoadFormObj(DeviceContext& ctx, DebugForm& form) {
+    DeviceInfo info;
+    const bool ok = ctx.ui.ShowModal(Window::frmComPort) && CommUtil::EnsurePortOpen(ctx) &&
+                    KORVACommUtil::ReadCommSettings(ctx, info, false);
+    if (ok && info.ModelName.toUpper() != QStringLiteral("UNKNOWN")) {
+        form.lblSNNo = info.SerialNo;
+        form.lblCommSettings = info.BaudRate + QStringLiteral(", ") + info.Parity + QStringLiteral(", 8, 1");
+    } else {
+        form.lblSNNo = QStringLiteral("UnKnown");
+        form.lblCommSettings = QStringLiteral("UnKnown");
+    }
+    form.rows = Rows();
+    form.values = QStringList(form.rows.size(), QString());
+}
+
+bool cmdRead_Click(DeviceContext& ctx, DebugForm& form) {
+    if (!ctx.ui.ShowModal(Window::frmComPort)) return false;
+    if (form.values.size() != form.rows.size()) form.values.resize(form.rows.size());
+    bool all = true;
+    ctx.ui.SetBusy(true);
+    for (int i = 0; i < form.rows.size() && all; ++i) all = ReadRow(ctx, form.rows[i], form.values[i]);
+    ctx.ui.SetBusy(false);
+    ctx.ui.MsgBox(all ? GetMLText(ctx.ml, QStringLiteral("讀取Quillon暫存器資訊成功！"), 2, 1, QStringLiteral("DebugRegisters"))
+                      : GetMLText(ctx.ml, QStringLiteral("讀取Quillon暫存器資訊失敗！"), 3, 1, QStringLiteral("DebugRegisters")),
+                  vbOKOnly, GetMLText(ctx.ml, QStringLiteral("RV27 偵錯工具"), 1, 1, QStringLiteral("DebugRegisters")));
+    return all;
 }
 
 } // namespace DebugRegisters

@@ -5,11 +5,15 @@
 #include "ml/QtFormTexts.h"
 #include "base/QtIcons.h"
 #include "mainwindow/QtStatusPanel.h"
+#include "mainwindow/frmAbout.h"
 #include "base/Twips.h"
 #include "device/DeviceMenu.h"
+#include "device/CommLog.h"
 #include "device/Download.h"
 #include "device/frmComPort.h"
+#include "device/frmCommLog.h"
 #include "device/frmCommSetting.h"
+#include "device/frmDebug.h"
 #include "editing/ProjMenu.h"
 #include "editing/QtEditDialogs.h"
 #include "mainwindow/MainView.h"
@@ -20,6 +24,7 @@
 #include "ml/MLUtil.h"
 #include "ui_frmMain.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QRegularExpression>
@@ -65,6 +70,14 @@ frmMain::frmMain(MainContext& ctx, QSettings* placementStore, QWidget* parent)
         l->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     setMinimumWidth(Px(kMinWindowWidth));
 
+    // Every frame on the wire goes into the communication log, kept while the window lives.
+    m_commLog = std::make_unique<CommLogModel>(ctx.ml);
+    m_observerBefore = ctx.link.observer;
+    ctx.link.observer = [log = m_commLog.get(), before = m_observerBefore](const FrameEvent& e) {
+        if (before) before(e);
+        log->Append(e);
+    };
+
     ConnectMenus();
     // The project tree and content list are the core's models; closing asks to save.
     QtProjViews::Attach(*this, ctx);
@@ -88,7 +101,7 @@ frmMain::frmMain(MainContext& ctx, QSettings* placementStore, QWidget* parent)
     SizeControls(x);
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain() { m_ctx.link.observer = m_observerBefore; }
 
 void frmMain::BuildStatusBar() {
     static const char* const names[3] = {"sbStatusBar_Panels_1", "sbStatusBar_Panels_2",
@@ -132,6 +145,7 @@ void frmMain::ConnectMenus() {
     on(ui->mnuProjDeleteTelList, &frmMain::mnuProjDeleteTelList_Click);
 
     on(ui->mnuViewRefresh, &frmMain::mnuViewRefresh_Click);
+    on(ui->mnuViewCommLog, &frmMain::mnuViewCommLog_Click);
     on(ui->mnuToolsOptions, &frmMain::mnuToolsOptions_Click);
     on(ui->mnuDeviceConnect, &frmMain::mnuDeviceConnect_Click);
     on(ui->mnuDeviceDownLoad, &frmMain::mnuDeviceDownLoad_Click);
@@ -268,6 +282,15 @@ void frmMain::RegisterWindows() {
     });
     RegisterWindow(Window::frmComPort, [this](QWidget* parent) { return frmComPort::Run(m_ctx, parent); });
     RegisterWindow(Window::frmCommSetting, [this](QWidget* parent) { return frmCommSetting::Run(m_ctx, parent); });
+    // Opened from About, so it sits over the modal window that asked for it.
+    RegisterWindow(Window::frmDiagnostic, [this](QWidget* parent) {
+        QWidget* modal = QApplication::activeModalWidget();
+        return frmDebug::Run(m_ctx, modal ? modal : parent);
+    });
+    RegisterWindow(Window::frmAbout, [this](QWidget* parent) {
+        frmAbout dlg(m_ctx, parent);
+        return dlg.exec() == QDialog::Accepted;
+    });
     for (const Window which : QtEditDialogs::Shown())
         RegisterWindow(which, [this, which](QWidget* parent) {
             if (!m_editDialogs) m_editDialogs = std::make_unique<QtEditDialogs>(m_ctx, parent);
@@ -361,13 +384,17 @@ void frmMain::mnuProjDeleteGroupList_Click() { ProjMenu::mnuProjDeleteGroupList_
 void frmMain::mnuProjDeleteTelList_Click() { ProjMenu::mnuProjDeleteTelList_Click(m_ctx); }
 
 void frmMain::mnuViewRefresh_Click() { MainView::mnuViewRefresh_Click(m_ctx); }
+void frmMain::mnuViewCommLog_Click() {
+    if (!m_frmCommLog) m_frmCommLog = std::make_unique<frmCommLog>(m_ctx, *m_commLog, this);
+    m_frmCommLog->ShowBeside(this);
+}
 
 void frmMain::mnuToolsOptions_Click() { ShowModal(Window::frmToolsOptions); }
 
 void frmMain::mnuDeviceConnect_Click() { DeviceMenu::DeviceConnectCommand(m_ctx); }
 void frmMain::mnuDeviceDownLoad_Click() { Download::DownloadCommand(m_ctx); }
 void frmMain::mnuDeviceSetting_Click() { DeviceMenu::DeviceSettingCommand(m_ctx); }
-void frmMain::mnuHelpAbout_Click() {}
+void frmMain::mnuHelpAbout_Click() { ShowModal(Window::frmAbout); }
 
 void frmMain::mnuProjConentAddGroupList_Click() { mnuProjAddGroupList_Click(); }
 void frmMain::mnuProjConentAddTelList_Click() { mnuProjAddTelList_Click(); }

@@ -29,6 +29,9 @@ class QtImageKeyDelegate;
 class QItemSelectionModel;
 class QtStatusPanel;
 class QtEditDialogs;
+class CommLogModel;
+class frmCommLog;
+struct FrameEvent;
 
 class frmMain : public QMainWindow {
     Q_OBJECT
@@ -120,6 +123,7 @@ private:
     void mnuProjDeleteTelList_Click();
     // View, Tools, Device, Help.
     void mnuViewRefresh_Click();
+    void mnuViewCommLog_Click();
     void mnuToolsOptions_Click();
     void mnuDeviceConnect_Click();
     void mnuDeviceDownLoad_Click();
@@ -152,5 +156,8 @@ private:
     QtImageKeyDelegate* m_listIcons = nullptr;
     std::map<Window, ShowWindow> m_windows;
     std::unique_ptr<QtEditDialogs> m_editDialogs;   // the editing windows
+    std::unique_ptr<CommLogModel> m_commLog;        // every frame on the wire
+    std::unique_ptr<frmCommLog> m_frmCommLog;       // its window, made when first opened
+    std::function<void(const FrameEvent&)> m_observerBefore;
     bool m_ended = false;
 };

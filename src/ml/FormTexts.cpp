@@ -24,7 +24,7 @@ List MainWindowItems() {
         "mnuProjEditZoneList", "mnuProjBar1", "mnuProjDeleteGroupList", "mnuProjDeleteTelList",
         "mnuView", "mnuViewToolbar", "mnuViewStatusBar", "mnuViewBar0", "mnuListViewMode(0)",
         "mnuListViewMode(1)", "mnuListViewMode(2)", "mnuListViewMode(3)", "mnuViewBar1",
-        "mnuViewArrangeIcons", "mnuViewBar2", "mnuViewRefresh", "mnuViewBar3", "mnuViewWebBrowser",
+        "mnuViewArrangeIcons", "mnuViewBar2", "mnuViewRefresh", "mnuViewCommLog", "mnuViewBar3", "mnuViewWebBrowser",
         "mnuTools", "mnuToolsOptions", "mnuDevice", "mnuDeviceConnect", "mnuDeviceBar0",
         "mnuDeviceDownLoad", "mnuDeviceSetting", "mnuDeviceBar1", "mnuHelp", "mnuHelpContents",
         "mnuHelpSearchForHelpOn", "mnuHelpBar0", "mnuHelpAbout", "mnuProjConent",
@@ -49,6 +49,9 @@ QMap<QString, List> BuildTable() {
     t[QStringLiteral("frmMain")] = MainWindowItems();
     t[QStringLiteral("frmSplash")] = {{QString(), C}, Cap("Label2"), Cap("Label1"), Cap("lblProductName"),
                                       Cap("lblCompanyProduct"), Cap("lblVersion")};
+    t[QStringLiteral("frmAbout")] = {{QString(), C}, Cap("cmdOK"), Cap("Label1"), Cap("lblTitle"), Cap("lblVersion")};
+    t[QStringLiteral("frmDebug")] = {{QString(), C}, Cap("Label1"), Cap("Label2"), Cap("cmdRead"), Cap("cmdClose")};
+    t[QStringLiteral("frmCommLog")] = {{QString(), C}, Cap("cmdCopy"), Cap("cmdSave"), Cap("cmdClear"), Cap("cmdClose")};
     t[QStringLiteral("frmKeyInString")] = {Cap("cmdOK"), Cap("cmdCancel")};
     t[QStringLiteral("frmEditGroupList")] = {{QString(), C}, Cap("Label1"), Cap("Label2"), Cap("cmdRename"),
                                              Cap("cmdOK"), Cap("cmdCancel")};

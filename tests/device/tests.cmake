@@ -2,3 +2,6 @@
 if(TARGET tst_frmDeviceEndToEnd)
     add_dependencies(tst_frmDeviceEndToEnd korva-devsim)
 endif()
+if(TARGET tst_frmServiceEndToEnd)
+    add_dependencies(tst_frmServiceEndToEnd korva-devsim)
+endif()

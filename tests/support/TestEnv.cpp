@@ -17,7 +17,9 @@ bool CopyProgramFolder(const QString& dir) {
         if (!QFile::copy(from, to)) return false;
         QFile::setPermissions(to, QFile::permissions(to) | QFile::WriteOwner);
     }
-    return true;
+    // The staged folder is also the one the program runs in: start from the shipped state,
+    // not from the recent files of whoever used it last.
+    return ExecSql(QDir(dir).filePath(QStringLiteral("KORVA.sdb")), QStringLiteral("DELETE FROM MRUList"));
 }
 
 bool WriteFile(const QString& path, const QByteArray& bytes) {

@@ -4,7 +4,8 @@
 // the windows as the program does and saves each as a PNG in OUT_DIR: the splash, the main
 // window, each menu of the menu bar opened, the options dialog, the text input window, and a
 // project download against an acknowledging stand-in port (its confirmation, the progress
-// window half-way, the success and the failure message).
+// window half-way with the communication log beside it, the success and the failure
+// message), the About window and the register diagnostic window after a read.
 // Window placement goes to a settings file in OUT_DIR, never to the user's own settings.
 #include "app/AppContext.h"
 #include "base/QtIcons.h"
@@ -16,9 +17,12 @@
 #include "device/Download.h"
 #include "device/KORVADll.h"
 #include "device/SerialPort.h"
+#include "device/frmCommLog.h"
+#include "device/frmDebug.h"
 #include "device/frmMessage.h"
 #include "db/ADOUtil.h"
 #include "store/KORVAMain.h"
+#include "mainwindow/frmAbout.h"
 #include "mainwindow/frmMain.h"
 #include "ml/MLUtil.h"
 
@@ -27,6 +31,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMap>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
@@ -47,7 +52,7 @@ static bool Save(QWidget* w, const QString& dir, const QString& name) {
 }
 
 // Acknowledges every 0x50 command like the dialer, a little slowly, until silentAfter
-// commands were taken.
+// commands were taken; answers the register and coil reads from a small register set.
 class AckPort : public SerialPort {
 public:
     int silentAfter = -1;
@@ -66,9 +71,24 @@ public:
     bool Write(const QByteArray& bytes) override {
         QThread::msleep(15);
         if (silentAfter >= 0 && m_taken++ >= silentAfter) return true;
-        QByteArray ack = bytes.left(4);
-        const int crc = KORVADll::CRC16(0xFFFF, ack, 4);
-        m_in += ack + char(crc % 256) + char(crc / 256);
+        const int fn = quint8(bytes[1]);
+        QByteArray answer = bytes.left(4);
+        if (fn == 0x01 || fn == 0x03 || fn == 0x04) {
+            static const QMap<int, quint16> input{{0, 0x4006}, {1, 0x0102}, {2, 0x3412}, {3, 0x7856},
+                                                  {4, 0x2143}, {5, 0x1209}, {6, 0x0010}, {7, 0x0001},
+                                                  {10, 0x0003}, {11, 0x0004}};
+            static const QMap<int, quint16> holding{{0x80, 0x00F7}, {0x81, 0x0003}, {0x82, 0xBEEF}};
+            const int start = quint8(bytes[2]) * 256 + quint8(bytes[3]);
+            const int count = fn == 0x01 ? 4 : quint8(bytes[4]) * 256 + quint8(bytes[5]);
+            answer = bytes.left(2) + char(count * 2);
+            for (int a = start; a < start + count; ++a) {
+                const quint16 v = fn == 0x01 ? (a == 0 ? 0x0100 : a == 3 ? 0x0080 : 0) : (fn == 0x04 ? input : holding).value(a);
+                answer += char(v >> 8);
+                answer += char(v & 0xFF);
+            }
+        }
+        const int crc = KORVADll::CRC16(0xFFFF, answer, answer.size());
+        m_in += answer + char(crc % 256) + char(crc / 256);
         return true;
     }
     bool WaitForInput(int ms) override {
@@ -134,6 +154,7 @@ static bool DownloadShots(AppContext& ctx, QtUi& ui, QWidget* main, const QStrin
         if (progressTaken || done < total / 2) return;
         progressTaken = true;
         if (auto* w = main->findChild<frmMessage*>()) ok &= Save(w, out, QStringLiteral("download-progress"));
+        if (auto* log = main->findChild<frmCommLog*>()) ok &= Save(log, out, QStringLiteral("commlog-download"));
     };
     ok &= Download::DownloadProject(ctx);
     ack->silentAfter = 30;
@@ -143,6 +164,25 @@ static bool DownloadShots(AppContext& ctx, QtUi& ui, QWidget* main, const QStrin
     ui.progressValue = progressValue;
     KORVAMain::CloseProject(ctx);
     return ok;
+}
+
+// The register diagnostic window after a read of the stand-in port (its message answered).
+static bool DiagnosticShot(AppContext& ctx, QtUi& ui, QWidget* main, const QString& out) {
+    ctx.port = std::make_unique<AckPort>();
+    ctx.port->Open();
+    ui.modalSink = [](Window which) { return which == Window::frmComPort; };
+    frmDebug debug(ctx, main);
+    debug.LoadFormObj();
+    debug.show();
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) box->accept();
+    });
+    poll.start(50);
+    debug.findChild<QPushButton*>(QStringLiteral("cmdRead"))->click();
+    poll.stop();
+    ui.modalSink = nullptr;
+    return Save(&debug, out, QStringLiteral("diagnostic-read"));
 }
 
 int main(int argc, char* argv[]) {
@@ -202,7 +242,17 @@ int main(int argc, char* argv[]) {
     ok &= Save(&keyIn, out, QStringLiteral("keyin"));
     keyIn.hide();
 
+    {
+        frmAbout about(ctx, &w);
+        about.show();
+        ok &= Save(&about, out, QStringLiteral("about"));
+    }
+
     frmMessage::Attach(ui, ctx.ml, &w);
+    ok &= DiagnosticShot(ctx, ui, &w, out);
+    // The log window beside the main window fills during the download.
+    for (QAction* a : w.findChildren<QAction*>())
+        if (a->objectName() == QStringLiteral("mnuViewCommLog")) a->trigger();
     ok &= DownloadShots(ctx, ui, &w, folder, out);
 
     w.AppShutdown(false);

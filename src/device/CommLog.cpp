@@ -1,0 +1,282 @@
+#include "device/CommLog.h"
+
+#include "device/DeviceContext.h"
+#include "device/KORVADll.h"
+#include "ml/MLUtil.h"
+
+#include <QSaveFile>
+#include <algorithm>
+
+namespace CommLog {
+namespace {
+
+int At(const QByteArray& b, int i) {
+    return i < b.size() ? quint8(b[i]) : 0;
+}
+int Word(const QByteArray& b, int i) {
+    return At(b, i) * 256 + At(b, i + 1);
+}
+
+bool CheckCodeOk(const QByteArray& b) {
+    if (b.size() < 4) return false;
+    const int crc = KORVADll::CRC16(0xFFFF, b, int(b.size()) - 2);
+    return At(b, int(b.size()) - 2) == (crc & 0xFF) && At(b, int(b.size()) - 1) == (crc >> 8);
+}
+
+QString Hex4(int v) {
+    return QStringLiteral("%1H").arg(v, 4, 16, QLatin1Char('0')).toUpper();
+}
+
+QString FunctionName(const MLState& ml, int fn) {
+    switch (fn) {
+    case 0x01:
+        return GetMLText(ml, QStringLiteral("讀取線圈"), 1, 3, QStringLiteral("CommLog"));
+    case 0x03:
+        return GetMLText(ml, QStringLiteral("讀取保持暫存器"), 2, 3, QStringLiteral("CommLog"));
+    case 0x04:
+        return GetMLText(ml, QStringLiteral("讀取輸入暫存器"), 3, 3, QStringLiteral("CommLog"));
+    case 0x10:
+        return GetMLText(ml, QStringLiteral("寫入暫存器"), 4, 3, QStringLiteral("CommLog"));
+    default:
+        return GetMLText(ml, QStringLiteral("功能碼"), 19, 3, QStringLiteral("CommLog")) +
+               QStringLiteral(" %1H").arg(fn, 2, 16, QLatin1Char('0')).toUpper();
+    }
+}
+
+QString AddressAndCount(const MLState& ml, const QByteArray& frame) {
+    return QStringLiteral(", ") +
+           GetMLText(ml, QStringLiteral("位址"), 9, 3, QStringLiteral("CommLog")) + u' ' +
+           Hex4(Word(frame, 2)) + QStringLiteral(", ") +
+           GetMLText(ml, QStringLiteral("數量"), 10, 3, QStringLiteral("CommLog")) + u' ' +
+           QString::number(Word(frame, 4));
+}
+
+// A request by its function: reads and writes with address and count, the device-memory
+// commands with their record number or message code.
+QString RequestMeaning(const MLState& ml, const QByteArray& req) {
+    const int fn = At(req, 1);
+    if (fn == 0x50) {
+        switch (At(req, 2)) {
+        case 0x43:
+            return GetMLText(ml, QStringLiteral("電話簿記錄"), 5, 3, QStringLiteral("CommLog")) +
+                   QStringLiteral(" k=") + QString::number(At(req, 3));
+        case 0x53:
+            return GetMLText(ml, QStringLiteral("簡訊記錄, 訊息代碼"), 6, 3,
+                             QStringLiteral("CommLog")) +
+                   u' ' + QString::number(At(req, 3));
+        case 0x40:
+            return GetMLText(ml, QStringLiteral("清除電話簿"), 7, 3, QStringLiteral("CommLog"));
+        case 0x50:
+            return GetMLText(ml, QStringLiteral("清除簡訊"), 8, 3, QStringLiteral("CommLog"));
+        default:
+            return FunctionName(ml, fn) +
+                   QStringLiteral(" / %1H").arg(At(req, 2), 2, 16, QLatin1Char('0')).toUpper();
+        }
+    }
+    if (fn == 0x01 || fn == 0x03 || fn == 0x04 || fn == 0x10)
+        return FunctionName(ml, fn) + AddressAndCount(ml, req);
+    return FunctionName(ml, fn);
+}
+
+QString ResponseMeaning(const MLState& ml, const FrameEvent& e, const QByteArray& request) {
+    const QByteArray& b = e.bytes;
+    if (b.isEmpty())
+        return GetMLText(ml, QStringLiteral("無回應"), 13, 3, QStringLiteral("CommLog"));
+    const int fn = At(b, 1);
+    if (b.size() == 5 && (fn & 0x80) && CheckCodeOk(b))
+        return GetMLText(ml, QStringLiteral("例外"), 11, 3, QStringLiteral("CommLog")) +
+               QStringLiteral(" %1: ").arg(At(b, 2), 2, 16, QLatin1Char('0')).toUpper() +
+               ExceptionName(ml, At(b, 2)) + QStringLiteral(" (") + FunctionName(ml, fn & 0x7F) +
+               u')';
+    if (!e.note.isEmpty())
+        return GetMLText(ml, QStringLiteral("回應不完整"), 15, 3, QStringLiteral("CommLog")) +
+               QStringLiteral(" (") + e.note + u')';
+    if (!CheckCodeOk(b))
+        return GetMLText(ml, QStringLiteral("檢查碼錯誤"), 12, 3, QStringLiteral("CommLog"));
+    QString text;
+    if (!request.isEmpty() && At(request, 0) != At(b, 0))
+        text = GetMLText(ml, QStringLiteral("站號"), 20, 3, QStringLiteral("CommLog")) + u' ' +
+               QString::number(At(b, 0)) + QStringLiteral(", ");
+    switch (fn) {
+    case 0x01:
+    case 0x03:
+    case 0x04:
+        return text + FunctionName(ml, fn) + QStringLiteral(", ") +
+               GetMLText(ml, QStringLiteral("資料"), 17, 3, QStringLiteral("CommLog")) + u' ' +
+               QString::fromLatin1(b.mid(3, At(b, 2)).toHex(' ')).toUpper();
+    case 0x10:
+        return text + FunctionName(ml, fn) + AddressAndCount(ml, b);
+    case 0x50:
+        return text + GetMLText(ml, QStringLiteral("已確認"), 18, 3, QStringLiteral("CommLog")) +
+               (At(request, 1) == 0x50 ? QStringLiteral(": ") + RequestMeaning(ml, request)
+                                       : QString());
+    default:
+        return text + FunctionName(ml, fn);
+    }
+}
+
+} // namespace
+
+QString ExceptionName(const MLState& ml, int code) {
+    switch (code) {
+    case 1:
+        return GetMLText(ml, QStringLiteral("不支援的功能碼"), 1, 4, QStringLiteral("CommLog"));
+    case 2:
+        return GetMLText(ml, QStringLiteral("不合法的資料位址"), 2, 4, QStringLiteral("CommLog"));
+    case 3:
+        return GetMLText(ml, QStringLiteral("不合法的資料值"), 3, 4, QStringLiteral("CommLog"));
+    case 4:
+        return GetMLText(ml, QStringLiteral("裝置故障"), 4, 4, QStringLiteral("CommLog"));
+    case 5:
+        return GetMLText(ml, QStringLiteral("已接受, 處理中"), 5, 4, QStringLiteral("CommLog"));
+    case 6:
+        return GetMLText(ml, QStringLiteral("裝置忙碌中"), 6, 4, QStringLiteral("CommLog"));
+    default:
+        return GetMLText(ml, QStringLiteral("未知的例外"), 7, 4, QStringLiteral("CommLog"));
+    }
+}
+
+QString Decode(const MLState& ml, const FrameEvent& e, const QByteArray& request) {
+    switch (e.direction) {
+    case FrameDirection::Sent:
+        return RequestMeaning(ml, e.bytes);
+    case FrameDirection::Received:
+        return ResponseMeaning(ml, e, request);
+    case FrameDirection::Discarded:
+        return GetMLText(ml, QStringLiteral("捨棄先前殘留的資料"), 16, 3,
+                         QStringLiteral("CommLog"));
+    case FrameDirection::Note:
+        if (e.portLost)
+            return GetMLText(ml, QStringLiteral("通訊埠中斷"), 14, 3, QStringLiteral("CommLog")) +
+                   QStringLiteral(" (") + e.note.section(QStringLiteral(": "), 1) + u')';
+        return e.note;
+    }
+    return {};
+}
+
+bool SaveLog(DeviceContext& ctx, const CommLogModel& log) {
+    FileDialogSetup setup;
+    setup.title = GetMLText(ctx.ml, QStringLiteral("通訊記錄"), 1, 5, QStringLiteral("CommLog"));
+    setup.filter = GetMLText(ctx.ml, QStringLiteral("文字檔 (*.txt)|*.txt|所有檔案 (*.*)|*.*"), 2,
+                             5, QStringLiteral("CommLog"));
+    setup.defaultName = QStringLiteral("KORVA-comm.txt");
+    setup.overwritePrompt = true;
+    const std::optional<QString> path = ctx.ui.FileDialog(FileDialogKind::Save, setup);
+    if (!path || path->isEmpty()) return false;
+    QSaveFile file(*path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Text) && file.write(log.Text().toUtf8()) >= 0 &&
+        file.commit())
+        return true;
+    ctx.ui.MsgBox(
+        GetMLText(ctx.ml, QStringLiteral("無法寫入檔案:"), 3, 5, QStringLiteral("CommLog")) +
+            QStringLiteral("\r\n") + *path + QStringLiteral("\r\n") + file.errorString(),
+        vbOKOnly | vbCritical, setup.title);
+    return false;
+}
+
+} // namespace CommLog
+
+CommLogModel::CommLogModel(const MLState& ml, QObject* parent)
+    : QAbstractTableModel(parent), m_ml(ml) {
+    m_directions[int(FrameDirection::Sent)] =
+        GetMLText(ml, QStringLiteral("送出"), 1, 2, QStringLiteral("CommLog"));
+    m_directions[int(FrameDirection::Received)] =
+        GetMLText(ml, QStringLiteral("接收"), 2, 2, QStringLiteral("CommLog"));
+    m_directions[int(FrameDirection::Discarded)] =
+        GetMLText(ml, QStringLiteral("捨棄"), 3, 2, QStringLiteral("CommLog"));
+    m_directions[int(FrameDirection::Note)] =
+        GetMLText(ml, QStringLiteral("狀態"), 4, 2, QStringLiteral("CommLog"));
+}
+
+void CommLogModel::Append(const FrameEvent& e) {
+    if (m_rows.size() >= kMaxRows) {
+        beginRemoveRows({}, 0, 0);
+        m_rows.removeFirst();
+        endRemoveRows();
+    }
+    const int at = int(m_rows.size());
+    beginInsertRows({}, at, at);
+    m_rows.append(
+        CommLogRow{e.time, e.direction, e.bytes, CommLog::Decode(m_ml, e, m_lastRequest)});
+    endInsertRows();
+    if (e.direction == FrameDirection::Sent) m_lastRequest = e.bytes;
+}
+
+void CommLogModel::Clear() {
+    beginResetModel();
+    m_rows.clear();
+    endResetModel();
+}
+
+QString CommLogModel::CellText(int row, int column) const {
+    const CommLogRow& r = m_rows[row];
+    switch (column) {
+    case ColTime:
+        return r.time.toString(QStringLiteral("HH:mm:ss.zzz"));
+    case ColDirection:
+        return m_directions[int(r.direction)];
+    case ColLength:
+        return r.direction == FrameDirection::Note && r.bytes.isEmpty()
+                   ? QString()
+                   : QString::number(r.bytes.size());
+    case ColBytes:
+        return QString::fromLatin1(r.bytes.toHex(' ')).toUpper();
+    case ColMeaning:
+        return r.meaning;
+    default:
+        return {};
+    }
+}
+
+QString CommLogModel::Text(QList<int> rows) const {
+    if (rows.isEmpty())
+        for (int i = 0; i < m_rows.size(); ++i)
+            rows << i;
+    std::sort(rows.begin(), rows.end());
+    QString out;
+    for (int row : rows) {
+        for (int c = 0; c < ColumnCount; ++c) {
+            if (c) out += u'\t';
+            out += CellText(row, c);
+        }
+        out += u'\n';
+    }
+    return out;
+}
+
+int CommLogModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+int CommLogModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant CommLogModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= m_rows.size()) return {};
+    if (role == Qt::DisplayRole) return CellText(index.row(), index.column());
+    // The whole of a long frame or meaning, whatever the column's width.
+    if (role == Qt::ToolTipRole && (index.column() == ColBytes || index.column() == ColMeaning))
+        return CellText(index.row(), index.column());
+    if (role == Qt::TextAlignmentRole && index.column() == ColLength)
+        return int(Qt::AlignRight | Qt::AlignVCenter);
+    return {};
+}
+
+QVariant CommLogModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    switch (section) {
+    case ColTime:
+        return GetMLText(m_ml, QStringLiteral("時間"), 1, 1, QStringLiteral("CommLog"));
+    case ColDirection:
+        return GetMLText(m_ml, QStringLiteral("方向"), 2, 1, QStringLiteral("CommLog"));
+    case ColLength:
+        return GetMLText(m_ml, QStringLiteral("長度"), 3, 1, QStringLiteral("CommLog"));
+    case ColBytes:
+        return GetMLText(m_ml, QStringLiteral("資料位元組"), 4, 1, QStringLiteral("CommLog"));
+    case ColMeaning:
+        return GetMLText(m_ml, QStringLiteral("說明"), 5, 1, QStringLiteral("CommLog"));
+    default:
+        return {};
+    }
+}

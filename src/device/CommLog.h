@@ -1,0 +1,62 @@
+#pragma once
+// The communication log: every frame the link observes, with its time, direction, bytes and
+// what it means, as a table model for the log window. Decoding happens once per frame when
+// it is appended; the model keeps the last kMaxRows frames.
+#include "device/CommLink.h"
+
+#include <QAbstractTableModel>
+#include <QList>
+
+struct DeviceContext;
+struct MLState;
+
+struct CommLogRow {
+    QDateTime time;
+    FrameDirection direction = FrameDirection::Note;
+    QByteArray bytes;
+    QString meaning;
+};
+
+namespace CommLog {
+// What a frame means. For a response, request is the last request sent (it names the
+// function the answer belongs to); empty when none is known.
+QString Decode(const MLState& ml, const FrameEvent& e, const QByteArray& request);
+// The name of an exception code of an exception response.
+QString ExceptionName(const MLState& ml, int code);
+} // namespace CommLog
+
+class CommLogModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Column { ColTime, ColDirection, ColLength, ColBytes, ColMeaning, ColumnCount };
+    static constexpr int kMaxRows = 10000;
+
+    explicit CommLogModel(const MLState& ml, QObject* parent = nullptr);
+
+    // Adds the frame as the last row, dropping the oldest beyond kMaxRows.
+    void Append(const FrameEvent& e);
+    void Clear();
+    const CommLogRow& Row(int row) const { return m_rows[row]; }
+
+    // The rows as text, one line each with tab-separated columns; every row when rows is empty.
+    QString Text(QList<int> rows = {}) const;
+    QString CellText(int row, int column) const;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+private:
+    const MLState& m_ml;
+    QList<CommLogRow> m_rows;
+    QByteArray m_lastRequest;
+    QString m_directions[4];
+};
+
+namespace CommLog {
+// Asks for a file name and writes the whole log there as text; a failure to write is told
+// in a message naming the file. False when nothing was written.
+bool SaveLog(DeviceContext& ctx, const CommLogModel& log);
+} // namespace CommLog
