@@ -138,7 +138,7 @@ bool OpenComm(DeviceContext& ctx) {
     ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("Unable to connect to Device."), 1, 101, QStringLiteral("CommUtil")) +
                       VBUtil::kCrLf +
                       GetMLText(ctx.ml, QStringLiteral("Please check cable connection and communicaiton parameter settings."), 2, 101, QStringLiteral("CommUtil")) +
-                      QStringLiteral("\r\n\r\n[") + ctx.port->PortName() + QStringLiteral("] ") + reason,
+                      VBUtil::kCrLf + VBUtil::kCrLf + u'[' + ctx.port->PortName() + QStringLiteral("] ") + reason,
                   vbOKOnly | vbCritical,
                   GetMLText(ctx.ml, QStringLiteral("Communicaiton Error"), 3, 101, QStringLiteral("CommUtil")));
     return false;
@@ -291,7 +291,7 @@ bool SendCommand(DeviceContext& ctx, QByteArray& request, int n, QByteArray& res
 
 QString LostPortText(const DeviceContext& ctx) {
     if (ctx.link.lastError != PortError::Lost) return {};
-    return QStringLiteral("\r\n\r\n[") + ctx.link.lastPortName + QStringLiteral("] ") +
+    return VBUtil::kCrLf + VBUtil::kCrLf + u'[' + ctx.link.lastPortName + QStringLiteral("] ") +
            GetMLText(ctx.ml, QStringLiteral("通訊埠連線中斷 (通訊線已拔除或裝置已離線), 通訊埠已關閉。"), 1, 103, QStringLiteral("CommUtil"));
 }
 
