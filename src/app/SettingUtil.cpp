@@ -26,7 +26,7 @@ bool ReadSettings(AppContext& ctx, const QString& pathIn) {
 }
 
 QString SettingsText(const AppContext& ctx) {
-    const QString crlf = QStringLiteral("\r\n");
+    const QString& crlf = VBUtil::kCrLf;
     QString s;
     s += QStringLiteral("[Comm]") + crlf;
     s += QStringLiteral("TimeOut=") + QString::number(ctx.comm.TimeOut) + crlf;

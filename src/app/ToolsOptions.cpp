@@ -20,7 +20,7 @@ bool SaveFormObj(AppContext& ctx, const Texts& texts) {
     ctx.comm.TimeOut = VBUtil::ToWhole16(texts.timeOut);
     if (SettingUtil::WriteSettings(ctx)) return true;
     ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("設定檔寫入失敗!"), 1, 100, QStringLiteral("ToolsOptions")) +
-                      QStringLiteral("\r\n") +
+                      VBUtil::kCrLf +
                       GetMLText(ctx.ml, QStringLiteral("無法寫入檔案"), 2, 100, QStringLiteral("ToolsOptions")) +
                       QStringLiteral(" [") + DefaultSettingsPath() + QStringLiteral("]"),
                   vbOKOnly | vbCritical,

@@ -31,9 +31,9 @@ bool LoadFormObj(DeviceContext& ctx, CommSettingForm& form) {
     ok = KORVACommUtil::ReadCommSettings(ctx, form.device, true);
     if (!ok) {
         ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("通訊錯誤, 無法連接簡訊報警機!"), 1, 1, QStringLiteral("CommSetting")) +
-                          QStringLiteral("\r\n") +
+                          VBUtil::kCrLf +
                           GetMLText(ctx.ml, QStringLiteral("請檢查下列項目:"), 2, 1, QStringLiteral("CommSetting")) +
-                          QStringLiteral("\r\n") + KORVACommUtil::CheckLines(ctx) + CommUtil::LostPortText(ctx),
+                          VBUtil::kCrLf + KORVACommUtil::CheckLines(ctx) + CommUtil::LostPortText(ctx),
                       vbOKOnly | vbCritical,
                       GetMLText(ctx.ml, QStringLiteral("裝置通訊設定"), 3, 1, QStringLiteral("CommSetting")));
         KORVACommUtil::SetConnectStatus(ctx, false);
@@ -67,18 +67,18 @@ bool CheckFormObj(DeviceContext& ctx, const CommSettingForm& form) {
     if (form.cmbPortBaud.toUpper() == QLatin1String("UNKNOWN") ||
         KORVACommUtil::FindBaudID(ctx.sysdb, form.device.TypeCode, form.cmbPortBaud) < 0) {
         ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("通訊速率錯誤!"), 1, 2, QStringLiteral("CommSetting")) +
-                          QStringLiteral("\r\n") +
+                          VBUtil::kCrLf +
                           GetMLText(ctx.ml, QStringLiteral("通訊速率不得為 Unknown。"), 2, 2, QStringLiteral("CommSetting")) +
-                          QStringLiteral("\r\n") +
+                          VBUtil::kCrLf +
                           GetMLText(ctx.ml, QStringLiteral("請重新指定通訊速率!"), 3, 2, QStringLiteral("CommSetting")),
                       vbOKOnly | vbCritical, Title(ctx));
         return false;
     }
     if (form.cmbParityBit.toUpper() == QLatin1String("UNKNOWN")) {
         ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("同位元檢查錯誤!"), 1, 3, QStringLiteral("CommSetting")) +
-                          QStringLiteral("\r\n") +
+                          VBUtil::kCrLf +
                           GetMLText(ctx.ml, QStringLiteral("同位元檢查不得為 Unknown。"), 2, 3, QStringLiteral("CommSetting")) +
-                          QStringLiteral("\r\n") +
+                          VBUtil::kCrLf +
                           GetMLText(ctx.ml, QStringLiteral("請重新指定同位元檢查!"), 3, 3, QStringLiteral("CommSetting")),
                       vbOKOnly | vbCritical, Title(ctx));
         return false;
@@ -91,7 +91,7 @@ OkAction OkPressed(DeviceContext& ctx, const CommSettingForm& form) {
     if (!CheckFormObj(ctx, form)) return OkAction::Close;
     const MsgResult answer =
         ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("您已變更通訊參數! "), 1, 4, QStringLiteral("CommSetting")) +
-                          QStringLiteral("\r\n") +
+                          VBUtil::kCrLf +
                           GetMLText(ctx.ml, QStringLiteral("是否要將新的通訊參數, 存入簡訊報警機中?"), 2, 4, QStringLiteral("CommSetting")),
                       vbOKCancel | vbQuestion, Title(ctx));
     return answer == vbOK ? OkAction::CloseAndSave : OkAction::StayOpen;
@@ -105,9 +105,9 @@ bool SaveFormObj(DeviceContext& ctx, const CommSettingForm& form) {
                       vbOKOnly, Title(ctx));
     } else {
         ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("設定報警機通訊參數失敗!"), 1, 6, QStringLiteral("CommSetting")) +
-                          QStringLiteral("\r\n") +
+                          VBUtil::kCrLf +
                           GetMLText(ctx.ml, QStringLiteral("請檢查下列項目:"), 2, 6, QStringLiteral("CommSetting")) +
-                          QStringLiteral("\r\n") + KORVACommUtil::CheckLines(ctx) + CommUtil::LostPortText(ctx),
+                          VBUtil::kCrLf + KORVACommUtil::CheckLines(ctx) + CommUtil::LostPortText(ctx),
                       vbOKOnly | vbCritical, Title(ctx));
     }
     KORVACommUtil::SetConnectStatus(ctx, ok);

@@ -1,5 +1,6 @@
 #include "device/CommUtil.h"
 
+#include "base/VBUtil.h"
 #include "device/DeviceContext.h"
 #include "device/KORVADll.h"
 #include "device/RealSerialPort.h"
@@ -122,7 +123,7 @@ bool OpenComm(DeviceContext& ctx) {
     case PortError::Permission:
         reason = GetMLText(ctx.ml, QStringLiteral("沒有使用此通訊埠的權限。"), 2, 102, QStringLiteral("CommUtil"));
 #ifdef Q_OS_LINUX
-        reason += QStringLiteral("\r\n") +
+        reason += VBUtil::kCrLf +
                   GetMLText(ctx.ml, QStringLiteral("請將使用者加入 dialout 群組 (sudo usermod -aG dialout 使用者名稱), 登出後再重新登入。"), 3, 102, QStringLiteral("CommUtil"));
 #endif
         break;
@@ -135,9 +136,9 @@ bool OpenComm(DeviceContext& ctx) {
         break;
     }
     ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("Unable to connect to Device."), 1, 101, QStringLiteral("CommUtil")) +
-                      QStringLiteral("\r\n") +
+                      VBUtil::kCrLf +
                       GetMLText(ctx.ml, QStringLiteral("Please check cable connection and communicaiton parameter settings."), 2, 101, QStringLiteral("CommUtil")) +
-                      QStringLiteral("\r\n\r\n[") + ctx.port->PortName() + QStringLiteral("] ") + reason,
+                      VBUtil::kCrLf + VBUtil::kCrLf + u'[' + ctx.port->PortName() + QStringLiteral("] ") + reason,
                   vbOKOnly | vbCritical,
                   GetMLText(ctx.ml, QStringLiteral("Communicaiton Error"), 3, 101, QStringLiteral("CommUtil")));
     return false;
@@ -290,7 +291,7 @@ bool SendCommand(DeviceContext& ctx, QByteArray& request, int n, QByteArray& res
 
 QString LostPortText(const DeviceContext& ctx) {
     if (ctx.link.lastError != PortError::Lost) return {};
-    return QStringLiteral("\r\n\r\n[") + ctx.link.lastPortName + QStringLiteral("] ") +
+    return VBUtil::kCrLf + VBUtil::kCrLf + u'[' + ctx.link.lastPortName + QStringLiteral("] ") +
            GetMLText(ctx.ml, QStringLiteral("通訊埠連線中斷 (通訊線已拔除或裝置已離線), 通訊埠已關閉。"), 1, 103, QStringLiteral("CommUtil"));
 }
 

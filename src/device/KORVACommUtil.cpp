@@ -1,5 +1,6 @@
 #include "device/KORVACommUtil.h"
 
+#include "base/VBUtil.h"
 #include "device/DeviceContext.h"
 #include "device/CommUtil.h"
 #include "db/ADOUtil.h"
@@ -183,9 +184,9 @@ bool WriteCommSettings(DeviceContext& ctx, const QString& modelName, const QStri
 
 QString CheckLines(DeviceContext& ctx) {
     return GetMLText(ctx.ml, QStringLiteral("1. RS232 通訊線是否已正確連接"), 1, 7, QStringLiteral("KORVACommUtil")) +
-           QStringLiteral("\r\n") +
+           VBUtil::kCrLf +
            GetMLText(ctx.ml, QStringLiteral("2. PC通訊埠是否正確指定"), 2, 7, QStringLiteral("KORVACommUtil")) +
-           QStringLiteral("\r\n") +
+           VBUtil::kCrLf +
            GetMLText(ctx.ml, QStringLiteral("3. 簡訊報警機的指撥開關SW2是否設為 ON (設定模式)"), 3, 7, QStringLiteral("KORVACommUtil"));
 }
 
@@ -210,20 +211,20 @@ void Connect(DeviceContext& ctx) {
     ctx.ui.CloseProgress();
     if (!ok) {
         ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("連線至簡訊報警機失敗! "), 1, 4, QStringLiteral("KORVACommUtil")) +
-                          QStringLiteral("\r\n") +
+                          VBUtil::kCrLf +
                           GetMLText(ctx.ml, QStringLiteral("請檢查下列項目:"), 2, 4, QStringLiteral("KORVACommUtil")) +
-                          QStringLiteral("\r\n") + CheckLines(ctx) + CommUtil::LostPortText(ctx),
+                          VBUtil::kCrLf + CheckLines(ctx) + CommUtil::LostPortText(ctx),
                       vbOKOnly | vbCritical,
                       GetMLText(ctx.ml, QStringLiteral("連線簡訊報警機"), 3, 4, QStringLiteral("KORVACommUtil")));
         SetConnectStatus(ctx, false);
         return;
     }
     ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("連線至簡訊報警機成功!"), 1, 5, QStringLiteral("KORVACommUtil")) +
-                      QStringLiteral("\r\n\r\n") +
+                      VBUtil::kCrLf + VBUtil::kCrLf +
                       GetMLText(ctx.ml, QStringLiteral("Model No.: "), 2, 5, QStringLiteral("KORVACommUtil")) + info.ModelName +
-                      QStringLiteral("\r\n") +
+                      VBUtil::kCrLf +
                       GetMLText(ctx.ml, QStringLiteral("S/N : "), 3, 5, QStringLiteral("KORVACommUtil")) + info.SerialNo +
-                      QStringLiteral("\r\n") +
+                      VBUtil::kCrLf +
                       GetMLText(ctx.ml, QStringLiteral("Commnunication Settings : "), 4, 5, QStringLiteral("KORVACommUtil")) +
                       info.BaudRate + QStringLiteral(", ") + info.Parity + QStringLiteral(", 8, 1"),
                   vbOKOnly | vbInformation,

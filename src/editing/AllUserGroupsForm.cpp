@@ -1,5 +1,6 @@
 #include "editing/AllUserGroupsForm.h"
 
+#include "base/VBUtil.h"
 #include "editing/EditContext.h"
 #include "editing/KORVAUtil.h"
 #include "db/ADOUtil.h"
@@ -15,13 +16,13 @@ void AllUserGroupsForm::Warn(EditContext& ctx, bool onAccept) {
     const QString& contact = ctx.forms.editTelList.lblTelUser;
     if (onAccept)
         ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("群組不可重覆挑選!"), 1, 173, QStringLiteral("frmAllUserGroups")) +
-                          QStringLiteral("\r\n") +
+                          VBUtil::kCrLf +
                           GetMLText(ml, QStringLiteral("群組早已加入至 "), 2, 173, QStringLiteral("frmAllUserGroups")) + contact,
                       vbOKOnly | vbExclamation,
                       GetMLText(ml, QStringLiteral("群組不可重覆挑選!"), 3, 173, QStringLiteral("frmAllUserGroups")));
     else
         ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("群組不可重覆挑選!"), 1, 161, QStringLiteral("frmAllUserGroups")) +
-                          QStringLiteral("\r\n") +
+                          VBUtil::kCrLf +
                           GetMLText(ml, QStringLiteral("群組早已加入至 "), 2, 161, QStringLiteral("frmAllUserGroups")) + contact,
                       vbOKOnly | vbExclamation,
                       GetMLText(ml, QStringLiteral("群組不可重覆挑選!"), 3, 161, QStringLiteral("frmAllUserGroups")));

@@ -1,5 +1,6 @@
 #include "editing/EditTransaction.h"
 
+#include "base/VBUtil.h"
 #include "editing/EditContext.h"
 #include "db/ADOUtil.h"
 
@@ -22,7 +23,7 @@ void ReopenRowSets(OpenProject& p) {
 
 void Report(EditContext& ctx, const QString& failTitle, const QString& why) {
     ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("無法寫入專案資料庫，本次變更已全部復原，專案內容維持不變。"), 1, 9100, QStringLiteral("KORVAUtil")) +
-                      QStringLiteral("\r\n") + GetMLText(ctx.ml, QStringLiteral("原因: ["), 2, 9100, QStringLiteral("KORVAUtil")) + why + u']',
+                      VBUtil::kCrLf + GetMLText(ctx.ml, QStringLiteral("原因: ["), 2, 9100, QStringLiteral("KORVAUtil")) + why + u']',
                   vbOKOnly | vbCritical, failTitle);
 }
 } // namespace

@@ -31,23 +31,25 @@ bool EditZoneListForm::LoadFormObj(EditContext& ctx) {
 }
 
 void EditZoneListForm::mkcmbGroupName(EditContext& ctx, const QString& target) {
-    cmbGroupNameItems = {kNone};
+    ComboList& list = cmbGroupName;
+    list.Clear();
     RowSet* groups = ctx.project.UserGroups.get();
     if (ADOUtil::GetRecordCount(groups) > 0) {
-        cmbGroupNameItems.clear();
         auto copy = groups->Clone();
         for (copy->MoveFirst(); !copy->Eof(); copy->MoveNext()) {
             const QString name = Str(copy.get(), "GroupName");
-            if (!name.isEmpty()) cmbGroupNameItems << name;
+            if (!name.isEmpty()) list.Add(name, name);
         }
-        cmbGroupNameItems << GetMLText(ctx.ml, QStringLiteral("所有連絡人群組"), 1, 315, QStringLiteral("EditZoneList"));
+        list.Add(kAll, GetMLText(ctx.ml, QStringLiteral("所有連絡人群組"), 1, 315, QStringLiteral("EditZoneList")));
+    } else {
+        list.Add(kNone, kNone);
     }
-    if (target == kAll)
-        cmbGroupName = GetMLText(ctx.ml, QStringLiteral("所有連絡人群組"), 1, 325, QStringLiteral("EditZoneList"));
-    else if (!target.isEmpty())
-        cmbGroupName = target;
-    else
-        cmbGroupName = cmbGroupNameItems.first();
+    list.index = target.isEmpty() ? 0 : int(list.names.indexOf(target));
+    if (list.index < 0) {
+        list.Add(target, target == kAll ? GetMLText(ctx.ml, QStringLiteral("所有連絡人群組"), 1, 325, QStringLiteral("EditZoneList"))
+                                        : target);
+        list.index = int(list.names.size()) - 1;
+    }
 }
 
 bool EditZoneListForm::MessageFits(const QString& text, bool isUnicode) {
@@ -99,14 +101,8 @@ bool EditZoneListForm::SaveFormObj(EditContext& ctx) {
             return false;
         }
     }
-    QString target;
-    bool writeTarget = true;
-    if (cmbGroupName == GetMLText(ctx.ml, QStringLiteral("所有連絡人群組"), 1, 208, QStringLiteral("EditZoneList")))
-        target = kAll;
-    else if (cmbGroupName == kNone)
-        writeTarget = false;   // no groups to choose from: the stored target stays
-    else
-        target = cmbGroupName;
+    const QString target = cmbGroupName.SelectedName();
+    const bool writeTarget = target != kNone;   // no groups to choose from: the stored target stays
 
     const bool saved = EditTransaction::Run(ctx, failTitle, [&](QString& why) {
         RowSet* z = p.Zones.get();

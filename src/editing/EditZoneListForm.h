@@ -1,8 +1,9 @@
 #pragma once
 // The zone editor (frmEditZoneList): name, description, the alarm and reset messages, the
 // disabled flag and the one notification target of a zone.
+#include "editing/ComboList.h"
+
 #include <QString>
-#include <QStringList>
 
 struct EditContext;
 
@@ -12,8 +13,7 @@ struct EditZoneListForm {
     QString txtZoneDsc;
     QString txtAlarmSMS;
     QString txtResetSMS;
-    QStringList cmbGroupNameItems;
-    QString cmbGroupName;          // the combo's text
+    ComboList cmbGroupName;        // names: a group, "ALL" for the all-groups entry, "NONE"
     bool chkIsDisable = false;
     QString loadedName;            // ZoneName at load
     QString focusControl;          // the message box a failed check hands the focus to
@@ -21,7 +21,8 @@ struct EditZoneListForm {
     // Loads the current Zones row; false when there is none.
     bool LoadFormObj(EditContext& ctx);
     // The targets: every named group, then the all-groups entry; only "NONE" without groups.
-    // Shows the zone's target: "ALL" the all-groups entry, empty the first entry.
+    // Shows the zone's target: "ALL" the all-groups entry, empty the first entry; a stored
+    // target the list does not offer is added as it is, so that OK keeps it.
     void mkcmbGroupName(EditContext& ctx, const QString& target);
     // The message-length rule, alarm message first.
     bool CheckFormObj(EditContext& ctx);

@@ -1,6 +1,7 @@
 #include "editing/frmEditZoneList.h"
 
 #include "editing/EditContext.h"
+#include "editing/QtEditWidgets.h"
 #include "ui_frmEditZoneList.h"
 
 frmEditZoneList::frmEditZoneList(EditContext& ctx, QWidget* parent)
@@ -19,15 +20,7 @@ void frmEditZoneList::LoadFormObj() {
     ui->txtAlarmSMS->setText(f.txtAlarmSMS);
     ui->txtResetSMS->setText(f.txtResetSMS);
     ui->chkIsDisable->setChecked(f.chkIsDisable);
-    ui->cmbGroupName->clear();
-    ui->cmbGroupName->addItems(f.cmbGroupNameItems);
-    // A stored target the list does not offer is shown as it is, so that OK keeps it.
-    int at = ui->cmbGroupName->findText(f.cmbGroupName, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    if (at < 0) {
-        ui->cmbGroupName->addItem(f.cmbGroupName);
-        at = ui->cmbGroupName->count() - 1;
-    }
-    ui->cmbGroupName->setCurrentIndex(at);
+    QtEditWidgets::FillCombo(ui->cmbGroupName, f.cmbGroupName);
     ui->txtZoneName->setFocus();
 }
 
@@ -38,7 +31,7 @@ void frmEditZoneList::cmdOK_Click() {
     f.txtAlarmSMS = ui->txtAlarmSMS->text();
     f.txtResetSMS = ui->txtResetSMS->text();
     f.chkIsDisable = ui->chkIsDisable->isChecked();
-    f.cmbGroupName = ui->cmbGroupName->currentText();
+    f.cmbGroupName.index = ui->cmbGroupName->currentIndex();
     if (f.cmdOK_Click(m_ctx)) {
         accept();
         return;

@@ -238,11 +238,14 @@ void mklvNodeContent(MainContext& ctx) {
         lv.AddColumn(GetMLText(ctx.ml, QStringLiteral("項目"), 1, 1292, QStringLiteral("KORVAMain")), 1500);
         lv.AddColumn(GetMLText(ctx.ml, QStringLiteral("項目說明"), 1, 1293, QStringLiteral("KORVAMain")), 1500);
         lv.AddRow({GetMLText(ctx.ml, QStringLiteral("連絡人"), 1, 1295, QStringLiteral("KORVAMain")),
-                   GetMLText(ctx.ml, QStringLiteral("連絡人清單"), 1, 1296, QStringLiteral("KORVAMain"))});
+                   GetMLText(ctx.ml, QStringLiteral("連絡人清單"), 1, 1296, QStringLiteral("KORVAMain"))},
+                  kUsers);
         lv.AddRow({GetMLText(ctx.ml, QStringLiteral("群組"), 1, 1297, QStringLiteral("KORVAMain")),
-                   GetMLText(ctx.ml, QStringLiteral("群組清單"), 1, 1298, QStringLiteral("KORVAMain"))});
+                   GetMLText(ctx.ml, QStringLiteral("群組清單"), 1, 1298, QStringLiteral("KORVAMain"))},
+                  kUserGroups);
         lv.AddRow({GetMLText(ctx.ml, QStringLiteral("警報區"), 1, 1299, QStringLiteral("KORVAMain")),
-                   GetMLText(ctx.ml, QStringLiteral("警報區清單"), 1, 1300, QStringLiteral("KORVAMain"))});
+                   GetMLText(ctx.ml, QStringLiteral("警報區清單"), 1, 1300, QStringLiteral("KORVAMain"))},
+                  kZones);
     } else if (kind == kUserGroups && count == 1) {
         view.SetLvCaption(GetMLText(ctx.ml, QStringLiteral("連絡人群組"), 1, 1113, QStringLiteral("KORVAMain")));
         PutTableTolvNodeContent(ctx, kUserGroups, p.UserGroups.get());

@@ -13,6 +13,7 @@ void NodeContentModel::ClearRows() {
     if (m_rows.isEmpty()) return;
     beginRemoveRows({}, 0, int(m_rows.size()) - 1);
     m_rows.clear();
+    m_keys.clear();
     endRemoveRows();
 }
 
@@ -23,10 +24,11 @@ void NodeContentModel::AddColumn(const QString& caption, int widthTwips) {
     endInsertColumns();
 }
 
-void NodeContentModel::AddRow(const QStringList& texts) {
+void NodeContentModel::AddRow(const QStringList& texts, const QString& key) {
     const int at = int(m_rows.size());
     beginInsertRows({}, at, at);
     m_rows.append(texts);
+    m_keys.append(key.isNull() ? texts.value(0) : key);
     endInsertRows();
 }
 
@@ -47,6 +49,8 @@ QString NodeContentModel::Text(int row, int column) const {
     return m_rows[row].value(column);
 }
 
+QString NodeContentModel::Key(int row) const { return m_keys.value(row); }
+
 int NodeContentModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(m_rows.size());
 }
@@ -56,7 +60,9 @@ int NodeContentModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant NodeContentModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || role != Qt::DisplayRole) return {};
+    if (!index.isValid()) return {};
+    if (role == KeyRole) return Key(index.row());
+    if (role != Qt::DisplayRole) return {};
     return Text(index.row(), index.column());
 }
 

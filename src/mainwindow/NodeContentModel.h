@@ -10,6 +10,8 @@ class NodeContentModel : public QAbstractTableModel {
 public:
     // headerData(section, Qt::Horizontal, WidthTwipsRole): the column's width in twips.
     static constexpr int WidthTwipsRole = Qt::UserRole + 1;
+    // data(index, KeyRole): what the row stands for; its item text unless AddRow named a key.
+    static constexpr int KeyRole = Qt::UserRole + 2;
 
     struct Column {
         QString caption;
@@ -22,13 +24,14 @@ public:
     void ClearRows();
     void AddColumn(const QString& caption, int widthTwips);
     // One row: the item text, then the sub-items.
-    void AddRow(const QStringList& texts);
+    void AddRow(const QStringList& texts, const QString& key = {});
 
     const QVector<Column>& Columns() const { return m_columns; }
     QStringList Captions() const;
     QVector<int> WidthsTwips() const;
     const QVector<QStringList>& Rows() const { return m_rows; }
     QString Text(int row, int column) const;
+    QString Key(int row) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -39,4 +42,5 @@ public:
 private:
     QVector<Column> m_columns;
     QVector<QStringList> m_rows;
+    QVector<QString> m_keys;
 };

@@ -136,21 +136,6 @@ PopupMenuState OnlyAddGroupList(const QString& caption) {
     return s;
 }
 
-// The branch an overview row of the root stands for: its tag, or empty for none. The row's
-// text is matched in the classic spellings and in the language the overview is shown in.
-QString OverviewBranch(const MLState& ml, const QString& text) {
-    if (text == kUsers || text == QStringLiteral("連絡人") ||
-        text == GetMLText(ml, QStringLiteral("連絡人"), 1, 1295, QStringLiteral("KORVAMain")))
-        return kUsers;
-    if (text == kUserGroups || text == QStringLiteral("Groups") || text == QStringLiteral("群組") ||
-        text == GetMLText(ml, QStringLiteral("群組"), 1, 1297, QStringLiteral("KORVAMain")))
-        return kUserGroups;
-    if (text == kZones || text == QStringLiteral("警報區") ||
-        text == GetMLText(ml, QStringLiteral("警報區"), 1, 1299, QStringLiteral("KORVAMain")))
-        return kZones;
-    return {};
-}
-
 // The selected node's tag; with a list item on the zones branch, the tag of that item's zone.
 bool SelectedTag(const MainContext& ctx, const std::optional<QString>& listItem, QString& tag) {
     const QModelIndex node = MainView::SelectedNode(ctx.view);
@@ -206,7 +191,7 @@ PopupMenuState lvNodeContent_MouseUp(MainContext& ctx, const std::optional<QStri
         else if (kind == kZones && listItem) s = LeafMenu(ml, kind, items[1], Place::ListItem);
     } else if (count == 1 && (!listItem || kind == kProjName)) {
         // A branch's own menu, or on the root's overview the menu of the branch a row stands for.
-        const QString branch = listItem ? OverviewBranch(ml, *listItem) : kind;
+        const QString branch = listItem ? *listItem : kind;
         if (branch == kUsers)
             s = OnlyAddTel(GetMLText(ml, QStringLiteral("新增連絡人..."), 1, 646, QStringLiteral("KORVAMain")));
         else if (branch == kUserGroups)
@@ -242,7 +227,7 @@ void lvNodeContent_DblClick(MainContext& ctx, const std::optional<QString>& list
     if (count != 1) return;
     if (kind == kProjName) {
         // An overview row: its branch becomes the selected node, expanded, with its table.
-        const QString branch = OverviewBranch(ctx.ml, *listItem);
+        const QString& branch = *listItem;
         const QModelIndex node = MainView::FindNodeByTag(ctx.view, branch);
         if (branch.isEmpty() || !node.isValid()) return;
         ctx.view.tree.SetExpanded(node, true);

@@ -41,8 +41,9 @@ namespace PopupMenu {
 // Right button over the tree: the menu for the selected node (none for the root, the zones
 // branch or no selection).
 PopupMenuState tvProjectContent_MouseUp(MainContext& ctx);
-// Right button over the content list: the menu for the selected list item (its text; none
-// when no item is selected) as the selected tree node shows it.
+// Right button over the content list: the menu for the selected list item (its key: the row's
+// text, or on the root's overview the node kind it stands for; none when no item is selected)
+// as the selected tree node shows it.
 PopupMenuState lvNodeContent_MouseUp(MainContext& ctx, const std::optional<QString>& listItem);
 
 // Double click on the tree: a group, contact or zone leaf opens its editor.

@@ -407,7 +407,7 @@ void frmMain::mnuProjConentEditZoneList_Click() { mnuProjEditZoneList_Click(); }
 static std::optional<QString> SelectedListItem(const QTreeView* lv) {
     const QItemSelectionModel* sel = lv->selectionModel();
     if (!sel || !sel->hasSelection() || !lv->currentIndex().isValid()) return std::nullopt;
-    return lv->currentIndex().siblingAtColumn(0).data().toString();
+    return lv->currentIndex().siblingAtColumn(0).data(NodeContentModel::KeyRole).toString();
 }
 void frmMain::mnuProjConentAddUser_Click() {
     ProjMenu::mnuProjConentAddUser_Click(m_ctx, SelectedListItem(lvNodeContent()));

@@ -30,7 +30,7 @@ bool OpenSystemDB(SystemDb& sdb, Ui& ui, const MLState& ml, const QString& progr
     const QString why = exists ? GetMLText(ml, QStringLiteral("檔案無法讀取:"), 3, 9001, QStringLiteral("KORVAMain"))
                                : GetMLText(ml, QStringLiteral("檔案不存在:"), 2, 9001, QStringLiteral("KORVAMain"));
     ui.MsgBox(GetMLText(ml, QStringLiteral("系統資料庫開啟失敗, 程式無法啟動!"), 1, 9001, QStringLiteral("KORVAMain")) +
-                  QStringLiteral("\r\n") + why + QStringLiteral(" [") + path + u']',
+                  VBUtil::kCrLf + why + QStringLiteral(" [") + path + u']',
               vbOKOnly | vbCritical, GetMLText(ml, QStringLiteral("KORVA 系統失敗"), 4, 9001, QStringLiteral("KORVAMain")));
     return false;
 }

@@ -400,7 +400,7 @@ private Q_SLOTS:
         for (int zone : {1, 2, 3}) {
             QVERIFY(env.Select(QStringLiteral("Zones,%1").arg(zone)));
             QVERIFY(f.LoadFormObj(c));
-            QCOMPARE(f.cmbGroupNameItems, (QStringList{"A", "B", all}));
+            QCOMPARE(f.cmbGroupName.items, (QStringList{"A", "B", all}));
             QVERIFY(f.cmdOK_Click(c));
         }
         // "ALL" shows the all-groups entry and is written back; a group stays; an empty
@@ -410,9 +410,26 @@ private Q_SLOTS:
         QCOMPARE(env.ZoneTarget(3), QStringLiteral("A"));
         QVERIFY(env.Select(QStringLiteral("Zones,4")));
         QVERIFY(f.LoadFormObj(c));
-        f.cmbGroupName = all;
+        f.cmbGroupName.index = int(f.cmbGroupName.items.indexOf(all));
         QVERIFY(f.cmdOK_Click(c));
         QCOMPARE(env.ZoneTarget(4), QStringLiteral("ALL"));
+    }
+
+    void zoneTargetIsTheEntrysNameNotItsText() {
+        // A group named like the all-groups entry stays that group; the entry stays "ALL".
+        EditEnv env;
+        const QString all = QStringLiteral("所有連絡人群組");
+        QVERIFY(env.OpenWith(GroupsSql({all})));
+        EditZoneListForm& f = env.c().forms.editZoneList;
+        for (int entry : {0, 1}) {
+            QVERIFY(env.Select(QStringLiteral("Zones,%1").arg(entry + 5)));
+            QVERIFY(f.LoadFormObj(env.c()));
+            QCOMPARE(f.cmbGroupName.items, (QStringList{all, all}));
+            f.cmbGroupName.index = entry;
+            QVERIFY(f.cmdOK_Click(env.c()));
+        }
+        QCOMPARE(env.ZoneTarget(5), all);
+        QCOMPARE(env.ZoneTarget(6), QStringLiteral("ALL"));
     }
 
     void zoneWithoutGroupsOffersOnlyNone() {
@@ -421,8 +438,8 @@ private Q_SLOTS:
         QVERIFY(env.Select(QStringLiteral("Zones,0")));
         EditZoneListForm& f = env.c().forms.editZoneList;
         QVERIFY(f.LoadFormObj(env.c()));
-        QCOMPARE(f.cmbGroupNameItems, (QStringList{"NONE"}));
-        f.cmbGroupName = QStringLiteral("NONE");
+        QCOMPARE(f.cmbGroupName.items, (QStringList{"NONE", "Old"}));
+        f.cmbGroupName.index = 0;
         QVERIFY(f.cmdOK_Click(env.c()));
         QCOMPARE(env.ZoneTarget(0), QStringLiteral("Old"));   // "NONE" is never written
     }

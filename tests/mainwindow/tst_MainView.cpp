@@ -255,6 +255,9 @@ private Q_SLOTS:
         QCOMPARE(lv.Rows(), (QVector<QStringList>{{QStringLiteral("連絡人"), QStringLiteral("連絡人清單")},
                                                    {QStringLiteral("群組"), QStringLiteral("群組清單")},
                                                    {QStringLiteral("警報區"), QStringLiteral("警報區清單")}}));
+        // Each overview row stands for its branch's node kind, whatever its caption says.
+        QCOMPARE((QStringList{lv.Key(0), lv.Key(1), lv.Key(2)}), (QStringList{"Users", "UserGroups", "Zones"}));
+        QCOMPARE(lv.index(1, 0).data(NodeContentModel::KeyRole).toString(), QStringLiteral("UserGroups"));
 
         Select(ctx, QStringLiteral("UserGroups"));
         QCOMPARE(ctx.view.lvCaption, QStringLiteral("連絡人群組"));

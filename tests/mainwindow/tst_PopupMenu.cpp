@@ -2,6 +2,7 @@
 // which items show, their captions, the row made current, the editor opened.
 #include "editing/EditEnv.h"
 #include "mainwindow/PopupMenu.h"
+#include "store/NodeTag.h"
 
 namespace {
 // The shown items in menu order, as the person sees them ("-" for a separator).
@@ -100,9 +101,9 @@ private Q_SLOTS:
         QCOMPARE(menu("Zones,12", QStringLiteral("警報區:")), QStringList{"編輯警報點[12]..."});
 
         // The root's overview rows stand for their branches.
-        QCOMPARE(menu("ProjName", QStringLiteral("連絡人")), QStringList{"新增連絡人..."});
-        QCOMPARE(menu("ProjName", QStringLiteral("群組")), QStringList{"新增連絡人群組..."});
-        QCOMPARE(menu("ProjName", QStringLiteral("警報區")), QStringList());
+        QCOMPARE(menu("ProjName", NodeTags::kUsers), QStringList{"新增連絡人..."});
+        QCOMPARE(menu("ProjName", NodeTags::kUserGroups), QStringList{"新增連絡人群組..."});
+        QCOMPARE(menu("ProjName", NodeTags::kZones), QStringList());
 
         // A zone row of the zones branch: that zone, made current.
         p.Zones->MoveFirst();
@@ -133,7 +134,9 @@ private Q_SLOTS:
                               "Add Existing Contacts...", "Move Contacts to Another Group..."}));
         // The overview row shown as "Contacts" stands for the contacts branch.
         QVERIFY(env.Select(QStringLiteral("ProjName")));
-        QCOMPARE(Shown(PopupMenu::lvNodeContent_MouseUp(c, QStringLiteral("Contacts"))), QStringList{"Add Contact..."});
+        MainView::mklvNodeContent(c);
+        QCOMPARE(c.view.list.Text(0, 0), QStringLiteral("Contacts"));
+        QCOMPARE(Shown(PopupMenu::lvNodeContent_MouseUp(c, c.view.list.Key(0))), QStringList{"Add Contact..."});
     }
 
     void doubleClickOpensTheEditor() {
@@ -192,7 +195,8 @@ private Q_SLOTS:
         AppContext& c = env.c();
         QVERIFY(env.Select(QStringLiteral("ProjName")));
         MainView::mklvNodeContent(c);
-        PopupMenu::lvNodeContent_DblClick(c, QStringLiteral("群組"));
+        QCOMPARE(c.view.list.Text(1, 0), QStringLiteral("群組"));
+        PopupMenu::lvNodeContent_DblClick(c, c.view.list.Key(1));
         const QModelIndex groups = MainView::FindNodeByTag(c.view, QStringLiteral("UserGroups"));
         QCOMPARE(MainView::SelectedNode(c.view), groups);
         QVERIFY(c.view.tree.data(groups, ProjTreeModel::ExpandedRole).toBool());
@@ -201,7 +205,8 @@ private Q_SLOTS:
         QCOMPARE(c.view.list.Text(1, 0), QStringLiteral("B"));
 
         QVERIFY(env.Select(QStringLiteral("ProjName")));
-        PopupMenu::lvNodeContent_DblClick(c, QStringLiteral("警報區"));
+        MainView::mklvNodeContent(c);
+        PopupMenu::lvNodeContent_DblClick(c, c.view.list.Key(2));
         QCOMPARE(env.SelectedTag(), QStringLiteral("Zones"));
         QCOMPARE(c.view.list.Rows().size(), 64);
         QVERIFY(env.ui.modalsShown.isEmpty());
