@@ -1,13 +1,13 @@
 // The KORVA desktop configuration tool.
 #include "app/AppContext.h"
-#include "base/QtIcons.h"
-#include "ml/QtUi.h"
 #include "app/Startup.h"
 #include "app/frmSplash.h"
 #include "app/frmToolsOptions.h"
+#include "base/QtIcons.h"
 #include "device/frmMessage.h"
 #include "mainwindow/frmMain.h"
 #include "ml/MLUtil.h"
+#include "ml/QtUi.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -33,9 +33,11 @@ public:
         frmMain* w = main.get();
         frmToolsOptions::Register(*w, m_ctx);
         m_ui.SetParentWindow(w);
-        m_ui.statusSink = [w](const QString& key, const QString& text) { w->SetStatusText(key, text); };
+        m_ui.statusSink = [w](const QString& key, const QString& text) {
+            w->SetStatusText(key, text);
+        };
         m_ui.modalSink = [w](Window which) { return w->ShowModal(which); };
-        frmMessage::Attach(m_ui, m_ctx.ml, w);   // the device link's progress window
+        frmMessage::Attach(m_ui, m_ctx.ml, w); // the device link's progress window
         w->onEnded = [] { QCoreApplication::exit(0); };
     }
     bool SplashClicked() override { return m_splash && m_splash->Clicked(); }

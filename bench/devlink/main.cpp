@@ -27,7 +27,7 @@
 
 namespace {
 
-constexpr double kCharMs = 10.0 * 1000.0 / 9600.0;   // one character on the wire
+constexpr double kCharMs = 10.0 * 1000.0 / 9600.0; // one character on the wire
 
 struct Sim {
     QProcess proc;
@@ -49,7 +49,8 @@ struct Sim {
     // A control command; the simulator reads it between frames, so give it a moment.
     bool Control(const QByteArray& line) {
         QFile fifo(control);
-        if (!fifo.open(QIODevice::WriteOnly) || fifo.write(line + "\n") != line.size() + 1) return false;
+        if (!fifo.open(QIODevice::WriteOnly) || fifo.write(line + "\n") != line.size() + 1)
+            return false;
         fifo.close();
         QThread::msleep(100);
         return true;
@@ -66,7 +67,8 @@ double Median(std::vector<double> v) {
 }
 double Mean(const std::vector<double>& v) {
     double s = 0;
-    for (double x : v) s += x;
+    for (double x : v)
+        s += x;
     return v.empty() ? 0 : s / double(v.size());
 }
 
@@ -114,7 +116,7 @@ bool ExceptionAttempt(AppContext& ctx, int n, std::vector<double>& times) {
     for (int i = 0; i < n; ++i) {
         QByteArray request = QByteArray::fromHex("f70401000001");
         QByteArray response;
-        QThread::msleep(40);   // let the pause after the last failure run out first
+        QThread::msleep(40); // let the pause after the last failure run out first
         t.start();
         const bool ok = CommUtil::SendCommand(ctx, request, 6, response, 7, ctx.comm.TimeOut, 0);
         times.push_back(double(t.nsecsElapsed()) / 1e6);
@@ -149,7 +151,8 @@ int main(int argc, char* argv[]) {
     ctx.comm.TimeOut = 2;
     ctx.comm.Retry = 3;
 
-    std::printf("device link benchmark: korva-devsim on a pseudo-terminal (%s)\n", qPrintable(link));
+    std::printf("device link benchmark: korva-devsim on a pseudo-terminal (%s)\n",
+                qPrintable(link));
 
     Sim sim;
     if (!sim.Start(link, dir.filePath(QStringLiteral("control")))) {
@@ -191,7 +194,8 @@ int main(int argc, char* argv[]) {
             qint64 bytes = 0;
             int frames = 0;
             ctx.link.observer = [&](const FrameEvent& e) {
-                if (e.direction == FrameDirection::Sent || e.direction == FrameDirection::Received) {
+                if (e.direction == FrameDirection::Sent ||
+                    e.direction == FrameDirection::Received) {
                     bytes += e.bytes.size();
                     ++frames;
                 }
@@ -217,7 +221,8 @@ int main(int argc, char* argv[]) {
     Shutdown::CloseCore(ctx);
 
     const double oursMed = Median(ours), theirsMed = Median(theirs);
-    std::printf("\n(a) one-register 0x04 read, simulator unpaced, %d reads each\n", int(ours.size()));
+    std::printf("\n(a) one-register 0x04 read, simulator unpaced, %d reads each\n",
+                int(ours.size()));
     std::printf("    KORVA client     median %.3f ms   mean %.3f ms\n", oursMed, Mean(ours));
     std::printf("    libmodbus client median %.3f ms   mean %.3f ms\n", theirsMed, Mean(theirs));
     std::printf("    ratio KORVA / libmodbus: %.2f (median), %.2f (mean)\n", oursMed / theirsMed,
@@ -228,20 +233,25 @@ int main(int argc, char* argv[]) {
     // The simulator answers once the request's wire time and a 3.5-character gap have passed,
     // its reply characters one character time apart: the least a paced exchange can take.
     const double floorMs = wireMs + exchanges * (3.5 - 1.0) * kCharMs;
-    std::printf("\n(b) connect sequence, simulator paced to 9600 baud, %d runs\n", int(connectMs.size()));
-    std::printf("    %d exchanges, %lld bytes on the wire: wire time %.1f ms at 10 bits a character\n", exchanges,
-                static_cast<long long>(connectBytes), wireMs);
+    std::printf("\n(b) connect sequence, simulator paced to 9600 baud, %d runs\n",
+                int(connectMs.size()));
+    std::printf(
+        "    %d exchanges, %lld bytes on the wire: wire time %.1f ms at 10 bits a character\n",
+        exchanges, static_cast<long long>(connectBytes), wireMs);
     std::printf("    measured median %.1f ms   mean %.1f ms\n", Median(connectMs), Mean(connectMs));
     std::printf("    ratio measured / wire time: %.2f (median)\n", Median(connectMs) / wireMs);
-    std::printf("    (against the simulator's paced floor with its 3.5-character gaps, %.1f ms: ratio %.2f)\n",
+    std::printf("    (against the simulator's paced floor with its 3.5-character gaps, %.1f ms: "
+                "ratio %.2f)\n",
                 floorMs, Median(connectMs) / floorMs);
 
-    std::printf("\n(c) one failed attempt answered by an exception (time-out %d s, retry 0)\n", ctx.comm.TimeOut);
+    std::printf("\n(c) one failed attempt answered by an exception (time-out %d s, retry 0)\n",
+                ctx.comm.TimeOut);
     std::printf("    unpaced: median %.3f ms   max %.3f ms\n", Median(exceptionFast),
                 *std::max_element(exceptionFast.begin(), exceptionFast.end()));
-    std::printf("    paced:   median %.1f ms   max %.1f ms (wire time of its 8 + 5 characters: %.1f ms)\n",
-                Median(exceptionPaced), *std::max_element(exceptionPaced.begin(), exceptionPaced.end()),
-                13 * kCharMs);
+    std::printf(
+        "    paced:   median %.1f ms   max %.1f ms (wire time of its 8 + 5 characters: %.1f ms)\n",
+        Median(exceptionPaced), *std::max_element(exceptionPaced.begin(), exceptionPaced.end()),
+        13 * kCharMs);
     std::printf("    without the early end the attempt would wait out the silent time-out: %d ms\n",
                 ctx.comm.TimeOut * 1000 + CommUtil::kSilenceGraceMs);
     return 0;

@@ -10,11 +10,11 @@
 #include "../support/NullUi.h"
 #include "app/AppContext.h"
 #include "app/Startup.h"
-#include "mainwindow/Shutdown.h"
 #include "device/CommUtil.h"
 #include "device/Download.h"
 #include "editing/PhoneBook.h"
 #include "editing/ValidUtil.h"
+#include "mainwindow/Shutdown.h"
 #include "ml/MLUtil.h"
 #include "store/KORVAMain.h"
 

@@ -7,8 +7,10 @@ public:
     MsgResult MsgBox(const QString&, MsgStyle style, const QString&) override {
         switch (MsgButtons(style)) {
         case vbYesNo:
-        case vbYesNoCancel: return vbNo;
-        default: return vbOK;
+        case vbYesNoCancel:
+            return vbNo;
+        default:
+            return vbOK;
         }
     }
     QString KeyInString(const QString&, const QString&, const QString&, const QString&) override {

@@ -15,13 +15,16 @@ using VBUtil::ToWhole16;
 bool ReadSettings(AppContext& ctx, const QString& pathIn) {
     const QString path = pathIn.isEmpty() ? DefaultSettingsPath() : pathIn;
     if (!FileUtil::FileExists(path)) {
-        ctx.ui.MsgBox(QStringLiteral("KORVA system failed!\r\nFile [") + path + QStringLiteral("] not exist."),
+        ctx.ui.MsgBox(QStringLiteral("KORVA system failed!\r\nFile [") + path +
+                          QStringLiteral("] not exist."),
                       vbOKOnly | vbCritical, QStringLiteral("KORVA system failed"));
         return false;
     }
     const QString text = FileUtil::ReadTextFile(path);
-    ctx.comm.TimeOut = ToWhole16(IniGet(QStringLiteral("Comm"), QStringLiteral("Timeout"), QStringLiteral("2"), text));
-    ctx.comm.Retry = ToWhole16(IniGet(QStringLiteral("Comm"), QStringLiteral("Retry"), QStringLiteral("3"), text));
+    ctx.comm.TimeOut = ToWhole16(
+        IniGet(QStringLiteral("Comm"), QStringLiteral("Timeout"), QStringLiteral("2"), text));
+    ctx.comm.Retry = ToWhole16(
+        IniGet(QStringLiteral("Comm"), QStringLiteral("Retry"), QStringLiteral("3"), text));
     return true;
 }
 

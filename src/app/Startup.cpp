@@ -59,7 +59,8 @@ void LoadRecentFiles(AppContext& ctx) {
     ctx.recentFiles.clear();
     RowSet* rs = ctx.sysdb.MRUList.get();
     if (!rs || ADOUtil::GetRecordCount(rs) < 1) return;
-    for (rs->MoveFirst(); !rs->Eof() && ctx.recentFiles.size() < KORVAMain::kRecentFileCount; rs->MoveNext())
+    for (rs->MoveFirst(); !rs->Eof() && ctx.recentFiles.size() < KORVAMain::kRecentFileCount;
+         rs->MoveNext())
         ctx.recentFiles << ADOUtil::NullToStr(rs->Field(QStringLiteral("FilePath")));
 }
 

@@ -15,11 +15,11 @@ namespace Startup {
 class StartupWindows {
 public:
     virtual ~StartupWindows() = default;
-    virtual void ShowSplash() = 0;        // not modal, painted at once
-    virtual void LoadMainWindow() = 0;    // texts, then placement; not shown yet
+    virtual void ShowSplash() = 0;     // not modal, painted at once
+    virtual void LoadMainWindow() = 0; // texts, then placement; not shown yet
     virtual bool SplashClicked() = 0;
     virtual void UnloadSplash() = 0;
-    virtual void FillMainWindow() = 0;    // the main window's state with no project open
+    virtual void FillMainWindow() = 0; // the main window's state with no project open
     virtual void ShowMainWindow() = 0;
 };
 
@@ -27,9 +27,9 @@ public:
 // lasts between two and three seconds; it is measured on a monotonic clock from the phase
 // within the wall-clock second at which it began, so a clock change cannot stretch it.
 struct SplashClock {
-    qint64 phaseMs = 0;                       // milliseconds into the second at the start
-    std::function<qint64()> elapsedMs;        // monotonic time since the start
-    std::function<void()> idle;               // a short rest between event rounds
+    qint64 phaseMs = 0;                // milliseconds into the second at the start
+    std::function<qint64()> elapsedMs; // monotonic time since the start
+    std::function<void()> idle;        // a short rest between event rounds
 };
 SplashClock SystemClock();
 

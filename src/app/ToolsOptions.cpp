@@ -11,20 +11,27 @@ Texts LoadFormObj(const CommValues& comm) {
     return {QString::number(comm.Retry), QString::number(comm.TimeOut)};
 }
 
-Texts Defaults() { return {QStringLiteral("3"), QStringLiteral("2")}; }
+Texts Defaults() {
+    return {QStringLiteral("3"), QStringLiteral("2")};
+}
 
-bool CheckFormObj(const Texts&) { return true; }
+bool CheckFormObj(const Texts&) {
+    return true;
+}
 
 bool SaveFormObj(AppContext& ctx, const Texts& texts) {
     ctx.comm.Retry = VBUtil::ToWhole16(texts.retry);
     ctx.comm.TimeOut = VBUtil::ToWhole16(texts.timeOut);
     if (SettingUtil::WriteSettings(ctx)) return true;
-    ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("設定檔寫入失敗!"), 1, 100, QStringLiteral("ToolsOptions")) +
-                      VBUtil::kCrLf +
-                      GetMLText(ctx.ml, QStringLiteral("無法寫入檔案"), 2, 100, QStringLiteral("ToolsOptions")) +
-                      QStringLiteral(" [") + DefaultSettingsPath() + QStringLiteral("]"),
-                  vbOKOnly | vbCritical,
-                  GetMLText(ctx.ml, QStringLiteral("選項"), 3, 100, QStringLiteral("ToolsOptions")));
+    ctx.ui.MsgBox(
+        GetMLText(ctx.ml, QStringLiteral("設定檔寫入失敗!"), 1, 100,
+                  QStringLiteral("ToolsOptions")) +
+            VBUtil::kCrLf +
+            GetMLText(ctx.ml, QStringLiteral("無法寫入檔案"), 2, 100,
+                      QStringLiteral("ToolsOptions")) +
+            QStringLiteral(" [") + DefaultSettingsPath() + QStringLiteral("]"),
+        vbOKOnly | vbCritical,
+        GetMLText(ctx.ml, QStringLiteral("選項"), 3, 100, QStringLiteral("ToolsOptions")));
     return false;
 }
 

@@ -1,15 +1,16 @@
 #include "app/frmSplash.h"
 
 #include "Version.h"
-#include "ml/QtFormTexts.h"
 #include "base/QtIcons.h"
+#include "ml/QtFormTexts.h"
 #include "ui_frmSplash.h"
 
 #include <QEvent>
 #include <QScreen>
 
 frmSplash::frmSplash(const MLState& ml, QWidget* parent)
-    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint), ui(std::make_unique<Forms::Ui_frmSplash>()) {
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint),
+      ui(std::make_unique<Forms::Ui_frmSplash>()) {
     ui->setupUi(this);
     QtFormTexts::Apply(this, ml, QStringLiteral("frmSplash"));
     m_clicked = false;
@@ -22,10 +23,11 @@ frmSplash::frmSplash(const MLState& ml, QWidget* parent)
     const int side = ui->Image1->minimumWidth();
     ui->Image1->setPixmap(QtIcons::AppIcon().pixmap(QSize(side, side), devicePixelRatio()));
 
-    for (QWidget* w : {static_cast<QWidget*>(ui->fraMainFrame), static_cast<QWidget*>(ui->Image1),
-                       static_cast<QWidget*>(ui->Label1), static_cast<QWidget*>(ui->Label2),
-                       static_cast<QWidget*>(ui->lblProductName),
-                       static_cast<QWidget*>(ui->lblCompanyProduct), static_cast<QWidget*>(ui->lblVersion)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(ui->fraMainFrame), static_cast<QWidget*>(ui->Image1),
+          static_cast<QWidget*>(ui->Label1), static_cast<QWidget*>(ui->Label2),
+          static_cast<QWidget*>(ui->lblProductName), static_cast<QWidget*>(ui->lblCompanyProduct),
+          static_cast<QWidget*>(ui->lblVersion)})
         w->installEventFilter(this);
 
     adjustSize();

@@ -4,7 +4,9 @@
 #include <QWidget>
 #include <memory>
 
-namespace Forms { class Ui_frmSplash; }
+namespace Forms {
+class Ui_frmSplash;
+}
 struct MLState;
 
 class frmSplash : public QWidget {

@@ -35,7 +35,9 @@ void frmToolsOptions::CmdOK_Click() {
     accept();
 }
 
-void frmToolsOptions::cmdExit_Click() { reject(); }
+void frmToolsOptions::cmdExit_Click() {
+    reject();
+}
 
 void frmToolsOptions::cmdSetDefault_Click() {
     const ToolsOptions::Texts t = ToolsOptions::Defaults();

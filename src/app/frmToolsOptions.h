@@ -5,7 +5,9 @@
 #include <QDialog>
 #include <memory>
 
-namespace Forms { class Ui_frmToolsOptions; }
+namespace Forms {
+class Ui_frmToolsOptions;
+}
 struct AppContext;
 class frmMain;
 

@@ -4,11 +4,15 @@
 
 // The icons are compiled into the window library; a static library needs its resources
 // registered by name before first use.
-static void InitIconResources() { Q_INIT_RESOURCE(KORVA); }
+static void InitIconResources() {
+    Q_INIT_RESOURCE(KORVA);
+}
 
 namespace QtIcons {
 namespace {
-QString PathOf(const QString& key) { return QStringLiteral(":/icons/") + key + QStringLiteral(".svg"); }
+QString PathOf(const QString& key) {
+    return QStringLiteral(":/icons/") + key + QStringLiteral(".svg");
+}
 
 void EnsureResources() {
     if (!QFile::exists(PathOf(QStringLiteral("KORVA")))) InitIconResources();
@@ -16,8 +20,8 @@ void EnsureResources() {
 } // namespace
 
 QStringList Keys() {
-    return {QStringLiteral("Proj"),  QStringLiteral("UserName"), QStringLiteral("UserGroups"),
-            QStringLiteral("Zones"), QStringLiteral("Alarm"),    QStringLiteral("Connect"),
+    return {QStringLiteral("Proj"),      QStringLiteral("UserName"), QStringLiteral("UserGroups"),
+            QStringLiteral("Zones"),     QStringLiteral("Alarm"),    QStringLiteral("Connect"),
             QStringLiteral("DisConnect")};
 }
 
@@ -27,7 +31,9 @@ QIcon Icon(const QString& key) {
     return QIcon(PathOf(key));
 }
 
-QIcon AppIcon() { return Icon(QStringLiteral("KORVA")); }
+QIcon AppIcon() {
+    return Icon(QStringLiteral("KORVA"));
+}
 } // namespace QtIcons
 
 QIcon QtImageKeyDelegate::IconOf(const QString& key) const {
@@ -36,7 +42,8 @@ QIcon QtImageKeyDelegate::IconOf(const QString& key) const {
     return *it;
 }
 
-void QtImageKeyDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const {
+void QtImageKeyDelegate::initStyleOption(QStyleOptionViewItem* option,
+                                         const QModelIndex& index) const {
     QStyledItemDelegate::initStyleOption(option, index);
     const QVariant v = index.data(m_role);
     if (v.typeId() != QMetaType::QString || v.toString().isEmpty()) return;

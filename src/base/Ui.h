@@ -16,24 +16,32 @@ enum MsgStyle : int {
     vbExclamation = 48,
     vbInformation = 64,
 };
-inline MsgStyle operator|(MsgStyle a, MsgStyle b) { return MsgStyle(int(a) | int(b)); }
-inline int MsgButtons(MsgStyle s) { return int(s) & 0x0F; }
-inline int MsgIcon(MsgStyle s) { return int(s) & 0x70; }
+inline MsgStyle operator|(MsgStyle a, MsgStyle b) {
+    return MsgStyle(int(a) | int(b));
+}
+inline int MsgButtons(MsgStyle s) {
+    return int(s) & 0x0F;
+}
+inline int MsgIcon(MsgStyle s) {
+    return int(s) & 0x70;
+}
 
 // The button a message box was closed with.
 enum MsgResult : int { vbOK = 1, vbCancel = 2, vbYes = 6, vbNo = 7 };
 
 // What KeyInString gives back when the user cancelled; callers treat it as "no name", so
 // this text can never be entered as a name.
-inline QString KeyInCancelMarker() { return QStringLiteral("連絡人按下取消鍵"); }
+inline QString KeyInCancelMarker() {
+    return QStringLiteral("連絡人按下取消鍵");
+}
 
 enum class FileDialogKind { Open, Save };
 
 struct FileDialogSetup {
     QString title;
-    QString filter;        // classic "desc|pattern|desc|pattern"
-    QString initialDir;    // empty: the folder used last time
-    QString defaultName;   // file name proposed
+    QString filter;      // classic "desc|pattern|desc|pattern"
+    QString initialDir;  // empty: the folder used last time
+    QString defaultName; // file name proposed
     bool overwritePrompt = false;
     bool fileMustExist = false;
 };
@@ -63,7 +71,8 @@ public:
     // The text typed, trimmed; the cancel marker text when the user cancelled.
     virtual QString KeyInString(const QString& title, const QString& prompt,
                                 const QString& defaultText, const QString& passwordChar) = 0;
-    virtual std::optional<QString> FileDialog(FileDialogKind kind, const FileDialogSetup& setup) = 0;
+    virtual std::optional<QString> FileDialog(FileDialogKind kind,
+                                              const FileDialogSetup& setup) = 0;
     virtual void SetStatusText(const QString& panelKey, const QString& text) = 0;
     virtual void SetBusy(bool busy) = 0;
     virtual void DoEvents() = 0;

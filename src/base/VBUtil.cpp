@@ -5,12 +5,16 @@
 
 namespace VBUtil {
 
-static bool IsSpace(QChar c) { return c == u' '; }
+static bool IsSpace(QChar c) {
+    return c == u' ';
+}
 
 static QString TrimSpaces(const QString& s) {
     qsizetype b = 0, e = s.size();
-    while (b < e && IsSpace(s[b])) ++b;
-    while (e > b && IsSpace(s[e - 1])) --e;
+    while (b < e && IsSpace(s[b]))
+        ++b;
+    while (e > b && IsSpace(s[e - 1]))
+        --e;
     return s.mid(b, e - b);
 }
 
@@ -18,9 +22,12 @@ Lines SplitLines(const QString& input) {
     Lines out;
     QString text = TrimSpaces(input);
     for (;;) {
-        if (text.endsWith(QLatin1String("\r\n"))) text.chop(2);
-        else if (text.endsWith(u'\r') || text.endsWith(u'\n')) text.chop(1);
-        else break;
+        if (text.endsWith(QLatin1String("\r\n")))
+            text.chop(2);
+        else if (text.endsWith(u'\r') || text.endsWith(u'\n'))
+            text.chop(1);
+        else
+            break;
     }
     if (text.isEmpty()) return out;
 
@@ -29,7 +36,8 @@ Lines SplitLines(const QString& input) {
     auto store = [&] {
         const QString line = TrimSpaces(current);
         if (index <= kMaxLines) {
-            while (out.lines.size() < index) out.lines << QString();
+            while (out.lines.size() < index)
+                out.lines << QString();
             if (!line.isEmpty()) out.lines[index - 1] = line;
         }
         current.clear();
@@ -105,7 +113,8 @@ double Val(const QString& text) {
         break;
     }
     // Drop a dangling exponent or sign so the prefix still reads.
-    while (!digits.isEmpty() && (digits.endsWith(u'e') || digits.endsWith(u'+') || digits.endsWith(u'-')))
+    while (!digits.isEmpty() &&
+           (digits.endsWith(u'e') || digits.endsWith(u'+') || digits.endsWith(u'-')))
         digits.chop(1);
     bool ok = false;
     const double v = digits.toDouble(&ok);
@@ -113,7 +122,7 @@ double Val(const QString& text) {
 }
 
 int ToWhole16(const QString& text) {
-    const double v = std::nearbyint(Val(text));   // default rounding: halves to even
+    const double v = std::nearbyint(Val(text)); // default rounding: halves to even
     if (v < -32768) return -32768;
     if (v > 32767) return 32767;
     return int(v);

@@ -11,9 +11,11 @@ inline const QString kCrLf = QStringLiteral("\r\n");
 constexpr int kMaxLines = 1000;
 
 struct Lines {
-    QStringList lines;   // lines[i - 1] is line i; only lines 1..1000 are held
-    int count = 0;       // index of the last line (may pass 1000)
-    QString Line(int index) const { return index >= 1 && index <= lines.size() ? lines[index - 1] : QString(); }
+    QStringList lines; // lines[i - 1] is line i; only lines 1..1000 are held
+    int count = 0;     // index of the last line (may pass 1000)
+    QString Line(int index) const {
+        return index >= 1 && index <= lines.size() ? lines[index - 1] : QString();
+    }
 };
 
 Lines SplitLines(const QString& text);

@@ -78,9 +78,12 @@ bool LocateRecord(RowSet* rs, const QString& fieldName, const QString& value) {
 QString NullToStr(const QVariant& value) {
     if (!value.isValid() || value.isNull()) return {};
     switch (value.typeId()) {
-    case QMetaType::Bool: return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
-    case QMetaType::QDate: return value.toDate().toString(Qt::ISODate);
-    default: return value.toString();
+    case QMetaType::Bool:
+        return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    case QMetaType::QDate:
+        return value.toDate().toString(Qt::ISODate);
+    default:
+        return value.toString();
     }
 }
 

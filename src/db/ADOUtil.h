@@ -17,7 +17,8 @@ std::unique_ptr<Connection> OpenMDBConn(Ui& ui, const QString& path, const QStri
 // read-only query. Null when the connection is missing, the source empty or the
 // open fails. Values for "?" marks are bound, never pasted into the text.
 std::unique_ptr<RowSet> OpenRecordset(const Connection* connection, const QString& source,
-                                      bool useClientCursor = false, const QVariantList& params = {});
+                                      bool useClientCursor = false,
+                                      const QVariantList& params = {});
 int GetRecordCount(RowSet* rowSet);
 // From the first row, the first whose field's text equals value becomes current; false (past
 // the end) when none does.

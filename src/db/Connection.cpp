@@ -5,14 +5,17 @@
 #include <sqlite3.h>
 
 QString ConnectionString::ToString() const {
-    QString s = QStringLiteral("Provider=%1;Data Source=%2;").arg(QLatin1String(kProvider), dataSource);
+    QString s =
+        QStringLiteral("Provider=%1;Data Source=%2;").arg(QLatin1String(kProvider), dataSource);
     if (!userId.isEmpty()) s += QStringLiteral("User ID=") + userId + u';';
     if (!password.isEmpty())
         s += QStringLiteral("Jet OLEDB:Database Password=\"") + password + QStringLiteral("\";");
     return s;
 }
 
-DbHandle::~DbHandle() { Close(); }
+DbHandle::~DbHandle() {
+    Close();
+}
 
 void DbHandle::Close() {
     if (db) sqlite3_close_v2(db);
@@ -31,15 +34,21 @@ bool BindValue(sqlite3_stmt* st, int index, const QVariant& v) {
         rc = sqlite3_bind_null(st, index);
     } else {
         switch (v.typeId()) {
-        case QMetaType::Bool: rc = sqlite3_bind_int(st, index, v.toBool() ? 1 : 0); break;
+        case QMetaType::Bool:
+            rc = sqlite3_bind_int(st, index, v.toBool() ? 1 : 0);
+            break;
         case QMetaType::Int:
         case QMetaType::UInt:
         case QMetaType::Short:
         case QMetaType::UShort:
         case QMetaType::Long:
         case QMetaType::LongLong:
-        case QMetaType::ULongLong: rc = sqlite3_bind_int64(st, index, v.toLongLong()); break;
-        case QMetaType::Double: rc = sqlite3_bind_double(st, index, v.toDouble()); break;
+        case QMetaType::ULongLong:
+            rc = sqlite3_bind_int64(st, index, v.toLongLong());
+            break;
+        case QMetaType::Double:
+            rc = sqlite3_bind_double(st, index, v.toDouble());
+            break;
         case QMetaType::QDate: {
             const QByteArray t = v.toDate().toString(Qt::ISODate).toUtf8();
             rc = sqlite3_bind_text(st, index, t.constData(), int(t.size()), SQLITE_TRANSIENT);
@@ -68,13 +77,13 @@ bool Connection::Open(const ConnectionString& cs) {
     }
     sqlite3* db = nullptr;
     const QByteArray path = QFileInfo(cs.dataSource).absoluteFilePath().toUtf8();
-    int rc = sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READWRITE,
-                             nullptr);
+    int rc = sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
     auto fail = [&](const QString& what) {
         m_error = what;
         if (db) {
             const char* msg = sqlite3_errmsg(db);
-            if (msg && *msg && rc != SQLITE_OK) m_error += QStringLiteral(": ") + QString::fromUtf8(msg);
+            if (msg && *msg && rc != SQLITE_OK)
+                m_error += QStringLiteral(": ") + QString::fromUtf8(msg);
             sqlite3_close_v2(db);
         }
         return false;
@@ -101,7 +110,8 @@ bool Connection::Open(const ConnectionString& cs) {
             rc = sqlite3_step(st);
             ok = rc == SQLITE_ROW || rc == SQLITE_DONE;
             if (rc == SQLITE_ROW && sqlite3_column_type(st, 0) == SQLITE_TEXT)
-                result = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+                result =
+                    QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
         }
         sqlite3_finalize(st);
         if (!ok) return fail(QStringLiteral("The file is not a readable database"));
@@ -130,7 +140,8 @@ bool Connection::Execute(const QString& sql, const QVariantList& params) {
     const QByteArray text = sql.toUtf8();
     int rc = sqlite3_prepare_v2(m_handle->db, text.constData(), int(text.size()), &st, nullptr);
     if (rc == SQLITE_OK) {
-        for (int i = 0; i < params.size(); ++i) BindValue(st, i + 1, params[i]);
+        for (int i = 0; i < params.size(); ++i)
+            BindValue(st, i + 1, params[i]);
         do {
             rc = sqlite3_step(st);
         } while (rc == SQLITE_ROW);
@@ -143,9 +154,10 @@ bool Connection::Execute(const QString& sql, const QVariantList& params) {
 bool Connection::TableExists(const QString& table) const {
     if (!IsOpen()) return false;
     sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(m_handle->db,
-                           "SELECT 1 FROM sqlite_master WHERE type='table' AND name=?1 COLLATE NOCASE",
-                           -1, &st, nullptr) != SQLITE_OK)
+    if (sqlite3_prepare_v2(
+            m_handle->db,
+            "SELECT 1 FROM sqlite_master WHERE type='table' AND name=?1 COLLATE NOCASE", -1, &st,
+            nullptr) != SQLITE_OK)
         return false;
     BindValue(st, 1, table);
     const bool found = sqlite3_step(st) == SQLITE_ROW;

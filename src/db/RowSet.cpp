@@ -19,20 +19,23 @@ Kind KindOf(const char* decl) {
 
 QVariant ReadColumn(sqlite3_stmt* st, int col, Kind kind) {
     switch (sqlite3_column_type(st, col)) {
-    case SQLITE_NULL: return {};
+    case SQLITE_NULL:
+        return {};
     case SQLITE_INTEGER: {
         const qint64 v = sqlite3_column_int64(st, col);
         if (kind == Kind::Bool) return QVariant(v != 0);
         if (v >= INT_MIN && v <= INT_MAX) return QVariant(int(v));
         return QVariant(v);
     }
-    case SQLITE_FLOAT: return QVariant(sqlite3_column_double(st, col));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(st, col));
     case SQLITE_BLOB:
         return QVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(st, col)),
                                    sqlite3_column_bytes(st, col)));
     default: {
-        const QString t = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, col)),
-                                            sqlite3_column_bytes(st, col));
+        const QString t =
+            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, col)),
+                              sqlite3_column_bytes(st, col));
         if (kind == Kind::Date) {
             const QDate d = QDate::fromString(t, Qt::ISODate);
             if (d.isValid()) return QVariant(d);
@@ -71,11 +74,11 @@ struct Stmt {
 } // namespace
 
 struct RowSet::Shared {
-    QString table;                      // empty: a query snapshot
+    QString table; // empty: a query snapshot
     QStringList columns;
     QVector<Kind> kinds;
-    QVector<qint64> keys;               // table: rowids in stored order; query: row indexes
-    QVector<QVector<QVariant>> rows;    // query snapshot values
+    QVector<qint64> keys;            // table: rowids in stored order; query: row indexes
+    QVector<QVector<QVariant>> rows; // query snapshot values
     int version = 0;
     sqlite3_stmt* readRow = nullptr;
     ~Shared() { sqlite3_finalize(readRow); }
@@ -96,7 +99,8 @@ std::unique_ptr<RowSet> RowSet::OpenTable(const Connection& conn, const QString&
     const QString quoted = QuoteIdentifier(table);
     {
         Stmt probe;
-        const QByteArray sql = (QStringLiteral("SELECT * FROM ") + quoted + QStringLiteral(" LIMIT 0")).toUtf8();
+        const QByteArray sql =
+            (QStringLiteral("SELECT * FROM ") + quoted + QStringLiteral(" LIMIT 0")).toUtf8();
         if (sqlite3_prepare_v2(db, sql.constData(), -1, &probe.st, nullptr) != SQLITE_OK)
             return setError(QString::fromUtf8(sqlite3_errmsg(db)));
         for (int c = 0; c < sqlite3_column_count(probe.st); ++c) {
@@ -106,14 +110,18 @@ std::unique_ptr<RowSet> RowSet::OpenTable(const Connection& conn, const QString&
     }
     {
         Stmt keys;
-        const QByteArray sql = (QStringLiteral("SELECT rowid FROM ") + quoted + QStringLiteral(" ORDER BY rowid")).toUtf8();
+        const QByteArray sql =
+            (QStringLiteral("SELECT rowid FROM ") + quoted + QStringLiteral(" ORDER BY rowid"))
+                .toUtf8();
         if (sqlite3_prepare_v2(db, sql.constData(), -1, &keys.st, nullptr) != SQLITE_OK)
             return setError(QString::fromUtf8(sqlite3_errmsg(db)));
         int rc;
-        while ((rc = sqlite3_step(keys.st)) == SQLITE_ROW) shared->keys << sqlite3_column_int64(keys.st, 0);
+        while ((rc = sqlite3_step(keys.st)) == SQLITE_ROW)
+            shared->keys << sqlite3_column_int64(keys.st, 0);
         if (rc != SQLITE_DONE) return setError(QString::fromUtf8(sqlite3_errmsg(db)));
     }
-    const QByteArray readSql = (QStringLiteral("SELECT * FROM ") + quoted + QStringLiteral(" WHERE rowid=?1")).toUtf8();
+    const QByteArray readSql =
+        (QStringLiteral("SELECT * FROM ") + quoted + QStringLiteral(" WHERE rowid=?1")).toUtf8();
     if (sqlite3_prepare_v2(db, readSql.constData(), -1, &shared->readRow, nullptr) != SQLITE_OK)
         return setError(QString::fromUtf8(sqlite3_errmsg(db)));
 
@@ -141,7 +149,8 @@ std::unique_ptr<RowSet> RowSet::OpenQuery(const Connection& conn, const QString&
         return setError(QString::fromUtf8(sqlite3_errmsg(db)));
     if (!sqlite3_stmt_readonly(q.st))
         return setError(QStringLiteral("Only queries that read can be opened as a row set"));
-    for (int i = 0; i < params.size(); ++i) BindValue(q.st, i + 1, params[i]);
+    for (int i = 0; i < params.size(); ++i)
+        BindValue(q.st, i + 1, params[i]);
     auto shared = std::make_shared<Shared>();
     for (int c = 0; c < sqlite3_column_count(q.st); ++c) {
         shared->columns << QString::fromUtf8(sqlite3_column_name(q.st, c));
@@ -151,7 +160,8 @@ std::unique_ptr<RowSet> RowSet::OpenQuery(const Connection& conn, const QString&
     while ((rc = sqlite3_step(q.st)) == SQLITE_ROW) {
         QVector<QVariant> row;
         row.reserve(shared->columns.size());
-        for (int c = 0; c < shared->columns.size(); ++c) row << ReadColumn(q.st, c, shared->kinds[c]);
+        for (int c = 0; c < shared->columns.size(); ++c)
+            row << ReadColumn(q.st, c, shared->kinds[c]);
         shared->keys << shared->rows.size();
         shared->rows << row;
     }
@@ -167,7 +177,9 @@ std::unique_ptr<RowSet> RowSet::OpenQuery(const Connection& conn, const QString&
     return rs;
 }
 
-bool RowSet::IsOpen() const { return m_open && m_db && m_db->IsOpen(); }
+bool RowSet::IsOpen() const {
+    return m_open && m_db && m_db->IsOpen();
+}
 
 void RowSet::Close() {
     m_open = false;
@@ -176,7 +188,9 @@ void RowSet::Close() {
     m_mode = Mode::None;
 }
 
-bool RowSet::IsUpdatable() const { return IsOpen() && !m_shared->table.isEmpty(); }
+bool RowSet::IsUpdatable() const {
+    return IsOpen() && !m_shared->table.isEmpty();
+}
 
 void RowSet::Sync() const {
     if (!m_shared || m_seenVersion == m_shared->version) return;
@@ -265,10 +279,14 @@ bool RowSet::SetAbsolutePosition(int position) {
     if (!IsOpen() || !FlushBeforeMove()) return false;
     Sync();
     const int n = int(m_shared->keys.size());
-    if (position == adPosBOF) SetPos(-1);
-    else if (position == adPosEOF) SetPos(n);
-    else if (position >= 1 && position <= n) SetPos(position - 1);
-    else return false;
+    if (position == adPosBOF)
+        SetPos(-1);
+    else if (position == adPosEOF)
+        SetPos(n);
+    else if (position >= 1 && position <= n)
+        SetPos(position - 1);
+    else
+        return false;
     return true;
 }
 
@@ -290,7 +308,9 @@ std::unique_ptr<RowSet> RowSet::Clone() const {
     return rs;
 }
 
-QStringList RowSet::FieldNames() const { return m_shared ? m_shared->columns : QStringList(); }
+QStringList RowSet::FieldNames() const {
+    return m_shared ? m_shared->columns : QStringList();
+}
 
 int RowSet::ColumnIndex(const QString& name) const {
     if (!m_shared) return -1;
@@ -299,7 +319,9 @@ int RowSet::ColumnIndex(const QString& name) const {
     return -1;
 }
 
-bool RowSet::HasField(const QString& name) const { return ColumnIndex(name) >= 0; }
+bool RowSet::HasField(const QString& name) const {
+    return ColumnIndex(name) >= 0;
+}
 
 bool RowSet::LoadCurrent() const {
     if (!OnRow()) return false;
@@ -312,10 +334,11 @@ bool RowSet::LoadCurrent() const {
     sqlite3_bind_int64(st, 1, m_shared->keys[m_pos]);
     if (sqlite3_step(st) != SQLITE_ROW) {
         sqlite3_reset(st);
-        return false;   // deleted behind our back
+        return false; // deleted behind our back
     }
     m_cache.resize(m_shared->columns.size());
-    for (int c = 0; c < m_shared->columns.size(); ++c) m_cache[c] = ReadColumn(st, c, m_shared->kinds[c]);
+    for (int c = 0; c < m_shared->columns.size(); ++c)
+        m_cache[c] = ReadColumn(st, c, m_shared->kinds[c]);
     sqlite3_reset(st);
     return true;
 }
@@ -399,8 +422,10 @@ bool RowSet::Update() {
             sql = QStringLiteral("INSERT INTO ") + table + QStringLiteral(" DEFAULT VALUES");
         } else {
             QStringList marks;
-            for (int i = 0; i < cols.size(); ++i) marks << QStringLiteral("?%1").arg(i + 1);
-            sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(table, cols.join(u','), marks.join(u','));
+            for (int i = 0; i < cols.size(); ++i)
+                marks << QStringLiteral("?%1").arg(i + 1);
+            sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                      .arg(table, cols.join(u','), marks.join(u','));
         }
     } else {
         Sync();
@@ -414,20 +439,24 @@ bool RowSet::Update() {
             return true;
         }
         QStringList sets;
-        for (int i = 0; i < cols.size(); ++i) sets << QStringLiteral("%1=?%2").arg(cols[i]).arg(i + 1);
-        sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?%3").arg(table, sets.join(u',')).arg(cols.size() + 1);
+        for (int i = 0; i < cols.size(); ++i)
+            sets << QStringLiteral("%1=?%2").arg(cols[i]).arg(i + 1);
+        sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?%3")
+                  .arg(table, sets.join(u','))
+                  .arg(cols.size() + 1);
         values << m_shared->keys[m_pos];
     }
     Stmt st;
     const QByteArray text = sql.toUtf8();
     int rc = sqlite3_prepare_v2(db, text.constData(), int(text.size()), &st.st, nullptr);
     if (rc == SQLITE_OK) {
-        for (int i = 0; i < values.size(); ++i) BindValue(st.st, i + 1, values[i]);
+        for (int i = 0; i < values.size(); ++i)
+            BindValue(st.st, i + 1, values[i]);
         rc = sqlite3_step(st.st);
     }
     if (rc != SQLITE_DONE) {
         m_error = QString::fromUtf8(sqlite3_errmsg(db));
-        return false;   // the edit stays pending: the caller may correct it or cancel
+        return false; // the edit stays pending: the caller may correct it or cancel
     }
     if (m_mode == Mode::Add) {
         const qint64 rowid = sqlite3_last_insert_rowid(db);
@@ -456,7 +485,9 @@ bool RowSet::Delete() {
     }
     m_mode = Mode::None;
     Stmt st;
-    const QByteArray sql = (QStringLiteral("DELETE FROM ") + QuoteIdentifier(m_shared->table) + QStringLiteral(" WHERE rowid=?1")).toUtf8();
+    const QByteArray sql = (QStringLiteral("DELETE FROM ") + QuoteIdentifier(m_shared->table) +
+                            QStringLiteral(" WHERE rowid=?1"))
+                               .toUtf8();
     int rc = sqlite3_prepare_v2(m_db->db, sql.constData(), -1, &st.st, nullptr);
     if (rc == SQLITE_OK) {
         sqlite3_bind_int64(st.st, 1, m_shared->keys[m_pos]);
@@ -469,6 +500,6 @@ bool RowSet::Delete() {
     m_shared->keys.removeAt(m_pos);
     ++m_shared->version;
     m_seenVersion = m_shared->version;
-    m_onDeleted = true;   // m_pos now names the successor; m_key keeps the deleted rowid
+    m_onDeleted = true; // m_pos now names the successor; m_key keeps the deleted rowid
     return true;
 }

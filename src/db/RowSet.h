@@ -19,10 +19,12 @@ public:
     // A bare table name opens the table; any SQL text opens its result. Null on failure
     // (ErrorOut receives the reason when given).
     static std::unique_ptr<RowSet> OpenTable(const Connection& conn, const QString& table,
-                                             bool clientCursor = false, QString* errorOut = nullptr);
+                                             bool clientCursor = false,
+                                             QString* errorOut = nullptr);
     static std::unique_ptr<RowSet> OpenQuery(const Connection& conn, const QString& sql,
                                              const QVariantList& params = {},
-                                             bool clientCursor = false, QString* errorOut = nullptr);
+                                             bool clientCursor = false,
+                                             QString* errorOut = nullptr);
     ~RowSet();
 
     bool IsOpen() const;
@@ -34,8 +36,8 @@ public:
     void MoveLast();
     void MoveNext();
     void MovePrevious();
-    int AbsolutePosition() const;             // 1-based, or adPosBOF / adPosEOF
-    bool SetAbsolutePosition(int position);   // 1..count, adPosBOF or adPosEOF
+    int AbsolutePosition() const;           // 1-based, or adPosBOF / adPosEOF
+    bool SetAbsolutePosition(int position); // 1..count, adPosBOF or adPosEOF
     bool SupportsApproxPosition() const { return m_approx; }
     void SetSupportsApproxPosition(bool on) { m_approx = on; }
     int RecordCount() const;
@@ -50,10 +52,10 @@ public:
     QVariant Field(const QString& name) const;
     bool SetField(const QString& name, const QVariant& value);
 
-    bool AddNew();          // a new row becomes current; Update saves it
-    bool Update();          // saves the current row's changes
+    bool AddNew(); // a new row becomes current; Update saves it
+    bool Update(); // saves the current row's changes
     void CancelUpdate();
-    bool Delete();          // deletes the current row; it stays current until a move
+    bool Delete(); // deletes the current row; it stays current until a move
     bool EditPending() const { return m_mode != Mode::None; }
     QString LastError() const { return m_error; }
 
@@ -61,9 +63,9 @@ private:
     struct Shared;
     enum class Mode { None, Edit, Add };
     RowSet() = default;
-    void Sync() const;            // follow deletions and appends made through clones
+    void Sync() const; // follow deletions and appends made through clones
     bool FlushBeforeMove();
-    bool OnRow() const;           // a readable current row exists
+    bool OnRow() const; // a readable current row exists
     bool LoadCurrent() const;
     void SetPos(int pos) const;
     int ColumnIndex(const QString& name) const;
@@ -73,13 +75,13 @@ private:
     bool m_open = false;
     bool m_clientCursor = false;
     bool m_approx = true;
-    mutable int m_pos = 0;           // index into the keys; -1 before first, size after last
-    mutable qint64 m_key = 0;        // rowid of the current row, for following clones
+    mutable int m_pos = 0;    // index into the keys; -1 before first, size after last
+    mutable qint64 m_key = 0; // rowid of the current row, for following clones
     mutable int m_seenVersion = 0;
-    mutable bool m_onDeleted = false;  // the current row was deleted; m_pos is its successor
-    mutable bool m_atEnd = false;      // after the last row, whatever the keyset becomes
+    mutable bool m_onDeleted = false; // the current row was deleted; m_pos is its successor
+    mutable bool m_atEnd = false;     // after the last row, whatever the keyset becomes
     Mode m_mode = Mode::None;
-    QVector<QVariant> m_pending;       // edited values, per column
+    QVector<QVariant> m_pending; // edited values, per column
     QVector<bool> m_pendingSet;
     mutable QVector<QVariant> m_cache;
     QString m_error;

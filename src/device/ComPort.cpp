@@ -1,7 +1,7 @@
 #include "device/ComPort.h"
 
-#include "device/DeviceContext.h"
 #include "device/CommUtil.h"
+#include "device/DeviceContext.h"
 
 namespace ComPort {
 
@@ -16,7 +16,9 @@ ComPortChoices LoadFormObj(const DeviceContext& ctx) {
     c.editable = false;
 #else
     for (const CommUtil::PortChoice& p : CommUtil::AvailablePorts()) {
-        c.items << (p.description.isEmpty() ? p.name : p.name + QStringLiteral("  (") + p.description + u')');
+        c.items << (p.description.isEmpty()
+                        ? p.name
+                        : p.name + QStringLiteral("  (") + p.description + u')');
         c.ports << p.name;
     }
     const QString now = CommUtil::CurrentPortName(ctx);
@@ -39,9 +41,11 @@ bool OkPressed(DeviceContext& ctx, const ComPortChoices& choices, const QString&
     ctx.comm.PortName.clear();
 #else
     if (port.isEmpty()) {
-        ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("請選擇或輸入 PC 通訊埠!"), 1, 1, QStringLiteral("ComPort")),
-                      vbOKOnly | vbExclamation,
-                      GetMLText(ctx.ml, QStringLiteral("PC 通訊埠"), 2, 1, QStringLiteral("ComPort")));
+        ctx.ui.MsgBox(
+            GetMLText(ctx.ml, QStringLiteral("請選擇或輸入 PC 通訊埠!"), 1, 1,
+                      QStringLiteral("ComPort")),
+            vbOKOnly | vbExclamation,
+            GetMLText(ctx.ml, QStringLiteral("PC 通訊埠"), 2, 1, QStringLiteral("ComPort")));
         return false;
     }
     ctx.comm.PortName = port;

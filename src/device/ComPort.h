@@ -7,10 +7,10 @@
 struct DeviceContext;
 
 struct ComPortChoices {
-    QStringList items;   // what the list shows
-    QStringList ports;   // the port each item opens
-    QString current;     // the text preset: an item, or a path typed earlier
-    bool editable = false;   // any device path may be typed (not on Windows: COM1 to COM16)
+    QStringList items;     // what the list shows
+    QStringList ports;     // the port each item opens
+    QString current;       // the text preset: an item, or a path typed earlier
+    bool editable = false; // any device path may be typed (not on Windows: COM1 to COM16)
 };
 
 namespace ComPort {

@@ -11,10 +11,10 @@
 #include <functional>
 
 enum class FrameDirection {
-    Sent,       // a request frame written to the port
-    Received,   // the bytes one attempt received (possibly fewer than expected)
-    Discarded,  // stale input dropped before a request
-    Note,       // why an attempt failed, or that the port was lost
+    Sent,      // a request frame written to the port
+    Received,  // the bytes one attempt received (possibly fewer than expected)
+    Discarded, // stale input dropped before a request
+    Note,      // why an attempt failed, or that the port was lost
 };
 
 struct FrameEvent {
@@ -22,7 +22,7 @@ struct FrameEvent {
     FrameDirection direction = FrameDirection::Note;
     QByteArray bytes;
     QString note;
-    bool portLost = false;   // a note: the port failed and was closed
+    bool portLost = false; // a note: the port failed and was closed
 };
 
 struct CommLink {

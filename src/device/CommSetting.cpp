@@ -1,9 +1,9 @@
 #include "device/CommSetting.h"
 
-#include "device/DeviceContext.h"
 #include "base/VBUtil.h"
-#include "device/CommUtil.h"
 #include "db/ADOUtil.h"
+#include "device/CommUtil.h"
+#include "device/DeviceContext.h"
 
 namespace CommSetting {
 namespace {
@@ -15,7 +15,8 @@ QString ParityText(const QString& letter) {
 }
 
 QString Title(DeviceContext& ctx) {
-    return GetMLText(ctx.ml, QStringLiteral("設定報警機通訊參數"), 1, 10, QStringLiteral("CommSetting"));
+    return GetMLText(ctx.ml, QStringLiteral("設定報警機通訊參數"), 1, 10,
+                     QStringLiteral("CommSetting"));
 }
 } // namespace
 
@@ -30,12 +31,15 @@ bool LoadFormObj(DeviceContext& ctx, CommSettingForm& form) {
     }
     ok = KORVACommUtil::ReadCommSettings(ctx, form.device, true);
     if (!ok) {
-        ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("通訊錯誤, 無法連接簡訊報警機!"), 1, 1, QStringLiteral("CommSetting")) +
-                          VBUtil::kCrLf +
-                          GetMLText(ctx.ml, QStringLiteral("請檢查下列項目:"), 2, 1, QStringLiteral("CommSetting")) +
-                          VBUtil::kCrLf + KORVACommUtil::CheckLines(ctx) + CommUtil::LostPortText(ctx),
-                      vbOKOnly | vbCritical,
-                      GetMLText(ctx.ml, QStringLiteral("裝置通訊設定"), 3, 1, QStringLiteral("CommSetting")));
+        ctx.ui.MsgBox(
+            GetMLText(ctx.ml, QStringLiteral("通訊錯誤, 無法連接簡訊報警機!"), 1, 1,
+                      QStringLiteral("CommSetting")) +
+                VBUtil::kCrLf +
+                GetMLText(ctx.ml, QStringLiteral("請檢查下列項目:"), 2, 1,
+                          QStringLiteral("CommSetting")) +
+                VBUtil::kCrLf + KORVACommUtil::CheckLines(ctx) + CommUtil::LostPortText(ctx),
+            vbOKOnly | vbCritical,
+            GetMLText(ctx.ml, QStringLiteral("裝置通訊設定"), 3, 1, QStringLiteral("CommSetting")));
         KORVACommUtil::SetConnectStatus(ctx, false);
         return false;
     }
@@ -44,7 +48,8 @@ bool LoadFormObj(DeviceContext& ctx, CommSettingForm& form) {
         form.lblModelName = d.ModelName;
         form.lblSN = d.SerialNo;
     }
-    if (RowSet* rs = ctx.sysdb.CommBaudList.get(); rs && rs->IsOpen() && ADOUtil::GetRecordCount(rs) > 0) {
+    if (RowSet* rs = ctx.sysdb.CommBaudList.get();
+        rs && rs->IsOpen() && ADOUtil::GetRecordCount(rs) > 0) {
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
             if (ADOUtil::NullToStr(rs->Field(QStringLiteral("ModelName"))) == d.TypeCode)
                 form.cmbPortBaudItems << ADOUtil::NullToStr(rs->Field(QStringLiteral("BaudRate")));
@@ -66,55 +71,71 @@ bool CheckFormObj(DeviceContext& ctx, const CommSettingForm& form) {
     // could take: it is refused like an unknown rate.
     if (form.cmbPortBaud.toUpper() == QLatin1String("UNKNOWN") ||
         KORVACommUtil::FindBaudID(ctx.sysdb, form.device.TypeCode, form.cmbPortBaud) < 0) {
-        ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("通訊速率錯誤!"), 1, 2, QStringLiteral("CommSetting")) +
+        ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("通訊速率錯誤!"), 1, 2,
+                                QStringLiteral("CommSetting")) +
                           VBUtil::kCrLf +
-                          GetMLText(ctx.ml, QStringLiteral("通訊速率不得為 Unknown。"), 2, 2, QStringLiteral("CommSetting")) +
+                          GetMLText(ctx.ml, QStringLiteral("通訊速率不得為 Unknown。"), 2, 2,
+                                    QStringLiteral("CommSetting")) +
                           VBUtil::kCrLf +
-                          GetMLText(ctx.ml, QStringLiteral("請重新指定通訊速率!"), 3, 2, QStringLiteral("CommSetting")),
+                          GetMLText(ctx.ml, QStringLiteral("請重新指定通訊速率!"), 3, 2,
+                                    QStringLiteral("CommSetting")),
                       vbOKOnly | vbCritical, Title(ctx));
         return false;
     }
     if (form.cmbParityBit.toUpper() == QLatin1String("UNKNOWN")) {
-        ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("同位元檢查錯誤!"), 1, 3, QStringLiteral("CommSetting")) +
+        ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("同位元檢查錯誤!"), 1, 3,
+                                QStringLiteral("CommSetting")) +
                           VBUtil::kCrLf +
-                          GetMLText(ctx.ml, QStringLiteral("同位元檢查不得為 Unknown。"), 2, 3, QStringLiteral("CommSetting")) +
+                          GetMLText(ctx.ml, QStringLiteral("同位元檢查不得為 Unknown。"), 2, 3,
+                                    QStringLiteral("CommSetting")) +
                           VBUtil::kCrLf +
-                          GetMLText(ctx.ml, QStringLiteral("請重新指定同位元檢查!"), 3, 3, QStringLiteral("CommSetting")),
+                          GetMLText(ctx.ml, QStringLiteral("請重新指定同位元檢查!"), 3, 3,
+                                    QStringLiteral("CommSetting")),
                       vbOKOnly | vbCritical, Title(ctx));
         return false;
     }
-    return form.cmbPortBaud != form.loadedBaud || form.cmbParityBit.toUpper() != form.loadedParity ||
+    return form.cmbPortBaud != form.loadedBaud ||
+           form.cmbParityBit.toUpper() != form.loadedParity ||
            form.txtSlaveID != form.loadedSlaveID;
 }
 
 OkAction OkPressed(DeviceContext& ctx, const CommSettingForm& form) {
     if (!CheckFormObj(ctx, form)) return OkAction::Close;
-    const MsgResult answer =
-        ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("您已變更通訊參數! "), 1, 4, QStringLiteral("CommSetting")) +
-                          VBUtil::kCrLf +
-                          GetMLText(ctx.ml, QStringLiteral("是否要將新的通訊參數, 存入簡訊報警機中?"), 2, 4, QStringLiteral("CommSetting")),
-                      vbOKCancel | vbQuestion, Title(ctx));
+    const MsgResult answer = ctx.ui.MsgBox(
+        GetMLText(ctx.ml, QStringLiteral("您已變更通訊參數! "), 1, 4,
+                  QStringLiteral("CommSetting")) +
+            VBUtil::kCrLf +
+            GetMLText(ctx.ml, QStringLiteral("是否要將新的通訊參數, 存入簡訊報警機中?"), 2, 4,
+                      QStringLiteral("CommSetting")),
+        vbOKCancel | vbQuestion, Title(ctx));
     return answer == vbOK ? OkAction::CloseAndSave : OkAction::StayOpen;
 }
 
 bool SaveFormObj(DeviceContext& ctx, const CommSettingForm& form) {
-    const bool ok = KORVACommUtil::WriteCommSettings(ctx, form.lblModelName, form.txtSlaveID, form.cmbPortBaud,
-                                                     form.cmbParityBit, true, form.device.TypeCode);
+    const bool ok =
+        KORVACommUtil::WriteCommSettings(ctx, form.lblModelName, form.txtSlaveID, form.cmbPortBaud,
+                                         form.cmbParityBit, true, form.device.TypeCode);
     if (ok) {
-        ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("設定報警機通訊參數成功!"), 1, 5, QStringLiteral("CommSetting")),
+        ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("設定報警機通訊參數成功!"), 1, 5,
+                                QStringLiteral("CommSetting")),
                       vbOKOnly, Title(ctx));
     } else {
-        ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("設定報警機通訊參數失敗!"), 1, 6, QStringLiteral("CommSetting")) +
+        ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("設定報警機通訊參數失敗!"), 1, 6,
+                                QStringLiteral("CommSetting")) +
                           VBUtil::kCrLf +
-                          GetMLText(ctx.ml, QStringLiteral("請檢查下列項目:"), 2, 6, QStringLiteral("CommSetting")) +
-                          VBUtil::kCrLf + KORVACommUtil::CheckLines(ctx) + CommUtil::LostPortText(ctx),
+                          GetMLText(ctx.ml, QStringLiteral("請檢查下列項目:"), 2, 6,
+                                    QStringLiteral("CommSetting")) +
+                          VBUtil::kCrLf + KORVACommUtil::CheckLines(ctx) +
+                          CommUtil::LostPortText(ctx),
                       vbOKOnly | vbCritical, Title(ctx));
     }
     KORVACommUtil::SetConnectStatus(ctx, ok);
     return ok;
 }
 
-bool SlaveIDKeyAccepted(QChar key) { return key >= u'0' && key <= u'9'; }
+bool SlaveIDKeyAccepted(QChar key) {
+    return key >= u'0' && key <= u'9';
+}
 
 QString ClampSlaveID(const QString& text) {
     // Pasted text may carry other characters than the keys let through: only digits stay.

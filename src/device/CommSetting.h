@@ -12,7 +12,7 @@ struct CommSettingForm {
     QString lblModelName;
     QString lblSN;
     QStringList cmbPortBaudItems;
-    QString cmbPortBaud;          // the combo's text (it also takes typed text)
+    QString cmbPortBaud; // the combo's text (it also takes typed text)
     QStringList cmbParityBitItems;
     QString cmbParityBit;
     QString txtSlaveID;
@@ -20,7 +20,7 @@ struct CommSettingForm {
     QString loadedBaud;
     QString loadedParity;
     QString loadedSlaveID;
-    DeviceInfo device;            // as read from the device
+    DeviceInfo device; // as read from the device
 };
 
 namespace CommSetting {

@@ -16,7 +16,8 @@ namespace {
 void Observe(DeviceContext& ctx, FrameDirection direction, const QByteArray& bytes,
              const QString& note = {}, bool portLost = false) {
     if (ctx.link.observer)
-        ctx.link.observer(FrameEvent{QDateTime::currentDateTime(), direction, bytes, note, portLost});
+        ctx.link.observer(
+            FrameEvent{QDateTime::currentDateTime(), direction, bytes, note, portLost});
 }
 
 // The port reported a read, write or resource error: close it at once so nothing spins on
@@ -26,8 +27,8 @@ void MarkLost(DeviceContext& ctx) {
     ctx.link.lastError = PortError::Lost;
     ctx.link.lastErrorText = port ? port->ErrorText() : QString();
     ctx.link.lastPortName = port ? port->PortName() : QString();
-    Observe(ctx, FrameDirection::Note, {},
-            QStringLiteral("port lost: ") + ctx.link.lastErrorText, true);
+    Observe(ctx, FrameDirection::Note, {}, QStringLiteral("port lost: ") + ctx.link.lastErrorText,
+            true);
     if (port) port->Close();
 }
 
@@ -76,22 +77,25 @@ QVector<PortChoice> AvailablePorts() {
     for (int i = 1; i <= 16; ++i) {
         PortChoice c{PortNameOf(i), {}};
         for (const QSerialPortInfo& info : infos)
-            if (info.portName().compare(c.name, Qt::CaseInsensitive) == 0) c.description = info.description();
+            if (info.portName().compare(c.name, Qt::CaseInsensitive) == 0)
+                c.description = info.description();
         out << c;
     }
 #else
     for (const QSerialPortInfo& info : infos) {
         QString description = info.description();
         if (!info.manufacturer().isEmpty() && !description.contains(info.manufacturer()))
-            description = description.isEmpty() ? info.manufacturer()
-                                                 : description + QStringLiteral(", ") + info.manufacturer();
+            description = description.isEmpty()
+                              ? info.manufacturer()
+                              : description + QStringLiteral(", ") + info.manufacturer();
         out << PortChoice{info.systemLocation(), description};
     }
     std::sort(out.begin(), out.end(), [](const PortChoice& a, const PortChoice& b) {
         // ttyS10 after ttyS9: compare the name's stem, then its number.
         auto split = [](const QString& s) {
             int i = s.size();
-            while (i > 0 && s[i - 1].isDigit()) --i;
+            while (i > 0 && s[i - 1].isDigit())
+                --i;
             return std::make_pair(s.left(i), s.mid(i).toInt());
         };
         return split(a.name) < split(b.name);
@@ -118,29 +122,43 @@ bool OpenComm(DeviceContext& ctx) {
     QString reason;
     switch (why) {
     case PortError::NotFound:
-        reason = GetMLText(ctx.ml, QStringLiteral("找不到此通訊埠。"), 1, 102, QStringLiteral("CommUtil"));
+        reason = GetMLText(ctx.ml, QStringLiteral("找不到此通訊埠。"), 1, 102,
+                           QStringLiteral("CommUtil"));
         break;
     case PortError::Permission:
-        reason = GetMLText(ctx.ml, QStringLiteral("沒有使用此通訊埠的權限。"), 2, 102, QStringLiteral("CommUtil"));
+        reason = GetMLText(ctx.ml, QStringLiteral("沒有使用此通訊埠的權限。"), 2, 102,
+                           QStringLiteral("CommUtil"));
 #ifdef Q_OS_LINUX
-        reason += VBUtil::kCrLf +
-                  GetMLText(ctx.ml, QStringLiteral("請將使用者加入 dialout 群組 (sudo usermod -aG dialout 使用者名稱), 登出後再重新登入。"), 3, 102, QStringLiteral("CommUtil"));
+        reason +=
+            VBUtil::kCrLf + GetMLText(ctx.ml,
+                                      QStringLiteral("請將使用者加入 dialout 群組 (sudo usermod "
+                                                     "-aG dialout 使用者名稱), 登出後再重新登入。"),
+                                      3, 102, QStringLiteral("CommUtil"));
 #endif
         break;
     case PortError::InUse:
-        reason = GetMLText(ctx.ml, QStringLiteral("此通訊埠正被其他程式使用中。"), 4, 102, QStringLiteral("CommUtil"));
+        reason = GetMLText(ctx.ml, QStringLiteral("此通訊埠正被其他程式使用中。"), 4, 102,
+                           QStringLiteral("CommUtil"));
         break;
     default:
-        reason = GetMLText(ctx.ml, QStringLiteral("通訊埠無法開啟:"), 5, 102, QStringLiteral("CommUtil")) +
+        reason = GetMLText(ctx.ml, QStringLiteral("通訊埠無法開啟:"), 5, 102,
+                           QStringLiteral("CommUtil")) +
                  u' ' + ctx.port->ErrorText();
         break;
     }
-    ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("Unable to connect to Device."), 1, 101, QStringLiteral("CommUtil")) +
-                      VBUtil::kCrLf +
-                      GetMLText(ctx.ml, QStringLiteral("Please check cable connection and communicaiton parameter settings."), 2, 101, QStringLiteral("CommUtil")) +
-                      VBUtil::kCrLf + VBUtil::kCrLf + u'[' + ctx.port->PortName() + QStringLiteral("] ") + reason,
-                  vbOKOnly | vbCritical,
-                  GetMLText(ctx.ml, QStringLiteral("Communicaiton Error"), 3, 101, QStringLiteral("CommUtil")));
+    ctx.ui.MsgBox(
+        GetMLText(ctx.ml, QStringLiteral("Unable to connect to Device."), 1, 101,
+                  QStringLiteral("CommUtil")) +
+            VBUtil::kCrLf +
+            GetMLText(ctx.ml,
+                      QStringLiteral(
+                          "Please check cable connection and communicaiton parameter settings."),
+                      2, 101, QStringLiteral("CommUtil")) +
+            VBUtil::kCrLf + VBUtil::kCrLf + u'[' + ctx.port->PortName() + QStringLiteral("] ") +
+            reason,
+        vbOKOnly | vbCritical,
+        GetMLText(ctx.ml, QStringLiteral("Communicaiton Error"), 3, 101,
+                  QStringLiteral("CommUtil")));
     return false;
 }
 
@@ -172,7 +190,8 @@ int SendBytes(DeviceContext& ctx, const QByteArray& bytes, int n) {
     const QByteArray frame = bytes.left(n);
     if (!port->Write(frame)) {
         if (!Lost(ctx))
-            Observe(ctx, FrameDirection::Note, frame, QStringLiteral("write failed: ") + port->ErrorText());
+            Observe(ctx, FrameDirection::Note, frame,
+                    QStringLiteral("write failed: ") + port->ErrorText());
         return 0;
     }
     Observe(ctx, FrameDirection::Sent, frame);
@@ -185,7 +204,8 @@ bool IsExceptionFrame(const QByteArray& bytes, int fn) {
     return quint8(bytes[3]) == (crc & 0xFF) && quint8(bytes[4]) == (crc >> 8);
 }
 
-int ReceiveBytes(DeviceContext& ctx, QByteArray& buffer, int expected, int timeOut, int exceptionOf) {
+int ReceiveBytes(DeviceContext& ctx, QByteArray& buffer, int expected, int timeOut,
+                 int exceptionOf) {
     buffer.clear();
     SerialPort* port = ctx.port.get();
     if (expected <= 0 || !port || !port->IsOpen()) return 0;
@@ -196,7 +216,8 @@ int ReceiveBytes(DeviceContext& ctx, QByteArray& buffer, int expected, int timeO
         const qint64 waiting = port->BytesWaiting();
         if (Lost(ctx)) break;
         if (waiting > 0) {
-            const QByteArray chunk = port->Read(std::min<qint64>(waiting, expected - buffer.size()));
+            const QByteArray chunk =
+                port->Read(std::min<qint64>(waiting, expected - buffer.size()));
             if (Lost(ctx)) break;
             if (!chunk.isEmpty()) {
                 buffer += chunk;
@@ -218,23 +239,31 @@ int ReceiveBytes(DeviceContext& ctx, QByteArray& buffer, int expected, int timeO
 FrameCheck CheckResponse(const QByteArray& request, const QByteArray& response, int received,
                          int expected) {
     auto at = [&](const QByteArray& b, int i) { return i < b.size() ? quint8(b[i]) : 0; };
-    if (received == 5 && at(response, 1) == quint8(at(request, 1) + 0x80)) return FrameCheck::Exception;
+    if (received == 5 && at(response, 1) == quint8(at(request, 1) + 0x80))
+        return FrameCheck::Exception;
     if (received < expected) return FrameCheck::Incomplete;
     if (at(response, 0) != at(request, 0)) return FrameCheck::WrongStation;
     if (at(response, 1) != at(request, 1)) return FrameCheck::WrongFunction;
     const int crc = KORVADll::CRC16(0xFFFF, response, expected - 2);
-    if (crc != at(response, expected - 2) + 256 * at(response, expected - 1)) return FrameCheck::BadCheckCode;
+    if (crc != at(response, expected - 2) + 256 * at(response, expected - 1))
+        return FrameCheck::BadCheckCode;
     return FrameCheck::Ok;
 }
 
 QString FrameCheckText(FrameCheck check) {
     switch (check) {
-    case FrameCheck::Ok: return QStringLiteral("ok");
-    case FrameCheck::Exception: return QStringLiteral("exception response");
-    case FrameCheck::Incomplete: return QStringLiteral("incomplete response");
-    case FrameCheck::WrongStation: return QStringLiteral("response from another station");
-    case FrameCheck::WrongFunction: return QStringLiteral("response to another function");
-    case FrameCheck::BadCheckCode: return QStringLiteral("check code mismatch");
+    case FrameCheck::Ok:
+        return QStringLiteral("ok");
+    case FrameCheck::Exception:
+        return QStringLiteral("exception response");
+    case FrameCheck::Incomplete:
+        return QStringLiteral("incomplete response");
+    case FrameCheck::WrongStation:
+        return QStringLiteral("response from another station");
+    case FrameCheck::WrongFunction:
+        return QStringLiteral("response to another function");
+    case FrameCheck::BadCheckCode:
+        return QStringLiteral("check code mismatch");
     }
     return {};
 }
@@ -251,7 +280,8 @@ bool SendCommand(DeviceContext& ctx, QByteArray& request, int n, QByteArray& res
     if (ctx.link.busy) {
         // One exchange at a time: a command started from an event handler while another
         // waits for its response must not interleave frames on the wire.
-        Observe(ctx, FrameDirection::Note, request.left(n + 2), QStringLiteral("refused: another command is in flight"));
+        Observe(ctx, FrameDirection::Note, request.left(n + 2),
+                QStringLiteral("refused: another command is in flight"));
         return false;
     }
     ctx.link.busy = true;
@@ -270,7 +300,8 @@ bool SendCommand(DeviceContext& ctx, QByteArray& request, int n, QByteArray& res
         if (sent == n + 2) {
             received = ReceiveBytes(ctx, response, m, timeOut, fn);
             Observe(ctx, FrameDirection::Received, response,
-                    received < m ? QStringLiteral("%1 of %2 bytes").arg(received).arg(m) : QString());
+                    received < m ? QStringLiteral("%1 of %2 bytes").arg(received).arg(m)
+                                 : QString());
             if (ctx.link.lastError == PortError::Lost) break;
         }
         const FrameCheck check = CheckResponse(request, response, received, m);
@@ -292,7 +323,9 @@ bool SendCommand(DeviceContext& ctx, QByteArray& request, int n, QByteArray& res
 QString LostPortText(const DeviceContext& ctx) {
     if (ctx.link.lastError != PortError::Lost) return {};
     return VBUtil::kCrLf + VBUtil::kCrLf + u'[' + ctx.link.lastPortName + QStringLiteral("] ") +
-           GetMLText(ctx.ml, QStringLiteral("通訊埠連線中斷 (通訊線已拔除或裝置已離線), 通訊埠已關閉。"), 1, 103, QStringLiteral("CommUtil"));
+           GetMLText(ctx.ml,
+                     QStringLiteral("通訊埠連線中斷 (通訊線已拔除或裝置已離線), 通訊埠已關閉。"), 1,
+                     103, QStringLiteral("CommUtil"));
 }
 
 } // namespace CommUtil

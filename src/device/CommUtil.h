@@ -23,8 +23,8 @@ QString PortNameOf(int portNo);
 QString CurrentPortName(const DeviceContext& ctx);
 
 struct PortChoice {
-    QString name;          // what to open: "COM3", "/dev/ttyUSB0"
-    QString description;   // empty when the platform has none
+    QString name;        // what to open: "COM3", "/dev/ttyUSB0"
+    QString description; // empty when the platform has none
 };
 // The ports to offer: COM1 to COM16 on Windows, the ports the platform reports elsewhere.
 QVector<PortChoice> AvailablePorts();
@@ -47,11 +47,13 @@ int SendBytes(DeviceContext& ctx, const QByteArray& bytes, int n);
 // count. Gives up once the silence since the last byte has lasted more than timeOut
 // seconds. With exceptionOf >= 0 a complete exception response to that function code ends
 // the wait at once. A port that is lost meanwhile is closed; the count so far is returned.
-int ReceiveBytes(DeviceContext& ctx, QByteArray& buffer, int expected, int timeOut, int exceptionOf = -1);
+int ReceiveBytes(DeviceContext& ctx, QByteArray& buffer, int expected, int timeOut,
+                 int exceptionOf = -1);
 
 // How a response compares with its request.
 enum class FrameCheck { Ok, Exception, Incomplete, WrongStation, WrongFunction, BadCheckCode };
-FrameCheck CheckResponse(const QByteArray& request, const QByteArray& response, int received, int expected);
+FrameCheck CheckResponse(const QByteArray& request, const QByteArray& response, int received,
+                         int expected);
 // True for a complete 5-byte exception response to function code fn with a valid check code.
 bool IsExceptionFrame(const QByteArray& bytes, int fn);
 QString FrameCheckText(FrameCheck check);

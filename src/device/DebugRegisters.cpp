@@ -11,8 +11,9 @@ namespace DebugRegisters {
 QVector<DebugRegisterRow> Rows() {
     auto row = [](const char* name, const char* key, const char* address, const char* count,
                   const char* tag) {
-        return DebugRegisterRow{QString::fromLatin1(name), QString::fromLatin1(key), QString::fromLatin1(address),
-                                QString::fromLatin1(count), QString::fromLatin1(tag)};
+        return DebugRegisterRow{QString::fromLatin1(name), QString::fromLatin1(key),
+                                QString::fromLatin1(address), QString::fromLatin1(count),
+                                QString::fromLatin1(tag)};
     };
     return {
         row("Model ID", "ModelID", "0000H", "1", "0,4"),
@@ -21,7 +22,8 @@ QVector<DebugRegisterRow> Rows() {
         row("Address Of New Record", "AddressOfNewRecord", "0006H", "1", "6,4"),
         row("Device Status", "DeviceStatus", "0007H", "1", "7,4"),
         row("Device Last Alarm Code", "DeviceLastAlarmCode", "0008H", "1", "8,4"),
-        row("Result Code that Process Alarm Code", "ResultCodethatProcessAlarmCode", "0009H", "1", "9,4"),
+        row("Result Code that Process Alarm Code", "ResultCodethatProcessAlarmCode", "0009H", "1",
+            "9,4"),
         row("WatchDog Reset Count", "WatchDogResetCount", "000AH", "1", "10,4"),
         row("Firmware Reset Count", "FirmwareResetCount", "000BH", "1", "11,4"),
         row("Slave ID of COM1", "SlaveIDofCOM1", "0080H", "1", "128,3"),
@@ -45,10 +47,19 @@ bool ReadRow(DeviceContext& ctx, const DebugRegisterRow& row, QString& value) {
     QByteArray response;
     bool ok = false;
     switch (function) {
-    case 4: ok = KORVACommUtil::ReadRegisters(ctx, KORVACommUtil::kReadInputRegisters, address, count, response); break;
-    case 3: ok = KORVACommUtil::ReadRegisters(ctx, KORVACommUtil::kReadHoldingRegisters, address, count, response); break;
-    case 1: ok = KORVACommUtil::ReadCoils(ctx, response); break;
-    default: return false;
+    case 4:
+        ok = KORVACommUtil::ReadRegisters(ctx, KORVACommUtil::kReadInputRegisters, address, count,
+                                          response);
+        break;
+    case 3:
+        ok = KORVACommUtil::ReadRegisters(ctx, KORVACommUtil::kReadHoldingRegisters, address, count,
+                                          response);
+        break;
+    case 1:
+        ok = KORVACommUtil::ReadCoils(ctx, response);
+        break;
+    default:
+        return false;
     }
     if (!ok) return false;
     const int n = quint8(response[2]);
@@ -62,7 +73,8 @@ void LoadFormObj(DeviceContext& ctx, DebugForm& form) {
                     KORVACommUtil::ReadCommSettings(ctx, info, false);
     if (ok && info.ModelName.toUpper() != QStringLiteral("UNKNOWN")) {
         form.lblSNNo = info.SerialNo;
-        form.lblCommSettings = info.BaudRate + QStringLiteral(", ") + info.Parity + QStringLiteral(", 8, 1");
+        form.lblCommSettings =
+            info.BaudRate + QStringLiteral(", ") + info.Parity + QStringLiteral(", 8, 1");
     } else {
         form.lblSNNo = QStringLiteral("UnKnown");
         form.lblCommSettings = QStringLiteral("UnKnown");
@@ -76,11 +88,16 @@ bool cmdRead_Click(DeviceContext& ctx, DebugForm& form) {
     if (form.values.size() != form.rows.size()) form.values.resize(form.rows.size());
     bool all = true;
     ctx.ui.SetBusy(true);
-    for (int i = 0; i < form.rows.size() && all; ++i) all = ReadRow(ctx, form.rows[i], form.values[i]);
+    for (int i = 0; i < form.rows.size() && all; ++i)
+        all = ReadRow(ctx, form.rows[i], form.values[i]);
     ctx.ui.SetBusy(false);
-    ctx.ui.MsgBox(all ? GetMLText(ctx.ml, QStringLiteral("讀取Quillon暫存器資訊成功！"), 2, 1, QStringLiteral("DebugRegisters"))
-                      : GetMLText(ctx.ml, QStringLiteral("讀取Quillon暫存器資訊失敗！"), 3, 1, QStringLiteral("DebugRegisters")),
-                  vbOKOnly, GetMLText(ctx.ml, QStringLiteral("RV27 偵錯工具"), 1, 1, QStringLiteral("DebugRegisters")));
+    ctx.ui.MsgBox(
+        all ? GetMLText(ctx.ml, QStringLiteral("讀取Quillon暫存器資訊成功！"), 2, 1,
+                        QStringLiteral("DebugRegisters"))
+            : GetMLText(ctx.ml, QStringLiteral("讀取Quillon暫存器資訊失敗！"), 3, 1,
+                        QStringLiteral("DebugRegisters")),
+        vbOKOnly,
+        GetMLText(ctx.ml, QStringLiteral("RV27 偵錯工具"), 1, 1, QStringLiteral("DebugRegisters")));
     return all;
 }
 

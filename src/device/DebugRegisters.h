@@ -12,7 +12,7 @@ struct DebugRegisterRow {
     QString key;
     QString addressText;
     QString count;
-    QString tag;   // decimal address, ",", function code
+    QString tag; // decimal address, ",", function code
 };
 
 // The diagnostic window's state: the rows with the value each last read (empty until read),

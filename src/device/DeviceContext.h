@@ -16,5 +16,5 @@ struct DeviceContext : EditContext {
     CommValues comm;
     bool ConnectStatus = false;
     std::unique_ptr<SerialPort> port;
-    CommLink link;               // retry pause, frame observer, last port failure
+    CommLink link; // retry pause, frame observer, last port failure
 };

@@ -9,12 +9,14 @@ DeviceMenuState DeviceMenuRule(DeviceContext& ctx) {
     DeviceMenuState s;
     if (ctx.ConnectStatus) {
         s.connectChecked = true;
-        s.connectCaption = GetMLText(ctx.ml, QStringLiteral("連線簡訊報警機"), 1, 771, QStringLiteral("KORVAMain"));
+        s.connectCaption = GetMLText(ctx.ml, QStringLiteral("連線簡訊報警機"), 1, 771,
+                                     QStringLiteral("KORVAMain"));
         s.settingEnabled = true;
         s.downloadEnabled = ctx.project.IsOpen();
     } else {
         s.connectChecked = false;
-        s.connectCaption = GetMLText(ctx.ml, QStringLiteral("連線簡訊報警機"), 1, 779, QStringLiteral("KORVAMain"));
+        s.connectCaption = GetMLText(ctx.ml, QStringLiteral("連線簡訊報警機"), 1, 779,
+                                     QStringLiteral("KORVAMain"));
         s.settingEnabled = false;
         s.downloadEnabled = false;
     }
@@ -25,6 +27,8 @@ void DeviceConnectCommand(DeviceContext& ctx) {
     if (ctx.ui.ShowModal(Window::frmComPort)) KORVACommUtil::Connect(ctx);
 }
 
-bool DeviceSettingCommand(DeviceContext& ctx) { return ctx.ui.ShowModal(Window::frmCommSetting); }
+bool DeviceSettingCommand(DeviceContext& ctx) {
+    return ctx.ui.ShowModal(Window::frmCommSetting);
+}
 
 } // namespace DeviceMenu

@@ -6,10 +6,10 @@
 struct DeviceContext;
 
 struct DeviceMenuState {
-    bool connectChecked = false;   // mnuDeviceConnect
+    bool connectChecked = false; // mnuDeviceConnect
     QString connectCaption;
-    bool settingEnabled = false;   // mnuDeviceSetting
-    bool downloadEnabled = false;  // mnuDeviceDownLoad
+    bool settingEnabled = false;  // mnuDeviceSetting
+    bool downloadEnabled = false; // mnuDeviceDownLoad
 };
 
 namespace DeviceMenu {

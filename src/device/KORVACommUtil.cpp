@@ -1,9 +1,9 @@
 #include "device/KORVACommUtil.h"
 
 #include "base/VBUtil.h"
-#include "device/DeviceContext.h"
-#include "device/CommUtil.h"
 #include "db/ADOUtil.h"
+#include "device/CommUtil.h"
+#include "device/DeviceContext.h"
 #include "store/SystemDb.h"
 
 namespace KORVACommUtil {
@@ -31,7 +31,9 @@ bool ReadModel(DeviceContext& ctx, ModelEntry& model) {
     return true;
 }
 
-QString Hex2(quint8 b) { return QStringLiteral("%1").arg(b, 2, 16, QLatin1Char('0')).toUpper(); }
+QString Hex2(quint8 b) {
+    return QStringLiteral("%1").arg(b, 2, 16, QLatin1Char('0')).toUpper();
+}
 
 } // namespace
 
@@ -40,26 +42,43 @@ ModelEntry ModelOf(int modelId) {
     const int sub = modelId & 0xFF;
     const ModelEntry unknown{QStringLiteral("UnKnown"), QStringLiteral("UnKnown")};
     switch (family) {
-    case 0x40: return sub == 6 ? ModelEntry{QStringLiteral("RV27S"), QStringLiteral("VX700-RV27S")} : unknown;
-    case 0x41: return sub == 6 ? ModelEntry{QStringLiteral("RV27MS"), QStringLiteral("VX700-RV27MS")} : unknown;
+    case 0x40:
+        return sub == 6 ? ModelEntry{QStringLiteral("RV27S"), QStringLiteral("VX700-RV27S")}
+                        : unknown;
+    case 0x41:
+        return sub == 6 ? ModelEntry{QStringLiteral("RV27MS"), QStringLiteral("VX700-RV27MS")}
+                        : unknown;
     case 0x43:
         switch (sub) {
-        case 0x00: return {QStringLiteral("DI1"), QString()};   // this model has no name of its own
-        case 0x10: return {QStringLiteral("DI1V"), QStringLiteral("VX800-DI1V")};
-        case 0x03: return {QStringLiteral("DI8"), QStringLiteral("VX800-DI8")};
-        case 0x13: return {QStringLiteral("DI8VM"), QStringLiteral("VX800-DI8VM")};
-        default: return unknown;
+        case 0x00:
+            return {QStringLiteral("DI1"), QString()}; // this model has no name of its own
+        case 0x10:
+            return {QStringLiteral("DI1V"), QStringLiteral("VX800-DI1V")};
+        case 0x03:
+            return {QStringLiteral("DI8"), QStringLiteral("VX800-DI8")};
+        case 0x13:
+            return {QStringLiteral("DI8VM"), QStringLiteral("VX800-DI8VM")};
+        default:
+            return unknown;
         }
-    case 0x44: return sub == 6 ? ModelEntry{QStringLiteral("RV27MS"), QStringLiteral("VX800-RV27MS")} : unknown;
+    case 0x44:
+        return sub == 6 ? ModelEntry{QStringLiteral("RV27MS"), QStringLiteral("VX800-RV27MS")}
+                        : unknown;
     case 0x45:
         switch (sub) {
-        case 0x00: return {QStringLiteral("MD"), QStringLiteral("VX800-MD")};
-        case 0x10: return {QStringLiteral("SCF"), QStringLiteral("VX800-SCF")};
-        case 0x20: return {QStringLiteral("SLF"), QStringLiteral("VX800-SLF")};
-        default: return unknown;
+        case 0x00:
+            return {QStringLiteral("MD"), QStringLiteral("VX800-MD")};
+        case 0x10:
+            return {QStringLiteral("SCF"), QStringLiteral("VX800-SCF")};
+        case 0x20:
+            return {QStringLiteral("SLF"), QStringLiteral("VX800-SLF")};
+        default:
+            return unknown;
         }
-    case 0x80: return {QStringLiteral("AI"), QStringLiteral("VX700-AI")};
-    default: return unknown;
+    case 0x80:
+        return {QStringLiteral("AI"), QStringLiteral("VX700-AI")};
+    default:
+        return unknown;
     }
 }
 
@@ -88,7 +107,8 @@ int FindBaudID(SystemDb& sdb, const QString& typeCode, const QString& baudRate) 
     RowSet* rs = sdb.CommBaudList.get();
     if (!rs || !rs->IsOpen() || ADOUtil::GetRecordCount(rs) < 1) return -1;
     for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
-        if (ADOUtil::NullToStr(rs->Field(QStringLiteral("ModelName"))).toUpper() == typeCode.toUpper() &&
+        if (ADOUtil::NullToStr(rs->Field(QStringLiteral("ModelName"))).toUpper() ==
+                typeCode.toUpper() &&
             ADOUtil::NullToStr(rs->Field(QStringLiteral("BaudRate"))) == baudRate) {
             bool ok = false;
             const int id = ADOUtil::NullToStr(rs->Field(QStringLiteral("BaudID"))).toInt(&ok);
@@ -138,8 +158,10 @@ bool ReadSerialNumber(DeviceContext& ctx, QString& serialNo) {
 
 bool ReadCommSettings(DeviceContext& ctx, DeviceInfo& info, bool showProgress) {
     if (showProgress) {
-        ctx.ui.ShowProgress(GetMLText(ctx.ml, QStringLiteral("裝置通訊設定"), 1, 1, QStringLiteral("KORVACommUtil")),
-                            GetMLText(ctx.ml, QStringLiteral("讀取裝置通訊設定中..."), 2, 1, QStringLiteral("KORVACommUtil")));
+        ctx.ui.ShowProgress(GetMLText(ctx.ml, QStringLiteral("裝置通訊設定"), 1, 1,
+                                      QStringLiteral("KORVACommUtil")),
+                            GetMLText(ctx.ml, QStringLiteral("讀取裝置通訊設定中..."), 2, 1,
+                                      QStringLiteral("KORVACommUtil")));
         ctx.ui.DoEvents();
     }
     QByteArray response;
@@ -169,13 +191,25 @@ bool WriteCommSettings(DeviceContext& ctx, const QString& modelName, const QStri
     if (baudId < 0 || setting < 0 || !slaveOk || slave < 1 || slave > 255) return false;
     if (!CommUtil::EnsurePortOpen(ctx)) return false;
     if (showProgress)
-        ctx.ui.ShowProgress(GetMLText(ctx.ml, QStringLiteral("裝置通訊設定"), 1, 2, QStringLiteral("KORVACommUtil")),
-                            GetMLText(ctx.ml, QStringLiteral("設定裝置通訊參數中..."), 2, 2, QStringLiteral("KORVACommUtil")));
+        ctx.ui.ShowProgress(GetMLText(ctx.ml, QStringLiteral("裝置通訊設定"), 1, 2,
+                                      QStringLiteral("KORVACommUtil")),
+                            GetMLText(ctx.ml, QStringLiteral("設定裝置通訊參數中..."), 2, 2,
+                                      QStringLiteral("KORVACommUtil")));
     ctx.ui.DoEvents();
     QByteArray request(13, '\0');
-    const char body[] = {char(ctx.comm.SlaveID), char(kWriteMultipleRegisters), 0x00, char(kRegSlaveID), 0x00, 0x02, 0x04,
-                         0x00, char(slave), 0x00, char(setting)};
-    for (int i = 0; i < 11; ++i) request[i] = body[i];
+    const char body[] = {char(ctx.comm.SlaveID),
+                         char(kWriteMultipleRegisters),
+                         0x00,
+                         char(kRegSlaveID),
+                         0x00,
+                         0x02,
+                         0x04,
+                         0x00,
+                         char(slave),
+                         0x00,
+                         char(setting)};
+    for (int i = 0; i < 11; ++i)
+        request[i] = body[i];
     QByteArray response;
     const bool ok = Exchange(ctx, request, 11, response, 8);
     if (showProgress) ctx.ui.CloseProgress();
@@ -183,24 +217,31 @@ bool WriteCommSettings(DeviceContext& ctx, const QString& modelName, const QStri
 }
 
 QString CheckLines(DeviceContext& ctx) {
-    return GetMLText(ctx.ml, QStringLiteral("1. RS232 通訊線是否已正確連接"), 1, 7, QStringLiteral("KORVACommUtil")) +
+    return GetMLText(ctx.ml, QStringLiteral("1. RS232 通訊線是否已正確連接"), 1, 7,
+                     QStringLiteral("KORVACommUtil")) +
            VBUtil::kCrLf +
-           GetMLText(ctx.ml, QStringLiteral("2. PC通訊埠是否正確指定"), 2, 7, QStringLiteral("KORVACommUtil")) +
+           GetMLText(ctx.ml, QStringLiteral("2. PC通訊埠是否正確指定"), 2, 7,
+                     QStringLiteral("KORVACommUtil")) +
            VBUtil::kCrLf +
-           GetMLText(ctx.ml, QStringLiteral("3. 簡訊報警機的指撥開關SW2是否設為 ON (設定模式)"), 3, 7, QStringLiteral("KORVACommUtil"));
+           GetMLText(ctx.ml, QStringLiteral("3. 簡訊報警機的指撥開關SW2是否設為 ON (設定模式)"), 3,
+                     7, QStringLiteral("KORVACommUtil"));
 }
 
 void SetConnectStatus(DeviceContext& ctx, bool online) {
     ctx.ConnectStatus = online;
-    ctx.ui.SetStatusText(QStringLiteral("ConnectStatus"),
-                         online ? GetMLText(ctx.ml, QStringLiteral(" Online"), 1, 6, QStringLiteral("KORVACommUtil"))
-                                : GetMLText(ctx.ml, QStringLiteral(" Offline"), 2, 6, QStringLiteral("KORVACommUtil")));
+    ctx.ui.SetStatusText(
+        QStringLiteral("ConnectStatus"),
+        online
+            ? GetMLText(ctx.ml, QStringLiteral(" Online"), 1, 6, QStringLiteral("KORVACommUtil"))
+            : GetMLText(ctx.ml, QStringLiteral(" Offline"), 2, 6, QStringLiteral("KORVACommUtil")));
 }
 
 void Connect(DeviceContext& ctx) {
     if (!CommUtil::EnsurePortOpen(ctx)) return;
-    const QString title = GetMLText(ctx.ml, QStringLiteral("連線簡訊報警機"), 1, 3, QStringLiteral("KORVACommUtil"));
-    ctx.ui.ShowProgress(title, GetMLText(ctx.ml, QStringLiteral("正在連線中..."), 2, 3, QStringLiteral("KORVACommUtil")));
+    const QString title =
+        GetMLText(ctx.ml, QStringLiteral("連線簡訊報警機"), 1, 3, QStringLiteral("KORVACommUtil"));
+    ctx.ui.ShowProgress(title, GetMLText(ctx.ml, QStringLiteral("正在連線中..."), 2, 3,
+                                         QStringLiteral("KORVACommUtil")));
     ctx.ui.DoEvents();
     QByteArray response;
     DeviceInfo info;
@@ -210,25 +251,32 @@ void Connect(DeviceContext& ctx) {
                     ReadCommSettings(ctx, info, false);
     ctx.ui.CloseProgress();
     if (!ok) {
-        ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("連線至簡訊報警機失敗! "), 1, 4, QStringLiteral("KORVACommUtil")) +
+        ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("連線至簡訊報警機失敗! "), 1, 4,
+                                QStringLiteral("KORVACommUtil")) +
                           VBUtil::kCrLf +
-                          GetMLText(ctx.ml, QStringLiteral("請檢查下列項目:"), 2, 4, QStringLiteral("KORVACommUtil")) +
+                          GetMLText(ctx.ml, QStringLiteral("請檢查下列項目:"), 2, 4,
+                                    QStringLiteral("KORVACommUtil")) +
                           VBUtil::kCrLf + CheckLines(ctx) + CommUtil::LostPortText(ctx),
                       vbOKOnly | vbCritical,
-                      GetMLText(ctx.ml, QStringLiteral("連線簡訊報警機"), 3, 4, QStringLiteral("KORVACommUtil")));
+                      GetMLText(ctx.ml, QStringLiteral("連線簡訊報警機"), 3, 4,
+                                QStringLiteral("KORVACommUtil")));
         SetConnectStatus(ctx, false);
         return;
     }
-    ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("連線至簡訊報警機成功!"), 1, 5, QStringLiteral("KORVACommUtil")) +
-                      VBUtil::kCrLf + VBUtil::kCrLf +
-                      GetMLText(ctx.ml, QStringLiteral("Model No.: "), 2, 5, QStringLiteral("KORVACommUtil")) + info.ModelName +
-                      VBUtil::kCrLf +
-                      GetMLText(ctx.ml, QStringLiteral("S/N : "), 3, 5, QStringLiteral("KORVACommUtil")) + info.SerialNo +
-                      VBUtil::kCrLf +
-                      GetMLText(ctx.ml, QStringLiteral("Commnunication Settings : "), 4, 5, QStringLiteral("KORVACommUtil")) +
-                      info.BaudRate + QStringLiteral(", ") + info.Parity + QStringLiteral(", 8, 1"),
-                  vbOKOnly | vbInformation,
-                  GetMLText(ctx.ml, QStringLiteral("連線簡訊報警機"), 5, 5, QStringLiteral("KORVACommUtil")));
+    ctx.ui.MsgBox(
+        GetMLText(ctx.ml, QStringLiteral("連線至簡訊報警機成功!"), 1, 5,
+                  QStringLiteral("KORVACommUtil")) +
+            VBUtil::kCrLf + VBUtil::kCrLf +
+            GetMLText(ctx.ml, QStringLiteral("Model No.: "), 2, 5,
+                      QStringLiteral("KORVACommUtil")) +
+            info.ModelName + VBUtil::kCrLf +
+            GetMLText(ctx.ml, QStringLiteral("S/N : "), 3, 5, QStringLiteral("KORVACommUtil")) +
+            info.SerialNo + VBUtil::kCrLf +
+            GetMLText(ctx.ml, QStringLiteral("Commnunication Settings : "), 4, 5,
+                      QStringLiteral("KORVACommUtil")) +
+            info.BaudRate + QStringLiteral(", ") + info.Parity + QStringLiteral(", 8, 1"),
+        vbOKOnly | vbInformation,
+        GetMLText(ctx.ml, QStringLiteral("連線簡訊報警機"), 5, 5, QStringLiteral("KORVACommUtil")));
     SetConnectStatus(ctx, true);
 }
 

@@ -12,9 +12,9 @@ struct DeviceInfo {
     QString TypeCode;
     QString ModelName;
     QString SerialNo;
-    QString BaudRate;   // a rate from CommBaudList, or "UnKnown"
-    QString Parity;     // "N", "O" or "E"
-    QString SlaveID;    // decimal
+    QString BaudRate; // a rate from CommBaudList, or "UnKnown"
+    QString Parity;   // "N", "O" or "E"
+    QString SlaveID;  // decimal
 };
 
 struct ModelEntry {
@@ -23,7 +23,7 @@ struct ModelEntry {
 };
 
 struct Com1Setting {
-    QString Parity;     // "N", "O", "E"
+    QString Parity; // "N", "O", "E"
     int BaudID = 0;
 };
 

@@ -8,7 +8,8 @@ constexpr std::array<std::uint16_t, 256> MakeTable() {
     std::array<std::uint16_t, 256> table{};
     for (unsigned i = 0; i < 256; ++i) {
         std::uint16_t c = std::uint16_t(i);
-        for (int bit = 0; bit < 8; ++bit) c = (c & 1) ? std::uint16_t((c >> 1) ^ 0xA001) : std::uint16_t(c >> 1);
+        for (int bit = 0; bit < 8; ++bit)
+            c = (c & 1) ? std::uint16_t((c >> 1) ^ 0xA001) : std::uint16_t(c >> 1);
         table[i] = c;
     }
     return table;
@@ -18,7 +19,8 @@ constexpr std::array<std::uint16_t, 256> kTable = MakeTable();
 
 int CRC16(int initial, const unsigned char* data, qsizetype count) {
     std::uint16_t crc = std::uint16_t(initial);
-    for (qsizetype i = 0; i < count; ++i) crc = std::uint16_t((crc >> 8) ^ kTable[(crc ^ data[i]) & 0xFF]);
+    for (qsizetype i = 0; i < count; ++i)
+        crc = std::uint16_t((crc >> 8) ^ kTable[(crc ^ data[i]) & 0xFF]);
     return crc;
 }
 

@@ -35,9 +35,15 @@ void RealSerialPort::ApplyLineSettings() {
     m_port.setBaudRate(m_settings.baudRate);
     m_port.setDataBits(QSerialPort::DataBits(m_settings.dataBits));
     switch (m_settings.parity) {
-    case 'E': m_port.setParity(QSerialPort::EvenParity); break;
-    case 'O': m_port.setParity(QSerialPort::OddParity); break;
-    default: m_port.setParity(QSerialPort::NoParity); break;
+    case 'E':
+        m_port.setParity(QSerialPort::EvenParity);
+        break;
+    case 'O':
+        m_port.setParity(QSerialPort::OddParity);
+        break;
+    default:
+        m_port.setParity(QSerialPort::NoParity);
+        break;
     }
     m_port.setStopBits(m_settings.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
     m_port.setFlowControl(QSerialPort::NoFlowControl);
@@ -54,12 +60,16 @@ bool RealSerialPort::Open() {
         const QString known = QSerialPortInfo(m_port).systemLocation();
         const QString location = known.isEmpty() ? m_name : known;
         switch (e) {
-        case QSerialPort::DeviceNotFoundError: m_error = PortError::NotFound; break;
+        case QSerialPort::DeviceNotFoundError:
+            m_error = PortError::NotFound;
+            break;
         case QSerialPort::PermissionError:
             // Qt reports both "no permission" and "locked by another program" this way.
             m_error = LacksPermission(location) ? PortError::Permission : PortError::InUse;
             break;
-        case QSerialPort::OpenError: m_error = PortError::InUse; break;
+        case QSerialPort::OpenError:
+            m_error = PortError::InUse;
+            break;
         default:
             m_error = QFileInfo::exists(location) ? PortError::Other : PortError::NotFound;
             break;

@@ -7,17 +7,17 @@
 struct LineSettings {
     int baudRate = 9600;
     int dataBits = 8;
-    char parity = 'N';   // 'N', 'E', 'O'
+    char parity = 'N'; // 'N', 'E', 'O'
     int stopBits = 1;
 };
 
 // Why the last operation on a port failed.
 enum class PortError {
     None,
-    NotFound,      // no such port
-    Permission,    // the user may not open it
-    InUse,         // another program holds it
-    Lost,          // read, write or resource error: the cable was pulled or the peer is gone
+    NotFound,   // no such port
+    Permission, // the user may not open it
+    InUse,      // another program holds it
+    Lost,       // read, write or resource error: the cable was pulled or the peer is gone
     Other,
 };
 

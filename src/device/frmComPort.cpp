@@ -11,7 +11,9 @@ frmComPort::frmComPort(DeviceContext& ctx, QWidget* parent)
 
 frmComPort::~frmComPort() = default;
 
-QComboBox* frmComPort::cmbComPort() const { return ui->cmbComPort; }
+QComboBox* frmComPort::cmbComPort() const {
+    return ui->cmbComPort;
+}
 
 void frmComPort::LoadFormObj() {
     m_choices = ComPort::LoadFormObj(m_ctx);
@@ -32,7 +34,9 @@ void frmComPort::CmdOK_Click() {
     done(opened ? QDialog::Accepted : QDialog::Rejected);
 }
 
-void frmComPort::cmdExit_Click() { reject(); }
+void frmComPort::cmdExit_Click() {
+    reject();
+}
 
 bool frmComPort::Run(DeviceContext& ctx, QWidget* parent) {
     frmComPort dialog(ctx, parent);

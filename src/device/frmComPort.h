@@ -8,7 +8,9 @@
 #include <QDialog>
 #include <memory>
 
-namespace Forms { class Ui_frmComPort; }
+namespace Forms {
+class Ui_frmComPort;
+}
 struct DeviceContext;
 class QComboBox;
 

@@ -1,8 +1,8 @@
 #include "device/frmCommLog.h"
 
+#include "device/CommLog.h"
 #include "device/DeviceContext.h"
 #include "ml/QtFormTexts.h"
-#include "device/CommLog.h"
 #include "ui_frmCommLog.h"
 
 #include <QClipboard>

@@ -16,11 +16,21 @@ frmCommSetting::frmCommSetting(DeviceContext& ctx, QWidget* parent)
 
 frmCommSetting::~frmCommSetting() = default;
 
-QLineEdit* frmCommSetting::txtSlaveID() const { return ui->txtSlaveID; }
-QComboBox* frmCommSetting::cmbPortBaud() const { return ui->cmbPortBaud; }
-QComboBox* frmCommSetting::cmbParityBit() const { return ui->cmbParityBit; }
-QLabel* frmCommSetting::lblModelName() const { return ui->lblModelName; }
-QLabel* frmCommSetting::lblSN() const { return ui->lblSN; }
+QLineEdit* frmCommSetting::txtSlaveID() const {
+    return ui->txtSlaveID;
+}
+QComboBox* frmCommSetting::cmbPortBaud() const {
+    return ui->cmbPortBaud;
+}
+QComboBox* frmCommSetting::cmbParityBit() const {
+    return ui->cmbParityBit;
+}
+QLabel* frmCommSetting::lblModelName() const {
+    return ui->lblModelName;
+}
+QLabel* frmCommSetting::lblSN() const {
+    return ui->lblSN;
+}
 
 bool frmCommSetting::LoadFormObj() {
     ui->cmbPortBaud->clear();
@@ -71,10 +81,12 @@ bool frmCommSetting::eventFilter(QObject* watched, QEvent* event) {
         case Qt::Key_Enter:
         case Qt::Key_Escape:
         case Qt::Key_Tab:
-        case Qt::Key_Backtab: return false;
-        default: break;
+        case Qt::Key_Backtab:
+            return false;
+        default:
+            break;
         }
-        if (key->modifiers() & Qt::ControlModifier) return false;   // select all, copy, undo
+        if (key->modifiers() & Qt::ControlModifier) return false; // select all, copy, undo
         const QString text = key->text();
         if (!text.isEmpty() && !CommSetting::SlaveIDKeyAccepted(text.front())) return true;
     }
@@ -90,8 +102,11 @@ void frmCommSetting::txtSlaveID_Change() {
 void frmCommSetting::CmdOK_Click() {
     TakeControls();
     switch (CommSetting::OkPressed(m_ctx, m_form)) {
-    case CommSetting::OkAction::StayOpen: return;
-    case CommSetting::OkAction::Close: reject(); return;
+    case CommSetting::OkAction::StayOpen:
+        return;
+    case CommSetting::OkAction::Close:
+        reject();
+        return;
     case CommSetting::OkAction::CloseAndSave:
         accept();
         SaveFormObj();
@@ -99,7 +114,9 @@ void frmCommSetting::CmdOK_Click() {
     }
 }
 
-void frmCommSetting::cmdExit_Click() { reject(); }
+void frmCommSetting::cmdExit_Click() {
+    reject();
+}
 
 bool frmCommSetting::Run(DeviceContext& ctx, QWidget* parent) {
     frmCommSetting dialog(ctx, parent);

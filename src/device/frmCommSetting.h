@@ -8,7 +8,9 @@
 #include <QDialog>
 #include <memory>
 
-namespace Forms { class Ui_frmCommSetting; }
+namespace Forms {
+class Ui_frmCommSetting;
+}
 struct DeviceContext;
 class QComboBox;
 class QLabel;

@@ -21,9 +21,15 @@ frmMessage::frmMessage(const MLState& ml, QWidget* parent)
 
 frmMessage::~frmMessage() = default;
 
-QLabel* frmMessage::lblMessage() const { return ui->lblMessage; }
-QLabel* frmMessage::lblProgress() const { return ui->lblProgress; }
-QProgressBar* frmMessage::pbProgress() const { return ui->pbProgress; }
+QLabel* frmMessage::lblMessage() const {
+    return ui->lblMessage;
+}
+QLabel* frmMessage::lblProgress() const {
+    return ui->lblProgress;
+}
+QProgressBar* frmMessage::pbProgress() const {
+    return ui->pbProgress;
+}
 
 void frmMessage::LoadFormObj(const QString& tmpCaption, const QString& tmpMessage) {
     setWindowTitle(tmpCaption);
@@ -56,7 +62,9 @@ void frmMessage::SetProgressValue(int done, int total, const QString& line) {
     }
 }
 
-void frmMessage::closeEvent(QCloseEvent* event) { event->ignore(); }
+void frmMessage::closeEvent(QCloseEvent* event) {
+    event->ignore();
+}
 
 void frmMessage::keyPressEvent(QKeyEvent* event) {
     // Escape would close a dialog; this one stays until the exchange ends.
@@ -77,7 +85,7 @@ void frmMessage::Attach(QtUi& ui, const MLState& ml, QWidget* parent) {
     QPointer<QWidget> owner(parent);
     auto get = [holder, texts, owner, parent]() -> frmMessage* {
         if (!holder->window) {
-            if (parent && !owner) return nullptr;   // the owner is gone: nothing to show
+            if (parent && !owner) return nullptr; // the owner is gone: nothing to show
             holder->window = new frmMessage(*texts, owner.data());
             holder->owned = owner.isNull();
         }

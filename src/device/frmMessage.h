@@ -4,7 +4,9 @@
 #include <QDialog>
 #include <memory>
 
-namespace Forms { class Ui_frmMessage; }
+namespace Forms {
+class Ui_frmMessage;
+}
 struct MLState;
 class QtUi;
 class QLabel;

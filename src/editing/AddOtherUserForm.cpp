@@ -1,8 +1,8 @@
 #include "editing/AddOtherUserForm.h"
 
+#include "db/ADOUtil.h"
 #include "editing/EditContext.h"
 #include "editing/KORVAUtil.h"
-#include "db/ADOUtil.h"
 
 namespace {
 QString Str(const RowSet* rs, const char* field) {
@@ -12,20 +12,24 @@ QString Str(const RowSet* rs, const char* field) {
 
 void AddOtherUserForm::LoadFormObj(EditContext& ctx, const QString& tmpGroupName) {
     groupName = tmpGroupName;
-    lblGroupName = GetMLText(ctx.ml, QStringLiteral("目前群組名稱:"), 1, 69, QStringLiteral("AddOtherUser")) + tmpGroupName;
+    lblGroupName =
+        GetMLText(ctx.ml, QStringLiteral("目前群組名稱:"), 1, 69, QStringLiteral("AddOtherUser")) +
+        tmpGroupName;
     cmbAddUser.Clear();
     if (ctx.project.Users && ctx.project.Users->IsOpen()) {
         auto rs = ctx.project.Users->Clone();
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
             const QString name = Str(rs.get(), "UserName");
             if (name.isEmpty() ||
-                KORVAUtil::ListHoldsGroup(KORVAUtil::SplitGroupList(Str(rs.get(), "GroupName")), tmpGroupName))
+                KORVAUtil::ListHoldsGroup(KORVAUtil::SplitGroupList(Str(rs.get(), "GroupName")),
+                                          tmpGroupName))
                 continue;
             cmbAddUser.Add(name, KORVAUtil::ComboEntryText(name, Str(rs.get(), "UserDsc")));
         }
     }
     if (cmbAddUser.items.isEmpty())
-        cmbAddUser.SetPlaceholder(GetMLText(ctx.ml, QStringLiteral("無其它連絡人"), 1, 152, QStringLiteral("AddOtherUser")));
+        cmbAddUser.SetPlaceholder(GetMLText(ctx.ml, QStringLiteral("無其它連絡人"), 1, 152,
+                                            QStringLiteral("AddOtherUser")));
     else
         cmbAddUser.index = 0;
 }

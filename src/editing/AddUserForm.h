@@ -8,8 +8,8 @@ struct EditContext;
 
 struct AddUserForm {
     QString txtAddUserName;
-    ComboList cmbUserGroups;   // every group, in table order
-    QString resultName;        // both empty unless OK was pressed
+    ComboList cmbUserGroups; // every group, in table order
+    QString resultName;      // both empty unless OK was pressed
     QString resultGroup;
 
     void LoadFormObj(EditContext& ctx, const QString& tmpDefaultUserName);

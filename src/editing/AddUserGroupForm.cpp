@@ -1,8 +1,8 @@
 #include "editing/AddUserGroupForm.h"
 
+#include "db/ADOUtil.h"
 #include "editing/EditContext.h"
 #include "editing/KORVAUtil.h"
-#include "db/ADOUtil.h"
 
 namespace {
 QString Str(const RowSet* rs, const char* field) {
@@ -13,9 +13,11 @@ QString Str(const RowSet* rs, const char* field) {
 void AddUserGroupForm::LoadFormObj(EditContext& ctx, const QString& tmpUserName) {
     lblUserName = tmpUserName;
     const QStringList held = KORVAUtil::MembershipsOf(ctx.project, tmpUserName);
-    cmbUserGroups.FillGroups(ctx.project, [&](const QString& g) { return KORVAUtil::ListHoldsGroup(held, g); });
+    cmbUserGroups.FillGroups(ctx.project,
+                             [&](const QString& g) { return KORVAUtil::ListHoldsGroup(held, g); });
     if (cmbUserGroups.items.isEmpty())
-        cmbUserGroups.SetPlaceholder(GetMLText(ctx.ml, QStringLiteral("無"), 1, 134, QStringLiteral("AddUserGroup")));
+        cmbUserGroups.SetPlaceholder(
+            GetMLText(ctx.ml, QStringLiteral("無"), 1, 134, QStringLiteral("AddUserGroup")));
 }
 
 void AddUserGroupForm::cmdAddGroup_Click(EditContext& ctx) {

@@ -7,8 +7,8 @@
 struct EditContext;
 
 struct AddUserGroupForm {
-    QString lblUserName;       // the contact
-    ComboList cmbUserGroups;   // the groups the contact is not in, or the placeholder "無"
+    QString lblUserName;     // the contact
+    ComboList cmbUserGroups; // the groups the contact is not in, or the placeholder "無"
 
     void LoadFormObj(EditContext& ctx, const QString& tmpUserName);
     // A new group for the project, offered at once.

@@ -1,9 +1,9 @@
 #include "editing/AllUserGroupsForm.h"
 
 #include "base/VBUtil.h"
+#include "db/ADOUtil.h"
 #include "editing/EditContext.h"
 #include "editing/KORVAUtil.h"
-#include "db/ADOUtil.h"
 
 bool AllUserGroupsForm::EditorHolds(const EditContext& ctx, const QString& name) const {
     for (const GroupEntry& e : ctx.forms.editTelList.lvGroupName)
@@ -15,17 +15,25 @@ void AllUserGroupsForm::Warn(EditContext& ctx, bool onAccept) {
     const MLState& ml = ctx.ml;
     const QString& contact = ctx.forms.editTelList.lblTelUser;
     if (onAccept)
-        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("群組不可重覆挑選!"), 1, 173, QStringLiteral("frmAllUserGroups")) +
+        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("群組不可重覆挑選!"), 1, 173,
+                                QStringLiteral("frmAllUserGroups")) +
                           VBUtil::kCrLf +
-                          GetMLText(ml, QStringLiteral("群組早已加入至 "), 2, 173, QStringLiteral("frmAllUserGroups")) + contact,
+                          GetMLText(ml, QStringLiteral("群組早已加入至 "), 2, 173,
+                                    QStringLiteral("frmAllUserGroups")) +
+                          contact,
                       vbOKOnly | vbExclamation,
-                      GetMLText(ml, QStringLiteral("群組不可重覆挑選!"), 3, 173, QStringLiteral("frmAllUserGroups")));
+                      GetMLText(ml, QStringLiteral("群組不可重覆挑選!"), 3, 173,
+                                QStringLiteral("frmAllUserGroups")));
     else
-        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("群組不可重覆挑選!"), 1, 161, QStringLiteral("frmAllUserGroups")) +
+        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("群組不可重覆挑選!"), 1, 161,
+                                QStringLiteral("frmAllUserGroups")) +
                           VBUtil::kCrLf +
-                          GetMLText(ml, QStringLiteral("群組早已加入至 "), 2, 161, QStringLiteral("frmAllUserGroups")) + contact,
+                          GetMLText(ml, QStringLiteral("群組早已加入至 "), 2, 161,
+                                    QStringLiteral("frmAllUserGroups")) +
+                          contact,
                       vbOKOnly | vbExclamation,
-                      GetMLText(ml, QStringLiteral("群組不可重覆挑選!"), 3, 161, QStringLiteral("frmAllUserGroups")));
+                      GetMLText(ml, QStringLiteral("群組不可重覆挑選!"), 3, 161,
+                                QStringLiteral("frmAllUserGroups")));
 }
 
 void AllUserGroupsForm::LoadFormObj(EditContext& ctx) {
@@ -70,7 +78,8 @@ bool AllUserGroupsForm::lvUserGroups_DblClick(EditContext& ctx, int row) {
 }
 
 bool AllUserGroupsForm::cmbOK_Click() {
-    if (selected < 0 || selected >= lvUserGroups.size() || lvUserGroups[selected].name.isEmpty()) return false;
+    if (selected < 0 || selected >= lvUserGroups.size() || lvUserGroups[selected].name.isEmpty())
+        return false;
     resultName = lvUserGroups[selected].name;
     resultDsc = lvUserGroups[selected].dsc;
     return true;

@@ -16,7 +16,7 @@ struct GroupEntry {
 struct AllUserGroupsForm {
     QVector<GroupEntry> lvUserGroups;
     int selected = -1;
-    QString resultName;   // empty until an entry is accepted
+    QString resultName; // empty until an entry is accepted
     QString resultDsc;
 
     void LoadFormObj(EditContext& ctx);

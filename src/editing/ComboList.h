@@ -9,9 +9,9 @@
 struct OpenProject;
 
 struct ComboList {
-    QStringList items;        // texts shown: name, or name(description)
-    QStringList names;        // the group or contact each item names
-    int index = -1;           // the entry shown; -1 none
+    QStringList items; // texts shown: name, or name(description)
+    QStringList names; // the group or contact each item names
+    int index = -1;    // the entry shown; -1 none
     bool enabled = true;
     bool placeholder = false; // the list shows only its placeholder
 

@@ -7,7 +7,7 @@
 struct EditContext : StoreContext {
     using StoreContext::StoreContext;
 
-    EditForms forms;             // the editing dialogs' state, loaded before each is shown
+    EditForms forms; // the editing dialogs' state, loaded before each is shown
     int NotifyTargetCount = 0;
     EditEvents editEvents;
 };

@@ -1,9 +1,9 @@
 #include "editing/EditGroupListForm.h"
 
+#include "db/ADOUtil.h"
 #include "editing/EditContext.h"
 #include "editing/KORVAUtil.h"
 #include "editing/ValidUtil.h"
-#include "db/ADOUtil.h"
 
 bool EditGroupListForm::LoadFormObj(EditContext& ctx, bool tmpIsAddMode) {
     RowSet* rs = ctx.project.UserGroups.get();
@@ -20,10 +20,12 @@ bool EditGroupListForm::SaveFormObj(EditContext& ctx) {
 }
 
 void EditGroupListForm::cmdRename_Click(EditContext& ctx) {
-    const QString name = ctx.ui.KeyInString(
-        GetMLText(ctx.ml, QStringLiteral("變更連絡人群組名稱"), 1, 185, QStringLiteral("EditGroupList")),
-        GetMLText(ctx.ml, QStringLiteral("請輸入新連絡人群組名稱:"), 2, 185, QStringLiteral("EditGroupList")), lblGroupName,
-        QString());
+    const QString name =
+        ctx.ui.KeyInString(GetMLText(ctx.ml, QStringLiteral("變更連絡人群組名稱"), 1, 185,
+                                     QStringLiteral("EditGroupList")),
+                           GetMLText(ctx.ml, QStringLiteral("請輸入新連絡人群組名稱:"), 2, 185,
+                                     QStringLiteral("EditGroupList")),
+                           lblGroupName, QString());
     if (name == KeyInCancelMarker() || name == lblGroupName) return;
     if (ValidUtil::ValidUserGroupName(ctx, name)) lblGroupName = name;
 }

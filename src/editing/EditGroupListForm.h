@@ -6,10 +6,10 @@
 struct EditContext;
 
 struct EditGroupListForm {
-    QString lblGroupName;          // the name shown, the new one after a rename
+    QString lblGroupName; // the name shown, the new one after a rename
     QString txtGroupDsc;
-    QString oldName;               // the name at load
-    bool cmdRenameEnabled = true;  // off right after the group was added
+    QString oldName;              // the name at load
+    bool cmdRenameEnabled = true; // off right after the group was added
 
     // Loads the current UserGroups row; false when there is none.
     bool LoadFormObj(EditContext& ctx, bool tmpIsAddMode);

@@ -1,9 +1,9 @@
 #include "editing/EditTelListForm.h"
 
+#include "db/ADOUtil.h"
 #include "editing/EditContext.h"
 #include "editing/KORVAUtil.h"
 #include "editing/ValidUtil.h"
-#include "db/ADOUtil.h"
 
 namespace {
 QString Str(const RowSet* rs, const char* field) {
@@ -47,7 +47,8 @@ void EditTelListForm::mklvGroupName(EditContext& ctx) {
     auto groups = p.UserGroups->Clone();
     for (groups->MoveFirst(); !groups->Eof(); groups->MoveNext()) {
         const QString name = Str(groups.get(), "GroupName");
-        if (KORVAUtil::ListHoldsGroup(list, name)) lvGroupName.append({name, Str(groups.get(), "GroupDsc"), false});
+        if (KORVAUtil::ListHoldsGroup(list, name))
+            lvGroupName.append({name, Str(groups.get(), "GroupDsc"), false});
     }
     if (!lvGroupName.isEmpty()) selected = 0;
 }
@@ -55,11 +56,14 @@ void EditTelListForm::mklvGroupName(EditContext& ctx) {
 void EditTelListForm::cmdAdd_Click(EditContext& ctx) {
     const MLState& ml = ctx.ml;
     if (workingCount + 1 > ctx.project.MaxTelNo) {
-        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("通知對象[群組/連絡人]已超過最大筆數["), 1, 2004, QStringLiteral("EditTelList")) +
+        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("通知對象[群組/連絡人]已超過最大筆數["), 1, 2004,
+                                QStringLiteral("EditTelList")) +
                           QString::number(ctx.project.MaxTelNo) +
-                          GetMLText(ml, QStringLiteral("]，不得再增加通知對象[群組/連絡人]！"), 2, 2004, QStringLiteral("EditTelList")),
+                          GetMLText(ml, QStringLiteral("]，不得再增加通知對象[群組/連絡人]！"), 2,
+                                    2004, QStringLiteral("EditTelList")),
                       vbOKOnly | vbExclamation,
-                      GetMLText(ml, QStringLiteral("通知對象[群組/連絡人]已超過最大筆數"), 3, 2004, QStringLiteral("EditTelList")));
+                      GetMLText(ml, QStringLiteral("通知對象[群組/連絡人]已超過最大筆數"), 3, 2004,
+                                QStringLiteral("EditTelList")));
         return;
     }
     AllUserGroupsForm& picker = ctx.forms.allUserGroups;
@@ -91,7 +95,9 @@ void EditTelListForm::cmdDelete_Click() {
 void EditTelListForm::cmdTelUserRename_Click(EditContext& ctx) {
     const QString name = ctx.ui.KeyInString(
         GetMLText(ctx.ml, QStringLiteral("變更連絡人"), 1, 278, QStringLiteral("EditTelList")),
-        GetMLText(ctx.ml, QStringLiteral("請輸入新連絡人名稱:"), 2, 278, QStringLiteral("EditTelList")), lblTelUser, QString());
+        GetMLText(ctx.ml, QStringLiteral("請輸入新連絡人名稱:"), 2, 278,
+                  QStringLiteral("EditTelList")),
+        lblTelUser, QString());
     if (name == KeyInCancelMarker() || name == lblTelUser) return;
     if (ValidUtil::ValidUserName(ctx, name)) lblTelUser = name;
 }
@@ -108,19 +114,29 @@ bool EditTelListForm::CheckTelNo(EditContext& ctx, const QString& text) {
     const MLState& ml = ctx.ml;
     const QString t = text.trimmed();
     if (t.isEmpty()) {
-        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("本電話簿不得為空！請再次輸入電話號碼。"), 1, 250, QStringLiteral("EditTelList")),
-                      vbOKOnly | vbCritical, GetMLText(ml, QStringLiteral("本電話簿不得為空"), 2, 250, QStringLiteral("EditTelList")));
+        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("本電話簿不得為空！請再次輸入電話號碼。"), 1,
+                                250, QStringLiteral("EditTelList")),
+                      vbOKOnly | vbCritical,
+                      GetMLText(ml, QStringLiteral("本電話簿不得為空"), 2, 250,
+                                QStringLiteral("EditTelList")));
         return false;
     }
     bool ok = true;
     if (!IsTelNumber(t)) {
-        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral(" 電話號碼只能輸入數字！請再次輸入電話號碼。"), 1, 257, QStringLiteral("EditTelList")),
-                      vbOKOnly | vbCritical, GetMLText(ml, QStringLiteral("電話號碼只能輸入數字"), 2, 257, QStringLiteral("EditTelList")));
+        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral(" 電話號碼只能輸入數字！請再次輸入電話號碼。"),
+                                1, 257, QStringLiteral("EditTelList")),
+                      vbOKOnly | vbCritical,
+                      GetMLText(ml, QStringLiteral("電話號碼只能輸入數字"), 2, 257,
+                                QStringLiteral("EditTelList")));
         ok = false;
     }
     if (t.size() > kMaxTelDigits) {
-        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral(" 電話號碼不得大於20個數字！請再次輸入電話號碼。"), 1, 255, QStringLiteral("EditTelList")),
-                      vbOKOnly | vbCritical, GetMLText(ml, QStringLiteral("電話號碼不得大於20個數字"), 2, 255, QStringLiteral("EditTelList")));
+        ctx.ui.MsgBox(GetMLText(ml,
+                                QStringLiteral(" 電話號碼不得大於20個數字！請再次輸入電話號碼。"),
+                                1, 255, QStringLiteral("EditTelList")),
+                      vbOKOnly | vbCritical,
+                      GetMLText(ml, QStringLiteral("電話號碼不得大於20個數字"), 2, 255,
+                                QStringLiteral("EditTelList")));
         ok = false;
     }
     return ok;
@@ -135,12 +151,13 @@ bool EditTelListForm::CheckFormObj(EditContext& ctx) {
 
 QStringList EditTelListForm::GroupNames() const {
     QStringList names;
-    for (const GroupEntry& e : lvGroupName) names << e.name;
+    for (const GroupEntry& e : lvGroupName)
+        names << e.name;
     return names;
 }
 
 bool EditTelListForm::cmdOK_Click(EditContext& ctx) {
     if (!CheckFormObj(ctx)) return false;
-    return KORVAUtil::SaveUser(ctx, oldName, lblTelUser, txtTelNo, txtTelDsc, chkIsDisable, GroupNames(),
-                               removedCount, addedCount);
+    return KORVAUtil::SaveUser(ctx, oldName, lblTelUser, txtTelNo, txtTelDsc, chkIsDisable,
+                               GroupNames(), removedCount, addedCount);
 }

@@ -11,18 +11,18 @@
 struct EditContext;
 
 struct EditTelListForm {
-    QString lblTelUser;            // the name shown, the new one after a rename
+    QString lblTelUser; // the name shown, the new one after a rename
     QString txtTelNo;
     QString txtTelDsc;
     bool chkIsDisable = false;
     QVector<GroupEntry> lvGroupName;
     int selected = -1;
     bool cmdDeleteEnabled = false;
-    QString focusControl;          // the control a failed check hands the focus to
+    QString focusControl; // the control a failed check hands the focus to
 
-    QString oldName;               // at load
-    QString oldGroupName;          // the stored group list at load
-    int workingCount = 0;          // notification targets with the editor's changes
+    QString oldName;      // at load
+    QString oldGroupName; // the stored group list at load
+    int workingCount = 0; // notification targets with the editor's changes
     int addedCount = 0;
     int removedCount = 0;
 

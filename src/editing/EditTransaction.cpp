@@ -1,8 +1,8 @@
 #include "editing/EditTransaction.h"
 
 #include "base/VBUtil.h"
-#include "editing/EditContext.h"
 #include "db/ADOUtil.h"
+#include "editing/EditContext.h"
 
 namespace EditTransaction {
 namespace {
@@ -17,14 +17,20 @@ void ReopenRowSets(OpenProject& p) {
     for (const Slot& s : {Slot{"Basic", &p.Basic}, Slot{"UserGroups", &p.UserGroups},
                           Slot{"Users", &p.Users}, Slot{"Zones", &p.Zones}}) {
         if (*s.rs) (*s.rs)->CancelUpdate();
-        if (auto fresh = ADOUtil::OpenRecordset(p.conn.get(), QString::fromLatin1(s.table))) *s.rs = std::move(fresh);
+        if (auto fresh = ADOUtil::OpenRecordset(p.conn.get(), QString::fromLatin1(s.table)))
+            *s.rs = std::move(fresh);
     }
 }
 
 void Report(EditContext& ctx, const QString& failTitle, const QString& why) {
-    ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("無法寫入專案資料庫，本次變更已全部復原，專案內容維持不變。"), 1, 9100, QStringLiteral("KORVAUtil")) +
-                      VBUtil::kCrLf + GetMLText(ctx.ml, QStringLiteral("原因: ["), 2, 9100, QStringLiteral("KORVAUtil")) + why + u']',
-                  vbOKOnly | vbCritical, failTitle);
+    ctx.ui.MsgBox(
+        GetMLText(ctx.ml,
+                  QStringLiteral("無法寫入專案資料庫，本次變更已全部復原，專案內容維持不變。"), 1,
+                  9100, QStringLiteral("KORVAUtil")) +
+            VBUtil::kCrLf +
+            GetMLText(ctx.ml, QStringLiteral("原因: ["), 2, 9100, QStringLiteral("KORVAUtil")) +
+            why + u']',
+        vbOKOnly | vbCritical, failTitle);
 }
 } // namespace
 

@@ -1,10 +1,10 @@
 #include "editing/EditZoneListForm.h"
 
-#include "editing/EditContext.h"
 #include "base/VBUtil.h"
+#include "db/ADOUtil.h"
+#include "editing/EditContext.h"
 #include "editing/EditTransaction.h"
 #include "editing/PhoneBook.h"
-#include "db/ADOUtil.h"
 
 namespace {
 QString Str(const RowSet* rs, const char* field) {
@@ -40,13 +40,15 @@ void EditZoneListForm::mkcmbGroupName(EditContext& ctx, const QString& target) {
             const QString name = Str(copy.get(), "GroupName");
             if (!name.isEmpty()) list.Add(name, name);
         }
-        list.Add(kAll, GetMLText(ctx.ml, QStringLiteral("所有連絡人群組"), 1, 315, QStringLiteral("EditZoneList")));
+        list.Add(kAll, GetMLText(ctx.ml, QStringLiteral("所有連絡人群組"), 1, 315,
+                                 QStringLiteral("EditZoneList")));
     } else {
         list.Add(kNone, kNone);
     }
     list.index = target.isEmpty() ? 0 : int(list.names.indexOf(target));
     if (list.index < 0) {
-        list.Add(target, target == kAll ? GetMLText(ctx.ml, QStringLiteral("所有連絡人群組"), 1, 325, QStringLiteral("EditZoneList"))
+        list.Add(target, target == kAll ? GetMLText(ctx.ml, QStringLiteral("所有連絡人群組"), 1,
+                                                    325, QStringLiteral("EditZoneList"))
                                         : target);
         list.index = int(list.names.size()) - 1;
     }
@@ -63,25 +65,33 @@ bool EditZoneListForm::CheckFormObj(EditContext& ctx) {
     const bool unicode = PhoneBook::ReadIsUnicode(ctx.project, false);
     if (!MessageFits(txtAlarmSMS, unicode)) {
         if (unicode)
-            ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("警報發起訊息長度不得超過70個字!"), 1, 255, QStringLiteral("EditZoneList")),
+            ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("警報發起訊息長度不得超過70個字!"), 1, 255,
+                                    QStringLiteral("EditZoneList")),
                           vbOKOnly | vbCritical,
-                          GetMLText(ml, QStringLiteral("警報發起訊息長度超過限制"), 2, 255, QStringLiteral("EditZoneList")));
+                          GetMLText(ml, QStringLiteral("警報發起訊息長度超過限制"), 2, 255,
+                                    QStringLiteral("EditZoneList")));
         else
-            ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("警報發起訊息長度不得超過160個位元組!"), 1, 268, QStringLiteral("EditZoneList")),
+            ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("警報發起訊息長度不得超過160個位元組!"), 1,
+                                    268, QStringLiteral("EditZoneList")),
                           vbOKOnly | vbCritical,
-                          GetMLText(ml, QStringLiteral("警報發起訊息長度超過限制"), 2, 268, QStringLiteral("EditZoneList")));
+                          GetMLText(ml, QStringLiteral("警報發起訊息長度超過限制"), 2, 268,
+                                    QStringLiteral("EditZoneList")));
         focusControl = QStringLiteral("txtAlarmSMS");
         return false;
     }
     if (!MessageFits(txtResetSMS, unicode)) {
         if (unicode)
-            ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("警報復歸訊息長度不得超過70個字!"), 1, 261, QStringLiteral("EditZoneList")),
+            ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("警報復歸訊息長度不得超過70個字!"), 1, 261,
+                                    QStringLiteral("EditZoneList")),
                           vbOKOnly | vbCritical,
-                          GetMLText(ml, QStringLiteral("警報復歸訊息長度超過限制"), 2, 261, QStringLiteral("EditZoneList")));
+                          GetMLText(ml, QStringLiteral("警報復歸訊息長度超過限制"), 2, 261,
+                                    QStringLiteral("EditZoneList")));
         else
-            ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("警報復歸訊息長度不得超過160個位元組!"), 1, 274, QStringLiteral("EditZoneList")),
+            ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("警報復歸訊息長度不得超過160個位元組!"), 1,
+                                    274, QStringLiteral("EditZoneList")),
                           vbOKOnly | vbCritical,
-                          GetMLText(ml, QStringLiteral("警報復歸訊息長度超過限制"), 2, 274, QStringLiteral("EditZoneList")));
+                          GetMLText(ml, QStringLiteral("警報復歸訊息長度超過限制"), 2, 274,
+                                    QStringLiteral("EditZoneList")));
         focusControl = QStringLiteral("txtResetSMS");
         return false;
     }
@@ -91,18 +101,23 @@ bool EditZoneListForm::CheckFormObj(EditContext& ctx) {
 bool EditZoneListForm::SaveFormObj(EditContext& ctx) {
     OpenProject& p = ctx.project;
     RowSet* rs = p.Zones.get();
-    const QString failTitle = GetMLText(ctx.ml, QStringLiteral("儲存警報點失敗"), 1, 9116, QStringLiteral("EditZoneList"));
+    const QString failTitle = GetMLText(ctx.ml, QStringLiteral("儲存警報點失敗"), 1, 9116,
+                                        QStringLiteral("EditZoneList"));
     // The dialog works on the current row; should anything have moved it, find the zone again.
-    if (!rs || rs->Eof() || rs->Bof() || QString::number(VBUtil::ToWhole16(Str(rs, "ZoneNo"))) != lblZoneNo) {
+    if (!rs || rs->Eof() || rs->Bof() ||
+        QString::number(VBUtil::ToWhole16(Str(rs, "ZoneNo"))) != lblZoneNo) {
         if (!ADOUtil::LocateRecord(rs, QStringLiteral("ZoneNo"), lblZoneNo)) {
-            ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("找不到這個警報點["), 1, 9117, QStringLiteral("EditZoneList")) + lblZoneNo +
-                              GetMLText(ctx.ml, QStringLiteral("]，請按 F5 重新整理後再試一次。"), 2, 9117, QStringLiteral("EditZoneList")),
+            ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("找不到這個警報點["), 1, 9117,
+                                    QStringLiteral("EditZoneList")) +
+                              lblZoneNo +
+                              GetMLText(ctx.ml, QStringLiteral("]，請按 F5 重新整理後再試一次。"),
+                                        2, 9117, QStringLiteral("EditZoneList")),
                           vbOKOnly | vbCritical, failTitle);
             return false;
         }
     }
     const QString target = cmbGroupName.SelectedName();
-    const bool writeTarget = target != kNone;   // no groups to choose from: the stored target stays
+    const bool writeTarget = target != kNone; // no groups to choose from: the stored target stays
 
     const bool saved = EditTransaction::Run(ctx, failTitle, [&](QString& why) {
         RowSet* z = p.Zones.get();
@@ -113,7 +128,8 @@ bool EditZoneListForm::SaveFormObj(EditContext& ctx) {
                (!writeTarget || SetField(z, QStringLiteral("GroupName"), target, why)) &&
                SetField(z, QStringLiteral("AlarmSMS"), txtAlarmSMS, why) &&
                SetField(z, QStringLiteral("ResetSMS"), txtResetSMS, why) &&
-               SetField(z, QStringLiteral("IsDisable"), chkIsDisable, why) && EditTransaction::SaveRow(z, why);
+               SetField(z, QStringLiteral("IsDisable"), chkIsDisable, why) &&
+               EditTransaction::SaveRow(z, why);
     });
     if (!saved) return false;
 
@@ -121,7 +137,8 @@ bool EditZoneListForm::SaveFormObj(EditContext& ctx) {
     if (txtZoneName != loadedName) {
         // The same caption as the tree gives a zone: "#n" alone while it has no name.
         Q_EMIT ctx.editEvents.leafRenamed(
-            tag, txtZoneName.isEmpty() ? u'#' + lblZoneNo : u'#' + lblZoneNo + u'-' + txtZoneName, tag);
+            tag, txtZoneName.isEmpty() ? u'#' + lblZoneNo : u'#' + lblZoneNo + u'-' + txtZoneName,
+            tag);
         Q_EMIT ctx.editEvents.leafSelected(tag);
     }
     Q_EMIT ctx.editEvents.leafGreyed(tag, chkIsDisable);

@@ -13,10 +13,10 @@ struct EditZoneListForm {
     QString txtZoneDsc;
     QString txtAlarmSMS;
     QString txtResetSMS;
-    ComboList cmbGroupName;        // names: a group, "ALL" for the all-groups entry, "NONE"
+    ComboList cmbGroupName; // names: a group, "ALL" for the all-groups entry, "NONE"
     bool chkIsDisable = false;
-    QString loadedName;            // ZoneName at load
-    QString focusControl;          // the message box a failed check hands the focus to
+    QString loadedName;   // ZoneName at load
+    QString focusControl; // the message box a failed check hands the focus to
 
     // Loads the current Zones row; false when there is none.
     bool LoadFormObj(EditContext& ctx);
@@ -30,8 +30,8 @@ struct EditZoneListForm {
     // True when the dialog closes (checked and stored).
     bool cmdOK_Click(EditContext& ctx);
 
-    static constexpr int kMaxUnicodeUnits = 70;   // UTF-16 units in Unicode mode
-    static constexpr int kMaxAnsiBytes = 160;     // Big5 bytes otherwise
+    static constexpr int kMaxUnicodeUnits = 70; // UTF-16 units in Unicode mode
+    static constexpr int kMaxAnsiBytes = 160;   // Big5 bytes otherwise
     // Whether a message fits the device in the project's mode.
     static bool MessageFits(const QString& text, bool isUnicode);
 };

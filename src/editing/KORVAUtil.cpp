@@ -1,38 +1,47 @@
 #include "editing/KORVAUtil.h"
 
+#include "base/VBUtil.h"
+#include "db/ADOUtil.h"
 #include "editing/EditContext.h"
 #include "editing/EditTransaction.h"
 #include "editing/ValidUtil.h"
-#include "db/ADOUtil.h"
 #include "store/NodeTag.h"
-#include "base/VBUtil.h"
 
 namespace KORVAUtil {
 namespace {
-using VBUtil::kCrLf;
-using NodeTags::kUsers;
 using NodeTags::kUserGroups;
+using NodeTags::kUsers;
+using VBUtil::kCrLf;
 const QString kGroupName = QStringLiteral("GroupName");
 const QString kUserName = QStringLiteral("UserName");
 const QString kStatus = QStringLiteral("Status");
 
-QString Str(const RowSet* rs, const QString& field) { return ADOUtil::NullToStr(rs->Field(field)); }
+QString Str(const RowSet* rs, const QString& field) {
+    return ADOUtil::NullToStr(rs->Field(field));
+}
 
-bool OnRow(const RowSet* rs) { return rs && rs->IsOpen() && !rs->Eof() && !rs->Bof(); }
+bool OnRow(const RowSet* rs) {
+    return rs && rs->IsOpen() && !rs->Eof() && !rs->Bof();
+}
 
 // Leaves of the project tree, by their tags: announced, the main window's tree follows.
-void AddLeaf(EditContext& ctx, const QString& branchTag, const QString& caption, const QString& imageKey,
-             const QString& tag) {
+void AddLeaf(EditContext& ctx, const QString& branchTag, const QString& caption,
+             const QString& imageKey, const QString& tag) {
     Q_EMIT ctx.editEvents.leafAdded(branchTag, caption, imageKey, tag);
 }
 
-void RemoveLeaf(EditContext& ctx, const QString& tag) { Q_EMIT ctx.editEvents.leafRemoved(tag); }
+void RemoveLeaf(EditContext& ctx, const QString& tag) {
+    Q_EMIT ctx.editEvents.leafRemoved(tag);
+}
 
-void RenameLeaf(EditContext& ctx, const QString& oldTag, const QString& caption, const QString& newTag) {
+void RenameLeaf(EditContext& ctx, const QString& oldTag, const QString& caption,
+                const QString& newTag) {
     Q_EMIT ctx.editEvents.leafRenamed(oldTag, caption, newTag);
 }
 
-void SelectLeaf(EditContext& ctx, const QString& tag) { Q_EMIT ctx.editEvents.leafSelected(tag); }
+void SelectLeaf(EditContext& ctx, const QString& tag) {
+    Q_EMIT ctx.editEvents.leafSelected(tag);
+}
 
 // The first row whose field equals value with letter case ignored becomes current.
 bool LocateIgnoringCase(RowSet* rs, const QString& field, const QString& value) {
@@ -48,16 +57,22 @@ bool AppendMembership(RowSet* users, const QString& group, QString& why) {
     const QString old = Str(users, kGroupName);
     if (ListHoldsGroup(SplitGroupList(old), group)) return true;
     const QString list = old.isEmpty() ? group : old + kCrLf + group;
-    return EditTransaction::SetField(users, kGroupName, list, why) && EditTransaction::SaveRow(users, why);
+    return EditTransaction::SetField(users, kGroupName, list, why) &&
+           EditTransaction::SaveRow(users, why);
 }
 
 } // namespace
 
 void RowMissing(EditContext& ctx, const QString& key, const QString& title) {
-    ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("找不到這筆資料["), 1, 9120, QStringLiteral("KORVAUtil")) + key +
-                      GetMLText(ctx.ml, QStringLiteral("]，請按 F5 重新整理後再試一次。"), 2, 9120, QStringLiteral("KORVAUtil")),
-                  vbOKOnly | vbCritical,
-                  title.isEmpty() ? GetMLText(ctx.ml, QStringLiteral("找不到資料"), 3, 9120, QStringLiteral("KORVAUtil")) : title);
+    ctx.ui.MsgBox(
+        GetMLText(ctx.ml, QStringLiteral("找不到這筆資料["), 1, 9120, QStringLiteral("KORVAUtil")) +
+            key +
+            GetMLText(ctx.ml, QStringLiteral("]，請按 F5 重新整理後再試一次。"), 2, 9120,
+                      QStringLiteral("KORVAUtil")),
+        vbOKOnly | vbCritical,
+        title.isEmpty()
+            ? GetMLText(ctx.ml, QStringLiteral("找不到資料"), 3, 9120, QStringLiteral("KORVAUtil"))
+            : title);
 }
 
 QStringList SplitGroupList(const QString& list) {
@@ -65,7 +80,9 @@ QStringList SplitGroupList(const QString& list) {
     return list.split(kCrLf);
 }
 
-QString JoinGroupList(const QStringList& groups) { return groups.join(kCrLf); }
+QString JoinGroupList(const QStringList& groups) {
+    return groups.join(kCrLf);
+}
 
 bool ListHoldsGroup(const QStringList& groups, const QString& group) {
     return groups.contains(group, Qt::CaseInsensitive);
@@ -88,7 +105,8 @@ QString DefaultName(const RowSet* rs, const QString& field, const QString& prefi
     auto copy = rs && rs->IsOpen() ? rs->Clone() : nullptr;
     if (!copy || copy->RecordCount() == 0) return prefix + u'1';
     QStringList taken;
-    for (copy->MoveFirst(); !copy->Eof(); copy->MoveNext()) taken << Str(copy.get(), field);
+    for (copy->MoveFirst(); !copy->Eof(); copy->MoveNext())
+        taken << Str(copy.get(), field);
     for (int i = 1; i <= 99; ++i) {
         const QString name = prefix + QString::number(i);
         if (!taken.contains(name)) return name;
@@ -125,20 +143,30 @@ bool AddUserGroup(EditContext& ctx) {
     const QString proposal = DefaultName(groups, kGroupName, QStringLiteral("UserGroup"));
     const QString name = ctx.ui.KeyInString(
         GetMLText(ml, QStringLiteral("新增連絡人群組"), 1, 30, QStringLiteral("KORVAUtil")),
-        GetMLText(ml, QStringLiteral("請輸入新連絡人群組名稱:"), 2, 30, QStringLiteral("KORVAUtil")), proposal, QString());
+        GetMLText(ml, QStringLiteral("請輸入新連絡人群組名稱:"), 2, 30,
+                  QStringLiteral("KORVAUtil")),
+        proposal, QString());
     if (name == KeyInCancelMarker()) return false;
     if (name.isEmpty()) {
-        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("新增連絡人群組名稱不得為空白。"), 1, 35, QStringLiteral("KORVAUtil")) + kCrLf +
-                          GetMLText(ml, QStringLiteral("新增連絡人群組失敗。"), 2, 35, QStringLiteral("KORVAUtil")),
-                      vbOKOnly | vbCritical, GetMLText(ml, QStringLiteral("新增連絡人群組失敗"), 3, 35, QStringLiteral("KORVAUtil")));
+        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("新增連絡人群組名稱不得為空白。"), 1, 35,
+                                QStringLiteral("KORVAUtil")) +
+                          kCrLf +
+                          GetMLText(ml, QStringLiteral("新增連絡人群組失敗。"), 2, 35,
+                                    QStringLiteral("KORVAUtil")),
+                      vbOKOnly | vbCritical,
+                      GetMLText(ml, QStringLiteral("新增連絡人群組失敗"), 3, 35,
+                                QStringLiteral("KORVAUtil")));
         return false;
     }
     if (!ValidUtil::ValidUserGroupName(ctx, name)) return false;
 
     const bool added = EditTransaction::Run(
-        ctx, GetMLText(ml, QStringLiteral("新增連絡人群組失敗"), 3, 35, QStringLiteral("KORVAUtil")), [&](QString& why) {
+        ctx,
+        GetMLText(ml, QStringLiteral("新增連絡人群組失敗"), 3, 35, QStringLiteral("KORVAUtil")),
+        [&](QString& why) {
             RowSet* rs = p.UserGroups.get();
-            return EditTransaction::AddNew(rs, why) && EditTransaction::SetField(rs, kGroupName, name, why) &&
+            return EditTransaction::AddNew(rs, why) &&
+                   EditTransaction::SetField(rs, kGroupName, name, why) &&
                    EditTransaction::SetField(rs, QStringLiteral("GroupDsc"), QString(), why) &&
                    EditTransaction::SaveRow(rs, why);
         });
@@ -164,26 +192,33 @@ QString DeleteGroupQuestion(const EditContext& ctx, const QString& name) {
     if (RowSet* zones = p.Zones.get(); zones && zones->IsOpen()) {
         for (zones->MoveFirst(); !zones->Eof(); zones->MoveNext())
             if (Str(zones, kGroupName) == name)
-                zoneLines << Str(zones, QStringLiteral("ZoneNo")) + QStringLiteral(" ,") + Str(zones, QStringLiteral("ZoneName"));
+                zoneLines << Str(zones, QStringLiteral("ZoneNo")) + QStringLiteral(" ,") +
+                                 Str(zones, QStringLiteral("ZoneName"));
     }
     QStringList userLines;
     if (RowSet* users = p.Users.get(); users && users->IsOpen()) {
         for (users->MoveFirst(); !users->Eof(); users->MoveNext())
             for (const QString& element : SplitGroupList(Str(users, kGroupName)))
                 if (element == name)
-                    userLines << Str(users, kUserName) + QStringLiteral(" ,") + Str(users, QStringLiteral("PhoneNumber")) +
+                    userLines << Str(users, kUserName) + QStringLiteral(" ,") +
+                                     Str(users, QStringLiteral("PhoneNumber")) +
                                      QStringLiteral(" ,") + Str(users, QStringLiteral("UserDsc"));
     }
-    QString question = GetMLText(ml, QStringLiteral("確定是否要刪除這個連絡人群組["), 1, 109, QStringLiteral("KORVAUtil")) + name +
-                       QStringLiteral("]?") + kCrLf;
+    QString question = GetMLText(ml, QStringLiteral("確定是否要刪除這個連絡人群組["), 1, 109,
+                                 QStringLiteral("KORVAUtil")) +
+                       name + QStringLiteral("]?") + kCrLf;
     if (!zoneLines.isEmpty())
-        question += GetMLText(ml, QStringLiteral("下列警報點對應本連絡人群組之參照將被移除:"), 1, 104, QStringLiteral("KORVAUtil")) +
+        question += GetMLText(ml, QStringLiteral("下列警報點對應本連絡人群組之參照將被移除:"), 1,
+                              104, QStringLiteral("KORVAUtil")) +
                     kCrLf + zoneLines.join(kCrLf);
     question += kCrLf;
     if (!userLines.isEmpty())
-        question += GetMLText(ml, QStringLiteral("下列隸屬於本連絡人群組之連絡人["), 1, 139, QStringLiteral("KORVAUtil")) +
-                    QString::number(userLines.size()) +
-                    GetMLText(ml, QStringLiteral("]將被移除:"), 2, 139, QStringLiteral("KORVAUtil")) + kCrLf + userLines.join(kCrLf);
+        question +=
+            GetMLText(ml, QStringLiteral("下列隸屬於本連絡人群組之連絡人["), 1, 139,
+                      QStringLiteral("KORVAUtil")) +
+            QString::number(userLines.size()) +
+            GetMLText(ml, QStringLiteral("]將被移除:"), 2, 139, QStringLiteral("KORVAUtil")) +
+            kCrLf + userLines.join(kCrLf);
     return question;
 }
 
@@ -193,7 +228,8 @@ bool CascadeGroupDelete(OpenProject& p, const QString& name, QString& why) {
     RowSet* zones = p.Zones.get();
     for (zones->MoveFirst(); !zones->Eof(); zones->MoveNext()) {
         if (Str(zones, kGroupName) != name) continue;
-        if (!EditTransaction::SetField(zones, kGroupName, QString(), why) || !EditTransaction::SaveRow(zones, why))
+        if (!EditTransaction::SetField(zones, kGroupName, QString(), why) ||
+            !EditTransaction::SaveRow(zones, why))
             return false;
     }
     RowSet* users = p.Users.get();
@@ -222,29 +258,43 @@ bool DeleteUserGroup(EditContext& ctx) {
     OpenProject& p = ctx.project;
     RowSet* groups = p.UserGroups.get();
     if (!OnRow(groups)) {
-        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("GroupList資料表的CurrentRecord未指到可用的資料。"), 1, 64, QStringLiteral("KORVAUtil")) + kCrLf +
-                          GetMLText(ml, QStringLiteral("刪除連絡人群組失敗。"), 2, 64, QStringLiteral("KORVAUtil")),
-                      vbOKOnly | vbCritical, GetMLText(ml, QStringLiteral("刪除連絡人群組失敗"), 3, 64, QStringLiteral("KORVAUtil")));
+        ctx.ui.MsgBox(GetMLText(ml,
+                                QStringLiteral("GroupList資料表的CurrentRecord未指到可用的資料。"),
+                                1, 64, QStringLiteral("KORVAUtil")) +
+                          kCrLf +
+                          GetMLText(ml, QStringLiteral("刪除連絡人群組失敗。"), 2, 64,
+                                    QStringLiteral("KORVAUtil")),
+                      vbOKOnly | vbCritical,
+                      GetMLText(ml, QStringLiteral("刪除連絡人群組失敗"), 3, 64,
+                                QStringLiteral("KORVAUtil")));
         return false;
     }
     const QString name = Str(groups, kGroupName);
     if (groups->Clone()->RecordCount() <= 1) {
-        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("不可刪除群組！"), 1, 93, QStringLiteral("KORVAUtil")) +
-                          GetMLText(ml, QStringLiteral("群組至少留一組，不可全刪除。"), 2, 93, QStringLiteral("KORVAUtil")),
-                      vbOKOnly | vbExclamation, GetMLText(ml, QStringLiteral("不可刪除群組"), 3, 93, QStringLiteral("KORVAUtil")));
+        ctx.ui.MsgBox(
+            GetMLText(ml, QStringLiteral("不可刪除群組！"), 1, 93, QStringLiteral("KORVAUtil")) +
+                GetMLText(ml, QStringLiteral("群組至少留一組，不可全刪除。"), 2, 93,
+                          QStringLiteral("KORVAUtil")),
+            vbOKOnly | vbExclamation,
+            GetMLText(ml, QStringLiteral("不可刪除群組"), 3, 93, QStringLiteral("KORVAUtil")));
         return false;
     }
 
     const QString question = DeleteGroupQuestion(ctx, name);
     if (ctx.ui.MsgBox(question, vbYesNo | vbExclamation,
-                      GetMLText(ml, QStringLiteral("是否確定刪除這個連絡人群組"), 3, 109, QStringLiteral("KORVAUtil"))) != vbYes)
+                      GetMLText(ml, QStringLiteral("是否確定刪除這個連絡人群組"), 3, 109,
+                                QStringLiteral("KORVAUtil"))) != vbYes)
         return false;
 
     ctx.ui.SetBusy(true);
-    ctx.ui.SetStatusText(kStatus, GetMLText(ml, QStringLiteral("正在刪除有關這個連絡人群組["), 2, 115, QStringLiteral("KORVAUtil")) +
-                                      name + GetMLText(ml, QStringLiteral("]中的相關資料..."), 3, 115, QStringLiteral("KORVAUtil")));
+    ctx.ui.SetStatusText(kStatus, GetMLText(ml, QStringLiteral("正在刪除有關這個連絡人群組["), 2,
+                                            115, QStringLiteral("KORVAUtil")) +
+                                      name +
+                                      GetMLText(ml, QStringLiteral("]中的相關資料..."), 3, 115,
+                                                QStringLiteral("KORVAUtil")));
     const bool deleted = EditTransaction::Run(
-        ctx, GetMLText(ml, QStringLiteral("刪除連絡人群組失敗"), 3, 64, QStringLiteral("KORVAUtil")),
+        ctx,
+        GetMLText(ml, QStringLiteral("刪除連絡人群組失敗"), 3, 64, QStringLiteral("KORVAUtil")),
         [&](QString& why) { return CascadeGroupDelete(p, name, why); });
     if (deleted) {
         p.UserGroups->MoveFirst();
@@ -261,7 +311,8 @@ bool RenameUserGroup(EditContext& ctx, const QString& oldName, const QString& ne
                      const QString& description) {
     const MLState& ml = ctx.ml;
     OpenProject& p = ctx.project;
-    const QString failTitle = GetMLText(ml, QStringLiteral("變更連絡人群組失敗"), 1, 9111, QStringLiteral("KORVAUtil"));
+    const QString failTitle =
+        GetMLText(ml, QStringLiteral("變更連絡人群組失敗"), 1, 9111, QStringLiteral("KORVAUtil"));
     RowSet* groups = p.UserGroups.get();
     // The editor was opened on the group; find it again should anything have moved the row.
     if (!OnRow(groups) || Str(groups, kGroupName) != oldName) {
@@ -285,7 +336,8 @@ bool RenameUserGroup(EditContext& ctx, const QString& oldName, const QString& ne
             RowSet* zones = p.Zones.get();
             for (zones->MoveFirst(); !zones->Eof(); zones->MoveNext()) {
                 if (Str(zones, kGroupName) != oldName) continue;
-                if (!EditTransaction::SetField(zones, kGroupName, newName, why) || !EditTransaction::SaveRow(zones, why))
+                if (!EditTransaction::SetField(zones, kGroupName, newName, why) ||
+                    !EditTransaction::SaveRow(zones, why))
                     return false;
             }
             if (!EditTransaction::SetField(groups, kGroupName, newName, why)) return false;
@@ -296,7 +348,8 @@ bool RenameUserGroup(EditContext& ctx, const QString& oldName, const QString& ne
     if (!saved) return false;
 
     // Zone leaves show no target, so only the group's leaf changes.
-    if (renamed) RenameLeaf(ctx, kUserGroups + u',' + oldName, newName, kUserGroups + u',' + newName);
+    if (renamed)
+        RenameLeaf(ctx, kUserGroups + u',' + oldName, newName, kUserGroups + u',' + newName);
     Q_EMIT ctx.editEvents.contentChanged();
     // The content list moves the current rows; the editor's group stays the current one.
     ADOUtil::LocateRecord(p.UserGroups.get(), kGroupName, newName);
@@ -313,16 +366,25 @@ bool AddUser(EditContext& ctx) {
     const int users = CountUsers(p);
     const QString max = QString::number(p.MaxTelNo);
     if (users + 1 > p.MaxTelNo) {
-        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("連絡人已超過最大筆數["), 1, 2003, QStringLiteral("KORVAUtil")) + max +
-                          GetMLText(ml, QStringLiteral("]，不得再增加連絡人！"), 2, 2003, QStringLiteral("KORVAUtil")),
-                      vbOKOnly | vbExclamation, GetMLText(ml, QStringLiteral("連絡人已超過最大筆數"), 3, 2003, QStringLiteral("KORVAUtil")));
+        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("連絡人已超過最大筆數["), 1, 2003,
+                                QStringLiteral("KORVAUtil")) +
+                          max +
+                          GetMLText(ml, QStringLiteral("]，不得再增加連絡人！"), 2, 2003,
+                                    QStringLiteral("KORVAUtil")),
+                      vbOKOnly | vbExclamation,
+                      GetMLText(ml, QStringLiteral("連絡人已超過最大筆數"), 3, 2003,
+                                QStringLiteral("KORVAUtil")));
         return false;
     }
     if (ctx.NotifyTargetCount + 1 > p.MaxTelNo) {
-        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("通知對象[群組/連絡人]已超過最大筆數["), 1, 208, QStringLiteral("KORVAUtil")) + max +
-                          GetMLText(ml, QStringLiteral("]，不得再增加通知對象[群組/連絡人]！"), 2, 208, QStringLiteral("KORVAUtil")),
+        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("通知對象[群組/連絡人]已超過最大筆數["), 1, 208,
+                                QStringLiteral("KORVAUtil")) +
+                          max +
+                          GetMLText(ml, QStringLiteral("]，不得再增加通知對象[群組/連絡人]！"), 2,
+                                    208, QStringLiteral("KORVAUtil")),
                       vbOKOnly | vbExclamation,
-                      GetMLText(ml, QStringLiteral("通知對象[群組/連絡人]已超過最大筆數"), 3, 208, QStringLiteral("KORVAUtil")));
+                      GetMLText(ml, QStringLiteral("通知對象[群組/連絡人]已超過最大筆數"), 3, 208,
+                                QStringLiteral("KORVAUtil")));
         return false;
     }
 
@@ -336,12 +398,15 @@ bool AddUser(EditContext& ctx) {
     if (!ValidUtil::ValidUserName(ctx, name)) return false;
 
     const bool added = EditTransaction::Run(
-        ctx, GetMLText(ml, QStringLiteral("新增連絡人失敗"), 1, 9112, QStringLiteral("KORVAUtil")), [&](QString& why) {
+        ctx, GetMLText(ml, QStringLiteral("新增連絡人失敗"), 1, 9112, QStringLiteral("KORVAUtil")),
+        [&](QString& why) {
             RowSet* rs = p.Users.get();
-            return EditTransaction::AddNew(rs, why) && EditTransaction::SetField(rs, kUserName, name, why) &&
+            return EditTransaction::AddNew(rs, why) &&
+                   EditTransaction::SetField(rs, kUserName, name, why) &&
                    EditTransaction::SetField(rs, QStringLiteral("PhoneNumber"), QString(), why) &&
                    EditTransaction::SetField(rs, QStringLiteral("UserDsc"), QString(), why) &&
-                   EditTransaction::SetField(rs, kGroupName, group, why) && EditTransaction::SaveRow(rs, why);
+                   EditTransaction::SetField(rs, kGroupName, group, why) &&
+                   EditTransaction::SaveRow(rs, why);
         });
     if (!added) return false;
 
@@ -350,7 +415,8 @@ bool AddUser(EditContext& ctx) {
     CountNotifyTargets(ctx);
     Q_EMIT ctx.editEvents.contentChanged();
     // The telephone number is entered at once, in the contact editor on the new contact.
-    if (ADOUtil::LocateRecord(p.Users.get(), kUserName, name) && ctx.forms.editTelList.LoadFormObj(ctx))
+    if (ADOUtil::LocateRecord(p.Users.get(), kUserName, name) &&
+        ctx.forms.editTelList.LoadFormObj(ctx))
         ctx.ui.ShowModal(Window::frmEditTelList);
     Q_EMIT ctx.editEvents.contentChanged();
     p.IsModified = true;
@@ -362,24 +428,37 @@ bool DeleteUser(EditContext& ctx) {
     OpenProject& p = ctx.project;
     RowSet* users = p.Users.get();
     if (!OnRow(users)) {
-        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("TelList資料表的CurrentRecord未指到可用的資料。"), 1, 238, QStringLiteral("KORVAUtil")) + kCrLf +
-                          GetMLText(ml, QStringLiteral("刪除連絡人名稱失敗。"), 2, 238, QStringLiteral("KORVAUtil")),
-                      vbOKOnly | vbCritical, GetMLText(ml, QStringLiteral("刪除連絡人名稱失敗"), 3, 238, QStringLiteral("KORVAUtil")));
+        ctx.ui.MsgBox(GetMLText(ml,
+                                QStringLiteral("TelList資料表的CurrentRecord未指到可用的資料。"), 1,
+                                238, QStringLiteral("KORVAUtil")) +
+                          kCrLf +
+                          GetMLText(ml, QStringLiteral("刪除連絡人名稱失敗。"), 2, 238,
+                                    QStringLiteral("KORVAUtil")),
+                      vbOKOnly | vbCritical,
+                      GetMLText(ml, QStringLiteral("刪除連絡人名稱失敗"), 3, 238,
+                                QStringLiteral("KORVAUtil")));
         return false;
     }
     const QString name = Str(users, kUserName);
     const QString phone = Str(users, QStringLiteral("PhoneNumber"));
-    if (ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("確定是否要刪除這個連絡人["), 1, 248, QStringLiteral("KORVAUtil")) + name + u':' +
-                          phone + QStringLiteral("]?"),
+    if (ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("確定是否要刪除這個連絡人["), 1, 248,
+                                QStringLiteral("KORVAUtil")) +
+                          name + u':' + phone + QStringLiteral("]?"),
                       vbYesNo | vbExclamation,
-                      GetMLText(ml, QStringLiteral("是否確定刪除這個連絡人"), 3, 248, QStringLiteral("KORVAUtil"))) != vbYes)
+                      GetMLText(ml, QStringLiteral("是否確定刪除這個連絡人"), 3, 248,
+                                QStringLiteral("KORVAUtil"))) != vbYes)
         return false;
 
     ctx.ui.SetBusy(true);
-    ctx.ui.SetStatusText(kStatus, GetMLText(ml, QStringLiteral("正在刪除這筆連絡人資料["), 2, 254, QStringLiteral("KORVAUtil")) + name +
-                                      GetMLText(ml, QStringLiteral("]中..."), 3, 254, QStringLiteral("KORVAUtil")));
+    ctx.ui.SetStatusText(
+        kStatus, GetMLText(ml, QStringLiteral("正在刪除這筆連絡人資料["), 2, 254,
+                           QStringLiteral("KORVAUtil")) +
+                     name +
+                     GetMLText(ml, QStringLiteral("]中..."), 3, 254, QStringLiteral("KORVAUtil")));
     const bool deleted = EditTransaction::Run(
-        ctx, GetMLText(ml, QStringLiteral("刪除連絡人名稱失敗"), 3, 238, QStringLiteral("KORVAUtil")), [&](QString& why) {
+        ctx,
+        GetMLText(ml, QStringLiteral("刪除連絡人名稱失敗"), 3, 238, QStringLiteral("KORVAUtil")),
+        [&](QString& why) {
             RowSet* rs = p.Users.get();
             if (rs->Delete()) return true;
             why = rs->LastError();
@@ -398,11 +477,12 @@ bool DeleteUser(EditContext& ctx) {
     return deleted;
 }
 
-bool SaveUser(EditContext& ctx, const QString& oldName, const QString& newName, const QString& phone,
-              const QString& description, bool disabled, const QStringList& groups, int removedCount,
-              int addedCount) {
+bool SaveUser(EditContext& ctx, const QString& oldName, const QString& newName,
+              const QString& phone, const QString& description, bool disabled,
+              const QStringList& groups, int removedCount, int addedCount) {
     OpenProject& p = ctx.project;
-    const QString failTitle = GetMLText(ctx.ml, QStringLiteral("儲存連絡人失敗"), 1, 9113, QStringLiteral("KORVAUtil"));
+    const QString failTitle =
+        GetMLText(ctx.ml, QStringLiteral("儲存連絡人失敗"), 1, 9113, QStringLiteral("KORVAUtil"));
     NodeTags::TagItems items;
     items[0] = kUsers;
     items[1] = oldName;
@@ -412,8 +492,11 @@ bool SaveUser(EditContext& ctx, const QString& oldName, const QString& newName, 
     }
     const bool saved = EditTransaction::Run(ctx, failTitle, [&](QString& why) {
         RowSet* rs = p.Users.get();
-        if (newName != oldName && !EditTransaction::SetField(rs, kUserName, newName, why)) return false;
-        if (!phone.isEmpty() && !EditTransaction::SetField(rs, QStringLiteral("PhoneNumber"), phone, why)) return false;
+        if (newName != oldName && !EditTransaction::SetField(rs, kUserName, newName, why))
+            return false;
+        if (!phone.isEmpty() &&
+            !EditTransaction::SetField(rs, QStringLiteral("PhoneNumber"), phone, why))
+            return false;
         return EditTransaction::SetField(rs, QStringLiteral("UserDsc"), description, why) &&
                EditTransaction::SetField(rs, kGroupName, JoinGroupList(groups), why) &&
                EditTransaction::SetField(rs, QStringLiteral("IsDisable"), disabled, why) &&
@@ -435,7 +518,9 @@ bool SaveUser(EditContext& ctx, const QString& oldName, const QString& newName, 
 bool MoveGroupMembers(EditContext& ctx, const QString& fromGroup, const QString& toGroup) {
     OpenProject& p = ctx.project;
     const bool moved = EditTransaction::Run(
-        ctx, GetMLText(ctx.ml, QStringLiteral("轉移連絡人失敗"), 1, 9114, QStringLiteral("KORVAUtil")), [&](QString& why) {
+        ctx,
+        GetMLText(ctx.ml, QStringLiteral("轉移連絡人失敗"), 1, 9114, QStringLiteral("KORVAUtil")),
+        [&](QString& why) {
             RowSet* users = p.Users.get();
             for (users->MoveFirst(); !users->Eof(); users->MoveNext()) {
                 const QStringList old = SplitGroupList(Str(users, kGroupName));
@@ -467,15 +552,18 @@ bool MoveGroupMembers(EditContext& ctx, const QString& fromGroup, const QString&
 namespace {
 // Adds group to the contact's memberships; with groupCurrent the group's row is made current
 // before the list is rebuilt.
-bool AddMembership(EditContext& ctx, const QString& userName, const QString& group, bool groupCurrent) {
+bool AddMembership(EditContext& ctx, const QString& userName, const QString& group,
+                   bool groupCurrent) {
     OpenProject& p = ctx.project;
-    const QString failTitle = GetMLText(ctx.ml, QStringLiteral("加入連絡人群組失敗"), 1, 9115, QStringLiteral("KORVAUtil"));
+    const QString failTitle = GetMLText(ctx.ml, QStringLiteral("加入連絡人群組失敗"), 1, 9115,
+                                        QStringLiteral("KORVAUtil"));
     if (!LocateIgnoringCase(p.Users.get(), kUserName, userName)) {
         RowMissing(ctx, userName, failTitle);
         return false;
     }
-    if (!EditTransaction::Run(ctx, failTitle,
-                              [&](QString& why) { return AppendMembership(p.Users.get(), group, why); }))
+    if (!EditTransaction::Run(ctx, failTitle, [&](QString& why) {
+            return AppendMembership(p.Users.get(), group, why);
+        }))
         return false;
     if (groupCurrent) ADOUtil::LocateRecord(p.UserGroups.get(), kGroupName, group);
     Q_EMIT ctx.editEvents.contentChanged();

@@ -57,9 +57,9 @@ bool AddUser(EditContext& ctx);
 bool DeleteUser(EditContext& ctx);
 // Confirms the contact editor (the telephone number was checked before). groups in the
 // editor's order; the two counts are the entries removed and added while it was open.
-bool SaveUser(EditContext& ctx, const QString& oldName, const QString& newName, const QString& phone,
-              const QString& description, bool disabled, const QStringList& groups,
-              int removedCount, int addedCount);
+bool SaveUser(EditContext& ctx, const QString& oldName, const QString& newName,
+              const QString& phone, const QString& description, bool disabled,
+              const QStringList& groups, int removedCount, int addedCount);
 
 // Moves every contact of fromGroup (letter case ignored) into toGroup; a contact that already
 // has toGroup just leaves fromGroup.

@@ -7,9 +7,9 @@
 struct EditContext;
 
 struct MoveUsersForm {
-    QString groupName;         // the group whose contacts move
-    QString lblGroupName;      // "目前群組名稱:" + the group
-    ComboList cmbMoveGroup;    // the other groups, or the placeholder "無其它群組"
+    QString groupName;      // the group whose contacts move
+    QString lblGroupName;   // "目前群組名稱:" + the group
+    ComboList cmbMoveGroup; // the other groups, or the placeholder "無其它群組"
 
     void LoadFormObj(EditContext& ctx, const QString& tmpGroupName);
     // Moves the contacts (nothing with the placeholder). True when moved.

@@ -1,7 +1,7 @@
 #include "editing/PhoneBook.h"
 
-#include "editing/KORVAUtil.h"
 #include "db/ADOUtil.h"
+#include "editing/KORVAUtil.h"
 #include "store/OpenProject.h"
 
 #include <QStringEncoder>
@@ -45,7 +45,8 @@ QByteArray MessageBytes(const QString& text, bool isUnicode) {
 QByteArray PhoneBytes(const QString& phone) {
     QByteArray out;
     out.reserve(phone.size());
-    for (const QChar c : phone) out.append(c.unicode() < 0x80 ? char(c.unicode()) : '?');
+    for (const QChar c : phone)
+        out.append(c.unicode() < 0x80 ? char(c.unicode()) : '?');
     return out;
 }
 
@@ -76,7 +77,8 @@ ProjectImage BuildImages(const OpenProject& project, bool previousIsUnicode) {
             for (const QString& element : KORVAUtil::SplitGroupList(Str(rs.get(), "GroupName"))) {
                 const QString group = element.trimmed();
                 if (group.isEmpty()) continue;
-                image.phoneBook.append({phone, disabled, GroupNumber(image.groups, group), int(phone.size())});
+                image.phoneBook.append(
+                    {phone, disabled, GroupNumber(image.groups, group), int(phone.size())});
             }
         }
     }
@@ -103,8 +105,10 @@ ProjectImage BuildImages(const OpenProject& project, bool previousIsUnicode) {
         }
     }
     int size = 0;
-    for (const PhoneBookEntry& e : image.phoneBook) size += e.length + kEntryOverhead;
-    for (const ShortMessageEntry& e : image.shortMessages) size += int(e.bytes.size()) + kEntryOverhead;
+    for (const PhoneBookEntry& e : image.phoneBook)
+        size += e.length + kEntryOverhead;
+    for (const ShortMessageEntry& e : image.shortMessages)
+        size += int(e.bytes.size()) + kEntryOverhead;
     image.projectSize = size;
     return image;
 }

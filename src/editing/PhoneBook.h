@@ -10,26 +10,26 @@
 struct OpenProject;
 
 struct PhoneBookEntry {
-    QString PhoneNumber;     // the contact's number, blanks around it removed
+    QString PhoneNumber; // the contact's number, blanks around it removed
     bool IsDisable = false;
-    int groupNo = 0;         // 1-based position in the group list; 0: no group of that name
-    int length = 0;          // characters of PhoneNumber
+    int groupNo = 0; // 1-based position in the group list; 0: no group of that name
+    int length = 0;  // characters of PhoneNumber
 };
 
 struct ShortMessageEntry {
     bool IsDisable = false;
-    int groupNo = 0;         // 0: all groups; a group's position; kNoTargetGroup: nobody
+    int groupNo = 0; // 0: all groups; a group's position; kNoTargetGroup: nobody
     QString text;
-    int code = 0;            // ZoneNo + 1 (alarm) or ZoneNo + 65 (reset)
-    QByteArray bytes;        // the text in the project's encoding
+    int code = 0;     // ZoneNo + 1 (alarm) or ZoneNo + 65 (reset)
+    QByteArray bytes; // the text in the project's encoding
 };
 
 struct ProjectImage {
-    QStringList groups;                         // named groups in table order
+    QStringList groups; // named groups in table order
     QVector<PhoneBookEntry> phoneBook;
     QVector<ShortMessageEntry> shortMessages;
     bool isUnicode = false;
-    int projectSize = 0;                        // bytes of device memory the project takes
+    int projectSize = 0; // bytes of device memory the project takes
 };
 
 namespace PhoneBook {
@@ -38,7 +38,7 @@ namespace PhoneBook {
 constexpr int kNoTargetGroup = 0xFF;
 constexpr int kAlarmCodeOffset = 1;
 constexpr int kResetCodeOffset = 65;
-constexpr int kEntryOverhead = 4;   // bytes of device memory per phonebook or message entry
+constexpr int kEntryOverhead = 4; // bytes of device memory per phonebook or message entry
 
 // Text in the local code page of non-Unicode messages (Big5): a double-byte character takes
 // two bytes; a character the code page lacks becomes "?".

@@ -6,19 +6,22 @@
 
 namespace ProjMenu {
 namespace {
-using NodeTags::kUsers;
 using NodeTags::kUserGroups;
+using NodeTags::kUsers;
 using NodeTags::kZones;
 
 // The model's limit of notification targets, tested before a dialog that adds one opens.
 bool TargetRoomLeft(EditContext& ctx) {
     KORVAUtil::CountNotifyTargets(ctx);
     if (ctx.NotifyTargetCount + 1 <= ctx.project.MaxTelNo) return true;
-    ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("通知對象[群組/連絡人]已超過最大筆數["), 1, 2005, QStringLiteral("KORVAMain")) +
+    ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("通知對象[群組/連絡人]已超過最大筆數["), 1, 2005,
+                            QStringLiteral("KORVAMain")) +
                       QString::number(ctx.project.MaxTelNo) +
-                      GetMLText(ctx.ml, QStringLiteral("]，不得再增加通知對象[群組/連絡人]！"), 2, 2005, QStringLiteral("KORVAMain")),
+                      GetMLText(ctx.ml, QStringLiteral("]，不得再增加通知對象[群組/連絡人]！"), 2,
+                                2005, QStringLiteral("KORVAMain")),
                   vbOKOnly | vbExclamation,
-                  GetMLText(ctx.ml, QStringLiteral("通知對象[群組/連絡人]已超過最大筆數"), 3, 2005, QStringLiteral("KORVAMain")));
+                  GetMLText(ctx.ml, QStringLiteral("通知對象[群組/連絡人]已超過最大筆數"), 3, 2005,
+                            QStringLiteral("KORVAMain")));
     return false;
 }
 
@@ -44,13 +47,20 @@ ProjMenuState mnuProj_Click(EditContext& ctx) {
 
     if (count == 1) {
         if (kind == kUsers) {
-            s.mnuProjEditGroupList.caption = GetMLText(ml, QStringLiteral("編輯連絡人群組"), 1, 872, QStringLiteral("KORVAMain"));
-            s.mnuProjDeleteGroupList.caption = GetMLText(ml, QStringLiteral("刪除連絡人群組"), 1, 874, QStringLiteral("KORVAMain"));
-            s.mnuProjAddGroupList.caption = GetMLText(ml, QStringLiteral("新增連絡人群組"), 1, 876, QStringLiteral("KORVAMain"));
-            s.mnuProjEditTelList.caption = GetMLText(ml, QStringLiteral("編輯連絡人"), 1, 878, QStringLiteral("KORVAMain"));
-            s.mnuProjDeleteTelList.caption = GetMLText(ml, QStringLiteral("刪除連絡人"), 1, 880, QStringLiteral("KORVAMain"));
-            s.mnuProjAddTelList.caption = GetMLText(ml, QStringLiteral("新增連絡人"), 1, 882, QStringLiteral("KORVAMain"));
-            s.mnuProjEditZoneList.caption = GetMLText(ml, QStringLiteral("編輯警報點"), 1, 884, QStringLiteral("KORVAMain"));
+            s.mnuProjEditGroupList.caption = GetMLText(ml, QStringLiteral("編輯連絡人群組"), 1, 872,
+                                                       QStringLiteral("KORVAMain"));
+            s.mnuProjDeleteGroupList.caption = GetMLText(ml, QStringLiteral("刪除連絡人群組"), 1,
+                                                         874, QStringLiteral("KORVAMain"));
+            s.mnuProjAddGroupList.caption = GetMLText(ml, QStringLiteral("新增連絡人群組"), 1, 876,
+                                                      QStringLiteral("KORVAMain"));
+            s.mnuProjEditTelList.caption =
+                GetMLText(ml, QStringLiteral("編輯連絡人"), 1, 878, QStringLiteral("KORVAMain"));
+            s.mnuProjDeleteTelList.caption =
+                GetMLText(ml, QStringLiteral("刪除連絡人"), 1, 880, QStringLiteral("KORVAMain"));
+            s.mnuProjAddTelList.caption =
+                GetMLText(ml, QStringLiteral("新增連絡人"), 1, 882, QStringLiteral("KORVAMain"));
+            s.mnuProjEditZoneList.caption =
+                GetMLText(ml, QStringLiteral("編輯警報點"), 1, 884, QStringLiteral("KORVAMain"));
         }
         // The root, the groups and the zones branch locate nothing.
         return s;
@@ -58,52 +68,84 @@ ProjMenuState mnuProj_Click(EditContext& ctx) {
     if (count >= 2) {
         const QString& key = items[1];
         if (kind == kUserGroups) {
-            s.mnuProjEditGroupList = {true, GetMLText(ml, QStringLiteral("編輯連絡人群組["), 1, 1030, QStringLiteral("KORVAMain")) + key +
-                                                GetMLText(ml, QStringLiteral("]"), 2, 1030, QStringLiteral("KORVAMain"))};
-            s.mnuProjDeleteGroupList = {true, GetMLText(ml, QStringLiteral("刪除連絡人群組["), 1, 1032, QStringLiteral("KORVAMain")) + key +
-                                                  GetMLText(ml, QStringLiteral("]"), 2, 1032, QStringLiteral("KORVAMain"))};
+            s.mnuProjEditGroupList = {
+                true, GetMLText(ml, QStringLiteral("編輯連絡人群組["), 1, 1030,
+                                QStringLiteral("KORVAMain")) +
+                          key +
+                          GetMLText(ml, QStringLiteral("]"), 2, 1030, QStringLiteral("KORVAMain"))};
+            s.mnuProjDeleteGroupList = {
+                true, GetMLText(ml, QStringLiteral("刪除連絡人群組["), 1, 1032,
+                                QStringLiteral("KORVAMain")) +
+                          key +
+                          GetMLText(ml, QStringLiteral("]"), 2, 1032, QStringLiteral("KORVAMain"))};
         } else {
-            s.mnuProjEditGroupList.caption = GetMLText(ml, QStringLiteral("編輯連絡人群組"), 1, 872, QStringLiteral("KORVAMain"));
-            s.mnuProjDeleteGroupList.caption = GetMLText(ml, QStringLiteral("刪除連絡人群組"), 1, 874, QStringLiteral("KORVAMain"));
+            s.mnuProjEditGroupList.caption = GetMLText(ml, QStringLiteral("編輯連絡人群組"), 1, 872,
+                                                       QStringLiteral("KORVAMain"));
+            s.mnuProjDeleteGroupList.caption = GetMLText(ml, QStringLiteral("刪除連絡人群組"), 1,
+                                                         874, QStringLiteral("KORVAMain"));
         }
-        s.mnuProjAddGroupList.caption = GetMLText(ml, QStringLiteral("新增連絡人群組"), 1, 876, QStringLiteral("KORVAMain"));
+        s.mnuProjAddGroupList.caption =
+            GetMLText(ml, QStringLiteral("新增連絡人群組"), 1, 876, QStringLiteral("KORVAMain"));
         // A contact leaf reaches its editor and its deletion from here as from the pop-up.
         if (kind == kUsers) {
-            s.mnuProjEditTelList = {true, GetMLText(ml, QStringLiteral("編輯連絡人["), 1, 9601, QStringLiteral("KORVAMain")) + key + u']'};
-            s.mnuProjDeleteTelList = {true, GetMLText(ml, QStringLiteral("刪除連絡人["), 1, 9602, QStringLiteral("KORVAMain")) + key + u']'};
+            s.mnuProjEditTelList = {true, GetMLText(ml, QStringLiteral("編輯連絡人["), 1, 9601,
+                                                    QStringLiteral("KORVAMain")) +
+                                              key + u']'};
+            s.mnuProjDeleteTelList = {true, GetMLText(ml, QStringLiteral("刪除連絡人["), 1, 9602,
+                                                      QStringLiteral("KORVAMain")) +
+                                                key + u']'};
         } else {
-            s.mnuProjEditTelList.caption = GetMLText(ml, QStringLiteral("編輯連絡人"), 1, 878, QStringLiteral("KORVAMain"));
-            s.mnuProjDeleteTelList.caption = GetMLText(ml, QStringLiteral("刪除連絡人"), 1, 880, QStringLiteral("KORVAMain"));
+            s.mnuProjEditTelList.caption =
+                GetMLText(ml, QStringLiteral("編輯連絡人"), 1, 878, QStringLiteral("KORVAMain"));
+            s.mnuProjDeleteTelList.caption =
+                GetMLText(ml, QStringLiteral("刪除連絡人"), 1, 880, QStringLiteral("KORVAMain"));
         }
         if (kind == kZones)
-            s.mnuProjEditZoneList = {true, GetMLText(ml, QStringLiteral("編輯警報點["), 1, 919, QStringLiteral("KORVAMain")) + key + u']'};
+            s.mnuProjEditZoneList = {true, GetMLText(ml, QStringLiteral("編輯警報點["), 1, 919,
+                                                     QStringLiteral("KORVAMain")) +
+                                               key + u']'};
         else
-            s.mnuProjEditZoneList.caption = GetMLText(ml, QStringLiteral("編輯警報點"), 1, 922, QStringLiteral("KORVAMain"));
+            s.mnuProjEditZoneList.caption =
+                GetMLText(ml, QStringLiteral("編輯警報點"), 1, 922, QStringLiteral("KORVAMain"));
     }
     NodeTags::LocateCurRecord(ctx.project, items, count);
     return s;
 }
 
-void mnuProjAddGroupList_Click(EditContext& ctx) { KORVAUtil::AddUserGroup(ctx); }
-void mnuProjAddTelList_Click(EditContext& ctx) { KORVAUtil::AddUser(ctx); }
-void mnuProjDeleteGroupList_Click(EditContext& ctx) { KORVAUtil::DeleteUserGroup(ctx); }
-void mnuProjDeleteTelList_Click(EditContext& ctx) { KORVAUtil::DeleteUser(ctx); }
+void mnuProjAddGroupList_Click(EditContext& ctx) {
+    KORVAUtil::AddUserGroup(ctx);
+}
+void mnuProjAddTelList_Click(EditContext& ctx) {
+    KORVAUtil::AddUser(ctx);
+}
+void mnuProjDeleteGroupList_Click(EditContext& ctx) {
+    KORVAUtil::DeleteUserGroup(ctx);
+}
+void mnuProjDeleteTelList_Click(EditContext& ctx) {
+    KORVAUtil::DeleteUser(ctx);
+}
 
 // The editors open on the current row; when the selected leaf's row was not found, the user
 // hears so instead of seeing an empty editor.
 void mnuProjEditGroupList_Click(EditContext& ctx) {
-    if (ctx.forms.editGroupList.LoadFormObj(ctx, false)) ctx.ui.ShowModal(Window::frmEditGroupList);
-    else KORVAUtil::RowMissing(ctx, SelectedKey(ctx));
+    if (ctx.forms.editGroupList.LoadFormObj(ctx, false))
+        ctx.ui.ShowModal(Window::frmEditGroupList);
+    else
+        KORVAUtil::RowMissing(ctx, SelectedKey(ctx));
 }
 
 void mnuProjEditTelList_Click(EditContext& ctx) {
-    if (ctx.forms.editTelList.LoadFormObj(ctx)) ctx.ui.ShowModal(Window::frmEditTelList);
-    else KORVAUtil::RowMissing(ctx, SelectedKey(ctx));
+    if (ctx.forms.editTelList.LoadFormObj(ctx))
+        ctx.ui.ShowModal(Window::frmEditTelList);
+    else
+        KORVAUtil::RowMissing(ctx, SelectedKey(ctx));
 }
 
 void mnuProjEditZoneList_Click(EditContext& ctx) {
-    if (ctx.forms.editZoneList.LoadFormObj(ctx)) ctx.ui.ShowModal(Window::frmEditZoneList);
-    else KORVAUtil::RowMissing(ctx, SelectedKey(ctx));
+    if (ctx.forms.editZoneList.LoadFormObj(ctx))
+        ctx.ui.ShowModal(Window::frmEditZoneList);
+    else
+        KORVAUtil::RowMissing(ctx, SelectedKey(ctx));
 }
 
 namespace {
@@ -140,12 +182,12 @@ void mnuProjConentAddGroup_Click(EditContext& ctx, const std::optional<QString>&
 
 // The group a pop-up command acts on: the selected group leaf, or the group picked in the
 // list of the groups node.
-static std::optional<QString> SelectedGroup(const EditContext& ctx, const std::optional<QString>& listItem) {
+static std::optional<QString> SelectedGroup(const EditContext& ctx,
+                                            const std::optional<QString>& listItem) {
     const Selection sel = Selected(ctx);
     if (!sel.valid) return std::nullopt;
     if (sel.items[0] == kUserGroups && sel.count == 2) return sel.items[1];
-    if (sel.count == 1 && sel.items[0] == kUserGroups && listItem)
-        return *listItem;
+    if (sel.count == 1 && sel.items[0] == kUserGroups && listItem) return *listItem;
     return std::nullopt;
 }
 

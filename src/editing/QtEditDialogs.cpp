@@ -22,8 +22,7 @@ struct Row {
     std::optional<Window> over;
 };
 
-template <typename W>
-Row RowOf(Window which, std::optional<Window> over = std::nullopt) {
+template <typename W> Row RowOf(Window which, std::optional<Window> over = std::nullopt) {
     return {which, [](EditContext& ctx, QWidget* parent) -> QDialog* { return new W(ctx, parent); },
             [](QDialog* d) { static_cast<W*>(d)->LoadFormObj(); }, over};
 }
@@ -55,7 +54,8 @@ const Row* Find(Window which) {
 struct QtEditDialogs::Windows {
     std::vector<std::pair<Window, std::unique_ptr<QDialog>>> made;
     ~Windows() {
-        while (!made.empty()) made.pop_back();
+        while (!made.empty())
+            made.pop_back();
     }
 };
 
@@ -66,7 +66,8 @@ QtEditDialogs::~QtEditDialogs() = default;
 
 std::vector<Window> QtEditDialogs::Shown() {
     std::vector<Window> out;
-    for (const Row& r : Table()) out.push_back(r.which);
+    for (const Row& r : Table())
+        out.push_back(r.which);
     return out;
 }
 

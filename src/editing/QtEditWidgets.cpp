@@ -17,8 +17,9 @@ void FillCombo(QComboBox* combo, const ComboList& list) {
 
 void SetGroupColumns(QTreeWidget* list, const MLState& ml) {
     list->setColumnCount(2);
-    list->setHeaderLabels({GetMLText(ml, QStringLiteral("連絡人群組名稱"), 1, 1197, QStringLiteral("KORVAMain")),
-                           GetMLText(ml, QStringLiteral("連絡人群組說明"), 1, 1198, QStringLiteral("KORVAMain"))});
+    list->setHeaderLabels(
+        {GetMLText(ml, QStringLiteral("連絡人群組名稱"), 1, 1197, QStringLiteral("KORVAMain")),
+         GetMLText(ml, QStringLiteral("連絡人群組說明"), 1, 1198, QStringLiteral("KORVAMain"))});
     list->setRootIsDecorated(false);
     list->setUniformRowHeights(true);
     list->header()->setStretchLastSection(true);

@@ -1,11 +1,11 @@
 #include "editing/ValidUtil.h"
 
+#include "base/VBUtil.h"
+#include "db/ADOUtil.h"
 #include "editing/EditContext.h"
 #include "editing/EditZoneListForm.h"
 #include "editing/KORVAUtil.h"
 #include "editing/PhoneBook.h"
-#include "db/ADOUtil.h"
-#include "base/VBUtil.h"
 
 namespace ValidUtil {
 namespace {
@@ -24,7 +24,8 @@ bool NameTaken(const RowSet* rs, const QString& field, const QString& name) {
     auto copy = rs->Clone();
     if (!copy) return false;
     for (copy->MoveFirst(); !copy->Eof(); copy->MoveNext())
-        if (ADOUtil::NullToStr(copy->Field(field)).compare(name, Qt::CaseInsensitive) == 0) return true;
+        if (ADOUtil::NullToStr(copy->Field(field)).compare(name, Qt::CaseInsensitive) == 0)
+            return true;
     return false;
 }
 
@@ -49,14 +50,20 @@ bool MessagesFit(EditContext& ctx, bool isUnicode) {
         const QString reset = ADOUtil::NullToStr(copy->Field(QStringLiteral("ResetSMS")));
         const bool alarmFits = EditZoneListForm::MessageFits(alarm, isUnicode);
         if (alarmFits && EditZoneListForm::MessageFits(reset, isUnicode)) continue;
-        const QString which = alarmFits
-            ? GetMLText(ml, QStringLiteral("]的警報復歸訊息["), 4, 2003, QStringLiteral("ValidUtil")) + reset
-            : GetMLText(ml, QStringLiteral("]的警報發起訊息["), 3, 2003, QStringLiteral("ValidUtil")) + alarm;
-        const QString rule = isUnicode
-            ? GetMLText(ml, QStringLiteral("]長度超過70個字。"), 5, 2003, QStringLiteral("ValidUtil"))
-            : GetMLText(ml, QStringLiteral("]長度超過160個位元組。"), 6, 2003, QStringLiteral("ValidUtil"));
-        Cancelled(ctx, GetMLText(ml, QStringLiteral("下載取消！"), 1, 2003, QStringLiteral("ValidUtil")),
-                  GetMLText(ml, QStringLiteral("警報點["), 2, 2003, QStringLiteral("ValidUtil")) + zone + which + rule,
+        const QString which = alarmFits ? GetMLText(ml, QStringLiteral("]的警報復歸訊息["), 4, 2003,
+                                                    QStringLiteral("ValidUtil")) +
+                                              reset
+                                        : GetMLText(ml, QStringLiteral("]的警報發起訊息["), 3, 2003,
+                                                    QStringLiteral("ValidUtil")) +
+                                              alarm;
+        const QString rule = isUnicode ? GetMLText(ml, QStringLiteral("]長度超過70個字。"), 5, 2003,
+                                                   QStringLiteral("ValidUtil"))
+                                       : GetMLText(ml, QStringLiteral("]長度超過160個位元組。"), 6,
+                                                   2003, QStringLiteral("ValidUtil"));
+        Cancelled(ctx,
+                  GetMLText(ml, QStringLiteral("下載取消！"), 1, 2003, QStringLiteral("ValidUtil")),
+                  GetMLText(ml, QStringLiteral("警報點["), 2, 2003, QStringLiteral("ValidUtil")) +
+                      zone + which + rule,
                   GetMLText(ml, QStringLiteral("下載取消"), 7, 2003, QStringLiteral("ValidUtil")));
         return false;
     }
@@ -67,26 +74,42 @@ bool MessagesFit(EditContext& ctx, bool isUnicode) {
 bool ValidUserGroupName(EditContext& ctx, const QString& name) {
     const MLState& ml = ctx.ml;
     if (name.isEmpty()) {
-        Critical(ctx, GetMLText(ml, QStringLiteral("本使用者群組名稱不得為空白。"), 1, 10, QStringLiteral("ValidUtil")),
-                 GetMLText(ml, QStringLiteral("本使用者群組名稱不得為空白"), 2, 10, QStringLiteral("ValidUtil")));
+        Critical(ctx,
+                 GetMLText(ml, QStringLiteral("本使用者群組名稱不得為空白。"), 1, 10,
+                           QStringLiteral("ValidUtil")),
+                 GetMLText(ml, QStringLiteral("本使用者群組名稱不得為空白"), 2, 10,
+                           QStringLiteral("ValidUtil")));
         return false;
     }
     if (IsReserved(name)) {
         Critical(ctx,
-                 GetMLText(ml, QStringLiteral("不合法的使用者群組名稱！"), 1, 15, QStringLiteral("ValidUtil")) + kCrLf +
-                     GetMLText(ml, QStringLiteral("本使用者群組名稱["), 2, 15, QStringLiteral("ValidUtil")) + name +
-                     GetMLText(ml, QStringLiteral("]不得和以下名稱相同:"), 3, 15, QStringLiteral("ValidUtil")) + kCrLf +
-                     GetMLText(ml, QStringLiteral("[所有群組]、[ALL GROUP]、[ALL USER GROUP]、[ALL]、[NONE]"), 4, 15, QStringLiteral("ValidUtil")),
-                 GetMLText(ml, QStringLiteral("不合法的使用者群組名稱"), 5, 15, QStringLiteral("ValidUtil")));
+                 GetMLText(ml, QStringLiteral("不合法的使用者群組名稱！"), 1, 15,
+                           QStringLiteral("ValidUtil")) +
+                     kCrLf +
+                     GetMLText(ml, QStringLiteral("本使用者群組名稱["), 2, 15,
+                               QStringLiteral("ValidUtil")) +
+                     name +
+                     GetMLText(ml, QStringLiteral("]不得和以下名稱相同:"), 3, 15,
+                               QStringLiteral("ValidUtil")) +
+                     kCrLf +
+                     GetMLText(
+                         ml,
+                         QStringLiteral("[所有群組]、[ALL GROUP]、[ALL USER GROUP]、[ALL]、[NONE]"),
+                         4, 15, QStringLiteral("ValidUtil")),
+                 GetMLText(ml, QStringLiteral("不合法的使用者群組名稱"), 5, 15,
+                           QStringLiteral("ValidUtil")));
         return false;
     }
     RowSet* groups = ctx.project.UserGroups.get();
     if (ADOUtil::GetRecordCount(groups) <= 0) return true;
     if (NameTaken(groups, QStringLiteral("GroupName"), name)) {
-        Critical(ctx,
-                 GetMLText(ml, QStringLiteral("本使用者群組名稱["), 1, 26, QStringLiteral("ValidUtil")) + name +
-                     GetMLText(ml, QStringLiteral("]已經存在。"), 2, 26, QStringLiteral("ValidUtil")),
-                 GetMLText(ml, QStringLiteral("本使用者群組名稱已經存在"), 3, 26, QStringLiteral("ValidUtil")));
+        Critical(
+            ctx,
+            GetMLText(ml, QStringLiteral("本使用者群組名稱["), 1, 26, QStringLiteral("ValidUtil")) +
+                name +
+                GetMLText(ml, QStringLiteral("]已經存在。"), 2, 26, QStringLiteral("ValidUtil")),
+            GetMLText(ml, QStringLiteral("本使用者群組名稱已經存在"), 3, 26,
+                      QStringLiteral("ValidUtil")));
         return false;
     }
     return true;
@@ -95,26 +118,41 @@ bool ValidUserGroupName(EditContext& ctx, const QString& name) {
 bool ValidUserName(EditContext& ctx, const QString& name) {
     const MLState& ml = ctx.ml;
     if (name.isEmpty()) {
-        Critical(ctx, GetMLText(ml, QStringLiteral("本使用者名稱不得為空白。"), 1, 44, QStringLiteral("ValidUtil")),
-                 GetMLText(ml, QStringLiteral("本使用者名稱不得為空白"), 2, 44, QStringLiteral("ValidUtil")));
+        Critical(ctx,
+                 GetMLText(ml, QStringLiteral("本使用者名稱不得為空白。"), 1, 44,
+                           QStringLiteral("ValidUtil")),
+                 GetMLText(ml, QStringLiteral("本使用者名稱不得為空白"), 2, 44,
+                           QStringLiteral("ValidUtil")));
         return false;
     }
     if (IsReserved(name)) {
-        Critical(ctx,
-                 GetMLText(ml, QStringLiteral("不合法的使用者群組名稱！"), 1, 49, QStringLiteral("ValidUtil")) + kCrLf +
-                     GetMLText(ml, QStringLiteral("本使用者名稱["), 2, 49, QStringLiteral("ValidUtil")) + name +
-                     GetMLText(ml, QStringLiteral("]不得和以下名稱相同:"), 3, 49, QStringLiteral("ValidUtil")) + kCrLf +
-                     GetMLText(ml, QStringLiteral("[所有群組]、[ALL GROUP]、[ALL USER GROUP]、[ALL]、[NONE]"), 4, 49, QStringLiteral("ValidUtil")),
-                 GetMLText(ml, QStringLiteral("不合法的使用者群組名稱"), 5, 49, QStringLiteral("ValidUtil")));
+        Critical(
+            ctx,
+            GetMLText(ml, QStringLiteral("不合法的使用者群組名稱！"), 1, 49,
+                      QStringLiteral("ValidUtil")) +
+                kCrLf +
+                GetMLText(ml, QStringLiteral("本使用者名稱["), 2, 49, QStringLiteral("ValidUtil")) +
+                name +
+                GetMLText(ml, QStringLiteral("]不得和以下名稱相同:"), 3, 49,
+                          QStringLiteral("ValidUtil")) +
+                kCrLf +
+                GetMLText(
+                    ml, QStringLiteral("[所有群組]、[ALL GROUP]、[ALL USER GROUP]、[ALL]、[NONE]"),
+                    4, 49, QStringLiteral("ValidUtil")),
+            GetMLText(ml, QStringLiteral("不合法的使用者群組名稱"), 5, 49,
+                      QStringLiteral("ValidUtil")));
         return false;
     }
     RowSet* users = ctx.project.Users.get();
     if (ADOUtil::GetRecordCount(users) <= 0) return true;
     if (NameTaken(users, QStringLiteral("UserName"), name)) {
-        Critical(ctx,
-                 GetMLText(ml, QStringLiteral("本電話使用者名稱["), 1, 60, QStringLiteral("ValidUtil")) + name +
-                     GetMLText(ml, QStringLiteral("]已經存在。"), 2, 60, QStringLiteral("ValidUtil")),
-                 GetMLText(ml, QStringLiteral("本電話使用者名稱已經存在"), 3, 60, QStringLiteral("ValidUtil")));
+        Critical(
+            ctx,
+            GetMLText(ml, QStringLiteral("本電話使用者名稱["), 1, 60, QStringLiteral("ValidUtil")) +
+                name +
+                GetMLText(ml, QStringLiteral("]已經存在。"), 2, 60, QStringLiteral("ValidUtil")),
+            GetMLText(ml, QStringLiteral("本電話使用者名稱已經存在"), 3, 60,
+                      QStringLiteral("ValidUtil")));
         return false;
     }
     return true;
@@ -127,8 +165,10 @@ bool CheckBeforeDownload(EditContext& ctx, const ProjectImage& image) {
     RowSet* userRs = p.Users.get();
 
     if (ADOUtil::GetRecordCount(groupRs) <= 0) {
-        Cancelled(ctx, GetMLText(ml, QStringLiteral("下載取消！"), 1, 102, QStringLiteral("ValidUtil")),
-                  GetMLText(ml, QStringLiteral("未設定使用者群組及使用者。"), 2, 102, QStringLiteral("ValidUtil")),
+        Cancelled(ctx,
+                  GetMLText(ml, QStringLiteral("下載取消！"), 1, 102, QStringLiteral("ValidUtil")),
+                  GetMLText(ml, QStringLiteral("未設定使用者群組及使用者。"), 2, 102,
+                            QStringLiteral("ValidUtil")),
                   GetMLText(ml, QStringLiteral("下載取消"), 3, 102, QStringLiteral("ValidUtil")));
         return false;
     }
@@ -138,18 +178,23 @@ bool CheckBeforeDownload(EditContext& ctx, const ProjectImage& image) {
         for (copy->MoveFirst(); !copy->Eof(); copy->MoveNext()) {
             const QString name = ADOUtil::NullToStr(copy->Field(QStringLiteral("GroupName")));
             if (name.isEmpty()) {
-                Cancelled(ctx, GetMLText(ml, QStringLiteral("下載取消！"), 1, 92, QStringLiteral("ValidUtil")),
-                          GetMLText(ml, QStringLiteral("未設定使用者群組及使用者。"), 2, 92, QStringLiteral("ValidUtil")),
-                          GetMLText(ml, QStringLiteral("下載取消"), 3, 92, QStringLiteral("ValidUtil")));
+                Cancelled(
+                    ctx,
+                    GetMLText(ml, QStringLiteral("下載取消！"), 1, 92, QStringLiteral("ValidUtil")),
+                    GetMLText(ml, QStringLiteral("未設定使用者群組及使用者。"), 2, 92,
+                              QStringLiteral("ValidUtil")),
+                    GetMLText(ml, QStringLiteral("下載取消"), 3, 92, QStringLiteral("ValidUtil")));
                 return false;
             }
             groups << name;
         }
     }
     if (ADOUtil::GetRecordCount(userRs) <= 0) {
-        Cancelled(ctx, GetMLText(ml, QStringLiteral("下載取消！"), 1, 136, QStringLiteral("ValidUtil")),
+        Cancelled(ctx,
+                  GetMLText(ml, QStringLiteral("下載取消！"), 1, 136, QStringLiteral("ValidUtil")),
                   QString::number(groups.size()) +
-                      GetMLText(ml, QStringLiteral("筆使用者群組未設定使用者。"), 2, 136, QStringLiteral("ValidUtil")),
+                      GetMLText(ml, QStringLiteral("筆使用者群組未設定使用者。"), 2, 136,
+                                QStringLiteral("ValidUtil")),
                   GetMLText(ml, QStringLiteral("下載取消"), 3, 136, QStringLiteral("ValidUtil")));
         return false;
     }
@@ -172,33 +217,51 @@ bool CheckBeforeDownload(EditContext& ctx, const ProjectImage& image) {
             }
             if (!group.isEmpty()) {
                 if (userName.isEmpty() && enabled) {
-                    Cancelled(ctx, GetMLText(ml, QStringLiteral("下載取消！"), 1, 117, QStringLiteral("ValidUtil")),
-                              GetMLText(ml, QStringLiteral("此使用者群組名稱["), 2, 117, QStringLiteral("ValidUtil")) + group +
-                                  GetMLText(ml, QStringLiteral("]未設定使用者。"), 3, 117, QStringLiteral("ValidUtil")),
-                              GetMLText(ml, QStringLiteral("下載取消"), 4, 117, QStringLiteral("ValidUtil")));
+                    Cancelled(ctx,
+                              GetMLText(ml, QStringLiteral("下載取消！"), 1, 117,
+                                        QStringLiteral("ValidUtil")),
+                              GetMLText(ml, QStringLiteral("此使用者群組名稱["), 2, 117,
+                                        QStringLiteral("ValidUtil")) +
+                                  group +
+                                  GetMLText(ml, QStringLiteral("]未設定使用者。"), 3, 117,
+                                            QStringLiteral("ValidUtil")),
+                              GetMLText(ml, QStringLiteral("下載取消"), 4, 117,
+                                        QStringLiteral("ValidUtil")));
                     return false;
                 }
                 // The number as it is sent: blanks around it are not a number.
                 if (phone.trimmed().isEmpty() && enabled) {
-                    Cancelled(ctx, GetMLText(ml, QStringLiteral("下載取消！"), 1, 122, QStringLiteral("ValidUtil")),
-                              GetMLText(ml, QStringLiteral("此使用者群組名稱["), 2, 122, QStringLiteral("ValidUtil")) + group +
-                                  GetMLText(ml, QStringLiteral("]下的使用者["), 3, 122, QStringLiteral("ValidUtil")) + userName +
-                                  GetMLText(ml, QStringLiteral("]未設定電話號碼。"), 4, 122, QStringLiteral("ValidUtil")),
-                              GetMLText(ml, QStringLiteral("下載取消"), 5, 122, QStringLiteral("ValidUtil")));
+                    Cancelled(ctx,
+                              GetMLText(ml, QStringLiteral("下載取消！"), 1, 122,
+                                        QStringLiteral("ValidUtil")),
+                              GetMLText(ml, QStringLiteral("此使用者群組名稱["), 2, 122,
+                                        QStringLiteral("ValidUtil")) +
+                                  group +
+                                  GetMLText(ml, QStringLiteral("]下的使用者["), 3, 122,
+                                            QStringLiteral("ValidUtil")) +
+                                  userName +
+                                  GetMLText(ml, QStringLiteral("]未設定電話號碼。"), 4, 122,
+                                            QStringLiteral("ValidUtil")),
+                              GetMLText(ml, QStringLiteral("下載取消"), 5, 122,
+                                        QStringLiteral("ValidUtil")));
                     return false;
                 }
             }
         }
     }
     if (image.groups.size() > kMaxDownloadGroups) {
-        Cancelled(ctx, GetMLText(ml, QStringLiteral("下載取消！"), 1, 2001, QStringLiteral("ValidUtil")),
-                  GetMLText(ml, QStringLiteral("專案的群組不得超過128筆。"), 2, 2001, QStringLiteral("ValidUtil")),
+        Cancelled(ctx,
+                  GetMLText(ml, QStringLiteral("下載取消！"), 1, 2001, QStringLiteral("ValidUtil")),
+                  GetMLText(ml, QStringLiteral("專案的群組不得超過128筆。"), 2, 2001,
+                            QStringLiteral("ValidUtil")),
                   GetMLText(ml, QStringLiteral("下載取消"), 3, 2001, QStringLiteral("ValidUtil")));
         return false;
     }
     if (image.phoneBook.size() > kMaxDownloadTargets) {
-        Cancelled(ctx, GetMLText(ml, QStringLiteral("下載取消！"), 1, 2002, QStringLiteral("ValidUtil")),
-                  GetMLText(ml, QStringLiteral("專案的通知對象[群組/連絡人]不得超過128筆。"), 2, 2002, QStringLiteral("ValidUtil")),
+        Cancelled(ctx,
+                  GetMLText(ml, QStringLiteral("下載取消！"), 1, 2002, QStringLiteral("ValidUtil")),
+                  GetMLText(ml, QStringLiteral("專案的通知對象[群組/連絡人]不得超過128筆。"), 2,
+                            2002, QStringLiteral("ValidUtil")),
                   GetMLText(ml, QStringLiteral("下載取消"), 3, 2002, QStringLiteral("ValidUtil")));
         return false;
     }

@@ -8,7 +8,6 @@ frmAddOtherUser::frmAddOtherUser(EditContext& ctx, QWidget* parent)
     : QtFormDialog(ctx.ml, QStringLiteral("frmAddOtherUser"), parent), m_ctx(ctx) {
     connect(ui->cmdOK, &QPushButton::clicked, this, &frmAddOtherUser::cmdOK_Click);
     connect(ui->cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
-
 }
 
 frmAddOtherUser::~frmAddOtherUser() = default;

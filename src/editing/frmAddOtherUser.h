@@ -5,7 +5,9 @@
 #include <QDialog>
 #include <memory>
 
-namespace Forms { class Ui_frmAddOtherUser; }
+namespace Forms {
+class Ui_frmAddOtherUser;
+}
 struct EditContext;
 
 class frmAddOtherUser : public QtFormDialog<Forms::Ui_frmAddOtherUser> {

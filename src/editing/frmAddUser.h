@@ -5,7 +5,9 @@
 #include <QDialog>
 #include <memory>
 
-namespace Forms { class Ui_frmAddUser; }
+namespace Forms {
+class Ui_frmAddUser;
+}
 struct EditContext;
 
 class frmAddUser : public QtFormDialog<Forms::Ui_frmAddUser> {

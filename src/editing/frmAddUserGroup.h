@@ -5,7 +5,9 @@
 #include <QDialog>
 #include <memory>
 
-namespace Forms { class Ui_frmAddUserGroup; }
+namespace Forms {
+class Ui_frmAddUserGroup;
+}
 struct EditContext;
 
 class frmAddUserGroup : public QtFormDialog<Forms::Ui_frmAddUserGroup> {

@@ -18,7 +18,9 @@ frmAllUserGroups::frmAllUserGroups(EditContext& ctx, QWidget* parent)
 
 frmAllUserGroups::~frmAllUserGroups() = default;
 
-void frmAllUserGroups::LoadFormObj() { ShowList(); }
+void frmAllUserGroups::LoadFormObj() {
+    ShowList();
+}
 
 void frmAllUserGroups::ShowList() {
     const AllUserGroupsForm& f = m_ctx.forms.allUserGroups;
@@ -26,11 +28,14 @@ void frmAllUserGroups::ShowList() {
 }
 
 void frmAllUserGroups::lvUserGroups_ItemClick(QTreeWidgetItem* item) {
-    m_ctx.forms.allUserGroups.lvUserGroups_ItemClick(m_ctx, ui->lvUserGroups->indexOfTopLevelItem(item));
+    m_ctx.forms.allUserGroups.lvUserGroups_ItemClick(m_ctx,
+                                                     ui->lvUserGroups->indexOfTopLevelItem(item));
 }
 
 void frmAllUserGroups::lvUserGroups_DblClick(QTreeWidgetItem* item) {
-    if (m_ctx.forms.allUserGroups.lvUserGroups_DblClick(m_ctx, ui->lvUserGroups->indexOfTopLevelItem(item))) accept();
+    if (m_ctx.forms.allUserGroups.lvUserGroups_DblClick(
+            m_ctx, ui->lvUserGroups->indexOfTopLevelItem(item)))
+        accept();
 }
 
 void frmAllUserGroups::cmdAddGroup_Click() {

@@ -6,7 +6,9 @@
 #include <QDialog>
 #include <memory>
 
-namespace Forms { class Ui_frmAllUserGroups; }
+namespace Forms {
+class Ui_frmAllUserGroups;
+}
 struct EditContext;
 class QTreeWidgetItem;
 

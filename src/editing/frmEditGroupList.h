@@ -5,7 +5,9 @@
 #include <QDialog>
 #include <memory>
 
-namespace Forms { class Ui_frmEditGroupList; }
+namespace Forms {
+class Ui_frmEditGroupList;
+}
 struct EditContext;
 
 class frmEditGroupList : public QtFormDialog<Forms::Ui_frmEditGroupList> {

@@ -9,7 +9,8 @@ frmEditTelList::frmEditTelList(EditContext& ctx, QWidget* parent)
     QtEditWidgets::SetGroupColumns(ui->lvGroupName, ctx.ml);
     connect(ui->cmdAdd, &QPushButton::clicked, this, &frmEditTelList::cmdAdd_Click);
     connect(ui->cmdDelete, &QPushButton::clicked, this, &frmEditTelList::cmdDelete_Click);
-    connect(ui->cmdTelUserRename, &QPushButton::clicked, this, &frmEditTelList::cmdTelUserRename_Click);
+    connect(ui->cmdTelUserRename, &QPushButton::clicked, this,
+            &frmEditTelList::cmdTelUserRename_Click);
     connect(ui->cmdOK, &QPushButton::clicked, this, &frmEditTelList::cmdOK_Click);
     connect(ui->cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 }

@@ -5,7 +5,9 @@
 #include <QDialog>
 #include <memory>
 
-namespace Forms { class Ui_frmEditTelList; }
+namespace Forms {
+class Ui_frmEditTelList;
+}
 struct EditContext;
 
 class frmEditTelList : public QtFormDialog<Forms::Ui_frmEditTelList> {

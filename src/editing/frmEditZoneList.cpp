@@ -38,7 +38,7 @@ void frmEditZoneList::cmdOK_Click() {
     }
     QLineEdit* box = f.focusControl == QLatin1String("txtAlarmSMS")   ? ui->txtAlarmSMS
                      : f.focusControl == QLatin1String("txtResetSMS") ? ui->txtResetSMS
-                                                                       : nullptr;
+                                                                      : nullptr;
     if (box) {
         box->setFocus();
         box->selectAll();

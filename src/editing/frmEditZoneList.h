@@ -5,7 +5,9 @@
 #include <QDialog>
 #include <memory>
 
-namespace Forms { class Ui_frmEditZoneList; }
+namespace Forms {
+class Ui_frmEditZoneList;
+}
 struct EditContext;
 
 class frmEditZoneList : public QtFormDialog<Forms::Ui_frmEditZoneList> {

@@ -8,7 +8,6 @@ frmMoveUsers::frmMoveUsers(EditContext& ctx, QWidget* parent)
     : QtFormDialog(ctx.ml, QStringLiteral("frmMoveUsers"), parent), m_ctx(ctx) {
     connect(ui->cmdOK, &QPushButton::clicked, this, &frmMoveUsers::cmdOK_Click);
     connect(ui->cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
-
 }
 
 frmMoveUsers::~frmMoveUsers() = default;

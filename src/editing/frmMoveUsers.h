@@ -5,7 +5,9 @@
 #include <QDialog>
 #include <memory>
 
-namespace Forms { class Ui_frmMoveUsers; }
+namespace Forms {
+class Ui_frmMoveUsers;
+}
 struct EditContext;
 
 class frmMoveUsers : public QtFormDialog<Forms::Ui_frmMoveUsers> {

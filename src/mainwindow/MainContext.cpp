@@ -9,11 +9,12 @@ MainContext::MainContext(Ui& u) : DeviceContext(u) {
     // The tree follows the editing operations' leaves.
     editEvents.selectedTag = [this] { return view.tree.Tag(MainView::SelectedNode(view)); };
     QObject::connect(&editEvents, &EditEvents::leafAdded, &view,
-                     [this](const QString& branchTag, const QString& caption, const QString& imageKey,
-                            const QString& tag) {
+                     [this](const QString& branchTag, const QString& caption,
+                            const QString& imageKey, const QString& tag) {
                          const QModelIndex branch = MainView::FindNodeByTag(view, branchTag);
                          if (!branch.isValid()) return;
-                         const QModelIndex leaf = view.tree.AddNode(branch, caption, QString(), imageKey, tag);
+                         const QModelIndex leaf =
+                             view.tree.AddNode(branch, caption, QString(), imageKey, tag);
                          view.tree.SetExpanded(branch, true);
                          MainView::SelectNode(view, leaf);
                      });
@@ -32,9 +33,11 @@ MainContext::MainContext(Ui& u) : DeviceContext(u) {
         const QModelIndex leaf = MainView::FindNodeByTag(view, tag);
         if (leaf.isValid()) MainView::SelectNode(view, leaf);
     });
-    QObject::connect(&editEvents, &EditEvents::leafGreyed, &view, [this](const QString& tag, bool grey) {
-        const QModelIndex leaf = MainView::FindNodeByTag(view, tag);
-        if (leaf.isValid()) view.tree.SetGrey(leaf, grey);
-    });
-    QObject::connect(&editEvents, &EditEvents::contentChanged, &view, [this] { MainView::mklvNodeContent(*this); });
+    QObject::connect(&editEvents, &EditEvents::leafGreyed, &view,
+                     [this](const QString& tag, bool grey) {
+                         const QModelIndex leaf = MainView::FindNodeByTag(view, tag);
+                         if (leaf.isValid()) view.tree.SetGrey(leaf, grey);
+                     });
+    QObject::connect(&editEvents, &EditEvents::contentChanged, &view,
+                     [this] { MainView::mklvNodeContent(*this); });
 }

@@ -7,5 +7,5 @@
 struct MainContext : DeviceContext {
     explicit MainContext(Ui& ui);
 
-    MainViewState view;          // project tree, content list and pane captions frmMain shows
+    MainViewState view; // project tree, content list and pane captions frmMain shows
 };

@@ -1,8 +1,8 @@
 #include "mainwindow/MainView.h"
 
-#include "mainwindow/MainContext.h"
 #include "base/VBUtil.h"
 #include "db/ADOUtil.h"
+#include "mainwindow/MainContext.h"
 #include "store/KORVAMain.h"
 
 MainViewState::MainViewState() : treeSelection(&tree) {}
@@ -33,14 +33,18 @@ QString ZoneNoText(const RowSet* rs) {
     return QString::number(VBUtil::ToWhole16(Str(rs, "ZoneNo")));
 }
 
-bool HasCurrentRow(RowSet* rs) { return rs && rs->IsOpen() && !rs->Eof() && !rs->Bof(); }
+bool HasCurrentRow(RowSet* rs) {
+    return rs && rs->IsOpen() && !rs->Eof() && !rs->Bof();
+}
 } // namespace
 
 QModelIndex FindNodeByTag(const MainViewState& view, const QString& tag) {
     return view.tree.FindByTag(tag);
 }
 
-QModelIndex SelectedNode(const MainViewState& view) { return view.treeSelection.currentIndex(); }
+QModelIndex SelectedNode(const MainViewState& view) {
+    return view.treeSelection.currentIndex();
+}
 
 void SelectNode(MainViewState& view, const QModelIndex& index) {
     view.treeSelection.setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
@@ -53,13 +57,15 @@ void mktvProjContent(MainContext& ctx) {
     if (!p.IsOpen()) return;
 
     const QModelIndex root = tree.AddNode(
-        {}, GetMLText(ctx.ml, QStringLiteral("專案("), 1, 1019, QStringLiteral("KORVAMain")) + p.ProjName + u')',
+        {},
+        GetMLText(ctx.ml, QStringLiteral("專案("), 1, 1019, QStringLiteral("KORVAMain")) +
+            p.ProjName + u')',
         QString(), QStringLiteral("Proj"), kProjName);
     tree.SetExpanded(root, true);
 
     const QModelIndex users = tree.AddNode(
-        root, GetMLText(ctx.ml, QStringLiteral("連絡人"), 2, 1023, QStringLiteral("KORVAMain")), kUsers,
-        QStringLiteral("UserName"), kUsers);
+        root, GetMLText(ctx.ml, QStringLiteral("連絡人"), 2, 1023, QStringLiteral("KORVAMain")),
+        kUsers, QStringLiteral("UserName"), kUsers);
     if (RowSet* rs = p.Users.get(); ADOUtil::GetRecordCount(rs) > 0) {
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
             const QString name = Str(rs, "UserName");
@@ -72,18 +78,20 @@ void mktvProjContent(MainContext& ctx) {
     const QModelIndex groups = tree.AddNode(
         root, GetMLText(ctx.ml, QStringLiteral("群組"), 2, 1221, QStringLiteral("KORVAMain")),
         GetMLText(ctx.ml, QStringLiteral("UserGroups"), 1, 1221, QStringLiteral("KORVAMain")),
-        GetMLText(ctx.ml, QStringLiteral("UserGroups"), 3, 1221, QStringLiteral("KORVAMain")), kUserGroups);
+        GetMLText(ctx.ml, QStringLiteral("UserGroups"), 3, 1221, QStringLiteral("KORVAMain")),
+        kUserGroups);
     if (RowSet* rs = p.UserGroups.get(); ADOUtil::GetRecordCount(rs) > 0) {
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
             const QString name = Str(rs, "GroupName");
             if (name.isEmpty()) continue;
-            tree.AddNode(groups, name, QString(), QStringLiteral("UserGroups"), kUserGroups + u',' + name);
+            tree.AddNode(groups, name, QString(), QStringLiteral("UserGroups"),
+                         kUserGroups + u',' + name);
         }
     }
 
     const QModelIndex zones = tree.AddNode(
-        root, GetMLText(ctx.ml, QStringLiteral("警報區"), 2, 1061, QStringLiteral("KORVAMain")), kZones,
-        kZones, kZones);
+        root, GetMLText(ctx.ml, QStringLiteral("警報區"), 2, 1061, QStringLiteral("KORVAMain")),
+        kZones, kZones, kZones);
     if (RowSet* rs = p.Zones.get(); ADOUtil::GetRecordCount(rs) > 0) {
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
             const QString no = ZoneNoText(rs);
@@ -98,61 +106,122 @@ void mktvProjContent(MainContext& ctx) {
 }
 
 void PutTableTolvNodeContent(MainContext& ctx, const QString& tmpTableName, RowSet* tmpRs,
-                             const QString& tmpFilterFieldName1, const QVariant& tmpFilterFieldValue1) {
+                             const QString& tmpFilterFieldName1,
+                             const QVariant& tmpFilterFieldValue1) {
     NodeContentModel& lv = ctx.view.list;
     const MLState& ml = ctx.ml;
     lv.ClearColumns();
     lv.ClearRows();
-    const bool members = tmpTableName == kUsers && tmpFilterFieldName1 == QLatin1String("GroupName");
+    const bool members =
+        tmpTableName == kUsers && tmpFilterFieldName1 == QLatin1String("GroupName");
     const bool hasRows = ADOUtil::GetRecordCount(tmpRs) > 0;
 
     if (tmpTableName == kUserGroups) {
         if (hasRows) {
-            lv.AddColumn(GetMLText(ml, QStringLiteral("連絡人群組名稱"), 1, 1227, QStringLiteral("KORVAMain")), 1500);
-            lv.AddColumn(GetMLText(ml, QStringLiteral("連絡人群組說明"), 1, 1228, QStringLiteral("KORVAMain")), 1800);
+            lv.AddColumn(GetMLText(ml, QStringLiteral("連絡人群組名稱"), 1, 1227,
+                                   QStringLiteral("KORVAMain")),
+                         1500);
+            lv.AddColumn(GetMLText(ml, QStringLiteral("連絡人群組說明"), 1, 1228,
+                                   QStringLiteral("KORVAMain")),
+                         1800);
         } else {
-            lv.AddColumn(GetMLText(ml, QStringLiteral("連絡人群組名稱"), 1, 1197, QStringLiteral("KORVAMain")), 1500);
-            lv.AddColumn(GetMLText(ml, QStringLiteral("連絡人群組說明"), 1, 1198, QStringLiteral("KORVAMain")), 1800);
+            lv.AddColumn(GetMLText(ml, QStringLiteral("連絡人群組名稱"), 1, 1197,
+                                   QStringLiteral("KORVAMain")),
+                         1500);
+            lv.AddColumn(GetMLText(ml, QStringLiteral("連絡人群組說明"), 1, 1198,
+                                   QStringLiteral("KORVAMain")),
+                         1800);
         }
     } else if (members) {
         if (hasRows) {
-            lv.AddColumn(GetMLText(ml, QStringLiteral("連絡人"), 1, 1230, QStringLiteral("KORVAMain")), 1000);
-            lv.AddColumn(GetMLText(ml, QStringLiteral("電話號碼"), 1, 1231, QStringLiteral("KORVAMain")), 1500);
-            lv.AddColumn(GetMLText(ml, QStringLiteral("連絡人群組名稱"), 1, 1232, QStringLiteral("KORVAMain")), 1500);
-            lv.AddColumn(GetMLText(ml, QStringLiteral("說明"), 1, 1233, QStringLiteral("KORVAMain")), 1500);
-            lv.AddColumn(GetMLText(ml, QStringLiteral("暫停使用"), 1, 1234, QStringLiteral("KORVAMain")), 1000);
+            lv.AddColumn(
+                GetMLText(ml, QStringLiteral("連絡人"), 1, 1230, QStringLiteral("KORVAMain")),
+                1000);
+            lv.AddColumn(
+                GetMLText(ml, QStringLiteral("電話號碼"), 1, 1231, QStringLiteral("KORVAMain")),
+                1500);
+            lv.AddColumn(GetMLText(ml, QStringLiteral("連絡人群組名稱"), 1, 1232,
+                                   QStringLiteral("KORVAMain")),
+                         1500);
+            lv.AddColumn(
+                GetMLText(ml, QStringLiteral("說明"), 1, 1233, QStringLiteral("KORVAMain")), 1500);
+            lv.AddColumn(
+                GetMLText(ml, QStringLiteral("暫停使用"), 1, 1234, QStringLiteral("KORVAMain")),
+                1000);
         } else {
-            lv.AddColumn(GetMLText(ml, QStringLiteral("連絡人"), 1, 1200, QStringLiteral("KORVAMain")), 1000);
-            lv.AddColumn(GetMLText(ml, QStringLiteral("電話號碼"), 1, 1201, QStringLiteral("KORVAMain")), 1500);
-            lv.AddColumn(GetMLText(ml, QStringLiteral("連絡人群組名稱"), 1, 1202, QStringLiteral("KORVAMain")), 1500);
-            lv.AddColumn(GetMLText(ml, QStringLiteral("說明"), 1, 1203, QStringLiteral("KORVAMain")), 1500);
-            lv.AddColumn(GetMLText(ml, QStringLiteral("暫停使用"), 1, 1204, QStringLiteral("KORVAMain")), 1000);
+            lv.AddColumn(
+                GetMLText(ml, QStringLiteral("連絡人"), 1, 1200, QStringLiteral("KORVAMain")),
+                1000);
+            lv.AddColumn(
+                GetMLText(ml, QStringLiteral("電話號碼"), 1, 1201, QStringLiteral("KORVAMain")),
+                1500);
+            lv.AddColumn(GetMLText(ml, QStringLiteral("連絡人群組名稱"), 1, 1202,
+                                   QStringLiteral("KORVAMain")),
+                         1500);
+            lv.AddColumn(
+                GetMLText(ml, QStringLiteral("說明"), 1, 1203, QStringLiteral("KORVAMain")), 1500);
+            lv.AddColumn(
+                GetMLText(ml, QStringLiteral("暫停使用"), 1, 1204, QStringLiteral("KORVAMain")),
+                1000);
         }
     } else if (tmpTableName == kUsers) {
         if (hasRows) {
-            lv.AddColumn(GetMLText(ml, QStringLiteral("連絡人名稱"), 1, 1438, QStringLiteral("KORVAMain")), 1500);
-            lv.AddColumn(GetMLText(ml, QStringLiteral("連絡人說明"), 1, 1439, QStringLiteral("KORVAMain")), 1500);
+            lv.AddColumn(
+                GetMLText(ml, QStringLiteral("連絡人名稱"), 1, 1438, QStringLiteral("KORVAMain")),
+                1500);
+            lv.AddColumn(
+                GetMLText(ml, QStringLiteral("連絡人說明"), 1, 1439, QStringLiteral("KORVAMain")),
+                1500);
         } else {
-            lv.AddColumn(GetMLText(ml, QStringLiteral("連絡人名稱"), 1, 1403, QStringLiteral("KORVAMain")), 1500);
-            lv.AddColumn(GetMLText(ml, QStringLiteral("連絡人說明"), 1, 1404, QStringLiteral("KORVAMain")), 1500);
+            lv.AddColumn(
+                GetMLText(ml, QStringLiteral("連絡人名稱"), 1, 1403, QStringLiteral("KORVAMain")),
+                1500);
+            lv.AddColumn(
+                GetMLText(ml, QStringLiteral("連絡人說明"), 1, 1404, QStringLiteral("KORVAMain")),
+                1500);
         }
     } else if (tmpTableName == kZones) {
         if (hasRows) {
-            lv.AddColumn(GetMLText(ml, QStringLiteral("警報區"), 1, 1236, QStringLiteral("KORVAMain")), 1000);
-            lv.AddColumn(GetMLText(ml, QStringLiteral("警報區名稱"), 1, 1237, QStringLiteral("KORVAMain")), 1500);
-            lv.AddColumn(GetMLText(ml, QStringLiteral("連絡人群組名稱"), 1, 1238, QStringLiteral("KORVAMain")), 1500);
-            lv.AddColumn(GetMLText(ml, QStringLiteral("說明"), 1, 1239, QStringLiteral("KORVAMain")), 1300);
-            lv.AddColumn(GetMLText(ml, QStringLiteral("警報發起訊息"), 1, 1240, QStringLiteral("KORVAMain")), 1500);
-            lv.AddColumn(GetMLText(ml, QStringLiteral("警報復歸訊息"), 1, 1241, QStringLiteral("KORVAMain")), 1500);
-            lv.AddColumn(GetMLText(ml, QStringLiteral("暫停使用"), 1, 1242, QStringLiteral("KORVAMain")), 1000);
+            lv.AddColumn(
+                GetMLText(ml, QStringLiteral("警報區"), 1, 1236, QStringLiteral("KORVAMain")),
+                1000);
+            lv.AddColumn(
+                GetMLText(ml, QStringLiteral("警報區名稱"), 1, 1237, QStringLiteral("KORVAMain")),
+                1500);
+            lv.AddColumn(GetMLText(ml, QStringLiteral("連絡人群組名稱"), 1, 1238,
+                                   QStringLiteral("KORVAMain")),
+                         1500);
+            lv.AddColumn(
+                GetMLText(ml, QStringLiteral("說明"), 1, 1239, QStringLiteral("KORVAMain")), 1300);
+            lv.AddColumn(
+                GetMLText(ml, QStringLiteral("警報發起訊息"), 1, 1240, QStringLiteral("KORVAMain")),
+                1500);
+            lv.AddColumn(
+                GetMLText(ml, QStringLiteral("警報復歸訊息"), 1, 1241, QStringLiteral("KORVAMain")),
+                1500);
+            lv.AddColumn(
+                GetMLText(ml, QStringLiteral("暫停使用"), 1, 1242, QStringLiteral("KORVAMain")),
+                1000);
         } else {
-            lv.AddColumn(GetMLText(ml, QStringLiteral("警報區"), 1, 1206, QStringLiteral("KORVAMain")), 800);
-            lv.AddColumn(GetMLText(ml, QStringLiteral("警報區名稱"), 1, 1207, QStringLiteral("KORVAMain")), 1500);
-            lv.AddColumn(GetMLText(ml, QStringLiteral("連絡人群組名稱"), 1, 1208, QStringLiteral("KORVAMain")), 1500);
-            lv.AddColumn(GetMLText(ml, QStringLiteral("說明"), 1, 1209, QStringLiteral("KORVAMain")), 1200);
-            lv.AddColumn(GetMLText(ml, QStringLiteral("警報發起訊息"), 1, 1210, QStringLiteral("KORVAMain")), 1200);
-            lv.AddColumn(GetMLText(ml, QStringLiteral("警報復歸訊息"), 1, 1211, QStringLiteral("KORVAMain")), 1200);
-            lv.AddColumn(GetMLText(ml, QStringLiteral("暫停使用"), 1, 1212, QStringLiteral("KORVAMain")), 1000);
+            lv.AddColumn(
+                GetMLText(ml, QStringLiteral("警報區"), 1, 1206, QStringLiteral("KORVAMain")), 800);
+            lv.AddColumn(
+                GetMLText(ml, QStringLiteral("警報區名稱"), 1, 1207, QStringLiteral("KORVAMain")),
+                1500);
+            lv.AddColumn(GetMLText(ml, QStringLiteral("連絡人群組名稱"), 1, 1208,
+                                   QStringLiteral("KORVAMain")),
+                         1500);
+            lv.AddColumn(
+                GetMLText(ml, QStringLiteral("說明"), 1, 1209, QStringLiteral("KORVAMain")), 1200);
+            lv.AddColumn(
+                GetMLText(ml, QStringLiteral("警報發起訊息"), 1, 1210, QStringLiteral("KORVAMain")),
+                1200);
+            lv.AddColumn(
+                GetMLText(ml, QStringLiteral("警報復歸訊息"), 1, 1211, QStringLiteral("KORVAMain")),
+                1200);
+            lv.AddColumn(
+                GetMLText(ml, QStringLiteral("暫停使用"), 1, 1212, QStringLiteral("KORVAMain")),
+                1000);
         }
     }
     if (!hasRows) return;
@@ -185,26 +254,47 @@ void PutRecordTolvNodeContent(MainContext& ctx, const QString& tmpTableName, Row
     lv.ClearColumns();
     lv.ClearRows();
     if (tmpTableName == kUsers) {
-        lv.AddColumn(GetMLText(ml, QStringLiteral("項目"), 1, 1325, QStringLiteral("KORVAMain")), 1500);
-        lv.AddColumn(GetMLText(ml, QStringLiteral("內容"), 1, 1326, QStringLiteral("KORVAMain")), 4000);
+        lv.AddColumn(GetMLText(ml, QStringLiteral("項目"), 1, 1325, QStringLiteral("KORVAMain")),
+                     1500);
+        lv.AddColumn(GetMLText(ml, QStringLiteral("內容"), 1, 1326, QStringLiteral("KORVAMain")),
+                     4000);
         // A tag whose row was not found leaves the table past its end: nothing to show.
         if (!HasCurrentRow(tmpRs)) return;
-        lv.AddRow({GetMLText(ml, QStringLiteral("電話號碼:"), 1, 1348, QStringLiteral("KORVAMain")), Str(tmpRs, "PhoneNumber")});
-        lv.AddRow({GetMLText(ml, QStringLiteral("暫使使用:"), 1, 1350, QStringLiteral("KORVAMain")), Str(tmpRs, "IsDisable")});
-        lv.AddRow({GetMLText(ml, QStringLiteral("連絡人群組名稱:"), 1, 1352, QStringLiteral("KORVAMain")), Str(tmpRs, "GroupName")});
-        lv.AddRow({GetMLText(ml, QStringLiteral("連絡人:"), 1, 1354, QStringLiteral("KORVAMain")), Str(tmpRs, "UserName")});
-        lv.AddRow({GetMLText(ml, QStringLiteral("說明:"), 1, 1356, QStringLiteral("KORVAMain")), Str(tmpRs, "UserDsc")});
+        lv.AddRow({GetMLText(ml, QStringLiteral("電話號碼:"), 1, 1348, QStringLiteral("KORVAMain")),
+                   Str(tmpRs, "PhoneNumber")});
+        lv.AddRow({GetMLText(ml, QStringLiteral("暫使使用:"), 1, 1350, QStringLiteral("KORVAMain")),
+                   Str(tmpRs, "IsDisable")});
+        lv.AddRow(
+            {GetMLText(ml, QStringLiteral("連絡人群組名稱:"), 1, 1352, QStringLiteral("KORVAMain")),
+             Str(tmpRs, "GroupName")});
+        lv.AddRow({GetMLText(ml, QStringLiteral("連絡人:"), 1, 1354, QStringLiteral("KORVAMain")),
+                   Str(tmpRs, "UserName")});
+        lv.AddRow({GetMLText(ml, QStringLiteral("說明:"), 1, 1356, QStringLiteral("KORVAMain")),
+                   Str(tmpRs, "UserDsc")});
     } else if (tmpTableName == kZones) {
-        lv.AddColumn(GetMLText(ml, QStringLiteral("項目"), 1, 1322, QStringLiteral("KORVAMain")), 1500);
-        lv.AddColumn(GetMLText(ml, QStringLiteral("內容"), 1, 1323, QStringLiteral("KORVAMain")), 1500);
+        lv.AddColumn(GetMLText(ml, QStringLiteral("項目"), 1, 1322, QStringLiteral("KORVAMain")),
+                     1500);
+        lv.AddColumn(GetMLText(ml, QStringLiteral("內容"), 1, 1323, QStringLiteral("KORVAMain")),
+                     1500);
         if (!HasCurrentRow(tmpRs)) return;
-        lv.AddRow({GetMLText(ml, QStringLiteral("警報區:"), 1, 1333, QStringLiteral("KORVAMain")), Str(tmpRs, "ZoneNo")});
-        lv.AddRow({GetMLText(ml, QStringLiteral("警報區名稱:"), 1, 1335, QStringLiteral("KORVAMain")), Str(tmpRs, "ZoneName")});
-        lv.AddRow({GetMLText(ml, QStringLiteral("暫停使用"), 1, 1337, QStringLiteral("KORVAMain")), Str(tmpRs, "IsDisable")});
-        lv.AddRow({GetMLText(ml, QStringLiteral("連絡人群組名稱:"), 1, 1339, QStringLiteral("KORVAMain")), Str(tmpRs, "GroupName")});
-        lv.AddRow({GetMLText(ml, QStringLiteral("說明:"), 1, 1341, QStringLiteral("KORVAMain")), Str(tmpRs, "ZoneDsc")});
-        lv.AddRow({GetMLText(ml, QStringLiteral("警報發起訊息:"), 1, 1343, QStringLiteral("KORVAMain")), Str(tmpRs, "AlarmSMS")});
-        lv.AddRow({GetMLText(ml, QStringLiteral("警報復歸訊息:"), 1, 1345, QStringLiteral("KORVAMain")), Str(tmpRs, "ResetSMS")});
+        lv.AddRow({GetMLText(ml, QStringLiteral("警報區:"), 1, 1333, QStringLiteral("KORVAMain")),
+                   Str(tmpRs, "ZoneNo")});
+        lv.AddRow(
+            {GetMLText(ml, QStringLiteral("警報區名稱:"), 1, 1335, QStringLiteral("KORVAMain")),
+             Str(tmpRs, "ZoneName")});
+        lv.AddRow({GetMLText(ml, QStringLiteral("暫停使用"), 1, 1337, QStringLiteral("KORVAMain")),
+                   Str(tmpRs, "IsDisable")});
+        lv.AddRow(
+            {GetMLText(ml, QStringLiteral("連絡人群組名稱:"), 1, 1339, QStringLiteral("KORVAMain")),
+             Str(tmpRs, "GroupName")});
+        lv.AddRow({GetMLText(ml, QStringLiteral("說明:"), 1, 1341, QStringLiteral("KORVAMain")),
+                   Str(tmpRs, "ZoneDsc")});
+        lv.AddRow(
+            {GetMLText(ml, QStringLiteral("警報發起訊息:"), 1, 1343, QStringLiteral("KORVAMain")),
+             Str(tmpRs, "AlarmSMS")});
+        lv.AddRow(
+            {GetMLText(ml, QStringLiteral("警報復歸訊息:"), 1, 1345, QStringLiteral("KORVAMain")),
+             Str(tmpRs, "ResetSMS")});
     }
 }
 
@@ -219,9 +309,12 @@ void mklvNodeContent(MainContext& ctx) {
     }
     const QString tag = view.tree.Tag(node);
     if (tag.isEmpty()) {
-        ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("系統內部錯誤，被選中節點的夾帶資訊是為空。"), 1, 1107, QStringLiteral("KORVAMain")),
+        ctx.ui.MsgBox(GetMLText(ctx.ml,
+                                QStringLiteral("系統內部錯誤，被選中節點的夾帶資訊是為空。"), 1,
+                                1107, QStringLiteral("KORVAMain")),
                       vbOKOnly | vbCritical,
-                      GetMLText(ctx.ml, QStringLiteral("系統內部錯誤"), 2, 1107, QStringLiteral("KORVAMain")));
+                      GetMLText(ctx.ml, QStringLiteral("系統內部錯誤"), 2, 1107,
+                                QStringLiteral("KORVAMain")));
         return;
     }
     NodeTags::TagItems items;
@@ -231,38 +324,54 @@ void mklvNodeContent(MainContext& ctx) {
     const QString& kind = items[0];
 
     if (kind == kProjName && count == 1) {
-        view.SetLvCaption(GetMLText(ctx.ml, QStringLiteral("資料"), 1, 1289, QStringLiteral("KORVAMain")));
+        view.SetLvCaption(
+            GetMLText(ctx.ml, QStringLiteral("資料"), 1, 1289, QStringLiteral("KORVAMain")));
         NodeContentModel& lv = view.list;
         lv.ClearColumns();
         lv.ClearRows();
-        lv.AddColumn(GetMLText(ctx.ml, QStringLiteral("項目"), 1, 1292, QStringLiteral("KORVAMain")), 1500);
-        lv.AddColumn(GetMLText(ctx.ml, QStringLiteral("項目說明"), 1, 1293, QStringLiteral("KORVAMain")), 1500);
-        lv.AddRow({GetMLText(ctx.ml, QStringLiteral("連絡人"), 1, 1295, QStringLiteral("KORVAMain")),
-                   GetMLText(ctx.ml, QStringLiteral("連絡人清單"), 1, 1296, QStringLiteral("KORVAMain"))},
-                  kUsers);
-        lv.AddRow({GetMLText(ctx.ml, QStringLiteral("群組"), 1, 1297, QStringLiteral("KORVAMain")),
-                   GetMLText(ctx.ml, QStringLiteral("群組清單"), 1, 1298, QStringLiteral("KORVAMain"))},
-                  kUserGroups);
-        lv.AddRow({GetMLText(ctx.ml, QStringLiteral("警報區"), 1, 1299, QStringLiteral("KORVAMain")),
-                   GetMLText(ctx.ml, QStringLiteral("警報區清單"), 1, 1300, QStringLiteral("KORVAMain"))},
-                  kZones);
+        lv.AddColumn(
+            GetMLText(ctx.ml, QStringLiteral("項目"), 1, 1292, QStringLiteral("KORVAMain")), 1500);
+        lv.AddColumn(
+            GetMLText(ctx.ml, QStringLiteral("項目說明"), 1, 1293, QStringLiteral("KORVAMain")),
+            1500);
+        lv.AddRow(
+            {GetMLText(ctx.ml, QStringLiteral("連絡人"), 1, 1295, QStringLiteral("KORVAMain")),
+             GetMLText(ctx.ml, QStringLiteral("連絡人清單"), 1, 1296, QStringLiteral("KORVAMain"))},
+            kUsers);
+        lv.AddRow(
+            {GetMLText(ctx.ml, QStringLiteral("群組"), 1, 1297, QStringLiteral("KORVAMain")),
+             GetMLText(ctx.ml, QStringLiteral("群組清單"), 1, 1298, QStringLiteral("KORVAMain"))},
+            kUserGroups);
+        lv.AddRow(
+            {GetMLText(ctx.ml, QStringLiteral("警報區"), 1, 1299, QStringLiteral("KORVAMain")),
+             GetMLText(ctx.ml, QStringLiteral("警報區清單"), 1, 1300, QStringLiteral("KORVAMain"))},
+            kZones);
     } else if (kind == kUserGroups && count == 1) {
-        view.SetLvCaption(GetMLText(ctx.ml, QStringLiteral("連絡人群組"), 1, 1113, QStringLiteral("KORVAMain")));
+        view.SetLvCaption(
+            GetMLText(ctx.ml, QStringLiteral("連絡人群組"), 1, 1113, QStringLiteral("KORVAMain")));
         PutTableTolvNodeContent(ctx, kUserGroups, p.UserGroups.get());
     } else if (kind == kUserGroups && count >= 2) {
-        view.SetLvCaption(GetMLText(ctx.ml, QStringLiteral("連絡人群組名稱:"), 1, 1117, QStringLiteral("KORVAMain")) + items[1]);
+        view.SetLvCaption(GetMLText(ctx.ml, QStringLiteral("連絡人群組名稱:"), 1, 1117,
+                                    QStringLiteral("KORVAMain")) +
+                          items[1]);
         PutTableTolvNodeContent(ctx, kUsers, p.Users.get(), QStringLiteral("GroupName"), items[1]);
     } else if (kind == kUsers && count == 1) {
-        view.SetLvCaption(GetMLText(ctx.ml, QStringLiteral("連絡人"), 1, 1312, QStringLiteral("KORVAMain")));
+        view.SetLvCaption(
+            GetMLText(ctx.ml, QStringLiteral("連絡人"), 1, 1312, QStringLiteral("KORVAMain")));
         PutTableTolvNodeContent(ctx, kUsers, p.Users.get());
     } else if (kind == kUsers && count >= 2) {
-        view.SetLvCaption(GetMLText(ctx.ml, QStringLiteral("連絡人內容:"), 1, 1121, QStringLiteral("KORVAMain")) + items[1]);
+        view.SetLvCaption(
+            GetMLText(ctx.ml, QStringLiteral("連絡人內容:"), 1, 1121, QStringLiteral("KORVAMain")) +
+            items[1]);
         PutRecordTolvNodeContent(ctx, kUsers, p.Users.get());
     } else if (kind == kZones && count == 1) {
-        view.SetLvCaption(GetMLText(ctx.ml, QStringLiteral("警報區域"), 1, 1125, QStringLiteral("KORVAMain")));
+        view.SetLvCaption(
+            GetMLText(ctx.ml, QStringLiteral("警報區域"), 1, 1125, QStringLiteral("KORVAMain")));
         PutTableTolvNodeContent(ctx, kZones, p.Zones.get());
     } else if (kind == kZones && count >= 2) {
-        view.SetLvCaption(GetMLText(ctx.ml, QStringLiteral("警報區="), 1, 1129, QStringLiteral("KORVAMain")) + items[1]);
+        view.SetLvCaption(
+            GetMLText(ctx.ml, QStringLiteral("警報區="), 1, 1129, QStringLiteral("KORVAMain")) +
+            items[1]);
         PutRecordTolvNodeContent(ctx, kZones, p.Zones.get());
     }
 }
@@ -296,7 +405,9 @@ FileMenuState mnuFile_Click(const MainContext& ctx) {
 }
 
 bool mnuFileMRU_Click(MainContext& ctx, const QString& caption) {
-    if (caption.isEmpty() || caption == GetMLText(ctx.ml, QStringLiteral("(空)"), 1, 831, QStringLiteral("KORVAMain"))) return false;
+    if (caption.isEmpty() ||
+        caption == GetMLText(ctx.ml, QStringLiteral("(空)"), 1, 831, QStringLiteral("KORVAMain")))
+        return false;
     return KORVAMain::OpenProject(ctx, caption);
 }
 

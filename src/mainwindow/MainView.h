@@ -23,11 +23,11 @@ class MainViewState : public QObject {
 public:
     MainViewState();
 
-    ProjTreeModel tree;                  // tvProjContent
-    QItemSelectionModel treeSelection;   // its current node is the selected node
-    NodeContentModel list;               // lvNodeContent
-    QString tvCaption;                   // lbltvProjectContentCaption
-    QString lvCaption;                   // lbllvNodeContentCaption
+    ProjTreeModel tree;                // tvProjContent
+    QItemSelectionModel treeSelection; // its current node is the selected node
+    NodeContentModel list;             // lvNodeContent
+    QString tvCaption;                 // lbltvProjectContentCaption
+    QString lvCaption;                 // lbllvNodeContentCaption
 
     void SetTvCaption(const QString& text);
     void SetLvCaption(const QString& text);

@@ -34,13 +34,15 @@ void NodeContentModel::AddRow(const QStringList& texts, const QString& key) {
 
 QStringList NodeContentModel::Captions() const {
     QStringList out;
-    for (const Column& c : m_columns) out << c.caption;
+    for (const Column& c : m_columns)
+        out << c.caption;
     return out;
 }
 
 QVector<int> NodeContentModel::WidthsTwips() const {
     QVector<int> out;
-    for (const Column& c : m_columns) out << c.widthTwips;
+    for (const Column& c : m_columns)
+        out << c.widthTwips;
     return out;
 }
 
@@ -49,7 +51,9 @@ QString NodeContentModel::Text(int row, int column) const {
     return m_rows[row].value(column);
 }
 
-QString NodeContentModel::Key(int row) const { return m_keys.value(row); }
+QString NodeContentModel::Key(int row) const {
+    return m_keys.value(row);
+}
 
 int NodeContentModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(m_rows.size());

@@ -1,8 +1,8 @@
 #include "mainwindow/PopupMenu.h"
 
-#include "mainwindow/MainContext.h"
 #include "editing/KORVAUtil.h"
 #include "editing/ProjMenu.h"
+#include "mainwindow/MainContext.h"
 #include "mainwindow/MainView.h"
 #include "store/NodeTag.h"
 
@@ -24,38 +24,51 @@ std::array<std::pair<const char*, const PopupItem*>, 12> PopupMenuState::Items()
 namespace PopupMenu {
 namespace {
 using NodeTags::kProjName;
-using NodeTags::kUsers;
 using NodeTags::kUserGroups;
+using NodeTags::kUsers;
 using NodeTags::kZones;
 
 // Where a menu is built; each place looks its captions up under its own message numbers.
 enum class Place {
-    Tree,         // a leaf of the tree
-    ListNoItem,   // the list with no item selected, for a leaf of the tree
-    ListItem,     // an item of a leaf's list (or a zone row of the zones branch)
-    ListBranch,   // a row of the contacts or groups branch's table
+    Tree,       // a leaf of the tree
+    ListNoItem, // the list with no item selected, for a leaf of the tree
+    ListItem,   // an item of a leaf's list (or a zone row of the zones branch)
+    ListBranch, // a row of the contacts or groups branch's table
 };
 
-struct ContactTexts { QString edit, del, add, addGroup; };
-struct GroupTexts { QString edit, del, add, addUser, moveUser; };
+struct ContactTexts {
+    QString edit, del, add, addGroup;
+};
+struct GroupTexts {
+    QString edit, del, add, addUser, moveUser;
+};
 
 ContactTexts ContactCaptions(const MLState& ml, Place place, const QString& n) {
     switch (place) {
     case Place::Tree:
-        return {GetMLText(ml, QStringLiteral("編輯連絡人["), 1, 1481, QStringLiteral("KORVAMain")) + n + QStringLiteral("]..."),
-                GetMLText(ml, QStringLiteral("刪除連絡人["), 1, 1483, QStringLiteral("KORVAMain")) + n + u']',
-                GetMLText(ml, QStringLiteral("新增連絡人..."), 1, 1485, QStringLiteral("KORVAMain")),
-                GetMLText(ml, QStringLiteral("加入新群組..."), 1, 1749, QStringLiteral("KORVAMain"))};
+        return {
+            GetMLText(ml, QStringLiteral("編輯連絡人["), 1, 1481, QStringLiteral("KORVAMain")) + n +
+                QStringLiteral("]..."),
+            GetMLText(ml, QStringLiteral("刪除連絡人["), 1, 1483, QStringLiteral("KORVAMain")) + n +
+                u']',
+            GetMLText(ml, QStringLiteral("新增連絡人..."), 1, 1485, QStringLiteral("KORVAMain")),
+            GetMLText(ml, QStringLiteral("加入新群組..."), 1, 1749, QStringLiteral("KORVAMain"))};
     case Place::ListNoItem:
-        return {GetMLText(ml, QStringLiteral("編輯連絡人["), 1, 677, QStringLiteral("KORVAMain")) + n + QStringLiteral("]..."),
-                GetMLText(ml, QStringLiteral("刪除連絡人["), 1, 679, QStringLiteral("KORVAMain")) + n + u']',
-                GetMLText(ml, QStringLiteral("新增連絡人..."), 1, 646, QStringLiteral("KORVAMain")),
-                GetMLText(ml, QStringLiteral("加入新群組..."), 1, 765, QStringLiteral("KORVAMain"))};
+        return {
+            GetMLText(ml, QStringLiteral("編輯連絡人["), 1, 677, QStringLiteral("KORVAMain")) + n +
+                QStringLiteral("]..."),
+            GetMLText(ml, QStringLiteral("刪除連絡人["), 1, 679, QStringLiteral("KORVAMain")) + n +
+                u']',
+            GetMLText(ml, QStringLiteral("新增連絡人..."), 1, 646, QStringLiteral("KORVAMain")),
+            GetMLText(ml, QStringLiteral("加入新群組..."), 1, 765, QStringLiteral("KORVAMain"))};
     case Place::ListItem:
-        return {GetMLText(ml, QStringLiteral("編輯連絡人["), 1, 750, QStringLiteral("KORVAMain")) + n + QStringLiteral("]..."),
-                GetMLText(ml, QStringLiteral("刪除連絡人["), 1, 752, QStringLiteral("KORVAMain")) + n + u']',
-                GetMLText(ml, QStringLiteral("新增連絡人..."), 1, 646, QStringLiteral("KORVAMain")),
-                GetMLText(ml, QStringLiteral("加入新群組..."), 1, 806, QStringLiteral("KORVAMain"))};
+        return {
+            GetMLText(ml, QStringLiteral("編輯連絡人["), 1, 750, QStringLiteral("KORVAMain")) + n +
+                QStringLiteral("]..."),
+            GetMLText(ml, QStringLiteral("刪除連絡人["), 1, 752, QStringLiteral("KORVAMain")) + n +
+                u']',
+            GetMLText(ml, QStringLiteral("新增連絡人..."), 1, 646, QStringLiteral("KORVAMain")),
+            GetMLText(ml, QStringLiteral("加入新群組..."), 1, 806, QStringLiteral("KORVAMain"))};
     case Place::ListBranch:
         break;
     }
@@ -69,19 +82,28 @@ ContactTexts ContactCaptions(const MLState& ml, Place place, const QString& n) {
 
 GroupTexts GroupCaptions(const MLState& ml, Place place, const QString& n) {
     if (place == Place::ListBranch)
-        return {GetMLText(ml, QStringLiteral("編輯連絡人群組["), 1, 636, QStringLiteral("KORVAMain")) + n + QStringLiteral("]..."),
-                GetMLText(ml, QStringLiteral("刪除連絡人群組["), 1, 638, QStringLiteral("KORVAMain")) + n + u']',
-                GetMLText(ml, QStringLiteral("新增連絡人群組..."), 1, 640, QStringLiteral("KORVAMain")),
-                GetMLText(ml, QStringLiteral("加入其它連絡人..."), 1, 739, QStringLiteral("KORVAMain")),
-                GetMLText(ml, QStringLiteral("轉移到其它群組..."), 1, 747, QStringLiteral("KORVAMain"))};
-    return {GetMLText(ml, QStringLiteral("編輯連絡人群組["), 1, 1464, QStringLiteral("KORVAMain")) + n + QStringLiteral("]..."),
-            GetMLText(ml, QStringLiteral("刪除連絡人群組["), 1, 1466, QStringLiteral("KORVAMain")) + n + u']',
-            GetMLText(ml, QStringLiteral("新增連絡人群組..."), 1, 1468, QStringLiteral("KORVAMain")),
-            GetMLText(ml, QStringLiteral("加入其它連絡人..."), 1, 1730, QStringLiteral("KORVAMain")),
-            GetMLText(ml, QStringLiteral("轉移到其它群組..."), 1, 1734, QStringLiteral("KORVAMain"))};
+        return {
+            GetMLText(ml, QStringLiteral("編輯連絡人群組["), 1, 636, QStringLiteral("KORVAMain")) +
+                n + QStringLiteral("]..."),
+            GetMLText(ml, QStringLiteral("刪除連絡人群組["), 1, 638, QStringLiteral("KORVAMain")) +
+                n + u']',
+            GetMLText(ml, QStringLiteral("新增連絡人群組..."), 1, 640, QStringLiteral("KORVAMain")),
+            GetMLText(ml, QStringLiteral("加入其它連絡人..."), 1, 739, QStringLiteral("KORVAMain")),
+            GetMLText(ml, QStringLiteral("轉移到其它群組..."), 1, 747,
+                      QStringLiteral("KORVAMain"))};
+    return {
+        GetMLText(ml, QStringLiteral("編輯連絡人群組["), 1, 1464, QStringLiteral("KORVAMain")) + n +
+            QStringLiteral("]..."),
+        GetMLText(ml, QStringLiteral("刪除連絡人群組["), 1, 1466, QStringLiteral("KORVAMain")) + n +
+            u']',
+        GetMLText(ml, QStringLiteral("新增連絡人群組..."), 1, 1468, QStringLiteral("KORVAMain")),
+        GetMLText(ml, QStringLiteral("加入其它連絡人..."), 1, 1730, QStringLiteral("KORVAMain")),
+        GetMLText(ml, QStringLiteral("轉移到其它群組..."), 1, 1734, QStringLiteral("KORVAMain"))};
 }
 
-PopupItem Shown(const QString& caption) { return {true, caption}; }
+PopupItem Shown(const QString& caption) {
+    return {true, caption};
+}
 
 // The menu of a group, contact or zone row named n. Every item not shown is hidden; the items
 // of the other kinds get their unnamed captions back where the tree's rule gives them.
@@ -106,18 +128,22 @@ PopupMenuState LeafMenu(const MLState& ml, const QString& kind, const QString& n
         s.mnuProjConentBar2.visible = true;
         s.mnuProjConentAddGroup = Shown(t.addGroup);
     } else if (kind == kZones) {
-        s.mnuProjConentEditZoneList = Shown(GetMLText(ml, QStringLiteral("編輯警報點["), 1, 1494, QStringLiteral("KORVAMain")) + n +
-                                            QStringLiteral("]..."));
+        s.mnuProjConentEditZoneList = Shown(
+            GetMLText(ml, QStringLiteral("編輯警報點["), 1, 1494, QStringLiteral("KORVAMain")) + n +
+            QStringLiteral("]..."));
     } else {
-        return {};   // not a row of any table
+        return {}; // not a row of any table
     }
     if (place == Place::Tree || place == Place::ListItem) {
         if (kind != kUsers) {
-            s.mnuProjConentEditTelList.caption = GetMLText(ml, QStringLiteral("編輯連絡人..."), 1, 1488, QStringLiteral("KORVAMain"));
-            s.mnuProjConentDeleteTelList.caption = GetMLText(ml, QStringLiteral("刪除連絡人"), 1, 1490, QStringLiteral("KORVAMain"));
+            s.mnuProjConentEditTelList.caption = GetMLText(ml, QStringLiteral("編輯連絡人..."), 1,
+                                                           1488, QStringLiteral("KORVAMain"));
+            s.mnuProjConentDeleteTelList.caption =
+                GetMLText(ml, QStringLiteral("刪除連絡人"), 1, 1490, QStringLiteral("KORVAMain"));
         }
         if (kind != kZones)
-            s.mnuProjConentEditZoneList.caption = GetMLText(ml, QStringLiteral("編輯警報點..."), 1, 1500, QStringLiteral("KORVAMain"));
+            s.mnuProjConentEditZoneList.caption = GetMLText(ml, QStringLiteral("編輯警報點..."), 1,
+                                                            1500, QStringLiteral("KORVAMain"));
     }
     return s;
 }
@@ -152,9 +178,12 @@ void OpenEditor(MainContext& ctx, const QString& kind, const QString& key) {
         KORVAUtil::RowMissing(ctx, key);
         return;
     }
-    if (kind == kUserGroups) ProjMenu::mnuProjEditGroupList_Click(ctx);
-    else if (kind == kUsers) ProjMenu::mnuProjEditTelList_Click(ctx);
-    else if (kind == kZones) ProjMenu::mnuProjEditZoneList_Click(ctx);
+    if (kind == kUserGroups)
+        ProjMenu::mnuProjEditGroupList_Click(ctx);
+    else if (kind == kUsers)
+        ProjMenu::mnuProjEditTelList_Click(ctx);
+    else if (kind == kZones)
+        ProjMenu::mnuProjEditZoneList_Click(ctx);
 }
 } // namespace
 
@@ -168,9 +197,11 @@ PopupMenuState tvProjectContent_MouseUp(MainContext& ctx) {
     if (count >= 2)
         s = LeafMenu(ml, items[0], items[1], Place::Tree);
     else if (count == 1 && items[0] == kUsers)
-        s = OnlyAddTel(GetMLText(ml, QStringLiteral("新增連絡人..."), 1, 1455, QStringLiteral("KORVAMain")));
+        s = OnlyAddTel(
+            GetMLText(ml, QStringLiteral("新增連絡人..."), 1, 1455, QStringLiteral("KORVAMain")));
     else if (count == 1 && items[0] == kUserGroups)
-        s = OnlyAddGroupList(GetMLText(ml, QStringLiteral("新增連絡人群組..."), 1, 1449, QStringLiteral("KORVAMain")));
+        s = OnlyAddGroupList(GetMLText(ml, QStringLiteral("新增連絡人群組..."), 1, 1449,
+                                       QStringLiteral("KORVAMain")));
     // The root and the zones branch have no menu.
     if (s.popUp) NodeTags::LocateCurRecord(ctx.project, items, count);
     return s;
@@ -187,15 +218,19 @@ PopupMenuState lvNodeContent_MouseUp(MainContext& ctx, const std::optional<QStri
     if (count >= 2) {
         // A group's member list and a zone's record view without a selected row have no menu;
         // nor has a member of a group's list (the member is reached through the contacts).
-        if (kind == kUsers) s = LeafMenu(ml, kind, items[1], listItem ? Place::ListItem : Place::ListNoItem);
-        else if (kind == kZones && listItem) s = LeafMenu(ml, kind, items[1], Place::ListItem);
+        if (kind == kUsers)
+            s = LeafMenu(ml, kind, items[1], listItem ? Place::ListItem : Place::ListNoItem);
+        else if (kind == kZones && listItem)
+            s = LeafMenu(ml, kind, items[1], Place::ListItem);
     } else if (count == 1 && (!listItem || kind == kProjName)) {
         // A branch's own menu, or on the root's overview the menu of the branch a row stands for.
         const QString branch = listItem ? *listItem : kind;
         if (branch == kUsers)
-            s = OnlyAddTel(GetMLText(ml, QStringLiteral("新增連絡人..."), 1, 646, QStringLiteral("KORVAMain")));
+            s = OnlyAddTel(GetMLText(ml, QStringLiteral("新增連絡人..."), 1, 646,
+                                     QStringLiteral("KORVAMain")));
         else if (branch == kUserGroups)
-            s = OnlyAddGroupList(GetMLText(ml, QStringLiteral("新增連絡人群組..."), 1, 640, QStringLiteral("KORVAMain")));
+            s = OnlyAddGroupList(GetMLText(ml, QStringLiteral("新增連絡人群組..."), 1, 640,
+                                           QStringLiteral("KORVAMain")));
     } else if (count == 1 && (kind == kUsers || kind == kUserGroups)) {
         // A row of the contacts or groups table: the menu of that contact or group.
         s = LeafMenu(ml, kind, *listItem, Place::ListBranch);
@@ -234,7 +269,9 @@ void lvNodeContent_DblClick(MainContext& ctx, const std::optional<QString>& list
         MainView::SelectNode(ctx.view, node);
         MainView::mklvNodeContent(ctx);
     } else if (kind == kUsers) {
-        ctx.view.SetLvCaption(GetMLText(ctx.ml, QStringLiteral("連絡人內容:"), 1, 1121, QStringLiteral("KORVAMain")) + *listItem);
+        ctx.view.SetLvCaption(
+            GetMLText(ctx.ml, QStringLiteral("連絡人內容:"), 1, 1121, QStringLiteral("KORVAMain")) +
+            *listItem);
         OpenEditor(ctx, kUsers, *listItem);
     } else if (kind == kUserGroups) {
         OpenEditor(ctx, kUserGroups, *listItem);

@@ -19,7 +19,7 @@ struct PopupItem {
 };
 
 struct PopupMenuState {
-    bool popUp = false;   // false: no menu for this selection, and no item is changed
+    bool popUp = false; // false: no menu for this selection, and no item is changed
     PopupItem mnuProjConentAddGroupList;
     PopupItem mnuProjConentAddTelList;
     PopupItem mnuProjConentBar1;

@@ -104,7 +104,9 @@ QModelIndex ProjTreeModel::Find(const Node* under, const QString& tag) const {
     return {};
 }
 
-QModelIndex ProjTreeModel::FindByTag(const QString& tag) const { return Find(&m_root, tag); }
+QModelIndex ProjTreeModel::FindByTag(const QString& tag) const {
+    return Find(&m_root, tag);
+}
 
 int ProjTreeModel::NodeCount() const {
     int count = 0;
@@ -138,18 +140,27 @@ int ProjTreeModel::rowCount(const QModelIndex& parentIndex) const {
     return parent ? int(parent->children.size()) : 0;
 }
 
-int ProjTreeModel::columnCount(const QModelIndex&) const { return 1; }
+int ProjTreeModel::columnCount(const QModelIndex&) const {
+    return 1;
+}
 
 QVariant ProjTreeModel::data(const QModelIndex& index, int role) const {
     const Node* n = NodeOf(index);
     if (!n) return {};
     switch (role) {
-    case Qt::DisplayRole: return n->caption;
-    case TagRole: return n->tag;
-    case KeyRole: return n->key;
-    case ImageKeyRole: return n->imageKey;
-    case GreyRole: return n->grey;
-    case ExpandedRole: return n->expanded;
-    default: return {};
+    case Qt::DisplayRole:
+        return n->caption;
+    case TagRole:
+        return n->tag;
+    case KeyRole:
+        return n->key;
+    case ImageKeyRole:
+        return n->imageKey;
+    case GreyRole:
+        return n->grey;
+    case ExpandedRole:
+        return n->expanded;
+    default:
+        return {};
     }
 }

@@ -11,11 +11,11 @@ class ProjTreeModel : public QAbstractItemModel {
     Q_OBJECT
 public:
     enum Role {
-        TagRole = Qt::UserRole + 1,   // QString: kind word, optionally "," and a row key
-        KeyRole,                      // QString: the node's key ("Users", "Zones3", ...)
-        ImageKeyRole,                 // QString: "Proj", "UserName", "UserGroups", "Zones", "Alarm"
-        GreyRole,                     // bool: drawn in the grey-text colour
-        ExpandedRole,                 // bool: the node is shown expanded
+        TagRole = Qt::UserRole + 1, // QString: kind word, optionally "," and a row key
+        KeyRole,                    // QString: the node's key ("Users", "Zones3", ...)
+        ImageKeyRole,               // QString: "Proj", "UserName", "UserGroups", "Zones", "Alarm"
+        GreyRole,                   // bool: drawn in the grey-text colour
+        ExpandedRole,               // bool: the node is shown expanded
     };
 
     explicit ProjTreeModel(QObject* parent = nullptr);
@@ -61,5 +61,5 @@ private:
     QModelIndex IndexOf(const Node* node) const;
     QModelIndex Find(const Node* under, const QString& tag) const;
 
-    Node m_root;   // invisible; its children are the top-level nodes
+    Node m_root; // invisible; its children are the top-level nodes
 };

@@ -1,7 +1,7 @@
 #include "mainwindow/QtProjViews.h"
 
-#include "mainwindow/MainContext.h"
 #include "base/Twips.h"
+#include "mainwindow/MainContext.h"
 #include "mainwindow/MainView.h"
 #include "mainwindow/frmMain.h"
 
@@ -10,10 +10,12 @@
 #include <QLabel>
 #include <QTreeView>
 
-void QtProjTreeDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const {
+void QtProjTreeDelegate::initStyleOption(QStyleOptionViewItem* option,
+                                         const QModelIndex& index) const {
     QtImageKeyDelegate::initStyleOption(option, index);
     if (index.data(m_greyRole).toBool())
-        option->palette.setColor(QPalette::Text, option->palette.color(QPalette::Disabled, QPalette::Text));
+        option->palette.setColor(QPalette::Text,
+                                 option->palette.color(QPalette::Disabled, QPalette::Text));
 }
 
 namespace QtProjViews {
@@ -32,14 +34,18 @@ void Attach(frmMain& window, MainContext& ctx) {
     QTreeView* lv = window.lvNodeContent();
 
     window.SetTreeModel(&view.tree, &view.treeSelection, ProjTreeModel::ImageKeyRole);
-    tv->setItemDelegate(new QtProjTreeDelegate(ProjTreeModel::ImageKeyRole, ProjTreeModel::GreyRole, tv));
-    QObject::connect(&view.tree, &ProjTreeModel::expandedChanged, tv,
-                     [tv](const QModelIndex& index, bool expanded) { tv->setExpanded(index, expanded); });
+    tv->setItemDelegate(
+        new QtProjTreeDelegate(ProjTreeModel::ImageKeyRole, ProjTreeModel::GreyRole, tv));
+    QObject::connect(
+        &view.tree, &ProjTreeModel::expandedChanged, tv,
+        [tv](const QModelIndex& index, bool expanded) { tv->setExpanded(index, expanded); });
 
     window.SetListModel(&view.list);
     lv->setRootIsDecorated(false);
     lv->header()->setStretchLastSection(false);
-    const auto widths = [&window, lv] { ApplyColumnWidths(lv->header(), lv->model(), window.Dpi()); };
+    const auto widths = [&window, lv] {
+        ApplyColumnWidths(lv->header(), lv->model(), window.Dpi());
+    };
     QObject::connect(&view.list, &QAbstractItemModel::columnsInserted, lv, widths);
     QObject::connect(&view.list, &QAbstractItemModel::modelReset, lv, widths);
 
@@ -59,7 +65,8 @@ void ApplyFileMenu(frmMain& window, const FileMenuState& s) {
     if (QAction* a = Item(window, "mnuFileSave")) a->setEnabled(s.saveEnabled);
     if (QAction* a = Item(window, "mnuFileSaveAs")) a->setEnabled(s.saveAsEnabled);
     if (QAction* a = Item(window, "mnuFileBasic")) a->setEnabled(s.basicEnabled);
-    static const char* const names[4] = {"mnuFileMRU_1", "mnuFileMRU_2", "mnuFileMRU_3", "mnuFileMRU_4"};
+    static const char* const names[4] = {"mnuFileMRU_1", "mnuFileMRU_2", "mnuFileMRU_3",
+                                         "mnuFileMRU_4"};
     for (int i = 0; i < 4; ++i) {
         QAction* a = Item(window, names[i]);
         if (!a) continue;
@@ -73,7 +80,8 @@ void ApplyFileMenu(frmMain& window, const FileMenuState& s) {
 }
 
 QString RecentCaption(frmMain& window, int index) {
-    static const char* const names[4] = {"mnuFileMRU_1", "mnuFileMRU_2", "mnuFileMRU_3", "mnuFileMRU_4"};
+    static const char* const names[4] = {"mnuFileMRU_1", "mnuFileMRU_2", "mnuFileMRU_3",
+                                         "mnuFileMRU_4"};
     if (index < 1 || index > KORVAMain::kRecentFileCount) return {};
     QAction* a = Item(window, names[index - 1]);
     if (!a) return {};

@@ -9,7 +9,9 @@ QtStatusPanel::QtStatusPanel(QWidget* parent) : QLabel(parent) {
     setIndent(3);
 }
 
-int QtStatusPanel::IconSide() const { return style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, this); }
+int QtStatusPanel::IconSide() const {
+    return style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, this);
+}
 
 void QtStatusPanel::SetImage(const QIcon& icon, const QString& imageKey) {
     m_icon = icon;
@@ -38,5 +40,5 @@ void QtStatusPanel::paintEvent(QPaintEvent* event) {
     const int side = IconSide();
     const QRect r(frameWidth() + 2, (height() - side) / 2, side, side);
     QPainter p(this);
-    m_icon.paint(&p, r);   // drawn at the screen's scale, so it stays sharp
+    m_icon.paint(&p, r); // drawn at the screen's scale, so it stays sharp
 }

@@ -18,7 +18,7 @@ bool QueryClose(MainContext& ctx, const std::function<int(MainContext&)>& closeP
 // What shutdown stores of the main window.
 struct MainWindowState {
     bool minimized = false;
-    WindowPlacement::Placement placement;   // twips
+    WindowPlacement::Placement placement; // twips
     int viewMode = 0;
 };
 // Closes what is still open (the project's tables, the system database, the text database)

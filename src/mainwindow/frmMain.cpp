@@ -1,14 +1,10 @@
 #include "mainwindow/frmMain.h"
 
-#include "mainwindow/MainContext.h"
 #include "base/AppInfo.h"
-#include "ml/QtFormTexts.h"
 #include "base/QtIcons.h"
-#include "mainwindow/QtStatusPanel.h"
-#include "mainwindow/frmAbout.h"
 #include "base/Twips.h"
-#include "device/DeviceMenu.h"
 #include "device/CommLog.h"
+#include "device/DeviceMenu.h"
 #include "device/Download.h"
 #include "device/frmComPort.h"
 #include "device/frmCommLog.h"
@@ -16,12 +12,16 @@
 #include "device/frmDebug.h"
 #include "editing/ProjMenu.h"
 #include "editing/QtEditDialogs.h"
+#include "mainwindow/MainContext.h"
 #include "mainwindow/MainView.h"
 #include "mainwindow/PopupMenu.h"
 #include "mainwindow/QtProjViews.h"
+#include "mainwindow/QtStatusPanel.h"
+#include "mainwindow/frmAbout.h"
+#include "ml/MLUtil.h"
+#include "ml/QtFormTexts.h"
 #include "store/KORVAMain.h"
 #include "store/frmProjBasic.h"
-#include "ml/MLUtil.h"
 #include "ui_frmMain.h"
 
 #include <QApplication>
@@ -33,9 +33,9 @@
 
 namespace {
 // Design sizes in twips.
-constexpr int kMinPane = 1500;        // the tree's least width, and the least room right of it
+constexpr int kMinPane = 1500; // the tree's least width, and the least room right of it
 constexpr int kMinWindowWidth = 3000;
-constexpr int kTreeWidth = 3000;      // the splitter's place at start
+constexpr int kTreeWidth = 3000; // the splitter's place at start
 constexpr int kGripWidth = 60;
 } // namespace
 
@@ -101,7 +101,9 @@ frmMain::frmMain(MainContext& ctx, QSettings* placementStore, QWidget* parent)
     SizeControls(x);
 }
 
-frmMain::~frmMain() { m_ctx.link.observer = m_observerBefore; }
+frmMain::~frmMain() {
+    m_ctx.link.observer = m_observerBefore;
+}
 
 void frmMain::BuildStatusBar() {
     static const char* const names[3] = {"sbStatusBar_Panels_1", "sbStatusBar_Panels_2",
@@ -180,7 +182,9 @@ double frmMain::Dpi() const {
     return s ? s->logicalDotsPerInchX() : 96.0;
 }
 
-int frmMain::Px(double twips) const { return Twips::ToPixels(twips, Dpi()); }
+int frmMain::Px(double twips) const {
+    return Twips::ToPixels(twips, Dpi());
+}
 
 void frmMain::RestorePlacement() {
     const WindowPlacement::Placement p = WindowPlacement::Restore(*m_store);
@@ -211,12 +215,24 @@ void frmMain::SizeControls(int& x) {
 
 // ---- Panes, status bar, timer ------------------------------------------------------------
 
-QTreeView* frmMain::tvProjectContent() const { return ui->tvProjectContent; }
-QTreeView* frmMain::lvNodeContent() const { return ui->lvNodeContent; }
-QLabel* frmMain::lbltvProjectContentCaption() const { return ui->lbltvProjectContentCaption; }
-QLabel* frmMain::lbllvNodeContentCaption() const { return ui->lbllvNodeContentCaption; }
-QMenu* frmMain::mnuProjConent() const { return ui->mnuProjConent; }
-QSplitter* frmMain::Splitter() const { return ui->splPanes; }
+QTreeView* frmMain::tvProjectContent() const {
+    return ui->tvProjectContent;
+}
+QTreeView* frmMain::lvNodeContent() const {
+    return ui->lvNodeContent;
+}
+QLabel* frmMain::lbltvProjectContentCaption() const {
+    return ui->lbltvProjectContentCaption;
+}
+QLabel* frmMain::lbllvNodeContentCaption() const {
+    return ui->lbllvNodeContentCaption;
+}
+QMenu* frmMain::mnuProjConent() const {
+    return ui->mnuProjConent;
+}
+QSplitter* frmMain::Splitter() const {
+    return ui->splPanes;
+}
 
 void frmMain::SetTreeModel(QAbstractItemModel* model, QItemSelectionModel* selection,
                            int imageKeyRole) {
@@ -249,7 +265,7 @@ void frmMain::SetStatusText(const QString& panelKey, const QString& text) {
     if (!panel) return;
     panel->setText(text);
     if (panel == m_panels[2]) SetConnectStatusImage(m_ctx.ConnectStatus);
-    panel->repaint();   // long operations show their progress before they let events run
+    panel->repaint(); // long operations show their progress before they let events run
 }
 
 void frmMain::SetConnectStatusImage(bool connected) {
@@ -261,18 +277,21 @@ void frmMain::SetConnectStatusImage(bool connected) {
 
 void frmMain::LoadFormObj() {
     SetStatusText(QStringLiteral("Status"),
-                  GetMLText(m_ctx.ml, QStringLiteral("歡迎使用 簡訊報警機"), 2, 976, QStringLiteral("KORVAMain")));
+                  GetMLText(m_ctx.ml, QStringLiteral("歡迎使用 簡訊報警機"), 2, 976,
+                            QStringLiteral("KORVAMain")));
     SetStatusText(QStringLiteral("ProjName"), QString());
     RefreshFormObj();
 }
 
 void frmMain::RefreshFormObj() {
     ui->lbltvProjectContentCaption->setText(m_ctx.project.ProjName);
-    MainView::RefreshFormObj(m_ctx);   // the tree, the content list and their captions
+    MainView::RefreshFormObj(m_ctx); // the tree, the content list and their captions
     SetStatusText(QStringLiteral("ProjName"), m_ctx.project.ProjName);
 }
 
-void frmMain::RegisterWindow(Window which, ShowWindow show) { m_windows[which] = std::move(show); }
+void frmMain::RegisterWindow(Window which, ShowWindow show) {
+    m_windows[which] = std::move(show);
+}
 
 void frmMain::RegisterWindows() {
     RegisterWindow(Window::frmProjBasic, [this](QWidget* parent) {
@@ -280,8 +299,10 @@ void frmMain::RegisterWindows() {
         dlg.LoadFormObj();
         return dlg.exec() == QDialog::Accepted;
     });
-    RegisterWindow(Window::frmComPort, [this](QWidget* parent) { return frmComPort::Run(m_ctx, parent); });
-    RegisterWindow(Window::frmCommSetting, [this](QWidget* parent) { return frmCommSetting::Run(m_ctx, parent); });
+    RegisterWindow(Window::frmComPort,
+                   [this](QWidget* parent) { return frmComPort::Run(m_ctx, parent); });
+    RegisterWindow(Window::frmCommSetting,
+                   [this](QWidget* parent) { return frmCommSetting::Run(m_ctx, parent); });
     // Opened from About, so it sits over the modal window that asked for it.
     RegisterWindow(Window::frmDiagnostic, [this](QWidget* parent) {
         QWidget* modal = QApplication::activeModalWidget();
@@ -300,7 +321,7 @@ void frmMain::RegisterWindows() {
 
 bool frmMain::ShowModal(Window which) {
     const auto it = m_windows.find(which);
-    return it != m_windows.end() && it->second(this);   // a window not built yet: nothing opens
+    return it != m_windows.end() && it->second(this); // a window not built yet: nothing opens
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
@@ -337,7 +358,9 @@ bool frmMain::event(QEvent* event) {
     return QMainWindow::event(event);
 }
 
-void frmMain::mnuFile_Click() { QtProjViews::ApplyFileMenu(*this, MainView::mnuFile_Click(m_ctx)); }
+void frmMain::mnuFile_Click() {
+    QtProjViews::ApplyFileMenu(*this, MainView::mnuFile_Click(m_ctx));
+}
 void frmMain::mnuProj_Click() {
     const ProjMenuState s = ProjMenu::mnuProj_Click(m_ctx);
     const auto apply = [](QAction* item, const ProjMenuItem& state) {
@@ -363,46 +386,98 @@ void frmMain::mnuDevice_Click() {
 
 // ---- Commands ----------------------------------------------------------------------------
 
-void frmMain::mnuFileNew_Click() { KORVAMain::NewProject(m_ctx); }
-void frmMain::mnuFileOpen_Click() { KORVAMain::OpenProject(m_ctx, QString()); }
-void frmMain::mnuFileSave_Click() { KORVAMain::SaveProject(m_ctx, true, false, false); }
-void frmMain::mnuFileSaveAs_Click() { KORVAMain::SaveProjectAs(m_ctx); }
-void frmMain::mnuFileBasic_Click() { ShowModal(Window::frmProjBasic); }
+void frmMain::mnuFileNew_Click() {
+    KORVAMain::NewProject(m_ctx);
+}
+void frmMain::mnuFileOpen_Click() {
+    KORVAMain::OpenProject(m_ctx, QString());
+}
+void frmMain::mnuFileSave_Click() {
+    KORVAMain::SaveProject(m_ctx, true, false, false);
+}
+void frmMain::mnuFileSaveAs_Click() {
+    KORVAMain::SaveProjectAs(m_ctx);
+}
+void frmMain::mnuFileBasic_Click() {
+    ShowModal(Window::frmProjBasic);
+}
 void frmMain::mnuFileMRU_Click(int index) {
     MainView::mnuFileMRU_Click(m_ctx, QtProjViews::RecentCaption(*this, index));
 }
 
 // Exit runs the same close rule as the window's close button.
-void frmMain::mnuFileExit_Click() { close(); }
+void frmMain::mnuFileExit_Click() {
+    close();
+}
 
-void frmMain::mnuProjAddGroupList_Click() { ProjMenu::mnuProjAddGroupList_Click(m_ctx); }
-void frmMain::mnuProjAddTelList_Click() { ProjMenu::mnuProjAddTelList_Click(m_ctx); }
-void frmMain::mnuProjEditGroupList_Click() { ProjMenu::mnuProjEditGroupList_Click(m_ctx); }
-void frmMain::mnuProjEditTelList_Click() { ProjMenu::mnuProjEditTelList_Click(m_ctx); }
-void frmMain::mnuProjEditZoneList_Click() { ProjMenu::mnuProjEditZoneList_Click(m_ctx); }
-void frmMain::mnuProjDeleteGroupList_Click() { ProjMenu::mnuProjDeleteGroupList_Click(m_ctx); }
-void frmMain::mnuProjDeleteTelList_Click() { ProjMenu::mnuProjDeleteTelList_Click(m_ctx); }
+void frmMain::mnuProjAddGroupList_Click() {
+    ProjMenu::mnuProjAddGroupList_Click(m_ctx);
+}
+void frmMain::mnuProjAddTelList_Click() {
+    ProjMenu::mnuProjAddTelList_Click(m_ctx);
+}
+void frmMain::mnuProjEditGroupList_Click() {
+    ProjMenu::mnuProjEditGroupList_Click(m_ctx);
+}
+void frmMain::mnuProjEditTelList_Click() {
+    ProjMenu::mnuProjEditTelList_Click(m_ctx);
+}
+void frmMain::mnuProjEditZoneList_Click() {
+    ProjMenu::mnuProjEditZoneList_Click(m_ctx);
+}
+void frmMain::mnuProjDeleteGroupList_Click() {
+    ProjMenu::mnuProjDeleteGroupList_Click(m_ctx);
+}
+void frmMain::mnuProjDeleteTelList_Click() {
+    ProjMenu::mnuProjDeleteTelList_Click(m_ctx);
+}
 
-void frmMain::mnuViewRefresh_Click() { MainView::mnuViewRefresh_Click(m_ctx); }
+void frmMain::mnuViewRefresh_Click() {
+    MainView::mnuViewRefresh_Click(m_ctx);
+}
 void frmMain::mnuViewCommLog_Click() {
     if (!m_frmCommLog) m_frmCommLog = std::make_unique<frmCommLog>(m_ctx, *m_commLog, this);
     m_frmCommLog->ShowBeside(this);
 }
 
-void frmMain::mnuToolsOptions_Click() { ShowModal(Window::frmToolsOptions); }
+void frmMain::mnuToolsOptions_Click() {
+    ShowModal(Window::frmToolsOptions);
+}
 
-void frmMain::mnuDeviceConnect_Click() { DeviceMenu::DeviceConnectCommand(m_ctx); }
-void frmMain::mnuDeviceDownLoad_Click() { Download::DownloadCommand(m_ctx); }
-void frmMain::mnuDeviceSetting_Click() { DeviceMenu::DeviceSettingCommand(m_ctx); }
-void frmMain::mnuHelpAbout_Click() { ShowModal(Window::frmAbout); }
+void frmMain::mnuDeviceConnect_Click() {
+    DeviceMenu::DeviceConnectCommand(m_ctx);
+}
+void frmMain::mnuDeviceDownLoad_Click() {
+    Download::DownloadCommand(m_ctx);
+}
+void frmMain::mnuDeviceSetting_Click() {
+    DeviceMenu::DeviceSettingCommand(m_ctx);
+}
+void frmMain::mnuHelpAbout_Click() {
+    ShowModal(Window::frmAbout);
+}
 
-void frmMain::mnuProjConentAddGroupList_Click() { mnuProjAddGroupList_Click(); }
-void frmMain::mnuProjConentAddTelList_Click() { mnuProjAddTelList_Click(); }
-void frmMain::mnuProjConentDeleteTelList_Click() { mnuProjDeleteTelList_Click(); }
-void frmMain::mnuProjConentDeleteGroupList_Click() { mnuProjDeleteGroupList_Click(); }
-void frmMain::mnuProjConentEditGroupList_Click() { mnuProjEditGroupList_Click(); }
-void frmMain::mnuProjConentEditTelList_Click() { mnuProjEditTelList_Click(); }
-void frmMain::mnuProjConentEditZoneList_Click() { mnuProjEditZoneList_Click(); }
+void frmMain::mnuProjConentAddGroupList_Click() {
+    mnuProjAddGroupList_Click();
+}
+void frmMain::mnuProjConentAddTelList_Click() {
+    mnuProjAddTelList_Click();
+}
+void frmMain::mnuProjConentDeleteTelList_Click() {
+    mnuProjDeleteTelList_Click();
+}
+void frmMain::mnuProjConentDeleteGroupList_Click() {
+    mnuProjDeleteGroupList_Click();
+}
+void frmMain::mnuProjConentEditGroupList_Click() {
+    mnuProjEditGroupList_Click();
+}
+void frmMain::mnuProjConentEditTelList_Click() {
+    mnuProjEditTelList_Click();
+}
+void frmMain::mnuProjConentEditZoneList_Click() {
+    mnuProjEditZoneList_Click();
+}
 // The content list's selected item, for the pop-up commands on a branch.
 static std::optional<QString> SelectedListItem(const QTreeView* lv) {
     const QItemSelectionModel* sel = lv->selectionModel();
@@ -419,27 +494,35 @@ void frmMain::mnuProjConentMoveUser_Click() {
     ProjMenu::mnuProjConentMoveUser_Click(m_ctx, SelectedListItem(lvNodeContent()));
 }
 
-void frmMain::tvProjectContent_NodeClick() { MainView::tvProjContent_NodeClick(m_ctx); }
+void frmMain::tvProjectContent_NodeClick() {
+    MainView::tvProjContent_NodeClick(m_ctx);
+}
 
 // Applies the pop-up rule's item states and pops the menu up at the pointer, over the pane.
-static void ShowPopup(QMenu* menu, const PopupMenuState& s, QAbstractScrollArea* pane, const QPoint& pos) {
+static void ShowPopup(QMenu* menu, const PopupMenuState& s, QAbstractScrollArea* pane,
+                      const QPoint& pos) {
     if (!s.popUp) return;
     for (QAction* a : menu->actions()) {
         for (const auto& [name, state] : s.Items()) {
             if (a->objectName() != QLatin1String(name)) continue;
             a->setVisible(state->visible);
             // A name's "&" is shown as itself, not as a shortcut mark.
-            if (state->caption) a->setText(QString(*state->caption).replace(u'&', QLatin1String("&&")));
+            if (state->caption)
+                a->setText(QString(*state->caption).replace(u'&', QLatin1String("&&")));
         }
     }
     menu->popup(pane->viewport()->mapToGlobal(pos));
 }
 void frmMain::tvProjectContent_MouseUp(const QPoint& pos) {
-    ShowPopup(ui->mnuProjConent, PopupMenu::tvProjectContent_MouseUp(m_ctx), ui->tvProjectContent, pos);
+    ShowPopup(ui->mnuProjConent, PopupMenu::tvProjectContent_MouseUp(m_ctx), ui->tvProjectContent,
+              pos);
 }
-void frmMain::tvProjectContent_DblClick() { PopupMenu::tvProjectContent_DblClick(m_ctx); }
+void frmMain::tvProjectContent_DblClick() {
+    PopupMenu::tvProjectContent_DblClick(m_ctx);
+}
 void frmMain::lvNodeContent_MouseUp(const QPoint& pos) {
-    ShowPopup(ui->mnuProjConent, PopupMenu::lvNodeContent_MouseUp(m_ctx, SelectedListItem(lvNodeContent())),
+    ShowPopup(ui->mnuProjConent,
+              PopupMenu::lvNodeContent_MouseUp(m_ctx, SelectedListItem(lvNodeContent())),
               ui->lvNodeContent, pos);
 }
 void frmMain::lvNodeContent_DblClick() {

@@ -9,15 +9,17 @@
 // - SetStatusText with the panel keys "Status", "ProjName", "ConnectStatus";
 // - ShowModal dispatches the modal windows of the Window list;
 // - closeProject: the project store's close with its save prompt (2: cancelled);
-#include "mainwindow/Shutdown.h"
 #include "base/Ui.h"
+#include "mainwindow/Shutdown.h"
 
 #include <QMainWindow>
 #include <functional>
 #include <map>
 #include <memory>
 
-namespace Forms { class Ui_frmMain; }
+namespace Forms {
+class Ui_frmMain;
+}
 struct MainContext;
 class QAbstractItemModel;
 class QLabel;
@@ -38,7 +40,8 @@ class frmMain : public QMainWindow {
 public:
     // The window's load step: its texts, then its placement from the store (the user's own
     // store when none is given). The window is not shown.
-    explicit frmMain(MainContext& ctx, QSettings* placementStore = nullptr, QWidget* parent = nullptr);
+    explicit frmMain(MainContext& ctx, QSettings* placementStore = nullptr,
+                     QWidget* parent = nullptr);
     ~frmMain() override;
 
     // The state with no project open: the greeting, no project name, the panes refreshed.
@@ -81,7 +84,6 @@ public:
     // The content list's view style (report), stored at shutdown.
     int ViewMode() const { return kViewModeReport; }
     static constexpr int kViewModeReport = 3;
-
 
     // The project store's close (with its save prompt); 2 means the user cancelled.
     std::function<int(MainContext&)> closeProject;
@@ -155,9 +157,9 @@ private:
     QtImageKeyDelegate* m_treeIcons = nullptr;
     QtImageKeyDelegate* m_listIcons = nullptr;
     std::map<Window, ShowWindow> m_windows;
-    std::unique_ptr<QtEditDialogs> m_editDialogs;   // the editing windows
-    std::unique_ptr<CommLogModel> m_commLog;        // every frame on the wire
-    std::unique_ptr<frmCommLog> m_frmCommLog;       // its window, made when first opened
+    std::unique_ptr<QtEditDialogs> m_editDialogs; // the editing windows
+    std::unique_ptr<CommLogModel> m_commLog;      // every frame on the wire
+    std::unique_ptr<frmCommLog> m_frmCommLog;     // its window, made when first opened
     std::function<void(const FrameEvent&)> m_observerBefore;
     bool m_ended = false;
 };

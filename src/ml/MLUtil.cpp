@@ -1,8 +1,8 @@
 #include "ml/MLUtil.h"
 
 #include "base/AppInfo.h"
-#include "base/VBUtil.h"
 #include "base/Ui.h"
+#include "base/VBUtil.h"
 #include "db/ADOUtil.h"
 #include "db/FileUtil.h"
 
@@ -17,29 +17,37 @@ int LocaleIdOf(const QLocale& locale) {
     switch (locale.territory()) {
     case QLocale::Taiwan:
     case QLocale::HongKong:
-    case QLocale::Macao: return kLcidTraditional;
-    default: return kLcidSimplified;
+    case QLocale::Macao:
+        return kLcidTraditional;
+    default:
+        return kLcidSimplified;
     }
 }
 
 QString ResolveLanguage(const QString& appliedName, int localeId) {
-    if (!appliedName.isEmpty() && appliedName.compare(QLatin1String("AUTO"), Qt::CaseInsensitive) != 0)
+    if (!appliedName.isEmpty() &&
+        appliedName.compare(QLatin1String("AUTO"), Qt::CaseInsensitive) != 0)
         return appliedName;
     switch (localeId) {
-    case kLcidTraditional: return QStringLiteral("ChineseBig5");
-    case kLcidSimplified: return QStringLiteral("ChineseGB");
-    default: return QStringLiteral("English");
+    case kLcidTraditional:
+        return QStringLiteral("ChineseBig5");
+    case kLcidSimplified:
+        return QStringLiteral("ChineseGB");
+    default:
+        return QStringLiteral("English");
     }
 }
 
-QString DefaultTextDbPath() { return QDir::current().absoluteFilePath(AppTitle() + QStringLiteral(".ml")); }
+QString DefaultTextDbPath() {
+    return QDir::current().absoluteFilePath(AppTitle() + QStringLiteral(".ml"));
+}
 
 bool MLInit(MLState& ml, Ui& ui, const QString& settingsPathIn, const QString& textDbPathIn,
             int localeId) {
-    const QString settingsPath =
-        settingsPathIn.isEmpty() ? DefaultSettingsPath() : settingsPathIn;
+    const QString settingsPath = settingsPathIn.isEmpty() ? DefaultSettingsPath() : settingsPathIn;
     if (!FileUtil::FileExists(settingsPath)) {
-        ui.MsgBox(QStringLiteral("ML system failed!\r\nFile [") + settingsPath + QStringLiteral("] not exist."),
+        ui.MsgBox(QStringLiteral("ML system failed!\r\nFile [") + settingsPath +
+                      QStringLiteral("] not exist."),
                   vbOKOnly | vbCritical, QStringLiteral("ML system failed"));
         return false;
     }
@@ -49,13 +57,16 @@ bool MLInit(MLState& ml, Ui& ui, const QString& settingsPathIn, const QString& t
     ml.OriginalLangName = IniGet(ML, QStringLiteral("OriginalLangName"), QString(), text);
     ml.AppliedLangName = IniGet(ML, QStringLiteral("AppliedLangName"), QString(), text);
     ml.AlternateLangName = IniGet(ML, QStringLiteral("AlternateLangName"), QString(), text);
-    ml.IsFormDisable = VBUtil::ToWhole16(IniGet(ML, QStringLiteral("IsFormDisable"), QStringLiteral("0"), text));
-    ml.IsTextDisable = VBUtil::ToWhole16(IniGet(ML, QStringLiteral("IsTextDisable"), QStringLiteral("0"), text));
+    ml.IsFormDisable =
+        VBUtil::ToWhole16(IniGet(ML, QStringLiteral("IsFormDisable"), QStringLiteral("0"), text));
+    ml.IsTextDisable =
+        VBUtil::ToWhole16(IniGet(ML, QStringLiteral("IsTextDisable"), QStringLiteral("0"), text));
     ml.AppliedLang = ResolveLanguage(ml.AppliedLangName, localeId);
 
     const QString dbPath = textDbPathIn.isEmpty() ? DefaultTextDbPath() : textDbPathIn;
     if (!FileUtil::FileExists(dbPath)) {
-        ui.MsgBox(QStringLiteral("ML System Error! \r\nFile [") + dbPath + QStringLiteral("] not found."),
+        ui.MsgBox(QStringLiteral("ML System Error! \r\nFile [") + dbPath +
+                      QStringLiteral("] not found."),
                   vbOKOnly | vbCritical, QStringLiteral("ML System Error"));
         return false;
     }
@@ -74,15 +85,17 @@ void LoadTextTable(MLState& ml) {
     ml.modules.clear();
     if (ml.OriginalLangName == ml.AppliedLang || !ml.conn) return;
     auto names = ADOUtil::OpenRecordset(
-        ml.conn.get(),
-        QStringLiteral("SELECT DISTINCT [ModuleName] FROM [Text] WHERE NOT [IsDisable] ORDER BY [ModuleName];"));
+        ml.conn.get(), QStringLiteral("SELECT DISTINCT [ModuleName] FROM [Text] WHERE NOT "
+                                      "[IsDisable] ORDER BY [ModuleName];"));
     if (!names) return;
     for (names->MoveFirst(); !names->Eof(); names->MoveNext()) {
-        const QString name = ADOUtil::NullToStr(names->Field(QStringLiteral("ModuleName"))).trimmed();
+        const QString name =
+            ADOUtil::NullToStr(names->Field(QStringLiteral("ModuleName"))).trimmed();
         if (name.isEmpty()) continue;
         auto rows = ADOUtil::OpenRecordset(
             ml.conn.get(),
-            QStringLiteral("SELECT * FROM [Text] WHERE [ModuleName]=? And NOT [IsDisable] ORDER BY ID, Seq ;"),
+            QStringLiteral(
+                "SELECT * FROM [Text] WHERE [ModuleName]=? And NOT [IsDisable] ORDER BY ID, Seq ;"),
             false, {name});
         if (!rows || (rows->Eof() && rows->Bof())) continue;
         MLModule module;
@@ -103,14 +116,16 @@ void LoadFormTable(MLState& ml) {
     ml.forms.clear();
     if (!ml.conn) return;
     auto names = ADOUtil::OpenRecordset(
-        ml.conn.get(), QStringLiteral("SELECT DISTINCT [FormName] FROM [Form]  ORDER BY [FormName];"));
+        ml.conn.get(),
+        QStringLiteral("SELECT DISTINCT [FormName] FROM [Form]  ORDER BY [FormName];"));
     if (!names) return;
     for (names->MoveFirst(); !names->Eof(); names->MoveNext()) {
         const QString name = ADOUtil::NullToStr(names->Field(QStringLiteral("FormName"))).trimmed();
         if (name.isEmpty()) continue;
         auto rows = ADOUtil::OpenRecordset(
-            ml.conn.get(), QStringLiteral("SELECT * FROM [Form] WHERE [FormName]=? ORDER BY rowid;"),
-            false, {name});
+            ml.conn.get(),
+            QStringLiteral("SELECT * FROM [Form] WHERE [FormName]=? ORDER BY rowid;"), false,
+            {name});
         if (!rows || (rows->Eof() && rows->Bof())) continue;
         MLForm form;
         form.name = name;

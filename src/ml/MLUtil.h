@@ -18,7 +18,7 @@ struct MLTextEntry {
 };
 struct MLModule {
     QString name;
-    QVector<MLTextEntry> entries;   // ascending (id, seq)
+    QVector<MLTextEntry> entries; // ascending (id, seq)
 };
 struct MLFormEntry {
     QString objectPath;
@@ -28,18 +28,18 @@ struct MLFormEntry {
 };
 struct MLForm {
     QString name;
-    QVector<MLFormEntry> entries;   // table order
+    QVector<MLFormEntry> entries; // table order
 };
 
 struct MLState {
     QString OriginalLangName;
-    QString AppliedLangName;     // as the settings file has it ("AUTO" stays "AUTO")
-    QString AppliedLang;         // resolved, used for lookups
+    QString AppliedLangName; // as the settings file has it ("AUTO" stays "AUTO")
+    QString AppliedLang;     // resolved, used for lookups
     QString AlternateLangName;
     int IsFormDisable = 0;
     int IsTextDisable = 0;
-    QVector<MLModule> modules;   // ascending name
-    QVector<MLForm> forms;       // ascending name
+    QVector<MLModule> modules; // ascending name
+    QVector<MLForm> forms;     // ascending name
     std::unique_ptr<Connection> conn;
 };
 

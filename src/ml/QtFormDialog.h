@@ -10,8 +10,7 @@
 
 struct MLState;
 
-template <typename Form>
-class QtFormDialog : public QDialog {
+template <typename Form> class QtFormDialog : public QDialog {
 protected:
     QtFormDialog(const MLState& ml, const QString& formName, QWidget* parent)
         : QDialog(parent), ui(std::make_unique<Form>()) {

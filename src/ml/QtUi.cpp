@@ -1,8 +1,8 @@
 #include "ml/QtUi.h"
 
 #include "base/AppInfo.h"
-#include "ml/frmKeyInString.h"
 #include "ml/MLUtil.h"
+#include "ml/frmKeyInString.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -11,7 +11,9 @@
 #include <QMessageBox>
 
 QtUi::QtUi() = default;
-QtUi::~QtUi() { delete m_keyIn.data(); }
+QtUi::~QtUi() {
+    delete m_keyIn.data();
+}
 
 QWidget* QtUi::DialogParent() const {
     if (QWidget* modal = QApplication::activeModalWidget()) return modal;
@@ -26,11 +28,20 @@ MsgResult QtUi::MsgBox(const QString& prompt, MsgStyle style, const QString& tit
     box.setText(text);
     box.setTextFormat(Qt::PlainText);
     switch (MsgIcon(style)) {
-    case vbCritical: box.setIcon(QMessageBox::Critical); break;
-    case vbQuestion: box.setIcon(QMessageBox::Question); break;
-    case vbExclamation: box.setIcon(QMessageBox::Warning); break;
-    case vbInformation: box.setIcon(QMessageBox::Information); break;
-    default: box.setIcon(QMessageBox::NoIcon);
+    case vbCritical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case vbQuestion:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case vbExclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case vbInformation:
+        box.setIcon(QMessageBox::Information);
+        break;
+    default:
+        box.setIcon(QMessageBox::NoIcon);
     }
     switch (MsgButtons(style)) {
     case vbOKCancel:
@@ -45,20 +56,28 @@ MsgResult QtUi::MsgBox(const QString& prompt, MsgStyle style, const QString& tit
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
         break;
-    default: box.setStandardButtons(QMessageBox::Ok);
+    default:
+        box.setStandardButtons(QMessageBox::Ok);
     }
     box.exec();
     switch (box.standardButton(box.clickedButton())) {
-    case QMessageBox::Yes: return vbYes;
-    case QMessageBox::No: return vbNo;
-    case QMessageBox::Ok: return vbOK;
-    case QMessageBox::Cancel: return vbCancel;
+    case QMessageBox::Yes:
+        return vbYes;
+    case QMessageBox::No:
+        return vbNo;
+    case QMessageBox::Ok:
+        return vbOK;
+    case QMessageBox::Cancel:
+        return vbCancel;
     default:
         // Closed without a button: the box's escape answer.
         switch (MsgButtons(style)) {
-        case vbOKOnly: return vbOK;
-        case vbYesNo: return vbNo;
-        default: return vbCancel;
+        case vbOKOnly:
+            return vbOK;
+        case vbYesNo:
+            return vbNo;
+        default:
+            return vbCancel;
         }
     }
 }
@@ -132,7 +151,9 @@ void QtUi::SetBusy(bool busy) {
     }
 }
 
-void QtUi::DoEvents() { QApplication::processEvents(QEventLoop::AllEvents, 50); }
+void QtUi::DoEvents() {
+    QApplication::processEvents(QEventLoop::AllEvents, 50);
+}
 
 void QtUi::ShowProgress(const QString& title, const QString& text) {
     if (progressShow) progressShow(title, text);
@@ -146,13 +167,16 @@ void QtUi::SetProgressValue(int done, int total, const QString& line) {
     if (progressValue) progressValue(done, total, line);
 }
 
-bool QtUi::ShowModal(Window which) { return modalSink ? modalSink(which) : false; }
+bool QtUi::ShowModal(Window which) {
+    return modalSink ? modalSink(which) : false;
+}
 
 void QtUi::ApplyFonts(const QString& appliedLang) {
     // Han characters take the glyph forms of the language shown: Traditional for the
     // original texts (and for English, whose data is Traditional Chinese), Simplified for GB.
-    const QString cjk = appliedLang == QLatin1String("ChineseGB") ? QStringLiteral("Noto Sans CJK SC")
-                                                                  : QStringLiteral("Noto Sans CJK TC");
+    const QString cjk = appliedLang == QLatin1String("ChineseGB")
+                            ? QStringLiteral("Noto Sans CJK SC")
+                            : QStringLiteral("Noto Sans CJK TC");
     QFont f = QApplication::font();
     QStringList families = f.families();
     if (families.isEmpty()) families << f.family();

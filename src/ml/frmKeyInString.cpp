@@ -1,7 +1,7 @@
 #include "ml/frmKeyInString.h"
 
-#include "ml/QtFormTexts.h"
 #include "base/Ui.h"
+#include "ml/QtFormTexts.h"
 #include "ui_frmKeyInString.h"
 
 frmKeyInString::frmKeyInString(const MLState* ml, QWidget* parent)
@@ -21,7 +21,8 @@ QString frmKeyInString::Run(const QString& title, const QString& prompt, const Q
     setWindowTitle(title);
     ui->lbKeyInString->setText(prompt);
     ui->txtKeyInString->setText(defaultText);
-    ui->txtKeyInString->setEchoMode(passwordChar.isEmpty() ? QLineEdit::Normal : QLineEdit::Password);
+    ui->txtKeyInString->setEchoMode(passwordChar.isEmpty() ? QLineEdit::Normal
+                                                           : QLineEdit::Password);
     // Closing the window any other way than OK is a cancel.
     m_result = KeyInCancelMarker();
     adjustSize();

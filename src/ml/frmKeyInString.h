@@ -3,7 +3,9 @@
 #include <QDialog>
 #include <memory>
 
-namespace Forms { class Ui_frmKeyInString; }
+namespace Forms {
+class Ui_frmKeyInString;
+}
 struct MLState;
 
 class frmKeyInString : public QDialog {

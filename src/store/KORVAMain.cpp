@@ -1,10 +1,10 @@
 #include "store/KORVAMain.h"
 
-#include "store/StoreContext.h"
+#include "base/VBUtil.h"
 #include "db/ADOUtil.h"
 #include "db/FileUtil.h"
+#include "store/StoreContext.h"
 #include "store/SystemDb.h"
-#include "base/VBUtil.h"
 
 #include <QDate>
 #include <QDir>
@@ -17,17 +17,28 @@ namespace {
 using VBUtil::kCrLf;
 const QString kStatus = QStringLiteral("Status");
 
-QString FileNameOf(const QString& path) { return QFileInfo(path).fileName(); }
-QString BaseNameOf(const QString& path) { return QFileInfo(path).completeBaseName(); }
-bool HasProjectExtension(const QString& path) { return path.right(4) == QLatin1String(".cmb"); }
+QString FileNameOf(const QString& path) {
+    return QFileInfo(path).fileName();
+}
+QString BaseNameOf(const QString& path) {
+    return QFileInfo(path).completeBaseName();
+}
+bool HasProjectExtension(const QString& path) {
+    return path.right(4) == QLatin1String(".cmb");
+}
 
 // A file name that is not a project's: said the same way by Open, New and Save As.
 void WrongExtensionMessage(StoreContext& ctx, const QString& path) {
-    ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("本專案無法開啟！"), 1, 165, QStringLiteral("KORVAMain")) + kCrLf +
-                      GetMLText(ctx.ml, QStringLiteral("因為專案檔名["), 2, 165, QStringLiteral("KORVAMain")) + FileNameOf(path) +
-                      GetMLText(ctx.ml, QStringLiteral("]不屬於[.cmb]，導致本專案無法開啟。"), 3, 165, QStringLiteral("KORVAMain")),
-                  vbOKOnly | vbCritical,
-                  GetMLText(ctx.ml, QStringLiteral("本專案無法執行"), 4, 165, QStringLiteral("KORVAMain")));
+    ctx.ui.MsgBox(
+        GetMLText(ctx.ml, QStringLiteral("本專案無法開啟！"), 1, 165, QStringLiteral("KORVAMain")) +
+            kCrLf +
+            GetMLText(ctx.ml, QStringLiteral("因為專案檔名["), 2, 165,
+                      QStringLiteral("KORVAMain")) +
+            FileNameOf(path) +
+            GetMLText(ctx.ml, QStringLiteral("]不屬於[.cmb]，導致本專案無法開啟。"), 3, 165,
+                      QStringLiteral("KORVAMain")),
+        vbOKOnly | vbCritical,
+        GetMLText(ctx.ml, QStringLiteral("本專案無法執行"), 4, 165, QStringLiteral("KORVAMain")));
 }
 
 // The main window's file dialog: it starts in the project folder until it has been used,
@@ -40,7 +51,7 @@ std::optional<QString> AskFile(StoreContext& ctx, FileDialogKind kind, const QSt
     setup.filter = filter;
     setup.initialDir = ctx.dlgFolder.isEmpty() ? ProjectFolder(ctx) : ctx.dlgFolder;
     setup.defaultName = defaultName;
-    setup.overwritePrompt = false;   // the store asks its own question
+    setup.overwritePrompt = false; // the store asks its own question
     setup.fileMustExist = false;
     const std::optional<QString> chosen = ctx.ui.FileDialog(kind, setup);
     QDir::setCurrent(ctx.programFolder);
@@ -84,11 +95,15 @@ void ResetProjectState(::OpenProject& p) {
 }
 
 void ShowNotAProject(StoreContext& ctx, const QString& path) {
-    ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("開啟專案失敗。"), 1, 214, QStringLiteral("KORVAMain")) + kCrLf +
-                      GetMLText(ctx.ml, QStringLiteral("專案檔案["), 2, 214, QStringLiteral("KORVAMain")) + path +
-                      GetMLText(ctx.ml, QStringLiteral("]不是本系統的專案檔案，無法開啟。"), 3, 214, QStringLiteral("KORVAMain")),
-                  vbOKOnly | vbCritical,
-                  GetMLText(ctx.ml, QStringLiteral("開啟專案失敗"), 4, 214, QStringLiteral("KORVAMain")));
+    ctx.ui.MsgBox(
+        GetMLText(ctx.ml, QStringLiteral("開啟專案失敗。"), 1, 214, QStringLiteral("KORVAMain")) +
+            kCrLf +
+            GetMLText(ctx.ml, QStringLiteral("專案檔案["), 2, 214, QStringLiteral("KORVAMain")) +
+            path +
+            GetMLText(ctx.ml, QStringLiteral("]不是本系統的專案檔案，無法開啟。"), 3, 214,
+                      QStringLiteral("KORVAMain")),
+        vbOKOnly | vbCritical,
+        GetMLText(ctx.ml, QStringLiteral("開啟專案失敗"), 4, 214, QStringLiteral("KORVAMain")));
 }
 
 // Reopens the working copy after it was copied (or failed to be). When even that fails, the
@@ -97,10 +112,13 @@ bool ReopenWorkingCopy(StoreContext& ctx) {
     ::OpenProject& p = ctx.project;
     if (ADOUtil::OpenProjectDB(p, ctx.ui, p.MirPath)) return true;
     ADOUtil::CloseProjectDB(p);
-    ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("專案工作檔案["), 1, 320, QStringLiteral("KORVAMain")) + p.MirPath +
-                      GetMLText(ctx.ml, QStringLiteral("]無法重新開啟，專案已關閉。"), 2, 320, QStringLiteral("KORVAMain")),
-                  vbOKOnly | vbCritical,
-                  GetMLText(ctx.ml, QStringLiteral("專案開啟失敗"), 3, 320, QStringLiteral("KORVAMain")));
+    ctx.ui.MsgBox(
+        GetMLText(ctx.ml, QStringLiteral("專案工作檔案["), 1, 320, QStringLiteral("KORVAMain")) +
+            p.MirPath +
+            GetMLText(ctx.ml, QStringLiteral("]無法重新開啟，專案已關閉。"), 2, 320,
+                      QStringLiteral("KORVAMain")),
+        vbOKOnly | vbCritical,
+        GetMLText(ctx.ml, QStringLiteral("專案開啟失敗"), 3, 320, QStringLiteral("KORVAMain")));
     ResetProjectState(p);
     Q_EMIT ctx.storeEvents.projectClosed();
     return false;
@@ -114,7 +132,8 @@ QString ProjectFolder(const StoreContext& ctx) {
 QString DefaultNewName(const StoreContext& ctx) {
     const QDir folder(ProjectFolder(ctx));
     for (int i = 1; i <= 99; ++i) {
-        const QString name = QStringLiteral("Project") + QString::number(i) + QStringLiteral(".cmb");
+        const QString name =
+            QStringLiteral("Project") + QString::number(i) + QStringLiteral(".cmb");
         if (!FileUtil::FileExists(folder.filePath(name))) return name;
     }
     return {};
@@ -139,10 +158,13 @@ bool IsProjectFile(const QString& path) {
         const char* table;
         std::initializer_list<const char*> fields;
     } kSchema[] = {
-        {"Basic", {"CreatedBy", "ProjectDsc", "IsUnicode", "CreatedDate", "ModifiedDate", "DeviceModelName"}},
+        {"Basic",
+         {"CreatedBy", "ProjectDsc", "IsUnicode", "CreatedDate", "ModifiedDate",
+          "DeviceModelName"}},
         {"UserGroups", {"GroupName", "GroupDsc"}},
         {"Users", {"UserName", "PhoneNumber", "IsDisable", "UserDsc", "GroupName"}},
-        {"Zones", {"ZoneNo", "ZoneName", "ZoneDsc", "GroupName", "AlarmSMS", "ResetSMS", "IsDisable"}},
+        {"Zones",
+         {"ZoneNo", "ZoneName", "ZoneDsc", "GroupName", "AlarmSMS", "ResetSMS", "IsDisable"}},
     };
     for (const auto& t : kSchema) {
         auto rs = RowSet::OpenTable(conn, QString::fromLatin1(t.table));
@@ -158,8 +180,10 @@ bool OpenProject(StoreContext& ctx, const QString& pathIn) {
     QString path = pathIn;
     if (path.isEmpty()) {
         const auto chosen = AskFile(
-            ctx, FileDialogKind::Open, GetMLText(ctx.ml, QStringLiteral("開啟專案"), 1, 135, QStringLiteral("KORVAMain")),
-            GetMLText(ctx.ml, QStringLiteral("Quillon設定檔案,(*.cmb)|*.cmb"), 1, 142, QStringLiteral("KORVAMain")),
+            ctx, FileDialogKind::Open,
+            GetMLText(ctx.ml, QStringLiteral("開啟專案"), 1, 135, QStringLiteral("KORVAMain")),
+            GetMLText(ctx.ml, QStringLiteral("Quillon設定檔案,(*.cmb)|*.cmb"), 1, 142,
+                      QStringLiteral("KORVAMain")),
             BaseNameOf(ctx.dlgFileName));
         if (!chosen) return false;
         path = *chosen;
@@ -169,10 +193,13 @@ bool OpenProject(StoreContext& ctx, const QString& pathIn) {
         return false;
     }
     if (!FileUtil::FileExists(path)) {
-        ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("本專案檔案路徑["), 1, 160, QStringLiteral("KORVAMain")) + path +
-                          GetMLText(ctx.ml, QStringLiteral("]不存在。"), 2, 160, QStringLiteral("KORVAMain")),
-                      vbOKOnly | vbCritical,
-                      GetMLText(ctx.ml, QStringLiteral("專案開啟失敗"), 3, 160, QStringLiteral("KORVAMain")));
+        ctx.ui.MsgBox(
+            GetMLText(ctx.ml, QStringLiteral("本專案檔案路徑["), 1, 160,
+                      QStringLiteral("KORVAMain")) +
+                path +
+                GetMLText(ctx.ml, QStringLiteral("]不存在。"), 2, 160, QStringLiteral("KORVAMain")),
+            vbOKOnly | vbCritical,
+            GetMLText(ctx.ml, QStringLiteral("專案開啟失敗"), 3, 160, QStringLiteral("KORVAMain")));
         return false;
     }
     // A file that is not one of our projects is refused before the open project is touched.
@@ -184,16 +211,25 @@ bool OpenProject(StoreContext& ctx, const QString& pathIn) {
 
     ::OpenProject& p = ctx.project;
     ctx.ui.SetBusy(true);
-    ctx.ui.SetStatusText(kStatus, GetMLText(ctx.ml, QStringLiteral("專案["), 2, 176, QStringLiteral("KORVAMain")) + BaseNameOf(path) +
-                                      GetMLText(ctx.ml, QStringLiteral("]開啟中..."), 3, 176, QStringLiteral("KORVAMain")));
+    ctx.ui.SetStatusText(
+        kStatus,
+        GetMLText(ctx.ml, QStringLiteral("專案["), 2, 176, QStringLiteral("KORVAMain")) +
+            BaseNameOf(path) +
+            GetMLText(ctx.ml, QStringLiteral("]開啟中..."), 3, 176, QStringLiteral("KORVAMain")));
     const QString mir = WorkingPathOf(path);
     if (!FileUtil::CopyFileAtomic(path, mir)) {
         EndBusy(ctx);
-        ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("開啟專案失敗。"), 1, 210, QStringLiteral("KORVAMain")) + kCrLf +
-                          GetMLText(ctx.ml, QStringLiteral("專案檔案["), 2, 210, QStringLiteral("KORVAMain")) + path +
-                          GetMLText(ctx.ml, QStringLiteral("]檔案無法開啟。"), 3, 210, QStringLiteral("KORVAMain")),
-                      vbOKOnly | vbCritical,
-                      GetMLText(ctx.ml, QStringLiteral("開啟專案失敗"), 4, 210, QStringLiteral("KORVAMain")));
+        ctx.ui.MsgBox(
+            GetMLText(ctx.ml, QStringLiteral("開啟專案失敗。"), 1, 210,
+                      QStringLiteral("KORVAMain")) +
+                kCrLf +
+                GetMLText(ctx.ml, QStringLiteral("專案檔案["), 2, 210,
+                          QStringLiteral("KORVAMain")) +
+                path +
+                GetMLText(ctx.ml, QStringLiteral("]檔案無法開啟。"), 3, 210,
+                          QStringLiteral("KORVAMain")),
+            vbOKOnly | vbCritical,
+            GetMLText(ctx.ml, QStringLiteral("開啟專案失敗"), 4, 210, QStringLiteral("KORVAMain")));
         return false;
     }
     RemoveJournals(mir);
@@ -231,8 +267,10 @@ void NewProject(StoreContext& ctx) {
     QString path;
     for (;;) {
         const auto chosen = AskFile(
-            ctx, FileDialogKind::Save, GetMLText(ctx.ml, QStringLiteral("開新專案"), 1, 84, QStringLiteral("KORVAMain")),
-            GetMLText(ctx.ml, QStringLiteral("Quillon設定檔案,(*.cmb)|*.cmb|所有檔案,(*.*)|*.*"), 1, 89, QStringLiteral("KORVAMain")),
+            ctx, FileDialogKind::Save,
+            GetMLText(ctx.ml, QStringLiteral("開新專案"), 1, 84, QStringLiteral("KORVAMain")),
+            GetMLText(ctx.ml, QStringLiteral("Quillon設定檔案,(*.cmb)|*.cmb|所有檔案,(*.*)|*.*"), 1,
+                      89, QStringLiteral("KORVAMain")),
             defaultName);
         if (!chosen) return;
         path = *chosen;
@@ -244,19 +282,28 @@ void NewProject(StoreContext& ctx) {
         if (!FileUtil::FileExists(path)) break;
         const MsgResult answer = ctx.ui.MsgBox(
             GetMLText(ctx.ml, QStringLiteral("檔案["), 1, 103, QStringLiteral("KORVAMain")) + path +
-                GetMLText(ctx.ml, QStringLiteral("]已經存在，您要取代現存的檔案嗎？"), 2, 103, QStringLiteral("KORVAMain")),
-            vbYesNo | vbExclamation, GetMLText(ctx.ml, QStringLiteral("此檔案已經存在"), 3, 103, QStringLiteral("KORVAMain")));
+                GetMLText(ctx.ml, QStringLiteral("]已經存在，您要取代現存的檔案嗎？"), 2, 103,
+                          QStringLiteral("KORVAMain")),
+            vbYesNo | vbExclamation,
+            GetMLText(ctx.ml, QStringLiteral("此檔案已經存在"), 3, 103,
+                      QStringLiteral("KORVAMain")));
         // The existing file is replaced by the copy below in one step, so a failed copy
         // leaves it as it was.
         if (answer == vbYes) break;
     }
     const QString templatePath = QDir(ctx.programFolder).filePath(QStringLiteral("RV27.mdb"));
     if (!FileUtil::CopyFileAtomic(templatePath, path)) {
-        ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("開新專案失敗。"), 1, 121, QStringLiteral("KORVAMain")) + kCrLf +
-                          GetMLText(ctx.ml, QStringLiteral("專案檔案["), 2, 121, QStringLiteral("KORVAMain")) + path +
-                          GetMLText(ctx.ml, QStringLiteral("]檔案無法複製。"), 3, 121, QStringLiteral("KORVAMain")),
-                      vbOKOnly | vbCritical,
-                      GetMLText(ctx.ml, QStringLiteral("開新專案失敗"), 4, 121, QStringLiteral("KORVAMain")));
+        ctx.ui.MsgBox(
+            GetMLText(ctx.ml, QStringLiteral("開新專案失敗。"), 1, 121,
+                      QStringLiteral("KORVAMain")) +
+                kCrLf +
+                GetMLText(ctx.ml, QStringLiteral("專案檔案["), 2, 121,
+                          QStringLiteral("KORVAMain")) +
+                path +
+                GetMLText(ctx.ml, QStringLiteral("]檔案無法複製。"), 3, 121,
+                          QStringLiteral("KORVAMain")),
+            vbOKOnly | vbCritical,
+            GetMLText(ctx.ml, QStringLiteral("開新專案失敗"), 4, 121, QStringLiteral("KORVAMain")));
         return;
     }
     // The creation date goes into the new file itself too, so that a project closed without
@@ -279,27 +326,41 @@ int SaveProject(StoreContext& ctx, bool force, bool ask, bool allowCancel) {
         if (!p.IsModified) return kSaved;
         if (ask && allowCancel) {
             const MsgResult answer = ctx.ui.MsgBox(
-                GetMLText(ctx.ml, QStringLiteral("您要將變更儲存到專案["), 1, 279, QStringLiteral("KORVAMain")) + p.ProjName +
+                GetMLText(ctx.ml, QStringLiteral("您要將變更儲存到專案["), 1, 279,
+                          QStringLiteral("KORVAMain")) +
+                    p.ProjName +
                     GetMLText(ctx.ml, QStringLiteral("]?"), 2, 279, QStringLiteral("KORVAMain")),
-                vbYesNoCancel | vbQuestion, GetMLText(ctx.ml, QStringLiteral("是否儲存專案"), 3, 279, QStringLiteral("KORVAMain")));
+                vbYesNoCancel | vbQuestion,
+                GetMLText(ctx.ml, QStringLiteral("是否儲存專案"), 3, 279,
+                          QStringLiteral("KORVAMain")));
             if (answer == vbCancel) return kCancelled;
             if (answer == vbNo) return kNotSaved;
             StampBasicDate(p, QStringLiteral("ModifiedDate"));
         } else if (ask) {
             const MsgResult answer = ctx.ui.MsgBox(
-                GetMLText(ctx.ml, QStringLiteral("您要將變更儲存到專案["), 1, 292, QStringLiteral("KORVAMain")) + p.ProjName +
+                GetMLText(ctx.ml, QStringLiteral("您要將變更儲存到專案["), 1, 292,
+                          QStringLiteral("KORVAMain")) +
+                    p.ProjName +
                     GetMLText(ctx.ml, QStringLiteral("]?"), 2, 292, QStringLiteral("KORVAMain")),
-                vbYesNo | vbQuestion, GetMLText(ctx.ml, QStringLiteral("是否儲存專案"), 3, 292, QStringLiteral("KORVAMain")));
+                vbYesNo | vbQuestion,
+                GetMLText(ctx.ml, QStringLiteral("是否儲存專案"), 3, 292,
+                          QStringLiteral("KORVAMain")));
             if (answer == vbNo) return kNotSaved;
         }
     }
     ADOUtil::CloseProjectDB(p);
     if (!FileUtil::CopyFileAtomic(p.MirPath, p.ProjPath)) {
-        ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("儲存專案失敗。"), 1, 316, QStringLiteral("KORVAMain")) + kCrLf +
-                          GetMLText(ctx.ml, QStringLiteral("專案檔案["), 2, 316, QStringLiteral("KORVAMain")) + p.ProjPath +
-                          GetMLText(ctx.ml, QStringLiteral("]檔案無法儲存。"), 3, 316, QStringLiteral("KORVAMain")),
-                      vbOKOnly | vbCritical,
-                      GetMLText(ctx.ml, QStringLiteral("儲存專案失敗"), 4, 316, QStringLiteral("KORVAMain")));
+        ctx.ui.MsgBox(
+            GetMLText(ctx.ml, QStringLiteral("儲存專案失敗。"), 1, 316,
+                      QStringLiteral("KORVAMain")) +
+                kCrLf +
+                GetMLText(ctx.ml, QStringLiteral("專案檔案["), 2, 316,
+                          QStringLiteral("KORVAMain")) +
+                p.ProjPath +
+                GetMLText(ctx.ml, QStringLiteral("]檔案無法儲存。"), 3, 316,
+                          QStringLiteral("KORVAMain")),
+            vbOKOnly | vbCritical,
+            GetMLText(ctx.ml, QStringLiteral("儲存專案失敗"), 4, 316, QStringLiteral("KORVAMain")));
         // The project file keeps its last saved state; the changes stay in the working copy,
         // which is reopened so that work can go on. Nothing that follows a save (a close,
         // another open) may discard them.
@@ -316,8 +377,10 @@ void SaveProjectAs(StoreContext& ctx) {
     ::OpenProject& p = ctx.project;
     if (!p.IsOpen()) return;
     const auto chosen = AskFile(
-        ctx, FileDialogKind::Save, GetMLText(ctx.ml, QStringLiteral("另存專案"), 1, 403, QStringLiteral("KORVAMain")),
-        GetMLText(ctx.ml, QStringLiteral("Quillon設定檔案,(*.cbm)|*.cmb|所有檔案,(*.*)|*.*"), 1, 408, QStringLiteral("KORVAMain")),
+        ctx, FileDialogKind::Save,
+        GetMLText(ctx.ml, QStringLiteral("另存專案"), 1, 403, QStringLiteral("KORVAMain")),
+        GetMLText(ctx.ml, QStringLiteral("Quillon設定檔案,(*.cbm)|*.cmb|所有檔案,(*.*)|*.*"), 1,
+                  408, QStringLiteral("KORVAMain")),
         DefaultNewName(ctx));
     if (!chosen) return;
     const QString path = *chosen;
@@ -329,22 +392,34 @@ void SaveProjectAs(StoreContext& ctx) {
     if (FileUtil::FileExists(path)) {
         const MsgResult answer = ctx.ui.MsgBox(
             GetMLText(ctx.ml, QStringLiteral("檔案["), 1, 422, QStringLiteral("KORVAMain")) + path +
-                GetMLText(ctx.ml, QStringLiteral("]已經存在，您要取代現存的檔案嗎？"), 2, 422, QStringLiteral("KORVAMain")),
-            vbYesNo | vbExclamation, GetMLText(ctx.ml, QStringLiteral("此檔案已經存在"), 3, 422, QStringLiteral("KORVAMain")));
+                GetMLText(ctx.ml, QStringLiteral("]已經存在，您要取代現存的檔案嗎？"), 2, 422,
+                          QStringLiteral("KORVAMain")),
+            vbYesNo | vbExclamation,
+            GetMLText(ctx.ml, QStringLiteral("此檔案已經存在"), 3, 422,
+                      QStringLiteral("KORVAMain")));
         if (answer != vbYes) return;
         // Replaced by the copy below in one step: a failed copy leaves it as it was.
     }
     ctx.ui.SetBusy(true);
-    ctx.ui.SetStatusText(kStatus, GetMLText(ctx.ml, QStringLiteral("專案["), 2, 432, QStringLiteral("KORVAMain")) + BaseNameOf(path) +
-                                      GetMLText(ctx.ml, QStringLiteral("]開啟中..."), 3, 432, QStringLiteral("KORVAMain")));
+    ctx.ui.SetStatusText(
+        kStatus,
+        GetMLText(ctx.ml, QStringLiteral("專案["), 2, 432, QStringLiteral("KORVAMain")) +
+            BaseNameOf(path) +
+            GetMLText(ctx.ml, QStringLiteral("]開啟中..."), 3, 432, QStringLiteral("KORVAMain")));
     ADOUtil::CloseProjectDB(p);
     if (!FileUtil::CopyFileAtomic(p.MirPath, path)) {
         EndBusy(ctx);
-        ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("另存專案失敗。"), 1, 446, QStringLiteral("KORVAMain")) + kCrLf +
-                          GetMLText(ctx.ml, QStringLiteral("專案檔案["), 2, 446, QStringLiteral("KORVAMain")) + path +
-                          GetMLText(ctx.ml, QStringLiteral("]檔案無法另存。"), 3, 446, QStringLiteral("KORVAMain")),
-                      vbOKOnly | vbCritical,
-                      GetMLText(ctx.ml, QStringLiteral("另存專案失敗"), 4, 446, QStringLiteral("KORVAMain")));
+        ctx.ui.MsgBox(
+            GetMLText(ctx.ml, QStringLiteral("另存專案失敗。"), 1, 446,
+                      QStringLiteral("KORVAMain")) +
+                kCrLf +
+                GetMLText(ctx.ml, QStringLiteral("專案檔案["), 2, 446,
+                          QStringLiteral("KORVAMain")) +
+                path +
+                GetMLText(ctx.ml, QStringLiteral("]檔案無法另存。"), 3, 446,
+                          QStringLiteral("KORVAMain")),
+            vbOKOnly | vbCritical,
+            GetMLText(ctx.ml, QStringLiteral("另存專案失敗"), 4, 446, QStringLiteral("KORVAMain")));
         // The old project stays open as it was, unsaved changes and all.
         ReopenWorkingCopy(ctx);
         return;
@@ -360,10 +435,13 @@ int CloseProject(StoreContext& ctx) {
     ::OpenProject& p = ctx.project;
     if (!p.IsOpen()) return kSaved;
     if (SaveProject(ctx, false, true, true) == kCancelled) return kCancelled;
-    if (!p.IsOpen()) return kSaved;   // the save could not reopen it and closed it already
+    if (!p.IsOpen()) return kSaved; // the save could not reopen it and closed it already
     ctx.ui.SetBusy(true);
-    ctx.ui.SetStatusText(kStatus, GetMLText(ctx.ml, QStringLiteral("專案["), 2, 222, QStringLiteral("KORVAMain")) + p.ProjName +
-                                      GetMLText(ctx.ml, QStringLiteral("]關閉中..."), 3, 222, QStringLiteral("KORVAMain")));
+    ctx.ui.SetStatusText(
+        kStatus,
+        GetMLText(ctx.ml, QStringLiteral("專案["), 2, 222, QStringLiteral("KORVAMain")) +
+            p.ProjName +
+            GetMLText(ctx.ml, QStringLiteral("]關閉中..."), 3, 222, QStringLiteral("KORVAMain")));
     ADOUtil::CloseProjectDB(p);
     FileUtil::DeleteFileIfExists(p.MirPath);
     RemoveJournals(p.MirPath);
@@ -381,7 +459,8 @@ void AddToRecentFiles(StoreContext& ctx, const QString& path) {
         list.move(at, 0);
     } else {
         list.prepend(path);
-        while (list.size() > kRecentFileCount) list.removeLast();
+        while (list.size() > kRecentFileCount)
+            list.removeLast();
     }
     StoreRecentFiles(ctx);
     Q_EMIT ctx.storeEvents.recentFilesChanged();
@@ -402,7 +481,8 @@ void StoreRecentFiles(StoreContext& ctx) {
         }
     }
     for (qsizetype i = 0; ok && i < ctx.recentFiles.size() && i < 4; ++i) {
-        ok = rs->AddNew() && rs->SetField(QStringLiteral("FilePath"), ctx.recentFiles[i]) && rs->Update();
+        ok = rs->AddNew() && rs->SetField(QStringLiteral("FilePath"), ctx.recentFiles[i]) &&
+             rs->Update();
         if (!ok) rs->CancelUpdate();
     }
     if (!inTransaction) return;
@@ -415,8 +495,10 @@ void StoreRecentFiles(StoreContext& ctx) {
 std::array<RecentMenuItem, kRecentFileCount> mkRecentFilePathMenu(const StoreContext& ctx) {
     std::array<RecentMenuItem, kRecentFileCount> items;
     for (int i = 0; i < 4; ++i) {
-        if (i < ctx.recentFiles.size()) items[size_t(i)] = {ctx.recentFiles[i], true, true};
-        else items[size_t(i)] = {QString(), false, false};
+        if (i < ctx.recentFiles.size())
+            items[size_t(i)] = {ctx.recentFiles[i], true, true};
+        else
+            items[size_t(i)] = {QString(), false, false};
     }
     return items;
 }

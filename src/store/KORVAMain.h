@@ -18,9 +18,9 @@ namespace KORVAMain {
 // The recent-files list holds this many projects.
 constexpr int kRecentFileCount = 4;
 // SaveProject's results.
-constexpr int kSaved = 0;        // saved, or nothing to save
-constexpr int kNotSaved = 1;     // the user chose not to save
-constexpr int kCancelled = 2;    // the user cancelled, or the save failed: keep everything open
+constexpr int kSaved = 0;     // saved, or nothing to save
+constexpr int kNotSaved = 1;  // the user chose not to save
+constexpr int kCancelled = 2; // the user cancelled, or the save failed: keep everything open
 
 // "../Project" beside the program folder: where project files are offered.
 QString ProjectFolder(const StoreContext& ctx);

@@ -20,7 +20,8 @@ int ParseNodeTag(const QString& tag, TagItems& items) {
 bool LocateCurRecord(OpenProject& project, const TagItems& items, int count) {
     if (count < 2) return false;
     if (items[0] == kUserGroups)
-        return ADOUtil::LocateRecord(project.UserGroups.get(), QStringLiteral("GroupName"), items[1]);
+        return ADOUtil::LocateRecord(project.UserGroups.get(), QStringLiteral("GroupName"),
+                                     items[1]);
     if (items[0] == kUsers)
         return ADOUtil::LocateRecord(project.Users.get(), QStringLiteral("UserName"), items[1]);
     if (items[0] == kZones)

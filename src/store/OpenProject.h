@@ -10,9 +10,9 @@
 class Ui;
 
 struct OpenProject {
-    QString ProjName;      // base name of the .cmb file; empty: no project is open
-    QString ProjPath;      // the .cmb file
-    QString MirPath;       // the working copy beside it (.mir)
+    QString ProjName; // base name of the .cmb file; empty: no project is open
+    QString ProjPath; // the .cmb file
+    QString MirPath;  // the working copy beside it (.mir)
     bool IsModified = false;
     int MaxTelNo = 0;
     int MaxMemoryByte = 0;

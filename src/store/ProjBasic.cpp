@@ -1,7 +1,7 @@
 #include "store/ProjBasic.h"
 
-#include "store/StoreContext.h"
 #include "db/ADOUtil.h"
+#include "store/StoreContext.h"
 
 #include <QDate>
 #include <QLocale>
@@ -26,11 +26,14 @@ ProjBasicFields LoadFormObj(StoreContext& ctx) {
     f.modifiedDate = ShortDate(rs->Field(QStringLiteral("ModifiedDate")));
     f.createdBy = ADOUtil::NullToStr(rs->Field(QStringLiteral("CreatedBy")));
     f.projectDsc = ADOUtil::NullToStr(rs->Field(QStringLiteral("ProjectDsc")));
-    f.isUnicode = ADOUtil::NullToStr(rs->Field(QStringLiteral("IsUnicode"))) == QLatin1String("True");
+    f.isUnicode =
+        ADOUtil::NullToStr(rs->Field(QStringLiteral("IsUnicode"))) == QLatin1String("True");
     return f;
 }
 
-bool CheckFormObj(const ProjBasicFields&) { return true; }
+bool CheckFormObj(const ProjBasicFields&) {
+    return true;
+}
 
 bool SaveFormObj(StoreContext& ctx, const ProjBasicFields& f) {
     RowSet* rs = ctx.project.Basic.get();
@@ -45,9 +48,11 @@ bool SaveFormObj(StoreContext& ctx, const ProjBasicFields& f) {
         if (!ok) rs->CancelUpdate();
     }
     if (!ok) {
-        ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("專案基本資料無法儲存。"), 1, 760, QStringLiteral("KORVAMain")),
-                      vbOKOnly | vbCritical,
-                      GetMLText(ctx.ml, QStringLiteral("專案基本資料"), 2, 760, QStringLiteral("KORVAMain")));
+        ctx.ui.MsgBox(
+            GetMLText(ctx.ml, QStringLiteral("專案基本資料無法儲存。"), 1, 760,
+                      QStringLiteral("KORVAMain")),
+            vbOKOnly | vbCritical,
+            GetMLText(ctx.ml, QStringLiteral("專案基本資料"), 2, 760, QStringLiteral("KORVAMain")));
         return false;
     }
     ctx.project.IsModified = true;

@@ -7,7 +7,7 @@
 struct StoreContext;
 
 struct ProjBasicFields {
-    QString createdDate;    // the system's short date form; empty for no date
+    QString createdDate; // the system's short date form; empty for no date
     QString modifiedDate;
     QString createdBy;
     QString projectDsc;

@@ -17,11 +17,11 @@ struct StoreContext {
     StoreContext& operator=(const StoreContext&) = delete;
 
     Ui& ui;
-    QString programFolder;       // the folder that holds the executable and its data
+    QString programFolder; // the folder that holds the executable and its data
     MLState ml;
     SystemDb sysdb;
     OpenProject project;
-    QStringList recentFiles;     // entries 1..4 of the recent-files list, newest first
+    QStringList recentFiles; // entries 1..4 of the recent-files list, newest first
     // The project file dialog keeps the folder and file name of its last use.
     QString dlgFolder;
     QString dlgFileName;

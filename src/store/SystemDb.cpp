@@ -1,10 +1,10 @@
 #include "store/SystemDb.h"
 
-#include "base/VBUtil.h"
 #include "base/Ui.h"
-#include "ml/MLUtil.h"
+#include "base/VBUtil.h"
 #include "db/ADOUtil.h"
 #include "db/FileUtil.h"
+#include "ml/MLUtil.h"
 
 #include <QDir>
 
@@ -20,18 +20,24 @@ bool OpenSystemDB(SystemDb& sdb, Ui& ui, const MLState& ml, const QString& progr
     if (exists) {
         sdb.conn = ADOUtil::OpenMDBConn(ui, path, QString(), QString());
         if (sdb.conn) {
-            sdb.CommBaudList = ADOUtil::OpenRecordset(sdb.conn.get(), QStringLiteral("CommBaudList"));
+            sdb.CommBaudList =
+                ADOUtil::OpenRecordset(sdb.conn.get(), QStringLiteral("CommBaudList"));
             sdb.ModelList = ADOUtil::OpenRecordset(sdb.conn.get(), QStringLiteral("ModelList"));
             sdb.MRUList = ADOUtil::OpenRecordset(sdb.conn.get(), QStringLiteral("MRUList"));
         }
         if (sdb.IsOpen()) return true;
         CloseSystemDB(sdb);
     }
-    const QString why = exists ? GetMLText(ml, QStringLiteral("檔案無法讀取:"), 3, 9001, QStringLiteral("KORVAMain"))
-                               : GetMLText(ml, QStringLiteral("檔案不存在:"), 2, 9001, QStringLiteral("KORVAMain"));
-    ui.MsgBox(GetMLText(ml, QStringLiteral("系統資料庫開啟失敗, 程式無法啟動!"), 1, 9001, QStringLiteral("KORVAMain")) +
-                  VBUtil::kCrLf + why + QStringLiteral(" [") + path + u']',
-              vbOKOnly | vbCritical, GetMLText(ml, QStringLiteral("KORVA 系統失敗"), 4, 9001, QStringLiteral("KORVAMain")));
+    const QString why =
+        exists
+            ? GetMLText(ml, QStringLiteral("檔案無法讀取:"), 3, 9001, QStringLiteral("KORVAMain"))
+            : GetMLText(ml, QStringLiteral("檔案不存在:"), 2, 9001, QStringLiteral("KORVAMain"));
+    ui.MsgBox(
+        GetMLText(ml, QStringLiteral("系統資料庫開啟失敗, 程式無法啟動!"), 1, 9001,
+                  QStringLiteral("KORVAMain")) +
+            VBUtil::kCrLf + why + QStringLiteral(" [") + path + u']',
+        vbOKOnly | vbCritical,
+        GetMLText(ml, QStringLiteral("KORVA 系統失敗"), 4, 9001, QStringLiteral("KORVAMain")));
     return false;
 }
 
@@ -52,7 +58,8 @@ ModelCapacity LookupModel(SystemDb& sdb, const QString& modelName) {
         if (ADOUtil::NullToStr(rs->Field(QStringLiteral("ModelName"))) != modelName) continue;
         cap.found = true;
         cap.MaxTelNo = VBUtil::ToWhole16(ADOUtil::NullToStr(rs->Field(QStringLiteral("MaxTelNo"))));
-        cap.MaxMemoryByte = VBUtil::ToWhole16(ADOUtil::NullToStr(rs->Field(QStringLiteral("MaxMemoryByte"))));
+        cap.MaxMemoryByte =
+            VBUtil::ToWhole16(ADOUtil::NullToStr(rs->Field(QStringLiteral("MaxMemoryByte"))));
     }
     return cap;
 }

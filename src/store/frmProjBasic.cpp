@@ -1,8 +1,8 @@
 #include "store/frmProjBasic.h"
 
-#include "store/StoreContext.h"
 #include "ml/QtFormTexts.h"
 #include "store/ProjBasic.h"
+#include "store/StoreContext.h"
 #include "ui_frmProjBasic.h"
 
 frmProjBasic::frmProjBasic(StoreContext& ctx, QWidget* parent)
@@ -33,13 +33,19 @@ static ProjBasicFields FieldsOf(const Forms::Ui::frmProjBasic& ui) {
     return f;
 }
 
-bool frmProjBasic::CheckFormObj() { return ProjBasic::CheckFormObj(FieldsOf(*ui)); }
+bool frmProjBasic::CheckFormObj() {
+    return ProjBasic::CheckFormObj(FieldsOf(*ui));
+}
 
-bool frmProjBasic::SaveFormObj() { return ProjBasic::SaveFormObj(m_ctx, FieldsOf(*ui)); }
+bool frmProjBasic::SaveFormObj() {
+    return ProjBasic::SaveFormObj(m_ctx, FieldsOf(*ui));
+}
 
 void frmProjBasic::CmdOK_Click() {
     if (!CheckFormObj()) return;
     if (SaveFormObj()) accept();
 }
 
-void frmProjBasic::CmdCancel_Click() { reject(); }
+void frmProjBasic::CmdCancel_Click() {
+    reject();
+}

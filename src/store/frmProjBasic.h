@@ -4,7 +4,9 @@
 #include <QDialog>
 #include <memory>
 
-namespace Forms::Ui { class frmProjBasic; }
+namespace Forms::Ui {
+class frmProjBasic;
+}
 struct StoreContext;
 
 class frmProjBasic : public QDialog {

@@ -29,8 +29,10 @@ struct AppFixture {
         QByteArray set = TestEnv::ReadFile(Path(QStringLiteral("KORVA.set")));
         const int at = set.indexOf("AppliedLangName=");
         if (at < 0) return false;
-        set = set.left(at) + "AppliedLangName=" + appliedLang.toUtf8() + set.mid(set.indexOf('\r', at));
-        return TestEnv::WriteFile(Path(QStringLiteral("KORVA.set")), set) && QDir::setCurrent(dir.path());
+        set = set.left(at) + "AppliedLangName=" + appliedLang.toUtf8() +
+              set.mid(set.indexOf('\r', at));
+        return TestEnv::WriteFile(Path(QStringLiteral("KORVA.set")), set) &&
+               QDir::setCurrent(dir.path());
     }
     // Prepare, then the core steps of start-up.
     bool Start(const QString& appliedLang) {

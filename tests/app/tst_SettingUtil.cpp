@@ -20,7 +20,7 @@ class TestSettingUtil : public QObject {
 private Q_SLOTS:
     void splitLines() {
         Lines l = SplitLines(QStringLiteral("  a\r\n\r\n b \rc\r\n\r\n  "));
-        QCOMPARE(l.count, 4);                     // the empty line takes an index
+        QCOMPARE(l.count, 4); // the empty line takes an index
         QCOMPARE(l.Line(1), QStringLiteral("a"));
         QCOMPARE(l.Line(2), QString());
         QCOMPARE(l.Line(3), QStringLiteral("b"));
@@ -34,13 +34,17 @@ private Q_SLOTS:
 
     void splitLinesHoldsOnlyThousand() {
         QString text;
-        for (int i = 1; i <= 1005; ++i) text += QStringLiteral("k%1=v\r\n").arg(i);
+        for (int i = 1; i <= 1005; ++i)
+            text += QStringLiteral("k%1=v\r\n").arg(i);
         const Lines l = SplitLines(text);
         QCOMPARE(l.count, 1005);
         QCOMPARE(l.lines.size(), kMaxLines);
-        QCOMPARE(IniGet("", "k1000", "none", QStringLiteral("[]\r\n") + text), QStringLiteral("none"));
-        QCOMPARE(IniGet("X", "k999", "none", QStringLiteral("[X]\r\n") + text), QStringLiteral("v"));
-        QCOMPARE(IniGet("X", "k1001", "none", QStringLiteral("[X]\r\n") + text), QStringLiteral("none"));
+        QCOMPARE(IniGet("", "k1000", "none", QStringLiteral("[]\r\n") + text),
+                 QStringLiteral("none"));
+        QCOMPARE(IniGet("X", "k999", "none", QStringLiteral("[X]\r\n") + text),
+                 QStringLiteral("v"));
+        QCOMPARE(IniGet("X", "k1001", "none", QStringLiteral("[X]\r\n") + text),
+                 QStringLiteral("none"));
     }
 
     void iniGetMatching() {
@@ -51,7 +55,10 @@ private Q_SLOTS:
         // Lines before the first section never match.
         QCOMPARE(TimeoutOf(QStringLiteral("Timeout=7\r\n[Comm]\r\n")), 2);
         // First match wins across two sections of the same name.
-        QCOMPARE(TimeoutOf(QStringLiteral("[Comm]\r\nRetry=1\r\n[ML]\r\nTimeout=8\r\n[Comm]\r\nTimeout=4\r\nTimeout=6\r\n")), 4);
+        QCOMPARE(
+            TimeoutOf(QStringLiteral(
+                "[Comm]\r\nRetry=1\r\n[ML]\r\nTimeout=8\r\n[Comm]\r\nTimeout=4\r\nTimeout=6\r\n")),
+            4);
         // A one-character key is never a key line.
         QCOMPARE(IniGet("S", "K", "d", QStringLiteral("[S]\r\nK=1\r\n")), QStringLiteral("d"));
         QCOMPARE(IniGet("S", "KK", "d", QStringLiteral("[S]\r\nKK=1\r\n")), QStringLiteral("1"));
@@ -59,10 +66,12 @@ private Q_SLOTS:
         QCOMPARE(IniGet("S", "KK", "d", QStringLiteral("[S]\r\nKK=\r\n")), QString());
         QCOMPARE(TimeoutOf(QStringLiteral("[Comm]\r\nTimeout=\r\n")), 0);
         // The settings file's own spelling "OriginalLangName =" is found.
-        QCOMPARE(IniGet("ML", "OriginalLangName", "", QStringLiteral("[ML]\r\nOriginalLangName =ChineseBig5\r\n")),
+        QCOMPARE(IniGet("ML", "OriginalLangName", "",
+                        QStringLiteral("[ML]\r\nOriginalLangName =ChineseBig5\r\n")),
                  QStringLiteral("ChineseBig5"));
         // "[]" is not a section header.
-        QCOMPARE(IniGet("COMM", "Retry", "d", QStringLiteral("[Comm]\r\n[]\r\nRetry=5\r\n")), QStringLiteral("5"));
+        QCOMPARE(IniGet("COMM", "Retry", "d", QStringLiteral("[Comm]\r\n[]\r\nRetry=5\r\n")),
+                 QStringLiteral("5"));
     }
 
     void numberRule_data() {
@@ -104,7 +113,8 @@ private Q_SLOTS:
         const QString path = m_dir.filePath(QStringLiteral("missing.set"));
         QVERIFY(!ReadSettings(ctx, path));
         QCOMPARE(ui.messages.size(), 1);
-        QCOMPARE(ui.messages[0].text, QStringLiteral("KORVA system failed!\r\nFile [") + path + QStringLiteral("] not exist."));
+        QCOMPARE(ui.messages[0].text, QStringLiteral("KORVA system failed!\r\nFile [") + path +
+                                          QStringLiteral("] not exist."));
         QCOMPARE(ui.messages[0].title, QStringLiteral("KORVA system failed"));
         QCOMPARE(int(ui.messages[0].style), int(vbOKOnly | vbCritical));
     }
@@ -122,10 +132,11 @@ private Q_SLOTS:
         const QString path = m_dir.filePath(QStringLiteral("w.set"));
         QVERIFY(TestEnv::WriteFile(path, QByteArray("[Other]\r\nkeep=me\r\n").repeated(50)));
         QVERIFY(WriteSettings(ctx, path));
-        QCOMPARE(TestEnv::ReadFile(path),
-                 QByteArray("[Comm]\r\nTimeOut=5\r\nRetry=-1\r\n\r\n[ML]\r\nAppliedLangName=AUTO\r\n"
-                            "AlternateLangName=\r\nOriginalLangName =ChineseBig5\r\n"
-                            "IsFormDisable= 1\r\nIsTextDisable= 0\r\n"));
+        QCOMPARE(
+            TestEnv::ReadFile(path),
+            QByteArray("[Comm]\r\nTimeOut=5\r\nRetry=-1\r\n\r\n[ML]\r\nAppliedLangName=AUTO\r\n"
+                       "AlternateLangName=\r\nOriginalLangName =ChineseBig5\r\n"
+                       "IsFormDisable= 1\r\nIsTextDisable= 0\r\n"));
         // And it reads back.
         ctx.comm.TimeOut = 0;
         QVERIFY(ReadSettings(ctx, path));
@@ -134,10 +145,12 @@ private Q_SLOTS:
     }
 
     void shippedSettingsFile() {
-        const QByteArray shipped = TestEnv::ReadFile(TestEnv::StagedBin() + QStringLiteral("/KORVA.set"));
-        QCOMPARE(shipped, QByteArray("[Comm]\r\nTimeOut=2\r\nRetry=3\r\n\r\n[ML]\r\nAppliedLangName=AUTO\r\n"
-                                     "AlternateLangName=\r\nOriginalLangName =ChineseBig5\r\n"
-                                     "IsFormDisable= 0\r\nIsTextDisable= 0\r\n"));
+        const QByteArray shipped =
+            TestEnv::ReadFile(TestEnv::StagedBin() + QStringLiteral("/KORVA.set"));
+        QCOMPARE(shipped,
+                 QByteArray("[Comm]\r\nTimeOut=2\r\nRetry=3\r\n\r\n[ML]\r\nAppliedLangName=AUTO\r\n"
+                            "AlternateLangName=\r\nOriginalLangName =ChineseBig5\r\n"
+                            "IsFormDisable= 0\r\nIsTextDisable= 0\r\n"));
     }
 };
 

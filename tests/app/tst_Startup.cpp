@@ -12,7 +12,7 @@ class RecordingWindows : public Startup::StartupWindows {
 public:
     explicit RecordingWindows(AppContext& ctx) : m_ctx(ctx) {}
     QStringList calls;
-    int clickAfterRounds = -1;   // the splash is clicked once this many event rounds ran
+    int clickAfterRounds = -1; // the splash is clicked once this many event rounds ran
     bool dbOpenAtSplash = false;
     int recentAtSplash = -1;
     int timeOutAtSplash = -1;
@@ -25,9 +25,12 @@ public:
     }
     void LoadMainWindow() override { calls << QStringLiteral("LoadMainWindow"); }
     bool SplashClicked() override {
-        return clickAfterRounds >= 0 && static_cast<ScriptedUi&>(m_ctx.ui).doEvents >= clickAfterRounds;
+        return clickAfterRounds >= 0 &&
+               static_cast<ScriptedUi&>(m_ctx.ui).doEvents >= clickAfterRounds;
     }
-    void UnloadSplash() override { calls << QStringLiteral("UnloadSplash@") + QString::number(Rounds()); }
+    void UnloadSplash() override {
+        calls << QStringLiteral("UnloadSplash@") + QString::number(Rounds());
+    }
     void FillMainWindow() override { calls << QStringLiteral("FillMainWindow"); }
     void ShowMainWindow() override { calls << QStringLiteral("ShowMainWindow"); }
 
@@ -52,8 +55,9 @@ private Q_SLOTS:
     void startsInOrderAndShowsWindowsLast() {
         AppFixture f;
         QVERIFY(f.Prepare(QStringLiteral("English")));
-        QVERIFY(TestEnv::ExecSql(f.Path(QStringLiteral("KORVA.sdb")),
-                                 QStringLiteral("INSERT INTO MRUList (FilePath) VALUES ('a.cmb'),('b.cmb');")));
+        QVERIFY(TestEnv::ExecSql(
+            f.Path(QStringLiteral("KORVA.sdb")),
+            QStringLiteral("INSERT INTO MRUList (FilePath) VALUES ('a.cmb'),('b.cmb');")));
         QByteArray set = TestEnv::ReadFile(f.Path(QStringLiteral("KORVA.set")));
         set.replace("TimeOut=2", "TimeOut=7");
         QVERIFY(TestEnv::WriteFile(f.Path(QStringLiteral("KORVA.set")), set));
@@ -72,9 +76,10 @@ private Q_SLOTS:
         QCOMPARE(f.ctx.programFolder, f.dir.path());
         QCOMPARE(f.ctx.ml.AppliedLang, QStringLiteral("English"));
         // From phase 0 the wait ends after the third second boundary: 30 rounds of 100 ms.
-        QCOMPARE(w.calls, (QStringList{QStringLiteral("ShowSplash"), QStringLiteral("LoadMainWindow"),
-                                       QStringLiteral("UnloadSplash@30"), QStringLiteral("FillMainWindow"),
-                                       QStringLiteral("ShowMainWindow")}));
+        QCOMPARE(w.calls,
+                 (QStringList{QStringLiteral("ShowSplash"), QStringLiteral("LoadMainWindow"),
+                              QStringLiteral("UnloadSplash@30"), QStringLiteral("FillMainWindow"),
+                              QStringLiteral("ShowMainWindow")}));
     }
 
     void splashWaitLastsTwoToThreeSecondsOrUntilClicked() {
@@ -99,12 +104,15 @@ private Q_SLOTS:
         QTest::addColumn<QString>("missing");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("title");
-        QTest::newRow("settings file") << "KORVA.set" << "ML system failed!\r\nFile [%1] not exist."
+        QTest::newRow("settings file") << "KORVA.set"
+                                       << "ML system failed!\r\nFile [%1] not exist."
                                        << "ML system failed";
-        QTest::newRow("text database") << "KORVA.ml" << "ML System Error! \r\nFile [%1] not found."
+        QTest::newRow("text database") << "KORVA.ml"
+                                       << "ML System Error! \r\nFile [%1] not found."
                                        << "ML System Error";
         QTest::newRow("system database")
-            << "KORVA.sdb" << QStringLiteral("系統資料庫開啟失敗, 程式無法啟動!\r\n檔案不存在: [%1]")
+            << "KORVA.sdb"
+            << QStringLiteral("系統資料庫開啟失敗, 程式無法啟動!\r\n檔案不存在: [%1]")
             << QStringLiteral("KORVA 系統失敗");
     }
     void failuresEndWithTheirMessageAndNoWindow() {
@@ -133,7 +141,8 @@ private Q_SLOTS:
         QVERIFY(!Startup::Main(f.ctx, f.dir.path(), 1033, w, SteppingClock(0)));
         QVERIFY(w.calls.isEmpty());
         QCOMPARE(f.ui.messages.size(), 1);
-        QVERIFY(f.ui.messages[0].text.contains(QDir(elsewhere.path()).absoluteFilePath(QStringLiteral("KORVA.set"))));
+        QVERIFY(f.ui.messages[0].text.contains(
+            QDir(elsewhere.path()).absoluteFilePath(QStringLiteral("KORVA.set"))));
     }
 
     void closeRuleKeepsRunningWhenTheSavePromptIsCancelled() {
@@ -141,8 +150,11 @@ private Q_SLOTS:
         AppContext ctx(ui);
         int asked = 0;
         int answer = 0;
-        const auto closer = [&](MainContext&) { ++asked; return answer; };
-        QVERIFY(Shutdown::QueryClose(ctx, closer));   // no project: nothing to ask
+        const auto closer = [&](MainContext&) {
+            ++asked;
+            return answer;
+        };
+        QVERIFY(Shutdown::QueryClose(ctx, closer)); // no project: nothing to ask
         QCOMPARE(asked, 0);
         ctx.project.ProjName = QStringLiteral("Site");
         answer = 2;

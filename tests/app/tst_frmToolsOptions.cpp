@@ -1,8 +1,8 @@
 // The options dialog: what it shows, the defaults button, OK rewriting the settings file,
 // Cancel storing nothing.
 #include "app/AppFixture.h"
-#include "ml/QtFormTexts.h"
 #include "app/frmToolsOptions.h"
+#include "ml/QtFormTexts.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -33,7 +33,9 @@ class tst_frmToolsOptions : public QObject {
         }
     };
 
-    static QByteArray SettingsFile(AppFixture& f) { return TestEnv::ReadFile(f.Path(QStringLiteral("KORVA.set"))); }
+    static QByteArray SettingsFile(AppFixture& f) {
+        return TestEnv::ReadFile(f.Path(QStringLiteral("KORVA.set")));
+    }
 
 private Q_SLOTS:
     void showsTheValuesInUseAndItsTexts() {
@@ -44,10 +46,13 @@ private Q_SLOTS:
         Dialog dlg(f.ctx);
         QCOMPARE(dlg.retry->text(), QStringLiteral("4"));
         QCOMPARE(dlg.timeOut->text(), QStringLiteral("9"));
-        QCOMPARE(QtFormTexts::Apply(&dlg.d, f.ctx.ml, QStringLiteral("frmToolsOptions")), QStringList());
+        QCOMPARE(QtFormTexts::Apply(&dlg.d, f.ctx.ml, QStringLiteral("frmToolsOptions")),
+                 QStringList());
         QCOMPARE(dlg.d.windowTitle(), QStringLiteral("Options"));
-        QCOMPARE(dlg.d.findChild<QPushButton*>(QStringLiteral("cmdSetDefault"))->text(), QStringLiteral("Restore defaults"));
-        QCOMPARE(dlg.d.findChild<QLabel*>(QStringLiteral("Label1"))->text(), QStringLiteral("Retries :"));
+        QCOMPARE(dlg.d.findChild<QPushButton*>(QStringLiteral("cmdSetDefault"))->text(),
+                 QStringLiteral("Restore defaults"));
+        QCOMPARE(dlg.d.findChild<QLabel*>(QStringLiteral("Label1"))->text(),
+                 QStringLiteral("Retries :"));
         auto* tab = dlg.d.findChild<QTabWidget*>(QStringLiteral("sstToolsOptions"));
         QCOMPARE(tab->tabText(0), QStringLiteral("Communication"));
     }
@@ -109,10 +114,11 @@ private Q_SLOTS:
         dlg.Type(dlg.retry, QStringLiteral("5"));
         dlg.Click("CmdOK");
         QCOMPARE(f.ui.messages.size(), 1);
-        QVERIFY(f.ui.messages[0].text.startsWith(QStringLiteral("The settings file could not be written!\r\n")));
+        QVERIFY(f.ui.messages[0].text.startsWith(
+            QStringLiteral("The settings file could not be written!\r\n")));
         QVERIFY(f.ui.messages[0].text.contains(f.Path(QStringLiteral("KORVA.set"))));
         QCOMPARE(int(f.ui.messages[0].style), int(vbOKOnly | vbCritical));
-        QCOMPARE(f.ctx.comm.Retry, 5);   // in use for this run
+        QCOMPARE(f.ctx.comm.Retry, 5); // in use for this run
     }
 };
 

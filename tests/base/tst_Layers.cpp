@@ -6,13 +6,15 @@
 
 namespace {
 // Bottom first; a folder may include its own files and those of the folders before it.
-const QStringList kLayers = {QStringLiteral("base"),    QStringLiteral("db"),     QStringLiteral("ml"),
-                             QStringLiteral("store"),   QStringLiteral("editing"), QStringLiteral("device"),
+const QStringList kLayers = {QStringLiteral("base"),       QStringLiteral("db"),
+                             QStringLiteral("ml"),         QStringLiteral("store"),
+                             QStringLiteral("editing"),    QStringLiteral("device"),
                              QStringLiteral("mainwindow"), QStringLiteral("app")};
 
 // The upward edge an include line makes from a file of layer `from`, or an empty text.
 QString UpwardEdge(const QString& from, const QString& line) {
-    static const QRegularExpression include(QStringLiteral("^\\s*#\\s*include\\s*\"(\\w+)/[^\"]+\""));
+    static const QRegularExpression include(
+        QStringLiteral("^\\s*#\\s*include\\s*\"(\\w+)/[^\"]+\""));
     const QRegularExpressionMatch m = include.match(line);
     if (!m.hasMatch()) return {};
     const qsizetype to = kLayers.indexOf(m.captured(1));
@@ -28,13 +30,20 @@ private Q_SLOTS:
         QTest::addColumn<QString>("from");
         QTest::addColumn<QString>("line");
         QTest::addColumn<bool>("upward");
-        QTest::newRow("same layer") << "editing" << "#include \"editing/KORVAUtil.h\"" << false;
-        QTest::newRow("down") << "mainwindow" << "#include \"store/KORVAMain.h\"" << false;
-        QTest::newRow("up one") << "store" << "#include \"editing/EditForms.h\"" << true;
-        QTest::newRow("up to the top") << "base" << "  # include \"app/AppContext.h\"" << true;
-        QTest::newRow("unknown folder") << "db" << "#include \"gui/X.h\"" << true;
-        QTest::newRow("generated, no folder") << "ml" << "#include \"ui_frmKeyInString.h\"" << false;
-        QTest::newRow("system header") << "base" << "#include <QString>" << false;
+        QTest::newRow("same layer") << "editing"
+                                    << "#include \"editing/KORVAUtil.h\"" << false;
+        QTest::newRow("down") << "mainwindow"
+                              << "#include \"store/KORVAMain.h\"" << false;
+        QTest::newRow("up one") << "store"
+                                << "#include \"editing/EditForms.h\"" << true;
+        QTest::newRow("up to the top") << "base"
+                                       << "  # include \"app/AppContext.h\"" << true;
+        QTest::newRow("unknown folder") << "db"
+                                        << "#include \"gui/X.h\"" << true;
+        QTest::newRow("generated, no folder") << "ml"
+                                              << "#include \"ui_frmKeyInString.h\"" << false;
+        QTest::newRow("system header") << "base"
+                                       << "#include <QString>" << false;
     }
     void edge() {
         QFETCH(QString, from);
@@ -52,7 +61,7 @@ private Q_SLOTS:
         while (it.hasNext()) {
             const QString path = it.next();
             const QString rel = path.mid(src.size() + 1);
-            if (!rel.contains(u'/')) continue;   // main.cpp: the executable, above every layer
+            if (!rel.contains(u'/')) continue; // main.cpp: the executable, above every layer
             const QString layer = rel.section(u'/', 0, 0);
             if (!kLayers.contains(layer)) {
                 found << rel + QStringLiteral(": a folder that is no layer");

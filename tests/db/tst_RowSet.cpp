@@ -24,10 +24,13 @@ private Q_SLOTS:
         m_ui = ScriptedUi();
         m_db = m_dir.filePath(QStringLiteral("t.db"));
         QFile::remove(m_db);
-        QVERIFY(TestEnv::ExecSql(m_db, QStringLiteral(
-            "CREATE TABLE Users (UserName TEXT, PhoneNumber TEXT, IsDisable BOOLEAN, UserDsc TEXT, Born DATE);"
-            "INSERT INTO Users VALUES ('A','1',0,NULL,'2024-02-29'),('B','2',1,'',NULL),('C','3',0,'x',NULL);"
-            "CREATE TABLE Empty (Name TEXT);")));
+        QVERIFY(TestEnv::ExecSql(
+            m_db,
+            QStringLiteral("CREATE TABLE Users (UserName TEXT, PhoneNumber TEXT, IsDisable "
+                           "BOOLEAN, UserDsc TEXT, Born DATE);"
+                           "INSERT INTO Users VALUES "
+                           "('A','1',0,NULL,'2024-02-29'),('B','2',1,'',NULL),('C','3',0,'x',NULL);"
+                           "CREATE TABLE Empty (Name TEXT);")));
     }
 
     void positionsAndEnds() {
@@ -42,7 +45,7 @@ private Q_SLOTS:
         rs->MoveNext();
         QVERIFY(rs->Eof());
         QCOMPARE(rs->AbsolutePosition(), RowSet::adPosEOF);
-        rs->MoveNext();   // stays after the last row
+        rs->MoveNext(); // stays after the last row
         QVERIFY(rs->Eof());
         rs->MoveFirst();
         rs->MovePrevious();
@@ -83,8 +86,9 @@ private Q_SLOTS:
     void keysetSemantics() {
         auto c = Open();
         auto rs = OpenRecordset(c.get(), QStringLiteral("Users"));
-        QVERIFY(TestEnv::ExecSql(m_db, QStringLiteral(
-            "INSERT INTO Users (UserName) VALUES ('D'); UPDATE Users SET PhoneNumber='99' WHERE UserName='A';")));
+        QVERIFY(TestEnv::ExecSql(m_db,
+                                 QStringLiteral("INSERT INTO Users (UserName) VALUES ('D'); UPDATE "
+                                                "Users SET PhoneNumber='99' WHERE UserName='A';")));
         QCOMPARE(rs->RecordCount(), 3);
         QCOMPARE(NullToStr(rs->Field(QStringLiteral("PhoneNumber"))), QStringLiteral("99"));
         auto fresh = OpenRecordset(c.get(), QStringLiteral("Users"));
@@ -116,15 +120,17 @@ private Q_SLOTS:
 
         auto again = OpenRecordset(c.get(), QStringLiteral("Users"));
         QStringList names;
-        for (; !again->Eof(); again->MoveNext()) names << NullToStr(again->Field(QStringLiteral("UserName")));
+        for (; !again->Eof(); again->MoveNext())
+            names << NullToStr(again->Field(QStringLiteral("UserName")));
         QCOMPARE(names, (QStringList{"B", "C", "新"}));
         QVERIFY(LocateRecord(again.get(), QStringLiteral("UserName"), QStringLiteral("B")));
         QCOMPARE(NullToStr(again->Field(QStringLiteral("PhoneNumber"))), QStringLiteral("0912"));
         QVERIFY(LocateRecord(again.get(), QStringLiteral("UserName"), QStringLiteral("新")));
         QCOMPARE(again->Field(QStringLiteral("Born")).toDate(), QDate(2026, 12, 8));
         // Stored as the shared file format: 0/1 and YYYY-MM-DD.
-        QVERIFY(TestEnv::ExecSql(m_db, QStringLiteral(
-            "CREATE TABLE chk AS SELECT typeof(IsDisable) t, IsDisable v, Born b FROM Users WHERE UserName='新';")));
+        QVERIFY(TestEnv::ExecSql(
+            m_db, QStringLiteral("CREATE TABLE chk AS SELECT typeof(IsDisable) t, IsDisable v, "
+                                 "Born b FROM Users WHERE UserName='新';")));
         auto chk = OpenRecordset(c.get(), QStringLiteral("SELECT t, v, b FROM chk"));
         QCOMPARE(NullToStr(chk->Field(QStringLiteral("t"))), QStringLiteral("integer"));
         QCOMPARE(NullToStr(chk->Field(QStringLiteral("v"))), QStringLiteral("1"));
@@ -151,7 +157,7 @@ private Q_SLOTS:
         auto clone = rs->Clone();
         QCOMPARE(NullToStr(clone->Field(QStringLiteral("UserName"))), QStringLiteral("A"));
         clone->MoveNext();
-        QVERIFY(clone->Delete());   // deletes B under rs
+        QVERIFY(clone->Delete()); // deletes B under rs
         QCOMPARE(rs->RecordCount(), 2);
         QCOMPARE(NullToStr(rs->Field(QStringLiteral("UserName"))), QStringLiteral("C"));
         QCOMPARE(rs->AbsolutePosition(), 2);
@@ -186,7 +192,7 @@ private Q_SLOTS:
     void locateRecord() {
         auto c = Open();
         auto rs = OpenRecordset(c.get(), QStringLiteral("Users"));
-        QVERIFY(LocateRecord(rs.get(), QStringLiteral("UserDsc"), QString()));   // null matches ""
+        QVERIFY(LocateRecord(rs.get(), QStringLiteral("UserDsc"), QString())); // null matches ""
         QCOMPARE(NullToStr(rs->Field(QStringLiteral("UserName"))), QStringLiteral("A"));
         QVERIFY(!LocateRecord(rs.get(), QStringLiteral("UserName"), QStringLiteral("a")));
         QVERIFY(rs->Eof());
@@ -198,14 +204,15 @@ private Q_SLOTS:
         auto c = Open();
         QVERIFY(!OpenRecordset(c.get(), QString()));
         QVERIFY(!OpenRecordset(nullptr, QStringLiteral("Users")));
-        auto lower = OpenRecordset(c.get(), QStringLiteral("select UserName from Users where IsDisable"));
+        auto lower =
+            OpenRecordset(c.get(), QStringLiteral("select UserName from Users where IsDisable"));
         QVERIFY(lower);
         QCOMPARE(lower->RecordCount(), 1);
         QVERIFY(!lower->IsUpdatable());
         QVERIFY(!OpenRecordset(c.get(), QStringLiteral("NoSuchTable")));
         // Values are bound, so a quote neither fails nor changes the query.
-        auto bound = OpenRecordset(c.get(), QStringLiteral("SELECT * FROM Users WHERE UserName=?"), false,
-                                   {QStringLiteral("A' OR '1'='1")});
+        auto bound = OpenRecordset(c.get(), QStringLiteral("SELECT * FROM Users WHERE UserName=?"),
+                                   false, {QStringLiteral("A' OR '1'='1")});
         QVERIFY(bound);
         QVERIFY(bound->Eof() && bound->Bof());
     }
@@ -216,8 +223,8 @@ private Q_SLOTS:
         QCOMPARE(cs.ToString(), QStringLiteral("Provider=SQLite3;Data Source=/p/a.cmb;"));
         cs.userId = QStringLiteral("u");
         cs.password = QStringLiteral("pa;ss");
-        QCOMPARE(cs.ToString(), QStringLiteral(
-            "Provider=SQLite3;Data Source=/p/a.cmb;User ID=u;Jet OLEDB:Database Password=\"pa;ss\";"));
+        QCOMPARE(cs.ToString(), QStringLiteral("Provider=SQLite3;Data Source=/p/a.cmb;User "
+                                               "ID=u;Jet OLEDB:Database Password=\"pa;ss\";"));
     }
 
     void missingFileGivesNothingSilently() {
@@ -231,7 +238,8 @@ private Q_SLOTS:
         QTest::newRow("empty") << QByteArray();
         QTest::newRow("text") << QByteArray("[Comm]\r\nTimeOut=2\r\n");
         QTest::newRow("random") << QByteArray(4096, '\x5a');
-        QByteArray truncated = TestEnv::ReadFile(TestEnv::StagedBin() + QStringLiteral("/RV27.mdb"));
+        QByteArray truncated =
+            TestEnv::ReadFile(TestEnv::StagedBin() + QStringLiteral("/RV27.mdb"));
         truncated.truncate(1500);
         QTest::newRow("truncated database") << truncated;
     }
@@ -246,22 +254,24 @@ private Q_SLOTS:
             QVERIFY(!ADOUtil::OpenProjectDB(p, m_ui, path));
         } else {
             QCOMPARE(m_ui.messages.size(), 2);
-            QVERIFY(m_ui.messages[0].text.startsWith(QStringLiteral("OpenMDBConn Failed!\r\nConnect String:Provider=")));
+            QVERIFY(m_ui.messages[0].text.startsWith(
+                QStringLiteral("OpenMDBConn Failed!\r\nConnect String:Provider=")));
             QCOMPARE(m_ui.messages[0].title, QStringLiteral("OpenMDBConn Failed"));
             QCOMPARE(m_ui.messages[1].title, QStringLiteral("KORVA"));
         }
-        QCOMPARE(TestEnv::ReadFile(path), bytes);   // left untouched
+        QCOMPARE(TestEnv::ReadFile(path), bytes); // left untouched
     }
 
     // A hostile file: a trigger or a view that would run code on our writes never fires.
     void hostileDatabaseRunsNothing() {
         const QString path = m_dir.filePath(QStringLiteral("hostile.cmb"));
         QFile::remove(path);
-        QVERIFY(TestEnv::ExecSql(path, QStringLiteral(
-            "CREATE TABLE Users (UserName TEXT); CREATE TABLE Log (x TEXT);"
-            "INSERT INTO Users VALUES ('a');"
-            "CREATE TRIGGER t AFTER UPDATE ON Users BEGIN INSERT INTO Log VALUES ('fired'); END;"
-            "CREATE VIEW V AS SELECT load_extension('/tmp/evil.so');")));
+        QVERIFY(TestEnv::ExecSql(
+            path, QStringLiteral("CREATE TABLE Users (UserName TEXT); CREATE TABLE Log (x TEXT);"
+                                 "INSERT INTO Users VALUES ('a');"
+                                 "CREATE TRIGGER t AFTER UPDATE ON Users BEGIN INSERT INTO Log "
+                                 "VALUES ('fired'); END;"
+                                 "CREATE VIEW V AS SELECT load_extension('/tmp/evil.so');")));
         auto c = OpenMDBConn(m_ui, path, {}, {});
         QVERIFY(c);
         auto rs = OpenRecordset(c.get(), QStringLiteral("Users"));
@@ -283,11 +293,12 @@ private Q_SLOTS:
         OpenProject p;
         QVERIFY(ADOUtil::OpenProjectDB(p, m_ui, path));
         QCOMPARE(GetRecordCount(p.Zones.get()), 64);
-        QCOMPARE(NullToStr(p.Basic->Field(QStringLiteral("DeviceModelName"))), QStringLiteral("VX700-RV27MS"));
+        QCOMPARE(NullToStr(p.Basic->Field(QStringLiteral("DeviceModelName"))),
+                 QStringLiteral("VX700-RV27MS"));
         auto keep = p.Users->Clone();
         ADOUtil::CloseProjectDB(p);
         QVERIFY(!p.conn && !p.Basic && !p.Zones);
-        QVERIFY(!keep->IsOpen());   // a row set outliving its connection is closed, not dangling
+        QVERIFY(!keep->IsOpen()); // a row set outliving its connection is closed, not dangling
         QVERIFY(keep->Eof());
     }
 };

@@ -48,7 +48,8 @@ struct LinkFixture {
     // closed scripted port answered by the fake dialer. sqlBefore runs on KORVA.sdb first.
     bool Start(int localeId = 1028, const QString& sqlBefore = {}) {
         if (!dir.isValid() || !TestEnv::CopyProgramFolder(dir.path())) return false;
-        if (!sqlBefore.isEmpty() && !TestEnv::ExecSql(QDir(dir.path()).filePath(QStringLiteral("KORVA.sdb")), sqlBefore))
+        if (!sqlBefore.isEmpty() &&
+            !TestEnv::ExecSql(QDir(dir.path()).filePath(QStringLiteral("KORVA.sdb")), sqlBefore))
             return false;
         QDir::setCurrent(dir.path());
         ctx = std::make_unique<AppContext>(ui);

@@ -2,9 +2,9 @@
 // accepts, the question, the write and its messages, and the connection state.
 #include "LinkFixture.h"
 
+#include "device/ComPort.h"
 #include "device/CommSetting.h"
 #include "device/CommUtil.h"
-#include "device/ComPort.h"
 #include "device/DeviceMenu.h"
 
 using namespace TestFrames;
@@ -13,9 +13,10 @@ namespace {
 const QString kTitle = QStringLiteral("設定報警機通訊參數");
 const QString kBaudMessage =
     QStringLiteral("通訊速率錯誤!\r\n通訊速率不得為 Unknown。\r\n請重新指定通訊速率!");
-const QStringList kRates{QStringLiteral("1200"),  QStringLiteral("2400"),  QStringLiteral("4800"),
-                         QStringLiteral("9600"),  QStringLiteral("19200"), QStringLiteral("38400"),
-                         QStringLiteral("57600"), QStringLiteral("115200"), QStringLiteral("UnKnown")};
+const QStringList kRates{
+    QStringLiteral("1200"),  QStringLiteral("2400"),   QStringLiteral("4800"),
+    QStringLiteral("9600"),  QStringLiteral("19200"),  QStringLiteral("38400"),
+    QStringLiteral("57600"), QStringLiteral("115200"), QStringLiteral("UnKnown")};
 } // namespace
 
 class tst_CommSetting : public QObject {
@@ -42,7 +43,7 @@ void tst_CommSetting::loadFillsTheForm() {
     LinkFixture f;
     QVERIFY(f.Start());
     f.dialer.holding[0x0080] = 31;
-    f.dialer.holding[0x0081] = 0x85;   // odd, 38400
+    f.dialer.holding[0x0081] = 0x85; // odd, 38400
     QVERIFY(CommUtil::EnsurePortOpen(*f.ctx));
     CommSettingForm form;
     form.lblModelName = QStringLiteral("old");
@@ -50,25 +51,27 @@ void tst_CommSetting::loadFillsTheForm() {
     QCOMPARE(form.lblModelName, QStringLiteral("VX700-RV27S"));
     QCOMPARE(form.lblSN, QStringLiteral("12-09-2143-785634-12"));
     QCOMPARE(form.cmbPortBaudItems, kRates);
-    QCOMPARE(form.cmbParityBitItems, QStringList({QStringLiteral("EVEN"), QStringLiteral("ODD"),
-                                                  QStringLiteral("NONE"), QStringLiteral("UnKnown")}));
+    QCOMPARE(form.cmbParityBitItems,
+             QStringList({QStringLiteral("EVEN"), QStringLiteral("ODD"), QStringLiteral("NONE"),
+                          QStringLiteral("UnKnown")}));
     QCOMPARE(form.cmbPortBaud, QStringLiteral("38400"));
     QCOMPARE(form.cmbParityBit, QStringLiteral("ODD"));
     QCOMPARE(form.txtSlaveID, QStringLiteral("31"));
     QCOMPARE(form.loadedBaud, QStringLiteral("38400"));
     QCOMPARE(form.loadedParity, QStringLiteral("ODD"));
     QCOMPARE(form.loadedSlaveID, QStringLiteral("31"));
-    QCOMPARE(f.ui.progressLog, QStringList({QStringLiteral("show:裝置通訊設定|讀取裝置通訊設定中..."),
-                                            QStringLiteral("close")}));
+    QCOMPARE(f.ui.progressLog,
+             QStringList({QStringLiteral("show:裝置通訊設定|讀取裝置通訊設定中..."),
+                          QStringLiteral("close")}));
     QVERIFY(f.ui.messages.isEmpty());
-    QVERIFY(f.ui.statusLog.isEmpty());   // a successful load leaves the connection state alone
+    QVERIFY(f.ui.statusLog.isEmpty()); // a successful load leaves the connection state alone
 }
 
 void tst_CommSetting::loadOfUnknownModel() {
     LinkFixture f;
     QVERIFY(f.Start());
-    f.dialer.input[0] = 0x4306;   // family known, sub-model not
-    f.dialer.holding[0x0081] = 0x40;   // identifier 64 of no parity
+    f.dialer.input[0] = 0x4306;      // family known, sub-model not
+    f.dialer.holding[0x0081] = 0x40; // identifier 64 of no parity
     CommSettingForm form;
     QVERIFY(CommSetting::LoadFormObj(*f.ctx, form));
     QCOMPARE(form.lblModelName, QString());
@@ -113,9 +116,11 @@ void tst_CommSetting::loadFailure() {
     QCOMPARE(f.ui.messages.size(), 1);
     QCOMPARE(f.ui.messages[0].style, vbOKOnly | vbCritical);
     QCOMPARE(f.ui.messages[0].title, QStringLiteral("裝置通訊設定"));
-    QCOMPARE(f.ui.messages[0].text,
-             QStringLiteral("通訊錯誤, 無法連接簡訊報警機!\r\n請檢查下列項目:\r\n1. RS232 通訊線是否已正確連接\r\n"
-                            "2. PC通訊埠是否正確指定\r\n3. 簡訊報警機的指撥開關SW2是否設為 ON (設定模式)"));
+    QCOMPARE(
+        f.ui.messages[0].text,
+        QStringLiteral(
+            "通訊錯誤, 無法連接簡訊報警機!\r\n請檢查下列項目:\r\n1. RS232 通訊線是否已正確連接\r\n"
+            "2. PC通訊埠是否正確指定\r\n3. 簡訊報警機的指撥開關SW2是否設為 ON (設定模式)"));
     QCOMPARE(f.ui.progressUpAtMessage, QList<bool>{false});
     QVERIFY(!f.ctx->ConnectStatus);
     QCOMPARE(f.ui.statusLog, QStringList{QStringLiteral("ConnectStatus= Offline")});
@@ -139,7 +144,7 @@ void tst_CommSetting::unchangedOkWritesNothing() {
 void tst_CommSetting::unknownBaudIsRefusedUntilARateIsChosen() {
     LinkFixture f;
     QVERIFY(f.Start());
-    f.dialer.holding[0x0081] = 0xC9;   // even, identifier 9: no row for the model
+    f.dialer.holding[0x0081] = 0xC9; // even, identifier 9: no row for the model
     CommSettingForm form;
     QVERIFY(CommSetting::LoadFormObj(*f.ctx, form));
     QCOMPARE(form.cmbPortBaud, QStringLiteral("UnKnown"));
@@ -177,8 +182,9 @@ void tst_CommSetting::unknownParityIsRefused() {
     QVERIFY(CommSetting::LoadFormObj(*f.ctx, form));
     form.cmbParityBit = QStringLiteral("UnKnown");
     QVERIFY(!CommSetting::CheckFormObj(*f.ctx, form));
-    QCOMPARE(f.ui.messages.last().text,
-             QStringLiteral("同位元檢查錯誤!\r\n同位元檢查不得為 Unknown。\r\n請重新指定同位元檢查!"));
+    QCOMPARE(
+        f.ui.messages.last().text,
+        QStringLiteral("同位元檢查錯誤!\r\n同位元檢查不得為 Unknown。\r\n請重新指定同位元檢查!"));
     QCOMPARE(f.ui.messages.last().title, kTitle);
     // The rate is checked first.
     form.cmbPortBaud = QStringLiteral("UnKnown");
@@ -200,13 +206,14 @@ void tst_CommSetting::changeAsksAndCancelKeepsTheDialog() {
         f.ui.answers.enqueue(vbCancel);
         QCOMPARE(CommSetting::OkPressed(*f.ctx, changed), CommSetting::OkAction::StayOpen);
         const RecordedMsg& q = f.ui.messages.last();
-        QCOMPARE(q.text, QStringLiteral("您已變更通訊參數! \r\n是否要將新的通訊參數, 存入簡訊報警機中?"));
+        QCOMPARE(q.text,
+                 QStringLiteral("您已變更通訊參數! \r\n是否要將新的通訊參數, 存入簡訊報警機中?"));
         QCOMPARE(q.title, kTitle);
         QCOMPARE(q.style, vbOKCancel | vbQuestion);
         f.ui.answers.enqueue(vbOK);
         QCOMPARE(CommSetting::OkPressed(*f.ctx, changed), CommSetting::OkAction::CloseAndSave);
     }
-    QCOMPARE(f.dev->written.size(), frames);   // asking writes nothing
+    QCOMPARE(f.dev->written.size(), frames); // asking writes nothing
 }
 
 void tst_CommSetting::changeIsWritten() {
@@ -227,8 +234,9 @@ void tst_CommSetting::changeIsWritten() {
     QCOMPARE(f.ui.messages[0].text, QStringLiteral("設定報警機通訊參數成功!"));
     QCOMPARE(f.ui.messages[0].style, vbOKOnly);
     QCOMPARE(f.ui.messages[0].title, kTitle);
-    QCOMPARE(f.ui.progressLog, QStringList({QStringLiteral("show:裝置通訊設定|設定裝置通訊參數中..."),
-                                            QStringLiteral("close")}));
+    QCOMPARE(f.ui.progressLog,
+             QStringList({QStringLiteral("show:裝置通訊設定|設定裝置通訊參數中..."),
+                          QStringLiteral("close")}));
     QVERIFY(f.ctx->ConnectStatus);
     QCOMPARE(f.ui.statusLog.last(), QStringLiteral("ConnectStatus= Online"));
     // Read back: the dialog now shows what was written.
@@ -264,8 +272,9 @@ void tst_CommSetting::writeFailure() {
     QCOMPARE(f.ui.messages[0].style, vbOKOnly | vbCritical);
     QCOMPARE(f.ui.messages[0].title, kTitle);
     QCOMPARE(f.ui.messages[0].text,
-             QStringLiteral("設定報警機通訊參數失敗!\r\n請檢查下列項目:\r\n1. RS232 通訊線是否已正確連接\r\n"
-                            "2. PC通訊埠是否正確指定\r\n3. 簡訊報警機的指撥開關SW2是否設為 ON (設定模式)"));
+             QStringLiteral(
+                 "設定報警機通訊參數失敗!\r\n請檢查下列項目:\r\n1. RS232 通訊線是否已正確連接\r\n"
+                 "2. PC通訊埠是否正確指定\r\n3. 簡訊報警機的指撥開關SW2是否設為 ON (設定模式)"));
     QCOMPARE(f.ui.progressUpAtMessage, QList<bool>{false});
     QVERIFY(!f.ctx->ConnectStatus);
     QCOMPARE(f.ui.statusLog.last(), QStringLiteral("ConnectStatus= Offline"));
@@ -274,9 +283,11 @@ void tst_CommSetting::writeFailure() {
 void tst_CommSetting::slaveIDBox() {
     using CommSetting::ClampSlaveID;
     using CommSetting::SlaveIDKeyAccepted;
-    for (QChar c : QStringLiteral("0123456789")) QVERIFY(SlaveIDKeyAccepted(c));
-    for (QChar c : QStringLiteral("a-+. \b\x7f\r")) QVERIFY(!SlaveIDKeyAccepted(c));
-    QVERIFY(!SlaveIDKeyAccepted(QChar(0x0661)));   // an Arabic-Indic digit is not 0..9
+    for (QChar c : QStringLiteral("0123456789"))
+        QVERIFY(SlaveIDKeyAccepted(c));
+    for (QChar c : QStringLiteral("a-+. \b\x7f\r"))
+        QVERIFY(!SlaveIDKeyAccepted(c));
+    QVERIFY(!SlaveIDKeyAccepted(QChar(0x0661))); // an Arabic-Indic digit is not 0..9
     QCOMPARE(ClampSlaveID(QStringLiteral("0")), QStringLiteral("1"));
     QCOMPARE(ClampSlaveID(QString()), QStringLiteral("1"));
     QCOMPARE(ClampSlaveID(QStringLiteral("1")), QStringLiteral("1"));
@@ -285,7 +296,7 @@ void tst_CommSetting::slaveIDBox() {
     QCOMPARE(ClampSlaveID(QStringLiteral("2471")), QStringLiteral("255"));
     QCOMPARE(ClampSlaveID(QStringLiteral("99999999999")), QStringLiteral("255"));
     QCOMPARE(ClampSlaveID(QStringLiteral("12")), QStringLiteral("12"));
-    QCOMPARE(ClampSlaveID(QStringLiteral("1x2")), QStringLiteral("12"));   // pasted text
+    QCOMPARE(ClampSlaveID(QStringLiteral("1x2")), QStringLiteral("12")); // pasted text
 }
 
 void tst_CommSetting::portDialog() {
@@ -298,7 +309,7 @@ void tst_CommSetting::portDialog() {
     QVERIFY(!c.editable);
 #else
     QVERIFY(c.editable);
-    QCOMPARE(c.current, QStringLiteral("/tmp/korva-no-such-port"));   // a typed path stays
+    QCOMPARE(c.current, QStringLiteral("/tmp/korva-no-such-port")); // a typed path stays
     QCOMPARE(c.items.size(), c.ports.size());
     QCOMPARE(ComPort::PortOfText(c, QStringLiteral("  /dev/pts/7 ")), QStringLiteral("/dev/pts/7"));
     ComPortChoices listed;
@@ -309,7 +320,8 @@ void tst_CommSetting::portDialog() {
     QVERIFY(CommUtil::EnsurePortOpen(*f.ctx));
     QVERIFY(ComPort::OkPressed(*f.ctx, c, QStringLiteral("/dev/ttyNEW")));
     QCOMPARE(f.dev->closes, 1);
-    QCOMPARE(f.dev->openedNames, QStringList({QStringLiteral("/tmp/korva-no-such-port"), QStringLiteral("/dev/ttyNEW")}));
+    QCOMPARE(f.dev->openedNames, QStringList({QStringLiteral("/tmp/korva-no-such-port"),
+                                              QStringLiteral("/dev/ttyNEW")}));
     QCOMPARE(f.ctx->comm.PortName, QStringLiteral("/dev/ttyNEW"));
     // A port that will not open: false after the open failure's message.
     f.dev->failOpen = true;
@@ -336,7 +348,7 @@ void tst_CommSetting::deviceMenu() {
     s = DeviceMenu::DeviceMenuRule(*f.ctx);
     QVERIFY(s.connectChecked);
     QVERIFY(s.settingEnabled);
-    QVERIFY(!s.downloadEnabled);   // no project open
+    QVERIFY(!s.downloadEnabled); // no project open
     f.ctx->project.ProjName = QStringLiteral("demo");
     QVERIFY(DeviceMenu::DeviceMenuRule(*f.ctx).downloadEnabled);
     f.ctx->ConnectStatus = false;

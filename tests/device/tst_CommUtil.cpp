@@ -14,7 +14,9 @@ QByteArray ReadRequest(int fn, int start, int count) {
     return Bytes({247, fn, start >> 8, start & 0xFF, count >> 8, count & 0xFF});
 }
 // A 7-byte answer to a one-register read of 0x04.
-QByteArray GoodReply() { return WithCrc(Bytes({247, 0x04, 0x02, 0x12, 0x34})); }
+QByteArray GoodReply() {
+    return WithCrc(Bytes({247, 0x04, 0x02, 0x12, 0x34}));
+}
 } // namespace
 
 class tst_CommUtil : public QObject {
@@ -49,7 +51,8 @@ void tst_CommUtil::checkCodeMatchesBitwiseReference() {
     QRandomGenerator rng(1234);
     for (int i = 0; i < 500; ++i) {
         QByteArray b(int(rng.bounded(1, 300)), '\0');
-        for (char& c : b) c = char(rng.bounded(256));
+        for (char& c : b)
+            c = char(rng.bounded(256));
         QCOMPARE(KORVADll::CRC16(0xFFFF, b), int(Crc(b)));
         // Only the first count bytes are covered.
         QCOMPARE(KORVADll::CRC16(0xFFFF, b + "xyz", b.size()), int(Crc(b)));
@@ -77,7 +80,7 @@ void tst_CommUtil::checkCodeGoesLowByteFirst() {
     CommUtil::SendCommand(*f.ctx, buffer, 6, response, 7, 0, 0);
     QCOMPARE(f.dev->written.size(), 1);
     QCOMPARE(f.dev->written[0], request + Bytes({0x34, 0x12}));
-    QCOMPARE(buffer.mid(6), Bytes({0x34, 0x12}));   // written into the caller's buffer too
+    QCOMPARE(buffer.mid(6), Bytes({0x34, 0x12})); // written into the caller's buffer too
 }
 
 void tst_CommUtil::responseValidation_data() {
@@ -88,12 +91,14 @@ void tst_CommUtil::responseValidation_data() {
     QByteArray swapped = good;
     std::swap(swapped[5], swapped[6]);
     QTest::newRow("valid") << good << true << int(CommUtil::FrameCheck::Ok);
-    QTest::newRow("check code swapped") << swapped << false << int(CommUtil::FrameCheck::BadCheckCode);
+    QTest::newRow("check code swapped")
+        << swapped << false << int(CommUtil::FrameCheck::BadCheckCode);
     QTest::newRow("other station") << WithCrc(Bytes({1, 0x04, 0x02, 0x12, 0x34})) << false
                                    << int(CommUtil::FrameCheck::WrongStation);
     QTest::newRow("other function") << WithCrc(Bytes({247, 0x03, 0x02, 0x12, 0x34})) << false
                                     << int(CommUtil::FrameCheck::WrongFunction);
-    QTest::newRow("one byte short") << good.left(6) << false << int(CommUtil::FrameCheck::Incomplete);
+    QTest::newRow("one byte short")
+        << good.left(6) << false << int(CommUtil::FrameCheck::Incomplete);
     QTest::newRow("exception") << WithCrc(Bytes({247, 0x84, 0x02})) << false
                                << int(CommUtil::FrameCheck::Exception);
     QTest::newRow("corrupt data byte") << (QByteArray(good).replace(3, 1, "\x13")) << false
@@ -114,7 +119,7 @@ void tst_CommUtil::responseValidation() {
     QCOMPARE(f.dev->written.size(), ok ? 1 : 2);
     if (ok) QCOMPARE(response, reply);
     QCOMPARE(int(CommUtil::CheckResponse(request, response, int(response.size()), 7)), check);
-    QVERIFY(f.ui.messages.isEmpty());   // single frames never talk to the user
+    QVERIFY(f.ui.messages.isEmpty()); // single frames never talk to the user
 }
 
 void tst_CommUtil::validationOrder() {
@@ -127,8 +132,10 @@ void tst_CommUtil::validationOrder() {
     QCOMPARE(CheckResponse(request, Bytes({247, 0x84, 2, 0, 0, 0}), 6, 7), FrameCheck::Incomplete);
     // Short beats the station, the station beats the function, the function beats the code.
     QCOMPARE(CheckResponse(request, Bytes({9, 0x03, 2, 0}), 4, 7), FrameCheck::Incomplete);
-    QCOMPARE(CheckResponse(request, Bytes({9, 0x03, 2, 0, 0, 0, 0}), 7, 7), FrameCheck::WrongStation);
-    QCOMPARE(CheckResponse(request, Bytes({247, 0x03, 2, 0, 0, 0, 0}), 7, 7), FrameCheck::WrongFunction);
+    QCOMPARE(CheckResponse(request, Bytes({9, 0x03, 2, 0, 0, 0, 0}), 7, 7),
+             FrameCheck::WrongStation);
+    QCOMPARE(CheckResponse(request, Bytes({247, 0x03, 2, 0, 0, 0, 0}), 7, 7),
+             FrameCheck::WrongFunction);
     QVERIFY(!CommUtil::IsExceptionFrame(Bytes({247, 0x84, 2, 0, 0}), 0x04));
     QVERIFY(CommUtil::IsExceptionFrame(WithCrc(Bytes({247, 0x84, 2})), 0x04));
     QVERIFY(!CommUtil::IsExceptionFrame(WithCrc(Bytes({247, 0x83, 2})), 0x04));
@@ -144,13 +151,14 @@ void tst_CommUtil::retryCounts() {
     QFETCH(int, retry);
     LinkFixture f;
     QVERIFY(f.Start());
-    f.dialer.answerStation = 12;   // every answer comes from the wrong station
+    f.dialer.answerStation = 12; // every answer comes from the wrong station
     QVERIFY(CommUtil::EnsurePortOpen(*f.ctx));
     QByteArray request = ReadRequest(0x04, 0, 1);
     QByteArray response;
     QVERIFY(!CommUtil::SendCommand(*f.ctx, request, 6, response, 7, 2, retry));
     QCOMPARE(f.dev->written.size(), retry + 1);
-    for (const QByteArray& w : f.dev->written) QCOMPARE(w, WithCrc(ReadRequest(0x04, 0, 1)));
+    for (const QByteArray& w : f.dev->written)
+        QCOMPARE(w, WithCrc(ReadRequest(0x04, 0, 1)));
 }
 
 void tst_CommUtil::succeedsOnALaterAttempt() {
@@ -159,7 +167,7 @@ void tst_CommUtil::succeedsOnALaterAttempt() {
     int calls = 0;
     f.dev->responder = [&](const QByteArray&) {
         ++calls;
-        if (calls < 3) return ScriptedReply{GoodReply().left(5) + Bytes({0, 0})};   // bad code
+        if (calls < 3) return ScriptedReply{GoodReply().left(5) + Bytes({0, 0})}; // bad code
         return ScriptedReply{GoodReply()};
     };
     QVERIFY(CommUtil::EnsurePortOpen(*f.ctx));
@@ -183,7 +191,8 @@ void tst_CommUtil::pauseSeparatesAttemptsAndCommands() {
     QVERIFY(!CommUtil::SendCommand(*f.ctx, request, 6, response, 7, 2, 2));
     const qint64 failedAt = f.dev->clock.elapsed();
     QCOMPARE(f.dev->written.size(), 3);
-    for (int i = 1; i < 3; ++i) QVERIFY(f.dev->writeTimes[i] - f.dev->writeTimes[i - 1] >= CommUtil::kRetryPauseMs - 1);
+    for (int i = 1; i < 3; ++i)
+        QVERIFY(f.dev->writeTimes[i] - f.dev->writeTimes[i - 1] >= CommUtil::kRetryPauseMs - 1);
     // The next command's first attempt waits for the pause too; a success does not leave one.
     fail = false;
     QVERIFY(CommUtil::SendCommand(*f.ctx, request, 6, response, 7, 2, 2));
@@ -193,24 +202,26 @@ void tst_CommUtil::pauseSeparatesAttemptsAndCommands() {
     const qint64 okAt = f.dev->clock.elapsed();
     QVERIFY(CommUtil::SendCommand(*f.ctx, request, 6, response, 7, 2, 2));
     QVERIFY(f.dev->writeTimes[4] - okAt < CommUtil::kRetryPauseMs);
-    QVERIFY(f.ui.doEvents > 0);   // the window kept running while waiting
+    QVERIFY(f.ui.doEvents > 0); // the window kept running while waiting
 }
 
 void tst_CommUtil::exceptionEndsTheWaitAtOnce() {
     LinkFixture f;
     QVERIFY(f.Start());
     QVERIFY(CommUtil::EnsurePortOpen(*f.ctx));
-    QByteArray request = Bytes({247, 0x04, 0x01, 0x00, 0x00, 0x01});   // no such register
+    QByteArray request = Bytes({247, 0x04, 0x01, 0x00, 0x00, 0x01}); // no such register
     QByteArray response;
     QElapsedTimer t;
     t.start();
     QVERIFY(!CommUtil::SendCommand(*f.ctx, request, 6, response, 7, 2, 1));
     QVERIFY2(t.elapsed() < 1000, qPrintable(QString::number(t.elapsed())));
-    QCOMPARE(f.dev->written.size(), 2);   // the attempt still fails and is retried
+    QCOMPARE(f.dev->written.size(), 2); // the attempt still fails and is retried
     QCOMPARE(response, WithCrc(Bytes({247, 0x84, 0x02})));
 
     // An exception with a broken check code does not end the wait: the time-out does.
-    f.dev->responder = [](const QByteArray&) { return ScriptedReply{Bytes({247, 0x84, 0x02, 0, 0})}; };
+    f.dev->responder = [](const QByteArray&) {
+        return ScriptedReply{Bytes({247, 0x84, 0x02, 0, 0})};
+    };
     t.restart();
     QVERIFY(!CommUtil::SendCommand(*f.ctx, request, 6, response, 7, 0, 0));
     QVERIFY2(t.elapsed() >= CommUtil::kSilenceGraceMs, qPrintable(QString::number(t.elapsed())));
@@ -301,7 +312,7 @@ void tst_CommUtil::lostPortFailsAtOnceAndClosesIt() {
     t.start();
     QVERIFY(!CommUtil::SendCommand(*f.ctx, request, 6, response, 7, 2, 3));
     QVERIFY2(t.elapsed() < 500, qPrintable(QString::number(t.elapsed())));
-    QCOMPARE(f.dev->written.size(), 1);   // no retries on a dead port
+    QCOMPARE(f.dev->written.size(), 1); // no retries on a dead port
     QVERIFY(!f.dev->IsOpen());
     QCOMPARE(f.ctx->link.lastError, PortError::Lost);
     QVERIFY(CommUtil::LostPortText(*f.ctx).contains(QStringLiteral("/dev/ttyFAKE0")));
@@ -317,7 +328,7 @@ void tst_CommUtil::lostPortFailsAtOnceAndClosesIt() {
 void tst_CommUtil::ensurePortOpenLeavesAnOpenPortAlone() {
     LinkFixture f;
     QVERIFY(f.Start());
-    QVERIFY(!CommUtil::ClosePort(*f.ctx));   // closed at start
+    QVERIFY(!CommUtil::ClosePort(*f.ctx)); // closed at start
     QVERIFY(CommUtil::EnsurePortOpen(*f.ctx));
     QCOMPARE(f.dev->opens, 1);
     QCOMPARE(f.dev->PortName(), QStringLiteral("/dev/ttyFAKE0"));
@@ -353,8 +364,9 @@ void tst_CommUtil::openFailureSaysWhyAndHowToFix() {
     QCOMPARE(f.ui.messages[0].title, QStringLiteral("Communicaiton Error"));
     QCOMPARE(f.ui.messages[0].style, vbOKOnly | vbCritical);
     QCOMPARE(f.ui.messages[0].text,
-             QStringLiteral("Unable to connect to Device.\r\nPlease check cable connection and communicaiton "
-                            "parameter settings.\r\n\r\n[/dev/ttyFAKE0] 找不到此通訊埠。"));
+             QStringLiteral(
+                 "Unable to connect to Device.\r\nPlease check cable connection and communicaiton "
+                 "parameter settings.\r\n\r\n[/dev/ttyFAKE0] 找不到此通訊埠。"));
     f.dev->openError = PortError::Permission;
     QVERIFY(!CommUtil::OpenComm(*f.ctx));
     QVERIFY(f.ui.messages[1].text.contains(QStringLiteral("沒有使用此通訊埠的權限")));
@@ -373,7 +385,8 @@ void tst_CommUtil::openFailureSaysWhyAndHowToFix() {
     e.dev->openError = PortError::Permission;
     QVERIFY(!CommUtil::EnsurePortOpen(*e.ctx));
     QCOMPARE(e.ui.messages[0].title, QStringLiteral("Communication Error"));
-    QVERIFY(e.ui.messages[0].text.contains(QStringLiteral("You have no permission to use this port.")));
+    QVERIFY(
+        e.ui.messages[0].text.contains(QStringLiteral("You have no permission to use this port.")));
 #ifdef Q_OS_LINUX
     QVERIFY(e.ui.messages[0].text.contains(QStringLiteral("sudo usermod -aG dialout")));
 #endif
@@ -394,8 +407,9 @@ void tst_CommUtil::observerSeesEveryFrame() {
         kinds << e.direction;
         QVERIFY(e.time.isValid());
     }
-    const QList<FrameDirection> expected{FrameDirection::Sent, FrameDirection::Received, FrameDirection::Note,
-                                         FrameDirection::Sent, FrameDirection::Received, FrameDirection::Note};
+    const QList<FrameDirection> expected{FrameDirection::Sent,     FrameDirection::Received,
+                                         FrameDirection::Note,     FrameDirection::Sent,
+                                         FrameDirection::Received, FrameDirection::Note};
     QCOMPARE(kinds, expected);
     QCOMPARE(events[0].bytes, WithCrc(request.left(6)));
     QCOMPARE(events[1].bytes, WithCrc(Bytes({3, 0x04, 0x02, 0x40, 0x06})));

@@ -75,7 +75,9 @@ private:
 };
 
 // The dialer's answer to the one-register read of 0x0006.
-QByteArray Answer() { return WithCrc(Bytes({247, 0x04, 0x02, 0x00, 0x10})); }
+QByteArray Answer() {
+    return WithCrc(Bytes({247, 0x04, 0x02, 0x00, 0x10}));
+}
 
 // Points the context at a real port on path.
 void UseRealPort(LinkFixture& f, const QString& path) {
@@ -104,7 +106,7 @@ void tst_RealSerialPort::exchangeOverPty() {
     LinkFixture f;
     QVERIFY(f.Start());
     UseRealPort(f, peer.path);
-    QVERIFY(CommUtil::EnsurePortOpen(*f.ctx));   // DTR refused by the pty: no error
+    QVERIFY(CommUtil::EnsurePortOpen(*f.ctx)); // DTR refused by the pty: no error
     QVERIFY(f.ui.messages.isEmpty());
     QVERIFY(dynamic_cast<RealSerialPort*>(f.ctx->port.get()));
     QByteArray request = Bytes({247, 0x04, 0, 6, 0, 1});
@@ -156,7 +158,8 @@ void tst_RealSerialPort::missingPort() {
     QVERIFY(!CommUtil::EnsurePortOpen(*f.ctx));
     QCOMPARE(f.ui.messages.size(), 1);
     QCOMPARE(f.ui.messages[0].title, QStringLiteral("Communicaiton Error"));
-    QVERIFY2(f.ui.messages[0].text.endsWith(QStringLiteral("[") + path + QStringLiteral("] 找不到此通訊埠。")),
+    QVERIFY2(f.ui.messages[0].text.endsWith(QStringLiteral("[") + path +
+                                            QStringLiteral("] 找不到此通訊埠。")),
              qPrintable(f.ui.messages[0].text));
     // Connect stops there: no progress window, no second message, the state unchanged.
     KORVACommUtil::Connect(*f.ctx);
@@ -188,7 +191,8 @@ void tst_RealSerialPort::cablePulledMidResponse() {
     QVERIFY(!f.ctx->ConnectStatus);
     QCOMPARE(f.ui.messages.size(), 1);
     QVERIFY(f.ui.messages[0].text.startsWith(QStringLiteral("連線至簡訊報警機失敗! ")));
-    QVERIFY(f.ui.messages[0].text.contains(QStringLiteral("[") + peer.path + QStringLiteral("] 通訊埠連線中斷")));
+    QVERIFY(f.ui.messages[0].text.contains(QStringLiteral("[") + peer.path +
+                                           QStringLiteral("] 通訊埠連線中斷")));
     QCOMPARE(f.ui.progressUpAtMessage, QList<bool>{false});
     // The next attempt to open the gone port fails with its message, not a hang.
     t.restart();

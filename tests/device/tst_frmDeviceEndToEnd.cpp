@@ -5,13 +5,13 @@
 #include "../devsim/DevsimHarness.h"
 #include "../download/Oracle.h"
 #include "app/AppContext.h"
-#include "mainwindow/QtStatusPanel.h"
-#include "ml/QtUi.h"
 #include "app/Startup.h"
 #include "device/frmComPort.h"
 #include "device/frmCommSetting.h"
 #include "device/frmMessage.h"
+#include "mainwindow/QtStatusPanel.h"
 #include "mainwindow/frmMain.h"
+#include "ml/QtUi.h"
 #include "store/KORVAMain.h"
 #include "support/ModalScript.h"
 #include "support/TestEnv.h"
@@ -117,8 +117,9 @@ void tst_frmDeviceEndToEnd::connectAndChangeTheSettings() {
     QCOMPARE(presetPort, sim.Link());
     QVERIFY(script.steps.isEmpty());
     QCOMPARE(script.seen.size(), 1);
-    QCOMPARE(script.seen[0], QStringLiteral("連線至簡訊報警機成功!\n\nModel No.: VX700-RV27MS\n"
-                                            "S/N : 12-09-2143-785634-12\nCommnunication Settings : 9600, N, 8, 1"));
+    QCOMPARE(script.seen[0],
+             QStringLiteral("連線至簡訊報警機成功!\n\nModel No.: VX700-RV27MS\n"
+                            "S/N : 12-09-2143-785634-12\nCommnunication Settings : 9600, N, 8, 1"));
     QVERIFY(ctx.ConnectStatus);
     QCOMPARE(w.StatusPanel(QStringLiteral("ConnectStatus"))->text(), QStringLiteral(" Online"));
     QCOMPARE(w.StatusPanel(QStringLiteral("ConnectStatus"))->ImageKey(), QStringLiteral("Connect"));
@@ -134,8 +135,8 @@ void tst_frmDeviceEndToEnd::connectAndChangeTheSettings() {
         parity->setCurrentIndex(parity->findText(QStringLiteral("ODD")));
         d->findChild<QPushButton*>(QStringLiteral("CmdOK"))->click();
     });
-    script.Box(QMessageBox::Ok);   // store the change?
-    script.Box(QMessageBox::Ok);   // stored
+    script.Box(QMessageBox::Ok); // store the change?
+    script.Box(QMessageBox::Ok); // stored
     item("mnuDeviceSetting")->trigger();
     QVERIFY(script.steps.isEmpty());
     QCOMPARE(script.seen.size(), 3);
@@ -153,7 +154,8 @@ void tst_frmDeviceEndToEnd::connectAndChangeTheSettings() {
     QCOMPARE(script.seen.size(), 4);
     QVERIFY(script.seen[3].startsWith(QStringLiteral("通訊錯誤, 無法連接簡訊報警機!")));
     QVERIFY(!ctx.ConnectStatus);
-    QCOMPARE(w.StatusPanel(QStringLiteral("ConnectStatus"))->ImageKey(), QStringLiteral("DisConnect"));
+    QCOMPARE(w.StatusPanel(QStringLiteral("ConnectStatus"))->ImageKey(),
+             QStringLiteral("DisConnect"));
 }
 
 void tst_frmDeviceEndToEnd::downloadFromTheDeviceMenu() {

@@ -2,11 +2,11 @@
 // dialog with its slave ID box, wired to the scripted device.
 #include "LinkFixture.h"
 
-#include "ml/QtUi.h"
 #include "device/CommUtil.h"
 #include "device/frmComPort.h"
 #include "device/frmCommSetting.h"
 #include "device/frmMessage.h"
+#include "ml/QtUi.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -36,7 +36,7 @@ void tst_frmDeviceWindows::progressWindow() {
     QVERIFY(f.Start());
     frmMessage w(f.ctx->ml);
     QCOMPARE(w.lblMessage()->text(), QStringLiteral("處理中, 請稍候..."));
-    w.CloseProgress();   // not shown: nothing happens
+    w.CloseProgress(); // not shown: nothing happens
     QVERIFY(!w.isVisible());
     w.ShowProgress(QStringLiteral("連線簡訊報警機"), QStringLiteral("正在連線中..."));
     QVERIFY(w.isVisible());
@@ -58,7 +58,7 @@ void tst_frmDeviceWindows::progressWindowThroughTheUi() {
     QWidget owner;
     frmMessage::Attach(ui, f.ctx->ml, &owner);
     auto shown = [&owner] { return owner.findChild<frmMessage*>(); };
-    QVERIFY(!shown());   // made on first use
+    QVERIFY(!shown()); // made on first use
     ui.CloseProgress();
     ui.ShowProgress(QStringLiteral("裝置通訊設定"), QStringLiteral("讀取裝置通訊設定中..."));
     frmMessage* w = shown();
@@ -67,7 +67,7 @@ void tst_frmDeviceWindows::progressWindowThroughTheUi() {
     ui.CloseProgress();
     QVERIFY(!w->isVisible());
     ui.ShowProgress(QStringLiteral("a"), QStringLiteral("b"));
-    QCOMPARE(shown(), w);   // one instance, reused
+    QCOMPARE(shown(), w); // one instance, reused
     // A determinate step shows the bar and its line; the next showing starts without them.
     QVERIFY(w->pbProgress()->isHidden());
     ui.SetProgressValue(3, 8, QStringLiteral("電話簿 第 1 / 3 筆"));
@@ -119,7 +119,7 @@ void tst_frmDeviceWindows::settingsDialogShowsTheDevice() {
     LinkFixture f;
     QVERIFY(f.Start());
     f.dialer.holding[0x0080] = 17;
-    f.dialer.holding[0x0081] = 0xC4;   // even, 19200
+    f.dialer.holding[0x0081] = 0xC4; // even, 19200
     frmCommSetting dialog(*f.ctx);
     QVERIFY(dialog.LoadFormObj());
     QCOMPARE(dialog.lblModelName()->text(), QStringLiteral("VX700-RV27S"));
@@ -151,13 +151,13 @@ void tst_frmDeviceWindows::slaveIDBoxTakesDigitsOnly() {
     QCOMPARE(box->text(), QStringLiteral("247"));
     QTest::keyClick(box, Qt::Key_Backspace);
     QCOMPARE(box->text(), QStringLiteral("247"));
-    QTest::keyClick(box, Qt::Key_1);   // a fourth digit beyond 255
+    QTest::keyClick(box, Qt::Key_1); // a fourth digit beyond 255
     QCOMPARE(box->text(), QStringLiteral("255"));
     box->selectAll();
     QTest::keyClick(box, Qt::Key_0);
     QCOMPARE(box->text(), QStringLiteral("1"));
     box->selectAll();
-    QTest::keyClick(box, Qt::Key_Delete);   // an empty box becomes 1
+    QTest::keyClick(box, Qt::Key_Delete); // an empty box becomes 1
     QCOMPARE(box->text(), QStringLiteral("1"));
     box->selectAll();
     QTest::keyClicks(box, QStringLiteral("42"));
@@ -232,8 +232,10 @@ void tst_frmDeviceWindows::englishTexts() {
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Device Communication Settings"));
     QCOMPARE(dialog.findChild<QTabWidget*>(QStringLiteral("sstCommunication"))->tabText(0),
              QStringLiteral("COM1 Settings"));
-    QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("Label4"))->text(), QStringLiteral("Baud rate:"));
-    QCOMPARE(dialog.findChild<QPushButton*>(QStringLiteral("cmdExit"))->text(), QStringLiteral("Cancel"));
+    QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("Label4"))->text(),
+             QStringLiteral("Baud rate:"));
+    QCOMPARE(dialog.findChild<QPushButton*>(QStringLiteral("cmdExit"))->text(),
+             QStringLiteral("Cancel"));
     frmComPort port(*f.ctx);
     QCOMPARE(port.windowTitle(), QStringLiteral("PC Serial Port"));
     frmMessage progress(f.ctx->ml);

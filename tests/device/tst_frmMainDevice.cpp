@@ -19,7 +19,8 @@ private Q_SLOTS:
         frmMain w(*f.ctx, &store);
         auto* menu = w.findChild<QMenu*>(QStringLiteral("mnuDevice"));
         auto item = [&](const char* name) { return w.findChild<QAction*>(QLatin1String(name)); };
-        QVERIFY(menu && item("mnuDeviceConnect") && item("mnuDeviceSetting") && item("mnuDeviceDownLoad"));
+        QVERIFY(menu && item("mnuDeviceConnect") && item("mnuDeviceSetting") &&
+                item("mnuDeviceDownLoad"));
 
         Q_EMIT menu->aboutToShow();
         QVERIFY(!item("mnuDeviceConnect")->isChecked());
@@ -32,7 +33,7 @@ private Q_SLOTS:
         Q_EMIT menu->aboutToShow();
         QVERIFY(item("mnuDeviceConnect")->isChecked());
         QVERIFY(item("mnuDeviceSetting")->isEnabled());
-        QVERIFY(!item("mnuDeviceDownLoad")->isEnabled());   // no project open
+        QVERIFY(!item("mnuDeviceDownLoad")->isEnabled()); // no project open
 
         f.ctx->project.ProjName = QStringLiteral("demo");
         Q_EMIT menu->aboutToShow();

@@ -20,8 +20,7 @@
 namespace devsimtest {
 
 // The check code of Modbus RTU, computed here independently of the simulator.
-inline quint16 Crc(QByteArrayView bytes)
-{
+inline quint16 Crc(QByteArrayView bytes) {
     quint16 crc = 0xFFFF;
     for (char c : bytes) {
         crc ^= static_cast<quint8>(c);
@@ -32,8 +31,7 @@ inline quint16 Crc(QByteArrayView bytes)
 }
 
 // Hex text ("f7 04 00 00") plus its check code.
-inline QByteArray Frame(const QByteArray& hex)
-{
+inline QByteArray Frame(const QByteArray& hex) {
     QByteArray f = QByteArray::fromHex(hex);
     const quint16 crc = Crc(f);
     f.append(static_cast<char>(crc & 0xFF));
@@ -41,17 +39,19 @@ inline QByteArray Frame(const QByteArray& hex)
     return f;
 }
 
-inline bool CrcGood(const QByteArray& f)
-{
-    return f.size() >= 4 && Crc(f.first(f.size() - 2)) == (static_cast<quint8>(f[f.size() - 2]) | static_cast<quint8>(f[f.size() - 1]) << 8);
+inline bool CrcGood(const QByteArray& f) {
+    return f.size() >= 4 &&
+           Crc(f.first(f.size() - 2)) ==
+               (static_cast<quint8>(f[f.size() - 2]) | static_cast<quint8>(f[f.size() - 1]) << 8);
 }
 
-inline QByteArray Hex(const QByteArray& bytes) { return bytes.toHex(' '); }
+inline QByteArray Hex(const QByteArray& bytes) {
+    return bytes.toHex(' ');
+}
 
 class Sim {
 public:
-    ~Sim()
-    {
+    ~Sim() {
         CloseTty();
         if (m_proc.state() != QProcess::NotRunning) {
             m_proc.kill();
@@ -69,31 +69,30 @@ public:
     static QString Program() { return QStringLiteral(KORVA_BIN_DIR "/korva-devsim"); }
 
     // Starts the simulator with the harness's link, state file, control FIFO and log.
-    bool Start(const QStringList& extra)
-    {
+    bool Start(const QStringList& extra) {
         m_proc.setProgram(Program());
-        m_proc.setArguments(QStringList{QStringLiteral("--link"), Link(), QStringLiteral("--state"), StatePath(),
-                                        QStringLiteral("--control"), ControlPath(), QStringLiteral("--log")}
-                            + extra);
+        m_proc.setArguments(QStringList{QStringLiteral("--link"), Link(), QStringLiteral("--state"),
+                                        StatePath(), QStringLiteral("--control"), ControlPath(),
+                                        QStringLiteral("--log")} +
+                            extra);
         m_proc.start();
         if (!m_proc.waitForStarted(5000))
             return Fail(QStringLiteral("cannot start: ") + m_proc.errorString());
         QElapsedTimer t;
         t.start();
-        while (!m_proc.readAllStandardOutput().contains("ready") ) {
+        while (!m_proc.readAllStandardOutput().contains("ready")) {
             if (t.elapsed() > 5000 || m_proc.state() == QProcess::NotRunning)
-                return Fail(QStringLiteral("no ready line; stderr: ") + QString::fromUtf8(m_proc.readAllStandardError()));
+                return Fail(QStringLiteral("no ready line; stderr: ") +
+                            QString::fromUtf8(m_proc.readAllStandardError()));
             m_proc.waitForReadyRead(100);
         }
-        m_proc.setReadChannel(QProcess::StandardError);   // the log, from now on
+        m_proc.setReadChannel(QProcess::StandardError); // the log, from now on
         return OpenTty();
     }
 
-    bool OpenTty()
-    {
+    bool OpenTty() {
         m_fd = ::open(QFile::encodeName(Link()).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-        if (m_fd < 0)
-            return Fail(QStringLiteral("cannot open ") + Link());
+        if (m_fd < 0) return Fail(QStringLiteral("cannot open ") + Link());
         termios t{};
         ::tcgetattr(m_fd, &t);
         ::cfmakeraw(&t);
@@ -103,33 +102,28 @@ public:
         return true;
     }
 
-    void CloseTty()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
+    void CloseTty() {
+        if (m_fd >= 0) ::close(m_fd);
         m_fd = -1;
     }
 
     void Write(const QByteArray& bytes) { (void)!::write(m_fd, bytes.constData(), bytes.size()); }
 
     // Bytes waiting on the terminal, after up to waitMs for the first.
-    QByteArray Drain(int waitMs = 0)
-    {
+    QByteArray Drain(int waitMs = 0) {
         QByteArray out;
         pollfd p{m_fd, POLLIN, 0};
         while (::poll(&p, 1, out.isEmpty() ? waitMs : 0) > 0) {
             char buf[512];
             const ssize_t n = ::read(m_fd, buf, sizeof buf);
-            if (n <= 0)
-                break;
+            if (n <= 0) break;
             out.append(buf, n);
         }
         return out;
     }
 
     // The next log line that starts with "RX" or "TX" (the time stamp cut off).
-    QByteArray NextLogLine(int timeoutMs = 5000)
-    {
+    QByteArray NextLogLine(int timeoutMs = 5000) {
         QElapsedTimer t;
         t.start();
         for (;;) {
@@ -143,16 +137,14 @@ public:
                     return rest;
                 continue;
             }
-            if (t.elapsed() > timeoutMs || m_proc.state() == QProcess::NotRunning)
-                return {};
+            if (t.elapsed() > timeoutMs || m_proc.state() == QProcess::NotRunning) return {};
             m_proc.waitForReadyRead(50);
         }
     }
 
     // Sends a request and returns what came back: the simulator's log tells when its
     // decision is made (an RX line with a note means no reply; otherwise the TX line).
-    QByteArray Exchange(const QByteArray& request)
-    {
+    QByteArray Exchange(const QByteArray& request) {
         ::tcflush(m_fd, TCIFLUSH);
         Write(request);
         for (;;) {
@@ -161,29 +153,24 @@ public:
                 Fail(QStringLiteral("no log line for ") + QString::fromLatin1(Hex(request)));
                 return {};
             }
-            if (line.startsWith("TX"))
-                return line.contains("# dropped") ? Drain(0) : Drain(1000);
-            if (line.startsWith("RX") && line.contains('#'))
-                return Drain(0);
+            if (line.startsWith("TX")) return line.contains("# dropped") ? Drain(0) : Drain(1000);
+            if (line.startsWith("RX") && line.contains('#')) return Drain(0);
         }
     }
 
     // A control command; waits for its log note when it has one.
-    void Control(const QByteArray& line)
-    {
+    void Control(const QByteArray& line) {
         const int fd = ::open(QFile::encodeName(ControlPath()).constData(), O_WRONLY | O_NONBLOCK);
         if (fd >= 0) {
             (void)!::write(fd, line.constData(), line.size());
             (void)!::write(fd, "\n", 1);
             ::close(fd);
         }
-        if (line.startsWith("sw2") || line.startsWith("pace"))
-            NextLogLine();
+        if (line.startsWith("sw2") || line.startsWith("pace")) NextLogLine();
     }
 
     // The state as the simulator writes it, asked by the control command or by SIGUSR1.
-    QJsonObject State(bool bySignal = false)
-    {
+    QJsonObject State(bool bySignal = false) {
         QFile::remove(StatePath());
         if (bySignal)
             ::kill(static_cast<pid_t>(m_proc.processId()), SIGUSR1);
@@ -194,14 +181,12 @@ public:
         while (!QFile::exists(StatePath()) && t.elapsed() < 5000)
             QThread::msleep(5);
         QFile f(StatePath());
-        if (!f.open(QIODevice::ReadOnly))
-            return {};
+        if (!f.open(QIODevice::ReadOnly)) return {};
         return QJsonDocument::fromJson(f.readAll()).object();
     }
 
     // The cable pulled: SIGKILL, no clean-up. Start() again brings it back on the same link.
-    void Kill()
-    {
+    void Kill() {
         CloseTty();
         m_proc.kill();
         m_proc.waitForFinished(3000);
@@ -209,18 +194,15 @@ public:
     }
 
     // SIGTERM; the exit code, or -1 when it did not end cleanly.
-    int Stop()
-    {
+    int Stop() {
         CloseTty();
         ::kill(static_cast<pid_t>(m_proc.processId()), SIGTERM);
-        if (!m_proc.waitForFinished(5000) || m_proc.exitStatus() != QProcess::NormalExit)
-            return -1;
+        if (!m_proc.waitForFinished(5000) || m_proc.exitStatus() != QProcess::NormalExit) return -1;
         return m_proc.exitCode();
     }
 
 private:
-    bool Fail(const QString& text)
-    {
+    bool Fail(const QString& text) {
         error += text + QLatin1Char('\n');
         return false;
     }
@@ -231,4 +213,4 @@ private:
     int m_fd = -1;
 };
 
-}  // namespace devsimtest
+} // namespace devsimtest

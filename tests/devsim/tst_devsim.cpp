@@ -23,8 +23,7 @@ private Q_SLOTS:
     void keepsSilentWhileSw2IsOff();
 };
 
-void tst_devsim::readsRegistersAndCoilsByteForByte_data()
-{
+void tst_devsim::readsRegistersAndCoilsByteForByte_data() {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<QByteArray>("request");
     QTest::addColumn<QByteArray>("reply");
@@ -34,23 +33,27 @@ void tst_devsim::readsRegistersAndCoilsByteForByte_data()
                                    << QByteArray::fromHex("f7040834127856214312 097c5a");
     QTest::newRow("model and firmware") << none << QByteArray::fromHex("f704000000 02655d")
                                         << QByteArray::fromHex("f70404410601 0219e7");
-    QTest::newRow("other identity") << QStringList{"--model-id", "0x4306", "--firmware", "0x0A0B", "--serial",
-                                                   "9876543210123456", "--input", "7=0x1234", "--input", "11=65535"}
-                                    << Frame("f704 0000 000c")
-                                    << Frame("f704 18 4306 0a0b 3456 1012 5432 9876 0000 1234 0000 0000 0000 ffff");
-    QTest::newRow("holding registers") << QStringList{"--com1", "0xC3"} << QByteArray::fromHex("f7030080000310b5")
-                                       << QByteArray::fromHex("f703060001 00c3ffffc29d");
-    QTest::newRow("COM1 slave") << QStringList{"--com1-slave", "12"} << Frame("f703 0080 0001") << Frame("f703 02 000c");
-    QTest::newRow("all coils") << QStringList{"--coils", "0x8000000000000105"} << QByteArray::fromHex("f7010000 0040296c")
+    QTest::newRow("other identity")
+        << QStringList{"--model-id",       "0x4306",  "--firmware", "0x0A0B",  "--serial",
+                       "9876543210123456", "--input", "7=0x1234",   "--input", "11=65535"}
+        << Frame("f704 0000 000c")
+        << Frame("f704 18 4306 0a0b 3456 1012 5432 9876 0000 1234 0000 0000 0000 ffff");
+    QTest::newRow("holding registers")
+        << QStringList{"--com1", "0xC3"} << QByteArray::fromHex("f7030080000310b5")
+        << QByteArray::fromHex("f703060001 00c3ffffc29d");
+    QTest::newRow("COM1 slave") << QStringList{"--com1-slave", "12"} << Frame("f703 0080 0001")
+                                << Frame("f703 02 000c");
+    QTest::newRow("all coils") << QStringList{"--coils", "0x8000000000000105"}
+                               << QByteArray::fromHex("f7010000 0040296c")
                                << QByteArray::fromHex("f70108050100000000 0080f8c9");
     // Coils 3..12: coil 8 is bit 5 of the first byte.
-    QTest::newRow("some coils") << QStringList{"--coils", "0x8000000000000105"} << Frame("f701 0003 000a")
-                                << Frame("f701 02 20 00");
-    QTest::newRow("other station") << QStringList{"--slave", "17"} << Frame("1104 0001 0001") << Frame("1104 02 0102");
+    QTest::newRow("some coils") << QStringList{"--coils", "0x8000000000000105"}
+                                << Frame("f701 0003 000a") << Frame("f701 02 20 00");
+    QTest::newRow("other station")
+        << QStringList{"--slave", "17"} << Frame("1104 0001 0001") << Frame("1104 02 0102");
 }
 
-void tst_devsim::readsRegistersAndCoilsByteForByte()
-{
+void tst_devsim::readsRegistersAndCoilsByteForByte() {
     QFETCH(QStringList, args);
     QFETCH(QByteArray, request);
     QFETCH(QByteArray, reply);
@@ -64,8 +67,7 @@ void tst_devsim::readsRegistersAndCoilsByteForByte()
     QCOMPARE(sim.Stop(), 0);
 }
 
-void tst_devsim::writesCom1SettingsAsTheDeviceTakesThem()
-{
+void tst_devsim::writesCom1SettingsAsTheDeviceTakesThem() {
     Sim sim;
     QVERIFY2(sim.Start({}), qPrintable(sim.error));
     // Slave ID 12, odd parity with baud identifier 5.
@@ -81,8 +83,7 @@ void tst_devsim::writesCom1SettingsAsTheDeviceTakesThem()
     QCOMPARE(state["station"].toInt(), 247);
 }
 
-void tst_devsim::answersStandardExceptions_data()
-{
+void tst_devsim::answersStandardExceptions_data() {
     QTest::addColumn<QByteArray>("request");
     QTest::addColumn<int>("code");
     const QByteArray digits = "30393132333435363738";
@@ -112,15 +113,16 @@ void tst_devsim::answersStandardExceptions_data()
     QTest::newRow("odd UTF-16 length") << Frame("f750 5301 0941 0005 00 0041004200") << 3;
 }
 
-void tst_devsim::answersStandardExceptions()
-{
+void tst_devsim::answersStandardExceptions() {
     QFETCH(QByteArray, request);
     QFETCH(int, code);
     Sim sim;
     QVERIFY2(sim.Start({}), qPrintable(sim.error));
     const QJsonObject before = sim.State();
     QByteArray expected;
-    expected.append(request[0]).append(static_cast<char>(request[1] | 0x80)).append(static_cast<char>(code));
+    expected.append(request[0])
+        .append(static_cast<char>(request[1] | 0x80))
+        .append(static_cast<char>(code));
     QCOMPARE(Hex(sim.Exchange(request)), Hex(Frame(expected.toHex().constData())));
     // A refused request changes nothing.
     QJsonObject after = sim.State();
@@ -131,37 +133,39 @@ void tst_devsim::answersStandardExceptions()
     QCOMPARE(after, was);
 }
 
-void tst_devsim::exceptionOptionRefusesEverything()
-{
+void tst_devsim::exceptionOptionRefusesEverything() {
     Sim sim;
     QVERIFY2(sim.Start({"--exception", "4"}), qPrintable(sim.error));
     QCOMPARE(Hex(sim.Exchange(Frame("f704 0000 0001"))), Hex(Frame("f784 04")));
     QCOMPARE(Hex(sim.Exchange(Frame("f710 0080 0001 02 0005"))), Hex(Frame("f790 04")));
     QCOMPARE(Hex(sim.Exchange(Frame("f750 4301 0600 0102 01 3132"))), Hex(Frame("f7d0 04")));
     const QJsonObject state = sim.State();
-    QCOMPARE(state["holdingRegisters"].toArray()[0].toInt(), 1);   // the write was not carried out
+    QCOMPARE(state["holdingRegisters"].toArray()[0].toInt(), 1); // the write was not carried out
     QCOMPARE(state["phonebook"].toArray().size(), 0);
 }
 
-void tst_devsim::storesDownloadRecords()
-{
+void tst_devsim::storesDownloadRecords() {
     Sim sim;
     QVERIFY2(sim.Start({}), qPrintable(sim.error));
     const int emptyCrc = 0xFFFF;
     QCOMPARE(sim.State()["identity"].toObject()["projectCrc"].toInt(), emptyCrc);
 
-    QCOMPARE(Hex(sim.Exchange(QByteArray::fromHex("f75040ff43c1"))), Hex(QByteArray::fromHex("f75040ff43c1")));
-    QCOMPARE(Hex(sim.Exchange(QByteArray::fromHex("f75050ff4e01"))), Hex(QByteArray::fromHex("f75050ff4e01")));
+    QCOMPARE(Hex(sim.Exchange(QByteArray::fromHex("f75040ff43c1"))),
+             Hex(QByteArray::fromHex("f75040ff43c1")));
+    QCOMPARE(Hex(sim.Exchange(QByteArray::fromHex("f75050ff4e01"))),
+             Hex(QByteArray::fromHex("f75050ff4e01")));
     // Phonebook: k = 1, group 1, "0912345678"; k = 2 disabled, group 3, "5551234".
     const QByteArray pb1 = QByteArray::fromHex("f750 4301 0e00 010a 01 30393132333435363738");
     const QByteArray pb2 = QByteArray::fromHex("f750 4302 0b80 0307 02 35353531323334");
     QCOMPARE(Hex(sim.Exchange(QByteArray::fromHex("f75043010e00010a01 30393132333435363738c013"))),
              Hex(Frame("f750 4301")));
     QCOMPARE(Hex(sim.Exchange(Frame(pb2.toHex().constData()))), Hex(Frame("f750 4302")));
-    // Messages: zone 0 alarm in UTF-16 ("簡訊A", group 1); zone 1 reset in Big5 ("簡訊", all groups).
+    // Messages: zone 0 alarm in UTF-16 ("簡訊A", group 1); zone 1 reset in Big5 ("簡訊", all
+    // groups).
     const QByteArray sm1 = QByteArray::fromHex("f750 5301 0a41 0106 00 7c218a0a0041");
     const QByteArray sm2 = QByteArray::fromHex("f750 5342 08c0 0004 00 c2b2b054");
-    QCOMPARE(Hex(sim.Exchange(QByteArray::fromHex("f75053010a41010600 7c218a0a00411d5b"))), Hex(Frame("f750 5301")));
+    QCOMPARE(Hex(sim.Exchange(QByteArray::fromHex("f75053010a41010600 7c218a0a00411d5b"))),
+             Hex(Frame("f750 5301")));
     QCOMPARE(Hex(sim.Exchange(Frame(sm2.toHex().constData()))), Hex(Frame("f750 5342")));
 
     QJsonObject state = sim.State();
@@ -208,8 +212,7 @@ void tst_devsim::storesDownloadRecords()
     QCOMPARE(state["identity"].toObject()["projectCrc"].toInt(), int{Crc(sm1 + sm2)});
 }
 
-void tst_devsim::refusesARecordBeyondTheModelsMemory_data()
-{
+void tst_devsim::refusesARecordBeyondTheModelsMemory_data() {
     QTest::addColumn<QString>("modelId");
     QTest::addColumn<int>("limit");
     QTest::newRow("64-zone model") << "0x4006" << 8192;
@@ -217,8 +220,7 @@ void tst_devsim::refusesARecordBeyondTheModelsMemory_data()
     QTest::newRow("VX800 model") << "0x4510" << 16384;
 }
 
-void tst_devsim::refusesARecordBeyondTheModelsMemory()
-{
+void tst_devsim::refusesARecordBeyondTheModelsMemory() {
     QFETCH(QString, modelId);
     QFETCH(int, limit);
     Sim sim;
@@ -227,10 +229,16 @@ void tst_devsim::refusesARecordBeyondTheModelsMemory()
     auto message = [](int code, int n, char fill) {
         QByteArray head;
         head.append(char(0xF7)).append(char(0x50)).append(char(0x53)).append(char(code));
-        head.append(char((n + 4) & 0xFF)).append(char(0x40)).append(char(0)).append(char(n)).append(char(0));
+        head.append(char((n + 4) & 0xFF))
+            .append(char(0x40))
+            .append(char(0))
+            .append(char(n))
+            .append(char(0));
         return Frame((head + QByteArray(n, fill)).toHex());
     };
-    auto ack = [](int code) { return Frame(QByteArray("f75053") + QByteArray::number(code, 16).rightJustified(2, '0')); };
+    auto ack = [](int code) {
+        return Frame(QByteArray("f75053") + QByteArray::number(code, 16).rightJustified(2, '0'));
+    };
     int used = 0, code = 1;
     // Full records while a whole one fits, then one that fills the memory to its last byte.
     for (; limit - used >= 2 * 259; ++code, used += 259)
@@ -250,15 +258,15 @@ void tst_devsim::refusesARecordBeyondTheModelsMemory()
     QCOMPARE(state["memoryLimit"].toInt(), limit);
     QCOMPARE(state["phonebook"].toArray().size(), 0);
     QCOMPARE(state["shortMessages"].toArray().size(), code);
-    QCOMPARE(state["shortMessages"].toArray().last()["textBytes"].toString().toLatin1(), QByteArray(last, 'D').toHex());
+    QCOMPARE(state["shortMessages"].toArray().last()["textBytes"].toString().toLatin1(),
+             QByteArray(last, 'D').toHex());
     // After a clear of the messages the phonebook record fits.
     sim.Exchange(Frame("f750 50ff"));
     QCOMPARE(Hex(sim.Exchange(Frame("f750 4301 0500 0001 01 31"))), Hex(Frame("f750 4301")));
     QCOMPARE(sim.State()["memoryUsed"].toInt(), 5);
 }
 
-void tst_devsim::framesEndByLengthOrSilence()
-{
+void tst_devsim::framesEndByLengthOrSilence() {
     Sim sim;
     QVERIFY2(sim.Start({}), qPrintable(sim.error));
     const QByteArray read = Frame("f704 0001 0001"), reply = Frame("f704 02 0102");
@@ -281,7 +289,7 @@ void tst_devsim::framesEndByLengthOrSilence()
     QByteArray bad = read;
     bad[7] = static_cast<char>(bad[7] ^ 1);
     QCOMPARE(sim.Exchange(bad), QByteArray());
-    QThread::msleep(20);   // input is dropped until the line falls silent
+    QThread::msleep(20); // input is dropped until the line falls silent
     QCOMPARE(sim.Exchange(Frame("0104 0001 0001")), QByteArray());
     const QJsonObject c = sim.State()["counters"].toObject();
     QCOMPARE(c["framesReceived"].toInt(), 3);
@@ -290,8 +298,7 @@ void tst_devsim::framesEndByLengthOrSilence()
     QCOMPARE(c["badFrames"].toInt(), 4);
 }
 
-void tst_devsim::keepsSilentWhileSw2IsOff()
-{
+void tst_devsim::keepsSilentWhileSw2IsOff() {
     Sim sim;
     QVERIFY2(sim.Start({"--sw2", "off"}), qPrintable(sim.error));
     const QByteArray read = Frame("f701 0000 0040");
@@ -303,7 +310,7 @@ void tst_devsim::keepsSilentWhileSw2IsOff()
     QCOMPARE(sim.Exchange(read), QByteArray());
     const QJsonObject state = sim.State();
     QCOMPARE(state["sw2"].toBool(), false);
-    QCOMPARE(state["phonebookClears"].toInt(), 0);   // not carried out while silent
+    QCOMPARE(state["phonebookClears"].toInt(), 0); // not carried out while silent
     QCOMPARE(state["counters"].toObject()["framesReceived"].toInt(), 4);
     QCOMPARE(state["counters"].toObject()["framesSilent"].toInt(), 3);
     QCOMPARE(state["counters"].toObject()["bytesOut"].toInt(), 13);

@@ -27,55 +27,57 @@ const QByteArray Request = Frame("f704 0000 0001");
 const QByteArray Reply = Frame("f704 02 4106");
 
 // What one reply looked like on the line.
-QString Classify(const QByteArray& got)
-{
-    if (got.isEmpty())
-        return "none";
-    if (got == Reply)
-        return "ok";
-    if (got == Frame("f784 04"))
-        return "exception";
-    if (got.size() == Reply.size() && CrcGood(got) && got[0] != Reply[0] && got.mid(1) .first(4) == Reply.mid(1).first(4))
+QString Classify(const QByteArray& got) {
+    if (got.isEmpty()) return "none";
+    if (got == Reply) return "ok";
+    if (got == Frame("f784 04")) return "exception";
+    if (got.size() == Reply.size() && CrcGood(got) && got[0] != Reply[0] &&
+        got.mid(1).first(4) == Reply.mid(1).first(4))
         return "station";
-    if (got.size() == Reply.size() && !CrcGood(got) && got.first(5) == Reply.first(5))
-        return "crc";
-    if (got.size() == Reply.size() / 2 && Reply.startsWith(got))
-        return "stall";
+    if (got.size() == Reply.size() && !CrcGood(got) && got.first(5) == Reply.first(5)) return "crc";
+    if (got.size() == Reply.size() / 2 && Reply.startsWith(got)) return "stall";
     if (got.size() > Reply.size() && got.size() <= Reply.size() + 4 && got.endsWith(Reply))
         return "noise";
     return "other: " + QString::fromLatin1(Hex(got));
 }
 
-QStringList Run(const QStringList& args, int count, QJsonObject* counters = nullptr)
-{
+QStringList Run(const QStringList& args, int count, QJsonObject* counters = nullptr) {
     Sim sim;
-    if (!sim.Start(args))
-        return {sim.error};
+    if (!sim.Start(args)) return {sim.error};
     QStringList fates;
     for (int i = 0; i < count; ++i)
         fates << Classify(sim.Exchange(Request));
-    if (counters)
-        *counters = sim.State()["counters"].toObject();
+    if (counters) *counters = sim.State()["counters"].toObject();
     return fates;
 }
 
-}  // namespace
+} // namespace
 
-void tst_devsim_faults::faultsAreRepeatableForASeed_data()
-{
+void tst_devsim_faults::faultsAreRepeatableForASeed_data() {
     QTest::addColumn<QString>("option");
     QTest::addColumn<QString>("fate");
     QTest::addColumn<QString>("counter");
-    QTest::newRow("drop") << "--drop-reply" << "none" << "framesDropped";
-    QTest::newRow("corrupt") << "--corrupt-crc" << "crc" << "corruptCrc";
-    QTest::newRow("station") << "--wrong-station" << "station" << "wrongStation";
-    QTest::newRow("stall") << "--stall-mid-frame" << "stall" << "framesStalled";
-    QTest::newRow("noise") << "--noise" << "noise" << "noise";
-    QTest::newRow("exception") << "--exception-rate" << "exception" << "exceptions";
+    QTest::newRow("drop") << "--drop-reply"
+                          << "none"
+                          << "framesDropped";
+    QTest::newRow("corrupt") << "--corrupt-crc"
+                             << "crc"
+                             << "corruptCrc";
+    QTest::newRow("station") << "--wrong-station"
+                             << "station"
+                             << "wrongStation";
+    QTest::newRow("stall") << "--stall-mid-frame"
+                           << "stall"
+                           << "framesStalled";
+    QTest::newRow("noise") << "--noise"
+                           << "noise"
+                           << "noise";
+    QTest::newRow("exception") << "--exception-rate"
+                               << "exception"
+                               << "exceptions";
 }
 
-void tst_devsim_faults::faultsAreRepeatableForASeed()
-{
+void tst_devsim_faults::faultsAreRepeatableForASeed() {
     QFETCH(QString, option);
     QFETCH(QString, fate);
     QFETCH(QString, counter);
@@ -83,7 +85,7 @@ void tst_devsim_faults::faultsAreRepeatableForASeed()
     QJsonObject counters;
     const QStringList first = Run({option, "0.5", "--seed", "7"}, n, &counters);
     QCOMPARE(first.size(), n);
-    QCOMPARE(first.count(fate) + first.count("ok"), n);   // only this kind of fault
+    QCOMPARE(first.count(fate) + first.count("ok"), n); // only this kind of fault
     QVERIFY2(first.count(fate) > 0 && first.count("ok") > 0, qPrintable(first.join(' ')));
     QCOMPARE(counters[counter].toInt(), first.count(fate));
     QCOMPARE(counters["framesReceived"].toInt(), n);
@@ -95,8 +97,7 @@ void tst_devsim_faults::faultsAreRepeatableForASeed()
     QVERIFY(Run({option, "0.5", "--seed", "8"}, n) != first);
 }
 
-void tst_devsim_faults::dropNthWithholdsExactlyThatReplyButCarriesItOut()
-{
+void tst_devsim_faults::dropNthWithholdsExactlyThatReplyButCarriesItOut() {
     Sim sim;
     QVERIFY2(sim.Start({"--drop-nth", "3"}), qPrintable(sim.error));
     QCOMPARE(sim.Exchange(Request), Reply);
@@ -110,8 +111,7 @@ void tst_devsim_faults::dropNthWithholdsExactlyThatReplyButCarriesItOut()
     QCOMPARE(c["framesAnswered"].toInt(), 6);
 }
 
-void tst_devsim_faults::paceTakesTheWireTime()
-{
+void tst_devsim_faults::paceTakesTheWireTime() {
     // 12 input registers: an 8-byte request and a 29-byte reply at 9600 baud, 10 bits a byte.
     const QByteArray request = Frame("f704 0000 000c");
     const double charMs = 10.0 * 1000 / 9600;
@@ -125,10 +125,8 @@ void tst_devsim_faults::paceTakesTheWireTime()
     int pieces = 0;
     while (got.size() < 29 && t.elapsed() < 3000) {
         const QByteArray part = sim.Drain(100);
-        if (part.isEmpty())
-            continue;
-        if (firstAt < 0)
-            firstAt = t.elapsed();
+        if (part.isEmpty()) continue;
+        if (firstAt < 0) firstAt = t.elapsed();
         got += part;
         ++pieces;
     }
@@ -142,8 +140,7 @@ void tst_devsim_faults::paceTakesTheWireTime()
     QVERIFY2(pieces >= 3, qPrintable(QString::number(pieces)));
 }
 
-void tst_devsim_faults::paceSwitchesAtRunTime()
-{
+void tst_devsim_faults::paceSwitchesAtRunTime() {
     // The same 12-register read: its paced reply cannot end before 8 + 3.5 + 28 character times.
     const QByteArray request = Frame("f704 0000 000c");
     const double pacedMs = (8 + 3.5 + 28) * 10.0 * 1000 / 9600;
@@ -165,8 +162,7 @@ void tst_devsim_faults::paceSwitchesAtRunTime()
     QVERIFY2(after >= 0 && after < pacedMs * 0.75, qPrintable(QString::number(after)));
 }
 
-void tst_devsim_faults::survivesClientsAndEndsCleanly()
-{
+void tst_devsim_faults::survivesClientsAndEndsCleanly() {
     Sim sim;
     QVERIFY2(sim.Start({}), qPrintable(sim.error));
     QCOMPARE(sim.Exchange(Request), Reply);
@@ -174,15 +170,15 @@ void tst_devsim_faults::survivesClientsAndEndsCleanly()
     sim.CloseTty();
     auto cpuTicks = [&] {
         QFile f(QString("/proc/%1/stat").arg(sim.Process().processId()));
-        if (!f.open(QIODevice::ReadOnly))
-            return -1LL;
+        if (!f.open(QIODevice::ReadOnly)) return -1LL;
         const QList<QByteArray> fields = f.readAll().split(')').last().split(' ');
-        return fields.value(12).toLongLong() + fields.value(13).toLongLong();   // utime + stime
+        return fields.value(12).toLongLong() + fields.value(13).toLongLong(); // utime + stime
     };
     const qint64 before = cpuTicks();
     QThread::msleep(1000);
     const qint64 used = cpuTicks() - before;
-    QVERIFY2(before >= 0 && used <= 5, qPrintable(QString("%1 ticks of CPU in 1 s idle").arg(used)));
+    QVERIFY2(before >= 0 && used <= 5,
+             qPrintable(QString("%1 ticks of CPU in 1 s idle").arg(used)));
     // A new client is served, and the state can be asked by signal.
     QVERIFY2(sim.OpenTty(), qPrintable(sim.error));
     QCOMPARE(sim.Exchange(Frame("f710 0080 0001 02 0021")), Frame("f710 0080 0001"));
@@ -199,22 +195,25 @@ void tst_devsim_faults::survivesClientsAndEndsCleanly()
     QVERIFY(!QFileInfo::exists(sim.ControlPath()));
 }
 
-void tst_devsim_faults::refusesBadOptions_data()
-{
+void tst_devsim_faults::refusesBadOptions_data() {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<QString>("message");
-    QTest::newRow("short serial") << QStringList{"--serial", "12345"} << "--serial wants 16 decimal digits";
-    QTest::newRow("hex serial") << QStringList{"--serial", "12345678901234AB"} << "--serial wants 16 decimal digits";
-    QTest::newRow("probability") << QStringList{"--drop-reply", "1.5"} << "--drop-reply wants a probability";
-    QTest::newRow("station 0") << QStringList{"--slave", "0"} << "--slave wants a number from 1 to 255";
-    QTest::newRow("model too big") << QStringList{"--model-id", "0x10000"} << "--model-id wants a number";
+    QTest::newRow("short serial") << QStringList{"--serial", "12345"}
+                                  << "--serial wants 16 decimal digits";
+    QTest::newRow("hex serial") << QStringList{"--serial", "12345678901234AB"}
+                                << "--serial wants 16 decimal digits";
+    QTest::newRow("probability") << QStringList{"--drop-reply", "1.5"}
+                                 << "--drop-reply wants a probability";
+    QTest::newRow("station 0") << QStringList{"--slave", "0"}
+                               << "--slave wants a number from 1 to 255";
+    QTest::newRow("model too big")
+        << QStringList{"--model-id", "0x10000"} << "--model-id wants a number";
     QTest::newRow("input address") << QStringList{"--input", "12=1"} << "--input wants ADDR=VALUE";
     QTest::newRow("sw2") << QStringList{"--sw2", "maybe"} << "--sw2 wants on or off";
     QTest::newRow("unknown") << QStringList{"--bogus"} << "Unknown option";
 }
 
-void tst_devsim_faults::refusesBadOptions()
-{
+void tst_devsim_faults::refusesBadOptions() {
     QFETCH(QStringList, args);
     QFETCH(QString, message);
     QProcess p;
@@ -224,8 +223,7 @@ void tst_devsim_faults::refusesBadOptions()
     QVERIFY2(p.readAllStandardError().contains(message.toUtf8()), qPrintable(message));
 }
 
-void tst_devsim_faults::refusesToReplaceAFile()
-{
+void tst_devsim_faults::refusesToReplaceAFile() {
     QTemporaryDir dir;
     const QString path = dir.filePath("ttyDEV");
     QFile f(path);
@@ -244,9 +242,10 @@ void tst_devsim_faults::refusesToReplaceAFile()
     QVERIFY(p.waitForFinished(5000));
     QCOMPARE(p.exitCode(), 0);
     const QByteArray help = p.readAllStandardOutput();
-    for (const char* o : {"--link", "--slave", "--model-id", "--serial", "--firmware", "--com1", "--pace", "--seed",
-                          "--drop-reply", "--drop-nth", "--corrupt-crc", "--wrong-station", "--exception",
-                          "--stall-mid-frame", "--noise", "--state", "--control", "--log", "--sw2"})
+    for (const char* o :
+         {"--link", "--slave", "--model-id", "--serial", "--firmware", "--com1", "--pace", "--seed",
+          "--drop-reply", "--drop-nth", "--corrupt-crc", "--wrong-station", "--exception",
+          "--stall-mid-frame", "--noise", "--state", "--control", "--log", "--sw2"})
         QVERIFY2(help.contains(o), o);
 }
 

@@ -2,8 +2,8 @@
 // A project opened from the template with rows of a test's own, and short ways to read the
 // working copy back with the sqlite3 program (an independent reader).
 #include "ProjectEnv.h"
-#include "mainwindow/MainView.h"
 #include "db/ADOUtil.h"
+#include "mainwindow/MainView.h"
 
 #include <QtTest>
 
@@ -19,9 +19,12 @@ struct EditEnv : ProjectEnv {
     // One line per row of the working copy; CR LF inside a field reads "|".
     QString Q(const QString& sql) const { return Sql3(ctx->project.MirPath, sql); }
     QString Users() const {
-        return Q(QStringLiteral("SELECT UserName||'='||replace(GroupName, char(13)||char(10), '|') FROM Users ORDER BY rowid"));
+        return Q(QStringLiteral("SELECT UserName||'='||replace(GroupName, char(13)||char(10), '|') "
+                                "FROM Users ORDER BY rowid"));
     }
-    QString Groups() const { return Q(QStringLiteral("SELECT GroupName||'='||GroupDsc FROM UserGroups ORDER BY rowid")); }
+    QString Groups() const {
+        return Q(QStringLiteral("SELECT GroupName||'='||GroupDsc FROM UserGroups ORDER BY rowid"));
+    }
     QString ZoneTarget(int zoneNo) const {
         return Q(QStringLiteral("SELECT GroupName FROM Zones WHERE ZoneNo=%1").arg(zoneNo));
     }
@@ -36,14 +39,17 @@ struct EditEnv : ProjectEnv {
         const int n = NodeTags::ParseNodeTag(tag, items);
         return n < 2 || NodeTags::LocateCurRecord(ctx->project, items, n);
     }
-    bool HasLeaf(const QString& tag) const { return MainView::FindNodeByTag(ctx->view, tag).isValid(); }
+    bool HasLeaf(const QString& tag) const {
+        return MainView::FindNodeByTag(ctx->view, tag).isValid();
+    }
     QString SelectedTag() const { return ctx->view.tree.Tag(MainView::SelectedNode(ctx->view)); }
 };
 
 // SQL that fills a fresh template.
 inline QString GroupsSql(const QStringList& names) {
     QString sql;
-    for (const QString& n : names) sql += QStringLiteral("INSERT INTO UserGroups VALUES('%1','');").arg(n);
+    for (const QString& n : names)
+        sql += QStringLiteral("INSERT INTO UserGroups VALUES('%1','');").arg(n);
     return sql;
 }
 // Rebuilds Users or Zones (keeping their rows) with a CHECK constraint, so that the engine
@@ -51,18 +57,23 @@ inline QString GroupsSql(const QStringList& names) {
 // they are written.
 inline QString WithCheck(const QString& table, const QString& check) {
     const QString cols = table == QLatin1String("Users")
-        ? QStringLiteral("UserName TEXT, PhoneNumber TEXT, IsDisable BOOLEAN NOT NULL DEFAULT 0, UserDsc TEXT, GroupName TEXT")
-        : QStringLiteral("ZoneNo SMALLINT, ZoneName TEXT, ZoneDsc TEXT, GroupName TEXT, AlarmSMS TEXT, ResetSMS TEXT, "
-                         "IsDisable BOOLEAN NOT NULL DEFAULT 0");
-    return QStringLiteral("PRAGMA ignore_check_constraints=1; CREATE TABLE t_new(%2, CHECK(%3)); "
-                          "INSERT INTO t_new SELECT * FROM %1; DROP TABLE %1; ALTER TABLE t_new RENAME TO %1; "
-                          "PRAGMA ignore_check_constraints=0;")
+                             ? QStringLiteral("UserName TEXT, PhoneNumber TEXT, IsDisable BOOLEAN "
+                                              "NOT NULL DEFAULT 0, UserDsc TEXT, GroupName TEXT")
+                             : QStringLiteral("ZoneNo SMALLINT, ZoneName TEXT, ZoneDsc TEXT, "
+                                              "GroupName TEXT, AlarmSMS TEXT, ResetSMS TEXT, "
+                                              "IsDisable BOOLEAN NOT NULL DEFAULT 0");
+    return QStringLiteral(
+               "PRAGMA ignore_check_constraints=1; CREATE TABLE t_new(%2, CHECK(%3)); "
+               "INSERT INTO t_new SELECT * FROM %1; DROP TABLE %1; ALTER TABLE t_new RENAME TO %1; "
+               "PRAGMA ignore_check_constraints=0;")
         .arg(table, cols, check);
 }
 // A contact whose groups are given with "|" for CR LF.
-inline QString UserSql(const QString& name, const QString& phone, const QString& groups, int disabled = 0,
-                       const QString& dsc = {}) {
+inline QString UserSql(const QString& name, const QString& phone, const QString& groups,
+                       int disabled = 0, const QString& dsc = {}) {
     return QStringLiteral("INSERT INTO Users(UserName,PhoneNumber,IsDisable,UserDsc,GroupName) "
                           "VALUES('%1','%2',%3,'%4',replace('%5','|',char(13)||char(10)));")
-        .arg(name, phone).arg(disabled).arg(dsc, groups);
+        .arg(name, phone)
+        .arg(disabled)
+        .arg(dsc, groups);
 }

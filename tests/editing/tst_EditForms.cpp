@@ -8,7 +8,8 @@
 namespace {
 QStringList Names(const QVector<GroupEntry>& entries) {
     QStringList out;
-    for (const GroupEntry& e : entries) out << e.name;
+    for (const GroupEntry& e : entries)
+        out << e.name;
     return out;
 }
 QStringList Greys(const QVector<GroupEntry>& entries) {
@@ -31,7 +32,7 @@ class TestEditForms : public QObject {
 private Q_SLOTS:
     void telephoneRule_data() {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<QStringList>("titles");   // the messages shown, in order
+        QTest::addColumn<QStringList>("titles"); // the messages shown, in order
         const QString digits = QStringLiteral("電話號碼只能輸入數字");
         const QString longer = QStringLiteral("電話號碼不得大於20個數字");
         QTest::newRow("empty") << QString() << QStringList{"本電話簿不得為空"};
@@ -62,7 +63,8 @@ private Q_SLOTS:
         }
         QCOMPARE(shown, titles);
         if (titles.contains(QStringLiteral("電話號碼只能輸入數字")))
-            QCOMPARE(env.ui.messages[0].text, QStringLiteral(" 電話號碼只能輸入數字！請再次輸入電話號碼。"));
+            QCOMPARE(env.ui.messages[0].text,
+                     QStringLiteral(" 電話號碼只能輸入數字！請再次輸入電話號碼。"));
     }
 
     void editorListsGroupsInTableOrderAndSavesThem() {
@@ -81,14 +83,16 @@ private Q_SLOTS:
 
     void editorCountsOnCancelAndOk() {
         EditEnv env;
-        QVERIFY(env.OpenWith(GroupsSql({"A", "B", "C"}) + UserSql("Tom", "1", "A") + UserSql("Ann", "2", "A|B")));
+        QVERIFY(env.OpenWith(GroupsSql({"A", "B", "C"}) + UserSql("Tom", "1", "A") +
+                             UserSql("Ann", "2", "A|B")));
         AppContext& c = env.c();
         EditTelListForm& f = c.forms.editTelList;
         // The person at the picker double-clicks the group named next.
         QString pick;
         env.ui.onModal = [&](Window w) -> bool {
             if (w != Window::frmAllUserGroups) return false;
-            return c.forms.allUserGroups.lvUserGroups_DblClick(c, RowOf(c.forms.allUserGroups, pick));
+            return c.forms.allUserGroups.lvUserGroups_DblClick(c,
+                                                               RowOf(c.forms.allUserGroups, pick));
         };
         for (const bool ok : {false, true}) {
             QVERIFY(env.Select(QStringLiteral("Users,Tom")));
@@ -121,7 +125,8 @@ private Q_SLOTS:
     void editorLimitKeepsThePickerClosed() {
         EditEnv env;
         QString sql = GroupsSql({"A", "B"});
-        for (int i = 0; i < 5; ++i) sql += UserSql(QStringLiteral("u%1").arg(i), "1", "A|B");
+        for (int i = 0; i < 5; ++i)
+            sql += UserSql(QStringLiteral("u%1").arg(i), "1", "A|B");
         QVERIFY(env.OpenWith(sql));
         env.p().MaxTelNo = 10;
         QVERIFY(env.Select(QStringLiteral("Users,u0")));
@@ -132,7 +137,8 @@ private Q_SLOTS:
         QVERIFY(env.ui.modalsShown.isEmpty());
         QCOMPARE(env.ui.messages.size(), 1);
         QCOMPARE(env.ui.messages[0].text,
-                 QStringLiteral("通知對象[群組/連絡人]已超過最大筆數[10]，不得再增加通知對象[群組/連絡人]！"));
+                 QStringLiteral(
+                     "通知對象[群組/連絡人]已超過最大筆數[10]，不得再增加通知對象[群組/連絡人]！"));
         QCOMPARE(env.ui.messages[0].style, vbOKOnly | vbExclamation);
         // After a removal there is room again.
         f.cmdDelete_Click();
@@ -142,14 +148,15 @@ private Q_SLOTS:
 
     void editorRenameAndFailedCheck() {
         EditEnv env;
-        QVERIFY(env.OpenWith(GroupsSql({"A"}) + UserSql("Tom", "1", "A") + UserSql("Ann", "2", "A")));
+        QVERIFY(
+            env.OpenWith(GroupsSql({"A"}) + UserSql("Tom", "1", "A") + UserSql("Ann", "2", "A")));
         QVERIFY(env.Select(QStringLiteral("Users,Tom")));
         AppContext& c = env.c();
         EditTelListForm& f = c.forms.editTelList;
         QVERIFY(f.LoadFormObj(c));
         env.ui.inputs << QStringLiteral("TOM") << QStringLiteral("ann") << QStringLiteral("Thomas");
-        f.cmdTelUserRename_Click(c);   // differs only in case: refused as taken (Tom itself)
-        f.cmdTelUserRename_Click(c);   // taken by Ann
+        f.cmdTelUserRename_Click(c); // differs only in case: refused as taken (Tom itself)
+        f.cmdTelUserRename_Click(c); // taken by Ann
         QCOMPARE(f.lblTelUser, QStringLiteral("Tom"));
         QCOMPARE(env.ui.messages.size(), 2);
         f.cmdTelUserRename_Click(c);
@@ -161,7 +168,8 @@ private Q_SLOTS:
         QCOMPARE(env.Users(), QStringLiteral("Tom=A\nAnn=A"));
         f.txtTelNo = QStringLiteral(" 123 ");
         QVERIFY(f.cmdOK_Click(c));
-        QCOMPARE(env.Q("SELECT UserName||':'||PhoneNumber FROM Users ORDER BY rowid"), QStringLiteral("Thomas: 123 \nAnn:2"));
+        QCOMPARE(env.Q("SELECT UserName||':'||PhoneNumber FROM Users ORDER BY rowid"),
+                 QStringLiteral("Thomas: 123 \nAnn:2"));
         QVERIFY(env.HasLeaf(QStringLiteral("Users,Thomas")));
         QVERIFY(!env.HasLeaf(QStringLiteral("Users,Tom")));
     }
@@ -176,13 +184,14 @@ private Q_SLOTS:
         p.LoadFormObj(c);
         QCOMPARE(Names(p.lvUserGroups), (QStringList{"A", "B", "C"}));
         QCOMPARE(Greys(p.lvUserGroups), (QStringList{"A", "C"}));
-        QCOMPARE(p.selected, 1);   // the first group Tom does not have
+        QCOMPARE(p.selected, 1); // the first group Tom does not have
 
         // A held group: a click warns, a double click warns and stays open.
         p.lvUserGroups_ItemClick(c, 0);
         QVERIFY(!p.lvUserGroups_DblClick(c, 2));
         QCOMPARE(env.ui.messages.size(), 2);
-        QCOMPARE(env.ui.messages[1].text, QStringLiteral("群組不可重覆挑選!\r\n群組早已加入至 Tom"));
+        QCOMPARE(env.ui.messages[1].text,
+                 QStringLiteral("群組不可重覆挑選!\r\n群組早已加入至 Tom"));
         QCOMPARE(env.ui.messages[1].title, QStringLiteral("群組不可重覆挑選!"));
         QVERIFY(p.resultName.isEmpty());
         QVERIFY(p.lvUserGroups_DblClick(c, 1));
@@ -207,8 +216,10 @@ private Q_SLOTS:
         QCOMPARE(f.addedCount, 0);
 
         // With every group held nothing is selected.
-        QVERIFY(TestEnv::ExecSql(env.p().MirPath, QStringLiteral("DELETE FROM UserGroups WHERE GroupName='B'")));
-        env.p().UserGroups = ADOUtil::OpenRecordset(env.p().conn.get(), QStringLiteral("UserGroups"));
+        QVERIFY(TestEnv::ExecSql(env.p().MirPath,
+                                 QStringLiteral("DELETE FROM UserGroups WHERE GroupName='B'")));
+        env.p().UserGroups =
+            ADOUtil::OpenRecordset(env.p().conn.get(), QStringLiteral("UserGroups"));
         p.LoadFormObj(c);
         QCOMPARE(p.selected, -1);
         QVERIFY(!p.cmbOK_Click());
@@ -250,9 +261,10 @@ private Q_SLOTS:
         QVERIFY(f.LoadFormObj(c, false));
         env.ui.inputs << QStringLiteral("G2") << QStringLiteral("x") << QStringLiteral("G3");
         f.cmdRename_Click(c);
-        f.cmdRename_Click(c);   // taken by X
+        f.cmdRename_Click(c); // taken by X
         f.cmdRename_Click(c);
-        QCOMPARE(env.ui.keyIns.last(), (QStringList{"變更連絡人群組名稱", "請輸入新連絡人群組名稱:", "G2"}));
+        QCOMPARE(env.ui.keyIns.last(),
+                 (QStringList{"變更連絡人群組名稱", "請輸入新連絡人群組名稱:", "G2"}));
         f.txtGroupDsc = QStringLiteral("third");
         QVERIFY(f.cmdOK_Click(c));
         QCOMPARE(env.Groups(), QStringLiteral("G3=third\nX="));
@@ -262,8 +274,10 @@ private Q_SLOTS:
 
     void addDialogsListWhatCanBeChosen() {
         EditEnv env;
-        QVERIFY(env.OpenWith(GroupsSql({"A", "Team(1)"}) + "UPDATE UserGroups SET GroupDsc='Alarm Team' WHERE GroupName='A';" +
-                             UserSql("Tom", "1", "a") + UserSql("Ann", "2", "", 0, "night") + UserSql("Bob", "3", "Team(1)")));
+        QVERIFY(env.OpenWith(GroupsSql({"A", "Team(1)"}) +
+                             "UPDATE UserGroups SET GroupDsc='Alarm Team' WHERE GroupName='A';" +
+                             UserSql("Tom", "1", "a") + UserSql("Ann", "2", "", 0, "night") +
+                             UserSql("Bob", "3", "Team(1)")));
         AppContext& c = env.c();
         // A group with a description shows it in brackets; choosing it adds the plain name.
         AddUserGroupForm& ag = c.forms.addUserGroup;
@@ -345,22 +359,30 @@ private Q_SLOTS:
         QTest::addColumn<bool>("unicode");
         QTest::addColumn<QString>("alarm");
         QTest::addColumn<QString>("reset");
-        QTest::addColumn<QString>("title");    // empty: both fit
+        QTest::addColumn<QString>("title"); // empty: both fit
         QTest::addColumn<QString>("focus");
         const QString han = QStringLiteral("警");
-        QTest::newRow("unicode 70") << true << han.repeated(70) << QString() << QString() << QString();
-        QTest::newRow("unicode 71") << true << han.repeated(71) << QString() << QStringLiteral("警報發起訊息長度超過限制")
-                                    << QStringLiteral("txtAlarmSMS");
-        QTest::newRow("unicode reset 71") << true << QString() << QString(71, u'a')
-                                          << QStringLiteral("警報復歸訊息長度超過限制") << QStringLiteral("txtResetSMS");
-        QTest::newRow("big5 80 double") << false << han.repeated(80) << han.repeated(80) << QString() << QString();
-        QTest::newRow("big5 81 double") << false << han.repeated(81) << QString()
-                                        << QStringLiteral("警報發起訊息長度超過限制") << QStringLiteral("txtAlarmSMS");
-        QTest::newRow("big5 160 ascii") << false << QString(160, u'a') << QString(160, u'b') << QString() << QString();
-        QTest::newRow("big5 reset 161") << false << QString() << QString(161, u'b')
-                                        << QStringLiteral("警報復歸訊息長度超過限制") << QStringLiteral("txtResetSMS");
-        QTest::newRow("both too long") << false << QString(161, u'a') << QString(161, u'b')
-                                       << QStringLiteral("警報發起訊息長度超過限制") << QStringLiteral("txtAlarmSMS");
+        QTest::newRow("unicode 70")
+            << true << han.repeated(70) << QString() << QString() << QString();
+        QTest::newRow("unicode 71")
+            << true << han.repeated(71) << QString() << QStringLiteral("警報發起訊息長度超過限制")
+            << QStringLiteral("txtAlarmSMS");
+        QTest::newRow("unicode reset 71")
+            << true << QString() << QString(71, u'a') << QStringLiteral("警報復歸訊息長度超過限制")
+            << QStringLiteral("txtResetSMS");
+        QTest::newRow("big5 80 double")
+            << false << han.repeated(80) << han.repeated(80) << QString() << QString();
+        QTest::newRow("big5 81 double")
+            << false << han.repeated(81) << QString() << QStringLiteral("警報發起訊息長度超過限制")
+            << QStringLiteral("txtAlarmSMS");
+        QTest::newRow("big5 160 ascii")
+            << false << QString(160, u'a') << QString(160, u'b') << QString() << QString();
+        QTest::newRow("big5 reset 161")
+            << false << QString() << QString(161, u'b')
+            << QStringLiteral("警報復歸訊息長度超過限制") << QStringLiteral("txtResetSMS");
+        QTest::newRow("both too long")
+            << false << QString(161, u'a') << QString(161, u'b')
+            << QStringLiteral("警報發起訊息長度超過限制") << QStringLiteral("txtAlarmSMS");
     }
 
     void zoneMessageLengthRules() {
@@ -370,7 +392,9 @@ private Q_SLOTS:
         QFETCH(QString, title);
         QFETCH(QString, focus);
         EditEnv env;
-        QVERIFY(env.OpenWith(GroupsSql({"A"}) + QStringLiteral("UPDATE Basic SET IsUnicode=%1;").arg(unicode ? 1 : 0)));
+        QVERIFY(
+            env.OpenWith(GroupsSql({"A"}) +
+                         QStringLiteral("UPDATE Basic SET IsUnicode=%1;").arg(unicode ? 1 : 0)));
         QVERIFY(env.Select(QStringLiteral("Zones,3")));
         EditZoneListForm& f = env.c().forms.editZoneList;
         QVERIFY(f.LoadFormObj(env.c()));
@@ -392,8 +416,9 @@ private Q_SLOTS:
 
     void zoneTargetRoundTrip() {
         EditEnv env;
-        QVERIFY(env.OpenWith(GroupsSql({"A", "B"}) + "UPDATE Zones SET GroupName='ALL' WHERE ZoneNo=1;"
-                                                     "UPDATE Zones SET GroupName='B' WHERE ZoneNo=2;"));
+        QVERIFY(env.OpenWith(GroupsSql({"A", "B"}) +
+                             "UPDATE Zones SET GroupName='ALL' WHERE ZoneNo=1;"
+                             "UPDATE Zones SET GroupName='B' WHERE ZoneNo=2;"));
         AppContext& c = env.c();
         EditZoneListForm& f = c.forms.editZoneList;
         const QString all = QStringLiteral("所有連絡人群組");
@@ -441,12 +466,13 @@ private Q_SLOTS:
         QCOMPARE(f.cmbGroupName.items, (QStringList{"NONE", "Old"}));
         f.cmbGroupName.index = 0;
         QVERIFY(f.cmdOK_Click(env.c()));
-        QCOMPARE(env.ZoneTarget(0), QStringLiteral("Old"));   // "NONE" is never written
+        QCOMPARE(env.ZoneTarget(0), QStringLiteral("Old")); // "NONE" is never written
     }
 
     void zoneSaveUpdatesItsLeaf() {
         EditEnv env;
-        QVERIFY(env.OpenWith(GroupsSql({"A"}) + "UPDATE Zones SET ZoneName='Door', IsDisable=1 WHERE ZoneNo=7;"));
+        QVERIFY(env.OpenWith(GroupsSql({"A"}) +
+                             "UPDATE Zones SET ZoneName='Door', IsDisable=1 WHERE ZoneNo=7;"));
         AppContext& c = env.c();
         const QModelIndex leaf = MainView::FindNodeByTag(c.view, QStringLiteral("Zones,7"));
         QVERIFY(c.view.tree.data(leaf, ProjTreeModel::GreyRole).toBool());
@@ -466,15 +492,17 @@ private Q_SLOTS:
         QVERIFY(f.cmdOK_Click(c));
         QCOMPARE(c.view.tree.Caption(leaf), QStringLiteral("#7-Gate"));
         QCOMPARE(env.SelectedTag(), QStringLiteral("Zones,7"));
-        QCOMPARE(env.Q("SELECT ZoneName||'|'||ZoneDsc||'|'||IsDisable FROM Zones WHERE ZoneNo=7"), QStringLiteral("Gate|north|0"));
+        QCOMPARE(env.Q("SELECT ZoneName||'|'||ZoneDsc||'|'||IsDisable FROM Zones WHERE ZoneNo=7"),
+                 QStringLiteral("Gate|north|0"));
         QVERIFY(env.p().IsModified);
     }
 
     void projectMenuRule() {
         EditEnv env;
         {
-            const ProjMenuState s = ProjMenu::mnuProj_Click(env.c());   // no project
-            QVERIFY(!s.mnuProjAddGroupList.enabled && !s.mnuProjAddTelList.enabled && !s.mnuProjEditZoneList.enabled);
+            const ProjMenuState s = ProjMenu::mnuProj_Click(env.c()); // no project
+            QVERIFY(!s.mnuProjAddGroupList.enabled && !s.mnuProjAddTelList.enabled &&
+                    !s.mnuProjEditZoneList.enabled);
         }
         QVERIFY(env.OpenWith(GroupsSql({"n"}) + UserSql("Tom", "1", "n")));
         AppContext& c = env.c();
@@ -489,7 +517,8 @@ private Q_SLOTS:
         QCOMPARE(s.mnuProjEditZoneList.caption.value(), QStringLiteral("編輯警報點"));
         QVERIFY(!s.mnuProjEditZoneList.enabled && !s.mnuProjEditTelList.enabled);
         // The rule leaves the leaf's row current.
-        QCOMPARE(ADOUtil::NullToStr(c.project.UserGroups->Field(QStringLiteral("GroupName"))), QStringLiteral("n"));
+        QCOMPARE(ADOUtil::NullToStr(c.project.UserGroups->Field(QStringLiteral("GroupName"))),
+                 QStringLiteral("n"));
 
         QVERIFY(env.Select(QStringLiteral("Users,Tom")));
         s = ProjMenu::mnuProj_Click(c);
@@ -500,7 +529,8 @@ private Q_SLOTS:
         ProjMenu::mnuProjEditTelList_Click(c);
         QCOMPARE(env.ui.modalsShown.size(), 1);
         QCOMPARE(env.ui.messages.size(), 1);
-        QCOMPARE(env.ui.messages[0].text, QStringLiteral("找不到這筆資料[Tom]，請按 F5 重新整理後再試一次。"));
+        QCOMPARE(env.ui.messages[0].text,
+                 QStringLiteral("找不到這筆資料[Tom]，請按 F5 重新整理後再試一次。"));
         QCOMPARE(env.ui.messages[0].title, QStringLiteral("找不到資料"));
         QCOMPARE(s.mnuProjEditTelList.caption.value(), QStringLiteral("編輯連絡人[Tom]"));
         QCOMPARE(s.mnuProjDeleteTelList.caption.value(), QStringLiteral("刪除連絡人[Tom]"));
@@ -530,7 +560,8 @@ private Q_SLOTS:
 
     void popupCommandsOpenTheirDialogs() {
         EditEnv env;
-        QVERIFY(env.OpenWith(GroupsSql({"A", "B"}) + UserSql("Tom", "1", "A") + UserSql("Ann", "2", "A|B")));
+        QVERIFY(env.OpenWith(GroupsSql({"A", "B"}) + UserSql("Tom", "1", "A") +
+                             UserSql("Ann", "2", "A|B")));
         AppContext& c = env.c();
         env.p().MaxTelNo = 4;
         QVERIFY(env.Select(QStringLiteral("Users,Tom")));
@@ -556,7 +587,8 @@ private Q_SLOTS:
         QCOMPARE(env.ui.modalsShown.size(), 3);
         QCOMPARE(env.ui.messages.size(), 2);
         QCOMPARE(env.ui.messages[0].text,
-                 QStringLiteral("通知對象[群組/連絡人]已超過最大筆數[3]，不得再增加通知對象[群組/連絡人]！"));
+                 QStringLiteral(
+                     "通知對象[群組/連絡人]已超過最大筆數[3]，不得再增加通知對象[群組/連絡人]！"));
     }
 };
 

@@ -11,16 +11,21 @@ class TestKORVAUtil : public QObject {
 private Q_SLOTS:
     void defaultNamesFillTheFirstGap() {
         EditEnv env;
-        QVERIFY(env.OpenWith(GroupsSql({"UserGroup1", "UserGroup3"}) + UserSql("User1", "1", "") + UserSql("User2", "2", "")));
-        QCOMPARE(DefaultName(env.p().UserGroups.get(), QStringLiteral("GroupName"), QStringLiteral("UserGroup")),
+        QVERIFY(env.OpenWith(GroupsSql({"UserGroup1", "UserGroup3"}) + UserSql("User1", "1", "") +
+                             UserSql("User2", "2", "")));
+        QCOMPARE(DefaultName(env.p().UserGroups.get(), QStringLiteral("GroupName"),
+                             QStringLiteral("UserGroup")),
                  QStringLiteral("UserGroup2"));
-        QCOMPARE(DefaultName(env.p().Users.get(), QStringLiteral("UserName"), QStringLiteral("User")), QStringLiteral("User3"));
+        QCOMPARE(
+            DefaultName(env.p().Users.get(), QStringLiteral("UserName"), QStringLiteral("User")),
+            QStringLiteral("User3"));
 
         // The proposal is what the name prompt offers; cancelling it adds nothing.
         env.ui.inputs.enqueue(KeyInCancelMarker());
         QVERIFY(!AddUserGroup(env.c()));
         QCOMPARE(env.ui.keyIns.size(), 1);
-        QCOMPARE(env.ui.keyIns[0], (QStringList{"新增連絡人群組", "請輸入新連絡人群組名稱:", "UserGroup2"}));
+        QCOMPARE(env.ui.keyIns[0],
+                 (QStringList{"新增連絡人群組", "請輸入新連絡人群組名稱:", "UserGroup2"}));
         QVERIFY(env.ui.modalsShown.isEmpty());
         QCOMPARE(env.Groups(), QStringLiteral("UserGroup1=\nUserGroup3="));
         QVERIFY(!env.p().IsModified);
@@ -29,20 +34,26 @@ private Q_SLOTS:
     void defaultNamesOfEmptyAndFullTables() {
         EditEnv env;
         QString all;
-        for (int i = 1; i <= 99; ++i) all += QStringLiteral("INSERT INTO UserGroups VALUES('UserGroup%1','');").arg(i);
+        for (int i = 1; i <= 99; ++i)
+            all += QStringLiteral("INSERT INTO UserGroups VALUES('UserGroup%1','');").arg(i);
         QVERIFY(env.OpenWith(all));
-        QCOMPARE(DefaultName(env.p().UserGroups.get(), QStringLiteral("GroupName"), QStringLiteral("UserGroup")), QString());
-        QCOMPARE(DefaultName(env.p().Users.get(), QStringLiteral("UserName"), QStringLiteral("User")), QStringLiteral("User1"));
+        QCOMPARE(DefaultName(env.p().UserGroups.get(), QStringLiteral("GroupName"),
+                             QStringLiteral("UserGroup")),
+                 QString());
+        QCOMPARE(
+            DefaultName(env.p().Users.get(), QStringLiteral("UserName"), QStringLiteral("User")),
+            QStringLiteral("User1"));
         // The scan leaves the current row where it was.
         env.p().UserGroups->SetAbsolutePosition(5);
-        DefaultName(env.p().UserGroups.get(), QStringLiteral("GroupName"), QStringLiteral("UserGroup"));
+        DefaultName(env.p().UserGroups.get(), QStringLiteral("GroupName"),
+                    QStringLiteral("UserGroup"));
         QCOMPARE(env.p().UserGroups->AbsolutePosition(), 5);
     }
 
     void addGroupAddsRowLeafAndOpensItsEditor() {
         EditEnv env;
         QVERIFY(env.OpenWith(GroupsSql({"A"})));
-        env.ui.inputs.enqueue(QStringLiteral("Night,Shift"));   // a comma in a name is fine
+        env.ui.inputs.enqueue(QStringLiteral("Night,Shift")); // a comma in a name is fine
         bool renameOffered = true;
         env.ui.onModal = [&](Window w) -> bool {
             if (w != Window::frmEditGroupList) return false;
@@ -60,7 +71,8 @@ private Q_SLOTS:
         QCOMPARE(env.SelectedTag(), QStringLiteral("UserGroups,Night,Shift"));
         QCOMPARE(env.c().view.lvCaption, QStringLiteral("連絡人群組名稱:Night,Shift"));
         QVERIFY(env.Select(QStringLiteral("UserGroups,Night,Shift")));
-        QCOMPARE(ADOUtil::NullToStr(env.p().UserGroups->Field(QStringLiteral("GroupName"))), QStringLiteral("Night,Shift"));
+        QCOMPARE(ADOUtil::NullToStr(env.p().UserGroups->Field(QStringLiteral("GroupName"))),
+                 QStringLiteral("Night,Shift"));
         QVERIFY(env.ui.messages.isEmpty());
     }
 
@@ -72,7 +84,8 @@ private Q_SLOTS:
         QVERIFY(!AddUserGroup(env.c()));
         QVERIFY(!AddUserGroup(env.c()));
         QCOMPARE(env.ui.messages.size(), 3);
-        QCOMPARE(env.ui.messages[0].text, QStringLiteral("新增連絡人群組名稱不得為空白。\r\n新增連絡人群組失敗。"));
+        QCOMPARE(env.ui.messages[0].text,
+                 QStringLiteral("新增連絡人群組名稱不得為空白。\r\n新增連絡人群組失敗。"));
         QCOMPARE(env.ui.messages[0].title, QStringLiteral("新增連絡人群組失敗"));
         QCOMPARE(env.ui.messages[0].style, vbOKOnly | vbCritical);
         QCOMPARE(env.ui.messages[1].title, QStringLiteral("不合法的使用者群組名稱"));
@@ -87,7 +100,8 @@ private Q_SLOTS:
         QVERIFY(env.Select(QStringLiteral("UserGroups,Only")));
         QVERIFY(!DeleteUserGroup(env.c()));
         QCOMPARE(env.ui.messages.size(), 1);
-        QCOMPARE(env.ui.messages[0].text, QStringLiteral("不可刪除群組！群組至少留一組，不可全刪除。"));
+        QCOMPARE(env.ui.messages[0].text,
+                 QStringLiteral("不可刪除群組！群組至少留一組，不可全刪除。"));
         QCOMPARE(env.ui.messages[0].title, QStringLiteral("不可刪除群組"));
         QCOMPARE(env.ui.messages[0].style, vbOKOnly | vbExclamation);
         QCOMPARE(env.Groups(), QStringLiteral("Only="));
@@ -106,8 +120,8 @@ private Q_SLOTS:
 
     void deleteCascadeIgnoresCaseWhenRemovingButListsExactMatches() {
         EditEnv env;
-        QVERIFY(env.OpenWith(GroupsSql({"A", "B"}) + UserSql("u1", "111", "a|B") + UserSql("u2", "222", "A", 0, "d2") +
-                             UserSql("u3", "333", "B") +
+        QVERIFY(env.OpenWith(GroupsSql({"A", "B"}) + UserSql("u1", "111", "a|B") +
+                             UserSql("u2", "222", "A", 0, "d2") + UserSql("u3", "333", "B") +
                              "UPDATE Zones SET GroupName='A', ZoneName='Door' WHERE ZoneNo=1;"
                              "UPDATE Zones SET GroupName='B' WHERE ZoneNo=2;"
                              "UPDATE Zones SET GroupName='a' WHERE ZoneNo=3;"));
@@ -124,7 +138,8 @@ private Q_SLOTS:
         QVERIFY(DeleteUserGroup(env.c()));
         QCOMPARE(env.ui.messages.size(), 1);
         QCOMPARE(env.ui.messages[0].text,
-                 QStringLiteral("確定是否要刪除這個連絡人群組[A]?\r\n下列警報點對應本連絡人群組之參照將被移除:\r\n1 ,Door\r\n"
+                 QStringLiteral("確定是否要刪除這個連絡人群組[A]?"
+                                "\r\n下列警報點對應本連絡人群組之參照將被移除:\r\n1 ,Door\r\n"
                                 "下列隸屬於本連絡人群組之連絡人[1]將被移除:\r\nu2 ,222 ,d2"));
         QCOMPARE(env.ui.messages[0].title, QStringLiteral("是否確定刪除這個連絡人群組"));
         QCOMPARE(env.ui.messages[0].style, vbYesNo | vbExclamation);
@@ -150,20 +165,24 @@ private Q_SLOTS:
         QVERIFY(env.Select(QStringLiteral("UserGroups,B")));
         env.ui.answers.enqueue(vbNo);
         DeleteUserGroup(env.c());
-        QCOMPARE(env.ui.messages[0].text, QStringLiteral("確定是否要刪除這個連絡人群組[B]?\r\n\r\n"));
+        QCOMPARE(env.ui.messages[0].text,
+                 QStringLiteral("確定是否要刪除這個連絡人群組[B]?\r\n\r\n"));
     }
 
     void renameCascadesExactlyAndMovesTheLeaf() {
         EditEnv env;
-        QVERIFY(env.OpenWith(GroupsSql({"G1", "G3"}) + UserSql("u1", "1", "G1|G3") + UserSql("u2", "2", "g1") +
+        QVERIFY(env.OpenWith(GroupsSql({"G1", "G3"}) + UserSql("u1", "1", "G1|G3") +
+                             UserSql("u2", "2", "g1") +
                              "UPDATE Zones SET GroupName='G1' WHERE ZoneNo=4;"));
         QVERIFY(env.Select(QStringLiteral("UserGroups,G1")));
-        QVERIFY(RenameUserGroup(env.c(), QStringLiteral("G1"), QStringLiteral("G2"), QStringLiteral("second")));
+        QVERIFY(RenameUserGroup(env.c(), QStringLiteral("G1"), QStringLiteral("G2"),
+                                QStringLiteral("second")));
         QCOMPARE(env.Users(), QStringLiteral("u1=G2|G3\nu2=g1"));
         QCOMPARE(env.ZoneTarget(4), QStringLiteral("G2"));
         QCOMPARE(env.Groups(), QStringLiteral("G2=second\nG3="));
         QVERIFY(!env.HasLeaf(QStringLiteral("UserGroups,G1")));
-        const QModelIndex leaf = MainView::FindNodeByTag(env.c().view, QStringLiteral("UserGroups,G2"));
+        const QModelIndex leaf =
+            MainView::FindNodeByTag(env.c().view, QStringLiteral("UserGroups,G2"));
         QCOMPARE(env.c().view.tree.Caption(leaf), QStringLiteral("G2"));
         QVERIFY(env.p().IsModified);
     }
@@ -173,7 +192,8 @@ private Q_SLOTS:
         QVERIFY(env.OpenWith(GroupsSql({"G1", "g1"}) + UserSql("u1", "1", "G1|g1") +
                              "UPDATE Zones SET GroupName='G1' WHERE ZoneNo=5;"));
         QVERIFY(env.Select(QStringLiteral("UserGroups,G1")));
-        QVERIFY(RenameUserGroup(env.c(), QStringLiteral("G1"), QStringLiteral("G1"), QStringLiteral("desc")));
+        QVERIFY(RenameUserGroup(env.c(), QStringLiteral("G1"), QStringLiteral("G1"),
+                                QStringLiteral("desc")));
         QCOMPARE(env.Groups(), QStringLiteral("G1=desc\ng1="));
         QCOMPARE(env.Users(), QStringLiteral("u1=G1|g1"));
         QCOMPARE(env.ZoneTarget(5), QStringLiteral("G1"));
@@ -184,31 +204,35 @@ private Q_SLOTS:
 
     void contactLimitsComeFromTheModel() {
         {
-            EditEnv env;   // five contacts, few memberships: the contacts message
+            EditEnv env; // five contacts, few memberships: the contacts message
             QString sql = GroupsSql({"A"});
-            for (int i = 1; i <= 5; ++i) sql += UserSql(QStringLiteral("c%1").arg(i), "1", i == 1 ? "A" : "");
+            for (int i = 1; i <= 5; ++i)
+                sql += UserSql(QStringLiteral("c%1").arg(i), "1", i == 1 ? "A" : "");
             QVERIFY(env.OpenWith(sql));
             env.p().MaxTelNo = 5;
             QVERIFY(!AddUser(env.c()));
             QCOMPARE(env.ui.messages.size(), 1);
-            QCOMPARE(env.ui.messages[0].text, QStringLiteral("連絡人已超過最大筆數[5]，不得再增加連絡人！"));
+            QCOMPARE(env.ui.messages[0].text,
+                     QStringLiteral("連絡人已超過最大筆數[5]，不得再增加連絡人！"));
             QCOMPARE(env.ui.messages[0].title, QStringLiteral("連絡人已超過最大筆數"));
             QVERIFY(env.ui.modalsShown.isEmpty());
         }
         {
-            EditEnv env;   // three contacts, five memberships: the targets message
-            QVERIFY(env.OpenWith(GroupsSql({"A", "B"}) + UserSql("c1", "1", "A|B") + UserSql("c2", "1", "A|B") +
-                                 UserSql("c3", "1", "A")));
+            EditEnv env; // three contacts, five memberships: the targets message
+            QVERIFY(env.OpenWith(GroupsSql({"A", "B"}) + UserSql("c1", "1", "A|B") +
+                                 UserSql("c2", "1", "A|B") + UserSql("c3", "1", "A")));
             env.p().MaxTelNo = 5;
             QVERIFY(!AddUser(env.c()));
             QCOMPARE(env.ui.messages.size(), 1);
-            QCOMPARE(env.ui.messages[0].text,
-                     QStringLiteral("通知對象[群組/連絡人]已超過最大筆數[5]，不得再增加通知對象[群組/連絡人]！"));
+            QCOMPARE(
+                env.ui.messages[0].text,
+                QStringLiteral(
+                    "通知對象[群組/連絡人]已超過最大筆數[5]，不得再增加通知對象[群組/連絡人]！"));
             QCOMPARE(env.c().NotifyTargetCount, 5);
             // One below the limit the dialog opens.
             env.p().MaxTelNo = 6;
             env.ui.messages.clear();
-            QVERIFY(!AddUser(env.c()));   // the dialog is cancelled
+            QVERIFY(!AddUser(env.c())); // the dialog is cancelled
             QVERIFY(env.ui.messages.isEmpty());
             QCOMPARE(env.ui.modalsShown, (QList<Window>{Window::frmAddUser}));
         }
@@ -242,7 +266,8 @@ private Q_SLOTS:
         QCOMPARE(offered, (QStringList{"A", "B"}));
         QCOMPARE(editorName, QStringLiteral("Ann"));
         QCOMPARE(env.Users(), QStringLiteral("User1=A\nAnn=B"));
-        QCOMPARE(env.Q("SELECT PhoneNumber FROM Users WHERE UserName='Ann'"), QStringLiteral("0912345678"));
+        QCOMPARE(env.Q("SELECT PhoneNumber FROM Users WHERE UserName='Ann'"),
+                 QStringLiteral("0912345678"));
         QVERIFY(env.HasLeaf(QStringLiteral("Users,Ann")));
         QCOMPARE(env.SelectedTag(), QStringLiteral("Users,Ann"));
         QCOMPARE(env.c().NotifyTargetCount, 2);
@@ -266,15 +291,17 @@ private Q_SLOTS:
 
     void deleteContactAsksAndRemovesRowAndLeaf() {
         EditEnv env;
-        QVERIFY(env.OpenWith(GroupsSql({"A", "B"}) + UserSql("Tom", "123", "A|B") + UserSql("Ann", "9", "A")));
+        QVERIFY(env.OpenWith(GroupsSql({"A", "B"}) + UserSql("Tom", "123", "A|B") +
+                             UserSql("Ann", "9", "A")));
         QVERIFY(env.Select(QStringLiteral("Users,Tom")));
         QVERIFY(DeleteUser(env.c()));
         QCOMPARE(env.ui.messages[0].text, QStringLiteral("確定是否要刪除這個連絡人[Tom:123]?"));
         QCOMPARE(env.ui.messages[0].title, QStringLiteral("是否確定刪除這個連絡人"));
         QCOMPARE(env.Users(), QStringLiteral("Ann=A"));
         QVERIFY(!env.HasLeaf(QStringLiteral("Users,Tom")));
-        QCOMPARE(env.c().NotifyTargetCount, 1);   // both of Tom's memberships went with him
-        QCOMPARE(env.ui.statusLog, (QStringList{"Status=正在刪除這筆連絡人資料[Tom]中...", "Status="}));
+        QCOMPARE(env.c().NotifyTargetCount, 1); // both of Tom's memberships went with him
+        QCOMPARE(env.ui.statusLog,
+                 (QStringList{"Status=正在刪除這筆連絡人資料[Tom]中...", "Status="}));
 
         env.p().Users->SetAbsolutePosition(RowSet::adPosEOF);
         env.ui.messages.clear();
@@ -286,42 +313,49 @@ private Q_SLOTS:
         EditEnv env;
         QVERIFY(env.OpenWith(GroupsSql({"A", "B"}) + UserSql("Tom", "1", "A")));
         env.c().NotifyTargetCount = 1;
-        QVERIFY(SaveUser(env.c(), QStringLiteral("Tom"), QStringLiteral("Tommy"), QStringLiteral(" 123 "),
-                         QStringLiteral("desc"), true, {"A", "B"}, 0, 1));
-        QCOMPARE(env.Q("SELECT UserName||'|'||PhoneNumber||'|'||UserDsc||'|'||IsDisable FROM Users"),
-                 QStringLiteral("Tommy| 123 |desc|1"));
+        QVERIFY(SaveUser(env.c(), QStringLiteral("Tom"), QStringLiteral("Tommy"),
+                         QStringLiteral(" 123 "), QStringLiteral("desc"), true, {"A", "B"}, 0, 1));
+        QCOMPARE(
+            env.Q("SELECT UserName||'|'||PhoneNumber||'|'||UserDsc||'|'||IsDisable FROM Users"),
+            QStringLiteral("Tommy| 123 |desc|1"));
         QCOMPARE(env.Users(), QStringLiteral("Tommy=A|B"));
         QCOMPARE(env.c().NotifyTargetCount, 2);
         QVERIFY(!env.HasLeaf(QStringLiteral("Users,Tom")));
-        const QModelIndex leaf = MainView::FindNodeByTag(env.c().view, QStringLiteral("Users,Tommy"));
+        const QModelIndex leaf =
+            MainView::FindNodeByTag(env.c().view, QStringLiteral("Users,Tommy"));
         QVERIFY(leaf.isValid());
         QVERIFY(env.c().view.tree.data(leaf, ProjTreeModel::GreyRole).toBool());
         QCOMPARE(env.SelectedTag(), QStringLiteral("Users,Tommy"));
         // No groups left: an empty list.
-        QVERIFY(SaveUser(env.c(), QStringLiteral("Tommy"), QStringLiteral("Tommy"), QStringLiteral("5"), QString(), false, {}, 2, 0));
+        QVERIFY(SaveUser(env.c(), QStringLiteral("Tommy"), QStringLiteral("Tommy"),
+                         QStringLiteral("5"), QString(), false, {}, 2, 0));
         QCOMPARE(env.Users(), QStringLiteral("Tommy="));
         QVERIFY(!env.c().view.tree.data(leaf, ProjTreeModel::GreyRole).toBool());
     }
 
     void moveMembersFromAToB() {
         EditEnv env;
-        QVERIFY(env.OpenWith(GroupsSql({"A", "B", "C"}) + UserSql("u1", "1", "A|C") + UserSql("u2", "2", "A|B") +
-                             UserSql("u3", "3", "a") + UserSql("u4", "4", "C") + UserSql("u5", "5", "")));
+        QVERIFY(env.OpenWith(GroupsSql({"A", "B", "C"}) + UserSql("u1", "1", "A|C") +
+                             UserSql("u2", "2", "A|B") + UserSql("u3", "3", "a") +
+                             UserSql("u4", "4", "C") + UserSql("u5", "5", "")));
         QVERIFY(MoveGroupMembers(env.c(), QStringLiteral("A"), QStringLiteral("B")));
         QCOMPARE(env.Users(), QStringLiteral("u1=B|C\nu2=B\nu3=B\nu4=C\nu5="));
-        QCOMPARE(ADOUtil::NullToStr(env.p().UserGroups->Field(QStringLiteral("GroupName"))), QStringLiteral("B"));
+        QCOMPARE(ADOUtil::NullToStr(env.p().UserGroups->Field(QStringLiteral("GroupName"))),
+                 QStringLiteral("B"));
         QCOMPARE(env.SelectedTag(), QStringLiteral("UserGroups,B"));
-        QCOMPARE(env.c().view.list.Rows().size(), 3);   // B's members are listed
+        QCOMPARE(env.c().view.list.Rows().size(), 3); // B's members are listed
         QVERIFY(env.p().IsModified);
     }
 
     void membershipsAppendWithOneSeparator() {
         EditEnv env;
-        QVERIFY(env.OpenWith(GroupsSql({"A", "G"}) + UserSql("Tom", "1", "") + UserSql("Ann", "2", "A")));
+        QVERIFY(env.OpenWith(GroupsSql({"A", "G"}) + UserSql("Tom", "1", "") +
+                             UserSql("Ann", "2", "A")));
         QVERIFY(AddGroupToUser(env.c(), QStringLiteral("Tom"), QStringLiteral("G")));
         QVERIFY(AddUserToGroup(env.c(), QStringLiteral("G"), QStringLiteral("ann")));
         QCOMPARE(env.Users(), QStringLiteral("Tom=G\nAnn=A|G"));
-        QCOMPARE(ADOUtil::NullToStr(env.p().UserGroups->Field(QStringLiteral("GroupName"))), QStringLiteral("G"));
+        QCOMPARE(ADOUtil::NullToStr(env.p().UserGroups->Field(QStringLiteral("GroupName"))),
+                 QStringLiteral("G"));
         QCOMPARE(env.c().NotifyTargetCount, 3);
         QCOMPARE(CountUsers(env.p()), 2);
     }
@@ -329,10 +363,11 @@ private Q_SLOTS:
     // A failing write (here refused by a constraint of the table) undoes the whole operation.
     void failedStepRollsBackTheWholeDelete() {
         EditEnv env;
-        QVERIFY(env.OpenWith(GroupsSql({"A", "B"}) + UserSql("u1", "1", "A|B") +
-                             "UPDATE Zones SET GroupName='A' WHERE ZoneNo=0;"
-                             "UPDATE Zones SET GroupName='A' WHERE ZoneNo=9;" +
-                             WithCheck(QStringLiteral("Zones"), QStringLiteral("ZoneNo <> 9 OR GroupName <> ''"))));
+        QVERIFY(env.OpenWith(
+            GroupsSql({"A", "B"}) + UserSql("u1", "1", "A|B") +
+            "UPDATE Zones SET GroupName='A' WHERE ZoneNo=0;"
+            "UPDATE Zones SET GroupName='A' WHERE ZoneNo=9;" +
+            WithCheck(QStringLiteral("Zones"), QStringLiteral("ZoneNo <> 9 OR GroupName <> ''"))));
         QVERIFY(env.Select(QStringLiteral("UserGroups,A")));
         env.ui.answers.enqueue(vbYes);
         QVERIFY(!DeleteUserGroup(env.c()));
@@ -359,11 +394,14 @@ private Q_SLOTS:
 
     void failedStepRollsBackRenameAndMove() {
         EditEnv env;
-        QVERIFY(env.OpenWith(GroupsSql({"A", "B"}) + UserSql("u1", "1", "A") + UserSql("u2", "2", "A") +
+        QVERIFY(env.OpenWith(GroupsSql({"A", "B"}) + UserSql("u1", "1", "A") +
+                             UserSql("u2", "2", "A") +
                              "UPDATE Zones SET GroupName='A' WHERE ZoneNo=2;" +
-                             WithCheck(QStringLiteral("Users"), QStringLiteral("UserName <> 'u2' OR GroupName = 'A'"))));
+                             WithCheck(QStringLiteral("Users"),
+                                       QStringLiteral("UserName <> 'u2' OR GroupName = 'A'"))));
         QVERIFY(env.Select(QStringLiteral("UserGroups,A")));
-        QVERIFY(!RenameUserGroup(env.c(), QStringLiteral("A"), QStringLiteral("Z"), QStringLiteral("x")));
+        QVERIFY(!RenameUserGroup(env.c(), QStringLiteral("A"), QStringLiteral("Z"),
+                                 QStringLiteral("x")));
         QCOMPARE(env.ui.messages.size(), 1);
         QCOMPARE(env.ui.messages[0].title, QStringLiteral("變更連絡人群組失敗"));
         QCOMPARE(env.Users(), QStringLiteral("u1=A\nu2=A"));
@@ -384,7 +422,8 @@ private Q_SLOTS:
         QVERIFY(env.Select(QStringLiteral("UserGroups,Only")));
         QVERIFY(!DeleteUserGroup(env.c()));
         QCOMPARE(env.ui.messages[0].title, QStringLiteral("Group cannot be deleted"));
-        QVERIFY(env.ui.messages[0].text.startsWith(QStringLiteral("This group cannot be deleted!")));
+        QVERIFY(
+            env.ui.messages[0].text.startsWith(QStringLiteral("This group cannot be deleted!")));
     }
 };
 

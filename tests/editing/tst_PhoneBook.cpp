@@ -25,7 +25,7 @@ private Q_SLOTS:
         QVERIFY(env.OpenWith(GroupsSql({"A", "", "B", "C"}) + UserSql("two", " 0912 ", "B|a", 1) +
                              UserSql("none", "5", "") + UserSql("gone", "77", "Old|| C ")));
         const ProjectImage img = BuildImages(env.p(), false);
-        QCOMPARE(img.groups, (QStringList{"A", "B", "C"}));   // the unnamed row has no number
+        QCOMPARE(img.groups, (QStringList{"A", "B", "C"})); // the unnamed row has no number
         QCOMPARE(img.phoneBook.size(), 4);
         // A contact in two groups: two entries, numbers by position, names compared upper-cased.
         QCOMPARE(img.phoneBook[0].groupNo, 2);
@@ -43,11 +43,12 @@ private Q_SLOTS:
 
     void shortMessagesPerZone() {
         EditEnv env;
-        QVERIFY(env.OpenWith(GroupsSql({"A", "B"}) +
-                             "UPDATE Zones SET AlarmSMS='on', ResetSMS='off', GroupName='b' WHERE ZoneNo=0;"
-                             "UPDATE Zones SET AlarmSMS='fire', GroupName='all', IsDisable=1 WHERE ZoneNo=5;"
-                             "UPDATE Zones SET ResetSMS='ok', GroupName='' WHERE ZoneNo=6;"
-                             "UPDATE Zones SET AlarmSMS='x', GroupName='Gone' WHERE ZoneNo=63;"));
+        QVERIFY(env.OpenWith(
+            GroupsSql({"A", "B"}) +
+            "UPDATE Zones SET AlarmSMS='on', ResetSMS='off', GroupName='b' WHERE ZoneNo=0;"
+            "UPDATE Zones SET AlarmSMS='fire', GroupName='all', IsDisable=1 WHERE ZoneNo=5;"
+            "UPDATE Zones SET ResetSMS='ok', GroupName='' WHERE ZoneNo=6;"
+            "UPDATE Zones SET AlarmSMS='x', GroupName='Gone' WHERE ZoneNo=63;"));
         const ProjectImage img = BuildImages(env.p(), false);
         QCOMPARE(img.shortMessages.size(), 5);
         const auto& m = img.shortMessages;
@@ -73,7 +74,7 @@ private Q_SLOTS:
                              "UPDATE Zones SET AlarmSMS='火警A', ResetSMS='' WHERE ZoneNo=3;"));
         // Phonebook 2 x (10 + 4); one message of 2 Chinese and 1 ASCII character + 4.
         ProjectImage img = BuildImages(env.p(), true);
-        QVERIFY(!img.isUnicode);   // Basic says so; the previous value does not count
+        QVERIFY(!img.isUnicode); // Basic says so; the previous value does not count
         QCOMPARE(img.shortMessages[0].bytes.size(), 5);
         QCOMPARE(img.projectSize, 2 * (10 + 4) + 5 + 4);
         QVERIFY(TestEnv::ExecSql(env.p().MirPath, QStringLiteral("UPDATE Basic SET IsUnicode=1")));
@@ -91,7 +92,8 @@ private Q_SLOTS:
 
     void buildingMovesNoCurrentRow() {
         EditEnv env;
-        QVERIFY(env.OpenWith(GroupsSql({"A", "B"}) + UserSql("u", "1", "A") + UserSql("v", "2", "B")));
+        QVERIFY(
+            env.OpenWith(GroupsSql({"A", "B"}) + UserSql("u", "1", "A") + UserSql("v", "2", "B")));
         env.p().Users->SetAbsolutePosition(2);
         env.p().UserGroups->SetAbsolutePosition(RowSet::adPosEOF);
         BuildImages(env.p(), false);

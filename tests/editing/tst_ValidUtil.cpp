@@ -43,8 +43,9 @@ private Q_SLOTS:
             QCOMPARE(env.ui.messages[0].style, vbOKOnly | vbCritical);
         }
         QCOMPARE(env.ui.messages[0].text,
-                 QStringLiteral("不合法的使用者群組名稱！\r\n本使用者群組名稱[所有群組]不得和以下名稱相同:\r\n"
-                                "[所有群組]、[ALL GROUP]、[ALL USER GROUP]、[ALL]、[NONE]"));
+                 QStringLiteral(
+                     "不合法的使用者群組名稱！\r\n本使用者群組名稱[所有群組]不得和以下名稱相同:\r\n"
+                     "[所有群組]、[ALL GROUP]、[ALL USER GROUP]、[ALL]、[NONE]"));
 
         env.ui.messages.clear();
         // Only the exact reserved word is refused; a name that starts with it is fine.
@@ -70,9 +71,10 @@ private Q_SLOTS:
         QVERIFY(!ValidUserName(c, QString()));
         QCOMPARE(env.ui.messages.last().title, QStringLiteral("本使用者名稱不得為空白"));
         QVERIFY(!ValidUserName(c, QStringLiteral("NONE")));
-        QCOMPARE(env.ui.messages.last().text,
-                 QStringLiteral("不合法的使用者群組名稱！\r\n本使用者名稱[NONE]不得和以下名稱相同:\r\n"
-                                "[所有群組]、[ALL GROUP]、[ALL USER GROUP]、[ALL]、[NONE]"));
+        QCOMPARE(
+            env.ui.messages.last().text,
+            QStringLiteral("不合法的使用者群組名稱！\r\n本使用者名稱[NONE]不得和以下名稱相同:\r\n"
+                           "[所有群組]、[ALL GROUP]、[ALL USER GROUP]、[ALL]、[NONE]"));
         QVERIFY(!ValidUserName(c, QStringLiteral("tOM")));
         QCOMPARE(env.ui.messages.last().text, QStringLiteral("本電話使用者名稱[tOM]已經存在。"));
         QCOMPARE(env.ui.messages.last().title, QStringLiteral("本電話使用者名稱已經存在"));
@@ -82,43 +84,57 @@ private Q_SLOTS:
 
     void downloadCheckSteps_data() {
         QTest::addColumn<QString>("sql");
-        QTest::addColumn<QString>("reason");   // empty: the check passes
+        QTest::addColumn<QString>("reason"); // empty: the check passes
         QTest::newRow("no groups") << QString() << QStringLiteral("未設定使用者群組及使用者。");
         QTest::newRow("a group without name") << GroupsSql({"A", ""}) + UserSql("u", "1", "A")
                                               << QStringLiteral("未設定使用者群組及使用者。");
-        QTest::newRow("no contacts") << GroupsSql({"A", "B"}) << QStringLiteral("2筆使用者群組未設定使用者。");
+        QTest::newRow("no contacts")
+            << GroupsSql({"A", "B"}) << QStringLiteral("2筆使用者群組未設定使用者。");
         QTest::newRow("enabled, one group, no number")
             << GroupsSql({"A", "B"}) + UserSql("ok", "1", "A") + UserSql("Tom", "", "B")
             << QStringLiteral("此使用者群組名稱[B]下的使用者[Tom]未設定電話號碼。");
         QTest::newRow("enabled, one group, no name")
-            << GroupsSql({"A"}) + UserSql("", "1", "A") << QStringLiteral("此使用者群組名稱[A]未設定使用者。");
-        QTest::newRow("disabled without number") << GroupsSql({"A"}) + UserSql("Tom", "", "A", 1) << QString();
+            << GroupsSql({"A"}) + UserSql("", "1", "A")
+            << QStringLiteral("此使用者群組名稱[A]未設定使用者。");
+        QTest::newRow("disabled without number")
+            << GroupsSql({"A"}) + UserSql("Tom", "", "A", 1) << QString();
         // Every contact with a membership is examined, named by its first group.
-        QTest::newRow("two groups without number") << GroupsSql({"A", "B"}) + UserSql("Tom", "", "B|A")
-                                                   << QStringLiteral("此使用者群組名稱[B]下的使用者[Tom]未設定電話號碼。");
-        QTest::newRow("unknown group, blank number") << GroupsSql({"A"}) + UserSql("Tom", "  ", " |Gone")
-                                                     << QStringLiteral("此使用者群組名稱[Gone]下的使用者[Tom]未設定電話號碼。");
-        QTest::newRow("no group, no number") << GroupsSql({"A"}) + UserSql("ok", "1", "A") + UserSql("Tom", "", "") << QString();
+        QTest::newRow("two groups without number")
+            << GroupsSql({"A", "B"}) + UserSql("Tom", "", "B|A")
+            << QStringLiteral("此使用者群組名稱[B]下的使用者[Tom]未設定電話號碼。");
+        QTest::newRow("unknown group, blank number")
+            << GroupsSql({"A"}) + UserSql("Tom", "  ", " |Gone")
+            << QStringLiteral("此使用者群組名稱[Gone]下的使用者[Tom]未設定電話號碼。");
+        QTest::newRow("no group, no number")
+            << GroupsSql({"A"}) + UserSql("ok", "1", "A") + UserSql("Tom", "", "") << QString();
         // Zone messages against the rule of the current mode: 160 Big5 bytes, 70 UTF-16 units.
         const QString one = GroupsSql({"A"}) + UserSql("ok", "1", "A");
         const QString x160 = QString(160, u'x'), c70 = QString(70, u'簡');
         auto zone = [&](const QString& alarm, const QString& reset, int unicode) {
-            return one + QStringLiteral("UPDATE Zones SET AlarmSMS='%1', ResetSMS='%2' WHERE ZoneNo=3;"
-                                        "UPDATE Basic SET IsUnicode=%3;").arg(alarm, reset).arg(unicode);
+            return one +
+                   QStringLiteral("UPDATE Zones SET AlarmSMS='%1', ResetSMS='%2' WHERE ZoneNo=3;"
+                                  "UPDATE Basic SET IsUnicode=%3;")
+                       .arg(alarm, reset)
+                       .arg(unicode);
         };
         QTest::newRow("160 bytes") << zone(x160, QString(80, u'簡'), 0) << QString();
         QTest::newRow("70 characters") << zone(c70, c70, 1) << QString();
-        QTest::newRow("161 bytes") << zone(x160 + 'x', QString(), 0)
-                                   << QStringLiteral("警報點[3]的警報發起訊息[%1x]長度超過160個位元組。").arg(x160);
-        QTest::newRow("Unicode switched on later") << zone(QString(), x160, 1)
-                                                   << QStringLiteral("警報點[3]的警報復歸訊息[%1]長度超過70個字。").arg(x160);
-        QTest::newRow("71 characters") << zone(c70 + u'簡', c70 + u'簡', 1)
-                                       << QStringLiteral("警報點[3]的警報發起訊息[%1簡]長度超過70個字。").arg(c70);
+        QTest::newRow("161 bytes")
+            << zone(x160 + 'x', QString(), 0)
+            << QStringLiteral("警報點[3]的警報發起訊息[%1x]長度超過160個位元組。").arg(x160);
+        QTest::newRow("Unicode switched on later")
+            << zone(QString(), x160, 1)
+            << QStringLiteral("警報點[3]的警報復歸訊息[%1]長度超過70個字。").arg(x160);
+        QTest::newRow("71 characters")
+            << zone(c70 + u'簡', c70 + u'簡', 1)
+            << QStringLiteral("警報點[3]的警報發起訊息[%1簡]長度超過70個字。").arg(c70);
         QTest::newRow("128 groups, 128 targets") << Project(128, 128) << QString();
-        QTest::newRow("129 groups") << Project(129, 129) << QStringLiteral("專案的群組不得超過128筆。");
-        QTest::newRow("150 groups") << Project(150, 1) << QStringLiteral("專案的群組不得超過128筆。");
-        QTest::newRow("129 targets") << Project(1, 129)
-                                     << QStringLiteral("專案的通知對象[群組/連絡人]不得超過128筆。");
+        QTest::newRow("129 groups")
+            << Project(129, 129) << QStringLiteral("專案的群組不得超過128筆。");
+        QTest::newRow("150 groups")
+            << Project(150, 1) << QStringLiteral("專案的群組不得超過128筆。");
+        QTest::newRow("129 targets")
+            << Project(1, 129) << QStringLiteral("專案的通知對象[群組/連絡人]不得超過128筆。");
     }
 
     void downloadCheckSteps() {
@@ -140,25 +156,30 @@ private Q_SLOTS:
     // The limits are counted from the image: 128 groups and 128 memberships are the most.
     void limitsAreCountedFromTheImage() {
         EditEnv env;
-        QVERIFY(env.OpenWith(Project(64, 64) + "UPDATE Users SET GroupName='G1'||char(13)||char(10)||GroupName;"));
+        QVERIFY(env.OpenWith(Project(64, 64) +
+                             "UPDATE Users SET GroupName='G1'||char(13)||char(10)||GroupName;"));
         const ProjectImage image = PhoneBook::BuildImages(env.p(), false);
         QCOMPARE(image.phoneBook.size(), 128);
         QVERIFY(CheckBeforeDownload(env.c(), image));
         EditEnv env2;
-        QVERIFY(env2.OpenWith(Project(64, 64) + "UPDATE Users SET GroupName='G1'||char(13)||char(10)||GroupName;" +
+        QVERIFY(env2.OpenWith(Project(64, 64) +
+                              "UPDATE Users SET GroupName='G1'||char(13)||char(10)||GroupName;" +
                               UserSql("extra", "5", "G2")));
         QVERIFY(!Check(env2));
-        QCOMPARE(env2.ui.messages[0].text, QStringLiteral("下載取消！\r\n專案的通知對象[群組/連絡人]不得超過128筆。"));
+        QCOMPARE(env2.ui.messages[0].text,
+                 QStringLiteral("下載取消！\r\n專案的通知對象[群組/連絡人]不得超過128筆。"));
     }
 
     void englishTexts() {
         EditEnv env(1033);
         QVERIFY(env.OpenWith(GroupsSql({"A"})));
         QVERIFY(!ValidUserGroupName(env.c(), QStringLiteral("a")));
-        QCOMPARE(env.ui.messages[0].text, QStringLiteral("The contact group name [a] already exists."));
+        QCOMPARE(env.ui.messages[0].text,
+                 QStringLiteral("The contact group name [a] already exists."));
         QVERIFY(!Check(env));
         QCOMPARE(env.ui.messages[1].text,
-                 QStringLiteral("Download cancelled!\r\n1 contact group(s) but no contacts are set up."));
+                 QStringLiteral(
+                     "Download cancelled!\r\n1 contact group(s) but no contacts are set up."));
     }
 };
 

@@ -13,8 +13,12 @@
 #include <QTimer>
 
 namespace {
-QAction* Item(frmMain& w, const char* name) { return w.findChild<QAction*>(QLatin1String(name)); }
-void OpenProjMenu(frmMain& w) { Q_EMIT w.findChild<QMenu*>(QStringLiteral("mnuProj"))->aboutToShow(); }
+QAction* Item(frmMain& w, const char* name) {
+    return w.findChild<QAction*>(QLatin1String(name));
+}
+void OpenProjMenu(frmMain& w) {
+    Q_EMIT w.findChild<QMenu*>(QStringLiteral("mnuProj"))->aboutToShow();
+}
 } // namespace
 
 class TestFrmMainEditing : public QObject {
@@ -26,8 +30,9 @@ private Q_SLOTS:
         QSettings store(env.tmp.filePath(QStringLiteral("placement.ini")), QSettings::IniFormat);
         frmMain w(env.c(), &store);
         OpenProjMenu(w);
-        for (const char* name : {"mnuProjAddGroupList", "mnuProjAddTelList", "mnuProjEditGroupList", "mnuProjEditTelList",
-                                 "mnuProjEditZoneList", "mnuProjDeleteGroupList", "mnuProjDeleteTelList"})
+        for (const char* name : {"mnuProjAddGroupList", "mnuProjAddTelList", "mnuProjEditGroupList",
+                                 "mnuProjEditTelList", "mnuProjEditZoneList",
+                                 "mnuProjDeleteGroupList", "mnuProjDeleteTelList"})
             QVERIFY2(!Item(w, name)->isEnabled(), name);
 
         QVERIFY(env.OpenWith(GroupsSql({"A", "B"}) + UserSql("Tom", "1", "A")));
@@ -62,7 +67,8 @@ private Q_SLOTS:
                 auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
                 if (!d) return;
                 shownTitle = d->windowTitle();
-                d->findChild<QLineEdit*>(QStringLiteral("txtZoneName"))->setText(QStringLiteral("Back door"));
+                d->findChild<QLineEdit*>(QStringLiteral("txtZoneName"))
+                    ->setText(QStringLiteral("Back door"));
                 d->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
             });
             return w.ShowModal(which);

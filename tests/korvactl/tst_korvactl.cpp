@@ -63,46 +63,58 @@ private Q_SLOTS:
 
 void tst_korvactl::infoConnects() {
     devsimtest::Sim sim;
-    QVERIFY2(StartSim(sim, {QStringLiteral("--com1"), QStringLiteral("0xC4")}), qPrintable(sim.error));
-    const Run r = Korvactl({QStringLiteral("info"), QStringLiteral("--port"), sim.Link(), QStringLiteral("--lang"),
-                            QStringLiteral("ChineseBig5")});
+    QVERIFY2(StartSim(sim, {QStringLiteral("--com1"), QStringLiteral("0xC4")}),
+             qPrintable(sim.error));
+    const Run r = Korvactl({QStringLiteral("info"), QStringLiteral("--port"), sim.Link(),
+                            QStringLiteral("--lang"), QStringLiteral("ChineseBig5")});
     QCOMPARE(r.code, 0);
-    QCOMPARE(r.out, QStringLiteral("[連線簡訊報警機]\n連線至簡訊報警機成功!\n\nModel No.: VX700-RV27MS\n"
-                                   "S/N : 12-09-2143-785634-12\nCommnunication Settings : 19200, E, 8, 1\n"));
+    QCOMPARE(r.out, QStringLiteral(
+                        "[連線簡訊報警機]\n連線至簡訊報警機成功!\n\nModel No.: VX700-RV27MS\n"
+                        "S/N : 12-09-2143-785634-12\nCommnunication Settings : 19200, E, 8, 1\n"));
     QVERIFY(r.err.contains(QStringLiteral("連線簡訊報警機: 正在連線中...")));
-    const Run e = Korvactl({QStringLiteral("info"), QStringLiteral("--port"), sim.Link(), QStringLiteral("--lang"),
-                            QStringLiteral("English")});
+    const Run e = Korvactl({QStringLiteral("info"), QStringLiteral("--port"), sim.Link(),
+                            QStringLiteral("--lang"), QStringLiteral("English")});
     QCOMPARE(e.code, 0);
-    QVERIFY(e.out.startsWith(QStringLiteral("[Connect to SMS Alarm Dialer]\nConnected to the SMS alarm dialer!")));
+    QVERIFY(e.out.startsWith(
+        QStringLiteral("[Connect to SMS Alarm Dialer]\nConnected to the SMS alarm dialer!")));
 }
 
 void tst_korvactl::infoFailsWhenTheDeviceIsSilent() {
     devsimtest::Sim sim;
-    QVERIFY2(StartSim(sim, {QStringLiteral("--sw2"), QStringLiteral("off")}), qPrintable(sim.error));
-    const Run r = Korvactl({QStringLiteral("info"), QStringLiteral("--port"), sim.Link(), QStringLiteral("--timeout"),
-                            QStringLiteral("0"), QStringLiteral("--retry"), QStringLiteral("1"), QStringLiteral("--lang"),
-                            QStringLiteral("ChineseBig5")});
+    QVERIFY2(StartSim(sim, {QStringLiteral("--sw2"), QStringLiteral("off")}),
+             qPrintable(sim.error));
+    const Run r =
+        Korvactl({QStringLiteral("info"), QStringLiteral("--port"), sim.Link(),
+                  QStringLiteral("--timeout"), QStringLiteral("0"), QStringLiteral("--retry"),
+                  QStringLiteral("1"), QStringLiteral("--lang"), QStringLiteral("ChineseBig5")});
     QCOMPARE(r.code, 1);
-    QVERIFY(r.err.contains(QStringLiteral("[連線簡訊報警機]\n連線至簡訊報警機失敗! \n請檢查下列項目:\n")));
+    QVERIFY(r.err.contains(
+        QStringLiteral("[連線簡訊報警機]\n連線至簡訊報警機失敗! \n請檢查下列項目:\n")));
     QVERIFY(r.err.contains(QStringLiteral("3. 簡訊報警機的指撥開關SW2是否設為 ON (設定模式)")));
     QVERIFY(r.out.isEmpty());
-    QCOMPARE(sim.State().value(QStringLiteral("counters")).toObject().value(QStringLiteral("framesSilent")).toInt(), 2);
+    QCOMPARE(sim.State()
+                 .value(QStringLiteral("counters"))
+                 .toObject()
+                 .value(QStringLiteral("framesSilent"))
+                 .toInt(),
+             2);
 }
 
 void tst_korvactl::infoOnAMissingPort() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("ttyNONE"));
-    const Run r = Korvactl({QStringLiteral("info"), QStringLiteral("--port"), path, QStringLiteral("--lang"),
-                            QStringLiteral("English")});
+    const Run r = Korvactl({QStringLiteral("info"), QStringLiteral("--port"), path,
+                            QStringLiteral("--lang"), QStringLiteral("English")});
     QCOMPARE(r.code, 1);
     QVERIFY(r.err.contains(QStringLiteral("[Communication Error]")));
-    QVERIFY(r.err.contains(QStringLiteral("[") + path + QStringLiteral("] The port does not exist.")));
+    QVERIFY(
+        r.err.contains(QStringLiteral("[") + path + QStringLiteral("] The port does not exist.")));
 }
 
 void tst_korvactl::registersListsEveryRow() {
     devsimtest::Sim sim;
-    QVERIFY2(StartSim(sim, {QStringLiteral("--com1"), QStringLiteral("0xC3"), QStringLiteral("--coils"),
-                            QStringLiteral("0x8000000000000005")}),
+    QVERIFY2(StartSim(sim, {QStringLiteral("--com1"), QStringLiteral("0xC3"),
+                            QStringLiteral("--coils"), QStringLiteral("0x8000000000000005")}),
              qPrintable(sim.error));
     const Run r = Korvactl({QStringLiteral("registers"), QStringLiteral("--port"), sim.Link()});
     QCOMPARE(r.code, 0);
@@ -122,8 +134,9 @@ void tst_korvactl::registersListsEveryRow() {
 
     // A device that stops answering part-way: the rows read so far, then the failure.
     sim.Control("sw2 off");
-    const Run s = Korvactl({QStringLiteral("registers"), QStringLiteral("--port"), sim.Link(), QStringLiteral("--timeout"),
-                            QStringLiteral("0"), QStringLiteral("--retry"), QStringLiteral("0")});
+    const Run s = Korvactl({QStringLiteral("registers"), QStringLiteral("--port"), sim.Link(),
+                            QStringLiteral("--timeout"), QStringLiteral("0"),
+                            QStringLiteral("--retry"), QStringLiteral("0")});
     QCOMPARE(s.code, 1);
     QVERIFY(s.err.contains(QStringLiteral("No valid response reading \"Model ID\"")));
 }
@@ -131,9 +144,11 @@ void tst_korvactl::registersListsEveryRow() {
 void tst_korvactl::setCommNeedsYesAndChangesTheDevice() {
     devsimtest::Sim sim;
     QVERIFY2(StartSim(sim), qPrintable(sim.error));
-    const QStringList change{QStringLiteral("set-comm"), QStringLiteral("--port"), sim.Link(), QStringLiteral("--slave"),
-                             QStringLiteral("12"), QStringLiteral("--baud"), QStringLiteral("38400"), QStringLiteral("--parity"),
-                             QStringLiteral("odd"), QStringLiteral("--lang"), QStringLiteral("ChineseBig5")};
+    const QStringList change{
+        QStringLiteral("set-comm"), QStringLiteral("--port"),     sim.Link(),
+        QStringLiteral("--slave"),  QStringLiteral("12"),         QStringLiteral("--baud"),
+        QStringLiteral("38400"),    QStringLiteral("--parity"),   QStringLiteral("odd"),
+        QStringLiteral("--lang"),   QStringLiteral("ChineseBig5")};
     const Run no = Korvactl(change);
     QCOMPARE(no.code, 1);
     QVERIFY(no.out.contains(QStringLiteral("是否要將新的通訊參數, 存入簡訊報警機中?")));
@@ -159,26 +174,35 @@ void tst_korvactl::setCommNeedsYesAndChangesTheDevice() {
 void tst_korvactl::setCommRefusesARateTheModelLacks() {
     devsimtest::Sim sim;
     QVERIFY2(StartSim(sim), qPrintable(sim.error));
-    const Run r = Korvactl({QStringLiteral("set-comm"), QStringLiteral("--port"), sim.Link(), QStringLiteral("--baud"),
-                            QStringLiteral("14400"), QStringLiteral("--yes"), QStringLiteral("--lang"),
-                            QStringLiteral("ChineseBig5")});
+    const Run r =
+        Korvactl({QStringLiteral("set-comm"), QStringLiteral("--port"), sim.Link(),
+                  QStringLiteral("--baud"), QStringLiteral("14400"), QStringLiteral("--yes"),
+                  QStringLiteral("--lang"), QStringLiteral("ChineseBig5")});
     QCOMPARE(r.code, 1);
     QVERIFY(r.err.contains(QStringLiteral("通訊速率錯誤!")));
-    QCOMPARE(sim.State().value(QStringLiteral("identity")).toObject().value(QStringLiteral("com1Setting")).toInt(), 0x03);
-    const Run bad = Korvactl({QStringLiteral("set-comm"), QStringLiteral("--port"), sim.Link(), QStringLiteral("--slave"),
-                              QStringLiteral("256")});
+    QCOMPARE(sim.State()
+                 .value(QStringLiteral("identity"))
+                 .toObject()
+                 .value(QStringLiteral("com1Setting"))
+                 .toInt(),
+             0x03);
+    const Run bad = Korvactl({QStringLiteral("set-comm"), QStringLiteral("--port"), sim.Link(),
+                              QStringLiteral("--slave"), QStringLiteral("256")});
     QCOMPARE(bad.code, 2);
 }
 
 void tst_korvactl::traceShowsTheFrames() {
     devsimtest::Sim sim;
     QVERIFY2(StartSim(sim), qPrintable(sim.error));
-    const Run r = Korvactl({QStringLiteral("info"), QStringLiteral("--port"), sim.Link(), QStringLiteral("--trace")});
+    const Run r = Korvactl(
+        {QStringLiteral("info"), QStringLiteral("--port"), sim.Link(), QStringLiteral("--trace")});
     QCOMPARE(r.code, 0);
-    static const QRegularExpression tx(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d\\.\\d{3} TX f7 04 00 06 00 01 c5 5d$"),
-                                       QRegularExpression::MultilineOption);
-    static const QRegularExpression rx(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d\\.\\d{3} RX f7 04 02 "),
-                                       QRegularExpression::MultilineOption);
+    static const QRegularExpression tx(
+        QStringLiteral("^\\d\\d:\\d\\d:\\d\\d\\.\\d{3} TX f7 04 00 06 00 01 c5 5d$"),
+        QRegularExpression::MultilineOption);
+    static const QRegularExpression rx(
+        QStringLiteral("^\\d\\d:\\d\\d:\\d\\d\\.\\d{3} RX f7 04 02 "),
+        QRegularExpression::MultilineOption);
     QVERIFY2(tx.match(r.err).hasMatch(), qPrintable(r.err));
     QVERIFY(rx.match(r.err).hasMatch());
     QCOMPARE(r.err.count(QStringLiteral(" TX ")), 5);

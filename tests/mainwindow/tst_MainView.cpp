@@ -1,8 +1,8 @@
 // The project tree with its node tags, the content list of the selected node, and the File
 // and View menu rules, on real project files.
 #include "ProjectEnv.h"
-#include "mainwindow/MainView.h"
 #include "db/ADOUtil.h"
+#include "mainwindow/MainView.h"
 
 #include <QAbstractItemModelTester>
 #include <QtTest>
@@ -12,25 +12,29 @@ using NodeTags::TagItems;
 namespace {
 // Contacts Tom (groups A and B), a contact without a name, Ann (group AB, suspended); groups
 // A, one without a name, B, AB and C (no members); zone 3 named Door, zone 5 disabled.
-const QString kContent = QStringLiteral(
-    "INSERT INTO Users VALUES ('Tom','0911',0,'tom dsc','A' || char(13,10) || 'B');"
-    "INSERT INTO Users VALUES ('','0922',0,'nameless','A');"
-    "INSERT INTO Users VALUES ('Ann','0933',1,'ann dsc','AB');"
-    "INSERT INTO UserGroups VALUES ('A','group a');"
-    "INSERT INTO UserGroups VALUES ('','no name');"
-    "INSERT INTO UserGroups VALUES ('B','group b');"
-    "INSERT INTO UserGroups VALUES ('AB','group ab');"
-    "INSERT INTO UserGroups VALUES ('C','nobody');"
-    "UPDATE Zones SET ZoneName='Door', GroupName='A', ZoneDsc='front', AlarmSMS='open', ResetSMS='closed' WHERE ZoneNo=3;"
-    "UPDATE Zones SET IsDisable=1 WHERE ZoneNo=5;");
+const QString kContent =
+    QStringLiteral("INSERT INTO Users VALUES ('Tom','0911',0,'tom dsc','A' || char(13,10) || 'B');"
+                   "INSERT INTO Users VALUES ('','0922',0,'nameless','A');"
+                   "INSERT INTO Users VALUES ('Ann','0933',1,'ann dsc','AB');"
+                   "INSERT INTO UserGroups VALUES ('A','group a');"
+                   "INSERT INTO UserGroups VALUES ('','no name');"
+                   "INSERT INTO UserGroups VALUES ('B','group b');"
+                   "INSERT INTO UserGroups VALUES ('AB','group ab');"
+                   "INSERT INTO UserGroups VALUES ('C','nobody');"
+                   "UPDATE Zones SET ZoneName='Door', GroupName='A', ZoneDsc='front', "
+                   "AlarmSMS='open', ResetSMS='closed' WHERE ZoneNo=3;"
+                   "UPDATE Zones SET IsDisable=1 WHERE ZoneNo=5;");
 
 QStringList ChildCaptions(const ProjTreeModel& tree, const QModelIndex& parent) {
     QStringList out;
-    for (int r = 0; r < tree.rowCount(parent); ++r) out << tree.Caption(tree.index(r, 0, parent));
+    for (int r = 0; r < tree.rowCount(parent); ++r)
+        out << tree.Caption(tree.index(r, 0, parent));
     return out;
 }
 
-QVariant Role(const QModelIndex& i, int role) { return i.data(role); }
+QVariant Role(const QModelIndex& i, int role) {
+    return i.data(role);
+}
 
 void Select(AppContext& ctx, const QString& tag) {
     const QModelIndex node = MainView::FindNodeByTag(ctx.view, tag);
@@ -39,8 +43,12 @@ void Select(AppContext& ctx, const QString& tag) {
     MainView::mklvNodeContent(ctx);
 }
 
-QVector<int> Widths(const AppContext& ctx) { return ctx.view.list.WidthsTwips(); }
-QStringList Cols(const AppContext& ctx) { return ctx.view.list.Captions(); }
+QVector<int> Widths(const AppContext& ctx) {
+    return ctx.view.list.WidthsTwips();
+}
+QStringList Cols(const AppContext& ctx) {
+    return ctx.view.list.Captions();
+}
 } // namespace
 
 class TestMainView : public QObject {
@@ -54,9 +62,10 @@ private Q_SLOTS:
         QCOMPARE(items[1], QStringLiteral("Tom"));
         QCOMPARE(NodeTags::ParseNodeTag(QStringLiteral("ProjName"), items), 1);
         QCOMPARE(items[0], QStringLiteral("ProjName"));
-        items = {QStringLiteral("w"), QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("z")};
+        items = {QStringLiteral("w"), QStringLiteral("x"), QStringLiteral("y"),
+                 QStringLiteral("z")};
         QCOMPARE(NodeTags::ParseNodeTag(QString(), items), 0);
-        QCOMPARE(items[0], QStringLiteral("w"));   // untouched
+        QCOMPARE(items[0], QStringLiteral("w")); // untouched
         QCOMPARE(items[1], QStringLiteral("x"));
         // Everything after the first comma is the key: a name with commas names its row.
         QCOMPARE(NodeTags::ParseNodeTag(QStringLiteral("Users,Smith, J.,a,b,c"), items), 2);
@@ -68,26 +77,31 @@ private Q_SLOTS:
 
     void locateCurRecord() {
         ProjectEnv e;
-        QVERIFY(e.Open(e.MakeProject(QStringLiteral("P.cmb"), kContent +
-                                     QStringLiteral("INSERT INTO Users VALUES ('Smith, J.,a,b,c','0944',0,'',''); "))));
+        QVERIFY(e.Open(e.MakeProject(
+            QStringLiteral("P.cmb"),
+            kContent +
+                QStringLiteral("INSERT INTO Users VALUES ('Smith, J.,a,b,c','0944',0,'',''); "))));
         OpenProject& p = e.ctx->project;
         TagItems items;
         int n = NodeTags::ParseNodeTag(QStringLiteral("Zones,12"), items);
         QVERIFY(NodeTags::LocateCurRecord(p, items, n));
-        QCOMPARE(ADOUtil::NullToStr(p.Zones->Field(QStringLiteral("ZoneNo"))), QStringLiteral("12"));
+        QCOMPARE(ADOUtil::NullToStr(p.Zones->Field(QStringLiteral("ZoneNo"))),
+                 QStringLiteral("12"));
         n = NodeTags::ParseNodeTag(QStringLiteral("Zones,012"), items);
         QVERIFY(!NodeTags::LocateCurRecord(p, items, n));
         QVERIFY(p.Zones->Eof());
 
         n = NodeTags::ParseNodeTag(QStringLiteral("UserGroups,AB"), items);
         QVERIFY(NodeTags::LocateCurRecord(p, items, n));
-        QCOMPARE(ADOUtil::NullToStr(p.UserGroups->Field(QStringLiteral("GroupDsc"))), QStringLiteral("group ab"));
-        n = NodeTags::ParseNodeTag(QStringLiteral("UserGroups,ab"), items);   // case counts
+        QCOMPARE(ADOUtil::NullToStr(p.UserGroups->Field(QStringLiteral("GroupDsc"))),
+                 QStringLiteral("group ab"));
+        n = NodeTags::ParseNodeTag(QStringLiteral("UserGroups,ab"), items); // case counts
         QVERIFY(!NodeTags::LocateCurRecord(p, items, n));
 
         n = NodeTags::ParseNodeTag(QStringLiteral("Users,Smith, J.,a,b,c"), items);
         QVERIFY(NodeTags::LocateCurRecord(p, items, n));
-        QCOMPARE(ADOUtil::NullToStr(p.Users->Field(QStringLiteral("PhoneNumber"))), QStringLiteral("0944"));
+        QCOMPARE(ADOUtil::NullToStr(p.Users->Field(QStringLiteral("PhoneNumber"))),
+                 QStringLiteral("0944"));
 
         // A branch locates nothing; an unknown kind word moves nothing and reports found.
         p.Users->MoveFirst();
@@ -97,12 +111,13 @@ private Q_SLOTS:
         QVERIFY(!NodeTags::LocateCurRecord(p, items, n));
         n = NodeTags::ParseNodeTag(QStringLiteral("Other,Tom"), items);
         QVERIFY(NodeTags::LocateCurRecord(p, items, n));
-        for (RowSet* rs : {p.Users.get(), p.Zones.get(), p.UserGroups.get()}) QCOMPARE(rs->AbsolutePosition(), 1);
+        for (RowSet* rs : {p.Users.get(), p.Zones.get(), p.UserGroups.get()})
+            QCOMPARE(rs->AbsolutePosition(), 1);
     }
 
     void treeNodes() {
         ProjectEnv e;
-        MainView::mktvProjContent(*e.ctx);   // no project: no nodes
+        MainView::mktvProjContent(*e.ctx); // no project: no nodes
         QCOMPARE(e.ctx->view.tree.rowCount(), 0);
         QVERIFY(e.Open(e.MakeProject(QStringLiteral("P.cmb"), kContent)));
         const ProjTreeModel& tree = e.ctx->view.tree;
@@ -115,7 +130,9 @@ private Q_SLOTS:
         QCOMPARE(Role(root, ProjTreeModel::KeyRole).toString(), QString());
         QVERIFY(Role(root, ProjTreeModel::ExpandedRole).toBool());
         QCOMPARE(MainView::SelectedNode(e.ctx->view), root);
-        QCOMPARE(ChildCaptions(tree, root), (QStringList{QStringLiteral("連絡人"), QStringLiteral("群組"), QStringLiteral("警報區")}));
+        QCOMPARE(ChildCaptions(tree, root),
+                 (QStringList{QStringLiteral("連絡人"), QStringLiteral("群組"),
+                              QStringLiteral("警報區")}));
 
         const struct {
             const char* key;
@@ -125,12 +142,14 @@ private Q_SLOTS:
             const QModelIndex i = tree.index(b, 0, root);
             QCOMPARE(Role(i, ProjTreeModel::KeyRole).toString(), QLatin1String(branches[b].key));
             QCOMPARE(Role(i, ProjTreeModel::TagRole).toString(), QLatin1String(branches[b].key));
-            QCOMPARE(Role(i, ProjTreeModel::ImageKeyRole).toString(), QLatin1String(branches[b].image));
+            QCOMPARE(Role(i, ProjTreeModel::ImageKeyRole).toString(),
+                     QLatin1String(branches[b].image));
             QVERIFY(!Role(i, ProjTreeModel::ExpandedRole).toBool());
         }
 
         const QModelIndex users = tree.index(0, 0, root);
-        QCOMPARE(ChildCaptions(tree, users), (QStringList{QStringLiteral("Tom"), QStringLiteral("Ann")}));
+        QCOMPARE(ChildCaptions(tree, users),
+                 (QStringList{QStringLiteral("Tom"), QStringLiteral("Ann")}));
         const QModelIndex ann = tree.index(1, 0, users);
         QCOMPARE(Role(ann, ProjTreeModel::TagRole).toString(), QStringLiteral("Users,Ann"));
         QCOMPARE(Role(ann, ProjTreeModel::ImageKeyRole).toString(), QStringLiteral("UserName"));
@@ -139,9 +158,12 @@ private Q_SLOTS:
 
         const QModelIndex groups = tree.index(1, 0, root);
         QCOMPARE(ChildCaptions(tree, groups),
-                 (QStringList{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("AB"), QStringLiteral("C")}));
-        QCOMPARE(Role(tree.index(2, 0, groups), ProjTreeModel::TagRole).toString(), QStringLiteral("UserGroups,AB"));
-        QCOMPARE(Role(tree.index(2, 0, groups), ProjTreeModel::ImageKeyRole).toString(), QStringLiteral("UserGroups"));
+                 (QStringList{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("AB"),
+                              QStringLiteral("C")}));
+        QCOMPARE(Role(tree.index(2, 0, groups), ProjTreeModel::TagRole).toString(),
+                 QStringLiteral("UserGroups,AB"));
+        QCOMPARE(Role(tree.index(2, 0, groups), ProjTreeModel::ImageKeyRole).toString(),
+                 QStringLiteral("UserGroups"));
 
         const QModelIndex zones = tree.index(2, 0, root);
         QCOMPARE(tree.rowCount(zones), 64);
@@ -158,14 +180,21 @@ private Q_SLOTS:
         const OpenProject& p = e.ctx->project;
         QVERIFY(p.Users->Eof() && p.UserGroups->Eof() && p.Zones->Eof());
 
-        QCOMPARE(tree.Caption(MainView::FindNodeByTag(e.ctx->view, QStringLiteral("Users,Ann"))), QStringLiteral("Ann"));
+        QCOMPARE(tree.Caption(MainView::FindNodeByTag(e.ctx->view, QStringLiteral("Users,Ann"))),
+                 QStringLiteral("Ann"));
         QVERIFY(!MainView::FindNodeByTag(e.ctx->view, QStringLiteral("Users,Nobody")).isValid());
 
         // Enabled again and rebuilt, they are black.
-        QVERIFY(TestEnv::ExecSql(p.MirPath, QStringLiteral("UPDATE Users SET IsDisable=0; UPDATE Zones SET IsDisable=0;")));
+        QVERIFY(TestEnv::ExecSql(
+            p.MirPath,
+            QStringLiteral("UPDATE Users SET IsDisable=0; UPDATE Zones SET IsDisable=0;")));
         MainView::mnuViewRefresh_Click(*e.ctx);
-        QVERIFY(!MainView::FindNodeByTag(e.ctx->view, QStringLiteral("Users,Ann")).data(ProjTreeModel::GreyRole).toBool());
-        QVERIFY(!MainView::FindNodeByTag(e.ctx->view, QStringLiteral("Zones,5")).data(ProjTreeModel::GreyRole).toBool());
+        QVERIFY(!MainView::FindNodeByTag(e.ctx->view, QStringLiteral("Users,Ann"))
+                     .data(ProjTreeModel::GreyRole)
+                     .toBool());
+        QVERIFY(!MainView::FindNodeByTag(e.ctx->view, QStringLiteral("Zones,5"))
+                     .data(ProjTreeModel::GreyRole)
+                     .toBool());
     }
 
     void leavesChangeInPlace() {
@@ -173,21 +202,27 @@ private Q_SLOTS:
         QVERIFY(e.Open(e.MakeProject(QStringLiteral("P.cmb"), kContent)));
         ProjTreeModel& tree = e.ctx->view.tree;
         const int before = tree.NodeCount();
-        const QModelIndex groups = MainView::FindNodeByTag(e.ctx->view, QStringLiteral("UserGroups"));
-        const QModelIndex added = tree.AddNode(groups, QStringLiteral("D"), {}, QStringLiteral("UserGroups"), QStringLiteral("UserGroups,D"));
+        const QModelIndex groups =
+            MainView::FindNodeByTag(e.ctx->view, QStringLiteral("UserGroups"));
+        const QModelIndex added =
+            tree.AddNode(groups, QStringLiteral("D"), {}, QStringLiteral("UserGroups"),
+                         QStringLiteral("UserGroups,D"));
         QCOMPARE(tree.rowCount(groups), 5);
         QCOMPARE(MainView::FindNodeByTag(e.ctx->view, QStringLiteral("UserGroups,D")), added);
         tree.SetCaption(added, QStringLiteral("E"));
         tree.SetTag(added, QStringLiteral("UserGroups,E"));
         QVERIFY(!MainView::FindNodeByTag(e.ctx->view, QStringLiteral("UserGroups,D")).isValid());
-        QCOMPARE(tree.Caption(MainView::FindNodeByTag(e.ctx->view, QStringLiteral("UserGroups,E"))), QStringLiteral("E"));
+        QCOMPARE(tree.Caption(MainView::FindNodeByTag(e.ctx->view, QStringLiteral("UserGroups,E"))),
+                 QStringLiteral("E"));
         const QModelIndex b = MainView::FindNodeByTag(e.ctx->view, QStringLiteral("UserGroups,B"));
         QVERIFY(tree.RemoveNode(b));
         QCOMPARE(ChildCaptions(tree, groups),
-                 (QStringList{QStringLiteral("A"), QStringLiteral("AB"), QStringLiteral("C"), QStringLiteral("E")}));
+                 (QStringList{QStringLiteral("A"), QStringLiteral("AB"), QStringLiteral("C"),
+                              QStringLiteral("E")}));
         QCOMPARE(tree.NodeCount(), before);
         // Indexes found afterwards still lead to their parents.
-        QCOMPARE(MainView::FindNodeByTag(e.ctx->view, QStringLiteral("UserGroups,C")).parent(), groups);
+        QCOMPARE(MainView::FindNodeByTag(e.ctx->view, QStringLiteral("UserGroups,C")).parent(),
+                 groups);
     }
 
     // The tree follows the editing events with the row signals its views rely on; both models
@@ -195,10 +230,13 @@ private Q_SLOTS:
     void editingEventsMoveTheTree_data() {
         QTest::addColumn<QString>("branch");
         QTest::addColumn<QString>("leaf");
-        QTest::addColumn<int>("row");   // where the new leaf lands: the end of its branch
-        QTest::newRow("group") << "UserGroups" << "UserGroups,D" << 4;
-        QTest::newRow("contact") << "Users" << "Users,Bob" << 2;
-        QTest::newRow("name with a comma") << "UserGroups" << "UserGroups,x,y" << 4;
+        QTest::addColumn<int>("row"); // where the new leaf lands: the end of its branch
+        QTest::newRow("group") << "UserGroups"
+                               << "UserGroups,D" << 4;
+        QTest::newRow("contact") << "Users"
+                                 << "Users,Bob" << 2;
+        QTest::newRow("name with a comma") << "UserGroups"
+                                           << "UserGroups,x,y" << 4;
     }
     void editingEventsMoveTheTree() {
         QFETCH(QString, branch);
@@ -215,24 +253,26 @@ private Q_SLOTS:
 
         QSignalSpy inserted(&c.view.tree, &QAbstractItemModel::rowsInserted);
         QSignalSpy removed(&c.view.tree, &QAbstractItemModel::rowsRemoved);
-        Q_EMIT c.editEvents.leafAdded(branch, leaf.section(u',', 1), QStringLiteral("UserGroups"), leaf);
+        Q_EMIT c.editEvents.leafAdded(branch, leaf.section(u',', 1), QStringLiteral("UserGroups"),
+                                      leaf);
         QCOMPARE(inserted.size(), 1);
         QCOMPARE(inserted[0][0].toModelIndex(), parent);
         QCOMPARE(inserted[0][1].toInt(), row);
-        QCOMPARE(c.editEvents.SelectedTag(), leaf);   // the new leaf is selected
+        QCOMPARE(c.editEvents.SelectedTag(), leaf); // the new leaf is selected
         Q_EMIT c.editEvents.contentChanged();
-        QCOMPARE(c.view.list.rowCount(), 0);          // the list follows the new, empty row
+        QCOMPARE(c.view.list.rowCount(), 0); // the list follows the new, empty row
 
         Q_EMIT c.editEvents.leafRemoved(leaf);
         QCOMPARE(removed.size(), 1);
         QCOMPARE(removed[0][0].toModelIndex(), parent);
         QCOMPARE(removed[0][1].toInt(), row);
         QVERIFY(!MainView::FindNodeByTag(c.view, leaf).isValid());
-        Q_EMIT c.editEvents.leafRemoved(leaf);        // gone already: nothing moves
+        Q_EMIT c.editEvents.leafRemoved(leaf); // gone already: nothing moves
         QCOMPARE(removed.size(), 1);
-        Q_EMIT c.editEvents.leafAdded(QStringLiteral("Nowhere"), QStringLiteral("x"), {}, QStringLiteral("Nowhere,x"));
+        Q_EMIT c.editEvents.leafAdded(QStringLiteral("Nowhere"), QStringLiteral("x"), {},
+                                      QStringLiteral("Nowhere,x"));
         QCOMPARE(inserted.size(), 1);
-        KORVAMain::CloseProject(c);                   // closed: the tree empties
+        KORVAMain::CloseProject(c); // closed: the tree empties
         QCOMPARE(c.view.tree.rowCount(), 0);
     }
 
@@ -252,85 +292,105 @@ private Q_SLOTS:
         QCOMPARE(ctx.view.lvCaption, QStringLiteral("資料"));
         QCOMPARE(Cols(ctx), (QStringList{QStringLiteral("項目"), QStringLiteral("項目說明")}));
         QCOMPARE(Widths(ctx), (QVector<int>{1500, 1500}));
-        QCOMPARE(lv.Rows(), (QVector<QStringList>{{QStringLiteral("連絡人"), QStringLiteral("連絡人清單")},
-                                                   {QStringLiteral("群組"), QStringLiteral("群組清單")},
-                                                   {QStringLiteral("警報區"), QStringLiteral("警報區清單")}}));
+        QCOMPARE(lv.Rows(),
+                 (QVector<QStringList>{{QStringLiteral("連絡人"), QStringLiteral("連絡人清單")},
+                                       {QStringLiteral("群組"), QStringLiteral("群組清單")},
+                                       {QStringLiteral("警報區"), QStringLiteral("警報區清單")}}));
         // Each overview row stands for its branch's node kind, whatever its caption says.
-        QCOMPARE((QStringList{lv.Key(0), lv.Key(1), lv.Key(2)}), (QStringList{"Users", "UserGroups", "Zones"}));
-        QCOMPARE(lv.index(1, 0).data(NodeContentModel::KeyRole).toString(), QStringLiteral("UserGroups"));
+        QCOMPARE((QStringList{lv.Key(0), lv.Key(1), lv.Key(2)}),
+                 (QStringList{"Users", "UserGroups", "Zones"}));
+        QCOMPARE(lv.index(1, 0).data(NodeContentModel::KeyRole).toString(),
+                 QStringLiteral("UserGroups"));
 
         Select(ctx, QStringLiteral("UserGroups"));
         QCOMPARE(ctx.view.lvCaption, QStringLiteral("連絡人群組"));
-        QCOMPARE(Cols(ctx), (QStringList{QStringLiteral("連絡人群組名稱"), QStringLiteral("連絡人群組說明")}));
+        QCOMPARE(Cols(ctx),
+                 (QStringList{QStringLiteral("連絡人群組名稱"), QStringLiteral("連絡人群組說明")}));
         QCOMPARE(Widths(ctx), (QVector<int>{1500, 1800}));
         QCOMPARE(lv.rowCount(), 5);
         QCOMPARE(lv.Rows()[0], (QStringList{QStringLiteral("A"), QStringLiteral("group a")}));
 
-        const QStringList memberCols = {QStringLiteral("連絡人"), QStringLiteral("電話號碼"), QStringLiteral("連絡人群組名稱"),
-                                        QStringLiteral("說明"), QStringLiteral("暫停使用")};
+        const QStringList memberCols = {QStringLiteral("連絡人"), QStringLiteral("電話號碼"),
+                                        QStringLiteral("連絡人群組名稱"), QStringLiteral("說明"),
+                                        QStringLiteral("暫停使用")};
         const QString tomGroups = QStringLiteral("A\r\nB");
         // Tom is in A and in B, and not in AB; Ann is in AB only.
         Select(ctx, QStringLiteral("UserGroups,A"));
         QCOMPARE(ctx.view.lvCaption, QStringLiteral("連絡人群組名稱:A"));
         QCOMPARE(Cols(ctx), memberCols);
         QCOMPARE(Widths(ctx), (QVector<int>{1000, 1500, 1500, 1500, 1000}));
-        QCOMPARE(lv.Rows(), (QVector<QStringList>{{QStringLiteral("Tom"), QStringLiteral("0911"), tomGroups, QStringLiteral("tom dsc"), QStringLiteral("False")},
-                                                   {QString(), QStringLiteral("0922"), QStringLiteral("A"), QStringLiteral("nameless"), QStringLiteral("False")}}));
+        QCOMPARE(lv.Rows(),
+                 (QVector<QStringList>{{QStringLiteral("Tom"), QStringLiteral("0911"), tomGroups,
+                                        QStringLiteral("tom dsc"), QStringLiteral("False")},
+                                       {QString(), QStringLiteral("0922"), QStringLiteral("A"),
+                                        QStringLiteral("nameless"), QStringLiteral("False")}}));
         // The group's row is the current one after the selection.
-        QCOMPARE(ADOUtil::NullToStr(ctx.project.UserGroups->Field(QStringLiteral("GroupName"))), QStringLiteral("A"));
+        QCOMPARE(ADOUtil::NullToStr(ctx.project.UserGroups->Field(QStringLiteral("GroupName"))),
+                 QStringLiteral("A"));
         Select(ctx, QStringLiteral("UserGroups,B"));
         QCOMPARE(lv.rowCount(), 1);
         QCOMPARE(lv.Text(0, 0), QStringLiteral("Tom"));
         Select(ctx, QStringLiteral("UserGroups,AB"));
         QCOMPARE(lv.rowCount(), 1);
-        QCOMPARE(lv.Rows()[0], (QStringList{QStringLiteral("Ann"), QStringLiteral("0933"), QStringLiteral("AB"), QStringLiteral("ann dsc"), QStringLiteral("True")}));
+        QCOMPARE(lv.Rows()[0],
+                 (QStringList{QStringLiteral("Ann"), QStringLiteral("0933"), QStringLiteral("AB"),
+                              QStringLiteral("ann dsc"), QStringLiteral("True")}));
         Select(ctx, QStringLiteral("UserGroups,C"));
         QCOMPARE(Cols(ctx), memberCols);
         QCOMPARE(lv.rowCount(), 0);
 
         Select(ctx, QStringLiteral("Users"));
         QCOMPARE(ctx.view.lvCaption, QStringLiteral("連絡人"));
-        QCOMPARE(Cols(ctx), (QStringList{QStringLiteral("連絡人名稱"), QStringLiteral("連絡人說明")}));
+        QCOMPARE(Cols(ctx),
+                 (QStringList{QStringLiteral("連絡人名稱"), QStringLiteral("連絡人說明")}));
         QCOMPARE(Widths(ctx), (QVector<int>{1500, 1500}));
         // The nameless contact has no leaf but is listed.
-        QCOMPARE(lv.Rows(), (QVector<QStringList>{{QStringLiteral("Tom"), QStringLiteral("tom dsc")},
-                                                   {QString(), QStringLiteral("nameless")},
-                                                   {QStringLiteral("Ann"), QStringLiteral("ann dsc")}}));
+        QCOMPARE(lv.Rows(),
+                 (QVector<QStringList>{{QStringLiteral("Tom"), QStringLiteral("tom dsc")},
+                                       {QString(), QStringLiteral("nameless")},
+                                       {QStringLiteral("Ann"), QStringLiteral("ann dsc")}}));
 
         Select(ctx, QStringLiteral("Users,Ann"));
         QCOMPARE(ctx.view.lvCaption, QStringLiteral("連絡人內容:Ann"));
         QCOMPARE(Cols(ctx), (QStringList{QStringLiteral("項目"), QStringLiteral("內容")}));
         QCOMPARE(Widths(ctx), (QVector<int>{1500, 4000}));
-        QCOMPARE(lv.Rows(), (QVector<QStringList>{{QStringLiteral("電話號碼:"), QStringLiteral("0933")},
-                                                   {QStringLiteral("暫使使用:"), QStringLiteral("True")},
-                                                   {QStringLiteral("連絡人群組名稱:"), QStringLiteral("AB")},
-                                                   {QStringLiteral("連絡人:"), QStringLiteral("Ann")},
-                                                   {QStringLiteral("說明:"), QStringLiteral("ann dsc")}}));
+        QCOMPARE(lv.Rows(),
+                 (QVector<QStringList>{{QStringLiteral("電話號碼:"), QStringLiteral("0933")},
+                                       {QStringLiteral("暫使使用:"), QStringLiteral("True")},
+                                       {QStringLiteral("連絡人群組名稱:"), QStringLiteral("AB")},
+                                       {QStringLiteral("連絡人:"), QStringLiteral("Ann")},
+                                       {QStringLiteral("說明:"), QStringLiteral("ann dsc")}}));
 
         Select(ctx, QStringLiteral("Zones"));
         QCOMPARE(ctx.view.lvCaption, QStringLiteral("警報區域"));
-        QCOMPARE(Cols(ctx), (QStringList{QStringLiteral("警報區"), QStringLiteral("警報區名稱"), QStringLiteral("連絡人群組名稱"),
-                                         QStringLiteral("說明"), QStringLiteral("警報發起訊息"), QStringLiteral("警報復歸訊息"),
-                                         QStringLiteral("暫停使用")}));
+        QCOMPARE(Cols(ctx),
+                 (QStringList{QStringLiteral("警報區"), QStringLiteral("警報區名稱"),
+                              QStringLiteral("連絡人群組名稱"), QStringLiteral("說明"),
+                              QStringLiteral("警報發起訊息"), QStringLiteral("警報復歸訊息"),
+                              QStringLiteral("暫停使用")}));
         QCOMPARE(Widths(ctx), (QVector<int>{1000, 1500, 1500, 1300, 1500, 1500, 1000}));
         QCOMPARE(lv.rowCount(), 64);
-        QCOMPARE(lv.Rows()[3], (QStringList{QStringLiteral("3"), QStringLiteral("Door"), QStringLiteral("A"), QStringLiteral("front"),
-                                            QStringLiteral("open"), QStringLiteral("closed"), QStringLiteral("False")}));
+        QCOMPARE(lv.Rows()[3],
+                 (QStringList{QStringLiteral("3"), QStringLiteral("Door"), QStringLiteral("A"),
+                              QStringLiteral("front"), QStringLiteral("open"),
+                              QStringLiteral("closed"), QStringLiteral("False")}));
         QCOMPARE(lv.Text(5, 6), QStringLiteral("True"));
 
         Select(ctx, QStringLiteral("Zones,3"));
         QCOMPARE(ctx.view.lvCaption, QStringLiteral("警報區=3"));
         QCOMPARE(Widths(ctx), (QVector<int>{1500, 1500}));
-        QCOMPARE(lv.Rows(), (QVector<QStringList>{{QStringLiteral("警報區:"), QStringLiteral("3")},
-                                                   {QStringLiteral("警報區名稱:"), QStringLiteral("Door")},
-                                                   {QStringLiteral("暫停使用"), QStringLiteral("False")},
-                                                   {QStringLiteral("連絡人群組名稱:"), QStringLiteral("A")},
-                                                   {QStringLiteral("說明:"), QStringLiteral("front")},
-                                                   {QStringLiteral("警報發起訊息:"), QStringLiteral("open")},
-                                                   {QStringLiteral("警報復歸訊息:"), QStringLiteral("closed")}}));
+        QCOMPARE(lv.Rows(), (QVector<QStringList>{
+                                {QStringLiteral("警報區:"), QStringLiteral("3")},
+                                {QStringLiteral("警報區名稱:"), QStringLiteral("Door")},
+                                {QStringLiteral("暫停使用"), QStringLiteral("False")},
+                                {QStringLiteral("連絡人群組名稱:"), QStringLiteral("A")},
+                                {QStringLiteral("說明:"), QStringLiteral("front")},
+                                {QStringLiteral("警報發起訊息:"), QStringLiteral("open")},
+                                {QStringLiteral("警報復歸訊息:"), QStringLiteral("closed")}}));
 
         // A leaf whose row is gone: the record view is an empty two-column list.
-        QVERIFY(TestEnv::ExecSql(ctx.project.MirPath, QStringLiteral("DELETE FROM Users WHERE UserName='Tom'")));
+        QVERIFY(TestEnv::ExecSql(ctx.project.MirPath,
+                                 QStringLiteral("DELETE FROM Users WHERE UserName='Tom'")));
         Select(ctx, QStringLiteral("Users,Tom"));
         QCOMPARE(ctx.view.lvCaption, QStringLiteral("連絡人內容:Tom"));
         QCOMPARE(lv.columnCount(), 2);
@@ -340,7 +400,8 @@ private Q_SLOTS:
 
     void emptyTablesAndOddTags() {
         ProjectEnv e;
-        QVERIFY(e.Open(e.MakeProject(QStringLiteral("E.cmb"), QStringLiteral("DELETE FROM Zones"))));
+        QVERIFY(
+            e.Open(e.MakeProject(QStringLiteral("E.cmb"), QStringLiteral("DELETE FROM Zones"))));
         AppContext& ctx = *e.ctx;
         const NodeContentModel& lv = ctx.view.list;
 
@@ -349,10 +410,12 @@ private Q_SLOTS:
         QCOMPARE(Widths(ctx), (QVector<int>{800, 1500, 1500, 1200, 1200, 1200, 1000}));
         QCOMPARE(lv.rowCount(), 0);
         Select(ctx, QStringLiteral("UserGroups"));
-        QCOMPARE(Cols(ctx), (QStringList{QStringLiteral("連絡人群組名稱"), QStringLiteral("連絡人群組說明")}));
+        QCOMPARE(Cols(ctx),
+                 (QStringList{QStringLiteral("連絡人群組名稱"), QStringLiteral("連絡人群組說明")}));
         QCOMPARE(lv.rowCount(), 0);
         Select(ctx, QStringLiteral("Users"));
-        QCOMPARE(Cols(ctx), (QStringList{QStringLiteral("連絡人名稱"), QStringLiteral("連絡人說明")}));
+        QCOMPARE(Cols(ctx),
+                 (QStringList{QStringLiteral("連絡人名稱"), QStringLiteral("連絡人說明")}));
         QCOMPARE(lv.rowCount(), 0);
         MainView::PutTableTolvNodeContent(ctx, QStringLiteral("Users"), ctx.project.Users.get(),
                                           QStringLiteral("GroupName"), QStringLiteral("A"));
@@ -364,11 +427,13 @@ private Q_SLOTS:
         QCOMPARE(lv.rowCount(), 3);
 
         // A node without a tag: the internal-error message, and the list stays as it was.
-        const QModelIndex bad = ctx.view.tree.AddNode(ctx.view.tree.index(0, 0), QStringLiteral("?"), {}, {}, {});
+        const QModelIndex bad =
+            ctx.view.tree.AddNode(ctx.view.tree.index(0, 0), QStringLiteral("?"), {}, {}, {});
         MainView::SelectNode(ctx.view, bad);
         MainView::mklvNodeContent(ctx);
         QCOMPARE(e.ui.messages.size(), 1);
-        QCOMPARE(e.ui.messages[0].text, QStringLiteral("系統內部錯誤，被選中節點的夾帶資訊是為空。"));
+        QCOMPARE(e.ui.messages[0].text,
+                 QStringLiteral("系統內部錯誤，被選中節點的夾帶資訊是為空。"));
         QCOMPARE(e.ui.messages[0].title, QStringLiteral("系統內部錯誤"));
         QCOMPARE(int(e.ui.messages[0].style), int(vbOKOnly | vbCritical));
         QCOMPARE(lv.rowCount(), 3);
@@ -386,7 +451,7 @@ private Q_SLOTS:
         FileMenuState s = MainView::mnuFile_Click(ctx);
         QVERIFY(!s.saveEnabled && !s.saveAsEnabled && !s.basicEnabled);
         QVERIFY(!s.mru[0].visible);
-        MainView::mnuViewRefresh_Click(ctx);   // nothing open: nothing to rebuild
+        MainView::mnuViewRefresh_Click(ctx); // nothing open: nothing to rebuild
         QCOMPARE(ctx.view.tree.rowCount(), 0);
 
         QVERIFY(e.Open(e.MakeProject(QStringLiteral("P.cmb"), kContent)));
@@ -401,7 +466,7 @@ private Q_SLOTS:
         MainView::RefreshFormObj(ctx);
         QVERIFY(e.ui.statusLog.contains(QStringLiteral("ProjName=P")));
         QCOMPARE(ctx.view.tvCaption, QStringLiteral("P"));
-        QCOMPARE(ctx.view.lvCaption, QStringLiteral("資料"));   // the rebuilt tree shows its root
+        QCOMPARE(ctx.view.lvCaption, QStringLiteral("資料")); // the rebuilt tree shows its root
     }
 
     void englishTexts() {
@@ -410,16 +475,21 @@ private Q_SLOTS:
         const ProjTreeModel& tree = e.ctx->view.tree;
         const QModelIndex root = tree.index(0, 0);
         QCOMPARE(tree.Caption(root), QStringLiteral("Project (P)"));
-        QCOMPARE(ChildCaptions(tree, root), (QStringList{QStringLiteral("Contacts"), QStringLiteral("Groups"), QStringLiteral("Zones")}));
+        QCOMPARE(ChildCaptions(tree, root),
+                 (QStringList{QStringLiteral("Contacts"), QStringLiteral("Groups"),
+                              QStringLiteral("Zones")}));
         // Keys and image keys stay what the program knows them by.
-        QCOMPARE(tree.index(1, 0, root).data(ProjTreeModel::KeyRole).toString(), QStringLiteral("UserGroups"));
-        QCOMPARE(tree.index(1, 0, root).data(ProjTreeModel::ImageKeyRole).toString(), QStringLiteral("UserGroups"));
+        QCOMPARE(tree.index(1, 0, root).data(ProjTreeModel::KeyRole).toString(),
+                 QStringLiteral("UserGroups"));
+        QCOMPARE(tree.index(1, 0, root).data(ProjTreeModel::ImageKeyRole).toString(),
+                 QStringLiteral("UserGroups"));
         MainView::mklvNodeContent(*e.ctx);
         QCOMPARE(e.ctx->view.lvCaption, QStringLiteral("Data"));
         QCOMPARE(e.ctx->view.list.Text(2, 1), QStringLiteral("List of alarm zones"));
         QVERIFY(!KORVAMain::OpenProject(*e.ctx, QStringLiteral("x.txt")));
         QCOMPARE(e.ui.messages.last().text,
-                 QStringLiteral("This project cannot be opened!\r\nThe project file name [x.txt] does not end in [.cmb], so the project cannot be opened."));
+                 QStringLiteral("This project cannot be opened!\r\nThe project file name [x.txt] "
+                                "does not end in [.cmb], so the project cannot be opened."));
         QCOMPARE(e.ui.messages.last().title, QStringLiteral("Project cannot be used"));
     }
 };

@@ -11,8 +11,10 @@ QStringList Shown(const PopupMenuState& s) {
     if (!s.popUp) return out;
     for (const auto& [name, item] : s.Items()) {
         if (!item->visible) continue;
-        if (QByteArray(name).contains("Bar")) out << QStringLiteral("-");
-        else out << item->caption.value_or(QStringLiteral("<caption kept>"));
+        if (QByteArray(name).contains("Bar"))
+            out << QStringLiteral("-");
+        else
+            out << item->caption.value_or(QStringLiteral("<caption kept>"));
     }
     return out;
 }
@@ -22,12 +24,14 @@ QString CurrentField(RowSet* rs, const char* field) {
     return ADOUtil::NullToStr(rs->Field(QLatin1String(field)));
 }
 
-const QString kData = GroupsSql({"A", "B"}) + UserSql("Tom", "1", "A") + UserSql("Ann", "2", "A|B") +
-                      UserSql("連絡人", "3", "");
+const QString kData = GroupsSql({"A", "B"}) + UserSql("Tom", "1", "A") +
+                      UserSql("Ann", "2", "A|B") + UserSql("連絡人", "3", "");
 
-const QStringList kTomMenu{"新增連絡人...", "-", "刪除連絡人[Tom]", "編輯連絡人[Tom]...", "-", "加入新群組..."};
-const QStringList kGroupBMenu{"新增連絡人群組...", "-", "刪除連絡人群組[B]", "編輯連絡人群組[B]...", "-",
-                              "加入其它連絡人...", "轉移到其它群組..."};
+const QStringList kTomMenu{"新增連絡人...",      "-", "刪除連絡人[Tom]",
+                           "編輯連絡人[Tom]...", "-", "加入新群組..."};
+const QStringList kGroupBMenu{"新增連絡人群組...",    "-", "刪除連絡人群組[B]",
+                              "編輯連絡人群組[B]...", "-", "加入其它連絡人...",
+                              "轉移到其它群組..."};
 } // namespace
 
 class TestPopupMenu : public QObject {
@@ -112,13 +116,15 @@ private Q_SLOTS:
 
         // A branch's table row: that contact or group, made current.
         QCOMPARE(menu("Users", QStringLiteral("Ann")),
-                 (QStringList{"新增連絡人...", "-", "刪除連絡人[Ann]", "編輯連絡人[Ann]...", "-", "加入新群組..."}));
+                 (QStringList{"新增連絡人...", "-", "刪除連絡人[Ann]", "編輯連絡人[Ann]...", "-",
+                              "加入新群組..."}));
         QCOMPARE(CurrentField(p.Users.get(), "UserName"), QStringLiteral("Ann"));
         QCOMPARE(menu("UserGroups", QStringLiteral("B")), kGroupBMenu);
         QCOMPARE(CurrentField(p.UserGroups.get(), "GroupName"), QStringLiteral("B"));
         // A contact whose name is the branch's caption is still that contact.
         QCOMPARE(menu("Users", QStringLiteral("連絡人")),
-                 (QStringList{"新增連絡人...", "-", "刪除連絡人[連絡人]", "編輯連絡人[連絡人]...", "-", "加入新群組..."}));
+                 (QStringList{"新增連絡人...", "-", "刪除連絡人[連絡人]", "編輯連絡人[連絡人]...",
+                              "-", "加入新群組..."}));
         QCOMPARE(CurrentField(p.Users.get(), "UserName"), QStringLiteral("連絡人"));
     }
 
@@ -130,13 +136,15 @@ private Q_SLOTS:
         QVERIFY(env.Select(QStringLiteral("UserGroups")));
         QCOMPARE(c.view.tree.Caption(MainView::SelectedNode(c.view)), QStringLiteral("Groups"));
         QCOMPARE(Shown(PopupMenu::lvNodeContent_MouseUp(c, QStringLiteral("B"))),
-                 (QStringList{"Add Contact Group...", "-", "Delete Contact Group [B]", "Edit Contact Group [B]...", "-",
-                              "Add Existing Contacts...", "Move Contacts to Another Group..."}));
+                 (QStringList{"Add Contact Group...", "-", "Delete Contact Group [B]",
+                              "Edit Contact Group [B]...", "-", "Add Existing Contacts...",
+                              "Move Contacts to Another Group..."}));
         // The overview row shown as "Contacts" stands for the contacts branch.
         QVERIFY(env.Select(QStringLiteral("ProjName")));
         MainView::mklvNodeContent(c);
         QCOMPARE(c.view.list.Text(0, 0), QStringLiteral("Contacts"));
-        QCOMPARE(Shown(PopupMenu::lvNodeContent_MouseUp(c, c.view.list.Key(0))), QStringList{"Add Contact..."});
+        QCOMPARE(Shown(PopupMenu::lvNodeContent_MouseUp(c, c.view.list.Key(0))),
+                 QStringList{"Add Contact..."});
     }
 
     void doubleClickOpensTheEditor() {
@@ -163,7 +171,8 @@ private Q_SLOTS:
         QVERIFY(env.Select(QStringLiteral("Zones,12")));
         PopupMenu::tvProjectContent_DblClick(c);
         QCOMPARE(c.forms.editZoneList.lblZoneNo, QStringLiteral("12"));
-        QCOMPARE(shown, (QList<Window>{Window::frmEditTelList, Window::frmEditGroupList, Window::frmEditZoneList}));
+        QCOMPARE(shown, (QList<Window>{Window::frmEditTelList, Window::frmEditGroupList,
+                                       Window::frmEditZoneList}));
         shown.clear();
 
         // List rows: a zone of the zones branch, a contact and a group of their branches.
@@ -180,13 +189,15 @@ private Q_SLOTS:
         // A member of a group's list opens nothing.
         QVERIFY(env.Select(QStringLiteral("UserGroups,A")));
         PopupMenu::lvNodeContent_DblClick(c, QStringLiteral("Tom"));
-        QCOMPARE(shown, (QList<Window>{Window::frmEditZoneList, Window::frmEditTelList, Window::frmEditGroupList}));
+        QCOMPARE(shown, (QList<Window>{Window::frmEditZoneList, Window::frmEditTelList,
+                                       Window::frmEditGroupList}));
 
         // A row that is gone is named in a message, and no editor opens on another row.
         QVERIFY(env.Select(QStringLiteral("Users")));
         PopupMenu::lvNodeContent_DblClick(c, QStringLiteral("Ghost"));
         QCOMPARE(shown.size(), 3);
-        QCOMPARE(env.ui.Texts(), QStringList{"找不到這筆資料[Ghost]，請按 F5 重新整理後再試一次。"});
+        QCOMPARE(env.ui.Texts(),
+                 QStringList{"找不到這筆資料[Ghost]，請按 F5 重新整理後再試一次。"});
     }
 
     void doubleClickOnTheOverviewSelectsTheBranch() {

@@ -2,10 +2,10 @@
 // recent-file items, the basic-information item and the save prompt when it closes.
 #include "ProjectEnv.h"
 #include "base/Twips.h"
+#include "db/ADOUtil.h"
 #include "mainwindow/MainView.h"
 #include "mainwindow/QtProjViews.h"
 #include "mainwindow/frmMain.h"
-#include "db/ADOUtil.h"
 
 #include <QAction>
 #include <QApplication>
@@ -21,14 +21,17 @@
 #include <QtTest>
 
 namespace {
-const QString kContent = QStringLiteral(
-    "INSERT INTO Users VALUES ('Tom','0911',0,'','A');"
-    "INSERT INTO Users VALUES ('Ann','0933',1,'','A');"
-    "INSERT INTO UserGroups VALUES ('A','');");
+const QString kContent = QStringLiteral("INSERT INTO Users VALUES ('Tom','0911',0,'','A');"
+                                        "INSERT INTO Users VALUES ('Ann','0933',1,'','A');"
+                                        "INSERT INTO UserGroups VALUES ('A','');");
 
-QAction* Item(frmMain& w, const char* name) { return w.findChild<QAction*>(QLatin1String(name)); }
+QAction* Item(frmMain& w, const char* name) {
+    return w.findChild<QAction*>(QLatin1String(name));
+}
 
-void OpenFileMenu(frmMain& w) { Q_EMIT w.findChild<QMenu*>(QStringLiteral("mnuFile"))->aboutToShow(); }
+void OpenFileMenu(frmMain& w) {
+    Q_EMIT w.findChild<QMenu*>(QStringLiteral("mnuFile"))->aboutToShow();
+}
 
 // The tree delegate's style option for a node, as it paints it.
 struct DelegateProbe : QtProjTreeDelegate {
@@ -75,11 +78,15 @@ private Q_SLOTS:
 
         // Icons by image key, grey text for the suspended contact.
         DelegateProbe probe;
-        const QStyleOptionViewItem ann = probe.Option(MainView::FindNodeByTag(e.ctx->view, QStringLiteral("Users,Ann")));
-        const QStyleOptionViewItem tom = probe.Option(MainView::FindNodeByTag(e.ctx->view, QStringLiteral("Users,Tom")));
+        const QStyleOptionViewItem ann =
+            probe.Option(MainView::FindNodeByTag(e.ctx->view, QStringLiteral("Users,Ann")));
+        const QStyleOptionViewItem tom =
+            probe.Option(MainView::FindNodeByTag(e.ctx->view, QStringLiteral("Users,Tom")));
         QVERIFY(!ann.icon.isNull() && !tom.icon.isNull());
-        QCOMPARE(ann.palette.color(QPalette::Text), ann.palette.color(QPalette::Disabled, QPalette::Text));
-        QVERIFY(tom.palette.color(QPalette::Text) != tom.palette.color(QPalette::Disabled, QPalette::Text));
+        QCOMPARE(ann.palette.color(QPalette::Text),
+                 ann.palette.color(QPalette::Disabled, QPalette::Text));
+        QVERIFY(tom.palette.color(QPalette::Text) !=
+                tom.palette.color(QPalette::Disabled, QPalette::Text));
 
         // Closed: the panes are empty again.
         QCOMPARE(KORVAMain::CloseProject(*e.ctx), KORVAMain::kSaved);
@@ -93,7 +100,8 @@ private Q_SLOTS:
         QSettings s(e.tmp.filePath(QStringLiteral("placement.ini")), QSettings::IniFormat);
         frmMain w(*e.ctx, &s);
         OpenFileMenu(w);
-        for (const char* off : {"mnuFileSave", "mnuFileSaveAs", "mnuFileBasic"}) QVERIFY2(!Item(w, off)->isEnabled(), off);
+        for (const char* off : {"mnuFileSave", "mnuFileSaveAs", "mnuFileBasic"})
+            QVERIFY2(!Item(w, off)->isEnabled(), off);
         QVERIFY(!Item(w, "mnuFileMRU_1")->isVisible());
         QVERIFY(Item(w, "mnuFileNew")->isEnabled() && Item(w, "mnuFileOpen")->isEnabled());
 
@@ -119,7 +127,7 @@ private Q_SLOTS:
         OpenFileMenu(w);
         Item(w, "mnuFileMRU_2")->trigger();
         QCOMPARE(e.ctx->project.ProjPath, rd);
-        QCOMPARE(e.ui.messages.size(), 1);   // the save prompt of the modified project
+        QCOMPARE(e.ui.messages.size(), 1); // the save prompt of the modified project
     }
 
     // Ctrl+S right after an edit saves, though the File menu was never opened since.
@@ -131,7 +139,7 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         const QString a = e.MakeProject(QStringLiteral("A.cmb"));
         QVERIFY(e.Open(a));
-        QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);   // nothing to save yet
+        QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier); // nothing to save yet
         QVERIFY(e.ui.messages.isEmpty());
         e.ctx->project.IsModified = true;
         QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
@@ -142,7 +150,8 @@ private Q_SLOTS:
         ProjectEnv e;
         QSettings s(e.tmp.filePath(QStringLiteral("placement.ini")), QSettings::IniFormat);
         frmMain w(*e.ctx, &s);
-        const QString a = e.MakeProject(QStringLiteral("A.cmb"), QStringLiteral("UPDATE Basic SET ModifiedDate='2001-01-01'"));
+        const QString a = e.MakeProject(
+            QStringLiteral("A.cmb"), QStringLiteral("UPDATE Basic SET ModifiedDate='2001-01-01'"));
         QVERIFY(e.Open(a));
 
         bool shown = false;
@@ -154,7 +163,8 @@ private Q_SLOTS:
         Item(w, "mnuFileBasic")->trigger();
         QVERIFY(shown);
         QVERIFY(e.ctx->project.IsModified);
-        QCOMPARE(ProjectEnv::Sql3(e.ctx->project.MirPath, QStringLiteral("SELECT ModifiedDate FROM Basic")),
+        QCOMPARE(ProjectEnv::Sql3(e.ctx->project.MirPath,
+                                  QStringLiteral("SELECT ModifiedDate FROM Basic")),
                  QDate::currentDate().toString(Qt::ISODate));
 
         e.ui.answers.enqueue(vbCancel);
@@ -165,7 +175,8 @@ private Q_SLOTS:
         QVERIFY(w.close());
         QVERIFY(!e.ctx->project.IsOpen());
         QVERIFY(!QFile::exists(e.InProjects(QStringLiteral("A.mir"))));
-        QCOMPARE(ProjectEnv::Sql3(a, QStringLiteral("SELECT ModifiedDate FROM Basic")), QDate::currentDate().toString(Qt::ISODate));
+        QCOMPARE(ProjectEnv::Sql3(a, QStringLiteral("SELECT ModifiedDate FROM Basic")),
+                 QDate::currentDate().toString(Qt::ISODate));
     }
 };
 

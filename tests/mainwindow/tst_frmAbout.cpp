@@ -1,7 +1,7 @@
 // The About window on the real widget: its texts with the version, and the mouse gesture over
 // the icon that opens the register diagnostic window.
-#include "app/AppFixture.h"
 #include "Version.h"
+#include "app/AppFixture.h"
 #include "mainwindow/frmAbout.h"
 
 #include <QLabel>

@@ -1,11 +1,11 @@
 // The main window: texts by object path, status panels, placement, layout limits, closing.
 #include "app/AppFixture.h"
-#include "ml/QtFormTexts.h"
-#include "mainwindow/QtStatusPanel.h"
-#include "base/Twips.h"
 #include "app/frmToolsOptions.h"
+#include "base/Twips.h"
+#include "mainwindow/QtStatusPanel.h"
 #include "mainwindow/frmMain.h"
 #include "ml/FormTexts.h"
+#include "ml/QtFormTexts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -23,7 +23,9 @@
 class tst_frmMain : public QObject {
     Q_OBJECT
 
-    static QAction* Item(frmMain& w, const char* name) { return w.findChild<QAction*>(QLatin1String(name)); }
+    static QAction* Item(frmMain& w, const char* name) {
+        return w.findChild<QAction*>(QLatin1String(name));
+    }
     static QString Store(AppFixture& f) { return f.Path(QStringLiteral("placement.ini")); }
 
 private Q_SLOTS:
@@ -37,13 +39,15 @@ private Q_SLOTS:
         QCOMPARE(Item(w, "mnuToolsOptions")->text(), QStringLiteral("&Options..."));
         QCOMPARE(Item(w, "mnuFileNew")->shortcut(), QKeySequence(QStringLiteral("Ctrl+N")));
         QCOMPARE(Item(w, "mnuViewRefresh")->shortcut(), QKeySequence(Qt::Key_F5));
-        QCOMPARE(w.StatusPanel(QStringLiteral("ConnectStatus"))->text(), QStringLiteral(" Offline"));
-        QCOMPARE(w.StatusPanel(QStringLiteral("ConnectStatus"))->ImageKey(), QStringLiteral("DisConnect"));
+        QCOMPARE(w.StatusPanel(QStringLiteral("ConnectStatus"))->text(),
+                 QStringLiteral(" Offline"));
+        QCOMPARE(w.StatusPanel(QStringLiteral("ConnectStatus"))->ImageKey(),
+                 QStringLiteral("DisConnect"));
         // Separators stay plain lines; hidden items and the pop-up menu stay hidden.
         QVERIFY(Item(w, "mnuFileBar0")->isSeparator());
         QVERIFY(Item(w, "mnuFileBar0")->text().isEmpty());
-        for (const char* hidden : {"mnuFileMRU_1", "mnuViewToolbar", "mnuListViewMode_3", "mnuHelpContents",
-                                   "mnuDeviceBar1", "mnuViewWebBrowser"})
+        for (const char* hidden : {"mnuFileMRU_1", "mnuViewToolbar", "mnuListViewMode_3",
+                                   "mnuHelpContents", "mnuDeviceBar1", "mnuViewWebBrowser"})
             QVERIFY2(!Item(w, hidden)->isVisible(), hidden);
         QVERIFY(!w.mnuProjConent()->menuAction()->isVisible());
         QVERIFY(Item(w, "mnuProjConentMoveUser"));
@@ -54,16 +58,18 @@ private Q_SLOTS:
     void aControlMissingFromTheTableGetsEmptyText() {
         AppFixture f;
         QVERIFY(f.Prepare(QStringLiteral("ChineseBig5")));
-        QVERIFY(TestEnv::ExecSql(f.Path(QStringLiteral("KORVA.ml")),
-                                 QStringLiteral("DELETE FROM Form WHERE FormName='frmMain' AND "
-                                                "Objectpath IN ('mnuFileExit','sbStatusBar.Panels(3)');")));
+        QVERIFY(TestEnv::ExecSql(
+            f.Path(QStringLiteral("KORVA.ml")),
+            QStringLiteral("DELETE FROM Form WHERE FormName='frmMain' AND "
+                           "Objectpath IN ('mnuFileExit','sbStatusBar.Panels(3)');")));
         QVERIFY(Startup::StartCore(f.ctx, f.dir.path(), 1028));
         QSettings s(Store(f), QSettings::IniFormat);
         frmMain w(f.ctx, &s);
-        QCOMPARE(Item(w, "mnuFileExit")->text(), QString());   // the design text "結束(&X)" is gone
+        QCOMPARE(Item(w, "mnuFileExit")->text(), QString()); // the design text "結束(&X)" is gone
         QCOMPARE(w.StatusPanel(QStringLiteral("ConnectStatus"))->text(), QString());
         QCOMPARE(Item(w, "mnuFileOpen")->text(), QStringLiteral("開啟專案(&O)"));
-        QCOMPARE(w.findChild<QMenu*>(QStringLiteral("mnuDevice"))->title(), QStringLiteral("簡訊報警機(&A)"));
+        QCOMPARE(w.findChild<QMenu*>(QStringLiteral("mnuDevice"))->title(),
+                 QStringLiteral("簡訊報警機(&A)"));
     }
 
     void objectPathsResolveLikeTheClassicNames() {
@@ -71,7 +77,8 @@ private Q_SLOTS:
         QVERIFY(f.Start(QStringLiteral("English")));
         QSettings s(Store(f), QSettings::IniFormat);
         frmMain w(f.ctx, &s);
-        QCOMPARE(QtFormTexts::Resolve(&w, QStringLiteral("mnuFileMRU(3)")), Item(w, "mnuFileMRU_3"));
+        QCOMPARE(QtFormTexts::Resolve(&w, QStringLiteral("mnuFileMRU(3)")),
+                 Item(w, "mnuFileMRU_3"));
         QCOMPARE(QtFormTexts::Resolve(&w, QStringLiteral("sbStatusBar.Panels(2)")),
                  static_cast<QObject*>(w.StatusPanel(QStringLiteral("ProjName"))));
         QCOMPARE(QtFormTexts::Resolve(&w, QStringLiteral("mnuNoSuchItem")), nullptr);
@@ -83,19 +90,23 @@ private Q_SLOTS:
         QSettings s(Store(f), QSettings::IniFormat);
         frmMain w(f.ctx, &s);
         w.LoadFormObj();
-        QCOMPARE(w.StatusPanel(QStringLiteral("Status"))->text(), QStringLiteral("Welcome to the SMS alarm dialer"));
+        QCOMPARE(w.StatusPanel(QStringLiteral("Status"))->text(),
+                 QStringLiteral("Welcome to the SMS alarm dialer"));
         QCOMPARE(w.StatusPanel(QStringLiteral("ProjName"))->text(), QString());
         w.SetStatusText(QStringLiteral("ProjName"), QStringLiteral("Site A"));
         w.SetStatusText(QStringLiteral("NoSuchPanel"), QStringLiteral("x"));
         QCOMPARE(w.StatusPanel(QStringLiteral("ProjName"))->text(), QStringLiteral("Site A"));
-        QCOMPARE(w.StatusPanel(QStringLiteral("Status"))->text(), QStringLiteral("Welcome to the SMS alarm dialer"));
+        QCOMPARE(w.StatusPanel(QStringLiteral("Status"))->text(),
+                 QStringLiteral("Welcome to the SMS alarm dialer"));
         // The connection panel's image follows the connection flag.
         f.ctx.ConnectStatus = true;
         w.SetStatusText(QStringLiteral("ConnectStatus"), QStringLiteral(" Online"));
-        QCOMPARE(w.StatusPanel(QStringLiteral("ConnectStatus"))->ImageKey(), QStringLiteral("Connect"));
+        QCOMPARE(w.StatusPanel(QStringLiteral("ConnectStatus"))->ImageKey(),
+                 QStringLiteral("Connect"));
         f.ctx.ConnectStatus = false;
         w.SetStatusText(QStringLiteral("ConnectStatus"), QStringLiteral(" Offline"));
-        QCOMPARE(w.StatusPanel(QStringLiteral("ConnectStatus"))->ImageKey(), QStringLiteral("DisConnect"));
+        QCOMPARE(w.StatusPanel(QStringLiteral("ConnectStatus"))->ImageKey(),
+                 QStringLiteral("DisConnect"));
     }
 
     void greetingInTheOriginalLanguage() {
@@ -104,7 +115,8 @@ private Q_SLOTS:
         QSettings s(Store(f), QSettings::IniFormat);
         frmMain w(f.ctx, &s);
         w.LoadFormObj();
-        QCOMPARE(w.StatusPanel(QStringLiteral("Status"))->text(), QStringLiteral("歡迎使用 簡訊報警機"));
+        QCOMPARE(w.StatusPanel(QStringLiteral("Status"))->text(),
+                 QStringLiteral("歡迎使用 簡訊報警機"));
         QCOMPARE(w.windowTitle(), QStringLiteral("簡訊報警機"));
     }
 
@@ -137,7 +149,8 @@ private Q_SLOTS:
         QSettings s(Store(f), QSettings::IniFormat);
         frmMain w(f.ctx, &s);
         const double dpi = w.Dpi();
-        QCOMPARE(w.geometry().size(), QSize(Twips::ToPixels(10800, dpi), Twips::ToPixels(6900, dpi)));
+        QCOMPARE(w.geometry().size(),
+                 QSize(Twips::ToPixels(10800, dpi), Twips::ToPixels(6900, dpi)));
         QCOMPARE(w.pos(), QPoint(Twips::ToPixels(200, dpi), Twips::ToPixels(200, dpi)));
     }
 
@@ -177,7 +190,7 @@ private Q_SLOTS:
         QVERIFY(!ended);
         QVERIFY(f.ctx.sysdb.IsOpen());
         QVERIFY(!s.contains(QStringLiteral("Settings/ViewMode")));
-        answer = 7;   // No: closed without saving
+        answer = 7; // No: closed without saving
         Item(w, "mnuFileExit")->trigger();
         QVERIFY(ended);
         QVERIFY(!w.isVisible());

@@ -18,14 +18,17 @@
 #include <QTreeView>
 
 namespace {
-QAction* Item(frmMain& w, const char* name) { return w.findChild<QAction*>(QLatin1String(name)); }
+QAction* Item(frmMain& w, const char* name) {
+    return w.findChild<QAction*>(QLatin1String(name));
+}
 
 // A right click over the view's row (or its empty area when index is invalid), as the
 // platform delivers it; the shown items of the pop-up afterwards, "-" for a separator, or
 // nothing when no menu popped up.
 QStringList RightClick(frmMain& w, QTreeView* view, const QModelIndex& index = {}) {
     QWidget* vp = view->viewport();
-    const QPoint pos = index.isValid() ? view->visualRect(index).center() : QPoint(vp->width() - 2, vp->height() - 2);
+    const QPoint pos = index.isValid() ? view->visualRect(index).center()
+                                       : QPoint(vp->width() - 2, vp->height() - 2);
     QContextMenuEvent ev(QContextMenuEvent::Mouse, pos, vp->mapToGlobal(pos));
     QApplication::sendEvent(vp, &ev);
     QMenu* menu = w.mnuProjConent();
@@ -76,7 +79,8 @@ class TestFrmMainPopup : public QObject {
 private Q_SLOTS:
     void treeRightClickShowsTheRulesItems() {
         Window_ t;
-        QVERIFY(t.Open(GroupsSql({"A", "B"}) + UserSql("Tom", "1", "A") + UserSql("R&D", "2", "A")));
+        QVERIFY(
+            t.Open(GroupsSql({"A", "B"}) + UserSql("Tom", "1", "A") + UserSql("R&D", "2", "A")));
         QTreeView* tv = t.w.tvProjectContent();
 
         QVERIFY(t.Select(QStringLiteral("ProjName")));
@@ -85,11 +89,12 @@ private Q_SLOTS:
         QCOMPARE(RightClick(t.w, tv), QStringList());
 
         QVERIFY(t.Select(QStringLiteral("Users,Tom")));
-        QCOMPARE(RightClick(t.w, tv),
-                 (QStringList{"新增連絡人...", "-", "刪除連絡人[Tom]", "編輯連絡人[Tom]...", "-", "加入新群組..."}));
+        QCOMPARE(RightClick(t.w, tv), (QStringList{"新增連絡人...", "-", "刪除連絡人[Tom]",
+                                                   "編輯連絡人[Tom]...", "-", "加入新群組..."}));
         QVERIFY(t.Select(QStringLiteral("UserGroups,B")));
-        QCOMPARE(RightClick(t.w, tv), (QStringList{"新增連絡人群組...", "-", "刪除連絡人群組[B]", "編輯連絡人群組[B]...", "-",
-                                                   "加入其它連絡人...", "轉移到其它群組..."}));
+        QCOMPARE(RightClick(t.w, tv),
+                 (QStringList{"新增連絡人群組...", "-", "刪除連絡人群組[B]", "編輯連絡人群組[B]...",
+                              "-", "加入其它連絡人...", "轉移到其它群組..."}));
         // A name with "&" shows it as itself.
         QVERIFY(t.Select(QStringLiteral("Users,R&D")));
         QCOMPARE(RightClick(t.w, tv).value(3), QStringLiteral("編輯連絡人[R&&D]..."));
@@ -105,7 +110,8 @@ private Q_SLOTS:
 
     void popupItemsReachTheirDialogs() {
         Window_ t;
-        QVERIFY(t.Open(GroupsSql({"A", "B"}) + UserSql("Tom", "1", "B") + UserSql("Ann", "2", "A")));
+        QVERIFY(
+            t.Open(GroupsSql({"A", "B"}) + UserSql("Tom", "1", "B") + UserSql("Ann", "2", "A")));
         EditEnv& env = t.env;
         QTreeView* tv = t.w.tvProjectContent();
 
@@ -156,7 +162,8 @@ private Q_SLOTS:
         const qsizetype before = env.ui.modalsShown.size();
         Item(t.w, "mnuProjConentAddUser")->trigger();
         QCOMPARE(env.ui.modalsShown.size(), before);
-        QCOMPARE(env.ui.messages.last().title, QStringLiteral("通知對象[群組/連絡人]已超過最大筆數"));
+        QCOMPARE(env.ui.messages.last().title,
+                 QStringLiteral("通知對象[群組/連絡人]已超過最大筆數"));
     }
 
     void listRightClickOnAMemberShowsNoMenu() {
@@ -164,7 +171,8 @@ private Q_SLOTS:
         QVERIFY(t.Open(GroupsSql({"A"}) + UserSql("Tom", "1", "A")));
         QVERIFY(t.Select(QStringLiteral("UserGroups,A")));
         QVERIFY(t.SelectListRow(QStringLiteral("Tom")));
-        QCOMPARE(RightClick(t.w, t.w.lvNodeContent(), ListRow(t.w, QStringLiteral("Tom"))), QStringList());
+        QCOMPARE(RightClick(t.w, t.w.lvNodeContent(), ListRow(t.w, QStringLiteral("Tom"))),
+                 QStringList());
         // The zones branch's list: the zone of the row.
         QVERIFY(t.Select(QStringLiteral("Zones")));
         QVERIFY(t.SelectListRow(QStringLiteral("9")));
@@ -194,7 +202,8 @@ private Q_SLOTS:
         QVERIFY(groupsRow.isValid());
         QTest::mouseClick(lv->viewport(), Qt::LeftButton, {}, lv->visualRect(groupsRow).center());
         QTest::mouseDClick(lv->viewport(), Qt::LeftButton, {}, lv->visualRect(groupsRow).center());
-        const QModelIndex groups = MainView::FindNodeByTag(env.c().view, QStringLiteral("UserGroups"));
+        const QModelIndex groups =
+            MainView::FindNodeByTag(env.c().view, QStringLiteral("UserGroups"));
         QCOMPARE(tv->currentIndex(), groups);
         QVERIFY(tv->isExpanded(groups));
         QCOMPARE(t.w.lbllvNodeContentCaption()->text(), QStringLiteral("連絡人群組"));
@@ -204,7 +213,8 @@ private Q_SLOTS:
         const QModelIndex a = ListRow(t.w, QStringLiteral("A"));
         QTest::mouseClick(lv->viewport(), Qt::LeftButton, {}, lv->visualRect(a).center());
         QTest::mouseDClick(lv->viewport(), Qt::LeftButton, {}, lv->visualRect(a).center());
-        QCOMPARE(env.ui.modalsShown, (QList<Window>{Window::frmEditZoneList, Window::frmEditGroupList}));
+        QCOMPARE(env.ui.modalsShown,
+                 (QList<Window>{Window::frmEditZoneList, Window::frmEditGroupList}));
         QCOMPARE(env.c().forms.editGroupList.oldName, QStringLiteral("A"));
     }
 };

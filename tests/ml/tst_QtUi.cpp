@@ -1,11 +1,11 @@
 // The Qt side of Ui: message boxes, the text input window, file dialogs, filters, the busy
 // pointer; and the splash window.
+#include "Version.h"
 #include "app/AppFixture.h"
+#include "app/frmSplash.h"
 #include "ml/QtFormTexts.h"
 #include "ml/QtUi.h"
 #include "ml/frmKeyInString.h"
-#include "app/frmSplash.h"
-#include "Version.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -33,18 +33,21 @@ class tst_QtUi : public QObject {
 private Q_SLOTS:
     void messageBoxButtonsAndAnswers_data() {
         QTest::addColumn<int>("style");
-        QTest::addColumn<int>("press");     // the QMessageBox button clicked
+        QTest::addColumn<int>("press"); // the QMessageBox button clicked
         QTest::addColumn<int>("answer");
         QTest::addColumn<int>("icon");
-        QTest::newRow("ok") << int(vbOKOnly | vbCritical) << int(QMessageBox::Ok) << int(vbOK) << int(QMessageBox::Critical);
-        QTest::newRow("ok/cancel") << int(vbOKCancel | vbQuestion) << int(QMessageBox::Cancel) << int(vbCancel)
-                                   << int(QMessageBox::Question);
+        QTest::newRow("ok") << int(vbOKOnly | vbCritical) << int(QMessageBox::Ok) << int(vbOK)
+                            << int(QMessageBox::Critical);
+        QTest::newRow("ok/cancel") << int(vbOKCancel | vbQuestion) << int(QMessageBox::Cancel)
+                                   << int(vbCancel) << int(QMessageBox::Question);
         QTest::newRow("yes/no") << int(vbYesNo | vbExclamation) << int(QMessageBox::No) << int(vbNo)
                                 << int(QMessageBox::Warning);
-        QTest::newRow("yes/no/cancel yes") << int(vbYesNoCancel | vbInformation) << int(QMessageBox::Yes)
-                                           << int(vbYes) << int(QMessageBox::Information);
-        QTest::newRow("yes/no/cancel cancel") << int(vbYesNoCancel | vbQuestion) << int(QMessageBox::Cancel)
-                                              << int(vbCancel) << int(QMessageBox::Question);
+        QTest::newRow("yes/no/cancel yes")
+            << int(vbYesNoCancel | vbInformation) << int(QMessageBox::Yes) << int(vbYes)
+            << int(QMessageBox::Information);
+        QTest::newRow("yes/no/cancel cancel")
+            << int(vbYesNoCancel | vbQuestion) << int(QMessageBox::Cancel) << int(vbCancel)
+            << int(QMessageBox::Question);
     }
     void messageBoxButtonsAndAnswers() {
         QFETCH(int, style);
@@ -58,13 +61,16 @@ private Q_SLOTS:
         OnModal([&](QWidget* w) {
             auto* box = qobject_cast<QMessageBox*>(w);
             QVERIFY(box);
-            for (QAbstractButton* b : box->buttons()) buttons << QString::number(box->standardButton(b));
+            for (QAbstractButton* b : box->buttons())
+                buttons << QString::number(box->standardButton(b));
             seenIcon = box->icon();
             seenText = box->text();
             seenTitle = box->windowTitle();
             box->button(QMessageBox::StandardButton(press))->click();
         });
-        QCOMPARE(int(ui.MsgBox(QStringLiteral("line 1\r\nline 2"), MsgStyle(style), QStringLiteral("Title"))), answer);
+        QCOMPARE(int(ui.MsgBox(QStringLiteral("line 1\r\nline 2"), MsgStyle(style),
+                               QStringLiteral("Title"))),
+                 answer);
         QCOMPARE(seenIcon, icon);
         QCOMPARE(seenText, QStringLiteral("line 1\nline 2"));
         QCOMPARE(seenTitle, QStringLiteral("Title"));
@@ -86,16 +92,24 @@ private Q_SLOTS:
             QTest::keyClicks(e, QStringLiteral("  Team A  "));
             QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("cmdOK")), Qt::LeftButton);
         });
-        QCOMPARE(ui.KeyInString(QStringLiteral("New group"), QStringLiteral("Name:"), QStringLiteral("Group1"), QString()),
+        QCOMPARE(ui.KeyInString(QStringLiteral("New group"), QStringLiteral("Name:"),
+                                QStringLiteral("Group1"), QString()),
                  QStringLiteral("Team A"));
         QCOMPARE(prompt, QStringLiteral("Name:"));
-        QCOMPARE(selected, QStringLiteral("Group1"));   // typing replaces the default
+        QCOMPARE(selected, QStringLiteral("Group1")); // typing replaces the default
 
         // Cancel, and closing the window, give the marker.
-        OnModal([](QWidget* w) { QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("cmdCancel")), Qt::LeftButton); });
-        QCOMPARE(ui.KeyInString(QStringLiteral("t"), QStringLiteral("p"), QStringLiteral("x"), QString()), KeyInCancelMarker());
+        OnModal([](QWidget* w) {
+            QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("cmdCancel")),
+                              Qt::LeftButton);
+        });
+        QCOMPARE(ui.KeyInString(QStringLiteral("t"), QStringLiteral("p"), QStringLiteral("x"),
+                                QString()),
+                 KeyInCancelMarker());
         OnModal([](QWidget* w) { w->close(); });
-        QCOMPARE(ui.KeyInString(QStringLiteral("t"), QStringLiteral("p"), QStringLiteral("x"), QString()), KeyInCancelMarker());
+        QCOMPARE(ui.KeyInString(QStringLiteral("t"), QStringLiteral("p"), QStringLiteral("x"),
+                                QString()),
+                 KeyInCancelMarker());
 
         // A password character masks the text; the buttons carry the table's texts.
         int echo = -1;
@@ -105,20 +119,24 @@ private Q_SLOTS:
             okText = w->findChild<QPushButton*>(QStringLiteral("cmdOK"))->text();
             QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("cmdOK")), Qt::LeftButton);
         });
-        QCOMPARE(ui.KeyInString(QStringLiteral("t"), QStringLiteral("p"), QStringLiteral(" 1234 "), QStringLiteral("*")),
+        QCOMPARE(ui.KeyInString(QStringLiteral("t"), QStringLiteral("p"), QStringLiteral(" 1234 "),
+                                QStringLiteral("*")),
                  QStringLiteral("1234"));
         QCOMPARE(echo, int(QLineEdit::Password));
         QCOMPARE(okText, QStringLiteral("OK"));
     }
 
     void inputWindowOutlivedByItsOwnerOrNot() {
-        // The input window belongs to the main window; whichever goes first, nothing is freed twice.
+        // The input window belongs to the main window; whichever goes first, nothing is freed
+        // twice.
         for (bool windowFirst : {true, false}) {
             auto ui = std::make_unique<QtUi>();
             auto main = std::make_unique<QWidget>();
             ui->SetParentWindow(main.get());
             OnModal([](QWidget* w) { w->close(); });
-            QCOMPARE(ui->KeyInString(QStringLiteral("t"), QStringLiteral("p"), QString(), QString()), KeyInCancelMarker());
+            QCOMPARE(
+                ui->KeyInString(QStringLiteral("t"), QStringLiteral("p"), QString(), QString()),
+                KeyInCancelMarker());
             if (windowFirst) main.reset();
             ui.reset();
             main.reset();
@@ -128,8 +146,10 @@ private Q_SLOTS:
     void classicFiltersBecomeQtFilters() {
         QCOMPARE(QtUi::QtFilter(QStringLiteral("Project files,(*.cmb)|*.cmb|All files,(*.*)|*.*")),
                  QStringLiteral("Project files,(*.cmb);;All files,(*.*)"));
-        QCOMPARE(QtUi::QtFilter(QStringLiteral("Projects|*.cmb;*.mir")), QStringLiteral("Projects (*.cmb *.mir)"));
-        QCOMPARE(QtUi::QtFilter(QStringLiteral("Projects (*.cmb)|*.cmb|odd")), QStringLiteral("Projects (*.cmb)"));
+        QCOMPARE(QtUi::QtFilter(QStringLiteral("Projects|*.cmb;*.mir")),
+                 QStringLiteral("Projects (*.cmb *.mir)"));
+        QCOMPARE(QtUi::QtFilter(QStringLiteral("Projects (*.cmb)|*.cmb|odd")),
+                 QStringLiteral("Projects (*.cmb)"));
     }
 
     void fileDialogKeepsItsFolderAndReturnsToTheProgramFolder() {
@@ -139,7 +159,7 @@ private Q_SLOTS:
         ui.SetProgramFolder(program.path());
         const QString projects = QDir::cleanPath(program.path() + QStringLiteral("/../Project"));
         QCOMPARE(ui.DialogFolder(QStringLiteral("..\\Project")), projects);
-        QCOMPARE(ui.DialogFolder(QString()), projects);   // kept for the next use
+        QCOMPARE(ui.DialogFolder(QString()), projects); // kept for the next use
 
         QVERIFY(TestEnv::WriteFile(QDir(projects).filePath(QStringLiteral("a.cmb")), "x"));
         QVERIFY(QDir::setCurrent(other.path()));
@@ -178,7 +198,7 @@ private Q_SLOTS:
         QVERIFY(QApplication::overrideCursor());
         ui.SetBusy(false);
         QVERIFY(!QApplication::overrideCursor());
-        ui.SetBusy(false);   // one too many does no harm
+        ui.SetBusy(false); // one too many does no harm
         QVERIFY(!QApplication::overrideCursor());
     }
 
@@ -191,7 +211,8 @@ private Q_SLOTS:
         frmSplash loaded(f.ctx.ml);
         QCOMPARE(loaded.findChild<QLabel*>(QStringLiteral("lblVersion"))->text(),
                  QStringLiteral("Version ") + QStringLiteral(KORVA_VERSION_TEXT));
-        QCOMPARE(loaded.findChild<QLabel*>(QStringLiteral("lblProductName"))->text(), QStringLiteral("KORVA SMS Alarm Dialer"));
+        QCOMPARE(loaded.findChild<QLabel*>(QStringLiteral("lblProductName"))->text(),
+                 QStringLiteral("KORVA SMS Alarm Dialer"));
         loaded.show();
         QVERIFY(!loaded.Clicked());
         QTest::mouseClick(loaded.findChild<QLabel*>(QStringLiteral("Label1")), Qt::LeftButton);

@@ -3,8 +3,8 @@
 // half-Chinese window.
 #include "ScriptedUi.h"
 #include "TestEnv.h"
-#include "ml/FormTexts.h"
 #include "db/ADOUtil.h"
+#include "ml/FormTexts.h"
 
 #include <QDirIterator>
 #include <QRegularExpression>
@@ -18,7 +18,10 @@ QString Unescape(const QString& s) {
     for (qsizetype i = 0; i < s.size(); ++i) {
         if (s[i] == u'\\' && i + 1 < s.size()) {
             const QChar n = s[++i];
-            out += n == u'r' ? QChar(u'\r') : n == u'n' ? QChar(u'\n') : n == u't' ? QChar(u'\t') : n;
+            out += n == u'r'   ? QChar(u'\r')
+                   : n == u'n' ? QChar(u'\n')
+                   : n == u't' ? QChar(u'\t')
+                               : n;
         } else {
             out += s[i];
         }
@@ -49,15 +52,16 @@ private Q_SLOTS:
     void everyMessageLookupHasItsRow() {
         // GetMLText(<ml>, QStringLiteral("text"), index, number, QStringLiteral("Module"))
         static const QRegularExpression call(QStringLiteral(
-            "GetMLText\\(\\s*[\\w.\\->]+\\s*,\\s*QStringLiteral\\(\"((?:[^\"\\\\]|\\\\.)*)\"\\)\\s*,\\s*(\\d+)\\s*,\\s*(\\d+)\\s*,\\s*QStringLiteral\\(\"(\\w+)\"\\)\\s*\\)"));
+            "GetMLText\\(\\s*[\\w.\\->]+\\s*,\\s*QStringLiteral\\(\"((?:[^\"\\\\]|\\\\.)*)\"\\)\\s*"
+            ",\\s*(\\d+)\\s*,\\s*(\\d+)\\s*,\\s*QStringLiteral\\(\"(\\w+)\"\\)\\s*\\)"));
         static const QRegularExpression any(QStringLiteral("\\bGetMLText\\("));
         QList<Lookup> lookups;
         QStringList unreadable;
-        QDirIterator it(TestEnv::SourceDir() + QStringLiteral("/src"), {"*.cpp", "*.h"}, QDir::Files,
-                        QDirIterator::Subdirectories);
+        QDirIterator it(TestEnv::SourceDir() + QStringLiteral("/src"), {"*.cpp", "*.h"},
+                        QDir::Files, QDirIterator::Subdirectories);
         while (it.hasNext()) {
             const QString path = it.next();
-            if (path.contains(QLatin1String("/ml/MLUtil."))) continue;   // the definition itself
+            if (path.contains(QLatin1String("/ml/MLUtil."))) continue; // the definition itself
             const QString code = QString::fromUtf8(TestEnv::ReadFile(path));
             qsizetype matched = 0;
             for (auto m = call.globalMatch(code); m.hasNext();) {
@@ -69,24 +73,33 @@ private Q_SLOTS:
             const qsizetype all = code.count(any);
             if (all != matched)
                 unreadable << QStringLiteral("%1: %2 of %3 lookups are not in the literal form")
-                                  .arg(path).arg(all - matched).arg(all);
+                                  .arg(path)
+                                  .arg(all - matched)
+                                  .arg(all);
         }
         QVERIFY2(unreadable.isEmpty(), qPrintable(unreadable.join(u'\n')));
         QVERIFY(!lookups.isEmpty());
 
         QStringList problems;
         for (const Lookup& l : lookups) {
-            auto rs = OpenRecordset(m_conn.get(),
-                                    QStringLiteral("SELECT * FROM Text WHERE ModuleName=? AND ID=? AND Seq=? AND NOT IsDisable"),
-                                    false, {l.module, l.number, l.index});
-            const QString where = QStringLiteral("%1 %2/%3 (%4)").arg(l.module).arg(l.number).arg(l.index).arg(l.file);
+            auto rs = OpenRecordset(
+                m_conn.get(),
+                QStringLiteral(
+                    "SELECT * FROM Text WHERE ModuleName=? AND ID=? AND Seq=? AND NOT IsDisable"),
+                false, {l.module, l.number, l.index});
+            const QString where = QStringLiteral("%1 %2/%3 (%4)")
+                                      .arg(l.module)
+                                      .arg(l.number)
+                                      .arg(l.index)
+                                      .arg(l.file);
             if (!rs || rs->Eof()) {
                 problems << QStringLiteral("no row: ") + where;
                 continue;
             }
             if (NullToStr(rs->Field(QStringLiteral("ChineseBig5"))) != l.text)
-                problems << QStringLiteral("Chinese text differs from the code's: ") + where + QStringLiteral(" code=[") +
-                                l.text + QStringLiteral("] table=[") + NullToStr(rs->Field(QStringLiteral("ChineseBig5"))) + u']';
+                problems << QStringLiteral("Chinese text differs from the code's: ") + where +
+                                QStringLiteral(" code=[") + l.text + QStringLiteral("] table=[") +
+                                NullToStr(rs->Field(QStringLiteral("ChineseBig5"))) + u']';
             if (NullToStr(rs->Field(QStringLiteral("English"))).trimmed().isEmpty())
                 problems << QStringLiteral("no English: ") + where;
         }
@@ -98,9 +111,11 @@ private Q_SLOTS:
         int checked = 0;
         for (const QString& form : FormTexts::Forms()) {
             for (const FormTextItem& item : FormTexts::ItemsOf(form)) {
-                auto rs = OpenRecordset(m_conn.get(),
-                                        QStringLiteral("SELECT * FROM Form WHERE FormName=? AND Objectpath=? AND PropertyName=?"),
-                                        false, {form, item.objectPath, item.propertyName});
+                auto rs = OpenRecordset(
+                    m_conn.get(),
+                    QStringLiteral(
+                        "SELECT * FROM Form WHERE FormName=? AND Objectpath=? AND PropertyName=?"),
+                    false, {form, item.objectPath, item.propertyName});
                 const QString where = form + u' ' + item.objectPath + u' ' + item.propertyName;
                 ++checked;
                 if (!rs || rs->Eof()) {
@@ -118,14 +133,18 @@ private Q_SLOTS:
     }
 
     void rowsAreUnique() {
-        auto dupText = OpenRecordset(m_conn.get(), QStringLiteral(
-            "SELECT ModuleName, ID, Seq FROM Text GROUP BY ModuleName, ID, Seq HAVING count(*) > 1"));
+        auto dupText = OpenRecordset(m_conn.get(),
+                                     QStringLiteral("SELECT ModuleName, ID, Seq FROM Text GROUP BY "
+                                                    "ModuleName, ID, Seq HAVING count(*) > 1"));
         QVERIFY(dupText);
-        QVERIFY2(dupText->Eof(), qPrintable(NullToStr(dupText->Field(QStringLiteral("ModuleName")))));
-        auto dupForm = OpenRecordset(m_conn.get(), QStringLiteral(
-            "SELECT FormName, Objectpath FROM Form GROUP BY FormName, Objectpath, PropertyName HAVING count(*) > 1"));
+        QVERIFY2(dupText->Eof(),
+                 qPrintable(NullToStr(dupText->Field(QStringLiteral("ModuleName")))));
+        auto dupForm = OpenRecordset(
+            m_conn.get(), QStringLiteral("SELECT FormName, Objectpath FROM Form GROUP BY FormName, "
+                                         "Objectpath, PropertyName HAVING count(*) > 1"));
         QVERIFY(dupForm);
-        QVERIFY2(dupForm->Eof(), qPrintable(NullToStr(dupForm->Field(QStringLiteral("Objectpath")))));
+        QVERIFY2(dupForm->Eof(),
+                 qPrintable(NullToStr(dupForm->Field(QStringLiteral("Objectpath")))));
     }
 };
 

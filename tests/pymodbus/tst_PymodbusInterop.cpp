@@ -41,14 +41,16 @@ void tst_PymodbusInterop::initTestCase() {
     m_client = m_dir.filePath(QStringLiteral("client"));
     const QString server = m_dir.filePath(QStringLiteral("server"));
     m_state = m_dir.filePath(QStringLiteral("holding.json"));
-    m_socat.start(QStringLiteral("socat"),
-                  {QStringLiteral("pty,raw,echo=0,link=") + m_client, QStringLiteral("pty,raw,echo=0,link=") + server});
+    m_socat.start(QStringLiteral("socat"), {QStringLiteral("pty,raw,echo=0,link=") + m_client,
+                                            QStringLiteral("pty,raw,echo=0,link=") + server});
     QVERIFY2(m_socat.waitForStarted(5000), "socat is needed (scripts/packages.txt)");
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_client) && QFile::exists(server), 5000);
     m_server.setProcessChannelMode(QProcess::SeparateChannels);
-    m_server.start(QStringLiteral("/usr/bin/python3"),
-                   {TestEnv::SourceDir() + QStringLiteral("/tests/pymodbus/rtu_server.py"), server, m_state});
-    QVERIFY2(m_server.waitForStarted(5000), "python3 with pymodbus is needed (scripts/packages.txt)");
+    m_server.start(
+        QStringLiteral("/usr/bin/python3"),
+        {TestEnv::SourceDir() + QStringLiteral("/tests/pymodbus/rtu_server.py"), server, m_state});
+    QVERIFY2(m_server.waitForStarted(5000),
+             "python3 with pymodbus is needed (scripts/packages.txt)");
     QByteArray said;
     QTRY_VERIFY2_WITH_TIMEOUT((said += m_server.readAllStandardOutput()).contains("ready") ||
                                   m_server.state() == QProcess::NotRunning,
@@ -69,7 +71,8 @@ QByteArray tst_PymodbusInterop::ServerHolding() {
     QFile f(m_state);
     if (!f.open(QIODevice::ReadOnly)) return {};
     QByteArray out;
-    for (const QJsonValue& v : QJsonDocument::fromJson(f.readAll()).object().value(QStringLiteral("holding")).toArray()) {
+    for (const QJsonValue& v :
+         QJsonDocument::fromJson(f.readAll()).object().value(QStringLiteral("holding")).toArray()) {
         out.append(char(v.toInt() >> 8));
         out.append(char(v.toInt() & 0xFF));
     }
@@ -79,7 +82,7 @@ QByteArray tst_PymodbusInterop::ServerHolding() {
 namespace {
 void Start(LinkFixture& f, const QString& port) {
     QVERIFY(f.Start());
-    f.ctx->port.reset();   // the real serial port
+    f.ctx->port.reset(); // the real serial port
     f.ctx->comm.PortName = port;
     f.ctx->comm.Retry = 0;
     QVERIFY(CommUtil::EnsurePortOpen(*f.ctx));
@@ -115,8 +118,9 @@ void tst_PymodbusInterop::readsCoils() {
 void tst_PymodbusInterop::writesTheSettings() {
     LinkFixture f;
     Start(f, m_client);
-    QVERIFY(KORVACommUtil::WriteCommSettings(*f.ctx, QStringLiteral("VX700-RV27MS"), QStringLiteral("12"),
-                                             QStringLiteral("38400"), QStringLiteral("ODD"), false));
+    QVERIFY(KORVACommUtil::WriteCommSettings(*f.ctx, QStringLiteral("VX700-RV27MS"),
+                                             QStringLiteral("12"), QStringLiteral("38400"),
+                                             QStringLiteral("ODD"), false));
     QTRY_COMPARE_WITH_TIMEOUT(ServerHolding(), Bytes({0x00, 0x0C, 0x00, 0x85, 0xBE, 0xEF}), 3000);
     DeviceInfo info;
     QVERIFY(KORVACommUtil::ReadCommSettings(*f.ctx, info, false));
@@ -124,8 +128,9 @@ void tst_PymodbusInterop::writesTheSettings() {
     QCOMPARE(info.Parity, QStringLiteral("O"));
     QCOMPARE(info.BaudRate, QStringLiteral("38400"));
     // Back to how the server started, for the other cases.
-    QVERIFY(KORVACommUtil::WriteCommSettings(*f.ctx, QStringLiteral("VX700-RV27MS"), QStringLiteral("247"),
-                                             QStringLiteral("9600"), QStringLiteral("EVEN"), false));
+    QVERIFY(KORVACommUtil::WriteCommSettings(*f.ctx, QStringLiteral("VX700-RV27MS"),
+                                             QStringLiteral("247"), QStringLiteral("9600"),
+                                             QStringLiteral("EVEN"), false));
     QTRY_COMPARE_WITH_TIMEOUT(ServerHolding(), Bytes({0x00, 0xF7, 0x00, 0xC3, 0xBE, 0xEF}), 3000);
 }
 
@@ -135,9 +140,11 @@ void tst_PymodbusInterop::connectSequence() {
     KORVACommUtil::Connect(*f.ctx);
     QVERIFY(f.ctx->ConnectStatus);
     QCOMPARE(f.ui.messages.size(), 1);
-    QCOMPARE(f.ui.messages[0].text,
-             QStringLiteral("連線至簡訊報警機成功!\r\n\r\nModel No.: VX700-RV27MS\r\nS/N : 12-09-2143-785634-12\r\n"
-                            "Commnunication Settings : 9600, E, 8, 1"));
+    QCOMPARE(
+        f.ui.messages[0].text,
+        QStringLiteral(
+            "連線至簡訊報警機成功!\r\n\r\nModel No.: VX700-RV27MS\r\nS/N : 12-09-2143-785634-12\r\n"
+            "Commnunication Settings : 9600, E, 8, 1"));
 }
 
 void tst_PymodbusInterop::exceptionAnswerEndsTheAttempt() {

@@ -1,9 +1,9 @@
 // The project file lifecycle: new, open, save, save as, close, the working copy, the
 // recent-files list, and the safety of the project file when a save fails or is cut short.
 #include "ProjectEnv.h"
-#include "mainwindow/MainView.h"
 #include "db/ADOUtil.h"
 #include "db/FileUtil.h"
+#include "mainwindow/MainView.h"
 
 #include <QDate>
 #include <QDirIterator>
@@ -17,10 +17,10 @@ namespace {
 const QString kToday = QDate::currentDate().toString(Qt::ISODate);
 
 // About 200 KB of contacts: large enough that a copy takes many writes.
-const QString kBulk = QStringLiteral(
-    "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<300) "
-    "INSERT INTO Users(UserName,PhoneNumber,IsDisable,UserDsc,GroupName) "
-    "SELECT 'u'||i,'0900',0,hex(randomblob(300)),'' FROM n;");
+const QString kBulk =
+    QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<300) "
+                   "INSERT INTO Users(UserName,PhoneNumber,IsDisable,UserDsc,GroupName) "
+                   "SELECT 'u'||i,'0900',0,hex(randomblob(300)),'' FROM n;");
 
 QString BasicField(AppContext& ctx, const char* field) {
     RowSet* rs = ctx.project.Basic.get();
@@ -118,7 +118,8 @@ private Q_SLOTS:
         QCOMPARE(BasicField(*e.ctx, "CreatedDate"), kToday);
         // The new file itself carries its creation date, read by an independent reader.
         QCOMPARE(ProjectEnv::Sql3(path, QStringLiteral("SELECT CreatedDate FROM Basic")), kToday);
-        QCOMPARE(ProjectEnv::Sql3(path, QStringLiteral("SELECT count(*) FROM Zones")), QStringLiteral("64"));
+        QCOMPARE(ProjectEnv::Sql3(path, QStringLiteral("SELECT count(*) FROM Zones")),
+                 QStringLiteral("64"));
         QCOMPARE(e.ctx->recentFiles, QStringList{path});
         QVERIFY(e.ui.statusLog.contains(QStringLiteral("Status=專案[Project2]開啟中...")));
         QCOMPARE(e.ui.statusLog.last(), QStringLiteral("Status="));
@@ -132,19 +133,22 @@ private Q_SLOTS:
 
     void newProjectOverwriteQuestionLoopsOnNo() {
         ProjectEnv e;
-        const QString existing = e.MakeProject(QStringLiteral("Old.cmb"), QStringLiteral("UPDATE Basic SET CreatedBy='keep'"));
+        const QString existing = e.MakeProject(QStringLiteral("Old.cmb"),
+                                               QStringLiteral("UPDATE Basic SET CreatedBy='keep'"));
         e.ui.files << existing << existing;
         e.ui.answers << vbNo << vbYes;
         KORVAMain::NewProject(*e.ctx);
         QCOMPARE(e.ui.fileDialogs.size(), 2);
         QCOMPARE(e.ui.messages.size(), 2);
         for (const RecordedMsg& m : e.ui.messages) {
-            QCOMPARE(m.text, QStringLiteral("檔案[") + existing + QStringLiteral("]已經存在，您要取代現存的檔案嗎？"));
+            QCOMPARE(m.text, QStringLiteral("檔案[") + existing +
+                                 QStringLiteral("]已經存在，您要取代現存的檔案嗎？"));
             QCOMPARE(m.title, QStringLiteral("此檔案已經存在"));
             QCOMPARE(int(m.style), int(vbYesNo | vbExclamation));
         }
         QVERIFY(e.ctx->project.IsOpen());
-        QCOMPARE(ProjectEnv::Sql3(existing, QStringLiteral("SELECT CreatedBy FROM Basic")), QString());
+        QCOMPARE(ProjectEnv::Sql3(existing, QStringLiteral("SELECT CreatedBy FROM Basic")),
+                 QString());
 
         // Cancelling the dialog creates nothing.
         ProjectEnv f;
@@ -159,11 +163,12 @@ private Q_SLOTS:
         const QString notes = e.InProjects(QStringLiteral("notes"));
         QVERIFY(TestEnv::WriteFile(notes, "my notes"));
         e.ui.files.enqueue(notes);
-        e.ui.answers.enqueue(vbYes);   // would allow the replacement, were it asked
+        e.ui.answers.enqueue(vbYes); // would allow the replacement, were it asked
         KORVAMain::NewProject(*e.ctx);
         QCOMPARE(e.ui.messages.size(), 1);
         QCOMPARE(e.ui.messages[0].text,
-                 QStringLiteral("本專案無法開啟！\r\n因為專案檔名[notes]不屬於[.cmb]，導致本專案無法開啟。"));
+                 QStringLiteral(
+                     "本專案無法開啟！\r\n因為專案檔名[notes]不屬於[.cmb]，導致本專案無法開啟。"));
         QCOMPARE(e.ui.messages[0].title, QStringLiteral("本專案無法執行"));
         QCOMPARE(TestEnv::ReadFile(notes), QByteArray("my notes"));
         QVERIFY(!e.ctx->project.IsOpen());
@@ -182,7 +187,7 @@ private Q_SLOTS:
         QCOMPARE(e.ui.messages[0].text, QStringLiteral("您要將變更儲存到專案[A]?"));
         QCOMPARE(e.ui.messages[0].title, QStringLiteral("是否儲存專案"));
         QCOMPARE(int(e.ui.messages[0].style), int(vbYesNoCancel | vbQuestion));
-        QVERIFY(e.ui.fileDialogs.isEmpty());   // New stops before its dialog
+        QVERIFY(e.ui.fileDialogs.isEmpty()); // New stops before its dialog
 
         e.ui.answers.enqueue(vbCancel);
         QVERIFY(!KORVAMain::OpenProject(*e.ctx, b));
@@ -215,16 +220,18 @@ private Q_SLOTS:
         SetCreatedBy(*e.ctx, QStringLiteral("changed"));
 
         QVERIFY(!KORVAMain::OpenProject(*e.ctx, upper));
-        QCOMPARE(e.ui.messages.size(), 1);   // no save prompt came first
+        QCOMPARE(e.ui.messages.size(), 1); // no save prompt came first
         QCOMPARE(e.ui.messages[0].text,
-                 QStringLiteral("本專案無法開啟！\r\n因為專案檔名[B.CMB]不屬於[.cmb]，導致本專案無法開啟。"));
+                 QStringLiteral(
+                     "本專案無法開啟！\r\n因為專案檔名[B.CMB]不屬於[.cmb]，導致本專案無法開啟。"));
         QCOMPARE(e.ui.messages[0].title, QStringLiteral("本專案無法執行"));
         QCOMPARE(int(e.ui.messages[0].style), int(vbOKOnly | vbCritical));
 
         const QString gone = e.InProjects(QStringLiteral("gone.cmb"));
         QVERIFY(!KORVAMain::OpenProject(*e.ctx, gone));
         QCOMPARE(e.ui.messages.size(), 2);
-        QCOMPARE(e.ui.messages[1].text, QStringLiteral("本專案檔案路徑[") + gone + QStringLiteral("]不存在。"));
+        QCOMPARE(e.ui.messages[1].text,
+                 QStringLiteral("本專案檔案路徑[") + gone + QStringLiteral("]不存在。"));
         QCOMPARE(e.ui.messages[1].title, QStringLiteral("專案開啟失敗"));
 
         QCOMPARE(e.ctx->project.ProjPath, a);
@@ -241,26 +248,32 @@ private Q_SLOTS:
         const QByteArray real = TestEnv::ReadFile(e.Template());
         struct Case {
             QString name;
-            QByteArray bytes;   // written as is, or empty with sql set
+            QByteArray bytes; // written as is, or empty with sql set
             QString sql;
         };
         const QList<Case> cases = {
-            {QStringLiteral("text.cmb"), QByteArray("this is not a database at all\n").repeated(50), {}},
+            {QStringLiteral("text.cmb"),
+             QByteArray("this is not a database at all\n").repeated(50),
+             {}},
             {QStringLiteral("empty.cmb"), QByteArray(), {}},
             {QStringLiteral("truncated.cmb"), real.left(real.size() / 2), {}},
             {QStringLiteral("nozones.cmb"), {}, QStringLiteral("DROP TABLE Zones")},
             {QStringLiteral("nobasicrow.cmb"), {}, QStringLiteral("DELETE FROM Basic")},
-            {QStringLiteral("renamedfield.cmb"), {}, QStringLiteral("ALTER TABLE Zones RENAME COLUMN ZoneNo TO Number")},
+            {QStringLiteral("renamedfield.cmb"),
+             {},
+             QStringLiteral("ALTER TABLE Zones RENAME COLUMN ZoneNo TO Number")},
         };
         for (const Case& c : cases) {
-            const QString path = c.sql.isEmpty() ? e.InProjects(c.name) : e.MakeProject(c.name, c.sql);
+            const QString path =
+                c.sql.isEmpty() ? e.InProjects(c.name) : e.MakeProject(c.name, c.sql);
             if (c.sql.isEmpty()) QVERIFY(TestEnv::WriteFile(path, c.bytes));
             const QByteArray before = TestEnv::ReadFile(path);
             e.ui.messages.clear();
             QVERIFY2(!KORVAMain::OpenProject(*e.ctx, path), qPrintable(c.name));
             QCOMPARE(e.ui.messages.size(), 1);
-            QCOMPARE(e.ui.messages[0].text, QStringLiteral("開啟專案失敗。\r\n專案檔案[") + path +
-                                                QStringLiteral("]不是本系統的專案檔案，無法開啟。"));
+            QCOMPARE(e.ui.messages[0].text,
+                     QStringLiteral("開啟專案失敗。\r\n專案檔案[") + path +
+                         QStringLiteral("]不是本系統的專案檔案，無法開啟。"));
             QCOMPARE(e.ui.messages[0].title, QStringLiteral("開啟專案失敗"));
             QCOMPARE(TestEnv::ReadFile(path), before);
             QVERIFY(!QFile::exists(KORVAMain::WorkingPathOf(path)));
@@ -281,7 +294,8 @@ private Q_SLOTS:
 
     void openReplacesLeftOverWorkingCopyAndItsJournal() {
         ProjectEnv e;
-        const QString a = e.MakeProject(QStringLiteral("A.cmb"), QStringLiteral("UPDATE Basic SET CreatedBy='saved'"));
+        const QString a = e.MakeProject(QStringLiteral("A.cmb"),
+                                        QStringLiteral("UPDATE Basic SET CreatedBy='saved'"));
         const QString mir = e.InProjects(QStringLiteral("A.mir"));
         // A crash image of an earlier run: a working copy in the middle of a transaction that
         // spilled pages to it, with its hot journal beside it.
@@ -290,30 +304,39 @@ private Q_SLOTS:
         {
             sqlite3* db = nullptr;
             QCOMPARE(sqlite3_open(mir.toUtf8().constData(), &db), SQLITE_OK);
-            QCOMPARE(sqlite3_exec(db, "PRAGMA cache_size=2; BEGIN; UPDATE Basic SET CreatedBy='in flight';"
-                                  "UPDATE Zones SET ZoneDsc=hex(randomblob(3000));",
-                                  nullptr, nullptr, nullptr), SQLITE_OK);
+            QCOMPARE(
+                sqlite3_exec(db,
+                             "PRAGMA cache_size=2; BEGIN; UPDATE Basic SET CreatedBy='in flight';"
+                             "UPDATE Zones SET ZoneDsc=hex(randomblob(3000));",
+                             nullptr, nullptr, nullptr),
+                SQLITE_OK);
             QVERIFY(QFile::exists(mir + QStringLiteral("-journal")));
             const QString image = e.tmp.filePath(QStringLiteral("image"));
             QVERIFY(QFile::copy(mir, image));
-            QVERIFY(QFile::copy(mir + QStringLiteral("-journal"), image + QStringLiteral("-journal")));
+            QVERIFY(
+                QFile::copy(mir + QStringLiteral("-journal"), image + QStringLiteral("-journal")));
             sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
             sqlite3_close(db);
             QFile::remove(mir);
             QVERIFY(QFile::copy(image, mir));
-            QVERIFY(QFile::copy(image + QStringLiteral("-journal"), mir + QStringLiteral("-journal")));
+            QVERIFY(
+                QFile::copy(image + QStringLiteral("-journal"), mir + QStringLiteral("-journal")));
             // The journal is hot: a reader of the image rolls it back to the stale state.
             const QString probe = e.tmp.filePath(QStringLiteral("probe"));
             QVERIFY(QFile::copy(image, probe));
-            QVERIFY(QFile::copy(image + QStringLiteral("-journal"), probe + QStringLiteral("-journal")));
+            QVERIFY(QFile::copy(image + QStringLiteral("-journal"),
+                                probe + QStringLiteral("-journal")));
             QVERIFY(TestEnv::ExecSql(probe, QStringLiteral("PRAGMA user_version")));
-            QCOMPARE(ProjectEnv::Sql3(probe, QStringLiteral("SELECT CreatedBy || max(length(ZoneDsc)) FROM Basic, Zones")),
+            QCOMPARE(ProjectEnv::Sql3(
+                         probe, QStringLiteral(
+                                    "SELECT CreatedBy || max(length(ZoneDsc)) FROM Basic, Zones")),
                      QStringLiteral("stale0"));
         }
         QVERIFY(e.Open(a));
         QCOMPARE(BasicField(*e.ctx, "CreatedBy"), QStringLiteral("saved"));
-        auto check = ADOUtil::OpenRecordset(e.ctx->project.conn.get(),
-                                            QStringLiteral("SELECT max(length(ZoneDsc)) AS n FROM Zones"));
+        auto check =
+            ADOUtil::OpenRecordset(e.ctx->project.conn.get(),
+                                   QStringLiteral("SELECT max(length(ZoneDsc)) AS n FROM Zones"));
         QVERIFY(check);
         QCOMPARE(ADOUtil::NullToStr(check->Field(QStringLiteral("n"))), QStringLiteral("0"));
         QVERIFY(!QFile::exists(mir + QStringLiteral("-journal")));
@@ -321,38 +344,48 @@ private Q_SLOTS:
 
     void openTakesTheModelsCapacities() {
         ProjectEnv e;
-        const QString small = e.MakeProject(QStringLiteral("S.cmb"), QStringLiteral("UPDATE Basic SET DeviceModelName='VX700-RV27S'"));
-        const QString unknown = e.MakeProject(QStringLiteral("U.cmb"), QStringLiteral("UPDATE Basic SET DeviceModelName='NoSuchModel'"));
+        const QString small =
+            e.MakeProject(QStringLiteral("S.cmb"),
+                          QStringLiteral("UPDATE Basic SET DeviceModelName='VX700-RV27S'"));
+        const QString unknown =
+            e.MakeProject(QStringLiteral("U.cmb"),
+                          QStringLiteral("UPDATE Basic SET DeviceModelName='NoSuchModel'"));
         QVERIFY(e.Open(small));
         QCOMPARE(e.ctx->project.MaxTelNo, 64);
         QCOMPARE(e.ctx->project.MaxMemoryByte, 8192);
-        QVERIFY(e.Open(unknown));   // no model row: the limits keep their values
+        QVERIFY(e.Open(unknown)); // no model row: the limits keep their values
         QCOMPARE(e.ctx->project.MaxTelNo, 64);
         QCOMPARE(e.ctx->project.MaxMemoryByte, 8192);
     }
 
     void saveForceGivesNoNewDateButTheYesAnswerDoes() {
         ProjectEnv e;
-        const QString a = e.MakeProject(QStringLiteral("A.cmb"), QStringLiteral("UPDATE Basic SET ModifiedDate='2001-02-03'"));
+        const QString a = e.MakeProject(
+            QStringLiteral("A.cmb"), QStringLiteral("UPDATE Basic SET ModifiedDate='2001-02-03'"));
         const QString both = QStringLiteral("SELECT CreatedBy || '|' || ModifiedDate FROM Basic");
         QVERIFY(e.Open(a));
         SetCreatedBy(*e.ctx, QStringLiteral("one"));
         QCOMPARE(KORVAMain::SaveProject(*e.ctx, true, false, false), KORVAMain::kSaved);
         QVERIFY(e.ui.messages.isEmpty());
         QCOMPARE(ProjectEnv::Sql3(a, both), QStringLiteral("one|2001-02-03"));
-        QCOMPARE(ProjectEnv::Sql3(a, QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+        QCOMPARE(ProjectEnv::Sql3(a, QStringLiteral("PRAGMA integrity_check")),
+                 QStringLiteral("ok"));
         QVERIFY(!e.ctx->project.IsModified);
-        QCOMPARE(BasicField(*e.ctx, "ModifiedDate"), kToday);   // only in the working copy
+        QCOMPARE(BasicField(*e.ctx, "ModifiedDate"), kToday); // only in the working copy
 
         // Save copies even without changes.
-        QVERIFY(TestEnv::ExecSql(e.ctx->project.MirPath, QStringLiteral("UPDATE Basic SET ProjectDsc='direct'")));
+        QVERIFY(TestEnv::ExecSql(e.ctx->project.MirPath,
+                                 QStringLiteral("UPDATE Basic SET ProjectDsc='direct'")));
         QCOMPARE(KORVAMain::SaveProject(*e.ctx, true, false, false), KORVAMain::kSaved);
-        QCOMPARE(ProjectEnv::Sql3(a, QStringLiteral("SELECT ProjectDsc FROM Basic")), QStringLiteral("direct"));
+        QCOMPARE(ProjectEnv::Sql3(a, QStringLiteral("SELECT ProjectDsc FROM Basic")),
+                 QStringLiteral("direct"));
         // Without force and without changes nothing is copied or asked.
-        QVERIFY(TestEnv::ExecSql(e.ctx->project.MirPath, QStringLiteral("UPDATE Basic SET ProjectDsc='later'")));
+        QVERIFY(TestEnv::ExecSql(e.ctx->project.MirPath,
+                                 QStringLiteral("UPDATE Basic SET ProjectDsc='later'")));
         QCOMPARE(KORVAMain::SaveProject(*e.ctx, false, true, true), KORVAMain::kSaved);
         QVERIFY(e.ui.messages.isEmpty());
-        QCOMPARE(ProjectEnv::Sql3(a, QStringLiteral("SELECT ProjectDsc FROM Basic")), QStringLiteral("direct"));
+        QCOMPARE(ProjectEnv::Sql3(a, QStringLiteral("SELECT ProjectDsc FROM Basic")),
+                 QStringLiteral("direct"));
 
         QVERIFY(TestEnv::ExecSql(a, QStringLiteral("UPDATE Basic SET ModifiedDate='2001-02-03'")));
         SetCreatedBy(*e.ctx, QStringLiteral("two"));
@@ -365,7 +398,8 @@ private Q_SLOTS:
 
     void saveAsWritesUnsavedChangesIntoTheNewFileOnly() {
         ProjectEnv e;
-        const QString a = e.MakeProject(QStringLiteral("A.cmb"), QStringLiteral("UPDATE Basic SET CreatedBy='orig'"));
+        const QString a = e.MakeProject(QStringLiteral("A.cmb"),
+                                        QStringLiteral("UPDATE Basic SET CreatedBy='orig'"));
         const QString b = e.InProjects(QStringLiteral("B.cmb"));
         QVERIFY(e.Open(a));
         SetCreatedBy(*e.ctx, QStringLiteral("changed"));
@@ -374,12 +408,15 @@ private Q_SLOTS:
 
         QCOMPARE(e.ui.fileDialogs.size(), 1);
         QCOMPARE(e.ui.fileDialogs[0].title, QStringLiteral("另存專案"));
-        QCOMPARE(e.ui.fileDialogs[0].filter, QStringLiteral("Quillon設定檔案,(*.cbm)|*.cmb|所有檔案,(*.*)|*.*"));
+        QCOMPARE(e.ui.fileDialogs[0].filter,
+                 QStringLiteral("Quillon設定檔案,(*.cbm)|*.cmb|所有檔案,(*.*)|*.*"));
         QCOMPARE(e.ui.fileDialogs[0].defaultName, QStringLiteral("Project1.cmb"));
         QCOMPARE(e.ui.fileDialogs[0].initialDir, KORVAMain::ProjectFolder(*e.ctx));
         QVERIFY(e.ui.messages.isEmpty());
-        QCOMPARE(ProjectEnv::Sql3(a, QStringLiteral("SELECT CreatedBy FROM Basic")), QStringLiteral("orig"));
-        QCOMPARE(ProjectEnv::Sql3(b, QStringLiteral("SELECT CreatedBy FROM Basic")), QStringLiteral("changed"));
+        QCOMPARE(ProjectEnv::Sql3(a, QStringLiteral("SELECT CreatedBy FROM Basic")),
+                 QStringLiteral("orig"));
+        QCOMPARE(ProjectEnv::Sql3(b, QStringLiteral("SELECT CreatedBy FROM Basic")),
+                 QStringLiteral("changed"));
         QCOMPARE(e.ctx->project.ProjName, QStringLiteral("B"));
         QCOMPARE(e.ctx->project.ProjPath, b);
         QVERIFY(!e.ctx->project.IsModified);
@@ -393,24 +430,28 @@ private Q_SLOTS:
     void saveAsAbandonsOnNoAndReplacesOnYes() {
         ProjectEnv e;
         const QString a = e.MakeProject(QStringLiteral("A.cmb"));
-        const QString b = e.MakeProject(QStringLiteral("B.cmb"), QStringLiteral("UPDATE Basic SET CreatedBy='other'"));
+        const QString b = e.MakeProject(QStringLiteral("B.cmb"),
+                                        QStringLiteral("UPDATE Basic SET CreatedBy='other'"));
         QVERIFY(e.Open(a));
         SetCreatedBy(*e.ctx, QStringLiteral("changed"));
         e.ui.files.enqueue(b);
         e.ui.answers.enqueue(vbNo);
         KORVAMain::SaveProjectAs(*e.ctx);
-        QCOMPARE(e.ui.fileDialogs.size(), 1);   // no second dialog: Save As is abandoned
+        QCOMPARE(e.ui.fileDialogs.size(), 1); // no second dialog: Save As is abandoned
         QCOMPARE(e.ui.messages.size(), 1);
-        QCOMPARE(e.ui.messages[0].text, QStringLiteral("檔案[") + b + QStringLiteral("]已經存在，您要取代現存的檔案嗎？"));
+        QCOMPARE(e.ui.messages[0].text,
+                 QStringLiteral("檔案[") + b + QStringLiteral("]已經存在，您要取代現存的檔案嗎？"));
         QCOMPARE(e.ui.messages[0].title, QStringLiteral("此檔案已經存在"));
-        QCOMPARE(ProjectEnv::Sql3(b, QStringLiteral("SELECT CreatedBy FROM Basic")), QStringLiteral("other"));
+        QCOMPARE(ProjectEnv::Sql3(b, QStringLiteral("SELECT CreatedBy FROM Basic")),
+                 QStringLiteral("other"));
         QCOMPARE(e.ctx->project.ProjPath, a);
         QVERIFY(e.ctx->project.IsModified);
 
         e.ui.files.enqueue(b);
         e.ui.answers.enqueue(vbYes);
         KORVAMain::SaveProjectAs(*e.ctx);
-        QCOMPARE(ProjectEnv::Sql3(b, QStringLiteral("SELECT CreatedBy FROM Basic")), QStringLiteral("changed"));
+        QCOMPARE(ProjectEnv::Sql3(b, QStringLiteral("SELECT CreatedBy FROM Basic")),
+                 QStringLiteral("changed"));
         QCOMPARE(e.ctx->project.ProjPath, b);
 
         // A name the open would refuse is refused before anything is written.
@@ -418,8 +459,10 @@ private Q_SLOTS:
         e.ui.files.enqueue(e.InProjects(QStringLiteral("copy.txt")));
         KORVAMain::SaveProjectAs(*e.ctx);
         QCOMPARE(e.ui.messages.size(), 1);
-        QCOMPARE(e.ui.messages[0].text,
-                 QStringLiteral("本專案無法開啟！\r\n因為專案檔名[copy.txt]不屬於[.cmb]，導致本專案無法開啟。"));
+        QCOMPARE(
+            e.ui.messages[0].text,
+            QStringLiteral(
+                "本專案無法開啟！\r\n因為專案檔名[copy.txt]不屬於[.cmb]，導致本專案無法開啟。"));
         QVERIFY(!QFile::exists(e.InProjects(QStringLiteral("copy.txt"))));
         QCOMPARE(e.ctx->project.ProjPath, b);
     }
@@ -433,7 +476,8 @@ private Q_SLOTS:
         e.ui.files.enqueue(target);
         KORVAMain::SaveProjectAs(*e.ctx);
         QCOMPARE(e.ui.messages.size(), 1);
-        QCOMPARE(e.ui.messages[0].text, QStringLiteral("另存專案失敗。\r\n專案檔案[") + target + QStringLiteral("]檔案無法另存。"));
+        QCOMPARE(e.ui.messages[0].text, QStringLiteral("另存專案失敗。\r\n專案檔案[") + target +
+                                            QStringLiteral("]檔案無法另存。"));
         QCOMPARE(e.ui.messages[0].title, QStringLiteral("另存專案失敗"));
         QCOMPARE(e.ui.busyDepth, 0);
         QCOMPARE(e.ctx->project.ProjPath, a);
@@ -446,22 +490,25 @@ private Q_SLOTS:
 
     void failedWriteLeavesProjectFileAndChangesIntact() {
         ProjectEnv e;
-        const QString a = e.MakeProject(QStringLiteral("A.cmb"), kBulk + QStringLiteral("UPDATE Basic SET CreatedBy='orig';"));
+        const QString a = e.MakeProject(
+            QStringLiteral("A.cmb"), kBulk + QStringLiteral("UPDATE Basic SET CreatedBy='orig';"));
         QVERIFY(QFileInfo(a).size() > 100 * 1024);
         QVERIFY(e.Open(a));
         SetCreatedBy(*e.ctx, QStringLiteral("changed"));
         const QByteArray before = TestEnv::ReadFile(a);
         int result;
         {
-            FileSizeLimit full(32 * 1024, true);   // the disk is full after 32 KB
+            FileSizeLimit full(32 * 1024, true); // the disk is full after 32 KB
             result = KORVAMain::SaveProject(*e.ctx, true, false, false);
         }
         QCOMPARE(result, KORVAMain::kCancelled);
         QCOMPARE(e.ui.messages.size(), 1);
-        QCOMPARE(e.ui.messages[0].text, QStringLiteral("儲存專案失敗。\r\n專案檔案[") + a + QStringLiteral("]檔案無法儲存。"));
+        QCOMPARE(e.ui.messages[0].text, QStringLiteral("儲存專案失敗。\r\n專案檔案[") + a +
+                                            QStringLiteral("]檔案無法儲存。"));
         QCOMPARE(e.ui.messages[0].title, QStringLiteral("儲存專案失敗"));
         QCOMPARE(TestEnv::ReadFile(a), before);
-        QCOMPARE(FilesIn(e.projDir), (QStringList{QStringLiteral("A.cmb"), QStringLiteral("A.mir")}));
+        QCOMPARE(FilesIn(e.projDir),
+                 (QStringList{QStringLiteral("A.cmb"), QStringLiteral("A.mir")}));
         QVERIFY(e.ctx->project.IsModified);
         QVERIFY(e.ctx->project.RowSetsOpen());
         QCOMPARE(BasicField(*e.ctx, "CreatedBy"), QStringLiteral("changed"));
@@ -479,29 +526,37 @@ private Q_SLOTS:
 
         e.ui.answers.enqueue(vbYes);
         QCOMPARE(KORVAMain::CloseProject(*e.ctx), KORVAMain::kSaved);
-        QCOMPARE(ProjectEnv::Sql3(a, QStringLiteral("SELECT CreatedBy FROM Basic")), QStringLiteral("changed"));
-        QCOMPARE(ProjectEnv::Sql3(a, QStringLiteral("SELECT count(*) FROM Users")), QStringLiteral("300"));
+        QCOMPARE(ProjectEnv::Sql3(a, QStringLiteral("SELECT CreatedBy FROM Basic")),
+                 QStringLiteral("changed"));
+        QCOMPARE(ProjectEnv::Sql3(a, QStringLiteral("SELECT count(*) FROM Users")),
+                 QStringLiteral("300"));
     }
 
     void saveCutShortByACrashLeavesTheOldProject() {
         ProjectEnv e;
-        const QString a = e.MakeProject(QStringLiteral("A.cmb"), kBulk + QStringLiteral("UPDATE Basic SET CreatedBy='orig';"));
+        const QString a = e.MakeProject(
+            QStringLiteral("A.cmb"), kBulk + QStringLiteral("UPDATE Basic SET CreatedBy='orig';"));
         const QByteArray before = TestEnv::ReadFile(a);
         QProcess child;
-        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--crash-save"), e.bin, a});
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--crash-save"), e.bin, a});
         QVERIFY(child.waitForFinished(60000));
         const QString out = QString::fromUtf8(child.readAllStandardOutput());
-        QVERIFY2(out.contains(QLatin1String("saving")), qPrintable(out + child.readAllStandardError()));
+        QVERIFY2(out.contains(QLatin1String("saving")),
+                 qPrintable(out + child.readAllStandardError()));
         QVERIFY2(!out.contains(QLatin1String("returned")), qPrintable(out));
         // Ended by the kernel at the write that crossed half the file's size: mid-copy.
         QCOMPARE(child.exitStatus(), QProcess::CrashExit);
         QCOMPARE(child.exitCode(), int(SIGXFSZ));
 
         // The project file is the old one, whole, and no piece of the new one lies about.
-        QCOMPARE(FilesIn(e.projDir), (QStringList{QStringLiteral("A.cmb"), QStringLiteral("A.mir")}));
+        QCOMPARE(FilesIn(e.projDir),
+                 (QStringList{QStringLiteral("A.cmb"), QStringLiteral("A.mir")}));
         QCOMPARE(TestEnv::ReadFile(a), before);
-        QCOMPARE(ProjectEnv::Sql3(a, QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
-        QCOMPARE(ProjectEnv::Sql3(a, QStringLiteral("SELECT CreatedBy FROM Basic")), QStringLiteral("orig"));
+        QCOMPARE(ProjectEnv::Sql3(a, QStringLiteral("PRAGMA integrity_check")),
+                 QStringLiteral("ok"));
+        QCOMPARE(ProjectEnv::Sql3(a, QStringLiteral("SELECT CreatedBy FROM Basic")),
+                 QStringLiteral("orig"));
         // And it opens again, over the working copy the crash left.
         QVERIFY(e.Open(a));
         QCOMPARE(BasicField(*e.ctx, "CreatedBy"), QStringLiteral("orig"));
@@ -510,18 +565,21 @@ private Q_SLOTS:
     void recentFilesReorderAndDropTheOldest() {
         ProjectEnv e;
         QStringList p;
-        for (int i = 1; i <= 5; ++i) p << e.MakeProject(QStringLiteral("P%1.cmb").arg(i));
-        for (int i = 0; i < 4; ++i) QVERIFY(e.Open(p[i]));
+        for (int i = 1; i <= 5; ++i)
+            p << e.MakeProject(QStringLiteral("P%1.cmb").arg(i));
+        for (int i = 0; i < 4; ++i)
+            QVERIFY(e.Open(p[i]));
         QCOMPARE(e.ctx->recentFiles, (QStringList{p[3], p[2], p[1], p[0]}));
 
         const QString sdb = e.bin + QStringLiteral("/KORVA.sdb");
-        const QString stored = QStringLiteral("SELECT group_concat(FilePath, '|') FROM (SELECT FilePath FROM MRUList ORDER BY rowid)");
-        QVERIFY(e.Open(p[1]));   // entry 3 becomes entry 1
+        const QString stored = QStringLiteral("SELECT group_concat(FilePath, '|') FROM (SELECT "
+                                              "FilePath FROM MRUList ORDER BY rowid)");
+        QVERIFY(e.Open(p[1])); // entry 3 becomes entry 1
         QCOMPARE(e.ctx->recentFiles, (QStringList{p[1], p[3], p[2], p[0]}));
         QCOMPARE(ProjectEnv::Sql3(sdb, stored), (QStringList{p[1], p[3], p[2], p[0]}).join(u'|'));
-        QVERIFY(e.Open(p[1]));   // already entry 1
+        QVERIFY(e.Open(p[1])); // already entry 1
         QCOMPARE(e.ctx->recentFiles, (QStringList{p[1], p[3], p[2], p[0]}));
-        QVERIFY(e.Open(p[4]));   // a fifth drops the oldest
+        QVERIFY(e.Open(p[4])); // a fifth drops the oldest
         QCOMPARE(e.ctx->recentFiles, (QStringList{p[4], p[1], p[3], p[2]}));
         QCOMPARE(ProjectEnv::Sql3(sdb, stored), (QStringList{p[4], p[1], p[3], p[2]}).join(u'|'));
 
@@ -567,7 +625,8 @@ private Q_SLOTS:
         QCOMPARE(e.ui.fileDialogs[0].filter, QStringLiteral("Quillon設定檔案,(*.cmb)|*.cmb"));
         QCOMPARE(e.ui.fileDialogs[0].defaultName, QString());
         QCOMPARE(e.ui.fileDialogs[0].initialDir, KORVAMain::ProjectFolder(*e.ctx));
-        QCOMPARE(QDir(KORVAMain::ProjectFolder(*e.ctx)).canonicalPath(), QDir(e.projDir).canonicalPath());
+        QCOMPARE(QDir(KORVAMain::ProjectFolder(*e.ctx)).canonicalPath(),
+                 QDir(e.projDir).canonicalPath());
 
         QDir().mkpath(e.tmp.filePath(QStringLiteral("elsewhere")));
         const QString x = e.tmp.filePath(QStringLiteral("elsewhere/X.cmb"));
@@ -582,12 +641,14 @@ private Q_SLOTS:
         QVERIFY(!KORVAMain::OpenProject(*e.ctx, QString()));
         QCOMPARE(e.ui.fileDialogs[2].initialDir, e.tmp.filePath(QStringLiteral("elsewhere")));
         QCOMPARE(e.ui.fileDialogs[2].defaultName, QStringLiteral("X"));
-        QCOMPARE(e.ctx->project.ProjName, QStringLiteral("X"));   // a cancelled dialog changes nothing
+        QCOMPARE(e.ctx->project.ProjName,
+                 QStringLiteral("X")); // a cancelled dialog changes nothing
     }
 
     void atomicCopyReplacesWholeOrNotAtAll() {
         QTemporaryDir dir;
-        const QString from = dir.filePath(QStringLiteral("from")), to = dir.filePath(QStringLiteral("to"));
+        const QString from = dir.filePath(QStringLiteral("from")),
+                      to = dir.filePath(QStringLiteral("to"));
         QVERIFY(TestEnv::WriteFile(from, QByteArray(700 * 1024, 'n')));
         QVERIFY(TestEnv::WriteFile(to, "old"));
         QFile::setPermissions(to, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);

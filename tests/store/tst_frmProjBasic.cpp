@@ -1,8 +1,8 @@
 // The project basic-information dialog on a real project: what it shows, what OK writes,
 // what Cancel leaves, and its texts in both languages.
 #include "ProjectEnv.h"
-#include "ml/QtFormTexts.h"
 #include "db/ADOUtil.h"
+#include "ml/QtFormTexts.h"
 #include "store/frmProjBasic.h"
 
 #include <QCheckBox>
@@ -15,12 +15,13 @@
 #include <QtTest>
 
 namespace {
-const QString kSetup = QStringLiteral(
-    "UPDATE Basic SET CreatedBy='Mary', ProjectDsc='first floor', IsUnicode=1, "
-    "CreatedDate='2020-01-02', ModifiedDate=NULL");
+const QString kSetup =
+    QStringLiteral("UPDATE Basic SET CreatedBy='Mary', ProjectDsc='first floor', IsUnicode=1, "
+                   "CreatedDate='2020-01-02', ModifiedDate=NULL");
 
 QString Stored(ProjectEnv& e, const char* field) {
-    return ProjectEnv::Sql3(e.ctx->project.MirPath, QStringLiteral("SELECT %1 FROM Basic").arg(QLatin1String(field)));
+    return ProjectEnv::Sql3(e.ctx->project.MirPath,
+                            QStringLiteral("SELECT %1 FROM Basic").arg(QLatin1String(field)));
 }
 
 template <typename T> T* Child(QWidget& w, const char* name) {
@@ -45,7 +46,7 @@ private Q_SLOTS:
         const QString shown = Child<QLabel>(dlg, "lblCreatedDate")->text();
         QCOMPARE(shown, QLocale::system().toString(QDate(2020, 1, 2), QLocale::ShortFormat));
         QVERIFY(shown.contains(QLatin1String("20")));
-        QCOMPARE(Child<QLabel>(dlg, "lblModifiedDate")->text(), QString());   // no date
+        QCOMPARE(Child<QLabel>(dlg, "lblModifiedDate")->text(), QString()); // no date
         QCOMPARE(dlg.windowTitle(), QStringLiteral("專案基本資料"));
         QCOMPARE(Child<QLabel>(dlg, "Label1")->text(), QStringLiteral("專案建立者:"));
     }
@@ -92,7 +93,8 @@ private Q_SLOTS:
     void cancelAfterEditingChangesNothing() {
         ProjectEnv e;
         QVERIFY(e.Open(e.MakeProject(QStringLiteral("P.cmb"), kSetup)));
-        const QString before = Stored(e, "quote(CreatedBy)||quote(ProjectDsc)||IsUnicode||quote(ModifiedDate)");
+        const QString before =
+            Stored(e, "quote(CreatedBy)||quote(ProjectDsc)||IsUnicode||quote(ModifiedDate)");
         frmProjBasic dlg(*e.ctx);
         dlg.LoadFormObj();
         Child<QLineEdit>(dlg, "txtPorjName")->setText(QStringLiteral("Someone"));
@@ -100,7 +102,8 @@ private Q_SLOTS:
         Child<QCheckBox>(dlg, "chkIsUnicode")->setChecked(false);
         Child<QPushButton>(dlg, "CmdCancel")->click();
         QCOMPARE(dlg.result(), int(QDialog::Rejected));
-        QCOMPARE(Stored(e, "quote(CreatedBy)||quote(ProjectDsc)||IsUnicode||quote(ModifiedDate)"), before);
+        QCOMPARE(Stored(e, "quote(CreatedBy)||quote(ProjectDsc)||IsUnicode||quote(ModifiedDate)"),
+                 before);
         QVERIFY(!e.ctx->project.IsModified);
         // Opened again, it shows the row, not the cancelled edit.
         dlg.LoadFormObj();
@@ -112,11 +115,13 @@ private Q_SLOTS:
         ProjectEnv e(1033);
         QVERIFY(e.Open(e.MakeProject(QStringLiteral("P.cmb"), kSetup)));
         frmProjBasic dlg(*e.ctx);
-        QCOMPARE(QtFormTexts::Apply(&dlg, e.ctx->ml, QStringLiteral("frmProjBasic")), QStringList());
+        QCOMPARE(QtFormTexts::Apply(&dlg, e.ctx->ml, QStringLiteral("frmProjBasic")),
+                 QStringList());
         QCOMPARE(dlg.windowTitle(), QStringLiteral("Project Information"));
         QCOMPARE(Child<QLabel>(dlg, "Label1")->text(), QStringLiteral("Created by:"));
         QCOMPARE(Child<QLabel>(dlg, "Label3")->text(), QStringLiteral("Modified on:"));
-        QCOMPARE(Child<QCheckBox>(dlg, "chkIsUnicode")->text(), QStringLiteral("All messages in Unicode"));
+        QCOMPARE(Child<QCheckBox>(dlg, "chkIsUnicode")->text(),
+                 QStringLiteral("All messages in Unicode"));
         QCOMPARE(Child<QTabWidget>(dlg, "SSTab1")->tabText(0), QStringLiteral("General"));
         QCOMPARE(Child<QPushButton>(dlg, "CmdCancel")->text(), QStringLiteral("Cancel"));
         dlg.LoadFormObj();

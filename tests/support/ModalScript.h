@@ -18,7 +18,7 @@ public:
         std::function<void(QWidget*)> act;
     };
     QList<Step> steps;
-    QStringList seen;   // texts of the message boxes answered
+    QStringList seen; // texts of the message boxes answered
 
     ModalScript() {
         connect(&m_timer, &QTimer::timeout, this, [this] {
@@ -38,7 +38,8 @@ public:
         QTimer::singleShot(20000, this, [this] {
             timedOut = true;
             connect(&m_timer, &QTimer::timeout, this, [] {
-                if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) d->reject();
+                if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                    d->reject();
             });
         });
     }
@@ -52,8 +53,7 @@ public:
                           box->button(button)->click();
                       }};
     }
-    template <typename T>
-    void Window(std::function<void(T*)> act) {
+    template <typename T> void Window(std::function<void(T*)> act) {
         steps << Step{[](QWidget* w) { return qobject_cast<T*>(w) != nullptr; },
                       [act](QWidget* w) { act(qobject_cast<T*>(w)); }};
     }

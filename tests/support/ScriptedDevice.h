@@ -17,7 +17,8 @@ inline quint16 Crc(const QByteArray& bytes) {
     quint16 crc = 0xFFFF;
     for (char ch : bytes) {
         crc ^= quint8(ch);
-        for (int bit = 0; bit < 8; ++bit) crc = (crc & 1) ? quint16((crc >> 1) ^ 0xA001) : quint16(crc >> 1);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc & 1) ? quint16((crc >> 1) ^ 0xA001) : quint16(crc >> 1);
     }
     return crc;
 }
@@ -30,7 +31,8 @@ inline QByteArray WithCrc(QByteArray bytes) {
 }
 inline QByteArray Bytes(std::initializer_list<int> values) {
     QByteArray b;
-    for (int v : values) b.append(char(v));
+    for (int v : values)
+        b.append(char(v));
     return b;
 }
 } // namespace TestFrames
@@ -38,8 +40,8 @@ inline QByteArray Bytes(std::initializer_list<int> values) {
 // What the device sends back for one request.
 struct ScriptedReply {
     QByteArray bytes;
-    int delayMs = 0;        // before the first byte
-    int splitAt = -1;       // bytes from here on arrive splitDelayMs later
+    int delayMs = 0;  // before the first byte
+    int splitAt = -1; // bytes from here on arrive splitDelayMs later
     int splitDelayMs = 0;
     bool loseAfter = false; // the port is lost (cable pulled) once the bytes are delivered
 };
@@ -53,8 +55,8 @@ public:
     // Answers each request; no responder: silence.
     Responder responder;
     QList<QByteArray> written;
-    QList<qint64> writeTimes;     // ms on clock
-    QList<QString> openedNames;   // the port name at each successful open
+    QList<qint64> writeTimes;   // ms on clock
+    QList<QString> openedNames; // the port name at each successful open
     int opens = 0;
     int closes = 0;
     int lineSettingsApplied = 0;
@@ -108,7 +110,8 @@ public:
     QByteArray Read(qint64 maxBytes) override {
         if (CheckLost()) return {};
         QByteArray out;
-        while (!m_pending.isEmpty() && m_pending.first().due <= clock.elapsed() && out.size() < maxBytes) {
+        while (!m_pending.isEmpty() && m_pending.first().due <= clock.elapsed() &&
+               out.size() < maxBytes) {
             Chunk& c = m_pending.first();
             const qint64 take = std::min<qint64>(maxBytes - out.size(), c.bytes.size());
             out += c.bytes.left(take);
@@ -150,7 +153,8 @@ public:
     }
     void DiscardInput() override {
         // Only what has arrived is dropped; a reply still on its way keeps coming.
-        while (!m_pending.isEmpty() && m_pending.first().due <= clock.elapsed()) m_pending.removeFirst();
+        while (!m_pending.isEmpty() && m_pending.first().due <= clock.elapsed())
+            m_pending.removeFirst();
     }
     PortError LastError() const override { return m_error; }
     QString ErrorText() const override {
@@ -186,9 +190,10 @@ private:
 // write like the device does (exception 01 for any other function, 02 for other addresses).
 struct FakeDialer {
     int station = 247;
-    QMap<int, quint16> input{{0x0000, 0x4006}, {0x0001, 0x0102}, {0x0002, 0x3412}, {0x0003, 0x7856},
-                             {0x0004, 0x2143}, {0x0005, 0x1209}, {0x0006, 0x0010}, {0x0007, 0x0001},
-                             {0x0008, 0x0000}, {0x0009, 0x0000}, {0x000A, 0x0003}, {0x000B, 0x0004}};
+    QMap<int, quint16> input{{0x0000, 0x4006}, {0x0001, 0x0102}, {0x0002, 0x3412},
+                             {0x0003, 0x7856}, {0x0004, 0x2143}, {0x0005, 0x1209},
+                             {0x0006, 0x0010}, {0x0007, 0x0001}, {0x0008, 0x0000},
+                             {0x0009, 0x0000}, {0x000A, 0x0003}, {0x000B, 0x0004}};
     QMap<int, quint16> holding{{0x0080, 0x00F7}, {0x0081, 0x0003}, {0x0082, 0xBEEF}};
     QByteArray coils = TestFrames::Bytes({0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x80});
     int answerStation = -1;   // >= 0: replies carry this station instead
@@ -200,7 +205,9 @@ struct FakeDialer {
         if (silent || req.size() < 4 || quint8(req[0]) != station) return {};
         const int st = answerStation >= 0 ? answerStation : station;
         const int fn = quint8(req[1]);
-        auto exception = [&](int code) { return ScriptedReply{WithCrc(TestFrames::Bytes({st, fn + 0x80, code}))}; };
+        auto exception = [&](int code) {
+            return ScriptedReply{WithCrc(TestFrames::Bytes({st, fn + 0x80, code}))};
+        };
         const int start = quint8(req[2]) * 256 + quint8(req[3]);
         const int count = req.size() >= 6 ? quint8(req[4]) * 256 + quint8(req[5]) : 0;
         if (fn == 0x03 || fn == 0x04) {

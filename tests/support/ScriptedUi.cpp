@@ -7,13 +7,15 @@ MsgResult ScriptedUi::MsgBox(const QString& prompt, MsgStyle style, const QStrin
     if (!answers.isEmpty()) return answers.dequeue();
     switch (MsgButtons(style)) {
     case vbYesNo:
-    case vbYesNoCancel: return vbYes;
-    default: return vbOK;
+    case vbYesNoCancel:
+        return vbYes;
+    default:
+        return vbOK;
     }
 }
 
-QString ScriptedUi::KeyInString(const QString& title, const QString& prompt, const QString& defaultText,
-                                const QString&) {
+QString ScriptedUi::KeyInString(const QString& title, const QString& prompt,
+                                const QString& defaultText, const QString&) {
     keyIns.append({title, prompt, defaultText});
     return inputs.isEmpty() ? defaultText : inputs.dequeue();
 }
@@ -40,6 +42,7 @@ bool ScriptedUi::ShowModal(Window which) {
 
 QStringList ScriptedUi::Texts() const {
     QStringList out;
-    for (const auto& m : messages) out << m.text;
+    for (const auto& m : messages)
+        out << m.text;
     return out;
 }

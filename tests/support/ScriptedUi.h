@@ -16,22 +16,22 @@ struct RecordedMsg {
 class ScriptedUi : public Ui {
 public:
     QList<RecordedMsg> messages;
-    QQueue<MsgResult> answers;              // message box answers; default OK/Yes per buttons
-    QQueue<QString> inputs;                 // KeyInString answers
-    QQueue<std::optional<QString>> files;   // file dialog answers
-    QQueue<bool> modalAnswers;              // ShowModal answers; default false
+    QQueue<MsgResult> answers;            // message box answers; default OK/Yes per buttons
+    QQueue<QString> inputs;               // KeyInString answers
+    QQueue<std::optional<QString>> files; // file dialog answers
+    QQueue<bool> modalAnswers;            // ShowModal answers; default false
     QList<Window> modalsShown;
     // When set, ShowModal runs it (the test acts as the person at the window) and returns
     // its answer instead of taking one from modalAnswers.
     std::function<bool(Window)> onModal;
-    QList<QStringList> keyIns;              // KeyInString calls: title, prompt, default text
+    QList<QStringList> keyIns; // KeyInString calls: title, prompt, default text
     QList<FileDialogSetup> fileDialogs;
-    QStringList statusLog;                  // "key=text"
-    QStringList progressLog;                // "show:title|text", "close"
-    QStringList progressValues;             // "done/total|line"
+    QStringList statusLog;      // "key=text"
+    QStringList progressLog;    // "show:title|text", "close"
+    QStringList progressValues; // "done/total|line"
     bool progressUp = false;
-    QList<bool> progressUpAtMessage;        // per message: the progress window was shown
-    QList<int> busyAtMessage;               // per message: the wait cursor's depth
+    QList<bool> progressUpAtMessage; // per message: the progress window was shown
+    QList<int> busyAtMessage;        // per message: the wait cursor's depth
     int busyDepth = 0;
     int doEvents = 0;
 

@@ -6,8 +6,12 @@
 
 namespace TestEnv {
 
-QString StagedBin() { return QStringLiteral(KORVA_BIN_DIR); }
-QString SourceDir() { return QStringLiteral(KORVA_SOURCE_DIR); }
+QString StagedBin() {
+    return QStringLiteral(KORVA_BIN_DIR);
+}
+QString SourceDir() {
+    return QStringLiteral(KORVA_SOURCE_DIR);
+}
 
 bool CopyProgramFolder(const QString& dir) {
     for (const char* name : {"KORVA.set", "KORVA.ml", "KORVA.sdb", "RV27.mdb"}) {
@@ -19,7 +23,8 @@ bool CopyProgramFolder(const QString& dir) {
     }
     // The staged folder is also the one the program runs in: start from the shipped state,
     // not from the recent files of whoever used it last.
-    return ExecSql(QDir(dir).filePath(QStringLiteral("KORVA.sdb")), QStringLiteral("DELETE FROM MRUList"));
+    return ExecSql(QDir(dir).filePath(QStringLiteral("KORVA.sdb")),
+                   QStringLiteral("DELETE FROM MRUList"));
 }
 
 bool WriteFile(const QString& path, const QByteArray& bytes) {
@@ -38,7 +43,8 @@ bool ExecSql(const QString& dbPath, const QString& sql) {
         sqlite3_close(db);
         return false;
     }
-    const bool ok = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    const bool ok =
+        sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
     sqlite3_close(db);
     return ok;
 }

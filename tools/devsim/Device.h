@@ -15,14 +15,14 @@
 namespace devsim {
 
 struct DeviceConfig {
-    uint8_t station = 247;          // the station address answered in setting mode
-    uint16_t modelId = 0x4106;      // family 0x41, sub-model 6
+    uint8_t station = 247;     // the station address answered in setting mode
+    uint16_t modelId = 0x4106; // family 0x41, sub-model 6
     uint16_t firmware = 0x0102;
-    QString serialNo = QStringLiteral("1209214378563412");   // 16 decimal digits
+    QString serialNo = QStringLiteral("1209214378563412"); // 16 decimal digits
     uint8_t com1Slave = 1;
-    uint8_t com1Setting = 0x03;     // 9600 baud (identifier 3), no parity
-    uint64_t coils = 0;             // bit i = coil i
-    QList<QPair<int, uint16_t>> inputs;   // input registers set after the identity
+    uint8_t com1Setting = 0x03;         // 9600 baud (identifier 3), no parity
+    uint64_t coils = 0;                 // bit i = coil i
+    QList<QPair<int, uint16_t>> inputs; // input registers set after the identity
 };
 
 // Bytes of phonebook and message memory a model holds: the 64-zone model (family 0x40)
@@ -39,20 +39,21 @@ constexpr uint8_t ClearPhoneBook = 0x40, WritePhoneBook = 0x43, ClearMessages = 
                   WriteMessage = 0x53;
 }
 namespace exc {
-constexpr uint8_t IllegalFunction = 0x01, IllegalAddress = 0x02, IllegalValue = 0x03, DeviceFailure = 0x04;
+constexpr uint8_t IllegalFunction = 0x01, IllegalAddress = 0x02, IllegalValue = 0x03,
+                  DeviceFailure = 0x04;
 }
 
 struct PhoneRecord {
-    uint8_t index = 0;       // the record number k
-    uint8_t flags = 0;       // 0x80: disabled
+    uint8_t index = 0; // the record number k
+    uint8_t flags = 0; // 0x80: disabled
     uint8_t group = 0;
     QByteArray number;
-    QByteArray record;       // request bytes without the check code, as received
+    QByteArray record; // request bytes without the check code, as received
 };
 
 struct MessageRecord {
-    uint8_t code = 0;        // zone + 1 (alarm) or zone + 65 (reset)
-    uint8_t flags = 0;       // 0x40 always, 0x80 disabled, 0x01 UTF-16 text
+    uint8_t code = 0;  // zone + 1 (alarm) or zone + 65 (reset)
+    uint8_t flags = 0; // 0x40 always, 0x80 disabled, 0x01 UTF-16 text
     uint8_t group = 0;
     QByteArray text;
     QByteArray record;
@@ -60,8 +61,8 @@ struct MessageRecord {
 
 class Device {
 public:
-    static constexpr int InputCount = 12;           // 0x0000..0x000B
-    static constexpr int HoldingStart = 0x0080;     // 0x0080..0x0082
+    static constexpr int InputCount = 12;       // 0x0000..0x000B
+    static constexpr int HoldingStart = 0x0080; // 0x0080..0x0082
     static constexpr int HoldingCount = 3;
     static constexpr int CoilCount = 64;
 
@@ -93,7 +94,7 @@ public:
 
 private:
     struct Result {
-        QByteArray data;       // reply bytes after the function code
+        QByteArray data; // reply bytes after the function code
         uint8_t exception = 0;
     };
     Result ReadCoils(QByteArrayView f) const;
@@ -115,4 +116,4 @@ private:
     int m_messageClears = 0;
 };
 
-}  // namespace devsim
+} // namespace devsim

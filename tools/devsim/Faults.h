@@ -10,14 +10,14 @@ namespace devsim {
 
 struct FaultConfig {
     uint64_t seed = 1;
-    double dropReply = 0;        // reply withheld (the request was carried out)
-    long long dropNth = 0;       // exactly the Nth reply withheld (1-based; 0: none)
-    double corruptCrc = 0;       // reply sent with a wrong check code
-    double wrongStation = 0;     // reply sent from another station address (valid check code)
-    double stallMidFrame = 0;    // first half of the reply sent, then silence
-    double noise = 0;            // 1..4 random bytes sent before the reply
-    int exception = 0;           // every request answered with this exception code (0: none)
-    double exceptionRate = 0;    // request refused with exception 04, not carried out
+    double dropReply = 0;     // reply withheld (the request was carried out)
+    long long dropNth = 0;    // exactly the Nth reply withheld (1-based; 0: none)
+    double corruptCrc = 0;    // reply sent with a wrong check code
+    double wrongStation = 0;  // reply sent from another station address (valid check code)
+    double stallMidFrame = 0; // first half of the reply sent, then silence
+    double noise = 0;         // 1..4 random bytes sent before the reply
+    int exception = 0;        // every request answered with this exception code (0: none)
+    double exceptionRate = 0; // request refused with exception 04, not carried out
 };
 
 // What happens to one reply.
@@ -44,8 +44,8 @@ private:
     class Stream {
     public:
         Stream(uint64_t seed, uint32_t kind);
-        double Uniform();            // [0, 1)
-        uint32_t Below(uint32_t n);  // [0, n)
+        double Uniform();           // [0, 1)
+        uint32_t Below(uint32_t n); // [0, n)
     private:
         std::mt19937_64 m_gen;
     };
@@ -56,4 +56,4 @@ private:
     Stream m_drop, m_corrupt, m_station, m_stall, m_noise, m_exception;
 };
 
-}  // namespace devsim
+} // namespace devsim

@@ -27,4 +27,4 @@ int RequestLength(QByteArrayView buf);
 // Bytes as "f7 04 00 00" for the log.
 QByteArray Hex(QByteArrayView bytes);
 
-}  // namespace devsim
+} // namespace devsim

@@ -31,23 +31,23 @@ public:
 private:
     struct Counters {
         qint64 bytesIn = 0, bytesOut = 0;
-        qint64 framesReceived = 0;      // to this station, check code right
-        qint64 framesAnswered = 0;      // replies sent whole (faulty ones included)
-        qint64 framesDropped = 0;       // replies withheld by a fault
-        qint64 framesStalled = 0;       // replies cut off halfway
-        qint64 framesSilent = 0;        // received while SW2 was OFF
+        qint64 framesReceived = 0; // to this station, check code right
+        qint64 framesAnswered = 0; // replies sent whole (faulty ones included)
+        qint64 framesDropped = 0;  // replies withheld by a fault
+        qint64 framesStalled = 0;  // replies cut off halfway
+        qint64 framesSilent = 0;   // received while SW2 was OFF
         qint64 framesOtherStation = 0;
-        qint64 badFrames = 0;           // wrong check code, fragments, overlong input
+        qint64 badFrames = 0; // wrong check code, fragments, overlong input
         qint64 exceptions = 0;
         qint64 corruptCrc = 0, wrongStation = 0, noise = 0;
-        qint64 outputLost = 0;          // replies the terminal would not take
+        qint64 outputLost = 0; // replies the terminal would not take
     };
     struct Outgoing {
         QByteArray bytes;
-        int64_t start = 0;       // monotonic ns of the first byte
-        int64_t charNs = 0;      // time between bytes; 0 writes at once
+        int64_t start = 0;  // monotonic ns of the first byte
+        int64_t charNs = 0; // time between bytes; 0 writes at once
         qsizetype sent = 0;
-        bool whole = true;       // false for a stalled reply
+        bool whole = true; // false for a stalled reply
         QString note;
     };
 
@@ -57,7 +57,7 @@ private:
     void OnSilence(int64_t now);
     void Process(const QByteArray& frame, int64_t now);
     void FlushOutput(int64_t now);
-    int64_t NextDeadline() const;     // -1: nothing due
+    int64_t NextDeadline() const; // -1: nothing due
     void ReadControl();
     void Command(const QString& line);
     void ReadSignals();
@@ -73,23 +73,23 @@ private:
     bool m_quit = false;
 
     int m_master = -1;
-    int m_slaveHold = -1;        // keeps the terminal alive while no client has it open
+    int m_slaveHold = -1; // keeps the terminal alive while no client has it open
     int m_signals = -1;
     int m_control = -1;
-    int m_controlKeep = -1;      // our own writer, so the FIFO never reports hang-up
+    int m_controlKeep = -1; // our own writer, so the FIFO never reports hang-up
     bool m_madeFifo = false;
     bool m_madeLink = false;
     QString m_slavePath;
     QByteArray m_controlLine;
 
-    QByteArray m_rx;             // bytes of the frame being received
-    int64_t m_rxStart = 0;       // arrival of its first byte
-    int64_t m_lastRx = 0;        // arrival of the last byte
-    bool m_discarding = false;   // dropping input until the next silence
+    QByteArray m_rx;           // bytes of the frame being received
+    int64_t m_rxStart = 0;     // arrival of its first byte
+    int64_t m_lastRx = 0;      // arrival of the last byte
+    bool m_discarding = false; // dropping input until the next silence
     int64_t m_masterPauseUntil = 0;
     std::deque<Outgoing> m_out;
-    int64_t m_txFree = 0;        // when the line is free after the queued replies
+    int64_t m_txFree = 0; // when the line is free after the queued replies
     Counters m_count;
 };
 
-}  // namespace devsim
+} // namespace devsim

@@ -3,13 +3,13 @@
 #include "TerminalUi.h"
 
 #include "app/AppContext.h"
+#include "db/FileUtil.h"
+#include "db/RowSet.h"
 #include "device/Download.h"
 #include "device/KORVADll.h"
 #include "editing/PhoneBook.h"
 #include "editing/ValidUtil.h"
-#include "db/FileUtil.h"
 #include "store/KORVAMain.h"
-#include "db/RowSet.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -11,14 +11,18 @@ MsgResult TerminalUi::MsgBox(const QString& prompt, MsgStyle style, const QStrin
     EndProgressLine();
     QTextStream& to = MsgIcon(style) == vbCritical ? err : out;
     out.flush();
-    to << '[' << title << "]\n" << QString(prompt).replace(QLatin1String("\r\n"), QLatin1String("\n")) << '\n';
+    to << '[' << title << "]\n"
+       << QString(prompt).replace(QLatin1String("\r\n"), QLatin1String("\n")) << '\n';
     to.flush();
     switch (MsgButtons(style)) {
-    case vbOKOnly: return vbOK;
+    case vbOKOnly:
+        return vbOK;
     case vbOKCancel:
     case vbYesNo:
-    case vbYesNoCancel: break;
-    default: return vbOK;
+    case vbYesNoCancel:
+        break;
+    default:
+        return vbOK;
     }
     const bool okCancel = MsgButtons(style) == vbOKCancel;
     if (m_yes) {
@@ -46,9 +50,13 @@ QString TerminalUi::KeyInString(const QString&, const QString&, const QString&, 
     return KeyInCancelMarker();
 }
 
-std::optional<QString> TerminalUi::FileDialog(FileDialogKind, const FileDialogSetup&) { return std::nullopt; }
+std::optional<QString> TerminalUi::FileDialog(FileDialogKind, const FileDialogSetup&) {
+    return std::nullopt;
+}
 
-void TerminalUi::DoEvents() { QCoreApplication::processEvents(); }
+void TerminalUi::DoEvents() {
+    QCoreApplication::processEvents();
+}
 
 void TerminalUi::ShowProgress(const QString& title, const QString& text) {
     EndProgressLine();

@@ -44,14 +44,20 @@ const char* const kHelp =
 void Trace(QTextStream& err, const FrameEvent& e) {
     const QString time = e.time.toString(QStringLiteral("HH:mm:ss.zzz"));
     switch (e.direction) {
-    case FrameDirection::Sent: err << time << " TX " << e.bytes.toHex(' ') << '\n'; break;
+    case FrameDirection::Sent:
+        err << time << " TX " << e.bytes.toHex(' ') << '\n';
+        break;
     case FrameDirection::Received:
         err << time << " RX " << e.bytes.toHex(' ');
         if (!e.note.isEmpty()) err << "  (" << e.note << ')';
         err << '\n';
         break;
-    case FrameDirection::Discarded: err << time << " -- dropped stale input " << e.bytes.toHex(' ') << '\n'; break;
-    case FrameDirection::Note: err << time << " -- " << e.note << '\n'; break;
+    case FrameDirection::Discarded:
+        err << time << " -- dropped stale input " << e.bytes.toHex(' ') << '\n';
+        break;
+    case FrameDirection::Note:
+        err << time << " -- " << e.note << '\n';
+        break;
     }
     err.flush();
 }
@@ -63,7 +69,8 @@ int Ports(TerminalUi& ui) {
         if (!p.description.isEmpty()) ui.out << '\t' << p.description;
         ui.out << '\n';
     }
-    if (ports.isEmpty()) ui.err << "No serial ports found; any device path can be given with --port.\n";
+    if (ports.isEmpty())
+        ui.err << "No serial ports found; any device path can be given with --port.\n";
     return kOk;
 }
 
@@ -76,16 +83,19 @@ int Registers(AppContext& ctx, TerminalUi& ui) {
     if (!CommUtil::EnsurePortOpen(ctx)) return kFailed;
     const auto rows = DebugRegisters::Rows();
     int width = 0;
-    for (const DebugRegisterRow& r : rows) width = std::max(width, int(r.name.size()));
+    for (const DebugRegisterRow& r : rows)
+        width = std::max(width, int(r.name.size()));
     for (const DebugRegisterRow& r : rows) {
         QString value;
         if (!DebugRegisters::ReadRow(ctx, r, value)) {
             ui.err << "No valid response reading \"" << r.name << "\" (" << r.addressText << ")."
-                   << CommUtil::LostPortText(ctx).replace(QLatin1String("\r\n"), QLatin1String("\n")) << '\n';
+                   << CommUtil::LostPortText(ctx).replace(QLatin1String("\r\n"),
+                                                          QLatin1String("\n"))
+                   << '\n';
             return kFailed;
         }
-        ui.out << r.name.leftJustified(width + 2) << r.addressText << "  " << r.count.rightJustified(2) << "  "
-               << value << '\n';
+        ui.out << r.name.leftJustified(width + 2) << r.addressText << "  "
+               << r.count.rightJustified(2) << "  " << value << '\n';
         ui.out.flush();
     }
     return kOk;
@@ -95,7 +105,8 @@ int SetComm(AppContext& ctx, TerminalUi& ui, const QCommandLineParser& args) {
     QString parity;
     if (args.isSet(QStringLiteral("parity"))) {
         parity = args.value(QStringLiteral("parity")).toUpper();
-        if (parity != QLatin1String("EVEN") && parity != QLatin1String("ODD") && parity != QLatin1String("NONE")) {
+        if (parity != QLatin1String("EVEN") && parity != QLatin1String("ODD") &&
+            parity != QLatin1String("NONE")) {
             ui.err << "--parity takes EVEN, ODD or NONE.\n";
             return kUsage;
         }
@@ -114,18 +125,21 @@ int SetComm(AppContext& ctx, TerminalUi& ui, const QCommandLineParser& args) {
     CommSettingForm form;
     if (!CommSetting::LoadFormObj(ctx, form)) return kFailed;
     ui.out << "Device: " << (form.lblModelName.isEmpty() ? form.device.TypeCode : form.lblModelName)
-           << ", slave ID " << form.loadedSlaveID << ", " << form.loadedBaud << ", " << form.loadedParity << '\n';
+           << ", slave ID " << form.loadedSlaveID << ", " << form.loadedBaud << ", "
+           << form.loadedParity << '\n';
     if (!slave.isEmpty()) form.txtSlaveID = slave;
     if (args.isSet(QStringLiteral("baud"))) form.cmbPortBaud = args.value(QStringLiteral("baud"));
     if (!parity.isEmpty()) form.cmbParityBit = parity;
     const int before = ui.messageCount;
     switch (CommSetting::OkPressed(ctx, form)) {
     case CommSetting::OkAction::Close:
-        if (ui.messageCount != before) return kFailed;   // refused, with its message
+        if (ui.messageCount != before) return kFailed; // refused, with its message
         ui.out << "Nothing changed.\n";
         return kOk;
-    case CommSetting::OkAction::StayOpen: return kFailed;
-    case CommSetting::OkAction::CloseAndSave: break;
+    case CommSetting::OkAction::StayOpen:
+        return kFailed;
+    case CommSetting::OkAction::CloseAndSave:
+        break;
     }
     return CommSetting::SaveFormObj(ctx, form) ? kOk : kFailed;
 }
@@ -137,8 +151,9 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationName(QStringLiteral("korvactl"));
 
     QCommandLineParser args;
-    args.setApplicationDescription(QStringLiteral("The KORVA configuration tool from a terminal.\n\n") +
-                                   QString::fromLatin1(kHelp));
+    args.setApplicationDescription(
+        QStringLiteral("The KORVA configuration tool from a terminal.\n\n") +
+        QString::fromLatin1(kHelp));
     args.addHelpOption();
     args.addPositionalArgument(
         QStringLiteral("command"),
@@ -181,8 +196,8 @@ int main(int argc, char* argv[]) {
         return kUsage;
     }
     const QString command = positional[0];
-    const QStringList commands{QStringLiteral("ports"), QStringLiteral("info"), QStringLiteral("registers"),
-                               QStringLiteral("set-comm")};
+    const QStringList commands{QStringLiteral("ports"), QStringLiteral("info"),
+                               QStringLiteral("registers"), QStringLiteral("set-comm")};
     const QStringList projectCommands{QStringLiteral("check"), QStringLiteral("image"),
                                       QStringLiteral("download")};
     if (!commands.contains(command) && !projectCommands.contains(command)) {
@@ -237,9 +252,12 @@ int main(int argc, char* argv[]) {
         ctx.link.observer = [&ui](const FrameEvent& e) { Trace(ui.err, e); };
 
     int rc = kUsage;
-    if (command == QLatin1String("info")) rc = Info(ctx);
-    else if (command == QLatin1String("registers")) rc = Registers(ctx, ui);
-    else if (command == QLatin1String("set-comm")) rc = SetComm(ctx, ui, args);
+    if (command == QLatin1String("info"))
+        rc = Info(ctx);
+    else if (command == QLatin1String("registers"))
+        rc = Registers(ctx, ui);
+    else if (command == QLatin1String("set-comm"))
+        rc = SetComm(ctx, ui, args);
     else if (command == QLatin1String("check"))
         rc = ProjectCommands::Check(ctx, ui, project);
     else if (command == QLatin1String("image"))

@@ -19,8 +19,10 @@ namespace fs = std::filesystem;
 static std::vector<std::string> SplitTabs(const std::string& line) {
     std::vector<std::string> out(1);
     for (char c : line) {
-        if (c == '\t') out.emplace_back();
-        else out.back() += c;
+        if (c == '\t')
+            out.emplace_back();
+        else
+            out.back() += c;
     }
     return out;
 }
@@ -39,14 +41,16 @@ static std::string Unescape(const std::string& s) {
 }
 
 static bool Fail(sqlite3* db, const std::string& what) {
-    std::cerr << "korva-mkdb: " << what << (db ? std::string(": ") + sqlite3_errmsg(db) : "") << "\n";
+    std::cerr << "korva-mkdb: " << what << (db ? std::string(": ") + sqlite3_errmsg(db) : "")
+              << "\n";
     return false;
 }
 
 static bool LoadTsv(sqlite3* db, const std::string& arg) {
     const auto a = arg.find(':');
     const auto b = arg.find(':', a + 1);
-    if (a == std::string::npos || b == std::string::npos) return Fail(nullptr, "bad argument " + arg);
+    if (a == std::string::npos || b == std::string::npos)
+        return Fail(nullptr, "bad argument " + arg);
     const std::string table = arg.substr(0, a), key = arg.substr(a + 1, b - a - 1);
     const fs::path file = arg.substr(b + 1);
     std::ifstream in(file, std::ios::binary);
@@ -79,7 +83,8 @@ static bool LoadTsv(sqlite3* db, const std::string& arg) {
         }
         if (fields.size() > columns.size()) {
             sqlite3_finalize(st);
-            return Fail(nullptr, file.string() + ":" + std::to_string(lineNo) + ": too many fields");
+            return Fail(nullptr,
+                        file.string() + ":" + std::to_string(lineNo) + ": too many fields");
         }
         fields.resize(columns.size());
         sqlite3_reset(st);
@@ -116,10 +121,12 @@ int main(int argc, char** argv) {
 
     sqlite3* db = nullptr;
     if (sqlite3_open(tmp.string().c_str(), &db) != SQLITE_OK) return Fail(db, "open"), 1;
-    bool ok = sqlite3_exec(db, "PRAGMA journal_mode=DELETE; BEGIN;", nullptr, nullptr, nullptr) == SQLITE_OK;
+    bool ok = sqlite3_exec(db, "PRAGMA journal_mode=DELETE; BEGIN;", nullptr, nullptr, nullptr) ==
+              SQLITE_OK;
     ok = ok && (sqlite3_exec(db, schema.str().c_str(), nullptr, nullptr, nullptr) == SQLITE_OK ||
                 Fail(db, argv[2]));
-    for (int i = 3; ok && i < argc; ++i) ok = LoadTsv(db, argv[i]);
+    for (int i = 3; ok && i < argc; ++i)
+        ok = LoadTsv(db, argv[i]);
     ok = ok && sqlite3_exec(db, "COMMIT; VACUUM;", nullptr, nullptr, nullptr) == SQLITE_OK;
     sqlite3_close(db);
     if (!ok) {

@@ -8,43 +8,44 @@
 // message), the About window and the register diagnostic window after a read.
 // Window placement goes to a settings file in OUT_DIR, never to the user's own settings.
 #include "app/AppContext.h"
-#include "base/QtIcons.h"
-#include "ml/QtUi.h"
 #include "app/Startup.h"
-#include "ml/frmKeyInString.h"
 #include "app/frmSplash.h"
 #include "app/frmToolsOptions.h"
+#include "base/QtIcons.h"
+#include "db/ADOUtil.h"
 #include "device/Download.h"
 #include "device/KORVADll.h"
 #include "device/SerialPort.h"
 #include "device/frmCommLog.h"
 #include "device/frmDebug.h"
 #include "device/frmMessage.h"
-#include "db/ADOUtil.h"
-#include "store/KORVAMain.h"
 #include "mainwindow/frmAbout.h"
 #include "mainwindow/frmMain.h"
 #include "ml/MLUtil.h"
+#include "ml/QtUi.h"
+#include "ml/frmKeyInString.h"
+#include "store/KORVAMain.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QMap>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
 #include <QThread>
 #include <QTimer>
-#include <QSettings>
-#include <QElapsedTimer>
 #include <cstdio>
 
 static bool Save(QWidget* w, const QString& dir, const QString& name) {
     QElapsedTimer t;
     t.start();
-    while (t.elapsed() < 150) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    while (t.elapsed() < 150)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
     const QString path = QDir(dir).filePath(name + QStringLiteral(".png"));
     const bool ok = w->grab().save(path);
     std::printf("%s %s\n", ok ? "wrote" : "FAILED", qPrintable(path));
@@ -74,15 +75,18 @@ public:
         const int fn = quint8(bytes[1]);
         QByteArray answer = bytes.left(4);
         if (fn == 0x01 || fn == 0x03 || fn == 0x04) {
-            static const QMap<int, quint16> input{{0, 0x4006}, {1, 0x0102}, {2, 0x3412}, {3, 0x7856},
-                                                  {4, 0x2143}, {5, 0x1209}, {6, 0x0010}, {7, 0x0001},
-                                                  {10, 0x0003}, {11, 0x0004}};
+            static const QMap<int, quint16> input{
+                {0, 0x4006}, {1, 0x0102}, {2, 0x3412}, {3, 0x7856},  {4, 0x2143},
+                {5, 0x1209}, {6, 0x0010}, {7, 0x0001}, {10, 0x0003}, {11, 0x0004}};
             static const QMap<int, quint16> holding{{0x80, 0x00F7}, {0x81, 0x0003}, {0x82, 0xBEEF}};
             const int start = quint8(bytes[2]) * 256 + quint8(bytes[3]);
             const int count = fn == 0x01 ? 4 : quint8(bytes[4]) * 256 + quint8(bytes[5]);
             answer = bytes.left(2) + char(count * 2);
             for (int a = start; a < start + count; ++a) {
-                const quint16 v = fn == 0x01 ? (a == 0 ? 0x0100 : a == 3 ? 0x0080 : 0) : (fn == 0x04 ? input : holding).value(a);
+                const quint16 v = fn == 0x01 ? (a == 0   ? 0x0100
+                                                : a == 3 ? 0x0080
+                                                         : 0)
+                                             : (fn == 0x04 ? input : holding).value(a);
                 answer += char(v >> 8);
                 answer += char(v & 0xFF);
             }
@@ -109,7 +113,8 @@ private:
 // A project of 20 contacts and 64 zones' alarm messages, downloaded twice: once to the end,
 // once to a port that falls silent; each message box is taken and answered with its
 // default button.
-static bool DownloadShots(AppContext& ctx, QtUi& ui, QWidget* main, const QString& folder, const QString& out) {
+static bool DownloadShots(AppContext& ctx, QtUi& ui, QWidget* main, const QString& folder,
+                          const QString& out) {
     const QString path = QDir(out).filePath(QStringLiteral("Shots.cmb"));
     QFile::remove(path);
     if (!QFile::copy(QDir(folder).filePath(QStringLiteral("RV27.mdb")), path)) return false;
@@ -117,12 +122,17 @@ static bool DownloadShots(AppContext& ctx, QtUi& ui, QWidget* main, const QStrin
     {
         auto conn = ADOUtil::OpenMDBConn(ui, path, {}, {});
         if (!conn) return false;
-        conn->Execute(QStringLiteral("INSERT INTO UserGroups VALUES('Guards',''); INSERT INTO UserGroups VALUES('Office','');"));
+        conn->Execute(QStringLiteral("INSERT INTO UserGroups VALUES('Guards',''); INSERT INTO "
+                                     "UserGroups VALUES('Office','');"));
         for (int i = 1; i <= 20; ++i)
-            conn->Execute(QStringLiteral("INSERT INTO Users(UserName,PhoneNumber,IsDisable,UserDsc,GroupName) "
-                                         "VALUES('User%1','09120000%2',0,'','%3')")
-                              .arg(i).arg(i, 2, 10, QLatin1Char('0')).arg(i % 2 ? "Guards" : "Office"));
-        conn->Execute(QStringLiteral("UPDATE Zones SET AlarmSMS='Zone '||ZoneNo||' alarm', GroupName='ALL'"));
+            conn->Execute(QStringLiteral(
+                              "INSERT INTO Users(UserName,PhoneNumber,IsDisable,UserDsc,GroupName) "
+                              "VALUES('User%1','09120000%2',0,'','%3')")
+                              .arg(i)
+                              .arg(i, 2, 10, QLatin1Char('0'))
+                              .arg(i % 2 ? "Guards" : "Office"));
+        conn->Execute(
+            QStringLiteral("UPDATE Zones SET AlarmSMS='Zone '||ZoneNo||' alarm', GroupName='ALL'"));
     }
     if (!KORVAMain::OpenProject(ctx, path)) return false;
     auto port = std::make_unique<AckPort>();
@@ -133,8 +143,8 @@ static bool DownloadShots(AppContext& ctx, QtUi& ui, QWidget* main, const QStrin
     ctx.link.dumpDir = out;
 
     bool ok = true;
-    QStringList names{QStringLiteral("download-confirm"), QStringLiteral("download-success"), QString(),
-                      QStringLiteral("download-failure")};
+    QStringList names{QStringLiteral("download-confirm"), QStringLiteral("download-success"),
+                      QString(), QStringLiteral("download-failure")};
     int boxes = 0;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&]() {
@@ -143,8 +153,10 @@ static bool DownloadShots(AppContext& ctx, QtUi& ui, QWidget* main, const QStrin
         const QString name = boxes < names.size() ? names[boxes] : QString();
         ++boxes;
         if (!name.isEmpty()) ok &= Save(box, out, name);
-        if (QAbstractButton* b = box->defaultButton()) b->click();
-        else box->accept();
+        if (QAbstractButton* b = box->defaultButton())
+            b->click();
+        else
+            box->accept();
     });
     poll.start(100);
     const auto progressValue = ui.progressValue;
@@ -153,8 +165,10 @@ static bool DownloadShots(AppContext& ctx, QtUi& ui, QWidget* main, const QStrin
         progressValue(done, total, line);
         if (progressTaken || done < total / 2) return;
         progressTaken = true;
-        if (auto* w = main->findChild<frmMessage*>()) ok &= Save(w, out, QStringLiteral("download-progress"));
-        if (auto* log = main->findChild<frmCommLog*>()) ok &= Save(log, out, QStringLiteral("commlog-download"));
+        if (auto* w = main->findChild<frmMessage*>())
+            ok &= Save(w, out, QStringLiteral("download-progress"));
+        if (auto* log = main->findChild<frmCommLog*>())
+            ok &= Save(log, out, QStringLiteral("commlog-download"));
     };
     ok &= Download::DownloadProject(ctx);
     ack->silentAfter = 30;
@@ -176,7 +190,8 @@ static bool DiagnosticShot(AppContext& ctx, QtUi& ui, QWidget* main, const QStri
     debug.show();
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) box->accept();
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            box->accept();
     });
     poll.start(50);
     debug.findChild<QPushButton*>(QStringLiteral("cmdRead"))->click();
@@ -236,7 +251,8 @@ int main(int argc, char* argv[]) {
 
     frmKeyInString keyIn(&ctx.ml, &w);
     keyIn.setWindowTitle(QStringLiteral("新增連絡人群組"));
-    keyIn.findChild<QLabel*>(QStringLiteral("lbKeyInString"))->setText(QStringLiteral("請輸入新群組名稱:"));
+    keyIn.findChild<QLabel*>(QStringLiteral("lbKeyInString"))
+        ->setText(QStringLiteral("請輸入新群組名稱:"));
     keyIn.findChild<QLineEdit*>(QStringLiteral("txtKeyInString"))->setText(QStringLiteral("群組1"));
     keyIn.show();
     ok &= Save(&keyIn, out, QStringLiteral("keyin"));
