@@ -50,10 +50,19 @@ private Q_SLOTS:
     }
 
     void everyMessageLookupHasItsRow() {
-        // GetMLText(<ml>, QStringLiteral("text"), index, number, QStringLiteral("Module"))
+        // GetMLText(<ml>, QStringLiteral("text"), index, number, QStringLiteral("Module")); a long
+        // text may be split into adjacent literals over several lines.
         static const QRegularExpression call(QStringLiteral(
-            "GetMLText\\(\\s*[\\w.\\->]+\\s*,\\s*QStringLiteral\\(\"((?:[^\"\\\\]|\\\\.)*)\"\\)\\s*"
+            "GetMLText\\(\\s*[\\w.\\->]+\\s*,\\s*QStringLiteral\\(\\s*((?:\"(?:[^\"\\\\]|\\\\.)*"
+            "\"\\s*)+)\\)\\s*"
             ",\\s*(\\d+)\\s*,\\s*(\\d+)\\s*,\\s*QStringLiteral\\(\"(\\w+)\"\\)\\s*\\)"));
+        static const QRegularExpression piece(QStringLiteral("\"((?:[^\"\\\\]|\\\\.)*)\""));
+        const auto joined = [](const QString& literals) {
+            QString text;
+            for (auto m = piece.globalMatch(literals); m.hasNext();)
+                text += m.next().captured(1);
+            return text;
+        };
         static const QRegularExpression any(QStringLiteral("\\bGetMLText\\("));
         QList<Lookup> lookups;
         QStringList unreadable;
@@ -66,7 +75,7 @@ private Q_SLOTS:
             qsizetype matched = 0;
             for (auto m = call.globalMatch(code); m.hasNext();) {
                 const auto hit = m.next();
-                lookups.append({path, Unescape(hit.captured(1)), hit.captured(2).toInt(),
+                lookups.append({path, Unescape(joined(hit.captured(1))), hit.captured(2).toInt(),
                                 hit.captured(3).toInt(), hit.captured(4)});
                 ++matched;
             }
