@@ -7,6 +7,7 @@
 // (b) and the paced half of (c) through its control FIFO.
 // Usage: devlink-bench [--reads N] [--connects N]
 #include "../support/NullUi.h"
+#include "../support/Simulator.h"
 #include "app/AppContext.h"
 #include "app/Startup.h"
 #include "device/CommUtil.h"
@@ -28,38 +29,6 @@
 namespace {
 
 constexpr double kCharMs = 10.0 * 1000.0 / 9600.0; // one character on the wire
-
-struct Sim {
-    QProcess proc;
-    QString control;
-    bool Start(const QString& link, const QString& controlFifo) {
-        control = controlFifo;
-        proc.start(QStringLiteral(KORVA_BIN_DIR "/korva-devsim"),
-                   {QStringLiteral("--link"), link, QStringLiteral("--control"), control});
-        if (!proc.waitForStarted(5000)) return false;
-        QByteArray out;
-        QElapsedTimer t;
-        t.start();
-        while (!out.contains("ready") && t.elapsed() < 5000 && proc.state() == QProcess::Running) {
-            proc.waitForReadyRead(100);
-            out += proc.readAllStandardOutput();
-        }
-        return out.contains("ready");
-    }
-    // A control command; the simulator reads it between frames, so give it a moment.
-    bool Control(const QByteArray& line) {
-        QFile fifo(control);
-        if (!fifo.open(QIODevice::WriteOnly) || fifo.write(line + "\n") != line.size() + 1)
-            return false;
-        fifo.close();
-        QThread::msleep(100);
-        return true;
-    }
-    ~Sim() {
-        proc.terminate();
-        if (!proc.waitForFinished(3000)) proc.kill();
-    }
-};
 
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());

@@ -8,6 +8,7 @@
 // messages of 40 Big5 bytes (64 zones, alarm and reset).
 // Usage: download-bench
 #include "../support/NullUi.h"
+#include "../support/Simulator.h"
 #include "app/AppContext.h"
 #include "app/Startup.h"
 #include "device/CommUtil.h"
@@ -42,38 +43,6 @@ constexpr double kCharMs = 10.0 * 1000.0 / 9600.0; // one character on the wire
 class BenchUi : public NullUi {
 public:
     void DoEvents() override { QCoreApplication::processEvents(); }
-};
-
-struct Sim {
-    QProcess proc;
-    QString control;
-    bool Start(const QString& link, const QString& controlFifo) {
-        control = controlFifo;
-        proc.start(QStringLiteral(KORVA_BIN_DIR "/korva-devsim"),
-                   {QStringLiteral("--link"), link, QStringLiteral("--control"), control,
-                    QStringLiteral("--pace")});
-        if (!proc.waitForStarted(5000)) return false;
-        QByteArray out;
-        QElapsedTimer t;
-        t.start();
-        while (!out.contains("ready") && t.elapsed() < 5000 && proc.state() == QProcess::Running) {
-            proc.waitForReadyRead(100);
-            out += proc.readAllStandardOutput();
-        }
-        return out.contains("ready");
-    }
-    bool Control(const QByteArray& line) {
-        QFile fifo(control);
-        if (!fifo.open(QIODevice::WriteOnly) || fifo.write(line + "\n") != line.size() + 1)
-            return false;
-        fifo.close();
-        QThread::msleep(100); // read between frames
-        return true;
-    }
-    ~Sim() {
-        proc.terminate();
-        if (!proc.waitForFinished(3000)) proc.kill();
-    }
 };
 
 bool MakeProject(const QString& path) {
@@ -209,7 +178,7 @@ int main(int argc, char* argv[]) {
     ctx.comm.Retry = 3;
     ctx.link.dumpDir = dir.path();
     Sim sim;
-    if (!sim.Start(link, dir.filePath(QStringLiteral("control")))) {
+    if (!sim.Start(link, dir.filePath(QStringLiteral("control")), {QStringLiteral("--pace")})) {
         std::fprintf(stderr, "korva-devsim did not start\n");
         return 1;
     }
