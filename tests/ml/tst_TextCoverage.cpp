@@ -1,12 +1,13 @@
 // Every text the code looks up has its row in the shipped text database, with the program's
 // own Traditional Chinese text and an English translation: an English user never meets a
-// half-Chinese window.
+// half-Chinese window. Every row has its Simplified Chinese text.
 #include "ScriptedUi.h"
 #include "TestEnv.h"
 #include "db/ADOUtil.h"
 #include "ml/FormTexts.h"
 
 #include <QDirIterator>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QtTest>
 
@@ -138,6 +139,48 @@ private Q_SLOTS:
             }
         }
         QVERIFY(checked > 0);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u'\n')));
+    }
+
+    // No Simplified text still holds a Traditional form: OpenCC's own conversion from
+    // Traditional to Simplified leaves each one as it is.
+    void everyRowHasSimplifiedChinese() {
+        QStringList where, texts, problems;
+        for (const char* sql :
+             {"SELECT ModuleName || ' ' || ID || '/' || Seq AS Place, ChineseGB FROM Text",
+              "SELECT FormName || ' ' || Objectpath || ' ' || PropertyName AS Place, ChineseGB "
+              "FROM Form"}) {
+            auto rs = OpenRecordset(m_conn.get(), QString::fromLatin1(sql));
+            QVERIFY(rs);
+            for (; !rs->Eof(); rs->MoveNext()) {
+                const QString row = NullToStr(rs->Field(QStringLiteral("Place")));
+                QString gb = NullToStr(rs->Field(QStringLiteral("ChineseGB")));
+                if (gb.trimmed().isEmpty()) problems << QStringLiteral("no ChineseGB: ") + row;
+                // One line each for the line-based converter.
+                gb.replace(u'\\', QLatin1String("\\\\"))
+                    .replace(u'\r', QLatin1String("\\r"))
+                    .replace(u'\n', QLatin1String("\\n"));
+                where << row;
+                texts << gb;
+            }
+        }
+        QVERIFY(texts.size() > 100);
+        QProcess opencc;
+        opencc.start(QStringLiteral(KORVA_OPENCC),
+                     {QStringLiteral("-c"), QStringLiteral("t2s.json")});
+        QVERIFY2(opencc.waitForStarted(), KORVA_OPENCC);
+        opencc.write(texts.join(u'\n').toUtf8() + '\n');
+        opencc.closeWriteChannel();
+        QVERIFY(opencc.waitForFinished(30000));
+        QCOMPARE(opencc.exitCode(), 0);
+        const QStringList simplified =
+            QString::fromUtf8(opencc.readAllStandardOutput()).split(u'\n');
+        QCOMPARE(simplified.size(), texts.size() + 1);
+        for (qsizetype i = 0; i < texts.size(); ++i)
+            if (simplified[i] != texts[i])
+                problems << QStringLiteral("Traditional form left: ") + where[i] +
+                                QStringLiteral(" [") + texts[i] + QStringLiteral("] -> [") +
+                                simplified[i] + u']';
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u'\n')));
     }
 
