@@ -72,7 +72,7 @@ void tst_CommLog::decode_data() {
         << R << WithCrc(Bytes({247, 0x83, 0x0B})) << "" << QByteArray()
         << "Exception 0B: unknown exception (Read holding registers)";
     QTest::newRow("check code wrong") << R << Bytes({247, 0x04, 2, 0x40, 0x06, 0x00, 0x00}) << ""
-                                      << readInput << "check code wrong";
+                                      << readInput << "bad check code";
     QTest::newRow("no answer") << R << QByteArray() << "0 of 13 bytes" << readInput << "no answer";
     QTest::newRow("incomplete") << R << Bytes({247, 0x04, 8}) << "3 of 13 bytes" << readInput
                                 << "incomplete response (3 of 13 bytes)";

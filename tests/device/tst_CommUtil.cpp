@@ -384,7 +384,7 @@ void tst_CommUtil::openFailureSaysWhyAndHowToFix() {
     e.dev->failOpen = true;
     e.dev->openError = PortError::Permission;
     QVERIFY(!CommUtil::EnsurePortOpen(*e.ctx));
-    QCOMPARE(e.ui.messages[0].title, QStringLiteral("Communication Error"));
+    QCOMPARE(e.ui.messages[0].title, QStringLiteral("Communication error"));
     QVERIFY(
         e.ui.messages[0].text.contains(QStringLiteral("You have no permission to use this port.")));
 #ifdef Q_OS_LINUX

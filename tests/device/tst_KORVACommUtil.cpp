@@ -377,7 +377,7 @@ void tst_KORVACommUtil::connectInEnglish() {
     QVERIFY(f.ui.messages[0].text.startsWith(
         QStringLiteral("Connected to the SMS alarm dialer!\r\n\r\nModel No.: ")));
     QVERIFY(
-        f.ui.messages[0].text.contains(QStringLiteral("Communication Settings : 9600, N, 8, 1")));
+        f.ui.messages[0].text.contains(QStringLiteral("Communication settings: 9600, N, 8, 1")));
     f.dialer.silent = true;
     f.ctx->comm.TimeOut = 0;
     f.ctx->comm.Retry = 0;

@@ -179,7 +179,7 @@ private Q_SLOTS:
         QVERIFY(!Check(env));
         QCOMPARE(env.ui.messages[1].text,
                  QStringLiteral(
-                     "Download cancelled!\r\n1 contact group(s) but no contacts are set up."));
+                     "Download cancelled!\r\n1 contact group(s), but no contacts are set up."));
     }
 };
 
