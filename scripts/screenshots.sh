@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Screenshots for a visual check of the windows, in Traditional Chinese and in English, under
-# a virtual X server:
+# Screenshots for a visual check of the windows, in Traditional Chinese, Simplified Chinese and
+# English, at 100 % and at 150 % (QT_SCALE_FACTOR=1.5), under a virtual X server:
 #   scripts/screenshots.sh [OUT_DIR]     (default: build/screenshots)
-# For each language: a copy of the staged program folder with AppliedLangName set, the
+# For each language and scale (OUT_DIR/<language> and OUT_DIR/<language>@1.5): a copy of the staged program folder with AppliedLangName set, the
 # program itself started and the whole screen taken (splash, then the main window), and every
 # window rendered on its own by korva-shots (main window, each menu, options, text input).
 set -euo pipefail
@@ -20,22 +20,27 @@ if ! command -v import >/dev/null; then
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends imagemagick >/dev/null
 fi
 
-for lang in ChineseBig5 English; do
+for lang in ChineseBig5 ChineseGB English; do
+for scale in 1 1.5; do
+    export QT_SCALE_FACTOR=$scale
+    shots="$out/$lang"
+    [ "$scale" = 1 ] || shots="$out/$lang@$scale"
     dir=$(mktemp -d)
     cp "$build/KORVA/bin/"{KORVA,KORVA.ml,KORVA.sdb,RV27.mdb} "$dir/"
     sed "s/^AppliedLangName=.*/AppliedLangName=$lang\r/" "$build/KORVA/bin/KORVA.set" > "$dir/KORVA.set"
-    mkdir -p "$out/$lang"
+    mkdir -p "$shots"
     # The program as a user starts it; its placement goes to a private settings home.
     cat > "$dir/run.sh" <<RUN
 cd "$dir"
 export XDG_CONFIG_HOME="$dir/config"
 ./KORVA & pid=\$!
-sleep 1;   import -window root "$out/$lang/screen-splash.png"
-sleep 3.5; import -window root "$out/$lang/screen-main.png"
+sleep 1;   import -window root "$shots/screen-splash.png"
+sleep 3.5; import -window root "$shots/screen-main.png"
 kill \$pid
 RUN
     xvfb-run -a -s "-screen 0 1280x800x24" bash "$dir/run.sh"
-    xvfb-run -a -s "-screen 0 1280x800x24" "$build/tools/shots/korva-shots" "$dir" "$out/$lang"
+    xvfb-run -a -s "-screen 0 1280x800x24" "$build/tools/shots/korva-shots" "$dir" "$shots"
     rm -rf "$dir"
+done
 done
 echo "Screenshots in $out"

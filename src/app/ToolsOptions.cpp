@@ -5,6 +5,8 @@
 #include "base/AppInfo.h"
 #include "base/VBUtil.h"
 
+#include <algorithm>
+
 namespace ToolsOptions {
 
 Texts LoadFormObj(const CommValues& comm) {
@@ -15,6 +17,26 @@ Texts Defaults() {
     return {QStringLiteral("3"), QStringLiteral("2")};
 }
 
+QVector<LanguageChoice> LanguageChoices(const MLState& ml) {
+    // The languages are named in themselves, the same in every language shown.
+    QVector<LanguageChoice> choices{
+        {QStringLiteral("AUTO"),
+         GetMLText(ml, QStringLiteral("自動"), 1, 101, QStringLiteral("ToolsOptions"))},
+        {QStringLiteral("ChineseBig5"), QStringLiteral("繁體中文")},
+        {QStringLiteral("ChineseGB"), QStringLiteral("简体中文")},
+        {QStringLiteral("English"), QStringLiteral("English")}};
+    const QString current = ml.AppliedLangName;
+    const QString known =
+        current.isEmpty() ? QStringLiteral("AUTO") : MLUtil::LanguageName(current);
+    auto it = std::find_if(choices.begin(), choices.end(),
+                           [&](const LanguageChoice& c) { return c.name == known; });
+    if (it != choices.end())
+        it->name = current;
+    else
+        choices.append({current, current});
+    return choices;
+}
+
 bool CheckFormObj(const Texts&) {
     return true;
 }
@@ -22,7 +44,20 @@ bool CheckFormObj(const Texts&) {
 bool SaveFormObj(AppContext& ctx, const Texts& texts) {
     ctx.comm.Retry = VBUtil::ToWhole16(texts.retry);
     ctx.comm.TimeOut = VBUtil::ToWhole16(texts.timeOut);
-    if (SettingUtil::WriteSettings(ctx)) return true;
+    const bool languageChanged =
+        !texts.language.isNull() && texts.language != ctx.ml.AppliedLangName;
+    if (languageChanged) ctx.ml.AppliedLangName = texts.language;
+    if (SettingUtil::WriteSettings(ctx)) {
+        if (languageChanged) {
+            const MLState chosen = MLUtil::MessagesIn(ctx.ml, texts.language);
+            ctx.ui.MsgBox(
+                GetMLText(chosen, QStringLiteral("語言設定已變更, 下次啟動程式時生效。"), 1, 102,
+                          QStringLiteral("ToolsOptions")),
+                vbOKOnly | vbInformation,
+                GetMLText(chosen, QStringLiteral("選項"), 3, 100, QStringLiteral("ToolsOptions")));
+        }
+        return true;
+    }
     ctx.ui.MsgBox(
         GetMLText(ctx.ml, QStringLiteral("設定檔寫入失敗!"), 1, 100,
                   QStringLiteral("ToolsOptions")) +

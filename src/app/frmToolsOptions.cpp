@@ -18,6 +18,12 @@ void frmToolsOptions::LoadFormObj() {
     const ToolsOptions::Texts t = ToolsOptions::LoadFormObj(m_ctx.comm);
     ui->txtRetry->setText(t.retry);
     ui->txtTimeOut->setText(t.timeOut);
+    ui->cmbLanguage->clear();
+    for (const ToolsOptions::LanguageChoice& c : ToolsOptions::LanguageChoices(m_ctx.ml)) {
+        ui->cmbLanguage->addItem(c.caption, c.name);
+        if (c.name == m_ctx.ml.AppliedLangName)
+            ui->cmbLanguage->setCurrentIndex(ui->cmbLanguage->count() - 1);
+    }
 }
 
 bool frmToolsOptions::CheckFormObj() {
@@ -25,7 +31,8 @@ bool frmToolsOptions::CheckFormObj() {
 }
 
 bool frmToolsOptions::SaveFormObj() {
-    return ToolsOptions::SaveFormObj(m_ctx, {ui->txtRetry->text(), ui->txtTimeOut->text()});
+    return ToolsOptions::SaveFormObj(m_ctx, {ui->txtRetry->text(), ui->txtTimeOut->text(),
+                                             ui->cmbLanguage->currentData().toString()});
 }
 
 void frmToolsOptions::CmdOK_Click() {

@@ -88,9 +88,18 @@ List MainWindowItems() {
 
 QMap<QString, List> BuildTable() {
     QMap<QString, List> t;
-    t[QStringLiteral("frmToolsOptions")] = {{QString(), C}, Cap("Label1"),  Cap("Label2"),
-                                            Cap("Label3"),  Cap("Frame1"),  Cap("cmdSetDefault"),
-                                            Cap("CmdOK"),   Cap("cmdExit"), Cap("sstToolsOptions")};
+    t[QStringLiteral("frmToolsOptions")] = {
+        {QString(), C},
+        Cap("Label1"),
+        Cap("Label2"),
+        Cap("Label3"),
+        Cap("Frame1"),
+        Cap("cmdSetDefault"),
+        Cap("CmdOK"),
+        Cap("cmdExit"),
+        Cap("sstToolsOptions"),
+        {QStringLiteral("sstToolsOptions"), QStringLiteral("TabCaption(1)")},
+        Cap("lblLanguage")};
     t[QStringLiteral("frmMessage")] = {{QString(), C}, Cap("lblMessage")};
     t[QStringLiteral("frmComPort")] = {{QString(), C}, Cap("Label1"), Cap("CmdOK"), Cap("cmdExit")};
     t[QStringLiteral("frmCommSetting")] = {

@@ -38,6 +38,29 @@ QString ResolveLanguage(const QString& appliedName, int localeId) {
     }
 }
 
+const QStringList& LanguageNames() {
+    static const QStringList names{QStringLiteral("AUTO"), QStringLiteral("ChineseBig5"),
+                                   QStringLiteral("ChineseGB"), QStringLiteral("English")};
+    return names;
+}
+
+QString LanguageName(const QString& name) {
+    for (const QString& n : LanguageNames())
+        if (n.compare(name, Qt::CaseInsensitive) == 0) return n;
+    return {};
+}
+
+MLState MessagesIn(const MLState& ml, const QString& appliedName) {
+    MLState other;
+    other.OriginalLangName = ml.OriginalLangName;
+    other.AppliedLangName = appliedName;
+    other.AppliedLang = ResolveLanguage(appliedName, ml.LocaleId);
+    other.AlternateLangName = ml.AlternateLangName;
+    other.LocaleId = ml.LocaleId;
+    LoadTextTable(other, ml.conn.get());
+    return other;
+}
+
 QString DefaultTextDbPath() {
     return QDir::current().absoluteFilePath(AppTitle() + QStringLiteral(".ml"));
 }
@@ -61,6 +84,7 @@ bool MLInit(MLState& ml, Ui& ui, const QString& settingsPathIn, const QString& t
         VBUtil::ToWhole16(IniGet(ML, QStringLiteral("IsFormDisable"), QStringLiteral("0"), text));
     ml.IsTextDisable =
         VBUtil::ToWhole16(IniGet(ML, QStringLiteral("IsTextDisable"), QStringLiteral("0"), text));
+    ml.LocaleId = localeId;
     ml.AppliedLang = ResolveLanguage(ml.AppliedLangName, localeId);
 
     const QString dbPath = textDbPathIn.isEmpty() ? DefaultTextDbPath() : textDbPathIn;
@@ -82,18 +106,22 @@ void MLClose(MLState& ml) {
 }
 
 void LoadTextTable(MLState& ml) {
+    LoadTextTable(ml, ml.conn.get());
+}
+
+void LoadTextTable(MLState& ml, Connection* conn) {
     ml.modules.clear();
-    if (ml.OriginalLangName == ml.AppliedLang || !ml.conn) return;
+    if (ml.OriginalLangName == ml.AppliedLang || !conn) return;
     auto names = ADOUtil::OpenRecordset(
-        ml.conn.get(), QStringLiteral("SELECT DISTINCT [ModuleName] FROM [Text] WHERE NOT "
-                                      "[IsDisable] ORDER BY [ModuleName];"));
+        conn, QStringLiteral("SELECT DISTINCT [ModuleName] FROM [Text] WHERE NOT "
+                             "[IsDisable] ORDER BY [ModuleName];"));
     if (!names) return;
     for (names->MoveFirst(); !names->Eof(); names->MoveNext()) {
         const QString name =
             ADOUtil::NullToStr(names->Field(QStringLiteral("ModuleName"))).trimmed();
         if (name.isEmpty()) continue;
         auto rows = ADOUtil::OpenRecordset(
-            ml.conn.get(),
+            conn,
             QStringLiteral(
                 "SELECT * FROM [Text] WHERE [ModuleName]=? And NOT [IsDisable] ORDER BY ID, Seq ;"),
             false, {name});

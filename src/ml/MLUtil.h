@@ -5,6 +5,7 @@
 
 #include <QLocale>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 #include <memory>
 
@@ -38,6 +39,7 @@ struct MLState {
     QString AlternateLangName;
     int IsFormDisable = 0;
     int IsTextDisable = 0;
+    int LocaleId = 0;          // the platform's, by which an automatic choice is resolved
     QVector<MLModule> modules; // ascending name
     QVector<MLForm> forms;     // ascending name
     std::unique_ptr<Connection> conn;
@@ -52,6 +54,13 @@ constexpr int kLcidEnglish = 1033;
 int LocaleIdOf(const QLocale& locale);
 // Empty or "AUTO" (any letter case) resolves from the locale; any other name stays.
 QString ResolveLanguage(const QString& appliedName, int localeId);
+// The names the applied language is chosen by: "AUTO", then each language column.
+const QStringList& LanguageNames();
+// The spelling of LanguageNames() for a name in any letter case; empty for no such name.
+QString LanguageName(const QString& name);
+// The message texts of the same text database in the language named appliedName, to say
+// something in a language other than the one in use. Window texts are not loaded.
+MLState MessagesIn(const MLState& ml, const QString& appliedName);
 QString DefaultTextDbPath();
 
 // Reads the "ML" section of the settings file, resolves the language, opens the text
@@ -62,6 +71,7 @@ bool MLInit(MLState& ml, Ui& ui, const QString& settingsPath, const QString& tex
 void MLClose(MLState& ml);
 // Loads the tables from an open text database (MLInit's last steps).
 void LoadTextTable(MLState& ml);
+void LoadTextTable(MLState& ml, Connection* conn);
 void LoadFormTable(MLState& ml);
 } // namespace MLUtil
 

@@ -1,9 +1,10 @@
 // The options dialog: what it shows, the defaults button, OK rewriting the settings file,
-// Cancel storing nothing.
+// Cancel storing nothing, the language choice.
 #include "app/AppFixture.h"
 #include "app/frmToolsOptions.h"
 #include "ml/QtFormTexts.h"
 
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -52,9 +53,74 @@ private Q_SLOTS:
         QCOMPARE(dlg.d.findChild<QPushButton*>(QStringLiteral("cmdSetDefault"))->text(),
                  QStringLiteral("Restore defaults"));
         QCOMPARE(dlg.d.findChild<QLabel*>(QStringLiteral("Label1"))->text(),
-                 QStringLiteral("Retries :"));
+                 QStringLiteral("Retries:"));
         auto* tab = dlg.d.findChild<QTabWidget*>(QStringLiteral("sstToolsOptions"));
         QCOMPARE(tab->tabText(0), QStringLiteral("Communication"));
+        QCOMPARE(tab->tabText(1), QStringLiteral("Language"));
+    }
+
+    // The choice is stored as its name; every other line stays byte for byte, and a change
+    // is announced in the language chosen (the system's locale is English here).
+    void okStoresTheLanguageChosen_data() {
+        QTest::addColumn<QString>("inFile");
+        QTest::addColumn<QString>("choice");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("notice"); // part of the message; empty: none
+        QTest::newRow("automatic to Simplified") << "AUTO"
+                                                 << "简体中文"
+                                                 << "ChineseGB"
+                                                 << "下次启动程序时生效";
+        QTest::newRow("English to Traditional") << "English"
+                                                << "繁體中文"
+                                                << "ChineseBig5"
+                                                << "下次啟動程式時生效";
+        QTest::newRow("Simplified to English") << "ChineseGB"
+                                               << "English"
+                                               << "English"
+                                               << "takes effect the next time";
+        QTest::newRow("Traditional to automatic") << "ChineseBig5"
+                                                  << "自動"
+                                                  << "AUTO"
+                                                  << "takes effect the next time";
+        QTest::newRow("lower-case auto kept") << "auto"
+                                              << "Automatic"
+                                              << "auto"
+                                              << "";
+        QTest::newRow("empty name kept") << ""
+                                         << "Automatic"
+                                         << ""
+                                         << "";
+        QTest::newRow("unknown name kept") << "Klingon"
+                                           << "Klingon"
+                                           << "Klingon"
+                                           << "";
+    }
+    void okStoresTheLanguageChosen() {
+        QFETCH(QString, inFile);
+        QFETCH(QString, choice);
+        QFETCH(QString, stored);
+        QFETCH(QString, notice);
+        AppFixture f;
+        QVERIFY(f.Prepare(inFile));
+        const QByteArray before = SettingsFile(f);
+        QVERIFY(Startup::StartCore(f.ctx, f.dir.path(), 1033));
+        Dialog dlg(f.ctx);
+        auto* combo = dlg.d.findChild<QComboBox*>(QStringLiteral("cmbLanguage"));
+        const int at = combo->findText(choice);
+        QVERIFY2(at >= 0, qPrintable(choice));
+        combo->setCurrentIndex(at);
+        dlg.Click("CmdOK");
+        QByteArray expected = before;
+        expected.replace("AppliedLangName=" + inFile.toUtf8() + '\r',
+                         "AppliedLangName=" + stored.toUtf8() + '\r');
+        QCOMPARE(SettingsFile(f), expected);
+        if (notice.isEmpty()) {
+            QVERIFY(f.ui.messages.isEmpty());
+            return;
+        }
+        QCOMPARE(f.ui.messages.size(), 1);
+        QVERIFY2(f.ui.messages[0].text.contains(notice), qPrintable(f.ui.messages[0].text));
+        QCOMPARE(int(f.ui.messages[0].style), int(vbOKOnly | vbInformation));
     }
 
     void defaultsButtonFillsTheBoxesOnly() {

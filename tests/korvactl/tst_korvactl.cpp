@@ -49,6 +49,7 @@ class tst_korvactl : public QObject {
 private Q_SLOTS:
     void infoConnects();
     void infoFailsWhenTheDeviceIsSilent();
+    void infoOnAMissingPort_data();
     void infoOnAMissingPort();
     void registersListsEveryRow();
     void setCommNeedsYesAndChangesTheDevice();
@@ -100,15 +101,30 @@ void tst_korvactl::infoFailsWhenTheDeviceIsSilent() {
              2);
 }
 
+void tst_korvactl::infoOnAMissingPort_data() {
+    QTest::addColumn<QString>("lang");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("English") << "English"
+                             << "[Communication error]"
+                             << "] The port does not exist.";
+    // Made at build time from the Traditional text, with the mainland word for the port.
+    QTest::newRow("Simplified") << "chinesegb"
+                                << "[Communication Error]"
+                                << "] 找不到此串口。";
+}
+
 void tst_korvactl::infoOnAMissingPort() {
+    QFETCH(QString, lang);
+    QFETCH(QString, title);
+    QFETCH(QString, reason);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("ttyNONE"));
-    const Run r = Korvactl({QStringLiteral("info"), QStringLiteral("--port"), path,
-                            QStringLiteral("--lang"), QStringLiteral("English")});
+    const Run r = Korvactl(
+        {QStringLiteral("info"), QStringLiteral("--port"), path, QStringLiteral("--lang"), lang});
     QCOMPARE(r.code, 1);
-    QVERIFY(r.err.contains(QStringLiteral("[Communication Error]")));
-    QVERIFY(
-        r.err.contains(QStringLiteral("[") + path + QStringLiteral("] The port does not exist.")));
+    QVERIFY2(r.err.contains(title), qPrintable(r.err));
+    QVERIFY2(r.err.contains(QStringLiteral("[") + path + reason), qPrintable(r.err));
 }
 
 void tst_korvactl::registersListsEveryRow() {
@@ -333,6 +349,11 @@ void tst_korvactl::usage() {
     QCOMPARE(Korvactl({QStringLiteral("frobnicate")}).code, 2);
     QCOMPARE(Korvactl({QStringLiteral("check")}).code, 2); // no project
     QCOMPARE(Korvactl({QStringLiteral("info"), QStringLiteral("extra")}).code, 2);
+    const Run lang =
+        Korvactl({QStringLiteral("info"), QStringLiteral("--lang"), QStringLiteral("Klingon")});
+    QCOMPARE(lang.code, 2);
+    QVERIFY2(lang.err.contains(QStringLiteral("AUTO, ChineseBig5, ChineseGB, English")),
+             qPrintable(lang.err));
     const Run ports = Korvactl({QStringLiteral("ports")});
     QCOMPARE(ports.code, 0);
 }

@@ -171,7 +171,8 @@ int main(int argc, char* argv[]) {
          QStringLiteral("Retries after a failed attempt (default: the settings file)."),
          QStringLiteral("N")},
         {QStringLiteral("lang"),
-         QStringLiteral("Language of the texts: ChineseBig5, ChineseGB, English or AUTO."),
+         QStringLiteral("Language of the texts: AUTO (from the system's locale), "
+                        "ChineseBig5, ChineseGB or English."),
          QStringLiteral("NAME")},
         {QStringLiteral("trace"),
          QStringLiteral("Print every frame in hex with a timestamp on stderr.")},
@@ -208,6 +209,12 @@ int main(int argc, char* argv[]) {
         ui.err << args.helpText();
         return kUsage;
     }
+    const QString language = MLUtil::LanguageName(args.value(QStringLiteral("lang")));
+    if (args.isSet(QStringLiteral("lang")) && language.isEmpty()) {
+        ui.err << "Unknown language \"" << args.value(QStringLiteral("lang")) << "\": --lang takes "
+               << MLUtil::LanguageNames().join(QStringLiteral(", ")) << ".\n";
+        return kUsage;
+    }
     // Paths given on the command line are taken from the folder korvactl was started in.
     const QString project =
         positional.size() == 2 ? QDir::current().absoluteFilePath(positional[1]) : QString();
@@ -224,8 +231,8 @@ int main(int argc, char* argv[]) {
         Shutdown::CloseCore(ctx);
         return kUsage;
     }
-    if (args.isSet(QStringLiteral("lang"))) {
-        ctx.ml.AppliedLangName = args.value(QStringLiteral("lang"));
+    if (!language.isEmpty()) {
+        ctx.ml.AppliedLangName = language;
         ctx.ml.AppliedLang = MLUtil::ResolveLanguage(ctx.ml.AppliedLangName, localeId);
         MLUtil::LoadTextTable(ctx.ml);
         MLUtil::LoadFormTable(ctx.ml);

@@ -37,6 +37,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
+#include <QTabWidget>
 #include <QThread>
 #include <QTimer>
 #include <cstdio>
@@ -110,6 +111,31 @@ private:
     int m_taken = 0;
 };
 
+// The main window with the project open, and each modal window it shows (as it comes up,
+// before its data is loaded: the texts and the layout are what is looked at).
+static bool WindowShots(frmMain& main, const QString& out) {
+    bool ok = Save(&main, out, QStringLiteral("main-project"));
+    const std::pair<Window, const char*> windows[] = {
+        {Window::frmProjBasic, "projbasic"},       {Window::frmComPort, "comport"},
+        {Window::frmEditGroupList, "editgroup"},   {Window::frmEditTelList, "editcontact"},
+        {Window::frmEditZoneList, "editzone"},     {Window::frmAddUser, "adduser"},
+        {Window::frmAddUserGroup, "addusergroup"}, {Window::frmMoveUsers, "moveusers"},
+        {Window::frmAddOtherUser, "addotheruser"}, {Window::frmAllUserGroups, "allusergroups"}};
+    for (const auto& [which, name] : windows) {
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&, name = name]() {
+            auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!d || !d->isVisible() || qobject_cast<QMessageBox*>(d)) return;
+            poll.stop();
+            ok &= Save(d, out, QString::fromLatin1(name));
+            d->reject();
+        });
+        poll.start(100);
+        main.ShowModal(which);
+    }
+    return ok;
+}
+
 // A project of 20 contacts and 64 zones' alarm messages, downloaded twice: once to the end,
 // once to a port that falls silent; each message box is taken and answered with its
 // default button.
@@ -135,6 +161,7 @@ static bool DownloadShots(AppContext& ctx, QtUi& ui, QWidget* main, const QStrin
             QStringLiteral("UPDATE Zones SET AlarmSMS='Zone '||ZoneNo||' alarm', GroupName='ALL'"));
     }
     if (!KORVAMain::OpenProject(ctx, path)) return false;
+    if (!WindowShots(*static_cast<frmMain*>(main), out)) return false;
     auto port = std::make_unique<AckPort>();
     AckPort* ack = port.get();
     ctx.port = std::move(port);
@@ -247,6 +274,10 @@ int main(int argc, char* argv[]) {
     options.LoadFormObj();
     options.show();
     ok &= Save(&options, out, QStringLiteral("options"));
+    auto* optionTabs = options.findChild<QTabWidget*>(QStringLiteral("sstToolsOptions"));
+    optionTabs->setCurrentIndex(1);
+    ok &= Save(&options, out, QStringLiteral("options-language"));
+    optionTabs->setCurrentIndex(0);
     options.hide();
 
     frmKeyInString keyIn(&ctx.ml, &w);
