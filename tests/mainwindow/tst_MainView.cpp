@@ -485,7 +485,7 @@ private Q_SLOTS:
                  QStringLiteral("UserGroups"));
         MainView::mklvNodeContent(*e.ctx);
         QCOMPARE(e.ctx->view.lvCaption, QStringLiteral("Data"));
-        QCOMPARE(e.ctx->view.list.Text(2, 1), QStringLiteral("List of alarm zones"));
+        QCOMPARE(e.ctx->view.list.Text(2, 1), QStringLiteral("All zones"));
         QVERIFY(!KORVAMain::OpenProject(*e.ctx, QStringLiteral("x.txt")));
         QCOMPARE(e.ui.messages.last().text,
                  QStringLiteral("This project cannot be opened!\r\nThe project file name [x.txt] "
