@@ -2,6 +2,7 @@
 
 #include "db/ADOUtil.h"
 #include "editing/EditContext.h"
+#include "editing/EditWindows.h"
 #include "editing/KORVAUtil.h"
 #include "editing/ValidUtil.h"
 
@@ -68,7 +69,7 @@ void EditTelListForm::cmdAdd_Click(EditContext& ctx) {
     }
     AllUserGroupsForm& picker = ctx.forms.allUserGroups;
     picker.LoadFormObj(ctx);
-    ctx.ui.ShowModal(Window::frmAllUserGroups);
+    ctx.ui.ShowModal(Windows::frmAllUserGroups);
     if (!picker.resultName.isEmpty()) {
         bool held = false;
         for (const GroupEntry& e : lvGroupName)

@@ -4,6 +4,7 @@
 #include "db/ADOUtil.h"
 #include "editing/EditContext.h"
 #include "editing/EditTransaction.h"
+#include "editing/EditWindows.h"
 #include "editing/ValidUtil.h"
 #include "store/NodeTag.h"
 
@@ -177,7 +178,7 @@ bool AddUserGroup(EditContext& ctx) {
     // The description is entered at once, in the group editor on the new group.
     if (ADOUtil::LocateRecord(p.UserGroups.get(), kGroupName, name) &&
         ctx.forms.editGroupList.LoadFormObj(ctx, true))
-        ctx.ui.ShowModal(Window::frmEditGroupList);
+        ctx.ui.ShowModal(Windows::frmEditGroupList);
     Q_EMIT ctx.editEvents.contentChanged();
     p.IsModified = true;
     return true;
@@ -390,7 +391,7 @@ bool AddUser(EditContext& ctx) {
 
     AddUserForm& dlg = ctx.forms.addUser;
     dlg.LoadFormObj(ctx, proposal);
-    ctx.ui.ShowModal(Window::frmAddUser);
+    ctx.ui.ShowModal(Windows::frmAddUser);
     // Blanks around a typed name would make two names that look alike.
     const QString name = dlg.resultName.trimmed();
     const QString group = dlg.resultGroup;
@@ -417,7 +418,7 @@ bool AddUser(EditContext& ctx) {
     // The telephone number is entered at once, in the contact editor on the new contact.
     if (ADOUtil::LocateRecord(p.Users.get(), kUserName, name) &&
         ctx.forms.editTelList.LoadFormObj(ctx))
-        ctx.ui.ShowModal(Window::frmEditTelList);
+        ctx.ui.ShowModal(Windows::frmEditTelList);
     Q_EMIT ctx.editEvents.contentChanged();
     p.IsModified = true;
     return true;

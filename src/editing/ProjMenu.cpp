@@ -1,6 +1,7 @@
 #include "editing/ProjMenu.h"
 
 #include "editing/EditContext.h"
+#include "editing/EditWindows.h"
 #include "editing/KORVAUtil.h"
 #include "store/NodeTag.h"
 
@@ -129,21 +130,21 @@ void mnuProjDeleteTelList_Click(EditContext& ctx) {
 // hears so instead of seeing an empty editor.
 void mnuProjEditGroupList_Click(EditContext& ctx) {
     if (ctx.forms.editGroupList.LoadFormObj(ctx, false))
-        ctx.ui.ShowModal(Window::frmEditGroupList);
+        ctx.ui.ShowModal(Windows::frmEditGroupList);
     else
         KORVAUtil::RowMissing(ctx, SelectedKey(ctx));
 }
 
 void mnuProjEditTelList_Click(EditContext& ctx) {
     if (ctx.forms.editTelList.LoadFormObj(ctx))
-        ctx.ui.ShowModal(Window::frmEditTelList);
+        ctx.ui.ShowModal(Windows::frmEditTelList);
     else
         KORVAUtil::RowMissing(ctx, SelectedKey(ctx));
 }
 
 void mnuProjEditZoneList_Click(EditContext& ctx) {
     if (ctx.forms.editZoneList.LoadFormObj(ctx))
-        ctx.ui.ShowModal(Window::frmEditZoneList);
+        ctx.ui.ShowModal(Windows::frmEditZoneList);
     else
         KORVAUtil::RowMissing(ctx, SelectedKey(ctx));
 }
@@ -177,7 +178,7 @@ void mnuProjConentAddGroup_Click(EditContext& ctx, const std::optional<QString>&
     else
         return;
     ctx.forms.addUserGroup.LoadFormObj(ctx, contact);
-    ctx.ui.ShowModal(Window::frmAddUserGroup);
+    ctx.ui.ShowModal(Windows::frmAddUserGroup);
 }
 
 // The group a pop-up command acts on: the selected group leaf, or the group picked in the
@@ -195,13 +196,13 @@ void mnuProjConentAddUser_Click(EditContext& ctx, const std::optional<QString>& 
     const auto group = SelectedGroup(ctx, listItem);
     if (!group || !TargetRoomLeft(ctx)) return;
     ctx.forms.addOtherUser.LoadFormObj(ctx, *group);
-    ctx.ui.ShowModal(Window::frmAddOtherUser);
+    ctx.ui.ShowModal(Windows::frmAddOtherUser);
 }
 
 void mnuProjConentMoveUser_Click(EditContext& ctx, const std::optional<QString>& listItem) {
     const auto group = SelectedGroup(ctx, listItem);
     if (!group) return;
     ctx.forms.moveUsers.LoadFormObj(ctx, *group);
-    ctx.ui.ShowModal(Window::frmMoveUsers);
+    ctx.ui.ShowModal(Windows::frmMoveUsers);
 }
 } // namespace ProjMenu

@@ -5,6 +5,7 @@
 #include "base/Twips.h"
 #include "device/CommLog.h"
 #include "device/DeviceMenu.h"
+#include "device/DeviceWindows.h"
 #include "device/Download.h"
 #include "device/frmComPort.h"
 #include "device/frmCommLog.h"
@@ -14,6 +15,7 @@
 #include "editing/QtEditDialogs.h"
 #include "mainwindow/MainContext.h"
 #include "mainwindow/MainView.h"
+#include "mainwindow/MainWindows.h"
 #include "mainwindow/PopupMenu.h"
 #include "mainwindow/QtProjViews.h"
 #include "mainwindow/QtStatusPanel.h"
@@ -21,6 +23,7 @@
 #include "ml/MLUtil.h"
 #include "ml/QtFormTexts.h"
 #include "store/KORVAMain.h"
+#include "store/StoreWindows.h"
 #include "store/frmProjBasic.h"
 #include "ui_frmMain.h"
 
@@ -294,21 +297,21 @@ void frmMain::RegisterWindow(Window which, ShowWindow show) {
 }
 
 void frmMain::RegisterWindows() {
-    RegisterWindow(Window::frmProjBasic, [this](QWidget* parent) {
+    RegisterWindow(Windows::frmProjBasic, [this](QWidget* parent) {
         frmProjBasic dlg(m_ctx, parent);
         dlg.LoadFormObj();
         return dlg.exec() == QDialog::Accepted;
     });
-    RegisterWindow(Window::frmComPort,
+    RegisterWindow(Windows::frmComPort,
                    [this](QWidget* parent) { return frmComPort::Run(m_ctx, parent); });
-    RegisterWindow(Window::frmCommSetting,
+    RegisterWindow(Windows::frmCommSetting,
                    [this](QWidget* parent) { return frmCommSetting::Run(m_ctx, parent); });
     // Opened from About, so it sits over the modal window that asked for it.
-    RegisterWindow(Window::frmDiagnostic, [this](QWidget* parent) {
+    RegisterWindow(Windows::frmDiagnostic, [this](QWidget* parent) {
         QWidget* modal = QApplication::activeModalWidget();
         return frmDebug::Run(m_ctx, modal ? modal : parent);
     });
-    RegisterWindow(Window::frmAbout, [this](QWidget* parent) {
+    RegisterWindow(Windows::frmAbout, [this](QWidget* parent) {
         frmAbout dlg(m_ctx, parent);
         return dlg.exec() == QDialog::Accepted;
     });
@@ -399,7 +402,7 @@ void frmMain::mnuFileSaveAs_Click() {
     KORVAMain::SaveProjectAs(m_ctx);
 }
 void frmMain::mnuFileBasic_Click() {
-    ShowModal(Window::frmProjBasic);
+    ShowModal(Windows::frmProjBasic);
 }
 void frmMain::mnuFileMRU_Click(int index) {
     MainView::mnuFileMRU_Click(m_ctx, QtProjViews::RecentCaption(*this, index));
@@ -441,7 +444,7 @@ void frmMain::mnuViewCommLog_Click() {
 }
 
 void frmMain::mnuToolsOptions_Click() {
-    ShowModal(Window::frmToolsOptions);
+    ShowModal(Windows::frmToolsOptions);
 }
 
 void frmMain::mnuDeviceConnect_Click() {
@@ -454,7 +457,7 @@ void frmMain::mnuDeviceSetting_Click() {
     DeviceMenu::DeviceSettingCommand(m_ctx);
 }
 void frmMain::mnuHelpAbout_Click() {
-    ShowModal(Window::frmAbout);
+    ShowModal(Windows::frmAbout);
 }
 
 void frmMain::mnuProjConentAddGroupList_Click() {

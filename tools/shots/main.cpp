@@ -13,6 +13,7 @@
 #include "app/frmToolsOptions.h"
 #include "base/QtIcons.h"
 #include "db/ADOUtil.h"
+#include "device/DeviceWindows.h"
 #include "device/Download.h"
 #include "device/KORVADll.h"
 #include "device/SerialPort.h"
@@ -184,7 +185,7 @@ static bool DownloadShots(AppContext& ctx, QtUi& ui, QWidget* main, const QStrin
 static bool DiagnosticShot(AppContext& ctx, QtUi& ui, QWidget* main, const QString& out) {
     ctx.port = std::make_unique<AckPort>();
     ctx.port->Open();
-    ui.modalSink = [](Window which) { return which == Window::frmComPort; };
+    ui.modalSink = [](Window which) { return which == Windows::frmComPort; };
     frmDebug debug(ctx, main);
     debug.LoadFormObj();
     debug.show();
