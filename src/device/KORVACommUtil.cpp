@@ -5,6 +5,7 @@
 #include "device/CommUtil.h"
 #include "device/DeviceContext.h"
 #include "store/SystemDb.h"
+#include "store/SystemSchema.h"
 
 namespace KORVACommUtil {
 namespace {
@@ -107,11 +108,11 @@ int FindBaudID(SystemDb& sdb, const QString& typeCode, const QString& baudRate) 
     RowSet* rs = sdb.CommBaudList.get();
     if (!rs || !rs->IsOpen() || ADOUtil::GetRecordCount(rs) < 1) return -1;
     for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
-        if (ADOUtil::NullToStr(rs->Field(QStringLiteral("ModelName"))).toUpper() ==
+        if (ADOUtil::NullToStr(rs->Field(SystemSchema::kModelName)).toUpper() ==
                 typeCode.toUpper() &&
-            ADOUtil::NullToStr(rs->Field(QStringLiteral("BaudRate"))) == baudRate) {
+            ADOUtil::NullToStr(rs->Field(SystemSchema::kBaudRate)) == baudRate) {
             bool ok = false;
-            const int id = ADOUtil::NullToStr(rs->Field(QStringLiteral("BaudID"))).toInt(&ok);
+            const int id = ADOUtil::NullToStr(rs->Field(SystemSchema::kBaudID)).toInt(&ok);
             return ok ? id : -1;
         }
     }

@@ -7,14 +7,13 @@
 #include "editing/EditWindows.h"
 #include "editing/ValidUtil.h"
 #include "store/NodeTag.h"
+#include "store/ProjectSchema.h"
 
 namespace KORVAUtil {
 namespace {
 using NodeTags::kUserGroups;
 using NodeTags::kUsers;
 using VBUtil::kCrLf;
-const QString kGroupName = QStringLiteral("GroupName");
-const QString kUserName = QStringLiteral("UserName");
 const QString kStatus = QStringLiteral("Status");
 
 QString Str(const RowSet* rs, const QString& field) {
@@ -168,7 +167,7 @@ bool AddUserGroup(EditContext& ctx) {
             RowSet* rs = p.UserGroups.get();
             return EditTransaction::AddNew(rs, why) &&
                    EditTransaction::SetField(rs, kGroupName, name, why) &&
-                   EditTransaction::SetField(rs, QStringLiteral("GroupDsc"), QString(), why) &&
+                   EditTransaction::SetField(rs, ProjectSchema::kGroupDsc, QString(), why) &&
                    EditTransaction::SaveRow(rs, why);
         });
     if (!added) return false;
@@ -193,8 +192,8 @@ QString DeleteGroupQuestion(const EditContext& ctx, const QString& name) {
     if (RowSet* zones = p.Zones.get(); zones && zones->IsOpen()) {
         for (zones->MoveFirst(); !zones->Eof(); zones->MoveNext())
             if (Str(zones, kGroupName) == name)
-                zoneLines << Str(zones, QStringLiteral("ZoneNo")) + QStringLiteral(" ,") +
-                                 Str(zones, QStringLiteral("ZoneName"));
+                zoneLines << Str(zones, ProjectSchema::kZoneNo) + QStringLiteral(" ,") +
+                                 Str(zones, ProjectSchema::kZoneName);
     }
     QStringList userLines;
     if (RowSet* users = p.Users.get(); users && users->IsOpen()) {
@@ -202,8 +201,8 @@ QString DeleteGroupQuestion(const EditContext& ctx, const QString& name) {
             for (const QString& element : SplitGroupList(Str(users, kGroupName)))
                 if (element == name)
                     userLines << Str(users, kUserName) + QStringLiteral(" ,") +
-                                     Str(users, QStringLiteral("PhoneNumber")) +
-                                     QStringLiteral(" ,") + Str(users, QStringLiteral("UserDsc"));
+                                     Str(users, ProjectSchema::kPhoneNumber) +
+                                     QStringLiteral(" ,") + Str(users, ProjectSchema::kUserDsc);
     }
     QString question = GetMLText(ml, QStringLiteral("確定是否要刪除這個連絡人群組["), 1, 109,
                                  QStringLiteral("KORVAUtil")) +
@@ -343,7 +342,7 @@ bool RenameUserGroup(EditContext& ctx, const QString& oldName, const QString& ne
             }
             if (!EditTransaction::SetField(groups, kGroupName, newName, why)) return false;
         }
-        return EditTransaction::SetField(groups, QStringLiteral("GroupDsc"), description, why) &&
+        return EditTransaction::SetField(groups, ProjectSchema::kGroupDsc, description, why) &&
                EditTransaction::SaveRow(groups, why);
     });
     if (!saved) return false;
@@ -404,8 +403,8 @@ bool AddUser(EditContext& ctx) {
             RowSet* rs = p.Users.get();
             return EditTransaction::AddNew(rs, why) &&
                    EditTransaction::SetField(rs, kUserName, name, why) &&
-                   EditTransaction::SetField(rs, QStringLiteral("PhoneNumber"), QString(), why) &&
-                   EditTransaction::SetField(rs, QStringLiteral("UserDsc"), QString(), why) &&
+                   EditTransaction::SetField(rs, ProjectSchema::kPhoneNumber, QString(), why) &&
+                   EditTransaction::SetField(rs, ProjectSchema::kUserDsc, QString(), why) &&
                    EditTransaction::SetField(rs, kGroupName, group, why) &&
                    EditTransaction::SaveRow(rs, why);
         });
@@ -441,7 +440,7 @@ bool DeleteUser(EditContext& ctx) {
         return false;
     }
     const QString name = Str(users, kUserName);
-    const QString phone = Str(users, QStringLiteral("PhoneNumber"));
+    const QString phone = Str(users, ProjectSchema::kPhoneNumber);
     if (ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("確定是否要刪除這個連絡人["), 1, 248,
                                 QStringLiteral("KORVAUtil")) +
                           name + u':' + phone + QStringLiteral("]?"),
@@ -496,11 +495,11 @@ bool SaveUser(EditContext& ctx, const QString& oldName, const QString& newName,
         if (newName != oldName && !EditTransaction::SetField(rs, kUserName, newName, why))
             return false;
         if (!phone.isEmpty() &&
-            !EditTransaction::SetField(rs, QStringLiteral("PhoneNumber"), phone, why))
+            !EditTransaction::SetField(rs, ProjectSchema::kPhoneNumber, phone, why))
             return false;
-        return EditTransaction::SetField(rs, QStringLiteral("UserDsc"), description, why) &&
+        return EditTransaction::SetField(rs, ProjectSchema::kUserDsc, description, why) &&
                EditTransaction::SetField(rs, kGroupName, JoinGroupList(groups), why) &&
-               EditTransaction::SetField(rs, QStringLiteral("IsDisable"), disabled, why) &&
+               EditTransaction::SetField(rs, ProjectSchema::kIsDisable, disabled, why) &&
                EditTransaction::SaveRow(rs, why);
     });
     if (!saved) return false;

@@ -2,6 +2,7 @@
 
 #include "db/ADOUtil.h"
 #include "store/OpenProject.h"
+#include "store/ProjectSchema.h"
 
 namespace NodeTags {
 
