@@ -13,6 +13,8 @@ namespace KORVAUtil {
 namespace {
 using NodeTags::kUserGroups;
 using NodeTags::kUsers;
+using ProjectSchema::kGroupName;
+using ProjectSchema::kUserName;
 using VBUtil::kCrLf;
 const QString kStatus = QStringLiteral("Status");
 
@@ -483,10 +485,7 @@ bool SaveUser(EditContext& ctx, const QString& oldName, const QString& newName,
     OpenProject& p = ctx.project;
     const QString failTitle =
         GetMLText(ctx.ml, QStringLiteral("儲存連絡人失敗"), 1, 9113, QStringLiteral("KORVAUtil"));
-    NodeTags::TagItems items;
-    items[0] = kUsers;
-    items[1] = oldName;
-    if (!NodeTags::LocateCurRecord(p, items, 2)) {
+    if (!NodeTags::LocateCurRecord(p, {kUsers, oldName})) {
         RowMissing(ctx, oldName, failTitle);
         return false;
     }

@@ -25,8 +25,8 @@ using NodeTags::kUserGroups;
 using NodeTags::kUsers;
 using NodeTags::kZones;
 
-QString Str(const RowSet* rs, const char* field) {
-    return ADOUtil::NullToStr(rs->Field(QString::fromLatin1(field)));
+QString Str(const RowSet* rs, const QString& field) {
+    return ADOUtil::NullToStr(rs->Field(field));
 }
 
 // ZoneNo as a 16-bit whole number in decimal.
@@ -322,11 +322,12 @@ void mklvNodeContent(MainContext& ctx) {
                                 QStringLiteral("KORVAMain")));
         return;
     }
-    NodeTags::TagItems items;
-    const int count = NodeTags::ParseNodeTag(tag, items);
-    NodeTags::LocateCurRecord(ctx.project, items, count);
+    const NodeTag parsed = NodeTag::Parse(tag);
+    NodeTags::LocateCurRecord(ctx.project, parsed);
     OpenProject& p = ctx.project;
-    const QString& kind = items[0];
+    const QString& kind = parsed.kind;
+    const bool leaf = parsed.IsLeaf();
+    const QString key = parsed.key.value_or(QString());
 
     if (kind == kProjName && !leaf) {
         view.SetLvCaption(
@@ -358,16 +359,16 @@ void mklvNodeContent(MainContext& ctx) {
     } else if (kind == kUserGroups && leaf) {
         view.SetLvCaption(GetMLText(ctx.ml, QStringLiteral("連絡人群組名稱:"), 1, 1117,
                                     QStringLiteral("KORVAMain")) +
-                          items[1]);
-        PutTableTolvNodeContent(ctx, kUsers, p.Users.get(), QStringLiteral("GroupName"), items[1]);
-    } else if (kind == kUsers && count == 1) {
+                          key);
+        PutTableTolvNodeContent(ctx, kUsers, p.Users.get(), ProjectSchema::kGroupName, key);
+    } else if (kind == kUsers && !leaf) {
         view.SetLvCaption(
             GetMLText(ctx.ml, QStringLiteral("連絡人"), 1, 1312, QStringLiteral("KORVAMain")));
         PutTableTolvNodeContent(ctx, kUsers, p.Users.get());
     } else if (kind == kUsers && leaf) {
         view.SetLvCaption(
             GetMLText(ctx.ml, QStringLiteral("連絡人內容:"), 1, 1121, QStringLiteral("KORVAMain")) +
-            items[1]);
+            key);
         PutRecordTolvNodeContent(ctx, kUsers, p.Users.get());
     } else if (kind == kZones && !leaf) {
         view.SetLvCaption(
@@ -376,7 +377,7 @@ void mklvNodeContent(MainContext& ctx) {
     } else if (kind == kZones && leaf) {
         view.SetLvCaption(
             GetMLText(ctx.ml, QStringLiteral("警報區="), 1, 1129, QStringLiteral("KORVAMain")) +
-            items[1]);
+            key);
         PutRecordTolvNodeContent(ctx, kZones, p.Zones.get());
     }
 }
