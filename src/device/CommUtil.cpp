@@ -1,7 +1,10 @@
 #include "device/CommUtil.h"
 
+#include "base/Ui.h"
 #include "base/VBUtil.h"
-#include "device/DeviceContext.h"
+#include "device/CommLink.h"
+#include "device/CommValues.h"
+#include "device/DeviceLink.h"
 #include "device/KORVADll.h"
 #include "device/RealSerialPort.h"
 
@@ -13,7 +16,7 @@
 namespace CommUtil {
 namespace {
 
-void Observe(DeviceContext& ctx, FrameDirection direction, const QByteArray& bytes,
+void Observe(const DeviceLink& ctx, FrameDirection direction, const QByteArray& bytes,
              const QString& note = {}, bool portLost = false) {
     if (ctx.link.observer)
         ctx.link.observer(
@@ -22,7 +25,7 @@ void Observe(DeviceContext& ctx, FrameDirection direction, const QByteArray& byt
 
 // The port reported a read, write or resource error: close it at once so nothing spins on
 // a dead port, and keep the reason for the operation's failure message.
-void MarkLost(DeviceContext& ctx) {
+void MarkLost(const DeviceLink& ctx) {
     SerialPort* port = ctx.port.get();
     ctx.link.lastError = PortError::Lost;
     ctx.link.lastErrorText = port ? port->ErrorText() : QString();
@@ -32,7 +35,7 @@ void MarkLost(DeviceContext& ctx) {
     if (port) port->Close();
 }
 
-bool Lost(DeviceContext& ctx) {
+bool Lost(const DeviceLink& ctx) {
     if (ctx.port && ctx.port->LastError() == PortError::Lost) {
         MarkLost(ctx);
         return true;
@@ -42,7 +45,7 @@ bool Lost(DeviceContext& ctx) {
 
 // Holds the next attempt back until the pause after a failed attempt has run out, letting
 // events run meanwhile.
-void WaitForPause(DeviceContext& ctx) {
+void WaitForPause(const DeviceLink& ctx) {
     QElapsedTimer since;
     since.start();
     while (ctx.link.pause && since.elapsed() <= kPauseWaitLimitMs) {
@@ -66,8 +69,8 @@ QString PortNameOf(int portNo) {
 #endif
 }
 
-QString CurrentPortName(const DeviceContext& ctx) {
-    return ctx.comm.PortName.isEmpty() ? PortNameOf(ctx.comm.PortNo) : ctx.comm.PortName;
+QString CurrentPortName(const CommValues& comm) {
+    return comm.PortName.isEmpty() ? PortNameOf(comm.PortNo) : comm.PortName;
 }
 
 QVector<PortChoice> AvailablePorts() {
@@ -104,13 +107,13 @@ QVector<PortChoice> AvailablePorts() {
     return out;
 }
 
-void SetPortParams(DeviceContext& ctx) {
+void SetPortParams(const DeviceLink& ctx) {
     if (!ctx.port) ctx.port = std::make_unique<RealSerialPort>();
-    ctx.port->SetPortName(CurrentPortName(ctx));
+    ctx.port->SetPortName(CurrentPortName(ctx.comm));
     ctx.port->SetLineSettings(LineSettings{9600, 8, 'N', 1});
 }
 
-bool OpenComm(DeviceContext& ctx) {
+bool OpenComm(const DeviceLink& ctx) {
     ClosePort(ctx);
     if (!ctx.port) SetPortParams(ctx);
     if (ctx.port->Open()) {
@@ -162,19 +165,19 @@ bool OpenComm(DeviceContext& ctx) {
     return false;
 }
 
-bool EnsurePortOpen(DeviceContext& ctx) {
+bool EnsurePortOpen(const DeviceLink& ctx) {
     if (ctx.port && ctx.port->IsOpen()) return true;
     SetPortParams(ctx);
     return OpenComm(ctx);
 }
 
-bool ClosePort(DeviceContext& ctx) {
+bool ClosePort(const DeviceLink& ctx) {
     if (!ctx.port || !ctx.port->IsOpen()) return false;
     ctx.port->Close();
     return true;
 }
 
-int SendBytes(DeviceContext& ctx, const QByteArray& bytes, int n) {
+int SendBytes(const DeviceLink& ctx, const QByteArray& bytes, int n) {
     SerialPort* port = ctx.port.get();
     if (!port || !port->IsOpen() || n <= 0) return 0;
     // Whatever is waiting belongs to an earlier exchange: it must never be taken for the
@@ -204,7 +207,7 @@ bool IsExceptionFrame(const QByteArray& bytes, int fn) {
     return quint8(bytes[3]) == (crc & 0xFF) && quint8(bytes[4]) == (crc >> 8);
 }
 
-int ReceiveBytes(DeviceContext& ctx, QByteArray& buffer, int expected, int timeOut,
+int ReceiveBytes(const DeviceLink& ctx, QByteArray& buffer, int expected, int timeOut,
                  int exceptionOf) {
     buffer.clear();
     SerialPort* port = ctx.port.get();
@@ -268,7 +271,7 @@ QString FrameCheckText(FrameCheck check) {
     return {};
 }
 
-bool SendCommand(DeviceContext& ctx, QByteArray& request, int n, QByteArray& response, int m,
+bool SendCommand(const DeviceLink& ctx, QByteArray& request, int n, QByteArray& response, int m,
                  int timeOut, int retry) {
     if (n < 2) return false;
     if (request.size() < n + 2) request.resize(n + 2);
@@ -320,7 +323,7 @@ bool SendCommand(DeviceContext& ctx, QByteArray& request, int n, QByteArray& res
     return ok;
 }
 
-QString LostPortText(const DeviceContext& ctx) {
+QString LostPortText(const DeviceLink& ctx) {
     if (ctx.link.lastError != PortError::Lost) return {};
     return VBUtil::kCrLf + VBUtil::kCrLf + u'[' + ctx.link.lastPortName + QStringLiteral("] ") +
            GetMLText(ctx.ml,
