@@ -7,6 +7,7 @@
 #include "device/DeviceLink.h"
 #include "device/KORVADll.h"
 #include "device/RealSerialPort.h"
+#include "ml/MLText.h"
 
 #include <QSerialPortInfo>
 #include <algorithm>
@@ -122,46 +123,34 @@ bool OpenComm(const DeviceLink& ctx) {
         return true;
     }
     const PortError why = ctx.port->LastError();
+    const MLText T{ctx.ml, QStringLiteral("CommUtil")};
     QString reason;
     switch (why) {
     case PortError::NotFound:
-        reason = GetMLText(ctx.ml, QStringLiteral("找不到此通訊埠。"), 1, 102,
-                           QStringLiteral("CommUtil"));
+        reason = T(QStringLiteral("找不到此通訊埠。"), 1, 102);
         break;
     case PortError::Permission:
-        reason = GetMLText(ctx.ml, QStringLiteral("沒有使用此通訊埠的權限。"), 2, 102,
-                           QStringLiteral("CommUtil"));
+        reason = T(QStringLiteral("沒有使用此通訊埠的權限。"), 2, 102);
 #ifdef Q_OS_LINUX
-        reason +=
-            VBUtil::kCrLf + GetMLText(ctx.ml,
-                                      QStringLiteral("請將使用者加入 dialout 群組 (sudo usermod "
-                                                     "-aG dialout 使用者名稱), 登出後再重新登入。"),
-                                      3, 102, QStringLiteral("CommUtil"));
+        reason += VBUtil::kCrLf + T(QStringLiteral("請將使用者加入 dialout 群組 (sudo usermod "
+                                                   "-aG dialout 使用者名稱), 登出後再重新登入。"),
+                                    3, 102);
 #endif
         break;
     case PortError::InUse:
-        reason = GetMLText(ctx.ml, QStringLiteral("此通訊埠正被其他程式使用中。"), 4, 102,
-                           QStringLiteral("CommUtil"));
+        reason = T(QStringLiteral("此通訊埠正被其他程式使用中。"), 4, 102);
         break;
     default:
-        reason = GetMLText(ctx.ml, QStringLiteral("通訊埠無法開啟:"), 5, 102,
-                           QStringLiteral("CommUtil")) +
-                 u' ' + ctx.port->ErrorText();
+        reason = T(QStringLiteral("通訊埠無法開啟:"), 5, 102) + u' ' + ctx.port->ErrorText();
         break;
     }
     ctx.ui.MsgBox(
-        GetMLText(ctx.ml, QStringLiteral("Unable to connect to Device."), 1, 101,
-                  QStringLiteral("CommUtil")) +
-            VBUtil::kCrLf +
-            GetMLText(ctx.ml,
-                      QStringLiteral(
-                          "Please check cable connection and communicaiton parameter settings."),
-                      2, 101, QStringLiteral("CommUtil")) +
+        T(QStringLiteral("Unable to connect to Device."), 1, 101) + VBUtil::kCrLf +
+            T(QStringLiteral("Please check cable connection and communicaiton parameter settings."),
+              2, 101) +
             VBUtil::kCrLf + VBUtil::kCrLf + u'[' + ctx.port->PortName() + QStringLiteral("] ") +
             reason,
-        vbOKOnly | vbCritical,
-        GetMLText(ctx.ml, QStringLiteral("Communicaiton Error"), 3, 101,
-                  QStringLiteral("CommUtil")));
+        vbOKOnly | vbCritical, T(QStringLiteral("Communicaiton Error"), 3, 101));
     return false;
 }
 
@@ -325,10 +314,9 @@ bool SendCommand(const DeviceLink& ctx, QByteArray& request, int n, QByteArray& 
 
 QString LostPortText(const DeviceLink& ctx) {
     if (ctx.link.lastError != PortError::Lost) return {};
+    const MLText T{ctx.ml, QStringLiteral("CommUtil")};
     return VBUtil::kCrLf + VBUtil::kCrLf + u'[' + ctx.link.lastPortName + QStringLiteral("] ") +
-           GetMLText(ctx.ml,
-                     QStringLiteral("通訊埠連線中斷 (通訊線已拔除或裝置已離線), 通訊埠已關閉。"), 1,
-                     103, QStringLiteral("CommUtil"));
+           T(QStringLiteral("通訊埠連線中斷 (通訊線已拔除或裝置已離線), 通訊埠已關閉。"), 1, 103);
 }
 
 } // namespace CommUtil
