@@ -112,7 +112,7 @@ private:
 
 // A project of 20 contacts and 64 zones' alarm messages, downloaded twice: once to the end,
 // once to a port that falls silent; each message box is taken and answered with its
-// default button.
+// default button. The main window is taken first with the project open.
 static bool DownloadShots(AppContext& ctx, QtUi& ui, QWidget* main, const QString& folder,
                           const QString& out) {
     const QString path = QDir(out).filePath(QStringLiteral("Shots.cmb"));
@@ -135,6 +135,7 @@ static bool DownloadShots(AppContext& ctx, QtUi& ui, QWidget* main, const QStrin
             QStringLiteral("UPDATE Zones SET AlarmSMS='Zone '||ZoneNo||' alarm', GroupName='ALL'"));
     }
     if (!KORVAMain::OpenProject(ctx, path)) return false;
+    bool ok = Save(main, out, QStringLiteral("main-project"));
     auto port = std::make_unique<AckPort>();
     AckPort* ack = port.get();
     ctx.port = std::move(port);
@@ -142,7 +143,6 @@ static bool DownloadShots(AppContext& ctx, QtUi& ui, QWidget* main, const QStrin
     ctx.comm.TimeOut = 1;
     ctx.link.dumpDir = out;
 
-    bool ok = true;
     QStringList names{QStringLiteral("download-confirm"), QStringLiteral("download-success"),
                       QString(), QStringLiteral("download-failure")};
     int boxes = 0;
