@@ -28,8 +28,10 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Beside the libraries the executables link: the X11 platform plugin, the CJK fonts the
-# texts and the printed sheet use; Qt's own Chinese texts (dialog buttons) are recommended.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-noto-cjk")
+# Beside the libraries the executables link: the X11 platform plugin, the SVG image plugin
+# the icons are drawn with (loaded at run time, so no library dependency shows it), the CJK
+# fonts the texts and the printed sheet use; Qt's own Chinese texts (dialog buttons) are
+# recommended.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6svg6, fonts-noto-cjk")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
 include(CPack)

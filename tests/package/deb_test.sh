@@ -3,7 +3,7 @@
 set -euo pipefail
 build=$1
 tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
+trap 'chmod -R u+w "$tmp"; rm -rf "$tmp"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 (cd "$build" && cpack -G DEB -B "$tmp/out" >/dev/null)
@@ -30,7 +30,8 @@ grep -qx 'Icon=korva' "$desktop" || fail "desktop entry's icon"
 if command -v desktop-file-validate >/dev/null; then desktop-file-validate "$desktop"; fi
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for d in libqt6widgets6 libqt6serialport6 libqt6printsupport6 libsqlite3-0 fonts-noto-cjk qt6-qpa-plugins; do
+for d in libqt6widgets6 libqt6serialport6 libqt6printsupport6 libqt6svg6 libsqlite3-0 fonts-noto-cjk \
+    qt6-qpa-plugins; do
     grep -q "$d" <<<"$depends" || fail "Depends lacks $d: $depends"
 done
 
@@ -46,5 +47,4 @@ for f in KORVA.set KORVA.ml KORVA.sdb RV27.mdb KORVA.pkg; do
     [ -f "$tmp/data/KORVA/bin/$f" ] || fail "the person's folder lacks $f"
 done
 [ -d "$tmp/data/KORVA/Project" ] || fail "no project folder beside"
-chmod -R u+w "$root"
 echo "package $(basename "$deb"): $(stat -c %s "$deb") bytes; Depends: $depends"
