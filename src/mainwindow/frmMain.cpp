@@ -13,6 +13,7 @@
 #include "device/frmDebug.h"
 #include "editing/ProjMenu.h"
 #include "editing/QtEditDialogs.h"
+#include "editing/SheetPrint.h"
 #include "mainwindow/MainContext.h"
 #include "mainwindow/MainView.h"
 #include "mainwindow/MainWindows.h"
@@ -30,6 +31,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QSettings>
@@ -136,6 +139,8 @@ void frmMain::ConnectMenus() {
     on(ui->mnuFileSave, &frmMain::mnuFileSave_Click);
     on(ui->mnuFileSaveAs, &frmMain::mnuFileSaveAs_Click);
     on(ui->mnuFileBasic, &frmMain::mnuFileBasic_Click);
+    on(ui->mnuFilePrint, &frmMain::mnuFilePrint_Click);
+    on(ui->mnuFileExportPdf, &frmMain::mnuFileExportPdf_Click);
     QAction* mru[4] = {ui->mnuFileMRU_1, ui->mnuFileMRU_2, ui->mnuFileMRU_3, ui->mnuFileMRU_4};
     for (int i = 0; i < 4; ++i)
         connect(mru[i], &QAction::triggered, this, [this, i] { mnuFileMRU_Click(i + 1); });
@@ -403,6 +408,22 @@ void frmMain::mnuFileSaveAs_Click() {
 }
 void frmMain::mnuFileBasic_Click() {
     ShowModal(Windows::frmProjBasic);
+}
+// The sheet in a preview where the person picks printer and paper, then prints.
+void frmMain::mnuFilePrint_Click() {
+    if (!m_ctx.project.IsOpen()) return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(m_ctx.project.ProjName);
+    printer.setPageLayout(QPageLayout(QPageSize(SheetPrint::DefaultPaper()), QPageLayout::Portrait,
+                                      QMarginsF(15, 15, 15, 12), QPageLayout::Millimeter));
+    QPrintPreviewDialog preview(&printer, this);
+    preview.setWindowTitle(ui->mnuFilePrint->text().remove(u'&'));
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+            [this](QPrinter* p) { SheetPrint::PaintProject(m_ctx, *p); });
+    preview.exec();
+}
+void frmMain::mnuFileExportPdf_Click() {
+    SheetPrint::ExportPdf(m_ctx);
 }
 void frmMain::mnuFileMRU_Click(int index) {
     MainView::mnuFileMRU_Click(m_ctx, QtProjViews::RecentCaption(*this, index));

@@ -445,7 +445,7 @@ private Q_SLOTS:
         ProjectEnv e;
         AppContext& ctx = *e.ctx;
         FileMenuState s = MainView::mnuFile_Click(ctx);
-        QVERIFY(!s.saveEnabled && !s.saveAsEnabled && !s.basicEnabled);
+        QVERIFY(!s.saveEnabled && !s.saveAsEnabled && !s.basicEnabled && !s.sheetEnabled);
         QVERIFY(!s.mru[0].visible);
         MainView::mnuViewRefresh_Click(ctx); // nothing open: nothing to rebuild
         QCOMPARE(ctx.view.tree.rowCount(), 0);
@@ -453,7 +453,7 @@ private Q_SLOTS:
         QVERIFY(e.Open(e.MakeProject(QStringLiteral("P.cmb"), kContent)));
         QCOMPARE(ctx.view.tvCaption, QStringLiteral("P"));
         s = MainView::mnuFile_Click(ctx);
-        QVERIFY(!s.saveEnabled && s.saveAsEnabled && s.basicEnabled);
+        QVERIFY(!s.saveEnabled && s.saveAsEnabled && s.basicEnabled && s.sheetEnabled);
         QCOMPARE(s.mru[0].caption, ctx.project.ProjPath);
         ctx.project.IsModified = true;
         QVERIFY(MainView::mnuFile_Click(ctx).saveEnabled);
