@@ -13,18 +13,21 @@
 #include "app/frmToolsOptions.h"
 #include "base/QtIcons.h"
 #include "db/ADOUtil.h"
+#include "device/DeviceWindows.h"
 #include "device/Download.h"
 #include "device/KORVADll.h"
 #include "device/SerialPort.h"
 #include "device/frmCommLog.h"
 #include "device/frmDebug.h"
 #include "device/frmMessage.h"
+#include "editing/EditWindows.h"
 #include "mainwindow/frmAbout.h"
 #include "mainwindow/frmMain.h"
 #include "ml/MLUtil.h"
 #include "ml/QtUi.h"
 #include "ml/frmKeyInString.h"
 #include "store/KORVAMain.h"
+#include "store/StoreWindows.h"
 
 #include <QApplication>
 #include <QDir>
@@ -111,16 +114,16 @@ private:
     int m_taken = 0;
 };
 
-// The main window with the project open, and each modal window it shows (as it comes up,
-// before its data is loaded: the texts and the layout are what is looked at).
+// Each modal window the main window shows (as it comes up, before its data is loaded: the
+// texts and the layout are what is looked at).
 static bool WindowShots(frmMain& main, const QString& out) {
-    bool ok = Save(&main, out, QStringLiteral("main-project"));
+    bool ok = true;
     const std::pair<Window, const char*> windows[] = {
-        {Window::frmProjBasic, "projbasic"},       {Window::frmComPort, "comport"},
-        {Window::frmEditGroupList, "editgroup"},   {Window::frmEditTelList, "editcontact"},
-        {Window::frmEditZoneList, "editzone"},     {Window::frmAddUser, "adduser"},
-        {Window::frmAddUserGroup, "addusergroup"}, {Window::frmMoveUsers, "moveusers"},
-        {Window::frmAddOtherUser, "addotheruser"}, {Window::frmAllUserGroups, "allusergroups"}};
+        {Windows::frmProjBasic, "projbasic"},       {Windows::frmComPort, "comport"},
+        {Windows::frmEditGroupList, "editgroup"},   {Windows::frmEditTelList, "editcontact"},
+        {Windows::frmEditZoneList, "editzone"},     {Windows::frmAddUser, "adduser"},
+        {Windows::frmAddUserGroup, "addusergroup"}, {Windows::frmMoveUsers, "moveusers"},
+        {Windows::frmAddOtherUser, "addotheruser"}, {Windows::frmAllUserGroups, "allusergroups"}};
     for (const auto& [which, name] : windows) {
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, [&, name = name]() {
@@ -138,7 +141,8 @@ static bool WindowShots(frmMain& main, const QString& out) {
 
 // A project of 20 contacts and 64 zones' alarm messages, downloaded twice: once to the end,
 // once to a port that falls silent; each message box is taken and answered with its
-// default button.
+// default button. The main window is taken first with the project open, then the print
+// preview of its sheet.
 static bool DownloadShots(AppContext& ctx, QtUi& ui, QWidget* main, const QString& folder,
                           const QString& out) {
     const QString path = QDir(out).filePath(QStringLiteral("Shots.cmb"));
@@ -161,7 +165,18 @@ static bool DownloadShots(AppContext& ctx, QtUi& ui, QWidget* main, const QStrin
             QStringLiteral("UPDATE Zones SET AlarmSMS='Zone '||ZoneNo||' alarm', GroupName='ALL'"));
     }
     if (!KORVAMain::OpenProject(ctx, path)) return false;
-    if (!WindowShots(*static_cast<frmMain*>(main), out)) return false;
+    bool ok = Save(main, out, QStringLiteral("main-project"));
+    // File > Print: the preview of the project sheet, taken and closed once it is up.
+    QTimer::singleShot(1500, [&ok, &out] {
+        if (QWidget* preview = QApplication::activeModalWidget()) {
+            preview->resize(900, 700);
+            ok &= Save(preview, out, QStringLiteral("print-preview"));
+            preview->close();
+        }
+    });
+    for (QAction* a : main->findChildren<QAction*>())
+        if (a->objectName() == QStringLiteral("mnuFilePrint")) a->trigger();
+    ok &= WindowShots(*static_cast<frmMain*>(main), out);
     auto port = std::make_unique<AckPort>();
     AckPort* ack = port.get();
     ctx.port = std::move(port);
@@ -169,7 +184,6 @@ static bool DownloadShots(AppContext& ctx, QtUi& ui, QWidget* main, const QStrin
     ctx.comm.TimeOut = 1;
     ctx.link.dumpDir = out;
 
-    bool ok = true;
     QStringList names{QStringLiteral("download-confirm"), QStringLiteral("download-success"),
                       QString(), QStringLiteral("download-failure")};
     int boxes = 0;
@@ -211,7 +225,7 @@ static bool DownloadShots(AppContext& ctx, QtUi& ui, QWidget* main, const QStrin
 static bool DiagnosticShot(AppContext& ctx, QtUi& ui, QWidget* main, const QString& out) {
     ctx.port = std::make_unique<AckPort>();
     ctx.port->Open();
-    ui.modalSink = [](Window which) { return which == Window::frmComPort; };
+    ui.modalSink = [](Window which) { return which == Windows::frmComPort; };
     frmDebug debug(ctx, main);
     debug.LoadFormObj();
     debug.show();
