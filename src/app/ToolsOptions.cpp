@@ -10,11 +10,11 @@
 namespace ToolsOptions {
 
 Texts LoadFormObj(const CommValues& comm) {
-    return {QString::number(comm.Retry), QString::number(comm.TimeOut)};
+    return {QString::number(comm.Retry), QString::number(comm.TimeOut), QString()};
 }
 
 Texts Defaults() {
-    return {QStringLiteral("3"), QStringLiteral("2")};
+    return {QStringLiteral("3"), QStringLiteral("2"), QString()};
 }
 
 QVector<LanguageChoice> LanguageChoices(const MLState& ml) {

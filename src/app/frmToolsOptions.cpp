@@ -28,7 +28,7 @@ void frmToolsOptions::LoadFormObj() {
 }
 
 bool frmToolsOptions::CheckFormObj() {
-    return ToolsOptions::CheckFormObj({ui->txtRetry->text(), ui->txtTimeOut->text()});
+    return ToolsOptions::CheckFormObj({ui->txtRetry->text(), ui->txtTimeOut->text(), QString()});
 }
 
 bool frmToolsOptions::SaveFormObj() {
