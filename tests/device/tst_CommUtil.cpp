@@ -426,8 +426,9 @@ void tst_CommUtil::commandFromAnEventHandlerIsRefused() {
     f.dev->responder = [](const QByteArray&) { return ScriptedReply{GoodReply()}; };
     QVERIFY(CommUtil::EnsurePortOpen(*f.ctx));
     QList<bool> nested;
+    bool handled = false;
     f.ui.onDoEvents = [&] {
-        if (!nested.isEmpty()) return;
+        if (std::exchange(handled, true)) return; // the handler runs once
         QByteArray request = ReadRequest(0x04, 7, 1), response;
         nested << CommUtil::SendCommand(*f.ctx, request, 6, response, 7, 2, 2);
     };
