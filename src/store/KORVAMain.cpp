@@ -3,8 +3,10 @@
 #include "base/VBUtil.h"
 #include "db/ADOUtil.h"
 #include "db/FileUtil.h"
+#include "store/ProjectSchema.h"
 #include "store/StoreContext.h"
 #include "store/SystemDb.h"
+#include "store/SystemSchema.h"
 
 #include <QDate>
 #include <QDir>
@@ -94,7 +96,8 @@ bool SameContent(const QString& a, const QString& b) {
     sa.dataSource = a;
     sb.dataSource = b;
     if (!ca.Open(sa) || !cb.Open(sb)) return false;
-    for (const char* table : {"Basic", "UserGroups", "Users", "Zones"}) {
+    using namespace ProjectSchema;
+    for (const QString& table : {kBasic, kUserGroups, kUsers, kZones}) {
         const QString sql = QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(table);
         auto ra = RowSet::OpenQuery(ca, sql), rb = RowSet::OpenQuery(cb, sql);
         if (!ra || !rb || ra->FieldNames() != rb->FieldNames() ||
@@ -144,9 +147,9 @@ QString TemplateModel(const StoreContext& ctx) {
     cs.dataSource = QDir(ctx.programFolder).filePath(QStringLiteral("RV27.mdb"));
     cs.readOnly = true;
     if (!conn.Open(cs)) return {};
-    auto basic = RowSet::OpenTable(conn, QStringLiteral("Basic"));
+    auto basic = RowSet::OpenTable(conn, ProjectSchema::kBasic);
     if (!basic || basic->Eof()) return {};
-    return ADOUtil::NullToStr(basic->Field(QStringLiteral("DeviceModelName")));
+    return ADOUtil::NullToStr(basic->Field(ProjectSchema::kDeviceModelName));
 }
 
 // The capacities of the project's model. A model the list does not know is stood in for by
@@ -253,25 +256,23 @@ ProjectCheck CheckProjectFile(const QString& path) {
     cs.dataSource = path;
     if (!conn.Open(cs))
         return conn.Fault() == DbFault::Damaged ? ProjectCheck::Damaged : ProjectCheck::NotProject;
-    static const struct {
-        const char* table;
-        std::initializer_list<const char*> fields;
+    using namespace ProjectSchema;
+    const struct {
+        const QString& table;
+        QStringList fields;
     } kSchema[] = {
-        {"Basic",
-         {"CreatedBy", "ProjectDsc", "IsUnicode", "CreatedDate", "ModifiedDate",
-          "DeviceModelName"}},
-        {"UserGroups", {"GroupName", "GroupDsc"}},
-        {"Users", {"UserName", "PhoneNumber", "IsDisable", "UserDsc", "GroupName"}},
-        {"Zones",
-         {"ZoneNo", "ZoneName", "ZoneDsc", "GroupName", "AlarmSMS", "ResetSMS", "IsDisable"}},
+        {kBasic,
+         {kCreatedBy, kProjectDsc, kIsUnicode, kCreatedDate, kModifiedDate, kDeviceModelName}},
+        {kUserGroups, {kGroupName, kGroupDsc}},
+        {kUsers, {kUserName, kPhoneNumber, kIsDisable, kUserDsc, kGroupName}},
+        {kZones, {kZoneNo, kZoneName, kZoneDsc, kGroupName, kAlarmSMS, kResetSMS, kIsDisable}},
     };
     for (const auto& t : kSchema) {
-        auto rs = RowSet::OpenTable(conn, QString::fromLatin1(t.table));
+        auto rs = RowSet::OpenTable(conn, t.table);
         if (!rs) return ProjectCheck::NotProject;
-        for (const char* f : t.fields)
-            if (!rs->HasField(QString::fromLatin1(f))) return ProjectCheck::NotProject;
-        if (qstrcmp(t.table, "Basic") == 0 && rs->RecordCount() < 1)
-            return ProjectCheck::NotProject;
+        for (const QString& f : t.fields)
+            if (!rs->HasField(f)) return ProjectCheck::NotProject;
+        if (t.table == kBasic && rs->RecordCount() < 1) return ProjectCheck::NotProject;
     }
     return ProjectCheck::Ok;
 }
@@ -373,7 +374,7 @@ bool OpenProject(StoreContext& ctx, const QString& pathIn) {
     QString model;
     if (RowSet* basic = p.Basic.get(); ADOUtil::GetRecordCount(basic) > 0) {
         basic->MoveFirst();
-        model = ADOUtil::NullToStr(basic->Field(QStringLiteral("DeviceModelName")));
+        model = ADOUtil::NullToStr(basic->Field(ProjectSchema::kDeviceModelName));
     }
     QString fallback;
     const bool knownModel = SetCapacities(ctx, model, fallback);
@@ -440,7 +441,7 @@ void NewProject(StoreContext& ctx) {
             conn.Execute(QStringLiteral("UPDATE Basic SET CreatedDate=?1"), {QDate::currentDate()});
     }
     if (!OpenProject(ctx, path)) return;
-    StampBasicDate(ctx.project, QStringLiteral("CreatedDate"));
+    StampBasicDate(ctx.project, ProjectSchema::kCreatedDate);
 }
 
 int SaveProject(StoreContext& ctx, bool force, bool ask, bool allowCancel) {
@@ -459,7 +460,7 @@ int SaveProject(StoreContext& ctx, bool force, bool ask, bool allowCancel) {
                           QStringLiteral("KORVAMain")));
             if (answer == vbCancel) return kCancelled;
             if (answer == vbNo) return kNotSaved;
-            StampBasicDate(p, QStringLiteral("ModifiedDate"));
+            StampBasicDate(p, ProjectSchema::kModifiedDate);
         } else if (ask) {
             const MsgResult answer = ctx.ui.MsgBox(
                 GetMLText(ctx.ml, QStringLiteral("您要將變更儲存到專案["), 1, 292,
@@ -493,7 +494,7 @@ int SaveProject(StoreContext& ctx, bool force, bool ask, bool allowCancel) {
     }
     if (!ReopenWorkingCopy(ctx)) return kSaved;
     p.IsModified = false;
-    StampBasicDate(p, QStringLiteral("ModifiedDate"));
+    StampBasicDate(p, ProjectSchema::kModifiedDate);
     return kSaved;
 }
 
@@ -605,7 +606,7 @@ void StoreRecentFiles(StoreContext& ctx) {
         }
     }
     for (qsizetype i = 0; ok && i < ctx.recentFiles.size() && i < 4; ++i) {
-        ok = rs->AddNew() && rs->SetField(QStringLiteral("FilePath"), ctx.recentFiles[i]) &&
+        ok = rs->AddNew() && rs->SetField(SystemSchema::kFilePath, ctx.recentFiles[i]) &&
              rs->Update();
         if (!ok) rs->CancelUpdate();
     }
@@ -613,7 +614,7 @@ void StoreRecentFiles(StoreContext& ctx) {
     if (ok && conn->Commit()) return;
     conn->Rollback();
     // The row set's keys no longer match the table: open it afresh.
-    ctx.sysdb.MRUList = ADOUtil::OpenRecordset(conn, QStringLiteral("MRUList"));
+    ctx.sysdb.MRUList = ADOUtil::OpenRecordset(conn, SystemSchema::kMRUList);
 }
 
 std::array<RecentMenuItem, kRecentFileCount> mkRecentFilePathMenu(const StoreContext& ctx) {
