@@ -28,12 +28,12 @@ struct Link {
         ctx.comm.PortName = QStringLiteral("/dev/ttyFUZZ");
     }
 };
-Link* link = nullptr;
+Link* theLink = nullptr;
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     new QCoreApplication(*argc, *argv);
-    link = new Link;
+    theLink = new Link;
     return 0;
 }
 
@@ -42,14 +42,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const int kFunctions[] = {0x03, 0x04, 0x06, 0x10};
     const int fn = kFunctions[data[0] % 4];
     const int m = 5 + data[1] % 64;
-    link->reply = QByteArray(reinterpret_cast<const char*>(data + 2), int(size - 2));
-    link->dev->written.clear();
-    link->dev->writeTimes.clear();
-    if (!link->ctx.port->IsOpen()) link->ctx.port->Open();
-    link->ctx.link.pause = false; // the pause after a failed attempt is not under test
+    theLink->reply = QByteArray(reinterpret_cast<const char*>(data + 2), int(size - 2));
+    theLink->dev->written.clear();
+    theLink->dev->writeTimes.clear();
+    if (!theLink->ctx.port->IsOpen()) theLink->ctx.port->Open();
+    theLink->ctx.link.pause = false; // the pause after a failed attempt is not under test
     QByteArray request = TestFrames::Bytes({247, fn, 0, 6, 0, (m - 5) / 2});
     QByteArray response;
-    const bool ok = CommUtil::SendCommand(link->ctx, request, 6, response, m, 0, 0);
+    const bool ok = CommUtil::SendCommand(theLink->ctx, request, 6, response, m, 0, 0);
     // A success is a whole frame of the expected length with our station, function and a
     // valid check code.
     if (ok) {
@@ -58,6 +58,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             TestFrames::WithCrc(frame.left(m - 2)) != frame)
             std::abort();
     }
-    if (link->dev->written.size() > 1) std::abort(); // no retry was asked for
+    if (theLink->dev->written.size() > 1) std::abort(); // no retry was asked for
     return 0;
 }
