@@ -1,6 +1,7 @@
 #pragma once
 // One connection to a database file (SQLite underneath), opened defensively: a file from
 // anyone can neither run code nor take us anywhere but the failure path.
+#include <QElapsedTimer>
 #include <QString>
 #include <QVariant>
 #include <memory>
@@ -14,7 +15,17 @@ struct ConnectionString {
     QString dataSource;
     QString userId;
     QString password;
+    bool readOnly = false; // opened for reading only: nothing is written, not even the journal mode
     QString ToString() const;
+};
+
+// Why an open failed, so that the person is told the right thing.
+enum class DbFault {
+    None,
+    NotDatabase, // not a database at all, or one that cannot be read
+    Damaged,     // a database whose pages or values are broken
+    Unsupported, // a database holding what ours never hold (code in the schema, huge values)
+    TooSlow,     // a statement ran past the deadline and was stopped
 };
 
 // The open handle, shared by the connection and its row sets so that a row set outliving
@@ -22,6 +33,8 @@ struct ConnectionString {
 struct DbHandle {
     sqlite3* db = nullptr;
     QString path;
+    QElapsedTimer statementClock; // since the current statement started running
+    bool timedOut = false;        // a statement was stopped at the deadline
     ~DbHandle();
     void Close();
     bool IsOpen() const { return db != nullptr; }
@@ -29,6 +42,12 @@ struct DbHandle {
 
 class Connection {
 public:
+    // The largest value (text or blob) a statement may make or read; ours are a few hundred
+    // bytes, and the limit keeps a hostile file from filling the memory.
+    static constexpr int kMaxValueBytes = 256 * 1024;
+    // A statement running longer than this is stopped.
+    static constexpr int kStatementDeadlineMs = 3000;
+
     Connection() = default;
     ~Connection() { Close(); }
     Connection(const Connection&) = delete;
@@ -38,6 +57,7 @@ public:
     void Close();
     bool IsOpen() const { return m_handle && m_handle->IsOpen(); }
     QString ErrorDescription() const { return m_error; }
+    DbFault Fault() const { return m_fault; }
     QString Path() const { return m_handle ? m_handle->path : QString(); }
     const std::shared_ptr<DbHandle>& Handle() const { return m_handle; }
 
@@ -49,11 +69,15 @@ public:
     bool TableExists(const QString& table) const;
 
 private:
+    bool Fail(sqlite3* db, int rc, DbFault fault, const QString& what);
     std::shared_ptr<DbHandle> m_handle;
     QString m_error;
+    DbFault m_fault = DbFault::None;
 };
 
 // Binds a value to a statement parameter (1-based): null, bool as 0/1, dates as YYYY-MM-DD.
 struct sqlite3_stmt;
 bool BindValue(sqlite3_stmt* st, int index, const QVariant& v);
 QString QuoteIdentifier(const QString& name);
+// The reason a statement failed, in words; one stopped at the deadline says so.
+QString StatementError(const DbHandle& handle, int rc);

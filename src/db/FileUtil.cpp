@@ -1,13 +1,21 @@
 #include "db/FileUtil.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <cstdio>
 
 #ifdef Q_OS_UNIX
+#include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+#endif
+#ifdef Q_OS_WIN
+#include <windows.h>
 #endif
 
 namespace FileUtil {
@@ -41,51 +49,100 @@ qsizetype WriteTextFile(const QString& path, const QString& text) {
     return text.size();
 }
 
-bool CopyFileAtomic(const QString& from, const QString& to, QString* error) {
+bool FileOps::SyncFile(int fd) {
+#ifdef Q_OS_UNIX
+    return ::fsync(fd) == 0;
+#else
+    Q_UNUSED(fd);
+    return true;
+#endif
+}
+
+bool FileOps::Rename(const QString& from, const QString& to) {
+#ifdef Q_OS_WIN
+    return MoveFileExW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(from).utf16()),
+                       reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(to).utf16()),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+#else
+    return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+#endif
+}
+
+void FileOps::SyncFolder(const QString& folder) {
+#ifdef Q_OS_UNIX
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+#else
+    Q_UNUSED(folder);
+#endif
+}
+
+bool CopyFileAtomic(const QString& from, const QString& to, QString* error, FileOps* ops) {
+    FileOps real;
+    FileOps& sys = ops ? *ops : real;
+    QFile out;
+    QString named; // the temporary file's name once it has one
     auto fail = [&](const QString& why) {
+        if (out.isOpen()) out.close();
+        if (!named.isEmpty()) QFile::remove(named);
         if (error) *error = why;
         return false;
     };
     QFile in(from);
     if (!FileExists(from) || !in.open(QIODevice::ReadOnly))
         return fail(QStringLiteral("Cannot read ") + from);
-    // QSaveFile writes to a temporary file beside the target and renames it over the target
-    // at commit; until then the target is untouched, and on failure the temporary file goes.
-    QSaveFile out(to);
-    if (!out.open(QIODevice::WriteOnly)) return fail(out.errorString());
+    const QString folder = QFileInfo(to).absolutePath();
+    auto freshName = [&] {
+        return to + QStringLiteral(".tmp") +
+               QString::number(QRandomGenerator::global()->generate(), 36);
+    };
+#ifdef Q_OS_LINUX
+    // A file without a name until it is complete: a crash in the middle leaves nothing.
+    const int fd =
+        ::open(QFile::encodeName(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd >= 0 && !out.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) ::close(fd);
+#endif
+    // Otherwise a new file of our own beside the target.
+    for (int attempt = 0; !out.isOpen(); ++attempt) {
+        if (attempt == 16) return fail(QStringLiteral("Cannot create a file beside ") + to);
+        out.setFileName(freshName());
+        if (out.open(QIODevice::WriteOnly | QIODevice::NewOnly)) named = out.fileName();
+    }
+#ifdef Q_OS_UNIX
+    struct stat target {};
+    if (::stat(QFile::encodeName(to).constData(), &target) == 0)
+        ::fchmod(out.handle(), target.st_mode & 07777);
+#endif
     QByteArray chunk;
     while (!in.atEnd()) {
         chunk = in.read(256 * 1024);
-        if (chunk.isEmpty() && in.error() != QFileDevice::NoError) {
-            out.cancelWriting();
-            return fail(in.errorString());
-        }
-        if (out.write(chunk) != chunk.size()) {
-            out.cancelWriting();
-            return fail(out.errorString());
-        }
+        if (chunk.isEmpty() && in.error() != QFileDevice::NoError) return fail(in.errorString());
+        if (out.write(chunk) != chunk.size()) return fail(out.errorString());
     }
-    if (!out.flush()) {
-        out.cancelWriting();
-        return fail(out.errorString());
-    }
-#ifdef Q_OS_UNIX
+    if (!out.flush()) return fail(out.errorString());
     // The data reaches the disk before the rename can make it the target.
-    if (::fsync(out.handle()) != 0) {
-        out.cancelWriting();
+    if (!sys.SyncFile(out.handle()))
         return fail(QStringLiteral("Cannot flush ") + to + QStringLiteral(" to the disk"));
+#ifdef Q_OS_LINUX
+    for (int attempt = 0; named.isEmpty(); ++attempt) {
+        if (attempt == 16) return fail(QStringLiteral("Cannot name a file beside ") + to);
+        const QString name = freshName();
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(out.handle());
+        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, QFile::encodeName(name).constData(),
+                     AT_SYMLINK_FOLLOW) == 0)
+            named = name;
+        else if (errno != EEXIST)
+            return fail(QStringLiteral("Cannot name a file beside ") + to);
     }
 #endif
-    if (!out.commit()) return fail(out.errorString());
-#ifdef Q_OS_UNIX
+    out.close();
+    if (out.error() != QFileDevice::NoError) return fail(out.errorString());
+    if (!sys.Rename(named, to)) return fail(QStringLiteral("Cannot replace ") + to);
     // And the rename itself is made durable.
-    const QByteArray dir = QFile::encodeName(QFileInfo(to).absolutePath());
-    const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-#endif
+    sys.SyncFolder(folder);
     return true;
 }
 

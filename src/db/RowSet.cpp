@@ -118,7 +118,7 @@ std::unique_ptr<RowSet> RowSet::OpenTable(const Connection& conn, const QString&
         int rc;
         while ((rc = sqlite3_step(keys.st)) == SQLITE_ROW)
             shared->keys << sqlite3_column_int64(keys.st, 0);
-        if (rc != SQLITE_DONE) return setError(QString::fromUtf8(sqlite3_errmsg(db)));
+        if (rc != SQLITE_DONE) return setError(StatementError(*conn.Handle(), rc));
     }
     const QByteArray readSql =
         (QStringLiteral("SELECT * FROM ") + quoted + QStringLiteral(" WHERE rowid=?1")).toUtf8();
@@ -165,7 +165,7 @@ std::unique_ptr<RowSet> RowSet::OpenQuery(const Connection& conn, const QString&
         shared->keys << shared->rows.size();
         shared->rows << row;
     }
-    if (rc != SQLITE_DONE) return setError(QString::fromUtf8(sqlite3_errmsg(db)));
+    if (rc != SQLITE_DONE) return setError(StatementError(*conn.Handle(), rc));
 
     std::unique_ptr<RowSet> rs(new RowSet);
     rs->m_db = conn.Handle();
@@ -234,6 +234,7 @@ bool RowSet::FlushBeforeMove() {
 
 void RowSet::SetPos(int pos) const {
     m_pos = pos;
+    m_cacheValid = false;
     m_onDeleted = false;
     m_atEnd = pos >= m_shared->keys.size();
     if (pos >= 0 && !m_atEnd) m_key = m_shared->keys[pos];
@@ -323,23 +324,32 @@ bool RowSet::HasField(const QString& name) const {
     return ColumnIndex(name) >= 0;
 }
 
+// The current row is read once per move and served from that read until a write through
+// the connection (this row set, a clone, any statement) may have changed it.
 bool RowSet::LoadCurrent() const {
     if (!OnRow()) return false;
     if (m_shared->table.isEmpty()) {
         m_cache = m_shared->rows[int(m_shared->keys[m_pos])];
         return true;
     }
+    const qint64 key = m_shared->keys[m_pos];
+    const qint64 changes = sqlite3_total_changes64(m_db->db);
+    if (m_cacheValid && m_cacheKey == key && m_cacheChanges == changes) return true;
+    m_cacheValid = false;
     sqlite3_stmt* st = m_shared->readRow;
     sqlite3_reset(st);
-    sqlite3_bind_int64(st, 1, m_shared->keys[m_pos]);
+    sqlite3_bind_int64(st, 1, key);
     if (sqlite3_step(st) != SQLITE_ROW) {
         sqlite3_reset(st);
-        return false; // deleted behind our back
+        return false; // deleted behind our back, or unreadable
     }
     m_cache.resize(m_shared->columns.size());
     for (int c = 0; c < m_shared->columns.size(); ++c)
         m_cache[c] = ReadColumn(st, c, m_shared->kinds[c]);
     sqlite3_reset(st);
+    m_cacheValid = true;
+    m_cacheKey = key;
+    m_cacheChanges = changes;
     return true;
 }
 
@@ -455,7 +465,7 @@ bool RowSet::Update() {
         rc = sqlite3_step(st.st);
     }
     if (rc != SQLITE_DONE) {
-        m_error = QString::fromUtf8(sqlite3_errmsg(db));
+        m_error = StatementError(*m_db, rc);
         return false; // the edit stays pending: the caller may correct it or cancel
     }
     if (m_mode == Mode::Add) {
@@ -494,7 +504,7 @@ bool RowSet::Delete() {
         rc = sqlite3_step(st.st);
     }
     if (rc != SQLITE_DONE) {
-        m_error = QString::fromUtf8(sqlite3_errmsg(m_db->db));
+        m_error = StatementError(*m_db, rc);
         return false;
     }
     m_shared->keys.removeAt(m_pos);

@@ -83,6 +83,9 @@ private:
     Mode m_mode = Mode::None;
     QVector<QVariant> m_pending; // edited values, per column
     QVector<bool> m_pendingSet;
-    mutable QVector<QVariant> m_cache;
+    mutable QVector<QVariant> m_cache; // the current row as last read
+    mutable bool m_cacheValid = false;
+    mutable qint64 m_cacheKey = 0;     // its rowid
+    mutable qint64 m_cacheChanges = 0; // the connection's change count at that read
     QString m_error;
 };

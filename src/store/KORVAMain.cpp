@@ -89,6 +89,96 @@ void RemoveJournals(const QString& dbPath) {
         FileUtil::DeleteFileIfExists(dbPath + QLatin1String(suffix));
 }
 
+// Whether two checked project files hold the same rows in the four tables.
+bool SameContent(const QString& a, const QString& b) {
+    Connection ca, cb;
+    ConnectionString sa, sb;
+    sa.dataSource = a;
+    sb.dataSource = b;
+    if (!ca.Open(sa) || !cb.Open(sb)) return false;
+    using namespace ProjectSchema;
+    for (const QString& table : {kBasic, kUserGroups, kUsers, kZones}) {
+        const QString sql = QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(table);
+        auto ra = RowSet::OpenQuery(ca, sql), rb = RowSet::OpenQuery(cb, sql);
+        if (!ra || !rb || ra->FieldNames() != rb->FieldNames() ||
+            ra->RecordCount() != rb->RecordCount())
+            return false;
+        for (; !ra->Eof(); ra->MoveNext(), rb->MoveNext())
+            for (const QString& f : ra->FieldNames())
+                if (ra->Field(f) != rb->Field(f)) return false;
+    }
+    return true;
+}
+
+void ShowDamaged(StoreContext& ctx, const QString& path) {
+    ctx.ui.MsgBox(
+        GetMLText(ctx.ml, QStringLiteral("開啟專案失敗。"), 1, 9210, QStringLiteral("KORVAMain")) +
+            kCrLf +
+            GetMLText(ctx.ml, QStringLiteral("專案檔案["), 2, 9210, QStringLiteral("KORVAMain")) +
+            path +
+            GetMLText(ctx.ml, QStringLiteral("]已損毀，無法開啟；檔案未被變更。"), 3, 9210,
+                      QStringLiteral("KORVAMain")),
+        vbOKOnly | vbCritical,
+        GetMLText(ctx.ml, QStringLiteral("開啟專案失敗"), 4, 9210, QStringLiteral("KORVAMain")));
+}
+
+bool AskRecover(StoreContext& ctx, const QString& path) {
+    return ctx.ui.MsgBox(
+               GetMLText(ctx.ml, QStringLiteral("專案["), 1, 9211, QStringLiteral("KORVAMain")) +
+                   BaseNameOf(path) +
+                   GetMLText(ctx.ml,
+                             QStringLiteral("]留有上次未正常結束時的工作檔案，其中有尚未儲存的"
+                                            "變更。"),
+                             2, 9211, QStringLiteral("KORVAMain")) +
+                   kCrLf +
+                   GetMLText(ctx.ml,
+                             QStringLiteral("要復原這些變更嗎？（是：以工作檔案的內容開啟，變更"
+                                            "尚未儲存；否：捨棄工作檔案）"),
+                             3, 9211, QStringLiteral("KORVAMain")),
+               vbYesNo | vbQuestion,
+               GetMLText(ctx.ml, QStringLiteral("復原未儲存的變更"), 4, 9211,
+                         QStringLiteral("KORVAMain"))) == vbYes;
+}
+
+// The device model of the template the program makes new projects from.
+QString TemplateModel(const StoreContext& ctx) {
+    Connection conn;
+    ConnectionString cs;
+    cs.dataSource = QDir(ctx.programFolder).filePath(QStringLiteral("RV27.mdb"));
+    cs.readOnly = true;
+    if (!conn.Open(cs)) return {};
+    auto basic = RowSet::OpenTable(conn, ProjectSchema::kBasic);
+    if (!basic || basic->Eof()) return {};
+    return ADOUtil::NullToStr(basic->Field(ProjectSchema::kDeviceModelName));
+}
+
+// The capacities of the project's model. A model the list does not know is stood in for by
+// the template's model; false then, with that model's name in fallback.
+bool SetCapacities(StoreContext& ctx, const QString& model, QString& fallback) {
+    ::OpenProject& p = ctx.project;
+    ModelCapacity cap = SystemDB::LookupModel(ctx.sysdb, model);
+    const bool known = cap.found;
+    if (!known) {
+        fallback = TemplateModel(ctx);
+        cap = SystemDB::LookupModel(ctx.sysdb, fallback);
+    }
+    p.MaxTelNo = cap.found ? cap.MaxTelNo : 0;
+    p.MaxMemoryByte = cap.found ? cap.MaxMemoryByte : 0;
+    return known;
+}
+
+void ShowUnknownModel(StoreContext& ctx, const QString& model, const QString& fallback) {
+    ctx.ui.MsgBox(
+        GetMLText(ctx.ml, QStringLiteral("專案的設備型號["), 1, 9212, QStringLiteral("KORVAMain")) +
+            model +
+            GetMLText(ctx.ml, QStringLiteral("]不在型號清單中，改用範本型號["), 2, 9212,
+                      QStringLiteral("KORVAMain")) +
+            fallback +
+            GetMLText(ctx.ml, QStringLiteral("]的容量。"), 3, 9212, QStringLiteral("KORVAMain")),
+        vbOKOnly | vbExclamation,
+        GetMLText(ctx.ml, QStringLiteral("未知的設備型號"), 4, 9212, QStringLiteral("KORVAMain")));
+}
+
 void ResetProjectState(::OpenProject& p) {
     p.ProjName.clear();
     p.ProjPath.clear();
@@ -146,16 +236,26 @@ QString WorkingPathOf(const QString& projectPath) {
     return QDir(fi.path()).filePath(fi.completeBaseName() + QStringLiteral(".mir"));
 }
 
-bool IsProjectFile(const QString& path) {
-    QTemporaryDir tmp;
-    if (!tmp.isValid()) return false;
-    const QString copy = tmp.filePath(QStringLiteral("check.db"));
-    if (!QFile::copy(path, copy)) return false;
-    QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner);
+bool CopyDatabase(const QString& from, const QString& to) {
+    RemoveJournals(to);
+    QFile::remove(to);
+    if (!QFile::copy(from, to)) return false;
+    QFile::setPermissions(to, QFile::ReadOwner | QFile::WriteOwner);
+    for (const char* suffix : {"-wal", "-journal"}) {
+        const QString side = from + QLatin1String(suffix);
+        if (!FileUtil::FileExists(side)) continue;
+        if (!QFile::copy(side, to + QLatin1String(suffix))) return false;
+        QFile::setPermissions(to + QLatin1String(suffix), QFile::ReadOwner | QFile::WriteOwner);
+    }
+    return true;
+}
+
+ProjectCheck CheckProjectFile(const QString& path) {
     Connection conn;
     ConnectionString cs;
-    cs.dataSource = copy;
-    if (!conn.Open(cs)) return false;
+    cs.dataSource = path;
+    if (!conn.Open(cs))
+        return conn.Fault() == DbFault::Damaged ? ProjectCheck::Damaged : ProjectCheck::NotProject;
     using namespace ProjectSchema;
     const struct {
         const QString& table;
@@ -169,12 +269,18 @@ bool IsProjectFile(const QString& path) {
     };
     for (const auto& t : kSchema) {
         auto rs = RowSet::OpenTable(conn, t.table);
-        if (!rs) return false;
+        if (!rs) return ProjectCheck::NotProject;
         for (const QString& f : t.fields)
-            if (!rs->HasField(f)) return false;
-        if (t.table == kBasic && rs->RecordCount() < 1) return false;
+            if (!rs->HasField(f)) return ProjectCheck::NotProject;
+        if (t.table == kBasic && rs->RecordCount() < 1) return ProjectCheck::NotProject;
     }
-    return true;
+    return ProjectCheck::Ok;
+}
+
+bool IsProjectFile(const QString& path) {
+    QTemporaryDir tmp;
+    const QString copy = tmp.filePath(QStringLiteral("check.db"));
+    return tmp.isValid() && CopyDatabase(path, copy) && CheckProjectFile(copy) == ProjectCheck::Ok;
 }
 
 bool OpenProject(StoreContext& ctx, const QString& pathIn) {
@@ -203,22 +309,42 @@ bool OpenProject(StoreContext& ctx, const QString& pathIn) {
             GetMLText(ctx.ml, QStringLiteral("專案開啟失敗"), 3, 160, QStringLiteral("KORVAMain")));
         return false;
     }
-    // A file that is not one of our projects is refused before the open project is touched.
-    if (!IsProjectFile(path)) {
+    // The file is read through a private snapshot, checked, and becomes the working copy: a
+    // file that is not one of our projects is refused before the open project is touched.
+    QTemporaryDir scratch;
+    const QString snapshot = scratch.filePath(QStringLiteral("project.cmb"));
+    const bool readable = scratch.isValid() && CopyDatabase(path, snapshot);
+    const ProjectCheck check = readable ? CheckProjectFile(snapshot) : ProjectCheck::Ok;
+    if (check == ProjectCheck::Damaged) {
+        ShowDamaged(ctx, path);
+        return false;
+    }
+    if (check == ProjectCheck::NotProject) {
         ShowNotAProject(ctx, path);
         return false;
     }
-    if (ctx.project.IsOpen() && CloseProject(ctx) == kCancelled) return false;
+    if (readable && ctx.project.IsOpen() && CloseProject(ctx) == kCancelled) return false;
 
     ::OpenProject& p = ctx.project;
+    const QString mir = WorkingPathOf(path);
+    // A working copy left by a run that ended without closing may hold unsaved work.
+    QString source = snapshot;
+    bool recovered = false;
+    if (readable && FileUtil::FileExists(mir)) {
+        const QString left = scratch.filePath(QStringLiteral("left.mir"));
+        if (CopyDatabase(mir, left) && CheckProjectFile(left) == ProjectCheck::Ok &&
+            !SameContent(left, snapshot) && AskRecover(ctx, path)) {
+            source = left;
+            recovered = true;
+        }
+    }
     ctx.ui.SetBusy(true);
     ctx.ui.SetStatusText(
         kStatus,
         GetMLText(ctx.ml, QStringLiteral("專案["), 2, 176, QStringLiteral("KORVAMain")) +
             BaseNameOf(path) +
             GetMLText(ctx.ml, QStringLiteral("]開啟中..."), 3, 176, QStringLiteral("KORVAMain")));
-    const QString mir = WorkingPathOf(path);
-    if (!FileUtil::CopyFileAtomic(path, mir)) {
+    if (!readable || !FileUtil::CopyFileAtomic(source, mir)) {
         EndBusy(ctx);
         ctx.ui.MsgBox(
             GetMLText(ctx.ml, QStringLiteral("開啟專案失敗。"), 1, 210,
@@ -250,15 +376,13 @@ bool OpenProject(StoreContext& ctx, const QString& pathIn) {
         basic->MoveFirst();
         model = ADOUtil::NullToStr(basic->Field(ProjectSchema::kDeviceModelName));
     }
-    const ModelCapacity cap = SystemDB::LookupModel(ctx.sysdb, model);
-    if (cap.found) {
-        p.MaxTelNo = cap.MaxTelNo;
-        p.MaxMemoryByte = cap.MaxMemoryByte;
-    }
+    QString fallback;
+    const bool knownModel = SetCapacities(ctx, model, fallback);
     AddToRecentFiles(ctx, path);
-    p.IsModified = false;
+    p.IsModified = recovered; // recovered work is unsaved until Save writes it
     Q_EMIT ctx.storeEvents.projectOpened();
     EndBusy(ctx);
+    if (!knownModel) ShowUnknownModel(ctx, model, fallback);
     return true;
 }
 

@@ -28,8 +28,16 @@ QString ProjectFolder(const StoreContext& ctx);
 QString DefaultNewName(const StoreContext& ctx);
 // The working copy of a project file: same folder and base name, extension ".mir".
 QString WorkingPathOf(const QString& projectPath);
-// Whether a file is a project database of ours (a database with the four tables and their
-// fields, and the Basic row). Reads a copy, so the file itself is never touched.
+// Copies a database file together with the write-ahead log or journal beside it, so that
+// opening the copy sees what the engine would see in the file itself (a log's commits, a hot
+// journal rolled back) while the file is never written. Any old copy at to is replaced.
+bool CopyDatabase(const QString& from, const QString& to);
+// What a look at a project file found.
+enum class ProjectCheck { Ok, NotProject, Damaged };
+// Whether a database file is a project of ours (a sound database with the four tables and
+// their fields, and the Basic row). Checks the file in place: give it a private copy.
+ProjectCheck CheckProjectFile(const QString& path);
+// The same for any file; reads a copy, so the file itself is never touched.
 bool IsProjectFile(const QString& path);
 
 // File > New: closes the open project (with the save prompt), asks for the new file, copies

@@ -105,6 +105,11 @@ private Q_SLOTS:
         QCOMPARE(ctx.comm.TimeOut, 4);
         QCOMPARE(ctx.comm.Retry, 0);
         QVERIFY(ui.messages.isEmpty());
+        // Missing lines take their defaults.
+        QVERIFY(TestEnv::WriteFile(path, "[Comm]\r\n"));
+        QVERIFY(ReadSettings(ctx, path));
+        QCOMPARE(ctx.comm.TimeOut, 2);
+        QCOMPARE(ctx.comm.Retry, 3);
     }
 
     void readSettingsMissingFile() {

@@ -6,10 +6,12 @@
 
 #include <QDate>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QtTest>
 
 using namespace ADOUtil;
+Q_DECLARE_METATYPE(DbFault)
 
 class TestRowSet : public QObject {
     Q_OBJECT
@@ -262,27 +264,104 @@ private Q_SLOTS:
         QCOMPARE(TestEnv::ReadFile(path), bytes); // left untouched
     }
 
-    // A hostile file: a trigger or a view that would run code on our writes never fires.
-    void hostileDatabaseRunsNothing() {
-        const QString path = m_dir.filePath(QStringLiteral("hostile.cmb"));
-        QFile::remove(path);
-        QVERIFY(TestEnv::ExecSql(
-            path, QStringLiteral("CREATE TABLE Users (UserName TEXT); CREATE TABLE Log (x TEXT);"
-                                 "INSERT INTO Users VALUES ('a');"
-                                 "CREATE TRIGGER t AFTER UPDATE ON Users BEGIN INSERT INTO Log "
-                                 "VALUES ('fired'); END;"
-                                 "CREATE VIEW V AS SELECT load_extension('/tmp/evil.so');")));
-        auto c = OpenMDBConn(m_ui, path, {}, {});
-        QVERIFY(c);
+    // Code in the schema would run on our reads and writes: such a file is refused before
+    // anything is read, while extra plain columns and indexes stay acceptable.
+    void schemaWithCodeIsRefused_data() {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("trigger") << "CREATE TABLE Log (x TEXT); CREATE TRIGGER t AFTER UPDATE ON "
+                                    "Users BEGIN INSERT INTO Log VALUES ('fired'); END;"
+                                 << true;
+        QTest::newRow("view") << "CREATE VIEW V AS SELECT load_extension('/tmp/evil.so');" << true;
+        QTest::newRow("virtual table") << "CREATE VIRTUAL TABLE R USING rtree(id, a, b);" << true;
+        QTest::newRow("generated column")
+            << "ALTER TABLE Users ADD COLUMN G TEXT GENERATED ALWAYS AS "
+               "(printf('%.*c',200000000,'x')) VIRTUAL;"
+            << true;
+        QTest::newRow("extra column and index")
+            << "ALTER TABLE Users ADD COLUMN Extra TEXT; CREATE INDEX i ON Users(UserName);"
+            << false;
+    }
+    void schemaWithCodeIsRefused() {
+        QFETCH(QString, sql);
+        QFETCH(bool, refused);
+        QVERIFY(TestEnv::ExecSql(m_db, sql));
+        Connection c;
+        ConnectionString cs;
+        cs.dataSource = m_db;
+        QElapsedTimer t;
+        t.start();
+        QCOMPARE(c.Open(cs), !refused);
+        QCOMPARE(c.Fault(), refused ? DbFault::Unsupported : DbFault::None);
+        QVERIFY(t.elapsed() < 2000);
+    }
+
+    // What the engine can tell about a damaged file is checked on open and told apart from a
+    // file that is no database, or one holding values far beyond ours.
+    void faultsFoundOnOpen_data() {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<int>("cut"); // bytes cut off the end; -1: no database at all
+        QTest::addColumn<DbFault>("fault");
+        QTest::newRow("sound") << "" << 0 << DbFault::None;
+        QTest::newRow("one byte short") << "" << 1 << DbFault::Damaged;
+        QTest::newRow("NUL in a text")
+            << "UPDATE Users SET UserDsc=CAST(x'610062' AS TEXT)" << 0 << DbFault::Damaged;
+        QTest::newRow("not UTF-8")
+            << "UPDATE Users SET UserDsc=CAST(x'61ff' AS TEXT)" << 0 << DbFault::Damaged;
+        QTest::newRow("1 MB value")
+            << "UPDATE Users SET UserDsc=hex(zeroblob(500000))" << 0 << DbFault::Unsupported;
+        QTest::newRow("no database") << "" << -1 << DbFault::NotDatabase;
+    }
+    void faultsFoundOnOpen() {
+        QFETCH(QString, sql);
+        QFETCH(int, cut);
+        QFETCH(DbFault, fault);
+        if (!sql.isEmpty()) QVERIFY(TestEnv::ExecSql(m_db, sql));
+        QByteArray bytes = TestEnv::ReadFile(m_db);
+        if (cut < 0)
+            bytes.fill('x');
+        else
+            bytes.chop(cut);
+        QVERIFY(TestEnv::WriteFile(m_db, bytes));
+        Connection c;
+        ConnectionString cs;
+        cs.dataSource = m_db;
+        QCOMPARE(c.Open(cs), fault == DbFault::None);
+        QCOMPARE(c.Fault(), fault);
+    }
+
+    // A statement that would run for ever, or make a value beyond the limit, is stopped.
+    void runawayStatementsAreStopped() {
+        auto c = Open();
+        QVERIFY(!c->Execute(QStringLiteral("CREATE TABLE Big AS SELECT zeroblob(1000000) AS b")));
+        QVERIFY(c->ErrorDescription().contains(QLatin1String("too big")));
+        QElapsedTimer t;
+        t.start();
+        QVERIFY(!c->Execute(QStringLiteral(
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n) SELECT max(i) FROM n")));
+        QVERIFY(t.elapsed() < Connection::kStatementDeadlineMs + 2000);
+        QCOMPARE(c->ErrorDescription(),
+                 QStringLiteral("The database took longer than 3 s and was stopped"));
+        QVERIFY(c->Execute(QStringLiteral("UPDATE Users SET PhoneNumber='5'"))); // still usable
+    }
+
+    // A row is read once per move: fields come from that read until a move or a write
+    // through the connection (this row set or a clone).
+    void rowIsReadOncePerMove() {
+        auto c = Open();
         auto rs = OpenRecordset(c.get(), QStringLiteral("Users"));
-        QVERIFY(rs);
-        rs->SetField(QStringLiteral("UserName"), QStringLiteral("b"));
-        const bool saved = rs->Update();
-        auto log = OpenRecordset(c.get(), QStringLiteral("SELECT * FROM Log"));
-        QVERIFY(log);
-        QCOMPARE(log->RecordCount(), 0);
-        Q_UNUSED(saved);
-        QVERIFY(!OpenRecordset(c.get(), QStringLiteral("SELECT * FROM V")));
+        auto clone = rs->Clone();
+        QCOMPARE(NullToStr(rs->Field(QStringLiteral("PhoneNumber"))), QStringLiteral("1"));
+        QVERIFY(TestEnv::ExecSql(m_db, QStringLiteral("UPDATE Users SET PhoneNumber='7'")));
+        QCOMPARE(NullToStr(rs->Field(QStringLiteral("PhoneNumber"))), QStringLiteral("1"));
+        rs->MoveFirst();
+        QCOMPARE(NullToStr(rs->Field(QStringLiteral("PhoneNumber"))), QStringLiteral("7"));
+        clone->SetField(QStringLiteral("PhoneNumber"), QStringLiteral("8"));
+        QVERIFY(clone->Update());
+        QCOMPARE(NullToStr(rs->Field(QStringLiteral("PhoneNumber"))), QStringLiteral("8"));
+        rs->SetField(QStringLiteral("PhoneNumber"), QStringLiteral("9"));
+        QVERIFY(rs->Update());
+        QCOMPARE(NullToStr(clone->Field(QStringLiteral("PhoneNumber"))), QStringLiteral("9"));
     }
 
     void openAndCloseProjectDb() {

@@ -40,6 +40,7 @@ private Q_SLOTS:
     void ensurePortOpenLeavesAnOpenPortAlone();
     void openFailureSaysWhyAndHowToFix();
     void observerSeesEveryFrame();
+    void commandFromAnEventHandlerIsRefused();
 };
 
 void tst_CommUtil::checkCodeMatchesBitwiseReference() {
@@ -418,3 +419,21 @@ void tst_CommUtil::observerSeesEveryFrame() {
 
 QTEST_GUILESS_MAIN(tst_CommUtil)
 #include "tst_CommUtil.moc"
+
+void tst_CommUtil::commandFromAnEventHandlerIsRefused() {
+    LinkFixture f;
+    QVERIFY(f.Start());
+    f.dev->responder = [](const QByteArray&) { return ScriptedReply{GoodReply()}; };
+    QVERIFY(CommUtil::EnsurePortOpen(*f.ctx));
+    QList<bool> nested;
+    bool handled = false;
+    f.ui.onDoEvents = [&] {
+        if (std::exchange(handled, true)) return; // the handler runs once
+        QByteArray request = ReadRequest(0x04, 7, 1), response;
+        nested << CommUtil::SendCommand(*f.ctx, request, 6, response, 7, 2, 2);
+    };
+    QByteArray request = ReadRequest(0x04, 6, 1), response;
+    QVERIFY(CommUtil::SendCommand(*f.ctx, request, 6, response, 7, 2, 2));
+    QCOMPARE(nested, QList<bool>{false});
+    QCOMPARE(f.dev->written, QList<QByteArray>{WithCrc(ReadRequest(0x04, 6, 1))});
+}

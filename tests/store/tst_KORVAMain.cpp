@@ -83,6 +83,25 @@ int CrashSaveChild(const QString& bin, const QString& project) {
     std::printf("returned\n");
     return 0;
 }
+
+// The child process of the recovery test: opens the project, edits it, says so and waits to
+// be killed.
+int CrashEditChild(const QString& bin, const QString& project) {
+    ScriptedUi ui;
+    AppContext ctx(ui);
+    QDir::setCurrent(bin);
+    if (!Startup::StartCore(ctx, bin, 1028)) return 10;
+    if (!KORVAMain::OpenProject(ctx, project)) return 11;
+    SetCreatedBy(ctx, QStringLiteral("unsaved"));
+    rlimit core{0, 0};
+    setrlimit(RLIMIT_CORE, &core);
+    std::printf("edited\n");
+    std::fflush(stdout);
+    char line[8];
+    while (std::fgets(line, sizeof line, stdin)) {
+    }
+    return 12;
+}
 } // namespace
 
 class TestKORVAMain : public QObject {
@@ -250,18 +269,24 @@ private Q_SLOTS:
             QString name;
             QByteArray bytes; // written as is, or empty with sql set
             QString sql;
+            bool damaged = false;
         };
         const QList<Case> cases = {
             {QStringLiteral("text.cmb"),
              QByteArray("this is not a database at all\n").repeated(50),
              {}},
             {QStringLiteral("empty.cmb"), QByteArray(), {}},
-            {QStringLiteral("truncated.cmb"), real.left(real.size() / 2), {}},
+            {QStringLiteral("truncated.cmb"), real.left(real.size() / 2), {}, true},
+            {QStringLiteral("onebyteshort.cmb"), real.left(real.size() - 1), {}, true},
             {QStringLiteral("nozones.cmb"), {}, QStringLiteral("DROP TABLE Zones")},
             {QStringLiteral("nobasicrow.cmb"), {}, QStringLiteral("DELETE FROM Basic")},
             {QStringLiteral("renamedfield.cmb"),
              {},
              QStringLiteral("ALTER TABLE Zones RENAME COLUMN ZoneNo TO Number")},
+            {QStringLiteral("generated.cmb"),
+             {},
+             QStringLiteral("ALTER TABLE Zones ADD COLUMN G TEXT GENERATED ALWAYS AS "
+                            "(printf('%.*c',200000000,'x')) VIRTUAL")},
         };
         for (const Case& c : cases) {
             const QString path =
@@ -273,7 +298,8 @@ private Q_SLOTS:
             QCOMPARE(e.ui.messages.size(), 1);
             QCOMPARE(e.ui.messages[0].text,
                      QStringLiteral("開啟專案失敗。\r\n專案檔案[") + path +
-                         QStringLiteral("]不是本系統的專案檔案，無法開啟。"));
+                         (c.damaged ? QStringLiteral("]已損毀，無法開啟；檔案未被變更。")
+                                    : QStringLiteral("]不是本系統的專案檔案，無法開啟。")));
             QCOMPARE(e.ui.messages[0].title, QStringLiteral("開啟專案失敗"));
             QCOMPARE(TestEnv::ReadFile(path), before);
             QVERIFY(!QFile::exists(KORVAMain::WorkingPathOf(path)));
@@ -332,8 +358,13 @@ private Q_SLOTS:
                                     "SELECT CreatedBy || max(length(ZoneDsc)) FROM Basic, Zones")),
                      QStringLiteral("stale0"));
         }
-        QVERIFY(e.Open(a));
+        // Its committed content differs from the project: the recovery question comes; No.
+        e.ui.answers.enqueue(vbNo);
+        QVERIFY(KORVAMain::OpenProject(*e.ctx, a));
+        QCOMPARE(e.ui.messages.size(), 1);
+        QCOMPARE(e.ui.messages[0].title, QStringLiteral("復原未儲存的變更"));
         QCOMPARE(BasicField(*e.ctx, "CreatedBy"), QStringLiteral("saved"));
+        QVERIFY(!e.ctx->project.IsModified);
         auto check =
             ADOUtil::OpenRecordset(e.ctx->project.conn.get(),
                                    QStringLiteral("SELECT max(length(ZoneDsc)) AS n FROM Zones"));
@@ -342,20 +373,109 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(mir + QStringLiteral("-journal")));
     }
 
+    // Capacities come anew on every open; a model the list does not know is said once and
+    // takes the template's model's capacities.
     void openTakesTheModelsCapacities() {
         ProjectEnv e;
-        const QString small =
-            e.MakeProject(QStringLiteral("S.cmb"),
-                          QStringLiteral("UPDATE Basic SET DeviceModelName='VX700-RV27S'"));
-        const QString unknown =
-            e.MakeProject(QStringLiteral("U.cmb"),
-                          QStringLiteral("UPDATE Basic SET DeviceModelName='NoSuchModel'"));
-        QVERIFY(e.Open(small));
-        QCOMPARE(e.ctx->project.MaxTelNo, 64);
-        QCOMPARE(e.ctx->project.MaxMemoryByte, 8192);
-        QVERIFY(e.Open(unknown)); // no model row: the limits keep their values
-        QCOMPARE(e.ctx->project.MaxTelNo, 64);
-        QCOMPARE(e.ctx->project.MaxMemoryByte, 8192);
+        struct Step {
+            QString sql;
+            int maxTel, maxBytes;
+            QString unknown; // the model named in the message; empty: no message
+        };
+        const QList<Step> steps = {
+            {QStringLiteral("UPDATE Basic SET DeviceModelName='VX700-RV27S'"), 64, 8192, {}},
+            {QStringLiteral("UPDATE Basic SET DeviceModelName='NoSuchModel'"), 128, 16384,
+             QStringLiteral("NoSuchModel")},
+            {QStringLiteral("UPDATE Basic SET DeviceModelName='VX700-RV27S'"), 64, 8192, {}},
+            {QStringLiteral("UPDATE Basic SET DeviceModelName=NULL"), 128, 16384, QString(u'-')},
+        };
+        for (int i = 0; i < steps.size(); ++i) {
+            const QString path = e.MakeProject(QStringLiteral("M%1.cmb").arg(i), steps[i].sql);
+            e.ui.answers.enqueue(vbNo);
+            QVERIFY(KORVAMain::OpenProject(*e.ctx, path));
+            QCOMPARE(e.ctx->project.MaxTelNo, steps[i].maxTel);
+            QCOMPARE(e.ctx->project.MaxMemoryByte, steps[i].maxBytes);
+            const QString model = steps[i].unknown == QString(u'-') ? QString() : steps[i].unknown;
+            const QStringList expected =
+                steps[i].unknown.isEmpty()
+                    ? QStringList()
+                    : QStringList{
+                          QStringLiteral("專案的設備型號[") + model +
+                          QStringLiteral("]不在型號清單中，改用範本型號[VX700-RV27MS]的容量。")};
+            QCOMPARE(e.ui.Texts(), expected);
+            e.ui.messages.clear();
+            e.ui.answers.clear();
+        }
+    }
+
+    // A project put into WAL mode by another tool and copied with its log before a checkpoint
+    // opens with the log's rows; neither file is changed and nothing is left beside them.
+    void openHonoursAWriteAheadLog() {
+        ProjectEnv e;
+        const QString a = e.MakeProject(QStringLiteral("A.cmb"));
+        const QString w = e.tmp.filePath(QStringLiteral("KORVA/Project/W.cmb"));
+        sqlite3* db = nullptr;
+        QCOMPARE(sqlite3_open(a.toUtf8().constData(), &db), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(db,
+                              "PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0;"
+                              "UPDATE Basic SET CreatedBy='in the log'",
+                              nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        QVERIFY(QFile::copy(a, w));
+        QVERIFY(QFile::copy(a + QStringLiteral("-wal"), w + QStringLiteral("-wal")));
+        sqlite3_close(db);
+        QFile::remove(a);
+        const QStringList files = FilesIn(e.projDir);
+        const QByteArray main = TestEnv::ReadFile(w),
+                         log = TestEnv::ReadFile(w + QStringLiteral("-wal"));
+        QVERIFY(e.Open(w));
+        QCOMPARE(BasicField(*e.ctx, "CreatedBy"), QStringLiteral("in the log"));
+        QCOMPARE(ProjectEnv::Sql3(e.ctx->project.MirPath, QStringLiteral("PRAGMA journal_mode")),
+                 QStringLiteral("delete"));
+        QCOMPARE(KORVAMain::CloseProject(*e.ctx), KORVAMain::kSaved);
+        QCOMPARE(FilesIn(e.projDir), files);
+        QCOMPARE(TestEnv::ReadFile(w), main);
+        QCOMPARE(TestEnv::ReadFile(w + QStringLiteral("-wal")), log);
+    }
+
+    // A run killed mid-edit leaves its working copy; the next open offers its content.
+    void crashedEditIsRecoveredOnRequest_data() {
+        QTest::addColumn<bool>("recover");
+        QTest::newRow("yes") << true;
+        QTest::newRow("no") << false;
+    }
+    void crashedEditIsRecoveredOnRequest() {
+        QFETCH(bool, recover);
+        ProjectEnv e;
+        const QString a = e.MakeProject(QStringLiteral("A.cmb"),
+                                        QStringLiteral("UPDATE Basic SET CreatedBy='orig'"));
+        const QByteArray before = TestEnv::ReadFile(a);
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--crash-edit"), e.bin, a});
+        QVERIFY(child.waitForReadyRead(60000));
+        QCOMPARE(child.readLine().trimmed(), QByteArray("edited"));
+        child.kill(); // SIGKILL: no code of the child runs any more
+        QVERIFY(child.waitForFinished(60000));
+        QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+        QCOMPARE(TestEnv::ReadFile(a), before);
+
+        e.ui.answers.enqueue(recover ? vbYes : vbNo);
+        QVERIFY(KORVAMain::OpenProject(*e.ctx, a));
+        QCOMPARE(e.ui.messages.size(), 1);
+        QCOMPARE(e.ui.messages[0].text,
+                 QStringLiteral("專案[A]留有上次未正常結束時的工作檔案，其中有尚未儲存的變更。\r\n"
+                                "要復原這些變更嗎？（是：以工作檔案的內容開啟，變更尚未儲存；否："
+                                "捨棄工作檔案）"));
+        QCOMPARE(int(e.ui.messages[0].style), int(vbYesNo | vbQuestion));
+        const QString expected = recover ? QStringLiteral("unsaved") : QStringLiteral("orig");
+        QCOMPARE(BasicField(*e.ctx, "CreatedBy"), expected);
+        QCOMPARE(e.ctx->project.IsModified, recover);
+        QCOMPARE(TestEnv::ReadFile(a), before);
+        e.ui.answers.enqueue(vbYes);
+        QCOMPARE(KORVAMain::CloseProject(*e.ctx), KORVAMain::kSaved);
+        QCOMPARE(ProjectEnv::Sql3(a, QStringLiteral("SELECT CreatedBy FROM Basic")), expected);
+        QCOMPARE(FilesIn(e.projDir), QStringList{QStringLiteral("A.cmb")});
     }
 
     void saveForceGivesNoNewDateButTheYesAnswerDoes() {
@@ -557,7 +677,8 @@ private Q_SLOTS:
                  QStringLiteral("ok"));
         QCOMPARE(ProjectEnv::Sql3(a, QStringLiteral("SELECT CreatedBy FROM Basic")),
                  QStringLiteral("orig"));
-        // And it opens again, over the working copy the crash left.
+        // And it opens again, over the working copy the crash left when its offer is refused.
+        e.ui.answers.enqueue(vbNo);
         QVERIFY(e.Open(a));
         QCOMPARE(BasicField(*e.ctx, "CreatedBy"), QStringLiteral("orig"));
     }
@@ -668,9 +789,59 @@ private Q_SLOTS:
         QVERIFY(!FileUtil::CopyFileAtomic(dir.filePath(QStringLiteral("missing")), to));
         QCOMPARE(TestEnv::ReadFile(to), QByteArray("old"));
     }
+
+    // The copy is synced before the rename and the folder after it; a failed step fails the
+    // copy, keeps the old target and leaves no temporary file.
+    void atomicCopyOrderAndFailures_data() {
+        QTest::addColumn<QString>("failAt");
+        QTest::addColumn<QStringList>("calls");
+        const QString sync = QStringLiteral("sync file"), rename = QStringLiteral("rename");
+        QTest::newRow("none") << QString()
+                              << QStringList{sync, rename, QStringLiteral("sync folder")};
+        QTest::newRow("sync") << sync << QStringList{sync};
+        QTest::newRow("rename") << rename << QStringList{sync, rename};
+    }
+    void atomicCopyOrderAndFailures() {
+        QFETCH(QString, failAt);
+        QFETCH(QStringList, calls);
+        struct RecordingOps : FileUtil::FileOps {
+            QString failAt;
+            QStringList calls;
+            bool Step(const QString& name) {
+                calls << name;
+                return name != failAt;
+            }
+            bool SyncFile(int fd) override {
+                return Step(QStringLiteral("sync file")) && FileOps::SyncFile(fd);
+            }
+            bool Rename(const QString& from, const QString& to) override {
+                return Step(QStringLiteral("rename")) && FileOps::Rename(from, to);
+            }
+            void SyncFolder(const QString& folder) override {
+                Step(QStringLiteral("sync folder"));
+                FileOps::SyncFolder(folder);
+            }
+        } ops;
+        ops.failAt = failAt;
+        QTemporaryDir dir;
+        const QString from = dir.filePath(QStringLiteral("from")),
+                      to = dir.filePath(QStringLiteral("to"));
+        QVERIFY(TestEnv::WriteFile(from, "new"));
+        QVERIFY(TestEnv::WriteFile(to, "old"));
+        QString why;
+        QCOMPARE(FileUtil::CopyFileAtomic(from, to, &why, &ops), failAt.isEmpty());
+        QCOMPARE(ops.calls, calls);
+        QCOMPARE(why.isEmpty(), failAt.isEmpty());
+        QCOMPARE(TestEnv::ReadFile(to), failAt.isEmpty() ? QByteArray("new") : QByteArray("old"));
+        QCOMPARE(FilesIn(dir.path()), (QStringList{QStringLiteral("from"), QStringLiteral("to")}));
+    }
 };
 
 int main(int argc, char* argv[]) {
+    if (argc == 4 && qstrcmp(argv[1], "--crash-edit") == 0) {
+        QCoreApplication app(argc, argv);
+        return CrashEditChild(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+    }
     if (argc == 4 && qstrcmp(argv[1], "--crash-save") == 0) {
         QCoreApplication app(argc, argv);
         return CrashSaveChild(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));

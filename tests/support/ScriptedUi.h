@@ -24,7 +24,8 @@ public:
     // When set, ShowModal runs it (the test acts as the person at the window) and returns
     // its answer instead of taking one from modalAnswers.
     std::function<bool(Window)> onModal;
-    QList<QStringList> keyIns; // KeyInString calls: title, prompt, default text
+    std::function<void()> onDoEvents; // runs as an event handler would, at every DoEvents
+    QList<QStringList> keyIns;        // KeyInString calls: title, prompt, default text
     QList<FileDialogSetup> fileDialogs;
     QStringList statusLog;      // "key=text"
     QStringList progressLog;    // "show:title|text", "close"
@@ -41,7 +42,10 @@ public:
     std::optional<QString> FileDialog(FileDialogKind kind, const FileDialogSetup& setup) override;
     void SetStatusText(const QString& panelKey, const QString& text) override;
     void SetBusy(bool busy) override { busyDepth += busy ? 1 : -1; }
-    void DoEvents() override { ++doEvents; }
+    void DoEvents() override {
+        ++doEvents;
+        if (onDoEvents) onDoEvents();
+    }
     void ShowProgress(const QString& title, const QString& text) override;
     void CloseProgress() override {
         progressUp = false;

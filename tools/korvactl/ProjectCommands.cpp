@@ -49,9 +49,9 @@ public:
         if (m_ctx.sysdb.MRUList) m_ctx.sysdb.MRUList->Close();
         m_ctx.sysdb.MRUList.reset();
         const QString copy = m_dir.filePath(QFileInfo(path).fileName());
-        QString why;
-        if (!FileUtil::CopyFileAtomic(path, copy, &why)) {
-            m_ctx.ui.MsgBox(QStringLiteral("Cannot copy the project %1: %2").arg(path, why),
+        // With its log or journal, so that the copy holds what the file holds.
+        if (!KORVAMain::CopyDatabase(path, copy)) {
+            m_ctx.ui.MsgBox(QStringLiteral("Cannot copy the project %1").arg(path),
                             vbOKOnly | vbCritical, QStringLiteral("korvactl"));
             return false;
         }
