@@ -5,16 +5,20 @@
 
 #include "app/AppContext.h"
 #include "app/Startup.h"
+#include "app/UserFolder.h"
 #include "device/CommSetting.h"
 #include "device/CommUtil.h"
 #include "device/DebugRegisters.h"
 #include "device/KORVACommUtil.h"
+#include "editing/SheetPrint.h"
 #include "ml/MLUtil.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QGuiApplication>
 #include <QRegularExpression>
+#include <memory>
 
 namespace {
 
@@ -55,6 +59,11 @@ const char* const kHelp =
     "                          korvactl download Site.cmb --port /dev/ttyUSB0\n"
     "                          korvactl download Site.cmb --port /dev/ttyUSB0 --yes --dump-dir "
     "dumps\n"
+    "  sheet PROJECT.cmb     Write the project sheet (basic information, memory, groups with\n"
+    "                        their members, zones with their messages) as a PDF file: --pdf\n"
+    "                        FILE, on --paper A4 or Letter (default: the locale's paper).\n"
+    "                          korvactl sheet Site.cmb --pdf Site.pdf\n"
+    "                          korvactl sheet Site.cmb --pdf Site.pdf --paper Letter\n"
     "The commands that talk to the device use --port; without it, the first serial port\n"
     "(%1). Every message of a failure names the port.\n"
     "The project file itself is never changed: these commands read a temporary copy.\n";
@@ -172,21 +181,15 @@ int SetComm(AppContext& ctx, TerminalUi& ui, const QCommandLineParser& args) {
     return CommSetting::SaveFormObj(ctx, form) ? kOk : kFailed;
 }
 
-} // namespace
-
-int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("korvactl"));
-
-    QCommandLineParser args;
+void DefineArguments(QCommandLineParser& args) {
     args.setApplicationDescription(
         QStringLiteral("The KORVA configuration tool from a terminal.\n\n") + HelpText());
     args.addHelpOption();
     args.addPositionalArgument(
         QStringLiteral("command"),
-        QStringLiteral("ports, info, registers, set-comm, check, image or download"));
+        QStringLiteral("ports, info, registers, set-comm, check, image, download or sheet"));
     args.addPositionalArgument(QStringLiteral("project"),
-                               QStringLiteral("check, image, download: the project file"),
+                               QStringLiteral("check, image, download, sheet: the project file"),
                                QStringLiteral("[PROJECT.cmb]"));
     args.addOptions({
         {QStringLiteral("port"),
@@ -215,8 +218,33 @@ int main(int argc, char* argv[]) {
         {QStringLiteral("hex"), QStringLiteral("image: the frames in hex, check code included.")},
         {QStringLiteral("dump-dir"), QStringLiteral("download: the folder of the dump files."),
          QStringLiteral("DIR")},
+        {QStringLiteral("pdf"), QStringLiteral("sheet: the PDF file to write."),
+         QStringLiteral("FILE")},
+        {QStringLiteral("paper"), QStringLiteral("sheet: A4 or Letter."), QStringLiteral("SIZE")},
     });
-    args.process(app);
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    // The sheet lays out pages with fonts, which needs the graphical application; it never
+    // shows a window, so it runs off screen. Every other command stays without Qt Gui.
+    QStringList argList;
+    for (int i = 0; i < argc; ++i)
+        argList << QString::fromLocal8Bit(argv[i]);
+    QCommandLineParser probe;
+    DefineArguments(probe);
+    probe.parse(argList);
+    const bool drawing = probe.positionalArguments().value(0) == QLatin1String("sheet");
+    if (drawing) qputenv("QT_QPA_PLATFORM", "offscreen");
+    const std::unique_ptr<QCoreApplication> app =
+        drawing ? std::make_unique<QGuiApplication>(argc, argv)
+                : std::make_unique<QCoreApplication>(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("korvactl"));
+
+    QCommandLineParser args;
+    DefineArguments(args);
+    args.process(*app);
 
     TerminalUi ui(args.isSet(QStringLiteral("yes")));
     const QStringList positional = args.positionalArguments();
@@ -228,7 +256,7 @@ int main(int argc, char* argv[]) {
     const QStringList commands{QStringLiteral("ports"), QStringLiteral("info"),
                                QStringLiteral("registers"), QStringLiteral("set-comm")};
     const QStringList projectCommands{QStringLiteral("check"), QStringLiteral("image"),
-                                      QStringLiteral("download")};
+                                      QStringLiteral("download"), QStringLiteral("sheet")};
     if (!commands.contains(command) && !projectCommands.contains(command)) {
         ui.err << "Unknown command \"" << command << "\".\n\n" << HelpText();
         return kUsage;
@@ -243,11 +271,27 @@ int main(int argc, char* argv[]) {
     const QString dumpDir =
         QDir::current().absoluteFilePath(args.value(QStringLiteral("dump-dir")));
     if (command == QLatin1String("ports")) return Ports(ui);
+    QPageSize::PageSizeId paper = SheetPrint::DefaultPaper();
+    if (command == QLatin1String("sheet")) {
+        const QString size = args.value(QStringLiteral("paper")).toLower();
+        if (size == QLatin1String("letter"))
+            paper = QPageSize::Letter;
+        else if (size == QLatin1String("a4"))
+            paper = QPageSize::A4;
+        else if (!size.isEmpty() || !args.isSet(QStringLiteral("pdf"))) {
+            ui.err << "sheet takes --pdf FILE and, if given, --paper A4 or Letter.\n";
+            return kUsage;
+        }
+    }
+    const QString pdf = QDir::current().absoluteFilePath(args.value(QStringLiteral("pdf")));
 
-    // The program folder is where the executable is; its data files are found from there.
-    const QString folder = QCoreApplication::applicationDirPath();
-    QDir::setCurrent(folder);
+    // The program folder is where the executable is (installed: the person's own copy of its
+    // data); its data files are found from there.
     AppContext ctx(ui);
+    const QString folder =
+        UserFolder::ChooseProgramFolder(ui, ctx.ml, QCoreApplication::applicationDirPath());
+    if (folder.isEmpty()) return kFailed;
+    QDir::setCurrent(folder);
     const int localeId = MLUtil::LocaleIdOf(QLocale::system());
     if (!Startup::StartCore(ctx, folder, localeId)) {
         Shutdown::CloseCore(ctx);
@@ -293,9 +337,13 @@ int main(int argc, char* argv[]) {
         rc = ProjectCommands::Image(ctx, ui, project, args.isSet(QStringLiteral("hex")));
     else if (command == QLatin1String("download"))
         rc = ProjectCommands::Download(ctx, ui, project, dumpDir);
+    else if (command == QLatin1String("sheet"))
+        rc = ProjectCommands::Sheet(ctx, ui, project, pdf, paper);
     ui.CloseProgress(); // a progress line still open ends with its line break
     // A device command that failed says which port it used.
-    const bool onDevice = command != QLatin1String("check") && command != QLatin1String("image");
+    const bool onDevice =
+        command == QLatin1String("info") || command == QLatin1String("registers") ||
+        command == QLatin1String("set-comm") || command == QLatin1String("download");
     if (rc == kFailed && onDevice)
         ui.err << "(port " << CommUtil::CurrentPortName(ctx)
                << (args.isSet(QStringLiteral("port")) ? ""
