@@ -345,7 +345,7 @@ int main(int argc, char* argv[]) {
         command == QLatin1String("info") || command == QLatin1String("registers") ||
         command == QLatin1String("set-comm") || command == QLatin1String("download");
     if (rc == kFailed && onDevice)
-        ui.err << "(port " << CommUtil::CurrentPortName(ctx)
+        ui.err << "(port " << CommUtil::CurrentPortName(ctx.comm)
                << (args.isSet(QStringLiteral("port")) ? ""
                                                       : ", the default: choose one with --port")
                << ")\n";
