@@ -13,7 +13,8 @@ public:
             return vbOK;
         }
     }
-    QString KeyInString(const QString&, const QString&, const QString&, const QString&) override {
+    QString KeyInString(const QString&, const QString&, const QString&, const QString&,
+                        int = 0) override {
         return {};
     }
     std::optional<QString> FileDialog(FileDialogKind, const FileDialogSetup&) override {

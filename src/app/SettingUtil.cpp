@@ -25,6 +25,7 @@ bool ReadSettings(AppContext& ctx, const QString& pathIn) {
         IniGet(QStringLiteral("Comm"), QStringLiteral("Timeout"), QStringLiteral("2"), text));
     ctx.comm.Retry = ToWhole16(
         IniGet(QStringLiteral("Comm"), QStringLiteral("Retry"), QStringLiteral("3"), text));
+    ctx.comm.HoldToRange();
     return true;
 }
 

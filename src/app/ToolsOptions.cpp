@@ -37,8 +37,24 @@ QVector<LanguageChoice> LanguageChoices(const MLState& ml) {
     return choices;
 }
 
-bool CheckFormObj(const Texts&) {
-    return true;
+bool CheckFormObj(AppContext& ctx, const Texts& texts, QString* focus) {
+    const MLState& ml = ctx.ml;
+    QString text, box;
+    if (!CommValues::RetryInRange(VBUtil::ToWhole16(texts.retry))) {
+        text = GetMLText(ml, QStringLiteral("重試次數必須在0到10之間。"), 1, 110,
+                         QStringLiteral("ToolsOptions"));
+        box = QStringLiteral("txtRetry");
+    } else if (!CommValues::TimeOutInRange(VBUtil::ToWhole16(texts.timeOut))) {
+        text = GetMLText(ml, QStringLiteral("逾時時間必須在0到60秒之間。"), 2, 110,
+                         QStringLiteral("ToolsOptions"));
+        box = QStringLiteral("txtTimeOut");
+    } else {
+        return true;
+    }
+    ctx.ui.MsgBox(text, vbOKOnly | vbExclamation,
+                  GetMLText(ml, QStringLiteral("選項"), 3, 110, QStringLiteral("ToolsOptions")));
+    if (focus) *focus = box;
+    return false;
 }
 
 bool SaveFormObj(AppContext& ctx, const Texts& texts) {

@@ -29,8 +29,10 @@ QVector<LanguageChoice> LanguageChoices(const MLState& ml);
 Texts LoadFormObj(const CommValues& comm);
 // The defaults the restore button puts in the boxes: retry 3, time-out 2 seconds.
 Texts Defaults();
-// Every input is accepted: the number rule turns anything into a number.
-bool CheckFormObj(const Texts& texts);
+// The numbers typed (text that is no number gives 0) must lie in the accepted ranges: retry
+// 0..10, time-out 0..60 s. Otherwise a message says the range and focus names the box
+// ("txtRetry", "txtTimeOut"); false.
+bool CheckFormObj(AppContext& ctx, const Texts& texts, QString* focus = nullptr);
 // Takes the numbers typed (text that is no number gives 0) into use and rewrites the
 // settings file. False, after a message naming the file, when it could not be written; the
 // new values stay in use for this run. A changed language is only stored: a message in that

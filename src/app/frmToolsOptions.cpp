@@ -28,7 +28,14 @@ void frmToolsOptions::LoadFormObj() {
 }
 
 bool frmToolsOptions::CheckFormObj() {
-    return ToolsOptions::CheckFormObj({ui->txtRetry->text(), ui->txtTimeOut->text(), QString()});
+    QString focus;
+    if (ToolsOptions::CheckFormObj(m_ctx, {ui->txtRetry->text(), ui->txtTimeOut->text(), QString()}, &focus))
+        return true;
+    if (auto* box = findChild<QLineEdit*>(focus)) {
+        box->setFocus();
+        box->selectAll();
+    }
+    return false;
 }
 
 bool frmToolsOptions::SaveFormObj() {

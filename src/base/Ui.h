@@ -60,9 +60,11 @@ class Ui {
 public:
     virtual ~Ui() = default;
     virtual MsgResult MsgBox(const QString& prompt, MsgStyle style, const QString& title) = 0;
-    // The text typed, trimmed; the cancel marker text when the user cancelled.
+    // The text typed, trimmed; the cancel marker text when the user cancelled. maxLength > 0:
+    // the entry box takes at most that many characters.
     virtual QString KeyInString(const QString& title, const QString& prompt,
-                                const QString& defaultText, const QString& passwordChar) = 0;
+                                const QString& defaultText, const QString& passwordChar,
+                                int maxLength = 0) = 0;
     virtual std::optional<QString> FileDialog(FileDialogKind kind,
                                               const FileDialogSetup& setup) = 0;
     virtual void SetStatusText(const QString& panelKey, const QString& text) = 0;

@@ -2,6 +2,7 @@
 
 #include "device/CommUtil.h"
 #include "device/DeviceContext.h"
+#include "device/KORVACommUtil.h"
 
 namespace ComPort {
 
@@ -52,7 +53,10 @@ bool OkPressed(DeviceContext& ctx, const ComPortChoices& choices, const QString&
 #endif
     if (ctx.port && ctx.port->IsOpen()) CommUtil::ClosePort(ctx);
     CommUtil::SetPortParams(ctx);
-    return CommUtil::EnsurePortOpen(ctx);
+    if (CommUtil::EnsurePortOpen(ctx)) return true;
+    // The old port is closed and the new one did not open: no connection is left.
+    KORVACommUtil::SetConnectStatus(ctx, false);
+    return false;
 }
 
 } // namespace ComPort

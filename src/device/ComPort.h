@@ -17,6 +17,7 @@ namespace ComPort {
 ComPortChoices LoadFormObj(const DeviceContext& ctx);
 // The port a text of the list names: an item's port, else the text itself (a typed path).
 QString PortOfText(const ComPortChoices& choices, const QString& text);
-// Takes the chosen port: closes the port if open and opens the new one. True when it opened.
+// Takes the chosen port: closes the port if open and opens the new one. True when it opened;
+// otherwise the connection flag is cleared (" Offline").
 bool OkPressed(DeviceContext& ctx, const ComPortChoices& choices, const QString& text);
 } // namespace ComPort

@@ -240,7 +240,12 @@ void SetConnectStatus(DeviceContext& ctx, bool online) {
 }
 
 void Connect(DeviceContext& ctx) {
-    if (!CommUtil::EnsurePortOpen(ctx)) return;
+    // A port that cannot be opened is no connection, whatever was connected before.
+    if (!CommUtil::EnsurePortOpen(ctx)) {
+        CommUtil::ClosePort(ctx);
+        SetConnectStatus(ctx, false);
+        return;
+    }
     const QString title =
         GetMLText(ctx.ml, QStringLiteral("連線簡訊報警機"), 1, 3, QStringLiteral("KORVACommUtil"));
     ctx.ui.ShowProgress(title, GetMLText(ctx.ml, QStringLiteral("正在連線中..."), 2, 3,

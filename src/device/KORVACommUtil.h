@@ -81,6 +81,6 @@ QString CheckLines(const DeviceLink& ctx);
 // Sets the connection flag and its status panel in one step.
 void SetConnectStatus(DeviceContext& ctx, bool online);
 // Opens the port, proves the device answers, reads its identity and settings and shows the
-// outcome; ConnectStatus follows (unchanged when the port could not be opened).
+// outcome; ConnectStatus follows (false, the port closed, when it could not be opened).
 void Connect(DeviceContext& ctx);
 } // namespace KORVACommUtil

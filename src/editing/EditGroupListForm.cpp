@@ -26,7 +26,7 @@ void EditGroupListForm::cmdRename_Click(EditContext& ctx) {
                                      QStringLiteral("EditGroupList")),
                            GetMLText(ctx.ml, QStringLiteral("請輸入新連絡人群組名稱:"), 2, 185,
                                      QStringLiteral("EditGroupList")),
-                           lblGroupName, QString());
+                           lblGroupName, QString(), ValidUtil::kMaxNameLength);
     if (name == KeyInCancelMarker() || name == lblGroupName) return;
     if (ValidUtil::ValidUserGroupName(ctx, name)) lblGroupName = name;
 }

@@ -100,7 +100,7 @@ void EditTelListForm::cmdTelUserRename_Click(EditContext& ctx) {
         GetMLText(ctx.ml, QStringLiteral("變更連絡人"), 1, 278, QStringLiteral("EditTelList")),
         GetMLText(ctx.ml, QStringLiteral("請輸入新連絡人名稱:"), 2, 278,
                   QStringLiteral("EditTelList")),
-        lblTelUser, QString());
+        lblTelUser, QString(), ValidUtil::kMaxNameLength);
     if (name == KeyInCancelMarker() || name == lblTelUser) return;
     if (ValidUtil::ValidUserName(ctx, name)) lblTelUser = name;
 }

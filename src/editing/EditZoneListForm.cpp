@@ -5,6 +5,7 @@
 #include "editing/EditContext.h"
 #include "editing/EditTransaction.h"
 #include "editing/PhoneBook.h"
+#include "store/MessageRule.h"
 #include "store/ProjectSchema.h"
 
 namespace {
@@ -41,8 +42,7 @@ void EditZoneListForm::mkcmbGroupName(EditContext& ctx, const QString& target) {
             const QString name = Str(copy.get(), ProjectSchema::kGroupName);
             if (!name.isEmpty()) list.Add(name, name);
         }
-        list.Add(kAll, GetMLText(ctx.ml, QStringLiteral("所有連絡人群組"), 1, 315,
-                                 QStringLiteral("EditZoneList")));
+        list.Add(kAll, AllGroupsCaption(ctx.ml));
     } else {
         list.Add(kNone, kNone);
     }
@@ -55,9 +55,12 @@ void EditZoneListForm::mkcmbGroupName(EditContext& ctx, const QString& target) {
     }
 }
 
+QString EditZoneListForm::AllGroupsCaption(const MLState& ml) {
+    return GetMLText(ml, QStringLiteral("所有連絡人群組"), 1, 315, QStringLiteral("EditZoneList"));
+}
+
 bool EditZoneListForm::MessageFits(const QString& text, bool isUnicode) {
-    if (isUnicode) return text.size() <= kMaxUnicodeUnits;
-    return PhoneBook::AnsiBytes(text).size() <= kMaxAnsiBytes;
+    return MessageRule::Fits(text, isUnicode);
 }
 
 bool EditZoneListForm::CheckFormObj(EditContext& ctx) {

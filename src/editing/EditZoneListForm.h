@@ -5,6 +5,8 @@
 
 #include <QString>
 
+struct MLState;
+
 struct EditContext;
 
 struct EditZoneListForm {
@@ -34,4 +36,6 @@ struct EditZoneListForm {
     static constexpr int kMaxAnsiBytes = 160;   // Big5 bytes otherwise
     // Whether a message fits the device in the project's mode.
     static bool MessageFits(const QString& text, bool isUnicode);
+    // The target list's entry for all groups, in the applied language.
+    static QString AllGroupsCaption(const MLState& ml);
 };

@@ -147,7 +147,7 @@ bool AddUserGroup(EditContext& ctx) {
         GetMLText(ml, QStringLiteral("新增連絡人群組"), 1, 30, QStringLiteral("KORVAUtil")),
         GetMLText(ml, QStringLiteral("請輸入新連絡人群組名稱:"), 2, 30,
                   QStringLiteral("KORVAUtil")),
-        proposal, QString());
+        proposal, QString(), ValidUtil::kMaxNameLength);
     if (name == KeyInCancelMarker()) return false;
     if (name.isEmpty()) {
         ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("新增連絡人群組名稱不得為空白。"), 1, 35,

@@ -2,6 +2,7 @@
 
 #include "db/ADOUtil.h"
 #include "editing/KORVAUtil.h"
+#include "store/MessageRule.h"
 #include "store/OpenProject.h"
 #include "store/ProjectSchema.h"
 
@@ -28,8 +29,7 @@ int GroupNumber(const QStringList& groups, const QString& name) {
 } // namespace
 
 QByteArray AnsiBytes(const QString& text) {
-    QStringEncoder big5("Big5");
-    return big5.encode(text);
+    return MessageRule::AnsiBytes(text);
 }
 
 QByteArray MessageBytes(const QString& text, bool isUnicode) {

@@ -1,14 +1,33 @@
 #include "editing/QtEditWidgets.h"
 
 #include "base/QtIcons.h"
+#include "editing/ValidUtil.h"
 #include "ml/MLUtil.h"
+#include "ml/QtFormTexts.h"
 
 #include <QComboBox>
 #include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
 #include <QTreeWidget>
 
 namespace QtEditWidgets {
+void ShowName(QLabel* label, const QString& name) {
+    const QFontMetrics fm = label->fontMetrics();
+    const QString shown =
+        fm.elidedText(name, Qt::ElideRight, fm.averageCharWidth() * ValidUtil::kMaxNameLength);
+    label->setText(shown);
+    label->setToolTip(shown == name ? QString() : name);
+}
+
+void ShowDescription(QLineEdit* box, const QString& text, const MLState& ml) {
+    QtFormTexts::LimitEntry(box, qMax(int(text.size()), ValidUtil::kMaxDescriptionLength), ml);
+    box->setText(text);
+}
+
 void FillCombo(QComboBox* combo, const ComboList& list) {
+    combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    combo->setMinimumContentsLength(24);
     combo->clear();
     combo->addItems(list.items);
     combo->setCurrentIndex(list.index);

@@ -5,11 +5,19 @@
 #include "editing/ComboList.h"
 
 class QComboBox;
+class QLabel;
+class QLineEdit;
 class QTreeWidget;
 struct MLState;
 
 namespace QtEditWidgets {
-// Items, the entry shown and the enabled state of the combo.
+// A name in a label, elided past kMaxNameLength average characters (older files may hold longer
+// names), the whole name in the tooltip then: a long name never widens its window.
+void ShowName(QLabel* label, const QString& name);
+// A description box: at most the description limit, or the text's own length when a stored
+// text is longer, so that nothing stored is cut.
+void ShowDescription(QLineEdit* box, const QString& text, const MLState& ml);
+// Items, the entry shown and the enabled state of the combo; long names do not widen it.
 void FillCombo(QComboBox* combo, const ComboList& list);
 // The two columns "連絡人群組名稱", "連絡人群組說明", one row per entry with the group icon,
 // grey entries in the grey-text colour, the selected row current.

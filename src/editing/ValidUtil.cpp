@@ -12,10 +12,60 @@ namespace ValidUtil {
 namespace {
 using VBUtil::kCrLf;
 
-bool IsReserved(const QString& name) {
-    if (name == QStringLiteral("所有群組")) return true;
+void Critical(EditContext& ctx, const QString& text, const QString& title) {
+    ctx.ui.MsgBox(text, vbOKOnly | vbCritical, title);
+}
+
+// Besides the words a zone's target stores, the zone editor's all-groups entry (built in and
+// in the applied language): a group of that name would show twice in the target list.
+bool IsReserved(const MLState& ml, const QString& name) {
+    if (name == QStringLiteral("所有群組") || name == QStringLiteral("所有連絡人群組")) return true;
     for (const char* r : {"ALL GROUP", "ALL USER GROUP", "ALL", "NONE"})
         if (name.compare(QLatin1String(r), Qt::CaseInsensitive) == 0) return true;
+    return name.compare(EditZoneListForm::AllGroupsCaption(ml), Qt::CaseInsensitive) == 0;
+}
+
+// The first character a name may not hold, as "U+000A": control characters and line or
+// paragraph separators (a contact's groups are stored joined by line breaks). Empty: none.
+QString ForbiddenChar(const QString& name) {
+    for (const QChar c : name) {
+        const QChar::Category cat = c.category();
+        if (cat == QChar::Other_Control || cat == QChar::Separator_Line ||
+            cat == QChar::Separator_Paragraph)
+            return QStringLiteral("U+") +
+                   QStringLiteral("%1").arg(c.unicode(), 4, 16, QLatin1Char('0')).toUpper();
+    }
+    return {};
+}
+
+// A name with a forbidden character or longer than kMaxNameLength: one message of the
+// reserved-name family, naming the character or the length. False when refused.
+bool FormOk(EditContext& ctx, const QString& name, bool group) {
+    const MLState& ml = ctx.ml;
+    const QString bad = ForbiddenChar(name);
+    if (bad.isEmpty() && name.size() <= kMaxNameLength) return true;
+    const QString head = GetMLText(ml, QStringLiteral("不合法的使用者群組名稱！"), 1, 3001,
+                                   QStringLiteral("ValidUtil")) +
+                         kCrLf +
+                         (group ? GetMLText(ml, QStringLiteral("本使用者群組名稱"), 2, 3001,
+                                            QStringLiteral("ValidUtil"))
+                                : GetMLText(ml, QStringLiteral("本使用者名稱"), 3, 3001,
+                                            QStringLiteral("ValidUtil")));
+    const QString reason =
+        !bad.isEmpty() ? GetMLText(ml, QStringLiteral("不得含有控制字元["), 4, 3001,
+                                   QStringLiteral("ValidUtil")) +
+                             bad +
+                             GetMLText(ml, QStringLiteral("]（如換行、定位字元）。"), 5, 3001,
+                                       QStringLiteral("ValidUtil"))
+                       : GetMLText(ml, QStringLiteral("有"), 6, 3001, QStringLiteral("ValidUtil")) +
+                             QString::number(name.size()) +
+                             GetMLText(ml, QStringLiteral("個字元，不得超過50個字元。"), 7, 3001,
+                                       QStringLiteral("ValidUtil"));
+    Critical(ctx, head + reason,
+             group ? GetMLText(ml, QStringLiteral("不合法的使用者群組名稱"), 8, 3001,
+                               QStringLiteral("ValidUtil"))
+                   : GetMLText(ml, QStringLiteral("不合法的使用者名稱"), 9, 3001,
+                               QStringLiteral("ValidUtil")));
     return false;
 }
 
@@ -28,10 +78,6 @@ bool NameTaken(const RowSet* rs, const QString& field, const QString& name) {
         if (ADOUtil::NullToStr(copy->Field(field)).compare(name, Qt::CaseInsensitive) == 0)
             return true;
     return false;
-}
-
-void Critical(EditContext& ctx, const QString& text, const QString& title) {
-    ctx.ui.MsgBox(text, vbOKOnly | vbCritical, title);
 }
 
 // "下載取消！" CR LF + the reason, titled "下載取消".
@@ -82,7 +128,7 @@ bool ValidUserGroupName(EditContext& ctx, const QString& name) {
                            QStringLiteral("ValidUtil")));
         return false;
     }
-    if (IsReserved(name)) {
+    if (IsReserved(ml, name)) {
         Critical(ctx,
                  GetMLText(ml, QStringLiteral("不合法的使用者群組名稱！"), 1, 15,
                            QStringLiteral("ValidUtil")) +
@@ -101,6 +147,7 @@ bool ValidUserGroupName(EditContext& ctx, const QString& name) {
                            QStringLiteral("ValidUtil")));
         return false;
     }
+    if (!FormOk(ctx, name, true)) return false;
     RowSet* groups = ctx.project.UserGroups.get();
     if (ADOUtil::GetRecordCount(groups) <= 0) return true;
     if (NameTaken(groups, ProjectSchema::kGroupName, name)) {
@@ -126,7 +173,7 @@ bool ValidUserName(EditContext& ctx, const QString& name) {
                            QStringLiteral("ValidUtil")));
         return false;
     }
-    if (IsReserved(name)) {
+    if (IsReserved(ml, name)) {
         Critical(
             ctx,
             GetMLText(ml, QStringLiteral("不合法的使用者群組名稱！"), 1, 49,
@@ -144,6 +191,7 @@ bool ValidUserName(EditContext& ctx, const QString& name) {
                       QStringLiteral("ValidUtil")));
         return false;
     }
+    if (!FormOk(ctx, name, false)) return false;
     RowSet* users = ctx.project.Users.get();
     if (ADOUtil::GetRecordCount(users) <= 0) return true;
     if (NameTaken(users, ProjectSchema::kUserName, name)) {

@@ -9,7 +9,9 @@ struct ProjectImage;
 
 namespace ValidUtil {
 // Refused: an empty name, a reserved name ("所有群組" exactly; "ALL GROUP", "ALL USER GROUP",
-// "ALL", "NONE" in any letter case), a name some group already has (letter case ignored).
+// "ALL", "NONE" in any letter case; the zone editor's all-groups entry, built in and in the
+// applied language), a control character, more than kMaxNameLength characters, a name some
+// group already has (letter case ignored).
 bool ValidUserGroupName(EditContext& ctx, const QString& name);
 // The same rules among the contacts.
 bool ValidUserName(EditContext& ctx, const QString& name);
@@ -18,6 +20,10 @@ bool ValidUserName(EditContext& ctx, const QString& name);
 // holds at most 128 groups and 128 notification targets, and every zone message fits the
 // device in the image's text mode.
 bool CheckBeforeDownload(EditContext& ctx, const ProjectImage& image);
+
+// The longest name of a group or contact, and of a description, in UTF-16 units.
+constexpr int kMaxNameLength = 50;
+constexpr int kMaxDescriptionLength = 255;
 
 // The download limits, independent of the model's capacity used while editing.
 constexpr int kMaxDownloadGroups = 128;

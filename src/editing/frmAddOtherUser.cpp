@@ -13,7 +13,7 @@ frmAddOtherUser::frmAddOtherUser(EditContext& ctx, QWidget* parent)
 frmAddOtherUser::~frmAddOtherUser() = default;
 
 void frmAddOtherUser::LoadFormObj() {
-    ui->lblGroupName->setText(m_ctx.forms.addOtherUser.lblGroupName);
+    QtEditWidgets::ShowName(ui->lblGroupName, m_ctx.forms.addOtherUser.lblGroupName);
     QtEditWidgets::FillCombo(ui->cmbAddUser, m_ctx.forms.addOtherUser.cmbAddUser);
 }
 

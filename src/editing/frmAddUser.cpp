@@ -2,6 +2,8 @@
 
 #include "editing/EditContext.h"
 #include "editing/QtEditWidgets.h"
+#include "editing/ValidUtil.h"
+#include "ml/QtFormTexts.h"
 #include "ui_frmAddUser.h"
 
 frmAddUser::frmAddUser(EditContext& ctx, QWidget* parent)
@@ -14,6 +16,7 @@ frmAddUser::~frmAddUser() = default;
 
 void frmAddUser::LoadFormObj() {
     const AddUserForm& f = m_ctx.forms.addUser;
+    QtFormTexts::LimitEntry(ui->txtAddUserName, ValidUtil::kMaxNameLength, m_ctx.ml);
     ui->txtAddUserName->setText(f.txtAddUserName);
     QtEditWidgets::FillCombo(ui->cmbUserGroups, f.cmbUserGroups);
     ui->txtAddUserName->setFocus();

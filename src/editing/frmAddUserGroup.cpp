@@ -14,7 +14,7 @@ frmAddUserGroup::frmAddUserGroup(EditContext& ctx, QWidget* parent)
 frmAddUserGroup::~frmAddUserGroup() = default;
 
 void frmAddUserGroup::LoadFormObj() {
-    ui->lblUserName->setText(m_ctx.forms.addUserGroup.lblUserName);
+    QtEditWidgets::ShowName(ui->lblUserName, m_ctx.forms.addUserGroup.lblUserName);
     QtEditWidgets::FillCombo(ui->cmbUserGroups, m_ctx.forms.addUserGroup.cmbUserGroups);
 }
 

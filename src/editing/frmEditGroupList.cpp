@@ -1,6 +1,7 @@
 #include "editing/frmEditGroupList.h"
 
 #include "editing/EditContext.h"
+#include "editing/QtEditWidgets.h"
 #include "ui_frmEditGroupList.h"
 
 frmEditGroupList::frmEditGroupList(EditContext& ctx, QWidget* parent)
@@ -14,8 +15,8 @@ frmEditGroupList::~frmEditGroupList() = default;
 
 void frmEditGroupList::LoadFormObj() {
     const EditGroupListForm& f = m_ctx.forms.editGroupList;
-    ui->lblGroupName->setText(f.lblGroupName);
-    ui->txtGroupDsc->setText(f.txtGroupDsc);
+    QtEditWidgets::ShowName(ui->lblGroupName, f.lblGroupName);
+    QtEditWidgets::ShowDescription(ui->txtGroupDsc, f.txtGroupDsc, m_ctx.ml);
     ui->cmdRename->setEnabled(f.cmdRenameEnabled);
     ui->txtGroupDsc->setFocus();
 }
@@ -23,7 +24,7 @@ void frmEditGroupList::LoadFormObj() {
 void frmEditGroupList::cmdRename_Click() {
     EditGroupListForm& f = m_ctx.forms.editGroupList;
     f.cmdRename_Click(m_ctx);
-    ui->lblGroupName->setText(f.lblGroupName);
+    QtEditWidgets::ShowName(ui->lblGroupName, f.lblGroupName);
 }
 
 void frmEditGroupList::cmdOK_Click() {

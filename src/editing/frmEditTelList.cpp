@@ -19,9 +19,9 @@ frmEditTelList::~frmEditTelList() = default;
 
 void frmEditTelList::LoadFormObj() {
     const EditTelListForm& f = m_ctx.forms.editTelList;
-    ui->lblTelUser->setText(f.lblTelUser);
+    QtEditWidgets::ShowName(ui->lblTelUser, f.lblTelUser);
     ui->txtTelNo->setText(f.txtTelNo);
-    ui->txtTelDsc->setText(f.txtTelDsc);
+    QtEditWidgets::ShowDescription(ui->txtTelDsc, f.txtTelDsc, m_ctx.ml);
     ui->chkIsDisable->setChecked(f.chkIsDisable);
     ShowGroups();
     ui->txtTelNo->setFocus();
@@ -56,7 +56,7 @@ void frmEditTelList::cmdDelete_Click() {
 void frmEditTelList::cmdTelUserRename_Click() {
     EditTelListForm& f = m_ctx.forms.editTelList;
     f.cmdTelUserRename_Click(m_ctx);
-    ui->lblTelUser->setText(f.lblTelUser);
+    QtEditWidgets::ShowName(ui->lblTelUser, f.lblTelUser);
 }
 
 void frmEditTelList::cmdOK_Click() {

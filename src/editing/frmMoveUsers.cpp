@@ -13,7 +13,7 @@ frmMoveUsers::frmMoveUsers(EditContext& ctx, QWidget* parent)
 frmMoveUsers::~frmMoveUsers() = default;
 
 void frmMoveUsers::LoadFormObj() {
-    ui->lblGroupName->setText(m_ctx.forms.moveUsers.lblGroupName);
+    QtEditWidgets::ShowName(ui->lblGroupName, m_ctx.forms.moveUsers.lblGroupName);
     QtEditWidgets::FillCombo(ui->cmbMoveGroup, m_ctx.forms.moveUsers.cmbMoveGroup);
 }
 

@@ -20,6 +20,7 @@
 #include "mainwindow/PopupMenu.h"
 #include "mainwindow/QtProjViews.h"
 #include "mainwindow/QtStatusPanel.h"
+#include "mainwindow/RememberedPort.h"
 #include "mainwindow/frmAbout.h"
 #include "ml/MLUtil.h"
 #include "ml/QtFormTexts.h"
@@ -103,6 +104,7 @@ frmMain::frmMain(MainContext& ctx, QSettings* placementStore, QWidget* parent)
         m_store = m_ownStore.get();
     }
     RestorePlacement();
+    RememberedPort::Restore(*m_store, m_ctx.comm);
     int x = Px(kTreeWidth);
     SizeControls(x);
 }
@@ -329,7 +331,10 @@ void frmMain::RegisterWindows() {
 
 bool frmMain::ShowModal(Window which) {
     const auto it = m_windows.find(which);
-    return it != m_windows.end() && it->second(this); // a window not built yet: nothing opens
+    const bool ok = it != m_windows.end() && it->second(this); // not built yet: nothing opens
+    // The port chosen is the one offered first on the next run.
+    if (ok && which == Windows::frmComPort && m_store) RememberedPort::Store(*m_store, m_ctx.comm);
+    return ok;
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {

@@ -111,4 +111,16 @@ QStringList Apply(QWidget* window, const MLState& ml, const QString& formName) {
     return missing;
 }
 
+void LimitEntry(QLineEdit* box, int maxLength, const MLState& ml) {
+    if (maxLength <= 0) {
+        box->setMaxLength(32767);
+        box->setToolTip(QString());
+        return;
+    }
+    box->setMaxLength(maxLength);
+    box->setToolTip(GetMLText(ml, QStringLiteral("最多"), 1, 1, QStringLiteral("EntryLimit")) +
+                    QString::number(maxLength) +
+                    GetMLText(ml, QStringLiteral("個字元"), 2, 1, QStringLiteral("EntryLimit")));
+}
+
 } // namespace QtFormTexts

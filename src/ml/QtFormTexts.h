@@ -2,6 +2,7 @@
 // Applies a window's texts from the text database to its Qt widgets by object path.
 #include <QString>
 
+class QLineEdit;
 class QWidget;
 class QObject;
 struct MLState;
@@ -16,4 +17,7 @@ bool SetText(QObject* target, const QString& propertyName, const QString& text);
 // Sets every listed text of the window (even to empty text). Returns the paths that did not
 // resolve, for tests.
 QStringList Apply(QWidget* window, const MLState& ml, const QString& formName);
+// An entry box of at most maxLength characters (0: the box's default), the limit in its
+// tooltip.
+void LimitEntry(QLineEdit* box, int maxLength, const MLState& ml);
 } // namespace QtFormTexts

@@ -83,9 +83,9 @@ MsgResult QtUi::MsgBox(const QString& prompt, MsgStyle style, const QString& tit
 }
 
 QString QtUi::KeyInString(const QString& title, const QString& prompt, const QString& defaultText,
-                          const QString& passwordChar) {
+                          const QString& passwordChar, int maxLength) {
     if (!m_keyIn) m_keyIn = new frmKeyInString(m_ml, DialogParent());
-    return m_keyIn->Run(title, prompt, defaultText, passwordChar, DialogParent());
+    return m_keyIn->Run(title, prompt, defaultText, passwordChar, DialogParent(), maxLength);
 }
 
 QString QtUi::QtFilter(const QString& classic) {

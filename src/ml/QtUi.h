@@ -30,7 +30,7 @@ public:
 
     MsgResult MsgBox(const QString& prompt, MsgStyle style, const QString& title) override;
     QString KeyInString(const QString& title, const QString& prompt, const QString& defaultText,
-                        const QString& passwordChar) override;
+                        const QString& passwordChar, int maxLength = 0) override;
     std::optional<QString> FileDialog(FileDialogKind kind, const FileDialogSetup& setup) override;
     void SetStatusText(const QString& panelKey, const QString& text) override;
     void SetBusy(bool busy) override;

@@ -3,6 +3,7 @@
 #include "base/VBUtil.h"
 #include "db/ADOUtil.h"
 #include "db/FileUtil.h"
+#include "store/ProjectLock.h"
 #include "store/ProjectSchema.h"
 #include "store/StoreContext.h"
 #include "store/SystemDb.h"
@@ -184,6 +185,61 @@ void ResetProjectState(::OpenProject& p) {
     p.ProjPath.clear();
     p.MirPath.clear();
     p.IsModified = false;
+    p.ReadOnly = false;
+    p.lock.reset();
+}
+
+// A file whose owner may not write it (the read-only attribute on Windows), or that this
+// process may not write.
+bool IsReadOnlyFile(const QString& path) {
+    const QFileInfo fi(path);
+    return !fi.isWritable() || !(fi.permissions() & QFileDevice::WriteOwner);
+}
+
+bool SameFile(const QString& a, const QString& b) {
+    return QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath();
+}
+
+// The project file is open in another running program: says which, opens nothing.
+void ShowLocked(StoreContext& ctx, const QString& path, const ProjectLock::Holder& h) {
+    ctx.ui.MsgBox(
+        GetMLText(ctx.ml, QStringLiteral("專案檔案["), 1, 500, QStringLiteral("KORVAMain")) + path +
+            GetMLText(ctx.ml, QStringLiteral("]已由其他程式開啟，本專案無法開啟。"), 2, 500,
+                      QStringLiteral("KORVAMain")) +
+            kCrLf +
+            GetMLText(ctx.ml, QStringLiteral("電腦: "), 3, 500, QStringLiteral("KORVAMain")) +
+            h.host + kCrLf +
+            GetMLText(ctx.ml, QStringLiteral("程式: "), 4, 500, QStringLiteral("KORVAMain")) +
+            h.app + QStringLiteral(" (") +
+            GetMLText(ctx.ml, QStringLiteral("程序 "), 5, 500, QStringLiteral("KORVAMain")) +
+            QString::number(h.pid) + QStringLiteral(")") + kCrLf +
+            GetMLText(ctx.ml, QStringLiteral("請先在該程式中關閉本專案。"), 6, 500,
+                      QStringLiteral("KORVAMain")),
+        vbOKOnly | vbCritical,
+        GetMLText(ctx.ml, QStringLiteral("專案開啟失敗"), 7, 500, QStringLiteral("KORVAMain")));
+}
+
+// Opening a read-only project says so; saving it says that only Save As can keep the changes.
+void ShowReadOnly(StoreContext& ctx, const QString& path, bool saving) {
+    const QString text =
+        GetMLText(ctx.ml, QStringLiteral("專案檔案["), 1, 510, QStringLiteral("KORVAMain")) + path +
+        GetMLText(ctx.ml, QStringLiteral("]是唯讀檔案。"), 2, 510, QStringLiteral("KORVAMain")) +
+        kCrLf +
+        (saving ? GetMLText(ctx.ml, QStringLiteral("變更無法存入此檔案，請使用[另存專案]。"), 3,
+                            510, QStringLiteral("KORVAMain"))
+                : GetMLText(ctx.ml, QStringLiteral("您可以檢視及修改，但須使用[另存專案]儲存。"), 4,
+                            510, QStringLiteral("KORVAMain")));
+    ctx.ui.MsgBox(
+        text, vbOKOnly | (saving ? vbExclamation : vbInformation),
+        GetMLText(ctx.ml, QStringLiteral("唯讀專案"), 5, 510, QStringLiteral("KORVAMain")));
+}
+
+// A file about to be replaced (New, Save As) must not be a project open elsewhere.
+bool RefuseIfLocked(StoreContext& ctx, const QString& path) {
+    ProjectLock::Holder h;
+    if (!ProjectLock::HeldElsewhere(path, &h)) return false;
+    ShowLocked(ctx, path, h);
+    return true;
 }
 
 void ShowNotAProject(StoreContext& ctx, const QString& path) {
@@ -323,7 +379,24 @@ bool OpenProject(StoreContext& ctx, const QString& pathIn) {
         ShowNotAProject(ctx, path);
         return false;
     }
+    // The lock is taken before the open project is touched: a refusal leaves it open.
+    const bool reopening = ctx.project.IsOpen() && SameFile(path, ctx.project.ProjPath);
+    std::unique_ptr<QLockFile> lock;
+    bool heldElsewhere = false;
+    ProjectLock::Holder holder;
+    if (!reopening) lock = ProjectLock::Take(path, &holder, &heldElsewhere);
+    if (heldElsewhere) {
+        ShowLocked(ctx, path, holder);
+        return false;
+    }
     if (readable && ctx.project.IsOpen() && CloseProject(ctx) == kCancelled) return false;
+    if (reopening) {
+        lock = ProjectLock::Take(path, &holder, &heldElsewhere);
+        if (heldElsewhere) {
+            ShowLocked(ctx, path, holder);
+            return false;
+        }
+    }
 
     ::OpenProject& p = ctx.project;
     const QString mir = WorkingPathOf(path);
@@ -370,6 +443,8 @@ bool OpenProject(StoreContext& ctx, const QString& pathIn) {
     p.ProjPath = path;
     p.ProjName = BaseNameOf(path);
     p.MirPath = mir;
+    p.lock = std::move(lock);
+    p.ReadOnly = IsReadOnlyFile(path);
 
     QString model;
     if (RowSet* basic = p.Basic.get(); ADOUtil::GetRecordCount(basic) > 0) {
@@ -383,6 +458,7 @@ bool OpenProject(StoreContext& ctx, const QString& pathIn) {
     Q_EMIT ctx.storeEvents.projectOpened();
     EndBusy(ctx);
     if (!knownModel) ShowUnknownModel(ctx, model, fallback);
+    if (p.ReadOnly) ShowReadOnly(ctx, path, false);
     return true;
 }
 
@@ -405,6 +481,7 @@ void NewProject(StoreContext& ctx) {
             return;
         }
         if (!FileUtil::FileExists(path)) break;
+        if (RefuseIfLocked(ctx, path)) return;
         const MsgResult answer = ctx.ui.MsgBox(
             GetMLText(ctx.ml, QStringLiteral("檔案["), 1, 103, QStringLiteral("KORVAMain")) + path +
                 GetMLText(ctx.ml, QStringLiteral("]已經存在，您要取代現存的檔案嗎？"), 2, 103,
@@ -473,8 +550,15 @@ int SaveProject(StoreContext& ctx, bool force, bool ask, bool allowCancel) {
             if (answer == vbNo) return kNotSaved;
         }
     }
+    // The copy would replace a read-only file (the rename only needs the folder): refused.
+    if (p.ReadOnly || IsReadOnlyFile(p.ProjPath)) {
+        p.ReadOnly = true;
+        ShowReadOnly(ctx, p.ProjPath, true);
+        return kCancelled;
+    }
     ADOUtil::CloseProjectDB(p);
-    if (!FileUtil::CopyFileAtomic(p.MirPath, p.ProjPath)) {
+    QString why;
+    if (!FileUtil::CopyFileAtomic(p.MirPath, p.ProjPath, &why)) {
         ctx.ui.MsgBox(
             GetMLText(ctx.ml, QStringLiteral("儲存專案失敗。"), 1, 316,
                       QStringLiteral("KORVAMain")) +
@@ -483,7 +567,8 @@ int SaveProject(StoreContext& ctx, bool force, bool ask, bool allowCancel) {
                           QStringLiteral("KORVAMain")) +
                 p.ProjPath +
                 GetMLText(ctx.ml, QStringLiteral("]檔案無法儲存。"), 3, 316,
-                          QStringLiteral("KORVAMain")),
+                          QStringLiteral("KORVAMain")) +
+                kCrLf + why,
             vbOKOnly | vbCritical,
             GetMLText(ctx.ml, QStringLiteral("儲存專案失敗"), 4, 316, QStringLiteral("KORVAMain")));
         // The project file keeps its last saved state; the changes stay in the working copy,
@@ -515,6 +600,7 @@ void SaveProjectAs(StoreContext& ctx) {
         return;
     }
     if (FileUtil::FileExists(path)) {
+        if (!SameFile(path, p.ProjPath) && RefuseIfLocked(ctx, path)) return;
         const MsgResult answer = ctx.ui.MsgBox(
             GetMLText(ctx.ml, QStringLiteral("檔案["), 1, 422, QStringLiteral("KORVAMain")) + path +
                 GetMLText(ctx.ml, QStringLiteral("]已經存在，您要取代現存的檔案嗎？"), 2, 422,
@@ -532,7 +618,8 @@ void SaveProjectAs(StoreContext& ctx) {
             BaseNameOf(path) +
             GetMLText(ctx.ml, QStringLiteral("]開啟中..."), 3, 432, QStringLiteral("KORVAMain")));
     ADOUtil::CloseProjectDB(p);
-    if (!FileUtil::CopyFileAtomic(p.MirPath, path)) {
+    QString why;
+    if (!FileUtil::CopyFileAtomic(p.MirPath, path, &why)) {
         EndBusy(ctx);
         ctx.ui.MsgBox(
             GetMLText(ctx.ml, QStringLiteral("另存專案失敗。"), 1, 446,
@@ -542,7 +629,8 @@ void SaveProjectAs(StoreContext& ctx) {
                           QStringLiteral("KORVAMain")) +
                 path +
                 GetMLText(ctx.ml, QStringLiteral("]檔案無法另存。"), 3, 446,
-                          QStringLiteral("KORVAMain")),
+                          QStringLiteral("KORVAMain")) +
+                kCrLf + why,
             vbOKOnly | vbCritical,
             GetMLText(ctx.ml, QStringLiteral("另存專案失敗"), 4, 446, QStringLiteral("KORVAMain")));
         // The old project stays open as it was, unsaved changes and all.

@@ -4,6 +4,7 @@
 #include "db/Connection.h"
 #include "db/RowSet.h"
 
+#include <QLockFile>
 #include <QString>
 #include <memory>
 
@@ -14,6 +15,8 @@ struct OpenProject {
     QString ProjPath; // the .cmb file
     QString MirPath;  // the working copy beside it (.mir)
     bool IsModified = false;
+    bool ReadOnly = false;           // the project file cannot be written: saving needs Save As
+    std::unique_ptr<QLockFile> lock; // held while the project is open
     int MaxTelNo = 0;
     int MaxMemoryByte = 0;
     std::unique_ptr<Connection> conn;

@@ -34,7 +34,10 @@ static ProjBasicFields FieldsOf(const Forms::Ui::frmProjBasic& ui) {
 }
 
 bool frmProjBasic::CheckFormObj() {
-    return ProjBasic::CheckFormObj(FieldsOf(*ui));
+    ProjBasicFields f = FieldsOf(*ui);
+    if (ProjBasic::CheckFormObj(m_ctx, f)) return true;
+    ui->chkIsUnicode->setChecked(f.isUnicode);
+    return false;
 }
 
 bool frmProjBasic::SaveFormObj() {

@@ -110,6 +110,15 @@ private Q_SLOTS:
         QVERIFY(ReadSettings(ctx, path));
         QCOMPARE(ctx.comm.TimeOut, 2);
         QCOMPARE(ctx.comm.Retry, 3);
+        // Values beyond the accepted ranges (older files) load held to them.
+        QVERIFY(TestEnv::WriteFile(path, "[Comm]\r\nTimeOut=99999\r\nRetry=32767\r\n"));
+        QVERIFY(ReadSettings(ctx, path));
+        QCOMPARE(ctx.comm.TimeOut, 60);
+        QCOMPARE(ctx.comm.Retry, 10);
+        QVERIFY(TestEnv::WriteFile(path, "[Comm]\r\nTimeOut=-5\r\nRetry=-1\r\n"));
+        QVERIFY(ReadSettings(ctx, path));
+        QCOMPARE(ctx.comm.TimeOut, 0);
+        QCOMPARE(ctx.comm.Retry, 0);
     }
 
     void readSettingsMissingFile() {
@@ -146,7 +155,7 @@ private Q_SLOTS:
         ctx.comm.TimeOut = 0;
         QVERIFY(ReadSettings(ctx, path));
         QCOMPARE(ctx.comm.TimeOut, 5);
-        QCOMPARE(ctx.comm.Retry, -1);
+        QCOMPARE(ctx.comm.Retry, 0); // held to the accepted range
     }
 
     void shippedSettingsFile() {

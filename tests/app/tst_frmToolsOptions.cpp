@@ -170,6 +170,52 @@ private Q_SLOTS:
         QCOMPARE(dlg.retry->text(), QStringLiteral("0"));
     }
 
+    // Numbers outside retry 0..10 and time-out 0..60 keep the dialog open with the range said.
+    void rangesAreChecked_data() {
+        QTest::addColumn<QString>("retry");
+        QTest::addColumn<QString>("timeOut");
+        QTest::addColumn<QString>("refusal"); // empty: accepted
+        QTest::newRow("the ends") << "10"
+                                  << "60" << QString();
+        QTest::newRow("zeros") << "0"
+                               << "0" << QString();
+        QTest::newRow("retry 11") << "11"
+                                  << "2"
+                                  << "The retry count must be from 0 to 10.";
+        QTest::newRow("retry 99999") << "99999"
+                                     << "2"
+                                     << "The retry count must be from 0 to 10.";
+        QTest::newRow("retry -1") << "-1"
+                                  << "2"
+                                  << "The retry count must be from 0 to 10.";
+        QTest::newRow("time-out 61") << "3"
+                                     << "61"
+                                     << "The time-out must be from 0 to 60 seconds.";
+    }
+
+    void rangesAreChecked() {
+        QFETCH(QString, retry);
+        QFETCH(QString, timeOut);
+        QFETCH(QString, refusal);
+        AppFixture f;
+        QVERIFY(f.Start(QStringLiteral("English")));
+        const QByteArray before = SettingsFile(f);
+        Dialog dlg(f.ctx);
+        dlg.Type(dlg.retry, retry);
+        dlg.Type(dlg.timeOut, timeOut);
+        dlg.Click("CmdOK");
+        QCOMPARE(dlg.d.isVisible(), !refusal.isEmpty());
+        if (refusal.isEmpty()) {
+            QCOMPARE(f.ctx.comm.Retry, retry.toInt());
+            QCOMPARE(f.ctx.comm.TimeOut, timeOut.toInt());
+            return;
+        }
+        QCOMPARE(f.ui.messages.size(), 1);
+        QCOMPARE(f.ui.messages[0].text, refusal);
+        QCOMPARE(f.ctx.comm.Retry, 3);
+        QCOMPARE(SettingsFile(f), before);
+    }
+
     void aFileThatCannotBeWrittenIsReported() {
         AppFixture f;
         QVERIFY(f.Start(QStringLiteral("English")));

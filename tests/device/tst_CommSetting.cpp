@@ -324,10 +324,14 @@ void tst_CommSetting::portDialog() {
     QCOMPARE(f.dev->openedNames, QStringList({QStringLiteral("/tmp/korva-no-such-port"),
                                               QStringLiteral("/dev/ttyNEW")}));
     QCOMPARE(f.ctx->comm.PortName, QStringLiteral("/dev/ttyNEW"));
-    // A port that will not open: false after the open failure's message.
+    // A port that will not open while connected: false after the open failure's message, and
+    // offline, the old port being closed.
+    f.ctx->ConnectStatus = true;
     f.dev->failOpen = true;
     QVERIFY(!ComPort::OkPressed(*f.ctx, c, QStringLiteral("/dev/ttyGONE")));
     QCOMPARE(f.ui.messages.last().title, QStringLiteral("Communicaiton Error"));
+    QVERIFY(!f.ctx->ConnectStatus);
+    QCOMPARE(f.ui.statusLog.last(), QStringLiteral("ConnectStatus= Offline"));
     // No port at all: asked for one, nothing opened.
     f.dev->failOpen = false;
     const int opens = f.dev->opens;

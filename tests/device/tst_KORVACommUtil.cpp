@@ -335,8 +335,9 @@ void tst_KORVACommUtil::connectWithPortThatWillNotOpen() {
     KORVACommUtil::Connect(*f.ctx);
     QCOMPARE(f.ui.messages.size(), 1);
     QCOMPARE(f.ui.messages[0].title, QStringLiteral("Communicaiton Error"));
-    QVERIFY(f.ctx->ConnectStatus); // unchanged
-    QVERIFY(f.ui.statusLog.isEmpty());
+    QVERIFY(!f.ctx->ConnectStatus);
+    QVERIFY(!f.ctx->port->IsOpen());
+    QCOMPARE(f.ui.statusLog, QStringList{QStringLiteral("ConnectStatus= Offline")});
     QVERIFY(f.ui.progressLog.isEmpty());
 }
 

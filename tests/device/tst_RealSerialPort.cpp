@@ -161,11 +161,11 @@ void tst_RealSerialPort::missingPort() {
     QVERIFY2(f.ui.messages[0].text.endsWith(QStringLiteral("[") + path +
                                             QStringLiteral("] 找不到此通訊埠。")),
              qPrintable(f.ui.messages[0].text));
-    // Connect stops there: no progress window, no second message, the state unchanged.
+    // Connect stops there: no progress window, no second message, offline.
     KORVACommUtil::Connect(*f.ctx);
     QCOMPARE(f.ui.messages.size(), 2);
     QVERIFY(f.ui.progressLog.isEmpty());
-    QVERIFY(f.ui.statusLog.isEmpty());
+    QCOMPARE(f.ui.statusLog, QStringList{QStringLiteral("ConnectStatus= Offline")});
 }
 
 void tst_RealSerialPort::cablePulledMidResponse() {

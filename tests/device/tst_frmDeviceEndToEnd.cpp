@@ -10,6 +10,7 @@
 #include "device/frmCommSetting.h"
 #include "device/frmMessage.h"
 #include "mainwindow/QtStatusPanel.h"
+#include "mainwindow/RememberedPort.h"
 #include "mainwindow/frmMain.h"
 #include "ml/QtUi.h"
 #include "store/KORVAMain.h"
@@ -125,6 +126,11 @@ void tst_frmDeviceEndToEnd::connectAndChangeTheSettings() {
     QCOMPARE(w.StatusPanel(QStringLiteral("ConnectStatus"))->ImageKey(), QStringLiteral("Connect"));
     Q_EMIT w.findChild<QMenu*>(QStringLiteral("mnuDevice"))->aboutToShow();
     QVERIFY(item("mnuDeviceSetting")->isEnabled());
+    // The port chosen is remembered in the per-user store for the next run's main window.
+    QCOMPARE(desk.store.value(QStringLiteral("Comm/PortName")).toString(), sim.Link());
+    CommValues next;
+    RememberedPort::Restore(desk.store, next);
+    QCOMPARE(next.PortName, sim.Link());
 
     // Settings: change all three, confirm, and the device holds them.
     script.Window<frmCommSetting>([&](frmCommSetting* d) {

@@ -162,7 +162,8 @@ private Q_SLOTS:
         QCOMPARE(env.ui.messages.size(), 2);
         f.cmdTelUserRename_Click(c);
         QCOMPARE(f.lblTelUser, QStringLiteral("Thomas"));
-        QCOMPARE(env.ui.keyIns.last(), (QStringList{"變更連絡人", "請輸入新連絡人名稱:", "Tom"}));
+        QCOMPARE(env.ui.keyIns.last(),
+                 (QStringList{"變更連絡人", "請輸入新連絡人名稱:", "Tom", "50"}));
         f.txtTelNo = QStringLiteral("12a");
         QVERIFY(!f.cmdOK_Click(c));
         QCOMPARE(f.focusControl, QStringLiteral("txtTelNo"));
@@ -265,7 +266,7 @@ private Q_SLOTS:
         f.cmdRename_Click(c); // taken by X
         f.cmdRename_Click(c);
         QCOMPARE(env.ui.keyIns.last(),
-                 (QStringList{"變更連絡人群組名稱", "請輸入新連絡人群組名稱:", "G2"}));
+                 (QStringList{"變更連絡人群組名稱", "請輸入新連絡人群組名稱:", "G2", "50"}));
         f.txtGroupDsc = QStringLiteral("third");
         QVERIFY(f.cmdOK_Click(c));
         QCOMPARE(env.Groups(), QStringLiteral("G3=third\nX="));

@@ -26,7 +26,7 @@ private Q_SLOTS:
         QVERIFY(!AddUserGroup(env.c()));
         QCOMPARE(env.ui.keyIns.size(), 1);
         QCOMPARE(env.ui.keyIns[0],
-                 (QStringList{"新增連絡人群組", "請輸入新連絡人群組名稱:", "UserGroup2"}));
+                 (QStringList{"新增連絡人群組", "請輸入新連絡人群組名稱:", "UserGroup2", "50"}));
         QVERIFY(env.ui.modalsShown.isEmpty());
         QCOMPARE(env.Groups(), QStringLiteral("UserGroup1=\nUserGroup3="));
         QVERIFY(!env.p().IsModified);

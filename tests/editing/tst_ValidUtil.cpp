@@ -82,6 +82,56 @@ private Q_SLOTS:
         QVERIFY(ValidUserName(c, QStringLiteral("Tom2")));
     }
 
+    // Names that would corrupt the stored lists or mimic the all-groups entry, for groups and
+    // contacts alike; locale 1033 applies English texts.
+    void nameForm_data() {
+        QTest::addColumn<int>("locale");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("refusal"); // the message's second line; empty: accepted
+        const QString reserved = QStringLiteral("]不得和以下名稱相同:");
+        QTest::newRow("all-groups entry") << 1028 << QStringLiteral("所有連絡人群組") << reserved;
+        QTest::newRow("built-in entry in English")
+            << 1033 << QStringLiteral("所有連絡人群組")
+            << QStringLiteral("] must not be one of these names:");
+        QTest::newRow("applied entry") << 1033 << QStringLiteral("all contact groups")
+                                       << QStringLiteral("] must not be one of these names:");
+        QTest::newRow("line break")
+            << 1028 << QStringLiteral("A\nB")
+            << QStringLiteral("名稱不得含有控制字元[U+000A]（如換行、定位字元）。");
+        QTest::newRow("tab") << 1028 << QStringLiteral("A\tB")
+                             << QStringLiteral(
+                                    "名稱不得含有控制字元[U+0009]（如換行、定位字元）。");
+        QTest::newRow("line separator")
+            << 1033 << QStringLiteral("A\u2028B")
+            << QStringLiteral("name must not contain the control character [U+2028] (such as "
+                              "a line break or a tab).");
+        QTest::newRow("51 characters")
+            << 1028 << QString(51, u'x') << QStringLiteral("名稱有51個字元，不得超過50個字元。");
+        QTest::newRow("50 characters") << 1028 << QString(50, u'x') << QString();
+        QTest::newRow("begins like the entry")
+            << 1028 << QStringLiteral("所有連絡人群組2") << QString();
+    }
+
+    void nameForm() {
+        QFETCH(int, locale);
+        QFETCH(QString, name);
+        QFETCH(QString, refusal);
+        EditEnv env(locale);
+        QVERIFY(env.OpenWith(GroupsSql({"A"}) + UserSql("Tom", "1", "A")));
+        QCOMPARE(ValidUserGroupName(env.c(), name), refusal.isEmpty());
+        QCOMPARE(ValidUserName(env.c(), name), refusal.isEmpty());
+        if (refusal.isEmpty()) {
+            QVERIFY(env.ui.messages.isEmpty());
+            return;
+        }
+        QCOMPARE(env.ui.messages.size(), 2);
+        for (const auto& m : env.ui.messages) {
+            QCOMPARE(m.style, vbOKOnly | vbCritical);
+            QVERIFY2(m.text.section(QStringLiteral("\r\n"), 1, 1).endsWith(refusal),
+                     qPrintable(m.text));
+        }
+    }
+
     void downloadCheckSteps_data() {
         QTest::addColumn<QString>("sql");
         QTest::addColumn<QString>("reason"); // empty: the check passes

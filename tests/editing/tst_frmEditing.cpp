@@ -10,9 +10,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTreeWidget>
 
 namespace {
@@ -207,6 +209,44 @@ private Q_SLOTS:
         Click(d, "cmdOK");
         QCOMPARE(env.Users(), QStringLiteral("Tom=Nights|Weekend\nAnn=Weekend"));
         QVERIFY(env.ui.messages.isEmpty());
+    }
+
+    // A 300-character name from an older file opens, elided, the dialogs within the screen; a
+    // longer stored description is kept whole; the entry boxes take the limits.
+    void longStoredNamesStayInsideTheScreen() {
+        const QString longName(300, u'W'), longDsc(300, u'd');
+        EditEnv env;
+        QVERIFY(env.OpenWith(GroupsSql({longName, "Day"}) +
+                             QStringLiteral("UPDATE UserGroups SET GroupDsc='%1' WHERE "
+                                            "GroupName='%2';")
+                                 .arg(longDsc, longName) +
+                             UserSql(longName, "1", "Day")));
+        AppContext& c = env.c();
+        QtEditDialogs dialogs(c, nullptr);
+        const int screen = QGuiApplication::primaryScreen()->availableGeometry().width();
+        QVERIFY(env.Select(QStringLiteral("UserGroups,") + longName));
+        QDialog* d = Open(dialogs, Windows::frmEditGroupList,
+                          [&] { QVERIFY(c.forms.editGroupList.LoadFormObj(c, false)); });
+        QLabel* label = Child<QLabel>(d, "lblGroupName");
+        QVERIFY(label->text().size() < longName.size());
+        QCOMPARE(label->toolTip(), longName);
+        QCOMPARE(Child<QLineEdit>(d, "txtGroupDsc")->text(), longDsc);
+        QVERIFY(d->sizeHint().width() < screen);
+        d->reject();
+        d = Open(dialogs, Windows::frmAddUserGroup,
+                 [&] { c.forms.addUserGroup.LoadFormObj(c, longName); });
+        QVERIFY(d->sizeHint().width() < screen);
+        d->reject();
+        d = Open(dialogs, Windows::frmAddUser,
+                 [&] { c.forms.addUser.LoadFormObj(c, QStringLiteral("User1")); });
+        QCOMPARE(Child<QLineEdit>(d, "txtAddUserName")->maxLength(), 50);
+        QVERIFY(d->sizeHint().width() < screen);
+        d->reject();
+        QVERIFY(env.Select(QStringLiteral("UserGroups,Day")));
+        d = Open(dialogs, Windows::frmEditGroupList,
+                 [&] { QVERIFY(c.forms.editGroupList.LoadFormObj(c, false)); });
+        QCOMPARE(Child<QLineEdit>(d, "txtGroupDsc")->maxLength(), 255);
+        QCOMPARE(Child<QLineEdit>(d, "txtGroupDsc")->toolTip(), QStringLiteral("最多255個字元"));
     }
 
     void englishWindowTexts() {

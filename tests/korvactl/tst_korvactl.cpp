@@ -137,7 +137,9 @@ void tst_korvactl::registersListsEveryRow() {
     const Run r = Korvactl({QStringLiteral("registers"), QStringLiteral("--port"), sim.Link()});
     QCOMPARE(r.code, 0);
     const QStringList lines = r.out.split(u'\n', Qt::SkipEmptyParts);
-    QCOMPARE(lines.size(), 13);
+    QCOMPARE(lines.size(), 14);
+    QVERIFY(lines[0].startsWith(QStringLiteral("Name ")));
+    QVERIFY(lines[0].endsWith(QStringLiteral("Address  Function  Count  Value")));
     auto value = [&](const QString& name) {
         for (const QString& l : lines)
             if (l.startsWith(name + u' ')) return l.section(u' ', -1);
@@ -147,8 +149,8 @@ void tst_korvactl::registersListsEveryRow() {
     QCOMPARE(value(QStringLiteral("Product S/N")), QStringLiteral("3412785621431209"));
     QCOMPARE(value(QStringLiteral("Setting of COM1")), QStringLiteral("00C3"));
     QCOMPARE(value(QStringLiteral("Current Alarm")), QStringLiteral("0500000000000080"));
-    QVERIFY(lines[9].startsWith(QStringLiteral("Slave ID of COM1")));
-    QVERIFY(lines[9].contains(QStringLiteral("0080H")));
+    QVERIFY(lines[10].startsWith(QStringLiteral("Slave ID of COM1")));
+    QVERIFY(lines[10].contains(QStringLiteral("0080H")));
 
     // A device that stops answering part-way: the rows read so far, then the failure.
     sim.Control("sw2 off");
@@ -157,6 +159,7 @@ void tst_korvactl::registersListsEveryRow() {
                             QStringLiteral("--retry"), QStringLiteral("0")});
     QCOMPARE(s.code, 1);
     QVERIFY(s.err.contains(QStringLiteral("No valid response reading \"Model ID\"")));
+    QVERIFY(s.err.endsWith(QStringLiteral("(port ") + sim.Link() + QStringLiteral(")\n")));
 }
 
 void tst_korvactl::setCommNeedsYesAndChangesTheDevice() {
@@ -358,6 +361,22 @@ void tst_korvactl::usage() {
              qPrintable(lang.err));
     const Run ports = Korvactl({QStringLiteral("ports")});
     QCOMPARE(ports.code, 0);
+    // The help shows two examples of every command and names the port used without --port.
+    const Run help = Korvactl({QStringLiteral("--help")});
+    for (const char* command :
+         {"ports", "info", "registers", "set-comm", "check", "image", "download"}) {
+        const QRegularExpression example(
+            QStringLiteral("\n +korvactl %1\\b").arg(QLatin1String(command)));
+        QVERIFY2(help.out.count(example) == 2, command);
+    }
+    QVERIFY(help.out.contains(QStringLiteral("(/dev/ttyS0)")));
+    // A device command without --port says which port it tried.
+    const Run info =
+        Korvactl({QStringLiteral("info"), QStringLiteral("--timeout"), QStringLiteral("0"),
+                  QStringLiteral("--retry"), QStringLiteral("0")});
+    QCOMPARE(info.code, 1);
+    QVERIFY(info.err.contains(
+        QStringLiteral("(port /dev/ttyS0, the default: choose one with --port)")));
 }
 
 // What a poppler tool prints for a file.

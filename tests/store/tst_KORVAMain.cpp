@@ -102,6 +102,20 @@ int CrashEditChild(const QString& bin, const QString& project) {
     }
     return 12;
 }
+
+// The child process of the lock test: holds the project open until its stdin closes.
+int HoldChild(const QString& bin, const QString& project) {
+    ScriptedUi ui;
+    AppContext ctx(ui);
+    QDir::setCurrent(bin);
+    if (!Startup::StartCore(ctx, bin, 1028)) return 10;
+    if (!KORVAMain::OpenProject(ctx, project)) return 11;
+    std::printf("open\n");
+    std::fflush(stdout);
+    while (std::fgetc(stdin) != EOF) {
+    }
+    return KORVAMain::CloseProject(ctx);
+}
 } // namespace
 
 class TestKORVAMain : public QObject {
@@ -596,8 +610,10 @@ private Q_SLOTS:
         e.ui.files.enqueue(target);
         KORVAMain::SaveProjectAs(*e.ctx);
         QCOMPARE(e.ui.messages.size(), 1);
-        QCOMPARE(e.ui.messages[0].text, QStringLiteral("另存專案失敗。\r\n專案檔案[") + target +
-                                            QStringLiteral("]檔案無法另存。"));
+        // The system's reason follows.
+        QCOMPARE(e.ui.messages[0].text,
+                 QStringLiteral("另存專案失敗。\r\n專案檔案[") + target +
+                     QStringLiteral("]檔案無法另存。\r\nNo such file or directory"));
         QCOMPARE(e.ui.messages[0].title, QStringLiteral("另存專案失敗"));
         QCOMPARE(e.ui.busyDepth, 0);
         QCOMPARE(e.ctx->project.ProjPath, a);
@@ -623,12 +639,17 @@ private Q_SLOTS:
         }
         QCOMPARE(result, KORVAMain::kCancelled);
         QCOMPARE(e.ui.messages.size(), 1);
-        QCOMPARE(e.ui.messages[0].text, QStringLiteral("儲存專案失敗。\r\n專案檔案[") + a +
-                                            QStringLiteral("]檔案無法儲存。"));
+        // The message ends with the system's reason (here: the file would be too large).
+        QVERIFY2(e.ui.messages[0].text.startsWith(QStringLiteral("儲存專案失敗。\r\n專案檔案[") +
+                                                  a + QStringLiteral("]檔案無法儲存。\r\n")),
+                 qPrintable(e.ui.messages[0].text));
+        QVERIFY2(!e.ui.messages[0].text.endsWith(QStringLiteral("\r\n")),
+                 qPrintable(e.ui.messages[0].text));
         QCOMPARE(e.ui.messages[0].title, QStringLiteral("儲存專案失敗"));
         QCOMPARE(TestEnv::ReadFile(a), before);
         QCOMPARE(FilesIn(e.projDir),
-                 (QStringList{QStringLiteral("A.cmb"), QStringLiteral("A.mir")}));
+                 (QStringList{QStringLiteral("A.cmb"), QStringLiteral("A.cmb.lock"),
+                              QStringLiteral("A.mir")}));
         QVERIFY(e.ctx->project.IsModified);
         QVERIFY(e.ctx->project.RowSetsOpen());
         QCOMPARE(BasicField(*e.ctx, "CreatedBy"), QStringLiteral("changed"));
@@ -669,9 +690,11 @@ private Q_SLOTS:
         QCOMPARE(child.exitStatus(), QProcess::CrashExit);
         QCOMPARE(child.exitCode(), int(SIGXFSZ));
 
-        // The project file is the old one, whole, and no piece of the new one lies about.
+        // The project file is the old one, whole, and no piece of the new one lies about (the
+        // lock of the ended process stays until the next open takes it over).
         QCOMPARE(FilesIn(e.projDir),
-                 (QStringList{QStringLiteral("A.cmb"), QStringLiteral("A.mir")}));
+                 (QStringList{QStringLiteral("A.cmb"), QStringLiteral("A.cmb.lock"),
+                              QStringLiteral("A.mir")}));
         QCOMPARE(TestEnv::ReadFile(a), before);
         QCOMPARE(ProjectEnv::Sql3(a, QStringLiteral("PRAGMA integrity_check")),
                  QStringLiteral("ok"));
@@ -681,6 +704,72 @@ private Q_SLOTS:
         e.ui.answers.enqueue(vbNo);
         QVERIFY(e.Open(a));
         QCOMPARE(BasicField(*e.ctx, "CreatedBy"), QStringLiteral("orig"));
+    }
+
+    // A project open in another process is refused with its host and process, and the project
+    // open here stays; once that process is gone (killed: its lock stays behind) it opens.
+    void projectOpenElsewhereIsLocked() {
+        ProjectEnv e;
+        const QString a = e.MakeProject(QStringLiteral("A.cmb"));
+        QVERIFY(e.Open(e.MakeProject(QStringLiteral("B.cmb"))));
+        QProcess holder;
+        holder.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--hold"), e.bin, a});
+        QVERIFY(holder.waitForReadyRead(30000));
+        QCOMPARE(holder.readAllStandardOutput(), QByteArray("open\n"));
+
+        QVERIFY(!KORVAMain::OpenProject(*e.ctx, a));
+        QCOMPARE(e.ui.messages.size(), 1);
+        const QString text = e.ui.messages[0].text;
+        QVERIFY2(text.startsWith(QStringLiteral("專案檔案[") + a +
+                                 QStringLiteral("]已由其他程式開啟，本專案無法開啟。\r\n電腦: ") +
+                                 QSysInfo::machineHostName() + QStringLiteral("\r\n")),
+                 qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("(程序 ") + QString::number(holder.processId()) +
+                               QStringLiteral(")")),
+                 qPrintable(text));
+        QCOMPARE(e.ui.messages[0].title, QStringLiteral("專案開啟失敗"));
+        QCOMPARE(e.ctx->project.ProjName, QStringLiteral("B"));
+        // Nor may New or Save As replace it.
+        e.ui.files.enqueue(a);
+        KORVAMain::SaveProjectAs(*e.ctx);
+        QCOMPARE(e.ui.messages.size(), 2);
+        QCOMPARE(e.ui.messages[1].title, QStringLiteral("專案開啟失敗"));
+        QCOMPARE(e.ctx->project.ProjName, QStringLiteral("B"));
+
+        holder.kill();
+        QVERIFY(holder.waitForFinished(30000));
+        QVERIFY(QFile::exists(a + QStringLiteral(".lock")));
+        QVERIFY(KORVAMain::OpenProject(*e.ctx, a));
+        QCOMPARE(e.ui.messages.size(), 2);
+        QVERIFY(e.ctx->project.lock && e.ctx->project.lock->isLocked());
+        QVERIFY(!QFile::exists(e.InProjects(QStringLiteral("B.cmb.lock"))));
+        QCOMPARE(KORVAMain::CloseProject(*e.ctx), KORVAMain::kSaved);
+        QVERIFY(!QFile::exists(a + QStringLiteral(".lock")));
+    }
+
+    // A read-only project opens with a note; saving it needs Save As and keeps the changes.
+    void readOnlyProjectSavesOnlyUnderANewName() {
+        ProjectEnv e;
+        const QString a = e.MakeProject(QStringLiteral("A.cmb"));
+        QVERIFY(QFile::setPermissions(a, QFile::ReadOwner | QFile::ReadGroup));
+        const QByteArray before = TestEnv::ReadFile(a);
+        QVERIFY(KORVAMain::OpenProject(*e.ctx, a));
+        QCOMPARE(e.ui.messages.size(), 1);
+        QCOMPARE(e.ui.messages[0].style, vbOKOnly | vbInformation);
+        QVERIFY(e.ui.messages[0].text.endsWith(QStringLiteral("須使用[另存專案]儲存。")));
+        SetCreatedBy(*e.ctx, QStringLiteral("changed"));
+        QCOMPARE(KORVAMain::SaveProject(*e.ctx, true, false, false), KORVAMain::kCancelled);
+        QCOMPARE(e.ui.messages.size(), 2);
+        QVERIFY(e.ui.messages[1].text.endsWith(QStringLiteral("請使用[另存專案]。")));
+        QCOMPARE(TestEnv::ReadFile(a), before);
+        QVERIFY(e.ctx->project.IsModified);
+        const QString b = e.InProjects(QStringLiteral("B.cmb"));
+        e.ui.files.enqueue(b);
+        KORVAMain::SaveProjectAs(*e.ctx);
+        QCOMPARE(e.ctx->project.ProjPath, b);
+        QVERIFY(!e.ctx->project.ReadOnly);
+        QCOMPARE(ProjectEnv::Sql3(b, QStringLiteral("SELECT CreatedBy FROM Basic")),
+                 QStringLiteral("changed"));
     }
 
     void recentFilesReorderAndDropTheOldest() {
@@ -841,6 +930,10 @@ int main(int argc, char* argv[]) {
     if (argc == 4 && qstrcmp(argv[1], "--crash-edit") == 0) {
         QCoreApplication app(argc, argv);
         return CrashEditChild(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+    }
+    if (argc == 4 && qstrcmp(argv[1], "--hold") == 0) {
+        QCoreApplication app(argc, argv);
+        return HoldChild(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
     }
     if (argc == 4 && qstrcmp(argv[1], "--crash-save") == 0) {
         QCoreApplication app(argc, argv);

@@ -111,6 +111,63 @@ private Q_SLOTS:
         QVERIFY(Child<QCheckBox>(dlg, "chkIsUnicode")->isChecked());
     }
 
+    // Changing the Unicode flag checks every zone against the new rule; one message lists the
+    // zones that no longer fit, Yes keeps the change, No puts the box back.
+    void unicodeSwitchListsZonesThatNoLongerFit_data() {
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<bool>("ticked");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("listed"); // empty: no message
+        QTest::addColumn<int>("result");     // the flag stored afterwards, -1: dialog stays open
+        const QString both = QStringLiteral("警報點3: 警報發起訊息\r\n警報點5: 警報復歸訊息");
+        QTest::newRow("on, kept") << 0 << true << int(vbYes) << both << 1;
+        QTest::newRow("on, reverted") << 0 << true << int(vbNo) << both << -1;
+        QTest::newRow("off, too long either way")
+            << 1 << false << int(vbYes) << QStringLiteral("警報點4: 警報發起訊息、警報復歸訊息")
+            << 0;
+        QTest::newRow("unchanged") << 1 << true << int(vbYes) << QString() << 1;
+    }
+
+    void unicodeSwitchListsZonesThatNoLongerFit() {
+        QFETCH(int, stored);
+        QFETCH(bool, ticked);
+        QFETCH(int, answer);
+        QFETCH(QString, listed);
+        QFETCH(int, result);
+        ProjectEnv e;
+        const QString c80(80, u'簡'), x200(200, u'x');
+        QVERIFY(e.Open(e.MakeProject(
+            QStringLiteral("P.cmb"),
+            QStringLiteral("UPDATE Basic SET IsUnicode=%1;"
+                           "UPDATE Zones SET AlarmSMS='%2' WHERE ZoneNo=3;"
+                           "UPDATE Zones SET ResetSMS='%2' WHERE ZoneNo=5;"
+                           "UPDATE Zones SET AlarmSMS='%3', ResetSMS='%3' WHERE ZoneNo=4;")
+                .arg(stored)
+                .arg(stored ? QString() : c80, stored ? x200 : QString()))));
+        e.ui.answers.enqueue(MsgResult(answer));
+        frmProjBasic dlg(*e.ctx);
+        dlg.LoadFormObj();
+        dlg.show();
+        Child<QCheckBox>(dlg, "chkIsUnicode")->setChecked(ticked);
+        QTest::mouseClick(Child<QPushButton>(dlg, "CmdOK"), Qt::LeftButton);
+        if (listed.isEmpty()) {
+            QVERIFY(e.ui.messages.isEmpty());
+        } else {
+            QCOMPARE(e.ui.messages.size(), 1);
+            QVERIFY2(e.ui.messages[0].text.contains(QStringLiteral(":\r\n") + listed +
+                                                    QStringLiteral("\r\n\r\n")),
+                     qPrintable(e.ui.messages[0].text));
+            QCOMPARE(e.ui.messages[0].style, vbYesNo | vbExclamation);
+        }
+        QCOMPARE(dlg.isVisible(), result < 0);
+        if (result < 0) {
+            QCOMPARE(Child<QCheckBox>(dlg, "chkIsUnicode")->isChecked(), bool(stored));
+            QCOMPARE(Stored(e, "IsUnicode"), QString::number(stored));
+        } else {
+            QCOMPARE(Stored(e, "IsUnicode"), QString::number(result));
+        }
+    }
+
     void textsResolveInEnglish() {
         ProjectEnv e(1033);
         QVERIFY(e.Open(e.MakeProject(QStringLiteral("P.cmb"), kSetup)));

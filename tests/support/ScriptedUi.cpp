@@ -15,8 +15,8 @@ MsgResult ScriptedUi::MsgBox(const QString& prompt, MsgStyle style, const QStrin
 }
 
 QString ScriptedUi::KeyInString(const QString& title, const QString& prompt,
-                                const QString& defaultText, const QString&) {
-    keyIns.append({title, prompt, defaultText});
+                                const QString& defaultText, const QString&, int maxLength) {
+    keyIns.append({title, prompt, defaultText, QString::number(maxLength)});
     return inputs.isEmpty() ? defaultText : inputs.dequeue();
 }
 

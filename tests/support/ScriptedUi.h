@@ -25,7 +25,7 @@ public:
     // its answer instead of taking one from modalAnswers.
     std::function<bool(Window)> onModal;
     std::function<void()> onDoEvents; // runs as an event handler would, at every DoEvents
-    QList<QStringList> keyIns;        // KeyInString calls: title, prompt, default text
+    QList<QStringList> keyIns; // KeyInString calls: title, prompt, default text, length limit
     QList<FileDialogSetup> fileDialogs;
     QStringList statusLog;      // "key=text"
     QStringList progressLog;    // "show:title|text", "close"
@@ -38,7 +38,7 @@ public:
 
     MsgResult MsgBox(const QString& prompt, MsgStyle style, const QString& title) override;
     QString KeyInString(const QString& title, const QString& prompt, const QString& defaultText,
-                        const QString& passwordChar) override;
+                        const QString& passwordChar, int maxLength = 0) override;
     std::optional<QString> FileDialog(FileDialogKind kind, const FileDialogSetup& setup) override;
     void SetStatusText(const QString& panelKey, const QString& text) override;
     void SetBusy(bool busy) override { busyDepth += busy ? 1 : -1; }

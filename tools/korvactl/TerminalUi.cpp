@@ -46,7 +46,8 @@ MsgResult TerminalUi::MsgBox(const QString& prompt, MsgStyle style, const QStrin
     return MsgButtons(style) == vbYesNo ? vbNo : vbCancel;
 }
 
-QString TerminalUi::KeyInString(const QString&, const QString&, const QString&, const QString&) {
+QString TerminalUi::KeyInString(const QString&, const QString&, const QString&, const QString&,
+                                int) {
     return KeyInCancelMarker();
 }
 

@@ -12,7 +12,7 @@ public:
 
     MsgResult MsgBox(const QString& prompt, MsgStyle style, const QString& title) override;
     QString KeyInString(const QString& title, const QString& prompt, const QString& defaultText,
-                        const QString& passwordChar) override;
+                        const QString& passwordChar, int maxLength = 0) override;
     std::optional<QString> FileDialog(FileDialogKind kind, const FileDialogSetup& setup) override;
     void SetStatusText(const QString&, const QString&) override {}
     void SetBusy(bool) override {}

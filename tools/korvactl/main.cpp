@@ -29,24 +29,49 @@ constexpr int kUsage = 2;
 const char* const kHelp =
     "Commands:\n"
     "  ports                 List the serial ports of this computer.\n"
+    "                          korvactl ports\n"
+    "                          korvactl ports | grep USB\n"
     "  info                  Connect to the device and show its model, serial number and\n"
     "                        settings (exit 0 when connected, 1 otherwise).\n"
-    "  registers             Read the device's status registers; print each with its raw\n"
-    "                        value in hexadecimal.\n"
+    "                          korvactl info --port /dev/ttyUSB0\n"
+    "                          korvactl info --port /dev/ttyUSB0 --timeout 5 --retry 1\n"
+    "  registers             Read the device's status registers; print each with its\n"
+    "                        address, function and raw value in hexadecimal.\n"
+    "                          korvactl registers --port /dev/ttyUSB0\n"
+    "                          korvactl registers --port /dev/ttyUSB0 --trace\n"
     "  set-comm              Change the device's COM1 settings: --slave, --baud, --parity\n"
     "                        (what is not given stays as the device has it). Needs --yes.\n"
+    "                          korvactl set-comm --port /dev/ttyUSB0 --slave 12 --yes\n"
+    "                          korvactl set-comm --port /dev/ttyUSB0 --baud 9600 --parity EVEN "
+    "--yes\n"
     "  check PROJECT.cmb     Run the pre-download check and print what the device would hold:\n"
     "                        groups, phonebook entries, messages, bytes against the model's\n"
     "                        memory (exit 0 only when the project may be downloaded).\n"
+    "                          korvactl check Site.cmb\n"
+    "                          korvactl check Site.cmb --lang English\n"
     "  image PROJECT.cmb     Print every record as the download sends it; --hex prints the\n"
     "                        frames with their check code.\n"
+    "                          korvactl image Site.cmb\n"
+    "                          korvactl image Site.cmb --hex\n"
     "  download PROJECT.cmb  Download the project into the device (--port), with a progress\n"
     "                        line on stderr. Asks first unless --yes. The dumps of the sent\n"
     "                        records go to --dump-dir (default: the current folder).\n"
+    "                          korvactl download Site.cmb --port /dev/ttyUSB0\n"
+    "                          korvactl download Site.cmb --port /dev/ttyUSB0 --yes --dump-dir "
+    "dumps\n"
     "  sheet PROJECT.cmb     Write the project sheet (basic information, memory, groups with\n"
     "                        their members, zones with their messages) as a PDF file: --pdf\n"
     "                        FILE, on --paper A4 or Letter (default: the locale's paper).\n"
+    "                          korvactl sheet Site.cmb --pdf Site.pdf\n"
+    "                          korvactl sheet Site.cmb --pdf Site.pdf --paper Letter\n"
+    "The commands that talk to the device use --port; without it, the first serial port\n"
+    "(%1). Every message of a failure names the port.\n"
     "The project file itself is never changed: these commands read a temporary copy.\n";
+
+// The help with the port used when --port is not given.
+QString HelpText() {
+    return QString::fromLatin1(kHelp).arg(CommUtil::PortNameOf(CommValues().PortNo));
+}
 
 void Trace(QTextStream& err, const FrameEvent& e) {
     const QString time = e.time.toString(QStringLiteral("HH:mm:ss.zzz"));
@@ -92,6 +117,8 @@ int Registers(AppContext& ctx, TerminalUi& ui) {
     int width = 0;
     for (const DebugRegisterRow& r : rows)
         width = std::max(width, int(r.name.size()));
+    ui.out << QStringLiteral("Name").leftJustified(width + 2)
+           << "Address  Function  Count  Value\n";
     for (const DebugRegisterRow& r : rows) {
         QString value;
         if (!DebugRegisters::ReadRow(ctx, r, value)) {
@@ -101,8 +128,11 @@ int Registers(AppContext& ctx, TerminalUi& ui) {
                    << '\n';
             return kFailed;
         }
-        ui.out << r.name.leftJustified(width + 2) << r.addressText << "  "
-               << r.count.rightJustified(2) << "  " << value << '\n';
+        int address = 0, function = 0;
+        DebugRegisters::SplitTag(r.tag, address, function);
+        ui.out << r.name.leftJustified(width + 2) << r.addressText.leftJustified(9)
+               << QStringLiteral("%1").arg(function, 2, 10, QLatin1Char('0')).leftJustified(10)
+               << r.count.rightJustified(5) << "  " << value << '\n';
         ui.out.flush();
     }
     return kOk;
@@ -153,8 +183,7 @@ int SetComm(AppContext& ctx, TerminalUi& ui, const QCommandLineParser& args) {
 
 void DefineArguments(QCommandLineParser& args) {
     args.setApplicationDescription(
-        QStringLiteral("The KORVA configuration tool from a terminal.\n\n") +
-        QString::fromLatin1(kHelp));
+        QStringLiteral("The KORVA configuration tool from a terminal.\n\n") + HelpText());
     args.addHelpOption();
     args.addPositionalArgument(
         QStringLiteral("command"),
@@ -163,7 +192,9 @@ void DefineArguments(QCommandLineParser& args) {
                                QStringLiteral("check, image, download, sheet: the project file"),
                                QStringLiteral("[PROJECT.cmb]"));
     args.addOptions({
-        {QStringLiteral("port"), QStringLiteral("The serial port: a device path or port name."),
+        {QStringLiteral("port"),
+         QStringLiteral("The serial port: a device path or port name (default: ") +
+             CommUtil::PortNameOf(CommValues().PortNo) + QStringLiteral(")."),
          QStringLiteral("P")},
         {QStringLiteral("timeout"),
          QStringLiteral("Silent time-out in seconds (default: the settings file)."),
@@ -228,7 +259,7 @@ int main(int argc, char* argv[]) {
     const QStringList projectCommands{QStringLiteral("check"), QStringLiteral("image"),
                                       QStringLiteral("download"), QStringLiteral("sheet")};
     if (!commands.contains(command) && !projectCommands.contains(command)) {
-        ui.err << "Unknown command \"" << command << "\".\n\n" << kHelp;
+        ui.err << "Unknown command \"" << command << "\".\n\n" << HelpText();
         return kUsage;
     }
     if (positional.size() != (projectCommands.contains(command) ? 2 : 1)) {
@@ -282,7 +313,7 @@ int main(int argc, char* argv[]) {
     bool ok = true;
     if (args.isSet(QStringLiteral("timeout"))) {
         ctx.comm.TimeOut = args.value(QStringLiteral("timeout")).toInt(&ok);
-        if (!ok || ctx.comm.TimeOut < 0 || ctx.comm.TimeOut > 60) {
+        if (!ok || !CommValues::TimeOutInRange(ctx.comm.TimeOut)) {
             ui.err << "--timeout takes whole seconds from 0 to 60.\n";
             Shutdown::CloseCore(ctx);
             return kUsage;
@@ -290,8 +321,8 @@ int main(int argc, char* argv[]) {
     }
     if (args.isSet(QStringLiteral("retry"))) {
         ctx.comm.Retry = args.value(QStringLiteral("retry")).toInt(&ok);
-        if (!ok || ctx.comm.Retry < 0 || ctx.comm.Retry > 100) {
-            ui.err << "--retry takes a count from 0 to 100.\n";
+        if (!ok || !CommValues::RetryInRange(ctx.comm.Retry)) {
+            ui.err << "--retry takes a count from 0 to 10.\n";
             Shutdown::CloseCore(ctx);
             return kUsage;
         }
@@ -315,6 +346,16 @@ int main(int argc, char* argv[]) {
         rc = ProjectCommands::Download(ctx, ui, project, dumpDir);
     else if (command == QLatin1String("sheet"))
         rc = ProjectCommands::Sheet(ctx, ui, project, pdf, paper);
+    ui.CloseProgress(); // a progress line still open ends with its line break
+    // A device command that failed says which port it used.
+    const bool onDevice =
+        command == QLatin1String("info") || command == QLatin1String("registers") ||
+        command == QLatin1String("set-comm") || command == QLatin1String("download");
+    if (rc == kFailed && onDevice)
+        ui.err << "(port " << CommUtil::CurrentPortName(ctx.comm)
+               << (args.isSet(QStringLiteral("port")) ? ""
+                                                      : ", the default: choose one with --port")
+               << ")\n";
     ui.out.flush();
     ui.err.flush();
     CommUtil::ClosePort(ctx);
