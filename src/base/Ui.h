@@ -62,6 +62,7 @@ enum class Window {
     frmAllUserGroups,
     frmDiagnostic,
     frmAbout,
+    frmCsvImport,
 };
 
 class Ui {

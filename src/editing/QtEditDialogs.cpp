@@ -4,6 +4,7 @@
 #include "editing/frmAddUser.h"
 #include "editing/frmAddUserGroup.h"
 #include "editing/frmAllUserGroups.h"
+#include "editing/frmCsvImport.h"
 #include "editing/frmEditGroupList.h"
 #include "editing/frmEditTelList.h"
 #include "editing/frmEditZoneList.h"
@@ -38,6 +39,7 @@ const std::vector<Row>& Table() {
         RowOf<frmAddUserGroup>(Window::frmAddUserGroup),
         RowOf<frmMoveUsers>(Window::frmMoveUsers),
         RowOf<frmAddOtherUser>(Window::frmAddOtherUser),
+        RowOf<frmCsvImport>(Window::frmCsvImport),
     };
     return rows;
 }

@@ -399,6 +399,7 @@ FileMenuState mnuFile_Click(const MainContext& ctx) {
     if (ctx.project.IsOpen()) {
         s.saveAsEnabled = true;
         s.basicEnabled = true;
+        s.exchangeEnabled = true;
         s.saveEnabled = ctx.project.IsModified;
     }
     return s;

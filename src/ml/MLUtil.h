@@ -5,6 +5,7 @@
 
 #include <QLocale>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 #include <memory>
 
@@ -63,6 +64,10 @@ void MLClose(MLState& ml);
 // Loads the tables from an open text database (MLInit's last steps).
 void LoadTextTable(MLState& ml);
 void LoadFormTable(MLState& ml);
+// Every language's text of (module, number, index) that the text database holds, for reading
+// words a person may have written in any of them; empty without the database.
+QStringList TextsInEveryLanguage(const MLState& ml, int index, int messageNo,
+                                 const QString& moduleKey);
 } // namespace MLUtil
 
 // The message text to show: the applied language's text for (module, number, index), or the

@@ -1,6 +1,7 @@
 #pragma once
-// korvactl's project commands: check, image and download. Each opens a temporary copy of the
-// project file, so the file itself is never touched.
+// korvactl's project commands: check, image, download, export and import. Each opens a
+// temporary copy of the project file, so the file itself is never touched; an import that
+// is agreed to puts the saved copy in its place.
 #include <QString>
 
 struct AppContext;
@@ -13,4 +14,10 @@ int Check(AppContext& ctx, TerminalUi& ui, const QString& project);
 int Image(AppContext& ctx, TerminalUi& ui, const QString& project, bool hex);
 // The whole download into the device; 0 only when every record was acknowledged.
 int Download(AppContext& ctx, TerminalUi& ui, const QString& project, const QString& dumpDir);
+// The contacts or zones as a comma-separated file.
+int Export(AppContext& ctx, TerminalUi& ui, const QString& project, bool zones,
+           const QString& file);
+// Prints the verdict of every row of the file, asks, and writes the accepted rows.
+int Import(AppContext& ctx, TerminalUi& ui, const QString& project, bool zones, const QString& file,
+           bool createGroups);
 } // namespace ProjectCommands

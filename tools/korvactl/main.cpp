@@ -39,7 +39,13 @@ const char* const kHelp =
     "  download PROJECT.cmb  Download the project into the device (--port), with a progress\n"
     "                        line on stderr. Asks first unless --yes. The dumps of the sent\n"
     "                        records go to --dump-dir (default: the current folder).\n"
-    "The project file itself is never changed: these commands read a temporary copy.\n";
+    "  export PROJECT.cmb    Write the contacts (--contacts FILE.csv) or the zones\n"
+    "                        (--zones FILE.csv) as a comma-separated file.\n"
+    "  import PROJECT.cmb    Read contacts or zones from --contacts or --zones FILE.csv,\n"
+    "                        print the verdict of every row, and write the accepted rows\n"
+    "                        after asking (--yes); --create-groups creates missing groups.\n"
+    "Only an agreed import changes the project file; the other commands read a temporary\n"
+    "copy.\n";
 
 void Trace(QTextStream& err, const FrameEvent& e) {
     const QString time = e.time.toString(QStringLiteral("HH:mm:ss.zzz"));
@@ -157,10 +163,12 @@ int main(int argc, char* argv[]) {
     args.addHelpOption();
     args.addPositionalArgument(
         QStringLiteral("command"),
-        QStringLiteral("ports, info, registers, set-comm, check, image or download"));
-    args.addPositionalArgument(QStringLiteral("project"),
-                               QStringLiteral("check, image, download: the project file"),
-                               QStringLiteral("[PROJECT.cmb]"));
+        QStringLiteral(
+            "ports, info, registers, set-comm, check, image, download, export or import"));
+    args.addPositionalArgument(
+        QStringLiteral("project"),
+        QStringLiteral("check, image, download, export, import: the project file"),
+        QStringLiteral("[PROJECT.cmb]"));
     args.addOptions({
         {QStringLiteral("port"), QStringLiteral("The serial port: a device path or port name."),
          QStringLiteral("P")},
@@ -186,6 +194,12 @@ int main(int argc, char* argv[]) {
         {QStringLiteral("hex"), QStringLiteral("image: the frames in hex, check code included.")},
         {QStringLiteral("dump-dir"), QStringLiteral("download: the folder of the dump files."),
          QStringLiteral("DIR")},
+        {QStringLiteral("contacts"), QStringLiteral("export, import: the contacts file."),
+         QStringLiteral("FILE.csv")},
+        {QStringLiteral("zones"), QStringLiteral("export, import: the zones file."),
+         QStringLiteral("FILE.csv")},
+        {QStringLiteral("create-groups"),
+         QStringLiteral("import: create the contact groups the file names that do not exist.")},
     });
     args.process(app);
 
@@ -199,7 +213,8 @@ int main(int argc, char* argv[]) {
     const QStringList commands{QStringLiteral("ports"), QStringLiteral("info"),
                                QStringLiteral("registers"), QStringLiteral("set-comm")};
     const QStringList projectCommands{QStringLiteral("check"), QStringLiteral("image"),
-                                      QStringLiteral("download")};
+                                      QStringLiteral("download"), QStringLiteral("export"),
+                                      QStringLiteral("import")};
     if (!commands.contains(command) && !projectCommands.contains(command)) {
         ui.err << "Unknown command \"" << command << "\".\n\n" << kHelp;
         return kUsage;
@@ -214,6 +229,17 @@ int main(int argc, char* argv[]) {
     const QString dumpDir =
         QDir::current().absoluteFilePath(args.value(QStringLiteral("dump-dir")));
     if (command == QLatin1String("ports")) return Ports(ui);
+    // export and import take exactly one of --contacts and --zones.
+    const bool exchange = command == QLatin1String("export") || command == QLatin1String("import");
+    const bool zones = args.isSet(QStringLiteral("zones"));
+    if (exchange && zones == args.isSet(QStringLiteral("contacts"))) {
+        ui.err << command << " takes either --contacts FILE.csv or --zones FILE.csv.\n";
+        return kUsage;
+    }
+    const QString csv =
+        exchange ? QDir::current().absoluteFilePath(
+                       args.value(zones ? QStringLiteral("zones") : QStringLiteral("contacts")))
+                 : QString();
 
     // The program folder is where the executable is; its data files are found from there.
     const QString folder = QCoreApplication::applicationDirPath();
@@ -264,6 +290,11 @@ int main(int argc, char* argv[]) {
         rc = ProjectCommands::Image(ctx, ui, project, args.isSet(QStringLiteral("hex")));
     else if (command == QLatin1String("download"))
         rc = ProjectCommands::Download(ctx, ui, project, dumpDir);
+    else if (command == QLatin1String("export"))
+        rc = ProjectCommands::Export(ctx, ui, project, zones, csv);
+    else if (command == QLatin1String("import"))
+        rc = ProjectCommands::Import(ctx, ui, project, zones, csv,
+                                     args.isSet(QStringLiteral("create-groups")));
     ui.out.flush();
     ui.err.flush();
     CommUtil::ClosePort(ctx);
