@@ -721,6 +721,7 @@ bool CsvImportForm::LoadFormObj(EditContext& ctx, CsvExchange::Table which, cons
     path = file;
     records.clear();
     plan = {};
+    if (!ctx.project.IsOpen() || !ctx.project.RowSetsOpen()) return false;
     if (!CsvExchange::ReadFile(ctx, path, records)) return false;
     if (!CsvExchange::MapColumns(ctx, table, records[0], path, columns)) return false;
     plan = CsvExchange::Judge(ctx, table, records, columns, chkCreateGroups);
@@ -738,6 +739,10 @@ QString CsvImportForm::Summary(const MLState& ml) const {
     for (Verdict v : {Verdict::New, Verdict::Changes, Verdict::Unchanged, Verdict::Refused})
         parts << CsvExchange::VerdictText(ml, v) + QStringLiteral(": ") +
                      QString::number(plan.Count(v));
+    if (!plan.newGroups.isEmpty())
+        parts << GetMLText(ml, QStringLiteral("將建立的群組: "), 1, 12,
+                           QStringLiteral("CsvExchange")) +
+                     plan.newGroups.join(QStringLiteral(", "));
     return parts.join(QStringLiteral("   "));
 }
 

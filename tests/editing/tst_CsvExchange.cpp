@@ -50,8 +50,8 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("expected"); // a refusal: the start of its reason
         QTest::newRow("same, changed, new")
             << Filled() << false
-            << kContacts + "Tom,0911,G1,否,\r\nann,0922,G2;g1,1,boss\r\nBob,+886912,G2,0,x"
-            << false << QStringList{"Unchanged", "Changes:連絡人群組", "New"};
+            << kContacts + "Tom,0911,G1,否,\r\nann,0922,G2;g1,1,boss\r\nBob,+886912,G2,0,x" << false
+            << QStringList{"Unchanged", "Changes:連絡人群組", "New"};
         QTest::newRow("name rules")
             << Filled() << false << kContacts + "NONE,1,,0,\r\n,1,,0,\r\nBob,1,,0,\r\n bob ,2,,0,"
             << false
@@ -201,7 +201,8 @@ private Q_SLOTS:
         f.chkCreateGroups_Click(env.c(), false); // the choice is judged again
         QCOMPARE(Verdicts(f.plan).filter(QStringLiteral("Refused")).size(), 3);
         f.chkCreateGroups_Click(env.c(), true);
-        QCOMPARE(f.Summary(env.c().ml), QStringLiteral("新增: 2   變更: 1   不變: 0   拒絕: 0"));
+        QCOMPARE(f.Summary(env.c().ml),
+                 QStringLiteral("新增: 2   變更: 1   不變: 0   拒絕: 0   將建立的群組: G9, G8"));
 
         QVERIFY(Load(env, Table::Contacts, kContacts + "Bob,12345678,G7,0,", true));
         QVERIFY(!f.cmdOK_Click(env.c()));

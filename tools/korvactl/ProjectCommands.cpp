@@ -183,8 +183,6 @@ int Import(AppContext& ctx, TerminalUi& ui, const QString& project, bool zones, 
         if (!r.details.isEmpty()) ui.out << '\t' << r.details;
         ui.out << '\n';
     }
-    if (!form.plan.newGroups.isEmpty())
-        ui.out << "New groups: " << form.plan.newGroups.join(QStringLiteral(", ")) << '\n';
     ui.out << form.Summary(ctx.ml) << '\n';
     ui.out.flush();
     if (!form.plan.HasWork()) {

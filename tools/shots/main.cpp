@@ -214,6 +214,7 @@ static bool ImportShots(AppContext& ctx, QWidget* parent, const QString& out) {
                        "王小明,0933123456,夜班,yes,Night shift\r\nALL,0911,Guards,no,\r\n"
                        "Lee,09-11,Office,no,\r\n")));
     file.close();
+    if (!KORVAMain::OpenProject(ctx, QDir(out).filePath(QStringLiteral("Shots.cmb")))) return false;
     CsvImportForm& form = ctx.forms.csvImport;
     if (!form.LoadFormObj(ctx, CsvExchange::Table::Contacts, csv)) return false;
     frmCsvImport preview(ctx, parent);
@@ -222,6 +223,7 @@ static bool ImportShots(AppContext& ctx, QWidget* parent, const QString& out) {
     bool ok = Save(&preview, out, QStringLiteral("csv-import"));
     preview.findChild<QCheckBox*>(QStringLiteral("chkCreateGroups"))->setChecked(true);
     ok &= Save(&preview, out, QStringLiteral("csv-import-create"));
+    KORVAMain::CloseProject(ctx);
     return ok;
 }
 
