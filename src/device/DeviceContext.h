@@ -3,6 +3,7 @@
 // state beside it.
 #include "device/CommLink.h"
 #include "device/CommValues.h"
+#include "device/DeviceLink.h"
 #include "editing/EditContext.h"
 
 #include <memory>
@@ -17,4 +18,7 @@ struct DeviceContext : EditContext {
     bool ConnectStatus = false;
     std::unique_ptr<SerialPort> port;
     CommLink link; // retry pause, frame observer, last port failure
+
+    // The part the port procedures use.
+    operator DeviceLink() { return {ui, ml, comm, port, link}; }
 };

@@ -5,6 +5,7 @@
 #include "editing/EditContext.h"
 #include "editing/EditTelListForm.h"
 #include "editing/EditTransaction.h"
+#include "editing/EditWindows.h"
 #include "editing/EditZoneListForm.h"
 #include "editing/KORVAUtil.h"
 #include "editing/PhoneBook.h"
@@ -696,7 +697,7 @@ bool ImportCommand(EditContext& ctx, Table table) {
     if (!path || path->isEmpty()) return false;
     CsvImportForm& form = ctx.forms.csvImport;
     if (!form.LoadFormObj(ctx, table, *path)) return false;
-    if (!ctx.ui.ShowModal(Window::frmCsvImport)) return false;
+    if (!ctx.ui.ShowModal(Windows::frmCsvImport)) return false;
     return form.cmdOK_Click(ctx);
 }
 

@@ -66,6 +66,8 @@ void ApplyFileMenu(frmMain& window, const FileMenuState& s) {
     if (QAction* a = Item(window, "mnuFileSave")) a->setEnabled(s.saveEnabled);
     if (QAction* a = Item(window, "mnuFileSaveAs")) a->setEnabled(s.saveAsEnabled);
     if (QAction* a = Item(window, "mnuFileBasic")) a->setEnabled(s.basicEnabled);
+    for (const char* name : {"mnuFilePrint", "mnuFileExportPdf"})
+        if (QAction* a = Item(window, name)) a->setEnabled(s.sheetEnabled);
     for (const char* name : {"mnuFileImport", "mnuFileExport"})
         if (auto* m = window.findChild<QMenu*>(QLatin1String(name)))
             m->setEnabled(s.exchangeEnabled);

@@ -5,6 +5,7 @@
 #include "base/Twips.h"
 #include "device/CommLog.h"
 #include "device/DeviceMenu.h"
+#include "device/DeviceWindows.h"
 #include "device/Download.h"
 #include "device/frmComPort.h"
 #include "device/frmCommLog.h"
@@ -13,8 +14,10 @@
 #include "editing/CsvExchange.h"
 #include "editing/ProjMenu.h"
 #include "editing/QtEditDialogs.h"
+#include "editing/SheetPrint.h"
 #include "mainwindow/MainContext.h"
 #include "mainwindow/MainView.h"
+#include "mainwindow/MainWindows.h"
 #include "mainwindow/PopupMenu.h"
 #include "mainwindow/QtProjViews.h"
 #include "mainwindow/QtStatusPanel.h"
@@ -22,12 +25,15 @@
 #include "ml/MLUtil.h"
 #include "ml/QtFormTexts.h"
 #include "store/KORVAMain.h"
+#include "store/StoreWindows.h"
 #include "store/frmProjBasic.h"
 #include "ui_frmMain.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QSettings>
@@ -135,6 +141,8 @@ void frmMain::ConnectMenus() {
     on(ui->mnuFileSave, &frmMain::mnuFileSave_Click);
     on(ui->mnuFileSaveAs, &frmMain::mnuFileSaveAs_Click);
     on(ui->mnuFileBasic, &frmMain::mnuFileBasic_Click);
+    on(ui->mnuFilePrint, &frmMain::mnuFilePrint_Click);
+    on(ui->mnuFileExportPdf, &frmMain::mnuFileExportPdf_Click);
     using CsvExchange::Table;
     for (const auto& [item, table, import] :
          {std::tuple{ui->mnuFileImportContacts, Table::Contacts, true},
@@ -308,21 +316,21 @@ void frmMain::RegisterWindow(Window which, ShowWindow show) {
 }
 
 void frmMain::RegisterWindows() {
-    RegisterWindow(Window::frmProjBasic, [this](QWidget* parent) {
+    RegisterWindow(Windows::frmProjBasic, [this](QWidget* parent) {
         frmProjBasic dlg(m_ctx, parent);
         dlg.LoadFormObj();
         return dlg.exec() == QDialog::Accepted;
     });
-    RegisterWindow(Window::frmComPort,
+    RegisterWindow(Windows::frmComPort,
                    [this](QWidget* parent) { return frmComPort::Run(m_ctx, parent); });
-    RegisterWindow(Window::frmCommSetting,
+    RegisterWindow(Windows::frmCommSetting,
                    [this](QWidget* parent) { return frmCommSetting::Run(m_ctx, parent); });
     // Opened from About, so it sits over the modal window that asked for it.
-    RegisterWindow(Window::frmDiagnostic, [this](QWidget* parent) {
+    RegisterWindow(Windows::frmDiagnostic, [this](QWidget* parent) {
         QWidget* modal = QApplication::activeModalWidget();
         return frmDebug::Run(m_ctx, modal ? modal : parent);
     });
-    RegisterWindow(Window::frmAbout, [this](QWidget* parent) {
+    RegisterWindow(Windows::frmAbout, [this](QWidget* parent) {
         frmAbout dlg(m_ctx, parent);
         return dlg.exec() == QDialog::Accepted;
     });
@@ -413,7 +421,23 @@ void frmMain::mnuFileSaveAs_Click() {
     KORVAMain::SaveProjectAs(m_ctx);
 }
 void frmMain::mnuFileBasic_Click() {
-    ShowModal(Window::frmProjBasic);
+    ShowModal(Windows::frmProjBasic);
+}
+// The sheet in a preview where the person picks printer and paper, then prints.
+void frmMain::mnuFilePrint_Click() {
+    if (!m_ctx.project.IsOpen()) return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(m_ctx.project.ProjName);
+    printer.setPageLayout(QPageLayout(QPageSize(SheetPrint::DefaultPaper()), QPageLayout::Portrait,
+                                      QMarginsF(15, 15, 15, 12), QPageLayout::Millimeter));
+    QPrintPreviewDialog preview(&printer, this);
+    preview.setWindowTitle(ui->mnuFilePrint->text().remove(u'&'));
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+            [this](QPrinter* p) { SheetPrint::PaintProject(m_ctx, *p); });
+    preview.exec();
+}
+void frmMain::mnuFileExportPdf_Click() {
+    SheetPrint::ExportPdf(m_ctx);
 }
 void frmMain::mnuFileMRU_Click(int index) {
     MainView::mnuFileMRU_Click(m_ctx, QtProjViews::RecentCaption(*this, index));
@@ -455,7 +479,7 @@ void frmMain::mnuViewCommLog_Click() {
 }
 
 void frmMain::mnuToolsOptions_Click() {
-    ShowModal(Window::frmToolsOptions);
+    ShowModal(Windows::frmToolsOptions);
 }
 
 void frmMain::mnuDeviceConnect_Click() {
@@ -468,7 +492,7 @@ void frmMain::mnuDeviceSetting_Click() {
     DeviceMenu::DeviceSettingCommand(m_ctx);
 }
 void frmMain::mnuHelpAbout_Click() {
-    ShowModal(Window::frmAbout);
+    ShowModal(Windows::frmAbout);
 }
 
 void frmMain::mnuProjConentAddGroupList_Click() {

@@ -28,6 +28,8 @@ List MainWindowItems() {
                              "mnuFileSaveAs",
                              "mnuFileBar0",
                              "mnuFileBasic",
+                             "mnuFilePrint",
+                             "mnuFileExportPdf",
                              "mnuFileImport",
                              "mnuFileImportContacts",
                              "mnuFileImportZones",

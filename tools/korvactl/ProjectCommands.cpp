@@ -9,6 +9,7 @@
 #include "device/KORVADll.h"
 #include "editing/CsvExchange.h"
 #include "editing/PhoneBook.h"
+#include "editing/SheetPrint.h"
 #include "editing/ValidUtil.h"
 #include "store/KORVAMain.h"
 
@@ -158,6 +159,15 @@ int Download(AppContext& ctx, TerminalUi& ui, const QString& project, const QStr
     if (!ok && ui.declinedQuestions != declined) ui.err << "Nothing was sent.\n";
     return ok ? kOk : kFailed;
 }
+int Sheet(AppContext& ctx, TerminalUi& ui, const QString& project, const QString& pdf,
+          QPageSize::PageSizeId paper) {
+    TemporaryProject open(ctx);
+    if (!open.Open(project)) return kFailed;
+    if (!SheetPrint::WritePdf(ctx, pdf, paper)) return kFailed;
+    ui.out << "Wrote " << QDir::toNativeSeparators(pdf) << '\n';
+    return kOk;
+}
+
 int Export(AppContext& ctx, TerminalUi& ui, const QString& project, bool zones,
            const QString& file) {
     TemporaryProject open(ctx);

@@ -1,7 +1,8 @@
 #pragma once
-// korvactl's project commands: check, image, download, export and import. Each opens a
-// temporary copy of the project file, so the file itself is never touched; an import that
-// is agreed to puts the saved copy in its place.
+// korvactl's project commands: check, image, download, sheet, export and import. Each opens a
+// temporary copy of the project file, so the file itself is never touched; an import that is
+// agreed to puts the saved copy in its place.
+#include <QPageSize>
 #include <QString>
 
 struct AppContext;
@@ -14,6 +15,9 @@ int Check(AppContext& ctx, TerminalUi& ui, const QString& project);
 int Image(AppContext& ctx, TerminalUi& ui, const QString& project, bool hex);
 // The whole download into the device; 0 only when every record was acknowledged.
 int Download(AppContext& ctx, TerminalUi& ui, const QString& project, const QString& dumpDir);
+// The project sheet as a PDF file on the given paper.
+int Sheet(AppContext& ctx, TerminalUi& ui, const QString& project, const QString& pdf,
+          QPageSize::PageSizeId paper);
 // The contacts or zones as a comma-separated file.
 int Export(AppContext& ctx, TerminalUi& ui, const QString& project, bool zones,
            const QString& file);
