@@ -5,6 +5,7 @@
 #include "editing/AddUserForm.h"
 #include "editing/AddUserGroupForm.h"
 #include "editing/AllUserGroupsForm.h"
+#include "editing/CsvExchange.h"
 #include "editing/EditGroupListForm.h"
 #include "editing/EditTelListForm.h"
 #include "editing/EditZoneListForm.h"
@@ -19,4 +20,5 @@ struct EditForms {
     AddUserGroupForm addUserGroup;
     MoveUsersForm moveUsers;
     AddOtherUserForm addOtherUser;
+    CsvImportForm csvImport;
 };

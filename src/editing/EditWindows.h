@@ -11,4 +11,5 @@ inline constexpr Window frmAddUserGroup{"frmAddUserGroup"};
 inline constexpr Window frmMoveUsers{"frmMoveUsers"};
 inline constexpr Window frmAddOtherUser{"frmAddOtherUser"};
 inline constexpr Window frmAllUserGroups{"frmAllUserGroups"};
+inline constexpr Window frmCsvImport{"frmCsvImport"};
 } // namespace Windows

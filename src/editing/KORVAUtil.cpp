@@ -359,15 +359,11 @@ bool RenameUserGroup(EditContext& ctx, const QString& oldName, const QString& ne
     return true;
 }
 
-bool AddUser(EditContext& ctx) {
+bool WithinUserLimits(EditContext& ctx, int users, int targets) {
     const MLState& ml = ctx.ml;
-    OpenProject& p = ctx.project;
-    if (!p.Users) return false;
-    const QString proposal = DefaultName(p.Users.get(), kUserName, QStringLiteral("User"));
-    CountNotifyTargets(ctx);
-    const int users = CountUsers(p);
+    const OpenProject& p = ctx.project;
     const QString max = QString::number(p.MaxTelNo);
-    if (users + 1 > p.MaxTelNo) {
+    if (users > p.MaxTelNo) {
         ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("連絡人已超過最大筆數["), 1, 2003,
                                 QStringLiteral("KORVAUtil")) +
                           max +
@@ -378,7 +374,7 @@ bool AddUser(EditContext& ctx) {
                                 QStringLiteral("KORVAUtil")));
         return false;
     }
-    if (ctx.NotifyTargetCount + 1 > p.MaxTelNo) {
+    if (targets > p.MaxTelNo) {
         ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("通知對象[群組/連絡人]已超過最大筆數["), 1, 208,
                                 QStringLiteral("KORVAUtil")) +
                           max +
@@ -389,6 +385,17 @@ bool AddUser(EditContext& ctx) {
                                 QStringLiteral("KORVAUtil")));
         return false;
     }
+    return true;
+}
+
+bool AddUser(EditContext& ctx) {
+    const MLState& ml = ctx.ml;
+    OpenProject& p = ctx.project;
+    if (!p.Users) return false;
+    const QString proposal = DefaultName(p.Users.get(), kUserName, QStringLiteral("User"));
+    CountNotifyTargets(ctx);
+    const int users = CountUsers(p);
+    if (!WithinUserLimits(ctx, users + 1, ctx.NotifyTargetCount + 1)) return false;
 
     AddUserForm& dlg = ctx.forms.addUser;
     dlg.LoadFormObj(ctx, proposal);

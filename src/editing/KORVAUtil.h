@@ -50,6 +50,9 @@ bool DeleteUserGroup(EditContext& ctx);
 bool RenameUserGroup(EditContext& ctx, const QString& oldName, const QString& newName,
                      const QString& description);
 
+// Whether the model can hold this many contacts and notification targets; otherwise the
+// limit's message (contacts first) and false.
+bool WithinUserLimits(EditContext& ctx, int users, int targets);
 // Checks the model's limits, asks for the name and first group, appends the contact, adds its
 // leaf and opens the contact editor on it. False when refused or cancelled.
 bool AddUser(EditContext& ctx);

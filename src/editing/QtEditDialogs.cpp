@@ -5,6 +5,7 @@
 #include "editing/frmAddUser.h"
 #include "editing/frmAddUserGroup.h"
 #include "editing/frmAllUserGroups.h"
+#include "editing/frmCsvImport.h"
 #include "editing/frmEditGroupList.h"
 #include "editing/frmEditTelList.h"
 #include "editing/frmEditZoneList.h"
@@ -39,6 +40,7 @@ const std::vector<Row>& Table() {
         RowOf<frmAddUserGroup>(Windows::frmAddUserGroup),
         RowOf<frmMoveUsers>(Windows::frmMoveUsers),
         RowOf<frmAddOtherUser>(Windows::frmAddOtherUser),
+        RowOf<frmCsvImport>(Windows::frmCsvImport),
     };
     return rows;
 }

@@ -406,6 +406,7 @@ FileMenuState mnuFile_Click(const MainContext& ctx) {
         s.saveAsEnabled = true;
         s.basicEnabled = true;
         s.sheetEnabled = true;
+        s.exchangeEnabled = true;
         s.saveEnabled = ctx.project.IsModified;
     }
     return s;

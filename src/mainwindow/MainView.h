@@ -42,7 +42,8 @@ struct FileMenuState {
     bool saveEnabled = false;
     bool saveAsEnabled = false;
     bool basicEnabled = false;
-    bool sheetEnabled = false; // print and export as PDF
+    bool sheetEnabled = false;    // print and export as PDF
+    bool exchangeEnabled = false; // the Import and Export submenus
     std::array<RecentMenuItem, KORVAMain::kRecentFileCount> mru;
 };
 

@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QTreeView>
 
 void QtProjTreeDelegate::initStyleOption(QStyleOptionViewItem* option,
@@ -67,6 +68,9 @@ void ApplyFileMenu(frmMain& window, const FileMenuState& s) {
     if (QAction* a = Item(window, "mnuFileBasic")) a->setEnabled(s.basicEnabled);
     for (const char* name : {"mnuFilePrint", "mnuFileExportPdf"})
         if (QAction* a = Item(window, name)) a->setEnabled(s.sheetEnabled);
+    for (const char* name : {"mnuFileImport", "mnuFileExport"})
+        if (auto* m = window.findChild<QMenu*>(QLatin1String(name)))
+            m->setEnabled(s.exchangeEnabled);
     static const char* const names[4] = {"mnuFileMRU_1", "mnuFileMRU_2", "mnuFileMRU_3",
                                          "mnuFileMRU_4"};
     for (int i = 0; i < 4; ++i) {

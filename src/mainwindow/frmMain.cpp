@@ -11,6 +11,7 @@
 #include "device/frmCommLog.h"
 #include "device/frmCommSetting.h"
 #include "device/frmDebug.h"
+#include "editing/CsvExchange.h"
 #include "editing/ProjMenu.h"
 #include "editing/QtEditDialogs.h"
 #include "editing/SheetPrint.h"
@@ -37,6 +38,7 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QSettings>
+#include <tuple>
 
 namespace {
 // Design sizes in twips.
@@ -143,6 +145,18 @@ void frmMain::ConnectMenus() {
     on(ui->mnuFileBasic, &frmMain::mnuFileBasic_Click);
     on(ui->mnuFilePrint, &frmMain::mnuFilePrint_Click);
     on(ui->mnuFileExportPdf, &frmMain::mnuFileExportPdf_Click);
+    using CsvExchange::Table;
+    for (const auto& [item, table, import] :
+         {std::tuple{ui->mnuFileImportContacts, Table::Contacts, true},
+          std::tuple{ui->mnuFileImportZones, Table::Zones, true},
+          std::tuple{ui->mnuFileExportContacts, Table::Contacts, false},
+          std::tuple{ui->mnuFileExportZones, Table::Zones, false}})
+        connect(item, &QAction::triggered, this, [this, table = table, import = import] {
+            if (import)
+                CsvExchange::ImportCommand(m_ctx, table);
+            else
+                CsvExchange::ExportCommand(m_ctx, table);
+        });
     QAction* mru[4] = {ui->mnuFileMRU_1, ui->mnuFileMRU_2, ui->mnuFileMRU_3, ui->mnuFileMRU_4};
     for (int i = 0; i < 4; ++i)
         connect(mru[i], &QAction::triggered, this, [this, i] { mnuFileMRU_Click(i + 1); });

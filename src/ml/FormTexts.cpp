@@ -30,6 +30,12 @@ List MainWindowItems() {
                              "mnuFileBasic",
                              "mnuFilePrint",
                              "mnuFileExportPdf",
+                             "mnuFileImport",
+                             "mnuFileImportContacts",
+                             "mnuFileImportZones",
+                             "mnuFileExport",
+                             "mnuFileExportContacts",
+                             "mnuFileExportZones",
                              "mnuFileBar1",
                              "mnuFileMRU(1)",
                              "mnuFileMRU(2)",
@@ -139,6 +145,8 @@ QMap<QString, List> BuildTable() {
     t[QStringLiteral("frmAddUserGroup")] = {{QString(), C},      Cap("lblUserTitle"),
                                             Cap("lblUserGroup"), Cap("cmdAddGroup"),
                                             Cap("cmdOK"),        Cap("cmdCancel")};
+    t[QStringLiteral("frmCsvImport")] = {
+        {QString(), C}, Cap("chkCreateGroups"), Cap("cmdOK"), Cap("cmdCancel")};
     t[QStringLiteral("frmMoveUsers")] = {
         {QString(), C}, Cap("Label1"), Cap("cmdOK"), Cap("cmdCancel")};
     t[QStringLiteral("frmAddOtherUser")] = {

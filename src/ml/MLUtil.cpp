@@ -171,6 +171,23 @@ void LoadFormTable(MLState& ml) {
     }
 }
 
+QStringList TextsInEveryLanguage(const MLState& ml, int index, int messageNo,
+                                 const QString& moduleKey) {
+    QStringList texts;
+    if (!ml.conn) return texts;
+    auto rows = ADOUtil::OpenRecordset(
+        ml.conn.get(),
+        QStringLiteral("SELECT * FROM [Text] WHERE [ModuleName]=? AND [ID]=? AND [Seq]=?;"), false,
+        {moduleKey, messageNo, index});
+    if (!rows) return texts;
+    for (; !rows->Eof(); rows->MoveNext())
+        for (const char* column : {"ChineseBig5", "ChineseGB", "English"}) {
+            const QString text = ADOUtil::NullToStr(rows->Field(QString::fromLatin1(column)));
+            if (!text.isEmpty() && !texts.contains(text)) texts << text;
+        }
+    return texts;
+}
+
 } // namespace MLUtil
 
 QString GetMLText(const MLState& ml, const QString& defaultText, int index, int messageNo,

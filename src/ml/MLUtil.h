@@ -73,6 +73,10 @@ void MLClose(MLState& ml);
 void LoadTextTable(MLState& ml);
 void LoadTextTable(MLState& ml, Connection* conn);
 void LoadFormTable(MLState& ml);
+// Every language's text of (module, number, index) that the text database holds, for reading
+// words a person may have written in any of them; empty without the database.
+QStringList TextsInEveryLanguage(const MLState& ml, int index, int messageNo,
+                                 const QString& moduleKey);
 } // namespace MLUtil
 
 // The message text to show: the applied language's text for (module, number, index), or the

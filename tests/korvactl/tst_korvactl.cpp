@@ -59,6 +59,7 @@ private Q_SLOTS:
     void downloadPutsTheProjectIntoTheDevice();
     void checkJudgesTheSize_data();
     void checkJudgesTheSize();
+    void exportEditImport();
     void usage();
     void sheetWritesThePdf_data();
     void sheetWritesThePdf();
@@ -347,6 +348,44 @@ void tst_korvactl::checkJudgesTheSize() {
     QVERIFY(!none.out.contains(QStringLiteral("Memory:")));
     QCOMPARE(Korvactl({QStringLiteral("check"), dir.filePath(QStringLiteral("missing.cmb"))}).code,
              1);
+}
+
+// A person exports the contacts, edits the file in a spreadsheet and imports it: nothing
+// changes until the import is agreed to.
+void tst_korvactl::exportEditImport() {
+    QTemporaryDir dir;
+    const QString project =
+        MakeProject(dir, QStringLiteral("INSERT INTO UserGroups VALUES ('G', '');"
+                                        "INSERT INTO Users VALUES ('Tom', '0911', 0, '', 'G');"));
+    const QString csv = dir.filePath(QStringLiteral("c.csv"));
+    const QStringList en{QStringLiteral("--lang"), QStringLiteral("English")};
+    const Run out = Korvactl(
+        QStringList{QStringLiteral("export"), project, QStringLiteral("--contacts"), csv} + en);
+    QCOMPARE(out.code, 0);
+    QCOMPARE(TestEnv::ReadFile(csv),
+             QByteArray("\xEF\xBB\xBF"
+                        "Contact name,Telephone number,Groups,Disabled,Description\r\n"
+                        "Tom,0911,G,no,\r\n"));
+    TestEnv::WriteFile(csv, TestEnv::ReadFile(csv).replace("0911", "0922") +
+                                QStringLiteral("王小明,0933,新群組,yes,\r\n").toUtf8());
+    const QString before = ProjectEnv::Sql3(project, QStringLiteral("SELECT * FROM Users"));
+    const QStringList import{QStringLiteral("import"), project, QStringLiteral("--contacts"), csv};
+    const Run refused = Korvactl(import + en);
+    QCOMPARE(refused.code, 1);
+    QVERIFY2(refused.out.contains(QStringLiteral("3\tRefused\t王小明\tThe contact group [新群組]")),
+             qPrintable(refused.out));
+    const Run declined = Korvactl(import + en + QStringList{QStringLiteral("--create-groups")});
+    QCOMPARE(declined.code, 1); // no terminal and no --yes: the question is declined
+    QVERIFY(
+        declined.out.contains(QStringLiteral("New: 1   Changes: 1   Unchanged: 0   Refused: 0")));
+    QCOMPARE(ProjectEnv::Sql3(project, QStringLiteral("SELECT * FROM Users")), before);
+    const Run agreed =
+        Korvactl(import + QStringList{QStringLiteral("--create-groups"), QStringLiteral("--yes")});
+    QCOMPARE(agreed.code, 0);
+    QCOMPARE(ProjectEnv::Sql3(project, QStringLiteral("SELECT UserName, PhoneNumber, IsDisable, "
+                                                      "GroupName FROM Users")),
+             QStringLiteral("Tom|0922|0|G\n王小明|0933|1|新群組"));
+    QCOMPARE(Korvactl({QStringLiteral("export"), project}).code, 2); // which table?
 }
 
 void tst_korvactl::usage() {

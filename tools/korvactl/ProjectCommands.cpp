@@ -7,6 +7,7 @@
 #include "db/RowSet.h"
 #include "device/Download.h"
 #include "device/KORVADll.h"
+#include "editing/CsvExchange.h"
 #include "editing/PhoneBook.h"
 #include "editing/SheetPrint.h"
 #include "editing/ValidUtil.h"
@@ -56,12 +57,23 @@ public:
             return false;
         }
         m_open = KORVAMain::OpenProject(m_ctx, copy);
+        if (m_open) m_copy = copy;
         return m_open;
+    }
+    // Saves the copy and puts it in place of the project file, atomically.
+    bool SaveOver(const QString& path) {
+        if (KORVAMain::SaveProject(m_ctx, true, false, false) != KORVAMain::kSaved) return false;
+        QString why;
+        if (FileUtil::CopyFileAtomic(m_copy, path, &why)) return true;
+        m_ctx.ui.MsgBox(QStringLiteral("Cannot write the project %1: %2").arg(path, why),
+                        vbOKOnly | vbCritical, QStringLiteral("korvactl"));
+        return false;
     }
 
 private:
     AppContext& m_ctx;
     QTemporaryDir m_dir;
+    QString m_copy;
     bool m_open = false;
 };
 
@@ -153,6 +165,45 @@ int Sheet(AppContext& ctx, TerminalUi& ui, const QString& project, const QString
     if (!open.Open(project)) return kFailed;
     if (!SheetPrint::WritePdf(ctx, pdf, paper)) return kFailed;
     ui.out << "Wrote " << QDir::toNativeSeparators(pdf) << '\n';
+    return kOk;
+}
+
+int Export(AppContext& ctx, TerminalUi& ui, const QString& project, bool zones,
+           const QString& file) {
+    TemporaryProject open(ctx);
+    if (!open.Open(project)) return kFailed;
+    int rows = 0;
+    const auto table = zones ? CsvExchange::Table::Zones : CsvExchange::Table::Contacts;
+    if (!CsvExchange::ExportFile(ctx, table, file, &rows)) return kFailed;
+    ui.out << "Wrote " << rows << (zones ? " zones" : " contacts") << " to " << file << '\n';
+    return kOk;
+}
+
+int Import(AppContext& ctx, TerminalUi& ui, const QString& project, bool zones, const QString& file,
+           bool createGroups) {
+    TemporaryProject open(ctx);
+    if (!open.Open(project)) return kFailed;
+    CsvImportForm& form = ctx.forms.csvImport;
+    form.chkCreateGroups = createGroups;
+    if (!form.LoadFormObj(ctx, zones ? CsvExchange::Table::Zones : CsvExchange::Table::Contacts,
+                          file))
+        return kFailed;
+    for (const CsvExchange::RowVerdict& r : form.plan.rows) {
+        ui.out << r.line << '\t' << CsvExchange::VerdictText(ctx.ml, r.verdict) << '\t' << r.key;
+        if (!r.details.isEmpty()) ui.out << '\t' << r.details;
+        ui.out << '\n';
+    }
+    ui.out << form.Summary(ctx.ml) << '\n';
+    ui.out.flush();
+    if (!form.plan.HasWork()) {
+        ui.err << "Nothing to write; the project is unchanged.\n";
+        return form.plan.Count(CsvExchange::Verdict::Refused) > 0 ? kFailed : kOk;
+    }
+    if (!CsvExchange::AskApply(ctx, form.plan)) {
+        ui.err << "Nothing was changed.\n";
+        return kFailed;
+    }
+    if (!form.cmdOK_Click(ctx) || !open.SaveOver(project)) return kFailed;
     return kOk;
 }
 } // namespace ProjectCommands

@@ -64,9 +64,19 @@ const char* const kHelp =
     "                        FILE, on --paper A4 or Letter (default: the locale's paper).\n"
     "                          korvactl sheet Site.cmb --pdf Site.pdf\n"
     "                          korvactl sheet Site.cmb --pdf Site.pdf --paper Letter\n"
+    "  export PROJECT.cmb    Write the contacts (--contacts FILE.csv) or the zones\n"
+    "                        (--zones FILE.csv) as a comma-separated file.\n"
+    "                          korvactl export Site.cmb --contacts contacts.csv\n"
+    "                          korvactl export Site.cmb --zones zones.csv\n"
+    "  import PROJECT.cmb    Read contacts or zones from --contacts or --zones FILE.csv,\n"
+    "                        print the verdict of every row, and write the accepted rows\n"
+    "                        after asking (--yes); --create-groups creates missing groups.\n"
+    "                          korvactl import Site.cmb --contacts contacts.csv --yes\n"
+    "                          korvactl import Site.cmb --zones zones.csv\n"
     "The commands that talk to the device use --port; without it, the first serial port\n"
     "(%1). Every message of a failure names the port.\n"
-    "The project file itself is never changed: these commands read a temporary copy.\n";
+    "Only an agreed import changes the project file; the other commands read a temporary\n"
+    "copy.\n";
 
 // The help with the port used when --port is not given.
 QString HelpText() {
@@ -187,10 +197,12 @@ void DefineArguments(QCommandLineParser& args) {
     args.addHelpOption();
     args.addPositionalArgument(
         QStringLiteral("command"),
-        QStringLiteral("ports, info, registers, set-comm, check, image, download or sheet"));
-    args.addPositionalArgument(QStringLiteral("project"),
-                               QStringLiteral("check, image, download, sheet: the project file"),
-                               QStringLiteral("[PROJECT.cmb]"));
+        QStringLiteral(
+            "ports, info, registers, set-comm, check, image, download, sheet, export or import"));
+    args.addPositionalArgument(
+        QStringLiteral("project"),
+        QStringLiteral("check, image, download, sheet, export, import: the project file"),
+        QStringLiteral("[PROJECT.cmb]"));
     args.addOptions({
         {QStringLiteral("port"),
          QStringLiteral("The serial port: a device path or port name (default: ") +
@@ -222,6 +234,12 @@ void DefineArguments(QCommandLineParser& args) {
         {QStringLiteral("pdf"), QStringLiteral("sheet: the PDF file to write."),
          QStringLiteral("FILE")},
         {QStringLiteral("paper"), QStringLiteral("sheet: A4 or Letter."), QStringLiteral("SIZE")},
+        {QStringLiteral("contacts"), QStringLiteral("export, import: the contacts file."),
+         QStringLiteral("FILE.csv")},
+        {QStringLiteral("zones"), QStringLiteral("export, import: the zones file."),
+         QStringLiteral("FILE.csv")},
+        {QStringLiteral("create-groups"),
+         QStringLiteral("import: create the contact groups the file names that do not exist.")},
     });
 }
 
@@ -256,8 +274,9 @@ int main(int argc, char* argv[]) {
     const QString command = positional[0];
     const QStringList commands{QStringLiteral("ports"), QStringLiteral("info"),
                                QStringLiteral("registers"), QStringLiteral("set-comm")};
-    const QStringList projectCommands{QStringLiteral("check"), QStringLiteral("image"),
-                                      QStringLiteral("download"), QStringLiteral("sheet")};
+    const QStringList projectCommands{QStringLiteral("check"),    QStringLiteral("image"),
+                                      QStringLiteral("download"), QStringLiteral("sheet"),
+                                      QStringLiteral("export"),   QStringLiteral("import")};
     if (!commands.contains(command) && !projectCommands.contains(command)) {
         ui.err << "Unknown command \"" << command << "\".\n\n" << HelpText();
         return kUsage;
@@ -291,6 +310,17 @@ int main(int argc, char* argv[]) {
         }
     }
     const QString pdf = QDir::current().absoluteFilePath(args.value(QStringLiteral("pdf")));
+    // export and import take exactly one of --contacts and --zones.
+    const bool exchange = command == QLatin1String("export") || command == QLatin1String("import");
+    const bool zones = args.isSet(QStringLiteral("zones"));
+    if (exchange && zones == args.isSet(QStringLiteral("contacts"))) {
+        ui.err << command << " takes either --contacts FILE.csv or --zones FILE.csv.\n";
+        return kUsage;
+    }
+    const QString csv =
+        exchange ? QDir::current().absoluteFilePath(
+                       args.value(zones ? QStringLiteral("zones") : QStringLiteral("contacts")))
+                 : QString();
 
     // The program folder is where the executable is (installed: the person's own copy of its
     // data); its data files are found from there.
@@ -346,6 +376,11 @@ int main(int argc, char* argv[]) {
         rc = ProjectCommands::Download(ctx, ui, project, dumpDir);
     else if (command == QLatin1String("sheet"))
         rc = ProjectCommands::Sheet(ctx, ui, project, pdf, paper);
+    else if (command == QLatin1String("export"))
+        rc = ProjectCommands::Export(ctx, ui, project, zones, csv);
+    else if (command == QLatin1String("import"))
+        rc = ProjectCommands::Import(ctx, ui, project, zones, csv,
+                                     args.isSet(QStringLiteral("create-groups")));
     ui.CloseProgress(); // a progress line still open ends with its line break
     // A device command that failed says which port it used.
     const bool onDevice =

@@ -21,6 +21,7 @@
 #include "device/frmDebug.h"
 #include "device/frmMessage.h"
 #include "editing/EditWindows.h"
+#include "editing/frmCsvImport.h"
 #include "mainwindow/frmAbout.h"
 #include "mainwindow/frmMain.h"
 #include "ml/MLUtil.h"
@@ -30,6 +31,7 @@
 #include "store/StoreWindows.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -241,6 +243,31 @@ static bool DiagnosticShot(AppContext& ctx, QtUi& ui, QWidget* main, const QStri
     return Save(&debug, out, QStringLiteral("diagnostic-read"));
 }
 
+// The import preview over the download's project: a file that changes a contact, adds one in
+// a group the project lacks, and breaks two rules; then with the groups to be created.
+static bool ImportShots(AppContext& ctx, QWidget* parent, const QString& out) {
+    const QString csv = QDir(out).filePath(QStringLiteral("contacts.csv"));
+    QFile file(csv);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    file.write(CsvUtil::FileBytes(
+        QStringLiteral("Contact name,Telephone number,Groups,Disabled,Description\r\n"
+                       "User1,0912000001,Guards,no,\r\nUser2,0987654321,Guards;Office,no,\r\n"
+                       "王小明,0933123456,夜班,yes,Night shift\r\nALL,0911,Guards,no,\r\n"
+                       "Lee,09-11,Office,no,\r\n")));
+    file.close();
+    if (!KORVAMain::OpenProject(ctx, QDir(out).filePath(QStringLiteral("Shots.cmb")))) return false;
+    CsvImportForm& form = ctx.forms.csvImport;
+    if (!form.LoadFormObj(ctx, CsvExchange::Table::Contacts, csv)) return false;
+    frmCsvImport preview(ctx, parent);
+    preview.LoadFormObj();
+    preview.show();
+    bool ok = Save(&preview, out, QStringLiteral("csv-import"));
+    preview.findChild<QCheckBox*>(QStringLiteral("chkCreateGroups"))->setChecked(true);
+    ok &= Save(&preview, out, QStringLiteral("csv-import-create"));
+    KORVAMain::CloseProject(ctx);
+    return ok;
+}
+
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     if (argc < 3) {
@@ -315,6 +342,7 @@ int main(int argc, char* argv[]) {
     for (QAction* a : w.findChildren<QAction*>())
         if (a->objectName() == QStringLiteral("mnuViewCommLog")) a->trigger();
     ok &= DownloadShots(ctx, ui, &w, folder, out);
+    ok &= ImportShots(ctx, &w, out);
 
     w.AppShutdown(false);
     return ok ? 0 : 1;

@@ -1,0 +1,226 @@
+// Contacts and zones as comma-separated files: the verdict of every row under the dialogs'
+// rules, the header in each language, the file faults, the round trip and the one
+// transaction that writes an import.
+#include "editing/CsvExchange.h"
+#include "editing/EditEnv.h"
+
+#include <QStringEncoder>
+
+using namespace CsvExchange;
+
+namespace {
+const QString kContacts = QStringLiteral("連絡人名稱,電話號碼,連絡人群組,暫停使用,說明\r\n");
+const QString kZones = QStringLiteral(
+    "警報點,警報點名稱,警報點說明,警報發起訊息,警報復歸訊息,通知的連絡人群組,暫停使用\r\n");
+// Groups G1, G2; Tom in G1; Ann in G1 and G2, disabled.
+QString Filled() {
+    return GroupsSql({"G1", "G2"}) + UserSql("Tom", "0911", "G1") +
+           UserSql("Ann", "0922", "G1|G2", 1, "boss");
+}
+
+// One line per row: the verdict, and for a change or a refusal its details.
+QStringList Verdicts(const ImportPlan& plan) {
+    QStringList out;
+    for (const RowVerdict& r : plan.rows)
+        out << (r.verdict == Verdict::New         ? QStringLiteral("New")
+                : r.verdict == Verdict::Unchanged ? QStringLiteral("Unchanged")
+                : r.verdict == Verdict::Changes   ? QStringLiteral("Changes:") + r.details
+                                                  : QStringLiteral("Refused:") + r.details);
+    return out;
+}
+
+bool Load(EditEnv& env, Table table, const QString& text, bool create, QByteArray bytes = {}) {
+    const QString path = env.InProjects(QStringLiteral("in.csv"));
+    TestEnv::WriteFile(path, bytes.isEmpty() ? text.toUtf8() : bytes);
+    CsvImportForm& f = env.c().forms.csvImport;
+    f.chkCreateGroups = create;
+    return f.LoadFormObj(env.c(), table, path);
+}
+} // namespace
+
+class tst_CsvExchange : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void verdicts_data() {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<bool>("zones");
+        QTest::addColumn<QString>("csv");
+        QTest::addColumn<bool>("create");
+        QTest::addColumn<QStringList>("expected"); // a refusal: the start of its reason
+        QTest::newRow("same, changed, new")
+            << Filled() << false
+            << kContacts + "Tom,0911,G1,否,\r\nann,0922,G2;g1,1,boss\r\nBob,+886912,G2,0,x" << false
+            << QStringList{"Unchanged", "Changes:連絡人群組", "New"};
+        QTest::newRow("name rules")
+            << Filled() << false << kContacts + "NONE,1,,0,\r\n,1,,0,\r\nBob,1,,0,\r\n bob ,2,,0,"
+            << false
+            << QStringList{"Refused:不合法的使用者群組名稱！ 本使用者名稱[NONE]",
+                           "Refused:本使用者名稱不得為空白。", "New",
+                           "Refused:檔案中已有連絡人[bob]的資料列。"};
+        QTest::newRow("telephone rule")
+            << Filled() << false
+            << kContacts + "A,12a,,0,\r\nB,,,0,\r\nC,0123456789012345678901,,0,\r\nTom,,G1,0,"
+            << false
+            << QStringList{"Refused: 電話號碼只能輸入數字", "Refused:本電話簿不得為空",
+                           "Refused: 電話號碼不得大於20個數字", "Refused:本電話簿不得為空"};
+        QTest::newRow("missing group refused")
+            << Filled() << false << kContacts + "Bob,1,G9,0," << false
+            << QStringList{"Refused:連絡人群組[G9]不存在"};
+        QTest::newRow("missing group created")
+            << Filled() << false << kContacts + "Bob,1,G9;g2,0,\r\nCy,1,g9,0,\r\nDi,1,ALL,0,"
+            << true
+            << QStringList{"New", "New", "Refused:不合法的使用者群組名稱！ 本使用者群組名稱[ALL]"};
+        QTest::newRow("flags and field count")
+            << Filled() << false << kContacts + "Bob,1,,Yes,\r\nCy,1,,maybe,\r\nDi,1" << false
+            << QStringList{"New", "Refused:無法辨識的暫停使用值[maybe]",
+                           "Refused:此列有2個欄位，標題列有5個。"};
+        QTest::newRow("English subset keeps the rest")
+            << Filled() << false
+            << QStringLiteral("Telephone number,Contact name,Notes\n0999,Ann,x") << false
+            << QStringList{"Changes:電話號碼"};
+        QTest::newRow("Simplified header")
+            << Filled() << false << QStringLiteral("连络人名称,电话号码\nTom,0911") << false
+            << QStringList{"Unchanged"};
+        QTest::newRow("model limit")
+            << QStringLiteral("UPDATE Basic SET DeviceModelName='VX700-RV27S';"
+                              "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n "
+                              "WHERE i < 63) INSERT INTO Users(UserName,PhoneNumber,IsDisable,"
+                              "UserDsc,GroupName) SELECT 'U'||i, '1', 0, '', '' FROM n;")
+            << false << kContacts + "N1,1,,0,\r\nN2,1,,0," << false
+            << QStringList{"New", "Refused:連絡人已超過最大筆數[64]"};
+        QTest::newRow("zones")
+            << Filled() << true
+            << kZones +
+                   "3,Door,,Open,Closed,G1,0\r\n99,x,,,,,0\r\n3,,,,,,0\r\n"
+                   "4,,,,,All contact groups,0\r\n5,,," +
+                   QString(161, u'a') + ",,,0\r\n6,,,,,,否\r\n7,,,,,G7,0"
+            << false
+            << QStringList{"Changes:警報點名稱, 警報發起訊息, 警報復歸訊息, 通知的連絡人群組",
+                           "Refused:專案沒有警報點[99]。",
+                           "Refused:檔案中已有警報點[3]的資料列。",
+                           "Changes:通知的連絡人群組",
+                           "Refused:警報發起訊息長度不得超過160個位元組!",
+                           "Unchanged",
+                           "Refused:連絡人群組[G7]不存在"};
+    }
+    void verdicts() {
+        QFETCH(QString, sql);
+        QFETCH(bool, zones);
+        QFETCH(QString, csv);
+        QFETCH(bool, create);
+        QFETCH(QStringList, expected);
+        EditEnv env;
+        QVERIFY(env.OpenWith(sql));
+        QVERIFY(Load(env, zones ? Table::Zones : Table::Contacts, csv, create));
+        const QStringList got = Verdicts(env.c().forms.csvImport.plan);
+        QCOMPARE(got.size(), expected.size());
+        for (int i = 0; i < got.size(); ++i)
+            QVERIFY2(got[i].startsWith(expected[i]), qPrintable(got[i]));
+        // Judging tells nothing to the person and changes nothing.
+        QVERIFY(env.ui.messages.isEmpty());
+        QVERIFY(!env.p().IsModified);
+    }
+
+    void headerInTheAppliedLanguage_data() {
+        QTest::addColumn<int>("locale");
+        QTest::addColumn<QString>("contacts");
+        QTest::addColumn<QString>("tom");
+        QTest::newRow("Chinese") << 1028 << kContacts << "Tom,0911,G1,否,\r\n";
+        QTest::newRow("English") << 1033
+                                 << "Contact name,Telephone number,Groups,Disabled,Description\r\n"
+                                 << "Tom,0911,G1,no,\r\n";
+    }
+    void headerInTheAppliedLanguage() {
+        QFETCH(int, locale);
+        QFETCH(QString, contacts);
+        QFETCH(QString, tom);
+        EditEnv env(locale);
+        QVERIFY(env.OpenWith(Filled()));
+        const QString path = env.InProjects(QStringLiteral("out.csv"));
+        int rows = 0;
+        QVERIFY(ExportFile(env.c(), Table::Contacts, path, &rows));
+        QCOMPARE(rows, 2);
+        const QByteArray bytes = TestEnv::ReadFile(path);
+        QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
+        QVERIFY(QString::fromUtf8(bytes.mid(3)).startsWith(contacts + tom));
+    }
+
+    void fileFaults_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("quoting") << (kContacts + "Tom,\"0911\n").toUtf8()
+                                 << "第2行的引號不合 CSV 的規則。";
+        QTest::newRow("not text") << QByteArray("\xFF\xFE\xFF\x80", 4)
+                                  << "檔案不是 UTF-8 或 Big5 編碼的文字。";
+        QTest::newRow("header only") << kContacts.toUtf8() << "檔案沒有標題列以外的資料列。";
+        QTest::newRow("no name column")
+            << QByteArray("電話號碼\n1\n") << "標題列沒有欄位[連絡人名稱]。";
+        QTest::newRow("twice") << QByteArray("Contact name,連絡人名稱\na,b\n")
+                               << "標題列的欄位[連絡人名稱]出現兩次。";
+    }
+    void fileFaults() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, reason);
+        EditEnv env;
+        QVERIFY(env.OpenWith(Filled()));
+        QVERIFY(!Load(env, Table::Contacts, {}, false, bytes));
+        QCOMPARE(env.ui.messages.size(), 1);
+        QVERIFY2(env.ui.messages[0].text.endsWith(reason), qPrintable(env.ui.messages[0].text));
+        QCOMPARE(env.ui.messages[0].title, QStringLiteral("匯入失敗"));
+    }
+
+    // Export then import of the same files finds every row unchanged, Big5 included.
+    void roundTripChangesNothing() {
+        EditEnv env;
+        QVERIFY(env.OpenWith(Filled() + UserSql("Quo", "1", "", 0, "a,\"b\"\r\nc") +
+                             "UPDATE Zones SET ZoneName='前門', AlarmSMS='門,開\"了\"', "
+                             "GroupName='ALL', IsDisable=1 WHERE ZoneNo=2;"));
+        for (Table t : {Table::Contacts, Table::Zones}) {
+            const QString path = env.InProjects(QStringLiteral("rt.csv"));
+            QVERIFY(ExportFile(env.c(), t, path));
+            const QString text = QString::fromUtf8(TestEnv::ReadFile(path).mid(3));
+            for (const QByteArray& bytes :
+                 {QByteArray(), QByteArray(QStringEncoder("Big5").encode(text))}) {
+                QVERIFY(Load(env, t, text, false, bytes));
+                const ImportPlan& plan = env.c().forms.csvImport.plan;
+                QCOMPARE(plan.rows.size(), t == Table::Contacts ? 3 : 64);
+                QCOMPARE(plan.Count(Verdict::Unchanged), plan.rows.size());
+            }
+        }
+    }
+
+    // OK writes every accepted row and the new groups at once; a write that fails leaves
+    // the project as it was.
+    void applyIsOneTransaction() {
+        EditEnv env;
+        QVERIFY(env.OpenWith(Filled() + WithCheck("Users", "length(PhoneNumber) < 8")));
+        QVERIFY(Load(env, Table::Contacts,
+                     kContacts + "Tom,0933,G1;G9,1,\r\nBob,1,G9,0,\r\nX,1,G8,0,", true));
+        CsvImportForm& f = env.c().forms.csvImport;
+        f.chkCreateGroups_Click(env.c(), false); // the choice is judged again
+        QCOMPARE(Verdicts(f.plan).filter(QStringLiteral("Refused")).size(), 3);
+        f.chkCreateGroups_Click(env.c(), true);
+        QCOMPARE(f.Summary(env.c().ml),
+                 QStringLiteral("新增: 2   變更: 1   不變: 0   拒絕: 0   將建立的群組: G9, G8"));
+
+        QVERIFY(Load(env, Table::Contacts, kContacts + "Bob,12345678,G7,0,", true));
+        QVERIFY(!f.cmdOK_Click(env.c()));
+        QCOMPARE(env.Groups(), QStringLiteral("G1=\nG2="));
+        QVERIFY(!env.p().IsModified);
+
+        QVERIFY(Load(env, Table::Contacts, kContacts + "Tom,0933,G1;G9,1,\r\nBob,1,G9,0,", true));
+        QVERIFY(f.cmdOK_Click(env.c()));
+        QCOMPARE(env.Groups(), QStringLiteral("G1=\nG2=\nG9="));
+        QCOMPARE(env.Users(), QStringLiteral("Tom=G1|G9\nAnn=G1|G2\nBob=G9"));
+        QCOMPARE(env.Q("SELECT PhoneNumber||IsDisable FROM Users WHERE UserName='Tom'"),
+                 QStringLiteral("09331"));
+        QVERIFY(env.HasLeaf(QStringLiteral("Users,Bob")));
+        QVERIFY(env.HasLeaf(QStringLiteral("UserGroups,G9")));
+        QVERIFY(env.p().IsModified);
+        QCOMPARE(env.c().NotifyTargetCount, 5);
+    }
+};
+
+QTEST_MAIN(tst_CsvExchange)
+#include "tst_CsvExchange.moc"
