@@ -2,6 +2,7 @@
 
 #include "base/VBUtil.h"
 #include "db/ADOUtil.h"
+#include "editing/KORVAUtil.h"
 #include "mainwindow/MainContext.h"
 #include "store/KORVAMain.h"
 
@@ -35,6 +36,11 @@ QString ZoneNoText(const RowSet* rs) {
 
 bool HasCurrentRow(RowSet* rs) {
     return rs && rs->IsOpen() && !rs->Eof() && !rs->Bof();
+}
+
+// A contact's groups on one line: "A, B".
+QString GroupsShown(const RowSet* rs) {
+    return KORVAUtil::SplitGroupList(Str(rs, "GroupName")).join(QStringLiteral(", "));
 }
 } // namespace
 
@@ -236,7 +242,7 @@ void PutTableTolvNodeContent(MainContext& ctx, const QString& tmpTableName, RowS
         if (tmpTableName == kUserGroups) {
             lv.AddRow({Str(tmpRs, "GroupName"), Str(tmpRs, "GroupDsc")});
         } else if (members) {
-            lv.AddRow({Str(tmpRs, "UserName"), Str(tmpRs, "PhoneNumber"), Str(tmpRs, "GroupName"),
+            lv.AddRow({Str(tmpRs, "UserName"), Str(tmpRs, "PhoneNumber"), GroupsShown(tmpRs),
                        Str(tmpRs, "UserDsc"), Str(tmpRs, "IsDisable")});
         } else if (tmpTableName == kUsers) {
             lv.AddRow({Str(tmpRs, "UserName"), Str(tmpRs, "UserDsc")});
@@ -266,7 +272,7 @@ void PutRecordTolvNodeContent(MainContext& ctx, const QString& tmpTableName, Row
                    Str(tmpRs, "IsDisable")});
         lv.AddRow(
             {GetMLText(ml, QStringLiteral("連絡人群組名稱:"), 1, 1352, QStringLiteral("KORVAMain")),
-             Str(tmpRs, "GroupName")});
+             GroupsShown(tmpRs)});
         lv.AddRow({GetMLText(ml, QStringLiteral("連絡人:"), 1, 1354, QStringLiteral("KORVAMain")),
                    Str(tmpRs, "UserName")});
         lv.AddRow({GetMLText(ml, QStringLiteral("說明:"), 1, 1356, QStringLiteral("KORVAMain")),
@@ -409,6 +415,31 @@ bool mnuFileMRU_Click(MainContext& ctx, const QString& caption) {
         caption == GetMLText(ctx.ml, QStringLiteral("(空)"), 1, 831, QStringLiteral("KORVAMain")))
         return false;
     return KORVAMain::OpenProject(ctx, caption);
+}
+
+QString WithAccessKey(const QString& caption, const QString& designCaption) {
+    QString text = caption;
+    text.replace(u'&', QStringLiteral("&&"));
+    QChar key;
+    for (qsizetype i = 0; i + 1 < designCaption.size(); ++i) {
+        if (designCaption[i] != u'&') continue;
+        if (designCaption[i + 1] != u'&') {
+            key = designCaption[i + 1];
+            break;
+        }
+        ++i; // "&&" is a plain "&"
+    }
+    if (key.isNull()) return text;
+    const auto isKey = [&](qsizetype i) {
+        return text[i].toUpper() == key.toUpper() && (i == 0 || text[i - 1] != u'&');
+    };
+    qsizetype at = -1;
+    for (qsizetype i = 0; i < text.size() && at < 0; ++i)
+        if (isKey(i) && (i == 0 || !text[i - 1].isLetterOrNumber())) at = i;
+    for (qsizetype i = 0; i < text.size() && at < 0; ++i)
+        if (isKey(i)) at = i;
+    if (at >= 0) return text.insert(at, u'&');
+    return text + QStringLiteral("(&") + key.toUpper() + u')';
 }
 
 } // namespace MainView

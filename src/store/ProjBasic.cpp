@@ -1,6 +1,7 @@
 #include "store/ProjBasic.h"
 
 #include "db/ADOUtil.h"
+#include "store/KORVAMain.h"
 #include "store/StoreContext.h"
 
 #include <QDate>
@@ -55,7 +56,7 @@ bool SaveFormObj(StoreContext& ctx, const ProjBasicFields& f) {
             GetMLText(ctx.ml, QStringLiteral("專案基本資料"), 2, 760, QStringLiteral("KORVAMain")));
         return false;
     }
-    ctx.project.IsModified = true;
+    KORVAMain::SetModified(ctx, true);
     return true;
 }
 

@@ -1,6 +1,6 @@
-// The main window's pop-up menu and double-click: a right click over the tree or the list
-// pops the menu up with the rule's items, its items reach their dialogs, and a double click
-// opens the editor of the row under it.
+// The main window's pop-up menu, double-click and keys: a right click over the tree or the
+// list pops the menu up with the rule's items, its items reach their dialogs, a double click
+// (or Enter, F2) opens the editor of the row under it, and Delete deletes it.
 #include "editing/EditEnv.h"
 #include "editing/KORVAUtil.h"
 #include "mainwindow/frmMain.h"
@@ -216,6 +216,58 @@ private Q_SLOTS:
         QCOMPARE(env.ui.modalsShown,
                  (QList<Window>{Window::frmEditZoneList, Window::frmEditGroupList}));
         QCOMPARE(env.c().forms.editGroupList.oldName, QStringLiteral("A"));
+    }
+
+    void keysOpenAndDelete_data() {
+        QTest::addColumn<bool>("inList");
+        QTest::addColumn<QString>("node");
+        QTest::addColumn<QString>("row"); // the list row selected first; empty: none
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("window");    // the editor opened; -1: none
+        QTest::addColumn<QString>("asked"); // the question asked; empty: none
+        const QString askTom = QStringLiteral("確定是否要刪除這個連絡人[Tom:1]?");
+        QTest::newRow("tree F2 zone")
+            << false << "Zones,4"
+            << "" << int(Qt::Key_F2) << int(Window::frmEditZoneList) << "";
+        QTest::newRow("tree Enter contact")
+            << false << "Users,Tom"
+            << "" << int(Qt::Key_Return) << int(Window::frmEditTelList) << "";
+        QTest::newRow("tree Enter branch") << false << "Users"
+                                           << "" << int(Qt::Key_Enter) << -1 << "";
+        QTest::newRow("tree Delete contact") << false << "Users,Tom"
+                                             << "" << int(Qt::Key_Delete) << -1 << askTom;
+        QTest::newRow("tree Delete zone") << false << "Zones,4"
+                                          << "" << int(Qt::Key_Delete) << -1 << "";
+        QTest::newRow("list Enter group row")
+            << true << "UserGroups"
+            << "A" << int(Qt::Key_Enter) << int(Window::frmEditGroupList) << "";
+        QTest::newRow("list F2 contact row")
+            << true << "Users"
+            << "Tom" << int(Qt::Key_F2) << int(Window::frmEditTelList) << "";
+        QTest::newRow("list Delete contact row") << true << "Users"
+                                                 << "Tom" << int(Qt::Key_Delete) << -1 << askTom;
+        QTest::newRow("list Delete without row") << true << "Users"
+                                                 << "" << int(Qt::Key_Delete) << -1 << "";
+        QTest::newRow("list Delete field row") << true << "Users,Tom"
+                                               << "電話號碼:" << int(Qt::Key_Delete) << -1 << "";
+    }
+
+    void keysOpenAndDelete() {
+        QFETCH(bool, inList);
+        QFETCH(QString, node);
+        QFETCH(QString, row);
+        QFETCH(int, key);
+        QFETCH(int, window);
+        QFETCH(QString, asked);
+        Window_ t;
+        QVERIFY(t.Open(GroupsSql({"A"}) + UserSql("Tom", "1", "A")));
+        EditEnv& env = t.env;
+        QVERIFY(t.Select(node));
+        if (!row.isEmpty()) QVERIFY(t.SelectListRow(row));
+        env.ui.answers.enqueue(vbNo);
+        QTest::keyClick(inList ? t.w.lvNodeContent() : t.w.tvProjectContent(), Qt::Key(key));
+        QCOMPARE(env.ui.modalsShown, window < 0 ? QList<Window>{} : QList<Window>{Window(window)});
+        QCOMPARE(env.ui.messages.isEmpty() ? QString() : env.ui.messages[0].text, asked);
     }
 };
 

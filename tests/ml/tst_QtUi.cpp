@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -181,6 +182,20 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(shownDir).canonicalFilePath(), QFileInfo(projects).canonicalFilePath());
         QCOMPARE(shownFilter, QStringLiteral("Projects (*.cmb)"));
         QCOMPARE(QDir::currentPath(), QDir(program.path()).absolutePath());
+
+        // A name offered without its extension names the file all the same: Open is enabled.
+        bool openEnabled = false;
+        OnModal([&](QWidget* w) {
+            auto* box = w->findChild<QDialogButtonBox*>();
+            QPushButton* open = box ? box->button(QDialogButtonBox::Open) : nullptr;
+            openEnabled = open && open->isEnabled();
+            if (open) open->click();
+        });
+        setup.defaultName = QStringLiteral("a");
+        setup.defaultSuffix = QStringLiteral("cmb");
+        const auto bare = ui.FileDialog(FileDialogKind::Open, setup);
+        QVERIFY(openEnabled);
+        QCOMPARE(bare.value_or(QString()), QDir::toNativeSeparators(*chosen));
 
         // Cancelled: no file, and back in the program folder all the same.
         QVERIFY(QDir::setCurrent(other.path()));
