@@ -183,19 +183,23 @@ private Q_SLOTS:
         QCOMPARE(shownFilter, QStringLiteral("Projects (*.cmb)"));
         QCOMPARE(QDir::currentPath(), QDir(program.path()).absolutePath());
 
-        // A name offered without its extension names the file all the same: Open is enabled.
-        bool openEnabled = false;
+        // A name typed without an extension gets the default suffix.
+        bool saveEnabled = false;
         OnModal([&](QWidget* w) {
             auto* box = w->findChild<QDialogButtonBox*>();
-            QPushButton* open = box ? box->button(QDialogButtonBox::Open) : nullptr;
-            openEnabled = open && open->isEnabled();
-            if (open) open->click();
+            QPushButton* save = box ? box->button(QDialogButtonBox::Save) : nullptr;
+            saveEnabled = save && save->isEnabled();
+            if (saveEnabled)
+                save->click();
+            else
+                static_cast<QDialog*>(w)->reject();
         });
-        setup.defaultName = QStringLiteral("a");
+        setup.defaultName = QStringLiteral("b");
         setup.defaultSuffix = QStringLiteral("cmb");
-        const auto bare = ui.FileDialog(FileDialogKind::Open, setup);
-        QVERIFY(openEnabled);
-        QCOMPARE(bare.value_or(QString()), QDir::toNativeSeparators(*chosen));
+        const auto typed = ui.FileDialog(FileDialogKind::Save, setup);
+        QVERIFY(saveEnabled);
+        QCOMPARE(QFileInfo(typed.value_or(QString())).fileName(), QStringLiteral("b.cmb"));
+        setup.defaultName.clear();
 
         // Cancelled: no file, and back in the program folder all the same.
         QVERIFY(QDir::setCurrent(other.path()));
