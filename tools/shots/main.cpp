@@ -207,8 +207,12 @@ static bool DiagnosticShot(AppContext& ctx, QtUi& ui, QWidget* main, const QStri
 // content list, and the zone editor of a non-Unicode project with a message over the limit
 // and one holding characters the device cannot send.
 static bool EditingShots(AppContext& ctx, frmMain& w, const QString& out) {
+    KORVAMain::OpenProject(ctx, QDir(out).filePath(QStringLiteral("Shots.cmb")));
     Connection* conn = ctx.project.conn.get();
-    if (!conn) return false;
+    if (!conn) {
+        std::printf("FAILED no open project for the editing shots\n");
+        return false;
+    }
     conn->Execute(QStringLiteral(
         "UPDATE Users SET GroupName='Guards'||char(13,10)||'Office', UserDsc='Night shift at "
         "the north gate, weekends and public holidays' WHERE UserName='User1'"));
@@ -221,8 +225,11 @@ static bool EditingShots(AppContext& ctx, frmMain& w, const QString& out) {
     MainView::SelectNode(ctx.view, MainView::FindNodeByTag(ctx.view, QStringLiteral("Zones,3")));
     MainView::mklvNodeContent(ctx);
     EditZoneListForm& f = ctx.forms.editZoneList;
-    if (!f.LoadFormObj(ctx)) return false;
-    f.txtAlarmSMS = QStringLiteral("第三區警報：倉庫後門被打開，請立即派員前往查看。").repeated(3);
+    if (!f.LoadFormObj(ctx)) {
+        std::printf("FAILED zone 3 not found\n");
+        return false;
+    }
+    f.txtAlarmSMS = QStringLiteral("第三區警報：倉庫後門被打開，請立即派員前往查看。").repeated(4);
     f.txtResetSMS = QStringLiteral("Zone 3 back to normal ✓ 😀");
     frmEditZoneList dlg(ctx, &w);
     dlg.LoadFormObj();
