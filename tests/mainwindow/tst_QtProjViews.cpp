@@ -76,6 +76,15 @@ private Q_SLOTS:
             QCOMPARE(lv->header()->sectionSize(i), Twips::ToPixels(twips[i], w.Dpi()));
         tv->setCurrentIndex(MainView::FindNodeByTag(e.ctx->view, QStringLiteral("UserGroups,A")));
         QCOMPARE(lv->model()->rowCount(), 2);
+        // A width the person gives a column is kept for that set of columns.
+        tv->setCurrentIndex(MainView::FindNodeByTag(e.ctx->view, QStringLiteral("Zones")));
+        lv->header()->resizeSection(1, 333);
+        tv->setCurrentIndex(MainView::FindNodeByTag(e.ctx->view, QStringLiteral("UserGroups,A")));
+        QCOMPARE(lv->header()->sectionSize(1), Twips::ToPixels(1500, w.Dpi()));
+        tv->setCurrentIndex(MainView::FindNodeByTag(e.ctx->view, QStringLiteral("Zones")));
+        QCOMPARE(lv->header()->sectionSize(1), 333);
+        QCOMPARE(lv->header()->sectionSize(0), Twips::ToPixels(1000, w.Dpi()));
+        tv->setCurrentIndex(MainView::FindNodeByTag(e.ctx->view, QStringLiteral("UserGroups,A")));
 
         // Icons by image key, grey text for the suspended contact.
         DelegateProbe probe;

@@ -11,7 +11,9 @@
 #include <QContextMenuEvent>
 #include <QDialog>
 #include <QLabel>
+#include <QKeySequence>
 #include <QMenu>
+#include <QSet>
 #include <QPushButton>
 #include <QSettings>
 #include <QTimer>
@@ -216,6 +218,25 @@ private Q_SLOTS:
         QCOMPARE(env.ui.modalsShown,
                  (QList<Window>{Window::frmEditZoneList, Window::frmEditGroupList}));
         QCOMPARE(env.c().forms.editGroupList.oldName, QStringLiteral("A"));
+    }
+
+    // Whatever the selection sets as captions, every Project-menu item keeps its own key.
+    void projectMenuItemsKeepTheirAccessKeys() {
+        Window_ t;
+        QVERIFY(t.Open(GroupsSql({"A"}) + UserSql("R&D", "1", "A")));
+        QMenu* menu = t.w.findChild<QMenu*>(QStringLiteral("mnuProj"));
+        for (const char* node : {"ProjName", "Users", "Users,R&D", "UserGroups,A", "Zones,1"}) {
+            QVERIFY(t.Select(QLatin1String(node)));
+            Q_EMIT menu->aboutToShow();
+            QSet<int> keys;
+            for (QAction* a : menu->actions()) {
+                if (a->isSeparator()) continue;
+                const QKeySequence key = QKeySequence::mnemonic(a->text());
+                QVERIFY2(!key.isEmpty(), qPrintable(a->text()));
+                keys << key[0].toCombined();
+            }
+            QCOMPARE(keys.size(), 7);
+        }
     }
 
     void keysOpenAndDelete_data() {
