@@ -1,6 +1,7 @@
 // The KORVA desktop configuration tool.
 #include "app/AppContext.h"
 #include "app/Startup.h"
+#include "app/UserFolder.h"
 #include "app/frmSplash.h"
 #include "app/frmToolsOptions.h"
 #include "base/QtIcons.h"
@@ -73,7 +74,10 @@ int main(int argc, char* argv[]) {
     QtUi ui;
     AppContext ctx(ui);
     ui.SetML(&ctx.ml);
-    const QString programFolder = QCoreApplication::applicationDirPath();
+    // Installed: the program runs from the person's own copy of its data.
+    const QString programFolder =
+        UserFolder::ChooseProgramFolder(ui, ctx.ml, QCoreApplication::applicationDirPath());
+    if (programFolder.isEmpty()) return 1;
     ui.SetProgramFolder(programFolder);
 
     Windows windows(ctx, ui);

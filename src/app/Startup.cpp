@@ -4,6 +4,7 @@
 #include "app/SettingUtil.h"
 #include "db/ADOUtil.h"
 #include "store/KORVAMain.h"
+#include "store/SystemSchema.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -61,7 +62,7 @@ void LoadRecentFiles(AppContext& ctx) {
     if (!rs || ADOUtil::GetRecordCount(rs) < 1) return;
     for (rs->MoveFirst(); !rs->Eof() && ctx.recentFiles.size() < KORVAMain::kRecentFileCount;
          rs->MoveNext())
-        ctx.recentFiles << ADOUtil::NullToStr(rs->Field(QStringLiteral("FilePath")));
+        ctx.recentFiles << ADOUtil::NullToStr(rs->Field(SystemSchema::kFilePath));
 }
 
 } // namespace Startup

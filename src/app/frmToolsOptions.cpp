@@ -2,6 +2,7 @@
 
 #include "app/AppContext.h"
 #include "app/ToolsOptions.h"
+#include "mainwindow/MainWindows.h"
 #include "mainwindow/frmMain.h"
 #include "ui_frmToolsOptions.h"
 
@@ -46,7 +47,7 @@ void frmToolsOptions::cmdSetDefault_Click() {
 }
 
 void frmToolsOptions::Register(frmMain& main, AppContext& ctx) {
-    main.RegisterWindow(Window::frmToolsOptions, [&ctx](QWidget* parent) {
+    main.RegisterWindow(Windows::frmToolsOptions, [&ctx](QWidget* parent) {
         // A child of the main window, made once and deleted with it.
         auto* dlg = parent->findChild<frmToolsOptions*>(QString(), Qt::FindDirectChildrenOnly);
         if (!dlg) dlg = new frmToolsOptions(ctx, parent);

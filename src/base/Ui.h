@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <string_view>
 
 // Message box buttons and icon, combined as the classic style flags.
 enum MsgStyle : int {
@@ -47,22 +48,13 @@ struct FileDialogSetup {
     bool fileMustExist = false;
 };
 
-// The modal windows the core may ask to show. Each later window adds its entry.
-enum class Window {
-    frmToolsOptions,
-    frmProjBasic,
-    frmComPort,
-    frmCommSetting,
-    frmEditGroupList,
-    frmEditTelList,
-    frmEditZoneList,
-    frmAddUser,
-    frmAddUserGroup,
-    frmMoveUsers,
-    frmAddOtherUser,
-    frmAllUserGroups,
-    frmDiagnostic,
-    frmAbout,
+// A modal window the core may ask to show, known by its name. The layer that owns a window
+// defines its id in namespace `Windows` (its *Windows.h); the main window's table maps each
+// id to the window that shows it.
+struct Window {
+    std::string_view name;
+    friend constexpr bool operator==(Window, Window) = default;
+    friend constexpr auto operator<=>(Window, Window) = default;
 };
 
 class Ui {

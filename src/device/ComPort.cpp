@@ -23,7 +23,7 @@ ComPortChoices LoadFormObj(const DeviceContext& ctx) {
                         : p.name + QStringLiteral("  (") + p.description + u')');
         c.ports << p.name;
     }
-    const QString now = CommUtil::CurrentPortName(ctx);
+    const QString now = CommUtil::CurrentPortName(ctx.comm);
     const qsizetype at = c.ports.indexOf(now);
     c.current = at >= 0 ? c.items[at] : now;
     c.editable = true;

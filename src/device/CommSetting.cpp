@@ -4,6 +4,7 @@
 #include "db/ADOUtil.h"
 #include "device/CommUtil.h"
 #include "device/DeviceContext.h"
+#include "store/SystemSchema.h"
 
 namespace CommSetting {
 namespace {
@@ -51,8 +52,8 @@ bool LoadFormObj(DeviceContext& ctx, CommSettingForm& form) {
     if (RowSet* rs = ctx.sysdb.CommBaudList.get();
         rs && rs->IsOpen() && ADOUtil::GetRecordCount(rs) > 0) {
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
-            if (ADOUtil::NullToStr(rs->Field(QStringLiteral("ModelName"))) == d.TypeCode)
-                form.cmbPortBaudItems << ADOUtil::NullToStr(rs->Field(QStringLiteral("BaudRate")));
+            if (ADOUtil::NullToStr(rs->Field(SystemSchema::kModelName)) == d.TypeCode)
+                form.cmbPortBaudItems << ADOUtil::NullToStr(rs->Field(SystemSchema::kBaudRate));
     }
     form.cmbPortBaudItems << QStringLiteral("UnKnown");
     form.cmbParityBitItems = {QStringLiteral("EVEN"), QStringLiteral("ODD"), QStringLiteral("NONE"),

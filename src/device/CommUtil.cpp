@@ -1,9 +1,13 @@
 #include "device/CommUtil.h"
 
+#include "base/Ui.h"
 #include "base/VBUtil.h"
-#include "device/DeviceContext.h"
+#include "device/CommLink.h"
+#include "device/CommValues.h"
+#include "device/DeviceLink.h"
 #include "device/KORVADll.h"
 #include "device/RealSerialPort.h"
+#include "ml/MLText.h"
 
 #include <QSerialPortInfo>
 #include <algorithm>
@@ -13,7 +17,7 @@
 namespace CommUtil {
 namespace {
 
-void Observe(DeviceContext& ctx, FrameDirection direction, const QByteArray& bytes,
+void Observe(const DeviceLink& ctx, FrameDirection direction, const QByteArray& bytes,
              const QString& note = {}, bool portLost = false) {
     if (ctx.link.observer)
         ctx.link.observer(
@@ -22,7 +26,7 @@ void Observe(DeviceContext& ctx, FrameDirection direction, const QByteArray& byt
 
 // The port reported a read, write or resource error: close it at once so nothing spins on
 // a dead port, and keep the reason for the operation's failure message.
-void MarkLost(DeviceContext& ctx) {
+void MarkLost(const DeviceLink& ctx) {
     SerialPort* port = ctx.port.get();
     ctx.link.lastError = PortError::Lost;
     ctx.link.lastErrorText = port ? port->ErrorText() : QString();
@@ -32,7 +36,7 @@ void MarkLost(DeviceContext& ctx) {
     if (port) port->Close();
 }
 
-bool Lost(DeviceContext& ctx) {
+bool Lost(const DeviceLink& ctx) {
     if (ctx.port && ctx.port->LastError() == PortError::Lost) {
         MarkLost(ctx);
         return true;
@@ -42,7 +46,7 @@ bool Lost(DeviceContext& ctx) {
 
 // Holds the next attempt back until the pause after a failed attempt has run out, letting
 // events run meanwhile.
-void WaitForPause(DeviceContext& ctx) {
+void WaitForPause(const DeviceLink& ctx) {
     QElapsedTimer since;
     since.start();
     while (ctx.link.pause && since.elapsed() <= kPauseWaitLimitMs) {
@@ -66,8 +70,8 @@ QString PortNameOf(int portNo) {
 #endif
 }
 
-QString CurrentPortName(const DeviceContext& ctx) {
-    return ctx.comm.PortName.isEmpty() ? PortNameOf(ctx.comm.PortNo) : ctx.comm.PortName;
+QString CurrentPortName(const CommValues& comm) {
+    return comm.PortName.isEmpty() ? PortNameOf(comm.PortNo) : comm.PortName;
 }
 
 QVector<PortChoice> AvailablePorts() {
@@ -104,13 +108,13 @@ QVector<PortChoice> AvailablePorts() {
     return out;
 }
 
-void SetPortParams(DeviceContext& ctx) {
+void SetPortParams(const DeviceLink& ctx) {
     if (!ctx.port) ctx.port = std::make_unique<RealSerialPort>();
-    ctx.port->SetPortName(CurrentPortName(ctx));
+    ctx.port->SetPortName(CurrentPortName(ctx.comm));
     ctx.port->SetLineSettings(LineSettings{9600, 8, 'N', 1});
 }
 
-bool OpenComm(DeviceContext& ctx) {
+bool OpenComm(const DeviceLink& ctx) {
     ClosePort(ctx);
     if (!ctx.port) SetPortParams(ctx);
     if (ctx.port->Open()) {
@@ -119,62 +123,50 @@ bool OpenComm(DeviceContext& ctx) {
         return true;
     }
     const PortError why = ctx.port->LastError();
+    const MLText T{ctx.ml, QStringLiteral("CommUtil")};
     QString reason;
     switch (why) {
     case PortError::NotFound:
-        reason = GetMLText(ctx.ml, QStringLiteral("找不到此通訊埠。"), 1, 102,
-                           QStringLiteral("CommUtil"));
+        reason = T(QStringLiteral("找不到此通訊埠。"), 1, 102);
         break;
     case PortError::Permission:
-        reason = GetMLText(ctx.ml, QStringLiteral("沒有使用此通訊埠的權限。"), 2, 102,
-                           QStringLiteral("CommUtil"));
+        reason = T(QStringLiteral("沒有使用此通訊埠的權限。"), 2, 102);
 #ifdef Q_OS_LINUX
-        reason +=
-            VBUtil::kCrLf + GetMLText(ctx.ml,
-                                      QStringLiteral("請將使用者加入 dialout 群組 (sudo usermod "
-                                                     "-aG dialout 使用者名稱), 登出後再重新登入。"),
-                                      3, 102, QStringLiteral("CommUtil"));
+        reason += VBUtil::kCrLf + T(QStringLiteral("請將使用者加入 dialout 群組 (sudo usermod "
+                                                   "-aG dialout 使用者名稱), 登出後再重新登入。"),
+                                    3, 102);
 #endif
         break;
     case PortError::InUse:
-        reason = GetMLText(ctx.ml, QStringLiteral("此通訊埠正被其他程式使用中。"), 4, 102,
-                           QStringLiteral("CommUtil"));
+        reason = T(QStringLiteral("此通訊埠正被其他程式使用中。"), 4, 102);
         break;
     default:
-        reason = GetMLText(ctx.ml, QStringLiteral("通訊埠無法開啟:"), 5, 102,
-                           QStringLiteral("CommUtil")) +
-                 u' ' + ctx.port->ErrorText();
+        reason = T(QStringLiteral("通訊埠無法開啟:"), 5, 102) + u' ' + ctx.port->ErrorText();
         break;
     }
     ctx.ui.MsgBox(
-        GetMLText(ctx.ml, QStringLiteral("Unable to connect to Device."), 1, 101,
-                  QStringLiteral("CommUtil")) +
-            VBUtil::kCrLf +
-            GetMLText(ctx.ml,
-                      QStringLiteral(
-                          "Please check cable connection and communicaiton parameter settings."),
-                      2, 101, QStringLiteral("CommUtil")) +
+        T(QStringLiteral("Unable to connect to Device."), 1, 101) + VBUtil::kCrLf +
+            T(QStringLiteral("Please check cable connection and communicaiton parameter settings."),
+              2, 101) +
             VBUtil::kCrLf + VBUtil::kCrLf + u'[' + ctx.port->PortName() + QStringLiteral("] ") +
             reason,
-        vbOKOnly | vbCritical,
-        GetMLText(ctx.ml, QStringLiteral("Communicaiton Error"), 3, 101,
-                  QStringLiteral("CommUtil")));
+        vbOKOnly | vbCritical, T(QStringLiteral("Communicaiton Error"), 3, 101));
     return false;
 }
 
-bool EnsurePortOpen(DeviceContext& ctx) {
+bool EnsurePortOpen(const DeviceLink& ctx) {
     if (ctx.port && ctx.port->IsOpen()) return true;
     SetPortParams(ctx);
     return OpenComm(ctx);
 }
 
-bool ClosePort(DeviceContext& ctx) {
+bool ClosePort(const DeviceLink& ctx) {
     if (!ctx.port || !ctx.port->IsOpen()) return false;
     ctx.port->Close();
     return true;
 }
 
-int SendBytes(DeviceContext& ctx, const QByteArray& bytes, int n) {
+int SendBytes(const DeviceLink& ctx, const QByteArray& bytes, int n) {
     SerialPort* port = ctx.port.get();
     if (!port || !port->IsOpen() || n <= 0) return 0;
     // Whatever is waiting belongs to an earlier exchange: it must never be taken for the
@@ -204,7 +196,7 @@ bool IsExceptionFrame(const QByteArray& bytes, int fn) {
     return quint8(bytes[3]) == (crc & 0xFF) && quint8(bytes[4]) == (crc >> 8);
 }
 
-int ReceiveBytes(DeviceContext& ctx, QByteArray& buffer, int expected, int timeOut,
+int ReceiveBytes(const DeviceLink& ctx, QByteArray& buffer, int expected, int timeOut,
                  int exceptionOf) {
     buffer.clear();
     SerialPort* port = ctx.port.get();
@@ -268,7 +260,7 @@ QString FrameCheckText(FrameCheck check) {
     return {};
 }
 
-bool SendCommand(DeviceContext& ctx, QByteArray& request, int n, QByteArray& response, int m,
+bool SendCommand(const DeviceLink& ctx, QByteArray& request, int n, QByteArray& response, int m,
                  int timeOut, int retry) {
     if (n < 2) return false;
     if (request.size() < n + 2) request.resize(n + 2);
@@ -320,12 +312,11 @@ bool SendCommand(DeviceContext& ctx, QByteArray& request, int n, QByteArray& res
     return ok;
 }
 
-QString LostPortText(const DeviceContext& ctx) {
+QString LostPortText(const DeviceLink& ctx) {
     if (ctx.link.lastError != PortError::Lost) return {};
+    const MLText T{ctx.ml, QStringLiteral("CommUtil")};
     return VBUtil::kCrLf + VBUtil::kCrLf + u'[' + ctx.link.lastPortName + QStringLiteral("] ") +
-           GetMLText(ctx.ml,
-                     QStringLiteral("通訊埠連線中斷 (通訊線已拔除或裝置已離線), 通訊埠已關閉。"), 1,
-                     103, QStringLiteral("CommUtil"));
+           T(QStringLiteral("通訊埠連線中斷 (通訊線已拔除或裝置已離線), 通訊埠已關閉。"), 1, 103);
 }
 
 } // namespace CommUtil

@@ -6,7 +6,8 @@
 #include <QString>
 #include <QVector>
 
-struct DeviceContext;
+struct CommValues;
+struct DeviceLink;
 
 namespace CommUtil {
 // A failed attempt holds the next one back this long.
@@ -20,7 +21,7 @@ constexpr int kSilenceGraceMs = 500;
 // The platform's name of a classic port number: "COMn" on Windows, /dev/ttyS(n-1) elsewhere.
 QString PortNameOf(int portNo);
 // The port the link uses: the chosen name or path, else the one of the port number.
-QString CurrentPortName(const DeviceContext& ctx);
+QString CurrentPortName(const CommValues& comm);
 
 struct PortChoice {
     QString name;        // what to open: "COM3", "/dev/ttyUSB0"
@@ -31,23 +32,23 @@ QVector<PortChoice> AvailablePorts();
 
 // Points the port at the chosen port with the fixed line parameters 9600,N,8,1 (creates
 // the real port the first time).
-void SetPortParams(DeviceContext& ctx);
+void SetPortParams(const DeviceLink& ctx);
 // Closes the port if open and opens it. A port that cannot be opened shows the
 // communication error message (with the reason and, for permissions, the fix) and gives
 // false.
-bool OpenComm(DeviceContext& ctx);
+bool OpenComm(const DeviceLink& ctx);
 // Opens the port unless it is open already (then nothing is changed).
-bool EnsurePortOpen(DeviceContext& ctx);
+bool EnsurePortOpen(const DeviceLink& ctx);
 // True when the port was open and is now closed.
-bool ClosePort(DeviceContext& ctx);
+bool ClosePort(const DeviceLink& ctx);
 // Drops stale input, then writes the first n bytes in one write. Returns n, or 0 when the
 // write failed.
-int SendBytes(DeviceContext& ctx, const QByteArray& bytes, int n);
+int SendBytes(const DeviceLink& ctx, const QByteArray& bytes, int n);
 // Receives up to expected bytes into buffer (replaced by what arrived) and returns their
 // count. Gives up once the silence since the last byte has lasted more than timeOut
 // seconds. With exceptionOf >= 0 a complete exception response to that function code ends
 // the wait at once. A port that is lost meanwhile is closed; the count so far is returned.
-int ReceiveBytes(DeviceContext& ctx, QByteArray& buffer, int expected, int timeOut,
+int ReceiveBytes(const DeviceLink& ctx, QByteArray& buffer, int expected, int timeOut,
                  int exceptionOf = -1);
 
 // How a response compares with its request.
@@ -62,10 +63,10 @@ QString FrameCheckText(FrameCheck check);
 // the frame and receives m bytes, validating and retrying up to retry more times with a
 // pause after each failed attempt. True when a valid m-byte response arrived (in response).
 // A port lost meanwhile ends the command at once with false.
-bool SendCommand(DeviceContext& ctx, QByteArray& request, int n, QByteArray& response, int m,
+bool SendCommand(const DeviceLink& ctx, QByteArray& request, int n, QByteArray& response, int m,
                  int timeOut, int retry);
 
 // For failure messages: a paragraph naming the port and saying it was lost during the
 // last exchange; empty when the last exchange did not lose the port.
-QString LostPortText(const DeviceContext& ctx);
+QString LostPortText(const DeviceLink& ctx);
 } // namespace CommUtil

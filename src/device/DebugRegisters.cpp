@@ -3,6 +3,7 @@
 #include "base/VBUtil.h"
 #include "device/CommUtil.h"
 #include "device/DeviceContext.h"
+#include "device/DeviceWindows.h"
 #include "device/KORVACommUtil.h"
 #include "ml/MLUtil.h"
 
@@ -69,7 +70,7 @@ bool ReadRow(DeviceContext& ctx, const DebugRegisterRow& row, QString& value) {
 
 void LoadFormObj(DeviceContext& ctx, DebugForm& form) {
     DeviceInfo info;
-    const bool ok = ctx.ui.ShowModal(Window::frmComPort) && CommUtil::EnsurePortOpen(ctx) &&
+    const bool ok = ctx.ui.ShowModal(Windows::frmComPort) && CommUtil::EnsurePortOpen(ctx) &&
                     KORVACommUtil::ReadCommSettings(ctx, info, false);
     if (ok && info.ModelName.toUpper() != QStringLiteral("UNKNOWN")) {
         form.lblSNNo = info.SerialNo;
@@ -84,7 +85,7 @@ void LoadFormObj(DeviceContext& ctx, DebugForm& form) {
 }
 
 bool cmdRead_Click(DeviceContext& ctx, DebugForm& form) {
-    if (!ctx.ui.ShowModal(Window::frmComPort)) return false;
+    if (!ctx.ui.ShowModal(Windows::frmComPort)) return false;
     if (form.values.size() != form.rows.size()) form.values.resize(form.rows.size());
     bool all = true;
     ctx.ui.SetBusy(true);

@@ -4,6 +4,7 @@
 #include "device/CommLink.h"
 #include "device/CommValues.h"
 #include "device/DemoDevice.h"
+#include "device/DeviceLink.h"
 #include "editing/EditContext.h"
 
 #include <memory>
@@ -19,4 +20,7 @@ struct DeviceContext : EditContext {
     DemoDevice demo; // the simulated device, while the demo entry is in use; outlives the port
     std::unique_ptr<SerialPort> port;
     CommLink link; // retry pause, frame observer, last port failure
+
+    // The part the port procedures use.
+    operator DeviceLink() { return {ui, ml, comm, port, link}; }
 };

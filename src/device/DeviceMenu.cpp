@@ -1,6 +1,7 @@
 #include "device/DeviceMenu.h"
 
 #include "device/DeviceContext.h"
+#include "device/DeviceWindows.h"
 #include "device/KORVACommUtil.h"
 
 namespace DeviceMenu {
@@ -24,11 +25,11 @@ DeviceMenuState DeviceMenuRule(DeviceContext& ctx) {
 }
 
 void DeviceConnectCommand(DeviceContext& ctx) {
-    if (ctx.ui.ShowModal(Window::frmComPort)) KORVACommUtil::Connect(ctx);
+    if (ctx.ui.ShowModal(Windows::frmComPort)) KORVACommUtil::Connect(ctx);
 }
 
 bool DeviceSettingCommand(DeviceContext& ctx) {
-    return ctx.ui.ShowModal(Window::frmCommSetting);
+    return ctx.ui.ShowModal(Windows::frmCommSetting);
 }
 
 } // namespace DeviceMenu

@@ -4,12 +4,14 @@
 #include "db/ADOUtil.h"
 #include "device/CommUtil.h"
 #include "device/DeviceContext.h"
+#include "device/DeviceLink.h"
 #include "store/SystemDb.h"
+#include "store/SystemSchema.h"
 
 namespace KORVACommUtil {
 namespace {
 
-QByteArray ReadRequest(const DeviceContext& ctx, int function, int start, int count) {
+QByteArray ReadRequest(const DeviceLink& ctx, int function, int start, int count) {
     QByteArray r(8, '\0');
     r[0] = char(ctx.comm.SlaveID);
     r[1] = char(function);
@@ -20,11 +22,11 @@ QByteArray ReadRequest(const DeviceContext& ctx, int function, int start, int co
     return r;
 }
 
-bool Exchange(DeviceContext& ctx, QByteArray& request, int n, QByteArray& response, int m) {
+bool Exchange(const DeviceLink& ctx, QByteArray& request, int n, QByteArray& response, int m) {
     return CommUtil::SendCommand(ctx, request, n, response, m, ctx.comm.TimeOut, ctx.comm.Retry);
 }
 
-bool ReadModel(DeviceContext& ctx, ModelEntry& model) {
+bool ReadModel(const DeviceLink& ctx, ModelEntry& model) {
     QByteArray response;
     if (!ReadRegisters(ctx, kReadInputRegisters, kRegModelID, 1, response)) return false;
     model = ModelOf(quint8(response[3]) * 256 + quint8(response[4]));
@@ -107,11 +109,11 @@ int FindBaudID(SystemDb& sdb, const QString& typeCode, const QString& baudRate) 
     RowSet* rs = sdb.CommBaudList.get();
     if (!rs || !rs->IsOpen() || ADOUtil::GetRecordCount(rs) < 1) return -1;
     for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
-        if (ADOUtil::NullToStr(rs->Field(QStringLiteral("ModelName"))).toUpper() ==
+        if (ADOUtil::NullToStr(rs->Field(SystemSchema::kModelName)).toUpper() ==
                 typeCode.toUpper() &&
-            ADOUtil::NullToStr(rs->Field(QStringLiteral("BaudRate"))) == baudRate) {
+            ADOUtil::NullToStr(rs->Field(SystemSchema::kBaudRate)) == baudRate) {
             bool ok = false;
-            const int id = ADOUtil::NullToStr(rs->Field(QStringLiteral("BaudID"))).toInt(&ok);
+            const int id = ADOUtil::NullToStr(rs->Field(SystemSchema::kBaudID)).toInt(&ok);
             return ok ? id : -1;
         }
     }
@@ -122,17 +124,18 @@ QString LookupBaudRate(DeviceContext& ctx, const QString& typeCode, const QStrin
     return SystemDB::LookupBaudRate(ctx.sysdb, typeCode, baudId);
 }
 
-bool ReadRegisters(DeviceContext& ctx, int function, int start, int count, QByteArray& response) {
+bool ReadRegisters(const DeviceLink& ctx, int function, int start, int count,
+                   QByteArray& response) {
     QByteArray request = ReadRequest(ctx, function, start, count);
     return Exchange(ctx, request, 6, response, 5 + 2 * count);
 }
 
-bool ReadCoils(DeviceContext& ctx, QByteArray& response) {
+bool ReadCoils(const DeviceLink& ctx, QByteArray& response) {
     QByteArray request = ReadRequest(ctx, kReadCoils, 0x0000, 64);
     return Exchange(ctx, request, 6, response, 13);
 }
 
-bool ReadModelType(DeviceContext& ctx, QString& typeCode) {
+bool ReadModelType(const DeviceLink& ctx, QString& typeCode) {
     typeCode.clear();
     ModelEntry model;
     if (!ReadModel(ctx, model)) return false;
@@ -140,7 +143,7 @@ bool ReadModelType(DeviceContext& ctx, QString& typeCode) {
     return true;
 }
 
-bool ReadModelName(DeviceContext& ctx, QString& modelName) {
+bool ReadModelName(const DeviceLink& ctx, QString& modelName) {
     modelName.clear();
     ModelEntry model;
     if (!ReadModel(ctx, model)) return false;
@@ -148,7 +151,7 @@ bool ReadModelName(DeviceContext& ctx, QString& modelName) {
     return true;
 }
 
-bool ReadSerialNumber(DeviceContext& ctx, QString& serialNo) {
+bool ReadSerialNumber(const DeviceLink& ctx, QString& serialNo) {
     serialNo.clear();
     QByteArray response;
     if (!ReadRegisters(ctx, kReadInputRegisters, kRegSerialNo, 4, response)) return false;
@@ -216,7 +219,7 @@ bool WriteCommSettings(DeviceContext& ctx, const QString& modelName, const QStri
     return ok;
 }
 
-QString CheckLines(DeviceContext& ctx) {
+QString CheckLines(const DeviceLink& ctx) {
     return GetMLText(ctx.ml, QStringLiteral("1. RS232 通訊線是否已正確連接"), 1, 7,
                      QStringLiteral("KORVACommUtil")) +
            VBUtil::kCrLf +

@@ -5,6 +5,7 @@
 #include <QString>
 
 struct DeviceContext;
+struct DeviceLink;
 struct SystemDb;
 
 // The device's identity and COM1 settings as read.
@@ -58,13 +59,13 @@ QString LookupBaudRate(DeviceContext& ctx, const QString& typeCode, const QStrin
 
 // Reads of the device, each one command with the configured time-out and retries; the
 // caller has opened the port. Results start empty and are set on success.
-bool ReadModelType(DeviceContext& ctx, QString& typeCode);
-bool ReadModelName(DeviceContext& ctx, QString& modelName);
-bool ReadSerialNumber(DeviceContext& ctx, QString& serialNo);
+bool ReadModelType(const DeviceLink& ctx, QString& typeCode);
+bool ReadModelName(const DeviceLink& ctx, QString& modelName);
+bool ReadSerialNumber(const DeviceLink& ctx, QString& serialNo);
 // Function 0x04 (input) or 0x03 (holding registers): the whole response frame.
-bool ReadRegisters(DeviceContext& ctx, int function, int start, int count, QByteArray& response);
+bool ReadRegisters(const DeviceLink& ctx, int function, int start, int count, QByteArray& response);
 // Coils 0..63: the whole response frame.
-bool ReadCoils(DeviceContext& ctx, QByteArray& response);
+bool ReadCoils(const DeviceLink& ctx, QByteArray& response);
 // Identity and COM1 settings, with the progress window when showProgress.
 bool ReadCommSettings(DeviceContext& ctx, DeviceInfo& info, bool showProgress);
 // Writes the slave ID and the COM1 setting byte. The baud identifier is looked up for
@@ -76,7 +77,7 @@ bool WriteCommSettings(DeviceContext& ctx, const QString& modelName, const QStri
                        const QString& typeCode = {});
 
 // The three things to check after a failed exchange, one per line.
-QString CheckLines(DeviceContext& ctx);
+QString CheckLines(const DeviceLink& ctx);
 // Sets the connection flag and its status panel in one step.
 void SetConnectStatus(DeviceContext& ctx, bool online);
 // True while the link uses the simulated device; the status panel then says so.

@@ -3,10 +3,11 @@
 #include "db/ADOUtil.h"
 #include "editing/EditContext.h"
 #include "editing/KORVAUtil.h"
+#include "store/ProjectSchema.h"
 
 namespace {
-QString Str(const RowSet* rs, const char* field) {
-    return ADOUtil::NullToStr(rs->Field(QString::fromLatin1(field)));
+QString Str(const RowSet* rs, const QString& field) {
+    return ADOUtil::NullToStr(rs->Field(field));
 }
 } // namespace
 
@@ -19,12 +20,14 @@ void AddOtherUserForm::LoadFormObj(EditContext& ctx, const QString& tmpGroupName
     if (ctx.project.Users && ctx.project.Users->IsOpen()) {
         auto rs = ctx.project.Users->Clone();
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
-            const QString name = Str(rs.get(), "UserName");
+            const QString name = Str(rs.get(), ProjectSchema::kUserName);
             if (name.isEmpty() ||
-                KORVAUtil::ListHoldsGroup(KORVAUtil::SplitGroupList(Str(rs.get(), "GroupName")),
-                                          tmpGroupName))
+                KORVAUtil::ListHoldsGroup(
+                    KORVAUtil::SplitGroupList(Str(rs.get(), ProjectSchema::kGroupName)),
+                    tmpGroupName))
                 continue;
-            cmbAddUser.Add(name, KORVAUtil::ComboEntryText(name, Str(rs.get(), "UserDsc")));
+            cmbAddUser.Add(name,
+                           KORVAUtil::ComboEntryText(name, Str(rs.get(), ProjectSchema::kUserDsc)));
         }
     }
     if (cmbAddUser.items.isEmpty())

@@ -3,10 +3,11 @@
 #include "db/ADOUtil.h"
 #include "editing/EditContext.h"
 #include "editing/KORVAUtil.h"
+#include "store/ProjectSchema.h"
 
 namespace {
-QString Str(const RowSet* rs, const char* field) {
-    return ADOUtil::NullToStr(rs->Field(QString::fromLatin1(field)));
+QString Str(const RowSet* rs, const QString& field) {
+    return ADOUtil::NullToStr(rs->Field(field));
 }
 } // namespace
 
@@ -26,10 +27,10 @@ void AddUserGroupForm::cmdAddGroup_Click(EditContext& ctx) {
     KORVAUtil::AddUserGroup(ctx);
     if (ADOUtil::GetRecordCount(groups) <= before) return;
     groups->MoveLast();
-    const QString name = Str(groups, "GroupName");
+    const QString name = Str(groups, ProjectSchema::kGroupName);
     if (cmbUserGroups.placeholder) cmbUserGroups.Clear();
     cmbUserGroups.enabled = true;
-    cmbUserGroups.Add(name, KORVAUtil::ComboEntryText(name, Str(groups, "GroupDsc")));
+    cmbUserGroups.Add(name, KORVAUtil::ComboEntryText(name, Str(groups, ProjectSchema::kGroupDsc)));
     cmbUserGroups.index = int(cmbUserGroups.items.size()) - 1;
 }
 

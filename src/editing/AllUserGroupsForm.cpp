@@ -4,6 +4,7 @@
 #include "db/ADOUtil.h"
 #include "editing/EditContext.h"
 #include "editing/KORVAUtil.h"
+#include "store/ProjectSchema.h"
 
 bool AllUserGroupsForm::EditorHolds(const EditContext& ctx, const QString& name) const {
     for (const GroupEntry& e : ctx.forms.editTelList.lvGroupName)
@@ -50,8 +51,8 @@ void AllUserGroupsForm::mklvUserGroupsContent(EditContext& ctx) {
     const auto& held = ctx.forms.editTelList.lvGroupName;
     auto copy = groups->Clone();
     for (copy->MoveFirst(); !copy->Eof(); copy->MoveNext()) {
-        GroupEntry e{ADOUtil::NullToStr(copy->Field(QStringLiteral("GroupName"))),
-                     ADOUtil::NullToStr(copy->Field(QStringLiteral("GroupDsc"))), false};
+        GroupEntry e{ADOUtil::NullToStr(copy->Field(ProjectSchema::kGroupName)),
+                     ADOUtil::NullToStr(copy->Field(ProjectSchema::kGroupDsc)), false};
         for (const GroupEntry& h : held)
             if (h.name == e.name) e.grey = true;
         if (!e.grey && selected < 0) selected = int(lvUserGroups.size());
@@ -94,7 +95,7 @@ void AllUserGroupsForm::cmdAddGroup_Click(EditContext& ctx) {
     if (!KORVAUtil::AddUserGroup(ctx)) return;
     RowSet* groups = ctx.project.UserGroups.get();
     groups->MoveLast();
-    lvUserGroups.append({ADOUtil::NullToStr(groups->Field(QStringLiteral("GroupName"))),
-                         ADOUtil::NullToStr(groups->Field(QStringLiteral("GroupDsc"))), false});
+    lvUserGroups.append({ADOUtil::NullToStr(groups->Field(ProjectSchema::kGroupName)),
+                         ADOUtil::NullToStr(groups->Field(ProjectSchema::kGroupDsc)), false});
     selected = int(lvUserGroups.size()) - 1;
 }

@@ -4,12 +4,13 @@
 #include "editing/EditContext.h"
 #include "editing/KORVAUtil.h"
 #include "editing/ValidUtil.h"
+#include "store/ProjectSchema.h"
 
 bool EditGroupListForm::LoadFormObj(EditContext& ctx, bool tmpIsAddMode) {
     RowSet* rs = ctx.project.UserGroups.get();
     if (!rs || !rs->IsOpen() || rs->Eof() || rs->Bof()) return false;
-    lblGroupName = ADOUtil::NullToStr(rs->Field(QStringLiteral("GroupName")));
-    txtGroupDsc = ADOUtil::NullToStr(rs->Field(QStringLiteral("GroupDsc")));
+    lblGroupName = ADOUtil::NullToStr(rs->Field(ProjectSchema::kGroupName));
+    txtGroupDsc = ADOUtil::NullToStr(rs->Field(ProjectSchema::kGroupDsc));
     oldName = lblGroupName;
     cmdRenameEnabled = !tmpIsAddMode;
     return true;

@@ -2,12 +2,14 @@
 
 #include "db/ADOUtil.h"
 #include "editing/EditContext.h"
+#include "editing/EditWindows.h"
 #include "editing/KORVAUtil.h"
 #include "editing/ValidUtil.h"
+#include "store/ProjectSchema.h"
 
 namespace {
-QString Str(const RowSet* rs, const char* field) {
-    return ADOUtil::NullToStr(rs->Field(QString::fromLatin1(field)));
+QString Str(const RowSet* rs, const QString& field) {
+    return ADOUtil::NullToStr(rs->Field(field));
 }
 constexpr int kMaxTelDigits = 20;
 } // namespace
@@ -19,13 +21,13 @@ bool EditTelListForm::LoadFormObj(EditContext& ctx) {
     addedCount = 0;
     removedCount = 0;
     focusControl.clear();
-    lblTelUser = Str(rs, "UserName");
-    txtTelNo = Str(rs, "PhoneNumber");
-    txtTelDsc = Str(rs, "UserDsc");
-    const QVariant flag = rs->Field(QStringLiteral("IsDisable"));
+    lblTelUser = Str(rs, ProjectSchema::kUserName);
+    txtTelNo = Str(rs, ProjectSchema::kPhoneNumber);
+    txtTelDsc = Str(rs, ProjectSchema::kUserDsc);
+    const QVariant flag = rs->Field(ProjectSchema::kIsDisable);
     chkIsDisable = flag.isValid() && !flag.isNull() && flag.toBool();
     oldName = lblTelUser;
-    oldGroupName = Str(rs, "GroupName");
+    oldGroupName = Str(rs, ProjectSchema::kGroupName);
     mklvGroupName(ctx);
     cmdDeleteEnabled = !lvGroupName.isEmpty();
     return true;
@@ -39,16 +41,17 @@ void EditTelListForm::mklvGroupName(EditContext& ctx) {
     QStringList list;
     auto users = p.Users->Clone();
     for (users->MoveFirst(); !users->Eof(); users->MoveNext()) {
-        if (Str(users.get(), "UserName").compare(lblTelUser, Qt::CaseInsensitive) == 0) {
-            list = KORVAUtil::SplitGroupList(Str(users.get(), "GroupName"));
+        if (Str(users.get(), ProjectSchema::kUserName).compare(lblTelUser, Qt::CaseInsensitive) ==
+            0) {
+            list = KORVAUtil::SplitGroupList(Str(users.get(), ProjectSchema::kGroupName));
             break;
         }
     }
     auto groups = p.UserGroups->Clone();
     for (groups->MoveFirst(); !groups->Eof(); groups->MoveNext()) {
-        const QString name = Str(groups.get(), "GroupName");
+        const QString name = Str(groups.get(), ProjectSchema::kGroupName);
         if (KORVAUtil::ListHoldsGroup(list, name))
-            lvGroupName.append({name, Str(groups.get(), "GroupDsc"), false});
+            lvGroupName.append({name, Str(groups.get(), ProjectSchema::kGroupDsc), false});
     }
     if (!lvGroupName.isEmpty()) selected = 0;
 }
@@ -68,7 +71,7 @@ void EditTelListForm::cmdAdd_Click(EditContext& ctx) {
     }
     AllUserGroupsForm& picker = ctx.forms.allUserGroups;
     picker.LoadFormObj(ctx);
-    ctx.ui.ShowModal(Window::frmAllUserGroups);
+    ctx.ui.ShowModal(Windows::frmAllUserGroups);
     if (!picker.resultName.isEmpty()) {
         bool held = false;
         for (const GroupEntry& e : lvGroupName)

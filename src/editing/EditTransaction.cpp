@@ -3,6 +3,7 @@
 #include "base/VBUtil.h"
 #include "db/ADOUtil.h"
 #include "editing/EditContext.h"
+#include "store/ProjectSchema.h"
 
 namespace EditTransaction {
 namespace {
@@ -11,14 +12,14 @@ namespace {
 // was, with its pending edit dropped.
 void ReopenRowSets(OpenProject& p) {
     struct Slot {
-        const char* table;
+        const QString& table;
         std::unique_ptr<RowSet>* rs;
     };
-    for (const Slot& s : {Slot{"Basic", &p.Basic}, Slot{"UserGroups", &p.UserGroups},
-                          Slot{"Users", &p.Users}, Slot{"Zones", &p.Zones}}) {
+    using namespace ProjectSchema;
+    for (const Slot& s : {Slot{kBasic, &p.Basic}, Slot{kUserGroups, &p.UserGroups},
+                          Slot{kUsers, &p.Users}, Slot{kZones, &p.Zones}}) {
         if (*s.rs) (*s.rs)->CancelUpdate();
-        if (auto fresh = ADOUtil::OpenRecordset(p.conn.get(), QString::fromLatin1(s.table)))
-            *s.rs = std::move(fresh);
+        if (auto fresh = ADOUtil::OpenRecordset(p.conn.get(), s.table)) *s.rs = std::move(fresh);
     }
 }
 

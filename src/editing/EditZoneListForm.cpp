@@ -6,10 +6,11 @@
 #include "editing/EditTransaction.h"
 #include "editing/PhoneBook.h"
 #include "store/KORVAMain.h"
+#include "store/ProjectSchema.h"
 
 namespace {
-QString Str(const RowSet* rs, const char* field) {
-    return ADOUtil::NullToStr(rs->Field(QString::fromLatin1(field)));
+QString Str(const RowSet* rs, const QString& field) {
+    return ADOUtil::NullToStr(rs->Field(field));
 }
 const QString kNone = QStringLiteral("NONE");
 const QString kAll = QStringLiteral("ALL");
@@ -19,14 +20,14 @@ bool EditZoneListForm::LoadFormObj(EditContext& ctx) {
     RowSet* rs = ctx.project.Zones.get();
     if (!rs || !rs->IsOpen() || rs->Eof() || rs->Bof()) return false;
     focusControl.clear();
-    lblZoneNo = QString::number(VBUtil::ToWhole16(Str(rs, "ZoneNo")));
-    txtZoneName = Str(rs, "ZoneName");
-    txtZoneDsc = Str(rs, "ZoneDsc");
-    txtAlarmSMS = Str(rs, "AlarmSMS");
-    txtResetSMS = Str(rs, "ResetSMS");
-    const QVariant flag = rs->Field(QStringLiteral("IsDisable"));
+    lblZoneNo = QString::number(VBUtil::ToWhole16(Str(rs, ProjectSchema::kZoneNo)));
+    txtZoneName = Str(rs, ProjectSchema::kZoneName);
+    txtZoneDsc = Str(rs, ProjectSchema::kZoneDsc);
+    txtAlarmSMS = Str(rs, ProjectSchema::kAlarmSMS);
+    txtResetSMS = Str(rs, ProjectSchema::kResetSMS);
+    const QVariant flag = rs->Field(ProjectSchema::kIsDisable);
     chkIsDisable = flag.isValid() && !flag.isNull() && flag.toBool();
-    mkcmbGroupName(ctx, Str(rs, "GroupName"));
+    mkcmbGroupName(ctx, Str(rs, ProjectSchema::kGroupName));
     loadedName = txtZoneName;
     isUnicode = PhoneBook::ReadIsUnicode(ctx.project, false);
     return true;
@@ -39,7 +40,7 @@ void EditZoneListForm::mkcmbGroupName(EditContext& ctx, const QString& target) {
     if (ADOUtil::GetRecordCount(groups) > 0) {
         auto copy = groups->Clone();
         for (copy->MoveFirst(); !copy->Eof(); copy->MoveNext()) {
-            const QString name = Str(copy.get(), "GroupName");
+            const QString name = Str(copy.get(), ProjectSchema::kGroupName);
             if (!name.isEmpty()) list.Add(name, name);
         }
         list.Add(kAll, GetMLText(ctx.ml, QStringLiteral("所有連絡人群組"), 1, 315,
@@ -134,8 +135,8 @@ bool EditZoneListForm::SaveFormObj(EditContext& ctx) {
                                         QStringLiteral("EditZoneList"));
     // The dialog works on the current row; should anything have moved it, find the zone again.
     if (!rs || rs->Eof() || rs->Bof() ||
-        QString::number(VBUtil::ToWhole16(Str(rs, "ZoneNo"))) != lblZoneNo) {
-        if (!ADOUtil::LocateRecord(rs, QStringLiteral("ZoneNo"), lblZoneNo)) {
+        QString::number(VBUtil::ToWhole16(Str(rs, ProjectSchema::kZoneNo))) != lblZoneNo) {
+        if (!ADOUtil::LocateRecord(rs, ProjectSchema::kZoneNo, lblZoneNo)) {
             ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("找不到這個警報點["), 1, 9117,
                                     QStringLiteral("EditZoneList")) +
                               lblZoneNo +
@@ -151,13 +152,13 @@ bool EditZoneListForm::SaveFormObj(EditContext& ctx) {
     const bool saved = EditTransaction::Run(ctx, failTitle, [&](QString& why) {
         RowSet* z = p.Zones.get();
         using EditTransaction::SetField;
-        return SetField(z, QStringLiteral("ZoneNo"), lblZoneNo.toInt(), why) &&
-               SetField(z, QStringLiteral("ZoneName"), txtZoneName, why) &&
-               SetField(z, QStringLiteral("ZoneDsc"), txtZoneDsc, why) &&
-               (!writeTarget || SetField(z, QStringLiteral("GroupName"), target, why)) &&
-               SetField(z, QStringLiteral("AlarmSMS"), txtAlarmSMS, why) &&
-               SetField(z, QStringLiteral("ResetSMS"), txtResetSMS, why) &&
-               SetField(z, QStringLiteral("IsDisable"), chkIsDisable, why) &&
+        return SetField(z, ProjectSchema::kZoneNo, lblZoneNo.toInt(), why) &&
+               SetField(z, ProjectSchema::kZoneName, txtZoneName, why) &&
+               SetField(z, ProjectSchema::kZoneDsc, txtZoneDsc, why) &&
+               (!writeTarget || SetField(z, ProjectSchema::kGroupName, target, why)) &&
+               SetField(z, ProjectSchema::kAlarmSMS, txtAlarmSMS, why) &&
+               SetField(z, ProjectSchema::kResetSMS, txtResetSMS, why) &&
+               SetField(z, ProjectSchema::kIsDisable, chkIsDisable, why) &&
                EditTransaction::SaveRow(z, why);
     });
     if (!saved) return false;

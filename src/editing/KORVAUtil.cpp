@@ -4,17 +4,19 @@
 #include "db/ADOUtil.h"
 #include "editing/EditContext.h"
 #include "editing/EditTransaction.h"
+#include "editing/EditWindows.h"
 #include "editing/ValidUtil.h"
 #include "store/KORVAMain.h"
 #include "store/NodeTag.h"
+#include "store/ProjectSchema.h"
 
 namespace KORVAUtil {
 namespace {
 using NodeTags::kUserGroups;
 using NodeTags::kUsers;
+using ProjectSchema::kGroupName;
+using ProjectSchema::kUserName;
 using VBUtil::kCrLf;
-const QString kGroupName = QStringLiteral("GroupName");
-const QString kUserName = QStringLiteral("UserName");
 const QString kStatus = QStringLiteral("Status");
 
 QString Str(const RowSet* rs, const QString& field) {
@@ -168,7 +170,7 @@ bool AddUserGroup(EditContext& ctx) {
             RowSet* rs = p.UserGroups.get();
             return EditTransaction::AddNew(rs, why) &&
                    EditTransaction::SetField(rs, kGroupName, name, why) &&
-                   EditTransaction::SetField(rs, QStringLiteral("GroupDsc"), QString(), why) &&
+                   EditTransaction::SetField(rs, ProjectSchema::kGroupDsc, QString(), why) &&
                    EditTransaction::SaveRow(rs, why);
         });
     if (!added) return false;
@@ -178,7 +180,7 @@ bool AddUserGroup(EditContext& ctx) {
     // The description is entered at once, in the group editor on the new group.
     if (ADOUtil::LocateRecord(p.UserGroups.get(), kGroupName, name) &&
         ctx.forms.editGroupList.LoadFormObj(ctx, true))
-        ctx.ui.ShowModal(Window::frmEditGroupList);
+        ctx.ui.ShowModal(Windows::frmEditGroupList);
     Q_EMIT ctx.editEvents.contentChanged();
     KORVAMain::SetModified(ctx, true);
     return true;
@@ -193,8 +195,8 @@ QString DeleteGroupQuestion(const EditContext& ctx, const QString& name) {
     if (RowSet* zones = p.Zones.get(); zones && zones->IsOpen()) {
         for (zones->MoveFirst(); !zones->Eof(); zones->MoveNext())
             if (Str(zones, kGroupName) == name)
-                zoneLines << Str(zones, QStringLiteral("ZoneNo")) + QStringLiteral(" ,") +
-                                 Str(zones, QStringLiteral("ZoneName"));
+                zoneLines << Str(zones, ProjectSchema::kZoneNo) + QStringLiteral(" ,") +
+                                 Str(zones, ProjectSchema::kZoneName);
     }
     QStringList userLines;
     if (RowSet* users = p.Users.get(); users && users->IsOpen()) {
@@ -202,8 +204,8 @@ QString DeleteGroupQuestion(const EditContext& ctx, const QString& name) {
             for (const QString& element : SplitGroupList(Str(users, kGroupName)))
                 if (element == name)
                     userLines << Str(users, kUserName) + QStringLiteral(" ,") +
-                                     Str(users, QStringLiteral("PhoneNumber")) +
-                                     QStringLiteral(" ,") + Str(users, QStringLiteral("UserDsc"));
+                                     Str(users, ProjectSchema::kPhoneNumber) +
+                                     QStringLiteral(" ,") + Str(users, ProjectSchema::kUserDsc);
     }
     QString question = GetMLText(ml, QStringLiteral("確定是否要刪除這個連絡人群組["), 1, 109,
                                  QStringLiteral("KORVAUtil")) +
@@ -343,7 +345,7 @@ bool RenameUserGroup(EditContext& ctx, const QString& oldName, const QString& ne
             }
             if (!EditTransaction::SetField(groups, kGroupName, newName, why)) return false;
         }
-        return EditTransaction::SetField(groups, QStringLiteral("GroupDsc"), description, why) &&
+        return EditTransaction::SetField(groups, ProjectSchema::kGroupDsc, description, why) &&
                EditTransaction::SaveRow(groups, why);
     });
     if (!saved) return false;
@@ -391,7 +393,7 @@ bool AddUser(EditContext& ctx) {
 
     AddUserForm& dlg = ctx.forms.addUser;
     dlg.LoadFormObj(ctx, proposal);
-    ctx.ui.ShowModal(Window::frmAddUser);
+    ctx.ui.ShowModal(Windows::frmAddUser);
     // Blanks around a typed name would make two names that look alike.
     const QString name = dlg.resultName.trimmed();
     const QString group = dlg.resultGroup;
@@ -404,8 +406,8 @@ bool AddUser(EditContext& ctx) {
             RowSet* rs = p.Users.get();
             return EditTransaction::AddNew(rs, why) &&
                    EditTransaction::SetField(rs, kUserName, name, why) &&
-                   EditTransaction::SetField(rs, QStringLiteral("PhoneNumber"), QString(), why) &&
-                   EditTransaction::SetField(rs, QStringLiteral("UserDsc"), QString(), why) &&
+                   EditTransaction::SetField(rs, ProjectSchema::kPhoneNumber, QString(), why) &&
+                   EditTransaction::SetField(rs, ProjectSchema::kUserDsc, QString(), why) &&
                    EditTransaction::SetField(rs, kGroupName, group, why) &&
                    EditTransaction::SaveRow(rs, why);
         });
@@ -418,7 +420,7 @@ bool AddUser(EditContext& ctx) {
     // The telephone number is entered at once, in the contact editor on the new contact.
     if (ADOUtil::LocateRecord(p.Users.get(), kUserName, name) &&
         ctx.forms.editTelList.LoadFormObj(ctx))
-        ctx.ui.ShowModal(Window::frmEditTelList);
+        ctx.ui.ShowModal(Windows::frmEditTelList);
     Q_EMIT ctx.editEvents.contentChanged();
     KORVAMain::SetModified(ctx, true);
     return true;
@@ -441,7 +443,7 @@ bool DeleteUser(EditContext& ctx) {
         return false;
     }
     const QString name = Str(users, kUserName);
-    const QString phone = Str(users, QStringLiteral("PhoneNumber"));
+    const QString phone = Str(users, ProjectSchema::kPhoneNumber);
     if (ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("確定是否要刪除這個連絡人["), 1, 248,
                                 QStringLiteral("KORVAUtil")) +
                           name + u':' + phone + QStringLiteral("]?"),
@@ -484,10 +486,7 @@ bool SaveUser(EditContext& ctx, const QString& oldName, const QString& newName,
     OpenProject& p = ctx.project;
     const QString failTitle =
         GetMLText(ctx.ml, QStringLiteral("儲存連絡人失敗"), 1, 9113, QStringLiteral("KORVAUtil"));
-    NodeTags::TagItems items;
-    items[0] = kUsers;
-    items[1] = oldName;
-    if (!NodeTags::LocateCurRecord(p, items, 2)) {
+    if (!NodeTags::LocateCurRecord(p, {kUsers, oldName})) {
         RowMissing(ctx, oldName, failTitle);
         return false;
     }
@@ -496,11 +495,11 @@ bool SaveUser(EditContext& ctx, const QString& oldName, const QString& newName,
         if (newName != oldName && !EditTransaction::SetField(rs, kUserName, newName, why))
             return false;
         if (!phone.isEmpty() &&
-            !EditTransaction::SetField(rs, QStringLiteral("PhoneNumber"), phone, why))
+            !EditTransaction::SetField(rs, ProjectSchema::kPhoneNumber, phone, why))
             return false;
-        return EditTransaction::SetField(rs, QStringLiteral("UserDsc"), description, why) &&
+        return EditTransaction::SetField(rs, ProjectSchema::kUserDsc, description, why) &&
                EditTransaction::SetField(rs, kGroupName, JoinGroupList(groups), why) &&
-               EditTransaction::SetField(rs, QStringLiteral("IsDisable"), disabled, why) &&
+               EditTransaction::SetField(rs, ProjectSchema::kIsDisable, disabled, why) &&
                EditTransaction::SaveRow(rs, why);
     });
     if (!saved) return false;

@@ -3,17 +3,18 @@
 #include "db/ADOUtil.h"
 #include "editing/KORVAUtil.h"
 #include "store/OpenProject.h"
+#include "store/ProjectSchema.h"
 
 #include <QStringEncoder>
 
 namespace PhoneBook {
 namespace {
-QString Str(const RowSet* rs, const char* field) {
-    return ADOUtil::NullToStr(rs->Field(QString::fromLatin1(field)));
+QString Str(const RowSet* rs, const QString& field) {
+    return ADOUtil::NullToStr(rs->Field(field));
 }
 
-bool Flag(const RowSet* rs, const char* field) {
-    const QVariant v = rs->Field(QString::fromLatin1(field));
+bool Flag(const RowSet* rs, const QString& field) {
+    const QVariant v = rs->Field(field);
     return v.isValid() && !v.isNull() && v.toBool();
 }
 
@@ -92,7 +93,7 @@ bool ReadIsUnicode(const OpenProject& project, bool previous) {
     if (!basic) return previous;
     basic->MoveFirst();
     if (basic->Eof()) return previous;
-    return Flag(basic.get(), "IsUnicode");
+    return Flag(basic.get(), ProjectSchema::kIsUnicode);
 }
 
 ProjectImage BuildImages(const OpenProject& project, bool previousIsUnicode) {
@@ -100,7 +101,7 @@ ProjectImage BuildImages(const OpenProject& project, bool previousIsUnicode) {
     if (project.UserGroups && project.UserGroups->IsOpen()) {
         auto rs = project.UserGroups->Clone();
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
-            const QString name = Str(rs.get(), "GroupName");
+            const QString name = Str(rs.get(), ProjectSchema::kGroupName);
             if (!name.isEmpty()) image.groups << name;
         }
     }
@@ -108,9 +109,10 @@ ProjectImage BuildImages(const OpenProject& project, bool previousIsUnicode) {
         auto rs = project.Users->Clone();
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
             // The device dials what it is given: the number as checked, without blanks.
-            const QString phone = Str(rs.get(), "PhoneNumber").trimmed();
-            const bool disabled = Flag(rs.get(), "IsDisable");
-            for (const QString& element : KORVAUtil::SplitGroupList(Str(rs.get(), "GroupName"))) {
+            const QString phone = Str(rs.get(), ProjectSchema::kPhoneNumber).trimmed();
+            const bool disabled = Flag(rs.get(), ProjectSchema::kIsDisable);
+            for (const QString& element :
+                 KORVAUtil::SplitGroupList(Str(rs.get(), ProjectSchema::kGroupName))) {
                 const QString group = element.trimmed();
                 if (group.isEmpty()) continue;
                 image.phoneBook.append(
@@ -122,16 +124,16 @@ ProjectImage BuildImages(const OpenProject& project, bool previousIsUnicode) {
     if (project.Zones && project.Zones->IsOpen()) {
         auto rs = project.Zones->Clone();
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
-            const int zoneNo = rs->Field(QStringLiteral("ZoneNo")).toInt();
-            const bool disabled = Flag(rs.get(), "IsDisable");
-            const QString target = Str(rs.get(), "GroupName");
+            const int zoneNo = rs->Field(ProjectSchema::kZoneNo).toInt();
+            const bool disabled = Flag(rs.get(), ProjectSchema::kIsDisable);
+            const QString target = Str(rs.get(), ProjectSchema::kGroupName);
             int groupNo = 0;
             if (target.toUpper() != QLatin1String("ALL")) {
                 groupNo = GroupNumber(image.groups, target);
                 if (groupNo == 0) groupNo = kNoTargetGroup;
             }
-            const QString alarm = Str(rs.get(), "AlarmSMS");
-            const QString reset = Str(rs.get(), "ResetSMS");
+            const QString alarm = Str(rs.get(), ProjectSchema::kAlarmSMS);
+            const QString reset = Str(rs.get(), ProjectSchema::kResetSMS);
             if (!alarm.isEmpty())
                 image.shortMessages.append({disabled, groupNo, alarm, zoneNo + kAlarmCodeOffset,
                                             MessageBytes(alarm, image.isUnicode)});

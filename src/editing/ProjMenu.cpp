@@ -1,6 +1,7 @@
 #include "editing/ProjMenu.h"
 
 #include "editing/EditContext.h"
+#include "editing/EditWindows.h"
 #include "editing/KORVAUtil.h"
 #include "store/NodeTag.h"
 
@@ -27,8 +28,7 @@ bool TargetRoomLeft(EditContext& ctx) {
 
 // The row key of the selected leaf; empty for a branch or no selection.
 QString SelectedKey(const EditContext& ctx) {
-    NodeTags::TagItems items;
-    return NodeTags::ParseNodeTag(ctx.editEvents.SelectedTag(), items) >= 2 ? items[1] : QString();
+    return NodeTag::Parse(ctx.editEvents.SelectedTag()).key.value_or(QString());
 }
 } // namespace
 
@@ -40,12 +40,11 @@ ProjMenuState mnuProj_Click(EditContext& ctx) {
 
     const QString tag = ctx.editEvents.SelectedTag();
     if (tag.isEmpty()) return s;
-    NodeTags::TagItems items;
-    const int count = NodeTags::ParseNodeTag(tag, items);
-    const QString& kind = items[0];
+    const NodeTag parsed = NodeTag::Parse(tag);
+    const QString& kind = parsed.kind;
     const MLState& ml = ctx.ml;
 
-    if (count == 1) {
+    if (parsed.IsBranch()) {
         if (kind == kUsers) {
             s.mnuProjEditGroupList.caption = GetMLText(ml, QStringLiteral("編輯連絡人群組"), 1, 872,
                                                        QStringLiteral("KORVAMain"));
@@ -65,8 +64,8 @@ ProjMenuState mnuProj_Click(EditContext& ctx) {
         // The root, the groups and the zones branch locate nothing.
         return s;
     }
-    if (count >= 2) {
-        const QString& key = items[1];
+    if (parsed.IsLeaf()) {
+        const QString& key = *parsed.key;
         if (kind == kUserGroups) {
             s.mnuProjEditGroupList = {
                 true, GetMLText(ml, QStringLiteral("編輯連絡人群組["), 1, 1030,
@@ -108,7 +107,7 @@ ProjMenuState mnuProj_Click(EditContext& ctx) {
             s.mnuProjEditZoneList.caption =
                 GetMLText(ml, QStringLiteral("編輯警報點"), 1, 922, QStringLiteral("KORVAMain"));
     }
-    NodeTags::LocateCurRecord(ctx.project, items, count);
+    NodeTags::LocateCurRecord(ctx.project, parsed);
     return s;
 }
 
@@ -129,21 +128,21 @@ void mnuProjDeleteTelList_Click(EditContext& ctx) {
 // hears so instead of seeing an empty editor.
 void mnuProjEditGroupList_Click(EditContext& ctx) {
     if (ctx.forms.editGroupList.LoadFormObj(ctx, false))
-        ctx.ui.ShowModal(Window::frmEditGroupList);
+        ctx.ui.ShowModal(Windows::frmEditGroupList);
     else
         KORVAUtil::RowMissing(ctx, SelectedKey(ctx));
 }
 
 void mnuProjEditTelList_Click(EditContext& ctx) {
     if (ctx.forms.editTelList.LoadFormObj(ctx))
-        ctx.ui.ShowModal(Window::frmEditTelList);
+        ctx.ui.ShowModal(Windows::frmEditTelList);
     else
         KORVAUtil::RowMissing(ctx, SelectedKey(ctx));
 }
 
 void mnuProjEditZoneList_Click(EditContext& ctx) {
     if (ctx.forms.editZoneList.LoadFormObj(ctx))
-        ctx.ui.ShowModal(Window::frmEditZoneList);
+        ctx.ui.ShowModal(Windows::frmEditZoneList);
     else
         KORVAUtil::RowMissing(ctx, SelectedKey(ctx));
 }
@@ -151,8 +150,7 @@ void mnuProjEditZoneList_Click(EditContext& ctx) {
 namespace {
 struct Selection {
     bool valid = false;
-    int count = 0;
-    NodeTags::TagItems items;
+    NodeTag parsed;
 };
 
 // The selected node's tag, split; a branch is told by its kind, never by its caption.
@@ -161,7 +159,7 @@ Selection Selected(const EditContext& ctx) {
     const QString tag = ctx.editEvents.SelectedTag();
     if (tag.isEmpty()) return s;
     s.valid = true;
-    s.count = NodeTags::ParseNodeTag(tag, s.items);
+    s.parsed = NodeTag::Parse(tag);
     return s;
 }
 } // namespace
@@ -170,14 +168,14 @@ void mnuProjConentAddGroup_Click(EditContext& ctx, const std::optional<QString>&
     const Selection sel = Selected(ctx);
     if (!sel.valid || !TargetRoomLeft(ctx)) return;
     QString contact;
-    if (sel.items[0] == kUsers && sel.count == 2)
-        contact = sel.items[1];
-    else if (sel.count == 1 && sel.items[0] == kUsers && listItem)
+    if (sel.parsed.kind == kUsers && sel.parsed.IsLeaf())
+        contact = *sel.parsed.key;
+    else if (sel.parsed.IsBranch() && sel.parsed.kind == kUsers && listItem)
         contact = *listItem;
     else
         return;
     ctx.forms.addUserGroup.LoadFormObj(ctx, contact);
-    ctx.ui.ShowModal(Window::frmAddUserGroup);
+    ctx.ui.ShowModal(Windows::frmAddUserGroup);
 }
 
 // The group a pop-up command acts on: the selected group leaf, or the group picked in the
@@ -186,8 +184,8 @@ static std::optional<QString> SelectedGroup(const EditContext& ctx,
                                             const std::optional<QString>& listItem) {
     const Selection sel = Selected(ctx);
     if (!sel.valid) return std::nullopt;
-    if (sel.items[0] == kUserGroups && sel.count == 2) return sel.items[1];
-    if (sel.count == 1 && sel.items[0] == kUserGroups && listItem) return *listItem;
+    if (sel.parsed.kind == kUserGroups && sel.parsed.IsLeaf()) return sel.parsed.key;
+    if (sel.parsed.IsBranch() && sel.parsed.kind == kUserGroups && listItem) return *listItem;
     return std::nullopt;
 }
 
@@ -195,13 +193,13 @@ void mnuProjConentAddUser_Click(EditContext& ctx, const std::optional<QString>& 
     const auto group = SelectedGroup(ctx, listItem);
     if (!group || !TargetRoomLeft(ctx)) return;
     ctx.forms.addOtherUser.LoadFormObj(ctx, *group);
-    ctx.ui.ShowModal(Window::frmAddOtherUser);
+    ctx.ui.ShowModal(Windows::frmAddOtherUser);
 }
 
 void mnuProjConentMoveUser_Click(EditContext& ctx, const std::optional<QString>& listItem) {
     const auto group = SelectedGroup(ctx, listItem);
     if (!group) return;
     ctx.forms.moveUsers.LoadFormObj(ctx, *group);
-    ctx.ui.ShowModal(Window::frmMoveUsers);
+    ctx.ui.ShowModal(Windows::frmMoveUsers);
 }
 } // namespace ProjMenu

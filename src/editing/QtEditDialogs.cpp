@@ -1,5 +1,6 @@
 #include "editing/QtEditDialogs.h"
 
+#include "editing/EditWindows.h"
 #include "editing/frmAddOtherUser.h"
 #include "editing/frmAddUser.h"
 #include "editing/frmAddUserGroup.h"
@@ -29,15 +30,15 @@ template <typename W> Row RowOf(Window which, std::optional<Window> over = std::
 
 const std::vector<Row>& Table() {
     static const std::vector<Row> rows = {
-        RowOf<frmEditGroupList>(Window::frmEditGroupList),
-        RowOf<frmEditTelList>(Window::frmEditTelList),
+        RowOf<frmEditGroupList>(Windows::frmEditGroupList),
+        RowOf<frmEditTelList>(Windows::frmEditTelList),
         // The picker opens over the contact editor.
-        RowOf<frmAllUserGroups>(Window::frmAllUserGroups, Window::frmEditTelList),
-        RowOf<frmEditZoneList>(Window::frmEditZoneList),
-        RowOf<frmAddUser>(Window::frmAddUser),
-        RowOf<frmAddUserGroup>(Window::frmAddUserGroup),
-        RowOf<frmMoveUsers>(Window::frmMoveUsers),
-        RowOf<frmAddOtherUser>(Window::frmAddOtherUser),
+        RowOf<frmAllUserGroups>(Windows::frmAllUserGroups, Windows::frmEditTelList),
+        RowOf<frmEditZoneList>(Windows::frmEditZoneList),
+        RowOf<frmAddUser>(Windows::frmAddUser),
+        RowOf<frmAddUserGroup>(Windows::frmAddUserGroup),
+        RowOf<frmMoveUsers>(Windows::frmMoveUsers),
+        RowOf<frmAddOtherUser>(Windows::frmAddOtherUser),
     };
     return rows;
 }
@@ -51,16 +52,16 @@ const Row* Find(Window which) {
 
 // The windows in the order they were made; a window made over another is made after it, so
 // deleting from the back never deletes a child twice.
-struct QtEditDialogs::Windows {
+struct QtEditDialogs::Made {
     std::vector<std::pair<Window, std::unique_ptr<QDialog>>> made;
-    ~Windows() {
+    ~Made() {
         while (!made.empty())
             made.pop_back();
     }
 };
 
 QtEditDialogs::QtEditDialogs(EditContext& ctx, QWidget* parent)
-    : m_ctx(ctx), m_parent(parent), m_w(std::make_unique<Windows>()) {}
+    : m_ctx(ctx), m_parent(parent), m_w(std::make_unique<Made>()) {}
 
 QtEditDialogs::~QtEditDialogs() = default;
 

@@ -26,8 +26,8 @@ public:
     QDialog* Prepare(Window which);
 
 private:
-    struct Windows;
+    struct Made;
     EditContext& m_ctx;
     QWidget* m_parent;
-    std::unique_ptr<Windows> m_w;
+    std::unique_ptr<Made> m_w;
 };

@@ -6,6 +6,7 @@
 #include "editing/EditZoneListForm.h"
 #include "editing/KORVAUtil.h"
 #include "editing/PhoneBook.h"
+#include "store/ProjectSchema.h"
 
 namespace ValidUtil {
 namespace {
@@ -45,9 +46,9 @@ bool MessagesFit(EditContext& ctx, bool isUnicode) {
     if (!zoneRs || !zoneRs->IsOpen()) return true;
     auto copy = zoneRs->Clone();
     for (copy->MoveFirst(); !copy->Eof(); copy->MoveNext()) {
-        const QString zone = ADOUtil::NullToStr(copy->Field(QStringLiteral("ZoneNo")));
-        const QString alarm = ADOUtil::NullToStr(copy->Field(QStringLiteral("AlarmSMS")));
-        const QString reset = ADOUtil::NullToStr(copy->Field(QStringLiteral("ResetSMS")));
+        const QString zone = ADOUtil::NullToStr(copy->Field(ProjectSchema::kZoneNo));
+        const QString alarm = ADOUtil::NullToStr(copy->Field(ProjectSchema::kAlarmSMS));
+        const QString reset = ADOUtil::NullToStr(copy->Field(ProjectSchema::kResetSMS));
         const bool alarmFits = EditZoneListForm::MessageFits(alarm, isUnicode);
         if (alarmFits && EditZoneListForm::MessageFits(reset, isUnicode)) continue;
         const QString which = alarmFits ? GetMLText(ml, QStringLiteral("]的警報復歸訊息["), 4, 2003,
@@ -102,7 +103,7 @@ bool ValidUserGroupName(EditContext& ctx, const QString& name) {
     }
     RowSet* groups = ctx.project.UserGroups.get();
     if (ADOUtil::GetRecordCount(groups) <= 0) return true;
-    if (NameTaken(groups, QStringLiteral("GroupName"), name)) {
+    if (NameTaken(groups, ProjectSchema::kGroupName, name)) {
         Critical(
             ctx,
             GetMLText(ml, QStringLiteral("本使用者群組名稱["), 1, 26, QStringLiteral("ValidUtil")) +
@@ -145,7 +146,7 @@ bool ValidUserName(EditContext& ctx, const QString& name) {
     }
     RowSet* users = ctx.project.Users.get();
     if (ADOUtil::GetRecordCount(users) <= 0) return true;
-    if (NameTaken(users, QStringLiteral("UserName"), name)) {
+    if (NameTaken(users, ProjectSchema::kUserName, name)) {
         Critical(
             ctx,
             GetMLText(ml, QStringLiteral("本電話使用者名稱["), 1, 60, QStringLiteral("ValidUtil")) +
@@ -176,7 +177,7 @@ bool CheckBeforeDownload(EditContext& ctx, const ProjectImage& image) {
     {
         auto copy = groupRs->Clone();
         for (copy->MoveFirst(); !copy->Eof(); copy->MoveNext()) {
-            const QString name = ADOUtil::NullToStr(copy->Field(QStringLiteral("GroupName")));
+            const QString name = ADOUtil::NullToStr(copy->Field(ProjectSchema::kGroupName));
             if (name.isEmpty()) {
                 Cancelled(
                     ctx,
@@ -201,12 +202,12 @@ bool CheckBeforeDownload(EditContext& ctx, const ProjectImage& image) {
     {
         auto copy = userRs->Clone();
         for (copy->MoveFirst(); !copy->Eof(); copy->MoveNext()) {
-            const QString list = ADOUtil::NullToStr(copy->Field(QStringLiteral("GroupName")));
-            const QString userName = ADOUtil::NullToStr(copy->Field(QStringLiteral("UserName")));
-            const QString phone = ADOUtil::NullToStr(copy->Field(QStringLiteral("PhoneNumber")));
+            const QString list = ADOUtil::NullToStr(copy->Field(ProjectSchema::kGroupName));
+            const QString userName = ADOUtil::NullToStr(copy->Field(ProjectSchema::kUserName));
+            const QString phone = ADOUtil::NullToStr(copy->Field(ProjectSchema::kPhoneNumber));
             // Only a stored "no" counts as enabled here; an unknown state is not held against
             // the contact.
-            const QVariant flag = copy->Field(QStringLiteral("IsDisable"));
+            const QVariant flag = copy->Field(ProjectSchema::kIsDisable);
             const bool enabled = flag.isValid() && !flag.isNull() && !flag.toBool();
             // Every membership gives the device a phonebook record, so every contact with one
             // is examined; the message names the first group of its list.

@@ -5,6 +5,7 @@
 #include "editing/KORVAUtil.h"
 #include "mainwindow/MainContext.h"
 #include "store/KORVAMain.h"
+#include "store/ProjectSchema.h"
 
 MainViewState::MainViewState() : treeSelection(&tree) {}
 
@@ -25,13 +26,13 @@ using NodeTags::kUserGroups;
 using NodeTags::kUsers;
 using NodeTags::kZones;
 
-QString Str(const RowSet* rs, const char* field) {
-    return ADOUtil::NullToStr(rs->Field(QString::fromLatin1(field)));
+QString Str(const RowSet* rs, const QString& field) {
+    return ADOUtil::NullToStr(rs->Field(field));
 }
 
 // ZoneNo as a 16-bit whole number in decimal.
 QString ZoneNoText(const RowSet* rs) {
-    return QString::number(VBUtil::ToWhole16(Str(rs, "ZoneNo")));
+    return QString::number(VBUtil::ToWhole16(Str(rs, ProjectSchema::kZoneNo)));
 }
 
 bool HasCurrentRow(RowSet* rs) {
@@ -40,7 +41,7 @@ bool HasCurrentRow(RowSet* rs) {
 
 // A contact's groups on one line: "A, B".
 QString GroupsShown(const RowSet* rs) {
-    return KORVAUtil::SplitGroupList(Str(rs, "GroupName")).join(QStringLiteral(", "));
+    return KORVAUtil::SplitGroupList(Str(rs, ProjectSchema::kGroupName)).join(QStringLiteral(", "));
 }
 } // namespace
 
@@ -74,10 +75,10 @@ void mktvProjContent(MainContext& ctx) {
         kUsers, QStringLiteral("UserName"), kUsers);
     if (RowSet* rs = p.Users.get(); ADOUtil::GetRecordCount(rs) > 0) {
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
-            const QString name = Str(rs, "UserName");
+            const QString name = Str(rs, ProjectSchema::kUserName);
             if (name.isEmpty()) continue;
             tree.AddNode(users, name, QString(), QStringLiteral("UserName"), kUsers + u',' + name,
-                         Str(rs, "IsDisable") == QLatin1String("True"));
+                         Str(rs, ProjectSchema::kIsDisable) == QLatin1String("True"));
         }
     }
 
@@ -88,7 +89,7 @@ void mktvProjContent(MainContext& ctx) {
         kUserGroups);
     if (RowSet* rs = p.UserGroups.get(); ADOUtil::GetRecordCount(rs) > 0) {
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
-            const QString name = Str(rs, "GroupName");
+            const QString name = Str(rs, ProjectSchema::kGroupName);
             if (name.isEmpty()) continue;
             tree.AddNode(groups, name, QString(), QStringLiteral("UserGroups"),
                          kUserGroups + u',' + name);
@@ -101,10 +102,10 @@ void mktvProjContent(MainContext& ctx) {
     if (RowSet* rs = p.Zones.get(); ADOUtil::GetRecordCount(rs) > 0) {
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
             const QString no = ZoneNoText(rs);
-            const QString name = Str(rs, "ZoneName");
+            const QString name = Str(rs, ProjectSchema::kZoneName);
             const QString caption = name.isEmpty() ? u'#' + no : u'#' + no + u'-' + name;
             tree.AddNode(zones, caption, kZones + no, QStringLiteral("Alarm"), kZones + u',' + no,
-                         Str(rs, "IsDisable") == QLatin1String("True"));
+                         Str(rs, ProjectSchema::kIsDisable) == QLatin1String("True"));
         }
     }
     // A fresh tree shows the project's overview: the root is the selected node.
@@ -118,8 +119,7 @@ void PutTableTolvNodeContent(MainContext& ctx, const QString& tmpTableName, RowS
     const MLState& ml = ctx.ml;
     lv.ClearColumns();
     lv.ClearRows();
-    const bool members =
-        tmpTableName == kUsers && tmpFilterFieldName1 == QLatin1String("GroupName");
+    const bool members = tmpTableName == kUsers && tmpFilterFieldName1 == ProjectSchema::kGroupName;
     const bool hasRows = ADOUtil::GetRecordCount(tmpRs) > 0;
 
     if (tmpTableName == kUserGroups) {
@@ -235,21 +235,25 @@ void PutTableTolvNodeContent(MainContext& ctx, const QString& tmpTableName, RowS
     const QString filterValue = ADOUtil::NullToStr(tmpFilterFieldValue1);
     for (tmpRs->MoveFirst(); !tmpRs->Eof(); tmpRs->MoveNext()) {
         if (members) {
-            if (!Str(tmpRs, "GroupName").split(VBUtil::kCrLf).contains(filterValue)) continue;
+            if (!Str(tmpRs, ProjectSchema::kGroupName).split(VBUtil::kCrLf).contains(filterValue))
+                continue;
         } else if (!tmpFilterFieldName1.isEmpty()) {
             if (ADOUtil::NullToStr(tmpRs->Field(tmpFilterFieldName1)) != filterValue) continue;
         }
         if (tmpTableName == kUserGroups) {
-            lv.AddRow({Str(tmpRs, "GroupName"), Str(tmpRs, "GroupDsc")});
+            lv.AddRow(
+                {Str(tmpRs, ProjectSchema::kGroupName), Str(tmpRs, ProjectSchema::kGroupDsc)});
         } else if (members) {
-            lv.AddRow({Str(tmpRs, "UserName"), Str(tmpRs, "PhoneNumber"), GroupsShown(tmpRs),
-                       Str(tmpRs, "UserDsc"), Str(tmpRs, "IsDisable")});
+            lv.AddRow({Str(tmpRs, ProjectSchema::kUserName),
+                       Str(tmpRs, ProjectSchema::kPhoneNumber), GroupsShown(tmpRs),
+                       Str(tmpRs, ProjectSchema::kUserDsc), Str(tmpRs, ProjectSchema::kIsDisable)});
         } else if (tmpTableName == kUsers) {
-            lv.AddRow({Str(tmpRs, "UserName"), Str(tmpRs, "UserDsc")});
+            lv.AddRow({Str(tmpRs, ProjectSchema::kUserName), Str(tmpRs, ProjectSchema::kUserDsc)});
         } else if (tmpTableName == kZones) {
-            lv.AddRow({Str(tmpRs, "ZoneNo"), Str(tmpRs, "ZoneName"), Str(tmpRs, "GroupName"),
-                       Str(tmpRs, "ZoneDsc"), Str(tmpRs, "AlarmSMS"), Str(tmpRs, "ResetSMS"),
-                       Str(tmpRs, "IsDisable")});
+            lv.AddRow({Str(tmpRs, ProjectSchema::kZoneNo), Str(tmpRs, ProjectSchema::kZoneName),
+                       Str(tmpRs, ProjectSchema::kGroupName), Str(tmpRs, ProjectSchema::kZoneDsc),
+                       Str(tmpRs, ProjectSchema::kAlarmSMS), Str(tmpRs, ProjectSchema::kResetSMS),
+                       Str(tmpRs, ProjectSchema::kIsDisable)});
         }
     }
 }
@@ -267,16 +271,16 @@ void PutRecordTolvNodeContent(MainContext& ctx, const QString& tmpTableName, Row
         // A tag whose row was not found leaves the table past its end: nothing to show.
         if (!HasCurrentRow(tmpRs)) return;
         lv.AddRow({GetMLText(ml, QStringLiteral("電話號碼:"), 1, 1348, QStringLiteral("KORVAMain")),
-                   Str(tmpRs, "PhoneNumber")});
+                   Str(tmpRs, ProjectSchema::kPhoneNumber)});
         lv.AddRow({GetMLText(ml, QStringLiteral("暫使使用:"), 1, 1350, QStringLiteral("KORVAMain")),
-                   Str(tmpRs, "IsDisable")});
+                   Str(tmpRs, ProjectSchema::kIsDisable)});
         lv.AddRow(
             {GetMLText(ml, QStringLiteral("連絡人群組名稱:"), 1, 1352, QStringLiteral("KORVAMain")),
              GroupsShown(tmpRs)});
         lv.AddRow({GetMLText(ml, QStringLiteral("連絡人:"), 1, 1354, QStringLiteral("KORVAMain")),
-                   Str(tmpRs, "UserName")});
+                   Str(tmpRs, ProjectSchema::kUserName)});
         lv.AddRow({GetMLText(ml, QStringLiteral("說明:"), 1, 1356, QStringLiteral("KORVAMain")),
-                   Str(tmpRs, "UserDsc")});
+                   Str(tmpRs, ProjectSchema::kUserDsc)});
     } else if (tmpTableName == kZones) {
         lv.AddColumn(GetMLText(ml, QStringLiteral("項目"), 1, 1322, QStringLiteral("KORVAMain")),
                      1500);
@@ -284,23 +288,23 @@ void PutRecordTolvNodeContent(MainContext& ctx, const QString& tmpTableName, Row
                      1500);
         if (!HasCurrentRow(tmpRs)) return;
         lv.AddRow({GetMLText(ml, QStringLiteral("警報區:"), 1, 1333, QStringLiteral("KORVAMain")),
-                   Str(tmpRs, "ZoneNo")});
+                   Str(tmpRs, ProjectSchema::kZoneNo)});
         lv.AddRow(
             {GetMLText(ml, QStringLiteral("警報區名稱:"), 1, 1335, QStringLiteral("KORVAMain")),
-             Str(tmpRs, "ZoneName")});
+             Str(tmpRs, ProjectSchema::kZoneName)});
         lv.AddRow({GetMLText(ml, QStringLiteral("暫停使用"), 1, 1337, QStringLiteral("KORVAMain")),
-                   Str(tmpRs, "IsDisable")});
+                   Str(tmpRs, ProjectSchema::kIsDisable)});
         lv.AddRow(
             {GetMLText(ml, QStringLiteral("連絡人群組名稱:"), 1, 1339, QStringLiteral("KORVAMain")),
-             Str(tmpRs, "GroupName")});
+             Str(tmpRs, ProjectSchema::kGroupName)});
         lv.AddRow({GetMLText(ml, QStringLiteral("說明:"), 1, 1341, QStringLiteral("KORVAMain")),
-                   Str(tmpRs, "ZoneDsc")});
+                   Str(tmpRs, ProjectSchema::kZoneDsc)});
         lv.AddRow(
             {GetMLText(ml, QStringLiteral("警報發起訊息:"), 1, 1343, QStringLiteral("KORVAMain")),
-             Str(tmpRs, "AlarmSMS")});
+             Str(tmpRs, ProjectSchema::kAlarmSMS)});
         lv.AddRow(
             {GetMLText(ml, QStringLiteral("警報復歸訊息:"), 1, 1345, QStringLiteral("KORVAMain")),
-             Str(tmpRs, "ResetSMS")});
+             Str(tmpRs, ProjectSchema::kResetSMS)});
     }
 }
 
@@ -323,13 +327,14 @@ void mklvNodeContent(MainContext& ctx) {
                                 QStringLiteral("KORVAMain")));
         return;
     }
-    NodeTags::TagItems items;
-    const int count = NodeTags::ParseNodeTag(tag, items);
-    NodeTags::LocateCurRecord(ctx.project, items, count);
+    const NodeTag parsed = NodeTag::Parse(tag);
+    NodeTags::LocateCurRecord(ctx.project, parsed);
     OpenProject& p = ctx.project;
-    const QString& kind = items[0];
+    const QString& kind = parsed.kind;
+    const bool leaf = parsed.IsLeaf();
+    const QString key = parsed.key.value_or(QString());
 
-    if (kind == kProjName && count == 1) {
+    if (kind == kProjName && !leaf) {
         view.SetLvCaption(
             GetMLText(ctx.ml, QStringLiteral("資料"), 1, 1289, QStringLiteral("KORVAMain")));
         NodeContentModel& lv = view.list;
@@ -352,32 +357,32 @@ void mklvNodeContent(MainContext& ctx) {
             {GetMLText(ctx.ml, QStringLiteral("警報區"), 1, 1299, QStringLiteral("KORVAMain")),
              GetMLText(ctx.ml, QStringLiteral("警報區清單"), 1, 1300, QStringLiteral("KORVAMain"))},
             kZones);
-    } else if (kind == kUserGroups && count == 1) {
+    } else if (kind == kUserGroups && !leaf) {
         view.SetLvCaption(
             GetMLText(ctx.ml, QStringLiteral("連絡人群組"), 1, 1113, QStringLiteral("KORVAMain")));
         PutTableTolvNodeContent(ctx, kUserGroups, p.UserGroups.get());
-    } else if (kind == kUserGroups && count >= 2) {
+    } else if (kind == kUserGroups && leaf) {
         view.SetLvCaption(GetMLText(ctx.ml, QStringLiteral("連絡人群組名稱:"), 1, 1117,
                                     QStringLiteral("KORVAMain")) +
-                          items[1]);
-        PutTableTolvNodeContent(ctx, kUsers, p.Users.get(), QStringLiteral("GroupName"), items[1]);
-    } else if (kind == kUsers && count == 1) {
+                          key);
+        PutTableTolvNodeContent(ctx, kUsers, p.Users.get(), ProjectSchema::kGroupName, key);
+    } else if (kind == kUsers && !leaf) {
         view.SetLvCaption(
             GetMLText(ctx.ml, QStringLiteral("連絡人"), 1, 1312, QStringLiteral("KORVAMain")));
         PutTableTolvNodeContent(ctx, kUsers, p.Users.get());
-    } else if (kind == kUsers && count >= 2) {
+    } else if (kind == kUsers && leaf) {
         view.SetLvCaption(
             GetMLText(ctx.ml, QStringLiteral("連絡人內容:"), 1, 1121, QStringLiteral("KORVAMain")) +
-            items[1]);
+            key);
         PutRecordTolvNodeContent(ctx, kUsers, p.Users.get());
-    } else if (kind == kZones && count == 1) {
+    } else if (kind == kZones && !leaf) {
         view.SetLvCaption(
             GetMLText(ctx.ml, QStringLiteral("警報區域"), 1, 1125, QStringLiteral("KORVAMain")));
         PutTableTolvNodeContent(ctx, kZones, p.Zones.get());
-    } else if (kind == kZones && count >= 2) {
+    } else if (kind == kZones && leaf) {
         view.SetLvCaption(
             GetMLText(ctx.ml, QStringLiteral("警報區="), 1, 1129, QStringLiteral("KORVAMain")) +
-            items[1]);
+            key);
         PutRecordTolvNodeContent(ctx, kZones, p.Zones.get());
     }
 }
@@ -405,6 +410,7 @@ FileMenuState mnuFile_Click(const MainContext& ctx) {
     if (ctx.project.IsOpen()) {
         s.saveAsEnabled = true;
         s.basicEnabled = true;
+        s.sheetEnabled = true;
         s.saveEnabled = ctx.project.IsModified;
     }
     return s;

@@ -42,6 +42,7 @@ struct FileMenuState {
     bool saveEnabled = false;
     bool saveAsEnabled = false;
     bool basicEnabled = false;
+    bool sheetEnabled = false; // print and export as PDF
     std::array<RecentMenuItem, KORVAMain::kRecentFileCount> mru;
 };
 

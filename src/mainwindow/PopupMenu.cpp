@@ -173,8 +173,7 @@ bool SelectedTag(const MainContext& ctx, const std::optional<QString>& listItem,
 
 // Makes the named row current and opens its editor; a row that is gone is reported by name.
 void OpenEditor(MainContext& ctx, const QString& kind, const QString& key) {
-    const NodeTags::TagItems items{kind, key};
-    if (!NodeTags::LocateCurRecord(ctx.project, items, 2)) {
+    if (!NodeTags::LocateCurRecord(ctx.project, {kind, key})) {
         KORVAUtil::RowMissing(ctx, key);
         return;
     }
@@ -190,39 +189,37 @@ void OpenEditor(MainContext& ctx, const QString& kind, const QString& key) {
 PopupMenuState tvProjectContent_MouseUp(MainContext& ctx) {
     QString tag;
     if (!SelectedTag(ctx, std::nullopt, tag)) return {};
-    NodeTags::TagItems items;
-    const int count = NodeTags::ParseNodeTag(tag, items);
+    const NodeTag parsed = NodeTag::Parse(tag);
     const MLState& ml = ctx.ml;
     PopupMenuState s;
-    if (count >= 2)
-        s = LeafMenu(ml, items[0], items[1], Place::Tree);
-    else if (count == 1 && items[0] == kUsers)
+    if (parsed.IsLeaf())
+        s = LeafMenu(ml, parsed.kind, *parsed.key, Place::Tree);
+    else if (parsed.IsBranch() && parsed.kind == kUsers)
         s = OnlyAddTel(
             GetMLText(ml, QStringLiteral("新增連絡人..."), 1, 1455, QStringLiteral("KORVAMain")));
-    else if (count == 1 && items[0] == kUserGroups)
+    else if (parsed.IsBranch() && parsed.kind == kUserGroups)
         s = OnlyAddGroupList(GetMLText(ml, QStringLiteral("新增連絡人群組..."), 1, 1449,
                                        QStringLiteral("KORVAMain")));
     // The root and the zones branch have no menu.
-    if (s.popUp) NodeTags::LocateCurRecord(ctx.project, items, count);
+    if (s.popUp) NodeTags::LocateCurRecord(ctx.project, parsed);
     return s;
 }
 
 PopupMenuState lvNodeContent_MouseUp(MainContext& ctx, const std::optional<QString>& listItem) {
     QString tag;
     if (!SelectedTag(ctx, listItem, tag)) return {};
-    NodeTags::TagItems items;
-    int count = NodeTags::ParseNodeTag(tag, items);
+    NodeTag parsed = NodeTag::Parse(tag);
     const MLState& ml = ctx.ml;
-    const QString kind = items[0];
+    const QString kind = parsed.kind;
     PopupMenuState s;
-    if (count >= 2) {
+    if (parsed.IsLeaf()) {
         // A group's member list and a zone's record view without a selected row have no menu;
         // nor has a member of a group's list (the member is reached through the contacts).
         if (kind == kUsers)
-            s = LeafMenu(ml, kind, items[1], listItem ? Place::ListItem : Place::ListNoItem);
+            s = LeafMenu(ml, kind, *parsed.key, listItem ? Place::ListItem : Place::ListNoItem);
         else if (kind == kZones && listItem)
-            s = LeafMenu(ml, kind, items[1], Place::ListItem);
-    } else if (count == 1 && (!listItem || kind == kProjName)) {
+            s = LeafMenu(ml, kind, *parsed.key, Place::ListItem);
+    } else if (parsed.IsBranch() && (!listItem || kind == kProjName)) {
         // A branch's own menu, or on the root's overview the menu of the branch a row stands for.
         const QString branch = listItem ? *listItem : kind;
         if (branch == kUsers)
@@ -231,35 +228,33 @@ PopupMenuState lvNodeContent_MouseUp(MainContext& ctx, const std::optional<QStri
         else if (branch == kUserGroups)
             s = OnlyAddGroupList(GetMLText(ml, QStringLiteral("新增連絡人群組..."), 1, 640,
                                            QStringLiteral("KORVAMain")));
-    } else if (count == 1 && (kind == kUsers || kind == kUserGroups)) {
+    } else if (parsed.IsBranch() && (kind == kUsers || kind == kUserGroups)) {
         // A row of the contacts or groups table: the menu of that contact or group.
         s = LeafMenu(ml, kind, *listItem, Place::ListBranch);
-        items[1] = *listItem;
-        count = 2;
+        parsed.key = *listItem;
     }
-    if (s.popUp) NodeTags::LocateCurRecord(ctx.project, items, count);
+    if (s.popUp) NodeTags::LocateCurRecord(ctx.project, parsed);
     return s;
 }
 
 void tvProjectContent_DblClick(MainContext& ctx) {
     QString tag;
     if (!SelectedTag(ctx, std::nullopt, tag)) return;
-    NodeTags::TagItems items;
-    if (NodeTags::ParseNodeTag(tag, items) >= 2) OpenEditor(ctx, items[0], items[1]);
+    const NodeTag parsed = NodeTag::Parse(tag);
+    if (parsed.IsLeaf()) OpenEditor(ctx, parsed.kind, *parsed.key);
 }
 
 void lvNodeContent_DblClick(MainContext& ctx, const std::optional<QString>& listItem) {
     QString tag;
     if (!listItem || !SelectedTag(ctx, listItem, tag)) return;
-    NodeTags::TagItems items;
-    const int count = NodeTags::ParseNodeTag(tag, items);
-    const QString& kind = items[0];
-    if (count >= 2) {
+    const NodeTag parsed = NodeTag::Parse(tag);
+    const QString& kind = parsed.kind;
+    if (parsed.IsLeaf()) {
         // A contact's or a zone's row opens its editor; a group's member list does nothing.
-        if (kind == kUsers || kind == kZones) OpenEditor(ctx, kind, items[1]);
+        if (kind == kUsers || kind == kZones) OpenEditor(ctx, kind, *parsed.key);
         return;
     }
-    if (count != 1) return;
+    if (!parsed.IsBranch()) return;
     if (kind == kProjName) {
         // An overview row: its branch becomes the selected node, expanded, with its table.
         const QString& branch = *listItem;

@@ -127,6 +127,8 @@ void ApplyFileMenu(frmMain& window, const FileMenuState& s) {
     if (QAction* a = Item(window, "mnuFileSave")) a->setEnabled(s.saveEnabled);
     if (QAction* a = Item(window, "mnuFileSaveAs")) a->setEnabled(s.saveAsEnabled);
     if (QAction* a = Item(window, "mnuFileBasic")) a->setEnabled(s.basicEnabled);
+    for (const char* name : {"mnuFilePrint", "mnuFileExportPdf"})
+        if (QAction* a = Item(window, name)) a->setEnabled(s.sheetEnabled);
     static const char* const names[4] = {"mnuFileMRU_1", "mnuFileMRU_2", "mnuFileMRU_3",
                                          "mnuFileMRU_4"};
     for (int i = 0; i < 4; ++i) {

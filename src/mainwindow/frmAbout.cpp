@@ -2,6 +2,7 @@
 
 #include "Version.h"
 #include "base/QtIcons.h"
+#include "device/DeviceWindows.h"
 #include "mainwindow/MainContext.h"
 #include "ui_frmAbout.h"
 
@@ -35,7 +36,7 @@ bool frmAbout::eventFilter(QObject* watched, QEvent* event) {
         const Qt::KeyboardModifiers held =
             e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
         if (e->button() == Qt::RightButton && held == (Qt::ControlModifier | Qt::AltModifier)) {
-            m_ctx.ui.ShowModal(Window::frmDiagnostic);
+            m_ctx.ui.ShowModal(Windows::frmDiagnostic);
             return true;
         }
     }

@@ -5,6 +5,7 @@
 #include "base/Twips.h"
 #include "device/CommLog.h"
 #include "device/DeviceMenu.h"
+#include "device/DeviceWindows.h"
 #include "device/Download.h"
 #include "device/frmComPort.h"
 #include "device/frmCommLog.h"
@@ -12,8 +13,10 @@
 #include "device/frmDebug.h"
 #include "editing/ProjMenu.h"
 #include "editing/QtEditDialogs.h"
+#include "editing/SheetPrint.h"
 #include "mainwindow/MainContext.h"
 #include "mainwindow/MainView.h"
+#include "mainwindow/MainWindows.h"
 #include "mainwindow/PopupMenu.h"
 #include "mainwindow/QtProjViews.h"
 #include "mainwindow/QtStatusPanel.h"
@@ -21,6 +24,7 @@
 #include "ml/MLUtil.h"
 #include "ml/QtFormTexts.h"
 #include "store/KORVAMain.h"
+#include "store/StoreWindows.h"
 #include "store/frmProjBasic.h"
 #include "ui_frmMain.h"
 
@@ -29,6 +33,8 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QSettings>
@@ -144,6 +150,8 @@ void frmMain::ConnectMenus() {
     on(ui->mnuFileSave, &frmMain::mnuFileSave_Click);
     on(ui->mnuFileSaveAs, &frmMain::mnuFileSaveAs_Click);
     on(ui->mnuFileBasic, &frmMain::mnuFileBasic_Click);
+    on(ui->mnuFilePrint, &frmMain::mnuFilePrint_Click);
+    on(ui->mnuFileExportPdf, &frmMain::mnuFileExportPdf_Click);
     QAction* mru[4] = {ui->mnuFileMRU_1, ui->mnuFileMRU_2, ui->mnuFileMRU_3, ui->mnuFileMRU_4};
     for (int i = 0; i < 4; ++i)
         connect(mru[i], &QAction::triggered, this, [this, i] { mnuFileMRU_Click(i + 1); });
@@ -350,21 +358,21 @@ void frmMain::RegisterWindow(Window which, ShowWindow show) {
 }
 
 void frmMain::RegisterWindows() {
-    RegisterWindow(Window::frmProjBasic, [this](QWidget* parent) {
+    RegisterWindow(Windows::frmProjBasic, [this](QWidget* parent) {
         frmProjBasic dlg(m_ctx, parent);
         dlg.LoadFormObj();
         return dlg.exec() == QDialog::Accepted;
     });
-    RegisterWindow(Window::frmComPort,
+    RegisterWindow(Windows::frmComPort,
                    [this](QWidget* parent) { return frmComPort::Run(m_ctx, parent); });
-    RegisterWindow(Window::frmCommSetting,
+    RegisterWindow(Windows::frmCommSetting,
                    [this](QWidget* parent) { return frmCommSetting::Run(m_ctx, parent); });
     // Opened from About, so it sits over the modal window that asked for it.
-    RegisterWindow(Window::frmDiagnostic, [this](QWidget* parent) {
+    RegisterWindow(Windows::frmDiagnostic, [this](QWidget* parent) {
         QWidget* modal = QApplication::activeModalWidget();
         return frmDebug::Run(m_ctx, modal ? modal : parent);
     });
-    RegisterWindow(Window::frmAbout, [this](QWidget* parent) {
+    RegisterWindow(Windows::frmAbout, [this](QWidget* parent) {
         frmAbout dlg(m_ctx, parent);
         return dlg.exec() == QDialog::Accepted;
     });
@@ -460,7 +468,23 @@ void frmMain::mnuFileSaveAs_Click() {
     KORVAMain::SaveProjectAs(m_ctx);
 }
 void frmMain::mnuFileBasic_Click() {
-    ShowModal(Window::frmProjBasic);
+    ShowModal(Windows::frmProjBasic);
+}
+// The sheet in a preview where the person picks printer and paper, then prints.
+void frmMain::mnuFilePrint_Click() {
+    if (!m_ctx.project.IsOpen()) return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(m_ctx.project.ProjName);
+    printer.setPageLayout(QPageLayout(QPageSize(SheetPrint::DefaultPaper()), QPageLayout::Portrait,
+                                      QMarginsF(15, 15, 15, 12), QPageLayout::Millimeter));
+    QPrintPreviewDialog preview(&printer, this);
+    preview.setWindowTitle(ui->mnuFilePrint->text().remove(u'&'));
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+            [this](QPrinter* p) { SheetPrint::PaintProject(m_ctx, *p); });
+    preview.exec();
+}
+void frmMain::mnuFileExportPdf_Click() {
+    SheetPrint::ExportPdf(m_ctx);
 }
 void frmMain::mnuFileMRU_Click(int index) {
     MainView::mnuFileMRU_Click(m_ctx, QtProjViews::RecentCaption(*this, index));
@@ -502,7 +526,7 @@ void frmMain::mnuViewCommLog_Click() {
 }
 
 void frmMain::mnuToolsOptions_Click() {
-    ShowModal(Window::frmToolsOptions);
+    ShowModal(Windows::frmToolsOptions);
 }
 
 void frmMain::mnuDeviceConnect_Click() {
@@ -515,7 +539,7 @@ void frmMain::mnuDeviceSetting_Click() {
     DeviceMenu::DeviceSettingCommand(m_ctx);
 }
 void frmMain::mnuHelpAbout_Click() {
-    ShowModal(Window::frmAbout);
+    ShowModal(Windows::frmAbout);
 }
 
 void frmMain::mnuProjConentAddGroupList_Click() {

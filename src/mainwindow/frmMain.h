@@ -120,6 +120,8 @@ private:
     void mnuFileSave_Click();
     void mnuFileSaveAs_Click();
     void mnuFileBasic_Click();
+    void mnuFilePrint_Click();
+    void mnuFileExportPdf_Click();
     void mnuFileMRU_Click(int index);
     void mnuFileExit_Click();
     // Project menu.

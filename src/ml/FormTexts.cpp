@@ -28,6 +28,8 @@ List MainWindowItems() {
                              "mnuFileSaveAs",
                              "mnuFileBar0",
                              "mnuFileBasic",
+                             "mnuFilePrint",
+                             "mnuFileExportPdf",
                              "mnuFileBar1",
                              "mnuFileMRU(1)",
                              "mnuFileMRU(2)",

@@ -3,8 +3,10 @@
 #include "base/VBUtil.h"
 #include "db/ADOUtil.h"
 #include "db/FileUtil.h"
+#include "store/ProjectSchema.h"
 #include "store/StoreContext.h"
 #include "store/SystemDb.h"
+#include "store/SystemSchema.h"
 
 #include <QDate>
 #include <QDir>
@@ -172,24 +174,23 @@ bool IsProjectFile(const QString& path) {
     ConnectionString cs;
     cs.dataSource = copy;
     if (!conn.Open(cs)) return false;
-    static const struct {
-        const char* table;
-        std::initializer_list<const char*> fields;
+    using namespace ProjectSchema;
+    const struct {
+        const QString& table;
+        QStringList fields;
     } kSchema[] = {
-        {"Basic",
-         {"CreatedBy", "ProjectDsc", "IsUnicode", "CreatedDate", "ModifiedDate",
-          "DeviceModelName"}},
-        {"UserGroups", {"GroupName", "GroupDsc"}},
-        {"Users", {"UserName", "PhoneNumber", "IsDisable", "UserDsc", "GroupName"}},
-        {"Zones",
-         {"ZoneNo", "ZoneName", "ZoneDsc", "GroupName", "AlarmSMS", "ResetSMS", "IsDisable"}},
+        {kBasic,
+         {kCreatedBy, kProjectDsc, kIsUnicode, kCreatedDate, kModifiedDate, kDeviceModelName}},
+        {kUserGroups, {kGroupName, kGroupDsc}},
+        {kUsers, {kUserName, kPhoneNumber, kIsDisable, kUserDsc, kGroupName}},
+        {kZones, {kZoneNo, kZoneName, kZoneDsc, kGroupName, kAlarmSMS, kResetSMS, kIsDisable}},
     };
     for (const auto& t : kSchema) {
-        auto rs = RowSet::OpenTable(conn, QString::fromLatin1(t.table));
+        auto rs = RowSet::OpenTable(conn, t.table);
         if (!rs) return false;
-        for (const char* f : t.fields)
-            if (!rs->HasField(QString::fromLatin1(f))) return false;
-        if (qstrcmp(t.table, "Basic") == 0 && rs->RecordCount() < 1) return false;
+        for (const QString& f : t.fields)
+            if (!rs->HasField(f)) return false;
+        if (t.table == kBasic && rs->RecordCount() < 1) return false;
     }
     return true;
 }
@@ -265,7 +266,7 @@ bool OpenProject(StoreContext& ctx, const QString& pathIn) {
     QString model;
     if (RowSet* basic = p.Basic.get(); ADOUtil::GetRecordCount(basic) > 0) {
         basic->MoveFirst();
-        model = ADOUtil::NullToStr(basic->Field(QStringLiteral("DeviceModelName")));
+        model = ADOUtil::NullToStr(basic->Field(ProjectSchema::kDeviceModelName));
     }
     const ModelCapacity cap = SystemDB::LookupModel(ctx.sysdb, model);
     if (cap.found) {
@@ -335,7 +336,7 @@ void NewProject(StoreContext& ctx) {
             conn.Execute(QStringLiteral("UPDATE Basic SET CreatedDate=?1"), {QDate::currentDate()});
     }
     if (!OpenProject(ctx, path)) return;
-    StampBasicDate(ctx.project, QStringLiteral("CreatedDate"));
+    StampBasicDate(ctx.project, ProjectSchema::kCreatedDate);
 }
 
 int SaveProject(StoreContext& ctx, bool force, bool ask, bool allowCancel) {
@@ -354,7 +355,7 @@ int SaveProject(StoreContext& ctx, bool force, bool ask, bool allowCancel) {
                           QStringLiteral("KORVAMain")));
             if (answer == vbCancel) return kCancelled;
             if (answer == vbNo) return kNotSaved;
-            StampBasicDate(p, QStringLiteral("ModifiedDate"));
+            StampBasicDate(p, ProjectSchema::kModifiedDate);
         } else if (ask) {
             const MsgResult answer = ctx.ui.MsgBox(
                 GetMLText(ctx.ml, QStringLiteral("您要將變更儲存到專案["), 1, 292,
@@ -388,7 +389,7 @@ int SaveProject(StoreContext& ctx, bool force, bool ask, bool allowCancel) {
     }
     if (!ReopenWorkingCopy(ctx)) return kSaved;
     SetModified(ctx, false);
-    StampBasicDate(p, QStringLiteral("ModifiedDate"));
+    StampBasicDate(p, ProjectSchema::kModifiedDate);
     Q_EMIT ctx.storeEvents.projectSaved(p.ProjPath);
     return kSaved;
 }
@@ -507,7 +508,7 @@ void StoreRecentFiles(StoreContext& ctx) {
         }
     }
     for (qsizetype i = 0; ok && i < ctx.recentFiles.size() && i < 4; ++i) {
-        ok = rs->AddNew() && rs->SetField(QStringLiteral("FilePath"), ctx.recentFiles[i]) &&
+        ok = rs->AddNew() && rs->SetField(SystemSchema::kFilePath, ctx.recentFiles[i]) &&
              rs->Update();
         if (!ok) rs->CancelUpdate();
     }
@@ -515,7 +516,7 @@ void StoreRecentFiles(StoreContext& ctx) {
     if (ok && conn->Commit()) return;
     conn->Rollback();
     // The row set's keys no longer match the table: open it afresh.
-    ctx.sysdb.MRUList = ADOUtil::OpenRecordset(conn, QStringLiteral("MRUList"));
+    ctx.sysdb.MRUList = ADOUtil::OpenRecordset(conn, SystemSchema::kMRUList);
 }
 
 std::array<RecentMenuItem, kRecentFileCount> mkRecentFilePathMenu(const StoreContext& ctx) {

@@ -3,9 +3,21 @@
 // "," and the row key (UserName, GroupName or decimal ZoneNo). Nothing keeps a pointer to a
 // row: the tag of a node locates the current row of its table.
 #include <QString>
-#include <array>
+#include <optional>
 
 struct OpenProject;
+
+// A tag split into the kind word and, for a leaf, the row key: everything after the first
+// comma, so a name with commas still names its row. An empty tag has an empty kind.
+struct NodeTag {
+    QString kind;
+    std::optional<QString> key; // set for a leaf (possibly empty)
+
+    static NodeTag Parse(const QString& tag);
+    bool IsLeaf() const { return key.has_value(); }
+    // The root or a branch: a kind word without a key.
+    bool IsBranch() const { return !kind.isEmpty() && !key; }
+};
 
 namespace NodeTags {
 // The kind words: the root and the three branches, whose leaves are rows of these tables.
@@ -14,15 +26,8 @@ inline const QString kUsers = QStringLiteral("Users");
 inline const QString kUserGroups = QStringLiteral("UserGroups");
 inline const QString kZones = QStringLiteral("Zones");
 
-// Slots 1 to 4 of a tag: items[0] is slot 1 (the kind word), items[1] slot 2 (the key).
-using TagItems = std::array<QString, 4>;
-
-// Splits a tag into the kind word and the key: everything after the first comma is the key,
-// so a name with commas still names its row. Returns the number of items (0 for an empty
-// tag, which leaves items untouched; 1 for a branch or the root; 2 for a leaf).
-int ParseNodeTag(const QString& tag, TagItems& items);
-// For a leaf (count 2 or more) makes the named row the current row of its table by an exact
+// For a leaf (one with a key) makes the named row the current row of its table by an exact
 // first-match scan; false when no row matches (the table is then past its end). An unknown
-// kind word moves nothing and gives true; a count below 2 gives false.
-bool LocateCurRecord(OpenProject& project, const TagItems& items, int count);
+// kind word moves nothing and gives true; a tag without a key gives false.
+bool LocateCurRecord(OpenProject& project, const NodeTag& tag);
 } // namespace NodeTags

@@ -1,15 +1,16 @@
 #include "store/OpenProject.h"
 
 #include "db/ADOUtil.h"
+#include "store/ProjectSchema.h"
 
 namespace ADOUtil {
 
 bool OpenProjectDB(OpenProject& p, Ui& ui, const QString& workingPath) {
     p.conn = OpenMDBConn(ui, workingPath, QString(), QString());
-    p.Basic = OpenRecordset(p.conn.get(), QStringLiteral("Basic"));
-    p.UserGroups = OpenRecordset(p.conn.get(), QStringLiteral("UserGroups"));
-    p.Users = OpenRecordset(p.conn.get(), QStringLiteral("Users"));
-    p.Zones = OpenRecordset(p.conn.get(), QStringLiteral("Zones"));
+    p.Basic = OpenRecordset(p.conn.get(), ProjectSchema::kBasic);
+    p.UserGroups = OpenRecordset(p.conn.get(), ProjectSchema::kUserGroups);
+    p.Users = OpenRecordset(p.conn.get(), ProjectSchema::kUsers);
+    p.Zones = OpenRecordset(p.conn.get(), ProjectSchema::kZones);
     return p.RowSetsOpen();
 }
 

@@ -2,6 +2,7 @@
 
 #include "db/ADOUtil.h"
 #include "store/KORVAMain.h"
+#include "store/ProjectSchema.h"
 #include "store/StoreContext.h"
 
 #include <QDate>
@@ -23,12 +24,11 @@ ProjBasicFields LoadFormObj(StoreContext& ctx) {
     RowSet* rs = ctx.project.Basic.get();
     if (ADOUtil::GetRecordCount(rs) < 1) return f;
     rs->MoveFirst();
-    f.createdDate = ShortDate(rs->Field(QStringLiteral("CreatedDate")));
-    f.modifiedDate = ShortDate(rs->Field(QStringLiteral("ModifiedDate")));
-    f.createdBy = ADOUtil::NullToStr(rs->Field(QStringLiteral("CreatedBy")));
-    f.projectDsc = ADOUtil::NullToStr(rs->Field(QStringLiteral("ProjectDsc")));
-    f.isUnicode =
-        ADOUtil::NullToStr(rs->Field(QStringLiteral("IsUnicode"))) == QLatin1String("True");
+    f.createdDate = ShortDate(rs->Field(ProjectSchema::kCreatedDate));
+    f.modifiedDate = ShortDate(rs->Field(ProjectSchema::kModifiedDate));
+    f.createdBy = ADOUtil::NullToStr(rs->Field(ProjectSchema::kCreatedBy));
+    f.projectDsc = ADOUtil::NullToStr(rs->Field(ProjectSchema::kProjectDsc));
+    f.isUnicode = ADOUtil::NullToStr(rs->Field(ProjectSchema::kIsUnicode)) == QLatin1String("True");
     return f;
 }
 
@@ -41,10 +41,10 @@ bool SaveFormObj(StoreContext& ctx, const ProjBasicFields& f) {
     bool ok = ADOUtil::GetRecordCount(rs) > 0;
     if (ok) {
         rs->MoveFirst();
-        if (!f.createdBy.isEmpty()) ok = rs->SetField(QStringLiteral("CreatedBy"), f.createdBy);
-        ok = ok && rs->SetField(QStringLiteral("IsUnicode"), f.isUnicode);
-        ok = ok && rs->SetField(QStringLiteral("ProjectDsc"), f.projectDsc);
-        ok = ok && rs->SetField(QStringLiteral("ModifiedDate"), QDate::currentDate());
+        if (!f.createdBy.isEmpty()) ok = rs->SetField(ProjectSchema::kCreatedBy, f.createdBy);
+        ok = ok && rs->SetField(ProjectSchema::kIsUnicode, f.isUnicode);
+        ok = ok && rs->SetField(ProjectSchema::kProjectDsc, f.projectDsc);
+        ok = ok && rs->SetField(ProjectSchema::kModifiedDate, QDate::currentDate());
         ok = ok && rs->Update();
         if (!ok) rs->CancelUpdate();
     }

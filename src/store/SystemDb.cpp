@@ -5,6 +5,7 @@
 #include "db/ADOUtil.h"
 #include "db/FileUtil.h"
 #include "ml/MLUtil.h"
+#include "store/SystemSchema.h"
 
 #include <QDir>
 
@@ -20,10 +21,9 @@ bool OpenSystemDB(SystemDb& sdb, Ui& ui, const MLState& ml, const QString& progr
     if (exists) {
         sdb.conn = ADOUtil::OpenMDBConn(ui, path, QString(), QString());
         if (sdb.conn) {
-            sdb.CommBaudList =
-                ADOUtil::OpenRecordset(sdb.conn.get(), QStringLiteral("CommBaudList"));
-            sdb.ModelList = ADOUtil::OpenRecordset(sdb.conn.get(), QStringLiteral("ModelList"));
-            sdb.MRUList = ADOUtil::OpenRecordset(sdb.conn.get(), QStringLiteral("MRUList"));
+            sdb.CommBaudList = ADOUtil::OpenRecordset(sdb.conn.get(), SystemSchema::kCommBaudList);
+            sdb.ModelList = ADOUtil::OpenRecordset(sdb.conn.get(), SystemSchema::kModelList);
+            sdb.MRUList = ADOUtil::OpenRecordset(sdb.conn.get(), SystemSchema::kMRUList);
         }
         if (sdb.IsOpen()) return true;
         CloseSystemDB(sdb);
@@ -55,11 +55,11 @@ ModelCapacity LookupModel(SystemDb& sdb, const QString& modelName) {
     RowSet* rs = sdb.ModelList.get();
     if (!rs || !rs->IsOpen()) return cap;
     for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
-        if (ADOUtil::NullToStr(rs->Field(QStringLiteral("ModelName"))) != modelName) continue;
+        if (ADOUtil::NullToStr(rs->Field(SystemSchema::kModelName)) != modelName) continue;
         cap.found = true;
-        cap.MaxTelNo = VBUtil::ToWhole16(ADOUtil::NullToStr(rs->Field(QStringLiteral("MaxTelNo"))));
+        cap.MaxTelNo = VBUtil::ToWhole16(ADOUtil::NullToStr(rs->Field(SystemSchema::kMaxTelNo)));
         cap.MaxMemoryByte =
-            VBUtil::ToWhole16(ADOUtil::NullToStr(rs->Field(QStringLiteral("MaxMemoryByte"))));
+            VBUtil::ToWhole16(ADOUtil::NullToStr(rs->Field(SystemSchema::kMaxMemoryByte)));
     }
     return cap;
 }
@@ -68,9 +68,9 @@ QString LookupBaudRate(SystemDb& sdb, const QString& modelName, const QString& b
     RowSet* rs = sdb.CommBaudList.get();
     if (rs && rs->IsOpen()) {
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
-            if (ADOUtil::NullToStr(rs->Field(QStringLiteral("ModelName"))) == modelName &&
-                ADOUtil::NullToStr(rs->Field(QStringLiteral("BaudID"))) == baudId)
-                return ADOUtil::NullToStr(rs->Field(QStringLiteral("BaudRate")));
+            if (ADOUtil::NullToStr(rs->Field(SystemSchema::kModelName)) == modelName &&
+                ADOUtil::NullToStr(rs->Field(SystemSchema::kBaudID)) == baudId)
+                return ADOUtil::NullToStr(rs->Field(SystemSchema::kBaudRate));
         }
     }
     return QStringLiteral("UnKnown");

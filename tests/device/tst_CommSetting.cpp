@@ -6,6 +6,7 @@
 #include "device/CommSetting.h"
 #include "device/CommUtil.h"
 #include "device/DeviceMenu.h"
+#include "device/DeviceWindows.h"
 
 using namespace TestFrames;
 
@@ -358,7 +359,7 @@ void tst_CommSetting::deviceMenu() {
     // Connect: the port dialog first; only a port that opened leads to Connect.
     f.ui.modalAnswers.enqueue(false);
     DeviceMenu::DeviceConnectCommand(*f.ctx);
-    QCOMPARE(f.ui.modalsShown, QList<Window>{Window::frmComPort});
+    QCOMPARE(f.ui.modalsShown, QList<Window>{Windows::frmComPort});
     QVERIFY(f.dev->written.isEmpty());
     QVERIFY(CommUtil::EnsurePortOpen(*f.ctx));
     f.ui.modalAnswers.enqueue(true);
@@ -366,7 +367,7 @@ void tst_CommSetting::deviceMenu() {
     QVERIFY(f.ctx->ConnectStatus);
     QVERIFY(!f.dev->written.isEmpty());
     DeviceMenu::DeviceSettingCommand(*f.ctx);
-    QCOMPARE(f.ui.modalsShown.last(), Window::frmCommSetting);
+    QCOMPARE(f.ui.modalsShown.last(), Windows::frmCommSetting);
 }
 
 QTEST_GUILESS_MAIN(tst_CommSetting)

@@ -3,6 +3,7 @@
 #include "LinkFixture.h"
 #include "device/CommUtil.h"
 #include "device/DebugRegisters.h"
+#include "device/DeviceWindows.h"
 
 class tst_DebugRegisters : public QObject {
     Q_OBJECT
@@ -20,7 +21,7 @@ namespace {
 // The port dialog as a person confirming it: the port opens.
 void ConfirmPortDialog(LinkFixture& f) {
     f.ui.onModal = [&f](Window w) {
-        return w == Window::frmComPort && CommUtil::EnsurePortOpen(*f.ctx);
+        return w == Windows::frmComPort && CommUtil::EnsurePortOpen(*f.ctx);
     };
 }
 int RowOf(const DebugForm& form, const char* key) {

@@ -35,9 +35,8 @@ struct EditEnv : ProjectEnv {
         const QModelIndex node = MainView::FindNodeByTag(ctx->view, tag);
         if (!node.isValid()) return false;
         MainView::SelectNode(ctx->view, node);
-        NodeTags::TagItems items;
-        const int n = NodeTags::ParseNodeTag(tag, items);
-        return n < 2 || NodeTags::LocateCurRecord(ctx->project, items, n);
+        const NodeTag parsed = NodeTag::Parse(tag);
+        return !parsed.IsLeaf() || NodeTags::LocateCurRecord(ctx->project, parsed);
     }
     bool HasLeaf(const QString& tag) const {
         return MainView::FindNodeByTag(ctx->view, tag).isValid();

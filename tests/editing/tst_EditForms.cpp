@@ -3,6 +3,7 @@
 // zone editor's length rule and target, and the Project menu's rule.
 #include "editing/EditEnv.h"
 #include "editing/EditForms.h"
+#include "editing/EditWindows.h"
 #include "editing/ProjMenu.h"
 
 namespace {
@@ -90,7 +91,7 @@ private Q_SLOTS:
         // The person at the picker double-clicks the group named next.
         QString pick;
         env.ui.onModal = [&](Window w) -> bool {
-            if (w != Window::frmAllUserGroups) return false;
+            if (w != Windows::frmAllUserGroups) return false;
             return c.forms.allUserGroups.lvUserGroups_DblClick(c,
                                                                RowOf(c.forms.allUserGroups, pick));
         };
@@ -143,7 +144,7 @@ private Q_SLOTS:
         // After a removal there is room again.
         f.cmdDelete_Click();
         f.cmdAdd_Click(env.c());
-        QCOMPARE(env.ui.modalsShown, (QList<Window>{Window::frmAllUserGroups}));
+        QCOMPARE(env.ui.modalsShown, (QList<Window>{Windows::frmAllUserGroups}));
     }
 
     void editorRenameAndFailedCheck() {
@@ -594,7 +595,7 @@ private Q_SLOTS:
         s = ProjMenu::mnuProj_Click(c);
         // The commands act on the row the rule located; a row gone meanwhile is reported.
         ProjMenu::mnuProjEditTelList_Click(c);
-        QCOMPARE(env.ui.modalsShown, (QList<Window>{Window::frmEditTelList}));
+        QCOMPARE(env.ui.modalsShown, (QList<Window>{Windows::frmEditTelList}));
         c.project.Users->SetAbsolutePosition(RowSet::adPosEOF);
         ProjMenu::mnuProjEditTelList_Click(c);
         QCOMPARE(env.ui.modalsShown.size(), 1);
@@ -636,7 +637,7 @@ private Q_SLOTS:
         env.p().MaxTelNo = 4;
         QVERIFY(env.Select(QStringLiteral("Users,Tom")));
         ProjMenu::mnuProjConentAddGroup_Click(c, std::nullopt);
-        QCOMPARE(env.ui.modalsShown, (QList<Window>{Window::frmAddUserGroup}));
+        QCOMPARE(env.ui.modalsShown, (QList<Window>{Windows::frmAddUserGroup}));
         QCOMPARE(c.forms.addUserGroup.lblUserName, QStringLiteral("Tom"));
         QCOMPARE(c.forms.addUserGroup.cmbUserGroups.items, (QStringList{"B"}));
 

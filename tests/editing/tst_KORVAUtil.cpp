@@ -1,6 +1,7 @@
 // Groups and contacts: default names, limits, the cascades of delete and rename, moves and
 // memberships, what the tree shows afterwards, and whole operations undone when a write fails.
 #include "editing/EditEnv.h"
+#include "editing/EditWindows.h"
 #include "editing/KORVAUtil.h"
 
 using namespace KORVAUtil;
@@ -56,14 +57,14 @@ private Q_SLOTS:
         env.ui.inputs.enqueue(QStringLiteral("Night,Shift")); // a comma in a name is fine
         bool renameOffered = true;
         env.ui.onModal = [&](Window w) -> bool {
-            if (w != Window::frmEditGroupList) return false;
+            if (w != Windows::frmEditGroupList) return false;
             EditGroupListForm& f = env.c().forms.editGroupList;
             renameOffered = f.cmdRenameEnabled;
             f.txtGroupDsc = QStringLiteral("after hours");
             return f.cmdOK_Click(env.c());
         };
         QVERIFY(AddUserGroup(env.c()));
-        QCOMPARE(env.ui.modalsShown, (QList<Window>{Window::frmEditGroupList}));
+        QCOMPARE(env.ui.modalsShown, (QList<Window>{Windows::frmEditGroupList}));
         QVERIFY(!renameOffered);
         QCOMPARE(env.Groups(), QStringLiteral("A=\nNight,Shift=after hours"));
         QVERIFY(env.p().IsModified);
@@ -234,7 +235,7 @@ private Q_SLOTS:
             env.ui.messages.clear();
             QVERIFY(!AddUser(env.c())); // the dialog is cancelled
             QVERIFY(env.ui.messages.isEmpty());
-            QCOMPARE(env.ui.modalsShown, (QList<Window>{Window::frmAddUser}));
+            QCOMPARE(env.ui.modalsShown, (QList<Window>{Windows::frmAddUser}));
         }
     }
 
@@ -245,7 +246,7 @@ private Q_SLOTS:
         QStringList offered;
         env.ui.onModal = [&](Window w) -> bool {
             AppContext& c = env.c();
-            if (w == Window::frmAddUser) {
+            if (w == Windows::frmAddUser) {
                 proposed = c.forms.addUser.txtAddUserName;
                 offered = c.forms.addUser.cmbUserGroups.items;
                 c.forms.addUser.txtAddUserName = QStringLiteral("  Ann  ");
@@ -253,7 +254,7 @@ private Q_SLOTS:
                 c.forms.addUser.cmdOK_Click();
                 return true;
             }
-            if (w == Window::frmEditTelList) {
+            if (w == Windows::frmEditTelList) {
                 editorName = c.forms.editTelList.lblTelUser;
                 c.forms.editTelList.txtTelNo = QStringLiteral("0912345678");
                 return c.forms.editTelList.cmdOK_Click(c);
@@ -261,7 +262,7 @@ private Q_SLOTS:
             return false;
         };
         QVERIFY(AddUser(env.c()));
-        QCOMPARE(env.ui.modalsShown, (QList<Window>{Window::frmAddUser, Window::frmEditTelList}));
+        QCOMPARE(env.ui.modalsShown, (QList<Window>{Windows::frmAddUser, Windows::frmEditTelList}));
         QCOMPARE(proposed, QStringLiteral("User2"));
         QCOMPARE(offered, (QStringList{"A", "B"}));
         QCOMPARE(editorName, QStringLiteral("Ann"));

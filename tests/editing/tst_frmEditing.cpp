@@ -2,7 +2,9 @@
 // open when a check fails, and carry their texts in both languages. With KORVA_SHOTS_DIR set,
 // each window is also saved as a picture there.
 #include "editing/EditEnv.h"
+#include "editing/EditWindows.h"
 #include "editing/QtEditDialogs.h"
+#include "mainwindow/MainWindows.h"
 #include "ml/QtFormTexts.h"
 
 #include <QCheckBox>
@@ -61,7 +63,7 @@ private Q_SLOTS:
         AppContext& c = env.c();
         QtEditDialogs dialogs(c, nullptr);
         QVERIFY(env.Select(QStringLiteral("Users,Tom")));
-        QDialog* d = Open(dialogs, Window::frmEditTelList,
+        QDialog* d = Open(dialogs, Windows::frmEditTelList,
                           [&] { QVERIFY(c.forms.editTelList.LoadFormObj(c)); });
         QCOMPARE(Child<QLabel>(d, "lblTelUser")->text(), QStringLiteral("Tom"));
         QCOMPARE(Child<QLineEdit>(d, "txtTelNo")->text(), QStringLiteral("0912345678"));
@@ -103,7 +105,7 @@ private Q_SLOTS:
         QVERIFY(env.Select(QStringLiteral("Users,Ann")));
         QVERIFY(c.forms.editTelList.LoadFormObj(c));
         QDialog* d =
-            Open(dialogs, Window::frmAllUserGroups, [&] { c.forms.allUserGroups.LoadFormObj(c); });
+            Open(dialogs, Windows::frmAllUserGroups, [&] { c.forms.allUserGroups.LoadFormObj(c); });
         QTreeWidget* list = Child<QTreeWidget>(d, "lvUserGroups");
         QCOMPARE(list->topLevelItemCount(), 3);
         const QColor grey = list->palette().color(QPalette::Disabled, QPalette::Text);
@@ -122,7 +124,7 @@ private Q_SLOTS:
         AppContext& c = env.c();
         QtEditDialogs dialogs(c, nullptr);
         QVERIFY(env.Select(QStringLiteral("Zones,1")));
-        QDialog* d = Open(dialogs, Window::frmEditZoneList,
+        QDialog* d = Open(dialogs, Windows::frmEditZoneList,
                           [&] { QVERIFY(c.forms.editZoneList.LoadFormObj(c)); });
         QComboBox* target = Child<QComboBox>(d, "cmbGroupName");
         QCOMPARE(target->count(), 4);
@@ -134,7 +136,7 @@ private Q_SLOTS:
 
         // A target the list does not offer is shown as it is and kept by OK.
         QVERIFY(env.Select(QStringLiteral("Zones,2")));
-        d = Open(dialogs, Window::frmEditZoneList,
+        d = Open(dialogs, Windows::frmEditZoneList,
                  [&] { QVERIFY(c.forms.editZoneList.LoadFormObj(c)); });
         QCOMPARE(target->currentText(), QStringLiteral("Gone"));
         // A message too long keeps the dialog open.
@@ -154,7 +156,7 @@ private Q_SLOTS:
         AppContext& c = env.c();
         QtEditDialogs dialogs(c, nullptr);
 
-        QDialog* d = Open(dialogs, Window::frmAddUserGroup,
+        QDialog* d = Open(dialogs, Windows::frmAddUserGroup,
                           [&] { c.forms.addUserGroup.LoadFormObj(c, QStringLiteral("Tom")); });
         QCOMPARE(Child<QLabel>(d, "lblUserName")->text(), QStringLiteral("Tom"));
         QCOMPARE(Child<QComboBox>(d, "cmbUserGroups")->currentText(), QStringLiteral("Weekend"));
@@ -162,13 +164,13 @@ private Q_SLOTS:
         Click(d, "cmdOK");
         QCOMPARE(env.Users(), QStringLiteral("Tom=Night|Day|Weekend\nAnn=Day"));
         // Now Tom has every group: the placeholder, disabled.
-        d = Open(dialogs, Window::frmAddUserGroup,
+        d = Open(dialogs, Windows::frmAddUserGroup,
                  [&] { c.forms.addUserGroup.LoadFormObj(c, QStringLiteral("Tom")); });
         QComboBox* combo = Child<QComboBox>(d, "cmbUserGroups");
         QCOMPARE(combo->currentText(), QStringLiteral("無"));
         QVERIFY(!combo->isEnabled());
 
-        d = Open(dialogs, Window::frmMoveUsers,
+        d = Open(dialogs, Windows::frmMoveUsers,
                  [&] { c.forms.moveUsers.LoadFormObj(c, QStringLiteral("Day")); });
         QCOMPARE(Child<QLabel>(d, "lblGroupName")->text(), QStringLiteral("目前群組名稱:Day"));
         QCOMPARE(Child<QComboBox>(d, "cmbMoveGroup")->currentText(),
@@ -178,12 +180,12 @@ private Q_SLOTS:
         Click(d, "cmdOK");
         QCOMPARE(env.Users(), QStringLiteral("Tom=Night|Weekend\nAnn=Weekend"));
 
-        d = Open(dialogs, Window::frmAddOtherUser,
+        d = Open(dialogs, Windows::frmAddOtherUser,
                  [&] { c.forms.addOtherUser.LoadFormObj(c, QStringLiteral("Night")); });
         QCOMPARE(Child<QComboBox>(d, "cmbAddUser")->currentText(), QStringLiteral("Ann"));
         Shot(d, QStringLiteral("frmAddOtherUser"));
 
-        d = Open(dialogs, Window::frmAddUser,
+        d = Open(dialogs, Windows::frmAddUser,
                  [&] { c.forms.addUser.LoadFormObj(c, QStringLiteral("User1")); });
         QCOMPARE(Child<QLineEdit>(d, "txtAddUserName")->text(), QStringLiteral("User1"));
         Shot(d, QStringLiteral("frmAddUser"));
@@ -194,7 +196,7 @@ private Q_SLOTS:
         QCOMPARE(c.forms.addUser.resultGroup, QStringLiteral("Weekend"));
 
         QVERIFY(env.Select(QStringLiteral("UserGroups,Night")));
-        d = Open(dialogs, Window::frmEditGroupList,
+        d = Open(dialogs, Windows::frmEditGroupList,
                  [&] { QVERIFY(c.forms.editGroupList.LoadFormObj(c, false)); });
         QCOMPARE(Child<QLabel>(d, "lblGroupName")->text(), QStringLiteral("Night"));
         QCOMPARE(Child<QLineEdit>(d, "txtGroupDsc")->text(), QStringLiteral("after hours"));
@@ -213,14 +215,14 @@ private Q_SLOTS:
         AppContext& c = env.c();
         QtEditDialogs dialogs(c, nullptr);
         const QList<std::pair<Window, QString>> windows = {
-            {Window::frmEditGroupList, "frmEditGroupList"},
-            {Window::frmEditTelList, "frmEditTelList"},
-            {Window::frmAllUserGroups, "frmAllUserGroups"},
-            {Window::frmEditZoneList, "frmEditZoneList"},
-            {Window::frmAddUser, "frmAddUser"},
-            {Window::frmAddUserGroup, "frmAddUserGroup"},
-            {Window::frmMoveUsers, "frmMoveUsers"},
-            {Window::frmAddOtherUser, "frmAddOtherUser"}};
+            {Windows::frmEditGroupList, "frmEditGroupList"},
+            {Windows::frmEditTelList, "frmEditTelList"},
+            {Windows::frmAllUserGroups, "frmAllUserGroups"},
+            {Windows::frmEditZoneList, "frmEditZoneList"},
+            {Windows::frmAddUser, "frmAddUser"},
+            {Windows::frmAddUserGroup, "frmAddUserGroup"},
+            {Windows::frmMoveUsers, "frmMoveUsers"},
+            {Windows::frmAddOtherUser, "frmAddOtherUser"}};
         for (const auto& [which, form] : windows) {
             QDialog* d = dialogs.Dialog(which);
             QVERIFY(d);
@@ -230,26 +232,26 @@ private Q_SLOTS:
                          QRegularExpression(QStringLiteral("[\\x{4e00}-\\x{9fff}]"))),
                      qPrintable(form));
         }
-        QCOMPARE(dialogs.Dialog(Window::frmEditTelList)->windowTitle(), QStringLiteral("Contact"));
-        QCOMPARE(Child<QPushButton>(dialogs.Dialog(Window::frmEditTelList), "cmdOK")->text(),
+        QCOMPARE(dialogs.Dialog(Windows::frmEditTelList)->windowTitle(), QStringLiteral("Contact"));
+        QCOMPARE(Child<QPushButton>(dialogs.Dialog(Windows::frmEditTelList), "cmdOK")->text(),
                  QStringLiteral("OK"));
-        QVERIFY(!dialogs.ShowModal(Window::frmToolsOptions).has_value());
+        QVERIFY(!dialogs.ShowModal(Windows::frmToolsOptions).has_value());
 
         QVERIFY(env.Select(QStringLiteral("Users,Tom")));
-        QDialog* d = Open(dialogs, Window::frmEditTelList,
+        QDialog* d = Open(dialogs, Windows::frmEditTelList,
                           [&] { QVERIFY(c.forms.editTelList.LoadFormObj(c)); });
         QCOMPARE(Child<QTreeWidget>(d, "lvGroupName")->headerItem()->text(1),
                  QStringLiteral("Group description"));
         Shot(d, QStringLiteral("frmEditTelList-en"));
         QVERIFY(env.Select(QStringLiteral("Zones,1")));
-        d = Open(dialogs, Window::frmEditZoneList,
+        d = Open(dialogs, Windows::frmEditZoneList,
                  [&] { QVERIFY(c.forms.editZoneList.LoadFormObj(c)); });
         QCOMPARE(Child<QComboBox>(d, "cmbGroupName")->currentText(),
                  QStringLiteral("All contact groups"));
         Shot(d, QStringLiteral("frmEditZoneList-en"));
         Click(d, "cmdOK");
         QCOMPARE(env.ZoneTarget(1), QStringLiteral("ALL"));
-        d = Open(dialogs, Window::frmMoveUsers,
+        d = Open(dialogs, Windows::frmMoveUsers,
                  [&] { c.forms.moveUsers.LoadFormObj(c, QStringLiteral("Day")); });
         Shot(d, QStringLiteral("frmMoveUsers-en"));
     }

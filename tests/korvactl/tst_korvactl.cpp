@@ -59,6 +59,8 @@ private Q_SLOTS:
     void checkJudgesTheSize_data();
     void checkJudgesTheSize();
     void usage();
+    void sheetWritesThePdf_data();
+    void sheetWritesThePdf();
 };
 
 void tst_korvactl::infoConnects() {
@@ -335,6 +337,72 @@ void tst_korvactl::usage() {
     QCOMPARE(Korvactl({QStringLiteral("info"), QStringLiteral("extra")}).code, 2);
     const Run ports = Korvactl({QStringLiteral("ports")});
     QCOMPARE(ports.code, 0);
+}
+
+// What a poppler tool prints for a file.
+QString Poppler(const QString& tool, const QStringList& args) {
+    QProcess p;
+    p.start(tool, args);
+    if (!p.waitForFinished(30000)) return QStringLiteral("<%1 did not finish>").arg(tool);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+void tst_korvactl::sheetWritesThePdf_data() {
+    QTest::addColumn<QString>("paper");
+    QTest::addColumn<QString>("pageSize"); // as pdfinfo names it
+    QTest::newRow("A4") << "a4"
+                        << "(A4)";
+    QTest::newRow("Letter") << "Letter"
+                            << "(letter)";
+}
+
+void tst_korvactl::sheetWritesThePdf() {
+    QFETCH(QString, paper);
+    QFETCH(QString, pageSize);
+    QTemporaryDir dir;
+    // Three groups of twenty contacts and every zone with Chinese messages: several pages.
+    const QString project = MakeProject(
+        dir, QStringLiteral(
+                 "INSERT INTO UserGroups VALUES ('G1',''),('G2',''),('G3','');"
+                 "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 59)"
+                 " INSERT INTO Users (UserName, PhoneNumber, IsDisable, UserDsc, GroupName)"
+                 " SELECT 'U' || i, printf('09120000%02d', i), i % 7 = 0, '', 'G' || (i % 3 + 1)"
+                 " FROM n;"
+                 "UPDATE Zones SET ZoneName = '區' || ZoneNo, GroupName = 'ALL',"
+                 " AlarmSMS = '倉庫' || ZoneNo || '號門被打開', ResetSMS = '倉庫門已關閉';"));
+    const QString pdf = dir.filePath(QStringLiteral("Site.pdf"));
+    const Run r = Korvactl({QStringLiteral("sheet"), project, QStringLiteral("--pdf"), pdf,
+                            QStringLiteral("--paper"), paper, QStringLiteral("--lang"),
+                            QStringLiteral("ChineseBig5")});
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    const QString info = Poppler(QStringLiteral("pdfinfo"), {pdf});
+    QVERIFY2(info.contains(pageSize), qPrintable(info));
+    static const QRegularExpression pagesLine(QStringLiteral("Pages:\\s+(\\d+)"));
+    const int pages = pagesLine.match(info).captured(1).toInt();
+    QVERIFY2(pages > 1, qPrintable(info));
+    // Fonts map some shared glyphs to compatibility characters; read the text as NFKC.
+    const QString text =
+        Poppler(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")})
+            .normalized(QString::NormalizationForm_KC);
+    for (const QString& t :
+         {QStringLiteral("專案資料表: Site"), QStringLiteral("0912000042"),
+          QStringLiteral("倉庫63號門被打開"), QStringLiteral("第 %1 頁，共 %1 頁").arg(pages)})
+        QVERIFY2(text.contains(t.normalized(QString::NormalizationForm_KC)), qPrintable(t));
+    // Every font is embedded.
+    const QStringList fonts =
+        Poppler(QStringLiteral("pdffonts"), {pdf}).split(u'\n', Qt::SkipEmptyParts);
+    QVERIFY(fonts.size() > 2);
+    for (const QString& line : fonts.mid(2))
+        QVERIFY2(line.contains(QStringLiteral(" yes ")), qPrintable(line));
+
+    // A file that cannot be written: a message naming it, and no file.
+    const QString nowhere = dir.filePath(QStringLiteral("missing/Site.pdf"));
+    const Run bad = Korvactl({QStringLiteral("sheet"), project, QStringLiteral("--pdf"), nowhere});
+    QCOMPARE(bad.code, 1);
+    QVERIFY2(bad.err.contains(QStringLiteral("[") + nowhere + QStringLiteral("]")),
+             qPrintable(bad.err));
+    QVERIFY(!QFileInfo::exists(nowhere));
+    QCOMPARE(Korvactl({QStringLiteral("sheet"), project}).code, 2); // no --pdf
 }
 
 QTEST_GUILESS_MAIN(tst_korvactl)

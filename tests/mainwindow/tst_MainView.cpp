@@ -7,8 +7,6 @@
 #include <QAbstractItemModelTester>
 #include <QtTest>
 
-using NodeTags::TagItems;
-
 namespace {
 // Contacts Tom (groups A and B), a contact without a name, Ann (group AB, suspended); groups
 // A, one without a name, B, AB and C (no members); zone 3 named Door, zone 5 disabled.
@@ -85,24 +83,27 @@ private Q_SLOTS:
         QCOMPARE(MainView::WithAccessKey(caption, design), shown);
     }
 
-    void parseNodeTag() {
-        TagItems items;
-        QCOMPARE(NodeTags::ParseNodeTag(QStringLiteral("Users,Tom"), items), 2);
-        QCOMPARE(items[0], QStringLiteral("Users"));
-        QCOMPARE(items[1], QStringLiteral("Tom"));
-        QCOMPARE(NodeTags::ParseNodeTag(QStringLiteral("ProjName"), items), 1);
-        QCOMPARE(items[0], QStringLiteral("ProjName"));
-        items = {QStringLiteral("w"), QStringLiteral("x"), QStringLiteral("y"),
-                 QStringLiteral("z")};
-        QCOMPARE(NodeTags::ParseNodeTag(QString(), items), 0);
-        QCOMPARE(items[0], QStringLiteral("w")); // untouched
-        QCOMPARE(items[1], QStringLiteral("x"));
+    void parseNodeTag_data() {
+        QTest::addColumn<QString>("tag");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<std::optional<QString>>("key");
+        const auto none = std::optional<QString>();
+        QTest::newRow("leaf") << "Users,Tom"
+                              << "Users" << std::optional<QString>("Tom");
+        QTest::newRow("root") << "ProjName"
+                              << "ProjName" << none;
+        QTest::newRow("empty") << QString() << QString() << none;
         // Everything after the first comma is the key: a name with commas names its row.
-        QCOMPARE(NodeTags::ParseNodeTag(QStringLiteral("Users,Smith, J.,a,b,c"), items), 2);
-        QCOMPARE(items[0], QStringLiteral("Users"));
-        QCOMPARE(items[1], QStringLiteral("Smith, J.,a,b,c"));
-        QCOMPARE(NodeTags::ParseNodeTag(QStringLiteral("Users,"), items), 2);
-        QCOMPARE(items[1], QString());
+        QTest::newRow("commas") << "Users,Smith, J.,a,b,c"
+                                << "Users" << std::optional<QString>("Smith, J.,a,b,c");
+        QTest::newRow("empty key") << "Users,"
+                                   << "Users" << std::optional<QString>(QString());
+    }
+    void parseNodeTag() {
+        QFETCH(QString, tag);
+        const NodeTag node = NodeTag::Parse(tag);
+        QTEST(node.kind, "kind");
+        QTEST(node.key, "key");
     }
 
     void locateCurRecord() {
@@ -112,24 +113,21 @@ private Q_SLOTS:
             kContent +
                 QStringLiteral("INSERT INTO Users VALUES ('Smith, J.,a,b,c','0944',0,'',''); "))));
         OpenProject& p = e.ctx->project;
-        TagItems items;
-        int n = NodeTags::ParseNodeTag(QStringLiteral("Zones,12"), items);
-        QVERIFY(NodeTags::LocateCurRecord(p, items, n));
+        const auto locate = [&p](const char* tag) {
+            return NodeTags::LocateCurRecord(p, NodeTag::Parse(QString::fromUtf8(tag)));
+        };
+        QVERIFY(locate("Zones,12"));
         QCOMPARE(ADOUtil::NullToStr(p.Zones->Field(QStringLiteral("ZoneNo"))),
                  QStringLiteral("12"));
-        n = NodeTags::ParseNodeTag(QStringLiteral("Zones,012"), items);
-        QVERIFY(!NodeTags::LocateCurRecord(p, items, n));
+        QVERIFY(!locate("Zones,012"));
         QVERIFY(p.Zones->Eof());
 
-        n = NodeTags::ParseNodeTag(QStringLiteral("UserGroups,AB"), items);
-        QVERIFY(NodeTags::LocateCurRecord(p, items, n));
+        QVERIFY(locate("UserGroups,AB"));
         QCOMPARE(ADOUtil::NullToStr(p.UserGroups->Field(QStringLiteral("GroupDsc"))),
                  QStringLiteral("group ab"));
-        n = NodeTags::ParseNodeTag(QStringLiteral("UserGroups,ab"), items); // case counts
-        QVERIFY(!NodeTags::LocateCurRecord(p, items, n));
+        QVERIFY(!locate("UserGroups,ab")); // case counts
 
-        n = NodeTags::ParseNodeTag(QStringLiteral("Users,Smith, J.,a,b,c"), items);
-        QVERIFY(NodeTags::LocateCurRecord(p, items, n));
+        QVERIFY(locate("Users,Smith, J.,a,b,c"));
         QCOMPARE(ADOUtil::NullToStr(p.Users->Field(QStringLiteral("PhoneNumber"))),
                  QStringLiteral("0944"));
 
@@ -137,10 +135,8 @@ private Q_SLOTS:
         p.Users->MoveFirst();
         p.Zones->MoveFirst();
         p.UserGroups->MoveFirst();
-        n = NodeTags::ParseNodeTag(QStringLiteral("Users"), items);
-        QVERIFY(!NodeTags::LocateCurRecord(p, items, n));
-        n = NodeTags::ParseNodeTag(QStringLiteral("Other,Tom"), items);
-        QVERIFY(NodeTags::LocateCurRecord(p, items, n));
+        QVERIFY(!locate("Users"));
+        QVERIFY(locate("Other,Tom"));
         for (RowSet* rs : {p.Users.get(), p.Zones.get(), p.UserGroups.get()})
             QCOMPARE(rs->AbsolutePosition(), 1);
     }
@@ -479,7 +475,7 @@ private Q_SLOTS:
         ProjectEnv e;
         AppContext& ctx = *e.ctx;
         FileMenuState s = MainView::mnuFile_Click(ctx);
-        QVERIFY(!s.saveEnabled && !s.saveAsEnabled && !s.basicEnabled);
+        QVERIFY(!s.saveEnabled && !s.saveAsEnabled && !s.basicEnabled && !s.sheetEnabled);
         QVERIFY(!s.mru[0].visible);
         MainView::mnuViewRefresh_Click(ctx); // nothing open: nothing to rebuild
         QCOMPARE(ctx.view.tree.rowCount(), 0);
@@ -487,7 +483,7 @@ private Q_SLOTS:
         QVERIFY(e.Open(e.MakeProject(QStringLiteral("P.cmb"), kContent)));
         QCOMPARE(ctx.view.tvCaption, QStringLiteral("P"));
         s = MainView::mnuFile_Click(ctx);
-        QVERIFY(!s.saveEnabled && s.saveAsEnabled && s.basicEnabled);
+        QVERIFY(!s.saveEnabled && s.saveAsEnabled && s.basicEnabled && s.sheetEnabled);
         QCOMPARE(s.mru[0].caption, ctx.project.ProjPath);
         ctx.project.IsModified = true;
         QVERIFY(MainView::mnuFile_Click(ctx).saveEnabled);

@@ -1,6 +1,7 @@
 // The pop-up rules of the tree and the content list, and double-click, on a real project:
 // which items show, their captions, the row made current, the editor opened.
 #include "editing/EditEnv.h"
+#include "editing/EditWindows.h"
 #include "mainwindow/PopupMenu.h"
 #include "store/NodeTag.h"
 
@@ -163,7 +164,7 @@ private Q_SLOTS:
 
         QVERIFY(env.Select(QStringLiteral("Users,Ann")));
         PopupMenu::tvProjectContent_DblClick(c);
-        QCOMPARE(shown, QList<Window>{Window::frmEditTelList});
+        QCOMPARE(shown, QList<Window>{Windows::frmEditTelList});
         QCOMPARE(c.forms.editTelList.oldName, QStringLiteral("Ann"));
         QVERIFY(env.Select(QStringLiteral("UserGroups,B")));
         PopupMenu::tvProjectContent_DblClick(c);
@@ -171,8 +172,8 @@ private Q_SLOTS:
         QVERIFY(env.Select(QStringLiteral("Zones,12")));
         PopupMenu::tvProjectContent_DblClick(c);
         QCOMPARE(c.forms.editZoneList.lblZoneNo, QStringLiteral("12"));
-        QCOMPARE(shown, (QList<Window>{Window::frmEditTelList, Window::frmEditGroupList,
-                                       Window::frmEditZoneList}));
+        QCOMPARE(shown, (QList<Window>{Windows::frmEditTelList, Windows::frmEditGroupList,
+                                       Windows::frmEditZoneList}));
         shown.clear();
 
         // List rows: a zone of the zones branch, a contact and a group of their branches.
@@ -189,8 +190,8 @@ private Q_SLOTS:
         // A member of a group's list opens nothing.
         QVERIFY(env.Select(QStringLiteral("UserGroups,A")));
         PopupMenu::lvNodeContent_DblClick(c, QStringLiteral("Tom"));
-        QCOMPARE(shown, (QList<Window>{Window::frmEditZoneList, Window::frmEditTelList,
-                                       Window::frmEditGroupList}));
+        QCOMPARE(shown, (QList<Window>{Windows::frmEditZoneList, Windows::frmEditTelList,
+                                       Windows::frmEditGroupList}));
 
         // A row that is gone is named in a message, and no editor opens on another row.
         QVERIFY(env.Select(QStringLiteral("Users")));

@@ -2,6 +2,7 @@
 // the icon that opens the register diagnostic window.
 #include "Version.h"
 #include "app/AppFixture.h"
+#include "device/DeviceWindows.h"
 #include "mainwindow/frmAbout.h"
 
 #include <QLabel>
@@ -54,7 +55,7 @@ void tst_frmAbout::iconGesture() {
     auto* icon = w.findChild<QLabel*>(QStringLiteral("picIcon"));
     QTest::mousePress(icon, Qt::MouseButton(button), Qt::KeyboardModifiers(modifiers));
     QTest::mouseRelease(icon, Qt::MouseButton(button), Qt::KeyboardModifiers(modifiers));
-    QCOMPARE(f.ui.modalsShown, opens ? QList<Window>{Window::frmDiagnostic} : QList<Window>{});
+    QCOMPARE(f.ui.modalsShown, opens ? QList<Window>{Windows::frmDiagnostic} : QList<Window>{});
 }
 
 QTEST_MAIN(tst_frmAbout)

@@ -6,6 +6,7 @@
 #include "mainwindow/frmMain.h"
 #include "ml/FormTexts.h"
 #include "ml/QtFormTexts.h"
+#include "store/KORVAMain.h"
 
 #include <QAction>
 #include <QApplication>
@@ -13,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPrintPreviewWidget>
 #include <QSettings>
 #include <QSplitter>
 #include <QSplitterHandle>
@@ -292,6 +294,34 @@ private Q_SLOTS:
         });
         Item(w, "mnuHelpAbout")->trigger();
         QCOMPARE(aboutTitle, QStringLiteral("frmAbout"));
+    }
+
+    void printAndExportTheSheet() {
+        AppFixture f;
+        QVERIFY(f.Start(QStringLiteral("English")));
+        const QString project = f.Path(QStringLiteral("Site.cmb"));
+        QVERIFY(QFile::copy(f.Path(QStringLiteral("RV27.mdb")), project));
+        QVERIFY(KORVAMain::OpenProject(f.ctx, project));
+        QSettings s(Store(f), QSettings::IniFormat);
+        frmMain w(f.ctx, &s);
+        // Print: the preview has the sheet's pages laid out.
+        int previewPages = 0;
+        QTimer::singleShot(0, [&] {
+            auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!d) return;
+            if (auto* p = d->findChild<QPrintPreviewWidget*>()) previewPages = p->pageCount();
+            d->reject();
+        });
+        Item(w, "mnuFilePrint")->trigger();
+        QVERIFY(previewPages >= 2);
+        // Export: the file dialog proposes the project's name beside it; the PDF is written.
+        const QString pdf = f.Path(QStringLiteral("out.pdf"));
+        f.ui.files.enqueue(pdf);
+        Item(w, "mnuFileExportPdf")->trigger();
+        QCOMPARE(f.ui.fileDialogs.last().defaultName, QStringLiteral("Site.pdf"));
+        QVERIFY(f.ui.fileDialogs.last().overwritePrompt);
+        QVERIFY(TestEnv::ReadFile(pdf).startsWith("%PDF"));
+        QVERIFY(f.ui.messages.isEmpty());
     }
 };
 

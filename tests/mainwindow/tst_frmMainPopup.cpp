@@ -2,6 +2,7 @@
 // list pops the menu up with the rule's items, its items reach their dialogs, a double click
 // (or Enter, F2) opens the editor of the row under it, and Delete deletes it.
 #include "editing/EditEnv.h"
+#include "editing/EditWindows.h"
 #include "editing/KORVAUtil.h"
 #include "mainwindow/frmMain.h"
 
@@ -121,7 +122,7 @@ private Q_SLOTS:
         QVERIFY(t.Select(QStringLiteral("Users,Ann")));
         QVERIFY(!RightClick(t.w, tv).isEmpty());
         Item(t.w, "mnuProjConentAddGroup")->trigger();
-        QCOMPARE(env.ui.modalsShown, QList<Window>{Window::frmAddUserGroup});
+        QCOMPARE(env.ui.modalsShown, QList<Window>{Windows::frmAddUserGroup});
         QCOMPARE(env.c().forms.addUserGroup.lblUserName, QStringLiteral("Ann"));
 
         // "刪除連絡人[Ann]" from the list's menu deletes the contact the menu named.
@@ -145,7 +146,7 @@ private Q_SLOTS:
         QVERIFY(t.Select(QStringLiteral("UserGroups,B")));
         QVERIFY(!RightClick(t.w, tv).isEmpty());
         Item(t.w, "mnuProjConentMoveUser")->trigger();
-        QCOMPARE(env.ui.modalsShown.last(), Window::frmMoveUsers);
+        QCOMPARE(env.ui.modalsShown.last(), Windows::frmMoveUsers);
         QCOMPARE(env.Users(), QStringLiteral("Tom=A"));
         env.ui.onModal = nullptr;
 
@@ -155,7 +156,7 @@ private Q_SLOTS:
         QCOMPARE(RightClick(t.w, t.w.lvNodeContent(), ListRow(t.w, QStringLiteral("B"))).value(5),
                  QStringLiteral("加入其它連絡人..."));
         Item(t.w, "mnuProjConentAddUser")->trigger();
-        QCOMPARE(env.ui.modalsShown.last(), Window::frmAddOtherUser);
+        QCOMPARE(env.ui.modalsShown.last(), Windows::frmAddOtherUser);
         QCOMPARE(env.c().forms.addOtherUser.cmbAddUser.items, QStringList{"Tom"});
 
         // At the model's limit the add item shows the limit message and opens nothing.
@@ -195,7 +196,7 @@ private Q_SLOTS:
         // A double click comes after the first click's press and release.
         QTest::mouseClick(tv->viewport(), Qt::LeftButton, {}, tv->visualRect(leaf).center());
         QTest::mouseDClick(tv->viewport(), Qt::LeftButton, {}, tv->visualRect(leaf).center());
-        QCOMPARE(env.ui.modalsShown, QList<Window>{Window::frmEditZoneList});
+        QCOMPARE(env.ui.modalsShown, QList<Window>{Windows::frmEditZoneList});
         QCOMPARE(env.c().forms.editZoneList.lblZoneNo, QStringLiteral("4"));
 
         // The root's overview row "群組": the groups branch selected, expanded, its table shown.
@@ -216,7 +217,7 @@ private Q_SLOTS:
         QTest::mouseClick(lv->viewport(), Qt::LeftButton, {}, lv->visualRect(a).center());
         QTest::mouseDClick(lv->viewport(), Qt::LeftButton, {}, lv->visualRect(a).center());
         QCOMPARE(env.ui.modalsShown,
-                 (QList<Window>{Window::frmEditZoneList, Window::frmEditGroupList}));
+                 (QList<Window>{Windows::frmEditZoneList, Windows::frmEditGroupList}));
         QCOMPARE(env.c().forms.editGroupList.oldName, QStringLiteral("A"));
     }
 

@@ -64,13 +64,21 @@ private Q_SLOTS:
             return text;
         };
         static const QRegularExpression any(QStringLiteral("\\bGetMLText\\("));
+        // A module's helper: MLText T{<ml>, QStringLiteral("Module")}; then
+        // T(QStringLiteral("text"), index, number).
+        static const QRegularExpression helper(
+            QStringLiteral("\\bMLText\\s+(\\w+)\\s*\\{\\s*[\\w.\\->]+\\s*,\\s*QStringLiteral\\(\"("
+                           "\\w+)\"\\)\\s*\\}"));
+        static const QRegularExpression anyHelper(QStringLiteral("\\bMLText\\s+\\w+\\s*\\{"));
         QList<Lookup> lookups;
         QStringList unreadable;
         QDirIterator it(TestEnv::SourceDir() + QStringLiteral("/src"), {"*.cpp", "*.h"},
                         QDir::Files, QDirIterator::Subdirectories);
         while (it.hasNext()) {
             const QString path = it.next();
-            if (path.contains(QLatin1String("/ml/MLUtil."))) continue; // the definition itself
+            if (path.contains(QLatin1String("/ml/MLUtil.")) ||
+                path.endsWith(QLatin1String("/ml/MLText.h")))
+                continue; // the definitions themselves
             const QString code = QString::fromUtf8(TestEnv::ReadFile(path));
             qsizetype matched = 0;
             for (auto m = call.globalMatch(code); m.hasNext();) {
@@ -79,7 +87,33 @@ private Q_SLOTS:
                                 hit.captured(3).toInt(), hit.captured(4)});
                 ++matched;
             }
-            const qsizetype all = code.count(any);
+            qsizetype all = code.count(any);
+            QHash<QString, QString> modules; // helper name -> module
+            qsizetype declared = 0;
+            for (auto m = helper.globalMatch(code); m.hasNext(); ++declared) {
+                const auto hit = m.next();
+                if (modules.value(hit.captured(1), hit.captured(2)) != hit.captured(2))
+                    unreadable << path + QStringLiteral(": helper ") + hit.captured(1) +
+                                      QStringLiteral(" names two modules");
+                modules.insert(hit.captured(1), hit.captured(2));
+            }
+            if (code.count(anyHelper) != declared)
+                unreadable << path + QStringLiteral(": an MLText helper not in the literal form");
+            for (auto mod = modules.cbegin(); mod != modules.cend(); ++mod) {
+                const QRegularExpression use(QStringLiteral("(?<![\\w.>])") + mod.key() +
+                                             QStringLiteral("\\("));
+                const QRegularExpression lookup(
+                    QStringLiteral("(?<![\\w.>])") + mod.key() +
+                    QStringLiteral("\\(\\s*QStringLiteral\\(\\s*((?:\"(?:[^\"\\\\]|\\\\.)*\"\\s*)+)"
+                                   "\\)\\s*,\\s*(\\d+)\\s*,\\s*(\\d+)\\s*\\)"));
+                for (auto m = lookup.globalMatch(code); m.hasNext();) {
+                    const auto hit = m.next();
+                    lookups.append({path, Unescape(joined(hit.captured(1))),
+                                    hit.captured(2).toInt(), hit.captured(3).toInt(), mod.value()});
+                    ++matched;
+                }
+                all += code.count(use);
+            }
             if (all != matched)
                 unreadable << QStringLiteral("%1: %2 of %3 lookups are not in the literal form")
                                   .arg(path)

@@ -8,6 +8,7 @@
 #include "device/Download.h"
 #include "device/KORVADll.h"
 #include "editing/PhoneBook.h"
+#include "editing/SheetPrint.h"
 #include "editing/ValidUtil.h"
 #include "store/KORVAMain.h"
 
@@ -145,5 +146,13 @@ int Download(AppContext& ctx, TerminalUi& ui, const QString& project, const QStr
     const bool ok = Download::DownloadProject(ctx);
     if (!ok && ui.declinedQuestions != declined) ui.err << "Nothing was sent.\n";
     return ok ? kOk : kFailed;
+}
+int Sheet(AppContext& ctx, TerminalUi& ui, const QString& project, const QString& pdf,
+          QPageSize::PageSizeId paper) {
+    TemporaryProject open(ctx);
+    if (!open.Open(project)) return kFailed;
+    if (!SheetPrint::WritePdf(ctx, pdf, paper)) return kFailed;
+    ui.out << "Wrote " << QDir::toNativeSeparators(pdf) << '\n';
+    return kOk;
 }
 } // namespace ProjectCommands

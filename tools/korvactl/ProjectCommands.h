@@ -1,6 +1,7 @@
 #pragma once
-// korvactl's project commands: check, image and download. Each opens a temporary copy of the
+// korvactl's project commands: check, image, download and sheet. Each opens a temporary copy of the
 // project file, so the file itself is never touched.
+#include <QPageSize>
 #include <QString>
 
 struct AppContext;
@@ -13,4 +14,7 @@ int Check(AppContext& ctx, TerminalUi& ui, const QString& project);
 int Image(AppContext& ctx, TerminalUi& ui, const QString& project, bool hex);
 // The whole download into the device; 0 only when every record was acknowledged.
 int Download(AppContext& ctx, TerminalUi& ui, const QString& project, const QString& dumpDir);
+// The project sheet as a PDF file on the given paper.
+int Sheet(AppContext& ctx, TerminalUi& ui, const QString& project, const QString& pdf,
+          QPageSize::PageSizeId paper);
 } // namespace ProjectCommands

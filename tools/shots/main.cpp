@@ -14,6 +14,7 @@
 #include "app/frmToolsOptions.h"
 #include "base/QtIcons.h"
 #include "db/ADOUtil.h"
+#include "device/DeviceWindows.h"
 #include "device/Download.h"
 #include "device/KORVADll.h"
 #include "device/SerialPort.h"
@@ -115,7 +116,8 @@ private:
 
 // A project of 20 contacts and 64 zones' alarm messages, downloaded twice: once to the end,
 // once to a port that falls silent; each message box is taken and answered with its
-// default button.
+// default button. The main window is taken first with the project open, then the print
+// preview of its sheet.
 static bool DownloadShots(AppContext& ctx, QtUi& ui, QWidget* main, const QString& folder,
                           const QString& out) {
     const QString path = QDir(out).filePath(QStringLiteral("Shots.cmb"));
@@ -138,6 +140,17 @@ static bool DownloadShots(AppContext& ctx, QtUi& ui, QWidget* main, const QStrin
             QStringLiteral("UPDATE Zones SET AlarmSMS='Zone '||ZoneNo||' alarm', GroupName='ALL'"));
     }
     if (!KORVAMain::OpenProject(ctx, path)) return false;
+    bool ok = Save(main, out, QStringLiteral("main-project"));
+    // File > Print: the preview of the project sheet, taken and closed once it is up.
+    QTimer::singleShot(1500, [&ok, &out] {
+        if (QWidget* preview = QApplication::activeModalWidget()) {
+            preview->resize(900, 700);
+            ok &= Save(preview, out, QStringLiteral("print-preview"));
+            preview->close();
+        }
+    });
+    for (QAction* a : main->findChildren<QAction*>())
+        if (a->objectName() == QStringLiteral("mnuFilePrint")) a->trigger();
     auto port = std::make_unique<AckPort>();
     AckPort* ack = port.get();
     ctx.port = std::move(port);
@@ -145,7 +158,6 @@ static bool DownloadShots(AppContext& ctx, QtUi& ui, QWidget* main, const QStrin
     ctx.comm.TimeOut = 1;
     ctx.link.dumpDir = out;
 
-    bool ok = true;
     QStringList names{QStringLiteral("download-confirm"), QStringLiteral("download-success"),
                       QString(), QStringLiteral("download-failure")};
     int boxes = 0;
@@ -187,7 +199,7 @@ static bool DownloadShots(AppContext& ctx, QtUi& ui, QWidget* main, const QStrin
 static bool DiagnosticShot(AppContext& ctx, QtUi& ui, QWidget* main, const QString& out) {
     ctx.port = std::make_unique<AckPort>();
     ctx.port->Open();
-    ui.modalSink = [](Window which) { return which == Window::frmComPort; };
+    ui.modalSink = [](Window which) { return which == Windows::frmComPort; };
     frmDebug debug(ctx, main);
     debug.LoadFormObj();
     debug.show();

@@ -1,0 +1,26 @@
+#pragma once
+// The project sheet on paper or in a PDF file: pages laid out with Qt Gui (no Widgets), the
+// project's name and the page number in every page's footer.
+#include <QPageSize>
+#include <QString>
+#include <functional>
+
+class QPagedPaintDevice;
+struct StoreContext;
+
+namespace SheetPrint {
+// The paper of the person's locale: Letter where it is the custom, A4 elsewhere.
+QPageSize::PageSizeId DefaultPaper();
+// Lays html out on the device's pages as its page layout gives them, with footer(page, pages)
+// at the foot of each page. The number of pages painted; 0 when nothing could be painted.
+int Paint(QPagedPaintDevice& device, const QString& html, const QString& language,
+          const std::function<QString(int, int)>& footer);
+// Paints the open project's sheet on a printer or other paged device.
+int PaintProject(const StoreContext& ctx, QPagedPaintDevice& device);
+// Writes the open project's sheet as a PDF file, whole or not at all. False after a message
+// naming the file and the reason.
+bool WritePdf(StoreContext& ctx, const QString& path, QPageSize::PageSizeId paper);
+// File > Export as PDF: asks for the file (proposing the project's name beside the project)
+// and writes it on the locale's paper.
+bool ExportPdf(StoreContext& ctx);
+} // namespace SheetPrint
