@@ -231,7 +231,7 @@ QString CheckLines(const DeviceLink& ctx) {
 }
 
 bool DemoInUse(const DeviceContext& ctx) {
-    return ctx.demo.Running() && CommUtil::CurrentPortName(ctx) == ctx.demo.PortName();
+    return ctx.demo.Running() && CommUtil::CurrentPortName(ctx.comm) == ctx.demo.PortName();
 }
 
 void SetConnectStatus(DeviceContext& ctx, bool online) {

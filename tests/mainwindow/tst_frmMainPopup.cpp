@@ -11,11 +11,11 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDialog>
-#include <QLabel>
 #include <QKeySequence>
+#include <QLabel>
 #include <QMenu>
-#include <QSet>
 #include <QPushButton>
+#include <QSet>
 #include <QSettings>
 #include <QTimer>
 #include <QTreeView>
