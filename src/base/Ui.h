@@ -40,9 +40,10 @@ enum class FileDialogKind { Open, Save };
 
 struct FileDialogSetup {
     QString title;
-    QString filter;      // classic "desc|pattern|desc|pattern"
-    QString initialDir;  // empty: the folder used last time
-    QString defaultName; // file name proposed
+    QString filter;        // classic "desc|pattern|desc|pattern"
+    QString initialDir;    // empty: the folder used last time
+    QString defaultName;   // file name proposed
+    QString defaultSuffix; // added to a typed name without an extension ("cmb")
     bool overwritePrompt = false;
     bool fileMustExist = false;
 };

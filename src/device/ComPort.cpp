@@ -1,5 +1,6 @@
 #include "device/ComPort.h"
 
+#include "base/VBUtil.h"
 #include "device/CommUtil.h"
 #include "device/DeviceContext.h"
 #include "device/KORVACommUtil.h"
@@ -26,6 +27,12 @@ ComPortChoices LoadFormObj(const DeviceContext& ctx) {
     const qsizetype at = c.ports.indexOf(now);
     c.current = at >= 0 ? c.items[at] : now;
     c.editable = true;
+    // The simulated device needs a pseudo-terminal: not offered on Windows.
+    c.demoIndex = int(c.items.size());
+    c.items << GetMLText(ctx.ml, QStringLiteral("模擬裝置 (示範)"), 1, 7301,
+                         QStringLiteral("ComPort"));
+    c.ports << QString();
+    if (KORVACommUtil::DemoInUse(ctx)) c.current = c.items.last();
 #endif
     return c;
 }
@@ -35,7 +42,38 @@ QString PortOfText(const ComPortChoices& choices, const QString& text) {
     return at >= 0 ? choices.ports[at] : text.trimmed();
 }
 
+bool IsDemoText(const ComPortChoices& choices, const QString& text) {
+    return choices.demoIndex >= 0 && choices.demoIndex < choices.items.size() &&
+           text == choices.items[choices.demoIndex];
+}
+
+namespace {
+// Starts the simulated device (unless it runs) and points the link at its terminal.
+bool TakeDemo(DeviceContext& ctx) {
+    QString why;
+    if (!ctx.demo.Start(DemoDevice::ProgramIn(ctx.programFolder), why)) {
+        ctx.ui.MsgBox(
+            GetMLText(ctx.ml, QStringLiteral("模擬裝置無法啟動:"), 1, 7302,
+                      QStringLiteral("ComPort")) +
+                VBUtil::kCrLf + why,
+            vbOKOnly | vbCritical,
+            GetMLText(ctx.ml, QStringLiteral("PC 通訊埠"), 2, 7302, QStringLiteral("ComPort")));
+        return false;
+    }
+    ctx.comm.PortName = ctx.demo.PortName();
+    return true;
+}
+} // namespace
+
 bool OkPressed(DeviceContext& ctx, const ComPortChoices& choices, const QString& text) {
+    if (IsDemoText(choices, text)) {
+        if (ctx.port && ctx.port->IsOpen()) CommUtil::ClosePort(ctx);
+        if (!TakeDemo(ctx)) return false;
+        CommUtil::SetPortParams(ctx);
+        const bool opened = CommUtil::EnsurePortOpen(ctx);
+        KORVACommUtil::SetConnectStatus(ctx, ctx.ConnectStatus); // the panel names the demo
+        return opened;
+    }
     const QString port = PortOfText(choices, text);
 #ifdef Q_OS_WIN
     ctx.comm.PortNo = port.mid(3).toInt();
@@ -52,6 +90,10 @@ bool OkPressed(DeviceContext& ctx, const ComPortChoices& choices, const QString&
     ctx.comm.PortName = port;
 #endif
     if (ctx.port && ctx.port->IsOpen()) CommUtil::ClosePort(ctx);
+    if (ctx.demo.Running()) {
+        ctx.demo.Stop();
+        KORVACommUtil::SetConnectStatus(ctx, ctx.ConnectStatus);
+    }
     CommUtil::SetPortParams(ctx);
     if (CommUtil::EnsurePortOpen(ctx)) return true;
     // The old port is closed and the new one did not open: no connection is left.

@@ -3,6 +3,7 @@
 // state beside it.
 #include "device/CommLink.h"
 #include "device/CommValues.h"
+#include "device/DemoDevice.h"
 #include "device/DeviceLink.h"
 #include "editing/EditContext.h"
 
@@ -16,6 +17,7 @@ struct DeviceContext : EditContext {
 
     CommValues comm;
     bool ConnectStatus = false;
+    DemoDevice demo; // the simulated device, while the demo entry is in use; outlives the port
     std::unique_ptr<SerialPort> port;
     CommLink link; // retry pause, frame observer, last port failure
 

@@ -230,13 +230,20 @@ QString CheckLines(const DeviceLink& ctx) {
                      7, QStringLiteral("KORVACommUtil"));
 }
 
+bool DemoInUse(const DeviceContext& ctx) {
+    return ctx.demo.Running() && CommUtil::CurrentPortName(ctx.comm) == ctx.demo.PortName();
+}
+
 void SetConnectStatus(DeviceContext& ctx, bool online) {
     ctx.ConnectStatus = online;
-    ctx.ui.SetStatusText(
-        QStringLiteral("ConnectStatus"),
+    QString text =
         online
             ? GetMLText(ctx.ml, QStringLiteral(" Online"), 1, 6, QStringLiteral("KORVACommUtil"))
-            : GetMLText(ctx.ml, QStringLiteral(" Offline"), 2, 6, QStringLiteral("KORVACommUtil")));
+            : GetMLText(ctx.ml, QStringLiteral(" Offline"), 2, 6, QStringLiteral("KORVACommUtil"));
+    if (DemoInUse(ctx))
+        text +=
+            GetMLText(ctx.ml, QStringLiteral(" (示範)"), 1, 7303, QStringLiteral("KORVACommUtil"));
+    ctx.ui.SetStatusText(QStringLiteral("ConnectStatus"), text);
 }
 
 void Connect(DeviceContext& ctx) {

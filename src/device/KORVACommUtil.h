@@ -80,6 +80,8 @@ bool WriteCommSettings(DeviceContext& ctx, const QString& modelName, const QStri
 QString CheckLines(const DeviceLink& ctx);
 // Sets the connection flag and its status panel in one step.
 void SetConnectStatus(DeviceContext& ctx, bool online);
+// True while the link uses the simulated device; the status panel then says so.
+bool DemoInUse(const DeviceContext& ctx);
 // Opens the port, proves the device answers, reads its identity and settings and shows the
 // outcome; ConnectStatus follows (false, the port closed, when it could not be opened).
 void Connect(DeviceContext& ctx);

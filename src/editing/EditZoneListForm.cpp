@@ -6,6 +6,7 @@
 #include "editing/EditTransaction.h"
 #include "editing/PhoneBook.h"
 #include "store/MessageRule.h"
+#include "store/KORVAMain.h"
 #include "store/ProjectSchema.h"
 
 namespace {
@@ -29,6 +30,7 @@ bool EditZoneListForm::LoadFormObj(EditContext& ctx) {
     chkIsDisable = flag.isValid() && !flag.isNull() && flag.toBool();
     mkcmbGroupName(ctx, Str(rs, ProjectSchema::kGroupName));
     loadedName = txtZoneName;
+    isUnicode = PhoneBook::ReadIsUnicode(ctx.project, false);
     return true;
 }
 
@@ -61,6 +63,33 @@ QString EditZoneListForm::AllGroupsCaption(const MLState& ml) {
 
 bool EditZoneListForm::MessageFits(const QString& text, bool isUnicode) {
     return MessageRule::Fits(text, isUnicode);
+}
+
+EditZoneListForm::MessageState EditZoneListForm::Measure(const MLState& ml, const QString& text,
+                                                         bool isUnicode) {
+    MessageState m;
+    if (isUnicode) {
+        m.used = int(text.size());
+        m.limit = kMaxUnicodeUnits;
+        m.counter =
+            GetMLText(ml, QStringLiteral("%1 / %2 個字"), 1, 7321, QStringLiteral("EditZoneList"))
+                .arg(m.used)
+                .arg(m.limit);
+    } else {
+        m.used = int(PhoneBook::AnsiBytes(text).size());
+        m.limit = kMaxAnsiBytes;
+        m.counter = GetMLText(ml, QStringLiteral("%1 / %2 個位元組"), 2, 7321,
+                              QStringLiteral("EditZoneList"))
+                        .arg(m.used)
+                        .arg(m.limit);
+        const QStringList gaps = PhoneBook::CharsWithoutAnsi(text);
+        if (!gaps.isEmpty())
+            m.warning = GetMLText(ml, QStringLiteral("裝置無法傳送這些字元，將以「?」送出: %1"), 1,
+                                  7322, QStringLiteral("EditZoneList"))
+                            .arg(gaps.join(u' '));
+    }
+    m.over = m.used > m.limit;
+    return m;
 }
 
 bool EditZoneListForm::CheckFormObj(EditContext& ctx) {
@@ -147,11 +176,36 @@ bool EditZoneListForm::SaveFormObj(EditContext& ctx) {
     }
     Q_EMIT ctx.editEvents.leafGreyed(tag, chkIsDisable);
     Q_EMIT ctx.editEvents.contentChanged();
-    p.IsModified = true;
+    KORVAMain::SetModified(ctx, true);
+    return true;
+}
+
+bool EditZoneListForm::ConfirmUnsendable(EditContext& ctx) {
+    if (PhoneBook::ReadIsUnicode(ctx.project, false)) return true;
+    const QStringList gaps = PhoneBook::CharsWithoutAnsi(txtAlarmSMS + txtResetSMS);
+    if (gaps.isEmpty()) return true;
+    const MsgResult answer = ctx.ui.MsgBox(
+        GetMLText(ctx.ml, QStringLiteral("簡訊報警機無法傳送訊息中的這些字元: %1"), 1, 7323,
+                  QStringLiteral("EditZoneList"))
+                .arg(gaps.join(u' ')) +
+            VBUtil::kCrLf +
+            GetMLText(ctx.ml, QStringLiteral("要將它們改為「?」並儲存嗎?"), 2, 7323,
+                      QStringLiteral("EditZoneList")),
+        vbYesNo | vbQuestion,
+        GetMLText(ctx.ml, QStringLiteral("警報區"), 3, 7323, QStringLiteral("EditZoneList")));
+    if (answer != vbYes) {
+        focusControl = PhoneBook::CharsWithoutAnsi(txtAlarmSMS).isEmpty()
+                           ? QStringLiteral("txtResetSMS")
+                           : QStringLiteral("txtAlarmSMS");
+        return false;
+    }
+    txtAlarmSMS = PhoneBook::WithoutAnsiGaps(txtAlarmSMS);
+    txtResetSMS = PhoneBook::WithoutAnsiGaps(txtResetSMS);
     return true;
 }
 
 bool EditZoneListForm::cmdOK_Click(EditContext& ctx) {
     if (!CheckFormObj(ctx)) return false;
+    if (!ConfirmUnsendable(ctx)) return false;
     return SaveFormObj(ctx);
 }

@@ -8,6 +8,7 @@
 struct MLState;
 
 struct EditContext;
+struct MLState;
 
 struct EditZoneListForm {
     QString lblZoneNo;
@@ -17,8 +18,9 @@ struct EditZoneListForm {
     QString txtResetSMS;
     ComboList cmbGroupName; // names: a group, "ALL" for the all-groups entry, "NONE"
     bool chkIsDisable = false;
-    QString loadedName;   // ZoneName at load
-    QString focusControl; // the message box a failed check hands the focus to
+    QString loadedName;     // ZoneName at load
+    QString focusControl;   // the message box a failed check hands the focus to
+    bool isUnicode = false; // the project's text mode at load: the rule the counters show
 
     // Loads the current Zones row; false when there is none.
     bool LoadFormObj(EditContext& ctx);
@@ -29,8 +31,21 @@ struct EditZoneListForm {
     // The message-length rule, alarm message first.
     bool CheckFormObj(EditContext& ctx);
     bool SaveFormObj(EditContext& ctx);
-    // True when the dialog closes (checked and stored).
+    // In a non-Unicode project, messages holding characters the device cannot send are
+    // saved with "?" for them only when the person agrees. False: keep the dialog open.
+    bool ConfirmUnsendable(EditContext& ctx);
+    // True when the dialog closes (checked, agreed and stored).
     bool cmdOK_Click(EditContext& ctx);
+
+    // What the line under a message box says while it is typed.
+    struct MessageState {
+        int used = 0; // characters (Unicode) or bytes (otherwise)
+        int limit = 0;
+        bool over = false;
+        QString counter; // "23 / 70 characters" or "45 / 160 bytes"
+        QString warning; // names the characters the device cannot send; empty when none
+    };
+    static MessageState Measure(const MLState& ml, const QString& text, bool isUnicode);
 
     static constexpr int kMaxUnicodeUnits = 70; // UTF-16 units in Unicode mode
     static constexpr int kMaxAnsiBytes = 160;   // Big5 bytes otherwise

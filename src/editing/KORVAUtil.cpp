@@ -6,6 +6,7 @@
 #include "editing/EditTransaction.h"
 #include "editing/EditWindows.h"
 #include "editing/ValidUtil.h"
+#include "store/KORVAMain.h"
 #include "store/NodeTag.h"
 #include "store/ProjectSchema.h"
 
@@ -181,7 +182,7 @@ bool AddUserGroup(EditContext& ctx) {
         ctx.forms.editGroupList.LoadFormObj(ctx, true))
         ctx.ui.ShowModal(Windows::frmEditGroupList);
     Q_EMIT ctx.editEvents.contentChanged();
-    p.IsModified = true;
+    KORVAMain::SetModified(ctx, true);
     return true;
 }
 
@@ -302,7 +303,7 @@ bool DeleteUserGroup(EditContext& ctx) {
         p.UserGroups->MoveFirst();
         RemoveLeaf(ctx, kUserGroups + u',' + name);
         Q_EMIT ctx.editEvents.contentChanged();
-        p.IsModified = true;
+        KORVAMain::SetModified(ctx, true);
     }
     ctx.ui.SetStatusText(kStatus, QString());
     ctx.ui.SetBusy(false);
@@ -355,7 +356,7 @@ bool RenameUserGroup(EditContext& ctx, const QString& oldName, const QString& ne
     Q_EMIT ctx.editEvents.contentChanged();
     // The content list moves the current rows; the editor's group stays the current one.
     ADOUtil::LocateRecord(p.UserGroups.get(), kGroupName, newName);
-    p.IsModified = true;
+    KORVAMain::SetModified(ctx, true);
     return true;
 }
 
@@ -428,7 +429,7 @@ bool AddUser(EditContext& ctx) {
         ctx.forms.editTelList.LoadFormObj(ctx))
         ctx.ui.ShowModal(Windows::frmEditTelList);
     Q_EMIT ctx.editEvents.contentChanged();
-    p.IsModified = true;
+    KORVAMain::SetModified(ctx, true);
     return true;
 }
 
@@ -479,7 +480,7 @@ bool DeleteUser(EditContext& ctx) {
         Q_EMIT ctx.editEvents.contentChanged();
         // The contact took all of its memberships with it.
         CountNotifyTargets(ctx);
-        p.IsModified = true;
+        KORVAMain::SetModified(ctx, true);
     }
     ctx.ui.SetStatusText(kStatus, QString());
     ctx.ui.SetBusy(false);
@@ -517,7 +518,7 @@ bool SaveUser(EditContext& ctx, const QString& oldName, const QString& newName,
     SelectLeaf(ctx, tag);
     Q_EMIT ctx.editEvents.contentChanged();
     ctx.NotifyTargetCount = ctx.NotifyTargetCount - removedCount + addedCount;
-    p.IsModified = true;
+    KORVAMain::SetModified(ctx, true);
     return true;
 }
 
@@ -551,7 +552,7 @@ bool MoveGroupMembers(EditContext& ctx, const QString& fromGroup, const QString&
     SelectLeaf(ctx, kUserGroups + u',' + toGroup);
     Q_EMIT ctx.editEvents.contentChanged();
     CountNotifyTargets(ctx);
-    p.IsModified = true;
+    KORVAMain::SetModified(ctx, true);
     return true;
 }
 
@@ -574,7 +575,7 @@ bool AddMembership(EditContext& ctx, const QString& userName, const QString& gro
     if (groupCurrent) ADOUtil::LocateRecord(p.UserGroups.get(), kGroupName, group);
     Q_EMIT ctx.editEvents.contentChanged();
     CountNotifyTargets(ctx);
-    p.IsModified = true;
+    KORVAMain::SetModified(ctx, true);
     return true;
 }
 } // namespace

@@ -1,5 +1,6 @@
 #include "editing/MoveUsersForm.h"
 
+#include "db/ADOUtil.h"
 #include "editing/EditContext.h"
 #include "editing/KORVAUtil.h"
 
@@ -8,6 +9,19 @@ void MoveUsersForm::LoadFormObj(EditContext& ctx, const QString& tmpGroupName) {
     lblGroupName =
         GetMLText(ctx.ml, QStringLiteral("目前群組名稱:"), 1, 69, QStringLiteral("MoveUsers")) +
         tmpGroupName;
+    memberCount = 0;
+    if (RowSet* users = ctx.project.Users.get(); ADOUtil::GetRecordCount(users) > 0) {
+        auto copy = users->Clone();
+        for (copy->MoveFirst(); !copy->Eof(); copy->MoveNext())
+            if (KORVAUtil::ListHoldsGroup(KORVAUtil::SplitGroupList(ADOUtil::NullToStr(
+                                              copy->Field(QStringLiteral("GroupName")))),
+                                          tmpGroupName))
+                ++memberCount;
+    }
+    Label1 = GetMLText(ctx.ml, QStringLiteral("將群組[%1]的全部連絡人 (%2 位) 轉移到:"), 1, 7331,
+                       QStringLiteral("MoveUsers"))
+                 .arg(tmpGroupName)
+                 .arg(memberCount);
     cmbMoveGroup.FillGroups(ctx.project, [&](const QString& g) {
         return g.compare(tmpGroupName, Qt::CaseInsensitive) == 0;
     });

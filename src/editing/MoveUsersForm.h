@@ -10,6 +10,8 @@ struct MoveUsersForm {
     QString groupName;      // the group whose contacts move
     QString lblGroupName;   // "目前群組名稱:" + the group
     ComboList cmbMoveGroup; // the other groups, or the placeholder "無其它群組"
+    int memberCount = 0;    // contacts of the group (letter case ignored): all of them move
+    QString Label1;         // "Move all n members of [group] to:"
 
     void LoadFormObj(EditContext& ctx, const QString& tmpGroupName);
     // Moves the contacts (nothing with the placeholder). True when moved.

@@ -32,6 +32,42 @@ QByteArray AnsiBytes(const QString& text) {
     return MessageRule::AnsiBytes(text);
 }
 
+namespace {
+// One character (a surrogate pair whole) at a time: true when the code page has it.
+bool InAnsi(const QString& ch) {
+    if (ch == QLatin1String("?")) return true;
+    QStringEncoder big5("Big5");
+    const QByteArray bytes = big5.encode(ch);
+    return !big5.hasError() && bytes != "?";
+}
+
+// Calls f with each character of text, a surrogate pair as one.
+template <typename F> void EachChar(const QString& text, F f) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype n =
+            text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2
+                                                                                             : 1;
+        f(text.mid(i, n));
+        i += n - 1;
+    }
+}
+} // namespace
+
+QStringList CharsWithoutAnsi(const QString& text) {
+    QStringList out;
+    EachChar(text, [&](const QString& ch) {
+        if (!out.contains(ch) && !InAnsi(ch)) out << ch;
+    });
+    return out;
+}
+
+QString WithoutAnsiGaps(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    EachChar(text, [&](const QString& ch) { out += InAnsi(ch) ? ch : QStringLiteral("?"); });
+    return out;
+}
+
 QByteArray MessageBytes(const QString& text, bool isUnicode) {
     if (!isUnicode) return AnsiBytes(text);
     QByteArray out;

@@ -43,6 +43,11 @@ constexpr int kEntryOverhead = 4; // bytes of device memory per phonebook or mes
 // Text in the local code page of non-Unicode messages (Big5): a double-byte character takes
 // two bytes; a character the code page lacks becomes "?".
 QByteArray AnsiBytes(const QString& text);
+// The characters of text that the local code page lacks, each once, in order of appearance
+// (a character beyond the 16-bit range counts as one).
+QStringList CharsWithoutAnsi(const QString& text);
+// text with every character the local code page lacks written as "?", as it is sent.
+QString WithoutAnsiGaps(const QString& text);
 // A short message's bytes: UTF-16 high byte first with Unicode, else the local code page.
 QByteArray MessageBytes(const QString& text, bool isUnicode);
 // A telephone number's bytes, one per character ("?" for any character beyond ASCII).

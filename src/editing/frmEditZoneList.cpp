@@ -8,6 +8,28 @@ frmEditZoneList::frmEditZoneList(EditContext& ctx, QWidget* parent)
     : QtFormDialog(ctx.ml, QStringLiteral("frmEditZoneList"), parent), m_ctx(ctx) {
     connect(ui->cmdOK, &QPushButton::clicked, this, &frmEditZoneList::cmdOK_Click);
     connect(ui->cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ui->txtAlarmSMS, &QLineEdit::textChanged, this, [this](const QString& text) {
+        ShowMeasure(text, ui->lblAlarmSMSCount, ui->lblAlarmSMSWarn);
+    });
+    connect(ui->txtResetSMS, &QLineEdit::textChanged, this, [this](const QString& text) {
+        ShowMeasure(text, ui->lblResetSMSCount, ui->lblResetSMSWarn);
+    });
+    for (QLabel* warning : {ui->lblAlarmSMSWarn, ui->lblResetSMSWarn}) {
+        QPalette red = warning->palette();
+        red.setColor(QPalette::WindowText, Qt::red);
+        warning->setPalette(red);
+    }
+}
+
+void frmEditZoneList::ShowMeasure(const QString& text, QLabel* counter, QLabel* warning) {
+    const EditZoneListForm::MessageState m =
+        EditZoneListForm::Measure(m_ctx.ml, text, m_ctx.forms.editZoneList.isUnicode);
+    counter->setText(m.counter);
+    QPalette p = palette();
+    if (m.over) p.setColor(QPalette::WindowText, Qt::red);
+    counter->setPalette(p);
+    warning->setText(m.warning);
+    warning->setVisible(!m.warning.isEmpty());
 }
 
 frmEditZoneList::~frmEditZoneList() = default;
@@ -19,6 +41,8 @@ void frmEditZoneList::LoadFormObj() {
     ui->txtZoneDsc->setText(f.txtZoneDsc);
     ui->txtAlarmSMS->setText(f.txtAlarmSMS);
     ui->txtResetSMS->setText(f.txtResetSMS);
+    ShowMeasure(f.txtAlarmSMS, ui->lblAlarmSMSCount, ui->lblAlarmSMSWarn);
+    ShowMeasure(f.txtResetSMS, ui->lblResetSMSCount, ui->lblResetSMSWarn);
     ui->chkIsDisable->setChecked(f.chkIsDisable);
     QtEditWidgets::FillCombo(ui->cmbGroupName, f.cmbGroupName);
     ui->txtZoneName->setFocus();

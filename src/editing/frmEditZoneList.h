@@ -1,5 +1,7 @@
 #pragma once
 // The zone editor window: shows EditZoneListForm; OK keeps it open on a message too long.
+// Under each message a counter in the project's rule (red past the limit) and the characters
+// the device cannot send.
 #include "ml/QtFormDialog.h"
 
 #include <QDialog>
@@ -9,6 +11,7 @@ namespace Forms {
 class Ui_frmEditZoneList;
 }
 struct EditContext;
+class QLabel;
 
 class frmEditZoneList : public QtFormDialog<Forms::Ui_frmEditZoneList> {
     Q_OBJECT
@@ -19,5 +22,6 @@ public:
 
 private:
     void cmdOK_Click();
+    void ShowMeasure(const QString& text, QLabel* counter, QLabel* warning);
     EditContext& m_ctx;
 };

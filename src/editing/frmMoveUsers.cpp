@@ -14,6 +14,7 @@ frmMoveUsers::~frmMoveUsers() = default;
 
 void frmMoveUsers::LoadFormObj() {
     QtEditWidgets::ShowName(ui->lblGroupName, m_ctx.forms.moveUsers.lblGroupName);
+    ui->Label1->setText(m_ctx.forms.moveUsers.Label1);
     QtEditWidgets::FillCombo(ui->cmbMoveGroup, m_ctx.forms.moveUsers.cmbMoveGroup);
 }
 

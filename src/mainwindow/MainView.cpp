@@ -2,6 +2,7 @@
 
 #include "base/VBUtil.h"
 #include "db/ADOUtil.h"
+#include "editing/KORVAUtil.h"
 #include "mainwindow/MainContext.h"
 #include "store/KORVAMain.h"
 #include "store/ProjectSchema.h"
@@ -36,6 +37,11 @@ QString ZoneNoText(const RowSet* rs) {
 
 bool HasCurrentRow(RowSet* rs) {
     return rs && rs->IsOpen() && !rs->Eof() && !rs->Bof();
+}
+
+// A contact's groups on one line: "A, B".
+QString GroupsShown(const RowSet* rs) {
+    return KORVAUtil::SplitGroupList(Str(rs, ProjectSchema::kGroupName)).join(QStringLiteral(", "));
 }
 } // namespace
 
@@ -239,9 +245,8 @@ void PutTableTolvNodeContent(MainContext& ctx, const QString& tmpTableName, RowS
                 {Str(tmpRs, ProjectSchema::kGroupName), Str(tmpRs, ProjectSchema::kGroupDsc)});
         } else if (members) {
             lv.AddRow({Str(tmpRs, ProjectSchema::kUserName),
-                       Str(tmpRs, ProjectSchema::kPhoneNumber),
-                       Str(tmpRs, ProjectSchema::kGroupName), Str(tmpRs, ProjectSchema::kUserDsc),
-                       Str(tmpRs, ProjectSchema::kIsDisable)});
+                       Str(tmpRs, ProjectSchema::kPhoneNumber), GroupsShown(tmpRs),
+                       Str(tmpRs, ProjectSchema::kUserDsc), Str(tmpRs, ProjectSchema::kIsDisable)});
         } else if (tmpTableName == kUsers) {
             lv.AddRow({Str(tmpRs, ProjectSchema::kUserName), Str(tmpRs, ProjectSchema::kUserDsc)});
         } else if (tmpTableName == kZones) {
@@ -271,7 +276,7 @@ void PutRecordTolvNodeContent(MainContext& ctx, const QString& tmpTableName, Row
                    Str(tmpRs, ProjectSchema::kIsDisable)});
         lv.AddRow(
             {GetMLText(ml, QStringLiteral("連絡人群組名稱:"), 1, 1352, QStringLiteral("KORVAMain")),
-             Str(tmpRs, ProjectSchema::kGroupName)});
+             GroupsShown(tmpRs)});
         lv.AddRow({GetMLText(ml, QStringLiteral("連絡人:"), 1, 1354, QStringLiteral("KORVAMain")),
                    Str(tmpRs, ProjectSchema::kUserName)});
         lv.AddRow({GetMLText(ml, QStringLiteral("說明:"), 1, 1356, QStringLiteral("KORVAMain")),
@@ -417,6 +422,31 @@ bool mnuFileMRU_Click(MainContext& ctx, const QString& caption) {
         caption == GetMLText(ctx.ml, QStringLiteral("(空)"), 1, 831, QStringLiteral("KORVAMain")))
         return false;
     return KORVAMain::OpenProject(ctx, caption);
+}
+
+QString WithAccessKey(const QString& caption, const QString& designCaption) {
+    QString text = caption;
+    text.replace(u'&', QStringLiteral("&&"));
+    QChar key;
+    for (qsizetype i = 0; i + 1 < designCaption.size(); ++i) {
+        if (designCaption[i] != u'&') continue;
+        if (designCaption[i + 1] != u'&') {
+            key = designCaption[i + 1];
+            break;
+        }
+        ++i; // "&&" is a plain "&"
+    }
+    if (key.isNull()) return text;
+    const auto isKey = [&](qsizetype i) {
+        return text[i].toUpper() == key.toUpper() && (i == 0 || text[i - 1] != u'&');
+    };
+    qsizetype at = -1;
+    for (qsizetype i = 0; i < text.size() && at < 0; ++i)
+        if (isKey(i) && (i == 0 || !text[i - 1].isLetterOrNumber())) at = i;
+    for (qsizetype i = 0; i < text.size() && at < 0; ++i)
+        if (isKey(i)) at = i;
+    if (at >= 0) return text.insert(at, u'&');
+    return text + QStringLiteral("(&") + key.toUpper() + u')';
 }
 
 } // namespace MainView

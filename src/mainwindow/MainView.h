@@ -76,4 +76,9 @@ void mnuViewRefresh_Click(MainContext& ctx);
 FileMenuState mnuFile_Click(const MainContext& ctx);
 // A recent-file item: opens the project its caption names, unless it is the empty-entry text.
 bool mnuFileMRU_Click(MainContext& ctx, const QString& caption);
+
+// A caption a menu rule gives an item, with the access key of the item's design caption (the
+// letter after its "&"): marked in the caption, at a word's first letter if it can, else
+// anywhere, else added as "(&X)". An "&" of the caption itself stays text.
+QString WithAccessKey(const QString& caption, const QString& designCaption);
 } // namespace MainView

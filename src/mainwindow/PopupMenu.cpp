@@ -272,4 +272,26 @@ void lvNodeContent_DblClick(MainContext& ctx, const std::optional<QString>& list
         OpenEditor(ctx, kUserGroups, *listItem);
     }
 }
+
+namespace {
+// Runs the delete item a pop-up menu state shows; its rule has made the row current.
+void RunDelete(MainContext& ctx, const PopupMenuState& s) {
+    if (!s.popUp) return;
+    if (s.mnuProjConentDeleteGroupList.visible)
+        ProjMenu::mnuProjDeleteGroupList_Click(ctx);
+    else if (s.mnuProjConentDeleteTelList.visible)
+        ProjMenu::mnuProjDeleteTelList_Click(ctx);
+}
+} // namespace
+
+void tvProjectContent_KeyDelete(MainContext& ctx) {
+    RunDelete(ctx, tvProjectContent_MouseUp(ctx));
+}
+
+void lvNodeContent_KeyDelete(MainContext& ctx, const std::optional<QString>& listItem) {
+    QString tag;
+    if (!listItem || !SelectedTag(ctx, std::nullopt, tag)) return;
+    if (tag != kUsers && tag != kUserGroups) return;
+    RunDelete(ctx, lvNodeContent_MouseUp(ctx, listItem));
+}
 } // namespace PopupMenu

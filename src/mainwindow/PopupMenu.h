@@ -51,4 +51,11 @@ void tvProjectContent_DblClick(MainContext& ctx);
 // Double click on the content list: a contact or zone opens its editor, a group of the groups
 // branch its editor; an overview row of the root selects and expands its branch.
 void lvNodeContent_DblClick(MainContext& ctx, const std::optional<QString>& listItem);
+
+// The Delete key on the tree: a group or contact leaf is deleted as its pop-up menu's delete
+// item does it (with its confirmation).
+void tvProjectContent_KeyDelete(MainContext& ctx);
+// The Delete key on the content list: a selected row of the groups or contacts branch's table
+// is deleted the same way; rows of other views stand for no group or contact.
+void lvNodeContent_KeyDelete(MainContext& ctx, const std::optional<QString>& listItem);
 } // namespace PopupMenu

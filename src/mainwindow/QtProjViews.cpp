@@ -5,11 +5,17 @@
 #include "mainwindow/MainView.h"
 #include "mainwindow/frmMain.h"
 
+#include <QApplication>
+
 #include <QAction>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QToolTip>
 #include <QTreeView>
+#include <map>
+#include <memory>
 
 void QtProjTreeDelegate::initStyleOption(QStyleOptionViewItem* option,
                                          const QModelIndex& index) const {
@@ -17,6 +23,31 @@ void QtProjTreeDelegate::initStyleOption(QStyleOptionViewItem* option,
     if (index.data(m_greyRole).toBool())
         option->palette.setColor(QPalette::Text,
                                  option->palette.color(QPalette::Disabled, QPalette::Text));
+}
+
+bool QtContentListDelegate::TextCut(const QStyleOptionViewItem& option, const QModelIndex& index,
+                                    const QWidget* view) const {
+    QStyleOptionViewItem o = option;
+    initStyleOption(&o, index);
+    if (o.text.isEmpty()) return false;
+    const QStyle* style = view ? view->style() : QApplication::style();
+    const QRect room = style->subElementRect(QStyle::SE_ItemViewItemText, &o, view);
+    // The style keeps a margin on each side of the text inside that room.
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
+    return o.fontMetrics.horizontalAdvance(o.text) > room.width() - 2 * margin;
+}
+
+bool QtContentListDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view,
+                                      const QStyleOptionViewItem& option,
+                                      const QModelIndex& index) {
+    if (event->type() != QEvent::ToolTip || !index.isValid())
+        return QtImageKeyDelegate::helpEvent(event, view, option, index);
+    if (TextCut(option, index, view)) {
+        QToolTip::showText(event->globalPos(), index.data(Qt::DisplayRole).toString(), view);
+    } else {
+        QToolTip::hideText();
+    }
+    return true;
 }
 
 namespace QtProjViews {
@@ -42,13 +73,44 @@ void Attach(frmMain& window, MainContext& ctx) {
         [tv](const QModelIndex& index, bool expanded) { tv->setExpanded(index, expanded); });
 
     window.SetListModel(&view.list);
+    lv->setItemDelegate(new QtContentListDelegate(Qt::DecorationRole, lv));
     lv->setRootIsDecorated(false);
-    lv->header()->setStretchLastSection(false);
-    const auto widths = [&window, lv] {
+    // The last column reaches the window's edge; a double click on a divider fits the column
+    // before it to its content (the tree view's own handling).
+    lv->header()->setStretchLastSection(true);
+    // The widths a person gives a set of columns are kept for it while the program runs.
+    struct Kept {
+        std::map<QString, QVector<int>> widths;
+        bool applying = false;
+    };
+    const auto kept = std::make_shared<Kept>();
+    const auto key = [lv] {
+        const QAbstractItemModel* m = lv->model();
+        QString k;
+        for (int i = 0; m && i < m->columnCount(); ++i)
+            k += m->headerData(i, Qt::Horizontal).toString() + u'\x1f' +
+                 m->headerData(i, Qt::Horizontal, NodeContentModel::WidthTwipsRole).toString() +
+                 u'\x1e';
+        return k;
+    };
+    const auto widths = [&window, lv, kept, key] {
+        kept->applying = true;
         ApplyColumnWidths(lv->header(), lv->model(), window.Dpi());
+        const auto it = kept->widths.find(key());
+        if (it != kept->widths.end())
+            for (int i = 0; i + 1 < it->second.size(); ++i)
+                lv->header()->resizeSection(i, it->second[i]);
+        kept->applying = false;
     };
     QObject::connect(&view.list, &QAbstractItemModel::columnsInserted, lv, widths);
     QObject::connect(&view.list, &QAbstractItemModel::modelReset, lv, widths);
+    QObject::connect(lv->header(), &QHeaderView::sectionResized, lv, [lv, kept, key] {
+        if (kept->applying || lv->header()->count() == 0) return;
+        QVector<int>& w = kept->widths[key()];
+        w.clear();
+        for (int i = 0; i < lv->header()->count(); ++i)
+            w << lv->header()->sectionSize(i);
+    });
 
     QLabel* tvCaption = window.lbltvProjectContentCaption();
     QLabel* lvCaption = window.lbllvNodeContentCaption();

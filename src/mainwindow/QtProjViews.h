@@ -24,6 +24,18 @@ private:
     int m_greyRole;
 };
 
+// The content list's delegate: icons by image key, and a cell whose text is cut shows it whole
+// in its tooltip.
+class QtContentListDelegate : public QtImageKeyDelegate {
+public:
+    using QtImageKeyDelegate::QtImageKeyDelegate;
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override;
+    // True when the cell's text does not fit its room.
+    bool TextCut(const QStyleOptionViewItem& option, const QModelIndex& index,
+                 const QWidget* view) const;
+};
+
 namespace QtProjViews {
 // Sets the core's models on the window's tree and list and keeps the views in step with them.
 void Attach(frmMain& window, MainContext& ctx);

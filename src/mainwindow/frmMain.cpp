@@ -32,13 +32,18 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QSettings>
 #include <tuple>
+#include <QTimer>
+
+static std::optional<QString> SelectedListItem(const QTreeView* lv);
 
 namespace {
 // Design sizes in twips.
@@ -46,6 +51,7 @@ constexpr int kMinPane = 1500; // the tree's least width, and the least room rig
 constexpr int kMinWindowWidth = 3000;
 constexpr int kTreeWidth = 3000; // the splitter's place at start
 constexpr int kGripWidth = 60;
+constexpr int kSavedShownMs = 4000; // how long "Saved" stays in the status bar
 } // namespace
 
 frmMain::frmMain(MainContext& ctx, QSettings* placementStore, QWidget* parent)
@@ -98,6 +104,11 @@ frmMain::frmMain(MainContext& ctx, QSettings* placementStore, QWidget* parent)
     // A separator's caption ("-" in the text table) would show as a section title.
     for (QAction* a : findChildren<QAction*>())
         if (a->isSeparator()) a->setText(QString());
+    m_caption = windowTitle();
+    connect(&ctx.storeEvents, &StoreEvents::projectOpened, this, &frmMain::UpdateTitle);
+    connect(&ctx.storeEvents, &StoreEvents::projectClosed, this, &frmMain::UpdateTitle);
+    connect(&ctx.storeEvents, &StoreEvents::modifiedChanged, this, &frmMain::UpdateTitle);
+    connect(&ctx.storeEvents, &StoreEvents::projectSaved, this, &frmMain::ShowSaved);
     SetConnectStatusImage(ctx.ConnectStatus);
     if (placementStore) {
         m_store = placementStore;
@@ -197,6 +208,33 @@ void frmMain::ConnectMenus() {
             &frmMain::lvNodeContent_MouseUp);
     connect(ui->lvNodeContent, &QAbstractItemView::doubleClicked, this,
             &frmMain::lvNodeContent_DblClick);
+    ui->tvProjectContent->installEventFilter(this);
+    ui->lvNodeContent->installEventFilter(this);
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress ||
+        (static_cast<QKeyEvent*>(event)->modifiers() &
+         ~Qt::KeyboardModifiers(Qt::KeypadModifier)) != Qt::NoModifier)
+        return QMainWindow::eventFilter(watched, event);
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    const bool open = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_F2;
+    if (!open && key != Qt::Key_Delete) return QMainWindow::eventFilter(watched, event);
+    if (watched == ui->tvProjectContent) {
+        if (open)
+            tvProjectContent_DblClick();
+        else
+            PopupMenu::tvProjectContent_KeyDelete(m_ctx);
+        return true;
+    }
+    if (watched == ui->lvNodeContent) {
+        if (open)
+            lvNodeContent_DblClick();
+        else
+            PopupMenu::lvNodeContent_KeyDelete(m_ctx, SelectedListItem(lvNodeContent()));
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 // ---- Placement and layout ----------------------------------------------------------------
@@ -290,6 +328,24 @@ void frmMain::SetStatusText(const QString& panelKey, const QString& text) {
     panel->setText(text);
     if (panel == m_panels[2]) SetConnectStatusImage(m_ctx.ConnectStatus);
     panel->repaint(); // long operations show their progress before they let events run
+}
+
+void frmMain::UpdateTitle() {
+    const QString file = QFileInfo(m_ctx.project.ProjPath).fileName();
+    setWindowTitle(m_ctx.project.IsOpen() && !file.isEmpty()
+                       ? AppTitle() + QStringLiteral(" - ") + file + QStringLiteral("[*]")
+                       : m_caption);
+    setWindowModified(m_ctx.project.IsOpen() && m_ctx.project.IsModified);
+}
+
+void frmMain::ShowSaved(const QString& path) {
+    const QString text =
+        GetMLText(m_ctx.ml, QStringLiteral("已儲存 %1"), 1, 7311, QStringLiteral("KORVAMain"))
+            .arg(QFileInfo(path).fileName());
+    SetStatusText(QStringLiteral("Status"), text);
+    QTimer::singleShot(kSavedShownMs, this, [this, text] {
+        if (m_panels[0]->text() == text) SetStatusText(QStringLiteral("Status"), QString());
+    });
 }
 
 void frmMain::SetConnectStatusImage(bool connected) {
@@ -390,9 +446,14 @@ void frmMain::mnuFile_Click() {
 }
 void frmMain::mnuProj_Click() {
     const ProjMenuState s = ProjMenu::mnuProj_Click(m_ctx);
+    // A caption the rule sets keeps the item's access key.
     const auto apply = [](QAction* item, const ProjMenuItem& state) {
         item->setEnabled(state.enabled);
-        if (state.caption) item->setText(*state.caption);
+        if (!item->property("designCaption").isValid())
+            item->setProperty("designCaption", item->text());
+        if (state.caption)
+            item->setText(MainView::WithAccessKey(*state.caption,
+                                                  item->property("designCaption").toString()));
     };
     apply(ui->mnuProjAddGroupList, s.mnuProjAddGroupList);
     apply(ui->mnuProjAddTelList, s.mnuProjAddTelList);

@@ -96,10 +96,17 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
+    // Enter or F2 on the tree or the list opens the editor of what is selected (as a double
+    // click does); Delete deletes it.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void ConnectMenus();
     void BuildStatusBar();
+    // "KORVA - Walk1.cmb" with the modified marker while a project is open, else the caption.
+    void UpdateTitle();
+    // "Saved" with the file name in the status panel for a few seconds.
+    void ShowSaved(const QString& path);
     void RestorePlacement();
     void RegisterWindows();
 
@@ -164,4 +171,5 @@ private:
     std::unique_ptr<frmCommLog> m_frmCommLog;     // its window, made when first opened
     std::function<void(const FrameEvent&)> m_observerBefore;
     bool m_ended = false;
+    QString m_caption; // the window's caption without a project
 };

@@ -122,15 +122,16 @@ std::optional<QString> QtUi::FileDialog(FileDialogKind kind, const FileDialogSet
     const QString backTo = m_programFolder.isEmpty() ? QDir::currentPath() : m_programFolder;
     QString start = DialogFolder(setup.initialDir);
     if (!setup.defaultName.isEmpty()) start = QDir(start).filePath(setup.defaultName);
+    QFileDialog dialog(DialogParent(), setup.title, start, QtFilter(setup.filter));
+    dialog.setAcceptMode(kind == FileDialogKind::Open ? QFileDialog::AcceptOpen
+                                                      : QFileDialog::AcceptSave);
+    dialog.setFileMode(kind == FileDialogKind::Open ? QFileDialog::ExistingFile
+                                                    : QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !setup.overwritePrompt);
+    // With the suffix, a name typed or proposed without its extension still names the file.
+    dialog.setDefaultSuffix(setup.defaultSuffix);
     QString chosen;
-    QWidget* parent = DialogParent();
-    if (kind == FileDialogKind::Open) {
-        chosen = QFileDialog::getOpenFileName(parent, setup.title, start, QtFilter(setup.filter));
-    } else {
-        chosen = QFileDialog::getSaveFileName(
-            parent, setup.title, start, QtFilter(setup.filter), nullptr,
-            setup.overwritePrompt ? QFileDialog::Options() : QFileDialog::DontConfirmOverwrite);
-    }
+    if (dialog.exec() == QDialog::Accepted) chosen = dialog.selectedFiles().value(0);
     QDir::setCurrent(backTo);
     if (chosen.isEmpty()) return std::nullopt;
     m_lastDir = QFileInfo(chosen).absolutePath();

@@ -56,13 +56,15 @@ std::optional<QString> AskFile(StoreContext& ctx, FileDialogKind kind, const QSt
     setup.defaultName = defaultName;
     setup.overwritePrompt = false; // the store asks its own question
     setup.fileMustExist = false;
+    setup.defaultSuffix = QStringLiteral("cmb");
     const std::optional<QString> chosen = ctx.ui.FileDialog(kind, setup);
     QDir::setCurrent(ctx.programFolder);
     if (!chosen || chosen->isEmpty()) return std::nullopt;
-    const QFileInfo fi(*chosen);
+    const QString path = WithProjectExtension(*chosen);
+    const QFileInfo fi(path);
     ctx.dlgFolder = fi.absolutePath();
     ctx.dlgFileName = fi.fileName();
-    return chosen;
+    return path;
 }
 
 void EndBusy(StoreContext& ctx) {
@@ -287,6 +289,22 @@ QString DefaultNewName(const StoreContext& ctx) {
     return {};
 }
 
+QString WithProjectExtension(const QString& path) {
+    return QFileInfo(path).suffix().isEmpty() && !path.endsWith(u'.')
+               ? path + QStringLiteral(".cmb")
+               : path;
+}
+
+// The name the Open dialog offers: the file chosen last, while it exists, so that the name box
+// never holds a name the Open button refuses.
+static QString OpenDialogName(const StoreContext& ctx) {
+    const QString folder = ctx.dlgFolder.isEmpty() ? ProjectFolder(ctx) : ctx.dlgFolder;
+    return !ctx.dlgFileName.isEmpty() &&
+                   FileUtil::FileExists(QDir(folder).filePath(ctx.dlgFileName))
+               ? ctx.dlgFileName
+               : QString();
+}
+
 QString WorkingPathOf(const QString& projectPath) {
     const QFileInfo fi(projectPath);
     return QDir(fi.path()).filePath(fi.completeBaseName() + QStringLiteral(".mir"));
@@ -347,7 +365,7 @@ bool OpenProject(StoreContext& ctx, const QString& pathIn) {
             GetMLText(ctx.ml, QStringLiteral("開啟專案"), 1, 135, QStringLiteral("KORVAMain")),
             GetMLText(ctx.ml, QStringLiteral("Quillon設定檔案,(*.cmb)|*.cmb"), 1, 142,
                       QStringLiteral("KORVAMain")),
-            BaseNameOf(ctx.dlgFileName));
+            OpenDialogName(ctx));
         if (!chosen) return false;
         path = *chosen;
     }
@@ -463,7 +481,6 @@ bool OpenProject(StoreContext& ctx, const QString& pathIn) {
 }
 
 void NewProject(StoreContext& ctx) {
-    if (ctx.project.IsOpen() && CloseProject(ctx) == kCancelled) return;
     const QString defaultName = DefaultNewName(ctx);
     QString path;
     for (;;) {
@@ -493,6 +510,8 @@ void NewProject(StoreContext& ctx) {
         // leaves it as it was.
         if (answer == vbYes) break;
     }
+    // The open project is closed only now that the new name stands.
+    if (ctx.project.IsOpen() && CloseProject(ctx) == kCancelled) return;
     const QString templatePath = QDir(ctx.programFolder).filePath(QStringLiteral("RV27.mdb"));
     if (!FileUtil::CopyFileAtomic(templatePath, path)) {
         ctx.ui.MsgBox(
@@ -578,8 +597,9 @@ int SaveProject(StoreContext& ctx, bool force, bool ask, bool allowCancel) {
         return kCancelled;
     }
     if (!ReopenWorkingCopy(ctx)) return kSaved;
-    p.IsModified = false;
+    SetModified(ctx, false);
     StampBasicDate(p, ProjectSchema::kModifiedDate);
+    Q_EMIT ctx.storeEvents.projectSaved(p.ProjPath);
     return kSaved;
 }
 
@@ -662,6 +682,12 @@ int CloseProject(StoreContext& ctx) {
     ResetProjectState(p);
     Q_EMIT ctx.storeEvents.projectClosed();
     return kSaved;
+}
+
+void SetModified(StoreContext& ctx, bool modified) {
+    if (ctx.project.IsModified == modified) return;
+    ctx.project.IsModified = modified;
+    Q_EMIT ctx.storeEvents.modifiedChanged(modified);
 }
 
 void AddToRecentFiles(StoreContext& ctx, const QString& path) {

@@ -26,6 +26,8 @@ constexpr int kCancelled = 2; // the user cancelled, or the save failed: keep ev
 QString ProjectFolder(const StoreContext& ctx);
 // "Project<i>.cmb" for the smallest i from 1 to 99 free in the project folder; empty when none.
 QString DefaultNewName(const StoreContext& ctx);
+// A chosen name without an extension gets ".cmb"; any other name stays as it is.
+QString WithProjectExtension(const QString& path);
 // The working copy of a project file: same folder and base name, extension ".mir".
 QString WorkingPathOf(const QString& projectPath);
 // Copies a database file together with the write-ahead log or journal beside it, so that
@@ -40,8 +42,8 @@ ProjectCheck CheckProjectFile(const QString& path);
 // The same for any file; reads a copy, so the file itself is never touched.
 bool IsProjectFile(const QString& path);
 
-// File > New: closes the open project (with the save prompt), asks for the new file, copies
-// the template there and opens it.
+// File > New: asks for the new file, then closes the open project (with the save prompt),
+// copies the template there and opens it.
 void NewProject(StoreContext& ctx);
 // Opens the project at path (an empty path asks with the open dialog). True when opened.
 bool OpenProject(StoreContext& ctx, const QString& path);
@@ -54,6 +56,9 @@ void SaveProjectAs(StoreContext& ctx);
 // Closes the open project after the save prompt: kSaved when closed or nothing was open,
 // kCancelled when the user cancelled (or the save failed) and the project stays open.
 int CloseProject(StoreContext& ctx);
+
+// Sets the open project's modified flag and announces a change of it.
+void SetModified(StoreContext& ctx, bool modified);
 
 // Puts path first in the recent-files list (at most four entries) and stores the list.
 void AddToRecentFiles(StoreContext& ctx, const QString& path);

@@ -3,6 +3,7 @@
 #include "base/VBUtil.h"
 #include "db/ADOUtil.h"
 #include "store/MessageRule.h"
+#include "store/KORVAMain.h"
 #include "store/ProjectSchema.h"
 #include "store/StoreContext.h"
 
@@ -101,7 +102,7 @@ bool SaveFormObj(StoreContext& ctx, const ProjBasicFields& f) {
             GetMLText(ctx.ml, QStringLiteral("專案基本資料"), 2, 760, QStringLiteral("KORVAMain")));
         return false;
     }
-    ctx.project.IsModified = true;
+    KORVAMain::SetModified(ctx, true);
     return true;
 }
 

@@ -11,4 +11,8 @@ Q_SIGNALS:
     void projectClosed();
     // The recent-files list changed.
     void recentFilesChanged();
+    // The open project's modified flag changed.
+    void modifiedChanged(bool modified);
+    // The working copy was copied to the project file at path.
+    void projectSaved(const QString& path);
 };

@@ -6,6 +6,7 @@
 #include "../download/Oracle.h"
 #include "app/AppContext.h"
 #include "app/Startup.h"
+#include "device/DebugRegisters.h"
 #include "device/frmComPort.h"
 #include "device/frmCommSetting.h"
 #include "device/frmMessage.h"
@@ -91,6 +92,7 @@ class tst_frmDeviceEndToEnd : public QObject {
 private Q_SLOTS:
     void connectAndChangeTheSettings();
     void downloadFromTheDeviceMenu();
+    void demoDeviceWithNothingPluggedIn();
 };
 
 void tst_frmDeviceEndToEnd::connectAndChangeTheSettings() {
@@ -248,6 +250,101 @@ void tst_frmDeviceEndToEnd::downloadFromTheDeviceMenu() {
     sim.State();
     verdict = oracle::Judge(project, sim.StatePath());
     QVERIFY2(verdict.code == 0, qPrintable(verdict.text));
+}
+
+// The port dialog's demo entry starts the shipped simulator from the program folder: connect,
+// settings, registers and a download work against it; another port, or the program's end,
+// stops it.
+void tst_frmDeviceEndToEnd::demoDeviceWithNothingPluggedIn() {
+    const QString demoText = QStringLiteral("模擬裝置 (示範)");
+    const auto choose = [](const QString& text) {
+        return [text](frmComPort* d) {
+            auto* combo = d->findChild<QComboBox*>(QStringLiteral("cmbComPort"));
+            const int at = combo->findText(text);
+            if (at >= 0)
+                combo->setCurrentIndex(at);
+            else
+                combo->setEditText(text);
+            d->findChild<QPushButton*>(QStringLiteral("CmdOK"))->click();
+        };
+    };
+    QString demoPort;
+    {
+        Desk desk(QStringLiteral("/dev/korva-no-such-port"));
+        QVERIFY(desk.started);
+        QVERIFY(QFile::link(devsimtest::Sim::Program(),
+                            desk.dir.filePath(QStringLiteral("korva-devsim"))));
+        AppContext& ctx = desk.ctx;
+        QtStatusPanel* panel = desk.w->StatusPanel(QStringLiteral("ConnectStatus"));
+
+        ModalScript connect;
+        connect.Window<frmComPort>(choose(demoText));
+        connect.Box(QMessageBox::Ok);
+        desk.Item("mnuDeviceConnect")->trigger();
+        QVERIFY(connect.steps.isEmpty());
+        QVERIFY2(connect.seen.value(0).startsWith(QStringLiteral("連線至簡訊報警機成功!")),
+                 qPrintable(connect.seen.join(u'|')));
+        QCOMPARE(panel->text(), QStringLiteral(" Online (示範)"));
+        demoPort = ctx.demo.PortName();
+        QVERIFY(QFileInfo::exists(demoPort));
+
+        ModalScript settings;
+        settings.Window<frmCommSetting>([](frmCommSetting* d) {
+            d->findChild<QLineEdit*>(QStringLiteral("txtSlaveID"))->setText(QStringLiteral("12"));
+            d->findChild<QPushButton*>(QStringLiteral("CmdOK"))->click();
+        });
+        settings.Box(QMessageBox::Ok);
+        settings.Box(QMessageBox::Ok);
+        desk.Trigger("mnuDeviceSetting");
+        QCOMPARE(settings.seen.value(1), QStringLiteral("設定報警機通訊參數成功!"));
+
+        // The register read asks for the port again: the demo is preset and kept.
+        ModalScript registers;
+        QString preset;
+        registers.Window<frmComPort>([&](frmComPort* d) {
+            preset = d->cmbComPort()->currentText();
+            d->findChild<QPushButton*>(QStringLiteral("CmdOK"))->click();
+        });
+        registers.Box(QMessageBox::Ok);
+        DebugForm form;
+        form.rows = DebugRegisters::Rows();
+        form.values = QStringList(form.rows.size(), QString());
+        QVERIFY(DebugRegisters::cmdRead_Click(ctx, form));
+        QCOMPARE(preset, demoText);
+        QVERIFY(!form.values.contains(QString()));
+        QCOMPARE(ctx.demo.PortName(), demoPort);
+
+        const QString project = desk.dir.filePath(QStringLiteral("Demo.cmb"));
+        QVERIFY(QFile::copy(desk.dir.filePath(QStringLiteral("RV27.mdb")), project));
+        QFile::setPermissions(project, QFile::permissions(project) | QFile::WriteOwner);
+        QVERIFY(TestEnv::ExecSql(project, oracle::RichProjectSql(false)));
+        QVERIFY(KORVAMain::OpenProject(ctx, project));
+        ModalScript download;
+        download.Box(QMessageBox::Ok);
+        download.Box(QMessageBox::Ok);
+        desk.Trigger("mnuDeviceDownLoad");
+        QVERIFY2(download.seen.value(1).contains(QStringLiteral("成功")),
+                 qPrintable(download.seen.join(u'|')));
+
+        // Another port: the simulator ends and the panel no longer names the demo.
+        ModalScript other;
+        other.Window<frmComPort>(choose(QStringLiteral("/dev/korva-no-such-port")));
+        other.Box(QMessageBox::Ok); // the port cannot be opened
+        desk.Item("mnuDeviceConnect")->trigger();
+        QVERIFY(other.steps.isEmpty());
+        QVERIFY(!ctx.demo.Running());
+        QVERIFY(!QFileInfo::exists(demoPort));
+        QVERIFY(!panel->text().contains(QStringLiteral("示範")));
+
+        // Chosen again, it runs until the program ends.
+        ModalScript again;
+        again.Window<frmComPort>(choose(demoText));
+        again.Box(QMessageBox::Ok);
+        desk.Item("mnuDeviceConnect")->trigger();
+        demoPort = ctx.demo.PortName();
+        QVERIFY(QFileInfo::exists(demoPort));
+    }
+    QVERIFY(!QFileInfo::exists(demoPort));
 }
 
 QTEST_MAIN(tst_frmDeviceEndToEnd)

@@ -303,6 +303,7 @@ private Q_SLOTS:
         MoveUsersForm& mv = c.forms.moveUsers;
         mv.LoadFormObj(c, QStringLiteral("a"));
         QCOMPARE(mv.cmbMoveGroup.items, (QStringList{"Team(1)"}));
+        QCOMPARE(mv.Label1, QStringLiteral("將群組[a]的全部連絡人 (3 位) 轉移到:"));
         QVERIFY(mv.cmdOK_Click(c));
         QCOMPARE(env.Users(), QStringLiteral("Tom=Team(1)\nAnn=Team(1)\nBob=Team(1)"));
     }
@@ -414,6 +415,75 @@ private Q_SLOTS:
         const QString limit = unicode ? QStringLiteral("70個字!") : QStringLiteral("160個位元組!");
         QVERIFY2(env.ui.messages[0].text.endsWith(limit), qPrintable(env.ui.messages[0].text));
         QCOMPARE(env.Q("SELECT AlarmSMS||ResetSMS FROM Zones WHERE ZoneNo=3"), QString());
+    }
+
+    void zoneMessageCounter_data() {
+        QTest::addColumn<bool>("unicode");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("counter");
+        QTest::addColumn<bool>("over");
+        QTest::addColumn<QString>("gaps"); // the characters the warning names; empty: none
+        const QString han = QStringLiteral("警");
+        QTest::newRow("unicode") << true << QString(23, u'a') << "23 / 70 個字" << false << "";
+        QTest::newRow("unicode emoji")
+            << true << QStringLiteral("a😀") << "3 / 70 個字" << false << "";
+        QTest::newRow("unicode over") << true << han.repeated(71) << "71 / 70 個字" << true << "";
+        QTest::newRow("big5 han") << false << han.repeated(23) << "46 / 160 個位元組" << false
+                                  << "";
+        QTest::newRow("big5 limit")
+            << false << han.repeated(80) << "160 / 160 個位元組" << false << "";
+        QTest::newRow("big5 over")
+            << false << QString(161, u'a') << "161 / 160 個位元組" << true << "";
+        QTest::newRow("big5 gaps once each")
+            << false << QStringLiteral("a✓😀✓?") << "5 / 160 個位元組" << false << "✓ 😀";
+    }
+
+    void zoneMessageCounter() {
+        QFETCH(bool, unicode);
+        QFETCH(QString, text);
+        QFETCH(QString, counter);
+        QFETCH(bool, over);
+        QFETCH(QString, gaps);
+        EditEnv env;
+        QVERIFY(env.OpenWith(QString()));
+        const auto m = EditZoneListForm::Measure(env.c().ml, text, unicode);
+        QCOMPARE(m.counter, counter);
+        QCOMPARE(m.over, over);
+        QCOMPARE(m.over, !EditZoneListForm::MessageFits(text, unicode));
+        QCOMPARE(m.warning, gaps.isEmpty()
+                                ? QString()
+                                : QStringLiteral("裝置無法傳送這些字元，將以「?」送出: ") + gaps);
+    }
+
+    // OK asks before characters the device cannot send are saved as "?"; No keeps the dialog.
+    void zoneUnsendableAsksBeforeSaving_data() {
+        QTest::addColumn<bool>("unicode");
+        QTest::addColumn<int>("answer");     // 0: nothing asked
+        QTest::addColumn<QString>("stored"); // empty: nothing saved
+        QTest::newRow("yes") << false << int(vbYes) << "ok ? ?";
+        QTest::newRow("no") << false << int(vbNo) << "";
+        QTest::newRow("unicode") << true << 0 << "ok ✓ 😀";
+    }
+
+    void zoneUnsendableAsksBeforeSaving() {
+        QFETCH(bool, unicode);
+        QFETCH(int, answer);
+        QFETCH(QString, stored);
+        EditEnv env;
+        QVERIFY(env.OpenWith(QStringLiteral("UPDATE Basic SET IsUnicode=%1;").arg(int(unicode))));
+        QVERIFY(env.Select(QStringLiteral("Zones,3")));
+        EditZoneListForm& f = env.c().forms.editZoneList;
+        QVERIFY(f.LoadFormObj(env.c()));
+        f.txtResetSMS = QStringLiteral("ok ✓ 😀");
+        if (answer) env.ui.answers.enqueue(MsgResult(answer));
+        QCOMPARE(f.cmdOK_Click(env.c()), !stored.isEmpty());
+        QCOMPARE(env.ui.messages.size(), answer ? 1 : 0);
+        if (answer)
+            QCOMPARE(env.ui.messages[0].text,
+                     QStringLiteral("簡訊報警機無法傳送訊息中的這些字元: ✓ 😀\r\n"
+                                    "要將它們改為「?」並儲存嗎?"));
+        QCOMPARE(env.Q("SELECT ResetSMS FROM Zones WHERE ZoneNo=3"), stored);
+        QCOMPARE(f.focusControl, stored.isEmpty() ? QStringLiteral("txtResetSMS") : QString());
     }
 
     void zoneTargetRoundTrip() {

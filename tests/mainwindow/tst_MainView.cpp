@@ -53,6 +53,36 @@ class TestMainView : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void accessKeyOfARuleCaption_data() {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("design");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("chinese") << "編輯連絡人群組"
+                                 << "編輯群組(&E)"
+                                 << "編輯連絡人群組(&E)";
+        QTest::newRow("word start") << "Edit Contact Group"
+                                    << "Add &Group"
+                                    << "Edit Contact &Group";
+        QTest::newRow("inside a word") << "Edit Contact"
+                                       << "Edi&t Contact"
+                                       << "Edi&t Contact";
+        QTest::newRow("name with &") << "Delete [R&D]"
+                                     << "&Delete"
+                                     << "&Delete [R&&D]";
+        QTest::newRow("no key") << "A&B"
+                                << "Plain"
+                                << "A&&B";
+        QTest::newRow("&& is no key") << "Zone"
+                                      << "R&&D &Zone"
+                                      << "&Zone";
+    }
+    void accessKeyOfARuleCaption() {
+        QFETCH(QString, caption);
+        QFETCH(QString, design);
+        QFETCH(QString, shown);
+        QCOMPARE(MainView::WithAccessKey(caption, design), shown);
+    }
+
     void parseNodeTag_data() {
         QTest::addColumn<QString>("tag");
         QTest::addColumn<QString>("kind");
@@ -309,7 +339,7 @@ private Q_SLOTS:
         const QStringList memberCols = {QStringLiteral("連絡人"), QStringLiteral("電話號碼"),
                                         QStringLiteral("連絡人群組名稱"), QStringLiteral("說明"),
                                         QStringLiteral("暫停使用")};
-        const QString tomGroups = QStringLiteral("A\r\nB");
+        const QString tomGroups = QStringLiteral("A, B"); // stored "A" CR LF "B"
         // Tom is in A and in B, and not in AB; Ann is in AB only.
         Select(ctx, QStringLiteral("UserGroups,A"));
         QCOMPARE(ctx.view.lvCaption, QStringLiteral("連絡人群組名稱:A"));

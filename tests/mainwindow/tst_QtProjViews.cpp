@@ -5,6 +5,7 @@
 #include "db/ADOUtil.h"
 #include "mainwindow/MainView.h"
 #include "mainwindow/QtProjViews.h"
+#include "mainwindow/QtStatusPanel.h"
 #include "mainwindow/frmMain.h"
 
 #include <QAction>
@@ -75,6 +76,15 @@ private Q_SLOTS:
             QCOMPARE(lv->header()->sectionSize(i), Twips::ToPixels(twips[i], w.Dpi()));
         tv->setCurrentIndex(MainView::FindNodeByTag(e.ctx->view, QStringLiteral("UserGroups,A")));
         QCOMPARE(lv->model()->rowCount(), 2);
+        // A width the person gives a column is kept for that set of columns.
+        tv->setCurrentIndex(MainView::FindNodeByTag(e.ctx->view, QStringLiteral("Zones")));
+        lv->header()->resizeSection(1, 333);
+        tv->setCurrentIndex(MainView::FindNodeByTag(e.ctx->view, QStringLiteral("UserGroups,A")));
+        QCOMPARE(lv->header()->sectionSize(1), Twips::ToPixels(1500, w.Dpi()));
+        tv->setCurrentIndex(MainView::FindNodeByTag(e.ctx->view, QStringLiteral("Zones")));
+        QCOMPARE(lv->header()->sectionSize(1), 333);
+        QCOMPARE(lv->header()->sectionSize(0), Twips::ToPixels(1000, w.Dpi()));
+        tv->setCurrentIndex(MainView::FindNodeByTag(e.ctx->view, QStringLiteral("UserGroups,A")));
 
         // Icons by image key, grey text for the suspended contact.
         DelegateProbe probe;
@@ -130,20 +140,29 @@ private Q_SLOTS:
         QCOMPARE(e.ui.messages.size(), 1); // the save prompt of the modified project
     }
 
-    // Ctrl+S right after an edit saves, though the File menu was never opened since.
+    // Ctrl+S right after an edit saves, though the File menu was never opened since. The title
+    // names the project and marks it modified until the save, which the status bar reports.
     void saveShortcutFollowsTheProject() {
         ProjectEnv e;
         QSettings s(e.tmp.filePath(QStringLiteral("placement.ini")), QSettings::IniFormat);
         frmMain w(*e.ctx, &s);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const QString caption = w.windowTitle();
         const QString a = e.MakeProject(QStringLiteral("A.cmb"));
         QVERIFY(e.Open(a));
+        QCOMPARE(w.windowTitle(), QStringLiteral("KORVA - A.cmb[*]"));
+        QVERIFY(!w.isWindowModified());
         QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier); // nothing to save yet
         QVERIFY(e.ui.messages.isEmpty());
-        e.ctx->project.IsModified = true;
+        KORVAMain::SetModified(*e.ctx, true);
+        QVERIFY(w.isWindowModified());
         QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
         QVERIFY(!e.ctx->project.IsModified);
+        QVERIFY(!w.isWindowModified());
+        QCOMPARE(w.StatusPanel(QStringLiteral("Status"))->text(), QStringLiteral("已儲存 A.cmb"));
+        QCOMPARE(KORVAMain::CloseProject(*e.ctx), KORVAMain::kSaved);
+        QCOMPARE(w.windowTitle(), caption);
     }
 
     void basicItemAndClosingWithTheSavePrompt() {
@@ -163,6 +182,7 @@ private Q_SLOTS:
         Item(w, "mnuFileBasic")->trigger();
         QVERIFY(shown);
         QVERIFY(e.ctx->project.IsModified);
+        QVERIFY(w.isWindowModified());
         QCOMPARE(ProjectEnv::Sql3(e.ctx->project.MirPath,
                                   QStringLiteral("SELECT ModifiedDate FROM Basic")),
                  QDate::currentDate().toString(Qt::ISODate));

@@ -1,6 +1,6 @@
-// The main window's pop-up menu and double-click: a right click over the tree or the list
-// pops the menu up with the rule's items, its items reach their dialogs, and a double click
-// opens the editor of the row under it.
+// The main window's pop-up menu, double-click and keys: a right click over the tree or the
+// list pops the menu up with the rule's items, its items reach their dialogs, a double click
+// (or Enter, F2) opens the editor of the row under it, and Delete deletes it.
 #include "editing/EditEnv.h"
 #include "editing/EditWindows.h"
 #include "editing/KORVAUtil.h"
@@ -11,9 +11,11 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDialog>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QSet>
 #include <QSettings>
 #include <QTimer>
 #include <QTreeView>
@@ -217,6 +219,82 @@ private Q_SLOTS:
         QCOMPARE(env.ui.modalsShown,
                  (QList<Window>{Windows::frmEditZoneList, Windows::frmEditGroupList}));
         QCOMPARE(env.c().forms.editGroupList.oldName, QStringLiteral("A"));
+    }
+
+    // Whatever the selection sets as captions, every Project-menu item keeps its own key.
+    void projectMenuItemsKeepTheirAccessKeys() {
+        Window_ t;
+        QVERIFY(t.Open(GroupsSql({"A"}) + UserSql("R&D", "1", "A")));
+        QMenu* menu = t.w.findChild<QMenu*>(QStringLiteral("mnuProj"));
+        for (const char* node : {"ProjName", "Users", "Users,R&D", "UserGroups,A", "Zones,1"}) {
+            QVERIFY(t.Select(QLatin1String(node)));
+            Q_EMIT menu->aboutToShow();
+            QSet<int> keys;
+            for (QAction* a : menu->actions()) {
+                if (a->isSeparator()) continue;
+                const QKeySequence key = QKeySequence::mnemonic(a->text());
+                QVERIFY2(!key.isEmpty(), qPrintable(a->text()));
+                keys << key[0].toCombined();
+            }
+            QCOMPARE(keys.size(), 7);
+        }
+    }
+
+    void keysOpenAndDelete_data() {
+        QTest::addColumn<bool>("inList");
+        QTest::addColumn<QString>("node");
+        QTest::addColumn<QString>("row"); // the list row selected first; empty: none
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("window"); // the editor opened; empty: none
+        QTest::addColumn<QString>("asked");  // the question asked; empty: none
+        const QString askTom = QStringLiteral("確定是否要刪除這個連絡人[Tom:1]?");
+        QTest::newRow("tree F2 zone")
+            << false << "Zones,4"
+            << "" << int(Qt::Key_F2) << QStringLiteral("frmEditZoneList") << "";
+        QTest::newRow("tree Enter contact")
+            << false << "Users,Tom"
+            << "" << int(Qt::Key_Return) << QStringLiteral("frmEditTelList") << "";
+        QTest::newRow("tree Enter branch") << false << "Users"
+                                           << "" << int(Qt::Key_Enter) << QString() << "";
+        QTest::newRow("tree Delete contact") << false << "Users,Tom"
+                                             << "" << int(Qt::Key_Delete) << QString() << askTom;
+        QTest::newRow("tree Delete zone") << false << "Zones,4"
+                                          << "" << int(Qt::Key_Delete) << QString() << "";
+        QTest::newRow("list Enter group row")
+            << true << "UserGroups"
+            << "A" << int(Qt::Key_Enter) << QStringLiteral("frmEditGroupList") << "";
+        QTest::newRow("list F2 contact row")
+            << true << "Users"
+            << "Tom" << int(Qt::Key_F2) << QStringLiteral("frmEditTelList") << "";
+        QTest::newRow("list Delete contact row")
+            << true << "Users"
+            << "Tom" << int(Qt::Key_Delete) << QString() << askTom;
+        QTest::newRow("list Delete without row") << true << "Users"
+                                                 << "" << int(Qt::Key_Delete) << QString() << "";
+        QTest::newRow("list Delete field row")
+            << true << "Users,Tom"
+            << "電話號碼:" << int(Qt::Key_Delete) << QString() << "";
+    }
+
+    void keysOpenAndDelete() {
+        QFETCH(bool, inList);
+        QFETCH(QString, node);
+        QFETCH(QString, row);
+        QFETCH(int, key);
+        QFETCH(QString, window);
+        QFETCH(QString, asked);
+        Window_ t;
+        QVERIFY(t.Open(GroupsSql({"A"}) + UserSql("Tom", "1", "A")));
+        EditEnv& env = t.env;
+        QVERIFY(t.Select(node));
+        if (!row.isEmpty()) QVERIFY(t.SelectListRow(row));
+        env.ui.answers.enqueue(vbNo);
+        QTest::keyClick(inList ? t.w.lvNodeContent() : t.w.tvProjectContent(), Qt::Key(key));
+        QStringList shown;
+        for (const Window& w : env.ui.modalsShown)
+            shown << QString::fromLatin1(w.name.data(), qsizetype(w.name.size()));
+        QCOMPARE(shown, window.isEmpty() ? QStringList() : QStringList{window});
+        QCOMPARE(env.ui.messages.isEmpty() ? QString() : env.ui.messages[0].text, asked);
     }
 };
 

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -181,6 +182,24 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(shownDir).canonicalFilePath(), QFileInfo(projects).canonicalFilePath());
         QCOMPARE(shownFilter, QStringLiteral("Projects (*.cmb)"));
         QCOMPARE(QDir::currentPath(), QDir(program.path()).absolutePath());
+
+        // A name typed without an extension gets the default suffix.
+        bool saveEnabled = false;
+        OnModal([&](QWidget* w) {
+            auto* box = w->findChild<QDialogButtonBox*>();
+            QPushButton* save = box ? box->button(QDialogButtonBox::Save) : nullptr;
+            saveEnabled = save && save->isEnabled();
+            if (saveEnabled)
+                save->click();
+            else
+                static_cast<QDialog*>(w)->reject();
+        });
+        setup.defaultName = QStringLiteral("b");
+        setup.defaultSuffix = QStringLiteral("cmb");
+        const auto typed = ui.FileDialog(FileDialogKind::Save, setup);
+        QVERIFY(saveEnabled);
+        QCOMPARE(QFileInfo(typed.value_or(QString())).fileName(), QStringLiteral("b.cmb"));
+        setup.defaultName.clear();
 
         // Cancelled: no file, and back in the program folder all the same.
         QVERIFY(QDir::setCurrent(other.path()));

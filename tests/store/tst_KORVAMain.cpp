@@ -191,20 +191,56 @@ private Q_SLOTS:
         QVERIFY(FilesIn(f.projDir).isEmpty());
     }
 
-    void newProjectRefusesNameWithoutExtensionBeforeTouchingIt() {
+    void projectExtensionOfATypedName_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("taken");
+        QTest::newRow("bare") << "/p/Walk1"
+                              << "/p/Walk1.cmb";
+        QTest::newRow("with .cmb") << "/p/Walk1.cmb"
+                                   << "/p/Walk1.cmb";
+        QTest::newRow("other extension") << "/p/notes.txt"
+                                         << "/p/notes.txt";
+        QTest::newRow("capitals") << "/p/B.CMB"
+                                  << "/p/B.CMB";
+        QTest::newRow("dot in folder") << "/p.d/Walk1"
+                                       << "/p.d/Walk1.cmb";
+        QTest::newRow("trailing dot") << "/p/Walk1."
+                                      << "/p/Walk1.";
+    }
+    void projectExtensionOfATypedName() {
+        QFETCH(QString, typed);
+        QFETCH(QString, taken);
+        QCOMPARE(KORVAMain::WithProjectExtension(typed), taken);
+    }
+
+    // A name typed without an extension becomes a ".cmb" project; the project open until then
+    // is closed only once the name stands; any other extension is refused before anything.
+    void newProjectTakesTheTypedNameBeforeClosing() {
         ProjectEnv e;
+        const QString a = e.MakeProject(QStringLiteral("A.cmb"));
+        QVERIFY(e.Open(a));
+        SetCreatedBy(*e.ctx, QStringLiteral("changed"));
         const QString notes = e.InProjects(QStringLiteral("notes"));
         QVERIFY(TestEnv::WriteFile(notes, "my notes"));
-        e.ui.files.enqueue(notes);
-        e.ui.answers.enqueue(vbYes); // would allow the replacement, were it asked
+        e.ui.files.enqueue(e.InProjects(QStringLiteral("notes.txt")));
         KORVAMain::NewProject(*e.ctx);
         QCOMPARE(e.ui.messages.size(), 1);
-        QCOMPARE(e.ui.messages[0].text,
-                 QStringLiteral(
-                     "本專案無法開啟！\r\n因為專案檔名[notes]不屬於[.cmb]，導致本專案無法開啟。"));
-        QCOMPARE(e.ui.messages[0].title, QStringLiteral("本專案無法執行"));
+        QCOMPARE(
+            e.ui.messages[0].text,
+            QStringLiteral(
+                "本專案無法開啟！\r\n因為專案檔名[notes.txt]不屬於[.cmb]，導致本專案無法開啟。"));
+        QCOMPARE(e.ctx->project.ProjPath, a); // no save prompt: A stays open as it was
+        QVERIFY(e.ctx->project.IsModified);
+
+        e.ui.files.enqueue(notes);
+        e.ui.answers.enqueue(vbNo); // the save prompt of A, after the dialog
+        KORVAMain::NewProject(*e.ctx);
+        QCOMPARE(e.ui.fileDialogs.size(), 2);
+        QCOMPARE(e.ui.fileDialogs[1].defaultSuffix, QStringLiteral("cmb"));
+        QCOMPARE(e.ui.messages.size(), 2);
+        QCOMPARE(e.ui.messages[1].text, QStringLiteral("您要將變更儲存到專案[A]?"));
+        QCOMPARE(e.ctx->project.ProjPath, notes + QStringLiteral(".cmb"));
         QCOMPARE(TestEnv::ReadFile(notes), QByteArray("my notes"));
-        QVERIFY(!e.ctx->project.IsOpen());
     }
 
     void cancelledSavePromptKeepsProjectAndFlag() {
@@ -214,13 +250,15 @@ private Q_SLOTS:
         QVERIFY(e.Open(a));
         SetCreatedBy(*e.ctx, QStringLiteral("changed"));
 
+        const QString c = e.InProjects(QStringLiteral("C.cmb"));
+        e.ui.files.enqueue(c);
         e.ui.answers.enqueue(vbCancel);
         KORVAMain::NewProject(*e.ctx);
         QCOMPARE(e.ui.messages.size(), 1);
         QCOMPARE(e.ui.messages[0].text, QStringLiteral("您要將變更儲存到專案[A]?"));
         QCOMPARE(e.ui.messages[0].title, QStringLiteral("是否儲存專案"));
         QCOMPARE(int(e.ui.messages[0].style), int(vbYesNoCancel | vbQuestion));
-        QVERIFY(e.ui.fileDialogs.isEmpty()); // New stops before its dialog
+        QVERIFY(!QFile::exists(c)); // New stops before it creates anything
 
         e.ui.answers.enqueue(vbCancel);
         QVERIFY(!KORVAMain::OpenProject(*e.ctx, b));
@@ -850,9 +888,14 @@ private Q_SLOTS:
         e.ui.files.enqueue(std::nullopt);
         QVERIFY(!KORVAMain::OpenProject(*e.ctx, QString()));
         QCOMPARE(e.ui.fileDialogs[2].initialDir, e.tmp.filePath(QStringLiteral("elsewhere")));
-        QCOMPARE(e.ui.fileDialogs[2].defaultName, QStringLiteral("X"));
+        // The name offered is one the Open button takes: the file itself, while it exists.
+        QCOMPARE(e.ui.fileDialogs[2].defaultName, QStringLiteral("X.cmb"));
         QCOMPARE(e.ctx->project.ProjName,
                  QStringLiteral("X")); // a cancelled dialog changes nothing
+        QVERIFY(QFile::rename(x, x + QStringLiteral(".old")));
+        e.ui.files.enqueue(std::nullopt);
+        QVERIFY(!KORVAMain::OpenProject(*e.ctx, QString()));
+        QCOMPARE(e.ui.fileDialogs[3].defaultName, QString());
     }
 
     void atomicCopyReplacesWholeOrNotAtAll() {

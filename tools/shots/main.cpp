@@ -2,8 +2,9 @@
 //
 // Starts the program's core in PROGRAM_FOLDER (its KORVA.set decides the language), builds
 // the windows as the program does and saves each as a PNG in OUT_DIR: the splash, the main
-// window, each menu of the menu bar opened, the options dialog, the text input window, and a
-// project download against an acknowledging stand-in port (its confirmation, the progress
+// window, each menu of the menu bar opened, the options dialog, the text input window, a
+// group's member list and the zone editor with its counters and warning, and a project
+// download against an acknowledging stand-in port (its confirmation, the progress
 // window half-way with the communication log beside it, the success and the failure
 // message), the About window and the register diagnostic window after a read.
 // Window placement goes to a settings file in OUT_DIR, never to the user's own settings.
@@ -22,6 +23,8 @@
 #include "device/frmMessage.h"
 #include "editing/EditWindows.h"
 #include "editing/frmCsvImport.h"
+#include "editing/frmEditZoneList.h"
+#include "mainwindow/MainView.h"
 #include "mainwindow/frmAbout.h"
 #include "mainwindow/frmMain.h"
 #include "ml/MLUtil.h"
@@ -268,6 +271,41 @@ static bool ImportShots(AppContext& ctx, QWidget* parent, const QString& out) {
     return ok;
 }
 
+// The members of a group (one of them in two groups, one with a long description) in the
+// content list, and the zone editor of a non-Unicode project with a message over the limit
+// and one holding characters the device cannot send.
+static bool EditingShots(AppContext& ctx, frmMain& w, const QString& out) {
+    KORVAMain::OpenProject(ctx, QDir(out).filePath(QStringLiteral("Shots.cmb")));
+    Connection* conn = ctx.project.conn.get();
+    if (!conn) {
+        std::printf("FAILED no open project for the editing shots\n");
+        return false;
+    }
+    conn->Execute(QStringLiteral(
+        "UPDATE Users SET GroupName='Guards'||char(13,10)||'Office', UserDsc='Night shift at "
+        "the north gate, weekends and public holidays' WHERE UserName='User1'"));
+    MainView::mnuViewRefresh_Click(ctx);
+    MainView::SelectNode(ctx.view,
+                         MainView::FindNodeByTag(ctx.view, QStringLiteral("UserGroups,Guards")));
+    MainView::mklvNodeContent(ctx);
+    bool ok = Save(&w, out, QStringLiteral("content-members"));
+
+    MainView::SelectNode(ctx.view, MainView::FindNodeByTag(ctx.view, QStringLiteral("Zones,3")));
+    MainView::mklvNodeContent(ctx);
+    EditZoneListForm& f = ctx.forms.editZoneList;
+    if (!f.LoadFormObj(ctx)) {
+        std::printf("FAILED zone 3 not found\n");
+        return false;
+    }
+    f.txtAlarmSMS = QStringLiteral("第三區警報：倉庫後門被打開，請立即派員前往查看。").repeated(4);
+    f.txtResetSMS = QStringLiteral("Zone 3 back to normal ✓ 😀");
+    frmEditZoneList dlg(ctx, &w);
+    dlg.LoadFormObj();
+    dlg.show();
+    ok &= Save(&dlg, out, QStringLiteral("zone-editor"));
+    return ok;
+}
+
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     if (argc < 3) {
@@ -343,6 +381,7 @@ int main(int argc, char* argv[]) {
         if (a->objectName() == QStringLiteral("mnuViewCommLog")) a->trigger();
     ok &= DownloadShots(ctx, ui, &w, folder, out);
     ok &= ImportShots(ctx, &w, out);
+    ok &= EditingShots(ctx, w, out);
 
     w.AppShutdown(false);
     return ok ? 0 : 1;

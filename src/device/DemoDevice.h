@@ -1,0 +1,30 @@
+#pragma once
+// The simulated device behind the port dialog's demo entry: korva-devsim from the program
+// folder, on a pseudo-terminal of its own, running while it is in use. It ends when another
+// port is chosen, when the context ends, and (on Linux) when the program dies.
+#include <QString>
+#include <memory>
+
+class QProcess;
+
+class DemoDevice {
+public:
+    DemoDevice();
+    ~DemoDevice();
+    DemoDevice(const DemoDevice&) = delete;
+    DemoDevice& operator=(const DemoDevice&) = delete;
+
+    // The simulator's program in a program folder.
+    static QString ProgramIn(const QString& programFolder);
+    // Starts the simulator unless it runs. False with the reason in error when it did not
+    // come up.
+    bool Start(const QString& program, QString& error);
+    void Stop();
+    bool Running() const;
+    // The terminal the simulator answers on; empty while it is not running.
+    QString PortName() const;
+
+private:
+    std::unique_ptr<QProcess> m_proc;
+    QString m_port;
+};
