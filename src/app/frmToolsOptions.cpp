@@ -29,7 +29,8 @@ void frmToolsOptions::LoadFormObj() {
 
 bool frmToolsOptions::CheckFormObj() {
     QString focus;
-    if (ToolsOptions::CheckFormObj(m_ctx, {ui->txtRetry->text(), ui->txtTimeOut->text(), QString()}, &focus))
+    if (ToolsOptions::CheckFormObj(m_ctx, {ui->txtRetry->text(), ui->txtTimeOut->text(), QString()},
+                                   &focus))
         return true;
     if (auto* box = findChild<QLineEdit*>(focus)) {
         box->setFocus();

@@ -5,8 +5,8 @@
 #include "editing/EditContext.h"
 #include "editing/EditTransaction.h"
 #include "editing/PhoneBook.h"
-#include "store/MessageRule.h"
 #include "store/KORVAMain.h"
+#include "store/MessageRule.h"
 #include "store/ProjectSchema.h"
 
 namespace {

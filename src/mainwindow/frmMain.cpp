@@ -40,8 +40,8 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QSettings>
-#include <tuple>
 #include <QTimer>
+#include <tuple>
 
 static std::optional<QString> SelectedListItem(const QTreeView* lv);
 

@@ -2,8 +2,8 @@
 
 #include "base/VBUtil.h"
 #include "db/ADOUtil.h"
-#include "store/MessageRule.h"
 #include "store/KORVAMain.h"
+#include "store/MessageRule.h"
 #include "store/ProjectSchema.h"
 #include "store/StoreContext.h"
 
