@@ -68,7 +68,8 @@ public:
         heard << QString(prompt).replace(kCrLf, QStringLiteral(" "));
         return MsgButtons(style) == vbYesNo || MsgButtons(style) == vbYesNoCancel ? vbNo : vbOK;
     }
-    QString KeyInString(const QString&, const QString&, const QString&, const QString&) override {
+    QString KeyInString(const QString&, const QString&, const QString&, const QString&,
+                        int) override {
         return KeyInCancelMarker();
     }
     std::optional<QString> FileDialog(FileDialogKind, const FileDialogSetup&) override {
