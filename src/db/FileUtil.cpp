@@ -107,7 +107,11 @@ bool CopyFileAtomic(const QString& from, const QString& to, QString* error, File
 #endif
     // Otherwise a new file of our own beside the target.
     for (int attempt = 0; !out.isOpen(); ++attempt) {
-        if (attempt == 16) return fail(QStringLiteral("Cannot create a file beside ") + to);
+        // The system's reason (no such folder, permission denied) is what the person needs.
+        if (attempt == 16)
+            return fail(out.error() != QFileDevice::NoError
+                            ? out.errorString()
+                            : QStringLiteral("Cannot create a file beside ") + to);
         out.setFileName(freshName());
         if (out.open(QIODevice::WriteOnly | QIODevice::NewOnly)) named = out.fileName();
     }
