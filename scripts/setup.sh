@@ -15,6 +15,8 @@ mode=${1:-build}
 build=${KORVA_BUILD_DIR:-$here/build}
 
 mapfile -t wanted < <(grep -Ev '^\s*(#|$)' "$here/scripts/packages.txt")
+# The fuzzers build with clang and its sanitizer runtime; only that mode needs them.
+[ "$mode" != fuzz ] || wanted+=(clang-14 libclang-rt-14-dev)
 missing=()
 for p in "${wanted[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
