@@ -4,6 +4,7 @@
 #include "app/SettingUtil.h"
 #include "base/AppInfo.h"
 #include "base/VBUtil.h"
+#include "ml/MLText.h"
 
 #include <algorithm>
 
@@ -18,13 +19,12 @@ Texts Defaults() {
 }
 
 QVector<LanguageChoice> LanguageChoices(const MLState& ml) {
+    const MLText T{ml, QStringLiteral("ToolsOptions")};
     // The languages are named in themselves, the same in every language shown.
-    QVector<LanguageChoice> choices{
-        {QStringLiteral("AUTO"),
-         GetMLText(ml, QStringLiteral("自動"), 1, 101, QStringLiteral("ToolsOptions"))},
-        {QStringLiteral("ChineseBig5"), QStringLiteral("繁體中文")},
-        {QStringLiteral("ChineseGB"), QStringLiteral("简体中文")},
-        {QStringLiteral("English"), QStringLiteral("English")}};
+    QVector<LanguageChoice> choices{{QStringLiteral("AUTO"), T(QStringLiteral("自動"), 1, 101)},
+                                    {QStringLiteral("ChineseBig5"), QStringLiteral("繁體中文")},
+                                    {QStringLiteral("ChineseGB"), QStringLiteral("简体中文")},
+                                    {QStringLiteral("English"), QStringLiteral("English")}};
     const QString current = ml.AppliedLangName;
     const QString known =
         current.isEmpty() ? QStringLiteral("AUTO") : MLUtil::LanguageName(current);
@@ -38,26 +38,24 @@ QVector<LanguageChoice> LanguageChoices(const MLState& ml) {
 }
 
 bool CheckFormObj(AppContext& ctx, const Texts& texts, QString* focus) {
-    const MLState& ml = ctx.ml;
+    const MLText T{ctx.ml, QStringLiteral("ToolsOptions")};
     QString text, box;
     if (!CommValues::RetryInRange(VBUtil::ToWhole16(texts.retry))) {
-        text = GetMLText(ml, QStringLiteral("重試次數必須在0到10之間。"), 1, 110,
-                         QStringLiteral("ToolsOptions"));
+        text = T(QStringLiteral("重試次數必須在0到10之間。"), 1, 110);
         box = QStringLiteral("txtRetry");
     } else if (!CommValues::TimeOutInRange(VBUtil::ToWhole16(texts.timeOut))) {
-        text = GetMLText(ml, QStringLiteral("逾時時間必須在0到60秒之間。"), 2, 110,
-                         QStringLiteral("ToolsOptions"));
+        text = T(QStringLiteral("逾時時間必須在0到60秒之間。"), 2, 110);
         box = QStringLiteral("txtTimeOut");
     } else {
         return true;
     }
-    ctx.ui.MsgBox(text, vbOKOnly | vbExclamation,
-                  GetMLText(ml, QStringLiteral("選項"), 3, 110, QStringLiteral("ToolsOptions")));
+    ctx.ui.MsgBox(text, vbOKOnly | vbExclamation, T(QStringLiteral("選項"), 3, 110));
     if (focus) *focus = box;
     return false;
 }
 
 bool SaveFormObj(AppContext& ctx, const Texts& texts) {
+    const MLText T{ctx.ml, QStringLiteral("ToolsOptions")};
     ctx.comm.Retry = VBUtil::ToWhole16(texts.retry);
     ctx.comm.TimeOut = VBUtil::ToWhole16(texts.timeOut);
     const bool languageChanged =
@@ -65,24 +63,18 @@ bool SaveFormObj(AppContext& ctx, const Texts& texts) {
     if (languageChanged) ctx.ml.AppliedLangName = texts.language;
     if (SettingUtil::WriteSettings(ctx)) {
         if (languageChanged) {
+            // Said in the language chosen.
             const MLState chosen = MLUtil::MessagesIn(ctx.ml, texts.language);
-            ctx.ui.MsgBox(
-                GetMLText(chosen, QStringLiteral("語言設定已變更, 下次啟動程式時生效。"), 1, 102,
-                          QStringLiteral("ToolsOptions")),
-                vbOKOnly | vbInformation,
-                GetMLText(chosen, QStringLiteral("選項"), 3, 100, QStringLiteral("ToolsOptions")));
+            const MLText TChosen{chosen, QStringLiteral("ToolsOptions")};
+            ctx.ui.MsgBox(TChosen(QStringLiteral("語言設定已變更, 下次啟動程式時生效。"), 1, 102),
+                          vbOKOnly | vbInformation, TChosen(QStringLiteral("選項"), 3, 100));
         }
         return true;
     }
-    ctx.ui.MsgBox(
-        GetMLText(ctx.ml, QStringLiteral("設定檔寫入失敗!"), 1, 100,
-                  QStringLiteral("ToolsOptions")) +
-            VBUtil::kCrLf +
-            GetMLText(ctx.ml, QStringLiteral("無法寫入檔案"), 2, 100,
-                      QStringLiteral("ToolsOptions")) +
-            QStringLiteral(" [") + DefaultSettingsPath() + QStringLiteral("]"),
-        vbOKOnly | vbCritical,
-        GetMLText(ctx.ml, QStringLiteral("選項"), 3, 100, QStringLiteral("ToolsOptions")));
+    ctx.ui.MsgBox(T(QStringLiteral("設定檔寫入失敗!"), 1, 100) + VBUtil::kCrLf +
+                      T(QStringLiteral("無法寫入檔案"), 2, 100) + QStringLiteral(" [") +
+                      DefaultSettingsPath() + QStringLiteral("]"),
+                  vbOKOnly | vbCritical, T(QStringLiteral("選項"), 3, 100));
     return false;
 }
 

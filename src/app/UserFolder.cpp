@@ -4,6 +4,7 @@
 #include "base/VBUtil.h"
 #include "db/ADOUtil.h"
 #include "db/FileUtil.h"
+#include "ml/MLText.h"
 #include "ml/MLUtil.h"
 
 #include <QCryptographicHash>
@@ -139,15 +140,14 @@ bool Prepare(const QString& installedFolder, const QString& userFolder, QString*
 
 QString ChooseProgramFolder(Ui& ui, const MLState& ml, const QString& exeFolder,
                             const QString& userFolder) {
+    const MLText T{ml, QStringLiteral("UserFolder")};
     if (!IsInstalled(exeFolder)) return exeFolder;
     QString why;
     if (!Prepare(exeFolder, userFolder, &why)) {
-        ui.MsgBox(
-            GetMLText(ml, QStringLiteral("無法準備使用者的程式資料夾["), 1, 1,
-                      QStringLiteral("UserFolder")) +
-                QDir::toNativeSeparators(userFolder) + QStringLiteral("]") + VBUtil::kCrLf + why,
-            vbOKOnly | vbCritical,
-            GetMLText(ml, QStringLiteral("程式無法啟動"), 2, 1, QStringLiteral("UserFolder")));
+        ui.MsgBox(T(QStringLiteral("無法準備使用者的程式資料夾["), 1, 1) +
+                      QDir::toNativeSeparators(userFolder) + QStringLiteral("]") + VBUtil::kCrLf +
+                      why,
+                  vbOKOnly | vbCritical, T(QStringLiteral("程式無法啟動"), 2, 1));
         return {};
     }
     const QString folder = QDir(userFolder).absolutePath();

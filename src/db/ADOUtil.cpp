@@ -75,6 +75,10 @@ bool LocateRecord(RowSet* rs, const QString& fieldName, const QString& value) {
     return false;
 }
 
+QString FieldText(const RowSet* rowSet, const QString& fieldName) {
+    return NullToStr(rowSet->Field(fieldName));
+}
+
 QString NullToStr(const QVariant& value) {
     if (!value.isValid() || value.isNull()) return {};
     switch (value.typeId()) {

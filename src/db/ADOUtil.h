@@ -25,4 +25,6 @@ int GetRecordCount(RowSet* rowSet);
 bool LocateRecord(RowSet* rowSet, const QString& fieldName, const QString& value);
 // A value as text: null is empty, yes/no is "True"/"False", a date YYYY-MM-DD.
 QString NullToStr(const QVariant& value);
+// The current row's field as NullToStr gives it.
+QString FieldText(const RowSet* rowSet, const QString& fieldName);
 } // namespace ADOUtil

@@ -4,10 +4,12 @@
 #include "device/CommUtil.h"
 #include "device/DeviceContext.h"
 #include "device/KORVACommUtil.h"
+#include "ml/MLText.h"
 
 namespace ComPort {
 
 ComPortChoices LoadFormObj(const DeviceContext& ctx) {
+    const MLText T{ctx.ml, QStringLiteral("ComPort")};
     ComPortChoices c;
 #ifdef Q_OS_WIN
     for (int i = 1; i <= 16; ++i) {
@@ -29,8 +31,7 @@ ComPortChoices LoadFormObj(const DeviceContext& ctx) {
     c.editable = true;
     // The simulated device needs a pseudo-terminal: not offered on Windows.
     c.demoIndex = int(c.items.size());
-    c.items << GetMLText(ctx.ml, QStringLiteral("模擬裝置 (示範)"), 1, 7301,
-                         QStringLiteral("ComPort"));
+    c.items << T(QStringLiteral("模擬裝置 (示範)"), 1, 7301);
     c.ports << QString();
     if (KORVACommUtil::DemoInUse(ctx)) c.current = c.items.last();
 #endif
@@ -50,14 +51,11 @@ bool IsDemoText(const ComPortChoices& choices, const QString& text) {
 namespace {
 // Starts the simulated device (unless it runs) and points the link at its terminal.
 bool TakeDemo(DeviceContext& ctx) {
+    const MLText T{ctx.ml, QStringLiteral("ComPort")};
     QString why;
     if (!ctx.demo.Start(DemoDevice::ProgramIn(ctx.programFolder), why)) {
-        ctx.ui.MsgBox(
-            GetMLText(ctx.ml, QStringLiteral("模擬裝置無法啟動:"), 1, 7302,
-                      QStringLiteral("ComPort")) +
-                VBUtil::kCrLf + why,
-            vbOKOnly | vbCritical,
-            GetMLText(ctx.ml, QStringLiteral("PC 通訊埠"), 2, 7302, QStringLiteral("ComPort")));
+        ctx.ui.MsgBox(T(QStringLiteral("模擬裝置無法啟動:"), 1, 7302) + VBUtil::kCrLf + why,
+                      vbOKOnly | vbCritical, T(QStringLiteral("PC 通訊埠"), 2, 7302));
         return false;
     }
     ctx.comm.PortName = ctx.demo.PortName();
@@ -66,6 +64,7 @@ bool TakeDemo(DeviceContext& ctx) {
 } // namespace
 
 bool OkPressed(DeviceContext& ctx, const ComPortChoices& choices, const QString& text) {
+    const MLText T{ctx.ml, QStringLiteral("ComPort")};
     if (IsDemoText(choices, text)) {
         if (ctx.port && ctx.port->IsOpen()) CommUtil::ClosePort(ctx);
         if (!TakeDemo(ctx)) return false;
@@ -80,11 +79,8 @@ bool OkPressed(DeviceContext& ctx, const ComPortChoices& choices, const QString&
     ctx.comm.PortName.clear();
 #else
     if (port.isEmpty()) {
-        ctx.ui.MsgBox(
-            GetMLText(ctx.ml, QStringLiteral("請選擇或輸入 PC 通訊埠!"), 1, 1,
-                      QStringLiteral("ComPort")),
-            vbOKOnly | vbExclamation,
-            GetMLText(ctx.ml, QStringLiteral("PC 通訊埠"), 2, 1, QStringLiteral("ComPort")));
+        ctx.ui.MsgBox(T(QStringLiteral("請選擇或輸入 PC 通訊埠!"), 1, 1), vbOKOnly | vbExclamation,
+                      T(QStringLiteral("PC 通訊埠"), 2, 1));
         return false;
     }
     ctx.comm.PortName = port;

@@ -2,6 +2,7 @@
 
 #include "device/DeviceContext.h"
 #include "device/KORVADll.h"
+#include "ml/MLText.h"
 #include "ml/MLUtil.h"
 
 #include <QSaveFile>
@@ -28,46 +29,46 @@ QString Hex4(int v) {
 }
 
 QString FunctionName(const MLState& ml, int fn) {
+    const MLText T{ml, QStringLiteral("CommLog")};
     switch (fn) {
     case 0x01:
-        return GetMLText(ml, QStringLiteral("讀取線圈"), 1, 3, QStringLiteral("CommLog"));
+        return T(QStringLiteral("讀取線圈"), 1, 3);
     case 0x03:
-        return GetMLText(ml, QStringLiteral("讀取保持暫存器"), 2, 3, QStringLiteral("CommLog"));
+        return T(QStringLiteral("讀取保持暫存器"), 2, 3);
     case 0x04:
-        return GetMLText(ml, QStringLiteral("讀取輸入暫存器"), 3, 3, QStringLiteral("CommLog"));
+        return T(QStringLiteral("讀取輸入暫存器"), 3, 3);
     case 0x10:
-        return GetMLText(ml, QStringLiteral("寫入暫存器"), 4, 3, QStringLiteral("CommLog"));
+        return T(QStringLiteral("寫入暫存器"), 4, 3);
     default:
-        return GetMLText(ml, QStringLiteral("功能碼"), 19, 3, QStringLiteral("CommLog")) +
+        return T(QStringLiteral("功能碼"), 19, 3) +
                QStringLiteral(" %1H").arg(fn, 2, 16, QLatin1Char('0')).toUpper();
     }
 }
 
 QString AddressAndCount(const MLState& ml, const QByteArray& frame) {
-    return QStringLiteral(", ") +
-           GetMLText(ml, QStringLiteral("位址"), 9, 3, QStringLiteral("CommLog")) + u' ' +
-           Hex4(Word(frame, 2)) + QStringLiteral(", ") +
-           GetMLText(ml, QStringLiteral("數量"), 10, 3, QStringLiteral("CommLog")) + u' ' +
+    const MLText T{ml, QStringLiteral("CommLog")};
+    return QStringLiteral(", ") + T(QStringLiteral("位址"), 9, 3) + u' ' + Hex4(Word(frame, 2)) +
+           QStringLiteral(", ") + T(QStringLiteral("數量"), 10, 3) + u' ' +
            QString::number(Word(frame, 4));
 }
 
 // A request by its function: reads and writes with address and count, the device-memory
 // commands with their record number or message code.
 QString RequestMeaning(const MLState& ml, const QByteArray& req) {
+    const MLText T{ml, QStringLiteral("CommLog")};
     const int fn = At(req, 1);
     if (fn == 0x50) {
         switch (At(req, 2)) {
         case 0x43:
-            return GetMLText(ml, QStringLiteral("電話簿記錄"), 5, 3, QStringLiteral("CommLog")) +
-                   QStringLiteral(" k=") + QString::number(At(req, 3));
+            return T(QStringLiteral("電話簿記錄"), 5, 3) + QStringLiteral(" k=") +
+                   QString::number(At(req, 3));
         case 0x53:
-            return GetMLText(ml, QStringLiteral("簡訊記錄, 訊息代碼"), 6, 3,
-                             QStringLiteral("CommLog")) +
-                   u' ' + QString::number(At(req, 3));
+            return T(QStringLiteral("簡訊記錄, 訊息代碼"), 6, 3) + u' ' +
+                   QString::number(At(req, 3));
         case 0x40:
-            return GetMLText(ml, QStringLiteral("清除電話簿"), 7, 3, QStringLiteral("CommLog"));
+            return T(QStringLiteral("清除電話簿"), 7, 3);
         case 0x50:
-            return GetMLText(ml, QStringLiteral("清除簡訊"), 8, 3, QStringLiteral("CommLog"));
+            return T(QStringLiteral("清除簡訊"), 8, 3);
         default:
             return FunctionName(ml, fn) +
                    QStringLiteral(" / %1H").arg(At(req, 2), 2, 16, QLatin1Char('0')).toUpper();
@@ -79,35 +80,33 @@ QString RequestMeaning(const MLState& ml, const QByteArray& req) {
 }
 
 QString ResponseMeaning(const MLState& ml, const FrameEvent& e, const QByteArray& request) {
+    const MLText T{ml, QStringLiteral("CommLog")};
     const QByteArray& b = e.bytes;
-    if (b.isEmpty())
-        return GetMLText(ml, QStringLiteral("無回應"), 13, 3, QStringLiteral("CommLog"));
+    if (b.isEmpty()) return T(QStringLiteral("無回應"), 13, 3);
     const int fn = At(b, 1);
     if (b.size() == 5 && (fn & 0x80) && CheckCodeOk(b))
-        return GetMLText(ml, QStringLiteral("例外"), 11, 3, QStringLiteral("CommLog")) +
+        return T(QStringLiteral("例外"), 11, 3) +
                QStringLiteral(" %1: ").arg(At(b, 2), 2, 16, QLatin1Char('0')).toUpper() +
                ExceptionName(ml, At(b, 2)) + QStringLiteral(" (") + FunctionName(ml, fn & 0x7F) +
                u')';
     if (!e.note.isEmpty())
-        return GetMLText(ml, QStringLiteral("回應不完整"), 15, 3, QStringLiteral("CommLog")) +
-               QStringLiteral(" (") + e.note + u')';
-    if (!CheckCodeOk(b))
-        return GetMLText(ml, QStringLiteral("檢查碼錯誤"), 12, 3, QStringLiteral("CommLog"));
+        return T(QStringLiteral("回應不完整"), 15, 3) + QStringLiteral(" (") + e.note + u')';
+    if (!CheckCodeOk(b)) return T(QStringLiteral("檢查碼錯誤"), 12, 3);
     QString text;
     if (!request.isEmpty() && At(request, 0) != At(b, 0))
-        text = GetMLText(ml, QStringLiteral("站號"), 20, 3, QStringLiteral("CommLog")) + u' ' +
-               QString::number(At(b, 0)) + QStringLiteral(", ");
+        text = T(QStringLiteral("站號"), 20, 3) + u' ' + QString::number(At(b, 0)) +
+               QStringLiteral(", ");
     switch (fn) {
     case 0x01:
     case 0x03:
     case 0x04:
         return text + FunctionName(ml, fn) + QStringLiteral(", ") +
-               GetMLText(ml, QStringLiteral("資料"), 17, 3, QStringLiteral("CommLog")) + u' ' +
+               T(QStringLiteral("資料"), 17, 3) + u' ' +
                QString::fromLatin1(b.mid(3, At(b, 2)).toHex(' ')).toUpper();
     case 0x10:
         return text + FunctionName(ml, fn) + AddressAndCount(ml, b);
     case 0x50:
-        return text + GetMLText(ml, QStringLiteral("已確認"), 18, 3, QStringLiteral("CommLog")) +
+        return text + T(QStringLiteral("已確認"), 18, 3) +
                (At(request, 1) == 0x50 ? QStringLiteral(": ") + RequestMeaning(ml, request)
                                        : QString());
     default:
@@ -118,47 +117,48 @@ QString ResponseMeaning(const MLState& ml, const FrameEvent& e, const QByteArray
 } // namespace
 
 QString ExceptionName(const MLState& ml, int code) {
+    const MLText T{ml, QStringLiteral("CommLog")};
     switch (code) {
     case 1:
-        return GetMLText(ml, QStringLiteral("不支援的功能碼"), 1, 4, QStringLiteral("CommLog"));
+        return T(QStringLiteral("不支援的功能碼"), 1, 4);
     case 2:
-        return GetMLText(ml, QStringLiteral("不合法的資料位址"), 2, 4, QStringLiteral("CommLog"));
+        return T(QStringLiteral("不合法的資料位址"), 2, 4);
     case 3:
-        return GetMLText(ml, QStringLiteral("不合法的資料值"), 3, 4, QStringLiteral("CommLog"));
+        return T(QStringLiteral("不合法的資料值"), 3, 4);
     case 4:
-        return GetMLText(ml, QStringLiteral("裝置故障"), 4, 4, QStringLiteral("CommLog"));
+        return T(QStringLiteral("裝置故障"), 4, 4);
     case 5:
-        return GetMLText(ml, QStringLiteral("已接受, 處理中"), 5, 4, QStringLiteral("CommLog"));
+        return T(QStringLiteral("已接受, 處理中"), 5, 4);
     case 6:
-        return GetMLText(ml, QStringLiteral("裝置忙碌中"), 6, 4, QStringLiteral("CommLog"));
+        return T(QStringLiteral("裝置忙碌中"), 6, 4);
     default:
-        return GetMLText(ml, QStringLiteral("未知的例外"), 7, 4, QStringLiteral("CommLog"));
+        return T(QStringLiteral("未知的例外"), 7, 4);
     }
 }
 
 QString Decode(const MLState& ml, const FrameEvent& e, const QByteArray& request) {
+    const MLText T{ml, QStringLiteral("CommLog")};
     switch (e.direction) {
     case FrameDirection::Sent:
         return RequestMeaning(ml, e.bytes);
     case FrameDirection::Received:
         return ResponseMeaning(ml, e, request);
     case FrameDirection::Discarded:
-        return GetMLText(ml, QStringLiteral("捨棄先前殘留的資料"), 16, 3,
-                         QStringLiteral("CommLog"));
+        return T(QStringLiteral("捨棄先前殘留的資料"), 16, 3);
     case FrameDirection::Note:
         if (e.portLost)
-            return GetMLText(ml, QStringLiteral("通訊埠中斷"), 14, 3, QStringLiteral("CommLog")) +
-                   QStringLiteral(" (") + e.note.section(QStringLiteral(": "), 1) + u')';
+            return T(QStringLiteral("通訊埠中斷"), 14, 3) + QStringLiteral(" (") +
+                   e.note.section(QStringLiteral(": "), 1) + u')';
         return e.note;
     }
     return {};
 }
 
 bool SaveLog(DeviceContext& ctx, const CommLogModel& log) {
+    const MLText T{ctx.ml, QStringLiteral("CommLog")};
     FileDialogSetup setup;
-    setup.title = GetMLText(ctx.ml, QStringLiteral("通訊記錄"), 1, 5, QStringLiteral("CommLog"));
-    setup.filter = GetMLText(ctx.ml, QStringLiteral("文字檔 (*.txt)|*.txt|所有檔案 (*.*)|*.*"), 2,
-                             5, QStringLiteral("CommLog"));
+    setup.title = T(QStringLiteral("通訊記錄"), 1, 5);
+    setup.filter = T(QStringLiteral("文字檔 (*.txt)|*.txt|所有檔案 (*.*)|*.*"), 2, 5);
     setup.defaultName = QStringLiteral("KORVA-comm.txt");
     setup.overwritePrompt = true;
     const std::optional<QString> path = ctx.ui.FileDialog(FileDialogKind::Save, setup);
@@ -167,10 +167,9 @@ bool SaveLog(DeviceContext& ctx, const CommLogModel& log) {
     if (file.open(QIODevice::WriteOnly | QIODevice::Text) && file.write(log.Text().toUtf8()) >= 0 &&
         file.commit())
         return true;
-    ctx.ui.MsgBox(
-        GetMLText(ctx.ml, QStringLiteral("無法寫入檔案:"), 3, 5, QStringLiteral("CommLog")) +
-            QStringLiteral("\r\n") + *path + QStringLiteral("\r\n") + file.errorString(),
-        vbOKOnly | vbCritical, setup.title);
+    ctx.ui.MsgBox(T(QStringLiteral("無法寫入檔案:"), 3, 5) + QStringLiteral("\r\n") + *path +
+                      QStringLiteral("\r\n") + file.errorString(),
+                  vbOKOnly | vbCritical, setup.title);
     return false;
 }
 
@@ -178,14 +177,11 @@ bool SaveLog(DeviceContext& ctx, const CommLogModel& log) {
 
 CommLogModel::CommLogModel(const MLState& ml, QObject* parent)
     : QAbstractTableModel(parent), m_ml(ml) {
-    m_directions[int(FrameDirection::Sent)] =
-        GetMLText(ml, QStringLiteral("送出"), 1, 2, QStringLiteral("CommLog"));
-    m_directions[int(FrameDirection::Received)] =
-        GetMLText(ml, QStringLiteral("接收"), 2, 2, QStringLiteral("CommLog"));
-    m_directions[int(FrameDirection::Discarded)] =
-        GetMLText(ml, QStringLiteral("捨棄"), 3, 2, QStringLiteral("CommLog"));
-    m_directions[int(FrameDirection::Note)] =
-        GetMLText(ml, QStringLiteral("狀態"), 4, 2, QStringLiteral("CommLog"));
+    const MLText T{ml, QStringLiteral("CommLog")};
+    m_directions[int(FrameDirection::Sent)] = T(QStringLiteral("送出"), 1, 2);
+    m_directions[int(FrameDirection::Received)] = T(QStringLiteral("接收"), 2, 2);
+    m_directions[int(FrameDirection::Discarded)] = T(QStringLiteral("捨棄"), 3, 2);
+    m_directions[int(FrameDirection::Note)] = T(QStringLiteral("狀態"), 4, 2);
 }
 
 void CommLogModel::Append(const FrameEvent& e) {
@@ -263,19 +259,20 @@ QVariant CommLogModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant CommLogModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    const MLText T{m_ml, QStringLiteral("CommLog")};
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
     switch (section) {
     case ColTime:
-        return GetMLText(m_ml, QStringLiteral("時間"), 1, 1, QStringLiteral("CommLog"));
+        return T(QStringLiteral("時間"), 1, 1);
     case ColDirection:
-        return GetMLText(m_ml, QStringLiteral("方向"), 2, 1, QStringLiteral("CommLog"));
+        return T(QStringLiteral("方向"), 2, 1);
     case ColLength:
-        return GetMLText(m_ml, QStringLiteral("長度"), 3, 1, QStringLiteral("CommLog"));
+        return T(QStringLiteral("長度"), 3, 1);
     case ColBytes:
-        return GetMLText(m_ml, QStringLiteral("資料位元組"), 4, 1, QStringLiteral("CommLog"));
+        return T(QStringLiteral("資料位元組"), 4, 1);
     case ColMeaning:
-        return GetMLText(m_ml, QStringLiteral("說明"), 5, 1, QStringLiteral("CommLog"));
+        return T(QStringLiteral("說明"), 5, 1);
     default:
         return {};
     }

@@ -4,6 +4,7 @@
 #include "db/ADOUtil.h"
 #include "device/CommUtil.h"
 #include "device/DeviceContext.h"
+#include "ml/MLText.h"
 #include "store/SystemSchema.h"
 
 namespace CommSetting {
@@ -16,12 +17,13 @@ QString ParityText(const QString& letter) {
 }
 
 QString Title(DeviceContext& ctx) {
-    return GetMLText(ctx.ml, QStringLiteral("設定報警機通訊參數"), 1, 10,
-                     QStringLiteral("CommSetting"));
+    const MLText T{ctx.ml, QStringLiteral("CommSetting")};
+    return T(QStringLiteral("設定報警機通訊參數"), 1, 10);
 }
 } // namespace
 
 bool LoadFormObj(DeviceContext& ctx, CommSettingForm& form) {
+    const MLText T{ctx.ml, QStringLiteral("CommSetting")};
     form = CommSettingForm{};
     // The dialog reads over the port Connect left open; if it has been closed since (a
     // failed port change, a pulled cable), it is opened again here.
@@ -32,15 +34,10 @@ bool LoadFormObj(DeviceContext& ctx, CommSettingForm& form) {
     }
     ok = KORVACommUtil::ReadCommSettings(ctx, form.device, true);
     if (!ok) {
-        ctx.ui.MsgBox(
-            GetMLText(ctx.ml, QStringLiteral("通訊錯誤, 無法連接簡訊報警機!"), 1, 1,
-                      QStringLiteral("CommSetting")) +
-                VBUtil::kCrLf +
-                GetMLText(ctx.ml, QStringLiteral("請檢查下列項目:"), 2, 1,
-                          QStringLiteral("CommSetting")) +
-                VBUtil::kCrLf + KORVACommUtil::CheckLines(ctx) + CommUtil::LostPortText(ctx),
-            vbOKOnly | vbCritical,
-            GetMLText(ctx.ml, QStringLiteral("裝置通訊設定"), 3, 1, QStringLiteral("CommSetting")));
+        ctx.ui.MsgBox(T(QStringLiteral("通訊錯誤, 無法連接簡訊報警機!"), 1, 1) + VBUtil::kCrLf +
+                          T(QStringLiteral("請檢查下列項目:"), 2, 1) + VBUtil::kCrLf +
+                          KORVACommUtil::CheckLines(ctx) + CommUtil::LostPortText(ctx),
+                      vbOKOnly | vbCritical, T(QStringLiteral("裝置通訊設定"), 3, 1));
         KORVACommUtil::SetConnectStatus(ctx, false);
         return false;
     }
@@ -68,30 +65,21 @@ bool LoadFormObj(DeviceContext& ctx, CommSettingForm& form) {
 }
 
 bool CheckFormObj(DeviceContext& ctx, const CommSettingForm& form) {
+    const MLText T{ctx.ml, QStringLiteral("CommSetting")};
     // A rate the model does not list (typed into the combo) has no identifier the device
     // could take: it is refused like an unknown rate.
     if (form.cmbPortBaud.toUpper() == QLatin1String("UNKNOWN") ||
         KORVACommUtil::FindBaudID(ctx.sysdb, form.device.TypeCode, form.cmbPortBaud) < 0) {
-        ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("通訊速率錯誤!"), 1, 2,
-                                QStringLiteral("CommSetting")) +
-                          VBUtil::kCrLf +
-                          GetMLText(ctx.ml, QStringLiteral("通訊速率不得為 Unknown。"), 2, 2,
-                                    QStringLiteral("CommSetting")) +
-                          VBUtil::kCrLf +
-                          GetMLText(ctx.ml, QStringLiteral("請重新指定通訊速率!"), 3, 2,
-                                    QStringLiteral("CommSetting")),
+        ctx.ui.MsgBox(T(QStringLiteral("通訊速率錯誤!"), 1, 2) + VBUtil::kCrLf +
+                          T(QStringLiteral("通訊速率不得為 Unknown。"), 2, 2) + VBUtil::kCrLf +
+                          T(QStringLiteral("請重新指定通訊速率!"), 3, 2),
                       vbOKOnly | vbCritical, Title(ctx));
         return false;
     }
     if (form.cmbParityBit.toUpper() == QLatin1String("UNKNOWN")) {
-        ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("同位元檢查錯誤!"), 1, 3,
-                                QStringLiteral("CommSetting")) +
-                          VBUtil::kCrLf +
-                          GetMLText(ctx.ml, QStringLiteral("同位元檢查不得為 Unknown。"), 2, 3,
-                                    QStringLiteral("CommSetting")) +
-                          VBUtil::kCrLf +
-                          GetMLText(ctx.ml, QStringLiteral("請重新指定同位元檢查!"), 3, 3,
-                                    QStringLiteral("CommSetting")),
+        ctx.ui.MsgBox(T(QStringLiteral("同位元檢查錯誤!"), 1, 3) + VBUtil::kCrLf +
+                          T(QStringLiteral("同位元檢查不得為 Unknown。"), 2, 3) + VBUtil::kCrLf +
+                          T(QStringLiteral("請重新指定同位元檢查!"), 3, 3),
                       vbOKOnly | vbCritical, Title(ctx));
         return false;
     }
@@ -101,33 +89,26 @@ bool CheckFormObj(DeviceContext& ctx, const CommSettingForm& form) {
 }
 
 OkAction OkPressed(DeviceContext& ctx, const CommSettingForm& form) {
+    const MLText T{ctx.ml, QStringLiteral("CommSetting")};
     if (!CheckFormObj(ctx, form)) return OkAction::Close;
-    const MsgResult answer = ctx.ui.MsgBox(
-        GetMLText(ctx.ml, QStringLiteral("您已變更通訊參數! "), 1, 4,
-                  QStringLiteral("CommSetting")) +
-            VBUtil::kCrLf +
-            GetMLText(ctx.ml, QStringLiteral("是否要將新的通訊參數, 存入簡訊報警機中?"), 2, 4,
-                      QStringLiteral("CommSetting")),
-        vbOKCancel | vbQuestion, Title(ctx));
+    const MsgResult answer =
+        ctx.ui.MsgBox(T(QStringLiteral("您已變更通訊參數! "), 1, 4) + VBUtil::kCrLf +
+                          T(QStringLiteral("是否要將新的通訊參數, 存入簡訊報警機中?"), 2, 4),
+                      vbOKCancel | vbQuestion, Title(ctx));
     return answer == vbOK ? OkAction::CloseAndSave : OkAction::StayOpen;
 }
 
 bool SaveFormObj(DeviceContext& ctx, const CommSettingForm& form) {
+    const MLText T{ctx.ml, QStringLiteral("CommSetting")};
     const bool ok =
         KORVACommUtil::WriteCommSettings(ctx, form.lblModelName, form.txtSlaveID, form.cmbPortBaud,
                                          form.cmbParityBit, true, form.device.TypeCode);
     if (ok) {
-        ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("設定報警機通訊參數成功!"), 1, 5,
-                                QStringLiteral("CommSetting")),
-                      vbOKOnly, Title(ctx));
+        ctx.ui.MsgBox(T(QStringLiteral("設定報警機通訊參數成功!"), 1, 5), vbOKOnly, Title(ctx));
     } else {
-        ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("設定報警機通訊參數失敗!"), 1, 6,
-                                QStringLiteral("CommSetting")) +
-                          VBUtil::kCrLf +
-                          GetMLText(ctx.ml, QStringLiteral("請檢查下列項目:"), 2, 6,
-                                    QStringLiteral("CommSetting")) +
-                          VBUtil::kCrLf + KORVACommUtil::CheckLines(ctx) +
-                          CommUtil::LostPortText(ctx),
+        ctx.ui.MsgBox(T(QStringLiteral("設定報警機通訊參數失敗!"), 1, 6) + VBUtil::kCrLf +
+                          T(QStringLiteral("請檢查下列項目:"), 2, 6) + VBUtil::kCrLf +
+                          KORVACommUtil::CheckLines(ctx) + CommUtil::LostPortText(ctx),
                       vbOKOnly | vbCritical, Title(ctx));
     }
     KORVACommUtil::SetConnectStatus(ctx, ok);

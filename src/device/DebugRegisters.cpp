@@ -5,6 +5,7 @@
 #include "device/DeviceContext.h"
 #include "device/DeviceWindows.h"
 #include "device/KORVACommUtil.h"
+#include "ml/MLText.h"
 #include "ml/MLUtil.h"
 
 namespace DebugRegisters {
@@ -85,6 +86,7 @@ void LoadFormObj(DeviceContext& ctx, DebugForm& form) {
 }
 
 bool cmdRead_Click(DeviceContext& ctx, DebugForm& form) {
+    const MLText T{ctx.ml, QStringLiteral("DebugRegisters")};
     if (!ctx.ui.ShowModal(Windows::frmComPort)) return false;
     if (form.values.size() != form.rows.size()) form.values.resize(form.rows.size());
     bool all = true;
@@ -92,13 +94,9 @@ bool cmdRead_Click(DeviceContext& ctx, DebugForm& form) {
     for (int i = 0; i < form.rows.size() && all; ++i)
         all = ReadRow(ctx, form.rows[i], form.values[i]);
     ctx.ui.SetBusy(false);
-    ctx.ui.MsgBox(
-        all ? GetMLText(ctx.ml, QStringLiteral("讀取Quillon暫存器資訊成功！"), 2, 1,
-                        QStringLiteral("DebugRegisters"))
-            : GetMLText(ctx.ml, QStringLiteral("讀取Quillon暫存器資訊失敗！"), 3, 1,
-                        QStringLiteral("DebugRegisters")),
-        vbOKOnly,
-        GetMLText(ctx.ml, QStringLiteral("RV27 偵錯工具"), 1, 1, QStringLiteral("DebugRegisters")));
+    ctx.ui.MsgBox(all ? T(QStringLiteral("讀取Quillon暫存器資訊成功！"), 2, 1)
+                      : T(QStringLiteral("讀取Quillon暫存器資訊失敗！"), 3, 1),
+                  vbOKOnly, T(QStringLiteral("RV27 偵錯工具"), 1, 1));
     return all;
 }
 

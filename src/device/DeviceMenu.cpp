@@ -3,21 +3,21 @@
 #include "device/DeviceContext.h"
 #include "device/DeviceWindows.h"
 #include "device/KORVACommUtil.h"
+#include "ml/MLText.h"
 
 namespace DeviceMenu {
 
 DeviceMenuState DeviceMenuRule(DeviceContext& ctx) {
+    const MLText T{ctx.ml, QStringLiteral("KORVAMain")};
     DeviceMenuState s;
     if (ctx.ConnectStatus) {
         s.connectChecked = true;
-        s.connectCaption = GetMLText(ctx.ml, QStringLiteral("連線簡訊報警機"), 1, 771,
-                                     QStringLiteral("KORVAMain"));
+        s.connectCaption = T(QStringLiteral("連線簡訊報警機"), 1, 771);
         s.settingEnabled = true;
         s.downloadEnabled = ctx.project.IsOpen();
     } else {
         s.connectChecked = false;
-        s.connectCaption = GetMLText(ctx.ml, QStringLiteral("連線簡訊報警機"), 1, 779,
-                                     QStringLiteral("KORVAMain"));
+        s.connectCaption = T(QStringLiteral("連線簡訊報警機"), 1, 779);
         s.settingEnabled = false;
         s.downloadEnabled = false;
     }

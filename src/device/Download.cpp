@@ -6,6 +6,7 @@
 #include "device/KORVACommUtil.h"
 #include "editing/PhoneBook.h"
 #include "editing/ValidUtil.h"
+#include "ml/MLText.h"
 #include "store/KORVAMain.h"
 
 #include <QDir>
@@ -88,16 +89,18 @@ bool WriteArea(DeviceContext& ctx, const QString& dumpName, int count,
 }
 
 QString ClearedPhoneBookLine(DeviceContext& ctx) {
-    return GetMLText(ctx.ml, QStringLiteral("已清除電話簿"), 1, 8, QStringLiteral("Download"));
+    const MLText T{ctx.ml, QStringLiteral("Download")};
+    return T(QStringLiteral("已清除電話簿"), 1, 8);
 }
 QString ClearedMessagesLine(DeviceContext& ctx) {
-    return GetMLText(ctx.ml, QStringLiteral("已清除簡訊"), 2, 8, QStringLiteral("Download"));
+    const MLText T{ctx.ml, QStringLiteral("Download")};
+    return T(QStringLiteral("已清除簡訊"), 2, 8);
 }
 
 bool RunWritePhoneBook(DeviceContext& ctx, const ProjectImage& image, Progress& progress) {
+    const MLText T{ctx.ml, QStringLiteral("Download")};
     const int n = int(image.phoneBook.size());
-    const QString text =
-        GetMLText(ctx.ml, QStringLiteral("電話簿 第 %1 / %2 筆"), 3, 8, QStringLiteral("Download"));
+    const QString text = T(QStringLiteral("電話簿 第 %1 / %2 筆"), 3, 8);
     return WriteArea(
         ctx, PhoneBookDumpName(), n,
         [&](int i) { return PhoneBookRecord(image.phoneBook[i], i + 1); }, progress,
@@ -105,9 +108,9 @@ bool RunWritePhoneBook(DeviceContext& ctx, const ProjectImage& image, Progress& 
 }
 
 bool RunWriteShortMessages(DeviceContext& ctx, const ProjectImage& image, Progress& progress) {
+    const MLText T{ctx.ml, QStringLiteral("Download")};
     const int n = int(image.shortMessages.size());
-    const QString text =
-        GetMLText(ctx.ml, QStringLiteral("簡訊 第 %1 / %2 則"), 4, 8, QStringLiteral("Download"));
+    const QString text = T(QStringLiteral("簡訊 第 %1 / %2 則"), 4, 8);
     return WriteArea(
         ctx, ShortMessageDumpName(), n,
         [&](int i) { return ShortMessageRecord(image.shortMessages[i], image.isUnicode); },
@@ -116,36 +119,30 @@ bool RunWriteShortMessages(DeviceContext& ctx, const ProjectImage& image, Progre
 
 // The line the final message gets when a dump file could not be written; empty otherwise.
 QString DumpNotWrittenLine(DeviceContext& ctx) {
+    const MLText T{ctx.ml, QStringLiteral("Download")};
     if (ctx.link.dumpsNotWritten.isEmpty()) return {};
-    return kCrLf +
-           GetMLText(ctx.ml, QStringLiteral("下載記錄檔未能寫入: "), 1, 9,
-                     QStringLiteral("Download")) +
+    return kCrLf + T(QStringLiteral("下載記錄檔未能寫入: "), 1, 9) +
            ctx.link.dumpsNotWritten.join(QStringLiteral(", "));
 }
 
 // No project, or unsaved changes the user does not save: nothing may happen. saved tells
 // whether the prompt saved the working copy over the project file.
 bool AskFirst(DeviceContext& ctx, bool& saved) {
+    const MLText T{ctx.ml, QStringLiteral("Download")};
     saved = false;
     OpenProject& p = ctx.project;
     if (!p.IsOpen()) {
-        ctx.ui.MsgBox(
-            GetMLText(ctx.ml, QStringLiteral("下載專案失敗!"), 1, 1, QStringLiteral("Download")) +
-                kCrLf +
-                GetMLText(ctx.ml, QStringLiteral("請確認目前有專案是被開啟!"), 2, 1,
-                          QStringLiteral("Download")),
-            vbOKOnly | vbCritical,
-            GetMLText(ctx.ml, QStringLiteral("下載專案"), 3, 1, QStringLiteral("Download")));
+        ctx.ui.MsgBox(T(QStringLiteral("下載專案失敗!"), 1, 1) + kCrLf +
+                          T(QStringLiteral("請確認目前有專案是被開啟!"), 2, 1),
+                      vbOKOnly | vbCritical, T(QStringLiteral("下載專案"), 3, 1));
         return false;
     }
     if (!p.IsModified) return true;
     const int answer = KORVAMain::SaveProject(ctx, false, true, true);
     if (answer == KORVAMain::kCancelled) return false;
     if (answer == KORVAMain::kNotSaved) {
-        ctx.ui.MsgBox(
-            GetMLText(ctx.ml, QStringLiteral("下載專案取消！"), 1, 2, QStringLiteral("Download")),
-            vbOKOnly,
-            GetMLText(ctx.ml, QStringLiteral("下載專案取消"), 2, 2, QStringLiteral("Download")));
+        ctx.ui.MsgBox(T(QStringLiteral("下載專案取消！"), 1, 2), vbOKOnly,
+                      T(QStringLiteral("下載專案取消"), 2, 2));
         return false;
     }
     saved = true;
@@ -155,8 +152,8 @@ bool AskFirst(DeviceContext& ctx, bool& saved) {
 // Everything after the questions about the project file: the image, its checks, the
 // confirmation, the exchanges and the outcome.
 bool Run(DeviceContext& ctx) {
+    const MLText T{ctx.ml, QStringLiteral("Download")};
     OpenProject& p = ctx.project;
-    const MLState& ml = ctx.ml;
     // Events run between the steps that read the whole project, so the window keeps painting.
     ctx.ui.DoEvents();
     const ProjectImage image = PhoneBook::BuildImages(p, false);
@@ -167,37 +164,26 @@ bool Run(DeviceContext& ctx) {
     const int size = image.projectSize;
     const int limit = p.MaxMemoryByte;
     if (size > limit) {
-        ctx.ui.MsgBox(
-            GetMLText(ml, QStringLiteral("專案下載失敗!"), 1, 3, QStringLiteral("Download")) +
-                kCrLf +
-                GetMLText(ml, QStringLiteral("欲下載的專案 ["), 2, 3, QStringLiteral("Download")) +
-                QString::number(size) +
-                GetMLText(ml, QStringLiteral(" Byte] 過大, 請更改專案內容。"), 3, 3,
-                          QStringLiteral("Download")) +
-                GetMLText(ml, QStringLiteral("記憶空間為 "), 4, 3, QStringLiteral("Download")) +
-                QString::number(limit) +
-                GetMLText(ml, QStringLiteral("Byte."), 5, 3, QStringLiteral("Download")),
-            vbOKOnly | vbCritical,
-            GetMLText(ml, QStringLiteral("下載專案"), 6, 3, QStringLiteral("Download")));
+        ctx.ui.MsgBox(T(QStringLiteral("專案下載失敗!"), 1, 3) + kCrLf +
+                          T(QStringLiteral("欲下載的專案 ["), 2, 3) + QString::number(size) +
+                          T(QStringLiteral(" Byte] 過大, 請更改專案內容。"), 3, 3) +
+                          T(QStringLiteral("記憶空間為 "), 4, 3) + QString::number(limit) +
+                          T(QStringLiteral("Byte."), 5, 3),
+                      vbOKOnly | vbCritical, T(QStringLiteral("下載專案"), 6, 3));
         return false;
     }
-    const MsgResult answer = ctx.ui.MsgBox(
-        GetMLText(ml, QStringLiteral("欲下載的專案佔 ["), 1, 4, QStringLiteral("Download")) +
-            QString::number(size) +
-            GetMLText(ml, QStringLiteral(" Byte], 剩餘空間 ["), 2, 4, QStringLiteral("Download")) +
-            QString::number(limit - size) +
-            GetMLText(ml, QStringLiteral(" Byte]."), 3, 4, QStringLiteral("Download")) + kCrLf +
-            GetMLText(ml, QStringLiteral("是否確定要下載專案至簡訊報警機?"), 4, 4,
-                      QStringLiteral("Download")),
-        vbOKCancel | vbQuestion,
-        GetMLText(ml, QStringLiteral("下載專案"), 5, 4, QStringLiteral("Download")));
+    const MsgResult answer =
+        ctx.ui.MsgBox(T(QStringLiteral("欲下載的專案佔 ["), 1, 4) + QString::number(size) +
+                          T(QStringLiteral(" Byte], 剩餘空間 ["), 2, 4) +
+                          QString::number(limit - size) + T(QStringLiteral(" Byte]."), 3, 4) +
+                          kCrLf + T(QStringLiteral("是否確定要下載專案至簡訊報警機?"), 4, 4),
+                      vbOKCancel | vbQuestion, T(QStringLiteral("下載專案"), 5, 4));
     if (answer != vbOK) return false;
 
     ctx.link.dumpsNotWritten.clear();
     ctx.ui.SetBusy(true);
-    ctx.ui.ShowProgress(GetMLText(ml, QStringLiteral("下載專案"), 1, 5, QStringLiteral("Download")),
-                        GetMLText(ml, QStringLiteral("下載專案至簡訊警報機中, 請稍侯..."), 2, 5,
-                                  QStringLiteral("Download")));
+    ctx.ui.ShowProgress(T(QStringLiteral("下載專案"), 1, 5),
+                        T(QStringLiteral("下載專案至簡訊警報機中, 請稍侯..."), 2, 5));
     Progress progress;
     progress.total = 2 + int(image.phoneBook.size()) + int(image.shortMessages.size());
     ctx.ui.SetProgressValue(0, progress.total, QString());
@@ -214,26 +200,19 @@ bool Run(DeviceContext& ctx) {
     const QString path = QDir::toNativeSeparators(p.ProjPath);
     if (ok) {
         ctx.ui.MsgBox(
-            GetMLText(ml, QStringLiteral("下載專案 ["), 1, 6, QStringLiteral("Download")) + path +
-                QStringLiteral(":") + QString::number(size) +
-                GetMLText(ml, QStringLiteral(" Byte ] 成功!"), 2, 6, QStringLiteral("Download")) +
-                kCrLf +
-                GetMLText(ml,
-                          QStringLiteral("請使用者將簡訊報警機的指撥開關SW2設為 OFF (執行模式)"), 3,
-                          6, QStringLiteral("Download")) +
+            T(QStringLiteral("下載專案 ["), 1, 6) + path + QStringLiteral(":") +
+                QString::number(size) + T(QStringLiteral(" Byte ] 成功!"), 2, 6) + kCrLf +
+                T(QStringLiteral("請使用者將簡訊報警機的指撥開關SW2設為 OFF (執行模式)"), 3, 6) +
                 DumpNotWrittenLine(ctx),
-            vbOKOnly, GetMLText(ml, QStringLiteral("下載專案"), 4, 6, QStringLiteral("Download")));
+            vbOKOnly, T(QStringLiteral("下載專案"), 4, 6));
         KORVACommUtil::SetConnectStatus(ctx, true);
         return true;
     }
     ctx.ui.MsgBox(
-        GetMLText(ml, QStringLiteral("下載專案 ["), 1, 7, QStringLiteral("Download")) + path +
-            GetMLText(ml, QStringLiteral("] 失敗!"), 2, 7, QStringLiteral("Download")) + kCrLf +
-            GetMLText(ml, QStringLiteral("請檢查下列項目:"), 3, 7, QStringLiteral("Download")) +
-            kCrLf + KORVACommUtil::CheckLines(ctx) + DumpNotWrittenLine(ctx) +
-            CommUtil::LostPortText(ctx),
-        vbOKOnly | vbCritical,
-        GetMLText(ml, QStringLiteral("下載專案"), 4, 7, QStringLiteral("Download")));
+        T(QStringLiteral("下載專案 ["), 1, 7) + path + T(QStringLiteral("] 失敗!"), 2, 7) + kCrLf +
+            T(QStringLiteral("請檢查下列項目:"), 3, 7) + kCrLf + KORVACommUtil::CheckLines(ctx) +
+            DumpNotWrittenLine(ctx) + CommUtil::LostPortText(ctx),
+        vbOKOnly | vbCritical, T(QStringLiteral("下載專案"), 4, 7));
     KORVACommUtil::SetConnectStatus(ctx, false);
     return false;
 }

@@ -5,6 +5,7 @@
 #include "device/CommUtil.h"
 #include "device/DeviceContext.h"
 #include "device/DeviceLink.h"
+#include "ml/MLText.h"
 #include "store/SystemDb.h"
 #include "store/SystemSchema.h"
 
@@ -160,11 +161,10 @@ bool ReadSerialNumber(const DeviceLink& ctx, QString& serialNo) {
 }
 
 bool ReadCommSettings(DeviceContext& ctx, DeviceInfo& info, bool showProgress) {
+    const MLText T{ctx.ml, QStringLiteral("KORVACommUtil")};
     if (showProgress) {
-        ctx.ui.ShowProgress(GetMLText(ctx.ml, QStringLiteral("裝置通訊設定"), 1, 1,
-                                      QStringLiteral("KORVACommUtil")),
-                            GetMLText(ctx.ml, QStringLiteral("讀取裝置通訊設定中..."), 2, 1,
-                                      QStringLiteral("KORVACommUtil")));
+        ctx.ui.ShowProgress(T(QStringLiteral("裝置通訊設定"), 1, 1),
+                            T(QStringLiteral("讀取裝置通訊設定中..."), 2, 1));
         ctx.ui.DoEvents();
     }
     QByteArray response;
@@ -184,6 +184,7 @@ bool ReadCommSettings(DeviceContext& ctx, DeviceInfo& info, bool showProgress) {
 bool WriteCommSettings(DeviceContext& ctx, const QString& modelName, const QString& slaveId,
                        const QString& baudRate, const QString& parity, bool showProgress,
                        const QString& typeCode) {
+    const MLText T{ctx.ml, QStringLiteral("KORVACommUtil")};
     const QString key = typeCode.isEmpty() ? modelName.mid(6) : typeCode;
     const int baudId = FindBaudID(ctx.sysdb, key, baudRate);
     // A rate the model does not list, or a parity the byte cannot say, would set the
@@ -194,10 +195,8 @@ bool WriteCommSettings(DeviceContext& ctx, const QString& modelName, const QStri
     if (baudId < 0 || setting < 0 || !slaveOk || slave < 1 || slave > 255) return false;
     if (!CommUtil::EnsurePortOpen(ctx)) return false;
     if (showProgress)
-        ctx.ui.ShowProgress(GetMLText(ctx.ml, QStringLiteral("裝置通訊設定"), 1, 2,
-                                      QStringLiteral("KORVACommUtil")),
-                            GetMLText(ctx.ml, QStringLiteral("設定裝置通訊參數中..."), 2, 2,
-                                      QStringLiteral("KORVACommUtil")));
+        ctx.ui.ShowProgress(T(QStringLiteral("裝置通訊設定"), 1, 2),
+                            T(QStringLiteral("設定裝置通訊參數中..."), 2, 2));
     ctx.ui.DoEvents();
     QByteArray request(13, '\0');
     const char body[] = {char(ctx.comm.SlaveID),
@@ -220,14 +219,10 @@ bool WriteCommSettings(DeviceContext& ctx, const QString& modelName, const QStri
 }
 
 QString CheckLines(const DeviceLink& ctx) {
-    return GetMLText(ctx.ml, QStringLiteral("1. RS232 通訊線是否已正確連接"), 1, 7,
-                     QStringLiteral("KORVACommUtil")) +
-           VBUtil::kCrLf +
-           GetMLText(ctx.ml, QStringLiteral("2. PC通訊埠是否正確指定"), 2, 7,
-                     QStringLiteral("KORVACommUtil")) +
-           VBUtil::kCrLf +
-           GetMLText(ctx.ml, QStringLiteral("3. 簡訊報警機的指撥開關SW2是否設為 ON (設定模式)"), 3,
-                     7, QStringLiteral("KORVACommUtil"));
+    const MLText T{ctx.ml, QStringLiteral("KORVACommUtil")};
+    return T(QStringLiteral("1. RS232 通訊線是否已正確連接"), 1, 7) + VBUtil::kCrLf +
+           T(QStringLiteral("2. PC通訊埠是否正確指定"), 2, 7) + VBUtil::kCrLf +
+           T(QStringLiteral("3. 簡訊報警機的指撥開關SW2是否設為 ON (設定模式)"), 3, 7);
 }
 
 bool DemoInUse(const DeviceContext& ctx) {
@@ -235,28 +230,24 @@ bool DemoInUse(const DeviceContext& ctx) {
 }
 
 void SetConnectStatus(DeviceContext& ctx, bool online) {
+    const MLText T{ctx.ml, QStringLiteral("KORVACommUtil")};
     ctx.ConnectStatus = online;
     QString text =
-        online
-            ? GetMLText(ctx.ml, QStringLiteral(" Online"), 1, 6, QStringLiteral("KORVACommUtil"))
-            : GetMLText(ctx.ml, QStringLiteral(" Offline"), 2, 6, QStringLiteral("KORVACommUtil"));
-    if (DemoInUse(ctx))
-        text +=
-            GetMLText(ctx.ml, QStringLiteral(" (示範)"), 1, 7303, QStringLiteral("KORVACommUtil"));
+        online ? T(QStringLiteral(" Online"), 1, 6) : T(QStringLiteral(" Offline"), 2, 6);
+    if (DemoInUse(ctx)) text += T(QStringLiteral(" (示範)"), 1, 7303);
     ctx.ui.SetStatusText(QStringLiteral("ConnectStatus"), text);
 }
 
 void Connect(DeviceContext& ctx) {
+    const MLText T{ctx.ml, QStringLiteral("KORVACommUtil")};
     // A port that cannot be opened is no connection, whatever was connected before.
     if (!CommUtil::EnsurePortOpen(ctx)) {
         CommUtil::ClosePort(ctx);
         SetConnectStatus(ctx, false);
         return;
     }
-    const QString title =
-        GetMLText(ctx.ml, QStringLiteral("連線簡訊報警機"), 1, 3, QStringLiteral("KORVACommUtil"));
-    ctx.ui.ShowProgress(title, GetMLText(ctx.ml, QStringLiteral("正在連線中..."), 2, 3,
-                                         QStringLiteral("KORVACommUtil")));
+    const QString title = T(QStringLiteral("連線簡訊報警機"), 1, 3);
+    ctx.ui.ShowProgress(title, T(QStringLiteral("正在連線中..."), 2, 3));
     ctx.ui.DoEvents();
     QByteArray response;
     DeviceInfo info;
@@ -266,32 +257,19 @@ void Connect(DeviceContext& ctx) {
                     ReadCommSettings(ctx, info, false);
     ctx.ui.CloseProgress();
     if (!ok) {
-        ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("連線至簡訊報警機失敗! "), 1, 4,
-                                QStringLiteral("KORVACommUtil")) +
-                          VBUtil::kCrLf +
-                          GetMLText(ctx.ml, QStringLiteral("請檢查下列項目:"), 2, 4,
-                                    QStringLiteral("KORVACommUtil")) +
-                          VBUtil::kCrLf + CheckLines(ctx) + CommUtil::LostPortText(ctx),
-                      vbOKOnly | vbCritical,
-                      GetMLText(ctx.ml, QStringLiteral("連線簡訊報警機"), 3, 4,
-                                QStringLiteral("KORVACommUtil")));
+        ctx.ui.MsgBox(T(QStringLiteral("連線至簡訊報警機失敗! "), 1, 4) + VBUtil::kCrLf +
+                          T(QStringLiteral("請檢查下列項目:"), 2, 4) + VBUtil::kCrLf +
+                          CheckLines(ctx) + CommUtil::LostPortText(ctx),
+                      vbOKOnly | vbCritical, T(QStringLiteral("連線簡訊報警機"), 3, 4));
         SetConnectStatus(ctx, false);
         return;
     }
-    ctx.ui.MsgBox(
-        GetMLText(ctx.ml, QStringLiteral("連線至簡訊報警機成功!"), 1, 5,
-                  QStringLiteral("KORVACommUtil")) +
-            VBUtil::kCrLf + VBUtil::kCrLf +
-            GetMLText(ctx.ml, QStringLiteral("Model No.: "), 2, 5,
-                      QStringLiteral("KORVACommUtil")) +
-            info.ModelName + VBUtil::kCrLf +
-            GetMLText(ctx.ml, QStringLiteral("S/N : "), 3, 5, QStringLiteral("KORVACommUtil")) +
-            info.SerialNo + VBUtil::kCrLf +
-            GetMLText(ctx.ml, QStringLiteral("Commnunication Settings : "), 4, 5,
-                      QStringLiteral("KORVACommUtil")) +
-            info.BaudRate + QStringLiteral(", ") + info.Parity + QStringLiteral(", 8, 1"),
-        vbOKOnly | vbInformation,
-        GetMLText(ctx.ml, QStringLiteral("連線簡訊報警機"), 5, 5, QStringLiteral("KORVACommUtil")));
+    ctx.ui.MsgBox(T(QStringLiteral("連線至簡訊報警機成功!"), 1, 5) + VBUtil::kCrLf + VBUtil::kCrLf +
+                      T(QStringLiteral("Model No.: "), 2, 5) + info.ModelName + VBUtil::kCrLf +
+                      T(QStringLiteral("S/N : "), 3, 5) + info.SerialNo + VBUtil::kCrLf +
+                      T(QStringLiteral("Commnunication Settings : "), 4, 5) + info.BaudRate +
+                      QStringLiteral(", ") + info.Parity + QStringLiteral(", 8, 1"),
+                  vbOKOnly | vbInformation, T(QStringLiteral("連線簡訊報警機"), 5, 5));
     SetConnectStatus(ctx, true);
 }
 

@@ -1,6 +1,7 @@
 #include "device/frmDebug.h"
 
 #include "device/DeviceContext.h"
+#include "ml/MLText.h"
 #include "ml/MLUtil.h"
 #include "ui_frmDebug.h"
 
@@ -15,12 +16,10 @@ constexpr int kTagRole = Qt::UserRole + 1;
 
 frmDebug::frmDebug(DeviceContext& ctx, QWidget* parent)
     : QtFormDialog(ctx.ml, QStringLiteral("frmDebug"), parent), m_ctx(ctx) {
+    const MLText T{ctx.ml, QStringLiteral("DebugRegisters")};
     ui->lvBasicInfo->setHeaderLabels(
-        {GetMLText(ctx.ml, QStringLiteral("項目"), 1, 2, QStringLiteral("DebugRegisters")),
-         GetMLText(ctx.ml, QStringLiteral("數值 (16 進位)"), 2, 2,
-                   QStringLiteral("DebugRegisters")),
-         GetMLText(ctx.ml, QStringLiteral("位址"), 3, 2, QStringLiteral("DebugRegisters")),
-         GetMLText(ctx.ml, QStringLiteral("暫存器數"), 4, 2, QStringLiteral("DebugRegisters"))});
+        {T(QStringLiteral("項目"), 1, 2), T(QStringLiteral("數值 (16 進位)"), 2, 2),
+         T(QStringLiteral("位址"), 3, 2), T(QStringLiteral("暫存器數"), 4, 2)});
     const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     ui->lblSNNo->setFont(fixed);
     ui->lblCommSettings->setFont(fixed);

@@ -3,36 +3,33 @@
 #include "db/ADOUtil.h"
 #include "editing/EditContext.h"
 #include "editing/KORVAUtil.h"
+#include "ml/MLText.h"
 #include "store/ProjectSchema.h"
 
 namespace {
-QString Str(const RowSet* rs, const QString& field) {
-    return ADOUtil::NullToStr(rs->Field(field));
-}
+using ADOUtil::FieldText;
 } // namespace
 
 void AddOtherUserForm::LoadFormObj(EditContext& ctx, const QString& tmpGroupName) {
+    const MLText T{ctx.ml, QStringLiteral("AddOtherUser")};
     groupName = tmpGroupName;
-    lblGroupName =
-        GetMLText(ctx.ml, QStringLiteral("目前群組名稱:"), 1, 69, QStringLiteral("AddOtherUser")) +
-        tmpGroupName;
+    lblGroupName = T(QStringLiteral("目前群組名稱:"), 1, 69) + tmpGroupName;
     cmbAddUser.Clear();
     if (ctx.project.Users && ctx.project.Users->IsOpen()) {
         auto rs = ctx.project.Users->Clone();
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
-            const QString name = Str(rs.get(), ProjectSchema::kUserName);
+            const QString name = FieldText(rs.get(), ProjectSchema::kUserName);
             if (name.isEmpty() ||
                 KORVAUtil::ListHoldsGroup(
-                    KORVAUtil::SplitGroupList(Str(rs.get(), ProjectSchema::kGroupName)),
+                    KORVAUtil::SplitGroupList(FieldText(rs.get(), ProjectSchema::kGroupName)),
                     tmpGroupName))
                 continue;
-            cmbAddUser.Add(name,
-                           KORVAUtil::ComboEntryText(name, Str(rs.get(), ProjectSchema::kUserDsc)));
+            cmbAddUser.Add(name, KORVAUtil::ComboEntryText(
+                                     name, FieldText(rs.get(), ProjectSchema::kUserDsc)));
         }
     }
     if (cmbAddUser.items.isEmpty())
-        cmbAddUser.SetPlaceholder(GetMLText(ctx.ml, QStringLiteral("無其它連絡人"), 1, 152,
-                                            QStringLiteral("AddOtherUser")));
+        cmbAddUser.SetPlaceholder(T(QStringLiteral("無其它連絡人"), 1, 152));
     else
         cmbAddUser.index = 0;
 }

@@ -3,22 +3,21 @@
 #include "db/ADOUtil.h"
 #include "editing/EditContext.h"
 #include "editing/KORVAUtil.h"
+#include "ml/MLText.h"
 #include "store/ProjectSchema.h"
 
 namespace {
-QString Str(const RowSet* rs, const QString& field) {
-    return ADOUtil::NullToStr(rs->Field(field));
-}
+using ADOUtil::FieldText;
 } // namespace
 
 void AddUserGroupForm::LoadFormObj(EditContext& ctx, const QString& tmpUserName) {
+    const MLText T{ctx.ml, QStringLiteral("AddUserGroup")};
     lblUserName = tmpUserName;
     const QStringList held = KORVAUtil::MembershipsOf(ctx.project, tmpUserName);
     cmbUserGroups.FillGroups(ctx.project,
                              [&](const QString& g) { return KORVAUtil::ListHoldsGroup(held, g); });
     if (cmbUserGroups.items.isEmpty())
-        cmbUserGroups.SetPlaceholder(
-            GetMLText(ctx.ml, QStringLiteral("無"), 1, 134, QStringLiteral("AddUserGroup")));
+        cmbUserGroups.SetPlaceholder(T(QStringLiteral("無"), 1, 134));
 }
 
 void AddUserGroupForm::cmdAddGroup_Click(EditContext& ctx) {
@@ -27,10 +26,11 @@ void AddUserGroupForm::cmdAddGroup_Click(EditContext& ctx) {
     KORVAUtil::AddUserGroup(ctx);
     if (ADOUtil::GetRecordCount(groups) <= before) return;
     groups->MoveLast();
-    const QString name = Str(groups, ProjectSchema::kGroupName);
+    const QString name = FieldText(groups, ProjectSchema::kGroupName);
     if (cmbUserGroups.placeholder) cmbUserGroups.Clear();
     cmbUserGroups.enabled = true;
-    cmbUserGroups.Add(name, KORVAUtil::ComboEntryText(name, Str(groups, ProjectSchema::kGroupDsc)));
+    cmbUserGroups.Add(name,
+                      KORVAUtil::ComboEntryText(name, FieldText(groups, ProjectSchema::kGroupDsc)));
     cmbUserGroups.index = int(cmbUserGroups.items.size()) - 1;
 }
 

@@ -4,6 +4,7 @@
 #include "db/ADOUtil.h"
 #include "editing/EditContext.h"
 #include "editing/KORVAUtil.h"
+#include "ml/MLText.h"
 #include "store/ProjectSchema.h"
 
 bool AllUserGroupsForm::EditorHolds(const EditContext& ctx, const QString& name) const {
@@ -13,28 +14,16 @@ bool AllUserGroupsForm::EditorHolds(const EditContext& ctx, const QString& name)
 }
 
 void AllUserGroupsForm::Warn(EditContext& ctx, bool onAccept) {
-    const MLState& ml = ctx.ml;
+    const MLText T{ctx.ml, QStringLiteral("frmAllUserGroups")};
     const QString& contact = ctx.forms.editTelList.lblTelUser;
     if (onAccept)
-        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("群組不可重覆挑選!"), 1, 173,
-                                QStringLiteral("frmAllUserGroups")) +
-                          VBUtil::kCrLf +
-                          GetMLText(ml, QStringLiteral("群組早已加入至 "), 2, 173,
-                                    QStringLiteral("frmAllUserGroups")) +
-                          contact,
-                      vbOKOnly | vbExclamation,
-                      GetMLText(ml, QStringLiteral("群組不可重覆挑選!"), 3, 173,
-                                QStringLiteral("frmAllUserGroups")));
+        ctx.ui.MsgBox(T(QStringLiteral("群組不可重覆挑選!"), 1, 173) + VBUtil::kCrLf +
+                          T(QStringLiteral("群組早已加入至 "), 2, 173) + contact,
+                      vbOKOnly | vbExclamation, T(QStringLiteral("群組不可重覆挑選!"), 3, 173));
     else
-        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("群組不可重覆挑選!"), 1, 161,
-                                QStringLiteral("frmAllUserGroups")) +
-                          VBUtil::kCrLf +
-                          GetMLText(ml, QStringLiteral("群組早已加入至 "), 2, 161,
-                                    QStringLiteral("frmAllUserGroups")) +
-                          contact,
-                      vbOKOnly | vbExclamation,
-                      GetMLText(ml, QStringLiteral("群組不可重覆挑選!"), 3, 161,
-                                QStringLiteral("frmAllUserGroups")));
+        ctx.ui.MsgBox(T(QStringLiteral("群組不可重覆挑選!"), 1, 161) + VBUtil::kCrLf +
+                          T(QStringLiteral("群組早已加入至 "), 2, 161) + contact,
+                      vbOKOnly | vbExclamation, T(QStringLiteral("群組不可重覆挑選!"), 3, 161));
 }
 
 void AllUserGroupsForm::LoadFormObj(EditContext& ctx) {

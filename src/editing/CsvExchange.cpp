@@ -10,6 +10,7 @@
 #include "editing/KORVAUtil.h"
 #include "editing/PhoneBook.h"
 #include "editing/ValidUtil.h"
+#include "ml/MLText.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -27,22 +28,23 @@ const QString kModule = QStringLiteral("CsvExchange");
 enum ContactColumn { cName, cPhone, cGroups, cDisabled, cUserDsc, kContactColumns };
 enum ZoneColumn { zNo, zName, zDsc, zAlarm, zReset, zTarget, zDisabled, kZoneColumns };
 
-QString Str(const RowSet* rs, const QString& field) {
-    return ADOUtil::NullToStr(rs->Field(field));
-}
+using ADOUtil::FieldText;
 bool Flag(const RowSet* rs) {
     const QVariant v = rs->Field(QStringLiteral("IsDisable"));
     return v.isValid() && !v.isNull() && v.toBool();
 }
 
 QString YesText(const MLState& ml) {
-    return GetMLText(ml, QStringLiteral("是"), 1, 3, QStringLiteral("CsvExchange"));
+    const MLText T{ml, QStringLiteral("CsvExchange")};
+    return T(QStringLiteral("是"), 1, 3);
 }
 QString NoText(const MLState& ml) {
-    return GetMLText(ml, QStringLiteral("否"), 2, 3, QStringLiteral("CsvExchange"));
+    const MLText T{ml, QStringLiteral("CsvExchange")};
+    return T(QStringLiteral("否"), 2, 3);
 }
 QString AllGroupsText(const MLState& ml) {
-    return GetMLText(ml, QStringLiteral("所有連絡人群組"), 1, 315, QStringLiteral("EditZoneList"));
+    const MLText TEditZoneList{ml, QStringLiteral("EditZoneList")};
+    return TEditZoneList(QStringLiteral("所有連絡人群組"), 1, 315);
 }
 
 // A word as it may be written in any language: the applied text and every stored one.
@@ -122,7 +124,7 @@ QStringList StoredGroups(const OpenProject& p) {
     if (!p.UserGroups || !p.UserGroups->IsOpen()) return groups;
     auto copy = p.UserGroups->Clone();
     for (copy->MoveFirst(); !copy->Eof(); copy->MoveNext())
-        groups << Str(copy.get(), QStringLiteral("GroupName"));
+        groups << FieldText(copy.get(), QStringLiteral("GroupName"));
     return groups;
 }
 
@@ -141,10 +143,10 @@ QVector<StoredContact> StoredContacts(const OpenProject& p) {
     if (!p.Users || !p.Users->IsOpen()) return out;
     auto c = p.Users->Clone();
     for (c->MoveFirst(); !c->Eof(); c->MoveNext())
-        out.append({Str(c.get(), QStringLiteral("UserName")),
-                    Str(c.get(), QStringLiteral("PhoneNumber")),
-                    Str(c.get(), QStringLiteral("GroupName")),
-                    Str(c.get(), QStringLiteral("UserDsc")), Flag(c.get())});
+        out.append({FieldText(c.get(), QStringLiteral("UserName")),
+                    FieldText(c.get(), QStringLiteral("PhoneNumber")),
+                    FieldText(c.get(), QStringLiteral("GroupName")),
+                    FieldText(c.get(), QStringLiteral("UserDsc")), Flag(c.get())});
     return out;
 }
 
@@ -154,10 +156,12 @@ QVector<StoredZone> StoredZones(const OpenProject& p) {
     auto z = p.Zones->Clone();
     for (z->MoveFirst(); !z->Eof(); z->MoveNext())
         out.append(
-            {QString::number(VBUtil::ToWhole16(Str(z.get(), QStringLiteral("ZoneNo")))),
-             Str(z.get(), QStringLiteral("ZoneName")), Str(z.get(), QStringLiteral("ZoneDsc")),
-             Str(z.get(), QStringLiteral("AlarmSMS")), Str(z.get(), QStringLiteral("ResetSMS")),
-             Str(z.get(), QStringLiteral("GroupName")), Flag(z.get())});
+            {QString::number(VBUtil::ToWhole16(FieldText(z.get(), QStringLiteral("ZoneNo")))),
+             FieldText(z.get(), QStringLiteral("ZoneName")),
+             FieldText(z.get(), QStringLiteral("ZoneDsc")),
+             FieldText(z.get(), QStringLiteral("AlarmSMS")),
+             FieldText(z.get(), QStringLiteral("ResetSMS")),
+             FieldText(z.get(), QStringLiteral("GroupName")), Flag(z.get())});
     return out;
 }
 
@@ -180,17 +184,14 @@ public:
     }
 
     RowVerdict Row(int line, const QStringList& record) {
+        const MLText T{m_ml, QStringLiteral("CsvExchange")};
         RowVerdict v;
         v.line = line;
         v.key = Cell(record, m_table == Table::Contacts ? int(cName) : int(zNo)).trimmed();
         if (record.size() != m_fieldCount) {
-            v.details =
-                GetMLText(m_ml, QStringLiteral("此列有"), 1, 25, QStringLiteral("CsvExchange")) +
-                QString::number(record.size()) +
-                GetMLText(m_ml, QStringLiteral("個欄位，標題列有"), 2, 25,
-                          QStringLiteral("CsvExchange")) +
-                QString::number(m_fieldCount) +
-                GetMLText(m_ml, QStringLiteral("個。"), 3, 25, QStringLiteral("CsvExchange"));
+            v.details = T(QStringLiteral("此列有"), 1, 25) + QString::number(record.size()) +
+                        T(QStringLiteral("個欄位，標題列有"), 2, 25) +
+                        QString::number(m_fieldCount) + T(QStringLiteral("個。"), 3, 25);
             return v;
         }
         if (m_table == Table::Contacts)
@@ -218,26 +219,22 @@ private:
         return std::nullopt;
     }
     QString BadFlag(const QString& cell) const {
-        return GetMLText(m_ml, QStringLiteral("無法辨識的暫停使用值["), 1, 24,
-                         QStringLiteral("CsvExchange")) +
-               cell +
-               GetMLText(m_ml, QStringLiteral("]，請填 0、1、是或否。"), 2, 24,
-                         QStringLiteral("CsvExchange"));
+        const MLText T{m_ml, QStringLiteral("CsvExchange")};
+        return T(QStringLiteral("無法辨識的暫停使用值["), 1, 24) + cell +
+               T(QStringLiteral("]，請填 0、1、是或否。"), 2, 24);
     }
 
     // The stored spelling of a group; a group the file names first is checked by the group
     // rules and, when it passes, created. Empty with the reason set when refused.
     QString Group(const QString& name, QStringList& rowNew, QString& reason) {
+        const MLText T{m_ml, QStringLiteral("CsvExchange")};
         QString known = Find(m_groups, name);
         if (known.isEmpty()) known = Find(m_newGroups, name);
         if (known.isEmpty()) known = Find(rowNew, name);
         if (!known.isEmpty()) return known;
         if (!m_createGroups) {
-            reason = GetMLText(m_ml, QStringLiteral("連絡人群組["), 1, 23,
-                               QStringLiteral("CsvExchange")) +
-                     name +
-                     GetMLText(m_ml, QStringLiteral("]不存在，勾選建立不存在的群組即可建立。"), 2,
-                               23, QStringLiteral("CsvExchange"));
+            reason = T(QStringLiteral("連絡人群組["), 1, 23) + name +
+                     T(QStringLiteral("]不存在，勾選建立不存在的群組即可建立。"), 2, 23);
             return {};
         }
         reason = Probe([&](EditContext& c) { return ValidUtil::ValidUserGroupName(c, name); });
@@ -258,16 +255,14 @@ private:
     }
 
     void ContactRow(const QStringList& record, RowVerdict& v) {
+        const MLText T{m_ml, QStringLiteral("CsvExchange")};
         const QString name = v.key;
         int at = -1;
         for (int i = 0; i < m_contacts.size() && at < 0; ++i)
             if (m_contacts[i].name.compare(name, Qt::CaseInsensitive) == 0) at = i;
         if (!Find(m_seen, name).isEmpty()) {
-            v.details = GetMLText(m_ml, QStringLiteral("檔案中已有連絡人["), 1, 20,
-                                  QStringLiteral("CsvExchange")) +
-                        name +
-                        GetMLText(m_ml, QStringLiteral("]的資料列。"), 2, 20,
-                                  QStringLiteral("CsvExchange"));
+            v.details = T(QStringLiteral("檔案中已有連絡人["), 1, 20) + name +
+                        T(QStringLiteral("]的資料列。"), 2, 20);
             return;
         }
         m_seen << name;
@@ -336,26 +331,21 @@ private:
     }
 
     void ZoneRow(const QStringList& record, RowVerdict& v) {
+        const MLText T{m_ml, QStringLiteral("CsvExchange")};
         bool ok = false;
         const int no = v.key.toInt(&ok);
         int at = -1;
         for (int i = 0; ok && i < m_zones.size() && at < 0; ++i)
             if (m_zones[i].no == QString::number(no)) at = i;
         if (at < 0) {
-            v.details =
-                GetMLText(m_ml, QStringLiteral("專案沒有警報點["), 1, 22,
-                          QStringLiteral("CsvExchange")) +
-                v.key +
-                GetMLText(m_ml, QStringLiteral("]。"), 2, 22, QStringLiteral("CsvExchange"));
+            v.details = T(QStringLiteral("專案沒有警報點["), 1, 22) + v.key +
+                        T(QStringLiteral("]。"), 2, 22);
             return;
         }
         const StoredZone& stored = m_zones[at];
         if (m_seenZones.contains(stored.no)) {
-            v.details = GetMLText(m_ml, QStringLiteral("檔案中已有警報點["), 1, 21,
-                                  QStringLiteral("CsvExchange")) +
-                        v.key +
-                        GetMLText(m_ml, QStringLiteral("]的資料列。"), 2, 21,
-                                  QStringLiteral("CsvExchange"));
+            v.details = T(QStringLiteral("檔案中已有警報點["), 1, 21) + v.key +
+                        T(QStringLiteral("]的資料列。"), 2, 21);
             return;
         }
         m_seenZones << stored.no;
@@ -428,30 +418,26 @@ private:
 };
 
 QString FailTitle(const MLState& ml, bool import) {
-    return import ? GetMLText(ml, QStringLiteral("匯入失敗"), 1, 30, QStringLiteral("CsvExchange"))
-                  : GetMLText(ml, QStringLiteral("匯出失敗"), 1, 40, QStringLiteral("CsvExchange"));
+    const MLText T{ml, QStringLiteral("CsvExchange")};
+    return import ? T(QStringLiteral("匯入失敗"), 1, 30) : T(QStringLiteral("匯出失敗"), 1, 40);
 }
 
 void FileMessage(EditContext& ctx, bool import, const QString& path, const QString& what) {
-    ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("檔案["), 2, 30, QStringLiteral("CsvExchange")) +
-                      path + u']' + kCrLf + what,
+    const MLText T{ctx.ml, QStringLiteral("CsvExchange")};
+    ctx.ui.MsgBox(T(QStringLiteral("檔案["), 2, 30) + path + u']' + kCrLf + what,
                   vbOKOnly | vbCritical, FailTitle(ctx.ml, import));
 }
 
 FileDialogSetup Dialog(const MLState& ml, Table table, bool import) {
+    const MLText T{ml, QStringLiteral("CsvExchange")};
     FileDialogSetup s;
     if (table == Table::Contacts)
-        s.title =
-            import
-                ? GetMLText(ml, QStringLiteral("匯入連絡人"), 1, 60, QStringLiteral("CsvExchange"))
-                : GetMLText(ml, QStringLiteral("匯出連絡人"), 2, 60, QStringLiteral("CsvExchange"));
+        s.title = import ? T(QStringLiteral("匯入連絡人"), 1, 60)
+                         : T(QStringLiteral("匯出連絡人"), 2, 60);
     else
-        s.title =
-            import
-                ? GetMLText(ml, QStringLiteral("匯入警報點"), 3, 60, QStringLiteral("CsvExchange"))
-                : GetMLText(ml, QStringLiteral("匯出警報點"), 4, 60, QStringLiteral("CsvExchange"));
-    s.filter = GetMLText(ml, QStringLiteral("CSV 檔案 (*.csv)|*.csv|所有檔案 (*.*)|*.*"), 5, 60,
-                         QStringLiteral("CsvExchange"));
+        s.title = import ? T(QStringLiteral("匯入警報點"), 3, 60)
+                         : T(QStringLiteral("匯出警報點"), 4, 60);
+    s.filter = T(QStringLiteral("CSV 檔案 (*.csv)|*.csv|所有檔案 (*.*)|*.*"), 5, 60);
     s.overwritePrompt = !import;
     s.fileMustExist = import;
     return s;
@@ -459,33 +445,30 @@ FileDialogSetup Dialog(const MLState& ml, Table table, bool import) {
 } // namespace
 
 QStringList Header(const MLState& ml, Table table) {
+    const MLText T{ml, QStringLiteral("CsvExchange")};
     if (table == Table::Contacts)
-        return {GetMLText(ml, QStringLiteral("連絡人名稱"), 1, 1, QStringLiteral("CsvExchange")),
-                GetMLText(ml, QStringLiteral("電話號碼"), 2, 1, QStringLiteral("CsvExchange")),
-                GetMLText(ml, QStringLiteral("連絡人群組"), 3, 1, QStringLiteral("CsvExchange")),
-                GetMLText(ml, QStringLiteral("暫停使用"), 4, 1, QStringLiteral("CsvExchange")),
-                GetMLText(ml, QStringLiteral("說明"), 5, 1, QStringLiteral("CsvExchange"))};
-    return {GetMLText(ml, QStringLiteral("警報點"), 1, 2, QStringLiteral("CsvExchange")),
-            GetMLText(ml, QStringLiteral("警報點名稱"), 2, 2, QStringLiteral("CsvExchange")),
-            GetMLText(ml, QStringLiteral("警報點說明"), 3, 2, QStringLiteral("CsvExchange")),
-            GetMLText(ml, QStringLiteral("警報發起訊息"), 4, 2, QStringLiteral("CsvExchange")),
-            GetMLText(ml, QStringLiteral("警報復歸訊息"), 5, 2, QStringLiteral("CsvExchange")),
-            GetMLText(ml, QStringLiteral("通知的連絡人群組"), 6, 2, QStringLiteral("CsvExchange")),
-            GetMLText(ml, QStringLiteral("暫停使用"), 7, 2, QStringLiteral("CsvExchange"))};
+        return {T(QStringLiteral("連絡人名稱"), 1, 1), T(QStringLiteral("電話號碼"), 2, 1),
+                T(QStringLiteral("連絡人群組"), 3, 1), T(QStringLiteral("暫停使用"), 4, 1),
+                T(QStringLiteral("說明"), 5, 1)};
+    return {T(QStringLiteral("警報點"), 1, 2),       T(QStringLiteral("警報點名稱"), 2, 2),
+            T(QStringLiteral("警報點說明"), 3, 2),   T(QStringLiteral("警報發起訊息"), 4, 2),
+            T(QStringLiteral("警報復歸訊息"), 5, 2), T(QStringLiteral("通知的連絡人群組"), 6, 2),
+            T(QStringLiteral("暫停使用"), 7, 2)};
 }
 
 QString VerdictText(const MLState& ml, Verdict verdict) {
+    const MLText T{ml, QStringLiteral("CsvExchange")};
     switch (verdict) {
     case Verdict::New:
-        return GetMLText(ml, QStringLiteral("新增"), 1, 10, QStringLiteral("CsvExchange"));
+        return T(QStringLiteral("新增"), 1, 10);
     case Verdict::Changes:
-        return GetMLText(ml, QStringLiteral("變更"), 2, 10, QStringLiteral("CsvExchange"));
+        return T(QStringLiteral("變更"), 2, 10);
     case Verdict::Unchanged:
-        return GetMLText(ml, QStringLiteral("不變"), 3, 10, QStringLiteral("CsvExchange"));
+        return T(QStringLiteral("不變"), 3, 10);
     case Verdict::Refused:
         break;
     }
-    return GetMLText(ml, QStringLiteral("拒絕"), 4, 10, QStringLiteral("CsvExchange"));
+    return T(QStringLiteral("拒絕"), 4, 10);
 }
 
 int ImportPlan::Count(Verdict v) const {
@@ -513,14 +496,12 @@ CsvUtil::Records ExportRecords(EditContext& ctx, Table table) {
 }
 
 bool ExportFile(EditContext& ctx, Table table, const QString& path, int* rows) {
+    const MLText T{ctx.ml, QStringLiteral("CsvExchange")};
     const CsvUtil::Records records = ExportRecords(ctx, table);
     QSaveFile file(path);
     const QByteArray bytes = CsvUtil::FileBytes(CsvUtil::Write(records));
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        FileMessage(
-            ctx, false, path,
-            GetMLText(ctx.ml, QStringLiteral("無法寫入："), 1, 41, QStringLiteral("CsvExchange")) +
-                file.errorString());
+        FileMessage(ctx, false, path, T(QStringLiteral("無法寫入："), 1, 41) + file.errorString());
         return false;
     }
     if (rows) *rows = int(records.size()) - 1;
@@ -528,34 +509,27 @@ bool ExportFile(EditContext& ctx, Table table, const QString& path, int* rows) {
 }
 
 bool ReadFile(EditContext& ctx, const QString& path, CsvUtil::Records& records) {
+    const MLText T{ctx.ml, QStringLiteral("CsvExchange")};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        FileMessage(
-            ctx, true, path,
-            GetMLText(ctx.ml, QStringLiteral("無法讀取："), 1, 31, QStringLiteral("CsvExchange")) +
-                file.errorString());
+        FileMessage(ctx, true, path, T(QStringLiteral("無法讀取："), 1, 31) + file.errorString());
         return false;
     }
     QString text;
     if (!CsvUtil::Decode(file.readAll(), text)) {
         FileMessage(ctx, true, path,
-                    GetMLText(ctx.ml, QStringLiteral("檔案不是 UTF-8 或 Big5 編碼的文字。"), 1, 32,
-                              QStringLiteral("CsvExchange")));
+                    T(QStringLiteral("檔案不是 UTF-8 或 Big5 編碼的文字。"), 1, 32));
         return false;
     }
     const CsvUtil::ParseResult parsed = CsvUtil::Parse(text);
     if (parsed.errorLine > 0) {
         FileMessage(ctx, true, path,
-                    GetMLText(ctx.ml, QStringLiteral("第"), 1, 33, QStringLiteral("CsvExchange")) +
-                        QString::number(parsed.errorLine) +
-                        GetMLText(ctx.ml, QStringLiteral("行的引號不合 CSV 的規則。"), 2, 33,
-                                  QStringLiteral("CsvExchange")));
+                    T(QStringLiteral("第"), 1, 33) + QString::number(parsed.errorLine) +
+                        T(QStringLiteral("行的引號不合 CSV 的規則。"), 2, 33));
         return false;
     }
     if (parsed.records.size() < 2) {
-        FileMessage(ctx, true, path,
-                    GetMLText(ctx.ml, QStringLiteral("檔案沒有標題列以外的資料列。"), 1, 34,
-                              QStringLiteral("CsvExchange")));
+        FileMessage(ctx, true, path, T(QStringLiteral("檔案沒有標題列以外的資料列。"), 1, 34));
         return false;
     }
     records = parsed.records;
@@ -564,6 +538,7 @@ bool ReadFile(EditContext& ctx, const QString& path, CsvUtil::Records& records) 
 
 bool MapColumns(EditContext& ctx, Table table, const QStringList& header, const QString& path,
                 ColumnMap& columns) {
+    const MLText T{ctx.ml, QStringLiteral("CsvExchange")};
     const MLState& ml = ctx.ml;
     const QStringList names = Header(ml, table);
     const int messageNo = table == Table::Contacts ? 1 : 2;
@@ -574,11 +549,8 @@ bool MapColumns(EditContext& ctx, Table table, const QStringList& header, const 
             if (!IsOneOf(cell, Words(ml, names[c], c + 1, messageNo, kModule))) continue;
             if (columns[c] >= 0) {
                 FileMessage(ctx, true, path,
-                            GetMLText(ml, QStringLiteral("標題列的欄位["), 1, 35,
-                                      QStringLiteral("CsvExchange")) +
-                                cell +
-                                GetMLText(ml, QStringLiteral("]出現兩次。"), 2, 35,
-                                          QStringLiteral("CsvExchange")));
+                            T(QStringLiteral("標題列的欄位["), 1, 35) + cell +
+                                T(QStringLiteral("]出現兩次。"), 2, 35));
                 return false;
             }
             columns[c] = i;
@@ -586,11 +558,9 @@ bool MapColumns(EditContext& ctx, Table table, const QStringList& header, const 
     }
     // Unknown columns are left alone; the key column is needed.
     if (columns[0] < 0) {
-        FileMessage(
-            ctx, true, path,
-            GetMLText(ml, QStringLiteral("標題列沒有欄位["), 1, 36, QStringLiteral("CsvExchange")) +
-                names[0] +
-                GetMLText(ml, QStringLiteral("]。"), 2, 36, QStringLiteral("CsvExchange")));
+        FileMessage(ctx, true, path,
+                    T(QStringLiteral("標題列沒有欄位["), 1, 36) + names[0] +
+                        T(QStringLiteral("]。"), 2, 36));
         return false;
     }
     return true;
@@ -674,6 +644,7 @@ bool Apply(EditContext& ctx, const ImportPlan& plan) {
 }
 
 bool ExportCommand(EditContext& ctx, Table table) {
+    const MLText T{ctx.ml, QStringLiteral("CsvExchange")};
     if (!ctx.project.IsOpen()) return false;
     FileDialogSetup setup = Dialog(ctx.ml, table, false);
     setup.defaultName =
@@ -683,12 +654,9 @@ bool ExportCommand(EditContext& ctx, Table table) {
     if (!path || path->isEmpty()) return false;
     int rows = 0;
     if (!ExportFile(ctx, table, *path, &rows)) return false;
-    ctx.ui.SetStatusText(
-        QStringLiteral("Status"),
-        GetMLText(ctx.ml, QStringLiteral("已匯出"), 1, 42, QStringLiteral("CsvExchange")) +
-            QString::number(rows) +
-            GetMLText(ctx.ml, QStringLiteral("筆至["), 2, 42, QStringLiteral("CsvExchange")) +
-            *path + u']');
+    ctx.ui.SetStatusText(QStringLiteral("Status"),
+                         T(QStringLiteral("已匯出"), 1, 42) + QString::number(rows) +
+                             T(QStringLiteral("筆至["), 2, 42) + *path + u']');
     return true;
 }
 
@@ -703,18 +671,12 @@ bool ImportCommand(EditContext& ctx, Table table) {
 }
 
 bool AskApply(EditContext& ctx, const ImportPlan& plan) {
-    const MLState& ml = ctx.ml;
+    const MLText T{ctx.ml, QStringLiteral("CsvExchange")};
     const int n = plan.Count(Verdict::New) + plan.Count(Verdict::Changes);
-    return ctx.ui.MsgBox(
-               GetMLText(ml, QStringLiteral("要把"), 1, 50, QStringLiteral("CsvExchange")) +
-                   QString::number(n) +
-                   GetMLText(ml, QStringLiteral("筆新增或變更的資料列寫入專案["), 2, 50,
-                             QStringLiteral("CsvExchange")) +
-                   ctx.project.ProjName +
-                   GetMLText(ml, QStringLiteral("]嗎?"), 3, 50, QStringLiteral("CsvExchange")),
-               vbYesNo | vbQuestion,
-               GetMLText(ml, QStringLiteral("匯入"), 4, 50, QStringLiteral("CsvExchange"))) ==
-           vbYes;
+    return ctx.ui.MsgBox(T(QStringLiteral("要把"), 1, 50) + QString::number(n) +
+                             T(QStringLiteral("筆新增或變更的資料列寫入專案["), 2, 50) +
+                             ctx.project.ProjName + T(QStringLiteral("]嗎?"), 3, 50),
+                         vbYesNo | vbQuestion, T(QStringLiteral("匯入"), 4, 50)) == vbYes;
 }
 } // namespace CsvExchange
 
@@ -736,14 +698,14 @@ void CsvImportForm::chkCreateGroups_Click(EditContext& ctx, bool checked) {
 }
 
 QString CsvImportForm::Summary(const MLState& ml) const {
+    const MLText T{ml, QStringLiteral("CsvExchange")};
     using CsvExchange::Verdict;
     QStringList parts;
     for (Verdict v : {Verdict::New, Verdict::Changes, Verdict::Unchanged, Verdict::Refused})
         parts << CsvExchange::VerdictText(ml, v) + QStringLiteral(": ") +
                      QString::number(plan.Count(v));
     if (!plan.newGroups.isEmpty())
-        parts << GetMLText(ml, QStringLiteral("將建立的群組: "), 1, 12,
-                           QStringLiteral("CsvExchange")) +
+        parts << T(QStringLiteral("將建立的群組: "), 1, 12) +
                      plan.newGroups.join(QStringLiteral(", "));
     return parts.join(QStringLiteral("   "));
 }

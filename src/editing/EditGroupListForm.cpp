@@ -4,6 +4,7 @@
 #include "editing/EditContext.h"
 #include "editing/KORVAUtil.h"
 #include "editing/ValidUtil.h"
+#include "ml/MLText.h"
 #include "store/ProjectSchema.h"
 
 bool EditGroupListForm::LoadFormObj(EditContext& ctx, bool tmpIsAddMode) {
@@ -21,12 +22,10 @@ bool EditGroupListForm::SaveFormObj(EditContext& ctx) {
 }
 
 void EditGroupListForm::cmdRename_Click(EditContext& ctx) {
-    const QString name =
-        ctx.ui.KeyInString(GetMLText(ctx.ml, QStringLiteral("變更連絡人群組名稱"), 1, 185,
-                                     QStringLiteral("EditGroupList")),
-                           GetMLText(ctx.ml, QStringLiteral("請輸入新連絡人群組名稱:"), 2, 185,
-                                     QStringLiteral("EditGroupList")),
-                           lblGroupName, QString(), ValidUtil::kMaxNameLength);
+    const MLText T{ctx.ml, QStringLiteral("EditGroupList")};
+    const QString name = ctx.ui.KeyInString(T(QStringLiteral("變更連絡人群組名稱"), 1, 185),
+                                            T(QStringLiteral("請輸入新連絡人群組名稱:"), 2, 185),
+                                            lblGroupName, QString(), ValidUtil::kMaxNameLength);
     if (name == KeyInCancelMarker() || name == lblGroupName) return;
     if (ValidUtil::ValidUserGroupName(ctx, name)) lblGroupName = name;
 }

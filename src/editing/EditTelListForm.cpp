@@ -5,12 +5,11 @@
 #include "editing/EditWindows.h"
 #include "editing/KORVAUtil.h"
 #include "editing/ValidUtil.h"
+#include "ml/MLText.h"
 #include "store/ProjectSchema.h"
 
 namespace {
-QString Str(const RowSet* rs, const QString& field) {
-    return ADOUtil::NullToStr(rs->Field(field));
-}
+using ADOUtil::FieldText;
 constexpr int kMaxTelDigits = 20;
 } // namespace
 
@@ -21,13 +20,13 @@ bool EditTelListForm::LoadFormObj(EditContext& ctx) {
     addedCount = 0;
     removedCount = 0;
     focusControl.clear();
-    lblTelUser = Str(rs, ProjectSchema::kUserName);
-    txtTelNo = Str(rs, ProjectSchema::kPhoneNumber);
-    txtTelDsc = Str(rs, ProjectSchema::kUserDsc);
+    lblTelUser = FieldText(rs, ProjectSchema::kUserName);
+    txtTelNo = FieldText(rs, ProjectSchema::kPhoneNumber);
+    txtTelDsc = FieldText(rs, ProjectSchema::kUserDsc);
     const QVariant flag = rs->Field(ProjectSchema::kIsDisable);
     chkIsDisable = flag.isValid() && !flag.isNull() && flag.toBool();
     oldName = lblTelUser;
-    oldGroupName = Str(rs, ProjectSchema::kGroupName);
+    oldGroupName = FieldText(rs, ProjectSchema::kGroupName);
     mklvGroupName(ctx);
     cmdDeleteEnabled = !lvGroupName.isEmpty();
     return true;
@@ -41,32 +40,29 @@ void EditTelListForm::mklvGroupName(EditContext& ctx) {
     QStringList list;
     auto users = p.Users->Clone();
     for (users->MoveFirst(); !users->Eof(); users->MoveNext()) {
-        if (Str(users.get(), ProjectSchema::kUserName).compare(lblTelUser, Qt::CaseInsensitive) ==
-            0) {
-            list = KORVAUtil::SplitGroupList(Str(users.get(), ProjectSchema::kGroupName));
+        if (FieldText(users.get(), ProjectSchema::kUserName)
+                .compare(lblTelUser, Qt::CaseInsensitive) == 0) {
+            list = KORVAUtil::SplitGroupList(FieldText(users.get(), ProjectSchema::kGroupName));
             break;
         }
     }
     auto groups = p.UserGroups->Clone();
     for (groups->MoveFirst(); !groups->Eof(); groups->MoveNext()) {
-        const QString name = Str(groups.get(), ProjectSchema::kGroupName);
+        const QString name = FieldText(groups.get(), ProjectSchema::kGroupName);
         if (KORVAUtil::ListHoldsGroup(list, name))
-            lvGroupName.append({name, Str(groups.get(), ProjectSchema::kGroupDsc), false});
+            lvGroupName.append({name, FieldText(groups.get(), ProjectSchema::kGroupDsc), false});
     }
     if (!lvGroupName.isEmpty()) selected = 0;
 }
 
 void EditTelListForm::cmdAdd_Click(EditContext& ctx) {
-    const MLState& ml = ctx.ml;
+    const MLText T{ctx.ml, QStringLiteral("EditTelList")};
     if (workingCount + 1 > ctx.project.MaxTelNo) {
-        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("通知對象[群組/連絡人]已超過最大筆數["), 1, 2004,
-                                QStringLiteral("EditTelList")) +
+        ctx.ui.MsgBox(T(QStringLiteral("通知對象[群組/連絡人]已超過最大筆數["), 1, 2004) +
                           QString::number(ctx.project.MaxTelNo) +
-                          GetMLText(ml, QStringLiteral("]，不得再增加通知對象[群組/連絡人]！"), 2,
-                                    2004, QStringLiteral("EditTelList")),
+                          T(QStringLiteral("]，不得再增加通知對象[群組/連絡人]！"), 2, 2004),
                       vbOKOnly | vbExclamation,
-                      GetMLText(ml, QStringLiteral("通知對象[群組/連絡人]已超過最大筆數"), 3, 2004,
-                                QStringLiteral("EditTelList")));
+                      T(QStringLiteral("通知對象[群組/連絡人]已超過最大筆數"), 3, 2004));
         return;
     }
     AllUserGroupsForm& picker = ctx.forms.allUserGroups;
@@ -96,11 +92,10 @@ void EditTelListForm::cmdDelete_Click() {
 }
 
 void EditTelListForm::cmdTelUserRename_Click(EditContext& ctx) {
-    const QString name = ctx.ui.KeyInString(
-        GetMLText(ctx.ml, QStringLiteral("變更連絡人"), 1, 278, QStringLiteral("EditTelList")),
-        GetMLText(ctx.ml, QStringLiteral("請輸入新連絡人名稱:"), 2, 278,
-                  QStringLiteral("EditTelList")),
-        lblTelUser, QString(), ValidUtil::kMaxNameLength);
+    const MLText T{ctx.ml, QStringLiteral("EditTelList")};
+    const QString name = ctx.ui.KeyInString(T(QStringLiteral("變更連絡人"), 1, 278),
+                                            T(QStringLiteral("請輸入新連絡人名稱:"), 2, 278),
+                                            lblTelUser, QString(), ValidUtil::kMaxNameLength);
     if (name == KeyInCancelMarker() || name == lblTelUser) return;
     if (ValidUtil::ValidUserName(ctx, name)) lblTelUser = name;
 }
@@ -114,32 +109,22 @@ bool EditTelListForm::IsTelNumber(const QString& t) {
 }
 
 bool EditTelListForm::CheckTelNo(EditContext& ctx, const QString& text) {
-    const MLState& ml = ctx.ml;
+    const MLText T{ctx.ml, QStringLiteral("EditTelList")};
     const QString t = text.trimmed();
     if (t.isEmpty()) {
-        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("本電話簿不得為空！請再次輸入電話號碼。"), 1,
-                                250, QStringLiteral("EditTelList")),
-                      vbOKOnly | vbCritical,
-                      GetMLText(ml, QStringLiteral("本電話簿不得為空"), 2, 250,
-                                QStringLiteral("EditTelList")));
+        ctx.ui.MsgBox(T(QStringLiteral("本電話簿不得為空！請再次輸入電話號碼。"), 1, 250),
+                      vbOKOnly | vbCritical, T(QStringLiteral("本電話簿不得為空"), 2, 250));
         return false;
     }
     bool ok = true;
     if (!IsTelNumber(t)) {
-        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral(" 電話號碼只能輸入數字！請再次輸入電話號碼。"),
-                                1, 257, QStringLiteral("EditTelList")),
-                      vbOKOnly | vbCritical,
-                      GetMLText(ml, QStringLiteral("電話號碼只能輸入數字"), 2, 257,
-                                QStringLiteral("EditTelList")));
+        ctx.ui.MsgBox(T(QStringLiteral(" 電話號碼只能輸入數字！請再次輸入電話號碼。"), 1, 257),
+                      vbOKOnly | vbCritical, T(QStringLiteral("電話號碼只能輸入數字"), 2, 257));
         ok = false;
     }
     if (t.size() > kMaxTelDigits) {
-        ctx.ui.MsgBox(GetMLText(ml,
-                                QStringLiteral(" 電話號碼不得大於20個數字！請再次輸入電話號碼。"),
-                                1, 255, QStringLiteral("EditTelList")),
-                      vbOKOnly | vbCritical,
-                      GetMLText(ml, QStringLiteral("電話號碼不得大於20個數字"), 2, 255,
-                                QStringLiteral("EditTelList")));
+        ctx.ui.MsgBox(T(QStringLiteral(" 電話號碼不得大於20個數字！請再次輸入電話號碼。"), 1, 255),
+                      vbOKOnly | vbCritical, T(QStringLiteral("電話號碼不得大於20個數字"), 2, 255));
         ok = false;
     }
     return ok;

@@ -3,6 +3,7 @@
 #include "base/VBUtil.h"
 #include "db/ADOUtil.h"
 #include "editing/EditContext.h"
+#include "ml/MLText.h"
 #include "store/ProjectSchema.h"
 
 namespace EditTransaction {
@@ -24,13 +25,10 @@ void ReopenRowSets(OpenProject& p) {
 }
 
 void Report(EditContext& ctx, const QString& failTitle, const QString& why) {
+    const MLText T{ctx.ml, QStringLiteral("KORVAUtil")};
     ctx.ui.MsgBox(
-        GetMLText(ctx.ml,
-                  QStringLiteral("無法寫入專案資料庫，本次變更已全部復原，專案內容維持不變。"), 1,
-                  9100, QStringLiteral("KORVAUtil")) +
-            VBUtil::kCrLf +
-            GetMLText(ctx.ml, QStringLiteral("原因: ["), 2, 9100, QStringLiteral("KORVAUtil")) +
-            why + u']',
+        T(QStringLiteral("無法寫入專案資料庫，本次變更已全部復原，專案內容維持不變。"), 1, 9100) +
+            VBUtil::kCrLf + T(QStringLiteral("原因: ["), 2, 9100) + why + u']',
         vbOKOnly | vbCritical, failTitle);
 }
 } // namespace

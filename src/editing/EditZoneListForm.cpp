@@ -5,14 +5,13 @@
 #include "editing/EditContext.h"
 #include "editing/EditTransaction.h"
 #include "editing/PhoneBook.h"
+#include "ml/MLText.h"
 #include "store/KORVAMain.h"
 #include "store/MessageRule.h"
 #include "store/ProjectSchema.h"
 
 namespace {
-QString Str(const RowSet* rs, const QString& field) {
-    return ADOUtil::NullToStr(rs->Field(field));
-}
+using ADOUtil::FieldText;
 const QString kNone = QStringLiteral("NONE");
 const QString kAll = QStringLiteral("ALL");
 } // namespace
@@ -21,27 +20,28 @@ bool EditZoneListForm::LoadFormObj(EditContext& ctx) {
     RowSet* rs = ctx.project.Zones.get();
     if (!rs || !rs->IsOpen() || rs->Eof() || rs->Bof()) return false;
     focusControl.clear();
-    lblZoneNo = QString::number(VBUtil::ToWhole16(Str(rs, ProjectSchema::kZoneNo)));
-    txtZoneName = Str(rs, ProjectSchema::kZoneName);
-    txtZoneDsc = Str(rs, ProjectSchema::kZoneDsc);
-    txtAlarmSMS = Str(rs, ProjectSchema::kAlarmSMS);
-    txtResetSMS = Str(rs, ProjectSchema::kResetSMS);
+    lblZoneNo = QString::number(VBUtil::ToWhole16(FieldText(rs, ProjectSchema::kZoneNo)));
+    txtZoneName = FieldText(rs, ProjectSchema::kZoneName);
+    txtZoneDsc = FieldText(rs, ProjectSchema::kZoneDsc);
+    txtAlarmSMS = FieldText(rs, ProjectSchema::kAlarmSMS);
+    txtResetSMS = FieldText(rs, ProjectSchema::kResetSMS);
     const QVariant flag = rs->Field(ProjectSchema::kIsDisable);
     chkIsDisable = flag.isValid() && !flag.isNull() && flag.toBool();
-    mkcmbGroupName(ctx, Str(rs, ProjectSchema::kGroupName));
+    mkcmbGroupName(ctx, FieldText(rs, ProjectSchema::kGroupName));
     loadedName = txtZoneName;
     isUnicode = PhoneBook::ReadIsUnicode(ctx.project, false);
     return true;
 }
 
 void EditZoneListForm::mkcmbGroupName(EditContext& ctx, const QString& target) {
+    const MLText T{ctx.ml, QStringLiteral("EditZoneList")};
     ComboList& list = cmbGroupName;
     list.Clear();
     RowSet* groups = ctx.project.UserGroups.get();
     if (ADOUtil::GetRecordCount(groups) > 0) {
         auto copy = groups->Clone();
         for (copy->MoveFirst(); !copy->Eof(); copy->MoveNext()) {
-            const QString name = Str(copy.get(), ProjectSchema::kGroupName);
+            const QString name = FieldText(copy.get(), ProjectSchema::kGroupName);
             if (!name.isEmpty()) list.Add(name, name);
         }
         list.Add(kAll, AllGroupsCaption(ctx.ml));
@@ -50,15 +50,14 @@ void EditZoneListForm::mkcmbGroupName(EditContext& ctx, const QString& target) {
     }
     list.index = target.isEmpty() ? 0 : int(list.names.indexOf(target));
     if (list.index < 0) {
-        list.Add(target, target == kAll ? GetMLText(ctx.ml, QStringLiteral("所有連絡人群組"), 1,
-                                                    325, QStringLiteral("EditZoneList"))
-                                        : target);
+        list.Add(target, target == kAll ? T(QStringLiteral("所有連絡人群組"), 1, 325) : target);
         list.index = int(list.names.size()) - 1;
     }
 }
 
 QString EditZoneListForm::AllGroupsCaption(const MLState& ml) {
-    return GetMLText(ml, QStringLiteral("所有連絡人群組"), 1, 315, QStringLiteral("EditZoneList"));
+    const MLText T{ml, QStringLiteral("EditZoneList")};
+    return T(QStringLiteral("所有連絡人群組"), 1, 315);
 }
 
 bool EditZoneListForm::MessageFits(const QString& text, bool isUnicode) {
@@ -67,25 +66,19 @@ bool EditZoneListForm::MessageFits(const QString& text, bool isUnicode) {
 
 EditZoneListForm::MessageState EditZoneListForm::Measure(const MLState& ml, const QString& text,
                                                          bool isUnicode) {
+    const MLText T{ml, QStringLiteral("EditZoneList")};
     MessageState m;
     if (isUnicode) {
         m.used = int(text.size());
         m.limit = kMaxUnicodeUnits;
-        m.counter =
-            GetMLText(ml, QStringLiteral("%1 / %2 個字"), 1, 7321, QStringLiteral("EditZoneList"))
-                .arg(m.used)
-                .arg(m.limit);
+        m.counter = T(QStringLiteral("%1 / %2 個字"), 1, 7321).arg(m.used).arg(m.limit);
     } else {
         m.used = int(PhoneBook::AnsiBytes(text).size());
         m.limit = kMaxAnsiBytes;
-        m.counter = GetMLText(ml, QStringLiteral("%1 / %2 個位元組"), 2, 7321,
-                              QStringLiteral("EditZoneList"))
-                        .arg(m.used)
-                        .arg(m.limit);
+        m.counter = T(QStringLiteral("%1 / %2 個位元組"), 2, 7321).arg(m.used).arg(m.limit);
         const QStringList gaps = PhoneBook::CharsWithoutAnsi(text);
         if (!gaps.isEmpty())
-            m.warning = GetMLText(ml, QStringLiteral("裝置無法傳送這些字元，將以「?」送出: %1"), 1,
-                                  7322, QStringLiteral("EditZoneList"))
+            m.warning = T(QStringLiteral("裝置無法傳送這些字元，將以「?」送出: %1"), 1, 7322)
                             .arg(gaps.join(u' '));
     }
     m.over = m.used > m.limit;
@@ -93,38 +86,30 @@ EditZoneListForm::MessageState EditZoneListForm::Measure(const MLState& ml, cons
 }
 
 bool EditZoneListForm::CheckFormObj(EditContext& ctx) {
-    const MLState& ml = ctx.ml;
+    const MLText T{ctx.ml, QStringLiteral("EditZoneList")};
     focusControl.clear();
     const bool unicode = PhoneBook::ReadIsUnicode(ctx.project, false);
     if (!MessageFits(txtAlarmSMS, unicode)) {
         if (unicode)
-            ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("警報發起訊息長度不得超過70個字!"), 1, 255,
-                                    QStringLiteral("EditZoneList")),
+            ctx.ui.MsgBox(T(QStringLiteral("警報發起訊息長度不得超過70個字!"), 1, 255),
                           vbOKOnly | vbCritical,
-                          GetMLText(ml, QStringLiteral("警報發起訊息長度超過限制"), 2, 255,
-                                    QStringLiteral("EditZoneList")));
+                          T(QStringLiteral("警報發起訊息長度超過限制"), 2, 255));
         else
-            ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("警報發起訊息長度不得超過160個位元組!"), 1,
-                                    268, QStringLiteral("EditZoneList")),
+            ctx.ui.MsgBox(T(QStringLiteral("警報發起訊息長度不得超過160個位元組!"), 1, 268),
                           vbOKOnly | vbCritical,
-                          GetMLText(ml, QStringLiteral("警報發起訊息長度超過限制"), 2, 268,
-                                    QStringLiteral("EditZoneList")));
+                          T(QStringLiteral("警報發起訊息長度超過限制"), 2, 268));
         focusControl = QStringLiteral("txtAlarmSMS");
         return false;
     }
     if (!MessageFits(txtResetSMS, unicode)) {
         if (unicode)
-            ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("警報復歸訊息長度不得超過70個字!"), 1, 261,
-                                    QStringLiteral("EditZoneList")),
+            ctx.ui.MsgBox(T(QStringLiteral("警報復歸訊息長度不得超過70個字!"), 1, 261),
                           vbOKOnly | vbCritical,
-                          GetMLText(ml, QStringLiteral("警報復歸訊息長度超過限制"), 2, 261,
-                                    QStringLiteral("EditZoneList")));
+                          T(QStringLiteral("警報復歸訊息長度超過限制"), 2, 261));
         else
-            ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("警報復歸訊息長度不得超過160個位元組!"), 1,
-                                    274, QStringLiteral("EditZoneList")),
+            ctx.ui.MsgBox(T(QStringLiteral("警報復歸訊息長度不得超過160個位元組!"), 1, 274),
                           vbOKOnly | vbCritical,
-                          GetMLText(ml, QStringLiteral("警報復歸訊息長度超過限制"), 2, 274,
-                                    QStringLiteral("EditZoneList")));
+                          T(QStringLiteral("警報復歸訊息長度超過限制"), 2, 274));
         focusControl = QStringLiteral("txtResetSMS");
         return false;
     }
@@ -132,19 +117,16 @@ bool EditZoneListForm::CheckFormObj(EditContext& ctx) {
 }
 
 bool EditZoneListForm::SaveFormObj(EditContext& ctx) {
+    const MLText T{ctx.ml, QStringLiteral("EditZoneList")};
     OpenProject& p = ctx.project;
     RowSet* rs = p.Zones.get();
-    const QString failTitle = GetMLText(ctx.ml, QStringLiteral("儲存警報點失敗"), 1, 9116,
-                                        QStringLiteral("EditZoneList"));
+    const QString failTitle = T(QStringLiteral("儲存警報點失敗"), 1, 9116);
     // The dialog works on the current row; should anything have moved it, find the zone again.
     if (!rs || rs->Eof() || rs->Bof() ||
-        QString::number(VBUtil::ToWhole16(Str(rs, ProjectSchema::kZoneNo))) != lblZoneNo) {
+        QString::number(VBUtil::ToWhole16(FieldText(rs, ProjectSchema::kZoneNo))) != lblZoneNo) {
         if (!ADOUtil::LocateRecord(rs, ProjectSchema::kZoneNo, lblZoneNo)) {
-            ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("找不到這個警報點["), 1, 9117,
-                                    QStringLiteral("EditZoneList")) +
-                              lblZoneNo +
-                              GetMLText(ctx.ml, QStringLiteral("]，請按 F5 重新整理後再試一次。"),
-                                        2, 9117, QStringLiteral("EditZoneList")),
+            ctx.ui.MsgBox(T(QStringLiteral("找不到這個警報點["), 1, 9117) + lblZoneNo +
+                              T(QStringLiteral("]，請按 F5 重新整理後再試一次。"), 2, 9117),
                           vbOKOnly | vbCritical, failTitle);
             return false;
         }
@@ -181,18 +163,14 @@ bool EditZoneListForm::SaveFormObj(EditContext& ctx) {
 }
 
 bool EditZoneListForm::ConfirmUnsendable(EditContext& ctx) {
+    const MLText T{ctx.ml, QStringLiteral("EditZoneList")};
     if (PhoneBook::ReadIsUnicode(ctx.project, false)) return true;
     const QStringList gaps = PhoneBook::CharsWithoutAnsi(txtAlarmSMS + txtResetSMS);
     if (gaps.isEmpty()) return true;
     const MsgResult answer = ctx.ui.MsgBox(
-        GetMLText(ctx.ml, QStringLiteral("簡訊報警機無法傳送訊息中的這些字元: %1"), 1, 7323,
-                  QStringLiteral("EditZoneList"))
-                .arg(gaps.join(u' ')) +
-            VBUtil::kCrLf +
-            GetMLText(ctx.ml, QStringLiteral("要將它們改為「?」並儲存嗎?"), 2, 7323,
-                      QStringLiteral("EditZoneList")),
-        vbYesNo | vbQuestion,
-        GetMLText(ctx.ml, QStringLiteral("警報區"), 3, 7323, QStringLiteral("EditZoneList")));
+        T(QStringLiteral("簡訊報警機無法傳送訊息中的這些字元: %1"), 1, 7323).arg(gaps.join(u' ')) +
+            VBUtil::kCrLf + T(QStringLiteral("要將它們改為「?」並儲存嗎?"), 2, 7323),
+        vbYesNo | vbQuestion, T(QStringLiteral("警報區"), 3, 7323));
     if (answer != vbYes) {
         focusControl = PhoneBook::CharsWithoutAnsi(txtAlarmSMS).isEmpty()
                            ? QStringLiteral("txtResetSMS")

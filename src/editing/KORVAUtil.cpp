@@ -6,6 +6,7 @@
 #include "editing/EditTransaction.h"
 #include "editing/EditWindows.h"
 #include "editing/ValidUtil.h"
+#include "ml/MLText.h"
 #include "store/KORVAMain.h"
 #include "store/NodeTag.h"
 #include "store/ProjectSchema.h"
@@ -19,9 +20,7 @@ using ProjectSchema::kUserName;
 using VBUtil::kCrLf;
 const QString kStatus = QStringLiteral("Status");
 
-QString Str(const RowSet* rs, const QString& field) {
-    return ADOUtil::NullToStr(rs->Field(field));
-}
+using ADOUtil::FieldText;
 
 bool OnRow(const RowSet* rs) {
     return rs && rs->IsOpen() && !rs->Eof() && !rs->Bof();
@@ -50,14 +49,14 @@ void SelectLeaf(EditContext& ctx, const QString& tag) {
 bool LocateIgnoringCase(RowSet* rs, const QString& field, const QString& value) {
     if (!rs || !rs->IsOpen()) return false;
     for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
-        if (Str(rs, field).compare(value, Qt::CaseInsensitive) == 0) return true;
+        if (FieldText(rs, field).compare(value, Qt::CaseInsensitive) == 0) return true;
     return false;
 }
 
 // Appends group to the contact's memberships (CR LF between, none after the last). Nothing to
 // write when the contact already has it.
 bool AppendMembership(RowSet* users, const QString& group, QString& why) {
-    const QString old = Str(users, kGroupName);
+    const QString old = FieldText(users, kGroupName);
     if (ListHoldsGroup(SplitGroupList(old), group)) return true;
     const QString list = old.isEmpty() ? group : old + kCrLf + group;
     return EditTransaction::SetField(users, kGroupName, list, why) &&
@@ -67,15 +66,11 @@ bool AppendMembership(RowSet* users, const QString& group, QString& why) {
 } // namespace
 
 void RowMissing(EditContext& ctx, const QString& key, const QString& title) {
-    ctx.ui.MsgBox(
-        GetMLText(ctx.ml, QStringLiteral("找不到這筆資料["), 1, 9120, QStringLiteral("KORVAUtil")) +
-            key +
-            GetMLText(ctx.ml, QStringLiteral("]，請按 F5 重新整理後再試一次。"), 2, 9120,
-                      QStringLiteral("KORVAUtil")),
-        vbOKOnly | vbCritical,
-        title.isEmpty()
-            ? GetMLText(ctx.ml, QStringLiteral("找不到資料"), 3, 9120, QStringLiteral("KORVAUtil"))
-            : title);
+    const MLText T{ctx.ml, QStringLiteral("KORVAUtil")};
+    ctx.ui.MsgBox(T(QStringLiteral("找不到這筆資料["), 1, 9120) + key +
+                      T(QStringLiteral("]，請按 F5 重新整理後再試一次。"), 2, 9120),
+                  vbOKOnly | vbCritical,
+                  title.isEmpty() ? T(QStringLiteral("找不到資料"), 3, 9120) : title);
 }
 
 QStringList SplitGroupList(const QString& list) {
@@ -95,8 +90,8 @@ QStringList MembershipsOf(const OpenProject& project, const QString& userName) {
     if (!project.Users || !project.Users->IsOpen()) return {};
     auto rs = project.Users->Clone();
     for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
-        if (Str(rs.get(), kUserName).compare(userName, Qt::CaseInsensitive) == 0)
-            return SplitGroupList(Str(rs.get(), kGroupName));
+        if (FieldText(rs.get(), kUserName).compare(userName, Qt::CaseInsensitive) == 0)
+            return SplitGroupList(FieldText(rs.get(), kGroupName));
     return {};
 }
 
@@ -109,7 +104,7 @@ QString DefaultName(const RowSet* rs, const QString& field, const QString& prefi
     if (!copy || copy->RecordCount() == 0) return prefix + u'1';
     QStringList taken;
     for (copy->MoveFirst(); !copy->Eof(); copy->MoveNext())
-        taken << Str(copy.get(), field);
+        taken << FieldText(copy.get(), field);
     for (int i = 1; i <= 99; ++i) {
         const QString name = prefix + QString::number(i);
         if (!taken.contains(name)) return name;
@@ -122,7 +117,7 @@ int CountNotifyTargets(EditContext& ctx) {
     if (RowSet* users = ctx.project.Users.get(); users && users->IsOpen()) {
         auto copy = users->Clone();
         for (copy->MoveFirst(); !copy->Eof(); copy->MoveNext())
-            count += int(SplitGroupList(Str(copy.get(), kGroupName)).size());
+            count += int(SplitGroupList(FieldText(copy.get(), kGroupName)).size());
     }
     ctx.NotifyTargetCount = count;
     return count;
@@ -133,40 +128,31 @@ int CountUsers(const OpenProject& project) {
     if (project.Users && project.Users->IsOpen()) {
         auto copy = project.Users->Clone();
         for (copy->MoveFirst(); !copy->Eof(); copy->MoveNext())
-            if (!Str(copy.get(), kUserName).isEmpty()) ++count;
+            if (!FieldText(copy.get(), kUserName).isEmpty()) ++count;
     }
     return count;
 }
 
 bool AddUserGroup(EditContext& ctx) {
-    const MLState& ml = ctx.ml;
+    const MLText T{ctx.ml, QStringLiteral("KORVAUtil")};
     OpenProject& p = ctx.project;
     RowSet* groups = p.UserGroups.get();
     if (!groups) return false;
     const QString proposal = DefaultName(groups, kGroupName, QStringLiteral("UserGroup"));
-    const QString name = ctx.ui.KeyInString(
-        GetMLText(ml, QStringLiteral("新增連絡人群組"), 1, 30, QStringLiteral("KORVAUtil")),
-        GetMLText(ml, QStringLiteral("請輸入新連絡人群組名稱:"), 2, 30,
-                  QStringLiteral("KORVAUtil")),
-        proposal, QString(), ValidUtil::kMaxNameLength);
+    const QString name = ctx.ui.KeyInString(T(QStringLiteral("新增連絡人群組"), 1, 30),
+                                            T(QStringLiteral("請輸入新連絡人群組名稱:"), 2, 30),
+                                            proposal, QString(), ValidUtil::kMaxNameLength);
     if (name == KeyInCancelMarker()) return false;
     if (name.isEmpty()) {
-        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("新增連絡人群組名稱不得為空白。"), 1, 35,
-                                QStringLiteral("KORVAUtil")) +
-                          kCrLf +
-                          GetMLText(ml, QStringLiteral("新增連絡人群組失敗。"), 2, 35,
-                                    QStringLiteral("KORVAUtil")),
-                      vbOKOnly | vbCritical,
-                      GetMLText(ml, QStringLiteral("新增連絡人群組失敗"), 3, 35,
-                                QStringLiteral("KORVAUtil")));
+        ctx.ui.MsgBox(T(QStringLiteral("新增連絡人群組名稱不得為空白。"), 1, 35) + kCrLf +
+                          T(QStringLiteral("新增連絡人群組失敗。"), 2, 35),
+                      vbOKOnly | vbCritical, T(QStringLiteral("新增連絡人群組失敗"), 3, 35));
         return false;
     }
     if (!ValidUtil::ValidUserGroupName(ctx, name)) return false;
 
     const bool added = EditTransaction::Run(
-        ctx,
-        GetMLText(ml, QStringLiteral("新增連絡人群組失敗"), 3, 35, QStringLiteral("KORVAUtil")),
-        [&](QString& why) {
+        ctx, T(QStringLiteral("新增連絡人群組失敗"), 3, 35), [&](QString& why) {
             RowSet* rs = p.UserGroups.get();
             return EditTransaction::AddNew(rs, why) &&
                    EditTransaction::SetField(rs, kGroupName, name, why) &&
@@ -189,39 +175,35 @@ bool AddUserGroup(EditContext& ctx) {
 namespace {
 // The confirmation of a group's delete: what it touches, the zones and members naming it exactly.
 QString DeleteGroupQuestion(const EditContext& ctx, const QString& name) {
-    const MLState& ml = ctx.ml;
+    const MLText T{ctx.ml, QStringLiteral("KORVAUtil")};
     const OpenProject& p = ctx.project;
     QStringList zoneLines;
     if (RowSet* zones = p.Zones.get(); zones && zones->IsOpen()) {
         for (zones->MoveFirst(); !zones->Eof(); zones->MoveNext())
-            if (Str(zones, kGroupName) == name)
-                zoneLines << Str(zones, ProjectSchema::kZoneNo) + QStringLiteral(" ,") +
-                                 Str(zones, ProjectSchema::kZoneName);
+            if (FieldText(zones, kGroupName) == name)
+                zoneLines << FieldText(zones, ProjectSchema::kZoneNo) + QStringLiteral(" ,") +
+                                 FieldText(zones, ProjectSchema::kZoneName);
     }
     QStringList userLines;
     if (RowSet* users = p.Users.get(); users && users->IsOpen()) {
         for (users->MoveFirst(); !users->Eof(); users->MoveNext())
-            for (const QString& element : SplitGroupList(Str(users, kGroupName)))
+            for (const QString& element : SplitGroupList(FieldText(users, kGroupName)))
                 if (element == name)
-                    userLines << Str(users, kUserName) + QStringLiteral(" ,") +
-                                     Str(users, ProjectSchema::kPhoneNumber) +
-                                     QStringLiteral(" ,") + Str(users, ProjectSchema::kUserDsc);
+                    userLines << FieldText(users, kUserName) + QStringLiteral(" ,") +
+                                     FieldText(users, ProjectSchema::kPhoneNumber) +
+                                     QStringLiteral(" ,") +
+                                     FieldText(users, ProjectSchema::kUserDsc);
     }
-    QString question = GetMLText(ml, QStringLiteral("確定是否要刪除這個連絡人群組["), 1, 109,
-                                 QStringLiteral("KORVAUtil")) +
-                       name + QStringLiteral("]?") + kCrLf;
+    QString question = T(QStringLiteral("確定是否要刪除這個連絡人群組["), 1, 109) + name +
+                       QStringLiteral("]?") + kCrLf;
     if (!zoneLines.isEmpty())
-        question += GetMLText(ml, QStringLiteral("下列警報點對應本連絡人群組之參照將被移除:"), 1,
-                              104, QStringLiteral("KORVAUtil")) +
-                    kCrLf + zoneLines.join(kCrLf);
+        question += T(QStringLiteral("下列警報點對應本連絡人群組之參照將被移除:"), 1, 104) + kCrLf +
+                    zoneLines.join(kCrLf);
     question += kCrLf;
     if (!userLines.isEmpty())
-        question +=
-            GetMLText(ml, QStringLiteral("下列隸屬於本連絡人群組之連絡人["), 1, 139,
-                      QStringLiteral("KORVAUtil")) +
-            QString::number(userLines.size()) +
-            GetMLText(ml, QStringLiteral("]將被移除:"), 2, 139, QStringLiteral("KORVAUtil")) +
-            kCrLf + userLines.join(kCrLf);
+        question += T(QStringLiteral("下列隸屬於本連絡人群組之連絡人["), 1, 139) +
+                    QString::number(userLines.size()) + T(QStringLiteral("]將被移除:"), 2, 139) +
+                    kCrLf + userLines.join(kCrLf);
     return question;
 }
 
@@ -230,14 +212,14 @@ QString DeleteGroupQuestion(const EditContext& ctx, const QString& name) {
 bool CascadeGroupDelete(OpenProject& p, const QString& name, QString& why) {
     RowSet* zones = p.Zones.get();
     for (zones->MoveFirst(); !zones->Eof(); zones->MoveNext()) {
-        if (Str(zones, kGroupName) != name) continue;
+        if (FieldText(zones, kGroupName) != name) continue;
         if (!EditTransaction::SetField(zones, kGroupName, QString(), why) ||
             !EditTransaction::SaveRow(zones, why))
             return false;
     }
     RowSet* users = p.Users.get();
     for (users->MoveFirst(); !users->Eof(); users->MoveNext()) {
-        const QStringList old = SplitGroupList(Str(users, kGroupName));
+        const QStringList old = SplitGroupList(FieldText(users, kGroupName));
         QStringList kept;
         for (const QString& element : old)
             if (element.compare(name, Qt::CaseInsensitive) != 0) kept << element;
@@ -257,48 +239,34 @@ bool CascadeGroupDelete(OpenProject& p, const QString& name, QString& why) {
 } // namespace
 
 bool DeleteUserGroup(EditContext& ctx) {
-    const MLState& ml = ctx.ml;
+    const MLText T{ctx.ml, QStringLiteral("KORVAUtil")};
     OpenProject& p = ctx.project;
     RowSet* groups = p.UserGroups.get();
     if (!OnRow(groups)) {
-        ctx.ui.MsgBox(GetMLText(ml,
-                                QStringLiteral("GroupList資料表的CurrentRecord未指到可用的資料。"),
-                                1, 64, QStringLiteral("KORVAUtil")) +
-                          kCrLf +
-                          GetMLText(ml, QStringLiteral("刪除連絡人群組失敗。"), 2, 64,
-                                    QStringLiteral("KORVAUtil")),
-                      vbOKOnly | vbCritical,
-                      GetMLText(ml, QStringLiteral("刪除連絡人群組失敗"), 3, 64,
-                                QStringLiteral("KORVAUtil")));
+        ctx.ui.MsgBox(T(QStringLiteral("GroupList資料表的CurrentRecord未指到可用的資料。"), 1, 64) +
+                          kCrLf + T(QStringLiteral("刪除連絡人群組失敗。"), 2, 64),
+                      vbOKOnly | vbCritical, T(QStringLiteral("刪除連絡人群組失敗"), 3, 64));
         return false;
     }
-    const QString name = Str(groups, kGroupName);
+    const QString name = FieldText(groups, kGroupName);
     if (groups->Clone()->RecordCount() <= 1) {
-        ctx.ui.MsgBox(
-            GetMLText(ml, QStringLiteral("不可刪除群組！"), 1, 93, QStringLiteral("KORVAUtil")) +
-                GetMLText(ml, QStringLiteral("群組至少留一組，不可全刪除。"), 2, 93,
-                          QStringLiteral("KORVAUtil")),
-            vbOKOnly | vbExclamation,
-            GetMLText(ml, QStringLiteral("不可刪除群組"), 3, 93, QStringLiteral("KORVAUtil")));
+        ctx.ui.MsgBox(T(QStringLiteral("不可刪除群組！"), 1, 93) +
+                          T(QStringLiteral("群組至少留一組，不可全刪除。"), 2, 93),
+                      vbOKOnly | vbExclamation, T(QStringLiteral("不可刪除群組"), 3, 93));
         return false;
     }
 
     const QString question = DeleteGroupQuestion(ctx, name);
     if (ctx.ui.MsgBox(question, vbYesNo | vbExclamation,
-                      GetMLText(ml, QStringLiteral("是否確定刪除這個連絡人群組"), 3, 109,
-                                QStringLiteral("KORVAUtil"))) != vbYes)
+                      T(QStringLiteral("是否確定刪除這個連絡人群組"), 3, 109)) != vbYes)
         return false;
 
     ctx.ui.SetBusy(true);
-    ctx.ui.SetStatusText(kStatus, GetMLText(ml, QStringLiteral("正在刪除有關這個連絡人群組["), 2,
-                                            115, QStringLiteral("KORVAUtil")) +
-                                      name +
-                                      GetMLText(ml, QStringLiteral("]中的相關資料..."), 3, 115,
-                                                QStringLiteral("KORVAUtil")));
-    const bool deleted = EditTransaction::Run(
-        ctx,
-        GetMLText(ml, QStringLiteral("刪除連絡人群組失敗"), 3, 64, QStringLiteral("KORVAUtil")),
-        [&](QString& why) { return CascadeGroupDelete(p, name, why); });
+    ctx.ui.SetStatusText(kStatus, T(QStringLiteral("正在刪除有關這個連絡人群組["), 2, 115) + name +
+                                      T(QStringLiteral("]中的相關資料..."), 3, 115));
+    const bool deleted =
+        EditTransaction::Run(ctx, T(QStringLiteral("刪除連絡人群組失敗"), 3, 64),
+                             [&](QString& why) { return CascadeGroupDelete(p, name, why); });
     if (deleted) {
         p.UserGroups->MoveFirst();
         RemoveLeaf(ctx, kUserGroups + u',' + name);
@@ -312,13 +280,12 @@ bool DeleteUserGroup(EditContext& ctx) {
 
 bool RenameUserGroup(EditContext& ctx, const QString& oldName, const QString& newName,
                      const QString& description) {
-    const MLState& ml = ctx.ml;
+    const MLText T{ctx.ml, QStringLiteral("KORVAUtil")};
     OpenProject& p = ctx.project;
-    const QString failTitle =
-        GetMLText(ml, QStringLiteral("變更連絡人群組失敗"), 1, 9111, QStringLiteral("KORVAUtil"));
+    const QString failTitle = T(QStringLiteral("變更連絡人群組失敗"), 1, 9111);
     RowSet* groups = p.UserGroups.get();
     // The editor was opened on the group; find it again should anything have moved the row.
-    if (!OnRow(groups) || Str(groups, kGroupName) != oldName) {
+    if (!OnRow(groups) || FieldText(groups, kGroupName) != oldName) {
         if (!ADOUtil::LocateRecord(groups, kGroupName, oldName)) {
             RowMissing(ctx, oldName, failTitle);
             return false;
@@ -329,7 +296,7 @@ bool RenameUserGroup(EditContext& ctx, const QString& oldName, const QString& ne
         if (renamed) {
             RowSet* users = p.Users.get();
             for (users->MoveFirst(); !users->Eof(); users->MoveNext()) {
-                QStringList list = SplitGroupList(Str(users, kGroupName));
+                QStringList list = SplitGroupList(FieldText(users, kGroupName));
                 for (QString& element : list)
                     if (element == oldName) element = newName;
                 if (!EditTransaction::SetField(users, kGroupName, JoinGroupList(list), why) ||
@@ -338,7 +305,7 @@ bool RenameUserGroup(EditContext& ctx, const QString& oldName, const QString& ne
             }
             RowSet* zones = p.Zones.get();
             for (zones->MoveFirst(); !zones->Eof(); zones->MoveNext()) {
-                if (Str(zones, kGroupName) != oldName) continue;
+                if (FieldText(zones, kGroupName) != oldName) continue;
                 if (!EditTransaction::SetField(zones, kGroupName, newName, why) ||
                     !EditTransaction::SaveRow(zones, why))
                     return false;
@@ -361,36 +328,27 @@ bool RenameUserGroup(EditContext& ctx, const QString& oldName, const QString& ne
 }
 
 bool WithinUserLimits(EditContext& ctx, int users, int targets) {
-    const MLState& ml = ctx.ml;
+    const MLText T{ctx.ml, QStringLiteral("KORVAUtil")};
     const OpenProject& p = ctx.project;
     const QString max = QString::number(p.MaxTelNo);
     if (users > p.MaxTelNo) {
-        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("連絡人已超過最大筆數["), 1, 2003,
-                                QStringLiteral("KORVAUtil")) +
-                          max +
-                          GetMLText(ml, QStringLiteral("]，不得再增加連絡人！"), 2, 2003,
-                                    QStringLiteral("KORVAUtil")),
-                      vbOKOnly | vbExclamation,
-                      GetMLText(ml, QStringLiteral("連絡人已超過最大筆數"), 3, 2003,
-                                QStringLiteral("KORVAUtil")));
+        ctx.ui.MsgBox(T(QStringLiteral("連絡人已超過最大筆數["), 1, 2003) + max +
+                          T(QStringLiteral("]，不得再增加連絡人！"), 2, 2003),
+                      vbOKOnly | vbExclamation, T(QStringLiteral("連絡人已超過最大筆數"), 3, 2003));
         return false;
     }
     if (targets > p.MaxTelNo) {
-        ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("通知對象[群組/連絡人]已超過最大筆數["), 1, 208,
-                                QStringLiteral("KORVAUtil")) +
-                          max +
-                          GetMLText(ml, QStringLiteral("]，不得再增加通知對象[群組/連絡人]！"), 2,
-                                    208, QStringLiteral("KORVAUtil")),
+        ctx.ui.MsgBox(T(QStringLiteral("通知對象[群組/連絡人]已超過最大筆數["), 1, 208) + max +
+                          T(QStringLiteral("]，不得再增加通知對象[群組/連絡人]！"), 2, 208),
                       vbOKOnly | vbExclamation,
-                      GetMLText(ml, QStringLiteral("通知對象[群組/連絡人]已超過最大筆數"), 3, 208,
-                                QStringLiteral("KORVAUtil")));
+                      T(QStringLiteral("通知對象[群組/連絡人]已超過最大筆數"), 3, 208));
         return false;
     }
     return true;
 }
 
 bool AddUser(EditContext& ctx) {
-    const MLState& ml = ctx.ml;
+    const MLText T{ctx.ml, QStringLiteral("KORVAUtil")};
     OpenProject& p = ctx.project;
     if (!p.Users) return false;
     const QString proposal = DefaultName(p.Users.get(), kUserName, QStringLiteral("User"));
@@ -407,9 +365,8 @@ bool AddUser(EditContext& ctx) {
     if (name.isEmpty()) return false;
     if (!ValidUtil::ValidUserName(ctx, name)) return false;
 
-    const bool added = EditTransaction::Run(
-        ctx, GetMLText(ml, QStringLiteral("新增連絡人失敗"), 1, 9112, QStringLiteral("KORVAUtil")),
-        [&](QString& why) {
+    const bool added =
+        EditTransaction::Run(ctx, T(QStringLiteral("新增連絡人失敗"), 1, 9112), [&](QString& why) {
             RowSet* rs = p.Users.get();
             return EditTransaction::AddNew(rs, why) &&
                    EditTransaction::SetField(rs, kUserName, name, why) &&
@@ -434,46 +391,33 @@ bool AddUser(EditContext& ctx) {
 }
 
 bool DeleteUser(EditContext& ctx) {
-    const MLState& ml = ctx.ml;
+    const MLText T{ctx.ml, QStringLiteral("KORVAUtil")};
     OpenProject& p = ctx.project;
     RowSet* users = p.Users.get();
     if (!OnRow(users)) {
-        ctx.ui.MsgBox(GetMLText(ml,
-                                QStringLiteral("TelList資料表的CurrentRecord未指到可用的資料。"), 1,
-                                238, QStringLiteral("KORVAUtil")) +
-                          kCrLf +
-                          GetMLText(ml, QStringLiteral("刪除連絡人名稱失敗。"), 2, 238,
-                                    QStringLiteral("KORVAUtil")),
-                      vbOKOnly | vbCritical,
-                      GetMLText(ml, QStringLiteral("刪除連絡人名稱失敗"), 3, 238,
-                                QStringLiteral("KORVAUtil")));
+        ctx.ui.MsgBox(T(QStringLiteral("TelList資料表的CurrentRecord未指到可用的資料。"), 1, 238) +
+                          kCrLf + T(QStringLiteral("刪除連絡人名稱失敗。"), 2, 238),
+                      vbOKOnly | vbCritical, T(QStringLiteral("刪除連絡人名稱失敗"), 3, 238));
         return false;
     }
-    const QString name = Str(users, kUserName);
-    const QString phone = Str(users, ProjectSchema::kPhoneNumber);
-    if (ctx.ui.MsgBox(GetMLText(ml, QStringLiteral("確定是否要刪除這個連絡人["), 1, 248,
-                                QStringLiteral("KORVAUtil")) +
-                          name + u':' + phone + QStringLiteral("]?"),
+    const QString name = FieldText(users, kUserName);
+    const QString phone = FieldText(users, ProjectSchema::kPhoneNumber);
+    if (ctx.ui.MsgBox(T(QStringLiteral("確定是否要刪除這個連絡人["), 1, 248) + name + u':' + phone +
+                          QStringLiteral("]?"),
                       vbYesNo | vbExclamation,
-                      GetMLText(ml, QStringLiteral("是否確定刪除這個連絡人"), 3, 248,
-                                QStringLiteral("KORVAUtil"))) != vbYes)
+                      T(QStringLiteral("是否確定刪除這個連絡人"), 3, 248)) != vbYes)
         return false;
 
     ctx.ui.SetBusy(true);
-    ctx.ui.SetStatusText(
-        kStatus, GetMLText(ml, QStringLiteral("正在刪除這筆連絡人資料["), 2, 254,
-                           QStringLiteral("KORVAUtil")) +
-                     name +
-                     GetMLText(ml, QStringLiteral("]中..."), 3, 254, QStringLiteral("KORVAUtil")));
-    const bool deleted = EditTransaction::Run(
-        ctx,
-        GetMLText(ml, QStringLiteral("刪除連絡人名稱失敗"), 3, 238, QStringLiteral("KORVAUtil")),
-        [&](QString& why) {
-            RowSet* rs = p.Users.get();
-            if (rs->Delete()) return true;
-            why = rs->LastError();
-            return false;
-        });
+    ctx.ui.SetStatusText(kStatus, T(QStringLiteral("正在刪除這筆連絡人資料["), 2, 254) + name +
+                                      T(QStringLiteral("]中..."), 3, 254));
+    const bool deleted = EditTransaction::Run(ctx, T(QStringLiteral("刪除連絡人名稱失敗"), 3, 238),
+                                              [&](QString& why) {
+                                                  RowSet* rs = p.Users.get();
+                                                  if (rs->Delete()) return true;
+                                                  why = rs->LastError();
+                                                  return false;
+                                              });
     if (deleted) {
         p.Users->MoveFirst();
         RemoveLeaf(ctx, kUsers + u',' + name);
@@ -490,9 +434,9 @@ bool DeleteUser(EditContext& ctx) {
 bool SaveUser(EditContext& ctx, const QString& oldName, const QString& newName,
               const QString& phone, const QString& description, bool disabled,
               const QStringList& groups, int removedCount, int addedCount) {
+    const MLText T{ctx.ml, QStringLiteral("KORVAUtil")};
     OpenProject& p = ctx.project;
-    const QString failTitle =
-        GetMLText(ctx.ml, QStringLiteral("儲存連絡人失敗"), 1, 9113, QStringLiteral("KORVAUtil"));
+    const QString failTitle = T(QStringLiteral("儲存連絡人失敗"), 1, 9113);
     if (!NodeTags::LocateCurRecord(p, {kUsers, oldName})) {
         RowMissing(ctx, oldName, failTitle);
         return false;
@@ -523,14 +467,13 @@ bool SaveUser(EditContext& ctx, const QString& oldName, const QString& newName,
 }
 
 bool MoveGroupMembers(EditContext& ctx, const QString& fromGroup, const QString& toGroup) {
+    const MLText T{ctx.ml, QStringLiteral("KORVAUtil")};
     OpenProject& p = ctx.project;
-    const bool moved = EditTransaction::Run(
-        ctx,
-        GetMLText(ctx.ml, QStringLiteral("轉移連絡人失敗"), 1, 9114, QStringLiteral("KORVAUtil")),
-        [&](QString& why) {
+    const bool moved =
+        EditTransaction::Run(ctx, T(QStringLiteral("轉移連絡人失敗"), 1, 9114), [&](QString& why) {
             RowSet* users = p.Users.get();
             for (users->MoveFirst(); !users->Eof(); users->MoveNext()) {
-                const QStringList old = SplitGroupList(Str(users, kGroupName));
+                const QStringList old = SplitGroupList(FieldText(users, kGroupName));
                 const bool hadTarget = ListHoldsGroup(old, toGroup);
                 QStringList rebuilt;
                 for (const QString& element : old) {
@@ -561,9 +504,9 @@ namespace {
 // before the list is rebuilt.
 bool AddMembership(EditContext& ctx, const QString& userName, const QString& group,
                    bool groupCurrent) {
+    const MLText T{ctx.ml, QStringLiteral("KORVAUtil")};
     OpenProject& p = ctx.project;
-    const QString failTitle = GetMLText(ctx.ml, QStringLiteral("加入連絡人群組失敗"), 1, 9115,
-                                        QStringLiteral("KORVAUtil"));
+    const QString failTitle = T(QStringLiteral("加入連絡人群組失敗"), 1, 9115);
     if (!LocateIgnoringCase(p.Users.get(), kUserName, userName)) {
         RowMissing(ctx, userName, failTitle);
         return false;

@@ -3,12 +3,12 @@
 #include "db/ADOUtil.h"
 #include "editing/EditContext.h"
 #include "editing/KORVAUtil.h"
+#include "ml/MLText.h"
 
 void MoveUsersForm::LoadFormObj(EditContext& ctx, const QString& tmpGroupName) {
+    const MLText T{ctx.ml, QStringLiteral("MoveUsers")};
     groupName = tmpGroupName;
-    lblGroupName =
-        GetMLText(ctx.ml, QStringLiteral("目前群組名稱:"), 1, 69, QStringLiteral("MoveUsers")) +
-        tmpGroupName;
+    lblGroupName = T(QStringLiteral("目前群組名稱:"), 1, 69) + tmpGroupName;
     memberCount = 0;
     if (RowSet* users = ctx.project.Users.get(); ADOUtil::GetRecordCount(users) > 0) {
         auto copy = users->Clone();
@@ -18,16 +18,14 @@ void MoveUsersForm::LoadFormObj(EditContext& ctx, const QString& tmpGroupName) {
                                           tmpGroupName))
                 ++memberCount;
     }
-    Label1 = GetMLText(ctx.ml, QStringLiteral("將群組[%1]的全部連絡人 (%2 位) 轉移到:"), 1, 7331,
-                       QStringLiteral("MoveUsers"))
+    Label1 = T(QStringLiteral("將群組[%1]的全部連絡人 (%2 位) 轉移到:"), 1, 7331)
                  .arg(tmpGroupName)
                  .arg(memberCount);
     cmbMoveGroup.FillGroups(ctx.project, [&](const QString& g) {
         return g.compare(tmpGroupName, Qt::CaseInsensitive) == 0;
     });
     if (cmbMoveGroup.items.isEmpty())
-        cmbMoveGroup.SetPlaceholder(
-            GetMLText(ctx.ml, QStringLiteral("無其它群組"), 1, 150, QStringLiteral("MoveUsers")));
+        cmbMoveGroup.SetPlaceholder(T(QStringLiteral("無其它群組"), 1, 150));
 }
 
 bool MoveUsersForm::cmdOK_Click(EditContext& ctx) {

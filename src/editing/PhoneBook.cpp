@@ -10,9 +10,7 @@
 
 namespace PhoneBook {
 namespace {
-QString Str(const RowSet* rs, const QString& field) {
-    return ADOUtil::NullToStr(rs->Field(field));
-}
+using ADOUtil::FieldText;
 
 bool Flag(const RowSet* rs, const QString& field) {
     const QVariant v = rs->Field(field);
@@ -101,7 +99,7 @@ ProjectImage BuildImages(const OpenProject& project, bool previousIsUnicode) {
     if (project.UserGroups && project.UserGroups->IsOpen()) {
         auto rs = project.UserGroups->Clone();
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
-            const QString name = Str(rs.get(), ProjectSchema::kGroupName);
+            const QString name = FieldText(rs.get(), ProjectSchema::kGroupName);
             if (!name.isEmpty()) image.groups << name;
         }
     }
@@ -109,10 +107,10 @@ ProjectImage BuildImages(const OpenProject& project, bool previousIsUnicode) {
         auto rs = project.Users->Clone();
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
             // The device dials what it is given: the number as checked, without blanks.
-            const QString phone = Str(rs.get(), ProjectSchema::kPhoneNumber).trimmed();
+            const QString phone = FieldText(rs.get(), ProjectSchema::kPhoneNumber).trimmed();
             const bool disabled = Flag(rs.get(), ProjectSchema::kIsDisable);
             for (const QString& element :
-                 KORVAUtil::SplitGroupList(Str(rs.get(), ProjectSchema::kGroupName))) {
+                 KORVAUtil::SplitGroupList(FieldText(rs.get(), ProjectSchema::kGroupName))) {
                 const QString group = element.trimmed();
                 if (group.isEmpty()) continue;
                 image.phoneBook.append(
@@ -126,14 +124,14 @@ ProjectImage BuildImages(const OpenProject& project, bool previousIsUnicode) {
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
             const int zoneNo = rs->Field(ProjectSchema::kZoneNo).toInt();
             const bool disabled = Flag(rs.get(), ProjectSchema::kIsDisable);
-            const QString target = Str(rs.get(), ProjectSchema::kGroupName);
+            const QString target = FieldText(rs.get(), ProjectSchema::kGroupName);
             int groupNo = 0;
             if (target.toUpper() != QLatin1String("ALL")) {
                 groupNo = GroupNumber(image.groups, target);
                 if (groupNo == 0) groupNo = kNoTargetGroup;
             }
-            const QString alarm = Str(rs.get(), ProjectSchema::kAlarmSMS);
-            const QString reset = Str(rs.get(), ProjectSchema::kResetSMS);
+            const QString alarm = FieldText(rs.get(), ProjectSchema::kAlarmSMS);
+            const QString reset = FieldText(rs.get(), ProjectSchema::kResetSMS);
             if (!alarm.isEmpty())
                 image.shortMessages.append({disabled, groupNo, alarm, zoneNo + kAlarmCodeOffset,
                                             MessageBytes(alarm, image.isUnicode)});

@@ -3,6 +3,7 @@
 #include "editing/EditContext.h"
 #include "editing/EditWindows.h"
 #include "editing/KORVAUtil.h"
+#include "ml/MLText.h"
 #include "store/NodeTag.h"
 
 namespace ProjMenu {
@@ -13,16 +14,14 @@ using NodeTags::kZones;
 
 // The model's limit of notification targets, tested before a dialog that adds one opens.
 bool TargetRoomLeft(EditContext& ctx) {
+    const MLText T{ctx.ml, QStringLiteral("KORVAMain")};
     KORVAUtil::CountNotifyTargets(ctx);
     if (ctx.NotifyTargetCount + 1 <= ctx.project.MaxTelNo) return true;
-    ctx.ui.MsgBox(GetMLText(ctx.ml, QStringLiteral("通知對象[群組/連絡人]已超過最大筆數["), 1, 2005,
-                            QStringLiteral("KORVAMain")) +
+    ctx.ui.MsgBox(T(QStringLiteral("通知對象[群組/連絡人]已超過最大筆數["), 1, 2005) +
                       QString::number(ctx.project.MaxTelNo) +
-                      GetMLText(ctx.ml, QStringLiteral("]，不得再增加通知對象[群組/連絡人]！"), 2,
-                                2005, QStringLiteral("KORVAMain")),
+                      T(QStringLiteral("]，不得再增加通知對象[群組/連絡人]！"), 2, 2005),
                   vbOKOnly | vbExclamation,
-                  GetMLText(ctx.ml, QStringLiteral("通知對象[群組/連絡人]已超過最大筆數"), 3, 2005,
-                            QStringLiteral("KORVAMain")));
+                  T(QStringLiteral("通知對象[群組/連絡人]已超過最大筆數"), 3, 2005));
     return false;
 }
 
@@ -33,6 +32,7 @@ QString SelectedKey(const EditContext& ctx) {
 } // namespace
 
 ProjMenuState mnuProj_Click(EditContext& ctx) {
+    const MLText T{ctx.ml, QStringLiteral("KORVAMain")};
     ProjMenuState s;
     if (!ctx.project.IsOpen()) return s;
     s.mnuProjAddGroupList.enabled = true;
@@ -42,24 +42,16 @@ ProjMenuState mnuProj_Click(EditContext& ctx) {
     if (tag.isEmpty()) return s;
     const NodeTag parsed = NodeTag::Parse(tag);
     const QString& kind = parsed.kind;
-    const MLState& ml = ctx.ml;
 
     if (parsed.IsBranch()) {
         if (kind == kUsers) {
-            s.mnuProjEditGroupList.caption = GetMLText(ml, QStringLiteral("編輯連絡人群組"), 1, 872,
-                                                       QStringLiteral("KORVAMain"));
-            s.mnuProjDeleteGroupList.caption = GetMLText(ml, QStringLiteral("刪除連絡人群組"), 1,
-                                                         874, QStringLiteral("KORVAMain"));
-            s.mnuProjAddGroupList.caption = GetMLText(ml, QStringLiteral("新增連絡人群組"), 1, 876,
-                                                      QStringLiteral("KORVAMain"));
-            s.mnuProjEditTelList.caption =
-                GetMLText(ml, QStringLiteral("編輯連絡人"), 1, 878, QStringLiteral("KORVAMain"));
-            s.mnuProjDeleteTelList.caption =
-                GetMLText(ml, QStringLiteral("刪除連絡人"), 1, 880, QStringLiteral("KORVAMain"));
-            s.mnuProjAddTelList.caption =
-                GetMLText(ml, QStringLiteral("新增連絡人"), 1, 882, QStringLiteral("KORVAMain"));
-            s.mnuProjEditZoneList.caption =
-                GetMLText(ml, QStringLiteral("編輯警報點"), 1, 884, QStringLiteral("KORVAMain"));
+            s.mnuProjEditGroupList.caption = T(QStringLiteral("編輯連絡人群組"), 1, 872);
+            s.mnuProjDeleteGroupList.caption = T(QStringLiteral("刪除連絡人群組"), 1, 874);
+            s.mnuProjAddGroupList.caption = T(QStringLiteral("新增連絡人群組"), 1, 876);
+            s.mnuProjEditTelList.caption = T(QStringLiteral("編輯連絡人"), 1, 878);
+            s.mnuProjDeleteTelList.caption = T(QStringLiteral("刪除連絡人"), 1, 880);
+            s.mnuProjAddTelList.caption = T(QStringLiteral("新增連絡人"), 1, 882);
+            s.mnuProjEditZoneList.caption = T(QStringLiteral("編輯警報點"), 1, 884);
         }
         // The root, the groups and the zones branch locate nothing.
         return s;
@@ -67,45 +59,27 @@ ProjMenuState mnuProj_Click(EditContext& ctx) {
     if (parsed.IsLeaf()) {
         const QString& key = *parsed.key;
         if (kind == kUserGroups) {
-            s.mnuProjEditGroupList = {
-                true, GetMLText(ml, QStringLiteral("編輯連絡人群組["), 1, 1030,
-                                QStringLiteral("KORVAMain")) +
-                          key +
-                          GetMLText(ml, QStringLiteral("]"), 2, 1030, QStringLiteral("KORVAMain"))};
-            s.mnuProjDeleteGroupList = {
-                true, GetMLText(ml, QStringLiteral("刪除連絡人群組["), 1, 1032,
-                                QStringLiteral("KORVAMain")) +
-                          key +
-                          GetMLText(ml, QStringLiteral("]"), 2, 1032, QStringLiteral("KORVAMain"))};
+            s.mnuProjEditGroupList = {true, T(QStringLiteral("編輯連絡人群組["), 1, 1030) + key +
+                                                T(QStringLiteral("]"), 2, 1030)};
+            s.mnuProjDeleteGroupList = {true, T(QStringLiteral("刪除連絡人群組["), 1, 1032) + key +
+                                                  T(QStringLiteral("]"), 2, 1032)};
         } else {
-            s.mnuProjEditGroupList.caption = GetMLText(ml, QStringLiteral("編輯連絡人群組"), 1, 872,
-                                                       QStringLiteral("KORVAMain"));
-            s.mnuProjDeleteGroupList.caption = GetMLText(ml, QStringLiteral("刪除連絡人群組"), 1,
-                                                         874, QStringLiteral("KORVAMain"));
+            s.mnuProjEditGroupList.caption = T(QStringLiteral("編輯連絡人群組"), 1, 872);
+            s.mnuProjDeleteGroupList.caption = T(QStringLiteral("刪除連絡人群組"), 1, 874);
         }
-        s.mnuProjAddGroupList.caption =
-            GetMLText(ml, QStringLiteral("新增連絡人群組"), 1, 876, QStringLiteral("KORVAMain"));
+        s.mnuProjAddGroupList.caption = T(QStringLiteral("新增連絡人群組"), 1, 876);
         // A contact leaf reaches its editor and its deletion from here as from the pop-up.
         if (kind == kUsers) {
-            s.mnuProjEditTelList = {true, GetMLText(ml, QStringLiteral("編輯連絡人["), 1, 9601,
-                                                    QStringLiteral("KORVAMain")) +
-                                              key + u']'};
-            s.mnuProjDeleteTelList = {true, GetMLText(ml, QStringLiteral("刪除連絡人["), 1, 9602,
-                                                      QStringLiteral("KORVAMain")) +
-                                                key + u']'};
+            s.mnuProjEditTelList = {true, T(QStringLiteral("編輯連絡人["), 1, 9601) + key + u']'};
+            s.mnuProjDeleteTelList = {true, T(QStringLiteral("刪除連絡人["), 1, 9602) + key + u']'};
         } else {
-            s.mnuProjEditTelList.caption =
-                GetMLText(ml, QStringLiteral("編輯連絡人"), 1, 878, QStringLiteral("KORVAMain"));
-            s.mnuProjDeleteTelList.caption =
-                GetMLText(ml, QStringLiteral("刪除連絡人"), 1, 880, QStringLiteral("KORVAMain"));
+            s.mnuProjEditTelList.caption = T(QStringLiteral("編輯連絡人"), 1, 878);
+            s.mnuProjDeleteTelList.caption = T(QStringLiteral("刪除連絡人"), 1, 880);
         }
         if (kind == kZones)
-            s.mnuProjEditZoneList = {true, GetMLText(ml, QStringLiteral("編輯警報點["), 1, 919,
-                                                     QStringLiteral("KORVAMain")) +
-                                               key + u']'};
+            s.mnuProjEditZoneList = {true, T(QStringLiteral("編輯警報點["), 1, 919) + key + u']'};
         else
-            s.mnuProjEditZoneList.caption =
-                GetMLText(ml, QStringLiteral("編輯警報點"), 1, 922, QStringLiteral("KORVAMain"));
+            s.mnuProjEditZoneList.caption = T(QStringLiteral("編輯警報點"), 1, 922);
     }
     NodeTags::LocateCurRecord(ctx.project, parsed);
     return s;

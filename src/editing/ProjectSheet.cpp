@@ -3,15 +3,14 @@
 #include "db/ADOUtil.h"
 #include "editing/KORVAUtil.h"
 #include "editing/PhoneBook.h"
+#include "ml/MLText.h"
 #include "ml/MLUtil.h"
 #include "store/StoreContext.h"
 
 namespace ProjectSheet {
 namespace {
 
-QString Str(const RowSet* rs, const char* field) {
-    return ADOUtil::NullToStr(rs->Field(QString::fromLatin1(field)));
-}
+using ADOUtil::FieldText;
 
 bool Flag(const RowSet* rs, const char* field) {
     const QVariant v = rs->Field(QString::fromLatin1(field));
@@ -68,9 +67,9 @@ ProjectSheetData Collect(const StoreContext& ctx) {
         auto rs = p.Basic->Clone();
         rs->MoveFirst();
         if (!rs->Eof()) {
-            s.creator = Str(rs.get(), "CreatedBy");
-            s.description = Str(rs.get(), "ProjectDsc");
-            s.model = Str(rs.get(), "DeviceModelName");
+            s.creator = FieldText(rs.get(), "CreatedBy");
+            s.description = FieldText(rs.get(), "ProjectDsc");
+            s.model = FieldText(rs.get(), "DeviceModelName");
             s.created = rs->Field(QStringLiteral("CreatedDate")).toDate();
             s.modified = rs->Field(QStringLiteral("ModifiedDate")).toDate();
         }
@@ -84,18 +83,20 @@ ProjectSheetData Collect(const StoreContext& ctx) {
     if (p.UserGroups && p.UserGroups->IsOpen()) {
         auto rs = p.UserGroups->Clone();
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
-            const QString name = Str(rs.get(), "GroupName");
+            const QString name = FieldText(rs.get(), "GroupName");
             if (name.isEmpty()) continue;
-            s.groups.append({int(s.groups.size()) + 1, name, Str(rs.get(), "GroupDsc"), {}});
+            s.groups.append({int(s.groups.size()) + 1, name, FieldText(rs.get(), "GroupDsc"), {}});
         }
     }
     if (p.Users && p.Users->IsOpen()) {
         auto rs = p.Users->Clone();
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
-            const SheetContact c{Str(rs.get(), "UserName"), Str(rs.get(), "PhoneNumber").trimmed(),
-                                 Str(rs.get(), "UserDsc"), Flag(rs.get(), "IsDisable")};
+            const SheetContact c{FieldText(rs.get(), "UserName"),
+                                 FieldText(rs.get(), "PhoneNumber").trimmed(),
+                                 FieldText(rs.get(), "UserDsc"), Flag(rs.get(), "IsDisable")};
             bool member = false;
-            for (const QString& element : KORVAUtil::SplitGroupList(Str(rs.get(), "GroupName"))) {
+            for (const QString& element :
+                 KORVAUtil::SplitGroupList(FieldText(rs.get(), "GroupName"))) {
                 const QString group = element.trimmed().toUpper();
                 for (SheetGroup& g : s.groups)
                     if (!group.isEmpty() && g.name.toUpper() == group) {
@@ -110,43 +111,34 @@ ProjectSheetData Collect(const StoreContext& ctx) {
     if (p.Zones && p.Zones->IsOpen()) {
         auto rs = p.Zones->Clone();
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
-            s.zones.append({rs->Field(QStringLiteral("ZoneNo")).toInt(), Str(rs.get(), "ZoneName"),
-                            Str(rs.get(), "ZoneDsc"), Str(rs.get(), "GroupName"),
-                            Str(rs.get(), "AlarmSMS"), Str(rs.get(), "ResetSMS"),
-                            Flag(rs.get(), "IsDisable")});
+            s.zones.append({rs->Field(QStringLiteral("ZoneNo")).toInt(),
+                            FieldText(rs.get(), "ZoneName"), FieldText(rs.get(), "ZoneDsc"),
+                            FieldText(rs.get(), "GroupName"), FieldText(rs.get(), "AlarmSMS"),
+                            FieldText(rs.get(), "ResetSMS"), Flag(rs.get(), "IsDisable")});
     }
     return s;
 }
 
 QString Html(const ProjectSheetData& s, const MLState& ml) {
-    const QString disabled =
-        GetMLText(ml, QStringLiteral("暫停使用"), 7, 4, QStringLiteral("ProjectSheet"));
+    const MLText T{ml, QStringLiteral("ProjectSheet")};
+    const QString disabled = T(QStringLiteral("暫停使用"), 7, 4);
     QString html = QStringLiteral("<html><body>");
-    html += QLatin1String("<h2>") +
-            H(GetMLText(ml, QStringLiteral("專案資料表"), 1, 1, QStringLiteral("ProjectSheet"))) +
-            QLatin1String(": ") + H(s.projectName) + QLatin1String("</h2>");
+    html += QLatin1String("<h2>") + H(T(QStringLiteral("專案資料表"), 1, 1)) + QLatin1String(": ") +
+            H(s.projectName) + QLatin1String("</h2>");
 
     // Basic information and memory.
-    const QString yes = GetMLText(ml, QStringLiteral("是"), 8, 2, QStringLiteral("ProjectSheet"));
-    const QString no = GetMLText(ml, QStringLiteral("否"), 9, 2, QStringLiteral("ProjectSheet"));
+    const QString yes = T(QStringLiteral("是"), 8, 2);
+    const QString no = T(QStringLiteral("否"), 9, 2);
     const QList<std::pair<QString, QString>> info{
-        {GetMLText(ml, QStringLiteral("專案名稱"), 1, 2, QStringLiteral("ProjectSheet")),
-         s.projectName},
-        {GetMLText(ml, QStringLiteral("專案建立者"), 2, 2, QStringLiteral("ProjectSheet")),
-         s.creator},
-        {GetMLText(ml, QStringLiteral("專案說明"), 3, 2, QStringLiteral("ProjectSheet")),
-         s.description},
-        {GetMLText(ml, QStringLiteral("機型"), 4, 2, QStringLiteral("ProjectSheet")), s.model},
-        {GetMLText(ml, QStringLiteral("專案建立日期"), 5, 2, QStringLiteral("ProjectSheet")),
-         Date(s.created)},
-        {GetMLText(ml, QStringLiteral("專案變更日期"), 6, 2, QStringLiteral("ProjectSheet")),
-         Date(s.modified)},
-        {GetMLText(ml, QStringLiteral("全部訊息皆為Unicode"), 7, 2, QStringLiteral("ProjectSheet")),
-         s.isUnicode ? yes : no},
-        {GetMLText(ml, QStringLiteral("電話簿筆數"), 1, 3, QStringLiteral("ProjectSheet")),
-         GetMLText(ml, QStringLiteral("%1 / 最多 %2"), 2, 3, QStringLiteral("ProjectSheet"))
-             .arg(s.phoneBookEntries)
-             .arg(s.maxTelNo)},
+        {T(QStringLiteral("專案名稱"), 1, 2), s.projectName},
+        {T(QStringLiteral("專案建立者"), 2, 2), s.creator},
+        {T(QStringLiteral("專案說明"), 3, 2), s.description},
+        {T(QStringLiteral("機型"), 4, 2), s.model},
+        {T(QStringLiteral("專案建立日期"), 5, 2), Date(s.created)},
+        {T(QStringLiteral("專案變更日期"), 6, 2), Date(s.modified)},
+        {T(QStringLiteral("全部訊息皆為Unicode"), 7, 2), s.isUnicode ? yes : no},
+        {T(QStringLiteral("電話簿筆數"), 1, 3),
+         T(QStringLiteral("%1 / 最多 %2"), 2, 3).arg(s.phoneBookEntries).arg(s.maxTelNo)},
     };
     html += QLatin1String(kTable);
     for (const auto& [caption, value] : info)
@@ -155,80 +147,58 @@ QString Html(const ProjectSheetData& s, const MLState& ml) {
                 QLatin1String("</tr>");
     const int percent =
         s.memoryCapacity > 0 ? (s.memoryUsed * 100 + s.memoryCapacity - 1) / s.memoryCapacity : 0;
-    QString memory = H(
-        GetMLText(ml, QStringLiteral("%1 / %2 位元組 (%3%)"), 4, 3, QStringLiteral("ProjectSheet"))
-            .arg(s.memoryUsed)
-            .arg(s.memoryCapacity)
-            .arg(percent));
+    QString memory = H(T(QStringLiteral("%1 / %2 位元組 (%3%)"), 4, 3)
+                           .arg(s.memoryUsed)
+                           .arg(s.memoryCapacity)
+                           .arg(percent));
     if (s.memoryUsed > s.memoryCapacity)
         memory += QLatin1String(" <b style=\"color:#c00000\">") +
-                  H(GetMLText(ml, QStringLiteral("超過機型的記憶體容量!"), 5, 3,
-                              QStringLiteral("ProjectSheet"))) +
-                  QLatin1String("</b>");
+                  H(T(QStringLiteral("超過機型的記憶體容量!"), 5, 3)) + QLatin1String("</b>");
     html += QLatin1String("<tr>") +
-            Cell(QLatin1String("<b>") +
-                 H(GetMLText(ml, QStringLiteral("記憶體使用量"), 3, 3,
-                             QStringLiteral("ProjectSheet"))) +
+            Cell(QLatin1String("<b>") + H(T(QStringLiteral("記憶體使用量"), 3, 3)) +
                  QLatin1String("</b>")) +
             Cell(memory) + QLatin1String("</tr></table>");
 
     // Groups with their members.
     const QStringList contactColumns{
-        GetMLText(ml, QStringLiteral("連絡人"), 1, 4, QStringLiteral("ProjectSheet")),
-        GetMLText(ml, QStringLiteral("電話號碼"), 2, 4, QStringLiteral("ProjectSheet")),
-        GetMLText(ml, QStringLiteral("說明"), 3, 4, QStringLiteral("ProjectSheet")),
-        GetMLText(ml, QStringLiteral("狀態"), 4, 4, QStringLiteral("ProjectSheet"))};
+        T(QStringLiteral("連絡人"), 1, 4), T(QStringLiteral("電話號碼"), 2, 4),
+        T(QStringLiteral("說明"), 3, 4), T(QStringLiteral("狀態"), 4, 4)};
     const auto contacts = [&](const QVector<SheetContact>& list) {
         if (list.isEmpty())
-            return QLatin1String("<p><i>") +
-                   H(GetMLText(ml, QStringLiteral("(無連絡人)"), 5, 4,
-                               QStringLiteral("ProjectSheet"))) +
+            return QLatin1String("<p><i>") + H(T(QStringLiteral("(無連絡人)"), 5, 4)) +
                    QLatin1String("</i></p>");
         QString t = QLatin1String(kTable) + HeaderRow(contactColumns);
         for (const SheetContact& c : list)
             t += Row({c.name, c.phone, c.description}, c.disabled, disabled);
         return t + QLatin1String("</table>");
     };
-    html += QLatin1String("<h3>") +
-            H(GetMLText(ml, QStringLiteral("連絡人群組"), 1, 5, QStringLiteral("ProjectSheet"))) +
-            QLatin1String("</h3>");
+    html +=
+        QLatin1String("<h3>") + H(T(QStringLiteral("連絡人群組"), 1, 5)) + QLatin1String("</h3>");
     if (s.groups.isEmpty())
-        html += QLatin1String("<p><i>") +
-                H(GetMLText(ml, QStringLiteral("(無群組)"), 2, 5, QStringLiteral("ProjectSheet"))) +
+        html += QLatin1String("<p><i>") + H(T(QStringLiteral("(無群組)"), 2, 5)) +
                 QLatin1String("</i></p>");
     for (const SheetGroup& g : s.groups) {
         html += QLatin1String("<h4>") +
-                H(GetMLText(ml, QStringLiteral("群組 %1: %2"), 3, 5, QStringLiteral("ProjectSheet"))
-                      .arg(g.number)
-                      .arg(g.name));
+                H(T(QStringLiteral("群組 %1: %2"), 3, 5).arg(g.number).arg(g.name));
         if (!g.description.isEmpty()) html += QLatin1String(" (") + H(g.description) + u')';
         html += QLatin1String("</h4>") + contacts(g.members);
     }
     if (!s.ungrouped.isEmpty())
-        html += QLatin1String("<h4>") +
-                H(GetMLText(ml, QStringLiteral("未加入群組的連絡人"), 4, 5,
-                            QStringLiteral("ProjectSheet"))) +
+        html += QLatin1String("<h4>") + H(T(QStringLiteral("未加入群組的連絡人"), 4, 5)) +
                 QLatin1String("</h4>") + contacts(s.ungrouped);
 
     // Zones.
-    html +=
-        QLatin1String("<h3>") +
-        H(GetMLText(ml, QStringLiteral("警報區"), 1, 6, QStringLiteral("ProjectSheet"))) +
-        QLatin1String("</h3>") + QLatin1String(kTable) +
-        HeaderRow(
-            {GetMLText(ml, QStringLiteral("編號"), 2, 6, QStringLiteral("ProjectSheet")),
-             GetMLText(ml, QStringLiteral("名稱"), 3, 6, QStringLiteral("ProjectSheet")),
-             GetMLText(ml, QStringLiteral("通知群組"), 4, 6, QStringLiteral("ProjectSheet")),
-             GetMLText(ml, QStringLiteral("警報發起訊息"), 5, 6, QStringLiteral("ProjectSheet")),
-             GetMLText(ml, QStringLiteral("警報復歸訊息"), 6, 6, QStringLiteral("ProjectSheet")),
-             GetMLText(ml, QStringLiteral("狀態"), 4, 4, QStringLiteral("ProjectSheet"))});
+    html += QLatin1String("<h3>") + H(T(QStringLiteral("警報區"), 1, 6)) + QLatin1String("</h3>") +
+            QLatin1String(kTable) +
+            HeaderRow({T(QStringLiteral("編號"), 2, 6), T(QStringLiteral("名稱"), 3, 6),
+                       T(QStringLiteral("通知群組"), 4, 6), T(QStringLiteral("警報發起訊息"), 5, 6),
+                       T(QStringLiteral("警報復歸訊息"), 6, 6), T(QStringLiteral("狀態"), 4, 4)});
     for (const SheetZone& z : s.zones) {
         QString target = z.target;
         if (target.toUpper() == QLatin1String("ALL"))
-            target = GetMLText(ml, QStringLiteral("所有連絡人群組"), 7, 6,
-                               QStringLiteral("ProjectSheet"));
+            target = T(QStringLiteral("所有連絡人群組"), 7, 6);
         else if (target.isEmpty())
-            target = GetMLText(ml, QStringLiteral("(無)"), 8, 6, QStringLiteral("ProjectSheet"));
+            target = T(QStringLiteral("(無)"), 8, 6);
         QString name = z.name;
         if (!z.description.isEmpty()) name += QLatin1String("\n(") + z.description + u')';
         html +=
@@ -238,10 +208,9 @@ QString Html(const ProjectSheetData& s, const MLState& ml) {
 }
 
 QString Footer(const MLState& ml, const QString& projectName, int page, int pages) {
+    const MLText T{ml, QStringLiteral("ProjectSheet")};
     return projectName + QLatin1String("    ") +
-           GetMLText(ml, QStringLiteral("第 %1 頁，共 %2 頁"), 1, 7, QStringLiteral("ProjectSheet"))
-               .arg(page)
-               .arg(pages);
+           T(QStringLiteral("第 %1 頁，共 %2 頁"), 1, 7).arg(page).arg(pages);
 }
 
 } // namespace ProjectSheet

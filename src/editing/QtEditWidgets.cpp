@@ -2,6 +2,7 @@
 
 #include "base/QtIcons.h"
 #include "editing/ValidUtil.h"
+#include "ml/MLText.h"
 #include "ml/MLUtil.h"
 #include "ml/QtFormTexts.h"
 
@@ -35,10 +36,10 @@ void FillCombo(QComboBox* combo, const ComboList& list) {
 }
 
 void SetGroupColumns(QTreeWidget* list, const MLState& ml) {
+    const MLText T{ml, QStringLiteral("KORVAMain")};
     list->setColumnCount(2);
-    list->setHeaderLabels(
-        {GetMLText(ml, QStringLiteral("連絡人群組名稱"), 1, 1197, QStringLiteral("KORVAMain")),
-         GetMLText(ml, QStringLiteral("連絡人群組說明"), 1, 1198, QStringLiteral("KORVAMain"))});
+    list->setHeaderLabels({T(QStringLiteral("連絡人群組名稱"), 1, 1197),
+                           T(QStringLiteral("連絡人群組說明"), 1, 1198)});
     list->setRootIsDecorated(false);
     list->setUniformRowHeights(true);
     list->header()->setStretchLastSection(true);

@@ -2,6 +2,7 @@
 
 #include "base/VBUtil.h"
 #include "editing/ProjectSheet.h"
+#include "ml/MLText.h"
 #include "ml/MLUtil.h"
 #include "store/StoreContext.h"
 
@@ -76,6 +77,7 @@ int PaintProject(const StoreContext& ctx, QPagedPaintDevice& device) {
 }
 
 bool WritePdf(StoreContext& ctx, const QString& path, QPageSize::PageSizeId paper) {
+    const MLText T{ctx.ml, QStringLiteral("ProjectSheet")};
     QSaveFile file(path);
     QString why;
     if (file.open(QIODevice::WriteOnly)) {
@@ -93,22 +95,18 @@ bool WritePdf(StoreContext& ctx, const QString& path, QPageSize::PageSizeId pape
     } else {
         why = file.errorString();
     }
-    ctx.ui.MsgBox(
-        GetMLText(ctx.ml, QStringLiteral("無法寫入PDF檔案["), 1, 8,
-                  QStringLiteral("ProjectSheet")) +
-            QDir::toNativeSeparators(path) + QStringLiteral("]") + VBUtil::kCrLf + why,
-        vbOKOnly | vbCritical,
-        GetMLText(ctx.ml, QStringLiteral("匯出PDF失敗"), 2, 8, QStringLiteral("ProjectSheet")));
+    ctx.ui.MsgBox(T(QStringLiteral("無法寫入PDF檔案["), 1, 8) + QDir::toNativeSeparators(path) +
+                      QStringLiteral("]") + VBUtil::kCrLf + why,
+                  vbOKOnly | vbCritical, T(QStringLiteral("匯出PDF失敗"), 2, 8));
     return false;
 }
 
 bool ExportPdf(StoreContext& ctx) {
+    const MLText T{ctx.ml, QStringLiteral("ProjectSheet")};
     if (!ctx.project.IsOpen()) return false;
     FileDialogSetup setup;
-    setup.title =
-        GetMLText(ctx.ml, QStringLiteral("匯出PDF"), 3, 8, QStringLiteral("ProjectSheet"));
-    setup.filter = GetMLText(ctx.ml, QStringLiteral("PDF檔案 (*.pdf)|*.pdf"), 4, 8,
-                             QStringLiteral("ProjectSheet"));
+    setup.title = T(QStringLiteral("匯出PDF"), 3, 8);
+    setup.filter = T(QStringLiteral("PDF檔案 (*.pdf)|*.pdf"), 4, 8);
     setup.initialDir = QFileInfo(ctx.project.ProjPath).absolutePath();
     setup.defaultName = ctx.project.ProjName + QStringLiteral(".pdf");
     setup.overwritePrompt = true;

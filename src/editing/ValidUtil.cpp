@@ -6,6 +6,7 @@
 #include "editing/EditZoneListForm.h"
 #include "editing/KORVAUtil.h"
 #include "editing/PhoneBook.h"
+#include "ml/MLText.h"
 #include "store/ProjectSchema.h"
 
 namespace ValidUtil {
@@ -41,31 +42,20 @@ QString ForbiddenChar(const QString& name) {
 // A name with a forbidden character or longer than kMaxNameLength: one message of the
 // reserved-name family, naming the character or the length. False when refused.
 bool FormOk(EditContext& ctx, const QString& name, bool group) {
-    const MLState& ml = ctx.ml;
+    const MLText T{ctx.ml, QStringLiteral("ValidUtil")};
     const QString bad = ForbiddenChar(name);
     if (bad.isEmpty() && name.size() <= kMaxNameLength) return true;
-    const QString head = GetMLText(ml, QStringLiteral("不合法的使用者群組名稱！"), 1, 3001,
-                                   QStringLiteral("ValidUtil")) +
-                         kCrLf +
-                         (group ? GetMLText(ml, QStringLiteral("本使用者群組名稱"), 2, 3001,
-                                            QStringLiteral("ValidUtil"))
-                                : GetMLText(ml, QStringLiteral("本使用者名稱"), 3, 3001,
-                                            QStringLiteral("ValidUtil")));
-    const QString reason =
-        !bad.isEmpty() ? GetMLText(ml, QStringLiteral("不得含有控制字元["), 4, 3001,
-                                   QStringLiteral("ValidUtil")) +
-                             bad +
-                             GetMLText(ml, QStringLiteral("]（如換行、定位字元）。"), 5, 3001,
-                                       QStringLiteral("ValidUtil"))
-                       : GetMLText(ml, QStringLiteral("有"), 6, 3001, QStringLiteral("ValidUtil")) +
-                             QString::number(name.size()) +
-                             GetMLText(ml, QStringLiteral("個字元，不得超過50個字元。"), 7, 3001,
-                                       QStringLiteral("ValidUtil"));
+    const QString head = T(QStringLiteral("不合法的使用者群組名稱！"), 1, 3001) + kCrLf +
+                         (group ? T(QStringLiteral("本使用者群組名稱"), 2, 3001)
+                                : T(QStringLiteral("本使用者名稱"), 3, 3001));
+    const QString reason = !bad.isEmpty()
+                               ? T(QStringLiteral("不得含有控制字元["), 4, 3001) + bad +
+                                     T(QStringLiteral("]（如換行、定位字元）。"), 5, 3001)
+                               : T(QStringLiteral("有"), 6, 3001) + QString::number(name.size()) +
+                                     T(QStringLiteral("個字元，不得超過50個字元。"), 7, 3001);
     Critical(ctx, head + reason,
-             group ? GetMLText(ml, QStringLiteral("不合法的使用者群組名稱"), 8, 3001,
-                               QStringLiteral("ValidUtil"))
-                   : GetMLText(ml, QStringLiteral("不合法的使用者名稱"), 9, 3001,
-                               QStringLiteral("ValidUtil")));
+             group ? T(QStringLiteral("不合法的使用者群組名稱"), 8, 3001)
+                   : T(QStringLiteral("不合法的使用者名稱"), 9, 3001));
     return false;
 }
 
@@ -87,7 +77,7 @@ void Cancelled(EditContext& ctx, const QString& head, const QString& reason, con
 // A zone message over the device's length rule in the project's current mode (the mode may
 // have changed since the zone was saved; older files may hold anything) stops the download.
 bool MessagesFit(EditContext& ctx, bool isUnicode) {
-    const MLState& ml = ctx.ml;
+    const MLText T{ctx.ml, QStringLiteral("ValidUtil")};
     RowSet* zoneRs = ctx.project.Zones.get();
     if (!zoneRs || !zoneRs->IsOpen()) return true;
     auto copy = zoneRs->Clone();
@@ -97,21 +87,13 @@ bool MessagesFit(EditContext& ctx, bool isUnicode) {
         const QString reset = ADOUtil::NullToStr(copy->Field(ProjectSchema::kResetSMS));
         const bool alarmFits = EditZoneListForm::MessageFits(alarm, isUnicode);
         if (alarmFits && EditZoneListForm::MessageFits(reset, isUnicode)) continue;
-        const QString which = alarmFits ? GetMLText(ml, QStringLiteral("]的警報復歸訊息["), 4, 2003,
-                                                    QStringLiteral("ValidUtil")) +
-                                              reset
-                                        : GetMLText(ml, QStringLiteral("]的警報發起訊息["), 3, 2003,
-                                                    QStringLiteral("ValidUtil")) +
-                                              alarm;
-        const QString rule = isUnicode ? GetMLText(ml, QStringLiteral("]長度超過70個字。"), 5, 2003,
-                                                   QStringLiteral("ValidUtil"))
-                                       : GetMLText(ml, QStringLiteral("]長度超過160個位元組。"), 6,
-                                                   2003, QStringLiteral("ValidUtil"));
-        Cancelled(ctx,
-                  GetMLText(ml, QStringLiteral("下載取消！"), 1, 2003, QStringLiteral("ValidUtil")),
-                  GetMLText(ml, QStringLiteral("警報點["), 2, 2003, QStringLiteral("ValidUtil")) +
-                      zone + which + rule,
-                  GetMLText(ml, QStringLiteral("下載取消"), 7, 2003, QStringLiteral("ValidUtil")));
+        const QString which = alarmFits ? T(QStringLiteral("]的警報復歸訊息["), 4, 2003) + reset
+                                        : T(QStringLiteral("]的警報發起訊息["), 3, 2003) + alarm;
+        const QString rule = isUnicode ? T(QStringLiteral("]長度超過70個字。"), 5, 2003)
+                                       : T(QStringLiteral("]長度超過160個位元組。"), 6, 2003);
+        Cancelled(ctx, T(QStringLiteral("下載取消！"), 1, 2003),
+                  T(QStringLiteral("警報點["), 2, 2003) + zone + which + rule,
+                  T(QStringLiteral("下載取消"), 7, 2003));
         return false;
     }
     return true;
@@ -119,106 +101,77 @@ bool MessagesFit(EditContext& ctx, bool isUnicode) {
 } // namespace
 
 bool ValidUserGroupName(EditContext& ctx, const QString& name) {
+    const MLText T{ctx.ml, QStringLiteral("ValidUtil")};
     const MLState& ml = ctx.ml;
     if (name.isEmpty()) {
-        Critical(ctx,
-                 GetMLText(ml, QStringLiteral("本使用者群組名稱不得為空白。"), 1, 10,
-                           QStringLiteral("ValidUtil")),
-                 GetMLText(ml, QStringLiteral("本使用者群組名稱不得為空白"), 2, 10,
-                           QStringLiteral("ValidUtil")));
+        Critical(ctx, T(QStringLiteral("本使用者群組名稱不得為空白。"), 1, 10),
+                 T(QStringLiteral("本使用者群組名稱不得為空白"), 2, 10));
         return false;
     }
     if (IsReserved(ml, name)) {
         Critical(ctx,
-                 GetMLText(ml, QStringLiteral("不合法的使用者群組名稱！"), 1, 15,
-                           QStringLiteral("ValidUtil")) +
-                     kCrLf +
-                     GetMLText(ml, QStringLiteral("本使用者群組名稱["), 2, 15,
-                               QStringLiteral("ValidUtil")) +
-                     name +
-                     GetMLText(ml, QStringLiteral("]不得和以下名稱相同:"), 3, 15,
-                               QStringLiteral("ValidUtil")) +
-                     kCrLf +
-                     GetMLText(
-                         ml,
-                         QStringLiteral("[所有群組]、[ALL GROUP]、[ALL USER GROUP]、[ALL]、[NONE]"),
-                         4, 15, QStringLiteral("ValidUtil")),
-                 GetMLText(ml, QStringLiteral("不合法的使用者群組名稱"), 5, 15,
-                           QStringLiteral("ValidUtil")));
+                 T(QStringLiteral("不合法的使用者群組名稱！"), 1, 15) + kCrLf +
+                     T(QStringLiteral("本使用者群組名稱["), 2, 15) + name +
+                     T(QStringLiteral("]不得和以下名稱相同:"), 3, 15) + kCrLf +
+                     T(QStringLiteral("[所有群組]、[ALL GROUP]、[ALL USER GROUP]、[ALL]、[NONE]"),
+                       4, 15),
+                 T(QStringLiteral("不合法的使用者群組名稱"), 5, 15));
         return false;
     }
     if (!FormOk(ctx, name, true)) return false;
     RowSet* groups = ctx.project.UserGroups.get();
     if (ADOUtil::GetRecordCount(groups) <= 0) return true;
     if (NameTaken(groups, ProjectSchema::kGroupName, name)) {
-        Critical(
-            ctx,
-            GetMLText(ml, QStringLiteral("本使用者群組名稱["), 1, 26, QStringLiteral("ValidUtil")) +
-                name +
-                GetMLText(ml, QStringLiteral("]已經存在。"), 2, 26, QStringLiteral("ValidUtil")),
-            GetMLText(ml, QStringLiteral("本使用者群組名稱已經存在"), 3, 26,
-                      QStringLiteral("ValidUtil")));
+        Critical(ctx,
+                 T(QStringLiteral("本使用者群組名稱["), 1, 26) + name +
+                     T(QStringLiteral("]已經存在。"), 2, 26),
+                 T(QStringLiteral("本使用者群組名稱已經存在"), 3, 26));
         return false;
     }
     return true;
 }
 
 bool ValidUserName(EditContext& ctx, const QString& name) {
+    const MLText T{ctx.ml, QStringLiteral("ValidUtil")};
     const MLState& ml = ctx.ml;
     if (name.isEmpty()) {
-        Critical(ctx,
-                 GetMLText(ml, QStringLiteral("本使用者名稱不得為空白。"), 1, 44,
-                           QStringLiteral("ValidUtil")),
-                 GetMLText(ml, QStringLiteral("本使用者名稱不得為空白"), 2, 44,
-                           QStringLiteral("ValidUtil")));
+        Critical(ctx, T(QStringLiteral("本使用者名稱不得為空白。"), 1, 44),
+                 T(QStringLiteral("本使用者名稱不得為空白"), 2, 44));
         return false;
     }
     if (IsReserved(ml, name)) {
-        Critical(
-            ctx,
-            GetMLText(ml, QStringLiteral("不合法的使用者群組名稱！"), 1, 49,
-                      QStringLiteral("ValidUtil")) +
-                kCrLf +
-                GetMLText(ml, QStringLiteral("本使用者名稱["), 2, 49, QStringLiteral("ValidUtil")) +
-                name +
-                GetMLText(ml, QStringLiteral("]不得和以下名稱相同:"), 3, 49,
-                          QStringLiteral("ValidUtil")) +
-                kCrLf +
-                GetMLText(
-                    ml, QStringLiteral("[所有群組]、[ALL GROUP]、[ALL USER GROUP]、[ALL]、[NONE]"),
-                    4, 49, QStringLiteral("ValidUtil")),
-            GetMLText(ml, QStringLiteral("不合法的使用者群組名稱"), 5, 49,
-                      QStringLiteral("ValidUtil")));
+        Critical(ctx,
+                 T(QStringLiteral("不合法的使用者群組名稱！"), 1, 49) + kCrLf +
+                     T(QStringLiteral("本使用者名稱["), 2, 49) + name +
+                     T(QStringLiteral("]不得和以下名稱相同:"), 3, 49) + kCrLf +
+                     T(QStringLiteral("[所有群組]、[ALL GROUP]、[ALL USER GROUP]、[ALL]、[NONE]"),
+                       4, 49),
+                 T(QStringLiteral("不合法的使用者群組名稱"), 5, 49));
         return false;
     }
     if (!FormOk(ctx, name, false)) return false;
     RowSet* users = ctx.project.Users.get();
     if (ADOUtil::GetRecordCount(users) <= 0) return true;
     if (NameTaken(users, ProjectSchema::kUserName, name)) {
-        Critical(
-            ctx,
-            GetMLText(ml, QStringLiteral("本電話使用者名稱["), 1, 60, QStringLiteral("ValidUtil")) +
-                name +
-                GetMLText(ml, QStringLiteral("]已經存在。"), 2, 60, QStringLiteral("ValidUtil")),
-            GetMLText(ml, QStringLiteral("本電話使用者名稱已經存在"), 3, 60,
-                      QStringLiteral("ValidUtil")));
+        Critical(ctx,
+                 T(QStringLiteral("本電話使用者名稱["), 1, 60) + name +
+                     T(QStringLiteral("]已經存在。"), 2, 60),
+                 T(QStringLiteral("本電話使用者名稱已經存在"), 3, 60));
         return false;
     }
     return true;
 }
 
 bool CheckBeforeDownload(EditContext& ctx, const ProjectImage& image) {
-    const MLState& ml = ctx.ml;
+    const MLText T{ctx.ml, QStringLiteral("ValidUtil")};
     OpenProject& p = ctx.project;
     RowSet* groupRs = p.UserGroups.get();
     RowSet* userRs = p.Users.get();
 
     if (ADOUtil::GetRecordCount(groupRs) <= 0) {
-        Cancelled(ctx,
-                  GetMLText(ml, QStringLiteral("下載取消！"), 1, 102, QStringLiteral("ValidUtil")),
-                  GetMLText(ml, QStringLiteral("未設定使用者群組及使用者。"), 2, 102,
-                            QStringLiteral("ValidUtil")),
-                  GetMLText(ml, QStringLiteral("下載取消"), 3, 102, QStringLiteral("ValidUtil")));
+        Cancelled(ctx, T(QStringLiteral("下載取消！"), 1, 102),
+                  T(QStringLiteral("未設定使用者群組及使用者。"), 2, 102),
+                  T(QStringLiteral("下載取消"), 3, 102));
         return false;
     }
     QStringList groups;
@@ -227,24 +180,19 @@ bool CheckBeforeDownload(EditContext& ctx, const ProjectImage& image) {
         for (copy->MoveFirst(); !copy->Eof(); copy->MoveNext()) {
             const QString name = ADOUtil::NullToStr(copy->Field(ProjectSchema::kGroupName));
             if (name.isEmpty()) {
-                Cancelled(
-                    ctx,
-                    GetMLText(ml, QStringLiteral("下載取消！"), 1, 92, QStringLiteral("ValidUtil")),
-                    GetMLText(ml, QStringLiteral("未設定使用者群組及使用者。"), 2, 92,
-                              QStringLiteral("ValidUtil")),
-                    GetMLText(ml, QStringLiteral("下載取消"), 3, 92, QStringLiteral("ValidUtil")));
+                Cancelled(ctx, T(QStringLiteral("下載取消！"), 1, 92),
+                          T(QStringLiteral("未設定使用者群組及使用者。"), 2, 92),
+                          T(QStringLiteral("下載取消"), 3, 92));
                 return false;
             }
             groups << name;
         }
     }
     if (ADOUtil::GetRecordCount(userRs) <= 0) {
-        Cancelled(ctx,
-                  GetMLText(ml, QStringLiteral("下載取消！"), 1, 136, QStringLiteral("ValidUtil")),
+        Cancelled(ctx, T(QStringLiteral("下載取消！"), 1, 136),
                   QString::number(groups.size()) +
-                      GetMLText(ml, QStringLiteral("筆使用者群組未設定使用者。"), 2, 136,
-                                QStringLiteral("ValidUtil")),
-                  GetMLText(ml, QStringLiteral("下載取消"), 3, 136, QStringLiteral("ValidUtil")));
+                      T(QStringLiteral("筆使用者群組未設定使用者。"), 2, 136),
+                  T(QStringLiteral("下載取消"), 3, 136));
         return false;
     }
     {
@@ -266,52 +214,34 @@ bool CheckBeforeDownload(EditContext& ctx, const ProjectImage& image) {
             }
             if (!group.isEmpty()) {
                 if (userName.isEmpty() && enabled) {
-                    Cancelled(ctx,
-                              GetMLText(ml, QStringLiteral("下載取消！"), 1, 117,
-                                        QStringLiteral("ValidUtil")),
-                              GetMLText(ml, QStringLiteral("此使用者群組名稱["), 2, 117,
-                                        QStringLiteral("ValidUtil")) +
-                                  group +
-                                  GetMLText(ml, QStringLiteral("]未設定使用者。"), 3, 117,
-                                            QStringLiteral("ValidUtil")),
-                              GetMLText(ml, QStringLiteral("下載取消"), 4, 117,
-                                        QStringLiteral("ValidUtil")));
+                    Cancelled(ctx, T(QStringLiteral("下載取消！"), 1, 117),
+                              T(QStringLiteral("此使用者群組名稱["), 2, 117) + group +
+                                  T(QStringLiteral("]未設定使用者。"), 3, 117),
+                              T(QStringLiteral("下載取消"), 4, 117));
                     return false;
                 }
                 // The number as it is sent: blanks around it are not a number.
                 if (phone.trimmed().isEmpty() && enabled) {
-                    Cancelled(ctx,
-                              GetMLText(ml, QStringLiteral("下載取消！"), 1, 122,
-                                        QStringLiteral("ValidUtil")),
-                              GetMLText(ml, QStringLiteral("此使用者群組名稱["), 2, 122,
-                                        QStringLiteral("ValidUtil")) +
-                                  group +
-                                  GetMLText(ml, QStringLiteral("]下的使用者["), 3, 122,
-                                            QStringLiteral("ValidUtil")) +
-                                  userName +
-                                  GetMLText(ml, QStringLiteral("]未設定電話號碼。"), 4, 122,
-                                            QStringLiteral("ValidUtil")),
-                              GetMLText(ml, QStringLiteral("下載取消"), 5, 122,
-                                        QStringLiteral("ValidUtil")));
+                    Cancelled(ctx, T(QStringLiteral("下載取消！"), 1, 122),
+                              T(QStringLiteral("此使用者群組名稱["), 2, 122) + group +
+                                  T(QStringLiteral("]下的使用者["), 3, 122) + userName +
+                                  T(QStringLiteral("]未設定電話號碼。"), 4, 122),
+                              T(QStringLiteral("下載取消"), 5, 122));
                     return false;
                 }
             }
         }
     }
     if (image.groups.size() > kMaxDownloadGroups) {
-        Cancelled(ctx,
-                  GetMLText(ml, QStringLiteral("下載取消！"), 1, 2001, QStringLiteral("ValidUtil")),
-                  GetMLText(ml, QStringLiteral("專案的群組不得超過128筆。"), 2, 2001,
-                            QStringLiteral("ValidUtil")),
-                  GetMLText(ml, QStringLiteral("下載取消"), 3, 2001, QStringLiteral("ValidUtil")));
+        Cancelled(ctx, T(QStringLiteral("下載取消！"), 1, 2001),
+                  T(QStringLiteral("專案的群組不得超過128筆。"), 2, 2001),
+                  T(QStringLiteral("下載取消"), 3, 2001));
         return false;
     }
     if (image.phoneBook.size() > kMaxDownloadTargets) {
-        Cancelled(ctx,
-                  GetMLText(ml, QStringLiteral("下載取消！"), 1, 2002, QStringLiteral("ValidUtil")),
-                  GetMLText(ml, QStringLiteral("專案的通知對象[群組/連絡人]不得超過128筆。"), 2,
-                            2002, QStringLiteral("ValidUtil")),
-                  GetMLText(ml, QStringLiteral("下載取消"), 3, 2002, QStringLiteral("ValidUtil")));
+        Cancelled(ctx, T(QStringLiteral("下載取消！"), 1, 2002),
+                  T(QStringLiteral("專案的通知對象[群組/連絡人]不得超過128筆。"), 2, 2002),
+                  T(QStringLiteral("下載取消"), 3, 2002));
         return false;
     }
     return MessagesFit(ctx, image.isUnicode);

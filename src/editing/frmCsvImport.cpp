@@ -1,6 +1,7 @@
 #include "editing/frmCsvImport.h"
 
 #include "editing/EditContext.h"
+#include "ml/MLText.h"
 #include "ui_frmCsvImport.h"
 
 #include <QHeaderView>
@@ -8,12 +9,10 @@
 
 frmCsvImport::frmCsvImport(EditContext& ctx, QWidget* parent)
     : QtFormDialog(ctx.ml, QStringLiteral("frmCsvImport"), parent), m_ctx(ctx) {
-    const MLState& ml = ctx.ml;
-    ui->lvRows->setHeaderLabels(
-        {GetMLText(ml, QStringLiteral("列"), 1, 11, QStringLiteral("CsvExchange")),
-         GetMLText(ml, QStringLiteral("結果"), 2, 11, QStringLiteral("CsvExchange")),
-         GetMLText(ml, QStringLiteral("名稱"), 3, 11, QStringLiteral("CsvExchange")),
-         GetMLText(ml, QStringLiteral("說明"), 4, 11, QStringLiteral("CsvExchange"))});
+    const MLText T{ctx.ml, QStringLiteral("CsvExchange")};
+    ui->lvRows->setHeaderLabels({T(QStringLiteral("列"), 1, 11), T(QStringLiteral("結果"), 2, 11),
+                                 T(QStringLiteral("名稱"), 3, 11),
+                                 T(QStringLiteral("說明"), 4, 11)});
     ui->lvRows->header()->setStretchLastSection(true);
     connect(ui->chkCreateGroups, &QCheckBox::toggled, this, [this](bool checked) {
         m_ctx.forms.csvImport.chkCreateGroups_Click(m_ctx, checked);

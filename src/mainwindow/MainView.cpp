@@ -4,6 +4,7 @@
 #include "db/ADOUtil.h"
 #include "editing/KORVAUtil.h"
 #include "mainwindow/MainContext.h"
+#include "ml/MLText.h"
 #include "store/KORVAMain.h"
 #include "store/ProjectSchema.h"
 
@@ -26,13 +27,11 @@ using NodeTags::kUserGroups;
 using NodeTags::kUsers;
 using NodeTags::kZones;
 
-QString Str(const RowSet* rs, const QString& field) {
-    return ADOUtil::NullToStr(rs->Field(field));
-}
+using ADOUtil::FieldText;
 
 // ZoneNo as a 16-bit whole number in decimal.
 QString ZoneNoText(const RowSet* rs) {
-    return QString::number(VBUtil::ToWhole16(Str(rs, ProjectSchema::kZoneNo)));
+    return QString::number(VBUtil::ToWhole16(FieldText(rs, ProjectSchema::kZoneNo)));
 }
 
 bool HasCurrentRow(RowSet* rs) {
@@ -41,7 +40,8 @@ bool HasCurrentRow(RowSet* rs) {
 
 // A contact's groups on one line: "A, B".
 QString GroupsShown(const RowSet* rs) {
-    return KORVAUtil::SplitGroupList(Str(rs, ProjectSchema::kGroupName)).join(QStringLiteral(", "));
+    return KORVAUtil::SplitGroupList(FieldText(rs, ProjectSchema::kGroupName))
+        .join(QStringLiteral(", "));
 }
 } // namespace
 
@@ -58,54 +58,49 @@ void SelectNode(MainViewState& view, const QModelIndex& index) {
 }
 
 void mktvProjContent(MainContext& ctx) {
+    const MLText T{ctx.ml, QStringLiteral("KORVAMain")};
     ProjTreeModel& tree = ctx.view.tree;
     const OpenProject& p = ctx.project;
     tree.Clear();
     if (!p.IsOpen()) return;
 
-    const QModelIndex root = tree.AddNode(
-        {},
-        GetMLText(ctx.ml, QStringLiteral("專案("), 1, 1019, QStringLiteral("KORVAMain")) +
-            p.ProjName + u')',
-        QString(), QStringLiteral("Proj"), kProjName);
+    const QModelIndex root =
+        tree.AddNode({}, T(QStringLiteral("專案("), 1, 1019) + p.ProjName + u')', QString(),
+                     QStringLiteral("Proj"), kProjName);
     tree.SetExpanded(root, true);
 
-    const QModelIndex users = tree.AddNode(
-        root, GetMLText(ctx.ml, QStringLiteral("連絡人"), 2, 1023, QStringLiteral("KORVAMain")),
-        kUsers, QStringLiteral("UserName"), kUsers);
+    const QModelIndex users = tree.AddNode(root, T(QStringLiteral("連絡人"), 2, 1023), kUsers,
+                                           QStringLiteral("UserName"), kUsers);
     if (RowSet* rs = p.Users.get(); ADOUtil::GetRecordCount(rs) > 0) {
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
-            const QString name = Str(rs, ProjectSchema::kUserName);
+            const QString name = FieldText(rs, ProjectSchema::kUserName);
             if (name.isEmpty()) continue;
             tree.AddNode(users, name, QString(), QStringLiteral("UserName"), kUsers + u',' + name,
-                         Str(rs, ProjectSchema::kIsDisable) == QLatin1String("True"));
+                         FieldText(rs, ProjectSchema::kIsDisable) == QLatin1String("True"));
         }
     }
 
-    const QModelIndex groups = tree.AddNode(
-        root, GetMLText(ctx.ml, QStringLiteral("群組"), 2, 1221, QStringLiteral("KORVAMain")),
-        GetMLText(ctx.ml, QStringLiteral("UserGroups"), 1, 1221, QStringLiteral("KORVAMain")),
-        GetMLText(ctx.ml, QStringLiteral("UserGroups"), 3, 1221, QStringLiteral("KORVAMain")),
-        kUserGroups);
+    const QModelIndex groups = tree.AddNode(root, T(QStringLiteral("群組"), 2, 1221),
+                                            T(QStringLiteral("UserGroups"), 1, 1221),
+                                            T(QStringLiteral("UserGroups"), 3, 1221), kUserGroups);
     if (RowSet* rs = p.UserGroups.get(); ADOUtil::GetRecordCount(rs) > 0) {
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
-            const QString name = Str(rs, ProjectSchema::kGroupName);
+            const QString name = FieldText(rs, ProjectSchema::kGroupName);
             if (name.isEmpty()) continue;
             tree.AddNode(groups, name, QString(), QStringLiteral("UserGroups"),
                          kUserGroups + u',' + name);
         }
     }
 
-    const QModelIndex zones = tree.AddNode(
-        root, GetMLText(ctx.ml, QStringLiteral("警報區"), 2, 1061, QStringLiteral("KORVAMain")),
-        kZones, kZones, kZones);
+    const QModelIndex zones =
+        tree.AddNode(root, T(QStringLiteral("警報區"), 2, 1061), kZones, kZones, kZones);
     if (RowSet* rs = p.Zones.get(); ADOUtil::GetRecordCount(rs) > 0) {
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
             const QString no = ZoneNoText(rs);
-            const QString name = Str(rs, ProjectSchema::kZoneName);
+            const QString name = FieldText(rs, ProjectSchema::kZoneName);
             const QString caption = name.isEmpty() ? u'#' + no : u'#' + no + u'-' + name;
             tree.AddNode(zones, caption, kZones + no, QStringLiteral("Alarm"), kZones + u',' + no,
-                         Str(rs, ProjectSchema::kIsDisable) == QLatin1String("True"));
+                         FieldText(rs, ProjectSchema::kIsDisable) == QLatin1String("True"));
         }
     }
     // A fresh tree shows the project's overview: the root is the selected node.
@@ -115,8 +110,8 @@ void mktvProjContent(MainContext& ctx) {
 void PutTableTolvNodeContent(MainContext& ctx, const QString& tmpTableName, RowSet* tmpRs,
                              const QString& tmpFilterFieldName1,
                              const QVariant& tmpFilterFieldValue1) {
+    const MLText T{ctx.ml, QStringLiteral("KORVAMain")};
     NodeContentModel& lv = ctx.view.list;
-    const MLState& ml = ctx.ml;
     lv.ClearColumns();
     lv.ClearRows();
     const bool members = tmpTableName == kUsers && tmpFilterFieldName1 == ProjectSchema::kGroupName;
@@ -124,110 +119,51 @@ void PutTableTolvNodeContent(MainContext& ctx, const QString& tmpTableName, RowS
 
     if (tmpTableName == kUserGroups) {
         if (hasRows) {
-            lv.AddColumn(GetMLText(ml, QStringLiteral("連絡人群組名稱"), 1, 1227,
-                                   QStringLiteral("KORVAMain")),
-                         1500);
-            lv.AddColumn(GetMLText(ml, QStringLiteral("連絡人群組說明"), 1, 1228,
-                                   QStringLiteral("KORVAMain")),
-                         1800);
+            lv.AddColumn(T(QStringLiteral("連絡人群組名稱"), 1, 1227), 1500);
+            lv.AddColumn(T(QStringLiteral("連絡人群組說明"), 1, 1228), 1800);
         } else {
-            lv.AddColumn(GetMLText(ml, QStringLiteral("連絡人群組名稱"), 1, 1197,
-                                   QStringLiteral("KORVAMain")),
-                         1500);
-            lv.AddColumn(GetMLText(ml, QStringLiteral("連絡人群組說明"), 1, 1198,
-                                   QStringLiteral("KORVAMain")),
-                         1800);
+            lv.AddColumn(T(QStringLiteral("連絡人群組名稱"), 1, 1197), 1500);
+            lv.AddColumn(T(QStringLiteral("連絡人群組說明"), 1, 1198), 1800);
         }
     } else if (members) {
         if (hasRows) {
-            lv.AddColumn(
-                GetMLText(ml, QStringLiteral("連絡人"), 1, 1230, QStringLiteral("KORVAMain")),
-                1000);
-            lv.AddColumn(
-                GetMLText(ml, QStringLiteral("電話號碼"), 1, 1231, QStringLiteral("KORVAMain")),
-                1500);
-            lv.AddColumn(GetMLText(ml, QStringLiteral("連絡人群組名稱"), 1, 1232,
-                                   QStringLiteral("KORVAMain")),
-                         1500);
-            lv.AddColumn(
-                GetMLText(ml, QStringLiteral("說明"), 1, 1233, QStringLiteral("KORVAMain")), 1500);
-            lv.AddColumn(
-                GetMLText(ml, QStringLiteral("暫停使用"), 1, 1234, QStringLiteral("KORVAMain")),
-                1000);
+            lv.AddColumn(T(QStringLiteral("連絡人"), 1, 1230), 1000);
+            lv.AddColumn(T(QStringLiteral("電話號碼"), 1, 1231), 1500);
+            lv.AddColumn(T(QStringLiteral("連絡人群組名稱"), 1, 1232), 1500);
+            lv.AddColumn(T(QStringLiteral("說明"), 1, 1233), 1500);
+            lv.AddColumn(T(QStringLiteral("暫停使用"), 1, 1234), 1000);
         } else {
-            lv.AddColumn(
-                GetMLText(ml, QStringLiteral("連絡人"), 1, 1200, QStringLiteral("KORVAMain")),
-                1000);
-            lv.AddColumn(
-                GetMLText(ml, QStringLiteral("電話號碼"), 1, 1201, QStringLiteral("KORVAMain")),
-                1500);
-            lv.AddColumn(GetMLText(ml, QStringLiteral("連絡人群組名稱"), 1, 1202,
-                                   QStringLiteral("KORVAMain")),
-                         1500);
-            lv.AddColumn(
-                GetMLText(ml, QStringLiteral("說明"), 1, 1203, QStringLiteral("KORVAMain")), 1500);
-            lv.AddColumn(
-                GetMLText(ml, QStringLiteral("暫停使用"), 1, 1204, QStringLiteral("KORVAMain")),
-                1000);
+            lv.AddColumn(T(QStringLiteral("連絡人"), 1, 1200), 1000);
+            lv.AddColumn(T(QStringLiteral("電話號碼"), 1, 1201), 1500);
+            lv.AddColumn(T(QStringLiteral("連絡人群組名稱"), 1, 1202), 1500);
+            lv.AddColumn(T(QStringLiteral("說明"), 1, 1203), 1500);
+            lv.AddColumn(T(QStringLiteral("暫停使用"), 1, 1204), 1000);
         }
     } else if (tmpTableName == kUsers) {
         if (hasRows) {
-            lv.AddColumn(
-                GetMLText(ml, QStringLiteral("連絡人名稱"), 1, 1438, QStringLiteral("KORVAMain")),
-                1500);
-            lv.AddColumn(
-                GetMLText(ml, QStringLiteral("連絡人說明"), 1, 1439, QStringLiteral("KORVAMain")),
-                1500);
+            lv.AddColumn(T(QStringLiteral("連絡人名稱"), 1, 1438), 1500);
+            lv.AddColumn(T(QStringLiteral("連絡人說明"), 1, 1439), 1500);
         } else {
-            lv.AddColumn(
-                GetMLText(ml, QStringLiteral("連絡人名稱"), 1, 1403, QStringLiteral("KORVAMain")),
-                1500);
-            lv.AddColumn(
-                GetMLText(ml, QStringLiteral("連絡人說明"), 1, 1404, QStringLiteral("KORVAMain")),
-                1500);
+            lv.AddColumn(T(QStringLiteral("連絡人名稱"), 1, 1403), 1500);
+            lv.AddColumn(T(QStringLiteral("連絡人說明"), 1, 1404), 1500);
         }
     } else if (tmpTableName == kZones) {
         if (hasRows) {
-            lv.AddColumn(
-                GetMLText(ml, QStringLiteral("警報區"), 1, 1236, QStringLiteral("KORVAMain")),
-                1000);
-            lv.AddColumn(
-                GetMLText(ml, QStringLiteral("警報區名稱"), 1, 1237, QStringLiteral("KORVAMain")),
-                1500);
-            lv.AddColumn(GetMLText(ml, QStringLiteral("連絡人群組名稱"), 1, 1238,
-                                   QStringLiteral("KORVAMain")),
-                         1500);
-            lv.AddColumn(
-                GetMLText(ml, QStringLiteral("說明"), 1, 1239, QStringLiteral("KORVAMain")), 1300);
-            lv.AddColumn(
-                GetMLText(ml, QStringLiteral("警報發起訊息"), 1, 1240, QStringLiteral("KORVAMain")),
-                1500);
-            lv.AddColumn(
-                GetMLText(ml, QStringLiteral("警報復歸訊息"), 1, 1241, QStringLiteral("KORVAMain")),
-                1500);
-            lv.AddColumn(
-                GetMLText(ml, QStringLiteral("暫停使用"), 1, 1242, QStringLiteral("KORVAMain")),
-                1000);
+            lv.AddColumn(T(QStringLiteral("警報區"), 1, 1236), 1000);
+            lv.AddColumn(T(QStringLiteral("警報區名稱"), 1, 1237), 1500);
+            lv.AddColumn(T(QStringLiteral("連絡人群組名稱"), 1, 1238), 1500);
+            lv.AddColumn(T(QStringLiteral("說明"), 1, 1239), 1300);
+            lv.AddColumn(T(QStringLiteral("警報發起訊息"), 1, 1240), 1500);
+            lv.AddColumn(T(QStringLiteral("警報復歸訊息"), 1, 1241), 1500);
+            lv.AddColumn(T(QStringLiteral("暫停使用"), 1, 1242), 1000);
         } else {
-            lv.AddColumn(
-                GetMLText(ml, QStringLiteral("警報區"), 1, 1206, QStringLiteral("KORVAMain")), 800);
-            lv.AddColumn(
-                GetMLText(ml, QStringLiteral("警報區名稱"), 1, 1207, QStringLiteral("KORVAMain")),
-                1500);
-            lv.AddColumn(GetMLText(ml, QStringLiteral("連絡人群組名稱"), 1, 1208,
-                                   QStringLiteral("KORVAMain")),
-                         1500);
-            lv.AddColumn(
-                GetMLText(ml, QStringLiteral("說明"), 1, 1209, QStringLiteral("KORVAMain")), 1200);
-            lv.AddColumn(
-                GetMLText(ml, QStringLiteral("警報發起訊息"), 1, 1210, QStringLiteral("KORVAMain")),
-                1200);
-            lv.AddColumn(
-                GetMLText(ml, QStringLiteral("警報復歸訊息"), 1, 1211, QStringLiteral("KORVAMain")),
-                1200);
-            lv.AddColumn(
-                GetMLText(ml, QStringLiteral("暫停使用"), 1, 1212, QStringLiteral("KORVAMain")),
-                1000);
+            lv.AddColumn(T(QStringLiteral("警報區"), 1, 1206), 800);
+            lv.AddColumn(T(QStringLiteral("警報區名稱"), 1, 1207), 1500);
+            lv.AddColumn(T(QStringLiteral("連絡人群組名稱"), 1, 1208), 1500);
+            lv.AddColumn(T(QStringLiteral("說明"), 1, 1209), 1200);
+            lv.AddColumn(T(QStringLiteral("警報發起訊息"), 1, 1210), 1200);
+            lv.AddColumn(T(QStringLiteral("警報復歸訊息"), 1, 1211), 1200);
+            lv.AddColumn(T(QStringLiteral("暫停使用"), 1, 1212), 1000);
         }
     }
     if (!hasRows) return;
@@ -235,80 +171,76 @@ void PutTableTolvNodeContent(MainContext& ctx, const QString& tmpTableName, RowS
     const QString filterValue = ADOUtil::NullToStr(tmpFilterFieldValue1);
     for (tmpRs->MoveFirst(); !tmpRs->Eof(); tmpRs->MoveNext()) {
         if (members) {
-            if (!Str(tmpRs, ProjectSchema::kGroupName).split(VBUtil::kCrLf).contains(filterValue))
+            if (!FieldText(tmpRs, ProjectSchema::kGroupName)
+                     .split(VBUtil::kCrLf)
+                     .contains(filterValue))
                 continue;
         } else if (!tmpFilterFieldName1.isEmpty()) {
             if (ADOUtil::NullToStr(tmpRs->Field(tmpFilterFieldName1)) != filterValue) continue;
         }
         if (tmpTableName == kUserGroups) {
-            lv.AddRow(
-                {Str(tmpRs, ProjectSchema::kGroupName), Str(tmpRs, ProjectSchema::kGroupDsc)});
+            lv.AddRow({FieldText(tmpRs, ProjectSchema::kGroupName),
+                       FieldText(tmpRs, ProjectSchema::kGroupDsc)});
         } else if (members) {
-            lv.AddRow({Str(tmpRs, ProjectSchema::kUserName),
-                       Str(tmpRs, ProjectSchema::kPhoneNumber), GroupsShown(tmpRs),
-                       Str(tmpRs, ProjectSchema::kUserDsc), Str(tmpRs, ProjectSchema::kIsDisable)});
+            lv.AddRow({FieldText(tmpRs, ProjectSchema::kUserName),
+                       FieldText(tmpRs, ProjectSchema::kPhoneNumber), GroupsShown(tmpRs),
+                       FieldText(tmpRs, ProjectSchema::kUserDsc),
+                       FieldText(tmpRs, ProjectSchema::kIsDisable)});
         } else if (tmpTableName == kUsers) {
-            lv.AddRow({Str(tmpRs, ProjectSchema::kUserName), Str(tmpRs, ProjectSchema::kUserDsc)});
+            lv.AddRow({FieldText(tmpRs, ProjectSchema::kUserName),
+                       FieldText(tmpRs, ProjectSchema::kUserDsc)});
         } else if (tmpTableName == kZones) {
-            lv.AddRow({Str(tmpRs, ProjectSchema::kZoneNo), Str(tmpRs, ProjectSchema::kZoneName),
-                       Str(tmpRs, ProjectSchema::kGroupName), Str(tmpRs, ProjectSchema::kZoneDsc),
-                       Str(tmpRs, ProjectSchema::kAlarmSMS), Str(tmpRs, ProjectSchema::kResetSMS),
-                       Str(tmpRs, ProjectSchema::kIsDisable)});
+            lv.AddRow({FieldText(tmpRs, ProjectSchema::kZoneNo),
+                       FieldText(tmpRs, ProjectSchema::kZoneName),
+                       FieldText(tmpRs, ProjectSchema::kGroupName),
+                       FieldText(tmpRs, ProjectSchema::kZoneDsc),
+                       FieldText(tmpRs, ProjectSchema::kAlarmSMS),
+                       FieldText(tmpRs, ProjectSchema::kResetSMS),
+                       FieldText(tmpRs, ProjectSchema::kIsDisable)});
         }
     }
 }
 
 void PutRecordTolvNodeContent(MainContext& ctx, const QString& tmpTableName, RowSet* tmpRs) {
+    const MLText T{ctx.ml, QStringLiteral("KORVAMain")};
     NodeContentModel& lv = ctx.view.list;
-    const MLState& ml = ctx.ml;
     lv.ClearColumns();
     lv.ClearRows();
     if (tmpTableName == kUsers) {
-        lv.AddColumn(GetMLText(ml, QStringLiteral("項目"), 1, 1325, QStringLiteral("KORVAMain")),
-                     1500);
-        lv.AddColumn(GetMLText(ml, QStringLiteral("內容"), 1, 1326, QStringLiteral("KORVAMain")),
-                     4000);
+        lv.AddColumn(T(QStringLiteral("項目"), 1, 1325), 1500);
+        lv.AddColumn(T(QStringLiteral("內容"), 1, 1326), 4000);
         // A tag whose row was not found leaves the table past its end: nothing to show.
         if (!HasCurrentRow(tmpRs)) return;
-        lv.AddRow({GetMLText(ml, QStringLiteral("電話號碼:"), 1, 1348, QStringLiteral("KORVAMain")),
-                   Str(tmpRs, ProjectSchema::kPhoneNumber)});
-        lv.AddRow({GetMLText(ml, QStringLiteral("暫使使用:"), 1, 1350, QStringLiteral("KORVAMain")),
-                   Str(tmpRs, ProjectSchema::kIsDisable)});
+        lv.AddRow({T(QStringLiteral("電話號碼:"), 1, 1348),
+                   FieldText(tmpRs, ProjectSchema::kPhoneNumber)});
         lv.AddRow(
-            {GetMLText(ml, QStringLiteral("連絡人群組名稱:"), 1, 1352, QStringLiteral("KORVAMain")),
-             GroupsShown(tmpRs)});
-        lv.AddRow({GetMLText(ml, QStringLiteral("連絡人:"), 1, 1354, QStringLiteral("KORVAMain")),
-                   Str(tmpRs, ProjectSchema::kUserName)});
-        lv.AddRow({GetMLText(ml, QStringLiteral("說明:"), 1, 1356, QStringLiteral("KORVAMain")),
-                   Str(tmpRs, ProjectSchema::kUserDsc)});
+            {T(QStringLiteral("暫使使用:"), 1, 1350), FieldText(tmpRs, ProjectSchema::kIsDisable)});
+        lv.AddRow({T(QStringLiteral("連絡人群組名稱:"), 1, 1352), GroupsShown(tmpRs)});
+        lv.AddRow(
+            {T(QStringLiteral("連絡人:"), 1, 1354), FieldText(tmpRs, ProjectSchema::kUserName)});
+        lv.AddRow({T(QStringLiteral("說明:"), 1, 1356), FieldText(tmpRs, ProjectSchema::kUserDsc)});
     } else if (tmpTableName == kZones) {
-        lv.AddColumn(GetMLText(ml, QStringLiteral("項目"), 1, 1322, QStringLiteral("KORVAMain")),
-                     1500);
-        lv.AddColumn(GetMLText(ml, QStringLiteral("內容"), 1, 1323, QStringLiteral("KORVAMain")),
-                     1500);
+        lv.AddColumn(T(QStringLiteral("項目"), 1, 1322), 1500);
+        lv.AddColumn(T(QStringLiteral("內容"), 1, 1323), 1500);
         if (!HasCurrentRow(tmpRs)) return;
-        lv.AddRow({GetMLText(ml, QStringLiteral("警報區:"), 1, 1333, QStringLiteral("KORVAMain")),
-                   Str(tmpRs, ProjectSchema::kZoneNo)});
         lv.AddRow(
-            {GetMLText(ml, QStringLiteral("警報區名稱:"), 1, 1335, QStringLiteral("KORVAMain")),
-             Str(tmpRs, ProjectSchema::kZoneName)});
-        lv.AddRow({GetMLText(ml, QStringLiteral("暫停使用"), 1, 1337, QStringLiteral("KORVAMain")),
-                   Str(tmpRs, ProjectSchema::kIsDisable)});
+            {T(QStringLiteral("警報區:"), 1, 1333), FieldText(tmpRs, ProjectSchema::kZoneNo)});
+        lv.AddRow({T(QStringLiteral("警報區名稱:"), 1, 1335),
+                   FieldText(tmpRs, ProjectSchema::kZoneName)});
         lv.AddRow(
-            {GetMLText(ml, QStringLiteral("連絡人群組名稱:"), 1, 1339, QStringLiteral("KORVAMain")),
-             Str(tmpRs, ProjectSchema::kGroupName)});
-        lv.AddRow({GetMLText(ml, QStringLiteral("說明:"), 1, 1341, QStringLiteral("KORVAMain")),
-                   Str(tmpRs, ProjectSchema::kZoneDsc)});
-        lv.AddRow(
-            {GetMLText(ml, QStringLiteral("警報發起訊息:"), 1, 1343, QStringLiteral("KORVAMain")),
-             Str(tmpRs, ProjectSchema::kAlarmSMS)});
-        lv.AddRow(
-            {GetMLText(ml, QStringLiteral("警報復歸訊息:"), 1, 1345, QStringLiteral("KORVAMain")),
-             Str(tmpRs, ProjectSchema::kResetSMS)});
+            {T(QStringLiteral("暫停使用"), 1, 1337), FieldText(tmpRs, ProjectSchema::kIsDisable)});
+        lv.AddRow({T(QStringLiteral("連絡人群組名稱:"), 1, 1339),
+                   FieldText(tmpRs, ProjectSchema::kGroupName)});
+        lv.AddRow({T(QStringLiteral("說明:"), 1, 1341), FieldText(tmpRs, ProjectSchema::kZoneDsc)});
+        lv.AddRow({T(QStringLiteral("警報發起訊息:"), 1, 1343),
+                   FieldText(tmpRs, ProjectSchema::kAlarmSMS)});
+        lv.AddRow({T(QStringLiteral("警報復歸訊息:"), 1, 1345),
+                   FieldText(tmpRs, ProjectSchema::kResetSMS)});
     }
 }
 
 void mklvNodeContent(MainContext& ctx) {
+    const MLText T{ctx.ml, QStringLiteral("KORVAMain")};
     MainViewState& view = ctx.view;
     const QModelIndex node = SelectedNode(view);
     if (!node.isValid()) {
@@ -319,12 +251,8 @@ void mklvNodeContent(MainContext& ctx) {
     }
     const QString tag = view.tree.Tag(node);
     if (tag.isEmpty()) {
-        ctx.ui.MsgBox(GetMLText(ctx.ml,
-                                QStringLiteral("系統內部錯誤，被選中節點的夾帶資訊是為空。"), 1,
-                                1107, QStringLiteral("KORVAMain")),
-                      vbOKOnly | vbCritical,
-                      GetMLText(ctx.ml, QStringLiteral("系統內部錯誤"), 2, 1107,
-                                QStringLiteral("KORVAMain")));
+        ctx.ui.MsgBox(T(QStringLiteral("系統內部錯誤，被選中節點的夾帶資訊是為空。"), 1, 1107),
+                      vbOKOnly | vbCritical, T(QStringLiteral("系統內部錯誤"), 2, 1107));
         return;
     }
     const NodeTag parsed = NodeTag::Parse(tag);
@@ -335,54 +263,35 @@ void mklvNodeContent(MainContext& ctx) {
     const QString key = parsed.key.value_or(QString());
 
     if (kind == kProjName && !leaf) {
-        view.SetLvCaption(
-            GetMLText(ctx.ml, QStringLiteral("資料"), 1, 1289, QStringLiteral("KORVAMain")));
+        view.SetLvCaption(T(QStringLiteral("資料"), 1, 1289));
         NodeContentModel& lv = view.list;
         lv.ClearColumns();
         lv.ClearRows();
-        lv.AddColumn(
-            GetMLText(ctx.ml, QStringLiteral("項目"), 1, 1292, QStringLiteral("KORVAMain")), 1500);
-        lv.AddColumn(
-            GetMLText(ctx.ml, QStringLiteral("項目說明"), 1, 1293, QStringLiteral("KORVAMain")),
-            1500);
-        lv.AddRow(
-            {GetMLText(ctx.ml, QStringLiteral("連絡人"), 1, 1295, QStringLiteral("KORVAMain")),
-             GetMLText(ctx.ml, QStringLiteral("連絡人清單"), 1, 1296, QStringLiteral("KORVAMain"))},
-            kUsers);
-        lv.AddRow(
-            {GetMLText(ctx.ml, QStringLiteral("群組"), 1, 1297, QStringLiteral("KORVAMain")),
-             GetMLText(ctx.ml, QStringLiteral("群組清單"), 1, 1298, QStringLiteral("KORVAMain"))},
-            kUserGroups);
-        lv.AddRow(
-            {GetMLText(ctx.ml, QStringLiteral("警報區"), 1, 1299, QStringLiteral("KORVAMain")),
-             GetMLText(ctx.ml, QStringLiteral("警報區清單"), 1, 1300, QStringLiteral("KORVAMain"))},
-            kZones);
+        lv.AddColumn(T(QStringLiteral("項目"), 1, 1292), 1500);
+        lv.AddColumn(T(QStringLiteral("項目說明"), 1, 1293), 1500);
+        lv.AddRow({T(QStringLiteral("連絡人"), 1, 1295), T(QStringLiteral("連絡人清單"), 1, 1296)},
+                  kUsers);
+        lv.AddRow({T(QStringLiteral("群組"), 1, 1297), T(QStringLiteral("群組清單"), 1, 1298)},
+                  kUserGroups);
+        lv.AddRow({T(QStringLiteral("警報區"), 1, 1299), T(QStringLiteral("警報區清單"), 1, 1300)},
+                  kZones);
     } else if (kind == kUserGroups && !leaf) {
-        view.SetLvCaption(
-            GetMLText(ctx.ml, QStringLiteral("連絡人群組"), 1, 1113, QStringLiteral("KORVAMain")));
+        view.SetLvCaption(T(QStringLiteral("連絡人群組"), 1, 1113));
         PutTableTolvNodeContent(ctx, kUserGroups, p.UserGroups.get());
     } else if (kind == kUserGroups && leaf) {
-        view.SetLvCaption(GetMLText(ctx.ml, QStringLiteral("連絡人群組名稱:"), 1, 1117,
-                                    QStringLiteral("KORVAMain")) +
-                          key);
+        view.SetLvCaption(T(QStringLiteral("連絡人群組名稱:"), 1, 1117) + key);
         PutTableTolvNodeContent(ctx, kUsers, p.Users.get(), ProjectSchema::kGroupName, key);
     } else if (kind == kUsers && !leaf) {
-        view.SetLvCaption(
-            GetMLText(ctx.ml, QStringLiteral("連絡人"), 1, 1312, QStringLiteral("KORVAMain")));
+        view.SetLvCaption(T(QStringLiteral("連絡人"), 1, 1312));
         PutTableTolvNodeContent(ctx, kUsers, p.Users.get());
     } else if (kind == kUsers && leaf) {
-        view.SetLvCaption(
-            GetMLText(ctx.ml, QStringLiteral("連絡人內容:"), 1, 1121, QStringLiteral("KORVAMain")) +
-            key);
+        view.SetLvCaption(T(QStringLiteral("連絡人內容:"), 1, 1121) + key);
         PutRecordTolvNodeContent(ctx, kUsers, p.Users.get());
     } else if (kind == kZones && !leaf) {
-        view.SetLvCaption(
-            GetMLText(ctx.ml, QStringLiteral("警報區域"), 1, 1125, QStringLiteral("KORVAMain")));
+        view.SetLvCaption(T(QStringLiteral("警報區域"), 1, 1125));
         PutTableTolvNodeContent(ctx, kZones, p.Zones.get());
     } else if (kind == kZones && leaf) {
-        view.SetLvCaption(
-            GetMLText(ctx.ml, QStringLiteral("警報區="), 1, 1129, QStringLiteral("KORVAMain")) +
-            key);
+        view.SetLvCaption(T(QStringLiteral("警報區="), 1, 1129) + key);
         PutRecordTolvNodeContent(ctx, kZones, p.Zones.get());
     }
 }
@@ -418,9 +327,8 @@ FileMenuState mnuFile_Click(const MainContext& ctx) {
 }
 
 bool mnuFileMRU_Click(MainContext& ctx, const QString& caption) {
-    if (caption.isEmpty() ||
-        caption == GetMLText(ctx.ml, QStringLiteral("(空)"), 1, 831, QStringLiteral("KORVAMain")))
-        return false;
+    const MLText T{ctx.ml, QStringLiteral("KORVAMain")};
+    if (caption.isEmpty() || caption == T(QStringLiteral("(空)"), 1, 831)) return false;
     return KORVAMain::OpenProject(ctx, caption);
 }
 

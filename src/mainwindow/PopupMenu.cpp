@@ -4,6 +4,7 @@
 #include "editing/ProjMenu.h"
 #include "mainwindow/MainContext.h"
 #include "mainwindow/MainView.h"
+#include "ml/MLText.h"
 #include "store/NodeTag.h"
 
 std::array<std::pair<const char*, const PopupItem*>, 12> PopupMenuState::Items() const {
@@ -44,61 +45,44 @@ struct GroupTexts {
 };
 
 ContactTexts ContactCaptions(const MLState& ml, Place place, const QString& n) {
+    const MLText T{ml, QStringLiteral("KORVAMain")};
     switch (place) {
     case Place::Tree:
-        return {
-            GetMLText(ml, QStringLiteral("編輯連絡人["), 1, 1481, QStringLiteral("KORVAMain")) + n +
-                QStringLiteral("]..."),
-            GetMLText(ml, QStringLiteral("刪除連絡人["), 1, 1483, QStringLiteral("KORVAMain")) + n +
-                u']',
-            GetMLText(ml, QStringLiteral("新增連絡人..."), 1, 1485, QStringLiteral("KORVAMain")),
-            GetMLText(ml, QStringLiteral("加入新群組..."), 1, 1749, QStringLiteral("KORVAMain"))};
+        return {T(QStringLiteral("編輯連絡人["), 1, 1481) + n + QStringLiteral("]..."),
+                T(QStringLiteral("刪除連絡人["), 1, 1483) + n + u']',
+                T(QStringLiteral("新增連絡人..."), 1, 1485),
+                T(QStringLiteral("加入新群組..."), 1, 1749)};
     case Place::ListNoItem:
-        return {
-            GetMLText(ml, QStringLiteral("編輯連絡人["), 1, 677, QStringLiteral("KORVAMain")) + n +
-                QStringLiteral("]..."),
-            GetMLText(ml, QStringLiteral("刪除連絡人["), 1, 679, QStringLiteral("KORVAMain")) + n +
-                u']',
-            GetMLText(ml, QStringLiteral("新增連絡人..."), 1, 646, QStringLiteral("KORVAMain")),
-            GetMLText(ml, QStringLiteral("加入新群組..."), 1, 765, QStringLiteral("KORVAMain"))};
+        return {T(QStringLiteral("編輯連絡人["), 1, 677) + n + QStringLiteral("]..."),
+                T(QStringLiteral("刪除連絡人["), 1, 679) + n + u']',
+                T(QStringLiteral("新增連絡人..."), 1, 646),
+                T(QStringLiteral("加入新群組..."), 1, 765)};
     case Place::ListItem:
-        return {
-            GetMLText(ml, QStringLiteral("編輯連絡人["), 1, 750, QStringLiteral("KORVAMain")) + n +
-                QStringLiteral("]..."),
-            GetMLText(ml, QStringLiteral("刪除連絡人["), 1, 752, QStringLiteral("KORVAMain")) + n +
-                u']',
-            GetMLText(ml, QStringLiteral("新增連絡人..."), 1, 646, QStringLiteral("KORVAMain")),
-            GetMLText(ml, QStringLiteral("加入新群組..."), 1, 806, QStringLiteral("KORVAMain"))};
+        return {T(QStringLiteral("編輯連絡人["), 1, 750) + n + QStringLiteral("]..."),
+                T(QStringLiteral("刪除連絡人["), 1, 752) + n + u']',
+                T(QStringLiteral("新增連絡人..."), 1, 646),
+                T(QStringLiteral("加入新群組..."), 1, 806)};
     case Place::ListBranch:
         break;
     }
-    return {GetMLText(ml, QStringLiteral("編輯連絡人["), 1, 754, QStringLiteral("KORVAMain")) + n +
-                GetMLText(ml, QStringLiteral("]..."), 2, 754, QStringLiteral("KORVAMain")),
-            GetMLText(ml, QStringLiteral("刪除連絡人["), 1, 756, QStringLiteral("KORVAMain")) + n +
-                GetMLText(ml, QStringLiteral("]"), 2, 756, QStringLiteral("KORVAMain")),
-            GetMLText(ml, QStringLiteral("新增連絡人..."), 1, 646, QStringLiteral("KORVAMain")),
-            GetMLText(ml, QStringLiteral("加入新群組..."), 1, 894, QStringLiteral("KORVAMain"))};
+    return {T(QStringLiteral("編輯連絡人["), 1, 754) + n + T(QStringLiteral("]..."), 2, 754),
+            T(QStringLiteral("刪除連絡人["), 1, 756) + n + T(QStringLiteral("]"), 2, 756),
+            T(QStringLiteral("新增連絡人..."), 1, 646), T(QStringLiteral("加入新群組..."), 1, 894)};
 }
 
 GroupTexts GroupCaptions(const MLState& ml, Place place, const QString& n) {
+    const MLText T{ml, QStringLiteral("KORVAMain")};
     if (place == Place::ListBranch)
-        return {
-            GetMLText(ml, QStringLiteral("編輯連絡人群組["), 1, 636, QStringLiteral("KORVAMain")) +
-                n + QStringLiteral("]..."),
-            GetMLText(ml, QStringLiteral("刪除連絡人群組["), 1, 638, QStringLiteral("KORVAMain")) +
-                n + u']',
-            GetMLText(ml, QStringLiteral("新增連絡人群組..."), 1, 640, QStringLiteral("KORVAMain")),
-            GetMLText(ml, QStringLiteral("加入其它連絡人..."), 1, 739, QStringLiteral("KORVAMain")),
-            GetMLText(ml, QStringLiteral("轉移到其它群組..."), 1, 747,
-                      QStringLiteral("KORVAMain"))};
-    return {
-        GetMLText(ml, QStringLiteral("編輯連絡人群組["), 1, 1464, QStringLiteral("KORVAMain")) + n +
-            QStringLiteral("]..."),
-        GetMLText(ml, QStringLiteral("刪除連絡人群組["), 1, 1466, QStringLiteral("KORVAMain")) + n +
-            u']',
-        GetMLText(ml, QStringLiteral("新增連絡人群組..."), 1, 1468, QStringLiteral("KORVAMain")),
-        GetMLText(ml, QStringLiteral("加入其它連絡人..."), 1, 1730, QStringLiteral("KORVAMain")),
-        GetMLText(ml, QStringLiteral("轉移到其它群組..."), 1, 1734, QStringLiteral("KORVAMain"))};
+        return {T(QStringLiteral("編輯連絡人群組["), 1, 636) + n + QStringLiteral("]..."),
+                T(QStringLiteral("刪除連絡人群組["), 1, 638) + n + u']',
+                T(QStringLiteral("新增連絡人群組..."), 1, 640),
+                T(QStringLiteral("加入其它連絡人..."), 1, 739),
+                T(QStringLiteral("轉移到其它群組..."), 1, 747)};
+    return {T(QStringLiteral("編輯連絡人群組["), 1, 1464) + n + QStringLiteral("]..."),
+            T(QStringLiteral("刪除連絡人群組["), 1, 1466) + n + u']',
+            T(QStringLiteral("新增連絡人群組..."), 1, 1468),
+            T(QStringLiteral("加入其它連絡人..."), 1, 1730),
+            T(QStringLiteral("轉移到其它群組..."), 1, 1734)};
 }
 
 PopupItem Shown(const QString& caption) {
@@ -108,6 +92,7 @@ PopupItem Shown(const QString& caption) {
 // The menu of a group, contact or zone row named n. Every item not shown is hidden; the items
 // of the other kinds get their unnamed captions back where the tree's rule gives them.
 PopupMenuState LeafMenu(const MLState& ml, const QString& kind, const QString& n, Place place) {
+    const MLText T{ml, QStringLiteral("KORVAMain")};
     PopupMenuState s;
     s.popUp = true;
     if (kind == kUserGroups) {
@@ -128,22 +113,18 @@ PopupMenuState LeafMenu(const MLState& ml, const QString& kind, const QString& n
         s.mnuProjConentBar2.visible = true;
         s.mnuProjConentAddGroup = Shown(t.addGroup);
     } else if (kind == kZones) {
-        s.mnuProjConentEditZoneList = Shown(
-            GetMLText(ml, QStringLiteral("編輯警報點["), 1, 1494, QStringLiteral("KORVAMain")) + n +
-            QStringLiteral("]..."));
+        s.mnuProjConentEditZoneList =
+            Shown(T(QStringLiteral("編輯警報點["), 1, 1494) + n + QStringLiteral("]..."));
     } else {
         return {}; // not a row of any table
     }
     if (place == Place::Tree || place == Place::ListItem) {
         if (kind != kUsers) {
-            s.mnuProjConentEditTelList.caption = GetMLText(ml, QStringLiteral("編輯連絡人..."), 1,
-                                                           1488, QStringLiteral("KORVAMain"));
-            s.mnuProjConentDeleteTelList.caption =
-                GetMLText(ml, QStringLiteral("刪除連絡人"), 1, 1490, QStringLiteral("KORVAMain"));
+            s.mnuProjConentEditTelList.caption = T(QStringLiteral("編輯連絡人..."), 1, 1488);
+            s.mnuProjConentDeleteTelList.caption = T(QStringLiteral("刪除連絡人"), 1, 1490);
         }
         if (kind != kZones)
-            s.mnuProjConentEditZoneList.caption = GetMLText(ml, QStringLiteral("編輯警報點..."), 1,
-                                                            1500, QStringLiteral("KORVAMain"));
+            s.mnuProjConentEditZoneList.caption = T(QStringLiteral("編輯警報點..."), 1, 1500);
     }
     return s;
 }
@@ -187,6 +168,7 @@ void OpenEditor(MainContext& ctx, const QString& kind, const QString& key) {
 } // namespace
 
 PopupMenuState tvProjectContent_MouseUp(MainContext& ctx) {
+    const MLText T{ctx.ml, QStringLiteral("KORVAMain")};
     QString tag;
     if (!SelectedTag(ctx, std::nullopt, tag)) return {};
     const NodeTag parsed = NodeTag::Parse(tag);
@@ -195,17 +177,16 @@ PopupMenuState tvProjectContent_MouseUp(MainContext& ctx) {
     if (parsed.IsLeaf())
         s = LeafMenu(ml, parsed.kind, *parsed.key, Place::Tree);
     else if (parsed.IsBranch() && parsed.kind == kUsers)
-        s = OnlyAddTel(
-            GetMLText(ml, QStringLiteral("新增連絡人..."), 1, 1455, QStringLiteral("KORVAMain")));
+        s = OnlyAddTel(T(QStringLiteral("新增連絡人..."), 1, 1455));
     else if (parsed.IsBranch() && parsed.kind == kUserGroups)
-        s = OnlyAddGroupList(GetMLText(ml, QStringLiteral("新增連絡人群組..."), 1, 1449,
-                                       QStringLiteral("KORVAMain")));
+        s = OnlyAddGroupList(T(QStringLiteral("新增連絡人群組..."), 1, 1449));
     // The root and the zones branch have no menu.
     if (s.popUp) NodeTags::LocateCurRecord(ctx.project, parsed);
     return s;
 }
 
 PopupMenuState lvNodeContent_MouseUp(MainContext& ctx, const std::optional<QString>& listItem) {
+    const MLText T{ctx.ml, QStringLiteral("KORVAMain")};
     QString tag;
     if (!SelectedTag(ctx, listItem, tag)) return {};
     NodeTag parsed = NodeTag::Parse(tag);
@@ -223,11 +204,9 @@ PopupMenuState lvNodeContent_MouseUp(MainContext& ctx, const std::optional<QStri
         // A branch's own menu, or on the root's overview the menu of the branch a row stands for.
         const QString branch = listItem ? *listItem : kind;
         if (branch == kUsers)
-            s = OnlyAddTel(GetMLText(ml, QStringLiteral("新增連絡人..."), 1, 646,
-                                     QStringLiteral("KORVAMain")));
+            s = OnlyAddTel(T(QStringLiteral("新增連絡人..."), 1, 646));
         else if (branch == kUserGroups)
-            s = OnlyAddGroupList(GetMLText(ml, QStringLiteral("新增連絡人群組..."), 1, 640,
-                                           QStringLiteral("KORVAMain")));
+            s = OnlyAddGroupList(T(QStringLiteral("新增連絡人群組..."), 1, 640));
     } else if (parsed.IsBranch() && (kind == kUsers || kind == kUserGroups)) {
         // A row of the contacts or groups table: the menu of that contact or group.
         s = LeafMenu(ml, kind, *listItem, Place::ListBranch);
@@ -245,6 +224,7 @@ void tvProjectContent_DblClick(MainContext& ctx) {
 }
 
 void lvNodeContent_DblClick(MainContext& ctx, const std::optional<QString>& listItem) {
+    const MLText T{ctx.ml, QStringLiteral("KORVAMain")};
     QString tag;
     if (!listItem || !SelectedTag(ctx, listItem, tag)) return;
     const NodeTag parsed = NodeTag::Parse(tag);
@@ -264,9 +244,7 @@ void lvNodeContent_DblClick(MainContext& ctx, const std::optional<QString>& list
         MainView::SelectNode(ctx.view, node);
         MainView::mklvNodeContent(ctx);
     } else if (kind == kUsers) {
-        ctx.view.SetLvCaption(
-            GetMLText(ctx.ml, QStringLiteral("連絡人內容:"), 1, 1121, QStringLiteral("KORVAMain")) +
-            *listItem);
+        ctx.view.SetLvCaption(T(QStringLiteral("連絡人內容:"), 1, 1121) + *listItem);
         OpenEditor(ctx, kUsers, *listItem);
     } else if (kind == kUserGroups) {
         OpenEditor(ctx, kUserGroups, *listItem);

@@ -23,6 +23,7 @@
 #include "mainwindow/QtStatusPanel.h"
 #include "mainwindow/RememberedPort.h"
 #include "mainwindow/frmAbout.h"
+#include "ml/MLText.h"
 #include "ml/MLUtil.h"
 #include "ml/QtFormTexts.h"
 #include "store/KORVAMain.h"
@@ -339,9 +340,8 @@ void frmMain::UpdateTitle() {
 }
 
 void frmMain::ShowSaved(const QString& path) {
-    const QString text =
-        GetMLText(m_ctx.ml, QStringLiteral("已儲存 %1"), 1, 7311, QStringLiteral("KORVAMain"))
-            .arg(QFileInfo(path).fileName());
+    const MLText T{m_ctx.ml, QStringLiteral("KORVAMain")};
+    const QString text = T(QStringLiteral("已儲存 %1"), 1, 7311).arg(QFileInfo(path).fileName());
     SetStatusText(QStringLiteral("Status"), text);
     QTimer::singleShot(kSavedShownMs, this, [this, text] {
         if (m_panels[0]->text() == text) SetStatusText(QStringLiteral("Status"), QString());
@@ -356,9 +356,8 @@ void frmMain::SetConnectStatusImage(bool connected) {
 // ---- Load, modal windows, closing --------------------------------------------------------
 
 void frmMain::LoadFormObj() {
-    SetStatusText(QStringLiteral("Status"),
-                  GetMLText(m_ctx.ml, QStringLiteral("歡迎使用 簡訊報警機"), 2, 976,
-                            QStringLiteral("KORVAMain")));
+    const MLText T{m_ctx.ml, QStringLiteral("KORVAMain")};
+    SetStatusText(QStringLiteral("Status"), T(QStringLiteral("歡迎使用 簡訊報警機"), 2, 976));
     SetStatusText(QStringLiteral("ProjName"), QString());
     RefreshFormObj();
 }

@@ -1,6 +1,7 @@
 #include "ml/QtFormTexts.h"
 
 #include "ml/FormTexts.h"
+#include "ml/MLText.h"
 #include "ml/MLUtil.h"
 
 #include <QAbstractButton>
@@ -112,15 +113,15 @@ QStringList Apply(QWidget* window, const MLState& ml, const QString& formName) {
 }
 
 void LimitEntry(QLineEdit* box, int maxLength, const MLState& ml) {
+    const MLText T{ml, QStringLiteral("EntryLimit")};
     if (maxLength <= 0) {
         box->setMaxLength(32767);
         box->setToolTip(QString());
         return;
     }
     box->setMaxLength(maxLength);
-    box->setToolTip(GetMLText(ml, QStringLiteral("最多"), 1, 1, QStringLiteral("EntryLimit")) +
-                    QString::number(maxLength) +
-                    GetMLText(ml, QStringLiteral("個字元"), 2, 1, QStringLiteral("EntryLimit")));
+    box->setToolTip(T(QStringLiteral("最多"), 1, 1) + QString::number(maxLength) +
+                    T(QStringLiteral("個字元"), 2, 1));
 }
 
 } // namespace QtFormTexts

@@ -3,6 +3,7 @@
 #include "base/VBUtil.h"
 #include "db/ADOUtil.h"
 #include "db/FileUtil.h"
+#include "ml/MLText.h"
 #include "store/ProjectLock.h"
 #include "store/ProjectSchema.h"
 #include "store/StoreContext.h"
@@ -32,16 +33,11 @@ bool HasProjectExtension(const QString& path) {
 
 // A file name that is not a project's: said the same way by Open, New and Save As.
 void WrongExtensionMessage(StoreContext& ctx, const QString& path) {
-    ctx.ui.MsgBox(
-        GetMLText(ctx.ml, QStringLiteral("本專案無法開啟！"), 1, 165, QStringLiteral("KORVAMain")) +
-            kCrLf +
-            GetMLText(ctx.ml, QStringLiteral("因為專案檔名["), 2, 165,
-                      QStringLiteral("KORVAMain")) +
-            FileNameOf(path) +
-            GetMLText(ctx.ml, QStringLiteral("]不屬於[.cmb]，導致本專案無法開啟。"), 3, 165,
-                      QStringLiteral("KORVAMain")),
-        vbOKOnly | vbCritical,
-        GetMLText(ctx.ml, QStringLiteral("本專案無法執行"), 4, 165, QStringLiteral("KORVAMain")));
+    const MLText T{ctx.ml, QStringLiteral("KORVAMain")};
+    ctx.ui.MsgBox(T(QStringLiteral("本專案無法開啟！"), 1, 165) + kCrLf +
+                      T(QStringLiteral("因為專案檔名["), 2, 165) + FileNameOf(path) +
+                      T(QStringLiteral("]不屬於[.cmb]，導致本專案無法開啟。"), 3, 165),
+                  vbOKOnly | vbCritical, T(QStringLiteral("本專案無法執行"), 4, 165));
 }
 
 // The main window's file dialog: it starts in the project folder until it has been used,
@@ -114,33 +110,25 @@ bool SameContent(const QString& a, const QString& b) {
 }
 
 void ShowDamaged(StoreContext& ctx, const QString& path) {
-    ctx.ui.MsgBox(
-        GetMLText(ctx.ml, QStringLiteral("開啟專案失敗。"), 1, 9210, QStringLiteral("KORVAMain")) +
-            kCrLf +
-            GetMLText(ctx.ml, QStringLiteral("專案檔案["), 2, 9210, QStringLiteral("KORVAMain")) +
-            path +
-            GetMLText(ctx.ml, QStringLiteral("]已損毀，無法開啟；檔案未被變更。"), 3, 9210,
-                      QStringLiteral("KORVAMain")),
-        vbOKOnly | vbCritical,
-        GetMLText(ctx.ml, QStringLiteral("開啟專案失敗"), 4, 9210, QStringLiteral("KORVAMain")));
+    const MLText T{ctx.ml, QStringLiteral("KORVAMain")};
+    ctx.ui.MsgBox(T(QStringLiteral("開啟專案失敗。"), 1, 9210) + kCrLf +
+                      T(QStringLiteral("專案檔案["), 2, 9210) + path +
+                      T(QStringLiteral("]已損毀，無法開啟；檔案未被變更。"), 3, 9210),
+                  vbOKOnly | vbCritical, T(QStringLiteral("開啟專案失敗"), 4, 9210));
 }
 
 bool AskRecover(StoreContext& ctx, const QString& path) {
-    return ctx.ui.MsgBox(
-               GetMLText(ctx.ml, QStringLiteral("專案["), 1, 9211, QStringLiteral("KORVAMain")) +
-                   BaseNameOf(path) +
-                   GetMLText(ctx.ml,
-                             QStringLiteral("]留有上次未正常結束時的工作檔案，其中有尚未儲存的"
-                                            "變更。"),
-                             2, 9211, QStringLiteral("KORVAMain")) +
-                   kCrLf +
-                   GetMLText(ctx.ml,
-                             QStringLiteral("要復原這些變更嗎？（是：以工作檔案的內容開啟，變更"
-                                            "尚未儲存；否：捨棄工作檔案）"),
-                             3, 9211, QStringLiteral("KORVAMain")),
-               vbYesNo | vbQuestion,
-               GetMLText(ctx.ml, QStringLiteral("復原未儲存的變更"), 4, 9211,
-                         QStringLiteral("KORVAMain"))) == vbYes;
+    const MLText T{ctx.ml, QStringLiteral("KORVAMain")};
+    return ctx.ui.MsgBox(T(QStringLiteral("專案["), 1, 9211) + BaseNameOf(path) +
+                             T(QStringLiteral("]留有上次未正常結束時的工作檔案，其中有尚未儲存的"
+                                              "變更。"),
+                               2, 9211) +
+                             kCrLf +
+                             T(QStringLiteral("要復原這些變更嗎？（是：以工作檔案的內容開啟，變更"
+                                              "尚未儲存；否：捨棄工作檔案）"),
+                               3, 9211),
+                         vbYesNo | vbQuestion,
+                         T(QStringLiteral("復原未儲存的變更"), 4, 9211)) == vbYes;
 }
 
 // The device model of the template the program makes new projects from.
@@ -171,15 +159,11 @@ bool SetCapacities(StoreContext& ctx, const QString& model, QString& fallback) {
 }
 
 void ShowUnknownModel(StoreContext& ctx, const QString& model, const QString& fallback) {
-    ctx.ui.MsgBox(
-        GetMLText(ctx.ml, QStringLiteral("專案的設備型號["), 1, 9212, QStringLiteral("KORVAMain")) +
-            model +
-            GetMLText(ctx.ml, QStringLiteral("]不在型號清單中，改用範本型號["), 2, 9212,
-                      QStringLiteral("KORVAMain")) +
-            fallback +
-            GetMLText(ctx.ml, QStringLiteral("]的容量。"), 3, 9212, QStringLiteral("KORVAMain")),
-        vbOKOnly | vbExclamation,
-        GetMLText(ctx.ml, QStringLiteral("未知的設備型號"), 4, 9212, QStringLiteral("KORVAMain")));
+    const MLText T{ctx.ml, QStringLiteral("KORVAMain")};
+    ctx.ui.MsgBox(T(QStringLiteral("專案的設備型號["), 1, 9212) + model +
+                      T(QStringLiteral("]不在型號清單中，改用範本型號["), 2, 9212) + fallback +
+                      T(QStringLiteral("]的容量。"), 3, 9212),
+                  vbOKOnly | vbExclamation, T(QStringLiteral("未知的設備型號"), 4, 9212));
 }
 
 void ResetProjectState(::OpenProject& p) {
@@ -204,36 +188,27 @@ bool SameFile(const QString& a, const QString& b) {
 
 // The project file is open in another running program: says which, opens nothing.
 void ShowLocked(StoreContext& ctx, const QString& path, const ProjectLock::Holder& h) {
-    ctx.ui.MsgBox(
-        GetMLText(ctx.ml, QStringLiteral("專案檔案["), 1, 500, QStringLiteral("KORVAMain")) + path +
-            GetMLText(ctx.ml, QStringLiteral("]已由其他程式開啟，本專案無法開啟。"), 2, 500,
-                      QStringLiteral("KORVAMain")) +
-            kCrLf +
-            GetMLText(ctx.ml, QStringLiteral("電腦: "), 3, 500, QStringLiteral("KORVAMain")) +
-            h.host + kCrLf +
-            GetMLText(ctx.ml, QStringLiteral("程式: "), 4, 500, QStringLiteral("KORVAMain")) +
-            h.app + QStringLiteral(" (") +
-            GetMLText(ctx.ml, QStringLiteral("程序 "), 5, 500, QStringLiteral("KORVAMain")) +
-            QString::number(h.pid) + QStringLiteral(")") + kCrLf +
-            GetMLText(ctx.ml, QStringLiteral("請先在該程式中關閉本專案。"), 6, 500,
-                      QStringLiteral("KORVAMain")),
-        vbOKOnly | vbCritical,
-        GetMLText(ctx.ml, QStringLiteral("專案開啟失敗"), 7, 500, QStringLiteral("KORVAMain")));
+    const MLText T{ctx.ml, QStringLiteral("KORVAMain")};
+    ctx.ui.MsgBox(T(QStringLiteral("專案檔案["), 1, 500) + path +
+                      T(QStringLiteral("]已由其他程式開啟，本專案無法開啟。"), 2, 500) + kCrLf +
+                      T(QStringLiteral("電腦: "), 3, 500) + h.host + kCrLf +
+                      T(QStringLiteral("程式: "), 4, 500) + h.app + QStringLiteral(" (") +
+                      T(QStringLiteral("程序 "), 5, 500) + QString::number(h.pid) +
+                      QStringLiteral(")") + kCrLf +
+                      T(QStringLiteral("請先在該程式中關閉本專案。"), 6, 500),
+                  vbOKOnly | vbCritical, T(QStringLiteral("專案開啟失敗"), 7, 500));
 }
 
 // Opening a read-only project says so; saving it says that only Save As can keep the changes.
 void ShowReadOnly(StoreContext& ctx, const QString& path, bool saving) {
+    const MLText T{ctx.ml, QStringLiteral("KORVAMain")};
     const QString text =
-        GetMLText(ctx.ml, QStringLiteral("專案檔案["), 1, 510, QStringLiteral("KORVAMain")) + path +
-        GetMLText(ctx.ml, QStringLiteral("]是唯讀檔案。"), 2, 510, QStringLiteral("KORVAMain")) +
+        T(QStringLiteral("專案檔案["), 1, 510) + path + T(QStringLiteral("]是唯讀檔案。"), 2, 510) +
         kCrLf +
-        (saving ? GetMLText(ctx.ml, QStringLiteral("變更無法存入此檔案，請使用[另存專案]。"), 3,
-                            510, QStringLiteral("KORVAMain"))
-                : GetMLText(ctx.ml, QStringLiteral("您可以檢視及修改，但須使用[另存專案]儲存。"), 4,
-                            510, QStringLiteral("KORVAMain")));
-    ctx.ui.MsgBox(
-        text, vbOKOnly | (saving ? vbExclamation : vbInformation),
-        GetMLText(ctx.ml, QStringLiteral("唯讀專案"), 5, 510, QStringLiteral("KORVAMain")));
+        (saving ? T(QStringLiteral("變更無法存入此檔案，請使用[另存專案]。"), 3, 510)
+                : T(QStringLiteral("您可以檢視及修改，但須使用[另存專案]儲存。"), 4, 510));
+    ctx.ui.MsgBox(text, vbOKOnly | (saving ? vbExclamation : vbInformation),
+                  T(QStringLiteral("唯讀專案"), 5, 510));
 }
 
 // A file about to be replaced (New, Save As) must not be a project open elsewhere.
@@ -245,30 +220,23 @@ bool RefuseIfLocked(StoreContext& ctx, const QString& path) {
 }
 
 void ShowNotAProject(StoreContext& ctx, const QString& path) {
-    ctx.ui.MsgBox(
-        GetMLText(ctx.ml, QStringLiteral("開啟專案失敗。"), 1, 214, QStringLiteral("KORVAMain")) +
-            kCrLf +
-            GetMLText(ctx.ml, QStringLiteral("專案檔案["), 2, 214, QStringLiteral("KORVAMain")) +
-            path +
-            GetMLText(ctx.ml, QStringLiteral("]不是本系統的專案檔案，無法開啟。"), 3, 214,
-                      QStringLiteral("KORVAMain")),
-        vbOKOnly | vbCritical,
-        GetMLText(ctx.ml, QStringLiteral("開啟專案失敗"), 4, 214, QStringLiteral("KORVAMain")));
+    const MLText T{ctx.ml, QStringLiteral("KORVAMain")};
+    ctx.ui.MsgBox(T(QStringLiteral("開啟專案失敗。"), 1, 214) + kCrLf +
+                      T(QStringLiteral("專案檔案["), 2, 214) + path +
+                      T(QStringLiteral("]不是本系統的專案檔案，無法開啟。"), 3, 214),
+                  vbOKOnly | vbCritical, T(QStringLiteral("開啟專案失敗"), 4, 214));
 }
 
 // Reopens the working copy after it was copied (or failed to be). When even that fails, the
 // project can no longer be worked on: it is closed, and the working copy stays on the disk.
 bool ReopenWorkingCopy(StoreContext& ctx) {
+    const MLText T{ctx.ml, QStringLiteral("KORVAMain")};
     ::OpenProject& p = ctx.project;
     if (ADOUtil::OpenProjectDB(p, ctx.ui, p.MirPath)) return true;
     ADOUtil::CloseProjectDB(p);
-    ctx.ui.MsgBox(
-        GetMLText(ctx.ml, QStringLiteral("專案工作檔案["), 1, 320, QStringLiteral("KORVAMain")) +
-            p.MirPath +
-            GetMLText(ctx.ml, QStringLiteral("]無法重新開啟，專案已關閉。"), 2, 320,
-                      QStringLiteral("KORVAMain")),
-        vbOKOnly | vbCritical,
-        GetMLText(ctx.ml, QStringLiteral("專案開啟失敗"), 3, 320, QStringLiteral("KORVAMain")));
+    ctx.ui.MsgBox(T(QStringLiteral("專案工作檔案["), 1, 320) + p.MirPath +
+                      T(QStringLiteral("]無法重新開啟，專案已關閉。"), 2, 320),
+                  vbOKOnly | vbCritical, T(QStringLiteral("專案開啟失敗"), 3, 320));
     ResetProjectState(p);
     Q_EMIT ctx.storeEvents.projectClosed();
     return false;
@@ -358,14 +326,12 @@ bool IsProjectFile(const QString& path) {
 }
 
 bool OpenProject(StoreContext& ctx, const QString& pathIn) {
+    const MLText T{ctx.ml, QStringLiteral("KORVAMain")};
     QString path = pathIn;
     if (path.isEmpty()) {
         const auto chosen = AskFile(
-            ctx, FileDialogKind::Open,
-            GetMLText(ctx.ml, QStringLiteral("開啟專案"), 1, 135, QStringLiteral("KORVAMain")),
-            GetMLText(ctx.ml, QStringLiteral("Quillon設定檔案,(*.cmb)|*.cmb"), 1, 142,
-                      QStringLiteral("KORVAMain")),
-            OpenDialogName(ctx));
+            ctx, FileDialogKind::Open, T(QStringLiteral("開啟專案"), 1, 135),
+            T(QStringLiteral("Quillon設定檔案,(*.cmb)|*.cmb"), 1, 142), OpenDialogName(ctx));
         if (!chosen) return false;
         path = *chosen;
     }
@@ -374,13 +340,9 @@ bool OpenProject(StoreContext& ctx, const QString& pathIn) {
         return false;
     }
     if (!FileUtil::FileExists(path)) {
-        ctx.ui.MsgBox(
-            GetMLText(ctx.ml, QStringLiteral("本專案檔案路徑["), 1, 160,
-                      QStringLiteral("KORVAMain")) +
-                path +
-                GetMLText(ctx.ml, QStringLiteral("]不存在。"), 2, 160, QStringLiteral("KORVAMain")),
-            vbOKOnly | vbCritical,
-            GetMLText(ctx.ml, QStringLiteral("專案開啟失敗"), 3, 160, QStringLiteral("KORVAMain")));
+        ctx.ui.MsgBox(T(QStringLiteral("本專案檔案路徑["), 1, 160) + path +
+                          T(QStringLiteral("]不存在。"), 2, 160),
+                      vbOKOnly | vbCritical, T(QStringLiteral("專案開啟失敗"), 3, 160));
         return false;
     }
     // The file is read through a private snapshot, checked, and becomes the working copy: a
@@ -430,24 +392,14 @@ bool OpenProject(StoreContext& ctx, const QString& pathIn) {
         }
     }
     ctx.ui.SetBusy(true);
-    ctx.ui.SetStatusText(
-        kStatus,
-        GetMLText(ctx.ml, QStringLiteral("專案["), 2, 176, QStringLiteral("KORVAMain")) +
-            BaseNameOf(path) +
-            GetMLText(ctx.ml, QStringLiteral("]開啟中..."), 3, 176, QStringLiteral("KORVAMain")));
+    ctx.ui.SetStatusText(kStatus, T(QStringLiteral("專案["), 2, 176) + BaseNameOf(path) +
+                                      T(QStringLiteral("]開啟中..."), 3, 176));
     if (!readable || !FileUtil::CopyFileAtomic(source, mir)) {
         EndBusy(ctx);
-        ctx.ui.MsgBox(
-            GetMLText(ctx.ml, QStringLiteral("開啟專案失敗。"), 1, 210,
-                      QStringLiteral("KORVAMain")) +
-                kCrLf +
-                GetMLText(ctx.ml, QStringLiteral("專案檔案["), 2, 210,
-                          QStringLiteral("KORVAMain")) +
-                path +
-                GetMLText(ctx.ml, QStringLiteral("]檔案無法開啟。"), 3, 210,
-                          QStringLiteral("KORVAMain")),
-            vbOKOnly | vbCritical,
-            GetMLText(ctx.ml, QStringLiteral("開啟專案失敗"), 4, 210, QStringLiteral("KORVAMain")));
+        ctx.ui.MsgBox(T(QStringLiteral("開啟專案失敗。"), 1, 210) + kCrLf +
+                          T(QStringLiteral("專案檔案["), 2, 210) + path +
+                          T(QStringLiteral("]檔案無法開啟。"), 3, 210),
+                      vbOKOnly | vbCritical, T(QStringLiteral("開啟專案失敗"), 4, 210));
         return false;
     }
     RemoveJournals(mir);
@@ -481,15 +433,14 @@ bool OpenProject(StoreContext& ctx, const QString& pathIn) {
 }
 
 void NewProject(StoreContext& ctx) {
+    const MLText T{ctx.ml, QStringLiteral("KORVAMain")};
     const QString defaultName = DefaultNewName(ctx);
     QString path;
     for (;;) {
-        const auto chosen = AskFile(
-            ctx, FileDialogKind::Save,
-            GetMLText(ctx.ml, QStringLiteral("開新專案"), 1, 84, QStringLiteral("KORVAMain")),
-            GetMLText(ctx.ml, QStringLiteral("Quillon設定檔案,(*.cmb)|*.cmb|所有檔案,(*.*)|*.*"), 1,
-                      89, QStringLiteral("KORVAMain")),
-            defaultName);
+        const auto chosen =
+            AskFile(ctx, FileDialogKind::Save, T(QStringLiteral("開新專案"), 1, 84),
+                    T(QStringLiteral("Quillon設定檔案,(*.cmb)|*.cmb|所有檔案,(*.*)|*.*"), 1, 89),
+                    defaultName);
         if (!chosen) return;
         path = *chosen;
         // A name the open would refuse is refused now, before any file is created or replaced.
@@ -499,13 +450,10 @@ void NewProject(StoreContext& ctx) {
         }
         if (!FileUtil::FileExists(path)) break;
         if (RefuseIfLocked(ctx, path)) return;
-        const MsgResult answer = ctx.ui.MsgBox(
-            GetMLText(ctx.ml, QStringLiteral("檔案["), 1, 103, QStringLiteral("KORVAMain")) + path +
-                GetMLText(ctx.ml, QStringLiteral("]已經存在，您要取代現存的檔案嗎？"), 2, 103,
-                          QStringLiteral("KORVAMain")),
-            vbYesNo | vbExclamation,
-            GetMLText(ctx.ml, QStringLiteral("此檔案已經存在"), 3, 103,
-                      QStringLiteral("KORVAMain")));
+        const MsgResult answer =
+            ctx.ui.MsgBox(T(QStringLiteral("檔案["), 1, 103) + path +
+                              T(QStringLiteral("]已經存在，您要取代現存的檔案嗎？"), 2, 103),
+                          vbYesNo | vbExclamation, T(QStringLiteral("此檔案已經存在"), 3, 103));
         // The existing file is replaced by the copy below in one step, so a failed copy
         // leaves it as it was.
         if (answer == vbYes) break;
@@ -514,17 +462,10 @@ void NewProject(StoreContext& ctx) {
     if (ctx.project.IsOpen() && CloseProject(ctx) == kCancelled) return;
     const QString templatePath = QDir(ctx.programFolder).filePath(QStringLiteral("RV27.mdb"));
     if (!FileUtil::CopyFileAtomic(templatePath, path)) {
-        ctx.ui.MsgBox(
-            GetMLText(ctx.ml, QStringLiteral("開新專案失敗。"), 1, 121,
-                      QStringLiteral("KORVAMain")) +
-                kCrLf +
-                GetMLText(ctx.ml, QStringLiteral("專案檔案["), 2, 121,
-                          QStringLiteral("KORVAMain")) +
-                path +
-                GetMLText(ctx.ml, QStringLiteral("]檔案無法複製。"), 3, 121,
-                          QStringLiteral("KORVAMain")),
-            vbOKOnly | vbCritical,
-            GetMLText(ctx.ml, QStringLiteral("開新專案失敗"), 4, 121, QStringLiteral("KORVAMain")));
+        ctx.ui.MsgBox(T(QStringLiteral("開新專案失敗。"), 1, 121) + kCrLf +
+                          T(QStringLiteral("專案檔案["), 2, 121) + path +
+                          T(QStringLiteral("]檔案無法複製。"), 3, 121),
+                      vbOKOnly | vbCritical, T(QStringLiteral("開新專案失敗"), 4, 121));
         return;
     }
     // The creation date goes into the new file itself too, so that a project closed without
@@ -541,31 +482,24 @@ void NewProject(StoreContext& ctx) {
 }
 
 int SaveProject(StoreContext& ctx, bool force, bool ask, bool allowCancel) {
+    const MLText T{ctx.ml, QStringLiteral("KORVAMain")};
     ::OpenProject& p = ctx.project;
     if (!p.IsOpen()) return kSaved;
     if (!force) {
         if (!p.IsModified) return kSaved;
         if (ask && allowCancel) {
             const MsgResult answer = ctx.ui.MsgBox(
-                GetMLText(ctx.ml, QStringLiteral("您要將變更儲存到專案["), 1, 279,
-                          QStringLiteral("KORVAMain")) +
-                    p.ProjName +
-                    GetMLText(ctx.ml, QStringLiteral("]?"), 2, 279, QStringLiteral("KORVAMain")),
-                vbYesNoCancel | vbQuestion,
-                GetMLText(ctx.ml, QStringLiteral("是否儲存專案"), 3, 279,
-                          QStringLiteral("KORVAMain")));
+                T(QStringLiteral("您要將變更儲存到專案["), 1, 279) + p.ProjName +
+                    T(QStringLiteral("]?"), 2, 279),
+                vbYesNoCancel | vbQuestion, T(QStringLiteral("是否儲存專案"), 3, 279));
             if (answer == vbCancel) return kCancelled;
             if (answer == vbNo) return kNotSaved;
             StampBasicDate(p, ProjectSchema::kModifiedDate);
         } else if (ask) {
-            const MsgResult answer = ctx.ui.MsgBox(
-                GetMLText(ctx.ml, QStringLiteral("您要將變更儲存到專案["), 1, 292,
-                          QStringLiteral("KORVAMain")) +
-                    p.ProjName +
-                    GetMLText(ctx.ml, QStringLiteral("]?"), 2, 292, QStringLiteral("KORVAMain")),
-                vbYesNo | vbQuestion,
-                GetMLText(ctx.ml, QStringLiteral("是否儲存專案"), 3, 292,
-                          QStringLiteral("KORVAMain")));
+            const MsgResult answer =
+                ctx.ui.MsgBox(T(QStringLiteral("您要將變更儲存到專案["), 1, 292) + p.ProjName +
+                                  T(QStringLiteral("]?"), 2, 292),
+                              vbYesNo | vbQuestion, T(QStringLiteral("是否儲存專案"), 3, 292));
             if (answer == vbNo) return kNotSaved;
         }
     }
@@ -578,18 +512,10 @@ int SaveProject(StoreContext& ctx, bool force, bool ask, bool allowCancel) {
     ADOUtil::CloseProjectDB(p);
     QString why;
     if (!FileUtil::CopyFileAtomic(p.MirPath, p.ProjPath, &why)) {
-        ctx.ui.MsgBox(
-            GetMLText(ctx.ml, QStringLiteral("儲存專案失敗。"), 1, 316,
-                      QStringLiteral("KORVAMain")) +
-                kCrLf +
-                GetMLText(ctx.ml, QStringLiteral("專案檔案["), 2, 316,
-                          QStringLiteral("KORVAMain")) +
-                p.ProjPath +
-                GetMLText(ctx.ml, QStringLiteral("]檔案無法儲存。"), 3, 316,
-                          QStringLiteral("KORVAMain")) +
-                kCrLf + why,
-            vbOKOnly | vbCritical,
-            GetMLText(ctx.ml, QStringLiteral("儲存專案失敗"), 4, 316, QStringLiteral("KORVAMain")));
+        ctx.ui.MsgBox(T(QStringLiteral("儲存專案失敗。"), 1, 316) + kCrLf +
+                          T(QStringLiteral("專案檔案["), 2, 316) + p.ProjPath +
+                          T(QStringLiteral("]檔案無法儲存。"), 3, 316) + kCrLf + why,
+                      vbOKOnly | vbCritical, T(QStringLiteral("儲存專案失敗"), 4, 316));
         // The project file keeps its last saved state; the changes stay in the working copy,
         // which is reopened so that work can go on. Nothing that follows a save (a close,
         // another open) may discard them.
@@ -604,14 +530,13 @@ int SaveProject(StoreContext& ctx, bool force, bool ask, bool allowCancel) {
 }
 
 void SaveProjectAs(StoreContext& ctx) {
+    const MLText T{ctx.ml, QStringLiteral("KORVAMain")};
     ::OpenProject& p = ctx.project;
     if (!p.IsOpen()) return;
-    const auto chosen = AskFile(
-        ctx, FileDialogKind::Save,
-        GetMLText(ctx.ml, QStringLiteral("另存專案"), 1, 403, QStringLiteral("KORVAMain")),
-        GetMLText(ctx.ml, QStringLiteral("Quillon設定檔案,(*.cbm)|*.cmb|所有檔案,(*.*)|*.*"), 1,
-                  408, QStringLiteral("KORVAMain")),
-        DefaultNewName(ctx));
+    const auto chosen =
+        AskFile(ctx, FileDialogKind::Save, T(QStringLiteral("另存專案"), 1, 403),
+                T(QStringLiteral("Quillon設定檔案,(*.cbm)|*.cmb|所有檔案,(*.*)|*.*"), 1, 408),
+                DefaultNewName(ctx));
     if (!chosen) return;
     const QString path = *chosen;
     // The new file must be one the open accepts, or the project would end up closed.
@@ -621,38 +546,24 @@ void SaveProjectAs(StoreContext& ctx) {
     }
     if (FileUtil::FileExists(path)) {
         if (!SameFile(path, p.ProjPath) && RefuseIfLocked(ctx, path)) return;
-        const MsgResult answer = ctx.ui.MsgBox(
-            GetMLText(ctx.ml, QStringLiteral("檔案["), 1, 422, QStringLiteral("KORVAMain")) + path +
-                GetMLText(ctx.ml, QStringLiteral("]已經存在，您要取代現存的檔案嗎？"), 2, 422,
-                          QStringLiteral("KORVAMain")),
-            vbYesNo | vbExclamation,
-            GetMLText(ctx.ml, QStringLiteral("此檔案已經存在"), 3, 422,
-                      QStringLiteral("KORVAMain")));
+        const MsgResult answer =
+            ctx.ui.MsgBox(T(QStringLiteral("檔案["), 1, 422) + path +
+                              T(QStringLiteral("]已經存在，您要取代現存的檔案嗎？"), 2, 422),
+                          vbYesNo | vbExclamation, T(QStringLiteral("此檔案已經存在"), 3, 422));
         if (answer != vbYes) return;
         // Replaced by the copy below in one step: a failed copy leaves it as it was.
     }
     ctx.ui.SetBusy(true);
-    ctx.ui.SetStatusText(
-        kStatus,
-        GetMLText(ctx.ml, QStringLiteral("專案["), 2, 432, QStringLiteral("KORVAMain")) +
-            BaseNameOf(path) +
-            GetMLText(ctx.ml, QStringLiteral("]開啟中..."), 3, 432, QStringLiteral("KORVAMain")));
+    ctx.ui.SetStatusText(kStatus, T(QStringLiteral("專案["), 2, 432) + BaseNameOf(path) +
+                                      T(QStringLiteral("]開啟中..."), 3, 432));
     ADOUtil::CloseProjectDB(p);
     QString why;
     if (!FileUtil::CopyFileAtomic(p.MirPath, path, &why)) {
         EndBusy(ctx);
-        ctx.ui.MsgBox(
-            GetMLText(ctx.ml, QStringLiteral("另存專案失敗。"), 1, 446,
-                      QStringLiteral("KORVAMain")) +
-                kCrLf +
-                GetMLText(ctx.ml, QStringLiteral("專案檔案["), 2, 446,
-                          QStringLiteral("KORVAMain")) +
-                path +
-                GetMLText(ctx.ml, QStringLiteral("]檔案無法另存。"), 3, 446,
-                          QStringLiteral("KORVAMain")) +
-                kCrLf + why,
-            vbOKOnly | vbCritical,
-            GetMLText(ctx.ml, QStringLiteral("另存專案失敗"), 4, 446, QStringLiteral("KORVAMain")));
+        ctx.ui.MsgBox(T(QStringLiteral("另存專案失敗。"), 1, 446) + kCrLf +
+                          T(QStringLiteral("專案檔案["), 2, 446) + path +
+                          T(QStringLiteral("]檔案無法另存。"), 3, 446) + kCrLf + why,
+                      vbOKOnly | vbCritical, T(QStringLiteral("另存專案失敗"), 4, 446));
         // The old project stays open as it was, unsaved changes and all.
         ReopenWorkingCopy(ctx);
         return;
@@ -665,16 +576,14 @@ void SaveProjectAs(StoreContext& ctx) {
 }
 
 int CloseProject(StoreContext& ctx) {
+    const MLText T{ctx.ml, QStringLiteral("KORVAMain")};
     ::OpenProject& p = ctx.project;
     if (!p.IsOpen()) return kSaved;
     if (SaveProject(ctx, false, true, true) == kCancelled) return kCancelled;
     if (!p.IsOpen()) return kSaved; // the save could not reopen it and closed it already
     ctx.ui.SetBusy(true);
-    ctx.ui.SetStatusText(
-        kStatus,
-        GetMLText(ctx.ml, QStringLiteral("專案["), 2, 222, QStringLiteral("KORVAMain")) +
-            p.ProjName +
-            GetMLText(ctx.ml, QStringLiteral("]關閉中..."), 3, 222, QStringLiteral("KORVAMain")));
+    ctx.ui.SetStatusText(kStatus, T(QStringLiteral("專案["), 2, 222) + p.ProjName +
+                                      T(QStringLiteral("]關閉中..."), 3, 222));
     ADOUtil::CloseProjectDB(p);
     FileUtil::DeleteFileIfExists(p.MirPath);
     RemoveJournals(p.MirPath);

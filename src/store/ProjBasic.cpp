@@ -2,6 +2,7 @@
 
 #include "base/VBUtil.h"
 #include "db/ADOUtil.h"
+#include "ml/MLText.h"
 #include "store/KORVAMain.h"
 #include "store/MessageRule.h"
 #include "store/ProjectSchema.h"
@@ -35,54 +36,47 @@ ProjBasicFields LoadFormObj(StoreContext& ctx) {
 }
 
 QStringList ZonesNotFitting(StoreContext& ctx, bool isUnicode) {
+    const MLText T{ctx.ml, QStringLiteral("KORVAMain")};
     QStringList lines;
     RowSet* zones = ctx.project.Zones.get();
     if (ADOUtil::GetRecordCount(zones) <= 0) return lines;
-    const MLState& ml = ctx.ml;
     auto copy = zones->Clone();
     for (copy->MoveFirst(); !copy->Eof(); copy->MoveNext()) {
         QStringList which;
         if (!MessageRule::Fits(ADOUtil::NullToStr(copy->Field(QStringLiteral("AlarmSMS"))),
                                isUnicode))
-            which << GetMLText(ml, QStringLiteral("警報發起訊息"), 2, 770,
-                               QStringLiteral("KORVAMain"));
+            which << T(QStringLiteral("警報發起訊息"), 2, 770);
         if (!MessageRule::Fits(ADOUtil::NullToStr(copy->Field(QStringLiteral("ResetSMS"))),
                                isUnicode))
-            which << GetMLText(ml, QStringLiteral("警報復歸訊息"), 3, 770,
-                               QStringLiteral("KORVAMain"));
+            which << T(QStringLiteral("警報復歸訊息"), 3, 770);
         if (which.isEmpty()) continue;
-        lines << GetMLText(ml, QStringLiteral("警報點"), 1, 770, QStringLiteral("KORVAMain")) +
+        lines << T(QStringLiteral("警報點"), 1, 770) +
                      ADOUtil::NullToStr(copy->Field(QStringLiteral("ZoneNo"))) +
-                     QStringLiteral(": ") +
-                     which.join(
-                         GetMLText(ml, QStringLiteral("、"), 4, 770, QStringLiteral("KORVAMain")));
+                     QStringLiteral(": ") + which.join(T(QStringLiteral("、"), 4, 770));
     }
     return lines;
 }
 
 bool CheckFormObj(StoreContext& ctx, ProjBasicFields& fields) {
+    const MLText T{ctx.ml, QStringLiteral("KORVAMain")};
     const bool stored = LoadFormObj(ctx).isUnicode;
     if (fields.isUnicode == stored) return true;
     const QStringList lines = ZonesNotFitting(ctx, fields.isUnicode);
     if (lines.isEmpty()) return true;
-    const MLState& ml = ctx.ml;
-    const QString head =
-        fields.isUnicode ? GetMLText(ml, QStringLiteral("改用Unicode後，下列訊息超過70個字:"), 1,
-                                     780, QStringLiteral("KORVAMain"))
-                         : GetMLText(ml, QStringLiteral("取消Unicode後，下列訊息超過160個位元組:"),
-                                     2, 780, QStringLiteral("KORVAMain"));
+    const QString head = fields.isUnicode
+                             ? T(QStringLiteral("改用Unicode後，下列訊息超過70個字:"), 1, 780)
+                             : T(QStringLiteral("取消Unicode後，下列訊息超過160個位元組:"), 2, 780);
     const MsgResult answer = ctx.ui.MsgBox(
         head + VBUtil::kCrLf + lines.join(VBUtil::kCrLf) + VBUtil::kCrLf + VBUtil::kCrLf +
-            GetMLText(ml, QStringLiteral("這些訊息須修改後才能下載。仍要變更嗎？(否: 恢復原設定)"),
-                      3, 780, QStringLiteral("KORVAMain")),
-        vbYesNo | vbExclamation,
-        GetMLText(ml, QStringLiteral("專案基本資料"), 4, 780, QStringLiteral("KORVAMain")));
+            T(QStringLiteral("這些訊息須修改後才能下載。仍要變更嗎？(否: 恢復原設定)"), 3, 780),
+        vbYesNo | vbExclamation, T(QStringLiteral("專案基本資料"), 4, 780));
     if (answer == vbYes) return true;
     fields.isUnicode = stored;
     return false;
 }
 
 bool SaveFormObj(StoreContext& ctx, const ProjBasicFields& f) {
+    const MLText T{ctx.ml, QStringLiteral("KORVAMain")};
     RowSet* rs = ctx.project.Basic.get();
     bool ok = ADOUtil::GetRecordCount(rs) > 0;
     if (ok) {
@@ -95,11 +89,8 @@ bool SaveFormObj(StoreContext& ctx, const ProjBasicFields& f) {
         if (!ok) rs->CancelUpdate();
     }
     if (!ok) {
-        ctx.ui.MsgBox(
-            GetMLText(ctx.ml, QStringLiteral("專案基本資料無法儲存。"), 1, 760,
-                      QStringLiteral("KORVAMain")),
-            vbOKOnly | vbCritical,
-            GetMLText(ctx.ml, QStringLiteral("專案基本資料"), 2, 760, QStringLiteral("KORVAMain")));
+        ctx.ui.MsgBox(T(QStringLiteral("專案基本資料無法儲存。"), 1, 760), vbOKOnly | vbCritical,
+                      T(QStringLiteral("專案基本資料"), 2, 760));
         return false;
     }
     KORVAMain::SetModified(ctx, true);

@@ -4,6 +4,7 @@
 #include "base/VBUtil.h"
 #include "db/ADOUtil.h"
 #include "db/FileUtil.h"
+#include "ml/MLText.h"
 #include "ml/MLUtil.h"
 #include "store/SystemSchema.h"
 
@@ -16,6 +17,7 @@ QString SystemDbPath(const QString& programFolder) {
 }
 
 bool OpenSystemDB(SystemDb& sdb, Ui& ui, const MLState& ml, const QString& programFolder) {
+    const MLText T{ml, QStringLiteral("KORVAMain")};
     const QString path = SystemDbPath(programFolder);
     const bool exists = FileUtil::FileExists(path);
     if (exists) {
@@ -28,16 +30,11 @@ bool OpenSystemDB(SystemDb& sdb, Ui& ui, const MLState& ml, const QString& progr
         if (sdb.IsOpen()) return true;
         CloseSystemDB(sdb);
     }
-    const QString why =
-        exists
-            ? GetMLText(ml, QStringLiteral("檔案無法讀取:"), 3, 9001, QStringLiteral("KORVAMain"))
-            : GetMLText(ml, QStringLiteral("檔案不存在:"), 2, 9001, QStringLiteral("KORVAMain"));
-    ui.MsgBox(
-        GetMLText(ml, QStringLiteral("系統資料庫開啟失敗, 程式無法啟動!"), 1, 9001,
-                  QStringLiteral("KORVAMain")) +
-            VBUtil::kCrLf + why + QStringLiteral(" [") + path + u']',
-        vbOKOnly | vbCritical,
-        GetMLText(ml, QStringLiteral("KORVA 系統失敗"), 4, 9001, QStringLiteral("KORVAMain")));
+    const QString why = exists ? T(QStringLiteral("檔案無法讀取:"), 3, 9001)
+                               : T(QStringLiteral("檔案不存在:"), 2, 9001);
+    ui.MsgBox(T(QStringLiteral("系統資料庫開啟失敗, 程式無法啟動!"), 1, 9001) + VBUtil::kCrLf +
+                  why + QStringLiteral(" [") + path + u']',
+              vbOKOnly | vbCritical, T(QStringLiteral("KORVA 系統失敗"), 4, 9001));
     return false;
 }
 
