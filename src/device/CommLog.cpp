@@ -1,6 +1,7 @@
 #include "device/CommLog.h"
 
-#include "device/DeviceContext.h"
+#include "base/Ui.h"
+#include "device/DeviceLink.h"
 #include "device/KORVADll.h"
 #include "ml/MLText.h"
 #include "ml/MLUtil.h"
@@ -154,7 +155,7 @@ QString Decode(const MLState& ml, const FrameEvent& e, const QByteArray& request
     return {};
 }
 
-bool SaveLog(DeviceContext& ctx, const CommLogModel& log) {
+bool SaveLog(const DeviceLink& ctx, const CommLogModel& log) {
     const MLText T{ctx.ml, QStringLiteral("CommLog")};
     FileDialogSetup setup;
     setup.title = T(QStringLiteral("通訊記錄"), 1, 5);

@@ -7,7 +7,7 @@
 #include <QAbstractTableModel>
 #include <QList>
 
-struct DeviceContext;
+struct DeviceLink;
 struct MLState;
 
 struct CommLogRow {
@@ -58,5 +58,5 @@ private:
 namespace CommLog {
 // Asks for a file name and writes the whole log there as text; a failure to write is told
 // in a message naming the file. False when nothing was written.
-bool SaveLog(DeviceContext& ctx, const CommLogModel& log);
+bool SaveLog(const DeviceLink& ctx, const CommLogModel& log);
 } // namespace CommLog

@@ -3,6 +3,7 @@
 #include "base/VBUtil.h"
 #include "device/CommUtil.h"
 #include "device/DeviceContext.h"
+#include "device/DeviceLink.h"
 #include "device/DeviceWindows.h"
 #include "device/KORVACommUtil.h"
 #include "ml/MLText.h"
@@ -41,7 +42,7 @@ void SplitTag(const QString& tmpTag, int& tmpAddress, int& tmpFunction) {
     tmpFunction = comma < 0 ? 0 : int(VBUtil::Val(tmpTag.mid(comma + 1)));
 }
 
-bool ReadRow(DeviceContext& ctx, const DebugRegisterRow& row, QString& value) {
+bool ReadRow(const DeviceLink& ctx, const DebugRegisterRow& row, QString& value) {
     int address = 0;
     int function = 0;
     SplitTag(row.tag, address, function);
@@ -85,7 +86,7 @@ void LoadFormObj(DeviceContext& ctx, DebugForm& form) {
     form.values = QStringList(form.rows.size(), QString());
 }
 
-bool cmdRead_Click(DeviceContext& ctx, DebugForm& form) {
+bool cmdRead_Click(const DeviceLink& ctx, DebugForm& form) {
     const MLText T{ctx.ml, QStringLiteral("DebugRegisters")};
     if (!ctx.ui.ShowModal(Windows::frmComPort)) return false;
     if (form.values.size() != form.rows.size()) form.values.resize(form.rows.size());

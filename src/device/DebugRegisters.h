@@ -6,6 +6,7 @@
 #include <QVector>
 
 struct DeviceContext;
+struct DeviceLink;
 
 struct DebugRegisterRow {
     QString name;
@@ -31,11 +32,11 @@ QVector<DebugRegisterRow> Rows();
 void SplitTag(const QString& tmpTag, int& tmpAddress, int& tmpFunction);
 // Reads one row: value is the response's data bytes as upper-case hexadecimal, in response
 // order. False (value untouched) when the read failed.
-bool ReadRow(DeviceContext& ctx, const DebugRegisterRow& row, QString& value);
+bool ReadRow(const DeviceLink& ctx, const DebugRegisterRow& row, QString& value);
 // Asks for the port, reads the identity and COM1 settings ("UnKnown" when that fails or the
 // model is unknown) and lists the thirteen rows with empty values.
 void LoadFormObj(DeviceContext& ctx, DebugForm& form);
 // Asks for the port, then reads the rows in order until the first failure (later rows keep
 // their values) and says how it went. True when every row was read.
-bool cmdRead_Click(DeviceContext& ctx, DebugForm& form);
+bool cmdRead_Click(const DeviceLink& ctx, DebugForm& form);
 } // namespace DebugRegisters

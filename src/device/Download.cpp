@@ -3,6 +3,7 @@
 #include "base/VBUtil.h"
 #include "device/CommUtil.h"
 #include "device/DeviceContext.h"
+#include "device/DeviceLink.h"
 #include "device/KORVACommUtil.h"
 #include "editing/PhoneBook.h"
 #include "editing/ValidUtil.h"
@@ -21,7 +22,7 @@ using VBUtil::kCrLf;
 struct Progress {
     int done = 0;
     int total = 0;
-    void Step(DeviceContext& ctx, const QString& line) {
+    void Step(const DeviceLink& ctx, const QString& line) {
         ++done;
         ctx.ui.SetProgressValue(done, total, line);
         ctx.ui.DoEvents();
@@ -32,7 +33,7 @@ struct Progress {
 // download goes on and its path is kept for the final message.
 class DumpFile {
 public:
-    DumpFile(DeviceContext& ctx, const QString& name) : m_ctx(ctx), m_file(DumpPath(ctx, name)) {
+    DumpFile(const DeviceLink& ctx, const QString& name) : m_ctx(ctx), m_file(DumpPath(ctx, name)) {
         if (m_file.exists()) m_file.remove();
         m_ok = m_file.open(QIODevice::WriteOnly | QIODevice::Truncate);
         if (!m_ok) Fail();
@@ -51,19 +52,20 @@ private:
         const QString path = QDir::toNativeSeparators(m_file.fileName());
         if (!m_ctx.link.dumpsNotWritten.contains(path)) m_ctx.link.dumpsNotWritten << path;
     }
-    DeviceContext& m_ctx;
+    DeviceLink m_ctx;
     QFile m_file;
     bool m_ok = false;
 };
 
-bool Exchange(DeviceContext& ctx, QByteArray request) {
+bool Exchange(const DeviceLink& ctx, QByteArray request) {
     QByteArray response;
     const int n = int(request.size());
     return CommUtil::SendCommand(ctx, request, n, response, kResponseLength, ctx.comm.TimeOut,
                                  ctx.comm.Retry);
 }
 
-bool Clear(DeviceContext& ctx, const QByteArray& command, Progress& progress, const QString& line) {
+bool Clear(const DeviceLink& ctx, const QByteArray& command, Progress& progress,
+           const QString& line) {
     if (!CommUtil::EnsurePortOpen(ctx)) return false;
     if (!Exchange(ctx, command)) return false;
     progress.Step(ctx, line);
@@ -72,7 +74,7 @@ bool Clear(DeviceContext& ctx, const QByteArray& command, Progress& progress, co
 
 // Sends count records in order, each built by record(i), dumping each (the failed one
 // included) before looking at its outcome.
-bool WriteArea(DeviceContext& ctx, const QString& dumpName, int count,
+bool WriteArea(const DeviceLink& ctx, const QString& dumpName, int count,
                const std::function<QByteArray(int)>& record, Progress& progress,
                const std::function<QString(int)>& line) {
     if (!CommUtil::EnsurePortOpen(ctx)) return false;
@@ -88,16 +90,16 @@ bool WriteArea(DeviceContext& ctx, const QString& dumpName, int count,
     return true;
 }
 
-QString ClearedPhoneBookLine(DeviceContext& ctx) {
+QString ClearedPhoneBookLine(const DeviceLink& ctx) {
     const MLText T{ctx.ml, QStringLiteral("Download")};
     return T(QStringLiteral("已清除電話簿"), 1, 8);
 }
-QString ClearedMessagesLine(DeviceContext& ctx) {
+QString ClearedMessagesLine(const DeviceLink& ctx) {
     const MLText T{ctx.ml, QStringLiteral("Download")};
     return T(QStringLiteral("已清除簡訊"), 2, 8);
 }
 
-bool RunWritePhoneBook(DeviceContext& ctx, const ProjectImage& image, Progress& progress) {
+bool RunWritePhoneBook(const DeviceLink& ctx, const ProjectImage& image, Progress& progress) {
     const MLText T{ctx.ml, QStringLiteral("Download")};
     const int n = int(image.phoneBook.size());
     const QString text = T(QStringLiteral("電話簿 第 %1 / %2 筆"), 3, 8);
@@ -107,7 +109,7 @@ bool RunWritePhoneBook(DeviceContext& ctx, const ProjectImage& image, Progress& 
         [&](int k) { return text.arg(k).arg(n); });
 }
 
-bool RunWriteShortMessages(DeviceContext& ctx, const ProjectImage& image, Progress& progress) {
+bool RunWriteShortMessages(const DeviceLink& ctx, const ProjectImage& image, Progress& progress) {
     const MLText T{ctx.ml, QStringLiteral("Download")};
     const int n = int(image.shortMessages.size());
     const QString text = T(QStringLiteral("簡訊 第 %1 / %2 則"), 4, 8);
@@ -118,7 +120,7 @@ bool RunWriteShortMessages(DeviceContext& ctx, const ProjectImage& image, Progre
 }
 
 // The line the final message gets when a dump file could not be written; empty otherwise.
-QString DumpNotWrittenLine(DeviceContext& ctx) {
+QString DumpNotWrittenLine(const DeviceLink& ctx) {
     const MLText T{ctx.ml, QStringLiteral("Download")};
     if (ctx.link.dumpsNotWritten.isEmpty()) return {};
     return kCrLf + T(QStringLiteral("下載記錄檔未能寫入: "), 1, 9) +
@@ -218,7 +220,7 @@ bool Run(DeviceContext& ctx) {
 }
 } // namespace
 
-QString DumpPath(const DeviceContext& ctx, const QString& fileName) {
+QString DumpPath(const DeviceLink& ctx, const QString& fileName) {
     const QString dir = ctx.link.dumpDir.isEmpty() ? QDir::currentPath() : ctx.link.dumpDir;
     return QDir(dir).filePath(fileName);
 }
@@ -268,22 +270,22 @@ QByteArray ClearShortMessagesCommand() {
            char(0xFF);
 }
 
-bool ClearPhoneBook(DeviceContext& ctx) {
+bool ClearPhoneBook(const DeviceLink& ctx) {
     Progress progress{0, 1};
     return Clear(ctx, ClearPhoneBookCommand(), progress, ClearedPhoneBookLine(ctx));
 }
 
-bool ClearShortMessages(DeviceContext& ctx) {
+bool ClearShortMessages(const DeviceLink& ctx) {
     Progress progress{0, 1};
     return Clear(ctx, ClearShortMessagesCommand(), progress, ClearedMessagesLine(ctx));
 }
 
-bool WritePhoneBook(DeviceContext& ctx, const ProjectImage& image) {
+bool WritePhoneBook(const DeviceLink& ctx, const ProjectImage& image) {
     Progress progress{0, int(image.phoneBook.size())};
     return RunWritePhoneBook(ctx, image, progress);
 }
 
-bool WriteShortMessages(DeviceContext& ctx, const ProjectImage& image) {
+bool WriteShortMessages(const DeviceLink& ctx, const ProjectImage& image) {
     Progress progress{0, int(image.shortMessages.size())};
     return RunWriteShortMessages(ctx, image, progress);
 }

@@ -7,6 +7,7 @@
 #include <QString>
 
 struct DeviceContext;
+struct DeviceLink;
 struct PhoneBookEntry;
 struct ShortMessageEntry;
 struct ProjectImage;
@@ -27,7 +28,7 @@ inline QString PhoneBookDumpName() {
 inline QString ShortMessageDumpName() {
     return QStringLiteral("SHORTMSG.dbg");
 }
-QString DumpPath(const DeviceContext& ctx, const QString& fileName);
+QString DumpPath(const DeviceLink& ctx, const QString& fileName);
 
 // Request bytes without the check code. A phonebook record: station, 0x50, 0x43, k, L+4,
 // disabled flag, group number, L, k, the number. k is the entry's 1-based position.
@@ -39,10 +40,10 @@ QByteArray ClearPhoneBookCommand();
 QByteArray ClearShortMessagesCommand();
 
 // Each opens the port if needed; true when every command was acknowledged.
-bool ClearPhoneBook(DeviceContext& ctx);
-bool ClearShortMessages(DeviceContext& ctx);
-bool WritePhoneBook(DeviceContext& ctx, const ProjectImage& image);
-bool WriteShortMessages(DeviceContext& ctx, const ProjectImage& image);
+bool ClearPhoneBook(const DeviceLink& ctx);
+bool ClearShortMessages(const DeviceLink& ctx);
+bool WritePhoneBook(const DeviceLink& ctx, const ProjectImage& image);
+bool WriteShortMessages(const DeviceLink& ctx, const ProjectImage& image);
 
 // The whole download of the open project with its questions and messages: the no-project
 // check and the save prompt, the checks, the confirmation, the exchanges and the outcome.
