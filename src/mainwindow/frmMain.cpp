@@ -7,6 +7,7 @@
 #include "device/DeviceMenu.h"
 #include "device/DeviceWindows.h"
 #include "device/Download.h"
+#include "device/KORVACommUtil.h"
 #include "device/frmComPort.h"
 #include "device/frmCommLog.h"
 #include "device/frmCommSetting.h"
@@ -401,8 +402,10 @@ void frmMain::RegisterWindows() {
 bool frmMain::ShowModal(Window which) {
     const auto it = m_windows.find(which);
     const bool ok = it != m_windows.end() && it->second(this); // not built yet: nothing opens
-    // The port chosen is the one offered first on the next run.
-    if (ok && which == Windows::frmComPort && m_store) RememberedPort::Store(*m_store, m_ctx.comm);
+    // The port chosen is the one offered first on the next run; the demo's terminal ends with
+    // the run, so choosing the demo leaves the remembered port as it was.
+    if (ok && which == Windows::frmComPort && m_store && !KORVACommUtil::DemoInUse(m_ctx))
+        RememberedPort::Store(*m_store, m_ctx.comm);
     return ok;
 }
 

@@ -287,6 +287,8 @@ void tst_frmDeviceEndToEnd::demoDeviceWithNothingPluggedIn() {
         QCOMPARE(panel->text(), QStringLiteral(" Online (示範)"));
         demoPort = ctx.demo.PortName();
         QVERIFY(QFileInfo::exists(demoPort));
+        // The demo's terminal is gone on the next run: it is not remembered.
+        QVERIFY(!desk.store.contains(QStringLiteral("Comm/PortName")));
 
         ModalScript settings;
         settings.Window<frmCommSetting>([](frmCommSetting* d) {
@@ -343,6 +345,8 @@ void tst_frmDeviceEndToEnd::demoDeviceWithNothingPluggedIn() {
         desk.Item("mnuDeviceConnect")->trigger();
         demoPort = ctx.demo.PortName();
         QVERIFY(QFileInfo::exists(demoPort));
+        // The demo's terminal is gone on the next run: it is not remembered.
+        QVERIFY(!desk.store.contains(QStringLiteral("Comm/PortName")));
     }
     QVERIFY(!QFileInfo::exists(demoPort));
 }
