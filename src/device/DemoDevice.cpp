@@ -37,6 +37,10 @@ QString DemoDevice::PortName() const {
     return Running() ? m_port : QString();
 }
 
+qint64 DemoDevice::ProcessId() const {
+    return Running() ? m_proc->processId() : 0;
+}
+
 bool DemoDevice::Start(const QString& program, QString& error) {
     if (Running()) return true;
     Stop();

@@ -23,6 +23,8 @@ public:
     bool Running() const;
     // The terminal the simulator answers on; empty while it is not running.
     QString PortName() const;
+    // The simulator's process id while it runs; 0 otherwise.
+    qint64 ProcessId() const;
 
 private:
     std::unique_ptr<QProcess> m_proc;
