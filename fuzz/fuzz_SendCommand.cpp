@@ -44,8 +44,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int fn = kFunctions[data[0] % 4];
     const int m = 5 + data[1] % 64;
     theLink->reply = QByteArray(reinterpret_cast<const char*>(data + 2), int(size - 2));
+    // What the scripted peers record would grow with every input.
     theLink->dev->written.clear();
     theLink->dev->writeTimes.clear();
+    theLink->dev->openedNames.clear();
+    theLink->ui.messages.clear();
+    theLink->ui.progressUpAtMessage.clear();
+    theLink->ui.busyAtMessage.clear();
+    theLink->ui.statusLog.clear();
     if (!theLink->ctx.port->IsOpen()) theLink->ctx.port->Open();
     theLink->ctx.link.pause = false; // the pause after a failed attempt is not under test
     QByteArray request = TestFrames::Bytes({247, fn, 0, 6, 0, (m - 5) / 2});
