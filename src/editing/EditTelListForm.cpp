@@ -10,7 +10,6 @@
 
 namespace {
 using ADOUtil::FieldText;
-constexpr int kMaxTelDigits = 20;
 } // namespace
 
 bool EditTelListForm::LoadFormObj(EditContext& ctx) {

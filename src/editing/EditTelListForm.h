@@ -45,4 +45,6 @@ struct EditTelListForm {
     static bool CheckTelNo(EditContext& ctx, const QString& text);
     // A number the device can dial: digits, after at most one leading "+".
     static bool IsTelNumber(const QString& trimmed);
+    // The longest number the editor takes, in characters.
+    static constexpr int kMaxTelDigits = 20;
 };

@@ -38,6 +38,9 @@ namespace PhoneBook {
 constexpr int kNoTargetGroup = 0xFF;
 constexpr int kAlarmCodeOffset = 1;
 constexpr int kResetCodeOffset = 65;
+// The device's zones are 0 to 63 (one per coil of its alarm map): their alarm codes 1..64 and
+// reset codes 65..128 fit the one-byte message code without meeting.
+constexpr int kZoneCount = 64;
 constexpr int kEntryOverhead = 4; // bytes of device memory per phonebook or message entry
 
 // Text in the local code page of non-Unicode messages (Big5): a double-byte character takes

@@ -3,11 +3,14 @@
 #include "base/VBUtil.h"
 #include "db/ADOUtil.h"
 #include "editing/EditContext.h"
+#include "editing/EditTelListForm.h"
 #include "editing/EditZoneListForm.h"
 #include "editing/KORVAUtil.h"
 #include "editing/PhoneBook.h"
 #include "ml/MLText.h"
 #include "store/ProjectSchema.h"
+
+#include <QSet>
 
 namespace ValidUtil {
 namespace {
@@ -94,6 +97,53 @@ bool MessagesFit(EditContext& ctx, bool isUnicode) {
         Cancelled(ctx, T(QStringLiteral("下載取消！"), 1, 2003),
                   T(QStringLiteral("警報點["), 2, 2003) + zone + which + rule,
                   T(QStringLiteral("下載取消"), 7, 2003));
+        return false;
+    }
+    return true;
+}
+
+// A number longer than the contact editor takes (a file edited elsewhere) would not fit the
+// dialer's number field; far longer, its record's length byte would wrap.
+bool NumberFits(EditContext& ctx, const QString& userName, const QString& phone) {
+    const MLText T{ctx.ml, QStringLiteral("ValidUtil")};
+    const qsizetype length = phone.trimmed().size();
+    if (length <= EditTelListForm::kMaxTelDigits) return true;
+    Cancelled(ctx, T(QStringLiteral("下載取消！"), 1, 20101),
+              T(QStringLiteral("連絡人["), 2, 20101) + userName +
+                  T(QStringLiteral("]的電話號碼有"), 3, 20101) + QString::number(length) +
+                  T(QStringLiteral("個字元，不得超過20個字元。"), 4, 20101),
+              T(QStringLiteral("下載取消"), 5, 20101));
+    return false;
+}
+
+// Every zone that gives the device a message needs a number of the device's zones, and
+// only one zone may have it: the message code (zone + 1, zone + 65) is one byte, so any
+// other number lands on another zone's message.
+bool ZoneNumbersFit(EditContext& ctx) {
+    const MLText T{ctx.ml, QStringLiteral("ValidUtil")};
+    RowSet* zoneRs = ctx.project.Zones.get();
+    if (!zoneRs || !zoneRs->IsOpen()) return true;
+    QSet<int> taken;
+    auto copy = zoneRs->Clone();
+    for (copy->MoveFirst(); !copy->Eof(); copy->MoveNext()) {
+        if (ADOUtil::NullToStr(copy->Field(ProjectSchema::kAlarmSMS)).isEmpty() &&
+            ADOUtil::NullToStr(copy->Field(ProjectSchema::kResetSMS)).isEmpty())
+            continue; // no record
+        const QString zone = ADOUtil::NullToStr(copy->Field(ProjectSchema::kZoneNo));
+        bool number = false;
+        const int no = zone.toInt(&number);
+        QString reason;
+        if (!number || no < 0 || no >= PhoneBook::kZoneCount)
+            reason = T(QStringLiteral("]不是此機型的警報點 (0 至 63)。"), 3, 20102);
+        else if (taken.contains(no))
+            reason = T(QStringLiteral("]重複出現，兩個警報點的簡訊會互相覆蓋。"), 4, 20102);
+        if (reason.isEmpty()) {
+            taken.insert(no);
+            continue;
+        }
+        Cancelled(ctx, T(QStringLiteral("下載取消！"), 1, 20102),
+                  T(QStringLiteral("警報點["), 2, 20102) + zone + reason,
+                  T(QStringLiteral("下載取消"), 5, 20102));
         return false;
     }
     return true;
@@ -229,6 +279,7 @@ bool CheckBeforeDownload(EditContext& ctx, const ProjectImage& image) {
                               T(QStringLiteral("下載取消"), 5, 122));
                     return false;
                 }
+                if (!NumberFits(ctx, userName, phone)) return false;
             }
         }
     }
@@ -244,6 +295,6 @@ bool CheckBeforeDownload(EditContext& ctx, const ProjectImage& image) {
                   T(QStringLiteral("下載取消"), 3, 2002));
         return false;
     }
-    return MessagesFit(ctx, image.isUnicode);
+    return MessagesFit(ctx, image.isUnicode) && ZoneNumbersFit(ctx);
 }
 } // namespace ValidUtil

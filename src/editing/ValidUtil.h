@@ -17,8 +17,10 @@ bool ValidUserGroupName(EditContext& ctx, const QString& name);
 bool ValidUserName(EditContext& ctx, const QString& name);
 // True when the project may be downloaded: groups exist and all have names, contacts exist,
 // every enabled contact of at least one group has a name and a telephone number, the image
-// holds at most 128 groups and 128 notification targets, and every zone message fits the
-// device in the image's text mode.
+// holds at most 128 groups and 128 notification targets, every number of a contact in a
+// group has at most 20 characters, every zone message fits the device in the image's text
+// mode, and every zone with a message has a number of the device's zones that no other such
+// zone has. Nothing is sent before it passes.
 bool CheckBeforeDownload(EditContext& ctx, const ProjectImage& image);
 
 // The longest name of a group or contact, and of a description, in UTF-16 units.

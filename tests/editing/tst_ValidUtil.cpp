@@ -178,6 +178,37 @@ private Q_SLOTS:
         QTest::newRow("71 characters")
             << zone(c70 + u'簡', c70 + u'簡', 1)
             << QStringLiteral("警報點[3]的警報發起訊息[%1簡]長度超過70個字。").arg(c70);
+        // Records the device cannot hold as the project says: a number longer than the
+        // contact editor takes, a zone that is none of the device's, or one twice.
+        const QString n20 = QString(20, u'9');
+        QTest::newRow("20 digits") << GroupsSql({"A"}) + UserSql("Tom", n20, "A") << QString();
+        QTest::newRow("21 digits, disabled")
+            << one + UserSql("Tom", n20 + u'9', "A", 1)
+            << QStringLiteral("連絡人[Tom]的電話號碼有21個字元，不得超過20個字元。");
+        QTest::newRow("300 digits")
+            << one + UserSql("Tom", QString(300, u'9'), "A")
+            << QStringLiteral("連絡人[Tom]的電話號碼有300個字元，不得超過20個字元。");
+        QTest::newRow("300 digits, no group") << one + UserSql("Tom", QString(300, u'9'), "")
+                                              << QString();
+        const QString outside = QStringLiteral("]不是此機型的警報點 (0 至 63)。");
+        auto renumber = [&](const char* no) {
+            return one + QStringLiteral("UPDATE Zones SET ZoneNo=%1, AlarmSMS='a' WHERE ZoneNo=3;")
+                             .arg(QLatin1String(no));
+        };
+        QTest::newRow("zone 63") << renumber("63") << QString();
+        QTest::newRow("zone 64") << renumber("64") << QStringLiteral("警報點[64") + outside;
+        QTest::newRow("zone -1") << renumber("-1") << QStringLiteral("警報點[-1") + outside;
+        QTest::newRow("zone 3.5") << renumber("3.5") << QStringLiteral("警報點[3.5") + outside;
+        QTest::newRow("zone not a number")
+            << renumber("'x3'") << QStringLiteral("警報點[x3") + outside;
+        QTest::newRow("zone without number") << renumber("NULL") << QStringLiteral("警報點[") + outside;
+        QTest::newRow("zone 64 without messages")
+            << one + "UPDATE Zones SET ZoneNo=64 WHERE ZoneNo=3;" << QString();
+        QTest::newRow("zone twice")
+            << one + "UPDATE Zones SET ResetSMS='b' WHERE ZoneNo=5;" + renumber("5")
+            << QStringLiteral("警報點[5]重複出現，兩個警報點的簡訊會互相覆蓋。");
+        QTest::newRow("zone twice, once without messages")
+            << one + "UPDATE Zones SET ZoneNo=5 WHERE ZoneNo=3;" << QString();
         QTest::newRow("128 groups, 128 targets") << Project(128, 128) << QString();
         QTest::newRow("129 groups")
             << Project(129, 129) << QStringLiteral("專案的群組不得超過128筆。");

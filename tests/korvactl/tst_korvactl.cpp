@@ -57,6 +57,8 @@ private Q_SLOTS:
     void traceShowsTheFrames();
     void downloadPutsTheProjectIntoTheDevice_data();
     void downloadPutsTheProjectIntoTheDevice();
+    void downloadRefusesWhatTheDeviceCannotHold_data();
+    void downloadRefusesWhatTheDeviceCannotHold();
     void checkJudgesTheSize_data();
     void checkJudgesTheSize();
     void exportEditImport();
@@ -307,6 +309,62 @@ void tst_korvactl::downloadPutsTheProjectIntoTheDevice() {
     QCOMPARE(TestEnv::ReadFile(dir.filePath(QStringLiteral("SHORTMSG.dbg"))).toHex(' '),
              want.shortMessages.join().toHex(' '));
     QCOMPARE(TestEnv::ReadFile(project), before);
+}
+
+void tst_korvactl::downloadRefusesWhatTheDeviceCannotHold_data() {
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("300-digit number")
+        << QStringLiteral("UPDATE Users SET PhoneNumber='%1' WHERE UserName='Ann';")
+               .arg(QString(300, u'9'))
+        << "The telephone number of contact [Ann] has 300 characters; it may have at most 20.";
+    // Zone 64's alarm code is zone 0's reset code; zone 5 again overwrites zone 0.
+    QTest::newRow("zone outside the model")
+        << "UPDATE Zones SET ZoneNo=64 WHERE ZoneNo=5;"
+        << "Zone [64] is not a zone of this model (0 to 63).";
+    QTest::newRow("zone not a number")
+        << "UPDATE Zones SET ZoneNo='five' WHERE ZoneNo=5;"
+        << "Zone [five] is not a zone of this model (0 to 63).";
+    QTest::newRow("zone twice")
+        << "UPDATE Zones SET ZoneNo=0 WHERE ZoneNo=5;"
+        << "Zone [0] appears twice; the two zones' messages would overwrite each other.";
+}
+
+// Refused before anything is sent: the dialer keeps what the last download put there.
+void tst_korvactl::downloadRefusesWhatTheDeviceCannotHold() {
+    QFETCH(QString, sql);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    const QString project = MakeProject(dir, oracle::RichProjectSql(false));
+    QVERIFY(!project.isEmpty());
+    const QString held = dir.filePath(QStringLiteral("Held.cmb"));
+    QVERIFY(QFile::copy(project, held));
+    devsimtest::Sim sim;
+    QVERIFY2(StartSim(sim), qPrintable(sim.error));
+    const QStringList download{QStringLiteral("download"),   project,
+                               QStringLiteral("--port"),     sim.Link(),
+                               QStringLiteral("--dump-dir"), dir.path(),
+                               QStringLiteral("--lang"),     QStringLiteral("English"),
+                               QStringLiteral("--yes")};
+    const Run first = Korvactl(download);
+    QVERIFY2(first.code == 0, qPrintable(first.out + first.err));
+    const auto received = [&sim] {
+        return sim.State()
+            .value(QStringLiteral("counters"))
+            .toObject()
+            .value(QStringLiteral("framesReceived"))
+            .toInt();
+    };
+    const int frames = received();
+
+    QVERIFY(TestEnv::ExecSql(project, sql));
+    const Run refused = Korvactl(download);
+    QCOMPARE(refused.code, 1);
+    QVERIFY2(refused.err.contains(QStringLiteral("Download cancelled!\n") + reason),
+             qPrintable(refused.err));
+    QCOMPARE(received(), frames);
+    const oracle::Verdict verdict = oracle::Judge(held, sim.StatePath());
+    QVERIFY2(verdict.code == 0, qPrintable(verdict.text));
 }
 
 void tst_korvactl::checkJudgesTheSize_data() {
