@@ -32,6 +32,7 @@ private Q_SLOTS:
     void unknownBaudIsRefusedUntilARateIsChosen();
     void typedRateWithoutRowIsRefused();
     void unknownParityIsRefused();
+    void changeAsksAndCancelKeepsTheDialog_data();
     void changeAsksAndCancelKeepsTheDialog();
     void changeIsWritten();
     void writeFailure();
@@ -193,27 +194,54 @@ void tst_CommSetting::unknownParityIsRefused() {
     QCOMPARE(f.ui.messages.last().text, kBaudMessage);
 }
 
+void tst_CommSetting::changeAsksAndCancelKeepsTheDialog_data() {
+    QTest::addColumn<QString>("slave");
+    QTest::addColumn<QString>("baud");
+    QTest::addColumn<QString>("parity");
+    QTest::addColumn<QString>("lines"); // the changes the question lists, old -> new
+    // The fixture's dialer: slave ID 247, 9600 baud, no parity.
+    QTest::newRow("slave ID") << "12"
+                              << "9600"
+                              << "NONE"
+                              << "站號 (Slave ID): 247 -> 12\r\n";
+    QTest::newRow("baud") << "247"
+                          << "4800"
+                          << "NONE"
+                          << "通訊速率: 9600 -> 4800\r\n";
+    QTest::newRow("parity, typed in lower case") << "247"
+                                                 << "9600"
+                                                 << "even"
+                                                 << "同位元檢查: NONE -> EVEN\r\n";
+    QTest::newRow("all three") << "1"
+                               << "19200"
+                               << "ODD"
+                               << "通訊速率: 9600 -> 19200\r\n同位元檢查: NONE -> ODD\r\n"
+                                  "站號 (Slave ID): 247 -> 1\r\n";
+}
+
 void tst_CommSetting::changeAsksAndCancelKeepsTheDialog() {
+    QFETCH(QString, slave);
+    QFETCH(QString, baud);
+    QFETCH(QString, parity);
+    QFETCH(QString, lines);
     LinkFixture f;
     QVERIFY(f.Start());
     CommSettingForm form;
     QVERIFY(CommSetting::LoadFormObj(*f.ctx, form));
     const int frames = int(f.dev->written.size());
-    for (auto change : {+[](CommSettingForm& x) { x.txtSlaveID = QStringLiteral("12"); },
-                        +[](CommSettingForm& x) { x.cmbPortBaud = QStringLiteral("4800"); },
-                        +[](CommSettingForm& x) { x.cmbParityBit = QStringLiteral("EVEN"); }}) {
-        CommSettingForm changed = form;
-        change(changed);
-        f.ui.answers.enqueue(vbCancel);
-        QCOMPARE(CommSetting::OkPressed(*f.ctx, changed), CommSetting::OkAction::StayOpen);
-        const RecordedMsg& q = f.ui.messages.last();
-        QCOMPARE(q.text,
-                 QStringLiteral("您已變更通訊參數! \r\n是否要將新的通訊參數, 存入簡訊報警機中?"));
-        QCOMPARE(q.title, kTitle);
-        QCOMPARE(q.style, vbOKCancel | vbQuestion);
-        f.ui.answers.enqueue(vbOK);
-        QCOMPARE(CommSetting::OkPressed(*f.ctx, changed), CommSetting::OkAction::CloseAndSave);
-    }
+    CommSettingForm changed = form;
+    changed.txtSlaveID = slave;
+    changed.cmbPortBaud = baud;
+    changed.cmbParityBit = parity;
+    f.ui.answers.enqueue(vbCancel);
+    QCOMPARE(CommSetting::OkPressed(*f.ctx, changed), CommSetting::OkAction::StayOpen);
+    const RecordedMsg& q = f.ui.messages.last();
+    QCOMPARE(q.text, QStringLiteral("您已變更通訊參數! \r\n") + lines +
+                         QStringLiteral("是否要將新的通訊參數, 存入簡訊報警機中?"));
+    QCOMPARE(q.title, kTitle);
+    QCOMPARE(q.style, vbOKCancel | vbQuestion);
+    f.ui.answers.enqueue(vbOK);
+    QCOMPARE(CommSetting::OkPressed(*f.ctx, changed), CommSetting::OkAction::CloseAndSave);
     QCOMPARE(f.dev->written.size(), frames); // asking writes nothing
 }
 
