@@ -86,14 +86,19 @@ void LoadFormObj(DeviceContext& ctx, DebugForm& form) {
     form.values = QStringList(form.rows.size(), QString());
 }
 
-bool cmdRead_Click(const DeviceLink& ctx, DebugForm& form) {
+bool cmdRead_Click(const DeviceLink& ctx, DebugForm& form, const std::function<void(int)>& rowRead) {
     const MLText T{ctx.ml, QStringLiteral("DebugRegisters")};
     if (!ctx.ui.ShowModal(Windows::frmComPort)) return false;
     if (form.values.size() != form.rows.size()) form.values.resize(form.rows.size());
     bool all = true;
     ctx.ui.SetBusy(true);
-    for (int i = 0; i < form.rows.size() && all; ++i)
+    for (int i = 0; i < form.rows.size() && all; ++i) {
         all = ReadRow(ctx, form.rows[i], form.values[i]);
+        if (all && rowRead) {
+            rowRead(i);
+            ctx.ui.DoEvents();
+        }
+    }
     ctx.ui.SetBusy(false);
     ctx.ui.MsgBox(all ? T(QStringLiteral("讀取Quillon暫存器資訊成功！"), 2, 1)
                       : T(QStringLiteral("讀取Quillon暫存器資訊失敗！"), 3, 1),

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <functional>
 
 struct DeviceContext;
 struct DeviceLink;
@@ -37,6 +38,9 @@ bool ReadRow(const DeviceLink& ctx, const DebugRegisterRow& row, QString& value)
 // model is unknown) and lists the thirteen rows with empty values.
 void LoadFormObj(DeviceContext& ctx, DebugForm& form);
 // Asks for the port, then reads the rows in order until the first failure (later rows keep
-// their values) and says how it went. True when every row was read.
-bool cmdRead_Click(const DeviceLink& ctx, DebugForm& form);
+// their values) and says how it went. rowRead(i) runs as soon as row i has its new value, so
+// a window shows each before the next is asked for and before the outcome. True when every
+// row was read.
+bool cmdRead_Click(const DeviceLink& ctx, DebugForm& form,
+                   const std::function<void(int)>& rowRead = {});
 } // namespace DebugRegisters

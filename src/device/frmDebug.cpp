@@ -75,7 +75,11 @@ void frmDebug::ShowForm() {
 
 void frmDebug::cmdRead_Click() {
     ui->cmdRead->setEnabled(false);
-    DebugRegisters::cmdRead_Click(m_ctx, m_form);
+    QTreeWidget* lv = ui->lvBasicInfo;
+    DebugRegisters::cmdRead_Click(m_ctx, m_form, [&](int i) {
+        if (QTreeWidgetItem* item = lv->topLevelItem(i))
+            item->setText(ColValue, m_form.values.value(i));
+    });
     ShowForm();
     ui->cmdRead->setEnabled(true);
 }

@@ -111,7 +111,16 @@ void tst_DebugRegisters::stopsAtTheFirstFailureKeepingLaterRows() {
     f.dev->responder = [&](const QByteArray& req) {
         return ++answered <= 5 ? f.dialer.Answer(req) : ScriptedReply{};
     };
-    QVERIFY(!DebugRegisters::cmdRead_Click(*f.ctx, form));
+    // Each row read is handed on at once, with the device's answers so far and no message.
+    QStringList shown;
+    const int before = f.ui.messages.size();
+    QVERIFY(!DebugRegisters::cmdRead_Click(*f.ctx, form, [&](int i) {
+        QCOMPARE(i, shown.size());
+        QCOMPARE(answered, i + 1);
+        QCOMPARE(f.ui.messages.size(), before);
+        shown << form.values[i];
+    }));
+    QCOMPARE(shown, form.values.mid(0, 5));
     QCOMPARE(form.values[0], QStringLiteral("4106"));
     QCOMPARE(form.values[4], QStringLiteral("0099"));
     QCOMPARE(form.values.mid(5), first.mid(5));

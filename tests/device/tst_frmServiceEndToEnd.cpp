@@ -83,20 +83,33 @@ void tst_frmServiceEndToEnd::logAndDiagnosticWindow() {
     QCOMPARE(logWindow->cmdCopy_Click(), log->Text({0}));
 
     // About: Ctrl+Alt and a right-button release over the icon open the diagnostic window; it
-    // asks for the port, shows the identity, and Read fills all thirteen rows.
+    // asks for the port, shows the identity, and Read fills all thirteen rows, each as it is
+    // read: all are shown when the result box comes up.
     QString serial;
     QStringList values;
+    QStringList valuesAtTheBox;
+    QPointer<frmDebug> debug;
     script.Window<frmAbout>([](frmAbout* d) {
         QTest::mouseRelease(d->findChild<QLabel*>(QStringLiteral("picIcon")), Qt::RightButton,
                             Qt::ControlModifier | Qt::AltModifier);
     });
     script.Window<frmComPort>(
         [](frmComPort* d) { d->findChild<QPushButton*>(QStringLiteral("CmdOK"))->click(); });
-    script.Window<frmDebug>(
-        [](frmDebug* d) { d->findChild<QPushButton*>(QStringLiteral("cmdRead"))->click(); });
+    script.Window<frmDebug>([&](frmDebug* d) {
+        debug = d;
+        d->findChild<QPushButton*>(QStringLiteral("cmdRead"))->click();
+    });
     script.Window<frmComPort>(
         [](frmComPort* d) { d->findChild<QPushButton*>(QStringLiteral("CmdOK"))->click(); });
-    script.Box(QMessageBox::Ok);
+    script.steps << ModalScript::Step{
+        [](QWidget* w) { return qobject_cast<QMessageBox*>(w) != nullptr; },
+        [&](QWidget* w) {
+            for (int i = 0; debug && i < debug->lvBasicInfo()->topLevelItemCount(); ++i)
+                valuesAtTheBox << debug->lvBasicInfo()->topLevelItem(i)->text(1);
+            auto* box = qobject_cast<QMessageBox*>(w);
+            script.seen << box->text();
+            box->button(QMessageBox::Ok)->click();
+        }};
     script.Window<frmDebug>([&](frmDebug* d) {
         serial = d->findChild<QLabel*>(QStringLiteral("lblSNNo"))->text();
         for (int i = 0; i < d->lvBasicInfo()->topLevelItemCount(); ++i)
@@ -111,6 +124,7 @@ void tst_frmServiceEndToEnd::logAndDiagnosticWindow() {
     QCOMPARE(script.seen.last(), QStringLiteral("讀取Quillon暫存器資訊成功！"));
     QCOMPARE(serial, QStringLiteral("12-09-2143-785634-12"));
     QCOMPARE(values.size(), 13);
+    QCOMPARE(valuesAtTheBox, values);
     QCOMPARE(values[2].size(), 16);  // Product S/N: 8 bytes
     QCOMPARE(values[12].size(), 16); // Current Alarm: 64 coils
     for (const QString& v : values)
