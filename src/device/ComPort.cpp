@@ -33,7 +33,7 @@ ComPortChoices LoadFormObj(const DeviceContext& ctx) {
     c.demoIndex = int(c.items.size());
     c.items << T(QStringLiteral("模擬裝置 (示範)"), 1, 7301);
     c.ports << QString();
-    if (KORVACommUtil::DemoInUse(ctx)) c.current = c.items.last();
+    if (KORVACommUtil::DemoInUse(ctx) || ctx.demo.Chosen()) c.current = c.items.last();
 #endif
     return c;
 }
@@ -48,20 +48,18 @@ bool IsDemoText(const ComPortChoices& choices, const QString& text) {
            text == choices.items[choices.demoIndex];
 }
 
-namespace {
-// Starts the simulated device (unless it runs) and points the link at its terminal.
 bool TakeDemo(DeviceContext& ctx) {
     const MLText T{ctx.ml, QStringLiteral("ComPort")};
     QString why;
-    if (!ctx.demo.Start(DemoDevice::ProgramIn(ctx.programFolder), why)) {
+    if (!ctx.demo.Start(DemoDevice::ProgramIn(ctx.exeFolder), why)) {
         ctx.ui.MsgBox(T(QStringLiteral("模擬裝置無法啟動:"), 1, 7302) + VBUtil::kCrLf + why,
                       vbOKOnly | vbCritical, T(QStringLiteral("PC 通訊埠"), 2, 7302));
         return false;
     }
     ctx.comm.PortName = ctx.demo.PortName();
+    ctx.demo.SetChosen(true);
     return true;
 }
-} // namespace
 
 bool OkPressed(DeviceContext& ctx, const ComPortChoices& choices, const QString& text) {
     const MLText T{ctx.ml, QStringLiteral("ComPort")};
@@ -86,6 +84,7 @@ bool OkPressed(DeviceContext& ctx, const ComPortChoices& choices, const QString&
     ctx.comm.PortName = port;
 #endif
     if (ctx.port && ctx.port->IsOpen()) CommUtil::ClosePort(ctx);
+    ctx.demo.SetChosen(false);
     if (ctx.demo.Running()) {
         ctx.demo.Stop();
         KORVACommUtil::SetConnectStatus(ctx, ctx.ConnectStatus);

@@ -20,6 +20,9 @@ ComPortChoices LoadFormObj(const DeviceContext& ctx);
 QString PortOfText(const ComPortChoices& choices, const QString& text);
 // True when the text is the simulated device's item.
 bool IsDemoText(const ComPortChoices& choices, const QString& text);
+// Starts the simulated device from the executable's folder (unless it runs) and points the
+// link at its terminal. False after a message when it did not come up.
+bool TakeDemo(DeviceContext& ctx);
 // Takes the chosen port: closes the port if open and opens the new one. True when it opened;
 // otherwise the connection flag is cleared (" Offline").
 // The demo item starts the simulated device and takes its terminal; any other port ends it.

@@ -2,5 +2,9 @@
 
 #include "device/SerialPort.h"
 
-DeviceContext::DeviceContext(Ui& u) : EditContext(u) {}
+#include <QCoreApplication>
+
+DeviceContext::DeviceContext(Ui& u) : EditContext(u) {
+    if (QCoreApplication::instance()) exeFolder = QCoreApplication::applicationDirPath();
+}
 DeviceContext::~DeviceContext() = default;

@@ -15,6 +15,9 @@ struct DeviceContext : EditContext {
     explicit DeviceContext(Ui& ui);
     ~DeviceContext();
 
+    // The folder of the running program's executable, where the simulator is installed beside
+    // it (an installed program's data are elsewhere, in the person's own folder).
+    QString exeFolder;
     CommValues comm;
     bool ConnectStatus = false;
     DemoDevice demo; // the simulated device, while the demo entry is in use; outlives the port

@@ -239,7 +239,8 @@ private Q_SLOTS:
         QVERIFY(!env.p().IsModified);
     }
 
-    // A dump that cannot be written costs the dump only; the outcome says where it was tried.
+    // A dump that cannot be written costs the dump only; the outcome says where it was tried,
+    // and the next download's outcome speaks of its own dumps only.
     void unwritableDump() {
         DownloadEnv env(1033);
         QVERIFY(env.OpenWith(kProject));
@@ -252,6 +253,12 @@ private Q_SLOTS:
                      "(run mode).\r\nThe download dump was not written: " + tried),
                  qPrintable(env.ui.messages.last().text));
         QCOMPARE(env.ui.progressValues.last(), QStringLiteral("8/8|Message 3 of 3"));
+
+        env.c().link.dumpDir = env.tmp.path();
+        QVERIFY(Download::DownloadProject(env.c()));
+        QVERIFY2(env.ui.messages.last().text.endsWith(QStringLiteral("(run mode).")),
+                 qPrintable(env.ui.messages.last().text));
+        QVERIFY(QFile::exists(env.tmp.filePath("SHORTMSG.dbg")));
     }
 };
 

@@ -47,4 +47,9 @@ for f in KORVA.set KORVA.ml KORVA.sdb RV27.mdb KORVA.pkg; do
     [ -f "$tmp/data/KORVA/bin/$f" ] || fail "the person's folder lacks $f"
 done
 [ -d "$tmp/data/KORVA/Project" ] || fail "no project folder beside"
+# The built-in demo device: its simulator is started from the installed folder, while the
+# program runs from the person's copy of its data.
+demo=$("$root/opt/korva/bin/korvactl" info --demo --lang English 2>"$tmp/demo.err") ||
+    fail "the installed program could not start its demo device: $(cat "$tmp/demo.err")"
+grep -q '^Connected to the SMS alarm dialer!' <<<"$demo" || fail "demo device: $demo"
 echo "package $(basename "$deb"): $(stat -c %s "$deb") bytes; Depends: $depends"

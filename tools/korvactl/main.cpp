@@ -6,6 +6,7 @@
 #include "app/AppContext.h"
 #include "app/Startup.h"
 #include "app/UserFolder.h"
+#include "device/ComPort.h"
 #include "device/CommSetting.h"
 #include "device/CommUtil.h"
 #include "device/DebugRegisters.h"
@@ -35,6 +36,7 @@ const char* const kHelp =
     "                        settings (exit 0 when connected, 1 otherwise).\n"
     "                          korvactl info --port /dev/ttyUSB0\n"
     "                          korvactl info --port /dev/ttyUSB0 --timeout 5 --retry 1\n"
+    "                          korvactl info --demo\n"
     "  registers             Read the device's status registers; print each with its\n"
     "                        address, function and raw value in hexadecimal.\n"
     "                          korvactl registers --port /dev/ttyUSB0\n"
@@ -74,7 +76,8 @@ const char* const kHelp =
     "                          korvactl import Site.cmb --contacts contacts.csv --yes\n"
     "                          korvactl import Site.cmb --zones zones.csv\n"
     "The commands that talk to the device use --port; without it, the first serial port\n"
-    "(%1). Every message of a failure names the port.\n"
+    "(%1). Every message of a failure names the port. --demo instead starts the built-in\n"
+    "simulated device (korva-devsim, beside korvactl) for the command.\n"
     "Only an agreed import changes the project file; the other commands read a temporary\n"
     "copy.\n";
 
@@ -208,6 +211,8 @@ void DefineArguments(QCommandLineParser& args) {
          QStringLiteral("The serial port: a device path or port name (default: ") +
              CommUtil::PortNameOf(CommValues().PortNo) + QStringLiteral(")."),
          QStringLiteral("P")},
+        {QStringLiteral("demo"),
+         QStringLiteral("Use the built-in simulated device instead of a serial port.")},
         {QStringLiteral("timeout"),
          QStringLiteral("Silent time-out in seconds (default: the settings file)."),
          QStringLiteral("S")},
@@ -358,6 +363,15 @@ int main(int argc, char* argv[]) {
         }
     }
     if (args.isSet(QStringLiteral("port"))) ctx.comm.PortName = args.value(QStringLiteral("port"));
+    if (args.isSet(QStringLiteral("demo")) && args.isSet(QStringLiteral("port"))) {
+        ui.err << "Give either --port or --demo.\n";
+        Shutdown::CloseCore(ctx);
+        return kUsage;
+    }
+    if (args.isSet(QStringLiteral("demo")) && !ComPort::TakeDemo(ctx)) {
+        Shutdown::CloseCore(ctx);
+        return kFailed;
+    }
     if (args.isSet(QStringLiteral("trace")))
         ctx.link.observer = [&ui](const FrameEvent& e) { Trace(ui.err, e); };
 
