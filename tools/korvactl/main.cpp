@@ -36,7 +36,6 @@ const char* const kHelp =
     "                        settings (exit 0 when connected, 1 otherwise).\n"
     "                          korvactl info --port /dev/ttyUSB0\n"
     "                          korvactl info --port /dev/ttyUSB0 --timeout 5 --retry 1\n"
-    "                          korvactl info --demo\n"
     "  registers             Read the device's status registers; print each with its\n"
     "                        address, function and raw value in hexadecimal.\n"
     "                          korvactl registers --port /dev/ttyUSB0\n"
