@@ -25,7 +25,8 @@ QString ChangeLines(DeviceContext& ctx, const CommSettingForm& form) {
         if (from != to) lines += what + from + QStringLiteral(" -> ") + to + VBUtil::kCrLf;
     };
     line(T(QStringLiteral("通訊速率: "), 1, 20101), form.loadedBaud, form.cmbPortBaud);
-    line(T(QStringLiteral("同位元檢查: "), 2, 20101), form.loadedParity, form.cmbParityBit.toUpper());
+    line(T(QStringLiteral("同位元檢查: "), 2, 20101), form.loadedParity,
+         form.cmbParityBit.toUpper());
     line(T(QStringLiteral("站號 (Slave ID): "), 3, 20101), form.loadedSlaveID, form.txtSlaveID);
     return lines;
 }
@@ -105,11 +106,10 @@ bool CheckFormObj(DeviceContext& ctx, const CommSettingForm& form) {
 OkAction OkPressed(DeviceContext& ctx, const CommSettingForm& form) {
     const MLText T{ctx.ml, QStringLiteral("CommSetting")};
     if (!CheckFormObj(ctx, form)) return OkAction::Close;
-    const MsgResult answer =
-        ctx.ui.MsgBox(T(QStringLiteral("您已變更通訊參數! "), 1, 4) + VBUtil::kCrLf +
-                          ChangeLines(ctx, form) +
-                          T(QStringLiteral("是否要將新的通訊參數, 存入簡訊報警機中?"), 2, 4),
-                      vbOKCancel | vbQuestion, Title(ctx));
+    const MsgResult answer = ctx.ui.MsgBox(
+        T(QStringLiteral("您已變更通訊參數! "), 1, 4) + VBUtil::kCrLf + ChangeLines(ctx, form) +
+            T(QStringLiteral("是否要將新的通訊參數, 存入簡訊報警機中?"), 2, 4),
+        vbOKCancel | vbQuestion, Title(ctx));
     return answer == vbOK ? OkAction::CloseAndSave : OkAction::StayOpen;
 }
 

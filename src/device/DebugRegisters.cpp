@@ -86,7 +86,8 @@ void LoadFormObj(DeviceContext& ctx, DebugForm& form) {
     form.values = QStringList(form.rows.size(), QString());
 }
 
-bool cmdRead_Click(const DeviceLink& ctx, DebugForm& form, const std::function<void(int)>& rowRead) {
+bool cmdRead_Click(const DeviceLink& ctx, DebugForm& form,
+                   const std::function<void(int)>& rowRead) {
     const MLText T{ctx.ml, QStringLiteral("DebugRegisters")};
     if (!ctx.ui.ShowModal(Windows::frmComPort)) return false;
     if (form.values.size() != form.rows.size()) form.values.resize(form.rows.size());

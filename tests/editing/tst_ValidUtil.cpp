@@ -188,8 +188,8 @@ private Q_SLOTS:
         QTest::newRow("300 digits")
             << one + UserSql("Tom", QString(300, u'9'), "A")
             << QStringLiteral("連絡人[Tom]的電話號碼有300個字元，不得超過20個字元。");
-        QTest::newRow("300 digits, no group") << one + UserSql("Tom", QString(300, u'9'), "")
-                                              << QString();
+        QTest::newRow("300 digits, no group")
+            << one + UserSql("Tom", QString(300, u'9'), "") << QString();
         const QString outside = QStringLiteral("]不是此機型的警報點 (0 至 63)。");
         auto renumber = [&](const char* no) {
             return one + QStringLiteral("UPDATE Zones SET ZoneNo=%1, AlarmSMS='a' WHERE ZoneNo=3;")
@@ -201,7 +201,8 @@ private Q_SLOTS:
         QTest::newRow("zone 3.5") << renumber("3.5") << QStringLiteral("警報點[3.5") + outside;
         QTest::newRow("zone not a number")
             << renumber("'x3'") << QStringLiteral("警報點[x3") + outside;
-        QTest::newRow("zone without number") << renumber("NULL") << QStringLiteral("警報點[") + outside;
+        QTest::newRow("zone without number")
+            << renumber("NULL") << QStringLiteral("警報點[") + outside;
         QTest::newRow("zone 64 without messages")
             << one + "UPDATE Zones SET ZoneNo=64 WHERE ZoneNo=3;" << QString();
         QTest::newRow("zone twice")

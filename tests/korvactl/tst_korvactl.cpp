@@ -319,12 +319,10 @@ void tst_korvactl::downloadRefusesWhatTheDeviceCannotHold_data() {
                .arg(QString(300, u'9'))
         << "The telephone number of contact [Ann] has 300 characters; it may have at most 20.";
     // Zone 64's alarm code is zone 0's reset code; zone 5 again overwrites zone 0.
-    QTest::newRow("zone outside the model")
-        << "UPDATE Zones SET ZoneNo=64 WHERE ZoneNo=5;"
-        << "Zone [64] is not a zone of this model (0 to 63).";
-    QTest::newRow("zone not a number")
-        << "UPDATE Zones SET ZoneNo='five' WHERE ZoneNo=5;"
-        << "Zone [five] is not a zone of this model (0 to 63).";
+    QTest::newRow("zone outside the model") << "UPDATE Zones SET ZoneNo=64 WHERE ZoneNo=5;"
+                                            << "Zone [64] is not a zone of this model (0 to 63).";
+    QTest::newRow("zone not a number") << "UPDATE Zones SET ZoneNo='five' WHERE ZoneNo=5;"
+                                       << "Zone [five] is not a zone of this model (0 to 63).";
     QTest::newRow("zone twice")
         << "UPDATE Zones SET ZoneNo=0 WHERE ZoneNo=5;"
         << "Zone [0] appears twice; the two zones' messages would overwrite each other.";
