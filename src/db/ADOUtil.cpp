@@ -29,6 +29,9 @@ std::unique_ptr<RowSet> OpenRecordset(const Connection* connection, const QStrin
     const QString head = source.left(6).toUpper();
     if (head == QLatin1String("SELECT"))
         return RowSet::OpenQuery(*connection, source, params, useClientCursor);
+    if (head == QLatin1String("UPDATE") || head == QLatin1String("DELETE") ||
+        head == QLatin1String("INSERT"))
+        return RowSet::OpenCommand(*connection, source, params, useClientCursor);
     return RowSet::OpenTable(*connection, source, useClientCursor);
 }
 

@@ -8,6 +8,7 @@
 #include "ml/MLText.h"
 #include "store/KORVAMain.h"
 #include "store/MessageRule.h"
+#include "store/ProjBasic.h"
 #include "store/ProjectSchema.h"
 
 namespace {
@@ -20,6 +21,7 @@ bool EditZoneListForm::LoadFormObj(EditContext& ctx) {
     RowSet* rs = ctx.project.Zones.get();
     if (!rs || !rs->IsOpen() || rs->Eof() || rs->Bof()) return false;
     focusControl.clear();
+    switchToUnicode = false;
     lblZoneNo = QString::number(VBUtil::ToWhole16(FieldText(rs, ProjectSchema::kZoneNo)));
     txtZoneName = FieldText(rs, ProjectSchema::kZoneName);
     txtZoneDsc = FieldText(rs, ProjectSchema::kZoneDsc);
@@ -80,6 +82,11 @@ EditZoneListForm::MessageState EditZoneListForm::Measure(const MLState& ml, cons
         if (!gaps.isEmpty())
             m.warning = T(QStringLiteral("裝置無法傳送這些字元，將以「?」送出: %1"), 1, 7322)
                             .arg(gaps.join(u' '));
+        // The way to keep them, when the message would fit a Unicode project.
+        if (!gaps.isEmpty() && MessageRule::Fits(text, true))
+            m.warning +=
+                VBUtil::kCrLf +
+                T(QStringLiteral("將專案改為Unicode即可保留它們 (儲存時會詢問)。"), 1, 20221);
     }
     m.over = m.used > m.limit;
     return m;
@@ -136,7 +143,15 @@ bool EditZoneListForm::SaveFormObj(EditContext& ctx) {
 
     const bool saved = EditTransaction::Run(ctx, failTitle, [&](QString& why) {
         RowSet* z = p.Zones.get();
+        RowSet* basic = p.Basic.get();
         using EditTransaction::SetField;
+        if (switchToUnicode) {
+            if (!basic) return false;
+            basic->MoveFirst();
+            if (!SetField(basic, ProjectSchema::kIsUnicode, true, why) ||
+                !EditTransaction::SaveRow(basic, why))
+                return false;
+        }
         return SetField(z, ProjectSchema::kZoneNo, lblZoneNo.toInt(), why) &&
                SetField(z, ProjectSchema::kZoneName, txtZoneName, why) &&
                SetField(z, ProjectSchema::kZoneDsc, txtZoneDsc, why) &&
@@ -147,6 +162,7 @@ bool EditZoneListForm::SaveFormObj(EditContext& ctx) {
                EditTransaction::SaveRow(z, why);
     });
     if (!saved) return false;
+    if (switchToUnicode) isUnicode = true;
 
     const QString tag = QStringLiteral("Zones,") + lblZoneNo;
     if (txtZoneName != loadedName) {
@@ -162,15 +178,43 @@ bool EditZoneListForm::SaveFormObj(EditContext& ctx) {
     return true;
 }
 
+namespace {
+// How many characters of the text would become "?".
+int LostChars(const QString& text) {
+    return int(PhoneBook::WithoutAnsiGaps(text).count(u'?') - text.count(u'?'));
+}
+} // namespace
+
+bool EditZoneListForm::UnicodeKeepsText(EditContext& ctx) const {
+    return MessageRule::Fits(txtAlarmSMS, true) && MessageRule::Fits(txtResetSMS, true) &&
+           ProjBasic::ZonesNotFitting(ctx, true, lblZoneNo).isEmpty();
+}
+
 bool EditZoneListForm::ConfirmUnsendable(EditContext& ctx) {
     const MLText T{ctx.ml, QStringLiteral("EditZoneList")};
+    switchToUnicode = false;
     if (PhoneBook::ReadIsUnicode(ctx.project, false)) return true;
     const QStringList gaps = PhoneBook::CharsWithoutAnsi(txtAlarmSMS + txtResetSMS);
     if (gaps.isEmpty()) return true;
-    const MsgResult answer = ctx.ui.MsgBox(
+    const QString title = T(QStringLiteral("警報區"), 3, 7323);
+    const QString cannot =
         T(QStringLiteral("簡訊報警機無法傳送訊息中的這些字元: %1"), 1, 7323).arg(gaps.join(u' ')) +
-            VBUtil::kCrLf + T(QStringLiteral("要將它們改為「?」並儲存嗎?"), 2, 7323),
-        vbYesNo | vbQuestion, T(QStringLiteral("警報區"), 3, 7323));
+        VBUtil::kCrLf +
+        T(QStringLiteral("存成「?」將失去 %1 個字元。"), 1, 20220)
+            .arg(LostChars(txtAlarmSMS) + LostChars(txtResetSMS));
+    // A Unicode project sends them as they are, when every message then fits.
+    if (UnicodeKeepsText(ctx) &&
+        ctx.ui.MsgBox(cannot + VBUtil::kCrLf +
+                          T(QStringLiteral("要將專案改為Unicode以保留它們嗎? (每則訊息最多70個字)"),
+                            2, 20220),
+                      vbYesNo | vbQuestion, title) == vbYes) {
+        switchToUnicode = true;
+        return true;
+    }
+    // Enter keeps the text: losing it takes a deliberate Yes.
+    const MsgResult answer = ctx.ui.MsgBox(
+        cannot + VBUtil::kCrLf + T(QStringLiteral("要將它們改為「?」並儲存嗎?"), 2, 7323),
+        vbYesNo | vbQuestion | vbDefaultButton2, title);
     if (answer != vbYes) {
         focusControl = PhoneBook::CharsWithoutAnsi(txtAlarmSMS).isEmpty()
                            ? QStringLiteral("txtResetSMS")

@@ -5,13 +5,7 @@ MsgResult ScriptedUi::MsgBox(const QString& prompt, MsgStyle style, const QStrin
     progressUpAtMessage << progressUp;
     busyAtMessage << busyDepth;
     if (!answers.isEmpty()) return answers.dequeue();
-    switch (MsgButtons(style)) {
-    case vbYesNo:
-    case vbYesNoCancel:
-        return vbYes;
-    default:
-        return vbOK;
-    }
+    return MsgDefaultAnswer(style);
 }
 
 QString ScriptedUi::KeyInString(const QString& title, const QString& prompt,
