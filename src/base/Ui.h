@@ -1,7 +1,6 @@
 #pragma once
 // Everything the core asks of a person or a screen. The windows implement it with real
 // dialogs, korvactl with a terminal, tests with a script.
-#include <QList>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -17,8 +16,6 @@ enum MsgStyle : int {
     vbQuestion = 32,
     vbExclamation = 48,
     vbInformation = 64,
-    vbDefaultButton2 = 256, // Enter presses the second button instead of the first
-    vbDefaultButton3 = 512,
 };
 inline MsgStyle operator|(MsgStyle a, MsgStyle b) {
     return MsgStyle(int(a) | int(b));
@@ -29,31 +26,9 @@ inline int MsgButtons(MsgStyle s) {
 inline int MsgIcon(MsgStyle s) {
     return int(s) & 0x70;
 }
-// The button Enter presses: 0 the first, 1 the second, 2 the third.
-inline int MsgDefaultButton(MsgStyle s) {
-    return (int(s) >> 8) & 0x03;
-}
 
 // The button a message box was closed with.
 enum MsgResult : int { vbOK = 1, vbCancel = 2, vbYes = 6, vbNo = 7 };
-// The buttons of a message box, in the order shown.
-inline QList<MsgResult> MsgButtonList(MsgStyle s) {
-    switch (MsgButtons(s)) {
-    case vbOKCancel:
-        return {vbOK, vbCancel};
-    case vbYesNoCancel:
-        return {vbYes, vbNo, vbCancel};
-    case vbYesNo:
-        return {vbYes, vbNo};
-    default:
-        return {vbOK};
-    }
-}
-// The answer Enter gives.
-inline MsgResult MsgDefaultAnswer(MsgStyle s) {
-    const QList<MsgResult> buttons = MsgButtonList(s);
-    return buttons.value(MsgDefaultButton(s), buttons.first());
-}
 
 // What KeyInString gives back when the user cancelled; callers treat it as "no name", so
 // this text can never be entered as a name.

@@ -18,7 +18,6 @@ struct Lines {
     }
 };
 
-// Lines end with CR LF, CR or LF.
 Lines SplitLines(const QString& text);
 QString IniGet(const QString& section, const QString& key, const QString& defaultValue,
                const QString& text);

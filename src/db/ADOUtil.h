@@ -13,10 +13,9 @@ namespace ADOUtil {
 // shows the connection-string box and the engine's description, then gives null.
 std::unique_ptr<Connection> OpenMDBConn(Ui& ui, const QString& path, const QString& userId,
                                         const QString& password);
-// A text whose first six letters, upper-cased, are SELECT is a read-only query; UPDATE,
-// DELETE or INSERT a statement that runs (its row set holds what it returns, usually
-// nothing); any other text a table name, opened whole. Null when the connection is missing,
-// the source empty or the open fails. Values for "?" marks are bound, never pasted in.
+// A table name opens the whole table; a text starting with SELECT (any letter case) is a
+// read-only query. Null when the connection is missing, the source empty or the
+// open fails. Values for "?" marks are bound, never pasted into the text.
 std::unique_ptr<RowSet> OpenRecordset(const Connection* connection, const QString& source,
                                       bool useClientCursor = false,
                                       const QVariantList& params = {});

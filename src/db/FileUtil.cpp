@@ -89,7 +89,9 @@ QStringList LeftoverCopies(const QString& target) {
     const QString prefix = fi.fileName() + kTempMark;
     QStringList out;
     const QDir folder = fi.absoluteDir();
-    for (const QFileInfo& f : folder.entryInfoList({prefix + u'*'}, QDir::Files | QDir::Hidden)) {
+    // Matched by hand: a project's name may hold wildcard characters.
+    for (const QFileInfo& f : folder.entryInfoList(QDir::Files | QDir::Hidden)) {
+        if (!f.fileName().startsWith(prefix)) continue;
         const QString tail = f.fileName().mid(prefix.size());
         // The names CopyFileAtomic gives: a 32-bit number in base 36.
         bool ok = false;

@@ -137,18 +137,6 @@ std::unique_ptr<RowSet> RowSet::OpenTable(const Connection& conn, const QString&
 std::unique_ptr<RowSet> RowSet::OpenQuery(const Connection& conn, const QString& sql,
                                           const QVariantList& params, bool clientCursor,
                                           QString* errorOut) {
-    return OpenStatement(conn, sql, params, clientCursor, errorOut, false);
-}
-
-std::unique_ptr<RowSet> RowSet::OpenCommand(const Connection& conn, const QString& sql,
-                                            const QVariantList& params, bool clientCursor,
-                                            QString* errorOut) {
-    return OpenStatement(conn, sql, params, clientCursor, errorOut, true);
-}
-
-std::unique_ptr<RowSet> RowSet::OpenStatement(const Connection& conn, const QString& sql,
-                                              const QVariantList& params, bool clientCursor,
-                                              QString* errorOut, bool mayWrite) {
     auto setError = [&](const QString& e) {
         if (errorOut) *errorOut = e;
         return nullptr;
@@ -159,7 +147,7 @@ std::unique_ptr<RowSet> RowSet::OpenStatement(const Connection& conn, const QStr
     const QByteArray text = sql.toUtf8();
     if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &q.st, nullptr) != SQLITE_OK)
         return setError(QString::fromUtf8(sqlite3_errmsg(db)));
-    if (!mayWrite && !sqlite3_stmt_readonly(q.st))
+    if (!sqlite3_stmt_readonly(q.st))
         return setError(QStringLiteral("Only queries that read can be opened as a row set"));
     for (int i = 0; i < params.size(); ++i)
         BindValue(q.st, i + 1, params[i]);

@@ -25,12 +25,6 @@ public:
                                              const QVariantList& params = {},
                                              bool clientCursor = false,
                                              QString* errorOut = nullptr);
-    // Runs a statement that may write (UPDATE, DELETE, INSERT) and opens what it gives back:
-    // no rows, or those of a RETURNING clause.
-    static std::unique_ptr<RowSet> OpenCommand(const Connection& conn, const QString& sql,
-                                               const QVariantList& params = {},
-                                               bool clientCursor = false,
-                                               QString* errorOut = nullptr);
     ~RowSet();
 
     bool IsOpen() const;
@@ -66,9 +60,6 @@ public:
     QString LastError() const { return m_error; }
 
 private:
-    static std::unique_ptr<RowSet> OpenStatement(const Connection& conn, const QString& sql,
-                                                 const QVariantList& params, bool clientCursor,
-                                                 QString* errorOut, bool mayWrite);
     struct Shared;
     enum class Mode { None, Edit, Add };
     RowSet() = default;

@@ -661,6 +661,20 @@ bool ExportCommand(EditContext& ctx, Table table) {
     return true;
 }
 
+namespace {
+// The status line after a plan was applied: how many rows, new and changed.
+QString ImportedText(const MLState& ml, const ImportPlan& plan) {
+    const MLText T{ml, QStringLiteral("CsvExchange")};
+    const int added = plan.Count(Verdict::New), changed = plan.Count(Verdict::Changes);
+    return (plan.table == Table::Contacts
+                ? T(QStringLiteral("已匯入 %1 筆連絡人 (新增 %2 筆，變更 %3 筆)"), 1, 20210)
+                : T(QStringLiteral("已匯入 %1 個警報點 (新增 %2 個，變更 %3 個)"), 2, 20210))
+        .arg(added + changed)
+        .arg(added)
+        .arg(changed);
+}
+} // namespace
+
 bool ImportCommand(EditContext& ctx, Table table) {
     if (!ctx.project.IsOpen()) return false;
     const auto path = ctx.ui.FileDialog(FileDialogKind::Open, Dialog(ctx.ml, table, true));
@@ -671,17 +685,6 @@ bool ImportCommand(EditContext& ctx, Table table) {
     if (!form.cmdOK_Click(ctx)) return false;
     ctx.ui.SetStatusText(QStringLiteral("Status"), ImportedText(ctx.ml, form.plan));
     return true;
-}
-
-QString ImportedText(const MLState& ml, const ImportPlan& plan) {
-    const MLText T{ml, QStringLiteral("CsvExchange")};
-    const int added = plan.Count(Verdict::New), changed = plan.Count(Verdict::Changes);
-    return (plan.table == Table::Contacts
-                ? T(QStringLiteral("已匯入 %1 筆連絡人 (新增 %2 筆，變更 %3 筆)"), 1, 20210)
-                : T(QStringLiteral("已匯入 %1 個警報點 (新增 %2 個，變更 %3 個)"), 2, 20210))
-        .arg(added + changed)
-        .arg(added)
-        .arg(changed);
 }
 
 bool AskApply(EditContext& ctx, const ImportPlan& plan) {

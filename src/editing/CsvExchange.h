@@ -70,8 +70,6 @@ bool Apply(EditContext& ctx, const ImportPlan& plan);
 bool ExportCommand(EditContext& ctx, Table table);
 // File > Import: asks for the file, reads it, shows the preview and applies it on OK.
 bool ImportCommand(EditContext& ctx, Table table);
-// The status line after a plan was applied: how many rows, new and changed.
-QString ImportedText(const MLState& ml, const ImportPlan& plan);
 // korvactl's question before it applies a plan.
 bool AskApply(EditContext& ctx, const ImportPlan& plan);
 } // namespace CsvExchange

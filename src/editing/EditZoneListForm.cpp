@@ -1,5 +1,6 @@
 #include "editing/EditZoneListForm.h"
 
+#include "base/MsgDefault.h"
 #include "base/VBUtil.h"
 #include "db/ADOUtil.h"
 #include "editing/EditContext.h"
@@ -21,7 +22,6 @@ bool EditZoneListForm::LoadFormObj(EditContext& ctx) {
     RowSet* rs = ctx.project.Zones.get();
     if (!rs || !rs->IsOpen() || rs->Eof() || rs->Bof()) return false;
     focusControl.clear();
-    switchToUnicode = false;
     lblZoneNo = QString::number(VBUtil::ToWhole16(FieldText(rs, ProjectSchema::kZoneNo)));
     txtZoneName = FieldText(rs, ProjectSchema::kZoneName);
     txtZoneDsc = FieldText(rs, ProjectSchema::kZoneDsc);
@@ -84,9 +84,8 @@ EditZoneListForm::MessageState EditZoneListForm::Measure(const MLState& ml, cons
                             .arg(gaps.join(u' '));
         // The way to keep them, when the message would fit a Unicode project.
         if (!gaps.isEmpty() && MessageRule::Fits(text, true))
-            m.warning +=
-                VBUtil::kCrLf +
-                T(QStringLiteral("將專案改為Unicode即可保留它們 (儲存時會詢問)。"), 1, 20221);
+            m.warning += u'\n' + T(QStringLiteral("將專案改為Unicode即可保留它們 (儲存時會詢問)。"),
+                                   1, 20221);
     }
     m.over = m.used > m.limit;
     return m;
@@ -141,10 +140,12 @@ bool EditZoneListForm::SaveFormObj(EditContext& ctx) {
     const QString target = cmbGroupName.SelectedName();
     const bool writeTarget = target != kNone; // no groups to choose from: the stored target stays
 
+    const bool switchToUnicode = isUnicode && !PhoneBook::ReadIsUnicode(p, false);
     const bool saved = EditTransaction::Run(ctx, failTitle, [&](QString& why) {
         RowSet* z = p.Zones.get();
         RowSet* basic = p.Basic.get();
         using EditTransaction::SetField;
+        // The person agreed to a Unicode project to keep the messages: written with them.
         if (switchToUnicode) {
             if (!basic) return false;
             basic->MoveFirst();
@@ -162,7 +163,6 @@ bool EditZoneListForm::SaveFormObj(EditContext& ctx) {
                EditTransaction::SaveRow(z, why);
     });
     if (!saved) return false;
-    if (switchToUnicode) isUnicode = true;
 
     const QString tag = QStringLiteral("Zones,") + lblZoneNo;
     if (txtZoneName != loadedName) {
@@ -183,17 +183,21 @@ namespace {
 int LostChars(const QString& text) {
     return int(PhoneBook::WithoutAnsiGaps(text).count(u'?') - text.count(u'?'));
 }
+
+// Whether the zone's messages and every other zone's would fit a Unicode project.
+bool UnicodeKeepsText(EditContext& ctx, const EditZoneListForm& f) {
+    return MessageRule::Fits(f.txtAlarmSMS, true) && MessageRule::Fits(f.txtResetSMS, true) &&
+           ProjBasic::ZonesNotFitting(ctx, true, f.lblZoneNo).isEmpty();
+}
 } // namespace
 
-bool EditZoneListForm::UnicodeKeepsText(EditContext& ctx) const {
-    return MessageRule::Fits(txtAlarmSMS, true) && MessageRule::Fits(txtResetSMS, true) &&
-           ProjBasic::ZonesNotFitting(ctx, true, lblZoneNo).isEmpty();
-}
-
+// In a non-Unicode project, characters Big5 lacks: a Unicode project keeps them, when every
+// message then fits (agreed, the form's mode becomes Unicode and OK writes it with the zone);
+// else losing them takes a deliberate Yes, Enter says No.
 bool EditZoneListForm::ConfirmUnsendable(EditContext& ctx) {
     const MLText T{ctx.ml, QStringLiteral("EditZoneList")};
-    switchToUnicode = false;
     if (PhoneBook::ReadIsUnicode(ctx.project, false)) return true;
+    isUnicode = false;
     const QStringList gaps = PhoneBook::CharsWithoutAnsi(txtAlarmSMS + txtResetSMS);
     if (gaps.isEmpty()) return true;
     const QString title = T(QStringLiteral("警報區"), 3, 7323);
@@ -203,12 +207,12 @@ bool EditZoneListForm::ConfirmUnsendable(EditContext& ctx) {
         T(QStringLiteral("存成「?」將失去 %1 個字元。"), 1, 20220)
             .arg(LostChars(txtAlarmSMS) + LostChars(txtResetSMS));
     // A Unicode project sends them as they are, when every message then fits.
-    if (UnicodeKeepsText(ctx) &&
+    if (UnicodeKeepsText(ctx, *this) &&
         ctx.ui.MsgBox(cannot + VBUtil::kCrLf +
                           T(QStringLiteral("要將專案改為Unicode以保留它們嗎? (每則訊息最多70個字)"),
                             2, 20220),
                       vbYesNo | vbQuestion, title) == vbYes) {
-        switchToUnicode = true;
+        isUnicode = true;
         return true;
     }
     // Enter keeps the text: losing it takes a deliberate Yes.

@@ -31,15 +31,9 @@ struct EditZoneListForm {
     // The message-length rule, alarm message first.
     bool CheckFormObj(EditContext& ctx);
     bool SaveFormObj(EditContext& ctx);
-    bool switchToUnicode = false; // OK also makes the project Unicode (agreed to keep the text)
-
-    // In a non-Unicode project, messages holding characters the device cannot send: the
-    // project may become Unicode, which keeps them, when every message then fits; else they
-    // are saved with "?" for them only on a deliberate Yes (Enter says No). False: keep the
-    // dialog open.
+    // In a non-Unicode project, messages holding characters the device cannot send are
+    // saved with "?" for them only when the person agrees. False: keep the dialog open.
     bool ConfirmUnsendable(EditContext& ctx);
-    // Whether these messages and every other zone's would fit a Unicode project.
-    bool UnicodeKeepsText(EditContext& ctx) const;
     // True when the dialog closes (checked, agreed and stored).
     bool cmdOK_Click(EditContext& ctx);
 

@@ -1,6 +1,7 @@
 #include "ml/QtUi.h"
 
 #include "base/AppInfo.h"
+#include "base/MsgDefault.h"
 #include "ml/MLUtil.h"
 #include "ml/frmKeyInString.h"
 

@@ -233,7 +233,7 @@ private Q_SLOTS:
         QTest::newRow("insert") << "INSERT INTO Users(UserName) VALUES('D')" << 0 << false
                                 << "A,|B,|C,x|D,";
         QTest::newRow("insert returning")
-            << "insert into Users(UserName) values('E') returning UserName" << 1 << false
+            << "insert into Users(UserName) values('E') returning UserName" << 0 << false
             << "A,|B,|C,x|E,";
         QTest::newRow("table") << "Users" << 3 << true << same;
         QTest::newRow("table named like a statement") << "Updates" << -1 << false << same;

@@ -1,6 +1,7 @@
 // The editing dialogs as the core sees them: the contact editor's list and counts, the group
 // picker, the add and move dialogs with their placeholders, the group editor's rename, the
 // zone editor's length rule and target, and the Project menu's rule.
+#include "base/MsgDefault.h"
 #include "editing/EditEnv.h"
 #include "editing/EditForms.h"
 #include "editing/EditWindows.h"
@@ -460,7 +461,7 @@ private Q_SLOTS:
         QCOMPARE(m.warning, gaps.isEmpty()
                                 ? QString()
                                 : QStringLiteral("裝置無法傳送這些字元，將以「?」送出: ") + gaps +
-                                      (offer ? QStringLiteral("\r\n將專案改為Unicode即可保留它們 "
+                                      (offer ? QStringLiteral("\n將專案改為Unicode即可保留它們 "
                                                               "(儲存時會詢問)。")
                                              : QString()));
     }

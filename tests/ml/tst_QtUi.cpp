@@ -3,6 +3,7 @@
 #include "Version.h"
 #include "app/AppFixture.h"
 #include "app/frmSplash.h"
+#include "base/MsgDefault.h"
 #include "ml/QtFormTexts.h"
 #include "ml/QtUi.h"
 #include "ml/frmKeyInString.h"
@@ -265,18 +266,22 @@ private Q_SLOTS:
         QtUi ui;
         ui.SetProgramFolder(dir.path());
         bool refused = false;
+        QPointer<QFileDialog> d;
+        // Qt's own refusal, when it comes, is dismissed and the dialog cancelled.
+        QTimer dismiss;
+        dismiss.setSingleShot(true);
+        connect(&dismiss, &QTimer::timeout, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                refused = true;
+                box->done(0);
+            }
+            if (d && d->isVisible()) d->reject();
+        });
         OnModal([&](QWidget* w) {
-            QPointer<QFileDialog> d = qobject_cast<QFileDialog*>(w);
+            d = qobject_cast<QFileDialog*>(w);
             QVERIFY(d);
             d->selectFile(missing);
-            // Qt's own refusal, when it comes, is dismissed and the dialog cancelled.
-            QTimer::singleShot(300, [&refused, d] {
-                if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                    refused = true;
-                    box->done(0);
-                }
-                if (d && d->isVisible()) d->reject();
-            });
+            dismiss.start(300);
             static_cast<QDialog*>(d.data())->accept();
         });
         FileDialogSetup setup;

@@ -6,7 +6,9 @@
 #include "mainwindow/MainView.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QtTest>
 #include <atomic>
 #include <chrono>

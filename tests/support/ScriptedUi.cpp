@@ -1,5 +1,7 @@
 #include "ScriptedUi.h"
 
+#include "base/MsgDefault.h"
+
 MsgResult ScriptedUi::MsgBox(const QString& prompt, MsgStyle style, const QString& title) {
     messages.append({prompt, style, title});
     progressUpAtMessage << progressUp;

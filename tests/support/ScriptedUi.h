@@ -16,7 +16,7 @@ struct RecordedMsg {
 class ScriptedUi : public Ui {
 public:
     QList<RecordedMsg> messages;
-    QQueue<MsgResult> answers;            // message box answers; else Enter's (default button)
+    QQueue<MsgResult> answers;            // message box answers; default OK/Yes per buttons
     QQueue<QString> inputs;               // KeyInString answers
     QQueue<std::optional<QString>> files; // file dialog answers
     QQueue<bool> modalAnswers;            // ShowModal answers; default false
