@@ -16,6 +16,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTextBoundaryFinder>
 #include <climits>
 
 QtUi::QtUi() = default;
@@ -29,8 +30,8 @@ QWidget* QtUi::DialogParent() const {
 }
 
 namespace {
-// A run of this many characters without a space may break anywhere: a path or a long number
-// would otherwise set the box's width.
+// A run of this many characters without a place to break a line may break anywhere: a path or
+// a long number would otherwise set the box's width.
 constexpr int kLongRun = 24;
 const QChar kBreak(0x200B); // zero-width space: a line may break here, nothing shows
 
@@ -51,18 +52,17 @@ QMessageBox::StandardButton QtButton(MsgResult r) {
 QString QtUi::Wrappable(const QString& text) {
     QString out;
     out.reserve(text.size() * 2);
+    QTextBoundaryFinder lines(QTextBoundaryFinder::Line, text);
     qsizetype start = 0;
     while (start < text.size()) {
-        qsizetype end = start;
-        while (end < text.size() && !text[end].isSpace())
-            ++end;
+        qsizetype end = lines.toNextBoundary();
+        if (end <= start) end = text.size();
+        // Between two places where a line may break: a long piece gets such places of its own.
         const bool longRun = end - start > kLongRun;
         for (qsizetype i = start; i < end; ++i) {
             out += text[i];
             if (longRun && i + 1 < end && !text[i].isHighSurrogate()) out += kBreak;
         }
-        while (end < text.size() && text[end].isSpace())
-            out += text[end++];
         start = end;
     }
     return out;

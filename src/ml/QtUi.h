@@ -46,8 +46,8 @@ public:
     // The folder a file dialog opens in: the given one (kept for the next dialog), else the
     // one kept from before; a relative folder is taken from the program folder.
     QString DialogFolder(const QString& initialDir);
-    // The text with line-break points in every long run without a space (zero-width spaces),
-    // so that a message box wraps it at its own width.
+    // The text with line-break points (zero-width spaces) in every long run that has none, so
+    // that a message box wraps it at its own width.
     static QString Wrappable(const QString& text);
     // The application font for a language, with the Chinese glyphs of that language's style.
     static void ApplyFonts(const QString& appliedLang);

@@ -29,7 +29,7 @@ private Q_SLOTS:
         QTest::newRow("mixed") << "a\r\n\n b \rc\n" << four;
         QTest::newRow("LF CR is two ends") << "a\n\r b \r\nc" << four;
         QTest::newRow("blank") << "  \r\n" << QStringList{};
-        QTest::newRow("LF blank") << "\n \n" << QStringList{};
+        QTest::newRow("LF blank") << "  \n\n" << QStringList{};
     }
     void splitLines() {
         QFETCH(QString, text);
