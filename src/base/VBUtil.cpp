@@ -44,10 +44,10 @@ Lines SplitLines(const QString& input) {
     };
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
-        if (c == u'\r') {
+        if (c == u'\r' || c == u'\n') {
             store();
             ++index;
-            if (i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
         } else {
             current += c;
         }

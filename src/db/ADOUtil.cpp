@@ -5,6 +5,7 @@
 #include "db/FileUtil.h"
 
 #include <QDate>
+#include <sqlite3.h>
 
 namespace ADOUtil {
 
@@ -23,12 +24,41 @@ std::unique_ptr<Connection> OpenMDBConn(Ui& ui, const QString& path, const QStri
     return nullptr;
 }
 
+namespace {
+// Runs one statement that may write, with bound values.
+bool RunStatement(const Connection& connection, const QString& sql, const QVariantList& params) {
+    if (!connection.IsOpen()) return false;
+    sqlite3_stmt* st = nullptr;
+    const QByteArray text = sql.toUtf8();
+    int rc = sqlite3_prepare_v2(connection.Handle()->db, text.constData(), int(text.size()), &st,
+                                nullptr);
+    if (rc == SQLITE_OK) {
+        for (int i = 0; i < params.size(); ++i)
+            BindValue(st, i + 1, params[i]);
+        do {
+            rc = sqlite3_step(st);
+        } while (rc == SQLITE_ROW);
+    }
+    sqlite3_finalize(st);
+    return rc == SQLITE_DONE;
+}
+} // namespace
+
+// The first six letters, upper-cased, decide: SELECT opens a read-only query; UPDATE, DELETE
+// or INSERT runs the statement, whose row set is then empty, as the classic one after an
+// action query; any other text is a table name.
 std::unique_ptr<RowSet> OpenRecordset(const Connection* connection, const QString& source,
                                       bool useClientCursor, const QVariantList& params) {
     if (!connection || source.isEmpty()) return nullptr;
     const QString head = source.left(6).toUpper();
     if (head == QLatin1String("SELECT"))
         return RowSet::OpenQuery(*connection, source, params, useClientCursor);
+    if (head == QLatin1String("UPDATE") || head == QLatin1String("DELETE") ||
+        head == QLatin1String("INSERT")) {
+        if (!RunStatement(*connection, source, params)) return nullptr;
+        return RowSet::OpenQuery(*connection, QStringLiteral("SELECT NULL LIMIT 0"), {},
+                                 useClientCursor);
+    }
     return RowSet::OpenTable(*connection, source, useClientCursor);
 }
 

@@ -80,6 +80,28 @@ void FileOps::SyncFolder(const QString& folder) {
 #endif
 }
 
+namespace {
+const QString kTempMark = QStringLiteral(".tmp");
+}
+
+QStringList LeftoverCopies(const QString& target) {
+    const QFileInfo fi(target);
+    const QString prefix = fi.fileName() + kTempMark;
+    QStringList out;
+    const QDir folder = fi.absoluteDir();
+    // Matched by hand: a project's name may hold wildcard characters.
+    for (const QFileInfo& f : folder.entryInfoList(QDir::Files | QDir::Hidden)) {
+        if (!f.fileName().startsWith(prefix)) continue;
+        const QString tail = f.fileName().mid(prefix.size());
+        // The names CopyFileAtomic gives: a 32-bit number in base 36.
+        bool ok = false;
+        if (f.isSymLink() || tail.isEmpty() || tail.size() > 7 || tail != tail.toLower()) continue;
+        tail.toULongLong(&ok, 36);
+        if (ok) out << f.absoluteFilePath();
+    }
+    return out;
+}
+
 bool CopyFileAtomic(const QString& from, const QString& to, QString* error, FileOps* ops) {
     FileOps real;
     FileOps& sys = ops ? *ops : real;
@@ -96,8 +118,7 @@ bool CopyFileAtomic(const QString& from, const QString& to, QString* error, File
         return fail(QStringLiteral("Cannot read ") + from);
     const QString folder = QFileInfo(to).absolutePath();
     auto freshName = [&] {
-        return to + QStringLiteral(".tmp") +
-               QString::number(QRandomGenerator::global()->generate(), 36);
+        return to + kTempMark + QString::number(QRandomGenerator::global()->generate(), 36);
     };
 #ifdef Q_OS_LINUX
     // A file without a name until it is complete: a crash in the middle leaves nothing.

@@ -1,6 +1,7 @@
 #pragma once
 // File helpers; relative paths resolve against the current directory.
 #include <QString>
+#include <QStringList>
 
 namespace FileUtil {
 bool FileExists(const QString& path);
@@ -26,4 +27,7 @@ public:
 // receives the reason when given. ops: the system calls (null: the real ones).
 bool CopyFileAtomic(const QString& from, const QString& to, QString* error = nullptr,
                     FileOps* ops = nullptr);
+// The temporary files a CopyFileAtomic to target left behind when the process was killed
+// between naming them and the rename (absolute paths).
+QStringList LeftoverCopies(const QString& target);
 } // namespace FileUtil

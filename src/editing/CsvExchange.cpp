@@ -11,6 +11,7 @@
 #include "editing/PhoneBook.h"
 #include "editing/ValidUtil.h"
 #include "ml/MLText.h"
+#include "store/KORVAMain.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -639,7 +640,7 @@ bool Apply(EditContext& ctx, const ImportPlan& plan) {
     }
     Q_EMIT ctx.editEvents.contentChanged();
     KORVAUtil::CountNotifyTargets(ctx);
-    p.IsModified = true;
+    KORVAMain::SetModified(ctx, true);
     return true;
 }
 
@@ -660,6 +661,20 @@ bool ExportCommand(EditContext& ctx, Table table) {
     return true;
 }
 
+namespace {
+// The status line after a plan was applied: how many rows, new and changed.
+QString ImportedText(const MLState& ml, const ImportPlan& plan) {
+    const MLText T{ml, QStringLiteral("CsvExchange")};
+    const int added = plan.Count(Verdict::New), changed = plan.Count(Verdict::Changes);
+    return (plan.table == Table::Contacts
+                ? T(QStringLiteral("已匯入 %1 筆連絡人 (新增 %2 筆，變更 %3 筆)"), 1, 20210)
+                : T(QStringLiteral("已匯入 %1 個警報點 (新增 %2 個，變更 %3 個)"), 2, 20210))
+        .arg(added + changed)
+        .arg(added)
+        .arg(changed);
+}
+} // namespace
+
 bool ImportCommand(EditContext& ctx, Table table) {
     if (!ctx.project.IsOpen()) return false;
     const auto path = ctx.ui.FileDialog(FileDialogKind::Open, Dialog(ctx.ml, table, true));
@@ -667,7 +682,9 @@ bool ImportCommand(EditContext& ctx, Table table) {
     CsvImportForm& form = ctx.forms.csvImport;
     if (!form.LoadFormObj(ctx, table, *path)) return false;
     if (!ctx.ui.ShowModal(Windows::frmCsvImport)) return false;
-    return form.cmdOK_Click(ctx);
+    if (!form.cmdOK_Click(ctx)) return false;
+    ctx.ui.SetStatusText(QStringLiteral("Status"), ImportedText(ctx.ml, form.plan));
+    return true;
 }
 
 bool AskApply(EditContext& ctx, const ImportPlan& plan) {

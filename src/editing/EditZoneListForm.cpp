@@ -1,5 +1,6 @@
 #include "editing/EditZoneListForm.h"
 
+#include "base/MsgDefault.h"
 #include "base/VBUtil.h"
 #include "db/ADOUtil.h"
 #include "editing/EditContext.h"
@@ -8,6 +9,7 @@
 #include "ml/MLText.h"
 #include "store/KORVAMain.h"
 #include "store/MessageRule.h"
+#include "store/ProjBasic.h"
 #include "store/ProjectSchema.h"
 
 namespace {
@@ -80,6 +82,10 @@ EditZoneListForm::MessageState EditZoneListForm::Measure(const MLState& ml, cons
         if (!gaps.isEmpty())
             m.warning = T(QStringLiteral("裝置無法傳送這些字元，將以「?」送出: %1"), 1, 7322)
                             .arg(gaps.join(u' '));
+        // The way to keep them, when the message would fit a Unicode project.
+        if (!gaps.isEmpty() && MessageRule::Fits(text, true))
+            m.warning += u'\n' + T(QStringLiteral("將專案改為Unicode即可保留它們 (儲存時會詢問)。"),
+                                   1, 20221);
     }
     m.over = m.used > m.limit;
     return m;
@@ -134,9 +140,19 @@ bool EditZoneListForm::SaveFormObj(EditContext& ctx) {
     const QString target = cmbGroupName.SelectedName();
     const bool writeTarget = target != kNone; // no groups to choose from: the stored target stays
 
+    const bool switchToUnicode = isUnicode && !PhoneBook::ReadIsUnicode(p, false);
     const bool saved = EditTransaction::Run(ctx, failTitle, [&](QString& why) {
         RowSet* z = p.Zones.get();
+        RowSet* basic = p.Basic.get();
         using EditTransaction::SetField;
+        // The person agreed to a Unicode project to keep the messages: written with them.
+        if (switchToUnicode) {
+            if (!basic) return false;
+            basic->MoveFirst();
+            if (!SetField(basic, ProjectSchema::kIsUnicode, true, why) ||
+                !EditTransaction::SaveRow(basic, why))
+                return false;
+        }
         return SetField(z, ProjectSchema::kZoneNo, lblZoneNo.toInt(), why) &&
                SetField(z, ProjectSchema::kZoneName, txtZoneName, why) &&
                SetField(z, ProjectSchema::kZoneDsc, txtZoneDsc, why) &&
@@ -162,15 +178,47 @@ bool EditZoneListForm::SaveFormObj(EditContext& ctx) {
     return true;
 }
 
+namespace {
+// How many characters of the text would become "?".
+int LostChars(const QString& text) {
+    return int(PhoneBook::WithoutAnsiGaps(text).count(u'?') - text.count(u'?'));
+}
+
+// Whether the zone's messages and every other zone's would fit a Unicode project.
+bool UnicodeKeepsText(EditContext& ctx, const EditZoneListForm& f) {
+    return MessageRule::Fits(f.txtAlarmSMS, true) && MessageRule::Fits(f.txtResetSMS, true) &&
+           ProjBasic::ZonesNotFitting(ctx, true, f.lblZoneNo).isEmpty();
+}
+} // namespace
+
+// In a non-Unicode project, characters Big5 lacks: a Unicode project keeps them, when every
+// message then fits (agreed, the form's mode becomes Unicode and OK writes it with the zone);
+// else losing them takes a deliberate Yes, Enter says No.
 bool EditZoneListForm::ConfirmUnsendable(EditContext& ctx) {
     const MLText T{ctx.ml, QStringLiteral("EditZoneList")};
     if (PhoneBook::ReadIsUnicode(ctx.project, false)) return true;
+    isUnicode = false;
     const QStringList gaps = PhoneBook::CharsWithoutAnsi(txtAlarmSMS + txtResetSMS);
     if (gaps.isEmpty()) return true;
-    const MsgResult answer = ctx.ui.MsgBox(
+    const QString title = T(QStringLiteral("警報區"), 3, 7323);
+    const QString cannot =
         T(QStringLiteral("簡訊報警機無法傳送訊息中的這些字元: %1"), 1, 7323).arg(gaps.join(u' ')) +
-            VBUtil::kCrLf + T(QStringLiteral("要將它們改為「?」並儲存嗎?"), 2, 7323),
-        vbYesNo | vbQuestion, T(QStringLiteral("警報區"), 3, 7323));
+        VBUtil::kCrLf +
+        T(QStringLiteral("存成「?」將失去 %1 個字元。"), 1, 20220)
+            .arg(LostChars(txtAlarmSMS) + LostChars(txtResetSMS));
+    // A Unicode project sends them as they are, when every message then fits.
+    if (UnicodeKeepsText(ctx, *this) &&
+        ctx.ui.MsgBox(cannot + VBUtil::kCrLf +
+                          T(QStringLiteral("要將專案改為Unicode以保留它們嗎? (每則訊息最多70個字)"),
+                            2, 20220),
+                      vbYesNo | vbQuestion, title) == vbYes) {
+        isUnicode = true;
+        return true;
+    }
+    // Enter keeps the text: losing it takes a deliberate Yes.
+    const MsgResult answer = ctx.ui.MsgBox(
+        cannot + VBUtil::kCrLf + T(QStringLiteral("要將它們改為「?」並儲存嗎?"), 2, 7323),
+        vbYesNo | vbQuestion | vbDefaultButton2, title);
     if (answer != vbYes) {
         focusControl = PhoneBook::CharsWithoutAnsi(txtAlarmSMS).isEmpty()
                            ? QStringLiteral("txtResetSMS")

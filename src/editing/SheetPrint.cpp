@@ -116,6 +116,9 @@ bool ExportPdf(StoreContext& ctx) {
     ctx.ui.SetBusy(true);
     const bool ok = WritePdf(ctx, *chosen, DefaultPaper());
     ctx.ui.SetBusy(false);
+    if (ok)
+        ctx.ui.SetStatusText(QStringLiteral("Status"),
+                             T(QStringLiteral("已匯出專案資料表至["), 1, 20211) + *chosen + u']');
     return ok;
 }
 

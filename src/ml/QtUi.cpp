@@ -1,6 +1,7 @@
 #include "ml/QtUi.h"
 
 #include "base/AppInfo.h"
+#include "base/MsgDefault.h"
 #include "ml/MLUtil.h"
 #include "ml/frmKeyInString.h"
 
@@ -8,7 +9,15 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QLabel>
 #include <QMessageBox>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTextBoundaryFinder>
+#include <climits>
 
 QtUi::QtUi() = default;
 QtUi::~QtUi() {
@@ -20,12 +29,51 @@ QWidget* QtUi::DialogParent() const {
     return m_parent;
 }
 
+namespace {
+// A run of this many characters without a place to break a line may break anywhere: a path or
+// a long number would otherwise set the box's width.
+constexpr int kLongRun = 24;
+const QChar kBreak(0x200B); // zero-width space: a line may break here, nothing shows
+
+QMessageBox::StandardButton QtButton(MsgResult r) {
+    switch (r) {
+    case vbYes:
+        return QMessageBox::Yes;
+    case vbNo:
+        return QMessageBox::No;
+    case vbCancel:
+        return QMessageBox::Cancel;
+    default:
+        return QMessageBox::Ok;
+    }
+}
+} // namespace
+
+QString QtUi::Wrappable(const QString& text) {
+    QString out;
+    out.reserve(text.size() * 2);
+    QTextBoundaryFinder lines(QTextBoundaryFinder::Line, text);
+    qsizetype start = 0;
+    while (start < text.size()) {
+        qsizetype end = lines.toNextBoundary();
+        if (end <= start) end = text.size();
+        // Between two places where a line may break: a long piece gets such places of its own.
+        const bool longRun = end - start > kLongRun;
+        for (qsizetype i = start; i < end; ++i) {
+            out += text[i];
+            if (longRun && i + 1 < end && !text[i].isHighSurrogate()) out += kBreak;
+        }
+        start = end;
+    }
+    return out;
+}
+
 MsgResult QtUi::MsgBox(const QString& prompt, MsgStyle style, const QString& title) {
     QMessageBox box(DialogParent());
     box.setWindowTitle(title.isEmpty() ? AppTitle() : title);
     QString text = prompt;
     text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(u'\r', u'\n');
-    box.setText(text);
+    box.setText(Wrappable(text));
     box.setTextFormat(Qt::PlainText);
     switch (MsgIcon(style)) {
     case vbCritical:
@@ -43,22 +91,12 @@ MsgResult QtUi::MsgBox(const QString& prompt, MsgStyle style, const QString& tit
     default:
         box.setIcon(QMessageBox::NoIcon);
     }
-    switch (MsgButtons(style)) {
-    case vbOKCancel:
-        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
-        box.setDefaultButton(QMessageBox::Ok);
-        break;
-    case vbYesNoCancel:
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-        box.setDefaultButton(QMessageBox::Yes);
-        break;
-    case vbYesNo:
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
-        break;
-    default:
-        box.setStandardButtons(QMessageBox::Ok);
-    }
+    QMessageBox::StandardButtons buttons;
+    for (MsgResult r : MsgButtonList(style))
+        buttons |= QtButton(r);
+    box.setStandardButtons(buttons);
+    box.setDefaultButton(QtButton(MsgDefaultAnswer(style)));
+    FitToScreen(box);
     box.exec();
     switch (box.standardButton(box.clickedButton())) {
     case QMessageBox::Yes:
@@ -80,6 +118,33 @@ MsgResult QtUi::MsgBox(const QString& prompt, MsgStyle style, const QString& tit
             return vbCancel;
         }
     }
+}
+
+// A text taller than most of the screen scrolls inside the box, so that the box and its
+// buttons stay on the screen.
+void QtUi::FitToScreen(QMessageBox& box) {
+    auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    const QScreen* screen = box.screen() ? box.screen() : QGuiApplication::primaryScreen();
+    if (!label || !grid || !screen) return;
+    const QRect avail = screen->availableGeometry();
+    // QMessageBox's own width for wrapped text; the box keeps it.
+    const int width = qMin(avail.width() / 2, 500);
+    const int textHeight =
+        label->fontMetrics()
+            .boundingRect(QRect(0, 0, width, INT_MAX), Qt::TextWordWrap, label->text())
+            .height();
+    const int room = avail.height() * 6 / 10;
+    if (textHeight <= room) return;
+    auto* scroll = new QScrollArea;
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    delete grid->replaceWidget(label, scroll);
+    scroll->setWidget(label);
+    label->setWordWrap(true);
+    // Wider than QMessageBox's limit for unwrapped text, so that it keeps the label wrapped.
+    scroll->setFixedSize(width + 1 + scroll->verticalScrollBar()->sizeHint().width(), room);
 }
 
 QString QtUi::KeyInString(const QString& title, const QString& prompt, const QString& defaultText,
@@ -125,8 +190,11 @@ std::optional<QString> QtUi::FileDialog(FileDialogKind kind, const FileDialogSet
     QFileDialog dialog(DialogParent(), setup.title, start, QtFilter(setup.filter));
     dialog.setAcceptMode(kind == FileDialogKind::Open ? QFileDialog::AcceptOpen
                                                       : QFileDialog::AcceptSave);
-    dialog.setFileMode(kind == FileDialogKind::Open ? QFileDialog::ExistingFile
-                                                    : QFileDialog::AnyFile);
+    // Any name unless the caller wants an existing file: the program's own check then says
+    // what is wrong with a missing one, in its words, as it does for a recent-files entry.
+    dialog.setFileMode(kind == FileDialogKind::Open && setup.fileMustExist
+                           ? QFileDialog::ExistingFile
+                           : QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !setup.overwritePrompt);
     // With the suffix, a name typed or proposed without its extension still names the file.
     dialog.setDefaultSuffix(setup.defaultSuffix);

@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <functional>
 
+class QMessageBox;
 class QWidget;
 class frmKeyInString;
 struct MLState;
@@ -45,10 +46,14 @@ public:
     // The folder a file dialog opens in: the given one (kept for the next dialog), else the
     // one kept from before; a relative folder is taken from the program folder.
     QString DialogFolder(const QString& initialDir);
+    // The text with line-break points (zero-width spaces) in every long run that has none, so
+    // that a message box wraps it at its own width.
+    static QString Wrappable(const QString& text);
     // The application font for a language, with the Chinese glyphs of that language's style.
     static void ApplyFonts(const QString& appliedLang);
 
 private:
+    static void FitToScreen(QMessageBox& box);
     QWidget* DialogParent() const;
     QPointer<QWidget> m_parent;
     const MLState* m_ml = nullptr;

@@ -189,6 +189,15 @@ bool SameFile(const QString& a, const QString& b) {
 // The project file is open in another running program: says which, opens nothing.
 void ShowLocked(StoreContext& ctx, const QString& path, const ProjectLock::Holder& h) {
     const MLText T{ctx.ml, QStringLiteral("KORVAMain")};
+    if (h.notALock) {
+        ctx.ui.MsgBox(
+            T(QStringLiteral("專案檔案["), 1, 20200) + path +
+                T(QStringLiteral("]的鎖定檔案["), 2, 20200) + ProjectLock::LockPathOf(path) +
+                T(QStringLiteral("]不是鎖定檔案(是資料夾或特殊檔案)，本專案無法開啟。"), 3, 20200) +
+                kCrLf + T(QStringLiteral("請將它移除或改名後再開啟本專案。"), 4, 20200),
+            vbOKOnly | vbCritical, T(QStringLiteral("專案開啟失敗"), 5, 20200));
+        return;
+    }
     ctx.ui.MsgBox(T(QStringLiteral("專案檔案["), 1, 500) + path +
                       T(QStringLiteral("]已由其他程式開啟，本專案無法開啟。"), 2, 500) + kCrLf +
                       T(QStringLiteral("電腦: "), 3, 500) + h.host + kCrLf +
@@ -377,6 +386,12 @@ bool OpenProject(StoreContext& ctx, const QString& pathIn) {
             return false;
         }
     }
+    // Under the lock no copy of ours is being written beside this project: a temporary copy
+    // there was left by a save or an open that was killed.
+    if (lock)
+        for (const QString& target : {path, WorkingPathOf(path)})
+            for (const QString& left : FileUtil::LeftoverCopies(target))
+                QFile::remove(left);
 
     ::OpenProject& p = ctx.project;
     const QString mir = WorkingPathOf(path);

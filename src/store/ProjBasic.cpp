@@ -35,13 +35,16 @@ ProjBasicFields LoadFormObj(StoreContext& ctx) {
     return f;
 }
 
-QStringList ZonesNotFitting(StoreContext& ctx, bool isUnicode) {
+QStringList ZonesNotFitting(StoreContext& ctx, bool isUnicode, const QString& skipZoneNo) {
     const MLText T{ctx.ml, QStringLiteral("KORVAMain")};
     QStringList lines;
     RowSet* zones = ctx.project.Zones.get();
     if (ADOUtil::GetRecordCount(zones) <= 0) return lines;
     auto copy = zones->Clone();
     for (copy->MoveFirst(); !copy->Eof(); copy->MoveNext()) {
+        if (!skipZoneNo.isEmpty() &&
+            ADOUtil::NullToStr(copy->Field(QStringLiteral("ZoneNo"))) == skipZoneNo)
+            continue;
         QStringList which;
         if (!MessageRule::Fits(ADOUtil::NullToStr(copy->Field(QStringLiteral("AlarmSMS"))),
                                isUnicode))

@@ -21,8 +21,9 @@ QString ShortDate(const QVariant& value);
 // The fields from the Basic row (null texts as empty; Unicode when the flag reads "True").
 ProjBasicFields LoadFormObj(StoreContext& ctx);
 // The zones whose alarm or reset message would not fit the device in the given text mode,
-// one line each ("警報點3: 警報發起訊息"), in table order.
-QStringList ZonesNotFitting(StoreContext& ctx, bool isUnicode);
+// one line each ("警報點3: 警報發起訊息"), in table order; the zone numbered skipZoneNo (one
+// being edited) is left out.
+QStringList ZonesNotFitting(StoreContext& ctx, bool isUnicode, const QString& skipZoneNo = {});
 // When the Unicode flag differs from the stored one and some zone messages no longer fit,
 // one message lists them and asks: Yes keeps the change (true), No puts the flag back in
 // fields (false: the dialog stays open showing it). Every other input is accepted.

@@ -18,18 +18,40 @@ class TestSettingUtil : public QObject {
     int TimeoutOf(const QString& text) { return ToWhole16(IniGet("Comm", "Timeout", "2", text)); }
 
 private Q_SLOTS:
+    // CR LF, CR and LF each end a line; empty lines take an index.
+    void splitLines_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("lines");
+        const QStringList four{"a", "", "b", "c"};
+        QTest::newRow("CR LF") << "  a\r\n\r\n b \r\nc\r\n\r\n  " << four;
+        QTest::newRow("LF") << "  a\n\n b \nc\n\n  " << four;
+        QTest::newRow("CR") << "a\r\r b \rc\r" << four;
+        QTest::newRow("mixed") << "a\r\n\n b \rc\n" << four;
+        QTest::newRow("LF CR is two ends") << "a\n\r b \r\nc" << four;
+        QTest::newRow("blank") << "  \r\n" << QStringList{};
+        QTest::newRow("LF blank") << "  \n\n" << QStringList{};
+    }
     void splitLines() {
-        Lines l = SplitLines(QStringLiteral("  a\r\n\r\n b \rc\r\n\r\n  "));
-        QCOMPARE(l.count, 4); // the empty line takes an index
-        QCOMPARE(l.Line(1), QStringLiteral("a"));
-        QCOMPARE(l.Line(2), QString());
-        QCOMPARE(l.Line(3), QStringLiteral("b"));
-        QCOMPARE(l.Line(4), QStringLiteral("c"));
-        QCOMPARE(SplitLines(QStringLiteral("  \r\n")).count, 0);
-        // LF alone does not end a line.
-        l = SplitLines(QStringLiteral("[Comm]\nTimeOut=5\n"));
-        QCOMPARE(l.count, 1);
-        QCOMPARE(l.Line(1), QStringLiteral("[Comm]\nTimeOut=5"));
+        QFETCH(QString, text);
+        QFETCH(QStringList, lines);
+        const Lines l = SplitLines(text);
+        QCOMPARE(l.count, int(lines.size()));
+        for (int i = 0; i < lines.size(); ++i)
+            QCOMPARE(l.Line(i + 1), lines[i]);
+    }
+
+    // A settings file edited on any system gives its values, whatever its line ends.
+    void iniGetLineEnds_data() {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("CR LF") << "[Comm]\r\nTimeOut=9\r\nRetry=7\r\n";
+        QTest::newRow("LF") << "[Comm]\nTimeOut=9\nRetry=7\n";
+        QTest::newRow("CR") << "[Comm]\rTimeOut=9\rRetry=7";
+        QTest::newRow("LF, then CR LF") << "[Comm]\nTimeOut=9\r\nRetry=7";
+    }
+    void iniGetLineEnds() {
+        QFETCH(QString, text);
+        QCOMPARE(TimeoutOf(text), 9);
+        QCOMPARE(IniGet("Comm", "Retry", "3", text), QStringLiteral("7"));
     }
 
     void splitLinesHoldsOnlyThousand() {
@@ -50,8 +72,6 @@ private Q_SLOTS:
     void iniGetMatching() {
         // Lower-case section and key with spaces around key, "=" and value.
         QCOMPARE(TimeoutOf(QStringLiteral("[comm]\r\n  timeout  =  5  \r\n")), 5);
-        // LF-only file: one line, no keys, defaults apply.
-        QCOMPARE(TimeoutOf(QStringLiteral("[Comm]\nTimeOut=9\nRetry=7\n")), 2);
         // Lines before the first section never match.
         QCOMPARE(TimeoutOf(QStringLiteral("Timeout=7\r\n[Comm]\r\n")), 2);
         // First match wins across two sections of the same name.

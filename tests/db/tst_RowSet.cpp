@@ -219,6 +219,45 @@ private Q_SLOTS:
         QVERIFY(bound->Eof() && bound->Bof());
     }
 
+    // The first six letters, upper-cased, tell a statement from a table name.
+    void openRecordsetStatementOrTable_data() {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<int>("rows");          // -1: nothing opened
+        QTest::addColumn<bool>("updatable");    // a whole table
+        QTest::addColumn<QString>("afterward"); // the Users rows, name and description
+        const QString same = QStringLiteral("A,|B,|C,x");
+        QTest::newRow("select") << "select UserName from Users" << 3 << false << same;
+        QTest::newRow("update") << "update Users set UserDsc='u' where UserName='A'" << 0 << false
+                                << "A,u|B,|C,x";
+        QTest::newRow("delete") << "Delete FROM Users WHERE UserName='B'" << 0 << false << "A,|C,x";
+        QTest::newRow("insert") << "INSERT INTO Users(UserName) VALUES('D')" << 0 << false
+                                << "A,|B,|C,x|D,";
+        QTest::newRow("insert returning")
+            << "insert into Users(UserName) values('E') returning UserName" << 0 << false
+            << "A,|B,|C,x|E,";
+        QTest::newRow("table") << "Users" << 3 << true << same;
+        QTest::newRow("table named like a statement") << "Updates" << -1 << false << same;
+        QTest::newRow("failing statement") << "UPDATE Nothing SET x=1" << -1 << false << same;
+    }
+    void openRecordsetStatementOrTable() {
+        QFETCH(QString, source);
+        QFETCH(int, rows);
+        QFETCH(bool, updatable);
+        QFETCH(QString, afterward);
+        QVERIFY(TestEnv::ExecSql(m_db, QStringLiteral("CREATE TABLE Updates (x TEXT);")));
+        auto c = Open();
+        auto rs = OpenRecordset(c.get(), source);
+        QCOMPARE(rs ? GetRecordCount(rs.get()) : -1, rows);
+        QCOMPARE(rs && rs->IsUpdatable(), updatable);
+        auto check = OpenRecordset(
+            c.get(), QStringLiteral("SELECT UserName||','||ifnull(UserDsc,'') AS r FROM Users"));
+        QStringList seen;
+        for (; check && !check->Eof(); check->MoveNext())
+            seen << NullToStr(check->Field(QStringLiteral("r")));
+        QCOMPARE(seen.join(u'|'), afterward);
+        QVERIFY(m_ui.messages.isEmpty());
+    }
+
     void connectionString() {
         ConnectionString cs;
         cs.dataSource = QStringLiteral("/p/a.cmb");

@@ -4,6 +4,7 @@
 #include "editing/CsvExchange.h"
 #include "editing/EditEnv.h"
 
+#include <QSignalSpy>
 #include <QStringEncoder>
 
 using namespace CsvExchange;
@@ -219,6 +220,39 @@ private Q_SLOTS:
         QVERIFY(env.HasLeaf(QStringLiteral("UserGroups,G9")));
         QVERIFY(env.p().IsModified);
         QCOMPARE(env.c().NotifyTargetCount, 5);
+    }
+
+    // File > Import marks the project changed (the title's marker follows the event) and says
+    // in the status bar what it wrote.
+    void importCommandMarksTheProjectAndSaysWhatItWrote_data() {
+        QTest::addColumn<int>("table");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("contacts") << int(Table::Contacts)
+                                  << kContacts +
+                                         "Tom,0933,G1,0,\r\nBob,1,G1,0,\r\nAnn,0922,G1;G2,1,boss"
+                                  << "Status=已匯入 2 筆連絡人 (新增 1 筆，變更 1 筆)";
+        QTest::newRow("zones") << int(Table::Zones)
+                               << QStringLiteral("警報點,警報點名稱\r\n1,前門\r\n2,後門\r\n3,")
+                               << "Status=已匯入 2 個警報點 (新增 0 個，變更 2 個)";
+    }
+    void importCommandMarksTheProjectAndSaysWhatItWrote() {
+        QFETCH(int, table);
+        QFETCH(QString, file);
+        QFETCH(QString, status);
+        EditEnv env;
+        QVERIFY(env.OpenWith(Filled()));
+        const QString path = env.InProjects(QStringLiteral("in.csv"));
+        QVERIFY(TestEnv::WriteFile(path, file.toUtf8()));
+        QSignalSpy marked(&env.c().storeEvents, &StoreEvents::modifiedChanged);
+        env.ui.files.enqueue(path);
+        env.ui.modalAnswers.enqueue(true);
+        QVERIFY(ImportCommand(env.c(), Table(table)));
+        QCOMPARE(marked.size(), 1);
+        QCOMPARE(marked[0][0].toBool(), true);
+        QVERIFY(env.p().IsModified);
+        QCOMPARE(env.ui.statusLog.last(), status);
+        QVERIFY(env.ui.messages.isEmpty());
     }
 };
 

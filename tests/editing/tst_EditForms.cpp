@@ -1,6 +1,7 @@
 // The editing dialogs as the core sees them: the contact editor's list and counts, the group
 // picker, the add and move dialogs with their placeholders, the group editor's rename, the
 // zone editor's length rule and target, and the Project menu's rule.
+#include "base/MsgDefault.h"
 #include "editing/EditEnv.h"
 #include "editing/EditForms.h"
 #include "editing/EditWindows.h"
@@ -423,19 +424,25 @@ private Q_SLOTS:
         QTest::addColumn<QString>("counter");
         QTest::addColumn<bool>("over");
         QTest::addColumn<QString>("gaps"); // the characters the warning names; empty: none
+        QTest::addColumn<bool>("offer");   // the warning offers a Unicode project
         const QString han = QStringLiteral("警");
-        QTest::newRow("unicode") << true << QString(23, u'a') << "23 / 70 個字" << false << "";
+        QTest::newRow("unicode") << true << QString(23, u'a') << "23 / 70 個字" << false << ""
+                                 << false;
         QTest::newRow("unicode emoji")
-            << true << QStringLiteral("a😀") << "3 / 70 個字" << false << "";
-        QTest::newRow("unicode over") << true << han.repeated(71) << "71 / 70 個字" << true << "";
-        QTest::newRow("big5 han") << false << han.repeated(23) << "46 / 160 個位元組" << false
-                                  << "";
+            << true << QStringLiteral("a😀") << "3 / 70 個字" << false << "" << false;
+        QTest::newRow("unicode over")
+            << true << han.repeated(71) << "71 / 70 個字" << true << "" << false;
+        QTest::newRow("big5 han") << false << han.repeated(23) << "46 / 160 個位元組" << false << ""
+                                  << false;
         QTest::newRow("big5 limit")
-            << false << han.repeated(80) << "160 / 160 個位元組" << false << "";
+            << false << han.repeated(80) << "160 / 160 個位元組" << false << "" << false;
         QTest::newRow("big5 over")
-            << false << QString(161, u'a') << "161 / 160 個位元組" << true << "";
+            << false << QString(161, u'a') << "161 / 160 個位元組" << true << "" << false;
         QTest::newRow("big5 gaps once each")
-            << false << QStringLiteral("a✓😀✓?") << "5 / 160 個位元組" << false << "✓ 😀";
+            << false << QStringLiteral("a✓😀✓?") << "5 / 160 個位元組" << false << "✓ 😀" << true;
+        QTest::newRow("big5 gaps, too long for unicode")
+            << false << QStringLiteral("✓") + QString(70, u'a') << "71 / 160 個位元組" << false
+            << "✓" << false;
     }
 
     void zoneMessageCounter() {
@@ -450,40 +457,87 @@ private Q_SLOTS:
         QCOMPARE(m.counter, counter);
         QCOMPARE(m.over, over);
         QCOMPARE(m.over, !EditZoneListForm::MessageFits(text, unicode));
+        QFETCH(bool, offer);
         QCOMPARE(m.warning, gaps.isEmpty()
                                 ? QString()
-                                : QStringLiteral("裝置無法傳送這些字元，將以「?」送出: ") + gaps);
+                                : QStringLiteral("裝置無法傳送這些字元，將以「?」送出: ") + gaps +
+                                      (offer ? QStringLiteral("\n將專案改為Unicode即可保留它們 "
+                                                              "(儲存時會詢問)。")
+                                             : QString()));
     }
 
-    // OK asks before characters the device cannot send are saved as "?"; No keeps the dialog.
+    // OK with characters the device cannot send offers a Unicode project, which keeps them,
+    // when every message then fits; saving them as "?" takes a deliberate Yes (Enter is No).
     void zoneUnsendableAsksBeforeSaving_data() {
         QTest::addColumn<bool>("unicode");
-        QTest::addColumn<int>("answer");     // 0: nothing asked
-        QTest::addColumn<QString>("stored"); // empty: nothing saved
-        QTest::newRow("yes") << false << int(vbYes) << "ok ? ?";
-        QTest::newRow("no") << false << int(vbNo) << "";
-        QTest::newRow("unicode") << true << 0 << "ok ✓ 😀";
+        QTest::addColumn<QString>("reset");
+        QTest::addColumn<QString>("sql");       // run on the project first
+        QTest::addColumn<QString>("answers");   // y, n; then Enter (the default button)
+        QTest::addColumn<QStringList>("asked"); // each question's last line
+        QTest::addColumn<QString>("stored");    // empty: nothing saved
+        QTest::addColumn<bool>("nowUnicode");
+        const QString keep =
+            QStringLiteral("要將專案改為Unicode以保留它們嗎? (每則訊息最多70個字)");
+        const QString lose = QStringLiteral("要將它們改為「?」並儲存嗎?");
+        const QString text = QStringLiteral("ok ✓ 😀");
+        const QString longer = QStringLiteral("✓") + QString(70, u'a');
+        const QString longerLost = QStringLiteral("?") + QString(70, u'a');
+        const QString otherLong =
+            QStringLiteral("UPDATE Zones SET AlarmSMS='%1' WHERE ZoneNo=5;").arg(QString(71, u'b'));
+        QTest::newRow("enter switches to unicode") << false << text << ""
+                                                   << "" << QStringList{keep} << text << true;
+        QTest::newRow("no switch, enter keeps editing")
+            << false << text << ""
+            << "n" << QStringList{keep, lose} << "" << false;
+        QTest::newRow("no switch, yes loses them")
+            << false << text << ""
+            << "ny" << QStringList{keep, lose} << "ok ? ?" << false;
+        QTest::newRow("too long for unicode, enter keeps editing")
+            << false << longer << ""
+            << "" << QStringList{lose} << "" << false;
+        QTest::newRow("too long for unicode, yes")
+            << false << longer << ""
+            << "y" << QStringList{lose} << longerLost << false;
+        QTest::newRow("another zone too long for unicode")
+            << false << text << otherLong << "" << QStringList{lose} << "" << false;
+        QTest::newRow("unicode project") << true << text << ""
+                                         << "" << QStringList{} << text << true;
     }
 
     void zoneUnsendableAsksBeforeSaving() {
         QFETCH(bool, unicode);
-        QFETCH(int, answer);
+        QFETCH(QString, reset);
+        QFETCH(QString, sql);
+        QFETCH(QString, answers);
+        QFETCH(QStringList, asked);
         QFETCH(QString, stored);
+        QFETCH(bool, nowUnicode);
         EditEnv env;
-        QVERIFY(env.OpenWith(QStringLiteral("UPDATE Basic SET IsUnicode=%1;").arg(int(unicode))));
+        QVERIFY(
+            env.OpenWith(QStringLiteral("UPDATE Basic SET IsUnicode=%1;").arg(int(unicode)) + sql));
         QVERIFY(env.Select(QStringLiteral("Zones,3")));
         EditZoneListForm& f = env.c().forms.editZoneList;
         QVERIFY(f.LoadFormObj(env.c()));
-        f.txtResetSMS = QStringLiteral("ok ✓ 😀");
-        if (answer) env.ui.answers.enqueue(MsgResult(answer));
+        f.txtResetSMS = reset;
+        for (QChar a : answers)
+            env.ui.answers.enqueue(a == u'y' ? vbYes : vbNo);
         QCOMPARE(f.cmdOK_Click(env.c()), !stored.isEmpty());
-        QCOMPARE(env.ui.messages.size(), answer ? 1 : 0);
-        if (answer)
-            QCOMPARE(env.ui.messages[0].text,
-                     QStringLiteral("簡訊報警機無法傳送訊息中的這些字元: ✓ 😀\r\n"
-                                    "要將它們改為「?」並儲存嗎?"));
+        QCOMPARE(env.ui.messages.size(), asked.size());
+        for (int i = 0; i < asked.size(); ++i) {
+            const RecordedMsg& m = env.ui.messages[i];
+            const QString lost = reset == QStringLiteral("ok ✓ 😀") ? "✓ 😀\r\n存成「?」將失去 2"
+                                                                   : "✓\r\n存成「?」將失去 1";
+            QCOMPARE(m.text, QStringLiteral("簡訊報警機無法傳送訊息中的這些字元: ") + lost +
+                                 QStringLiteral(" 個字元。\r\n") + asked[i]);
+            QCOMPARE(m.title, QStringLiteral("警報區"));
+            // Only the question that loses text has No as its default.
+            const bool losing = asked[i].contains(QStringLiteral("「?」"));
+            QCOMPARE(int(m.style), int(vbYesNo | vbQuestion) | (losing ? vbDefaultButton2 : 0));
+        }
         QCOMPARE(env.Q("SELECT ResetSMS FROM Zones WHERE ZoneNo=3"), stored);
+        QCOMPARE(env.Q("SELECT IsUnicode FROM Basic"), QString::number(int(nowUnicode)));
         QCOMPARE(f.focusControl, stored.isEmpty() ? QStringLiteral("txtResetSMS") : QString());
+        QCOMPARE(env.p().IsModified, !stored.isEmpty());
     }
 
     void zoneTargetRoundTrip() {

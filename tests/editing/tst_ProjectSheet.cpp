@@ -76,6 +76,33 @@ private Q_SLOTS:
         for (const QString& t : absent)
             QVERIFY2(!html.contains(t), qPrintable(t));
     }
+
+    // The share of memory rounds up: a byte used is never shown as 0 %.
+    void memoryShareRoundsUp_data() {
+        QTest::addColumn<int>("used");
+        QTest::addColumn<int>("capacity");
+        QTest::addColumn<int>("percent");
+        QTest::newRow("1 of 3") << 1 << 3 << 34;
+        QTest::newRow("57 of 16384") << 57 << 16384 << 1;
+        QTest::newRow("none") << 0 << 16384 << 0;
+        QTest::newRow("exactly half") << 4096 << 8192 << 50;
+        QTest::newRow("one short of full") << 8191 << 8192 << 100;
+        QTest::newRow("no capacity") << 5 << 0 << 0;
+    }
+    void memoryShareRoundsUp() {
+        QFETCH(int, used);
+        QFETCH(int, capacity);
+        QFETCH(int, percent);
+        EditEnv env;
+        ProjectSheetData sheet;
+        sheet.memoryUsed = used;
+        sheet.memoryCapacity = capacity;
+        const QString html = ProjectSheet::Html(sheet, env.c().ml);
+        // The figures' digit grouping is the locale's; the share is what is checked.
+        const auto m = QRegularExpression(QStringLiteral("位元組 \\((\\d+)%\\)")).match(html);
+        QVERIFY2(m.hasMatch(), qPrintable(html));
+        QCOMPARE(m.captured(1).toInt(), percent);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestProjectSheet)

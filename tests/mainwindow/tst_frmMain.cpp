@@ -322,6 +322,8 @@ private Q_SLOTS:
         QVERIFY(f.ui.fileDialogs.last().overwritePrompt);
         QVERIFY(TestEnv::ReadFile(pdf).startsWith("%PDF"));
         QVERIFY(f.ui.messages.isEmpty());
+        QCOMPARE(f.ui.statusLog.last(),
+                 QStringLiteral("Status=Exported the project sheet to [") + pdf + u']');
     }
 };
 

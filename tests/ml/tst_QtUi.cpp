@@ -3,6 +3,7 @@
 #include "Version.h"
 #include "app/AppFixture.h"
 #include "app/frmSplash.h"
+#include "base/MsgDefault.h"
 #include "ml/QtFormTexts.h"
 #include "ml/QtUi.h"
 #include "ml/frmKeyInString.h"
@@ -14,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -37,27 +39,33 @@ private Q_SLOTS:
         QTest::addColumn<int>("press"); // the QMessageBox button clicked
         QTest::addColumn<int>("answer");
         QTest::addColumn<int>("icon");
+        QTest::addColumn<int>("enter"); // the default button
         QTest::newRow("ok") << int(vbOKOnly | vbCritical) << int(QMessageBox::Ok) << int(vbOK)
-                            << int(QMessageBox::Critical);
-        QTest::newRow("ok/cancel") << int(vbOKCancel | vbQuestion) << int(QMessageBox::Cancel)
-                                   << int(vbCancel) << int(QMessageBox::Question);
+                            << int(QMessageBox::Critical) << int(QMessageBox::Ok);
+        QTest::newRow("ok/cancel")
+            << int(vbOKCancel | vbQuestion) << int(QMessageBox::Cancel) << int(vbCancel)
+            << int(QMessageBox::Question) << int(QMessageBox::Ok);
         QTest::newRow("yes/no") << int(vbYesNo | vbExclamation) << int(QMessageBox::No) << int(vbNo)
-                                << int(QMessageBox::Warning);
+                                << int(QMessageBox::Warning) << int(QMessageBox::Yes);
+        QTest::newRow("yes/no, no by default")
+            << int(vbYesNo | vbQuestion | vbDefaultButton2) << int(QMessageBox::Yes) << int(vbYes)
+            << int(QMessageBox::Question) << int(QMessageBox::No);
         QTest::newRow("yes/no/cancel yes")
             << int(vbYesNoCancel | vbInformation) << int(QMessageBox::Yes) << int(vbYes)
-            << int(QMessageBox::Information);
+            << int(QMessageBox::Information) << int(QMessageBox::Yes);
         QTest::newRow("yes/no/cancel cancel")
-            << int(vbYesNoCancel | vbQuestion) << int(QMessageBox::Cancel) << int(vbCancel)
-            << int(QMessageBox::Question);
+            << int(vbYesNoCancel | vbQuestion | vbDefaultButton3) << int(QMessageBox::Cancel)
+            << int(vbCancel) << int(QMessageBox::Question) << int(QMessageBox::Cancel);
     }
     void messageBoxButtonsAndAnswers() {
         QFETCH(int, style);
         QFETCH(int, press);
         QFETCH(int, answer);
         QFETCH(int, icon);
+        QFETCH(int, enter);
         QtUi ui;
         QStringList buttons;
-        int seenIcon = -1;
+        int seenIcon = -1, seenDefault = -1;
         QString seenText, seenTitle;
         OnModal([&](QWidget* w) {
             auto* box = qobject_cast<QMessageBox*>(w);
@@ -65,6 +73,7 @@ private Q_SLOTS:
             for (QAbstractButton* b : box->buttons())
                 buttons << QString::number(box->standardButton(b));
             seenIcon = box->icon();
+            seenDefault = box->standardButton(box->defaultButton());
             seenText = box->text();
             seenTitle = box->windowTitle();
             box->button(QMessageBox::StandardButton(press))->click();
@@ -73,10 +82,45 @@ private Q_SLOTS:
                                QStringLiteral("Title"))),
                  answer);
         QCOMPARE(seenIcon, icon);
+        QCOMPARE(seenDefault, enter);
         QCOMPARE(seenText, QStringLiteral("line 1\nline 2"));
         QCOMPARE(seenTitle, QStringLiteral("Title"));
         const int expectedButtons[] = {1, 2, 0, 3, 2};
         QCOMPARE(int(buttons.size()), expectedButtons[MsgButtons(MsgStyle(style))]);
+    }
+
+    // A long message wraps at the box's own width (a run without spaces included) and a tall
+    // one scrolls: the box stays within the screen and shows the whole text.
+    void messageBoxFitsTheScreen_data() {
+        QTest::addColumn<QString>("text");
+        QStringList lines;
+        for (int i = 1; i <= 300; ++i)
+            lines << QStringLiteral("Zone %1: the alarm message is too long").arg(i);
+        QTest::newRow("short") << QStringLiteral("Saved.");
+        QTest::newRow("160 letters without a space") << QString(160, u'x');
+        QTest::newRow("a long path") << QStringLiteral("File [/home/") + QString(120, u'p') +
+                                            QStringLiteral("/A.cmb] cannot be written.");
+        QTest::newRow("160 ideographs") << QString(160, u'警');
+        QTest::newRow("emoji run") << QStringLiteral("😀").repeated(40);
+        QTest::newRow("300 lines") << lines.join(u'\n');
+    }
+    void messageBoxFitsTheScreen() {
+        QFETCH(QString, text);
+        QtUi ui;
+        QRect box, screen;
+        QString shown;
+        OnModal([&](QWidget* w) {
+            box = w->frameGeometry();
+            screen = w->screen()->availableGeometry();
+            if (auto* label = w->findChild<QLabel*>(QStringLiteral("qt_msgbox_label")))
+                shown = label->text();
+            static_cast<QMessageBox*>(w)->button(QMessageBox::Ok)->click();
+        });
+        ui.MsgBox(text, vbOKOnly, QStringLiteral("T"));
+        QVERIFY2(box.width() <= qMax(screen.width() * 6 / 10, 560),
+                 qPrintable(QString::number(box.width())));
+        QVERIFY2(box.height() <= screen.height(), qPrintable(QString::number(box.height())));
+        QCOMPARE(shown.remove(QChar(0x200B)), text);
     }
 
     void keyInStringTrimsAndMarksCancel() {
@@ -206,6 +250,47 @@ private Q_SLOTS:
         OnModal([](QWidget* w) { static_cast<QDialog*>(w)->reject(); });
         QVERIFY(!ui.FileDialog(FileDialogKind::Save, setup).has_value());
         QCOMPARE(QDir::currentPath(), QDir(program.path()).absolutePath());
+    }
+
+    // The Open dialog refuses a missing name itself only when the caller asks for an existing
+    // file; otherwise the name comes back for the program's own check.
+    void openDialogLeavesAMissingNameToTheCaller_data() {
+        QTest::addColumn<bool>("mustExist");
+        QTest::newRow("any name") << false;
+        QTest::newRow("existing file") << true;
+    }
+    void openDialogLeavesAMissingNameToTheCaller() {
+        QFETCH(bool, mustExist);
+        QTemporaryDir dir;
+        const QString missing = dir.filePath(QStringLiteral("gone.cmb"));
+        QtUi ui;
+        ui.SetProgramFolder(dir.path());
+        bool refused = false;
+        QPointer<QFileDialog> d;
+        // Qt's own refusal, when it comes, is dismissed and the dialog cancelled.
+        QTimer dismiss;
+        dismiss.setSingleShot(true);
+        connect(&dismiss, &QTimer::timeout, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                refused = true;
+                box->done(0);
+            }
+            if (d && d->isVisible()) d->reject();
+        });
+        OnModal([&](QWidget* w) {
+            d = qobject_cast<QFileDialog*>(w);
+            QVERIFY(d);
+            d->selectFile(missing);
+            dismiss.start(300);
+            static_cast<QDialog*>(d.data())->accept();
+        });
+        FileDialogSetup setup;
+        setup.filter = QStringLiteral("Projects|*.cmb");
+        setup.fileMustExist = mustExist;
+        const auto chosen = ui.FileDialog(FileDialogKind::Open, setup);
+        QCOMPARE(refused, mustExist);
+        QCOMPARE(chosen.has_value(), !mustExist);
+        if (chosen) QCOMPARE(QFileInfo(*chosen).absoluteFilePath(), missing);
     }
 
     void busyPointerNests() {

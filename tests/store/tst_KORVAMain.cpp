@@ -6,12 +6,20 @@
 #include "mainwindow/MainView.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QtTest>
+#include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 const QString kToday = QDate::currentDate().toString(Qt::ISODate);
@@ -189,6 +197,31 @@ private Q_SLOTS:
         KORVAMain::NewProject(*f.ctx);
         QVERIFY(!f.ctx->project.IsOpen());
         QVERIFY(FilesIn(f.projDir).isEmpty());
+    }
+
+    // The open project's own lock is not another program's: New on its file asks whether to
+    // replace it, and Yes makes the new project of that name.
+    void newOnTheOpenProjectsFileAsksToReplaceIt_data() {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("no") << int(vbNo);
+        QTest::newRow("yes") << int(vbYes);
+    }
+    void newOnTheOpenProjectsFileAsksToReplaceIt() {
+        QFETCH(int, answer);
+        ProjectEnv e;
+        const QString a = e.MakeProject(QStringLiteral("A.cmb"),
+                                        QStringLiteral("UPDATE Basic SET CreatedBy='a'"));
+        QVERIFY(e.Open(a));
+        e.ui.files << a << std::nullopt;
+        e.ui.answers << MsgResult(answer);
+        KORVAMain::NewProject(*e.ctx);
+        QCOMPARE(e.ui.messages.size(), 1);
+        QCOMPARE(e.ui.messages[0].title, QStringLiteral("此檔案已經存在"));
+        QVERIFY(e.ctx->project.IsOpen());
+        QCOMPARE(e.ctx->project.ProjPath, a);
+        QVERIFY(e.ctx->project.lock && e.ctx->project.lock->isLocked());
+        QCOMPARE(BasicField(*e.ctx, "CreatedBy"),
+                 answer == vbYes ? QString() : QStringLiteral("a"));
     }
 
     void projectExtensionOfATypedName_data() {
@@ -755,7 +788,11 @@ private Q_SLOTS:
         QVERIFY(holder.waitForReadyRead(30000));
         QCOMPARE(holder.readAllStandardOutput(), QByteArray("open\n"));
 
+        // The holder's temporary copies are its own business.
+        const QString copy = a + QStringLiteral(".tmpq1");
+        QVERIFY(QFile::copy(a, copy));
         QVERIFY(!KORVAMain::OpenProject(*e.ctx, a));
+        QVERIFY(QFile::exists(copy));
         QCOMPARE(e.ui.messages.size(), 1);
         const QString text = e.ui.messages[0].text;
         QVERIFY2(text.startsWith(QStringLiteral("專案檔案[") + a +
@@ -783,6 +820,101 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(e.InProjects(QStringLiteral("B.cmb.lock"))));
         QCOMPARE(KORVAMain::CloseProject(*e.ctx), KORVAMain::kSaved);
         QVERIFY(!QFile::exists(a + QStringLiteral(".lock")));
+    }
+
+    // A lock file that names no holder is taken over; something else in its place is refused
+    // by name, never read (a FIFO would block the open until someone writes to it).
+    void lockFileThatIsNoLock_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("empty") << "file" << QByteArray() << true;
+        QTest::newRow("garbage") << "file" << QByteArray("\x01\xffnot a lock") << true;
+        QTest::newRow("process 0") << "file" << QByteArray("0\nKORVA\nhost\n") << true;
+        QTest::newRow("no host line") << "file" << QByteArray("12\nKORVA") << true;
+        QTest::newRow("garbage written just now") << "new file" << QByteArray("x") << true;
+        QTest::newRow("folder") << "dir" << QByteArray() << false;
+        QTest::newRow("fifo") << "fifo" << QByteArray() << false;
+        QTest::newRow("link") << "link" << QByteArray() << false;
+    }
+    void lockFileThatIsNoLock() {
+        QFETCH(QString, kind);
+        QFETCH(QByteArray, content);
+        QFETCH(bool, opens);
+        ProjectEnv e;
+        const QString a = e.MakeProject(QStringLiteral("A.cmb"));
+        const QString lockPath = a + QStringLiteral(".lock");
+        const QByteArray native = QFile::encodeName(lockPath);
+        if (kind.endsWith(QLatin1String("file"))) {
+            QFile f(lockPath);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(content);
+            if (kind == QLatin1String("file"))
+                QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(-60),
+                                      QFileDevice::FileModificationTime));
+        } else if (kind == QLatin1String("dir")) {
+            QVERIFY(QDir().mkdir(lockPath));
+        } else if (kind == QLatin1String("fifo")) {
+            QCOMPARE(::mkfifo(native.constData(), 0600), 0);
+        } else {
+            QVERIFY(QFile::link(e.InProjects(QStringLiteral("nowhere")), lockPath));
+        }
+        // Should the open read the FIFO, a writer comes after 5 s so that it fails, not hangs.
+        std::atomic<bool> done{false};
+        std::thread unblock([&] {
+            for (int i = 0; i < 50 && !done; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            if (done || kind != QLatin1String("fifo")) return;
+            const int fd = ::open(native.constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) ::close(fd);
+        });
+        QElapsedTimer took;
+        took.start();
+        const bool opened = KORVAMain::OpenProject(*e.ctx, a);
+        done = true;
+        unblock.join();
+        QVERIFY2(took.elapsed() < 4000, qPrintable(QString::number(took.elapsed())));
+        QCOMPARE(opened, opens);
+        if (opens) {
+            QVERIFY(e.ui.messages.isEmpty());
+            QVERIFY(e.ctx->project.lock && e.ctx->project.lock->isLocked());
+            QCOMPARE(KORVAMain::CloseProject(*e.ctx), KORVAMain::kSaved);
+            QVERIFY(!QFileInfo::exists(lockPath));
+            return;
+        }
+        QCOMPARE(e.ui.messages.size(), 1);
+        QCOMPARE(e.ui.messages[0].text,
+                 QStringLiteral("專案檔案[") + a + QStringLiteral("]的鎖定檔案[") + lockPath +
+                     QStringLiteral("]不是鎖定檔案(是資料夾或特殊檔案)，本專案無法開啟。\r\n"
+                                    "請將它移除或改名後再開啟本專案。"));
+        QCOMPARE(e.ui.messages[0].title, QStringLiteral("專案開啟失敗"));
+        QVERIFY(!e.ctx->project.IsOpen());
+        QVERIFY(QFileInfo(lockPath).isSymLink() || QFileInfo::exists(lockPath));
+        // Nor does New replace the project while its lock's place is taken.
+        e.ui.files << a;
+        KORVAMain::NewProject(*e.ctx);
+        QCOMPARE(e.ui.messages.size(), 2);
+        QCOMPARE(e.ui.messages[1].text, e.ui.messages[0].text);
+        QVERIFY(!e.ctx->project.IsOpen());
+    }
+
+    // The open removes the temporary copies a killed save or open left beside the project
+    // (under its lock, so none is being written), and nothing else.
+    void openRemovesLeftOverCopiesOfTheProject() {
+        ProjectEnv e;
+        const QString a = e.MakeProject(QStringLiteral("A.cmb"));
+        const QStringList ours{QStringLiteral("A.cmb.tmp1x9zq"), QStringLiteral("A.mir.tmp0")};
+        const QStringList others{QStringLiteral("A.cmb.tmp"), QStringLiteral("A.cmb.tmpNOTE"),
+                                 QStringLiteral("A.cmb.tmp-1.txt"),
+                                 QStringLiteral("A.cmb.tmp12345678"),
+                                 QStringLiteral("B.cmb.tmp1a")};
+        for (const QString& name : ours + others)
+            QVERIFY(QFile::copy(a, e.InProjects(name)));
+        QVERIFY(e.Open(a));
+        for (const QString& name : ours)
+            QVERIFY2(!QFile::exists(e.InProjects(name)), qPrintable(name));
+        for (const QString& name : others)
+            QVERIFY2(QFile::exists(e.InProjects(name)), qPrintable(name));
     }
 
     // A read-only project opens with a note; saving it needs Save As and keeps the changes.

@@ -1,17 +1,13 @@
 #include "ScriptedUi.h"
 
+#include "base/MsgDefault.h"
+
 MsgResult ScriptedUi::MsgBox(const QString& prompt, MsgStyle style, const QString& title) {
     messages.append({prompt, style, title});
     progressUpAtMessage << progressUp;
     busyAtMessage << busyDepth;
     if (!answers.isEmpty()) return answers.dequeue();
-    switch (MsgButtons(style)) {
-    case vbYesNo:
-    case vbYesNoCancel:
-        return vbYes;
-    default:
-        return vbOK;
-    }
+    return MsgDefaultAnswer(style);
 }
 
 QString ScriptedUi::KeyInString(const QString& title, const QString& prompt,
