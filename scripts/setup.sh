@@ -82,7 +82,7 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
     # A compiler cache, where the machine has one, makes rebuilds of a fresh clone quick.
     launcher=()
     if command -v ccache >/dev/null; then
-        export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$here}
+        export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$here} CCACHE_NOHASHDIR=1
         launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
     fi
     cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
