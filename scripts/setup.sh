@@ -79,7 +79,13 @@ fuzz)
 esac
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
-    cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    # A compiler cache, where the machine has one, makes rebuilds of a fresh clone quick.
+    launcher=()
+    if command -v ccache >/dev/null; then
+        export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$here} CCACHE_NOHASHDIR=1
+        launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+    fi
+    cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
 fi
 cmake --build "$build" -- -k 0 | grep -Ev '^\[[0-9]+/[0-9]+\] ' || true
 cmake --build "$build" >/dev/null   # fails loudly if the build did not succeed
