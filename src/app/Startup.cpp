@@ -7,6 +7,7 @@
 #include "store/SystemSchema.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QThread>
 #include <memory>
@@ -54,6 +55,15 @@ void SplashWait(Ui& ui, StartupWindows& windows, const SplashClock& clock) {
         ui.DoEvents();
         if (clock.idle) clock.idle();
     }
+}
+
+bool OpenGivenProject(AppContext& ctx, const QStringList& arguments, const QString& startFolder) {
+    for (const QString& arg : arguments) {
+        if (arg.isEmpty() || arg.startsWith(u'-')) continue;
+        const QString path = QDir::cleanPath(QDir(startFolder).absoluteFilePath(arg));
+        return KORVAMain::OpenProject(ctx, path);
+    }
+    return false;
 }
 
 void LoadRecentFiles(AppContext& ctx) {

@@ -1,5 +1,6 @@
 #include "editing/EditTelListForm.h"
 
+#include "base/VBUtil.h"
 #include "db/ADOUtil.h"
 #include "editing/EditContext.h"
 #include "editing/EditWindows.h"
@@ -108,9 +109,17 @@ bool EditTelListForm::IsTelNumber(const QString& t) {
     return true;
 }
 
+QString EditTelListForm::StoredTelNo(const QString& text) {
+    QString t;
+    t.reserve(text.size());
+    for (const QChar c : text)
+        if (!c.isSpace() && c != u'-' && c != u'.' && c != u'(' && c != u')') t += c;
+    return t;
+}
+
 bool EditTelListForm::CheckTelNo(EditContext& ctx, const QString& text) {
     const MLText T{ctx.ml, QStringLiteral("EditTelList")};
-    const QString t = text.trimmed();
+    const QString t = StoredTelNo(text);
     if (t.isEmpty()) {
         ctx.ui.MsgBox(T(QStringLiteral("本電話簿不得為空！請再次輸入電話號碼。"), 1, 250),
                       vbOKOnly | vbCritical, T(QStringLiteral("本電話簿不得為空"), 2, 250));
@@ -118,7 +127,10 @@ bool EditTelListForm::CheckTelNo(EditContext& ctx, const QString& text) {
     }
     bool ok = true;
     if (!IsTelNumber(t)) {
-        ctx.ui.MsgBox(T(QStringLiteral(" 電話號碼只能輸入數字！請再次輸入電話號碼。"), 1, 257),
+        ctx.ui.MsgBox(T(QStringLiteral(" 電話號碼只能輸入數字！請再次輸入電話號碼。"), 1, 257) +
+                          VBUtil::kCrLf +
+                          T(QStringLiteral("可用字元：數字，開頭可加一個「+」；空格及「-」「.」「(」「)」會自動移除。"),
+                            1, 20300),
                       vbOKOnly | vbCritical, T(QStringLiteral("電話號碼只能輸入數字"), 2, 257));
         ok = false;
     }
@@ -146,6 +158,7 @@ QStringList EditTelListForm::GroupNames() const {
 
 bool EditTelListForm::cmdOK_Click(EditContext& ctx) {
     if (!CheckFormObj(ctx)) return false;
+    txtTelNo = StoredTelNo(txtTelNo);
     return KORVAUtil::SaveUser(ctx, oldName, lblTelUser, txtTelNo, txtTelDsc, chkIsDisable,
                                GroupNames(), removedCount, addedCount);
 }

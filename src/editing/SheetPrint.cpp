@@ -7,6 +7,8 @@
 #include "store/StoreContext.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QBuffer>
+#include <QHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QFontMetricsF>
@@ -15,7 +17,12 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextTable>
+#include <cmath>
+#include <limits>
 
 namespace SheetPrint {
 namespace {
@@ -28,7 +35,102 @@ QFont SheetFont(const QString& language, int pointSize) {
     f.setPointSize(pointSize);
     return f;
 }
+// Every table of the frame and the frames within it.
+void CollectTables(QTextFrame* frame, QList<QTextTable*>& tables) {
+    for (QTextFrame* child : frame->childFrames()) {
+        if (auto* table = qobject_cast<QTextTable*>(child)) tables << table;
+        CollectTables(child, tables);
+    }
+}
+
+// The vertical extent of a table row in document coordinates, its cells' padding and
+// border included.
+std::pair<qreal, qreal> RowExtent(const QTextDocument& doc, QTextTable* table, int row) {
+    qreal top = std::numeric_limits<qreal>::max();
+    qreal bottom = std::numeric_limits<qreal>::lowest();
+    for (int c = 0; c < table->columns(); ++c) {
+        const QTextTableCell cell = table->cellAt(row, c);
+        for (auto it = cell.begin(); !it.atEnd(); ++it) {
+            const QTextBlock block = it.currentBlock();
+            if (!block.isValid()) continue;
+            const QRectF r = doc.documentLayout()->blockBoundingRect(block);
+            top = std::min(top, r.top());
+            bottom = std::max(bottom, r.bottom());
+        }
+    }
+    const qreal edge = table->format().cellPadding() + table->format().border();
+    return {top - edge, bottom + edge};
+}
 } // namespace
+
+void KeepRowsWhole(QTextDocument& doc) {
+    const qreal page = doc.pageSize().height();
+    if (page <= 0) return;
+    // A moved row moves every row after it: look again from the start after each move.
+    for (bool moved = true; moved;) {
+        moved = false;
+        QList<QTextTable*> tables;
+        CollectTables(doc.rootFrame(), tables);
+        for (QTextTable* table : tables) {
+            for (int r = table->format().headerRowCount(); r < table->rows() && !moved; ++r) {
+                const auto [top, bottom] = RowExtent(doc, table, r);
+                if (bottom <= top || bottom - top >= page) continue; // cannot be kept whole
+                if (std::floor(top / page) == std::floor((bottom - 1) / page)) continue;
+                QTextCursor cursor = table->cellAt(r, 0).firstCursorPosition();
+                QTextBlockFormat format = cursor.blockFormat();
+                if (format.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore) continue;
+                format.setPageBreakPolicy(format.pageBreakPolicy() |
+                                          QTextFormat::PageBreak_AlwaysBefore);
+                cursor.setBlockFormat(format);
+                moved = true;
+            }
+            if (moved) break;
+        }
+    }
+}
+
+QByteArray ShownTextLayer(const QByteArray& pdf, const QString& shown) {
+    // The radicals to rewrite: those with a one-character decomposition the text shows.
+    QHash<uint, uint> unify;
+    const auto consider = [&](uint radical) {
+        const QString d = QChar(char16_t(radical)).decomposition();
+        if (d.size() == 1 && shown.contains(d[0]) && !shown.contains(QChar(char16_t(radical))))
+            unify.insert(radical, d[0].unicode());
+    };
+    for (uint c = 0x2E80; c <= 0x2EFF; ++c)
+        consider(c);
+    for (uint c = 0x2F00; c <= 0x2FDF; ++c)
+        consider(c);
+    if (unify.isEmpty()) return pdf;
+
+    QByteArray out = pdf;
+    const QByteArray begin = "beginbfrange\n", end = "endbfrange";
+    for (qsizetype at = out.indexOf(begin); at >= 0; at = out.indexOf(begin, at)) {
+        at += begin.size();
+        const qsizetype stop = out.indexOf(end, at);
+        if (stop < 0) break;
+        // Each line: <first glyph> <last glyph> then <code> or [<code> <code> ...].
+        for (qsizetype line = at; line < stop;) {
+            qsizetype eol = out.indexOf('\n', line);
+            if (eol < 0 || eol > stop) eol = stop;
+            int token = 0;
+            for (qsizetype i = line; i + 5 < eol; ++i) {
+                if (out[i] != '<' || out[i + 5] != '>') continue;
+                if (token++ < 2) continue; // the glyph range
+                bool ok = false;
+                const uint code = out.mid(i + 1, 4).toUInt(&ok, 16);
+                if (ok && unify.contains(code))
+                    out.replace(i + 1, 4, QByteArray::number(unify.value(code), 16)
+                                              .toUpper()
+                                              .rightJustified(4, '0'));
+                i += 5;
+            }
+            line = eol + 1;
+        }
+        at = stop;
+    }
+    return out;
+}
 
 QPageSize::PageSizeId DefaultPaper() {
     return QLocale::system().measurementSystem() == QLocale::ImperialUSSystem ? QPageSize::Letter
@@ -36,7 +138,7 @@ QPageSize::PageSizeId DefaultPaper() {
 }
 
 int Paint(QPagedPaintDevice& device, const QString& html, const QString& language,
-          const std::function<QString(int, int)>& footer) {
+          const std::function<QString(int, int)>& footer, QString* shown) {
     QPainter painter;
     if (!painter.begin(&device)) return 0;
     // Painter coordinates start at the printable area's corner.
@@ -52,6 +154,7 @@ int Paint(QPagedPaintDevice& device, const QString& html, const QString& languag
     doc.setHtml(html);
     const QSizeF body(area.width(), area.height() - footerHeight);
     doc.setPageSize(body);
+    KeepRowsWhole(doc);
     const int pages = doc.pageCount();
     for (int page = 0; page < pages; ++page) {
         if (page > 0 && !device.newPage()) return page;
@@ -63,17 +166,22 @@ int Paint(QPagedPaintDevice& device, const QString& html, const QString& languag
         painter.setPen(Qt::darkGray);
         const QRectF foot(0, area.height() - footerHeight / 2, area.width(), footerHeight / 2);
         painter.drawLine(foot.topLeft(), foot.topRight());
-        painter.drawText(foot, Qt::AlignRight | Qt::AlignBottom, footer(page + 1, pages));
+        const QString footText = footer(page + 1, pages);
+        painter.drawText(foot, Qt::AlignRight | Qt::AlignBottom, footText);
+        if (shown) *shown += footText;
     }
+    if (shown) *shown += doc.toPlainText();
     return painter.end() ? pages : 0;
 }
 
-int PaintProject(const StoreContext& ctx, QPagedPaintDevice& device) {
+int PaintProject(const StoreContext& ctx, QPagedPaintDevice& device, QString* shown) {
     const ProjectSheetData sheet = ProjectSheet::Collect(ctx);
-    return Paint(device, ProjectSheet::Html(sheet, ctx.ml), ctx.ml.AppliedLang,
-                 [&](int page, int pages) {
-                     return ProjectSheet::Footer(ctx.ml, sheet.projectName, page, pages);
-                 });
+    return Paint(
+        device, ProjectSheet::Html(sheet, ctx.ml), ctx.ml.AppliedLang,
+        [&](int page, int pages) {
+            return ProjectSheet::Footer(ctx.ml, sheet.projectName, page, pages);
+        },
+        shown);
 }
 
 bool WritePdf(StoreContext& ctx, const QString& path, QPageSize::PageSizeId paper) {
@@ -82,15 +190,20 @@ bool WritePdf(StoreContext& ctx, const QString& path, QPageSize::PageSizeId pape
     QString why;
     if (file.open(QIODevice::WriteOnly)) {
         int pages = 0;
+        QByteArray bytes;
+        QString shown;
         {
-            QPdfWriter pdf(&file);
+            QBuffer buffer(&bytes);
+            buffer.open(QIODevice::WriteOnly);
+            QPdfWriter pdf(&buffer);
             pdf.setCreator(QStringLiteral("KORVA"));
             pdf.setTitle(ctx.project.ProjName);
             pdf.setPageLayout(QPageLayout(QPageSize(paper), QPageLayout::Portrait,
                                           QMarginsF(15, 15, 15, 12), QPageLayout::Millimeter));
-            pages = PaintProject(ctx, pdf);
+            pages = PaintProject(ctx, pdf, &shown);
         }
-        if (pages > 0 && file.commit()) return true;
+        bytes = ShownTextLayer(bytes, shown);
+        if (pages > 0 && file.write(bytes) == bytes.size() && file.commit()) return true;
         why = file.errorString();
     } else {
         why = file.errorString();

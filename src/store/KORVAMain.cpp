@@ -40,15 +40,18 @@ void WrongExtensionMessage(StoreContext& ctx, const QString& path) {
                   vbOKOnly | vbCritical, T(QStringLiteral("本專案無法執行"), 4, 165));
 }
 
-// The main window's file dialog: it starts in the project folder until it has been used,
-// then keeps the folder of its last use; the current directory goes back to the program
-// folder afterwards, whatever the outcome.
+// The main window's file dialog: it starts in the folder given, else in the project folder
+// until it has been used, then in the folder of its last use; the current directory goes back
+// to the program folder afterwards, whatever the outcome.
 std::optional<QString> AskFile(StoreContext& ctx, FileDialogKind kind, const QString& title,
-                               const QString& filter, const QString& defaultName) {
+                               const QString& filter, const QString& defaultName,
+                               const QString& folder = QString()) {
     FileDialogSetup setup;
     setup.title = title;
     setup.filter = filter;
-    setup.initialDir = ctx.dlgFolder.isEmpty() ? ProjectFolder(ctx) : ctx.dlgFolder;
+    setup.initialDir = !folder.isEmpty()        ? folder
+                       : ctx.dlgFolder.isEmpty() ? ProjectFolder(ctx)
+                                                 : ctx.dlgFolder;
     setup.defaultName = defaultName;
     setup.overwritePrompt = false; // the store asks its own question
     setup.fileMustExist = false;
@@ -244,6 +247,7 @@ bool ReopenWorkingCopy(StoreContext& ctx) {
 } // namespace
 
 QString ProjectFolder(const StoreContext& ctx) {
+    if (!ctx.projectFolder.isEmpty()) return ctx.projectFolder;
     return QDir::cleanPath(QDir(ctx.programFolder).absoluteFilePath(QStringLiteral("../Project")));
 }
 
@@ -533,10 +537,12 @@ void SaveProjectAs(StoreContext& ctx) {
     const MLText T{ctx.ml, QStringLiteral("KORVAMain")};
     ::OpenProject& p = ctx.project;
     if (!p.IsOpen()) return;
+    // The open project's own name and folder are proposed, to be changed from there.
+    const QFileInfo current(p.ProjPath);
     const auto chosen =
         AskFile(ctx, FileDialogKind::Save, T(QStringLiteral("另存專案"), 1, 403),
                 T(QStringLiteral("Quillon設定檔案,(*.cbm)|*.cmb|所有檔案,(*.*)|*.*"), 1, 408),
-                DefaultNewName(ctx));
+                current.fileName(), current.absolutePath());
     if (!chosen) return;
     const QString path = *chosen;
     // The new file must be one the open accepts, or the project would end up closed.

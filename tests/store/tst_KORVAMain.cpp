@@ -568,6 +568,28 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(e.InProjects(QStringLiteral("A.mir"))));
     }
 
+    // With a project folder of its own (an installed program's), New offers it, while a
+    // project of the old folder stays reachable through the recent-files list.
+    void projectFolderOfTheContext() {
+        ProjectEnv e;
+        const QString old = e.MakeProject(QStringLiteral("Project1.cmb"));
+        QVERIFY(e.Open(old));
+        QCOMPARE(KORVAMain::CloseProject(*e.ctx), KORVAMain::kSaved);
+        const QString docs = e.tmp.filePath(QStringLiteral("Documents/KORVA Projects"));
+        QVERIFY(QDir().mkpath(docs));
+        e.ctx->projectFolder = docs;
+        QCOMPARE(KORVAMain::ProjectFolder(*e.ctx), docs);
+        const QString made = QDir(docs).filePath(QStringLiteral("Project1.cmb"));
+        e.ui.files.enqueue(made);
+        KORVAMain::NewProject(*e.ctx);
+        QCOMPARE(e.ui.fileDialogs[0].initialDir, docs);
+        QCOMPARE(e.ui.fileDialogs[0].defaultName, QStringLiteral("Project1.cmb"));
+        QCOMPARE(e.ctx->project.ProjPath, made);
+        QCOMPARE(e.ctx->recentFiles, (QStringList{made, old}));
+        QVERIFY(MainView::mnuFileMRU_Click(*e.ctx, e.ctx->recentFiles[1]));
+        QCOMPARE(e.ctx->project.ProjPath, old);
+    }
+
     void saveAsWritesUnsavedChangesIntoTheNewFileOnly() {
         ProjectEnv e;
         const QString a = e.MakeProject(QStringLiteral("A.cmb"),
@@ -582,8 +604,8 @@ private Q_SLOTS:
         QCOMPARE(e.ui.fileDialogs[0].title, QStringLiteral("另存專案"));
         QCOMPARE(e.ui.fileDialogs[0].filter,
                  QStringLiteral("Quillon設定檔案,(*.cbm)|*.cmb|所有檔案,(*.*)|*.*"));
-        QCOMPARE(e.ui.fileDialogs[0].defaultName, QStringLiteral("Project1.cmb"));
-        QCOMPARE(e.ui.fileDialogs[0].initialDir, KORVAMain::ProjectFolder(*e.ctx));
+        QCOMPARE(e.ui.fileDialogs[0].defaultName, QStringLiteral("A.cmb"));
+        QCOMPARE(e.ui.fileDialogs[0].initialDir, QFileInfo(a).absolutePath());
         QVERIFY(e.ui.messages.isEmpty());
         QCOMPARE(ProjectEnv::Sql3(a, QStringLiteral("SELECT CreatedBy FROM Basic")),
                  QStringLiteral("orig"));
