@@ -80,7 +80,6 @@ int main(int argc, char* argv[]) {
     const QString programFolder =
         UserFolder::ChooseProgramFolder(ui, ctx.ml, QCoreApplication::applicationDirPath());
     if (programFolder.isEmpty()) return 1;
-    ctx.projectFolder = UserFolder::ChooseProjectFolder(QCoreApplication::applicationDirPath());
     ui.SetProgramFolder(programFolder);
 
     Windows windows(ctx, ui);

@@ -33,6 +33,7 @@ bool StartCore(AppContext& ctx, const QString& programFolder, int localeId) {
     if (!SettingUtil::ReadSettings(ctx)) return false;
     if (!SystemDB::OpenSystemDB(ctx.sysdb, ctx.ui, ctx.ml, ctx.programFolder)) return false;
     LoadRecentFiles(ctx);
+    KORVAMain::ProjectFolder(ctx); // an installed program's folder in Documents is made now
     return true;
 }
 

@@ -103,16 +103,6 @@ QString DefaultUserFolder() {
         .filePath(QStringLiteral("KORVA/bin"));
 }
 
-QString DefaultProjectFolder() {
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
-        .filePath(QStringLiteral("KORVA Projects"));
-}
-
-QString ChooseProjectFolder(const QString& exeFolder, const QString& projects) {
-    if (!IsInstalled(exeFolder) || !QDir().mkpath(projects)) return {};
-    return QDir(projects).absolutePath();
-}
-
 bool Prepare(const QString& installedFolder, const QString& userFolder, QString* why) {
     const QDir from(installedFolder);
     const QDir to(userFolder);

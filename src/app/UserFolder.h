@@ -34,15 +34,6 @@ QString DefaultUserFolder();
 // project folder beside. False with the reason when something could not be done.
 bool Prepare(const QString& installedFolder, const QString& userFolder, QString* why);
 
-// Documents/KORVA Projects: where an installed program keeps new projects, so that people
-// find them (the hidden data folder's KORVA/Project stays, and the recent-files list keeps
-// reaching the projects in it).
-QString DefaultProjectFolder();
-// The folder projects are offered in: empty for a portable program folder (its own
-// "../Project"); for an installed one, projects made there, or empty when it cannot be made.
-QString ChooseProjectFolder(const QString& exeFolder,
-                            const QString& projects = DefaultProjectFolder());
-
 // The folder the program runs from: exeFolder when portable, else the prepared user folder,
 // which becomes the current directory. Empty after a message when it could not be prepared.
 QString ChooseProgramFolder(Ui& ui, const MLState& ml, const QString& exeFolder,

@@ -273,7 +273,7 @@ private:
             if (!v.details.isEmpty()) return;
         }
         const QString phone =
-            Has(cPhone) ? EditTelListForm::StoredTelNo(Cell(record, cPhone)) : stored.phone;
+            Has(cPhone) ? ValidUtil::StoredTelNo(Cell(record, cPhone)) : stored.phone;
         const QString dsc = Has(cUserDsc) ? Cell(record, cUserDsc) : stored.dsc;
         bool disabled = stored.disabled;
         if (Has(cDisabled)) {

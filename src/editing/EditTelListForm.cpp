@@ -109,17 +109,10 @@ bool EditTelListForm::IsTelNumber(const QString& t) {
     return true;
 }
 
-QString EditTelListForm::StoredTelNo(const QString& text) {
-    QString t;
-    t.reserve(text.size());
-    for (const QChar c : text)
-        if (!c.isSpace() && c != u'-' && c != u'.' && c != u'(' && c != u')') t += c;
-    return t;
-}
-
 bool EditTelListForm::CheckTelNo(EditContext& ctx, const QString& text) {
     const MLText T{ctx.ml, QStringLiteral("EditTelList")};
-    const QString t = StoredTelNo(text);
+    // Checked in the form it is stored in, separators removed; the message names them.
+    const QString t = ValidUtil::StoredTelNo(text);
     if (t.isEmpty()) {
         ctx.ui.MsgBox(T(QStringLiteral("本電話簿不得為空！請再次輸入電話號碼。"), 1, 250),
                       vbOKOnly | vbCritical, T(QStringLiteral("本電話簿不得為空"), 2, 250));
@@ -158,7 +151,7 @@ QStringList EditTelListForm::GroupNames() const {
 
 bool EditTelListForm::cmdOK_Click(EditContext& ctx) {
     if (!CheckFormObj(ctx)) return false;
-    txtTelNo = StoredTelNo(txtTelNo);
+    txtTelNo = ValidUtil::StoredTelNo(txtTelNo);
     return KORVAUtil::SaveUser(ctx, oldName, lblTelUser, txtTelNo, txtTelDsc, chkIsDisable,
                                GroupNames(), removedCount, addedCount);
 }

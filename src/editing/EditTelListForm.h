@@ -40,13 +40,9 @@ struct EditTelListForm {
     bool cmdOK_Click(EditContext& ctx);
     QStringList GroupNames() const;
 
-    // The telephone-number rule on the text's stored form, in this order: empty (and stop);
-    // not a number (the message says which characters are allowed); longer than 20
-    // characters. Each failure its message.
+    // The telephone-number rule on the text with blanks around it removed, in this order:
+    // empty (and stop); not a number; longer than 20 characters. Each failure its message.
     static bool CheckTelNo(EditContext& ctx, const QString& text);
-    // The form a number is checked and stored in: the text with its blanks, "-", ".", "(" and
-    // ")" removed, as people write numbers ("(02) 2345-6789", "+886 912.345.678").
-    static QString StoredTelNo(const QString& text);
     // A number the device can dial: digits, after at most one leading "+".
     static bool IsTelNumber(const QString& trimmed);
 };

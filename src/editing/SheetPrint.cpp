@@ -20,6 +20,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextDocumentFragment>
 #include <QTextTable>
 #include <cmath>
 #include <limits>
@@ -61,30 +62,67 @@ std::pair<qreal, qreal> RowExtent(const QTextDocument& doc, QTextTable* table, i
     const qreal edge = table->format().cellPadding() + table->format().border();
     return {top - edge, bottom + edge};
 }
+
+// Moves the rows from row on into a new table of the same format, after this one, that
+// starts on a new page and repeats the header rows; returns the new table.
+QTextTable* MoveRowsToNewTable(QTextTable* table, int row) {
+    QTextTableFormat format = table->format();
+    const int header = format.headerRowCount();
+    const int rows = table->rows();
+    const int columns = table->columns();
+    format.setPageBreakPolicy(format.pageBreakPolicy() | QTextFormat::PageBreak_AlwaysBefore);
+    QTextCursor after = table->lastCursorPosition();
+    after.movePosition(QTextCursor::NextBlock);
+    after.beginEditBlock(); // laid out once, at the end
+    QTextTable* moved = after.insertTable(header + rows - row, columns, format);
+    const auto copyRow = [&](int from, int to) {
+        for (int c = 0; c < columns; ++c) {
+            const QTextTableCell source = table->cellAt(from, c);
+            if (source.column() != c) continue; // spanned
+            QTextTableCell target = moved->cellAt(to, c);
+            target.setFormat(source.format());
+            QTextCursor text = source.firstCursorPosition();
+            text.setPosition(source.lastCursorPosition().position(), QTextCursor::KeepAnchor);
+            target.firstCursorPosition().insertFragment(text.selection());
+        }
+    };
+    for (int r = 0; r < header; ++r)
+        copyRow(r, r);
+    for (int r = row; r < rows; ++r)
+        copyRow(r, header + r - row);
+    table->removeRows(row, rows - row);
+    after.endEditBlock();
+    return moved;
+}
 } // namespace
 
 void KeepRowsWhole(QTextDocument& doc) {
     const qreal page = doc.pageSize().height();
     if (page <= 0) return;
-    // A moved row moves every row after it: look again from the start after each move.
-    for (bool moved = true; moved;) {
-        moved = false;
-        QList<QTextTable*> tables;
-        CollectTables(doc.rootFrame(), tables);
-        for (QTextTable* table : tables) {
-            for (int r = table->format().headerRowCount(); r < table->rows() && !moved; ++r) {
-                const auto [top, bottom] = RowExtent(doc, table, r);
-                if (bottom <= top || bottom - top >= page) continue; // cannot be kept whole
-                if (std::floor(top / page) == std::floor((bottom - 1) / page)) continue;
-                QTextCursor cursor = table->cellAt(r, 0).firstCursorPosition();
-                QTextBlockFormat format = cursor.blockFormat();
-                if (format.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore) continue;
-                format.setPageBreakPolicy(format.pageBreakPolicy() |
-                                          QTextFormat::PageBreak_AlwaysBefore);
-                cursor.setBlockFormat(format);
-                moved = true;
+    // Each table cell is laid out on its own, so a page break set in a row's cells would
+    // move each cell by itself. A cut row instead begins a table of its own that starts on
+    // the next page, with the header rows repeated; a table whose first row would be cut
+    // starts on the next page. What comes before a move stays where it is, so the tables are
+    // looked at once, in document order, the new ones included.
+    QList<QTextTable*> tables;
+    CollectTables(doc.rootFrame(), tables);
+    for (qsizetype t = 0; t < tables.size(); ++t) {
+        QTextTable* table = tables[t];
+        const int header = table->format().headerRowCount();
+        for (int r = header; r < table->rows(); ++r) {
+            const auto [top, bottom] = RowExtent(doc, table, r);
+            if (bottom <= top || bottom - top >= page) continue; // cannot be kept whole
+            if (std::floor(top / page) == std::floor((bottom - 1) / page)) continue;
+            QTextTableFormat format = table->format();
+            if (r > header) {
+                tables.insert(t + 1, MoveRowsToNewTable(table, r));
+                break;
             }
-            if (moved) break;
+            if (format.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore) continue;
+            format.setPageBreakPolicy(format.pageBreakPolicy() |
+                                      QTextFormat::PageBreak_AlwaysBefore);
+            table->setFormat(format);
+            --r; // its rows again, from the new page
         }
     }
 }

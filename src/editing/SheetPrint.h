@@ -20,8 +20,8 @@ int Paint(QPagedPaintDevice& device, const QString& html, const QString& languag
           const std::function<QString(int, int)>& footer, QString* shown = nullptr);
 // Paints the open project's sheet on a printer or other paged device.
 int PaintProject(const StoreContext& ctx, QPagedPaintDevice& device, QString* shown = nullptr);
-// Moves each table row that the document's pages would cut to the top of the next page
-// (below the repeated header rows); a row taller than a page stays as it is.
+// Moves each table row that the document's pages would cut to the top of the next page, below
+// the repeated header rows (the table is split there); a row taller than a page stays.
 void KeepRowsWhole(QTextDocument& doc);
 // The PDF text layer names each glyph by the lowest code point the font maps to it, so an
 // ideograph that shares its glyph with a Kangxi or supplementary radical (門 and ⾨) reads

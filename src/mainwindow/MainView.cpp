@@ -318,7 +318,6 @@ FileMenuState mnuFile_Click(const MainContext& ctx) {
     s.mru = KORVAMain::mkRecentFilePathMenu(ctx);
     if (ctx.project.IsOpen()) {
         s.saveAsEnabled = true;
-        s.closeEnabled = true;
         s.basicEnabled = true;
         s.sheetEnabled = true;
         s.exchangeEnabled = true;
@@ -356,25 +355,6 @@ QString WithAccessKey(const QString& caption, const QString& designCaption) {
         if (isKey(i)) at = i;
     if (at >= 0) return text.insert(at, u'&');
     return text + QStringLiteral("(&") + key.toUpper() + u')';
-}
-
-QString PlainCaption(const QString& caption) {
-    QString text;
-    for (qsizetype i = 0; i < caption.size(); ++i) {
-        if (caption[i] != u'&') {
-            text += caption[i];
-        } else if (i + 1 < caption.size() && caption[i + 1] == u'&') {
-            text += u'&';
-            ++i;
-        } else if (text.endsWith(u'(') && i + 2 < caption.size() && caption[i + 2] == u')') {
-            text.chop(1); // "(&P)"
-            i += 2;
-        }
-    }
-    text = text.trimmed();
-    for (const QString& tail : {QStringLiteral("..."), QStringLiteral("\u2026")})
-        if (text.endsWith(tail)) text.chop(tail.size());
-    return text.trimmed();
 }
 
 } // namespace MainView

@@ -41,7 +41,6 @@ Q_SIGNALS:
 struct FileMenuState {
     bool saveEnabled = false;
     bool saveAsEnabled = false;
-    bool closeEnabled = false; // Close Project
     bool basicEnabled = false;
     bool sheetEnabled = false;    // print and export as PDF
     bool exchangeEnabled = false; // the Import and Export submenus
@@ -82,7 +81,4 @@ bool mnuFileMRU_Click(MainContext& ctx, const QString& caption);
 // letter after its "&"): marked in the caption, at a word's first letter if it can, else
 // anywhere, else added as "(&X)". An "&" of the caption itself stays text.
 QString WithAccessKey(const QString& caption, const QString& designCaption);
-// A menu item's caption as a window title: without its access key ("(&P)" whole, else the
-// "&" mark) and without a closing ellipsis ("..." or "…").
-QString PlainCaption(const QString& caption);
 } // namespace MainView

@@ -506,7 +506,7 @@ void frmMain::mnuFilePrint_Click() {
     printer.setPageLayout(QPageLayout(QPageSize(SheetPrint::DefaultPaper()), QPageLayout::Portrait,
                                       QMarginsF(15, 15, 15, 12), QPageLayout::Millimeter));
     QPrintPreviewDialog preview(&printer, this);
-    preview.setWindowTitle(MainView::PlainCaption(ui->mnuFilePrint->text()));
+    preview.setWindowTitle(PopupMenu::PlainCaption(ui->mnuFilePrint->text()));
     connect(&preview, &QPrintPreviewDialog::paintRequested, this,
             [this](QPrinter* p) { SheetPrint::PaintProject(m_ctx, *p); });
     preview.exec();

@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 namespace KORVAMain {
@@ -246,8 +247,18 @@ bool ReopenWorkingCopy(StoreContext& ctx) {
 }
 } // namespace
 
+// A program folder that is a person's copy of an installed one holds the record of the
+// packaged files it was taken from. Such a program offers projects in Documents/KORVA
+// Projects (made when missing), where people look for them; the hidden KORVA/Project beside
+// it stays, and the recent-files list keeps reaching the projects there. A portable program
+// folder, or a Documents folder that cannot be made, keeps "../Project".
 QString ProjectFolder(const StoreContext& ctx) {
-    if (!ctx.projectFolder.isEmpty()) return ctx.projectFolder;
+    if (FileUtil::FileExists(QDir(ctx.programFolder).filePath(QStringLiteral("KORVA.pkg")))) {
+        const QString documents =
+            QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+                .filePath(QStringLiteral("KORVA Projects"));
+        if (QDir().mkpath(documents)) return documents;
+    }
     return QDir::cleanPath(QDir(ctx.programFolder).absoluteFilePath(QStringLiteral("../Project")));
 }
 

@@ -22,8 +22,7 @@ constexpr int kSaved = 0;     // saved, or nothing to save
 constexpr int kNotSaved = 1;  // the user chose not to save
 constexpr int kCancelled = 2; // the user cancelled, or the save failed: keep everything open
 
-// Where project files are offered: the context's project folder when set (an installed
-// program's visible one), else "../Project" beside the program folder.
+// "../Project" beside the program folder: where project files are offered.
 QString ProjectFolder(const StoreContext& ctx);
 // "Project<i>.cmb" for the smallest i from 1 to 99 free in the project folder; empty when none.
 QString DefaultNewName(const StoreContext& ctx);

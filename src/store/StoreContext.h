@@ -18,7 +18,6 @@ struct StoreContext {
 
     Ui& ui;
     QString programFolder; // the folder that holds the executable and its data
-    QString projectFolder; // where projects are offered; empty: "../Project" beside it
     MLState ml;
     SystemDb sysdb;
     OpenProject project;

@@ -5,6 +5,7 @@
 #include "editing/EditForms.h"
 #include "editing/EditWindows.h"
 #include "editing/ProjMenu.h"
+#include "editing/ValidUtil.h"
 
 namespace {
 QStringList Names(const QVector<GroupEntry>& entries) {
@@ -93,7 +94,7 @@ private Q_SLOTS:
                      QStringLiteral(" 電話號碼只能輸入數字！請再次輸入電話號碼。\r\n"
                                     "可用字元：數字，開頭可加一個「+」；空格及「-」「.」「(」「)」"
                                     "會自動移除。"));
-        if (titles.isEmpty()) QCOMPARE(EditTelListForm::StoredTelNo(text), stored);
+        if (titles.isEmpty()) QCOMPARE(ValidUtil::StoredTelNo(text), stored);
     }
 
     void editorListsGroupsInTableOrderAndSavesThem() {

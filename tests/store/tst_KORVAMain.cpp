@@ -7,6 +7,7 @@
 
 #include <QDate>
 #include <QDirIterator>
+#include <QScopeGuard>
 #include <QtTest>
 #include <csignal>
 #include <cstdio>
@@ -568,17 +569,22 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(e.InProjects(QStringLiteral("A.mir"))));
     }
 
-    // With a project folder of its own (an installed program's), New offers it, while a
-    // project of the old folder stays reachable through the recent-files list.
-    void projectFolderOfTheContext() {
+    // A person's copy of an installed program (it holds the record of the packaged files)
+    // offers projects in Documents, made when missing; a project of the old folder stays
+    // reachable through the recent-files list.
+    void installedProgramOffersDocuments() {
         ProjectEnv e;
         const QString old = e.MakeProject(QStringLiteral("Project1.cmb"));
         QVERIFY(e.Open(old));
         QCOMPARE(KORVAMain::CloseProject(*e.ctx), KORVAMain::kSaved);
-        const QString docs = e.tmp.filePath(QStringLiteral("Documents/KORVA Projects"));
-        QVERIFY(QDir().mkpath(docs));
-        e.ctx->projectFolder = docs;
+        QCOMPARE(KORVAMain::ProjectFolder(*e.ctx), QDir::cleanPath(e.projDir)); // portable
+        const QByteArray home = qgetenv("HOME");
+        const auto restore = qScopeGuard([&] { qputenv("HOME", home); });
+        qputenv("HOME", e.tmp.filePath(QStringLiteral("home")).toUtf8());
+        QVERIFY(TestEnv::WriteFile(QDir(e.bin).filePath(QStringLiteral("KORVA.pkg")), "x\n"));
+        const QString docs = e.tmp.filePath(QStringLiteral("home/Documents/KORVA Projects"));
         QCOMPARE(KORVAMain::ProjectFolder(*e.ctx), docs);
+        QVERIFY(QFileInfo(docs).isDir());
         const QString made = QDir(docs).filePath(QStringLiteral("Project1.cmb"));
         e.ui.files.enqueue(made);
         KORVAMain::NewProject(*e.ctx);
