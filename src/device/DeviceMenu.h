@@ -10,7 +10,7 @@ struct DeviceMenuState {
     QString connectCaption;
     bool disconnectEnabled = false; // mnuDeviceDisconnect
     bool settingEnabled = false;    // mnuDeviceSetting
-    bool downloadEnabled = false; // mnuDeviceDownLoad
+    bool downloadEnabled = false;   // mnuDeviceDownLoad
 };
 
 namespace DeviceMenu {

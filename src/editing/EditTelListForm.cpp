@@ -120,11 +120,13 @@ bool EditTelListForm::CheckTelNo(EditContext& ctx, const QString& text) {
     }
     bool ok = true;
     if (!IsTelNumber(t)) {
-        ctx.ui.MsgBox(T(QStringLiteral(" 電話號碼只能輸入數字！請再次輸入電話號碼。"), 1, 257) +
-                          VBUtil::kCrLf +
-                          T(QStringLiteral("可用字元：數字，開頭可加一個「+」；空格及「-」「.」「(」「)」會自動移除。"),
-                            1, 20300),
-                      vbOKOnly | vbCritical, T(QStringLiteral("電話號碼只能輸入數字"), 2, 257));
+        ctx.ui.MsgBox(
+            T(QStringLiteral(" 電話號碼只能輸入數字！請再次輸入電話號碼。"), 1, 257) +
+                VBUtil::kCrLf +
+                T(QStringLiteral(
+                      "可用字元：數字，開頭可加一個「+」；空格及「-」「.」「(」「)」會自動移除。"),
+                  1, 20300),
+            vbOKOnly | vbCritical, T(QStringLiteral("電話號碼只能輸入數字"), 2, 257));
         ok = false;
     }
     if (t.size() > kMaxTelDigits) {

@@ -8,10 +8,10 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>
-#include <QHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QFontMetricsF>
+#include <QHash>
 #include <QLocale>
 #include <QPagedPaintDevice>
 #include <QPainter>
@@ -158,9 +158,9 @@ QByteArray ShownTextLayer(const QByteArray& pdf, const QString& shown) {
                 bool ok = false;
                 const uint code = out.mid(i + 1, 4).toUInt(&ok, 16);
                 if (ok && unify.contains(code))
-                    out.replace(i + 1, 4, QByteArray::number(unify.value(code), 16)
-                                              .toUpper()
-                                              .rightJustified(4, '0'));
+                    out.replace(
+                        i + 1, 4,
+                        QByteArray::number(unify.value(code), 16).toUpper().rightJustified(4, '0'));
                 i += 5;
             }
             line = eol + 1;

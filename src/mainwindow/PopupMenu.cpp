@@ -292,5 +292,4 @@ QString PlainCaption(const QString& caption) {
     return text.trimmed();
 }
 
-
 } // namespace PopupMenu

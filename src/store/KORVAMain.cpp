@@ -50,7 +50,7 @@ std::optional<QString> AskFile(StoreContext& ctx, FileDialogKind kind, const QSt
     FileDialogSetup setup;
     setup.title = title;
     setup.filter = filter;
-    setup.initialDir = !folder.isEmpty()        ? folder
+    setup.initialDir = !folder.isEmpty()         ? folder
                        : ctx.dlgFolder.isEmpty() ? ProjectFolder(ctx)
                                                  : ctx.dlgFolder;
     setup.defaultName = defaultName;

@@ -142,11 +142,11 @@ private Q_SLOTS:
         QTest::newRow("none") << QStringList{} << false << QString();
         QTest::newRow("options only") << QStringList{"-style", "--x"} << false << QString();
         QTest::newRow("relative") << QStringList{"work/Site.cmb"} << true << QString();
-        QTest::newRow("after an option") << QStringList{"--x", "work/Site.cmb"} << true
-                                         << QString();
+        QTest::newRow("after an option")
+            << QStringList{"--x", "work/Site.cmb"} << true << QString();
         QTest::newRow("missing") << QStringList{"work/None.cmb"} << false << "專案開啟失敗";
-        QTest::newRow("not a project name") << QStringList{"work/Site.txt"} << false
-                                            << "本專案無法執行";
+        QTest::newRow("not a project name")
+            << QStringList{"work/Site.txt"} << false << "本專案無法執行";
     }
     void opensTheProjectGivenOnTheCommandLine() {
         QFETCH(QStringList, arguments);
@@ -160,8 +160,7 @@ private Q_SLOTS:
                             started + QStringLiteral("/work/Site.cmb")));
         QCOMPARE(Startup::OpenGivenProject(f.ctx, arguments, started), opened);
         QCOMPARE(f.ctx.project.IsOpen(), opened);
-        if (opened)
-            QCOMPARE(f.ctx.project.ProjPath, started + QStringLiteral("/work/Site.cmb"));
+        if (opened) QCOMPARE(f.ctx.project.ProjPath, started + QStringLiteral("/work/Site.cmb"));
         QCOMPARE(f.ui.messages.isEmpty() ? QString() : f.ui.messages.last().title, message);
         KORVAMain::CloseProject(f.ctx);
     }

@@ -106,21 +106,6 @@ private Q_SLOTS:
         QVERIFY(ui.messages[0].text.contains(QDir::toNativeSeparators(blocked)));
         QCOMPARE(QDir::currentPath(), cwd);
     }
-
-    // Installed, projects go to a visible folder, made when missing; portable, beside.
-    void projectFolder() {
-        const QString docs = m_tmp.filePath(QStringLiteral("home/Documents/KORVA Projects"));
-        QCOMPARE(UserFolder::ChooseProjectFolder(m_installed, docs), docs);
-        QVERIFY(QFileInfo(docs).isDir());
-        const QString portable = m_tmp.filePath(QStringLiteral("portable/KORVA/bin"));
-        QVERIFY(QDir().mkpath(portable));
-        QVERIFY(UserFolder::ChooseProjectFolder(portable, docs).isEmpty());
-        // A folder that cannot be made: the one beside the program folder is used.
-        const QString blocked = m_tmp.filePath(QStringLiteral("file/KORVA Projects"));
-        QVERIFY(TestEnv::WriteFile(m_tmp.filePath(QStringLiteral("file")), "x"));
-        QVERIFY(UserFolder::ChooseProjectFolder(m_installed, blocked).isEmpty());
-        QVERIFY(UserFolder::DefaultProjectFolder().endsWith(QStringLiteral("/KORVA Projects")));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestUserFolder)

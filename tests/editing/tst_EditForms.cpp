@@ -39,42 +39,40 @@ private Q_SLOTS:
         const QString digits = QStringLiteral("電話號碼只能輸入數字");
         const QString longer = QStringLiteral("電話號碼不得大於20個數字");
         QTest::newRow("empty") << QString() << QStringList{"本電話簿不得為空"} << QString();
-        QTest::newRow("blanks only") << QStringLiteral("   ") << QStringList{"本電話簿不得為空"}
-                                     << QString();
+        QTest::newRow("blanks only")
+            << QStringLiteral("   ") << QStringList{"本電話簿不得為空"} << QString();
         QTest::newRow("separators only")
             << QStringLiteral(" (-.) ") << QStringList{"本電話簿不得為空"} << QString();
-        QTest::newRow("digits with blanks around") << QStringLiteral("  123  ") << QStringList{}
-                                                   << QStringLiteral("123");
+        QTest::newRow("digits with blanks around")
+            << QStringLiteral("  123  ") << QStringList{} << QStringLiteral("123");
         QTest::newRow("20 digits") << QString(20, u'7') << QStringList{} << QString(20, u'7');
         QTest::newRow("21 digits") << QString(21, u'7') << QStringList{longer} << QString();
         QTest::newRow("20 digits, separators beyond")
             << QStringLiteral("(0912) 345-678.90-12 345 678") << QStringList{}
             << QStringLiteral("09123456789012345678");
-        QTest::newRow("25 letters") << QString(25, u'x') << QStringList{digits, longer}
-                                    << QString();
-        QTest::newRow("international") << QStringLiteral("+886912345678") << QStringList{}
-                                       << QStringLiteral("+886912345678");
-        QTest::newRow("international, written")
-            << QStringLiteral("+886 (2) 2345-6789") << QStringList{}
-            << QStringLiteral("+886223456789");
+        QTest::newRow("25 letters")
+            << QString(25, u'x') << QStringList{digits, longer} << QString();
+        QTest::newRow("international")
+            << QStringLiteral("+886912345678") << QStringList{} << QStringLiteral("+886912345678");
+        QTest::newRow("international, written") << QStringLiteral("+886 (2) 2345-6789")
+                                                << QStringList{} << QStringLiteral("+886223456789");
         QTest::newRow("dots") << QStringLiteral("02.2345.6789") << QStringList{}
                               << QStringLiteral("0223456789");
-        QTest::newRow("inner blank and tab") << QStringLiteral("12 34\t5") << QStringList{}
-                                             << QStringLiteral("12345");
-        QTest::newRow("leading dash") << QStringLiteral("-123") << QStringList{}
-                                      << QStringLiteral("123");
+        QTest::newRow("inner blank and tab")
+            << QStringLiteral("12 34\t5") << QStringList{} << QStringLiteral("12345");
+        QTest::newRow("leading dash")
+            << QStringLiteral("-123") << QStringList{} << QStringLiteral("123");
         QTest::newRow("plus alone") << QStringLiteral("+") << QStringList{digits} << QString();
-        QTest::newRow("plus after a bracket") << QStringLiteral("(+886) 2") << QStringList{}
-                                              << QStringLiteral("+8862");
+        QTest::newRow("plus after a bracket")
+            << QStringLiteral("(+886) 2") << QStringList{} << QStringLiteral("+8862");
         QTest::newRow("two plus") << QStringLiteral("++886") << QStringList{digits} << QString();
-        QTest::newRow("inner plus") << QStringLiteral("886+2") << QStringList{digits}
-                                    << QString();
+        QTest::newRow("inner plus") << QStringLiteral("886+2") << QStringList{digits} << QString();
         QTest::newRow("slash") << QStringLiteral("02/2345") << QStringList{digits} << QString();
         QTest::newRow("exponent") << QStringLiteral("1e5") << QStringList{digits} << QString();
-        QTest::newRow("extension") << QStringLiteral("0223 ext 5") << QStringList{digits}
-                                   << QString();
-        QTest::newRow("full-width digits") << QStringLiteral("１２３") << QStringList{digits}
-                                           << QString();
+        QTest::newRow("extension")
+            << QStringLiteral("0223 ext 5") << QStringList{digits} << QString();
+        QTest::newRow("full-width digits")
+            << QStringLiteral("１２３") << QStringList{digits} << QString();
     }
 
     void telephoneRule() {

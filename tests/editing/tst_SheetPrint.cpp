@@ -51,10 +51,11 @@ private Q_SLOTS:
         QString html = QStringLiteral("<table border=1 cellspacing=0 cellpadding=2>"
                                       "<thead><tr><th>#</th><th>Message</th></tr></thead>");
         for (int i = 0; i < 150; ++i)
-            html += QStringLiteral("<tr><td>%1</td><td>%2</td></tr>")
-                        .arg(i)
-                        .arg(i % longEvery == 0 ? QStringLiteral("倉庫門被打開 door open ").repeated(8)
-                                                : QStringLiteral("x"));
+            html +=
+                QStringLiteral("<tr><td>%1</td><td>%2</td></tr>")
+                    .arg(i)
+                    .arg(i % longEvery == 0 ? QStringLiteral("倉庫門被打開 door open ").repeated(8)
+                                            : QStringLiteral("x"));
         html += QStringLiteral("</table>");
         QTextDocument doc;
         doc.setHtml(html);
@@ -80,7 +81,8 @@ private Q_SLOTS:
         const QByteArray head = "1 beginbfrange\n";
         const QByteArray tail = "endbfrange\n";
         QTest::newRow("single codes")
-            << QStringLiteral("門頁1") << head + "<0001> <0001> <2FA8>\n<0002> <0002> <2FB4>\n" + tail
+            << QStringLiteral("門頁1")
+            << head + "<0001> <0001> <2FA8>\n<0002> <0002> <2FB4>\n" + tail
             << head + "<0001> <0001> <9580>\n<0002> <0002> <9801>\n" + tail;
         QTest::newRow("array, digits kept")
             << QStringLiteral("一門2") << head + "<0003> <0005> [<2F00> <0032> <2FA8> ]\n" + tail
