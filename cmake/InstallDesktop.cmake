@@ -32,7 +32,15 @@ file(INSTALL "${KORVA_BUILD_DIR}/korva.1.gz" DESTINATION "${top}/share/man/man1"
 file(INSTALL "${KORVA_SOURCE_DIR}/data/package/copyright" "${KORVA_BUILD_DIR}/changelog.gz"
      "${KORVA_SOURCE_DIR}/docs/USER-GUIDE.md" DESTINATION "${doc}")
 file(INSTALL "${KORVA_SOURCE_DIR}/docs/guide" DESTINATION "${doc}")
-file(RELATIVE_PATH link "${top}/bin" "${KORVA_EXE}")
+# Within one top-level folder the link is relative; from /usr to /opt it is absolute, as
+# Debian wants links between top-level folders.
+string(REGEX MATCH "^/[^/]+" topRoot "${top}")
+string(REGEX MATCH "^/[^/]+" exeRoot "${KORVA_EXE}")
+if(topRoot STREQUAL exeRoot)
+    file(RELATIVE_PATH link "${top}/bin" "${KORVA_EXE}")
+else()
+    set(link "${KORVA_EXE}")
+endif()
 file(MAKE_DIRECTORY "$ENV{DESTDIR}${top}/bin")
 message(STATUS "Installing: $ENV{DESTDIR}${top}/bin/korva -> ${link}")
 file(CREATE_LINK "${link}" "$ENV{DESTDIR}${top}/bin/korva" SYMBOLIC)

@@ -24,7 +24,7 @@ set(KORVA_MAINTAINER "KORVA maintainers <maintainers@users.noreply.c-seed-ea69ad
 set(CPACK_PACKAGE_CONTACT "${KORVA_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Configuration tool for the KORVA SMS alarm dialer")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Builds the contact groups, contacts and alarm zones of an SMS alarm dialer, keeps them as\n a project file, downloads them into the device over RS-232 and prints a project sheet.\n Includes korvactl (the same core from a terminal) and korva-devsim (a device simulator).")
+    "Builds the contact groups, contacts and alarm zones of an SMS alarm dialer,\nkeeps them as a project file, downloads them into the device over RS-232\nand prints a project sheet. Includes korvactl (the same core from a\nterminal) and korva-devsim (a device simulator).")
 set(CPACK_PACKAGING_INSTALL_PREFIX /opt/korva)
 set(CPACK_INSTALL_PREFIX /opt/korva) # the prefix CPack installs with under DESTDIR
 set(CPACK_SET_DESTDIR ON)
