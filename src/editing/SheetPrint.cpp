@@ -34,6 +34,10 @@ QFont SheetFont(const QString& language, int pointSize) {
                                                     ? QStringLiteral("Noto Sans CJK SC")
                                                     : QStringLiteral("Noto Sans CJK TC")});
     f.setPointSize(pointSize);
+    // Unshaped, every glyph is the one the character map gives for its character, so the
+    // PDF's text layer can name it: shaping put ligatures ("fi") and digit forms no character
+    // maps to (they fell out of the text layer) in their place.
+    f.setStyleStrategy(QFont::PreferNoShaping);
     return f;
 }
 // Every table of the frame and the frames within it.

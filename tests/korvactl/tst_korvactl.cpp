@@ -470,6 +470,18 @@ void tst_korvactl::sheetWritesThePdf() {
     for (const QChar c : text)
         QVERIFY2(c.unicode() < 0x2E80 || c.unicode() > 0x2FDF,
                  qPrintable(QStringLiteral("radical U+%1").arg(c.unicode(), 4, 16)));
+    // In English too: Latin text is not shaped into ligatures or digit forms the text layer
+    // cannot name.
+    const QString english = dir.filePath(QStringLiteral("Site-en.pdf"));
+    QCOMPARE(Korvactl({QStringLiteral("sheet"), project, QStringLiteral("--pdf"), english,
+                       QStringLiteral("--lang"), QStringLiteral("English")})
+                 .code,
+             0);
+    const QString englishText = Poppler(QStringLiteral("pdftotext"),
+                                        {QStringLiteral("-layout"), english, QStringLiteral("-")});
+    for (const QString& t : {QStringLiteral("Modified on"), QStringLiteral("VX700-RV27"),
+                             QStringLiteral("0912000042"), QStringLiteral("of 16384 bytes")})
+        QVERIFY2(englishText.contains(t), qPrintable(t));
     // Every font is embedded.
     const QStringList fonts =
         Poppler(QStringLiteral("pdffonts"), {pdf}).split(u'\n', Qt::SkipEmptyParts);
