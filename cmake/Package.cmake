@@ -10,6 +10,8 @@ install(FILES ${KORVA_DIST_DIR}/KORVA.set ${KORVA_BIN_DIR}/KORVA.ml ${KORVA_DIST
 set(KORVA_DESKTOP_PREFIX "" CACHE PATH
     "Where the desktop entry, icon and korva command go (empty: the install prefix, /usr for /opt)")
 install(CODE "set(KORVA_SOURCE_DIR \"${PROJECT_SOURCE_DIR}\")
+set(PROJECT_VERSION \"${PROJECT_VERSION}\")
+set(KORVA_MAINTAINER \"${KORVA_MAINTAINER}\")
 set(KORVA_BUILD_DIR \"${CMAKE_BINARY_DIR}\")
 set(KORVA_DESKTOP_PREFIX \"${KORVA_DESKTOP_PREFIX}\")")
 install(SCRIPT ${PROJECT_SOURCE_DIR}/cmake/InstallDesktop.cmake)
@@ -17,10 +19,12 @@ install(SCRIPT ${PROJECT_SOURCE_DIR}/cmake/InstallDesktop.cmake)
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME korva)
 set(CPACK_PACKAGE_VENDOR "KORVA")
-set(CPACK_PACKAGE_CONTACT "KORVA maintainers <korva@localhost>")
+set(KORVA_MAINTAINER "KORVA maintainers <maintainers@users.noreply.c-seed-ea69adf4.example>"
+    CACHE STRING "The package's maintainer: name <address>")
+set(CPACK_PACKAGE_CONTACT "${KORVA_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Configuration tool for the KORVA SMS alarm dialer")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Builds the contact groups, contacts and alarm zones of an SMS alarm dialer, keeps them as\n a project file, downloads them into the device over RS-232 and prints a project sheet.\n Includes korvactl (the same core from a terminal) and korva-devsim (a device simulator).")
+    "Builds the contact groups, contacts and alarm zones of an SMS alarm dialer,\nkeeps them as a project file, downloads them into the device over RS-232\nand prints a project sheet. Includes korvactl (the same core from a\nterminal) and korva-devsim (a device simulator).")
 set(CPACK_PACKAGING_INSTALL_PREFIX /opt/korva)
 set(CPACK_INSTALL_PREFIX /opt/korva) # the prefix CPack installs with under DESTDIR
 set(CPACK_SET_DESTDIR ON)

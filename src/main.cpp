@@ -11,6 +11,7 @@
 #include "ml/QtUi.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QLibraryInfo>
 #include <QTranslator>
 #include <memory>
@@ -68,6 +69,7 @@ private:
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    const QString startFolder = QDir::currentPath(); // a project named on the command line
     QApplication::setApplicationName(QStringLiteral("KORVA"));
     QApplication::setWindowIcon(QtIcons::AppIcon());
     QtUi::ApplyFonts(QString());
@@ -85,6 +87,8 @@ int main(int argc, char* argv[]) {
         Shutdown::AppShutdown(ctx, false, nullptr, {});
         return 1;
     }
+    // A project file given on the command line (a double-click in the file manager).
+    Startup::OpenGivenProject(ctx, QCoreApplication::arguments().mid(1), startFolder);
     const int rc = app.exec();
     // Ended some other way than through the main window (the session closing, say).
     if (windows.main && !windows.main->Ended()) windows.main->AppShutdown(true);

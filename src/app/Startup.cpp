@@ -7,6 +7,7 @@
 #include "store/SystemSchema.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QThread>
 #include <memory>
@@ -32,6 +33,7 @@ bool StartCore(AppContext& ctx, const QString& programFolder, int localeId) {
     if (!SettingUtil::ReadSettings(ctx)) return false;
     if (!SystemDB::OpenSystemDB(ctx.sysdb, ctx.ui, ctx.ml, ctx.programFolder)) return false;
     LoadRecentFiles(ctx);
+    KORVAMain::ProjectFolder(ctx); // an installed program's folder in Documents is made now
     return true;
 }
 
@@ -54,6 +56,15 @@ void SplashWait(Ui& ui, StartupWindows& windows, const SplashClock& clock) {
         ui.DoEvents();
         if (clock.idle) clock.idle();
     }
+}
+
+bool OpenGivenProject(AppContext& ctx, const QStringList& arguments, const QString& startFolder) {
+    for (const QString& arg : arguments) {
+        if (arg.isEmpty() || arg.startsWith(u'-')) continue;
+        const QString path = QDir::cleanPath(QDir(startFolder).absoluteFilePath(arg));
+        return KORVAMain::OpenProject(ctx, path);
+    }
+    return false;
 }
 
 void LoadRecentFiles(AppContext& ctx) {

@@ -3,6 +3,7 @@
 #include "mainwindow/Shutdown.h"
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 #include <functional>
 
@@ -45,6 +46,10 @@ bool Main(AppContext& ctx, const QString& programFolder, int localeId, StartupWi
 // Waits while at most two second boundaries have passed and the splash was not clicked,
 // letting window events run.
 void SplashWait(Ui& ui, StartupWindows& windows, const SplashClock& clock);
+// The project file named on the command line (the first argument that is no option, taken
+// from the folder the program was started in), opened as File > Open opens it, with the
+// same messages when it cannot be. False when none was named or it did not open.
+bool OpenGivenProject(AppContext& ctx, const QStringList& arguments, const QString& startFolder);
 // Loads the recent-files list from the system database: at most four paths, in table order.
 void LoadRecentFiles(AppContext& ctx);
 

@@ -1,5 +1,6 @@
 #include "device/DeviceMenu.h"
 
+#include "device/CommUtil.h"
 #include "device/DeviceContext.h"
 #include "device/DeviceWindows.h"
 #include "device/KORVACommUtil.h"
@@ -13,6 +14,7 @@ DeviceMenuState DeviceMenuRule(DeviceContext& ctx) {
     if (ctx.ConnectStatus) {
         s.connectChecked = true;
         s.connectCaption = T(QStringLiteral("連線簡訊報警機"), 1, 771);
+        s.disconnectEnabled = true;
         s.settingEnabled = true;
         s.downloadEnabled = ctx.project.IsOpen();
     } else {
@@ -26,6 +28,11 @@ DeviceMenuState DeviceMenuRule(DeviceContext& ctx) {
 
 void DeviceConnectCommand(DeviceContext& ctx) {
     if (ctx.ui.ShowModal(Windows::frmComPort)) KORVACommUtil::Connect(ctx);
+}
+
+void DeviceDisconnectCommand(DeviceContext& ctx) {
+    CommUtil::ClosePort(ctx);
+    KORVACommUtil::SetConnectStatus(ctx, false);
 }
 
 bool DeviceSettingCommand(DeviceContext& ctx) {

@@ -8,16 +8,20 @@ struct DeviceContext;
 struct DeviceMenuState {
     bool connectChecked = false; // mnuDeviceConnect
     QString connectCaption;
-    bool settingEnabled = false;  // mnuDeviceSetting
-    bool downloadEnabled = false; // mnuDeviceDownLoad
+    bool disconnectEnabled = false; // mnuDeviceDisconnect
+    bool settingEnabled = false;    // mnuDeviceSetting
+    bool downloadEnabled = false;   // mnuDeviceDownLoad
 };
 
 namespace DeviceMenu {
-// Connected: the connect item checked, settings enabled, download enabled when a project
-// is open. Not connected: unchecked, both disabled. Connecting is always possible.
+// Connected: the connect item checked, disconnect and settings enabled, download enabled when
+// a project is open. Not connected: unchecked, all three disabled. Connecting is always
+// possible.
 DeviceMenuState DeviceMenuRule(DeviceContext& ctx);
 // mnuDeviceConnect: the port dialog; when a port was chosen and opened, Connect.
 void DeviceConnectCommand(DeviceContext& ctx);
+// mnuDeviceDisconnect: closes the port; the link is offline.
+void DeviceDisconnectCommand(DeviceContext& ctx);
 // mnuDeviceSetting: the settings dialog (shown only when it could read the device).
 bool DeviceSettingCommand(DeviceContext& ctx);
 } // namespace DeviceMenu

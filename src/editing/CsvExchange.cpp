@@ -273,7 +273,8 @@ private:
             v.details = Probe([&](EditContext& c) { return ValidUtil::ValidUserName(c, name); });
             if (!v.details.isEmpty()) return;
         }
-        const QString phone = Has(cPhone) ? Cell(record, cPhone) : stored.phone;
+        const QString phone =
+            Has(cPhone) ? ValidUtil::StoredTelNo(Cell(record, cPhone)) : stored.phone;
         const QString dsc = Has(cUserDsc) ? Cell(record, cUserDsc) : stored.dsc;
         bool disabled = stored.disabled;
         if (Has(cDisabled)) {
@@ -648,6 +649,7 @@ bool ExportCommand(EditContext& ctx, Table table) {
     const MLText T{ctx.ml, QStringLiteral("CsvExchange")};
     if (!ctx.project.IsOpen()) return false;
     FileDialogSetup setup = Dialog(ctx.ml, table, false);
+    setup.initialDir = QFileInfo(ctx.project.ProjPath).absolutePath();
     setup.defaultName =
         ctx.project.ProjName + u'-' +
         (table == Table::Contacts ? QStringLiteral("contacts.csv") : QStringLiteral("zones.csv"));

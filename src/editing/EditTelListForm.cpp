@@ -1,5 +1,6 @@
 #include "editing/EditTelListForm.h"
 
+#include "base/VBUtil.h"
 #include "db/ADOUtil.h"
 #include "editing/EditContext.h"
 #include "editing/EditWindows.h"
@@ -109,7 +110,8 @@ bool EditTelListForm::IsTelNumber(const QString& t) {
 
 bool EditTelListForm::CheckTelNo(EditContext& ctx, const QString& text) {
     const MLText T{ctx.ml, QStringLiteral("EditTelList")};
-    const QString t = text.trimmed();
+    // Checked in the form it is stored in, separators removed; the message names them.
+    const QString t = ValidUtil::StoredTelNo(text);
     if (t.isEmpty()) {
         ctx.ui.MsgBox(T(QStringLiteral("本電話簿不得為空！請再次輸入電話號碼。"), 1, 250),
                       vbOKOnly | vbCritical, T(QStringLiteral("本電話簿不得為空"), 2, 250));
@@ -117,8 +119,13 @@ bool EditTelListForm::CheckTelNo(EditContext& ctx, const QString& text) {
     }
     bool ok = true;
     if (!IsTelNumber(t)) {
-        ctx.ui.MsgBox(T(QStringLiteral(" 電話號碼只能輸入數字！請再次輸入電話號碼。"), 1, 257),
-                      vbOKOnly | vbCritical, T(QStringLiteral("電話號碼只能輸入數字"), 2, 257));
+        ctx.ui.MsgBox(
+            T(QStringLiteral(" 電話號碼只能輸入數字！請再次輸入電話號碼。"), 1, 257) +
+                VBUtil::kCrLf +
+                T(QStringLiteral(
+                      "可用字元：數字，開頭可加一個「+」；空格及「-」「.」「(」「)」會自動移除。"),
+                  1, 20300),
+            vbOKOnly | vbCritical, T(QStringLiteral("電話號碼只能輸入數字"), 2, 257));
         ok = false;
     }
     if (t.size() > kMaxTelDigits) {
@@ -145,6 +152,7 @@ QStringList EditTelListForm::GroupNames() const {
 
 bool EditTelListForm::cmdOK_Click(EditContext& ctx) {
     if (!CheckFormObj(ctx)) return false;
+    txtTelNo = ValidUtil::StoredTelNo(txtTelNo);
     return KORVAUtil::SaveUser(ctx, oldName, lblTelUser, txtTelNo, txtTelDsc, chkIsDisable,
                                GroupNames(), removedCount, addedCount);
 }

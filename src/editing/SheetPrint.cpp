@@ -7,15 +7,23 @@
 #include "store/StoreContext.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QFontMetricsF>
+#include <QHash>
 #include <QLocale>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextDocumentFragment>
+#include <QTextTable>
+#include <cmath>
+#include <limits>
 
 namespace SheetPrint {
 namespace {
@@ -26,9 +34,145 @@ QFont SheetFont(const QString& language, int pointSize) {
                                                     ? QStringLiteral("Noto Sans CJK SC")
                                                     : QStringLiteral("Noto Sans CJK TC")});
     f.setPointSize(pointSize);
+    // Unshaped, every glyph is the one the character map gives for its character, so the
+    // PDF's text layer can name it: shaping put ligatures ("fi") and digit forms no character
+    // maps to (they fell out of the text layer) in their place.
+    f.setStyleStrategy(QFont::PreferNoShaping);
     return f;
 }
+// Every table of the frame and the frames within it.
+void CollectTables(QTextFrame* frame, QList<QTextTable*>& tables) {
+    for (QTextFrame* child : frame->childFrames()) {
+        if (auto* table = qobject_cast<QTextTable*>(child)) tables << table;
+        CollectTables(child, tables);
+    }
+}
+
+// The vertical extent of a table row in document coordinates, its cells' padding and
+// border included.
+std::pair<qreal, qreal> RowExtent(const QTextDocument& doc, QTextTable* table, int row) {
+    qreal top = std::numeric_limits<qreal>::max();
+    qreal bottom = std::numeric_limits<qreal>::lowest();
+    for (int c = 0; c < table->columns(); ++c) {
+        const QTextTableCell cell = table->cellAt(row, c);
+        for (auto it = cell.begin(); !it.atEnd(); ++it) {
+            const QTextBlock block = it.currentBlock();
+            if (!block.isValid()) continue;
+            const QRectF r = doc.documentLayout()->blockBoundingRect(block);
+            top = std::min(top, r.top());
+            bottom = std::max(bottom, r.bottom());
+        }
+    }
+    const qreal edge = table->format().cellPadding() + table->format().border();
+    return {top - edge, bottom + edge};
+}
+
+// Moves the rows from row on into a new table of the same format, after this one, that
+// starts on a new page and repeats the header rows; returns the new table.
+QTextTable* MoveRowsToNewTable(QTextTable* table, int row) {
+    QTextTableFormat format = table->format();
+    const int header = format.headerRowCount();
+    const int rows = table->rows();
+    const int columns = table->columns();
+    format.setPageBreakPolicy(format.pageBreakPolicy() | QTextFormat::PageBreak_AlwaysBefore);
+    QTextCursor after = table->lastCursorPosition();
+    after.movePosition(QTextCursor::NextBlock);
+    after.beginEditBlock(); // laid out once, at the end
+    QTextTable* moved = after.insertTable(header + rows - row, columns, format);
+    const auto copyRow = [&](int from, int to) {
+        for (int c = 0; c < columns; ++c) {
+            const QTextTableCell source = table->cellAt(from, c);
+            if (source.column() != c) continue; // spanned
+            QTextTableCell target = moved->cellAt(to, c);
+            target.setFormat(source.format());
+            QTextCursor text = source.firstCursorPosition();
+            text.setPosition(source.lastCursorPosition().position(), QTextCursor::KeepAnchor);
+            target.firstCursorPosition().insertFragment(text.selection());
+        }
+    };
+    for (int r = 0; r < header; ++r)
+        copyRow(r, r);
+    for (int r = row; r < rows; ++r)
+        copyRow(r, header + r - row);
+    table->removeRows(row, rows - row);
+    after.endEditBlock();
+    return moved;
+}
 } // namespace
+
+void KeepRowsWhole(QTextDocument& doc) {
+    const qreal page = doc.pageSize().height();
+    if (page <= 0) return;
+    // Each table cell is laid out on its own, so a page break set in a row's cells would
+    // move each cell by itself. A cut row instead begins a table of its own that starts on
+    // the next page, with the header rows repeated; a table whose first row would be cut
+    // starts on the next page. What comes before a move stays where it is, so the tables are
+    // looked at once, in document order, the new ones included.
+    QList<QTextTable*> tables;
+    CollectTables(doc.rootFrame(), tables);
+    for (qsizetype t = 0; t < tables.size(); ++t) {
+        QTextTable* table = tables[t];
+        const int header = table->format().headerRowCount();
+        for (int r = header; r < table->rows(); ++r) {
+            const auto [top, bottom] = RowExtent(doc, table, r);
+            if (bottom <= top || bottom - top >= page) continue; // cannot be kept whole
+            if (std::floor(top / page) == std::floor((bottom - 1) / page)) continue;
+            QTextTableFormat format = table->format();
+            if (r > header) {
+                tables.insert(t + 1, MoveRowsToNewTable(table, r));
+                break;
+            }
+            if (format.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore) continue;
+            format.setPageBreakPolicy(format.pageBreakPolicy() |
+                                      QTextFormat::PageBreak_AlwaysBefore);
+            table->setFormat(format);
+            --r; // its rows again, from the new page
+        }
+    }
+}
+
+QByteArray ShownTextLayer(const QByteArray& pdf, const QString& shown) {
+    // The radicals to rewrite: those with a one-character decomposition the text shows.
+    QHash<uint, uint> unify;
+    const auto consider = [&](uint radical) {
+        const QString d = QChar(char16_t(radical)).decomposition();
+        if (d.size() == 1 && shown.contains(d[0]) && !shown.contains(QChar(char16_t(radical))))
+            unify.insert(radical, d[0].unicode());
+    };
+    for (uint c = 0x2E80; c <= 0x2EFF; ++c)
+        consider(c);
+    for (uint c = 0x2F00; c <= 0x2FDF; ++c)
+        consider(c);
+    if (unify.isEmpty()) return pdf;
+
+    QByteArray out = pdf;
+    const QByteArray begin = "beginbfrange\n", end = "endbfrange";
+    for (qsizetype at = out.indexOf(begin); at >= 0; at = out.indexOf(begin, at)) {
+        at += begin.size();
+        const qsizetype stop = out.indexOf(end, at);
+        if (stop < 0) break;
+        // Each line: <first glyph> <last glyph> then <code> or [<code> <code> ...].
+        for (qsizetype line = at; line < stop;) {
+            qsizetype eol = out.indexOf('\n', line);
+            if (eol < 0 || eol > stop) eol = stop;
+            int token = 0;
+            for (qsizetype i = line; i + 5 < eol; ++i) {
+                if (out[i] != '<' || out[i + 5] != '>') continue;
+                if (token++ < 2) continue; // the glyph range
+                bool ok = false;
+                const uint code = out.mid(i + 1, 4).toUInt(&ok, 16);
+                if (ok && unify.contains(code))
+                    out.replace(
+                        i + 1, 4,
+                        QByteArray::number(unify.value(code), 16).toUpper().rightJustified(4, '0'));
+                i += 5;
+            }
+            line = eol + 1;
+        }
+        at = stop;
+    }
+    return out;
+}
 
 QPageSize::PageSizeId DefaultPaper() {
     return QLocale::system().measurementSystem() == QLocale::ImperialUSSystem ? QPageSize::Letter
@@ -36,7 +180,7 @@ QPageSize::PageSizeId DefaultPaper() {
 }
 
 int Paint(QPagedPaintDevice& device, const QString& html, const QString& language,
-          const std::function<QString(int, int)>& footer) {
+          const std::function<QString(int, int)>& footer, QString* shown) {
     QPainter painter;
     if (!painter.begin(&device)) return 0;
     // Painter coordinates start at the printable area's corner.
@@ -52,6 +196,7 @@ int Paint(QPagedPaintDevice& device, const QString& html, const QString& languag
     doc.setHtml(html);
     const QSizeF body(area.width(), area.height() - footerHeight);
     doc.setPageSize(body);
+    KeepRowsWhole(doc);
     const int pages = doc.pageCount();
     for (int page = 0; page < pages; ++page) {
         if (page > 0 && !device.newPage()) return page;
@@ -63,17 +208,22 @@ int Paint(QPagedPaintDevice& device, const QString& html, const QString& languag
         painter.setPen(Qt::darkGray);
         const QRectF foot(0, area.height() - footerHeight / 2, area.width(), footerHeight / 2);
         painter.drawLine(foot.topLeft(), foot.topRight());
-        painter.drawText(foot, Qt::AlignRight | Qt::AlignBottom, footer(page + 1, pages));
+        const QString footText = footer(page + 1, pages);
+        painter.drawText(foot, Qt::AlignRight | Qt::AlignBottom, footText);
+        if (shown) *shown += footText;
     }
+    if (shown) *shown += doc.toPlainText();
     return painter.end() ? pages : 0;
 }
 
-int PaintProject(const StoreContext& ctx, QPagedPaintDevice& device) {
+int PaintProject(const StoreContext& ctx, QPagedPaintDevice& device, QString* shown) {
     const ProjectSheetData sheet = ProjectSheet::Collect(ctx);
-    return Paint(device, ProjectSheet::Html(sheet, ctx.ml), ctx.ml.AppliedLang,
-                 [&](int page, int pages) {
-                     return ProjectSheet::Footer(ctx.ml, sheet.projectName, page, pages);
-                 });
+    return Paint(
+        device, ProjectSheet::Html(sheet, ctx.ml), ctx.ml.AppliedLang,
+        [&](int page, int pages) {
+            return ProjectSheet::Footer(ctx.ml, sheet.projectName, page, pages);
+        },
+        shown);
 }
 
 bool WritePdf(StoreContext& ctx, const QString& path, QPageSize::PageSizeId paper) {
@@ -82,15 +232,20 @@ bool WritePdf(StoreContext& ctx, const QString& path, QPageSize::PageSizeId pape
     QString why;
     if (file.open(QIODevice::WriteOnly)) {
         int pages = 0;
+        QByteArray bytes;
+        QString shown;
         {
-            QPdfWriter pdf(&file);
+            QBuffer buffer(&bytes);
+            buffer.open(QIODevice::WriteOnly);
+            QPdfWriter pdf(&buffer);
             pdf.setCreator(QStringLiteral("KORVA"));
             pdf.setTitle(ctx.project.ProjName);
             pdf.setPageLayout(QPageLayout(QPageSize(paper), QPageLayout::Portrait,
                                           QMarginsF(15, 15, 15, 12), QPageLayout::Millimeter));
-            pages = PaintProject(ctx, pdf);
+            pages = PaintProject(ctx, pdf, &shown);
         }
-        if (pages > 0 && file.commit()) return true;
+        bytes = ShownTextLayer(bytes, shown);
+        if (pages > 0 && file.write(bytes) == bytes.size() && file.commit()) return true;
         why = file.errorString();
     } else {
         why = file.errorString();

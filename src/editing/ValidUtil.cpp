@@ -13,6 +13,14 @@
 #include <QSet>
 
 namespace ValidUtil {
+
+QString StoredTelNo(const QString& text) {
+    QString t;
+    t.reserve(text.size());
+    for (const QChar c : text)
+        if (!c.isSpace() && c != u'-' && c != u'.' && c != u'(' && c != u')') t += c;
+    return t;
+}
 namespace {
 using VBUtil::kCrLf;
 

@@ -23,6 +23,11 @@ bool ValidUserName(EditContext& ctx, const QString& name);
 // zone has. Nothing is sent before it passes.
 bool CheckBeforeDownload(EditContext& ctx, const ProjectImage& image);
 
+// The form a telephone number is checked and stored in: the text with its blanks, "-", ".",
+// "(" and ")" removed, as people write numbers ("(02) 2345-6789", "+886 912.345.678"). The
+// contact editor and the CSV import both take it.
+QString StoredTelNo(const QString& text);
+
 // The longest name of a group or contact, and of a description, in UTF-16 units.
 constexpr int kMaxNameLength = 50;
 constexpr int kMaxDescriptionLength = 255;

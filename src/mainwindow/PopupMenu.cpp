@@ -272,4 +272,24 @@ void lvNodeContent_KeyDelete(MainContext& ctx, const std::optional<QString>& lis
     if (tag != kUsers && tag != kUserGroups) return;
     RunDelete(ctx, lvNodeContent_MouseUp(ctx, listItem));
 }
+
+QString PlainCaption(const QString& caption) {
+    QString text;
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] != u'&') {
+            text += caption[i];
+        } else if (i + 1 < caption.size() && caption[i + 1] == u'&') {
+            text += u'&';
+            ++i;
+        } else if (text.endsWith(u'(') && i + 2 < caption.size() && caption[i + 2] == u')') {
+            text.chop(1); // "(&P)"
+            i += 2;
+        }
+    }
+    text = text.trimmed();
+    for (const QString& tail : {QStringLiteral("..."), QStringLiteral("\u2026")})
+        if (text.endsWith(tail)) text.chop(tail.size());
+    return text.trimmed();
+}
+
 } // namespace PopupMenu

@@ -58,4 +58,8 @@ void tvProjectContent_KeyDelete(MainContext& ctx);
 // The Delete key on the content list: a selected row of the groups or contacts branch's table
 // is deleted the same way; rows of other views stand for no group or contact.
 void lvNodeContent_KeyDelete(MainContext& ctx, const std::optional<QString>& listItem);
+
+// A menu item's caption as a window title (the print preview's): without its access key
+// ("(&P)" whole, else the "&" mark) and without a closing ellipsis ("..." or "…").
+QString PlainCaption(const QString& caption);
 } // namespace PopupMenu

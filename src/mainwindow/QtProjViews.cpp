@@ -127,6 +127,8 @@ static QAction* Item(frmMain& window, const char* name) {
 void ApplyFileMenu(frmMain& window, const FileMenuState& s) {
     if (QAction* a = Item(window, "mnuFileSave")) a->setEnabled(s.saveEnabled);
     if (QAction* a = Item(window, "mnuFileSaveAs")) a->setEnabled(s.saveAsEnabled);
+    // Close Project follows Save As: both need an open project.
+    if (QAction* a = Item(window, "mnuFileClose")) a->setEnabled(s.saveAsEnabled);
     if (QAction* a = Item(window, "mnuFileBasic")) a->setEnabled(s.basicEnabled);
     for (const char* name : {"mnuFilePrint", "mnuFileExportPdf"})
         if (QAction* a = Item(window, name)) a->setEnabled(s.sheetEnabled);

@@ -155,6 +155,7 @@ void frmMain::ConnectMenus() {
     on(ui->mnuFileOpen, &frmMain::mnuFileOpen_Click);
     on(ui->mnuFileSave, &frmMain::mnuFileSave_Click);
     on(ui->mnuFileSaveAs, &frmMain::mnuFileSaveAs_Click);
+    on(ui->mnuFileClose, &frmMain::mnuFileClose_Click);
     on(ui->mnuFileBasic, &frmMain::mnuFileBasic_Click);
     on(ui->mnuFilePrint, &frmMain::mnuFilePrint_Click);
     on(ui->mnuFileExportPdf, &frmMain::mnuFileExportPdf_Click);
@@ -187,6 +188,7 @@ void frmMain::ConnectMenus() {
     on(ui->mnuViewCommLog, &frmMain::mnuViewCommLog_Click);
     on(ui->mnuToolsOptions, &frmMain::mnuToolsOptions_Click);
     on(ui->mnuDeviceConnect, &frmMain::mnuDeviceConnect_Click);
+    on(ui->mnuDeviceDisconnect, &frmMain::mnuDeviceDisconnect_Click);
     on(ui->mnuDeviceDownLoad, &frmMain::mnuDeviceDownLoad_Click);
     on(ui->mnuDeviceSetting, &frmMain::mnuDeviceSetting_Click);
     on(ui->mnuHelpAbout, &frmMain::mnuHelpAbout_Click);
@@ -470,6 +472,7 @@ void frmMain::mnuDevice_Click() {
     ui->mnuDeviceConnect->setCheckable(true);
     ui->mnuDeviceConnect->setChecked(s.connectChecked);
     ui->mnuDeviceConnect->setText(s.connectCaption);
+    ui->mnuDeviceDisconnect->setEnabled(s.disconnectEnabled);
     ui->mnuDeviceSetting->setEnabled(s.settingEnabled);
     ui->mnuDeviceDownLoad->setEnabled(s.downloadEnabled);
 }
@@ -488,6 +491,10 @@ void frmMain::mnuFileSave_Click() {
 void frmMain::mnuFileSaveAs_Click() {
     KORVAMain::SaveProjectAs(m_ctx);
 }
+// The same close, with its save prompt, as the one before Exit.
+void frmMain::mnuFileClose_Click() {
+    closeProject(m_ctx);
+}
 void frmMain::mnuFileBasic_Click() {
     ShowModal(Windows::frmProjBasic);
 }
@@ -499,7 +506,7 @@ void frmMain::mnuFilePrint_Click() {
     printer.setPageLayout(QPageLayout(QPageSize(SheetPrint::DefaultPaper()), QPageLayout::Portrait,
                                       QMarginsF(15, 15, 15, 12), QPageLayout::Millimeter));
     QPrintPreviewDialog preview(&printer, this);
-    preview.setWindowTitle(ui->mnuFilePrint->text().remove(u'&'));
+    preview.setWindowTitle(PopupMenu::PlainCaption(ui->mnuFilePrint->text()));
     connect(&preview, &QPrintPreviewDialog::paintRequested, this,
             [this](QPrinter* p) { SheetPrint::PaintProject(m_ctx, *p); });
     preview.exec();
@@ -552,6 +559,9 @@ void frmMain::mnuToolsOptions_Click() {
 
 void frmMain::mnuDeviceConnect_Click() {
     DeviceMenu::DeviceConnectCommand(m_ctx);
+}
+void frmMain::mnuDeviceDisconnect_Click() {
+    DeviceMenu::DeviceDisconnectCommand(m_ctx);
 }
 void frmMain::mnuDeviceDownLoad_Click() {
     Download::DownloadCommand(m_ctx);

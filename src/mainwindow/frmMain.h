@@ -119,6 +119,7 @@ private:
     void mnuFileOpen_Click();
     void mnuFileSave_Click();
     void mnuFileSaveAs_Click();
+    void mnuFileClose_Click();
     void mnuFileBasic_Click();
     void mnuFilePrint_Click();
     void mnuFileExportPdf_Click();
@@ -137,6 +138,7 @@ private:
     void mnuViewCommLog_Click();
     void mnuToolsOptions_Click();
     void mnuDeviceConnect_Click();
+    void mnuDeviceDisconnect_Click();
     void mnuDeviceDownLoad_Click();
     void mnuDeviceSetting_Click();
     void mnuHelpAbout_Click();

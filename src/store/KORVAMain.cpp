@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 namespace KORVAMain {
@@ -40,15 +41,18 @@ void WrongExtensionMessage(StoreContext& ctx, const QString& path) {
                   vbOKOnly | vbCritical, T(QStringLiteral("本專案無法執行"), 4, 165));
 }
 
-// The main window's file dialog: it starts in the project folder until it has been used,
-// then keeps the folder of its last use; the current directory goes back to the program
-// folder afterwards, whatever the outcome.
+// The main window's file dialog: it starts in the folder given, else in the project folder
+// until it has been used, then in the folder of its last use; the current directory goes back
+// to the program folder afterwards, whatever the outcome.
 std::optional<QString> AskFile(StoreContext& ctx, FileDialogKind kind, const QString& title,
-                               const QString& filter, const QString& defaultName) {
+                               const QString& filter, const QString& defaultName,
+                               const QString& folder = QString()) {
     FileDialogSetup setup;
     setup.title = title;
     setup.filter = filter;
-    setup.initialDir = ctx.dlgFolder.isEmpty() ? ProjectFolder(ctx) : ctx.dlgFolder;
+    setup.initialDir = !folder.isEmpty()         ? folder
+                       : ctx.dlgFolder.isEmpty() ? ProjectFolder(ctx)
+                                                 : ctx.dlgFolder;
     setup.defaultName = defaultName;
     setup.overwritePrompt = false; // the store asks its own question
     setup.fileMustExist = false;
@@ -252,7 +256,18 @@ bool ReopenWorkingCopy(StoreContext& ctx) {
 }
 } // namespace
 
+// A program folder that is a person's copy of an installed one holds the record of the
+// packaged files it was taken from. Such a program offers projects in Documents/KORVA
+// Projects (made when missing), where people look for them; the hidden KORVA/Project beside
+// it stays, and the recent-files list keeps reaching the projects there. A portable program
+// folder, or a Documents folder that cannot be made, keeps "../Project".
 QString ProjectFolder(const StoreContext& ctx) {
+    if (FileUtil::FileExists(QDir(ctx.programFolder).filePath(QStringLiteral("KORVA.pkg")))) {
+        const QString documents =
+            QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+                .filePath(QStringLiteral("KORVA Projects"));
+        if (QDir().mkpath(documents)) return documents;
+    }
     return QDir::cleanPath(QDir(ctx.programFolder).absoluteFilePath(QStringLiteral("../Project")));
 }
 
@@ -548,10 +563,12 @@ void SaveProjectAs(StoreContext& ctx) {
     const MLText T{ctx.ml, QStringLiteral("KORVAMain")};
     ::OpenProject& p = ctx.project;
     if (!p.IsOpen()) return;
+    // The open project's own name and folder are proposed, to be changed from there.
+    const QFileInfo current(p.ProjPath);
     const auto chosen =
         AskFile(ctx, FileDialogKind::Save, T(QStringLiteral("另存專案"), 1, 403),
                 T(QStringLiteral("Quillon設定檔案,(*.cbm)|*.cmb|所有檔案,(*.*)|*.*"), 1, 408),
-                DefaultNewName(ctx));
+                current.fileName(), current.absolutePath());
     if (!chosen) return;
     const QString path = *chosen;
     // The new file must be one the open accepts, or the project would end up closed.

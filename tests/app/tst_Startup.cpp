@@ -1,6 +1,7 @@
 // Start-up order and failures, the splash wait, the close rule and shutdown.
 #include "app/AppFixture.h"
 #include "mainwindow/WindowPlacement.h"
+#include "store/KORVAMain.h"
 
 #include <QSettings>
 #include <QTemporaryDir>
@@ -130,6 +131,38 @@ private Q_SLOTS:
         QCOMPARE(f.ui.messages[0].text, text.arg(QDir(f.dir.path()).absoluteFilePath(missing)));
         QCOMPARE(f.ui.messages[0].title, title);
         QCOMPARE(int(f.ui.messages[0].style), int(vbOKOnly | vbCritical));
+    }
+
+    // A project named on the command line opens, taken from the folder the program was
+    // started in; options are skipped; a name that is no project gets the open's message.
+    void opensTheProjectGivenOnTheCommandLine_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("opened");
+        QTest::addColumn<QString>("message"); // the title of the message shown, if any
+        QTest::newRow("none") << QStringList{} << false << QString();
+        QTest::newRow("options only") << QStringList{"-style", "--x"} << false << QString();
+        QTest::newRow("relative") << QStringList{"work/Site.cmb"} << true << QString();
+        QTest::newRow("after an option")
+            << QStringList{"--x", "work/Site.cmb"} << true << QString();
+        QTest::newRow("missing") << QStringList{"work/None.cmb"} << false << "專案開啟失敗";
+        QTest::newRow("not a project name")
+            << QStringList{"work/Site.txt"} << false << "本專案無法執行";
+    }
+    void opensTheProjectGivenOnTheCommandLine() {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, opened);
+        QFETCH(QString, message);
+        AppFixture f;
+        QVERIFY(f.Start(QStringLiteral("ChineseBig5")));
+        const QString started = f.Path(QStringLiteral("start"));
+        QVERIFY(QDir().mkpath(started + QStringLiteral("/work")));
+        QVERIFY(QFile::copy(f.Path(QStringLiteral("RV27.mdb")),
+                            started + QStringLiteral("/work/Site.cmb")));
+        QCOMPARE(Startup::OpenGivenProject(f.ctx, arguments, started), opened);
+        QCOMPARE(f.ctx.project.IsOpen(), opened);
+        if (opened) QCOMPARE(f.ctx.project.ProjPath, started + QStringLiteral("/work/Site.cmb"));
+        QCOMPARE(f.ui.messages.isEmpty() ? QString() : f.ui.messages.last().title, message);
+        KORVAMain::CloseProject(f.ctx);
     }
 
     void startedElsewhereFindsNoSettingsFile() {

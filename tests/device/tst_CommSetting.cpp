@@ -374,12 +374,14 @@ void tst_CommSetting::deviceMenu() {
     QVERIFY(f.Start());
     DeviceMenuState s = DeviceMenu::DeviceMenuRule(*f.ctx);
     QVERIFY(!s.connectChecked);
+    QVERIFY(!s.disconnectEnabled);
     QVERIFY(!s.settingEnabled);
     QVERIFY(!s.downloadEnabled);
     QCOMPARE(s.connectCaption, QStringLiteral("連線簡訊報警機"));
     f.ctx->ConnectStatus = true;
     s = DeviceMenu::DeviceMenuRule(*f.ctx);
     QVERIFY(s.connectChecked);
+    QVERIFY(s.disconnectEnabled);
     QVERIFY(s.settingEnabled);
     QVERIFY(!s.downloadEnabled); // no project open
     f.ctx->project.ProjName = QStringLiteral("demo");
@@ -400,6 +402,15 @@ void tst_CommSetting::deviceMenu() {
     QVERIFY(!f.dev->written.isEmpty());
     DeviceMenu::DeviceSettingCommand(*f.ctx);
     QCOMPARE(f.ui.modalsShown.last(), Windows::frmCommSetting);
+
+    // Disconnect: the port is closed and the link offline, without a word to the device.
+    const qsizetype frames = f.dev->written.size();
+    DeviceMenu::DeviceDisconnectCommand(*f.ctx);
+    QVERIFY(!f.dev->IsOpen());
+    QVERIFY(!f.ctx->ConnectStatus);
+    QCOMPARE(f.ui.statusLog.last(), QStringLiteral("ConnectStatus= Offline"));
+    QCOMPARE(f.dev->written.size(), frames);
+    QVERIFY(!DeviceMenu::DeviceMenuRule(*f.ctx).disconnectEnabled);
 }
 
 QTEST_GUILESS_MAIN(tst_CommSetting)

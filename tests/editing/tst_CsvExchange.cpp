@@ -5,6 +5,7 @@
 #include "editing/EditEnv.h"
 
 #include <QSignalSpy>
+#include <QFileInfo>
 #include <QStringEncoder>
 
 using namespace CsvExchange;
@@ -145,6 +146,10 @@ private Q_SLOTS:
         const QByteArray bytes = TestEnv::ReadFile(path);
         QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
         QVERIFY(QString::fromUtf8(bytes.mid(3)).startsWith(contacts + tom));
+        // The menu's export proposes the project's folder.
+        env.ui.files.enqueue(path);
+        QVERIFY(ExportCommand(env.c(), Table::Contacts));
+        QCOMPARE(env.ui.fileDialogs.last().initialDir, QFileInfo(env.p().ProjPath).absolutePath());
     }
 
     void fileFaults_data() {
@@ -210,7 +215,9 @@ private Q_SLOTS:
         QCOMPARE(env.Groups(), QStringLiteral("G1=\nG2="));
         QVERIFY(!env.p().IsModified);
 
-        QVERIFY(Load(env, Table::Contacts, kContacts + "Tom,0933,G1;G9,1,\r\nBob,1,G9,0,", true));
+        // The number is stored as the contact editor stores it: without its separators.
+        QVERIFY(
+            Load(env, Table::Contacts, kContacts + "Tom,(09) 3-3,G1;G9,1,\r\nBob,1,G9,0,", true));
         QVERIFY(f.cmdOK_Click(env.c()));
         QCOMPARE(env.Groups(), QStringLiteral("G1=\nG2=\nG9="));
         QCOMPARE(env.Users(), QStringLiteral("Tom=G1|G9\nAnn=G1|G2\nBob=G9"));

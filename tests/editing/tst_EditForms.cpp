@@ -6,6 +6,7 @@
 #include "editing/EditForms.h"
 #include "editing/EditWindows.h"
 #include "editing/ProjMenu.h"
+#include "editing/ValidUtil.h"
 
 namespace {
 QStringList Names(const QVector<GroupEntry>& entries) {
@@ -35,27 +36,50 @@ private Q_SLOTS:
     void telephoneRule_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("titles"); // the messages shown, in order
+        QTest::addColumn<QString>("stored");     // the number stored when it passes
         const QString digits = QStringLiteral("電話號碼只能輸入數字");
         const QString longer = QStringLiteral("電話號碼不得大於20個數字");
-        QTest::newRow("empty") << QString() << QStringList{"本電話簿不得為空"};
-        QTest::newRow("blanks only") << QStringLiteral("   ") << QStringList{"本電話簿不得為空"};
-        QTest::newRow("digits with blanks around") << QStringLiteral("  123  ") << QStringList{};
-        QTest::newRow("20 digits") << QString(20, u'7') << QStringList{};
-        QTest::newRow("21 digits") << QString(21, u'7') << QStringList{longer};
-        QTest::newRow("25 letters") << QString(25, u'x') << QStringList{digits, longer};
-        QTest::newRow("international") << QStringLiteral("+886912345678") << QStringList{};
-        QTest::newRow("plus alone") << QStringLiteral("+") << QStringList{digits};
-        QTest::newRow("two plus") << QStringLiteral("++886") << QStringList{digits};
-        QTest::newRow("decimal point") << QStringLiteral("12.5") << QStringList{digits};
-        QTest::newRow("exponent") << QStringLiteral("1e5") << QStringList{digits};
-        QTest::newRow("minus") << QStringLiteral("-123") << QStringList{digits};
-        QTest::newRow("inner blank") << QStringLiteral("12 34") << QStringList{digits};
-        QTest::newRow("full-width digits") << QStringLiteral("１２３") << QStringList{digits};
+        QTest::newRow("empty") << QString() << QStringList{"本電話簿不得為空"} << QString();
+        QTest::newRow("blanks only")
+            << QStringLiteral("   ") << QStringList{"本電話簿不得為空"} << QString();
+        QTest::newRow("separators only")
+            << QStringLiteral(" (-.) ") << QStringList{"本電話簿不得為空"} << QString();
+        QTest::newRow("digits with blanks around")
+            << QStringLiteral("  123  ") << QStringList{} << QStringLiteral("123");
+        QTest::newRow("20 digits") << QString(20, u'7') << QStringList{} << QString(20, u'7');
+        QTest::newRow("21 digits") << QString(21, u'7') << QStringList{longer} << QString();
+        QTest::newRow("20 digits, separators beyond")
+            << QStringLiteral("(0912) 345-678.90-12 345 678") << QStringList{}
+            << QStringLiteral("09123456789012345678");
+        QTest::newRow("25 letters")
+            << QString(25, u'x') << QStringList{digits, longer} << QString();
+        QTest::newRow("international")
+            << QStringLiteral("+886912345678") << QStringList{} << QStringLiteral("+886912345678");
+        QTest::newRow("international, written") << QStringLiteral("+886 (2) 2345-6789")
+                                                << QStringList{} << QStringLiteral("+886223456789");
+        QTest::newRow("dots") << QStringLiteral("02.2345.6789") << QStringList{}
+                              << QStringLiteral("0223456789");
+        QTest::newRow("inner blank and tab")
+            << QStringLiteral("12 34\t5") << QStringList{} << QStringLiteral("12345");
+        QTest::newRow("leading dash")
+            << QStringLiteral("-123") << QStringList{} << QStringLiteral("123");
+        QTest::newRow("plus alone") << QStringLiteral("+") << QStringList{digits} << QString();
+        QTest::newRow("plus after a bracket")
+            << QStringLiteral("(+886) 2") << QStringList{} << QStringLiteral("+8862");
+        QTest::newRow("two plus") << QStringLiteral("++886") << QStringList{digits} << QString();
+        QTest::newRow("inner plus") << QStringLiteral("886+2") << QStringList{digits} << QString();
+        QTest::newRow("slash") << QStringLiteral("02/2345") << QStringList{digits} << QString();
+        QTest::newRow("exponent") << QStringLiteral("1e5") << QStringList{digits} << QString();
+        QTest::newRow("extension")
+            << QStringLiteral("0223 ext 5") << QStringList{digits} << QString();
+        QTest::newRow("full-width digits")
+            << QStringLiteral("１２３") << QStringList{digits} << QString();
     }
 
     void telephoneRule() {
         QFETCH(QString, text);
         QFETCH(QStringList, titles);
+        QFETCH(QString, stored);
         EditEnv env;
         QCOMPARE(EditTelListForm::CheckTelNo(env.c(), text), titles.isEmpty());
         QStringList shown;
@@ -66,7 +90,10 @@ private Q_SLOTS:
         QCOMPARE(shown, titles);
         if (titles.contains(QStringLiteral("電話號碼只能輸入數字")))
             QCOMPARE(env.ui.messages[0].text,
-                     QStringLiteral(" 電話號碼只能輸入數字！請再次輸入電話號碼。"));
+                     QStringLiteral(" 電話號碼只能輸入數字！請再次輸入電話號碼。\r\n"
+                                    "可用字元：數字，開頭可加一個「+」；空格及「-」「.」「(」「)」"
+                                    "會自動移除。"));
+        if (titles.isEmpty()) QCOMPARE(ValidUtil::StoredTelNo(text), stored);
     }
 
     void editorListsGroupsInTableOrderAndSavesThem() {
@@ -169,10 +196,10 @@ private Q_SLOTS:
         QVERIFY(!f.cmdOK_Click(c));
         QCOMPARE(f.focusControl, QStringLiteral("txtTelNo"));
         QCOMPARE(env.Users(), QStringLiteral("Tom=A\nAnn=A"));
-        f.txtTelNo = QStringLiteral(" 123 ");
+        f.txtTelNo = QStringLiteral(" (02) 123-4 ");
         QVERIFY(f.cmdOK_Click(c));
         QCOMPARE(env.Q("SELECT UserName||':'||PhoneNumber FROM Users ORDER BY rowid"),
-                 QStringLiteral("Thomas: 123 \nAnn:2"));
+                 QStringLiteral("Thomas:021234\nAnn:2"));
         QVERIFY(env.HasLeaf(QStringLiteral("Users,Thomas")));
         QVERIFY(!env.HasLeaf(QStringLiteral("Users,Tom")));
     }

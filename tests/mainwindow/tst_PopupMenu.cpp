@@ -39,6 +39,30 @@ class TestPopupMenu : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void plainCaption_data() {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("plain");
+        QTest::newRow("Chinese key and dots") << "列印(&P)..."
+                                              << "列印";
+        QTest::newRow("English key and dots") << "&Print..."
+                                              << "Print";
+        QTest::newRow("ellipsis character") << "Export as P&DF\u2026"
+                                            << "Export as PDF";
+        QTest::newRow("key inside, no dots") << "E&xit"
+                                             << "Exit";
+        QTest::newRow("plain ampersand") << "Groups && Contacts"
+                                         << "Groups & Contacts";
+        QTest::newRow("brackets that are text") << "Zones (A)"
+                                                << "Zones (A)";
+        QTest::newRow("dots inside stay") << "v1.2 &notes"
+                                          << "v1.2 notes";
+    }
+    void plainCaption() {
+        QFETCH(QString, caption);
+        QFETCH(QString, plain);
+        QCOMPARE(PopupMenu::PlainCaption(caption), plain);
+    }
+
     void treeMenuByNodeKind() {
         EditEnv env;
         QVERIFY(env.OpenWith(kData));

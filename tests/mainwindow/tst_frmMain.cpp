@@ -306,14 +306,17 @@ private Q_SLOTS:
         frmMain w(f.ctx, &s);
         // Print: the preview has the sheet's pages laid out.
         int previewPages = 0;
+        QString previewTitle;
         QTimer::singleShot(0, [&] {
             auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
             if (!d) return;
+            previewTitle = d->windowTitle();
             if (auto* p = d->findChild<QPrintPreviewWidget*>()) previewPages = p->pageCount();
             d->reject();
         });
         Item(w, "mnuFilePrint")->trigger();
         QVERIFY(previewPages >= 2);
+        QCOMPARE(previewTitle, QStringLiteral("Print"));
         // Export: the file dialog proposes the project's name beside it; the PDF is written.
         const QString pdf = f.Path(QStringLiteral("out.pdf"));
         f.ui.files.enqueue(pdf);
@@ -324,6 +327,14 @@ private Q_SLOTS:
         QVERIFY(f.ui.messages.isEmpty());
         QCOMPARE(f.ui.statusLog.last(),
                  QStringLiteral("Status=Exported the project sheet to [") + pdf + u']');
+        // Close Project: the project is closed; with nothing open the item is disabled.
+        QMenu* file = w.findChild<QMenu*>(QStringLiteral("mnuFile"));
+        Q_EMIT file->aboutToShow();
+        QVERIFY(Item(w, "mnuFileClose")->isEnabled());
+        Item(w, "mnuFileClose")->trigger();
+        QVERIFY(!f.ctx.project.IsOpen());
+        Q_EMIT file->aboutToShow();
+        QVERIFY(!Item(w, "mnuFileClose")->isEnabled());
     }
 };
 

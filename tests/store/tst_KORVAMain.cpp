@@ -9,6 +9,7 @@
 #include <QDateTime>
 #include <QDirIterator>
 #include <QElapsedTimer>
+#include <QScopeGuard>
 #include <QtTest>
 #include <atomic>
 #include <chrono>
@@ -601,6 +602,33 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(e.InProjects(QStringLiteral("A.mir"))));
     }
 
+    // A person's copy of an installed program (it holds the record of the packaged files)
+    // offers projects in Documents, made when missing; a project of the old folder stays
+    // reachable through the recent-files list.
+    void installedProgramOffersDocuments() {
+        ProjectEnv e;
+        const QString old = e.MakeProject(QStringLiteral("Project1.cmb"));
+        QVERIFY(e.Open(old));
+        QCOMPARE(KORVAMain::CloseProject(*e.ctx), KORVAMain::kSaved);
+        QCOMPARE(KORVAMain::ProjectFolder(*e.ctx), QDir::cleanPath(e.projDir)); // portable
+        const QByteArray home = qgetenv("HOME");
+        const auto restore = qScopeGuard([&] { qputenv("HOME", home); });
+        qputenv("HOME", e.tmp.filePath(QStringLiteral("home")).toUtf8());
+        QVERIFY(TestEnv::WriteFile(QDir(e.bin).filePath(QStringLiteral("KORVA.pkg")), "x\n"));
+        const QString docs = e.tmp.filePath(QStringLiteral("home/Documents/KORVA Projects"));
+        QCOMPARE(KORVAMain::ProjectFolder(*e.ctx), docs);
+        QVERIFY(QFileInfo(docs).isDir());
+        const QString made = QDir(docs).filePath(QStringLiteral("Project1.cmb"));
+        e.ui.files.enqueue(made);
+        KORVAMain::NewProject(*e.ctx);
+        QCOMPARE(e.ui.fileDialogs[0].initialDir, docs);
+        QCOMPARE(e.ui.fileDialogs[0].defaultName, QStringLiteral("Project1.cmb"));
+        QCOMPARE(e.ctx->project.ProjPath, made);
+        QCOMPARE(e.ctx->recentFiles, (QStringList{made, old}));
+        QVERIFY(MainView::mnuFileMRU_Click(*e.ctx, e.ctx->recentFiles[1]));
+        QCOMPARE(e.ctx->project.ProjPath, old);
+    }
+
     void saveAsWritesUnsavedChangesIntoTheNewFileOnly() {
         ProjectEnv e;
         const QString a = e.MakeProject(QStringLiteral("A.cmb"),
@@ -615,8 +643,8 @@ private Q_SLOTS:
         QCOMPARE(e.ui.fileDialogs[0].title, QStringLiteral("另存專案"));
         QCOMPARE(e.ui.fileDialogs[0].filter,
                  QStringLiteral("Quillon設定檔案,(*.cbm)|*.cmb|所有檔案,(*.*)|*.*"));
-        QCOMPARE(e.ui.fileDialogs[0].defaultName, QStringLiteral("Project1.cmb"));
-        QCOMPARE(e.ui.fileDialogs[0].initialDir, KORVAMain::ProjectFolder(*e.ctx));
+        QCOMPARE(e.ui.fileDialogs[0].defaultName, QStringLiteral("A.cmb"));
+        QCOMPARE(e.ui.fileDialogs[0].initialDir, QFileInfo(a).absolutePath());
         QVERIFY(e.ui.messages.isEmpty());
         QCOMPARE(ProjectEnv::Sql3(a, QStringLiteral("SELECT CreatedBy FROM Basic")),
                  QStringLiteral("orig"));
