@@ -128,4 +128,20 @@ int ToWhole16(const QString& text) {
     return int(v);
 }
 
+QString CaseKey(const QString& text) {
+    QString key;
+    key.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            const char32_t folded = QChar::toCaseFolded(QChar::surrogateToUcs4(c, text[i + 1]));
+            key += QString::fromUcs4(&folded, 1);
+            ++i;
+        } else {
+            key += c.toCaseFolded();
+        }
+    }
+    return key;
+}
+
 } // namespace VBUtil

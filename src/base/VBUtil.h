@@ -26,4 +26,7 @@ double Val(const QString& text);
 // A number from text as a 16-bit whole number: halves round to the even neighbour; values
 // beyond the 16-bit range are held at its ends.
 int ToWhole16(const QString& text);
+// A key two texts share exactly when QString::compare(a, b, Qt::CaseInsensitive) finds them
+// equal (each character case-folded on its own), for hashing names compared that way.
+QString CaseKey(const QString& text);
 } // namespace VBUtil

@@ -105,6 +105,21 @@ bool LocateRecord(RowSet* rs, const QString& fieldName, const QString& value) {
     return false;
 }
 
+bool RowFinder::Locate(const QString& value) {
+    if (!m_rs || !m_rs->IsOpen()) return false;
+    if (!m_built) {
+        for (m_rs->MoveFirst(); !m_rs->Eof(); m_rs->MoveNext()) {
+            const QString text = NullToStr(m_rs->Field(m_field));
+            if (!m_rows.contains(text)) m_rows.insert(text, m_rs->Bookmark()); // the first wins
+        }
+        m_built = true;
+    }
+    const auto it = m_rows.constFind(value);
+    if (it != m_rows.constEnd() && m_rs->SetBookmark(*it)) return true;
+    m_rs->SetAbsolutePosition(RowSet::adPosEOF);
+    return false;
+}
+
 QString FieldText(const RowSet* rowSet, const QString& fieldName) {
     return NullToStr(rowSet->Field(fieldName));
 }

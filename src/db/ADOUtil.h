@@ -3,6 +3,7 @@
 #include "db/Connection.h"
 #include "db/RowSet.h"
 
+#include <QHash>
 #include <QVariant>
 #include <memory>
 
@@ -23,6 +24,20 @@ int GetRecordCount(RowSet* rowSet);
 // From the first row, the first whose field's text equals value becomes current; false (past
 // the end) when none does.
 bool LocateRecord(RowSet* rowSet, const QString& fieldName, const QString& value);
+// LocateRecord for many values in one operation: the field's texts are read once into an
+// index (the first row of each text), so each lookup costs no scan. Rows added, or key
+// fields changed, after the first lookup are not in it.
+class RowFinder {
+public:
+    RowFinder(RowSet* rowSet, const QString& fieldName) : m_rs(rowSet), m_field(fieldName) {}
+    bool Locate(const QString& value);
+
+private:
+    RowSet* m_rs;
+    QString m_field;
+    QHash<QString, qint64> m_rows; // text -> bookmark
+    bool m_built = false;
+};
 // A value as text: null is empty, yes/no is "True"/"False", a date YYYY-MM-DD.
 QString NullToStr(const QVariant& value);
 // The current row's field as NullToStr gives it.

@@ -225,6 +225,9 @@ bool Connection::Open(const ConnectionString& cs) {
             return 0;
         },
         h);
+    // Values read before a rollback may be gone: row sets that cache rows watch this count.
+    sqlite3_rollback_hook(
+        db, [](void* handle) { ++static_cast<DbHandle*>(handle)->rollbacks; }, h);
     sqlite3_progress_handler(
         db, 10000,
         [](void* handle) {

@@ -35,6 +35,7 @@ struct DbHandle {
     QString path;
     QElapsedTimer statementClock; // since the current statement started running
     bool timedOut = false;        // a statement was stopped at the deadline
+    quint64 rollbacks = 0;        // transactions rolled back, for readers caching rows
     ~DbHandle();
     void Close();
     bool IsOpen() const { return db != nullptr; }

@@ -3,6 +3,7 @@
 #include "db/Connection.h"
 
 #include <QDate>
+#include <QHash>
 #include <algorithm>
 #include <sqlite3.h>
 
@@ -71,6 +72,9 @@ struct Stmt {
     sqlite3_stmt* st = nullptr;
     ~Stmt() { sqlite3_finalize(st); }
 };
+
+constexpr int kFirstBatch = 8; // a search that stops early reads little
+constexpr int kMaxBatch = 512;
 } // namespace
 
 struct RowSet::Shared {
@@ -81,7 +85,14 @@ struct RowSet::Shared {
     QVector<QVector<QVariant>> rows; // query snapshot values
     int version = 0;
     sqlite3_stmt* readRow = nullptr;
-    ~Shared() { sqlite3_finalize(readRow); }
+    sqlite3_stmt* readRange = nullptr;      // rowid, then every column, of a rowid range
+    QHash<QByteArray, sqlite3_stmt*> writes; // prepared once per statement text
+    ~Shared() {
+        sqlite3_finalize(readRow);
+        sqlite3_finalize(readRange);
+        for (sqlite3_stmt* st : std::as_const(writes))
+            sqlite3_finalize(st);
+    }
 };
 
 RowSet::~RowSet() = default;
@@ -123,6 +134,12 @@ std::unique_ptr<RowSet> RowSet::OpenTable(const Connection& conn, const QString&
     const QByteArray readSql =
         (QStringLiteral("SELECT * FROM ") + quoted + QStringLiteral(" WHERE rowid=?1")).toUtf8();
     if (sqlite3_prepare_v2(db, readSql.constData(), -1, &shared->readRow, nullptr) != SQLITE_OK)
+        return setError(QString::fromUtf8(sqlite3_errmsg(db)));
+    const QByteArray rangeSql = (QStringLiteral("SELECT rowid, * FROM ") + quoted +
+                                 QStringLiteral(" WHERE rowid BETWEEN ?1 AND ?2 ORDER BY rowid"))
+                                    .toUtf8();
+    if (sqlite3_prepare_v2(db, rangeSql.constData(), -1, &shared->readRange, nullptr) !=
+        SQLITE_OK)
         return setError(QString::fromUtf8(sqlite3_errmsg(db)));
 
     std::unique_ptr<RowSet> rs(new RowSet);
@@ -243,12 +260,14 @@ void RowSet::SetPos(int pos) const {
 void RowSet::MoveFirst() {
     if (!IsOpen() || !FlushBeforeMove()) return;
     Sync();
+    DropBatch();
     SetPos(0);
 }
 
 void RowSet::MoveLast() {
     if (!IsOpen() || !FlushBeforeMove()) return;
     Sync();
+    DropBatch();
     SetPos(std::max(0, int(m_shared->keys.size()) - 1));
 }
 
@@ -264,6 +283,7 @@ void RowSet::MoveNext() {
 void RowSet::MovePrevious() {
     if (!IsOpen() || !FlushBeforeMove()) return;
     Sync();
+    DropBatch();
     SetPos(std::max(m_pos - 1, -1));
 }
 
@@ -280,6 +300,7 @@ bool RowSet::SetAbsolutePosition(int position) {
     if (!IsOpen() || !FlushBeforeMove()) return false;
     Sync();
     const int n = int(m_shared->keys.size());
+    DropBatch();
     if (position == adPosBOF)
         SetPos(-1);
     else if (position == adPosEOF)
@@ -288,6 +309,22 @@ bool RowSet::SetAbsolutePosition(int position) {
         SetPos(position - 1);
     else
         return false;
+    return true;
+}
+
+qint64 RowSet::Bookmark() const {
+    if (!OnRow()) return -1;
+    return m_shared->keys[m_pos];
+}
+
+bool RowSet::SetBookmark(qint64 bookmark) {
+    if (!IsOpen() || !FlushBeforeMove()) return false;
+    Sync();
+    const auto& keys = m_shared->keys;
+    const auto it = std::lower_bound(keys.begin(), keys.end(), bookmark);
+    if (it == keys.end() || *it != bookmark) return false;
+    DropBatch();
+    SetPos(int(it - keys.begin()));
     return true;
 }
 
@@ -324,8 +361,8 @@ bool RowSet::HasField(const QString& name) const {
     return ColumnIndex(name) >= 0;
 }
 
-// The current row is read once per move and served from that read until a write through
-// the connection (this row set, a clone, any statement) may have changed it.
+// The current row comes from the batch read ahead, read again from this row on when the
+// batch does not hold it or anything may have changed since.
 bool RowSet::LoadCurrent() const {
     if (!OnRow()) return false;
     if (m_shared->table.isEmpty()) {
@@ -333,24 +370,99 @@ bool RowSet::LoadCurrent() const {
         return true;
     }
     const qint64 key = m_shared->keys[m_pos];
-    const qint64 changes = sqlite3_total_changes64(m_db->db);
-    if (m_cacheValid && m_cacheKey == key && m_cacheChanges == changes) return true;
+    const bool fresh = BatchFresh();
+    if (m_cacheValid && m_cacheKey == key && fresh) return true;
     m_cacheValid = false;
-    sqlite3_stmt* st = m_shared->readRow;
-    sqlite3_reset(st);
-    sqlite3_bind_int64(st, 1, key);
-    if (sqlite3_step(st) != SQLITE_ROW) {
-        sqlite3_reset(st);
-        return false; // deleted behind our back, or unreadable
+    auto at = std::lower_bound(m_batchKeys.cbegin(), m_batchKeys.cend(), key);
+    if (!fresh || at == m_batchKeys.cend() || *at != key) {
+        if (!ReadBatch()) return false;
+        at = std::lower_bound(m_batchKeys.cbegin(), m_batchKeys.cend(), key);
+        if (at == m_batchKeys.cend() || *at != key) return false; // deleted behind our back
     }
-    m_cache.resize(m_shared->columns.size());
-    for (int c = 0; c < m_shared->columns.size(); ++c)
-        m_cache[c] = ReadColumn(st, c, m_shared->kinds[c]);
-    sqlite3_reset(st);
+    m_cache = m_batchRows[int(at - m_batchKeys.cbegin())];
     m_cacheValid = true;
     m_cacheKey = key;
-    m_cacheChanges = changes;
     return true;
+}
+
+bool RowSet::BatchFresh() const {
+    return m_batchChanges == sqlite3_total_changes64(m_db->db) &&
+           m_batchRollbacks == m_db->rollbacks;
+}
+
+void RowSet::DropBatch() const {
+    m_batchKeys.clear();
+    m_batchRows.clear();
+    m_batchChanges = -1;
+    m_batchSize = kFirstBatch;
+}
+
+bool RowSet::ReadBatch() const {
+    const auto& keys = m_shared->keys;
+    const int n = std::min(std::max(m_batchSize, kFirstBatch), int(keys.size()) - m_pos);
+    m_batchKeys.clear();
+    m_batchRows.clear();
+    m_batchChanges = sqlite3_total_changes64(m_db->db);
+    m_batchRollbacks = m_db->rollbacks;
+    m_batchSize = std::min(std::max(m_batchSize, kFirstBatch) * 2, kMaxBatch);
+    if (n <= 0) return false;
+    sqlite3_stmt* st = m_shared->readRange;
+    sqlite3_reset(st);
+    sqlite3_bind_int64(st, 1, keys[m_pos]);
+    sqlite3_bind_int64(st, 2, keys[m_pos + n - 1]);
+    const int columns = int(m_shared->columns.size());
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        QVector<QVariant> row(columns);
+        for (int c = 0; c < columns; ++c)
+            row[c] = ReadColumn(st, c + 1, m_shared->kinds[c]);
+        m_batchKeys << sqlite3_column_int64(st, 0);
+        m_batchRows << std::move(row);
+    }
+    sqlite3_reset(st);
+    if (rc != SQLITE_DONE) {
+        DropBatch();
+        return false;
+    }
+    return true;
+}
+
+// A write of our own changed only the row it names (or none kept): the batch stays, with that
+// row read again.
+void RowSet::Restamp(bool wasFresh, qint64 rewritten) const {
+    m_cacheValid = false;
+    if (!wasFresh) return;
+    const auto at = std::lower_bound(m_batchKeys.begin(), m_batchKeys.end(), rewritten);
+    if (rewritten >= 0 && at != m_batchKeys.end() && *at == rewritten) {
+        sqlite3_stmt* st = m_shared->readRow;
+        sqlite3_reset(st);
+        sqlite3_bind_int64(st, 1, rewritten);
+        if (sqlite3_step(st) != SQLITE_ROW) {
+            sqlite3_reset(st);
+            DropBatch();
+            return;
+        }
+        QVector<QVariant>& row = m_batchRows[int(at - m_batchKeys.begin())];
+        for (int c = 0; c < m_shared->columns.size(); ++c)
+            row[c] = ReadColumn(st, c, m_shared->kinds[c]);
+        sqlite3_reset(st);
+    }
+    m_batchChanges = sqlite3_total_changes64(m_db->db);
+    m_batchRollbacks = m_db->rollbacks;
+}
+
+sqlite3_stmt* RowSet::Prepared(const QByteArray& sql) {
+    sqlite3_stmt*& st = m_shared->writes[sql];
+    if (!st && sqlite3_prepare_v2(m_db->db, sql.constData(), int(sql.size()), &st, nullptr) !=
+                   SQLITE_OK) {
+        sqlite3_finalize(st);
+        st = nullptr;
+        m_shared->writes.remove(sql);
+        return nullptr;
+    }
+    sqlite3_reset(st);
+    sqlite3_clear_bindings(st);
+    return st;
 }
 
 QVariant RowSet::Field(const QString& name) const {
@@ -456,18 +568,18 @@ bool RowSet::Update() {
                   .arg(cols.size() + 1);
         values << m_shared->keys[m_pos];
     }
-    Stmt st;
-    const QByteArray text = sql.toUtf8();
-    int rc = sqlite3_prepare_v2(db, text.constData(), int(text.size()), &st.st, nullptr);
-    if (rc == SQLITE_OK) {
+    const bool fresh = BatchFresh();
+    sqlite3_stmt* st = Prepared(sql.toUtf8());
+    int rc = st ? SQLITE_OK : sqlite3_errcode(db);
+    if (st) {
         for (int i = 0; i < values.size(); ++i)
-            BindValue(st.st, i + 1, values[i]);
-        rc = sqlite3_step(st.st);
+            BindValue(st, i + 1, values[i]);
+        rc = sqlite3_step(st);
     }
-    if (rc != SQLITE_DONE) {
-        m_error = StatementError(*m_db, rc);
-        return false; // the edit stays pending: the caller may correct it or cancel
-    }
+    if (rc != SQLITE_DONE) m_error = StatementError(*m_db, rc);
+    if (st) sqlite3_reset(st);
+    if (rc != SQLITE_DONE) return false; // the edit stays pending: the caller may correct it
+    Restamp(fresh, m_mode == Mode::Edit ? m_shared->keys[m_pos] : -1);
     if (m_mode == Mode::Add) {
         const qint64 rowid = sqlite3_last_insert_rowid(db);
         auto& keys = m_shared->keys;
@@ -494,19 +606,20 @@ bool RowSet::Delete() {
         return false;
     }
     m_mode = Mode::None;
-    Stmt st;
+    const bool fresh = BatchFresh();
     const QByteArray sql = (QStringLiteral("DELETE FROM ") + QuoteIdentifier(m_shared->table) +
                             QStringLiteral(" WHERE rowid=?1"))
                                .toUtf8();
-    int rc = sqlite3_prepare_v2(m_db->db, sql.constData(), -1, &st.st, nullptr);
-    if (rc == SQLITE_OK) {
-        sqlite3_bind_int64(st.st, 1, m_shared->keys[m_pos]);
-        rc = sqlite3_step(st.st);
+    sqlite3_stmt* st = Prepared(sql);
+    int rc = st ? SQLITE_OK : sqlite3_errcode(m_db->db);
+    if (st) {
+        sqlite3_bind_int64(st, 1, m_shared->keys[m_pos]);
+        rc = sqlite3_step(st);
     }
-    if (rc != SQLITE_DONE) {
-        m_error = StatementError(*m_db, rc);
-        return false;
-    }
+    if (rc != SQLITE_DONE) m_error = StatementError(*m_db, rc);
+    if (st) sqlite3_reset(st);
+    if (rc != SQLITE_DONE) return false;
+    Restamp(fresh);
     m_shared->keys.removeAt(m_pos);
     ++m_shared->version;
     m_seenVersion = m_shared->version;

@@ -1,6 +1,9 @@
 #pragma once
 // The classic updatable row set: a keyset cursor over a whole table (rows others add are not
 // seen, changed values are) or a read-only snapshot of a query, with a current row.
+// A table's rows are read ahead in batches while moving forward; a batch is read again after
+// any write through the connection (this row set's own writes excepted, which it follows) or
+// a rollback, and every move other than MoveNext reads afresh.
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -9,6 +12,7 @@
 
 class Connection;
 struct DbHandle;
+struct sqlite3_stmt;
 
 class RowSet {
 public:
@@ -41,6 +45,9 @@ public:
     bool SupportsApproxPosition() const { return m_approx; }
     void SetSupportsApproxPosition(bool on) { m_approx = on; }
     int RecordCount() const;
+    // The current row's identity, and the move back to it (false when it is gone).
+    qint64 Bookmark() const;
+    bool SetBookmark(qint64 bookmark);
     bool IsClientCursor() const { return m_clientCursor; }
     bool IsUpdatable() const;
     std::unique_ptr<RowSet> Clone() const;
@@ -67,6 +74,11 @@ private:
     bool FlushBeforeMove();
     bool OnRow() const; // a readable current row exists
     bool LoadCurrent() const;
+    bool BatchFresh() const; // no write or rollback on the connection since the batch's read
+    bool ReadBatch() const;  // from the current row on
+    void DropBatch() const;
+    void Restamp(bool wasFresh, qint64 rewritten = -1) const; // after a write of our own
+    sqlite3_stmt* Prepared(const QByteArray& sql);
     void SetPos(int pos) const;
     int ColumnIndex(const QString& name) const;
 
@@ -85,7 +97,11 @@ private:
     QVector<bool> m_pendingSet;
     mutable QVector<QVariant> m_cache; // the current row as last read
     mutable bool m_cacheValid = false;
-    mutable qint64 m_cacheKey = 0;     // its rowid
-    mutable qint64 m_cacheChanges = 0; // the connection's change count at that read
+    mutable qint64 m_cacheKey = 0;           // its rowid
+    mutable QVector<qint64> m_batchKeys;     // rowids read ahead, ascending
+    mutable QVector<QVector<QVariant>> m_batchRows;
+    mutable qint64 m_batchChanges = -1;      // the connection's change count at that read
+    mutable quint64 m_batchRollbacks = 0;    // and its rollback count
+    mutable int m_batchSize = 0;             // rows of the next batch; grows moving forward
     QString m_error;
 };

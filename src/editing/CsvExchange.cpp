@@ -15,7 +15,9 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSaveFile>
+#include <QSet>
 #include <functional>
 #include <optional>
 #include <utility>
@@ -120,6 +122,26 @@ QString Find(const QStringList& names, const QString& name) {
     return {};
 }
 
+// Names in their order with an index by case key: Find as above, without a scan.
+class NameList {
+public:
+    void Append(const QString& name) {
+        m_names << name;
+        const QString key = VBUtil::CaseKey(name);
+        if (!m_first.contains(key)) m_first.insert(key, name);
+    }
+    void Append(const QStringList& names) {
+        for (const QString& n : names)
+            Append(n);
+    }
+    QString Find(const QString& name) const { return m_first.value(VBUtil::CaseKey(name)); }
+    const QStringList& Names() const { return m_names; }
+
+private:
+    QStringList m_names;
+    QHash<QString, QString> m_first; // case key -> the first spelling
+};
+
 QStringList StoredGroups(const OpenProject& p) {
     QStringList groups;
     if (!p.UserGroups || !p.UserGroups->IsOpen()) return groups;
@@ -173,9 +195,15 @@ public:
         : m_probe(ctx), m_ml(m_probe.ctx().ml), m_table(table), m_columns(columns),
           m_createGroups(createGroups) {
         const OpenProject& p = m_probe.ctx().project;
-        m_groups = StoredGroups(p);
+        m_groups.Append(StoredGroups(p));
         m_contacts = StoredContacts(p);
+        for (int i = 0; i < m_contacts.size(); ++i) {
+            const QString key = VBUtil::CaseKey(m_contacts[i].name);
+            if (!m_contactAt.contains(key)) m_contactAt.insert(key, i);
+        }
         m_zones = StoredZones(p);
+        for (int i = 0; i < m_zones.size(); ++i)
+            if (!m_zoneAt.contains(m_zones[i].no)) m_zoneAt.insert(m_zones[i].no, i);
         m_users = KORVAUtil::CountUsers(p);
         m_targets = KORVAUtil::CountNotifyTargets(m_probe.ctx());
         m_header = Header(m_ml, table);
@@ -202,7 +230,7 @@ public:
         return v;
     }
     void SetFieldCount(int n) { m_fieldCount = n; }
-    QStringList NewGroups() const { return m_newGroups; }
+    QStringList NewGroups() const { return m_newGroups.Names(); }
 
 private:
     bool Has(int column) const { return m_columns.value(column, -1) >= 0; }
@@ -229,8 +257,8 @@ private:
     // rules and, when it passes, created. Empty with the reason set when refused.
     QString Group(const QString& name, QStringList& rowNew, QString& reason) {
         const MLText T{m_ml, QStringLiteral("CsvExchange")};
-        QString known = Find(m_groups, name);
-        if (known.isEmpty()) known = Find(m_newGroups, name);
+        QString known = m_groups.Find(name);
+        if (known.isEmpty()) known = m_newGroups.Find(name);
         if (known.isEmpty()) known = Find(rowNew, name);
         if (!known.isEmpty()) return known;
         if (!m_createGroups) {
@@ -258,15 +286,13 @@ private:
     void ContactRow(const QStringList& record, RowVerdict& v) {
         const MLText T{m_ml, QStringLiteral("CsvExchange")};
         const QString name = v.key;
-        int at = -1;
-        for (int i = 0; i < m_contacts.size() && at < 0; ++i)
-            if (m_contacts[i].name.compare(name, Qt::CaseInsensitive) == 0) at = i;
-        if (!Find(m_seen, name).isEmpty()) {
+        const int at = m_contactAt.value(VBUtil::CaseKey(name), -1);
+        if (!m_seen.Find(name).isEmpty()) {
             v.details = T(QStringLiteral("檔案中已有連絡人["), 1, 20) + name +
                         T(QStringLiteral("]的資料列。"), 2, 20);
             return;
         }
-        m_seen << name;
+        m_seen.Append(name);
         const bool isNew = at < 0;
         const StoredContact stored = isNew ? StoredContact{} : m_contacts[at];
         if (isNew) {
@@ -329,16 +355,14 @@ private:
         v.row = stored.name;
         m_users = users;
         m_targets = targets;
-        m_newGroups << rowNew;
+        m_newGroups.Append(rowNew);
     }
 
     void ZoneRow(const QStringList& record, RowVerdict& v) {
         const MLText T{m_ml, QStringLiteral("CsvExchange")};
         bool ok = false;
         const int no = v.key.toInt(&ok);
-        int at = -1;
-        for (int i = 0; ok && i < m_zones.size() && at < 0; ++i)
-            if (m_zones[i].no == QString::number(no)) at = i;
+        const int at = ok ? m_zoneAt.value(QString::number(no), -1) : -1;
         if (at < 0) {
             v.details = T(QStringLiteral("專案沒有警報點["), 1, 22) + v.key +
                         T(QStringLiteral("]。"), 2, 22);
@@ -386,8 +410,8 @@ private:
             const QString t = Cell(record, zTarget).trimmed();
             if (t.isEmpty())
                 target.clear();
-            else if (!Find(m_groups, t).isEmpty())
-                target = Find(m_groups, t);
+            else if (!m_groups.Find(t).isEmpty())
+                target = m_groups.Find(t);
             else if (t.compare(QStringLiteral("ALL"), Qt::CaseInsensitive) == 0 ||
                      IsOneOf(t, m_all))
                 target = QStringLiteral("ALL");
@@ -402,7 +426,7 @@ private:
         Change(v, zDisabled, QStringLiteral("IsDisable"), disabled, stored.disabled, false);
         v.verdict = v.fields.isEmpty() ? Verdict::Unchanged : Verdict::Changes;
         v.row = stored.no;
-        m_newGroups << rowNew;
+        m_newGroups.Append(rowNew);
     }
 
     RuleProbe m_probe;
@@ -412,9 +436,12 @@ private:
     bool m_createGroups;
     int m_fieldCount = 0;
     QStringList m_header, m_yes, m_no, m_all;
-    QStringList m_groups, m_newGroups, m_seen, m_seenZones;
+    NameList m_groups, m_newGroups, m_seen;
+    QSet<QString> m_seenZones;
     QVector<StoredContact> m_contacts;
     QVector<StoredZone> m_zones;
+    QHash<QString, int> m_contactAt; // case key of a stored name -> its first contact
+    QHash<QString, int> m_zoneAt;    // zone number -> its first zone
     int m_users = 0;
     int m_targets = 0;
 };
@@ -594,11 +621,12 @@ bool Apply(EditContext& ctx, const ImportPlan& plan) {
                 return false;
         RowSet* rs = contacts ? p.Users.get() : p.Zones.get();
         const QString keyField = contacts ? QStringLiteral("UserName") : QStringLiteral("ZoneNo");
+        ADOUtil::RowFinder stored(rs, keyField);
         for (const RowVerdict& r : plan.rows) {
             if (r.verdict == Verdict::New) {
                 if (!AddNew(rs, why)) return false;
             } else if (r.verdict == Verdict::Changes) {
-                if (!ADOUtil::LocateRecord(rs, keyField, r.row)) {
+                if (!stored.Locate(r.row)) {
                     why = keyField + QStringLiteral(" ") + r.row;
                     return false;
                 }

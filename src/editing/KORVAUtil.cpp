@@ -297,8 +297,13 @@ bool RenameUserGroup(EditContext& ctx, const QString& oldName, const QString& ne
             RowSet* users = p.Users.get();
             for (users->MoveFirst(); !users->Eof(); users->MoveNext()) {
                 QStringList list = SplitGroupList(FieldText(users, kGroupName));
+                bool member = false;
                 for (QString& element : list)
-                    if (element == oldName) element = newName;
+                    if (element == oldName) {
+                        element = newName;
+                        member = true;
+                    }
+                if (!member) continue; // a row that does not change is not written
                 if (!EditTransaction::SetField(users, kGroupName, JoinGroupList(list), why) ||
                     !EditTransaction::SaveRow(users, why))
                     return false;

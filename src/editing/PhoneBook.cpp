@@ -6,6 +6,7 @@
 #include "store/OpenProject.h"
 #include "store/ProjectSchema.h"
 
+#include <QHash>
 #include <QStringEncoder>
 
 namespace PhoneBook {
@@ -17,13 +18,22 @@ bool Flag(const RowSet* rs, const QString& field) {
     return v.isValid() && !v.isNull() && v.toBool();
 }
 
-// The 1-based position of the first group whose name equals name, compared upper-cased.
-int GroupNumber(const QStringList& groups, const QString& name) {
-    const QString upper = name.toUpper();
-    for (int i = 0; i < groups.size(); ++i)
-        if (groups[i].toUpper() == upper) return i + 1;
-    return 0;
-}
+// The 1-based position of the first group whose name equals a name, compared upper-cased;
+// each group is upper-cased once.
+class GroupNumbers {
+public:
+    explicit GroupNumbers(const QStringList& groups) {
+        m_numbers.reserve(groups.size());
+        for (int i = 0; i < groups.size(); ++i) {
+            const QString upper = groups[i].toUpper();
+            if (!m_numbers.contains(upper)) m_numbers.insert(upper, i + 1);
+        }
+    }
+    int Of(const QString& name) const { return m_numbers.value(name.toUpper(), 0); }
+
+private:
+    QHash<QString, int> m_numbers;
+};
 } // namespace
 
 QByteArray AnsiBytes(const QString& text) {
@@ -103,6 +113,7 @@ ProjectImage BuildImages(const OpenProject& project, bool previousIsUnicode) {
             if (!name.isEmpty()) image.groups << name;
         }
     }
+    const GroupNumbers groupNumbers(image.groups);
     if (project.Users && project.Users->IsOpen()) {
         auto rs = project.Users->Clone();
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
@@ -114,7 +125,7 @@ ProjectImage BuildImages(const OpenProject& project, bool previousIsUnicode) {
                 const QString group = element.trimmed();
                 if (group.isEmpty()) continue;
                 image.phoneBook.append(
-                    {phone, disabled, GroupNumber(image.groups, group), int(phone.size())});
+                    {phone, disabled, groupNumbers.Of(group), int(phone.size())});
             }
         }
     }
@@ -127,7 +138,7 @@ ProjectImage BuildImages(const OpenProject& project, bool previousIsUnicode) {
             const QString target = FieldText(rs.get(), ProjectSchema::kGroupName);
             int groupNo = 0;
             if (target.toUpper() != QLatin1String("ALL")) {
-                groupNo = GroupNumber(image.groups, target);
+                groupNo = groupNumbers.Of(target);
                 if (groupNo == 0) groupNo = kNoTargetGroup;
             }
             const QString alarm = FieldText(rs.get(), ProjectSchema::kAlarmSMS);

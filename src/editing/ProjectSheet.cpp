@@ -7,6 +7,8 @@
 #include "ml/MLUtil.h"
 #include "store/StoreContext.h"
 
+#include <QHash>
+
 namespace ProjectSheet {
 namespace {
 
@@ -88,6 +90,12 @@ ProjectSheetData Collect(const StoreContext& ctx) {
             s.groups.append({int(s.groups.size()) + 1, name, FieldText(rs.get(), "GroupDsc"), {}});
         }
     }
+    // Each group's name upper-cased once; of names alike, the first group.
+    QHash<QString, int> groupAt;
+    for (int i = 0; i < s.groups.size(); ++i) {
+        const QString upper = s.groups[i].name.toUpper();
+        if (!groupAt.contains(upper)) groupAt.insert(upper, i);
+    }
     if (p.Users && p.Users->IsOpen()) {
         auto rs = p.Users->Clone();
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
@@ -98,12 +106,10 @@ ProjectSheetData Collect(const StoreContext& ctx) {
             for (const QString& element :
                  KORVAUtil::SplitGroupList(FieldText(rs.get(), "GroupName"))) {
                 const QString group = element.trimmed().toUpper();
-                for (SheetGroup& g : s.groups)
-                    if (!group.isEmpty() && g.name.toUpper() == group) {
-                        g.members.append(c);
-                        member = true;
-                        break;
-                    }
+                const auto at = groupAt.constFind(group);
+                if (group.isEmpty() || at == groupAt.constEnd()) continue;
+                s.groups[*at].members.append(c);
+                member = true;
             }
             if (!member) s.ungrouped.append(c);
         }

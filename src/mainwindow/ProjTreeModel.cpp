@@ -4,11 +4,21 @@ ProjTreeModel::ProjTreeModel(QObject* parent) : QAbstractItemModel(parent) {}
 ProjTreeModel::~ProjTreeModel() = default;
 
 int ProjTreeModel::Node::Row() const {
-    if (!parent) return 0;
-    const auto& siblings = parent->children;
-    for (size_t i = 0; i < siblings.size(); ++i)
-        if (siblings[i].get() == this) return int(i);
-    return 0;
+    return parent ? row : 0;
+}
+
+// The rows from the top down to a node: tree order is the order of these paths.
+QVector<int> ProjTreeModel::Path(const Node* node) {
+    QVector<int> path;
+    for (; node && node->parent; node = node->parent)
+        path.prepend(node->row);
+    return path;
+}
+
+void ProjTreeModel::Unindex(Node* node) {
+    m_byTag.remove(node->tag, node);
+    for (const auto& child : node->children)
+        Unindex(child.get());
 }
 
 ProjTreeModel::Node* ProjTreeModel::NodeOf(const QModelIndex& index) const {
@@ -24,6 +34,7 @@ QModelIndex ProjTreeModel::IndexOf(const Node* node) const {
 void ProjTreeModel::Clear() {
     beginResetModel();
     m_root.children.clear();
+    m_byTag.clear();
     endResetModel();
 }
 
@@ -41,10 +52,12 @@ QModelIndex ProjTreeModel::AddNode(const QModelIndex& parentIndex, const QString
     node->tag = tag;
     node->grey = grey;
     node->parent = parent;
+    node->row = row;
     Node* raw = node.get();
     parent->children.push_back(std::move(node));
+    m_byTag.insert(tag, raw);
     endInsertRows();
-    return IndexOf(raw);
+    return createIndex(row, 0, raw);
 }
 
 bool ProjTreeModel::RemoveNode(const QModelIndex& index) {
@@ -52,7 +65,11 @@ bool ProjTreeModel::RemoveNode(const QModelIndex& index) {
     if (!node) return false;
     const int row = node->Row();
     beginRemoveRows(index.parent(), row, row);
-    node->parent->children.erase(node->parent->children.begin() + row);
+    Unindex(node);
+    auto& siblings = node->parent->children;
+    siblings.erase(siblings.begin() + row);
+    for (size_t i = size_t(row); i < siblings.size(); ++i)
+        siblings[i]->row = int(i);
     endRemoveRows();
     return true;
 }
@@ -66,7 +83,9 @@ void ProjTreeModel::SetCaption(const QModelIndex& index, const QString& caption)
 
 void ProjTreeModel::SetTag(const QModelIndex& index, const QString& tag) {
     if (Node* n = NodeOf(index)) {
+        m_byTag.remove(n->tag, n);
         n->tag = tag;
+        m_byTag.insert(tag, n);
         Q_EMIT dataChanged(index, index, {TagRole});
     }
 }
@@ -95,17 +114,23 @@ QString ProjTreeModel::Tag(const QModelIndex& index) const {
     return n ? n->tag : QString();
 }
 
-QModelIndex ProjTreeModel::Find(const Node* under, const QString& tag) const {
-    for (const auto& child : under->children) {
-        if (child->tag == tag) return IndexOf(child.get());
-        const QModelIndex found = Find(child.get(), tag);
-        if (found.isValid()) return found;
-    }
-    return {};
-}
-
 QModelIndex ProjTreeModel::FindByTag(const QString& tag) const {
-    return Find(&m_root, tag);
+    const Node* first = nullptr;
+    QVector<int> firstPath;
+    for (auto it = m_byTag.constFind(tag); it != m_byTag.cend() && it.key() == tag; ++it) {
+        if (!first) {
+            first = *it;
+            continue;
+        }
+        // The same tag twice: the first in tree order.
+        if (firstPath.isEmpty()) firstPath = Path(first);
+        const QVector<int> path = Path(*it);
+        if (path < firstPath) {
+            first = *it;
+            firstPath = path;
+        }
+    }
+    return IndexOf(first);
 }
 
 int ProjTreeModel::NodeCount() const {

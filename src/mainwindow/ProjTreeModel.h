@@ -3,6 +3,8 @@
 // A plain item model; the main window's tree view shows it and maps the image key to an icon
 // of its icon strip and the grey flag to the grey-text colour.
 #include <QAbstractItemModel>
+#include <QMultiHash>
+#include <QVector>
 #include <QString>
 #include <memory>
 #include <vector>
@@ -54,12 +56,15 @@ private:
         bool grey = false;
         bool expanded = false;
         Node* parent = nullptr;
+        int row = 0; // among its parent's children
         std::vector<std::unique_ptr<Node>> children;
         int Row() const;
     };
     Node* NodeOf(const QModelIndex& index) const;
     QModelIndex IndexOf(const Node* node) const;
-    QModelIndex Find(const Node* under, const QString& tag) const;
+    static QVector<int> Path(const Node* node);
+    void Unindex(Node* node); // with its subtree
 
-    Node m_root; // invisible; its children are the top-level nodes
+    Node m_root;                       // invisible; its children are the top-level nodes
+    QMultiHash<QString, Node*> m_byTag; // every node by its tag
 };

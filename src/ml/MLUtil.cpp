@@ -7,6 +7,7 @@
 #include "db/FileUtil.h"
 
 #include <QDir>
+#include <QHash>
 
 namespace MLUtil {
 
@@ -109,26 +110,51 @@ void LoadTextTable(MLState& ml) {
     LoadTextTable(ml, ml.conn.get());
 }
 
+namespace {
+// One query for a whole table: its rows grouped by the exact text of the name column, and
+// the names in the query's order. A name is looked up trimmed, as its own query once did.
+struct Grouped {
+    QStringList names;                          // distinct, in order
+    QHash<QString, QVector<int>> rowsOf;        // exact name -> row positions, in order
+    std::unique_ptr<RowSet> rows;
+};
+
+Grouped ReadGrouped(Connection* conn, const QString& sql, const QString& nameField) {
+    Grouped g;
+    g.rows = ADOUtil::OpenRecordset(conn, sql);
+    if (!g.rows) return g;
+    int at = 0;
+    for (g.rows->MoveFirst(); !g.rows->Eof(); g.rows->MoveNext(), ++at) {
+        const QString name = ADOUtil::NullToStr(g.rows->Field(nameField));
+        auto it = g.rowsOf.find(name);
+        if (it == g.rowsOf.end()) {
+            g.names << name;
+            it = g.rowsOf.insert(name, {});
+        }
+        it->append(at);
+    }
+    return g;
+}
+} // namespace
+
 void LoadTextTable(MLState& ml, Connection* conn) {
     ml.modules.clear();
     if (ml.OriginalLangName == ml.AppliedLang || !conn) return;
-    auto names = ADOUtil::OpenRecordset(
-        conn, QStringLiteral("SELECT DISTINCT [ModuleName] FROM [Text] WHERE NOT "
-                             "[IsDisable] ORDER BY [ModuleName];"));
-    if (!names) return;
-    for (names->MoveFirst(); !names->Eof(); names->MoveNext()) {
-        const QString name =
-            ADOUtil::NullToStr(names->Field(QStringLiteral("ModuleName"))).trimmed();
+    const QString moduleName = QStringLiteral("ModuleName");
+    Grouped g = ReadGrouped(conn,
+                            QStringLiteral("SELECT * FROM [Text] WHERE NOT [IsDisable] "
+                                           "ORDER BY [ModuleName], ID, Seq;"),
+                            moduleName);
+    RowSet* rows = g.rows.get();
+    for (const QString& exact : std::as_const(g.names)) {
+        const QString name = exact.trimmed();
         if (name.isEmpty()) continue;
-        auto rows = ADOUtil::OpenRecordset(
-            conn,
-            QStringLiteral(
-                "SELECT * FROM [Text] WHERE [ModuleName]=? And NOT [IsDisable] ORDER BY ID, Seq ;"),
-            false, {name});
-        if (!rows || (rows->Eof() && rows->Bof())) continue;
+        const auto positions = g.rowsOf.constFind(name);
+        if (positions == g.rowsOf.constEnd()) continue;
         MLModule module;
         module.name = name;
-        for (; !rows->Eof(); rows->MoveNext()) {
+        for (const int at : *positions) {
+            rows->SetAbsolutePosition(at + 1);
             if (rows->Field(QStringLiteral("IsDisable")).toBool()) continue;
             const QString original = ADOUtil::NullToStr(rows->Field(ml.OriginalLangName));
             const QString applied = ADOUtil::NullToStr(rows->Field(ml.AppliedLang));
@@ -143,21 +169,19 @@ void LoadTextTable(MLState& ml, Connection* conn) {
 void LoadFormTable(MLState& ml) {
     ml.forms.clear();
     if (!ml.conn) return;
-    auto names = ADOUtil::OpenRecordset(
-        ml.conn.get(),
-        QStringLiteral("SELECT DISTINCT [FormName] FROM [Form]  ORDER BY [FormName];"));
-    if (!names) return;
-    for (names->MoveFirst(); !names->Eof(); names->MoveNext()) {
-        const QString name = ADOUtil::NullToStr(names->Field(QStringLiteral("FormName"))).trimmed();
+    Grouped g = ReadGrouped(
+        ml.conn.get(), QStringLiteral("SELECT * FROM [Form] ORDER BY [FormName], rowid;"),
+        QStringLiteral("FormName"));
+    RowSet* rows = g.rows.get();
+    for (const QString& exact : std::as_const(g.names)) {
+        const QString name = exact.trimmed();
         if (name.isEmpty()) continue;
-        auto rows = ADOUtil::OpenRecordset(
-            ml.conn.get(),
-            QStringLiteral("SELECT * FROM [Form] WHERE [FormName]=? ORDER BY rowid;"), false,
-            {name});
-        if (!rows || (rows->Eof() && rows->Bof())) continue;
+        const auto positions = g.rowsOf.constFind(name);
+        if (positions == g.rowsOf.constEnd()) continue;
         MLForm form;
         form.name = name;
-        for (; !rows->Eof(); rows->MoveNext()) {
+        for (const int at : *positions) {
+            rows->SetAbsolutePosition(at + 1);
             const QString original = ADOUtil::NullToStr(rows->Field(ml.OriginalLangName));
             QString applied = ADOUtil::NullToStr(rows->Field(ml.AppliedLang));
             if (applied.isEmpty()) applied = ADOUtil::NullToStr(rows->Field(ml.AlternateLangName));

@@ -403,6 +403,79 @@ private Q_SLOTS:
         QCOMPARE(NullToStr(clone->Field(QStringLiteral("PhoneNumber"))), QStringLiteral("9"));
     }
 
+    // Rows are read ahead in batches: a write through another row set on the connection, or a
+    // rollback, is seen by the next row read, in the batch or beyond it.
+    void batchFollowsWritesAndRollbacks() {
+        QVERIFY(TestEnv::ExecSql(m_db, QStringLiteral("CREATE TABLE T (n INTEGER, v TEXT);"
+                                                      "WITH RECURSIVE k(i) AS (SELECT 1 UNION ALL "
+                                                      "SELECT i+1 FROM k WHERE i < 1000) "
+                                                      "INSERT INTO T SELECT i, 'v'||i FROM k;")));
+        auto c = Open();
+        auto rs = OpenRecordset(c.get(), QStringLiteral("T"));
+        auto other = OpenRecordset(c.get(), QStringLiteral("T"));
+        QMap<int, QString> expected;
+        for (int i = 1; i <= 1000; ++i)
+            expected[i] = QStringLiteral("v%1").arg(i);
+        const auto write = [&](RowSet* at, int n, const QString& v) {
+            QVERIFY(at->SetAbsolutePosition(n));
+            QVERIFY(at->SetField(QStringLiteral("v"), v));
+            QVERIFY(at->Update());
+        };
+        int n = 0;
+        for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
+            ++n;
+            QCOMPARE(rs->Field(QStringLiteral("n")).toInt(), n);
+            QCOMPARE(NullToStr(rs->Field(QStringLiteral("v"))), expected[n]);
+            if (n == 3) { // the next row, in this batch; a row far ahead; through a clone
+                write(other.get(), 4, expected[4] = QStringLiteral("other"));
+                write(other.get(), 700, expected[700] = QStringLiteral("far"));
+                write(rs->Clone().get(), 5, expected[5] = QStringLiteral("clone"));
+            }
+            if (n == 20) { // our own write, then a rolled back one
+                rs->SetField(QStringLiteral("v"), expected[20] = QStringLiteral("own"));
+                QVERIFY(rs->Update());
+                QCOMPARE(NullToStr(rs->Field(QStringLiteral("v"))), QStringLiteral("own"));
+                QVERIFY(c->BeginTransaction());
+                write(other.get(), 21, QStringLiteral("gone"));
+                QCOMPARE(NullToStr(rs->Field(QStringLiteral("v"))), QStringLiteral("own"));
+                rs->MoveNext();
+                QCOMPARE(NullToStr(rs->Field(QStringLiteral("v"))), QStringLiteral("gone"));
+                QVERIFY(c->Rollback());
+                QCOMPARE(NullToStr(rs->Field(QStringLiteral("v"))), expected[21]);
+                ++n;
+            }
+        }
+        QCOMPARE(n, 1000);
+    }
+
+    // The finder gives the row LocateRecord gives: the first whose text equals the value.
+    void finderFindsWhatLocateFinds_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("first of two") << "UserName" << "B";
+        QTest::newRow("case counts") << "UserName" << "b";
+        QTest::newRow("null is empty") << "UserDsc" << "";
+        QTest::newRow("yes/no text") << "IsDisable" << "True";
+        QTest::newRow("none") << "UserName" << "Z";
+    }
+    void finderFindsWhatLocateFinds() {
+        QFETCH(QString, field);
+        QFETCH(QString, value);
+        QVERIFY(TestEnv::ExecSql(m_db, QStringLiteral("INSERT INTO Users VALUES "
+                                                      "('B','4',1,'',NULL),('b','5',0,'y',NULL)")));
+        auto c = Open();
+        auto located = OpenRecordset(c.get(), QStringLiteral("Users"));
+        auto found = OpenRecordset(c.get(), QStringLiteral("Users"));
+        RowFinder finder(found.get(), field);
+        for (int twice = 0; twice < 2; ++twice) {
+            const bool hit = LocateRecord(located.get(), field, value);
+            QCOMPARE(finder.Locate(value), hit);
+            QCOMPARE(found->Eof(), located->Eof());
+            QCOMPARE(found->Bookmark(), located->Bookmark());
+            found->MoveFirst();
+        }
+    }
+
     void openAndCloseProjectDb() {
         const QString path = m_dir.filePath(QStringLiteral("p.mir"));
         QFile::remove(path);

@@ -91,6 +91,10 @@ private Q_SLOTS:
                               "UserDsc,GroupName) SELECT 'U'||i, '1', 0, '', '' FROM n;")
             << false << kContacts + "N1,1,,0,\r\nN2,1,,0," << false
             << QStringList{"New", "Refused:連絡人已超過最大筆數[64]"};
+        QTest::newRow("names alike in case: the first stored row")
+            << Filled() + UserSql("TOM", "0999", "G2") << false
+            << kContacts + "tOm,0911,G1,0,\r\nTOm,0911,G1,0," << false
+            << QStringList{"Unchanged", "Refused:檔案中已有連絡人[TOm]的資料列。"};
         QTest::newRow("zones")
             << Filled() << true
             << kZones +
@@ -260,6 +264,18 @@ private Q_SLOTS:
         QVERIFY(env.p().IsModified);
         QCOMPARE(env.ui.statusLog.last(), status);
         QVERIFY(env.ui.messages.isEmpty());
+    }
+
+    // Rows found through the index: of names alike in case, the first stored one changes.
+    void applyChangesTheFirstOfNamesAlike() {
+        EditEnv env;
+        QVERIFY(env.OpenWith(Filled() + UserSql("TOM", "0999", "G2") + UserSql("tom", "0988", "")));
+        QVERIFY(Load(env, Table::Contacts, kContacts + "toM,0933,G1,0,\r\nBob,1,G2,0,\r\nann,1,,0,",
+                     false));
+        QVERIFY(env.c().forms.csvImport.cmdOK_Click(env.c()));
+        QCOMPARE(env.Q("SELECT group_concat(x, ' ') FROM (SELECT UserName||'='||PhoneNumber "
+                       "AS x FROM Users ORDER BY rowid)"),
+                 QStringLiteral("Tom=0933 Ann=1 TOM=0999 tom=0988 Bob=1"));
     }
 };
 

@@ -41,6 +41,23 @@ private Q_SLOTS:
         QVERIFY(!img.phoneBook[3].IsDisable);
     }
 
+    // Group names alike once upper-cased: the first one's number, for members and targets.
+    void groupNumberOfNamesAlikeInCase() {
+        EditEnv env;
+        QVERIFY(env.OpenWith(GroupsSql({"x", "Dup", "DUP", "straße", "STRASSE"}) +
+                             UserSql("u", "1", "dUp|Strasse|STRASSE|x") +
+                             "UPDATE Zones SET AlarmSMS='a', GroupName='duP' WHERE ZoneNo=0;"
+                             "UPDATE Zones SET AlarmSMS='b', GroupName='STRASSE' WHERE ZoneNo=1;"));
+        const ProjectImage img = BuildImages(env.p(), false);
+        QCOMPARE(img.phoneBook.size(), 4);
+        QCOMPARE(img.phoneBook[0].groupNo, 2);
+        QCOMPARE(img.phoneBook[1].groupNo, 4); // "straße" upper-cased is "STRASSE"
+        QCOMPARE(img.phoneBook[2].groupNo, 4);
+        QCOMPARE(img.phoneBook[3].groupNo, 1);
+        QCOMPARE(img.shortMessages[0].groupNo, 2);
+        QCOMPARE(img.shortMessages[1].groupNo, 4);
+    }
+
     void shortMessagesPerZone() {
         EditEnv env;
         QVERIFY(env.OpenWith(
