@@ -460,9 +460,11 @@ bool RowSet::Update() {
     const QByteArray text = sql.toUtf8();
     int rc = sqlite3_prepare_v2(db, text.constData(), int(text.size()), &st.st, nullptr);
     if (rc == SQLITE_OK) {
-        for (int i = 0; i < values.size(); ++i)
-            BindValue(st.st, i + 1, values[i]);
-        rc = sqlite3_step(st.st);
+        // A value the engine refuses to bind (over its length limit) fails the write; it is
+        // never stored as NULL.
+        for (int i = 0; i < values.size() && rc == SQLITE_OK; ++i)
+            if (!BindValue(st.st, i + 1, values[i])) rc = SQLITE_TOOBIG;
+        if (rc == SQLITE_OK) rc = sqlite3_step(st.st);
     }
     if (rc != SQLITE_DONE) {
         m_error = StatementError(*m_db, rc);
