@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QSet>
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <utility>
@@ -351,8 +352,11 @@ private:
 
     void ZoneRow(const QStringList& record, RowVerdict& v) {
         const MLText T{m_ml, QStringLiteral("CsvExchange")};
-        bool ok = false;
-        const int no = v.key.toInt(&ok);
+        // Digits only: the number's conversion would stop at a NUL and find a zone.
+        bool ok = !v.key.isEmpty() && std::all_of(v.key.cbegin(), v.key.cend(), [](QChar c) {
+            return c >= u'0' && c <= u'9';
+        });
+        const int no = ok ? v.key.toInt(&ok) : 0;
         int at = -1;
         for (int i = 0; ok && i < m_zones.size() && at < 0; ++i)
             if (m_zones[i].no == QString::number(no)) at = i;

@@ -8,6 +8,7 @@
 #include "store/KORVAMain.h"
 #include "store/OpenProject.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
