@@ -70,7 +70,7 @@ bool Decode(const QByteArray& bytes, QString& text, QString* encoding, DecodeFau
     text.clear();
     if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
         QStringDecoder utf16(bytes.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE
-                                                           : QStringDecoder::Utf16BE,
+                                                          : QStringDecoder::Utf16BE,
                              QStringDecoder::Flag::Stateless);
         text = utf16.decode(bytes.mid(2));
         if (utf16.hasError()) {

@@ -33,8 +33,8 @@ Kind KindOf(const QString& path) {
     return Kind::Other;
 #else
     const QFileInfo fi(path);
-    return !fi.exists() ? Kind::Missing
-           : fi.isDir() ? Kind::Directory
+    return !fi.exists()  ? Kind::Missing
+           : fi.isDir()  ? Kind::Directory
            : fi.isFile() ? Kind::File
                          : Kind::Other;
 #endif

@@ -353,9 +353,8 @@ private:
     void ZoneRow(const QStringList& record, RowVerdict& v) {
         const MLText T{m_ml, QStringLiteral("CsvExchange")};
         // Digits only: the number's conversion would stop at a NUL and find a zone.
-        bool ok = !v.key.isEmpty() && std::all_of(v.key.cbegin(), v.key.cend(), [](QChar c) {
-            return c >= u'0' && c <= u'9';
-        });
+        bool ok = !v.key.isEmpty() && std::all_of(v.key.cbegin(), v.key.cend(),
+                                                  [](QChar c) { return c >= u'0' && c <= u'9'; });
         const int no = ok ? v.key.toInt(&ok) : 0;
         int at = -1;
         for (int i = 0; ok && i < m_zones.size() && at < 0; ++i)
@@ -513,8 +512,8 @@ CsvUtil::Records ExportRecords(EditContext& ctx, Table table) {
     if (table == Table::Contacts) {
         for (const StoredContact& c : StoredContacts(ctx.project))
             out.append({Guard(c.name), Guard(c.phone, true),
-                         Guard(CsvUtil::JoinList(KORVAUtil::SplitGroupList(c.groups))),
-                         flag(c.disabled), Guard(c.dsc)});
+                        Guard(CsvUtil::JoinList(KORVAUtil::SplitGroupList(c.groups))),
+                        flag(c.disabled), Guard(c.dsc)});
         return out;
     }
     for (const StoredZone& z : StoredZones(ctx.project))
@@ -542,8 +541,10 @@ bool ReadFile(EditContext& ctx, const QString& path, CsvUtil::Records& records) 
     // A device, FIFO or folder is never opened: it may never end, or block the read for ever.
     const QFileInfo info(path);
     if (info.exists() && !info.isFile()) {
-        FileMessage(ctx, true, path, T(QStringLiteral("這不是一般的檔案（"), 1, 21021) +
-                                         KORVAMain::KindText(ctx.ml, FileUtil::KindOf(path)) + T(QStringLiteral("）。"), 2, 21021));
+        FileMessage(ctx, true, path,
+                    T(QStringLiteral("這不是一般的檔案（"), 1, 21021) +
+                        KORVAMain::KindText(ctx.ml, FileUtil::KindOf(path)) +
+                        T(QStringLiteral("）。"), 2, 21021));
         return false;
     }
     QFile file(path);
@@ -564,12 +565,14 @@ bool ReadFile(EditContext& ctx, const QString& path, CsvUtil::Records& records) 
     if (!CsvUtil::Decode(bytes, text, nullptr, &fault)) {
         const QString why =
             fault == CsvUtil::DecodeFault::LooksGb
-                ? T(QStringLiteral("檔案看來是簡體中文（GB）編碼，以 Big5 讀取會變成亂碼；請將檔案另存為 "
-                                   "UTF-8 後再匯入。"),
+                ? T(QStringLiteral(
+                        "檔案看來是簡體中文（GB）編碼，以 Big5 讀取會變成亂碼；請將檔案另存為 "
+                        "UTF-8 後再匯入。"),
                     1, 21023)
             : fault == CsvUtil::DecodeFault::Utf16WithoutMark
-                ? T(QStringLiteral("檔案看來是沒有位元組順序標記的 UTF-16 文字；請將檔案另存為 UTF-8 "
-                                   "後再匯入。"),
+                ? T(QStringLiteral(
+                        "檔案看來是沒有位元組順序標記的 UTF-16 文字；請將檔案另存為 UTF-8 "
+                        "後再匯入。"),
                     2, 21023)
                 : T(QStringLiteral("檔案不是 UTF-8 或 Big5 編碼的文字。"), 1, 32) +
                       T(QStringLiteral("請將檔案另存為 UTF-8 後再匯入。"), 3, 21023);

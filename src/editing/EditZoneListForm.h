@@ -18,7 +18,7 @@ struct EditZoneListForm {
     QString txtResetSMS;
     ComboList cmbGroupName; // names: a group, "ALL" for the all-groups entry, "NONE"
     bool chkIsDisable = false;
-    QString loadedName;     // ZoneName at load
+    QString loadedName;                          // ZoneName at load
     QString loadedDsc, loadedAlarm, loadedReset; // the other texts at load
     QString focusControl;   // the message box a failed check hands the focus to
     bool isUnicode = false; // the project's text mode at load: the rule the counters show

@@ -77,17 +77,17 @@ private Q_SLOTS:
         QTest::newRow("Big5 of common names")
             << QByteArray(big5.encode(QStringLiteral("張偉,王小明,陳大文"))) << int(F::None)
             << QStringLiteral("張偉,王小明,陳大文") << "Big5";
-        QTest::newRow("UTF-16LE with mark")
-            << QByteArray("\xFF\xFE") + QByteArray(le.encode(csv)) << int(F::None) << csv
-            << "UTF-16";
-        QTest::newRow("UTF-16BE with mark")
-            << QByteArray("\xFE\xFF") + QByteArray(be.encode(csv)) << int(F::None) << csv
-            << "UTF-16";
+        QTest::newRow("UTF-16LE with mark") << QByteArray("\xFF\xFE") + QByteArray(le.encode(csv))
+                                            << int(F::None) << csv << "UTF-16";
+        QTest::newRow("UTF-16BE with mark") << QByteArray("\xFE\xFF") + QByteArray(be.encode(csv))
+                                            << int(F::None) << csv << "UTF-16";
         QTest::newRow("UTF-16 without mark")
-            << QByteArray(le.encode(csv)) << int(F::Utf16WithoutMark) << "" << "";
+            << QByteArray(le.encode(csv)) << int(F::Utf16WithoutMark) << ""
+            << "";
         // 张伟,王小明 in GBK: valid Big5 bytes, but rare Big5 characters.
         QTest::newRow("GBK") << QByteArray("\xD5\xC5\xCE\xB0,\xCD\xF5\xD0\xA1\xC3\xF7")
-                             << int(F::LooksGb) << "" << "";
+                             << int(F::LooksGb) << ""
+                             << "";
         QTest::newRow("neither") << QByteArray("\xA1\x30\xA1\x30", 4) << int(F::NotText) << ""
                                  << "";
     }

@@ -103,14 +103,13 @@ private Q_SLOTS:
                            "Refused:[說明]不得含有控制字元[U+0009]", "Unchanged"};
         QTest::newRow("formula prefixes removed")
             << Filled() << false
-            << kContacts + "'=1+1,'+886912,,0,'@x\r\n'abc,'0933,,0,''=y\r\nTom,'0911,G1,0,"
-            << false << QStringList{"New", "New", "Unchanged"};
+            << kContacts + "'=1+1,'+886912,,0,'@x\r\n'abc,'0933,,0,''=y\r\nTom,'0911,G1,0," << false
+            << QStringList{"New", "New", "Unchanged"};
         QTest::newRow("group names with separators")
             << Filled() << false
             << kContacts + "Bob,1,\"\"\"Sales;North\"\";G1\",0,\r\nCy,1,\"\"\"Sales;North\"\"\",0,"
                            "\r\nDi,1,\"a\"\"b\",0,"
-            << true
-            << QStringList{"New", "New", "Refused:連絡人群組欄位的引號不合規則"};
+            << true << QStringList{"New", "New", "Refused:連絡人群組欄位的引號不合規則"};
         QTest::newRow("zone texts under the editors' rules")
             << Filled() << true
             << kZones + "1,a\tb,,,,,0\r\n2,," + QString(256, u'x') + ",,,,0\r\n3,,,,x" +
@@ -230,9 +229,12 @@ private Q_SLOTS:
     void specialFilesAreNotRead_data() {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("device") << "/dev/zero" << "這不是一般的檔案（裝置）。";
-        QTest::newRow("folder") << "/tmp" << "這不是一般的檔案（資料夾）。";
-        QTest::newRow("FIFO") << "fifo" << "這不是一般的檔案（具名管道 (FIFO)）。";
+        QTest::newRow("device") << "/dev/zero"
+                                << "這不是一般的檔案（裝置）。";
+        QTest::newRow("folder") << "/tmp"
+                                << "這不是一般的檔案（資料夾）。";
+        QTest::newRow("FIFO") << "fifo"
+                              << "這不是一般的檔案（具名管道 (FIFO)）。";
     }
     void specialFilesAreNotRead() {
         QFETCH(QString, path);
@@ -278,8 +280,7 @@ private Q_SLOTS:
     void roundTripOfHostileNames() {
         QFETCH(quint32, seed);
         QRandomGenerator random(seed);
-        const QString alphabet = QStringLiteral(
-            "=+-@'\";,!#$%&()*./:<>?[\\]^_`{|}~ aZ9門張");
+        const QString alphabet = QStringLiteral("=+-@'\";,!#$%&()*./:<>?[\\]^_`{|}~ aZ9門張");
         const auto name = [&](int maxLength) {
             QString n;
             const int length = 1 + int(random.bounded(quint32(maxLength)));
@@ -288,7 +289,9 @@ private Q_SLOTS:
             n = n.trimmed();
             return n.isEmpty() ? QStringLiteral("x") : n;
         };
-        const auto sqlText = [](QString t) { return u'\'' + t.replace(u'\'', QLatin1String("''")) + u'\''; };
+        const auto sqlText = [](QString t) {
+            return u'\'' + t.replace(u'\'', QLatin1String("''")) + u'\'';
+        };
         QStringList groups;
         QString sql;
         while (groups.size() < 5) {
@@ -310,9 +313,8 @@ private Q_SLOTS:
                 if (random.bounded(3) == 0) member << g;
             // Joined, not .arg(): a generated name may hold "%1".
             sql += QStringLiteral("INSERT INTO Users VALUES(") + sqlText(u) + u',' +
-                   sqlText(phone) + u',' + QString::number(i % 3 == 0) + u',' +
-                   sqlText(name(30)) + u',' + sqlText(member.join(QStringLiteral("\r\n"))) +
-                   QStringLiteral(");");
+                   sqlText(phone) + u',' + QString::number(i % 3 == 0) + u',' + sqlText(name(30)) +
+                   u',' + sqlText(member.join(QStringLiteral("\r\n"))) + QStringLiteral(");");
         }
         for (int zone = 0; zone < 64; zone += 7)
             sql += QStringLiteral("UPDATE Zones SET ZoneName=") + sqlText(name(20)) +

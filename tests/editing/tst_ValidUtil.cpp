@@ -128,7 +128,8 @@ private Q_SLOTS:
             << QString(256, u'x') << QString() << 255 << "[說明]有256個字元，不得超過255個字元。";
         QTest::newRow("255 characters") << QString(255, u'x') << QString() << 255 << QString();
         QTest::newRow("no length rule") << QString(1000, u'x') << QString() << 0 << QString();
-        QTest::newRow("as stored") << "a\tb" << "a\tb" << 0 << QString();
+        QTest::newRow("as stored") << "a\tb"
+                                   << "a\tb" << 0 << QString();
     }
     void textForm() {
         QFETCH(QString, text);

@@ -7,8 +7,8 @@
 
 #include <QJsonArray>
 #include <QStringEncoder>
-#include <sys/stat.h>
 #include <QTest>
+#include <sys/stat.h>
 
 namespace {
 struct Run {
@@ -400,8 +400,8 @@ void tst_korvactl::exportEditImport() {
 
     // --skip-refused writes the accepted rows and says with exit 3 that some were refused.
     TestEnv::WriteFile(csv, QByteArray("Contact name,Telephone number\nTom,0944\nBad,12a\n"));
-    const Run skipped = Korvactl(import + QStringList{QStringLiteral("--skip-refused"),
-                                                      QStringLiteral("--yes")});
+    const Run skipped =
+        Korvactl(import + QStringList{QStringLiteral("--skip-refused"), QStringLiteral("--yes")});
     QCOMPARE(skipped.code, 3);
     QCOMPARE(ProjectEnv::Sql3(project, QStringLiteral("SELECT PhoneNumber FROM Users")),
              QStringLiteral("0944\n0933"));
@@ -452,12 +452,12 @@ void tst_korvactl::hostileImports_data() {
     i = 0;
     for (const auto& [row, said] : zoneCells)
         QTest::addRow("zones %d", ++i) << "csv" << true << zones + row + "\n" << 1 << said;
-    QTest::newRow("endless device") << "device" << false << QByteArray() << 1
-                                    << "This is not a regular file (it is a device).";
+    QTest::newRow("endless device")
+        << "device" << false << QByteArray() << 1 << "This is not a regular file (it is a device).";
     QTest::newRow("FIFO") << "fifo" << false << QByteArray() << 1
                           << "This is not a regular file (it is a named pipe (FIFO)).";
-    QTest::newRow("read-only project") << "readonly" << false << contacts + "A,1,,0,\n" << 1
-                                       << "is read-only";
+    QTest::newRow("read-only project") << "readonly" << false << contacts + "A,1,,0,\n"
+                                       << 1 << "is read-only";
     QTest::newRow("over 8 MB") << "csv" << false << contacts + QByteArray(9 << 20, 'x') << 1
                                << "larger than 8 MB";
     QTest::newRow("UTF-16 without mark")
@@ -465,8 +465,8 @@ void tst_korvactl::hostileImports_data() {
         << QByteArray(QStringEncoder(QStringEncoder::Utf16LE).encode(QString::fromUtf8(contacts)))
         << 1 << "UTF-16 text without a byte-order mark";
     QTest::newRow("GBK") << "csv" << false
-                         << contacts + "\xD5\xC5\xCE\xB0,1,,0,\xCD\xF5\xD0\xA1\xC3\xF7\n" << 1
-                         << "simplified Chinese (GB)";
+                         << contacts + "\xD5\xC5\xCE\xB0,1,,0,\xCD\xF5\xD0\xA1\xC3\xF7\n"
+                         << 1 << "simplified Chinese (GB)";
     QTest::newRow("binary") << "csv" << false << QByteArray("\xA1\x30\xA1\x30") << 1
                             << "not text in UTF-8 or Big5";
     // Accepted: what the rules allow, however hostile it looks.
@@ -477,10 +477,11 @@ void tst_korvactl::hostileImports_data() {
                               .encode(QString::fromUtf8(contacts) + QStringLiteral("張偉,1,,0,\n")))
         << 0 << "2\tNew\t張偉";
     QTest::newRow("formula prefixes")
-        << "csv" << false << contacts + "\"'=HYPERLINK(\"\"http://x\"\")\",'+886912,,0,'@SUM(1)\n" << 0
-        << "2\tNew\t=HYPERLINK(\"http://x\")";
+        << "csv" << false << contacts + "\"'=HYPERLINK(\"\"http://x\"\")\",'+886912,,0,'@SUM(1)\n"
+        << 0 << "2\tNew\t=HYPERLINK(\"http://x\")";
     QTest::newRow("separator and quotes in a group name")
-        << "csv" << false << contacts + "A,1,\"\"\"Sales;North\"\";\"\"say \"\"\"\"hi\"\"\"\"\"\"\",0,\n"
+        << "csv" << false
+        << contacts + "A,1,\"\"\"Sales;North\"\";\"\"say \"\"\"\"hi\"\"\"\"\"\"\",0,\n"
         << 0 << "Groups to create: Sales;North, say \"hi\"";
 }
 
@@ -491,7 +492,8 @@ void tst_korvactl::hostileImports() {
     QFETCH(int, code);
     QFETCH(QString, said);
     QTemporaryDir dir;
-    const QString project = MakeProject(dir, QStringLiteral("INSERT INTO UserGroups VALUES ('G1', '');"));
+    const QString project =
+        MakeProject(dir, QStringLiteral("INSERT INTO UserGroups VALUES ('G1', '');"));
     QString input = dir.filePath(QStringLiteral("in.csv"));
     if (kind == QLatin1String("device"))
         input = QStringLiteral("/dev/zero");
@@ -499,7 +501,8 @@ void tst_korvactl::hostileImports() {
         QCOMPARE(::mkfifo(QFile::encodeName(input).constData(), 0600), 0);
     else
         QVERIFY(TestEnv::WriteFile(input, csv));
-    if (kind == QLatin1String("readonly")) QVERIFY(QFile::setPermissions(project, QFile::ReadOwner));
+    if (kind == QLatin1String("readonly"))
+        QVERIFY(QFile::setPermissions(project, QFile::ReadOwner));
     const QByteArray before = TestEnv::ReadFile(project);
     const Run r = Korvactl({QStringLiteral("import"), project,
                             zones ? QStringLiteral("--zones") : QStringLiteral("--contacts"), input,
@@ -509,8 +512,10 @@ void tst_korvactl::hostileImports() {
     QVERIFY2((r.out + r.err).contains(said), qPrintable(r.out + r.err));
     // Messages name the person's files, never korvactl's temporary copy.
     QVERIFY2(!(r.out + r.err).contains(QStringLiteral("/korvactl-")), qPrintable(r.err));
-    if (code != 0) QVERIFY(TestEnv::ReadFile(project) == before);
-    else QVERIFY(TestEnv::ReadFile(project) != before);
+    if (code != 0)
+        QVERIFY(TestEnv::ReadFile(project) == before);
+    else
+        QVERIFY(TestEnv::ReadFile(project) != before);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".lock")),
              QStringList());
 }
@@ -530,14 +535,14 @@ void tst_korvactl::importRespectsTheWindowsLock() {
     QVERIFY(window.waitForReadyRead(30000));
     QCOMPARE(window.readAllStandardOutput(), QByteArray("open\n"));
     const QByteArray before = TestEnv::ReadFile(project);
-    const QStringList import{QStringLiteral("import"),  project,
+    const QStringList import{QStringLiteral("import"),     project,
                              QStringLiteral("--contacts"), csv,
-                             QStringLiteral("--yes"),     QStringLiteral("--lang"),
+                             QStringLiteral("--yes"),      QStringLiteral("--lang"),
                              QStringLiteral("English")};
     const Run locked = Korvactl(import);
     QCOMPARE(locked.code, 1);
-    QVERIFY2(locked.err.contains(QStringLiteral("(process ") +
-                                 QString::number(window.processId()) + u')'),
+    QVERIFY2(locked.err.contains(QStringLiteral("(process ") + QString::number(window.processId()) +
+                                 u')'),
              qPrintable(locked.err));
     QVERIFY(TestEnv::ReadFile(project) == before);
     // Reading commands work on a copy meanwhile.

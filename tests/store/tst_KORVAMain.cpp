@@ -342,13 +342,13 @@ private Q_SLOTS:
             e.ui.messages.clear();
             QVERIFY2(!KORVAMain::OpenProject(*e.ctx, path), qPrintable(c.name));
             QCOMPARE(e.ui.messages.size(), 1);
-            const bool code = c.name == QLatin1String("generated.cmb") ||
-                              c.name == QLatin1String("trigger.cmb");
+            const bool code =
+                c.name == QLatin1String("generated.cmb") || c.name == QLatin1String("trigger.cmb");
             QCOMPARE(e.ui.messages[0].text,
                      QStringLiteral("開啟專案失敗。\r\n專案檔案[") + path +
                          (c.damaged ? QStringLiteral("]已損毀，無法開啟；檔案未被變更。")
-                          : code    ? unsupported
-                                    : QStringLiteral("]不是本系統的專案檔案，無法開啟。")));
+                          : code ? unsupported
+                                 : QStringLiteral("]不是本系統的專案檔案，無法開啟。")));
             QCOMPARE(e.ui.messages[0].title, QStringLiteral("開啟專案失敗"));
             QCOMPARE(TestEnv::ReadFile(path), before);
             QVERIFY(!QFile::exists(KORVAMain::WorkingPathOf(path)));
@@ -663,9 +663,12 @@ private Q_SLOTS:
     void openNamesWhatIsNotAFile_data() {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("said");
-        QTest::newRow("folder") << "dir" << "資料夾";
-        QTest::newRow("FIFO") << "fifo" << "具名管道 (FIFO)";
-        QTest::newRow("link to a device") << "device" << "裝置";
+        QTest::newRow("folder") << "dir"
+                                << "資料夾";
+        QTest::newRow("FIFO") << "fifo"
+                              << "具名管道 (FIFO)";
+        QTest::newRow("link to a device") << "device"
+                                          << "裝置";
     }
     void openNamesWhatIsNotAFile() {
         QFETCH(QString, kind);
@@ -700,7 +703,8 @@ private Q_SLOTS:
         QVERIFY(!KORVAMain::OpenProject(*e.ctx, path));
         QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(e.ui.messages.size(), 1);
-        QVERIFY(e.ui.messages[0].text.endsWith(QStringLiteral("]已損毀，無法開啟；檔案未被變更。")));
+        QVERIFY(
+            e.ui.messages[0].text.endsWith(QStringLiteral("]已損毀，無法開啟；檔案未被變更。")));
         QCOMPARE(QFileInfo(path).size(), qint64(1) << 30);
     }
 

@@ -180,7 +180,7 @@ int Sheet(Invocation& in) {
     const QString size = in.args.value(QStringLiteral("paper")).toLower();
     const QPageSize::PageSizeId paper = size == QLatin1String("letter") ? QPageSize::Letter
                                         : size == QLatin1String("a4")   ? QPageSize::A4
-                                                                        : SheetPrint::DefaultPaper();
+                                                                      : SheetPrint::DefaultPaper();
     const QString pdf = in.Path(QStringLiteral("pdf"));
     if (!SheetPrint::WritePdf(in.ctx, pdf, paper)) return kFailed;
     in.ui.out << "Wrote " << QDir::toNativeSeparators(pdf) << '\n';

@@ -152,10 +152,10 @@ int SetComm(Invocation& in) {
 // and refuses a read-only file (ProjectCommands::ProjectSession), all done by main.
 struct Command {
     const char* name;
-    bool project; // takes PROJECT.cmb
-    bool device;  // talks to the device through --port; a failure names the port
-    bool writes;  // may replace the project file
-    bool drawing; // lays out pages: needs Qt Gui (off screen)
+    bool project;     // takes PROJECT.cmb
+    bool device;      // talks to the device through --port; a failure names the port
+    bool writes;      // may replace the project file
+    bool drawing;     // lays out pages: needs Qt Gui (off screen)
     const char* help; // the help's lines, the command's two examples last
     int (*usage)(TerminalUi&, const QCommandLineParser&); // option checks before the start
     int (*run)(Invocation&);
@@ -268,18 +268,15 @@ void DefineArguments(QCommandLineParser& args) {
     args.setApplicationDescription(
         QStringLiteral("The KORVA configuration tool from a terminal.\n\n") + HelpText());
     args.addHelpOption();
-    args.addPositionalArgument(
-        QStringLiteral("command"),
-        [] {
-            QStringList names;
-            for (const Command& c : kCommands)
-                names << QString::fromLatin1(c.name);
-            return names.join(QStringLiteral(", "));
-        }());
-    args.addPositionalArgument(
-        QStringLiteral("project"),
-        QStringLiteral("the project file of a command that takes one"),
-        QStringLiteral("[PROJECT.cmb]"));
+    args.addPositionalArgument(QStringLiteral("command"), [] {
+        QStringList names;
+        for (const Command& c : kCommands)
+            names << QString::fromLatin1(c.name);
+        return names.join(QStringLiteral(", "));
+    }());
+    args.addPositionalArgument(QStringLiteral("project"),
+                               QStringLiteral("the project file of a command that takes one"),
+                               QStringLiteral("[PROJECT.cmb]"));
     args.addOptions({
         {QStringLiteral("port"),
          QStringLiteral("The serial port: a device path or port name (default: ") +
