@@ -120,7 +120,7 @@ def soak(a):
             if open(project, "rb").read() != before:
                 counts["unclear"] += 1
                 print("run %d (seed %d): the project file changed" % (run, seed))
-            elif code == 0 and "succeeded" in out and judged == 0:
+            elif code == 0 and "succeeded" in err and judged == 0:
                 counts["success"] += 1
             elif code == 0:
                 counts["false success"] += 1

@@ -1,6 +1,7 @@
 #include "db/Connection.h"
 
 #include <QDate>
+#include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <QStringList>
@@ -188,6 +189,26 @@ bool Connection::Fail(sqlite3* db, int rc, DbFault fault, const QString& what) {
     return false;
 }
 
+bool Connection::SizeFitsHeader(const QString& path) {
+    for (const char* side : {"-wal", "-journal"})
+        if (QFileInfo::exists(path + QLatin1String(side))) return true;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return true; // the open says why
+    const QByteArray h = f.read(100);
+    if (h.size() < 100 || !h.startsWith(QByteArrayLiteral("SQLite format 3\0"))) return true;
+    const auto be = [&](int at, int bytes) {
+        quint64 v = 0;
+        for (int i = 0; i < bytes; ++i)
+            v = (v << 8) | uchar(h[at + i]);
+        return v;
+    };
+    const quint64 pageSize = be(16, 2) == 1 ? 65536 : be(16, 2);
+    const quint64 pages = be(28, 4);
+    // The count is only valid while the change counter matches the version-valid-for number.
+    if (pages == 0 || pageSize < 512 || be(24, 4) != be(92, 4)) return true;
+    return quint64(f.size()) <= pageSize * pages;
+}
+
 bool Connection::Open(const ConnectionString& cs) {
     Close();
     m_error.clear();
@@ -293,11 +314,10 @@ bool Connection::Execute(const QString& sql, const QVariantList& params) {
     const QByteArray text = sql.toUtf8();
     int rc = sqlite3_prepare_v2(m_handle->db, text.constData(), int(text.size()), &st, nullptr);
     if (rc == SQLITE_OK) {
-        for (int i = 0; i < params.size(); ++i)
-            BindValue(st, i + 1, params[i]);
-        do {
+        for (int i = 0; i < params.size() && rc == SQLITE_OK; ++i)
+            if (!BindValue(st, i + 1, params[i])) rc = SQLITE_TOOBIG;
+        while (rc == SQLITE_OK || rc == SQLITE_ROW)
             rc = sqlite3_step(st);
-        } while (rc == SQLITE_ROW);
     }
     if (rc != SQLITE_DONE) m_error = StatementError(*m_handle, rc);
     sqlite3_finalize(st);

@@ -55,6 +55,10 @@ public:
     Connection& operator=(const Connection&) = delete;
 
     bool Open(const ConnectionString& cs);
+    // False when the file is a database whose header counts fewer pages than the file holds
+    // and no journal or log beside it could explain the difference: damaged, and not worth
+    // copying (a hole of a gigabyte is read as zeros). Reads only the header.
+    static bool SizeFitsHeader(const QString& path);
     void Close();
     bool IsOpen() const { return m_handle && m_handle->IsOpen(); }
     QString ErrorDescription() const { return m_error; }

@@ -20,6 +20,26 @@
 
 namespace FileUtil {
 
+Kind KindOf(const QString& path) {
+    if (path.isEmpty()) return Kind::Missing;
+#ifdef Q_OS_UNIX
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return Kind::Missing;
+    if (S_ISREG(st.st_mode)) return Kind::File;
+    if (S_ISDIR(st.st_mode)) return Kind::Directory;
+    if (S_ISFIFO(st.st_mode)) return Kind::Fifo;
+    if (S_ISSOCK(st.st_mode)) return Kind::Socket;
+    if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) return Kind::Device;
+    return Kind::Other;
+#else
+    const QFileInfo fi(path);
+    return !fi.exists()  ? Kind::Missing
+           : fi.isDir()  ? Kind::Directory
+           : fi.isFile() ? Kind::File
+                         : Kind::Other;
+#endif
+}
+
 bool FileExists(const QString& path) {
     const QFileInfo fi(path);
     return !path.isEmpty() && fi.exists() && fi.isFile();

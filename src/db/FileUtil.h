@@ -6,6 +6,9 @@
 namespace FileUtil {
 bool FileExists(const QString& path);
 void DeleteFileIfExists(const QString& path);
+// What is at a path, links followed: a messages names what is not a regular file.
+enum class Kind { Missing, File, Directory, Fifo, Socket, Device, Other };
+Kind KindOf(const QString& path);
 // The whole text of a file (UTF-8, or Big5 when it is not valid UTF-8); empty when missing.
 QString ReadTextFile(const QString& path);
 // Creates or replaces the file with the text as it stands (UTF-8, no line end added).

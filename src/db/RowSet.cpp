@@ -572,9 +572,11 @@ bool RowSet::Update() {
     sqlite3_stmt* st = Prepared(sql.toUtf8());
     int rc = st ? SQLITE_OK : sqlite3_errcode(db);
     if (st) {
-        for (int i = 0; i < values.size(); ++i)
-            BindValue(st, i + 1, values[i]);
-        rc = sqlite3_step(st);
+        // A value the engine refuses to bind (over its length limit) fails the write; it is
+        // never stored as NULL.
+        for (int i = 0; i < values.size() && rc == SQLITE_OK; ++i)
+            if (!BindValue(st, i + 1, values[i])) rc = SQLITE_TOOBIG;
+        if (rc == SQLITE_OK) rc = sqlite3_step(st);
     }
     if (rc != SQLITE_DONE) m_error = StatementError(*m_db, rc);
     if (st) sqlite3_reset(st);

@@ -2,6 +2,7 @@
 
 #include "base/VBUtil.h"
 #include "db/ADOUtil.h"
+#include "db/FileUtil.h"
 #include "editing/EditContext.h"
 #include "editing/EditTelListForm.h"
 #include "editing/EditTransaction.h"
@@ -18,6 +19,7 @@
 #include <QHash>
 #include <QSaveFile>
 #include <QSet>
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <utility>
@@ -26,6 +28,8 @@ namespace CsvExchange {
 namespace {
 using VBUtil::kCrLf;
 const QString kModule = QStringLiteral("CsvExchange");
+// A project's contacts or zones are a few hundred rows; a file larger than this is not one.
+constexpr qint64 kMaxFileBytes = 8 * 1024 * 1024;
 
 // Column positions, in file order.
 enum ContactColumn { cName, cPhone, cGroups, cDisabled, cUserDsc, kContactColumns };
@@ -234,11 +238,19 @@ public:
 
 private:
     bool Has(int column) const { return m_columns.value(column, -1) >= 0; }
+    // The cell without the prefix the export puts before what a spreadsheet would compute.
     QString Cell(const QStringList& record, int column) const {
         const int at = m_columns.value(column, -1);
-        return at >= 0 && at < record.size() ? record[at] : QString();
+        if (at < 0 || at >= record.size()) return {};
+        return CsvUtil::Unguard(record[at], m_table == Table::Contacts && column == cPhone);
     }
     QString Probe(const std::function<bool(EditContext&)>& rule) { return m_probe.Refusal(rule); }
+    // True when the key was not among the keys yet; it is from now on.
+    static bool SeenFirst(QSet<QString>& keys, const QString& key) {
+        const qsizetype before = keys.size();
+        keys.insert(key);
+        return keys.size() != before;
+    }
 
     // "0"/"1" or yes/no in any language; nullopt for anything else.
     std::optional<bool> ParseFlag(const QString& cell) const {
@@ -317,6 +329,7 @@ private:
             form.lblTelUser = name;
             form.txtTelNo = phone;
             form.txtTelDsc = dsc;
+            form.loadedDsc = stored.dsc;
             form.chkIsDisable = disabled;
             return form.CheckFormObj(c);
         });
@@ -326,9 +339,15 @@ private:
         QStringList rowNew;
         if (Has(cGroups)) {
             groups.clear();
-            for (const QString& part : Cell(record, cGroups).split(u';')) {
-                const QString g = part.trimmed();
-                if (g.isEmpty() || !Find(groups, g).isEmpty()) continue;
+            const std::optional<QStringList> names = CsvUtil::SplitList(Cell(record, cGroups));
+            if (!names) {
+                v.details = T(QStringLiteral("連絡人群組欄位的引號不合規則：名稱含有「;」或「\"」"
+                                             "時，整個名稱放在引號內，名稱中的引號寫兩次。"),
+                              1, 21020);
+                return;
+            }
+            for (const QString& g : *names) {
+                if (!Find(groups, g).isEmpty()) continue;
                 const QString known = Group(g, rowNew, v.details);
                 if (known.isEmpty()) return;
                 groups << known;
@@ -360,8 +379,10 @@ private:
 
     void ZoneRow(const QStringList& record, RowVerdict& v) {
         const MLText T{m_ml, QStringLiteral("CsvExchange")};
-        bool ok = false;
-        const int no = v.key.toInt(&ok);
+        // Digits only: the number's conversion would stop at a NUL and find a zone.
+        bool ok = !v.key.isEmpty() && std::all_of(v.key.cbegin(), v.key.cend(),
+                                                  [](QChar c) { return c >= u'0' && c <= u'9'; });
+        const int no = ok ? v.key.toInt(&ok) : 0;
         const int at = ok ? m_zoneAt.value(QString::number(no), -1) : -1;
         if (at < 0) {
             v.details = T(QStringLiteral("專案沒有警報點["), 1, 22) + v.key +
@@ -369,12 +390,11 @@ private:
             return;
         }
         const StoredZone& stored = m_zones[at];
-        if (m_seenZones.contains(stored.no)) {
+        if (!SeenFirst(m_seenZones, stored.no)) {
             v.details = T(QStringLiteral("檔案中已有警報點["), 1, 21) + v.key +
                         T(QStringLiteral("]的資料列。"), 2, 21);
             return;
         }
-        m_seenZones << stored.no;
         const auto cell = [&](int column, const QString& kept) {
             return Has(column) ? Cell(record, column) : kept;
         };
@@ -399,6 +419,10 @@ private:
             form.txtZoneDsc = dsc;
             form.txtAlarmSMS = alarm;
             form.txtResetSMS = reset;
+            form.loadedName = stored.name;
+            form.loadedDsc = stored.dsc;
+            form.loadedAlarm = stored.alarm;
+            form.loadedReset = stored.reset;
             form.chkIsDisable = disabled;
             return form.CheckFormObj(c);
         });
@@ -511,15 +535,17 @@ CsvUtil::Records ExportRecords(EditContext& ctx, Table table) {
     const MLState& ml = ctx.ml;
     CsvUtil::Records out{Header(ml, table)};
     const auto flag = [&](bool on) { return on ? YesText(ml) : NoText(ml); };
+    using CsvUtil::Guard;
     if (table == Table::Contacts) {
         for (const StoredContact& c : StoredContacts(ctx.project))
-            out.append({c.name, c.phone, KORVAUtil::SplitGroupList(c.groups).join(u';'),
-                        flag(c.disabled), c.dsc});
+            out.append({Guard(c.name), Guard(c.phone, true),
+                        Guard(CsvUtil::JoinList(KORVAUtil::SplitGroupList(c.groups))),
+                        flag(c.disabled), Guard(c.dsc)});
         return out;
     }
     for (const StoredZone& z : StoredZones(ctx.project))
-        out.append({z.no, z.name, z.dsc, z.alarm, z.reset,
-                    z.target == QLatin1String("ALL") ? AllGroupsText(ml) : z.target,
+        out.append({z.no, Guard(z.name), Guard(z.dsc), Guard(z.alarm), Guard(z.reset),
+                    Guard(z.target == QLatin1String("ALL") ? AllGroupsText(ml) : z.target),
                     flag(z.disabled)});
     return out;
 }
@@ -539,15 +565,45 @@ bool ExportFile(EditContext& ctx, Table table, const QString& path, int* rows) {
 
 bool ReadFile(EditContext& ctx, const QString& path, CsvUtil::Records& records) {
     const MLText T{ctx.ml, QStringLiteral("CsvExchange")};
+    // A device, FIFO or folder is never opened: it may never end, or block the read for ever.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        FileMessage(ctx, true, path,
+                    T(QStringLiteral("這不是一般的檔案（"), 1, 21021) +
+                        KORVAMain::KindText(ctx.ml, FileUtil::KindOf(path)) +
+                        T(QStringLiteral("）。"), 2, 21021));
+        return false;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         FileMessage(ctx, true, path, T(QStringLiteral("無法讀取："), 1, 31) + file.errorString());
         return false;
     }
-    QString text;
-    if (!CsvUtil::Decode(file.readAll(), text)) {
+    const QByteArray bytes = file.read(kMaxFileBytes + 1);
+    if (bytes.size() > kMaxFileBytes) {
         FileMessage(ctx, true, path,
-                    T(QStringLiteral("檔案不是 UTF-8 或 Big5 編碼的文字。"), 1, 32));
+                    T(QStringLiteral("檔案大於"), 1, 21022) +
+                        QString::number(kMaxFileBytes / (1024 * 1024)) +
+                        T(QStringLiteral(" MB，不會是一個專案的連絡人或警報點。"), 2, 21022));
+        return false;
+    }
+    QString text;
+    CsvUtil::DecodeFault fault = CsvUtil::DecodeFault::None;
+    if (!CsvUtil::Decode(bytes, text, nullptr, &fault)) {
+        const QString why =
+            fault == CsvUtil::DecodeFault::LooksGb
+                ? T(QStringLiteral(
+                        "檔案看來是簡體中文（GB）編碼，以 Big5 讀取會變成亂碼；請將檔案另存為 "
+                        "UTF-8 後再匯入。"),
+                    1, 21023)
+            : fault == CsvUtil::DecodeFault::Utf16WithoutMark
+                ? T(QStringLiteral(
+                        "檔案看來是沒有位元組順序標記的 UTF-16 文字；請將檔案另存為 UTF-8 "
+                        "後再匯入。"),
+                    2, 21023)
+                : T(QStringLiteral("檔案不是 UTF-8 或 Big5 編碼的文字。"), 1, 32) +
+                      T(QStringLiteral("請將檔案另存為 UTF-8 後再匯入。"), 3, 21023);
+        FileMessage(ctx, true, path, why);
         return false;
     }
     const CsvUtil::ParseResult parsed = CsvUtil::Parse(text);

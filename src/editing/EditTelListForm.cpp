@@ -23,6 +23,7 @@ bool EditTelListForm::LoadFormObj(EditContext& ctx) {
     lblTelUser = FieldText(rs, ProjectSchema::kUserName);
     txtTelNo = FieldText(rs, ProjectSchema::kPhoneNumber);
     txtTelDsc = FieldText(rs, ProjectSchema::kUserDsc);
+    loadedDsc = txtTelDsc;
     const QVariant flag = rs->Field(ProjectSchema::kIsDisable);
     chkIsDisable = flag.isValid() && !flag.isNull() && flag.toBool();
     oldName = lblTelUser;
@@ -137,10 +138,18 @@ bool EditTelListForm::CheckTelNo(EditContext& ctx, const QString& text) {
 }
 
 bool EditTelListForm::CheckFormObj(EditContext& ctx) {
+    const MLText T{ctx.ml, QStringLiteral("EditTelList")};
     focusControl.clear();
-    if (CheckTelNo(ctx, txtTelNo)) return true;
-    focusControl = QStringLiteral("txtTelNo");
-    return false;
+    if (!CheckTelNo(ctx, txtTelNo)) {
+        focusControl = QStringLiteral("txtTelNo");
+        return false;
+    }
+    if (!ValidUtil::ValidText(ctx, txtTelDsc, loadedDsc, T(QStringLiteral("說明"), 1, 21010),
+                              ValidUtil::kMaxDescriptionLength)) {
+        focusControl = QStringLiteral("txtTelDsc");
+        return false;
+    }
+    return true;
 }
 
 QStringList EditTelListForm::GroupNames() const {

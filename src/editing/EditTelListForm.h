@@ -22,6 +22,7 @@ struct EditTelListForm {
 
     QString oldName;      // at load
     QString oldGroupName; // the stored group list at load
+    QString loadedDsc;    // the stored description at load
     int workingCount = 0; // notification targets with the editor's changes
     int addedCount = 0;
     int removedCount = 0;
@@ -34,7 +35,8 @@ struct EditTelListForm {
     void cmdAdd_Click(EditContext& ctx);
     void cmdDelete_Click();
     void cmdTelUserRename_Click(EditContext& ctx);
-    // The telephone-number rule; on failure focusControl names the telephone box.
+    // The telephone-number rule, then the description's text rule; on failure focusControl
+    // names the box.
     bool CheckFormObj(EditContext& ctx);
     // True when the dialog closes (checked and stored).
     bool cmdOK_Click(EditContext& ctx);

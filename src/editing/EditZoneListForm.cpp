@@ -6,6 +6,7 @@
 #include "editing/EditContext.h"
 #include "editing/EditTransaction.h"
 #include "editing/PhoneBook.h"
+#include "editing/ValidUtil.h"
 #include "ml/MLText.h"
 #include "store/KORVAMain.h"
 #include "store/MessageRule.h"
@@ -31,6 +32,9 @@ bool EditZoneListForm::LoadFormObj(EditContext& ctx) {
     chkIsDisable = flag.isValid() && !flag.isNull() && flag.toBool();
     mkcmbGroupName(ctx, FieldText(rs, ProjectSchema::kGroupName));
     loadedName = txtZoneName;
+    loadedDsc = txtZoneDsc;
+    loadedAlarm = txtAlarmSMS;
+    loadedReset = txtResetSMS;
     isUnicode = PhoneBook::ReadIsUnicode(ctx.project, false);
     return true;
 }
@@ -117,6 +121,26 @@ bool EditZoneListForm::CheckFormObj(EditContext& ctx) {
                           vbOKOnly | vbCritical,
                           T(QStringLiteral("警報復歸訊息長度超過限制"), 2, 274));
         focusControl = QStringLiteral("txtResetSMS");
+        return false;
+    }
+    // The texts' own rule: no control characters, names and descriptions of limited length.
+    const struct {
+        const QString& text;
+        const QString& kept;
+        QString label;
+        const char* box;
+        int maxLength;
+    } texts[] = {
+        {txtZoneName, loadedName, T(QStringLiteral("警報點名稱"), 1, 21010), "txtZoneName",
+         ValidUtil::kMaxDescriptionLength},
+        {txtZoneDsc, loadedDsc, T(QStringLiteral("警報點說明"), 2, 21010), "txtZoneDsc",
+         ValidUtil::kMaxDescriptionLength},
+        {txtAlarmSMS, loadedAlarm, T(QStringLiteral("警報發起訊息"), 3, 21010), "txtAlarmSMS", 0},
+        {txtResetSMS, loadedReset, T(QStringLiteral("警報復歸訊息"), 4, 21010), "txtResetSMS", 0},
+    };
+    for (const auto& t : texts) {
+        if (ValidUtil::ValidText(ctx, t.text, t.kept, t.label, t.maxLength)) continue;
+        focusControl = QLatin1String(t.box);
         return false;
     }
     return true;

@@ -18,7 +18,8 @@ struct EditZoneListForm {
     QString txtResetSMS;
     ComboList cmbGroupName; // names: a group, "ALL" for the all-groups entry, "NONE"
     bool chkIsDisable = false;
-    QString loadedName;     // ZoneName at load
+    QString loadedName;                          // ZoneName at load
+    QString loadedDsc, loadedAlarm, loadedReset; // the other texts at load
     QString focusControl;   // the message box a failed check hands the focus to
     bool isUnicode = false; // the project's text mode at load: the rule the counters show
 
@@ -28,7 +29,8 @@ struct EditZoneListForm {
     // Shows the zone's target: "ALL" the all-groups entry, empty the first entry; a stored
     // target the list does not offer is added as it is, so that OK keeps it.
     void mkcmbGroupName(EditContext& ctx, const QString& target);
-    // The message-length rule, alarm message first.
+    // The message-length rule, alarm message first; then the texts' rule (no control
+    // characters; name and description at most 255 characters).
     bool CheckFormObj(EditContext& ctx);
     bool SaveFormObj(EditContext& ctx);
     // In a non-Unicode project, messages holding characters the device cannot send are

@@ -158,6 +158,22 @@ bool ZoneNumbersFit(EditContext& ctx) {
 }
 } // namespace
 
+bool ValidText(EditContext& ctx, const QString& text, const QString& kept, const QString& label,
+               int maxLength) {
+    const MLText T{ctx.ml, QStringLiteral("ValidUtil")};
+    if (text == kept) return true;
+    const QString bad = ForbiddenChar(text);
+    if (bad.isEmpty() && (maxLength <= 0 || text.size() <= maxLength)) return true;
+    const QString reason =
+        !bad.isEmpty() ? T(QStringLiteral("]不得含有控制字元["), 1, 21001) + bad +
+                             T(QStringLiteral("]（如換行、定位字元）。"), 2, 21001)
+                       : T(QStringLiteral("]有"), 3, 21001) + QString::number(text.size()) +
+                             T(QStringLiteral("個字元，不得超過"), 4, 21001) +
+                             QString::number(maxLength) + T(QStringLiteral("個字元。"), 5, 21001);
+    Critical(ctx, u'[' + label + reason, T(QStringLiteral("不合法的文字"), 6, 21001));
+    return false;
+}
+
 bool ValidUserGroupName(EditContext& ctx, const QString& name) {
     const MLText T{ctx.ml, QStringLiteral("ValidUtil")};
     const MLState& ml = ctx.ml;

@@ -15,6 +15,12 @@ namespace ValidUtil {
 bool ValidUserGroupName(EditContext& ctx, const QString& name);
 // The same rules among the contacts.
 bool ValidUserName(EditContext& ctx, const QString& name);
+// A free text an editor stores (a description, a zone's name, a message): refused with a
+// message naming the field (label) and the character when it holds a control character or a
+// line or paragraph separator, or naming the count when it has more than maxLength UTF-16
+// units (0: no length rule). A text equal to kept (what the project already holds) passes.
+bool ValidText(EditContext& ctx, const QString& text, const QString& kept, const QString& label,
+               int maxLength);
 // True when the project may be downloaded: groups exist and all have names, contacts exist,
 // every enabled contact of at least one group has a name and a telephone number, the image
 // holds at most 128 groups and 128 notification targets, every number of a contact in a

@@ -66,8 +66,8 @@ void frmEditTelList::cmdOK_Click() {
         accept();
         return;
     }
-    if (f.focusControl == QLatin1String("txtTelNo")) {
-        ui->txtTelNo->setFocus();
-        ui->txtTelNo->selectAll();
+    if (auto* box = f.focusControl.isEmpty() ? nullptr : findChild<QLineEdit*>(f.focusControl)) {
+        box->setFocus();
+        box->selectAll();
     }
 }

@@ -60,9 +60,7 @@ void frmEditZoneList::cmdOK_Click() {
         accept();
         return;
     }
-    QLineEdit* box = f.focusControl == QLatin1String("txtAlarmSMS")   ? ui->txtAlarmSMS
-                     : f.focusControl == QLatin1String("txtResetSMS") ? ui->txtResetSMS
-                                                                      : nullptr;
+    QLineEdit* box = f.focusControl.isEmpty() ? nullptr : findChild<QLineEdit*>(f.focusControl);
     if (box) {
         box->setFocus();
         box->selectAll();

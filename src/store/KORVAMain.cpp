@@ -191,7 +191,7 @@ bool SameFile(const QString& a, const QString& b) {
 }
 
 // The project file is open in another running program: says which, opens nothing.
-void ShowLocked(StoreContext& ctx, const QString& path, const ProjectLock::Holder& h) {
+void ShowLockedBy(StoreContext& ctx, const QString& path, const ProjectLock::Holder& h) {
     const MLText T{ctx.ml, QStringLiteral("KORVAMain")};
     if (h.notALock) {
         ctx.ui.MsgBox(
@@ -228,8 +228,29 @@ void ShowReadOnly(StoreContext& ctx, const QString& path, bool saving) {
 bool RefuseIfLocked(StoreContext& ctx, const QString& path) {
     ProjectLock::Holder h;
     if (!ProjectLock::HeldElsewhere(path, &h)) return false;
-    ShowLocked(ctx, path, h);
+    ShowLockedBy(ctx, path, h);
     return true;
+}
+
+// A database the open refuses for what it holds, not for damage: says so.
+void ShowUnsupported(StoreContext& ctx, const QString& path) {
+    const MLText T{ctx.ml, QStringLiteral("KORVAMain")};
+    ctx.ui.MsgBox(T(QStringLiteral("開啟專案失敗。"), 1, 21031) + kCrLf +
+                      T(QStringLiteral("專案檔案["), 2, 21031) + path +
+                      T(QStringLiteral("]含有專案檔案不會有的內容（觸發程序、檢視表、虛擬資料表、"
+                                       "計算欄位或超過長度上限的值），為安全起見不予開啟；檔案未被"
+                                       "變更。"),
+                        3, 21031),
+                  vbOKOnly | vbCritical, T(QStringLiteral("開啟專案失敗"), 4, 21031));
+}
+
+// A path that is there but no regular file: says what it is.
+void ShowNotAFile(StoreContext& ctx, const QString& path, FileUtil::Kind kind) {
+    const MLText T{ctx.ml, QStringLiteral("KORVAMain")};
+    ctx.ui.MsgBox(T(QStringLiteral("專案檔案["), 1, 21032) + path +
+                      T(QStringLiteral("]是"), 2, 21032) + KindText(ctx.ml, kind) +
+                      T(QStringLiteral("，不是檔案，無法開啟。"), 3, 21032),
+                  vbOKOnly | vbCritical, T(QStringLiteral("專案開啟失敗"), 4, 21032));
 }
 
 void ShowNotAProject(StoreContext& ctx, const QString& path) {
@@ -255,6 +276,35 @@ bool ReopenWorkingCopy(StoreContext& ctx) {
     return false;
 }
 } // namespace
+
+QString KindText(const MLState& ml, FileUtil::Kind kind) {
+    const MLText T{ml, QStringLiteral("KORVAMain")};
+    switch (kind) {
+    case FileUtil::Kind::Directory:
+        return T(QStringLiteral("資料夾"), 1, 21030);
+    case FileUtil::Kind::Fifo:
+        return T(QStringLiteral("具名管道 (FIFO)"), 2, 21030);
+    case FileUtil::Kind::Socket:
+        return T(QStringLiteral("通訊端 (socket)"), 3, 21030);
+    case FileUtil::Kind::Device:
+        return T(QStringLiteral("裝置"), 4, 21030);
+    case FileUtil::Kind::Missing:
+    case FileUtil::Kind::File:
+    case FileUtil::Kind::Other:
+        break;
+    }
+    return T(QStringLiteral("特殊檔案"), 5, 21030);
+}
+
+void ShowLocked(StoreContext& ctx, const QString& path, const ProjectLock::Holder& holder) {
+    ShowLockedBy(ctx, path, holder);
+}
+
+bool RefuseReadOnly(StoreContext& ctx, const QString& path) {
+    if (!IsReadOnlyFile(path)) return false;
+    ShowReadOnly(ctx, path, true);
+    return true;
+}
 
 // A program folder that is a person's copy of an installed one holds the record of the
 // packaged files it was taken from. Such a program offers projects in Documents/KORVA
@@ -321,7 +371,9 @@ ProjectCheck CheckProjectFile(const QString& path) {
     ConnectionString cs;
     cs.dataSource = path;
     if (!conn.Open(cs))
-        return conn.Fault() == DbFault::Damaged ? ProjectCheck::Damaged : ProjectCheck::NotProject;
+        return conn.Fault() == DbFault::Damaged       ? ProjectCheck::Damaged
+               : conn.Fault() == DbFault::Unsupported ? ProjectCheck::Unsupported
+                                                      : ProjectCheck::NotProject;
     using namespace ProjectSchema;
     const struct {
         const QString& table;
@@ -363,10 +415,19 @@ bool OpenProject(StoreContext& ctx, const QString& pathIn) {
         WrongExtensionMessage(ctx, path);
         return false;
     }
-    if (!FileUtil::FileExists(path)) {
+    if (const FileUtil::Kind kind = FileUtil::KindOf(path); kind != FileUtil::Kind::File) {
+        if (kind != FileUtil::Kind::Missing) {
+            ShowNotAFile(ctx, path, kind);
+            return false;
+        }
         ctx.ui.MsgBox(T(QStringLiteral("本專案檔案路徑["), 1, 160) + path +
                           T(QStringLiteral("]不存在。"), 2, 160),
                       vbOKOnly | vbCritical, T(QStringLiteral("專案開啟失敗"), 3, 160));
+        return false;
+    }
+    // A file larger than its pages is damaged; it is refused before anything is copied.
+    if (!Connection::SizeFitsHeader(path)) {
+        ShowDamaged(ctx, path);
         return false;
     }
     // The file is read through a private snapshot, checked, and becomes the working copy: a
@@ -377,6 +438,10 @@ bool OpenProject(StoreContext& ctx, const QString& pathIn) {
     const ProjectCheck check = readable ? CheckProjectFile(snapshot) : ProjectCheck::Ok;
     if (check == ProjectCheck::Damaged) {
         ShowDamaged(ctx, path);
+        return false;
+    }
+    if (check == ProjectCheck::Unsupported) {
+        ShowUnsupported(ctx, path);
         return false;
     }
     if (check == ProjectCheck::NotProject) {
@@ -390,14 +455,14 @@ bool OpenProject(StoreContext& ctx, const QString& pathIn) {
     ProjectLock::Holder holder;
     if (!reopening) lock = ProjectLock::Take(path, &holder, &heldElsewhere);
     if (heldElsewhere) {
-        ShowLocked(ctx, path, holder);
+        ShowLockedBy(ctx, path, holder);
         return false;
     }
     if (readable && ctx.project.IsOpen() && CloseProject(ctx) == kCancelled) return false;
     if (reopening) {
         lock = ProjectLock::Take(path, &holder, &heldElsewhere);
         if (heldElsewhere) {
-            ShowLocked(ctx, path, holder);
+            ShowLockedBy(ctx, path, holder);
             return false;
         }
     }
@@ -540,6 +605,16 @@ int SaveProject(StoreContext& ctx, bool force, bool ask, bool allowCancel) {
         return kCancelled;
     }
     ADOUtil::CloseProjectDB(p);
+    // What would replace the project file must open again: a working copy the open refuses
+    // (a text it cannot read back) never takes the place of a sound file.
+    if (CheckProjectFile(p.MirPath) != ProjectCheck::Ok) {
+        ctx.ui.MsgBox(T(QStringLiteral("儲存專案失敗。"), 1, 21033) + kCrLf +
+                          T(QStringLiteral("專案工作檔案的內容無法再次開啟，專案檔案["), 2, 21033) +
+                          p.ProjPath + T(QStringLiteral("]未被變更。"), 3, 21033),
+                      vbOKOnly | vbCritical, T(QStringLiteral("儲存專案失敗"), 4, 21033));
+        ReopenWorkingCopy(ctx);
+        return kCancelled;
+    }
     QString why;
     if (!FileUtil::CopyFileAtomic(p.MirPath, p.ProjPath, &why)) {
         ctx.ui.MsgBox(T(QStringLiteral("儲存專案失敗。"), 1, 316) + kCrLf +

@@ -7,6 +7,13 @@
 #include <array>
 
 struct StoreContext;
+struct MLState;
+namespace ProjectLock {
+struct Holder;
+}
+namespace FileUtil {
+enum class Kind;
+}
 
 struct RecentMenuItem {
     QString caption;
@@ -35,12 +42,25 @@ QString WorkingPathOf(const QString& projectPath);
 // journal rolled back) while the file is never written. Any old copy at to is replaced.
 bool CopyDatabase(const QString& from, const QString& to);
 // What a look at a project file found.
-enum class ProjectCheck { Ok, NotProject, Damaged };
+enum class ProjectCheck {
+    Ok,
+    NotProject,
+    Damaged,
+    Unsupported, // a database holding what a project never holds (code, over-long values)
+};
 // Whether a database file is a project of ours (a sound database with the four tables and
 // their fields, and the Basic row). Checks the file in place: give it a private copy.
 ProjectCheck CheckProjectFile(const QString& path);
 // The same for any file; reads a copy, so the file itself is never touched.
 bool IsProjectFile(const QString& path);
+
+// What a path holds that is not a regular file ("a FIFO", "a folder", ...), for messages.
+QString KindText(const MLState& ml, FileUtil::Kind kind);
+// The messages of a project file held by another running program, and of a read-only project
+// file that a save would replace (pointing to Save As); korvactl shows the window's.
+void ShowLocked(StoreContext& ctx, const QString& path, const ProjectLock::Holder& holder);
+// True, after the read-only message, when the project file may not be replaced.
+bool RefuseReadOnly(StoreContext& ctx, const QString& path);
 
 // File > New: asks for the new file, then closes the open project (with the save prompt),
 // copies the template there and opens it.

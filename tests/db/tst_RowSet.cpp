@@ -139,6 +139,25 @@ private Q_SLOTS:
         QCOMPARE(NullToStr(chk->Field(QStringLiteral("b"))), QStringLiteral("2026-12-08"));
     }
 
+    // A value over the engine's length limit fails the write; it is never stored as NULL.
+    void overLongValueFailsTheWrite() {
+        auto c = Open();
+        auto rs = OpenRecordset(c.get(), QStringLiteral("Users"));
+        QVERIFY(LocateRecord(rs.get(), QStringLiteral("UserName"), QStringLiteral("C")));
+        const QString huge(Connection::kMaxValueBytes + 1, u'd');
+        QVERIFY(rs->SetField(QStringLiteral("UserDsc"), huge));
+        QVERIFY(!rs->Update());
+        QVERIFY(
+            !c->Execute(QStringLiteral("UPDATE Users SET UserDsc=?1 WHERE UserName='B'"), {huge}));
+        QCOMPARE(c->ErrorDescription(), QStringLiteral("string or blob too big"));
+        auto again = OpenRecordset(c.get(), QStringLiteral("SELECT UserName, UserDsc FROM Users"));
+        QStringList dsc;
+        for (; !again->Eof(); again->MoveNext())
+            dsc << again->Field(QStringLiteral("UserDsc")).toString() + u'/' +
+                       (again->Field(QStringLiteral("UserDsc")).isNull() ? u'N' : u'T');
+        QCOMPARE(dsc, (QStringList{"/N", "/T", "x/T"}));
+    }
+
     void movingSavesPendingEditAndCancelDiscards() {
         auto c = Open();
         auto rs = OpenRecordset(c.get(), QStringLiteral("Users"));

@@ -6,7 +6,9 @@
 
 #include <QSignalSpy>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QStringEncoder>
+#include <sys/stat.h>
 
 using namespace CsvExchange;
 
@@ -37,6 +39,12 @@ bool Load(EditEnv& env, Table table, const QString& text, bool create, QByteArra
     CsvImportForm& f = env.c().forms.csvImport;
     f.chkCreateGroups = create;
     return f.LoadFormObj(env.c(), table, path);
+}
+// The one message of a file the import refuses whole.
+void Check(EditEnv& env, const QString& reason) {
+    QCOMPARE(env.ui.messages.size(), 1);
+    QVERIFY2(env.ui.messages[0].text.endsWith(reason), qPrintable(env.ui.messages[0].text));
+    QCOMPARE(env.ui.messages[0].title, QStringLiteral("匯入失敗"));
 }
 } // namespace
 
@@ -74,9 +82,48 @@ private Q_SLOTS:
             << true
             << QStringList{"New", "New", "Refused:不合法的使用者群組名稱！ 本使用者群組名稱[ALL]"};
         QTest::newRow("flags and field count")
-            << Filled() << false << kContacts + "Bob,1,,Yes,\r\nCy,1,,maybe,\r\nDi,1" << false
+            << Filled() << false
+            << kContacts + "Bob,1,,Yes,\r\nCy,1,,maybe,\r\nDi,1\r\nEd,1,,0,,extra" << false
             << QStringList{"New", "Refused:無法辨識的暫停使用值[maybe]",
-                           "Refused:此列有2個欄位，標題列有5個。"};
+                           "Refused:此列有2個欄位，標題列有5個。",
+                           "Refused:此列有6個欄位，標題列有5個。"};
+        // 29 contacts and Ann in G1 and G2, three in G1: 63 of the model's 64 targets.
+        QTest::newRow("targets up to the model's limit")
+            << QStringLiteral("UPDATE Basic SET DeviceModelName='VX700-RV27S';") + Filled() +
+                   UserSql("Cy", "1", "G1") + UserSql("Di", "1", "G1") +
+                   "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i < 29) "
+                   "INSERT INTO Users(UserName,PhoneNumber,IsDisable,UserDsc,GroupName) SELECT "
+                   "'U'||i, '1', 0, '', 'G1'||char(13)||char(10)||'G2' FROM n;"
+            << false << kContacts + "Tom,0911,G1;G2,0,\r\nCy,1,G1;G2,0," << false
+            << QStringList{"Changes:連絡人群組", "Refused:通知對象[群組/連絡人]已超過最大筆數[64]"};
+        QTest::newRow("texts under the editors' rules")
+            << Filled() << false
+            << kContacts + "Tom,0911,G1,0,a" + QChar(0) + "b\r\nBob,1,,0," + QString(256, u'x') +
+                   "\r\nCy,1,,0,\"tab\there\"\r\nAnn,0922,G1;G2,1,boss"
+            << false
+            << QStringList{"Refused:[說明]不得含有控制字元[U+0000]", "Refused:[說明]有256個字元",
+                           "Refused:[說明]不得含有控制字元[U+0009]", "Unchanged"};
+        QTest::newRow("formula prefixes removed")
+            << Filled() << false
+            << kContacts + "'=1+1,'+886912,,0,'@x\r\n'abc,'0933,,0,''=y\r\nTom,'0911,G1,0," << false
+            << QStringList{"New", "New", "Unchanged"};
+        QTest::newRow("group names with separators")
+            << Filled() << false
+            << kContacts + "Bob,1,\"\"\"Sales;North\"\";G1\",0,\r\nCy,1,\"\"\"Sales;North\"\"\",0,"
+                           "\r\nDi,1,\"a\"\"b\",0,"
+            << true << QStringList{"New", "New", "Refused:連絡人群組欄位的引號不合規則"};
+        QTest::newRow("zone texts under the editors' rules")
+            << Filled() << true
+            << kZones + "1,a\tb,,,,,0\r\n2,," + QString(256, u'x') + ",,,,0\r\n3,,,,x" +
+                   QChar(0x1B) + ",,0\r\n4,'=x,'-y,'+z,'@w,,0"
+            << false
+            << QStringList{"Refused:[警報點名稱]不得含有控制字元[U+0009]",
+                           "Refused:[警報點說明]有256個字元",
+                           "Refused:[警報復歸訊息]不得含有控制字元[U+001B]",
+                           "Changes:警報點名稱, 警報點說明, 警報發起訊息, 警報復歸訊息"};
+        QTest::newRow("zone numbers 5 and 05")
+            << Filled() << true << kZones + "5,,,,,,0\r\n05,,,,,,0" << false
+            << QStringList{"Unchanged", "Refused:檔案中已有警報點[05]的資料列。"};
         QTest::newRow("English subset keeps the rest")
             << Filled() << false
             << QStringLiteral("Telephone number,Contact name,Notes\n0999,Ann,x") << false
@@ -132,10 +179,10 @@ private Q_SLOTS:
         QTest::addColumn<int>("locale");
         QTest::addColumn<QString>("contacts");
         QTest::addColumn<QString>("tom");
-        QTest::newRow("Chinese") << 1028 << kContacts << "Tom,0911,G1,否,\r\n";
+        QTest::newRow("Chinese") << 1028 << kContacts << "Tom,'0911,G1,否,\r\n";
         QTest::newRow("English") << 1033
                                  << "Contact name,Telephone number,Groups,Disabled,Description\r\n"
-                                 << "Tom,0911,G1,no,\r\n";
+                                 << "Tom,'0911,G1,no,\r\n";
     }
     void headerInTheAppliedLanguage() {
         QFETCH(int, locale);
@@ -161,8 +208,19 @@ private Q_SLOTS:
         QTest::addColumn<QString>("reason");
         QTest::newRow("quoting") << (kContacts + "Tom,\"0911\n").toUtf8()
                                  << "第2行的引號不合 CSV 的規則。";
-        QTest::newRow("not text") << QByteArray("\xFF\xFE\xFF\x80", 4)
-                                  << "檔案不是 UTF-8 或 Big5 編碼的文字。";
+        QTest::newRow("not text") << QByteArray("\xA1\x30\xA1\x30", 4)
+                                  << "檔案不是 UTF-8 或 Big5 編碼的文字。請將檔案另存為 UTF-8 "
+                                     "後再匯入。";
+        QTest::newRow("GBK") << QByteArray("\xC1\xAC\xC2\xE7\xC8\xCB\xC3\xFB\xB3\xC6\r\n"
+                                           "\xD5\xC5\xCE\xB0\r\n")
+                             << "檔案看來是簡體中文（GB）編碼，以 Big5 讀取會變成亂碼；請將檔案"
+                                "另存為 UTF-8 後再匯入。";
+        QTest::newRow("UTF-16 without mark")
+            << QByteArray(QStringEncoder(QStringEncoder::Utf16LE).encode(kContacts + "Tom,1"))
+            << "檔案看來是沒有位元組順序標記的 UTF-16 文字；請將檔案另存為 UTF-8 後再匯入。";
+        QTest::newRow("larger than 8 MB")
+            << (kContacts + "Tom,1,,0,").toUtf8() + QByteArray(8 * 1024 * 1024, 'x')
+            << "檔案大於8 MB，不會是一個專案的連絡人或警報點。";
         QTest::newRow("header only") << kContacts.toUtf8() << "檔案沒有標題列以外的資料列。";
         QTest::newRow("no name column")
             << QByteArray("電話號碼\n1\n") << "標題列沒有欄位[連絡人名稱]。";
@@ -175,11 +233,32 @@ private Q_SLOTS:
         EditEnv env;
         QVERIFY(env.OpenWith(Filled()));
         QVERIFY(!Load(env, Table::Contacts, {}, false, bytes));
-        QCOMPARE(env.ui.messages.size(), 1);
-        QVERIFY2(env.ui.messages[0].text.endsWith(reason), qPrintable(env.ui.messages[0].text));
-        QCOMPARE(env.ui.messages[0].title, QStringLiteral("匯入失敗"));
+        Check(env, reason);
     }
-
+    // Devices, FIFOs and folders are never opened, so nothing can block or run on for ever.
+    void specialFilesAreNotRead_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("device") << "/dev/zero"
+                                << "這不是一般的檔案（裝置）。";
+        QTest::newRow("folder") << "/tmp"
+                                << "這不是一般的檔案（資料夾）。";
+        QTest::newRow("FIFO") << "fifo"
+                              << "這不是一般的檔案（具名管道 (FIFO)）。";
+    }
+    void specialFilesAreNotRead() {
+        QFETCH(QString, path);
+        QFETCH(QString, reason);
+        EditEnv env;
+        QVERIFY(env.OpenWith(Filled()));
+        if (!path.startsWith(u'/')) {
+            path = env.InProjects(path);
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        }
+        CsvImportForm& f = env.c().forms.csvImport;
+        QVERIFY(!f.LoadFormObj(env.c(), Table::Contacts, path));
+        Check(env, reason);
+    }
     // Export then import of the same files finds every row unchanged, Big5 included.
     void roundTripChangesNothing() {
         EditEnv env;
@@ -197,6 +276,79 @@ private Q_SLOTS:
                 QCOMPARE(plan.rows.size(), t == Table::Contacts ? 3 : 64);
                 QCOMPARE(plan.Count(Verdict::Unchanged), plan.rows.size());
             }
+        }
+    }
+
+    // Projects with names as hostile as the rules allow (formula starts, separators, quotes,
+    // the quote mark, punctuation of every kind) leave export and import unchanged; no cell
+    // of the file starts like a formula.
+    void roundTripOfHostileNames_data() {
+        QTest::addColumn<quint32>("seed");
+        for (quint32 seed = 1; seed <= 8; ++seed)
+            QTest::newRow(qPrintable(QStringLiteral("seed %1").arg(seed))) << seed;
+    }
+    void roundTripOfHostileNames() {
+        QFETCH(quint32, seed);
+        QRandomGenerator random(seed);
+        const QString alphabet = QStringLiteral("=+-@'\";,!#$%&()*./:<>?[\\]^_`{|}~ aZ9門張");
+        const auto name = [&](int maxLength) {
+            QString n;
+            const int length = 1 + int(random.bounded(quint32(maxLength)));
+            for (int i = 0; i < length; ++i)
+                n += alphabet[int(random.bounded(quint32(alphabet.size())))];
+            n = n.trimmed();
+            return n.isEmpty() ? QStringLiteral("x") : n;
+        };
+        const auto sqlText = [](QString t) {
+            return u'\'' + t.replace(u'\'', QLatin1String("''")) + u'\'';
+        };
+        QStringList groups;
+        QString sql;
+        while (groups.size() < 5) {
+            const QString g = name(12);
+            if (g.compare(QStringLiteral("ALL"), Qt::CaseInsensitive) == 0 ||
+                g.compare(QStringLiteral("NONE"), Qt::CaseInsensitive) == 0 ||
+                groups.contains(g, Qt::CaseInsensitive))
+                continue;
+            groups << g;
+            sql += QStringLiteral("INSERT INTO UserGroups VALUES(") + sqlText(g) +
+                   QStringLiteral(",'');");
+        }
+        for (int i = 0; i < 12; ++i) {
+            const QString u = name(20) + QString::number(i);
+            const QString phone = i % 2 ? QStringLiteral("+8869") + QString::number(i)
+                                        : QStringLiteral("09") + QString::number(i);
+            QStringList member;
+            for (const QString& g : groups)
+                if (random.bounded(3) == 0) member << g;
+            // Joined, not .arg(): a generated name may hold "%1".
+            sql += QStringLiteral("INSERT INTO Users VALUES(") + sqlText(u) + u',' +
+                   sqlText(phone) + u',' + QString::number(i % 3 == 0) + u',' + sqlText(name(30)) +
+                   u',' + sqlText(member.join(QStringLiteral("\r\n"))) + QStringLiteral(");");
+        }
+        for (int zone = 0; zone < 64; zone += 7)
+            sql += QStringLiteral("UPDATE Zones SET ZoneName=") + sqlText(name(20)) +
+                   QStringLiteral(", ZoneDsc=") + sqlText(name(30)) +
+                   QStringLiteral(", AlarmSMS=") + sqlText(name(40)) +
+                   QStringLiteral(", ResetSMS=") + sqlText(name(40)) +
+                   QStringLiteral(", GroupName=") + sqlText(groups[zone % groups.size()]) +
+                   QStringLiteral(" WHERE ZoneNo=") + QString::number(zone) + u';';
+        EditEnv env;
+        QVERIFY(env.OpenWith(sql));
+        for (Table t : {Table::Contacts, Table::Zones}) {
+            const QString path = env.InProjects(QStringLiteral("rt.csv"));
+            QVERIFY(ExportFile(env.c(), t, path));
+            const QString text = QString::fromUtf8(TestEnv::ReadFile(path).mid(3));
+            const CsvUtil::ParseResult parsed = CsvUtil::Parse(text);
+            for (const QStringList& record : parsed.records.mid(1))
+                for (const QString& cell : record)
+                    QVERIFY2(cell.isEmpty() || !QStringLiteral("=+-@\t\r").contains(cell[0]),
+                             qPrintable(cell));
+            QVERIFY(Load(env, t, text, false));
+            const ImportPlan& plan = env.c().forms.csvImport.plan;
+            QVERIFY2(plan.rows.size() == (t == Table::Contacts ? 12 : 64), qPrintable(text));
+            for (const RowVerdict& r : plan.rows)
+                QVERIFY2(r.verdict == Verdict::Unchanged, qPrintable(r.key + u' ' + r.details));
         }
     }
 

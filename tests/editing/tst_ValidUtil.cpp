@@ -112,6 +112,38 @@ private Q_SLOTS:
             << 1028 << QStringLiteral("所有連絡人群組2") << QString();
     }
 
+    // The free texts' rule: what it refuses, named, and what a project already holds passes.
+    void textForm_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("kept");
+        QTest::addColumn<int>("maxLength");
+        QTest::addColumn<QString>("refusal"); // the whole message; empty: accepted
+        QTest::newRow("NUL") << QStringLiteral("a") + QChar(0) << QString() << 255
+                             << "[說明]不得含有控制字元[U+0000]（如換行、定位字元）。";
+        QTest::newRow("escape") << "a\x1B" << QString() << 0
+                                << "[說明]不得含有控制字元[U+001B]（如換行、定位字元）。";
+        QTest::newRow("CR") << "a\rb" << QString() << 0
+                            << "[說明]不得含有控制字元[U+000D]（如換行、定位字元）。";
+        QTest::newRow("256 characters")
+            << QString(256, u'x') << QString() << 255 << "[說明]有256個字元，不得超過255個字元。";
+        QTest::newRow("255 characters") << QString(255, u'x') << QString() << 255 << QString();
+        QTest::newRow("no length rule") << QString(1000, u'x') << QString() << 0 << QString();
+        QTest::newRow("as stored") << "a\tb"
+                                   << "a\tb" << 0 << QString();
+    }
+    void textForm() {
+        QFETCH(QString, text);
+        QFETCH(QString, kept);
+        QFETCH(int, maxLength);
+        QFETCH(QString, refusal);
+        EditEnv env;
+        QVERIFY(env.OpenWith(QString()));
+        QCOMPARE(ValidText(env.c(), text, kept, QStringLiteral("說明"), maxLength),
+                 refusal.isEmpty());
+        QCOMPARE(env.ui.messages.size(), refusal.isEmpty() ? 0 : 1);
+        if (!refusal.isEmpty()) QCOMPARE(env.ui.messages[0].text, refusal);
+    }
+
     void nameForm() {
         QFETCH(int, locale);
         QFETCH(QString, name);

@@ -6,7 +6,9 @@
 #include "support/TestEnv.h"
 
 #include <QJsonArray>
+#include <QStringEncoder>
 #include <QTest>
+#include <sys/stat.h>
 
 namespace {
 struct Run {
@@ -62,6 +64,10 @@ private Q_SLOTS:
     void checkJudgesTheSize_data();
     void checkJudgesTheSize();
     void exportEditImport();
+    void hostileImports_data();
+    void hostileImports();
+    void importRespectsTheWindowsLock();
+    void relativePortFromTheStartingFolder();
     void usage();
     void sheetWritesThePdf_data();
     void sheetWritesThePdf();
@@ -74,14 +80,17 @@ void tst_korvactl::infoConnects() {
     const Run r = Korvactl({QStringLiteral("info"), QStringLiteral("--port"), sim.Link(),
                             QStringLiteral("--lang"), QStringLiteral("ChineseBig5")});
     QCOMPARE(r.code, 0);
-    QCOMPARE(r.out, QStringLiteral(
-                        "[連線簡訊報警機]\n連線至簡訊報警機成功!\n\nModel No.: VX700-RV27MS\n"
-                        "S/N : 12-09-2143-785634-12\nCommnunication Settings : 19200, E, 8, 1\n"));
+    // Message boxes go to stderr; stdout carries only a command's own output.
+    QVERIFY(r.out.isEmpty());
+    QVERIFY2(r.err.contains(QStringLiteral(
+                 "[連線簡訊報警機]\n連線至簡訊報警機成功!\n\nModel No.: VX700-RV27MS\n"
+                 "S/N : 12-09-2143-785634-12\nCommnunication Settings : 19200, E, 8, 1\n")),
+             qPrintable(r.err));
     QVERIFY(r.err.contains(QStringLiteral("連線簡訊報警機: 正在連線中...")));
     const Run e = Korvactl({QStringLiteral("info"), QStringLiteral("--port"), sim.Link(),
                             QStringLiteral("--lang"), QStringLiteral("English")});
     QCOMPARE(e.code, 0);
-    QVERIFY(e.out.startsWith(
+    QVERIFY(e.err.contains(
         QStringLiteral("[Connect to SMS Alarm Dialer]\nConnected to the SMS alarm dialer!")));
 }
 
@@ -175,7 +184,7 @@ void tst_korvactl::setCommNeedsYesAndChangesTheDevice() {
         QStringLiteral("--lang"),   QStringLiteral("ChineseBig5")};
     const Run no = Korvactl(change);
     QCOMPARE(no.code, 1);
-    QVERIFY(no.out.contains(QStringLiteral("是否要將新的通訊參數, 存入簡訊報警機中?")));
+    QVERIFY(no.err.contains(QStringLiteral("是否要將新的通訊參數, 存入簡訊報警機中?")));
     QVERIFY(no.err.contains(QStringLiteral("--yes")));
     QJsonObject id = sim.State().value(QStringLiteral("identity")).toObject();
     QCOMPARE(id.value(QStringLiteral("com1SlaveId")).toInt(), 1);
@@ -183,7 +192,7 @@ void tst_korvactl::setCommNeedsYesAndChangesTheDevice() {
 
     const Run yes = Korvactl(change + QStringList{QStringLiteral("--yes")});
     QCOMPARE(yes.code, 0);
-    QVERIFY(yes.out.contains(QStringLiteral("設定報警機通訊參數成功!")));
+    QVERIFY(yes.err.contains(QStringLiteral("設定報警機通訊參數成功!")));
     id = sim.State().value(QStringLiteral("identity")).toObject();
     QCOMPARE(id.value(QStringLiteral("com1SlaveId")).toInt(), 12);
     QCOMPARE(id.value(QStringLiteral("com1Setting")).toInt(), 0x85);
@@ -192,7 +201,7 @@ void tst_korvactl::setCommNeedsYesAndChangesTheDevice() {
     const Run same = Korvactl(change + QStringList{QStringLiteral("--yes")});
     QCOMPARE(same.code, 0);
     QVERIFY(same.out.contains(QStringLiteral("Nothing changed.")));
-    QVERIFY(!same.out.contains(QStringLiteral("是否要將")));
+    QVERIFY(!same.err.contains(QStringLiteral("是否要將")));
 }
 
 void tst_korvactl::setCommRefusesARateTheModelLacks() {
@@ -421,7 +430,7 @@ void tst_korvactl::exportEditImport() {
     QCOMPARE(TestEnv::ReadFile(csv),
              QByteArray("\xEF\xBB\xBF"
                         "Contact name,Telephone number,Groups,Disabled,Description\r\n"
-                        "Tom,0911,G,no,\r\n"));
+                        "Tom,'0911,G,no,\r\n")); // the number stays text in a spreadsheet
     TestEnv::WriteFile(csv, TestEnv::ReadFile(csv).replace("0911", "0922") +
                                 QStringLiteral("王小明,0933,新群組,yes,\r\n").toUtf8());
     const QString before = ProjectEnv::Sql3(project, QStringLiteral("SELECT * FROM Users"));
@@ -430,6 +439,8 @@ void tst_korvactl::exportEditImport() {
     QCOMPARE(refused.code, 1);
     QVERIFY2(refused.out.contains(QStringLiteral("3\tRefused\t王小明\tThe contact group [新群組]")),
              qPrintable(refused.out));
+    QVERIFY2(refused.err.contains(QStringLiteral("1 row was refused; nothing was written.")),
+             qPrintable(refused.err));
     const Run declined = Korvactl(import + en + QStringList{QStringLiteral("--create-groups")});
     QCOMPARE(declined.code, 1); // no terminal and no --yes: the question is declined
     QVERIFY(
@@ -442,6 +453,178 @@ void tst_korvactl::exportEditImport() {
                                                       "GroupName FROM Users")),
              QStringLiteral("Tom|0922|0|G\n王小明|0933|1|新群組"));
     QCOMPARE(Korvactl({QStringLiteral("export"), project}).code, 2); // which table?
+
+    // --skip-refused writes the accepted rows and says with exit 3 that some were refused.
+    TestEnv::WriteFile(csv, QByteArray("Contact name,Telephone number\nTom,0944\nBad,12a\n"));
+    const Run skipped =
+        Korvactl(import + QStringList{QStringLiteral("--skip-refused"), QStringLiteral("--yes")});
+    QCOMPARE(skipped.code, 3);
+    QCOMPARE(ProjectEnv::Sql3(project, QStringLiteral("SELECT PhoneNumber FROM Users")),
+             QStringLiteral("0944\n0933"));
+}
+
+// Hostile files and rows: each refused file or row leaves the project file byte for byte as
+// it was and exits 1; what is accepted is what the preview said.
+void tst_korvactl::hostileImports_data() {
+    QTest::addColumn<QString>("kind"); // how the input is made: csv, device, fifo, readonly
+    QTest::addColumn<bool>("zones");
+    QTest::addColumn<QByteArray>("csv");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("said"); // in stdout or stderr
+    const QByteArray contacts("Contact name,Telephone number,Groups,Disabled,Description\n");
+    const QByteArray zones(
+        "Zone,Zone name,Description,Alarm message,Reset message,Notified group,Disabled\n");
+    const QByteArray nul("\0", 1);
+    const QString control = QStringLiteral("must not contain the control character [U+%1]");
+    // NUL in every column of both tables.
+    const QList<QPair<QByteArray, QString>> contactCells = {
+        {"A" + nul + "B,1,,0,", QStringLiteral("[U+0000]")},
+        {"A,1" + nul + ",,0,", QStringLiteral("The telephone number may contain digits only")},
+        {"A,1,G" + nul + ",0,", QStringLiteral("[U+0000]")},
+        {"A,1,,0" + nul + ",", QStringLiteral("Disabled")},
+        {"A,1,,0,x" + nul + "y", control.arg(QStringLiteral("0000"))},
+        {"A,1,,0,x\x1b", control.arg(QStringLiteral("001B"))},
+        {"A,1,,0,\"x\ry\"", control.arg(QStringLiteral("000D"))},
+        {"A,1,,0," + QByteArray(300 * 1024, 'd'), QStringLiteral("has 307200 characters")},
+        {QByteArray(51, 'n') + ",1,,0,", QStringLiteral("51 characters")},
+        {"A,1,,0,,extra", QStringLiteral("6 fields")},
+        {"A,1,\"a\"\"b\",0,", QStringLiteral("The quotes in the groups column")},
+    };
+    int i = 0;
+    for (const auto& [row, said] : contactCells)
+        QTest::addRow("contacts %d", ++i) << "csv" << false << contacts + row + "\n" << 1 << said;
+    const QList<QPair<QByteArray, QString>> zoneCells = {
+        {"3" + nul + ",,,,,,0", QStringLiteral("The project has no zone")},
+        {"3,a" + nul + ",,,,,0", control.arg(QStringLiteral("0000"))},
+        {"3,,a" + nul + ",,,,0", control.arg(QStringLiteral("0000"))},
+        {"3,,,a" + nul + ",,,0", control.arg(QStringLiteral("0000"))},
+        {"3,,,,a" + nul + ",,0", control.arg(QStringLiteral("0000"))},
+        {"3,,,,,G" + nul + ",0", QStringLiteral("[U+0000]")},
+        {"3,,,,,,0" + nul, QStringLiteral("Disabled")},
+        {"3,\ttab,,,,,0", control.arg(QStringLiteral("0009"))},
+        {"3,," + QByteArray(256, 'z') + ",,,,0", QStringLiteral("256 characters")},
+        {"3,,,,,,0\n03,,,,,,0", QStringLiteral("already has a row for zone [03]")},
+    };
+    i = 0;
+    for (const auto& [row, said] : zoneCells)
+        QTest::addRow("zones %d", ++i) << "csv" << true << zones + row + "\n" << 1 << said;
+    QTest::newRow("endless device")
+        << "device" << false << QByteArray() << 1 << "This is not a regular file (it is a device).";
+    QTest::newRow("FIFO") << "fifo" << false << QByteArray() << 1
+                          << "This is not a regular file (it is a named pipe (FIFO)).";
+    QTest::newRow("read-only project") << "readonly" << false << contacts + "A,1,,0,\n"
+                                       << 1 << "is read-only";
+    QTest::newRow("over 8 MB") << "csv" << false << contacts + QByteArray(9 << 20, 'x') << 1
+                               << "larger than 8 MB";
+    QTest::newRow("UTF-16 without mark")
+        << "csv" << false
+        << QByteArray(QStringEncoder(QStringEncoder::Utf16LE).encode(QString::fromUtf8(contacts)))
+        << 1 << "UTF-16 text without a byte-order mark";
+    QTest::newRow("GBK") << "csv" << false
+                         << contacts + "\xD5\xC5\xCE\xB0,1,,0,\xCD\xF5\xD0\xA1\xC3\xF7\n"
+                         << 1 << "simplified Chinese (GB)";
+    QTest::newRow("binary") << "csv" << false << QByteArray("\xA1\x30\xA1\x30") << 1
+                            << "not text in UTF-8 or Big5";
+    // Accepted: what the rules allow, however hostile it looks.
+    QTest::newRow("UTF-16 with mark")
+        << "csv" << false
+        << QByteArray("\xFF\xFE") +
+               QByteArray(QStringEncoder(QStringEncoder::Utf16LE)
+                              .encode(QString::fromUtf8(contacts) + QStringLiteral("張偉,1,,0,\n")))
+        << 0 << "2\tNew\t張偉";
+    QTest::newRow("formula prefixes")
+        << "csv" << false << contacts + "\"'=HYPERLINK(\"\"http://x\"\")\",'+886912,,0,'@SUM(1)\n"
+        << 0 << "2\tNew\t=HYPERLINK(\"http://x\")";
+    QTest::newRow("separator and quotes in a group name")
+        << "csv" << false
+        << contacts + "A,1,\"\"\"Sales;North\"\";\"\"say \"\"\"\"hi\"\"\"\"\"\"\",0,\n"
+        << 0 << "Groups to create: Sales;North, say \"hi\"";
+}
+
+void tst_korvactl::hostileImports() {
+    QFETCH(QString, kind);
+    QFETCH(bool, zones);
+    QFETCH(QByteArray, csv);
+    QFETCH(int, code);
+    QFETCH(QString, said);
+    QTemporaryDir dir;
+    const QString project =
+        MakeProject(dir, QStringLiteral("INSERT INTO UserGroups VALUES ('G1', '');"));
+    QString input = dir.filePath(QStringLiteral("in.csv"));
+    if (kind == QLatin1String("device"))
+        input = QStringLiteral("/dev/zero");
+    else if (kind == QLatin1String("fifo"))
+        QCOMPARE(::mkfifo(QFile::encodeName(input).constData(), 0600), 0);
+    else
+        QVERIFY(TestEnv::WriteFile(input, csv));
+    if (kind == QLatin1String("readonly"))
+        QVERIFY(QFile::setPermissions(project, QFile::ReadOwner));
+    const QByteArray before = TestEnv::ReadFile(project);
+    const Run r = Korvactl({QStringLiteral("import"), project,
+                            zones ? QStringLiteral("--zones") : QStringLiteral("--contacts"), input,
+                            QStringLiteral("--create-groups"), QStringLiteral("--yes"),
+                            QStringLiteral("--lang"), QStringLiteral("English")});
+    QVERIFY2(r.code == code, qPrintable(QString::number(r.code) + u'\n' + r.out + r.err));
+    QVERIFY2((r.out + r.err).contains(said), qPrintable(r.out + r.err));
+    // Messages name the person's files, never korvactl's temporary copy.
+    QVERIFY2(!(r.out + r.err).contains(QStringLiteral("/korvactl-")), qPrintable(r.err));
+    if (code != 0)
+        QVERIFY(TestEnv::ReadFile(project) == before);
+    else
+        QVERIFY(TestEnv::ReadFile(project) != before);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".lock")),
+             QStringList());
+}
+
+// korvactl takes the project's lock as the window does: while a window (here a child process
+// holding the project open) has it, an import is refused and the file stays as it was.
+void tst_korvactl::importRespectsTheWindowsLock() {
+    QTemporaryDir dir;
+    const QString project = MakeProject(dir, QStringLiteral("SELECT 1;"));
+    const QString csv = dir.filePath(QStringLiteral("c.csv"));
+    QVERIFY(TestEnv::WriteFile(csv, QByteArray("Contact name,Telephone number\nTom,1\n")));
+    const QString bin = dir.filePath(QStringLiteral("bin"));
+    QVERIFY(QDir().mkpath(bin));
+    TestEnv::CopyProgramFolder(bin);
+    QProcess window;
+    window.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--hold"), bin, project});
+    QVERIFY(window.waitForReadyRead(30000));
+    QCOMPARE(window.readAllStandardOutput(), QByteArray("open\n"));
+    const QByteArray before = TestEnv::ReadFile(project);
+    const QStringList import{QStringLiteral("import"),     project,
+                             QStringLiteral("--contacts"), csv,
+                             QStringLiteral("--yes"),      QStringLiteral("--lang"),
+                             QStringLiteral("English")};
+    const Run locked = Korvactl(import);
+    QCOMPARE(locked.code, 1);
+    QVERIFY2(locked.err.contains(QStringLiteral("(process ") + QString::number(window.processId()) +
+                                 u')'),
+             qPrintable(locked.err));
+    QVERIFY(TestEnv::ReadFile(project) == before);
+    // Reading commands work on a copy meanwhile.
+    QCOMPARE(Korvactl({QStringLiteral("image"), project}).code, 0);
+
+    window.closeWriteChannel();
+    QVERIFY(window.waitForFinished(30000));
+    const Run free = Korvactl(import);
+    QVERIFY2(free.code == 0, qPrintable(free.err));
+    QCOMPARE(ProjectEnv::Sql3(project, QStringLiteral("SELECT UserName FROM Users")),
+             QStringLiteral("Tom"));
+}
+
+// A port given as a relative path is taken from the folder korvactl was started in.
+void tst_korvactl::relativePortFromTheStartingFolder() {
+    devsimtest::Sim sim;
+    QVERIFY2(StartSim(sim), qPrintable(sim.error));
+    QTemporaryDir dir;
+    QVERIFY(QFile::link(sim.Link(), dir.filePath(QStringLiteral("dialer"))));
+    QProcess p;
+    p.setWorkingDirectory(dir.path());
+    p.start(TestEnv::StagedBin() + QStringLiteral("/korvactl"),
+            {QStringLiteral("info"), QStringLiteral("--port"), QStringLiteral("./dialer"),
+             QStringLiteral("--lang"), QStringLiteral("English")});
+    QVERIFY(p.waitForFinished(60000));
+    QVERIFY2(p.exitCode() == 0, p.readAllStandardError().constData());
 }
 
 void tst_korvactl::usage() {
@@ -555,5 +738,11 @@ void tst_korvactl::sheetWritesThePdf() {
     QCOMPARE(Korvactl({QStringLiteral("sheet"), project}).code, 2); // no --pdf
 }
 
-QTEST_GUILESS_MAIN(tst_korvactl)
+int main(int argc, char* argv[]) {
+    if (const int held = ProjectEnv::HoldChild(argc, argv); held >= 0) return held;
+    QCoreApplication app(argc, argv);
+    tst_korvactl test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_korvactl.moc"

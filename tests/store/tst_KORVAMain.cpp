@@ -112,19 +112,6 @@ int CrashEditChild(const QString& bin, const QString& project) {
     return 12;
 }
 
-// The child process of the lock test: holds the project open until its stdin closes.
-int HoldChild(const QString& bin, const QString& project) {
-    ScriptedUi ui;
-    AppContext ctx(ui);
-    QDir::setCurrent(bin);
-    if (!Startup::StartCore(ctx, bin, 1028)) return 10;
-    if (!KORVAMain::OpenProject(ctx, project)) return 11;
-    std::printf("open\n");
-    std::fflush(stdout);
-    while (std::fgetc(stdin) != EOF) {
-    }
-    return KORVAMain::CloseProject(ctx);
-}
 } // namespace
 
 class TestKORVAMain : public QObject {
@@ -373,7 +360,13 @@ private Q_SLOTS:
              {},
              QStringLiteral("ALTER TABLE Zones ADD COLUMN G TEXT GENERATED ALWAYS AS "
                             "(printf('%.*c',200000000,'x')) VIRTUAL")},
+            {QStringLiteral("trigger.cmb"),
+             {},
+             QStringLiteral("CREATE TRIGGER t AFTER INSERT ON Users BEGIN SELECT 1; END")},
         };
+        const QString unsupported =
+            QStringLiteral("]含有專案檔案不會有的內容（觸發程序、檢視表、虛擬資料表、計算欄位或超過"
+                           "長度上限的值），為安全起見不予開啟；檔案未被變更。");
         for (const Case& c : cases) {
             const QString path =
                 c.sql.isEmpty() ? e.InProjects(c.name) : e.MakeProject(c.name, c.sql);
@@ -382,10 +375,13 @@ private Q_SLOTS:
             e.ui.messages.clear();
             QVERIFY2(!KORVAMain::OpenProject(*e.ctx, path), qPrintable(c.name));
             QCOMPARE(e.ui.messages.size(), 1);
+            const bool code =
+                c.name == QLatin1String("generated.cmb") || c.name == QLatin1String("trigger.cmb");
             QCOMPARE(e.ui.messages[0].text,
                      QStringLiteral("開啟專案失敗。\r\n專案檔案[") + path +
                          (c.damaged ? QStringLiteral("]已損毀，無法開啟；檔案未被變更。")
-                                    : QStringLiteral("]不是本系統的專案檔案，無法開啟。")));
+                          : code ? unsupported
+                                 : QStringLiteral("]不是本系統的專案檔案，無法開啟。")));
             QCOMPARE(e.ui.messages[0].title, QStringLiteral("開啟專案失敗"));
             QCOMPARE(TestEnv::ReadFile(path), before);
             QVERIFY(!QFile::exists(KORVAMain::WorkingPathOf(path)));
@@ -721,6 +717,72 @@ private Q_SLOTS:
         QCOMPARE(BasicField(*e.ctx, "CreatedBy"), QStringLiteral("changed"));
         SetCreatedBy(*e.ctx, QStringLiteral("still editable"));
         QCOMPARE(BasicField(*e.ctx, "CreatedBy"), QStringLiteral("still editable"));
+    }
+
+    // What is there but no file says what it is; nothing is opened or copied.
+    void openNamesWhatIsNotAFile_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("folder") << "dir"
+                                << "資料夾";
+        QTest::newRow("FIFO") << "fifo"
+                              << "具名管道 (FIFO)";
+        QTest::newRow("link to a device") << "device"
+                                          << "裝置";
+    }
+    void openNamesWhatIsNotAFile() {
+        QFETCH(QString, kind);
+        QFETCH(QString, said);
+        ProjectEnv e;
+        const QString path = e.InProjects(QStringLiteral("x.cmb"));
+        if (kind == QLatin1String("dir"))
+            QVERIFY(QDir().mkpath(path));
+        else if (kind == QLatin1String("fifo"))
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else
+            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
+        QVERIFY(!KORVAMain::OpenProject(*e.ctx, path));
+        QCOMPARE(e.ui.messages.size(), 1);
+        QCOMPARE(e.ui.messages[0].text, QStringLiteral("專案檔案[") + path + QStringLiteral("]是") +
+                                            said + QStringLiteral("，不是檔案，無法開啟。"));
+        QVERIFY(!QFile::exists(KORVAMain::WorkingPathOf(path)));
+    }
+
+    // A file far larger than the pages its header counts (a hole of a gigabyte) is refused as
+    // damaged before anything is copied.
+    void openRefusesAFileLargerThanItsPages() {
+        ProjectEnv e;
+        const QString path = e.MakeProject(QStringLiteral("Holed.cmb"));
+        {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            QVERIFY(f.resize(qint64(1) << 30)); // sparse: no gigabyte is written
+        }
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!KORVAMain::OpenProject(*e.ctx, path));
+        QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(e.ui.messages.size(), 1);
+        QVERIFY(
+            e.ui.messages[0].text.endsWith(QStringLiteral("]已損毀，無法開啟；檔案未被變更。")));
+        QCOMPARE(QFileInfo(path).size(), qint64(1) << 30);
+    }
+
+    // A working copy the open would refuse (a text holding NUL) never replaces the project.
+    void saveNeverWritesWhatCannotBeOpened() {
+        ProjectEnv e;
+        const QString a = e.MakeProject(QStringLiteral("A.cmb"));
+        QVERIFY(e.Open(a));
+        const QByteArray before = TestEnv::ReadFile(a);
+        QVERIFY(TestEnv::ExecSql(e.ctx->project.MirPath,
+                                 QStringLiteral("UPDATE Basic SET CreatedBy='a'||char(0)||'b'")));
+        e.ctx->project.IsModified = true;
+        QCOMPARE(KORVAMain::SaveProject(*e.ctx, true, false, false), KORVAMain::kCancelled);
+        QVERIFY(!e.ui.messages.isEmpty());
+        QCOMPARE(e.ui.messages[0].text,
+                 QStringLiteral("儲存專案失敗。\r\n專案工作檔案的內容無法再次開啟，專案檔案[") + a +
+                     QStringLiteral("]未被變更。"));
+        QCOMPARE(TestEnv::ReadFile(a), before);
     }
 
     void failedWriteLeavesProjectFileAndChangesIntact() {
@@ -1134,10 +1196,7 @@ int main(int argc, char* argv[]) {
         QCoreApplication app(argc, argv);
         return CrashEditChild(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
     }
-    if (argc == 4 && qstrcmp(argv[1], "--hold") == 0) {
-        QCoreApplication app(argc, argv);
-        return HoldChild(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
-    }
+    if (const int held = ProjectEnv::HoldChild(argc, argv); held >= 0) return held;
     if (argc == 4 && qstrcmp(argv[1], "--crash-save") == 0) {
         QCoreApplication app(argc, argv);
         return CrashSaveChild(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));

@@ -8,10 +8,12 @@
 #include "store/KORVAMain.h"
 #include "store/OpenProject.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <cstdio>
 #include <memory>
 
 struct ProjectEnv {
@@ -69,5 +71,24 @@ struct ProjectEnv {
                                             QStringLiteral("-noheader"), db, sql});
         if (!p.waitForFinished(20000)) return QStringLiteral("<sqlite3 did not finish>");
         return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+    }
+
+    // A test binary run with "--hold BIN PROJECT" stands for a running window: it opens the
+    // project from the program folder BIN, prints "open" and holds it (and its lock) until
+    // its stdin closes. Returns its exit code, or -1 when the arguments ask for something else.
+    static int HoldChild(int argc, char* argv[]) {
+        if (argc != 4 || qstrcmp(argv[1], "--hold") != 0) return -1;
+        QCoreApplication app(argc, argv);
+        const QString bin = QString::fromLocal8Bit(argv[2]);
+        ScriptedUi ui;
+        AppContext ctx(ui);
+        QDir::setCurrent(bin);
+        if (!Startup::StartCore(ctx, bin, 1028)) return 10;
+        if (!KORVAMain::OpenProject(ctx, QString::fromLocal8Bit(argv[3]))) return 11;
+        std::printf("open\n");
+        std::fflush(stdout);
+        while (std::fgetc(stdin) != EOF) {
+        }
+        return KORVAMain::CloseProject(ctx);
     }
 };

@@ -9,10 +9,11 @@ TerminalUi::TerminalUi(bool answerYes) : out(stdout), err(stderr), m_yes(answerY
 MsgResult TerminalUi::MsgBox(const QString& prompt, MsgStyle style, const QString& title) {
     ++messageCount;
     EndProgressLine();
-    QTextStream& to = MsgIcon(style) == vbCritical ? err : out;
+    QTextStream& to = err;
     out.flush();
-    to << '[' << title << "]\n"
-       << QString(prompt).replace(QLatin1String("\r\n"), QLatin1String("\n")) << '\n';
+    QString text = QString(prompt).replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    if (!pathAlias.first.isEmpty()) text.replace(pathAlias.first, pathAlias.second);
+    to << '[' << title << "]\n" << text << '\n';
     to.flush();
     switch (MsgButtons(style)) {
     case vbOKOnly:

@@ -1,10 +1,12 @@
 #pragma once
-// The Ui of a terminal: message boxes print their title and text, progress goes to stderr,
+// The Ui of a terminal: message boxes print their title and text on stderr (stdout carries
+// only a command's output, such as image --hex), progress goes to stderr,
 // questions are answered by the person at the terminal, or yes when the command line said so
 // (--yes); without a terminal and without --yes they are declined.
 #include "base/Ui.h"
 
 #include <QTextStream>
+#include <utility>
 
 class TerminalUi : public Ui {
 public:
@@ -23,6 +25,8 @@ public:
     void SetProgressValue(int done, int total, const QString& line) override;
     bool ShowModal(Window) override { return false; }
 
+    // A path messages show as another: the temporary copy of a project as the person's file.
+    std::pair<QString, QString> pathAlias;
     int messageCount = 0;
     int declinedQuestions = 0;
     QTextStream out;

@@ -20,70 +20,14 @@
 #include <QGuiApplication>
 #include <QRegularExpression>
 #include <memory>
+#include <optional>
 
 namespace {
 
-constexpr int kOk = 0;
-constexpr int kFailed = 1;
-constexpr int kUsage = 2;
-
-const char* const kHelp =
-    "Commands:\n"
-    "  ports                 List the serial ports of this computer.\n"
-    "                          korvactl ports\n"
-    "                          korvactl ports | grep USB\n"
-    "  info                  Connect to the device and show its model, serial number and\n"
-    "                        settings (exit 0 when connected, 1 otherwise).\n"
-    "                          korvactl info --port /dev/ttyUSB0\n"
-    "                          korvactl info --port /dev/ttyUSB0 --timeout 5 --retry 1\n"
-    "  registers             Read the device's status registers; print each with its\n"
-    "                        address, function and raw value in hexadecimal.\n"
-    "                          korvactl registers --port /dev/ttyUSB0\n"
-    "                          korvactl registers --port /dev/ttyUSB0 --trace\n"
-    "  set-comm              Change the device's COM1 settings: --slave, --baud, --parity\n"
-    "                        (what is not given stays as the device has it). Needs --yes.\n"
-    "                          korvactl set-comm --port /dev/ttyUSB0 --slave 12 --yes\n"
-    "                          korvactl set-comm --port /dev/ttyUSB0 --baud 9600 --parity EVEN "
-    "--yes\n"
-    "  check PROJECT.cmb     Run the pre-download check and print what the device would hold:\n"
-    "                        groups, phonebook entries, messages, bytes against the model's\n"
-    "                        memory (exit 0 only when the project may be downloaded).\n"
-    "                          korvactl check Site.cmb\n"
-    "                          korvactl check Site.cmb --lang English\n"
-    "  image PROJECT.cmb     Print every record as the download sends it; --hex prints the\n"
-    "                        frames with their check code.\n"
-    "                          korvactl image Site.cmb\n"
-    "                          korvactl image Site.cmb --hex\n"
-    "  download PROJECT.cmb  Download the project into the device (--port), with a progress\n"
-    "                        line on stderr. Asks first unless --yes. The dumps of the sent\n"
-    "                        records go to --dump-dir (default: the current folder).\n"
-    "                          korvactl download Site.cmb --port /dev/ttyUSB0\n"
-    "                          korvactl download Site.cmb --port /dev/ttyUSB0 --yes --dump-dir "
-    "dumps\n"
-    "  sheet PROJECT.cmb     Write the project sheet (basic information, memory, groups with\n"
-    "                        their members, zones with their messages) as a PDF file: --pdf\n"
-    "                        FILE, on --paper A4 or Letter (default: the locale's paper).\n"
-    "                          korvactl sheet Site.cmb --pdf Site.pdf\n"
-    "                          korvactl sheet Site.cmb --pdf Site.pdf --paper Letter\n"
-    "  export PROJECT.cmb    Write the contacts (--contacts FILE.csv) or the zones\n"
-    "                        (--zones FILE.csv) as a comma-separated file.\n"
-    "                          korvactl export Site.cmb --contacts contacts.csv\n"
-    "                          korvactl export Site.cmb --zones zones.csv\n"
-    "  import PROJECT.cmb    Read contacts or zones from --contacts or --zones FILE.csv,\n"
-    "                        print the verdict of every row, and write the accepted rows\n"
-    "                        after asking (--yes); --create-groups creates missing groups.\n"
-    "                          korvactl import Site.cmb --contacts contacts.csv --yes\n"
-    "                          korvactl import Site.cmb --zones zones.csv\n"
-    "The commands that talk to the device use --port; without it, the first serial port\n"
-    "(%1). Every message of a failure names the port. --demo instead starts the built-in\n"
-    "simulated device (korva-devsim, beside korvactl) for the command.\n"
-    "Only an agreed import changes the project file; the other commands read a temporary\n"
-    "copy.\n";
-
-// The help with the port used when --port is not given.
-QString HelpText() {
-    return QString::fromLatin1(kHelp).arg(CommUtil::PortNameOf(CommValues().PortNo));
-}
+using ProjectCommands::Invocation;
+using ProjectCommands::kFailed;
+using ProjectCommands::kOk;
+using ProjectCommands::kUsage;
 
 void Trace(QTextStream& err, const FrameEvent& e) {
     const QString time = e.time.toString(QStringLiteral("HH:mm:ss.zzz"));
@@ -106,7 +50,8 @@ void Trace(QTextStream& err, const FrameEvent& e) {
     err.flush();
 }
 
-int Ports(TerminalUi& ui) {
+int Ports(Invocation& in) {
+    TerminalUi& ui = in.ui;
     const auto ports = CommUtil::AvailablePorts();
     for (const CommUtil::PortChoice& p : ports) {
         ui.out << p.name;
@@ -118,12 +63,14 @@ int Ports(TerminalUi& ui) {
     return kOk;
 }
 
-int Info(AppContext& ctx) {
-    KORVACommUtil::Connect(ctx);
-    return ctx.ConnectStatus ? kOk : kFailed;
+int Info(Invocation& in) {
+    KORVACommUtil::Connect(in.ctx);
+    return in.ctx.ConnectStatus ? kOk : kFailed;
 }
 
-int Registers(AppContext& ctx, TerminalUi& ui) {
+int Registers(Invocation& in) {
+    AppContext& ctx = in.ctx;
+    TerminalUi& ui = in.ui;
     if (!CommUtil::EnsurePortOpen(ctx)) return kFailed;
     const auto rows = DebugRegisters::Rows();
     int width = 0;
@@ -150,26 +97,34 @@ int Registers(AppContext& ctx, TerminalUi& ui) {
     return kOk;
 }
 
-int SetComm(AppContext& ctx, TerminalUi& ui, const QCommandLineParser& args) {
-    QString parity;
+int SetCommUsage(TerminalUi& ui, const QCommandLineParser& args) {
     if (args.isSet(QStringLiteral("parity"))) {
-        parity = args.value(QStringLiteral("parity")).toUpper();
+        const QString parity = args.value(QStringLiteral("parity")).toUpper();
         if (parity != QLatin1String("EVEN") && parity != QLatin1String("ODD") &&
             parity != QLatin1String("NONE")) {
             ui.err << "--parity takes EVEN, ODD or NONE.\n";
             return kUsage;
         }
     }
-    QString slave;
     if (args.isSet(QStringLiteral("slave"))) {
-        slave = args.value(QStringLiteral("slave"));
+        const QString slave = args.value(QStringLiteral("slave"));
         static const QRegularExpression digits(QStringLiteral("^[0-9]{1,3}$"));
         if (!digits.match(slave).hasMatch() || slave.toInt() < 1 || slave.toInt() > 255) {
             ui.err << "--slave takes a station address from 1 to 255.\n";
             return kUsage;
         }
-        slave = QString::number(slave.toInt());
     }
+    return kOk;
+}
+
+int SetComm(Invocation& in) {
+    AppContext& ctx = in.ctx;
+    TerminalUi& ui = in.ui;
+    const QCommandLineParser& args = in.args;
+    const QString parity = args.value(QStringLiteral("parity")).toUpper();
+    const QString slave = args.isSet(QStringLiteral("slave"))
+                              ? QString::number(args.value(QStringLiteral("slave")).toInt())
+                              : QString();
     if (!CommUtil::EnsurePortOpen(ctx)) return kFailed;
     CommSettingForm form;
     if (!CommSetting::LoadFormObj(ctx, form)) return kFailed;
@@ -193,18 +148,137 @@ int SetComm(AppContext& ctx, TerminalUi& ui, const QCommandLineParser& args) {
     return CommSetting::SaveFormObj(ctx, form) ? kOk : kFailed;
 }
 
+// One row per command: its name, what it needs, its help and its function. A command that
+// takes a project works on a temporary copy; one that writes also holds the project's lock
+// and refuses a read-only file (ProjectCommands::ProjectSession), all done by main.
+struct Command {
+    const char* name;
+    bool project;     // takes PROJECT.cmb
+    bool device;      // talks to the device through --port; a failure names the port
+    bool writes;      // may replace the project file
+    bool drawing;     // lays out pages: needs Qt Gui (off screen)
+    const char* help; // the help's lines, the command's two examples last
+    int (*usage)(TerminalUi&, const QCommandLineParser&); // option checks before the start
+    int (*run)(Invocation&);
+};
+
+const Command kCommands[] = {
+    {"ports", false, false, false, false,
+     "  ports                 List the serial ports of this computer.\n"
+     "                          korvactl ports\n"
+     "                          korvactl ports | grep USB\n",
+     nullptr, Ports},
+    {"info", false, true, false, false,
+     "  info                  Connect to the device and show its model, serial number and\n"
+     "                        settings (exit 0 when connected, 1 otherwise).\n"
+     "                          korvactl info --port /dev/ttyUSB0\n"
+     "                          korvactl info --port /dev/ttyUSB0 --timeout 5 --retry 1\n",
+     nullptr, Info},
+    {"registers", false, true, false, false,
+     "  registers             Read the device's status registers; print each with its\n"
+     "                        address, function and raw value in hexadecimal.\n"
+     "                          korvactl registers --port /dev/ttyUSB0\n"
+     "                          korvactl registers --port /dev/ttyUSB0 --trace\n",
+     nullptr, Registers},
+    {"set-comm", false, true, false, false,
+     "  set-comm              Change the device's COM1 settings: --slave, --baud, --parity\n"
+     "                        (what is not given stays as the device has it). Needs --yes.\n"
+     "                          korvactl set-comm --port /dev/ttyUSB0 --slave 12 --yes\n"
+     "                          korvactl set-comm --port /dev/ttyUSB0 --baud 9600 --parity EVEN "
+     "--yes\n",
+     SetCommUsage, SetComm},
+    {"check", true, false, false, false,
+     "  check PROJECT.cmb     Run the pre-download check and print what the device would hold:\n"
+     "                        groups, phonebook entries, messages, bytes against the model's\n"
+     "                        memory (exit 0 only when the project may be downloaded).\n"
+     "                          korvactl check Site.cmb\n"
+     "                          korvactl check Site.cmb --lang English\n",
+     nullptr, ProjectCommands::Check},
+    {"image", true, false, false, false,
+     "  image PROJECT.cmb     Print every record as the download sends it; --hex prints the\n"
+     "                        frames with their check code.\n"
+     "                          korvactl image Site.cmb\n"
+     "                          korvactl image Site.cmb --hex\n",
+     nullptr, ProjectCommands::Image},
+    {"download", true, true, false, false,
+     "  download PROJECT.cmb  Download the project into the device (--port), with a progress\n"
+     "                        line on stderr. Asks first unless --yes. The dumps of the sent\n"
+     "                        records go to --dump-dir (default: the current folder).\n"
+     "                          korvactl download Site.cmb --port /dev/ttyUSB0\n"
+     "                          korvactl download Site.cmb --port /dev/ttyUSB0 --yes --dump-dir "
+     "dumps\n",
+     nullptr, ProjectCommands::Download},
+    {"sheet", true, false, false, true,
+     "  sheet PROJECT.cmb     Write the project sheet (basic information, memory, groups with\n"
+     "                        their members, zones with their messages) as a PDF file: --pdf\n"
+     "                        FILE, on --paper A4 or Letter (default: the locale's paper).\n"
+     "                          korvactl sheet Site.cmb --pdf Site.pdf\n"
+     "                          korvactl sheet Site.cmb --pdf Site.pdf --paper Letter\n",
+     ProjectCommands::SheetUsage, ProjectCommands::Sheet},
+    {"export", true, false, false, false,
+     "  export PROJECT.cmb    Write the contacts (--contacts FILE.csv) or the zones\n"
+     "                        (--zones FILE.csv) as a comma-separated file.\n"
+     "                          korvactl export Site.cmb --contacts contacts.csv\n"
+     "                          korvactl export Site.cmb --zones zones.csv\n",
+     ProjectCommands::ExchangeUsage, ProjectCommands::Export},
+    {"import", true, false, true, false,
+     "  import PROJECT.cmb    Read contacts or zones from --contacts or --zones FILE.csv,\n"
+     "                        print the verdict of every row, and write the accepted rows\n"
+     "                        after asking (--yes); --create-groups creates missing groups.\n"
+     "                        A refused row writes nothing (exit 1) unless --skip-refused\n"
+     "                        (then exit 3 when rows were refused).\n"
+     "                          korvactl import Site.cmb --contacts contacts.csv --yes\n"
+     "                          korvactl import Site.cmb --zones zones.csv\n",
+     ProjectCommands::ExchangeUsage, ProjectCommands::Import},
+};
+
+const Command* FindCommand(const QString& name) {
+    for (const Command& c : kCommands)
+        if (name == QLatin1String(c.name)) return &c;
+    return nullptr;
+}
+
+// The help with the port used when --port is not given.
+QString HelpText() {
+    QString text = QStringLiteral("Commands:\n");
+    QStringList names;
+    for (const Command& c : kCommands) {
+        text += QString::fromUtf8(c.help);
+        names << QString::fromLatin1(c.name);
+    }
+    return text +
+           QStringLiteral(
+               "The commands that talk to the device use --port; without it, the first serial "
+               "port\n(%1). Every message of a failure names the port. --demo instead starts the\n"
+               "built-in simulated device (korva-devsim, beside korvactl) for the command.\n"
+               "Only an agreed import changes the project file, under the project's lock (as the\n"
+               "window takes it); the other commands read a temporary copy. Exit codes: 0 done,\n"
+               "1 failed or refused, 2 wrong usage, 3 import --skip-refused left rows out.\n")
+               .arg(CommUtil::PortNameOf(CommValues().PortNo));
+}
+
+// A port given as a path is taken from the starting folder, like every other path; a bare
+// name ("ttyUSB0", "COM3") stays a port name unless such a file is there.
+QString PortFromStart(const QString& port, const QDir& start) {
+    if (QDir::isAbsolutePath(port)) return port;
+    if (port.contains(u'/') || QFileInfo::exists(start.filePath(port)))
+        return QDir::cleanPath(start.absoluteFilePath(port));
+    return port;
+}
+
 void DefineArguments(QCommandLineParser& args) {
     args.setApplicationDescription(
         QStringLiteral("The KORVA configuration tool from a terminal.\n\n") + HelpText());
     args.addHelpOption();
-    args.addPositionalArgument(
-        QStringLiteral("command"),
-        QStringLiteral(
-            "ports, info, registers, set-comm, check, image, download, sheet, export or import"));
-    args.addPositionalArgument(
-        QStringLiteral("project"),
-        QStringLiteral("check, image, download, sheet, export, import: the project file"),
-        QStringLiteral("[PROJECT.cmb]"));
+    args.addPositionalArgument(QStringLiteral("command"), [] {
+        QStringList names;
+        for (const Command& c : kCommands)
+            names << QString::fromLatin1(c.name);
+        return names.join(QStringLiteral(", "));
+    }());
+    args.addPositionalArgument(QStringLiteral("project"),
+                               QStringLiteral("the project file of a command that takes one"),
+                               QStringLiteral("[PROJECT.cmb]"));
     args.addOptions({
         {QStringLiteral("port"),
          QStringLiteral("The serial port: a device path or port name (default: ") +
@@ -244,12 +318,16 @@ void DefineArguments(QCommandLineParser& args) {
          QStringLiteral("FILE.csv")},
         {QStringLiteral("create-groups"),
          QStringLiteral("import: create the contact groups the file names that do not exist.")},
+        {QStringLiteral("skip-refused"),
+         QStringLiteral("import: write the accepted rows even when others are refused (exit 3).")},
     });
 }
 
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // The folder korvactl was started in: every path given is taken from there.
+    const QDir start = QDir::current();
     // The sheet lays out pages with fonts, which needs the graphical application; it never
     // shows a window, so it runs off screen. Every other command stays without Qt Gui.
     QStringList argList;
@@ -258,7 +336,8 @@ int main(int argc, char* argv[]) {
     QCommandLineParser probe;
     DefineArguments(probe);
     probe.parse(argList);
-    const bool drawing = probe.positionalArguments().value(0) == QLatin1String("sheet");
+    const Command* probed = FindCommand(probe.positionalArguments().value(0));
+    const bool drawing = probed && probed->drawing;
     if (drawing) qputenv("QT_QPA_PLATFORM", "offscreen");
     const std::unique_ptr<QCoreApplication> app =
         drawing ? std::make_unique<QGuiApplication>(argc, argv)
@@ -275,17 +354,12 @@ int main(int argc, char* argv[]) {
         ui.err << args.helpText();
         return kUsage;
     }
-    const QString command = positional[0];
-    const QStringList commands{QStringLiteral("ports"), QStringLiteral("info"),
-                               QStringLiteral("registers"), QStringLiteral("set-comm")};
-    const QStringList projectCommands{QStringLiteral("check"),    QStringLiteral("image"),
-                                      QStringLiteral("download"), QStringLiteral("sheet"),
-                                      QStringLiteral("export"),   QStringLiteral("import")};
-    if (!commands.contains(command) && !projectCommands.contains(command)) {
-        ui.err << "Unknown command \"" << command << "\".\n\n" << HelpText();
+    const Command* command = FindCommand(positional[0]);
+    if (!command) {
+        ui.err << "Unknown command \"" << positional[0] << "\".\n\n" << HelpText();
         return kUsage;
     }
-    if (positional.size() != (projectCommands.contains(command) ? 2 : 1)) {
+    if (positional.size() != (command->project ? 2 : 1)) {
         ui.err << args.helpText();
         return kUsage;
     }
@@ -295,36 +369,9 @@ int main(int argc, char* argv[]) {
                << MLUtil::LanguageNames().join(QStringLiteral(", ")) << ".\n";
         return kUsage;
     }
-    // Paths given on the command line are taken from the folder korvactl was started in.
-    const QString project =
-        positional.size() == 2 ? QDir::current().absoluteFilePath(positional[1]) : QString();
-    const QString dumpDir =
-        QDir::current().absoluteFilePath(args.value(QStringLiteral("dump-dir")));
-    if (command == QLatin1String("ports")) return Ports(ui);
-    QPageSize::PageSizeId paper = SheetPrint::DefaultPaper();
-    if (command == QLatin1String("sheet")) {
-        const QString size = args.value(QStringLiteral("paper")).toLower();
-        if (size == QLatin1String("letter"))
-            paper = QPageSize::Letter;
-        else if (size == QLatin1String("a4"))
-            paper = QPageSize::A4;
-        else if (!size.isEmpty() || !args.isSet(QStringLiteral("pdf"))) {
-            ui.err << "sheet takes --pdf FILE and, if given, --paper A4 or Letter.\n";
-            return kUsage;
-        }
+    if (command->usage) {
+        if (const int rc = command->usage(ui, args); rc != kOk) return rc;
     }
-    const QString pdf = QDir::current().absoluteFilePath(args.value(QStringLiteral("pdf")));
-    // export and import take exactly one of --contacts and --zones.
-    const bool exchange = command == QLatin1String("export") || command == QLatin1String("import");
-    const bool zones = args.isSet(QStringLiteral("zones"));
-    if (exchange && zones == args.isSet(QStringLiteral("contacts"))) {
-        ui.err << command << " takes either --contacts FILE.csv or --zones FILE.csv.\n";
-        return kUsage;
-    }
-    const QString csv =
-        exchange ? QDir::current().absoluteFilePath(
-                       args.value(zones ? QStringLiteral("zones") : QStringLiteral("contacts")))
-                 : QString();
 
     // The program folder is where the executable is (installed: the person's own copy of its
     // data); its data files are found from there.
@@ -361,7 +408,8 @@ int main(int argc, char* argv[]) {
             return kUsage;
         }
     }
-    if (args.isSet(QStringLiteral("port"))) ctx.comm.PortName = args.value(QStringLiteral("port"));
+    if (args.isSet(QStringLiteral("port")))
+        ctx.comm.PortName = PortFromStart(args.value(QStringLiteral("port")), start);
     if (args.isSet(QStringLiteral("demo")) && args.isSet(QStringLiteral("port"))) {
         ui.err << "Give either --port or --demo.\n";
         Shutdown::CloseCore(ctx);
@@ -374,32 +422,17 @@ int main(int argc, char* argv[]) {
     if (args.isSet(QStringLiteral("trace")))
         ctx.link.observer = [&ui](const FrameEvent& e) { Trace(ui.err, e); };
 
-    int rc = kUsage;
-    if (command == QLatin1String("info"))
-        rc = Info(ctx);
-    else if (command == QLatin1String("registers"))
-        rc = Registers(ctx, ui);
-    else if (command == QLatin1String("set-comm"))
-        rc = SetComm(ctx, ui, args);
-    else if (command == QLatin1String("check"))
-        rc = ProjectCommands::Check(ctx, ui, project);
-    else if (command == QLatin1String("image"))
-        rc = ProjectCommands::Image(ctx, ui, project, args.isSet(QStringLiteral("hex")));
-    else if (command == QLatin1String("download"))
-        rc = ProjectCommands::Download(ctx, ui, project, dumpDir);
-    else if (command == QLatin1String("sheet"))
-        rc = ProjectCommands::Sheet(ctx, ui, project, pdf, paper);
-    else if (command == QLatin1String("export"))
-        rc = ProjectCommands::Export(ctx, ui, project, zones, csv);
-    else if (command == QLatin1String("import"))
-        rc = ProjectCommands::Import(ctx, ui, project, zones, csv,
-                                     args.isSet(QStringLiteral("create-groups")));
-    ui.CloseProgress(); // a progress line still open ends with its line break
+    Invocation in{ctx, ui, args,
+                  command->project ? start.absoluteFilePath(positional[1]) : QString(),
+                  start.absolutePath()};
+    int rc = kFailed;
+    {
+        ProjectCommands::ProjectSession session(ctx, ui);
+        if (!command->project || session.Open(in.project, command->writes)) rc = command->run(in);
+        ui.CloseProgress(); // a progress line still open ends with its line break
+    }
     // A device command that failed says which port it used.
-    const bool onDevice =
-        command == QLatin1String("info") || command == QLatin1String("registers") ||
-        command == QLatin1String("set-comm") || command == QLatin1String("download");
-    if (rc == kFailed && onDevice)
+    if (rc == kFailed && command->device)
         ui.err << "(port " << CommUtil::CurrentPortName(ctx.comm)
                << (args.isSet(QStringLiteral("port")) ? ""
                                                       : ", the default: choose one with --port")
