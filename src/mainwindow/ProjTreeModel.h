@@ -4,6 +4,7 @@
 // of its icon strip and the grey flag to the grey-text colour.
 #include <QAbstractItemModel>
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <vector>
 
@@ -16,6 +17,7 @@ public:
         ImageKeyRole,               // QString: "Proj", "UserName", "UserGroups", "Zones", "Alarm"
         GreyRole,                   // bool: drawn in the grey-text colour
         ExpandedRole,               // bool: the node is shown expanded
+        MatchedRole,                // bool: a find text is set and the node's texts match it
     };
 
     explicit ProjTreeModel(QObject* parent = nullptr);
@@ -31,6 +33,10 @@ public:
     void SetTag(const QModelIndex& index, const QString& tag);
     void SetGrey(const QModelIndex& index, bool grey);
     void SetExpanded(const QModelIndex& index, bool expanded);
+    // The texts the find text looks in (a leaf's record); a node without any never matches.
+    void SetSearchTexts(const QModelIndex& index, const QStringList& texts);
+    // Marks the nodes whose search texts match (ContentFilter::Matches); blank marks none.
+    void SetFindText(const QString& text);
 
     QString Caption(const QModelIndex& index) const;
     QString Tag(const QModelIndex& index) const;
@@ -51,6 +57,7 @@ Q_SIGNALS:
 private:
     struct Node {
         QString caption, key, imageKey, tag;
+        QStringList searchTexts;
         bool grey = false;
         bool expanded = false;
         Node* parent = nullptr;
@@ -62,4 +69,5 @@ private:
     QModelIndex Find(const Node* under, const QString& tag) const;
 
     Node m_root; // invisible; its children are the top-level nodes
+    QString m_findText;
 };

@@ -58,7 +58,7 @@ private Q_SLOTS:
         QTreeView* lv = w.lvNodeContent();
         QCOMPARE(tv->model(), &e.ctx->view.tree);
         QCOMPARE(tv->selectionModel(), &e.ctx->view.treeSelection);
-        QCOMPARE(lv->model(), &e.ctx->view.list);
+        QCOMPARE(lv->model(), &e.ctx->view.listShown);
 
         QVERIFY(e.Open(e.MakeProject(QStringLiteral("P.cmb"), kContent)));
         const QModelIndex root = e.ctx->view.tree.index(0, 0);
