@@ -95,9 +95,8 @@ void mktvProjContent(MainContext& ctx) {
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
             const QString name = FieldText(rs, ProjectSchema::kGroupName);
             if (name.isEmpty()) continue;
-            const QModelIndex leaf = tree.AddNode(groups, name, QString(),
-                                                  QStringLiteral("UserGroups"),
-                                                  kUserGroups + u',' + name);
+            const QModelIndex leaf = tree.AddNode(
+                groups, name, QString(), QStringLiteral("UserGroups"), kUserGroups + u',' + name);
             tree.SetSearchTexts(leaf, {name, FieldText(rs, ProjectSchema::kGroupDsc)});
         }
     }
@@ -109,10 +108,9 @@ void mktvProjContent(MainContext& ctx) {
             const QString no = ZoneNoText(rs);
             const QString name = FieldText(rs, ProjectSchema::kZoneName);
             const QString caption = name.isEmpty() ? u'#' + no : u'#' + no + u'-' + name;
-            const QModelIndex leaf =
-                tree.AddNode(zones, caption, kZones + no, QStringLiteral("Alarm"),
-                             kZones + u',' + no,
-                             FieldText(rs, ProjectSchema::kIsDisable) == QLatin1String("True"));
+            const QModelIndex leaf = tree.AddNode(
+                zones, caption, kZones + no, QStringLiteral("Alarm"), kZones + u',' + no,
+                FieldText(rs, ProjectSchema::kIsDisable) == QLatin1String("True"));
             tree.SetSearchTexts(leaf, {name, FieldText(rs, ProjectSchema::kGroupName),
                                        FieldText(rs, ProjectSchema::kZoneDsc),
                                        FieldText(rs, ProjectSchema::kAlarmSMS),
@@ -208,9 +206,9 @@ void PutTableTolvNodeContent(MainContext& ctx, const QString& tmpTableName, RowS
             // The number and groups are not shown here, but a find looks in them too.
             const QString name = FieldText(tmpRs, ProjectSchema::kUserName);
             const QString dsc = FieldText(tmpRs, ProjectSchema::kUserDsc);
-            lv.AddRow({name, dsc}, {},
-                      {name, FieldText(tmpRs, ProjectSchema::kPhoneNumber), dsc,
-                       GroupsShown(tmpRs)});
+            lv.AddRow(
+                {name, dsc}, {},
+                {name, FieldText(tmpRs, ProjectSchema::kPhoneNumber), dsc, GroupsShown(tmpRs)});
         } else if (tmpTableName == kZones) {
             lv.AddRow({FieldText(tmpRs, ProjectSchema::kZoneNo),
                        FieldText(tmpRs, ProjectSchema::kZoneName),

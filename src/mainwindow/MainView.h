@@ -24,12 +24,12 @@ class MainViewState : public QObject {
 public:
     MainViewState();
 
-    ProjTreeModel tree;                // tvProjContent
-    QItemSelectionModel treeSelection; // its current node is the selected node
-    NodeContentModel list;             // lvNodeContent's rows, in row order
+    ProjTreeModel tree;                 // tvProjContent
+    QItemSelectionModel treeSelection;  // its current node is the selected node
+    NodeContentModel list;              // lvNodeContent's rows, in row order
     ContentFilterModel listShown{list}; // what lvNodeContent shows: found and sorted
-    QString tvCaption;                 // lbltvProjectContentCaption
-    QString lvCaption;                 // lbllvNodeContentCaption
+    QString tvCaption;                  // lbltvProjectContentCaption
+    QString lvCaption;                  // lbllvNodeContentCaption
 
     void SetTvCaption(const QString& text);
     void SetLvCaption(const QString& text);

@@ -77,9 +77,8 @@ static void AttachFind(frmMain& window, MainContext& ctx) {
     const QString countText = T(QStringLiteral("%1 筆，共 %2 筆"), 1, 22501);
     QObject::connect(&shown, &ContentFilterModel::countChanged, count, [&shown, count, countText] {
         count->setVisible(shown.Filtering());
-        count->setText(shown.Filtering()
-                           ? countText.arg(shown.ShownCount()).arg(shown.TotalCount())
-                           : QString());
+        count->setText(shown.Filtering() ? countText.arg(shown.ShownCount()).arg(shown.TotalCount())
+                                         : QString());
     });
 
     QHeaderView* header = window.lvNodeContent()->header();
@@ -99,9 +98,8 @@ void Attach(frmMain& window, MainContext& ctx) {
     QTreeView* lv = window.lvNodeContent();
 
     window.SetTreeModel(&view.tree, &view.treeSelection, ProjTreeModel::ImageKeyRole);
-    tv->setItemDelegate(new QtProjTreeDelegate(ProjTreeModel::ImageKeyRole,
-                                               ProjTreeModel::GreyRole, tv,
-                                               ProjTreeModel::MatchedRole));
+    tv->setItemDelegate(new QtProjTreeDelegate(ProjTreeModel::ImageKeyRole, ProjTreeModel::GreyRole,
+                                               tv, ProjTreeModel::MatchedRole));
     QObject::connect(
         &view.tree, &ProjTreeModel::expandedChanged, tv,
         [tv](const QModelIndex& index, bool expanded) { tv->setExpanded(index, expanded); });

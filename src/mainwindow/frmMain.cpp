@@ -223,15 +223,32 @@ void frmMain::ConnectMenus() {
 
 // Items that open a dialog; their captions end with "..." whatever a rule set.
 static void MarkDialogItems(const QList<QAction*>& actions) {
-    static const QSet<QString> names = {
-        "mnuFileNew", "mnuFileOpen", "mnuFileSaveAs", "mnuFileBasic", "mnuFilePrint",
-        "mnuFileExportPdf", "mnuFileImportContacts", "mnuFileImportZones",
-        "mnuFileExportContacts", "mnuFileExportZones", "mnuProjAddGroupList",
-        "mnuProjAddTelList", "mnuProjEditGroupList", "mnuProjEditTelList", "mnuProjEditZoneList",
-        "mnuToolsOptions", "mnuDeviceConnect", "mnuDeviceSetting", "mnuProjConentAddGroupList",
-        "mnuProjConentAddTelList", "mnuProjConentEditGroupList", "mnuProjConentEditTelList",
-        "mnuProjConentEditZoneList", "mnuProjConentAddUser", "mnuProjConentAddGroup",
-        "mnuProjConentMoveUser"};
+    static const QSet<QString> names = {"mnuFileNew",
+                                        "mnuFileOpen",
+                                        "mnuFileSaveAs",
+                                        "mnuFileBasic",
+                                        "mnuFilePrint",
+                                        "mnuFileExportPdf",
+                                        "mnuFileImportContacts",
+                                        "mnuFileImportZones",
+                                        "mnuFileExportContacts",
+                                        "mnuFileExportZones",
+                                        "mnuProjAddGroupList",
+                                        "mnuProjAddTelList",
+                                        "mnuProjEditGroupList",
+                                        "mnuProjEditTelList",
+                                        "mnuProjEditZoneList",
+                                        "mnuToolsOptions",
+                                        "mnuDeviceConnect",
+                                        "mnuDeviceSetting",
+                                        "mnuProjConentAddGroupList",
+                                        "mnuProjConentAddTelList",
+                                        "mnuProjConentEditGroupList",
+                                        "mnuProjConentEditTelList",
+                                        "mnuProjConentEditZoneList",
+                                        "mnuProjConentAddUser",
+                                        "mnuProjConentAddGroup",
+                                        "mnuProjConentMoveUser"};
     for (QAction* a : actions)
         if (names.contains(a->objectName())) a->setText(MainView::DialogCaption(a->text()));
 }

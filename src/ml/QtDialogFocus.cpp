@@ -24,8 +24,7 @@ bool IsField(const QWidget* w) {
 QWidget* FirstField(QWidget* dialog) {
     for (QWidget* w = dialog->nextInFocusChain(); w && w != dialog; w = w->nextInFocusChain()) {
         if (!dialog->isAncestorOf(w) || !IsField(w)) continue;
-        if ((w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && w->isVisibleTo(dialog))
-            return w;
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && w->isVisibleTo(dialog)) return w;
     }
     return nullptr;
 }

@@ -38,7 +38,8 @@ private Q_SLOTS:
         QVERIFY(env.OpenWith(GroupsSql({"A", "B"}) + UserSql("Tom", "1", "A")));
         QVERIFY(env.Select(QStringLiteral("UserGroups,B")));
         OpenProjMenu(w);
-        QCOMPARE(Item(w, "mnuProjEditGroupList")->text(), QStringLiteral("編輯連絡人群組[B](&E)..."));
+        QCOMPARE(Item(w, "mnuProjEditGroupList")->text(),
+                 QStringLiteral("編輯連絡人群組[B](&E)..."));
         QVERIFY(Item(w, "mnuProjDeleteGroupList")->isEnabled());
         QVERIFY(!Item(w, "mnuProjEditZoneList")->isEnabled());
 

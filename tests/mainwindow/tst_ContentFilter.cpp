@@ -76,17 +76,28 @@ private Q_SLOTS:
         QTest::addColumn<QString>("a");
         QTest::addColumn<QString>("b");
         QTest::addColumn<bool>("before");
-        QTest::newRow("numbers by value") << "9" << "10" << true;
-        QTest::newRow("numbers by value, reversed") << "10" << "9" << false;
-        QTest::newRow("zone numbers") << "2" << "12" << true;
-        QTest::newRow("long numbers") << "0912345678" << "0223456789012345678901" << true;
-        QTest::newRow("separated number") << "0912-345-678" << "0923" << false;
-        QTest::newRow("leading zero, same value") << "09" << "9" << true;
-        QTest::newRow("numbers before texts") << "12" << "Ann" << true;
-        QTest::newRow("texts after numbers") << "Ann" << "12" << false;
-        QTest::newRow("texts") << "Ann" << "Tom" << true;
-        QTest::newRow("not before itself") << "Tom" << "Tom" << false;
-        QTest::newRow("number not before itself") << "10" << "10" << false;
+        QTest::newRow("numbers by value") << "9"
+                                          << "10" << true;
+        QTest::newRow("numbers by value, reversed") << "10"
+                                                    << "9" << false;
+        QTest::newRow("zone numbers") << "2"
+                                      << "12" << true;
+        QTest::newRow("long numbers") << "0912345678"
+                                      << "0223456789012345678901" << true;
+        QTest::newRow("separated number") << "0912-345-678"
+                                          << "0923" << false;
+        QTest::newRow("leading zero, same value") << "09"
+                                                  << "9" << true;
+        QTest::newRow("numbers before texts") << "12"
+                                              << "Ann" << true;
+        QTest::newRow("texts after numbers") << "Ann"
+                                             << "12" << false;
+        QTest::newRow("texts") << "Ann"
+                               << "Tom" << true;
+        QTest::newRow("not before itself") << "Tom"
+                                           << "Tom" << false;
+        QTest::newRow("number not before itself") << "10"
+                                                  << "10" << false;
     }
     void before() {
         QFETCH(QString, a);
@@ -100,7 +111,8 @@ private Q_SLOTS:
     void proxyFiltersAndSortsTheViewOnly() {
         NodeContentModel lv;
         ContentFilterModel shown(lv);
-        QAbstractItemModelTester tester(&shown, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester tester(&shown,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         QSignalSpy counts(&shown, &ContentFilterModel::countChanged);
         FillMembers(lv);
         QCOMPARE(shown.ShownCount(), 4);
@@ -160,11 +172,11 @@ private Q_SLOTS:
     // leaves whose record matches; a sort holds for its node only.
     void viewFindsInListAndTree() {
         EditEnv env;
-        QVERIFY(env.OpenWith(GroupsSql({"Office", "Night"}) +
-                             UserSql("Mary Chen", "0912-345-678", "Office|Night", 0, "desk") +
-                             UserSql("陳小明", "0223456789", "Office") +
-                             UserSql("Tom", "0933", "Night") +
-                             "UPDATE Zones SET ZoneName='Door', AlarmSMS='門被打開' WHERE ZoneNo=12;"));
+        QVERIFY(env.OpenWith(
+            GroupsSql({"Office", "Night"}) +
+            UserSql("Mary Chen", "0912-345-678", "Office|Night", 0, "desk") +
+            UserSql("陳小明", "0223456789", "Office") + UserSql("Tom", "0933", "Night") +
+            "UPDATE Zones SET ZoneName='Door', AlarmSMS='門被打開' WHERE ZoneNo=12;"));
         MainViewState& view = env.c().view;
         QAbstractItemModelTester tester(&view.listShown,
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);

@@ -103,10 +103,10 @@ private Q_SLOTS:
         // Typing in the find box marks the matching leaves in bold.
         QVERIFY(!tom.font.bold());
         QTest::keyClicks(w.txtFind(), QStringLiteral("0911"));
-        QVERIFY(
-            probe.Option(MainView::FindNodeByTag(e.ctx->view, QStringLiteral("Users,Tom"))).font.bold());
-        QVERIFY(
-            !probe.Option(MainView::FindNodeByTag(e.ctx->view, QStringLiteral("Users,Ann"))).font.bold());
+        QVERIFY(probe.Option(MainView::FindNodeByTag(e.ctx->view, QStringLiteral("Users,Tom")))
+                    .font.bold());
+        QVERIFY(!probe.Option(MainView::FindNodeByTag(e.ctx->view, QStringLiteral("Users,Ann")))
+                     .font.bold());
         w.txtFind()->clear();
 
         // Closed: the panes are empty again.

@@ -77,8 +77,8 @@ private Q_SLOTS:
              {"mnuFileNew", "mnuFileOpen", "mnuFileSaveAs", "mnuFileBasic", "mnuFilePrint",
               "mnuFileImportContacts", "mnuProjAddGroupList", "mnuProjAddTelList",
               "mnuProjEditGroupList", "mnuProjEditTelList", "mnuProjEditZoneList",
-              "mnuToolsOptions", "mnuDeviceConnect", "mnuDeviceSetting",
-              "mnuProjConentAddUser", "mnuProjConentMoveUser"})
+              "mnuToolsOptions", "mnuDeviceConnect", "mnuDeviceSetting", "mnuProjConentAddUser",
+              "mnuProjConentMoveUser"})
             QVERIFY2(Item(w, name)->text().endsWith(QLatin1String("...")),
                      qPrintable(QLatin1String(name) + u' ' + Item(w, name)->text()));
         for (const char* name : {"mnuFileSave", "mnuFileExit", "mnuProjDeleteGroupList",

@@ -14,9 +14,9 @@
 #include <QContextMenuEvent>
 #include <QDialog>
 #include <QHeaderView>
-#include <QLineEdit>
 #include <QKeySequence>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QSet>
@@ -313,14 +313,22 @@ private Q_SLOTS:
         QTest::addColumn<QString>("row");
         QTest::addColumn<bool>("shiftF10"); // else the Menu key
         QTest::addColumn<bool>("pops");
-        QTest::newRow("tree group Shift+F10") << false << "UserGroups,B" << "" << true << true;
-        QTest::newRow("tree contact Menu") << false << "Users,Tom" << "" << false << true;
-        QTest::newRow("tree zone Shift+F10") << false << "Zones,3" << "" << true << true;
-        QTest::newRow("tree root Menu") << false << "ProjName" << "" << false << false;
-        QTest::newRow("list group row Menu") << true << "UserGroups" << "B" << false << true;
-        QTest::newRow("list zone row Shift+F10") << true << "Zones" << "9" << true << true;
-        QTest::newRow("list contact row Menu") << true << "Users" << "Tom" << false << true;
-        QTest::newRow("list member row Menu") << true << "UserGroups,B" << "Tom" << false << false;
+        QTest::newRow("tree group Shift+F10") << false << "UserGroups,B"
+                                              << "" << true << true;
+        QTest::newRow("tree contact Menu") << false << "Users,Tom"
+                                           << "" << false << true;
+        QTest::newRow("tree zone Shift+F10") << false << "Zones,3"
+                                             << "" << true << true;
+        QTest::newRow("tree root Menu") << false << "ProjName"
+                                        << "" << false << false;
+        QTest::newRow("list group row Menu") << true << "UserGroups"
+                                             << "B" << false << true;
+        QTest::newRow("list zone row Shift+F10") << true << "Zones"
+                                                 << "9" << true << true;
+        QTest::newRow("list contact row Menu") << true << "Users"
+                                               << "Tom" << false << true;
+        QTest::newRow("list member row Menu") << true << "UserGroups,B"
+                                              << "Tom" << false << false;
     }
     void keyboardPopsTheMenuUp() {
         QFETCH(bool, inList);
@@ -421,9 +429,9 @@ private Q_SLOTS:
         QTreeView* lv = t.w.lvNodeContent();
         QHeaderView* header = lv->header();
         const auto clickHeader = [header](int section) {
-            QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                              QPoint(header->sectionViewportPosition(section) + 4,
-                                     header->height() / 2));
+            QTest::mouseClick(
+                header->viewport(), Qt::LeftButton, {},
+                QPoint(header->sectionViewportPosition(section) + 4, header->height() / 2));
         };
         QVERIFY(t.Select(QStringLiteral("Zones")));
         clickHeader(0);
