@@ -20,6 +20,11 @@ void MainViewState::SetLvCaption(const QString& text) {
     Q_EMIT lvCaptionChanged(text);
 }
 
+void MainViewState::SetFindText(const QString& text) {
+    listShown.SetFindText(text);
+    tree.SetFindText(text);
+}
+
 namespace MainView {
 namespace {
 using NodeTags::kProjName;
@@ -75,8 +80,11 @@ void mktvProjContent(MainContext& ctx) {
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
             const QString name = FieldText(rs, ProjectSchema::kUserName);
             if (name.isEmpty()) continue;
-            tree.AddNode(users, name, QString(), QStringLiteral("UserName"), kUsers + u',' + name,
-                         FieldText(rs, ProjectSchema::kIsDisable) == QLatin1String("True"));
+            const QModelIndex leaf = tree.AddNode(
+                users, name, QString(), QStringLiteral("UserName"), kUsers + u',' + name,
+                FieldText(rs, ProjectSchema::kIsDisable) == QLatin1String("True"));
+            tree.SetSearchTexts(leaf, {name, FieldText(rs, ProjectSchema::kPhoneNumber),
+                                       FieldText(rs, ProjectSchema::kUserDsc), GroupsShown(rs)});
         }
     }
 
@@ -87,8 +95,9 @@ void mktvProjContent(MainContext& ctx) {
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
             const QString name = FieldText(rs, ProjectSchema::kGroupName);
             if (name.isEmpty()) continue;
-            tree.AddNode(groups, name, QString(), QStringLiteral("UserGroups"),
-                         kUserGroups + u',' + name);
+            const QModelIndex leaf = tree.AddNode(
+                groups, name, QString(), QStringLiteral("UserGroups"), kUserGroups + u',' + name);
+            tree.SetSearchTexts(leaf, {name, FieldText(rs, ProjectSchema::kGroupDsc)});
         }
     }
 
@@ -99,8 +108,13 @@ void mktvProjContent(MainContext& ctx) {
             const QString no = ZoneNoText(rs);
             const QString name = FieldText(rs, ProjectSchema::kZoneName);
             const QString caption = name.isEmpty() ? u'#' + no : u'#' + no + u'-' + name;
-            tree.AddNode(zones, caption, kZones + no, QStringLiteral("Alarm"), kZones + u',' + no,
-                         FieldText(rs, ProjectSchema::kIsDisable) == QLatin1String("True"));
+            const QModelIndex leaf = tree.AddNode(
+                zones, caption, kZones + no, QStringLiteral("Alarm"), kZones + u',' + no,
+                FieldText(rs, ProjectSchema::kIsDisable) == QLatin1String("True"));
+            tree.SetSearchTexts(leaf, {name, FieldText(rs, ProjectSchema::kGroupName),
+                                       FieldText(rs, ProjectSchema::kZoneDsc),
+                                       FieldText(rs, ProjectSchema::kAlarmSMS),
+                                       FieldText(rs, ProjectSchema::kResetSMS)});
         }
     }
     // A fresh tree shows the project's overview: the root is the selected node.
@@ -116,6 +130,8 @@ void PutTableTolvNodeContent(MainContext& ctx, const QString& tmpTableName, RowS
     lv.ClearRows();
     const bool members = tmpTableName == kUsers && tmpFilterFieldName1 == ProjectSchema::kGroupName;
     const bool hasRows = ADOUtil::GetRecordCount(tmpRs) > 0;
+    lv.SetTable(true);
+    const bool notSearched = false; // zone numbers and the disabled flag
 
     if (tmpTableName == kUserGroups) {
         if (hasRows) {
@@ -131,13 +147,13 @@ void PutTableTolvNodeContent(MainContext& ctx, const QString& tmpTableName, RowS
             lv.AddColumn(T(QStringLiteral("電話號碼"), 1, 1231), 1500);
             lv.AddColumn(T(QStringLiteral("連絡人群組名稱"), 1, 1232), 1500);
             lv.AddColumn(T(QStringLiteral("說明"), 1, 1233), 1500);
-            lv.AddColumn(T(QStringLiteral("暫停使用"), 1, 1234), 1000);
+            lv.AddColumn(T(QStringLiteral("暫停使用"), 1, 1234), 1000, notSearched);
         } else {
             lv.AddColumn(T(QStringLiteral("連絡人"), 1, 1200), 1000);
             lv.AddColumn(T(QStringLiteral("電話號碼"), 1, 1201), 1500);
             lv.AddColumn(T(QStringLiteral("連絡人群組名稱"), 1, 1202), 1500);
             lv.AddColumn(T(QStringLiteral("說明"), 1, 1203), 1500);
-            lv.AddColumn(T(QStringLiteral("暫停使用"), 1, 1204), 1000);
+            lv.AddColumn(T(QStringLiteral("暫停使用"), 1, 1204), 1000, notSearched);
         }
     } else if (tmpTableName == kUsers) {
         if (hasRows) {
@@ -149,21 +165,21 @@ void PutTableTolvNodeContent(MainContext& ctx, const QString& tmpTableName, RowS
         }
     } else if (tmpTableName == kZones) {
         if (hasRows) {
-            lv.AddColumn(T(QStringLiteral("警報區"), 1, 1236), 1000);
+            lv.AddColumn(T(QStringLiteral("警報區"), 1, 1236), 1000, notSearched);
             lv.AddColumn(T(QStringLiteral("警報區名稱"), 1, 1237), 1500);
             lv.AddColumn(T(QStringLiteral("連絡人群組名稱"), 1, 1238), 1500);
             lv.AddColumn(T(QStringLiteral("說明"), 1, 1239), 1300);
             lv.AddColumn(T(QStringLiteral("警報發起訊息"), 1, 1240), 1500);
             lv.AddColumn(T(QStringLiteral("警報復歸訊息"), 1, 1241), 1500);
-            lv.AddColumn(T(QStringLiteral("暫停使用"), 1, 1242), 1000);
+            lv.AddColumn(T(QStringLiteral("暫停使用"), 1, 1242), 1000, notSearched);
         } else {
-            lv.AddColumn(T(QStringLiteral("警報區"), 1, 1206), 800);
+            lv.AddColumn(T(QStringLiteral("警報區"), 1, 1206), 800, notSearched);
             lv.AddColumn(T(QStringLiteral("警報區名稱"), 1, 1207), 1500);
             lv.AddColumn(T(QStringLiteral("連絡人群組名稱"), 1, 1208), 1500);
             lv.AddColumn(T(QStringLiteral("說明"), 1, 1209), 1200);
             lv.AddColumn(T(QStringLiteral("警報發起訊息"), 1, 1210), 1200);
             lv.AddColumn(T(QStringLiteral("警報復歸訊息"), 1, 1211), 1200);
-            lv.AddColumn(T(QStringLiteral("暫停使用"), 1, 1212), 1000);
+            lv.AddColumn(T(QStringLiteral("暫停使用"), 1, 1212), 1000, notSearched);
         }
     }
     if (!hasRows) return;
@@ -187,8 +203,12 @@ void PutTableTolvNodeContent(MainContext& ctx, const QString& tmpTableName, RowS
                        FieldText(tmpRs, ProjectSchema::kUserDsc),
                        FieldText(tmpRs, ProjectSchema::kIsDisable)});
         } else if (tmpTableName == kUsers) {
-            lv.AddRow({FieldText(tmpRs, ProjectSchema::kUserName),
-                       FieldText(tmpRs, ProjectSchema::kUserDsc)});
+            // The number and groups are not shown here, but a find looks in them too.
+            const QString name = FieldText(tmpRs, ProjectSchema::kUserName);
+            const QString dsc = FieldText(tmpRs, ProjectSchema::kUserDsc);
+            lv.AddRow(
+                {name, dsc}, {},
+                {name, FieldText(tmpRs, ProjectSchema::kPhoneNumber), dsc, GroupsShown(tmpRs)});
         } else if (tmpTableName == kZones) {
             lv.AddRow({FieldText(tmpRs, ProjectSchema::kZoneNo),
                        FieldText(tmpRs, ProjectSchema::kZoneName),
@@ -250,6 +270,11 @@ void mklvNodeContent(MainContext& ctx) {
         return;
     }
     const QString tag = view.tree.Tag(node);
+    // A sort is kept while the same node's list is rebuilt after an edit.
+    if (tag != view.listTag) {
+        view.listTag = tag;
+        view.listShown.ResetSort();
+    }
     if (tag.isEmpty()) {
         ctx.ui.MsgBox(T(QStringLiteral("系統內部錯誤，被選中節點的夾帶資訊是為空。"), 1, 1107),
                       vbOKOnly | vbCritical, T(QStringLiteral("系統內部錯誤"), 2, 1107));
@@ -294,6 +319,7 @@ void mklvNodeContent(MainContext& ctx) {
         view.SetLvCaption(T(QStringLiteral("警報區="), 1, 1129) + key);
         PutRecordTolvNodeContent(ctx, kZones, p.Zones.get());
     }
+    view.listShown.Resort();
 }
 
 void RefreshFormObj(MainContext& ctx) {
@@ -355,6 +381,13 @@ QString WithAccessKey(const QString& caption, const QString& designCaption) {
         if (isKey(i)) at = i;
     if (at >= 0) return text.insert(at, u'&');
     return text + QStringLiteral("(&") + key.toUpper() + u')';
+}
+
+QString DialogCaption(const QString& caption) {
+    if (caption.isEmpty() || caption.endsWith(QLatin1String("...")) ||
+        caption.endsWith(QChar(0x2026)))
+        return caption;
+    return caption + QStringLiteral("...");
 }
 
 } // namespace MainView

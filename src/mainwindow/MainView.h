@@ -3,6 +3,7 @@
 // content list of the selected node, the two pane captions, and the rules of the File and
 // View menus. All of it is core state; frmMain only shows the models in its views.
 // Nodes carry tags (store/NodeTag.h).
+#include "mainwindow/ContentFilter.h"
 #include "mainwindow/NodeContentModel.h"
 #include "mainwindow/ProjTreeModel.h"
 #include "store/KORVAMain.h"
@@ -23,14 +24,19 @@ class MainViewState : public QObject {
 public:
     MainViewState();
 
-    ProjTreeModel tree;                // tvProjContent
-    QItemSelectionModel treeSelection; // its current node is the selected node
-    NodeContentModel list;             // lvNodeContent
-    QString tvCaption;                 // lbltvProjectContentCaption
-    QString lvCaption;                 // lbllvNodeContentCaption
+    ProjTreeModel tree;                 // tvProjContent
+    QItemSelectionModel treeSelection;  // its current node is the selected node
+    NodeContentModel list;              // lvNodeContent's rows, in row order
+    ContentFilterModel listShown{list}; // what lvNodeContent shows: found and sorted
+    QString tvCaption;                  // lbltvProjectContentCaption
+    QString lvCaption;                  // lbllvNodeContentCaption
 
     void SetTvCaption(const QString& text);
     void SetLvCaption(const QString& text);
+    // The find text: filters the list's table rows and marks the tree's matching leaves.
+    void SetFindText(const QString& text);
+
+    QString listTag; // the node the list was built for; another node shows it in row order
 
 Q_SIGNALS:
     void tvCaptionChanged(const QString& text);
@@ -81,4 +87,6 @@ bool mnuFileMRU_Click(MainContext& ctx, const QString& caption);
 // letter after its "&"): marked in the caption, at a word's first letter if it can, else
 // anywhere, else added as "(&X)". An "&" of the caption itself stays text.
 QString WithAccessKey(const QString& caption, const QString& designCaption);
+// The caption of an item that opens a dialog: it ends with "..." (an empty caption stays).
+QString DialogCaption(const QString& caption);
 } // namespace MainView

@@ -3,6 +3,7 @@
 NodeContentModel::NodeContentModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 void NodeContentModel::ClearColumns() {
+    m_table = false;
     if (m_columns.isEmpty()) return;
     beginResetModel();
     m_columns.clear();
@@ -14,21 +15,24 @@ void NodeContentModel::ClearRows() {
     beginRemoveRows({}, 0, int(m_rows.size()) - 1);
     m_rows.clear();
     m_keys.clear();
+    m_search.clear();
     endRemoveRows();
 }
 
-void NodeContentModel::AddColumn(const QString& caption, int widthTwips) {
+void NodeContentModel::AddColumn(const QString& caption, int widthTwips, bool searched) {
     const int at = int(m_columns.size());
     beginInsertColumns({}, at, at);
-    m_columns.append({caption, widthTwips});
+    m_columns.append({caption, widthTwips, searched});
     endInsertColumns();
 }
 
-void NodeContentModel::AddRow(const QStringList& texts, const QString& key) {
+void NodeContentModel::AddRow(const QStringList& texts, const QString& key,
+                              const QStringList& searchTexts) {
     const int at = int(m_rows.size());
     beginInsertRows({}, at, at);
     m_rows.append(texts);
     m_keys.append(key.isNull() ? texts.value(0) : key);
+    m_search.append(searchTexts);
     endInsertRows();
 }
 
@@ -53,6 +57,15 @@ QString NodeContentModel::Text(int row, int column) const {
 
 QString NodeContentModel::Key(int row) const {
     return m_keys.value(row);
+}
+
+QStringList NodeContentModel::SearchTexts(int row) const {
+    if (row < 0 || row >= m_rows.size()) return {};
+    if (!m_search[row].isEmpty()) return m_search[row];
+    QStringList texts;
+    for (int c = 0; c < m_columns.size(); ++c)
+        if (m_columns[c].searched) texts << m_rows[row].value(c);
+    return texts;
 }
 
 int NodeContentModel::rowCount(const QModelIndex& parent) const {

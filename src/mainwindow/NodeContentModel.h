@@ -1,6 +1,7 @@
 #pragma once
 // The content list in report view: column headers with their widths in twips, and rows of
-// texts (the item text, then its sub-items). It only displays.
+// texts (the item text, then its sub-items). It only displays; the views find and sort
+// through a proxy (ContentFilter.h) and never change its rows.
 #include <QAbstractTableModel>
 #include <QStringList>
 #include <QVector>
@@ -16,15 +17,22 @@ public:
     struct Column {
         QString caption;
         int widthTwips = 0;
+        bool searched = true; // the find text looks in this column
     };
 
     explicit NodeContentModel(QObject* parent = nullptr);
 
+    // Clearing the columns makes the list a plain list again (not a table).
     void ClearColumns();
     void ClearRows();
-    void AddColumn(const QString& caption, int widthTwips);
-    // One row: the item text, then the sub-items.
-    void AddRow(const QStringList& texts, const QString& key = {});
+    void AddColumn(const QString& caption, int widthTwips, bool searched = true);
+    // A table view of a row set: its rows can be found and sorted.
+    void SetTable(bool table) { m_table = table; }
+    bool IsTable() const { return m_table; }
+    // One row: the item text, then the sub-items. A find looks in searchTexts, or when there
+    // are none in the row's searched columns.
+    void AddRow(const QStringList& texts, const QString& key = {},
+                const QStringList& searchTexts = {});
 
     const QVector<Column>& Columns() const { return m_columns; }
     QStringList Captions() const;
@@ -32,6 +40,7 @@ public:
     const QVector<QStringList>& Rows() const { return m_rows; }
     QString Text(int row, int column) const;
     QString Key(int row) const;
+    QStringList SearchTexts(int row) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -43,4 +52,6 @@ private:
     QVector<Column> m_columns;
     QVector<QStringList> m_rows;
     QVector<QString> m_keys;
+    QVector<QStringList> m_search;
+    bool m_table = false;
 };

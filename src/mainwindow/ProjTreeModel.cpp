@@ -1,5 +1,7 @@
 #include "mainwindow/ProjTreeModel.h"
 
+#include "mainwindow/ContentFilter.h"
+
 ProjTreeModel::ProjTreeModel(QObject* parent) : QAbstractItemModel(parent) {}
 ProjTreeModel::~ProjTreeModel() = default;
 
@@ -104,6 +106,29 @@ void ProjTreeModel::SetExpanded(const QModelIndex& index, bool expanded) {
     }
 }
 
+void ProjTreeModel::SetSearchTexts(const QModelIndex& index, const QStringList& texts) {
+    if (Node* n = NodeOf(index)) {
+        n->searchTexts = texts;
+        Q_EMIT dataChanged(index, index, {MatchedRole});
+    }
+}
+
+void ProjTreeModel::SetFindText(const QString& text) {
+    if (text == m_findText) return;
+    m_findText = text;
+    std::vector<const Node*> todo{&m_root};
+    while (!todo.empty()) {
+        const Node* n = todo.back();
+        todo.pop_back();
+        if (n->children.empty()) continue;
+        const QModelIndex parent = IndexOf(n);
+        Q_EMIT dataChanged(index(0, 0, parent), index(int(n->children.size()) - 1, 0, parent),
+                           {MatchedRole});
+        for (const auto& c : n->children)
+            todo.push_back(c.get());
+    }
+}
+
 QString ProjTreeModel::Caption(const QModelIndex& index) const {
     const Node* n = NodeOf(index);
     return n ? n->caption : QString();
@@ -185,6 +210,9 @@ QVariant ProjTreeModel::data(const QModelIndex& index, int role) const {
         return n->grey;
     case ExpandedRole:
         return n->expanded;
+    case MatchedRole:
+        return !n->searchTexts.isEmpty() && !m_findText.trimmed().isEmpty() &&
+               ContentFilter::Matches(n->searchTexts, m_findText);
     default:
         return {};
     }

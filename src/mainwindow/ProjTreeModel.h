@@ -6,6 +6,7 @@
 #include <QMultiHash>
 #include <QVector>
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <vector>
 
@@ -18,6 +19,7 @@ public:
         ImageKeyRole,               // QString: "Proj", "UserName", "UserGroups", "Zones", "Alarm"
         GreyRole,                   // bool: drawn in the grey-text colour
         ExpandedRole,               // bool: the node is shown expanded
+        MatchedRole,                // bool: a find text is set and the node's texts match it
     };
 
     explicit ProjTreeModel(QObject* parent = nullptr);
@@ -33,6 +35,10 @@ public:
     void SetTag(const QModelIndex& index, const QString& tag);
     void SetGrey(const QModelIndex& index, bool grey);
     void SetExpanded(const QModelIndex& index, bool expanded);
+    // The texts the find text looks in (a leaf's record); a node without any never matches.
+    void SetSearchTexts(const QModelIndex& index, const QStringList& texts);
+    // Marks the nodes whose search texts match (ContentFilter::Matches); blank marks none.
+    void SetFindText(const QString& text);
 
     QString Caption(const QModelIndex& index) const;
     QString Tag(const QModelIndex& index) const;
@@ -53,6 +59,7 @@ Q_SIGNALS:
 private:
     struct Node {
         QString caption, key, imageKey, tag;
+        QStringList searchTexts;
         bool grey = false;
         bool expanded = false;
         Node* parent = nullptr;
@@ -65,6 +72,7 @@ private:
     static QVector<int> Path(const Node* node);
     void Unindex(Node* node); // with its subtree
 
-    Node m_root;                       // invisible; its children are the top-level nodes
+    Node m_root;                        // invisible; its children are the top-level nodes
     QMultiHash<QString, Node*> m_byTag; // every node by its tag
+    QString m_findText;
 };

@@ -4,6 +4,7 @@
 #include "mainwindow/MainContext.h"
 #include "mainwindow/MainView.h"
 #include "mainwindow/frmMain.h"
+#include "ml/MLText.h"
 
 #include <QApplication>
 
@@ -11,6 +12,7 @@
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QToolTip>
 #include <QTreeView>
@@ -23,6 +25,7 @@ void QtProjTreeDelegate::initStyleOption(QStyleOptionViewItem* option,
     if (index.data(m_greyRole).toBool())
         option->palette.setColor(QPalette::Text,
                                  option->palette.color(QPalette::Disabled, QPalette::Text));
+    if (m_matchedRole >= 0 && index.data(m_matchedRole).toBool()) option->font.setBold(true);
 }
 
 bool QtContentListDelegate::TextCut(const QStyleOptionViewItem& option, const QModelIndex& index,
@@ -60,19 +63,48 @@ void ApplyColumnWidths(QHeaderView* header, const QAbstractItemModel* model, dou
     }
 }
 
+// The find box and its "n of m" count, and sorting by a header click.
+static void AttachFind(frmMain& window, MainContext& ctx) {
+    MainViewState& view = ctx.view;
+    ContentFilterModel& shown = view.listShown;
+    QLineEdit* box = window.txtFind();
+    QLabel* count = window.lblFindCount();
+    const MLText T{ctx.ml, QStringLiteral("KORVAMain")};
+    box->setPlaceholderText(T(QStringLiteral("尋找名稱、電話、說明、群組或訊息"), 1, 22500));
+    count->hide();
+    QObject::connect(box, &QLineEdit::textChanged, &window,
+                     [&view](const QString& text) { view.SetFindText(text); });
+    const QString countText = T(QStringLiteral("%1 筆，共 %2 筆"), 1, 22501);
+    QObject::connect(&shown, &ContentFilterModel::countChanged, count, [&shown, count, countText] {
+        count->setVisible(shown.Filtering());
+        count->setText(shown.Filtering() ? countText.arg(shown.ShownCount()).arg(shown.TotalCount())
+                                         : QString());
+    });
+
+    QHeaderView* header = window.lvNodeContent()->header();
+    header->setSectionsClickable(true);
+    QObject::connect(header, &QHeaderView::sectionClicked, &shown,
+                     [&shown](int section) { shown.SortClicked(section); });
+    QObject::connect(&shown, &ContentFilterModel::sortChanged, header,
+                     [header](int column, Qt::SortOrder order) {
+                         header->setSortIndicatorShown(column >= 0);
+                         if (column >= 0) header->setSortIndicator(column, order);
+                     });
+}
+
 void Attach(frmMain& window, MainContext& ctx) {
     MainViewState& view = ctx.view;
     QTreeView* tv = window.tvProjectContent();
     QTreeView* lv = window.lvNodeContent();
 
     window.SetTreeModel(&view.tree, &view.treeSelection, ProjTreeModel::ImageKeyRole);
-    tv->setItemDelegate(
-        new QtProjTreeDelegate(ProjTreeModel::ImageKeyRole, ProjTreeModel::GreyRole, tv));
+    tv->setItemDelegate(new QtProjTreeDelegate(ProjTreeModel::ImageKeyRole, ProjTreeModel::GreyRole,
+                                               tv, ProjTreeModel::MatchedRole));
     QObject::connect(
         &view.tree, &ProjTreeModel::expandedChanged, tv,
         [tv](const QModelIndex& index, bool expanded) { tv->setExpanded(index, expanded); });
 
-    window.SetListModel(&view.list);
+    window.SetListModel(&view.listShown);
     lv->setItemDelegate(new QtContentListDelegate(Qt::DecorationRole, lv));
     lv->setRootIsDecorated(false);
     // The last column reaches the window's edge; a double click on a divider fits the column
@@ -111,6 +143,8 @@ void Attach(frmMain& window, MainContext& ctx) {
         for (int i = 0; i < lv->header()->count(); ++i)
             w << lv->header()->sectionSize(i);
     });
+
+    AttachFind(window, ctx);
 
     QLabel* tvCaption = window.lbltvProjectContentCaption();
     QLabel* lvCaption = window.lbllvNodeContentCaption();

@@ -10,18 +10,21 @@ class frmMain;
 class QHeaderView;
 class QAbstractItemModel;
 
-// The tree's delegate: the icon of each node's image key, and the grey-text colour for a
-// node whose grey role is set.
+// The tree's delegate: the icon of each node's image key, the grey-text colour for a node
+// whose grey role is set, and bold text for a node the find text marks.
 class QtProjTreeDelegate : public QtImageKeyDelegate {
 public:
-    QtProjTreeDelegate(int imageKeyRole, int greyRole, QObject* parent = nullptr)
-        : QtImageKeyDelegate(imageKeyRole, parent), m_greyRole(greyRole) {}
+    QtProjTreeDelegate(int imageKeyRole, int greyRole, QObject* parent = nullptr,
+                       int matchedRole = -1)
+        : QtImageKeyDelegate(imageKeyRole, parent), m_greyRole(greyRole),
+          m_matchedRole(matchedRole) {}
 
 protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
 
 private:
     int m_greyRole;
+    int m_matchedRole;
 };
 
 // The content list's delegate: icons by image key, and a cell whose text is cut shows it whole
@@ -37,7 +40,8 @@ public:
 };
 
 namespace QtProjViews {
-// Sets the core's models on the window's tree and list and keeps the views in step with them.
+// Sets the core's models on the window's tree and list and keeps the views in step with them:
+// the find box filters the list and marks the tree, a header click sorts a table.
 void Attach(frmMain& window, MainContext& ctx);
 // Applies the File menu's opening rule to its items.
 void ApplyFileMenu(frmMain& window, const FileMenuState& state);

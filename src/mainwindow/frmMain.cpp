@@ -16,6 +16,7 @@
 #include "editing/ProjMenu.h"
 #include "editing/QtEditDialogs.h"
 #include "editing/SheetPrint.h"
+#include "mainwindow/ContentFilter.h"
 #include "mainwindow/MainContext.h"
 #include "mainwindow/MainView.h"
 #include "mainwindow/MainWindows.h"
@@ -34,6 +35,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -41,11 +43,13 @@
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QSet>
 #include <QSettings>
 #include <QTimer>
 #include <tuple>
 
 static std::optional<QString> SelectedListItem(const QTreeView* lv);
+static void MarkDialogItems(const QList<QAction*>& actions);
 
 namespace {
 // Design sizes in twips.
@@ -106,6 +110,7 @@ frmMain::frmMain(MainContext& ctx, QSettings* placementStore, QWidget* parent)
     // A separator's caption ("-" in the text table) would show as a section title.
     for (QAction* a : findChildren<QAction*>())
         if (a->isSeparator()) a->setText(QString());
+    MarkDialogItems();
     m_caption = windowTitle();
     connect(&ctx.storeEvents, &StoreEvents::projectOpened, this, &frmMain::UpdateTitle);
     connect(&ctx.storeEvents, &StoreEvents::projectClosed, this, &frmMain::UpdateTitle);
@@ -192,6 +197,7 @@ void frmMain::ConnectMenus() {
     on(ui->mnuDeviceDownLoad, &frmMain::mnuDeviceDownLoad_Click);
     on(ui->mnuDeviceSetting, &frmMain::mnuDeviceSetting_Click);
     on(ui->mnuHelpAbout, &frmMain::mnuHelpAbout_Click);
+    on(ui->mnuEditFind, &frmMain::mnuEditFind_Click);
 
     on(ui->mnuProjConentAddGroupList, &frmMain::mnuProjConentAddGroupList_Click);
     on(ui->mnuProjConentAddTelList, &frmMain::mnuProjConentAddTelList_Click);
@@ -214,9 +220,89 @@ void frmMain::ConnectMenus() {
             &frmMain::lvNodeContent_DblClick);
     ui->tvProjectContent->installEventFilter(this);
     ui->lvNodeContent->installEventFilter(this);
+    ui->txtFind->installEventFilter(this);
+}
+
+// Items that open a dialog; their captions end with "..." whatever a rule set.
+static void MarkDialogItems(const QList<QAction*>& actions) {
+    static const QSet<QString> names = {"mnuFileNew",
+                                        "mnuFileOpen",
+                                        "mnuFileSaveAs",
+                                        "mnuFileBasic",
+                                        "mnuFilePrint",
+                                        "mnuFileExportPdf",
+                                        "mnuFileImportContacts",
+                                        "mnuFileImportZones",
+                                        "mnuFileExportContacts",
+                                        "mnuFileExportZones",
+                                        "mnuProjAddGroupList",
+                                        "mnuProjAddTelList",
+                                        "mnuProjEditGroupList",
+                                        "mnuProjEditTelList",
+                                        "mnuProjEditZoneList",
+                                        "mnuToolsOptions",
+                                        "mnuDeviceConnect",
+                                        "mnuDeviceSetting",
+                                        "mnuProjConentAddGroupList",
+                                        "mnuProjConentAddTelList",
+                                        "mnuProjConentEditGroupList",
+                                        "mnuProjConentEditTelList",
+                                        "mnuProjConentEditZoneList",
+                                        "mnuProjConentAddUser",
+                                        "mnuProjConentAddGroup",
+                                        "mnuProjConentMoveUser"};
+    for (QAction* a : actions)
+        if (names.contains(a->objectName())) a->setText(MainView::DialogCaption(a->text()));
+}
+
+void frmMain::MarkDialogItems() {
+    ::MarkDialogItems(findChildren<QAction*>());
+}
+
+void frmMain::PopupAtCurrent(QTreeView* view) {
+    QModelIndex at = view->currentIndex();
+    QPoint pos(0, 0);
+    if (at.isValid()) {
+        view->scrollTo(at);
+        const QRect r = view->visualRect(at);
+        pos = QPoint(r.left() + r.height() / 2, r.bottom());
+    }
+    if (view == ui->tvProjectContent)
+        tvProjectContent_MouseUp(pos);
+    else
+        lvNodeContent_MouseUp(pos);
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    QTreeView* pane = watched == ui->tvProjectContent ? ui->tvProjectContent
+                      : watched == ui->lvNodeContent  ? ui->lvNodeContent
+                                                      : nullptr;
+    if (event->type() == QEvent::KeyPress) {
+        const auto* k = static_cast<QKeyEvent*>(event);
+        const auto mods = k->modifiers() & ~Qt::KeyboardModifiers(Qt::KeypadModifier);
+        if (watched == ui->txtFind && k->key() == Qt::Key_Escape && mods == Qt::NoModifier) {
+            if (ui->txtFind->text().isEmpty())
+                ui->lvNodeContent->setFocus(Qt::ShortcutFocusReason);
+            else
+                ui->txtFind->clear();
+            return true;
+        }
+        if (watched == ui->txtFind && k->key() == Qt::Key_Down && mods == Qt::NoModifier) {
+            ui->lvNodeContent->setFocus(Qt::TabFocusReason);
+            return true;
+        }
+        if (pane && ((k->key() == Qt::Key_Menu && mods == Qt::NoModifier) ||
+                     (k->key() == Qt::Key_F10 && mods == Qt::ShiftModifier))) {
+            PopupAtCurrent(pane);
+            return true;
+        }
+    }
+    // A platform that turns the menu key into a context-menu event of its own.
+    if (pane && event->type() == QEvent::ContextMenu &&
+        static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
+        PopupAtCurrent(pane);
+        return true;
+    }
     if (event->type() != QEvent::KeyPress ||
         (static_cast<QKeyEvent*>(event)->modifiers() &
          ~Qt::KeyboardModifiers(Qt::KeypadModifier)) != Qt::NoModifier)
@@ -292,6 +378,12 @@ QLabel* frmMain::lbltvProjectContentCaption() const {
 }
 QLabel* frmMain::lbllvNodeContentCaption() const {
     return ui->lbllvNodeContentCaption;
+}
+QLineEdit* frmMain::txtFind() const {
+    return ui->txtFind;
+}
+QLabel* frmMain::lblFindCount() const {
+    return ui->lblFindCount;
 }
 QMenu* frmMain::mnuProjConent() const {
     return ui->mnuProjConent;
@@ -466,6 +558,7 @@ void frmMain::mnuProj_Click() {
     apply(ui->mnuProjEditZoneList, s.mnuProjEditZoneList);
     apply(ui->mnuProjDeleteGroupList, s.mnuProjDeleteGroupList);
     apply(ui->mnuProjDeleteTelList, s.mnuProjDeleteTelList);
+    MarkDialogItems();
 }
 void frmMain::mnuDevice_Click() {
     const DeviceMenuState s = DeviceMenu::DeviceMenuRule(m_ctx);
@@ -475,6 +568,7 @@ void frmMain::mnuDevice_Click() {
     ui->mnuDeviceDisconnect->setEnabled(s.disconnectEnabled);
     ui->mnuDeviceSetting->setEnabled(s.settingEnabled);
     ui->mnuDeviceDownLoad->setEnabled(s.downloadEnabled);
+    MarkDialogItems();
 }
 
 // ---- Commands ----------------------------------------------------------------------------
@@ -572,6 +666,10 @@ void frmMain::mnuDeviceSetting_Click() {
 void frmMain::mnuHelpAbout_Click() {
     ShowModal(Windows::frmAbout);
 }
+void frmMain::mnuEditFind_Click() {
+    ui->txtFind->setFocus(Qt::ShortcutFocusReason);
+    ui->txtFind->selectAll();
+}
 
 void frmMain::mnuProjConentAddGroupList_Click() {
     mnuProjAddGroupList_Click();
@@ -594,10 +692,13 @@ void frmMain::mnuProjConentEditTelList_Click() {
 void frmMain::mnuProjConentEditZoneList_Click() {
     mnuProjEditZoneList_Click();
 }
-// The content list's selected item, for the pop-up commands on a branch.
+// The content list's selected item, for the pop-up commands on a branch. The view shows the
+// list through the find-and-sort proxy: its rows map to the core's rows through it.
 static std::optional<QString> SelectedListItem(const QTreeView* lv) {
     const QItemSelectionModel* sel = lv->selectionModel();
     if (!sel || !sel->hasSelection() || !lv->currentIndex().isValid()) return std::nullopt;
+    if (const auto* shown = qobject_cast<const ContentFilterModel*>(lv->model()))
+        return shown->KeyOf(lv->currentIndex());
     return lv->currentIndex().siblingAtColumn(0).data(NodeContentModel::KeyRole).toString();
 }
 void frmMain::mnuProjConentAddUser_Click() {
@@ -627,6 +728,7 @@ static void ShowPopup(QMenu* menu, const PopupMenuState& s, QAbstractScrollArea*
                 a->setText(QString(*state->caption).replace(u'&', QLatin1String("&&")));
         }
     }
+    MarkDialogItems(menu->actions());
     menu->popup(pane->viewport()->mapToGlobal(pos));
 }
 void frmMain::tvProjectContent_MouseUp(const QPoint& pos) {

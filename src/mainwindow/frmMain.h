@@ -23,6 +23,7 @@ class Ui_frmMain;
 struct MainContext;
 class QAbstractItemModel;
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QSettings;
 class QSplitter;
@@ -65,6 +66,8 @@ public:
     QTreeView* lvNodeContent() const;
     QLabel* lbltvProjectContentCaption() const;
     QLabel* lbllvNodeContentCaption() const;
+    QLineEdit* txtFind() const;
+    QLabel* lblFindCount() const;
     QMenu* mnuProjConent() const;
     QSplitter* Splitter() const;
     void SetTreeModel(QAbstractItemModel* model, QItemSelectionModel* selection = nullptr,
@@ -97,7 +100,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
     // Enter or F2 on the tree or the list opens the editor of what is selected (as a double
-    // click does); Delete deletes it.
+    // click does); Delete deletes it; Shift+F10 and the Menu key pop its menu up at it.
+    // Escape in the find box clears it.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -109,6 +113,10 @@ private:
     void ShowSaved(const QString& path);
     void RestorePlacement();
     void RegisterWindows();
+    // The items that open a dialog end with "...", whatever caption a rule gave them.
+    void MarkDialogItems();
+    // The pop-up menu of the view's current node or row, placed at it.
+    void PopupAtCurrent(QTreeView* view);
 
     // Menu openings.
     void mnuFile_Click();
@@ -142,6 +150,7 @@ private:
     void mnuDeviceDownLoad_Click();
     void mnuDeviceSetting_Click();
     void mnuHelpAbout_Click();
+    void mnuEditFind_Click();
     // Pop-up menu.
     void mnuProjConentAddGroupList_Click();
     void mnuProjConentAddTelList_Click();

@@ -1,8 +1,10 @@
 #pragma once
 // The common start of a frm* dialog: its form built from the .ui file, no help button in the
-// title bar, and the window's texts from the text database under its form name. A window
+// title bar, the window's texts from the text database under its form name, and the focus in
+// its first field when it is shown. A window
 // derives from QtFormDialog<Forms::Ui_frmX> and includes ui_frmX.h in its .cpp, where its
 // constructor and destructor are defined.
+#include "ml/QtDialogFocus.h"
 #include "ml/QtFormTexts.h"
 
 #include <QDialog>
@@ -19,6 +21,10 @@ protected:
         QtFormTexts::Apply(this, ml, formName);
     }
     ~QtFormDialog() override = default;
+    void showEvent(QShowEvent* event) override {
+        QtDialogFocus::FocusFirstField(this);
+        QDialog::showEvent(event);
+    }
 
     std::unique_ptr<Form> ui;
 };

@@ -1,5 +1,6 @@
 #include "store/frmProjBasic.h"
 
+#include "ml/QtDialogFocus.h"
 #include "ml/QtFormTexts.h"
 #include "store/ProjBasic.h"
 #include "store/StoreContext.h"
@@ -42,6 +43,11 @@ bool frmProjBasic::CheckFormObj() {
 
 bool frmProjBasic::SaveFormObj() {
     return ProjBasic::SaveFormObj(m_ctx, FieldsOf(*ui));
+}
+
+void frmProjBasic::showEvent(QShowEvent* event) {
+    QtDialogFocus::FocusFirstField(this);
+    QDialog::showEvent(event);
 }
 
 void frmProjBasic::CmdOK_Click() {

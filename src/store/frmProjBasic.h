@@ -20,6 +20,10 @@ public:
     bool CheckFormObj();
     bool SaveFormObj();
 
+protected:
+    // Opens with the focus in its first field, not on its tab.
+    void showEvent(QShowEvent* event) override;
+
 private:
     void CmdOK_Click();
     void CmdCancel_Click();

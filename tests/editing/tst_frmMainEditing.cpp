@@ -38,7 +38,8 @@ private Q_SLOTS:
         QVERIFY(env.OpenWith(GroupsSql({"A", "B"}) + UserSql("Tom", "1", "A")));
         QVERIFY(env.Select(QStringLiteral("UserGroups,B")));
         OpenProjMenu(w);
-        QCOMPARE(Item(w, "mnuProjEditGroupList")->text(), QStringLiteral("編輯連絡人群組[B](&E)"));
+        QCOMPARE(Item(w, "mnuProjEditGroupList")->text(),
+                 QStringLiteral("編輯連絡人群組[B](&E)..."));
         QVERIFY(Item(w, "mnuProjDeleteGroupList")->isEnabled());
         QVERIFY(!Item(w, "mnuProjEditZoneList")->isEnabled());
 
@@ -49,9 +50,9 @@ private Q_SLOTS:
 
         QVERIFY(env.Select(QStringLiteral("Users,Tom")));
         OpenProjMenu(w);
-        QCOMPARE(Item(w, "mnuProjEditTelList")->text(), QStringLiteral("編輯連絡人[&Tom]"));
+        QCOMPARE(Item(w, "mnuProjEditTelList")->text(), QStringLiteral("編輯連絡人[&Tom]..."));
         QVERIFY(Item(w, "mnuProjDeleteTelList")->isEnabled());
-        QCOMPARE(Item(w, "mnuProjEditGroupList")->text(), QStringLiteral("編輯連絡人群組(&E)"));
+        QCOMPARE(Item(w, "mnuProjEditGroupList")->text(), QStringLiteral("編輯連絡人群組(&E)..."));
         QVERIFY(!Item(w, "mnuProjEditGroupList")->isEnabled());
     }
 
@@ -75,7 +76,7 @@ private Q_SLOTS:
         };
         QVERIFY(env.Select(QStringLiteral("Zones,9")));
         OpenProjMenu(w);
-        QCOMPARE(Item(w, "mnuProjEditZoneList")->text(), QStringLiteral("編輯警報點[9](&Z)"));
+        QCOMPARE(Item(w, "mnuProjEditZoneList")->text(), QStringLiteral("編輯警報點[9](&Z)..."));
         Item(w, "mnuProjEditZoneList")->trigger();
         QCOMPARE(shownTitle, QStringLiteral("警報區"));
         QCOMPARE(env.Q("SELECT ZoneName FROM Zones WHERE ZoneNo=9"), QStringLiteral("Back door"));

@@ -14,6 +14,7 @@
 #include <QDialog>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QSettings>
@@ -36,7 +37,9 @@ void OpenFileMenu(frmMain& w) {
 
 // The tree delegate's style option for a node, as it paints it.
 struct DelegateProbe : QtProjTreeDelegate {
-    DelegateProbe() : QtProjTreeDelegate(ProjTreeModel::ImageKeyRole, ProjTreeModel::GreyRole) {}
+    DelegateProbe()
+        : QtProjTreeDelegate(ProjTreeModel::ImageKeyRole, ProjTreeModel::GreyRole, nullptr,
+                             ProjTreeModel::MatchedRole) {}
     QStyleOptionViewItem Option(const QModelIndex& index) const {
         QStyleOptionViewItem o;
         initStyleOption(&o, index);
@@ -58,7 +61,7 @@ private Q_SLOTS:
         QTreeView* lv = w.lvNodeContent();
         QCOMPARE(tv->model(), &e.ctx->view.tree);
         QCOMPARE(tv->selectionModel(), &e.ctx->view.treeSelection);
-        QCOMPARE(lv->model(), &e.ctx->view.list);
+        QCOMPARE(lv->model(), &e.ctx->view.listShown);
 
         QVERIFY(e.Open(e.MakeProject(QStringLiteral("P.cmb"), kContent)));
         const QModelIndex root = e.ctx->view.tree.index(0, 0);
@@ -97,6 +100,14 @@ private Q_SLOTS:
                  ann.palette.color(QPalette::Disabled, QPalette::Text));
         QVERIFY(tom.palette.color(QPalette::Text) !=
                 tom.palette.color(QPalette::Disabled, QPalette::Text));
+        // Typing in the find box marks the matching leaves in bold.
+        QVERIFY(!tom.font.bold());
+        QTest::keyClicks(w.txtFind(), QStringLiteral("0911"));
+        QVERIFY(probe.Option(MainView::FindNodeByTag(e.ctx->view, QStringLiteral("Users,Tom")))
+                    .font.bold());
+        QVERIFY(!probe.Option(MainView::FindNodeByTag(e.ctx->view, QStringLiteral("Users,Ann")))
+                     .font.bold());
+        w.txtFind()->clear();
 
         // Closed: the panes are empty again.
         QCOMPARE(KORVAMain::CloseProject(*e.ctx), KORVAMain::kSaved);

@@ -57,6 +57,36 @@ private Q_SLOTS:
         QCOMPARE(QtFormTexts::Apply(&w, f.ctx.ml, QStringLiteral("frmMain")), QStringList());
     }
 
+    // Every item that opens a dialog ends with "...", in each language and whatever caption
+    // the menu's rule gives it; the others do not.
+    void dialogItemsEndWithAnEllipsis_data() {
+        QTest::addColumn<QString>("language");
+        QTest::newRow("ChineseBig5") << "ChineseBig5";
+        QTest::newRow("ChineseGB") << "ChineseGB";
+        QTest::newRow("English") << "English";
+    }
+    void dialogItemsEndWithAnEllipsis() {
+        QFETCH(QString, language);
+        AppFixture f;
+        QVERIFY(f.Start(language));
+        QSettings s(Store(f), QSettings::IniFormat);
+        frmMain w(f.ctx, &s);
+        for (const char* menu : {"mnuFile", "mnuProj", "mnuDevice"})
+            Q_EMIT w.findChild<QMenu*>(QLatin1String(menu))->aboutToShow();
+        for (const char* name :
+             {"mnuFileNew", "mnuFileOpen", "mnuFileSaveAs", "mnuFileBasic", "mnuFilePrint",
+              "mnuFileImportContacts", "mnuProjAddGroupList", "mnuProjAddTelList",
+              "mnuProjEditGroupList", "mnuProjEditTelList", "mnuProjEditZoneList",
+              "mnuToolsOptions", "mnuDeviceConnect", "mnuDeviceSetting", "mnuProjConentAddUser",
+              "mnuProjConentMoveUser"})
+            QVERIFY2(Item(w, name)->text().endsWith(QLatin1String("...")),
+                     qPrintable(QLatin1String(name) + u' ' + Item(w, name)->text()));
+        for (const char* name : {"mnuFileSave", "mnuFileExit", "mnuProjDeleteGroupList",
+                                 "mnuProjDeleteTelList", "mnuDeviceDownLoad", "mnuEditFind"})
+            QVERIFY2(!Item(w, name)->text().endsWith(QLatin1String("...")), name);
+        QCOMPARE(w.findChild<QMenu*>(QStringLiteral("mnuEdit"))->title().isEmpty(), false);
+    }
+
     void aControlMissingFromTheTableGetsEmptyText() {
         AppFixture f;
         QVERIFY(f.Prepare(QStringLiteral("ChineseBig5")));
@@ -69,7 +99,7 @@ private Q_SLOTS:
         frmMain w(f.ctx, &s);
         QCOMPARE(Item(w, "mnuFileExit")->text(), QString()); // the design text "結束(&X)" is gone
         QCOMPARE(w.StatusPanel(QStringLiteral("ConnectStatus"))->text(), QString());
-        QCOMPARE(Item(w, "mnuFileOpen")->text(), QStringLiteral("開啟專案(&O)"));
+        QCOMPARE(Item(w, "mnuFileOpen")->text(), QStringLiteral("開啟專案(&O)..."));
         QCOMPARE(w.findChild<QMenu*>(QStringLiteral("mnuDevice"))->title(),
                  QStringLiteral("簡訊報警機(&A)"));
     }

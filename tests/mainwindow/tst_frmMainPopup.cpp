@@ -1,6 +1,8 @@
 // The main window's pop-up menu, double-click and keys: a right click over the tree or the
 // list pops the menu up with the rule's items, its items reach their dialogs, a double click
-// (or Enter, F2) opens the editor of the row under it, and Delete deletes it.
+// (or Enter, F2) opens the editor of the row under it, and Delete deletes it. Shift+F10 and the
+// Menu key pop the same menu up at the focused item; the find box filters the list, a header
+// click sorts it, and the commands reach the core's row through both.
 #include "editing/EditEnv.h"
 #include "editing/EditWindows.h"
 #include "editing/KORVAUtil.h"
@@ -11,8 +13,10 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDialog>
+#include <QHeaderView>
 #include <QKeySequence>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QSet>
@@ -25,6 +29,16 @@ QAction* Item(frmMain& w, const char* name) {
     return w.findChild<QAction*>(QLatin1String(name));
 }
 
+// The shown items of the pop-up menu, "-" for a separator; nothing when it is not up.
+QStringList ShownItems(frmMain& w) {
+    QMenu* menu = w.mnuProjConent();
+    QStringList shown;
+    if (!menu->isVisible()) return shown;
+    for (QAction* a : menu->actions())
+        if (a->isVisible()) shown << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    return shown;
+}
+
 // A right click over the view's row (or its empty area when index is invalid), as the
 // platform delivers it; the shown items of the pop-up afterwards, "-" for a separator, or
 // nothing when no menu popped up.
@@ -34,12 +48,8 @@ QStringList RightClick(frmMain& w, QTreeView* view, const QModelIndex& index = {
                                        : QPoint(vp->width() - 2, vp->height() - 2);
     QContextMenuEvent ev(QContextMenuEvent::Mouse, pos, vp->mapToGlobal(pos));
     QApplication::sendEvent(vp, &ev);
-    QMenu* menu = w.mnuProjConent();
-    QStringList shown;
-    if (!menu->isVisible()) return shown;
-    for (QAction* a : menu->actions())
-        if (a->isVisible()) shown << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    menu->hide();
+    const QStringList shown = ShownItems(w);
+    w.mnuProjConent()->hide();
     return shown;
 }
 
@@ -295,6 +305,156 @@ private Q_SLOTS:
             shown << QString::fromLatin1(w.name.data(), qsizetype(w.name.size()));
         QCOMPARE(shown, window.isEmpty() ? QStringList() : QStringList{window});
         QCOMPARE(env.ui.messages.isEmpty() ? QString() : env.ui.messages[0].text, asked);
+    }
+    // Shift+F10 and the Menu key pop up the same menu a right click does, at the focused item.
+    void keyboardPopsTheMenuUp_data() {
+        QTest::addColumn<bool>("inList");
+        QTest::addColumn<QString>("node");
+        QTest::addColumn<QString>("row");
+        QTest::addColumn<bool>("shiftF10"); // else the Menu key
+        QTest::addColumn<bool>("pops");
+        QTest::newRow("tree group Shift+F10") << false << "UserGroups,B"
+                                              << "" << true << true;
+        QTest::newRow("tree contact Menu") << false << "Users,Tom"
+                                           << "" << false << true;
+        QTest::newRow("tree zone Shift+F10") << false << "Zones,3"
+                                             << "" << true << true;
+        QTest::newRow("tree root Menu") << false << "ProjName"
+                                        << "" << false << false;
+        QTest::newRow("list group row Menu") << true << "UserGroups"
+                                             << "B" << false << true;
+        QTest::newRow("list zone row Shift+F10") << true << "Zones"
+                                                 << "9" << true << true;
+        QTest::newRow("list contact row Menu") << true << "Users"
+                                               << "Tom" << false << true;
+        QTest::newRow("list member row Menu") << true << "UserGroups,B"
+                                              << "Tom" << false << false;
+    }
+    void keyboardPopsTheMenuUp() {
+        QFETCH(bool, inList);
+        QFETCH(QString, node);
+        QFETCH(QString, row);
+        QFETCH(bool, shiftF10);
+        QFETCH(bool, pops);
+        Window_ t;
+        QVERIFY(t.Open(GroupsSql({"A", "B"}) + UserSql("Tom", "1", "B")));
+        QTreeView* view = inList ? t.w.lvNodeContent() : t.w.tvProjectContent();
+        QVERIFY(t.Select(node));
+        if (!row.isEmpty()) QVERIFY(t.SelectListRow(row));
+        const QModelIndex at = view->currentIndex();
+        const QStringList byMouse = RightClick(t.w, view, at);
+
+        if (shiftF10)
+            QTest::keyClick(view, Qt::Key_F10, Qt::ShiftModifier);
+        else
+            QTest::keyClick(view, Qt::Key_Menu);
+        QMenu* menu = t.w.mnuProjConent();
+        QCOMPARE(menu->isVisible(), pops);
+        QCOMPARE(ShownItems(t.w), byMouse);
+        if (pops) {
+            // Placed at the item: its top edge at the item's lower edge.
+            const QRect item = view->visualRect(at);
+            const QPoint below = view->viewport()->mapToGlobal(item.bottomLeft());
+            QVERIFY2(qAbs(menu->pos().y() - below.y()) <= item.height(),
+                     qPrintable(QStringLiteral("%1 vs %2").arg(menu->pos().y()).arg(below.y())));
+        }
+        menu->hide();
+    }
+
+    // The pop-up-only commands are reached without a mouse: the menu key, arrows and Return.
+    void popupOnlyCommandsByKeyboard_data() {
+        QTest::addColumn<QString>("node");
+        QTest::addColumn<int>("ups"); // Up presses from the menu's end
+        QTest::addColumn<QString>("window");
+        QTest::newRow("move contacts") << "UserGroups,B" << 1 << "frmMoveUsers";
+        QTest::newRow("add other contacts") << "UserGroups,B" << 2 << "frmAddOtherUser";
+        QTest::newRow("add to a group") << "Users,Ann" << 1 << "frmAddUserGroup";
+    }
+    void popupOnlyCommandsByKeyboard() {
+        QFETCH(QString, node);
+        QFETCH(int, ups);
+        QFETCH(QString, window);
+        Window_ t;
+        QVERIFY(
+            t.Open(GroupsSql({"A", "B"}) + UserSql("Tom", "1", "B") + UserSql("Ann", "2", "A")));
+        QVERIFY(t.Select(node));
+        QTest::keyClick(t.w.tvProjectContent(), Qt::Key_F10, Qt::ShiftModifier);
+        QMenu* menu = t.w.mnuProjConent();
+        QVERIFY(menu->isVisible());
+        for (int i = 0; i < ups; ++i)
+            QTest::keyClick(menu, Qt::Key_Up);
+        QTest::keyClick(menu, Qt::Key_Return);
+        QCOMPARE(t.env.ui.modalsShown.size(), 1);
+        const Window& shown = t.env.ui.modalsShown[0];
+        QCOMPARE(QString::fromLatin1(shown.name.data(), qsizetype(shown.name.size())), window);
+    }
+
+    // Ctrl+F puts the focus in the find box; the list shows the matching rows with their count,
+    // a command on a shown row reaches that row, and Escape clears the find.
+    void findFiltersTheListAndCommandsReachTheShownRow() {
+        Window_ t;
+        QVERIFY(t.Open(GroupsSql({"A"}) + UserSql("Mary", "0912345678", "A") +
+                       UserSql("Tom", "0933", "A") + UserSql("陳小明", "0922", "A")));
+        EditEnv& env = t.env;
+        QLineEdit* box = t.w.txtFind();
+        QVERIFY(t.Select(QStringLiteral("Users")));
+        QCOMPARE(Item(t.w, "mnuEditFind")->shortcut(), QKeySequence(QStringLiteral("Ctrl+F")));
+        Item(t.w, "mnuEditFind")->trigger();
+        QCOMPARE(t.w.focusWidget(), box);
+        QTest::keyClicks(box, QStringLiteral("09-22"));
+        const QAbstractItemModel* shown = t.w.lvNodeContent()->model();
+        QCOMPARE(shown->rowCount(), 1);
+        QCOMPARE(shown->index(0, 0).data().toString(), QStringLiteral("陳小明"));
+        QVERIFY(t.w.lblFindCount()->isVisibleTo(&t.w));
+        QCOMPARE(t.w.lblFindCount()->text(), QStringLiteral("1 筆，共 3 筆"));
+        // The only row shown is the core's third: Delete asks about that contact.
+        QVERIFY(t.SelectListRow(QStringLiteral("陳小明")));
+        env.ui.answers.enqueue(vbNo);
+        QTest::keyClick(t.w.lvNodeContent(), Qt::Key_Delete);
+        QCOMPARE(env.ui.messages.size(), 1);
+        QCOMPARE(env.ui.messages[0].text, QStringLiteral("確定是否要刪除這個連絡人[陳小明:0922]?"));
+
+        QTest::keyClick(box, Qt::Key_Escape);
+        QCOMPARE(box->text(), QString());
+        QCOMPARE(shown->rowCount(), 3);
+        QVERIFY(!t.w.lblFindCount()->isVisibleTo(&t.w));
+    }
+
+    // A header click sorts the table shown, a second reverses it; the core's rows keep their
+    // order, a double click opens the row shown, and a record view does not sort.
+    void headerClickSortsTheTableShown() {
+        Window_ t;
+        QVERIFY(t.Open(GroupsSql({"A"})));
+        EditEnv& env = t.env;
+        QTreeView* lv = t.w.lvNodeContent();
+        QHeaderView* header = lv->header();
+        const auto clickHeader = [header](int section) {
+            QTest::mouseClick(
+                header->viewport(), Qt::LeftButton, {},
+                QPoint(header->sectionViewportPosition(section) + 4, header->height() / 2));
+        };
+        QVERIFY(t.Select(QStringLiteral("Zones")));
+        clickHeader(0);
+        QCOMPARE(lv->model()->index(0, 0).data().toString(), QStringLiteral("0"));
+        QCOMPARE(lv->model()->index(10, 0).data().toString(), QStringLiteral("10"));
+        clickHeader(0);
+        QCOMPARE(lv->model()->index(0, 0).data().toString(), QStringLiteral("63"));
+        QVERIFY(header->isSortIndicatorShown());
+        QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
+        QCOMPARE(env.c().view.list.Text(0, 0), QStringLiteral("0"));
+
+        const QModelIndex first = lv->model()->index(0, 0);
+        lv->setCurrentIndex(first);
+        QTest::keyClick(lv, Qt::Key_Return);
+        QCOMPARE(env.ui.modalsShown, QList<Window>{Windows::frmEditZoneList});
+        QCOMPARE(env.c().forms.editZoneList.lblZoneNo, QStringLiteral("63"));
+
+        QVERIFY(t.Select(QStringLiteral("Zones,4")));
+        QVERIFY(!header->isSortIndicatorShown());
+        const QString top = lv->model()->index(0, 0).data().toString();
+        clickHeader(0);
+        clickHeader(0);
+        QCOMPARE(lv->model()->index(0, 0).data().toString(), top);
     }
 };
 
