@@ -26,9 +26,9 @@ QString FailTitle(EditContext& ctx) {
 }
 
 QString ZoneMissing(EditContext& ctx, const QString& no) {
-    const MLText T{ctx.ml, QStringLiteral("EditZoneList")};
-    return T(QStringLiteral("找不到這個警報點["), 1, 9117) + no +
-           T(QStringLiteral("]，請按 F5 重新整理後再試一次。"), 2, 9117);
+    const MLText Z{ctx.ml, QStringLiteral("EditZoneList")};
+    return Z(QStringLiteral("找不到這個警報點["), 1, 9117) + no +
+           Z(QStringLiteral("]，請按 F5 重新整理後再試一次。"), 2, 9117);
 }
 
 // Makes the row named key current: a contact by name, a zone by number. A row that is gone
@@ -245,7 +245,7 @@ bool ClearZonesReset(EditContext& ctx, const QStringList& zoneNos) {
 
 std::optional<QString> PickGroup(EditContext& ctx, const QString& title, const QString& prompt,
                                  const QString& skip, bool allGroups) {
-    const MLText T{ctx.ml, QStringLiteral("MoveUsers")};
+    const MLText M{ctx.ml, QStringLiteral("MoveUsers")};
     PickGroupForm& f = ctx.forms.pickGroup;
     f.caption = title;
     f.Label1 = prompt;
@@ -253,7 +253,7 @@ std::optional<QString> PickGroup(EditContext& ctx, const QString& title, const Q
         return !skip.isEmpty() && g.compare(skip, Qt::CaseInsensitive) == 0;
     });
     if (allGroups) f.cmbGroup.Add(QStringLiteral("ALL"), EditZoneListForm::AllGroupsCaption(ctx.ml));
-    if (f.cmbGroup.items.isEmpty()) f.cmbGroup.SetPlaceholder(T(QStringLiteral("無其它群組"), 1, 150));
+    if (f.cmbGroup.items.isEmpty()) f.cmbGroup.SetPlaceholder(M(QStringLiteral("無其它群組"), 1, 150));
     if (f.cmbGroup.index < 0 && !f.cmbGroup.items.isEmpty()) f.cmbGroup.index = 0;
     if (!ctx.ui.ShowModal(Windows::frmPickGroup)) return std::nullopt;
     const QString chosen = f.cmbGroup.SelectedName();

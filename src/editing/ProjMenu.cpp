@@ -98,29 +98,29 @@ QString Current(const RowSet* rs, const QString& field) {
 } // namespace
 
 void mnuProjAddGroupList_Click(EditContext& ctx) {
-    const MLText T{ctx.ml, QStringLiteral("EditCommands")};
-    const QString format = T(QStringLiteral("新增群組[%1]"), 1, 22010);
+    const MLText S{ctx.ml, QStringLiteral("EditCommands")};
+    const QString format = S(QStringLiteral("新增群組[%1]"), 1, 22010);
     EditCommands::Step(
         ctx, [&](const QString& leaf) { return format.arg(leaf); },
         [&] { KORVAUtil::AddUserGroup(ctx); });
 }
 void mnuProjAddTelList_Click(EditContext& ctx) {
-    const MLText T{ctx.ml, QStringLiteral("EditCommands")};
-    const QString format = T(QStringLiteral("新增連絡人[%1]"), 1, 22014);
+    const MLText S{ctx.ml, QStringLiteral("EditCommands")};
+    const QString format = S(QStringLiteral("新增連絡人[%1]"), 1, 22014);
     EditCommands::Step(
         ctx, [&](const QString& leaf) { return format.arg(leaf); },
         [&] { KORVAUtil::AddUser(ctx); });
 }
 void mnuProjDeleteGroupList_Click(EditContext& ctx) {
-    const MLText T{ctx.ml, QStringLiteral("EditCommands")};
-    const QString name = T(QStringLiteral("刪除群組[%1]"), 1, 22013)
+    const MLText S{ctx.ml, QStringLiteral("EditCommands")};
+    const QString name = S(QStringLiteral("刪除群組[%1]"), 1, 22013)
                              .arg(Current(ctx.project.UserGroups.get(), ProjectSchema::kGroupName));
     EditCommands::Step(
         ctx, [&](const QString&) { return name; }, [&] { KORVAUtil::DeleteUserGroup(ctx); });
 }
 void mnuProjDeleteTelList_Click(EditContext& ctx) {
-    const MLText T{ctx.ml, QStringLiteral("EditCommands")};
-    const QString name = T(QStringLiteral("刪除連絡人[%1]"), 1, 22016)
+    const MLText S{ctx.ml, QStringLiteral("EditCommands")};
+    const QString name = S(QStringLiteral("刪除連絡人[%1]"), 1, 22016)
                              .arg(Current(ctx.project.Users.get(), ProjectSchema::kUserName));
     EditCommands::Step(
         ctx, [&](const QString&) { return name; }, [&] { KORVAUtil::DeleteUser(ctx); });
@@ -129,10 +129,10 @@ void mnuProjDeleteTelList_Click(EditContext& ctx) {
 // The editors open on the current row; when the selected leaf's row was not found, the user
 // hears so instead of seeing an empty editor.
 void mnuProjEditGroupList_Click(EditContext& ctx) {
-    const MLText T{ctx.ml, QStringLiteral("EditCommands")};
+    const MLText S{ctx.ml, QStringLiteral("EditCommands")};
     const QString old = Current(ctx.project.UserGroups.get(), ProjectSchema::kGroupName);
-    const QString edited = T(QStringLiteral("編輯群組[%1]"), 1, 22011).arg(old);
-    const QString renamed = T(QStringLiteral("重新命名群組[%1]"), 1, 22012);
+    const QString edited = S(QStringLiteral("編輯群組[%1]"), 1, 22011).arg(old);
+    const QString renamed = S(QStringLiteral("重新命名群組[%1]"), 1, 22012);
     EditCommands::Step(
         ctx,
         [&](const QString& leaf) {
@@ -147,8 +147,8 @@ void mnuProjEditGroupList_Click(EditContext& ctx) {
 }
 
 void mnuProjEditTelList_Click(EditContext& ctx) {
-    const MLText T{ctx.ml, QStringLiteral("EditCommands")};
-    const QString name = T(QStringLiteral("編輯連絡人[%1]"), 1, 22015)
+    const MLText S{ctx.ml, QStringLiteral("EditCommands")};
+    const QString name = S(QStringLiteral("編輯連絡人[%1]"), 1, 22015)
                              .arg(Current(ctx.project.Users.get(), ProjectSchema::kUserName));
     EditCommands::Step(
         ctx, [&](const QString&) { return name; },
@@ -161,8 +161,8 @@ void mnuProjEditTelList_Click(EditContext& ctx) {
 }
 
 void mnuProjEditZoneList_Click(EditContext& ctx) {
-    const MLText T{ctx.ml, QStringLiteral("EditCommands")};
-    const QString name = T(QStringLiteral("編輯警報點[#%1]"), 1, 22017)
+    const MLText S{ctx.ml, QStringLiteral("EditCommands")};
+    const QString name = S(QStringLiteral("編輯警報點[#%1]"), 1, 22017)
                              .arg(Current(ctx.project.Zones.get(), ProjectSchema::kZoneNo));
     EditCommands::Step(
         ctx, [&](const QString&) { return name; },
@@ -201,8 +201,8 @@ void mnuProjConentAddGroup_Click(EditContext& ctx, const std::optional<QString>&
         contact = *listItem;
     else
         return;
-    const MLText T{ctx.ml, QStringLiteral("EditCommands")};
-    const QString format = T(QStringLiteral("將[%1]加入群組[%2]"), 1, 22018);
+    const MLText S{ctx.ml, QStringLiteral("EditCommands")};
+    const QString format = S(QStringLiteral("將[%1]加入群組[%2]"), 1, 22018);
     EditCommands::Step(
         ctx,
         [&](const QString&) {
@@ -228,8 +228,8 @@ static std::optional<QString> SelectedGroup(const EditContext& ctx,
 void mnuProjConentAddUser_Click(EditContext& ctx, const std::optional<QString>& listItem) {
     const auto group = SelectedGroup(ctx, listItem);
     if (!group || !TargetRoomLeft(ctx)) return;
-    const MLText T{ctx.ml, QStringLiteral("EditCommands")};
-    const QString format = T(QStringLiteral("將[%1]加入群組[%2]"), 1, 22018);
+    const MLText S{ctx.ml, QStringLiteral("EditCommands")};
+    const QString format = S(QStringLiteral("將[%1]加入群組[%2]"), 1, 22018);
     EditCommands::Step(
         ctx,
         [&](const QString&) {
@@ -244,8 +244,8 @@ void mnuProjConentAddUser_Click(EditContext& ctx, const std::optional<QString>& 
 void mnuProjConentMoveUser_Click(EditContext& ctx, const std::optional<QString>& listItem) {
     const auto group = SelectedGroup(ctx, listItem);
     if (!group) return;
-    const MLText T{ctx.ml, QStringLiteral("EditCommands")};
-    const QString format = T(QStringLiteral("將群組[%1]的連絡人轉移到[%2]"), 1, 22019);
+    const MLText S{ctx.ml, QStringLiteral("EditCommands")};
+    const QString format = S(QStringLiteral("將群組[%1]的連絡人轉移到[%2]"), 1, 22019);
     EditCommands::Step(
         ctx,
         [&](const QString&) {
