@@ -197,9 +197,22 @@ class TestEditUndo : public QObject {
         ui.onModal = nullptr;
     }
 
-    // The tree shows what the row sets hold: rebuilding it from them changes nothing.
+    // The tree shows what the file holds (read through row sets opened afresh), and
+    // rebuilding it from the project's row sets changes nothing: they see the restored rows.
     static void TreeFollows(EditEnv& env) {
         const QStringList shown = TreeTags(env.c().view.tree);
+        QStringList leaves, expected;
+        for (const QString& tag : shown)
+            if (tag.contains(u',')) leaves << tag;
+        using namespace ProjectSchema;
+        for (const auto& [table, field] : {std::pair{kUsers, kUserName},
+                                           std::pair{kUserGroups, kGroupName},
+                                           std::pair{kZones, kZoneNo}}) {
+            const auto fresh = ADOUtil::OpenRecordset(env.p().conn.get(), table);
+            for (const QString& key : Column(fresh.get(), field))
+                if (!key.isEmpty()) expected << table + u',' + key;
+        }
+        QCOMPARE(leaves, expected);
         MainView::mnuViewRefresh_Click(env.c());
         QCOMPARE(TreeTags(env.c().view.tree), shown);
     }
