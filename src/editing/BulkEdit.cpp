@@ -97,8 +97,7 @@ bool ZoneRulesHold(EditContext& ctx, const std::function<void(EditZoneListForm&)
 }
 
 // A membership list rebuilt by edit; nothing to write when it stays the same.
-bool RewriteGroups(RowSet* rs, const std::function<QStringList(QStringList)>& edit,
-                   QString& why) {
+bool RewriteGroups(RowSet* rs, const std::function<QStringList(QStringList)>& edit, QString& why) {
     const QStringList old = KORVAUtil::SplitGroupList(FieldText(rs, kGroupName));
     const QStringList rebuilt = edit(old);
     if (rebuilt == old) return true;
@@ -116,9 +115,9 @@ bool DeleteUsers(EditContext& ctx, const QStringList& names) {
     const MLText T{ctx.ml, QStringLiteral("EditCommands")};
     if (names.isEmpty() || !ctx.project.RowSetsOpen()) return false;
     constexpr int kNamesShown = 10;
-    QString question = T(QStringLiteral("確定是否要刪除這 %1 個連絡人?"), 1, 22050)
-                           .arg(names.size()) +
-                       VBUtil::kCrLf + names.mid(0, kNamesShown).join(VBUtil::kCrLf);
+    QString question =
+        T(QStringLiteral("確定是否要刪除這 %1 個連絡人?"), 1, 22050).arg(names.size()) +
+        VBUtil::kCrLf + names.mid(0, kNamesShown).join(VBUtil::kCrLf);
     if (names.size() > kNamesShown)
         question += VBUtil::kCrLf +
                     T(QStringLiteral("……及其他 %1 個"), 2, 22050).arg(names.size() - kNamesShown);
@@ -214,8 +213,7 @@ bool RemoveUsersFromGroup(EditContext& ctx, const QStringList& names, const QStr
 }
 
 bool SetZonesTarget(EditContext& ctx, const QStringList& zoneNos, const QString& target) {
-    if (target.compare(QStringLiteral("ALL"), Qt::CaseSensitive) != 0 &&
-        !GroupExists(ctx, target))
+    if (target.compare(QStringLiteral("ALL"), Qt::CaseSensitive) != 0 && !GroupExists(ctx, target))
         return false;
     const bool done = Apply(
         ctx, true, zoneNos, [&](const QString&) { return ZoneRulesHold(ctx, {}); },
@@ -252,8 +250,10 @@ std::optional<QString> PickGroup(EditContext& ctx, const QString& title, const Q
     f.cmbGroup.FillGroups(ctx.project, [&](const QString& g) {
         return !skip.isEmpty() && g.compare(skip, Qt::CaseInsensitive) == 0;
     });
-    if (allGroups) f.cmbGroup.Add(QStringLiteral("ALL"), EditZoneListForm::AllGroupsCaption(ctx.ml));
-    if (f.cmbGroup.items.isEmpty()) f.cmbGroup.SetPlaceholder(M(QStringLiteral("無其它群組"), 1, 150));
+    if (allGroups)
+        f.cmbGroup.Add(QStringLiteral("ALL"), EditZoneListForm::AllGroupsCaption(ctx.ml));
+    if (f.cmbGroup.items.isEmpty())
+        f.cmbGroup.SetPlaceholder(M(QStringLiteral("無其它群組"), 1, 150));
     if (f.cmbGroup.index < 0 && !f.cmbGroup.items.isEmpty()) f.cmbGroup.index = 0;
     if (!ctx.ui.ShowModal(Windows::frmPickGroup)) return std::nullopt;
     const QString chosen = f.cmbGroup.SelectedName();

@@ -32,11 +32,10 @@ bool Step(EditContext& ctx, const std::function<QString(const QString& leafName)
     const ProjectSnapshot before = ProjectSnapshots::Take(ctx.project);
     // The name of a leaf the edit adds or renames names the step.
     QString leaf;
-    const auto added = QObject::connect(
-        &ctx.editEvents, &EditEvents::leafAdded,
-        [&leaf](const QString&, const QString& caption, const QString&, const QString&) {
-            leaf = caption;
-        });
+    const auto added =
+        QObject::connect(&ctx.editEvents, &EditEvents::leafAdded,
+                         [&leaf](const QString&, const QString& caption, const QString&,
+                                 const QString&) { leaf = caption; });
     const auto renamed = QObject::connect(
         &ctx.editEvents, &EditEvents::leafRenamed,
         [&leaf](const QString&, const QString& caption, const QString&) { leaf = caption; });
@@ -71,8 +70,7 @@ bool ImportCsv(EditContext& ctx, CsvExchange::Table table) {
                              ? T(QStringLiteral("匯入連絡人"), 1, 22021)
                              : T(QStringLiteral("匯入警報點"), 1, 22022);
     return Step(
-        ctx, [&](const QString&) { return name; },
-        [&] { CsvExchange::ImportCommand(ctx, table); });
+        ctx, [&](const QString&) { return name; }, [&] { CsvExchange::ImportCommand(ctx, table); });
 }
 
 bool DeleteUsers(EditContext& ctx, const QStringList& names) {
@@ -94,11 +92,12 @@ bool AddUsersToGroup(EditContext& ctx, const QStringList& names,
     const MLText T{ctx.ml, QStringLiteral("EditCommands")};
     if (names.isEmpty()) return false;
     const auto chosen =
-        group ? group
-              : BulkEdit::PickGroup(ctx, T(QStringLiteral("加入群組"), 1, 22051),
-                                    T(QStringLiteral("請挑選 %1 個連絡人要加入的群組:"), 2, 22051)
-                                        .arg(names.size()),
-                                    QString(), false);
+        group
+            ? group
+            : BulkEdit::PickGroup(
+                  ctx, T(QStringLiteral("加入群組"), 1, 22051),
+                  T(QStringLiteral("請挑選 %1 個連絡人要加入的群組:"), 2, 22051).arg(names.size()),
+                  QString(), false);
     if (!chosen) return false;
     return BulkStep(ctx, T(QStringLiteral("將 %1 個連絡人加入群組[%2]"), 1, 22033), names.size(),
                     *chosen, [&] { return BulkEdit::AddUsersToGroup(ctx, names, *chosen); });
@@ -115,9 +114,8 @@ bool MoveUsers(EditContext& ctx, const QStringList& names, const QString& fromGr
                                           .arg(QString::number(names.size()), fromGroup),
                                       fromGroup, false);
     if (!chosen) return false;
-    return BulkStep(ctx, T(QStringLiteral("將 %1 個連絡人轉移到群組[%2]"), 1, 22034),
-                    names.size(), *chosen,
-                    [&] { return BulkEdit::MoveUsers(ctx, names, fromGroup, *chosen); });
+    return BulkStep(ctx, T(QStringLiteral("將 %1 個連絡人轉移到群組[%2]"), 1, 22034), names.size(),
+                    *chosen, [&] { return BulkEdit::MoveUsers(ctx, names, fromGroup, *chosen); });
 }
 
 bool RemoveUsersFromGroup(EditContext& ctx, const QStringList& names, const QString& group) {
@@ -131,11 +129,12 @@ bool SetZonesTarget(EditContext& ctx, const QStringList& zoneNos,
     const MLText T{ctx.ml, QStringLiteral("EditCommands")};
     if (zoneNos.isEmpty()) return false;
     const auto chosen =
-        target ? target
-               : BulkEdit::PickGroup(ctx, T(QStringLiteral("設定通知對象"), 1, 22053),
-                                     T(QStringLiteral("請挑選 %1 個警報點的通知對象:"), 2, 22053)
-                                         .arg(zoneNos.size()),
-                                     QString(), true);
+        target
+            ? target
+            : BulkEdit::PickGroup(
+                  ctx, T(QStringLiteral("設定通知對象"), 1, 22053),
+                  T(QStringLiteral("請挑選 %1 個警報點的通知對象:"), 2, 22053).arg(zoneNos.size()),
+                  QString(), true);
     if (!chosen) return false;
     return BulkStep(ctx, T(QStringLiteral("設定 %1 個警報點的通知對象[%2]"), 1, 22036),
                     zoneNos.size(), *chosen,

@@ -1,8 +1,8 @@
 #pragma once
 // The project store's context with the editing dialogs' state and the editing events.
 #include "editing/EditEvents.h"
-#include "editing/EditHistory.h"
 #include "editing/EditForms.h"
+#include "editing/EditHistory.h"
 #include "store/StoreContext.h"
 
 struct EditContext : StoreContext {

@@ -46,17 +46,22 @@ std::shared_ptr<const TableImage> Read(sqlite3* db, const QString& table) {
             TableImage::Cell cell;
             cell.type = sqlite3_column_type(s.st, c);
             switch (cell.type) {
-            case SQLITE_INTEGER: cell.integer = sqlite3_column_int64(s.st, c); break;
-            case SQLITE_FLOAT: cell.real = sqlite3_column_double(s.st, c); break;
+            case SQLITE_INTEGER:
+                cell.integer = sqlite3_column_int64(s.st, c);
+                break;
+            case SQLITE_FLOAT:
+                cell.real = sqlite3_column_double(s.st, c);
+                break;
             case SQLITE_TEXT:
             case SQLITE_BLOB: {
-                const void* p = cell.type == SQLITE_TEXT ? static_cast<const void*>(
-                                                               sqlite3_column_text(s.st, c))
-                                                         : sqlite3_column_blob(s.st, c);
+                const void* p = cell.type == SQLITE_TEXT
+                                    ? static_cast<const void*>(sqlite3_column_text(s.st, c))
+                                    : sqlite3_column_blob(s.st, c);
                 cell.bytes = QByteArray(static_cast<const char*>(p), sqlite3_column_bytes(s.st, c));
                 break;
             }
-            default: break;
+            default:
+                break;
             }
             image->cells << cell;
         }
@@ -67,7 +72,8 @@ std::shared_ptr<const TableImage> Read(sqlite3* db, const QString& table) {
 
 bool Exec(sqlite3* db, const QString& sql, QString& why) {
     char* err = nullptr;
-    if (sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &err) == SQLITE_OK) return true;
+    if (sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &err) == SQLITE_OK)
+        return true;
     why = QString::fromUtf8(err ? err : sqlite3_errmsg(db));
     sqlite3_free(err);
     return false;
@@ -95,8 +101,12 @@ bool Write(sqlite3* db, const TableImage& image, QString& why) {
         for (int c = 0; c < width; ++c) {
             const TableImage::Cell& cell = image.cells[r * width + c];
             switch (cell.type) {
-            case SQLITE_INTEGER: sqlite3_bind_int64(s.st, c + 2, cell.integer); break;
-            case SQLITE_FLOAT: sqlite3_bind_double(s.st, c + 2, cell.real); break;
+            case SQLITE_INTEGER:
+                sqlite3_bind_int64(s.st, c + 2, cell.integer);
+                break;
+            case SQLITE_FLOAT:
+                sqlite3_bind_double(s.st, c + 2, cell.real);
+                break;
             case SQLITE_TEXT:
                 sqlite3_bind_text(s.st, c + 2, cell.bytes.constData(), int(cell.bytes.size()),
                                   SQLITE_TRANSIENT);
@@ -105,7 +115,9 @@ bool Write(sqlite3* db, const TableImage& image, QString& why) {
                 sqlite3_bind_blob(s.st, c + 2, cell.bytes.constData(), int(cell.bytes.size()),
                                   SQLITE_TRANSIENT);
                 break;
-            default: sqlite3_bind_null(s.st, c + 2); break;
+            default:
+                sqlite3_bind_null(s.st, c + 2);
+                break;
             }
         }
         if (sqlite3_step(s.st) != SQLITE_DONE) {
@@ -118,11 +130,16 @@ bool Write(sqlite3* db, const TableImage& image, QString& why) {
 
 QString CellText(const TableImage::Cell& cell) {
     switch (cell.type) {
-    case SQLITE_INTEGER: return QStringLiteral("i:") + QString::number(cell.integer);
-    case SQLITE_FLOAT: return QStringLiteral("f:") + QString::number(cell.real, 'g', 17);
-    case SQLITE_TEXT: return QStringLiteral("t:") + QString::fromLatin1(cell.bytes.toHex());
-    case SQLITE_BLOB: return QStringLiteral("b:") + QString::fromLatin1(cell.bytes.toHex());
-    default: return QStringLiteral("n");
+    case SQLITE_INTEGER:
+        return QStringLiteral("i:") + QString::number(cell.integer);
+    case SQLITE_FLOAT:
+        return QStringLiteral("f:") + QString::number(cell.real, 'g', 17);
+    case SQLITE_TEXT:
+        return QStringLiteral("t:") + QString::fromLatin1(cell.bytes.toHex());
+    case SQLITE_BLOB:
+        return QStringLiteral("b:") + QString::fromLatin1(cell.bytes.toHex());
+    default:
+        return QStringLiteral("n");
     }
 }
 } // namespace

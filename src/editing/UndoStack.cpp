@@ -73,8 +73,7 @@ bool UndoStack::MoveTo(bool undo) {
     const MLText T{m_ctx.ml, QStringLiteral("EditCommands")};
     const SnapshotStep* step = StepAt(m_stack, undo ? m_stack.index() - 1 : m_stack.index());
     QString why;
-    const bool restored =
-        ProjectSnapshots::Restore(m_ctx, undo ? step->before : step->after, why);
+    const bool restored = ProjectSnapshots::Restore(m_ctx, undo ? step->before : step->after, why);
     if (restored) {
         if (undo)
             m_stack.undo();

@@ -277,16 +277,26 @@ void lvNodeContent_KeyDelete(MainContext& ctx, const std::optional<QString>& lis
 
 const char* BulkMenuState::ItemName(BulkCommand c) {
     switch (c) {
-    case BulkCommand::Delete: return "mnuProjConentBulkDelete";
-    case BulkCommand::Enable: return "mnuProjConentBulkEnable";
-    case BulkCommand::Disable: return "mnuProjConentBulkDisable";
-    case BulkCommand::AddGroup: return "mnuProjConentBulkAddGroup";
-    case BulkCommand::MoveGroup: return "mnuProjConentBulkMoveGroup";
-    case BulkCommand::RemoveGroup: return "mnuProjConentBulkRemoveGroup";
-    case BulkCommand::ZoneTarget: return "mnuProjConentBulkZoneTarget";
-    case BulkCommand::ZoneEnable: return "mnuProjConentBulkZoneEnable";
-    case BulkCommand::ZoneDisable: return "mnuProjConentBulkZoneDisable";
-    case BulkCommand::ZoneClearReset: return "mnuProjConentBulkZoneClearReset";
+    case BulkCommand::Delete:
+        return "mnuProjConentBulkDelete";
+    case BulkCommand::Enable:
+        return "mnuProjConentBulkEnable";
+    case BulkCommand::Disable:
+        return "mnuProjConentBulkDisable";
+    case BulkCommand::AddGroup:
+        return "mnuProjConentBulkAddGroup";
+    case BulkCommand::MoveGroup:
+        return "mnuProjConentBulkMoveGroup";
+    case BulkCommand::RemoveGroup:
+        return "mnuProjConentBulkRemoveGroup";
+    case BulkCommand::ZoneTarget:
+        return "mnuProjConentBulkZoneTarget";
+    case BulkCommand::ZoneEnable:
+        return "mnuProjConentBulkZoneEnable";
+    case BulkCommand::ZoneDisable:
+        return "mnuProjConentBulkZoneDisable";
+    case BulkCommand::ZoneClearReset:
+        return "mnuProjConentBulkZoneClearReset";
     }
     return "";
 }
@@ -336,16 +346,36 @@ void lvNodeContent_Bulk(MainContext& ctx, BulkCommand command, const QStringList
     if (!lvNodeContent_BulkMenu(ctx, keys).Shows(command)) return;
     const QString group = PlaceOfList(ctx).group;
     switch (command) {
-    case BulkCommand::Delete: EditCommands::DeleteUsers(ctx, keys); break;
-    case BulkCommand::Enable: EditCommands::SetUsersDisabled(ctx, keys, false); break;
-    case BulkCommand::Disable: EditCommands::SetUsersDisabled(ctx, keys, true); break;
-    case BulkCommand::AddGroup: EditCommands::AddUsersToGroup(ctx, keys); break;
-    case BulkCommand::MoveGroup: EditCommands::MoveUsers(ctx, keys, group); break;
-    case BulkCommand::RemoveGroup: EditCommands::RemoveUsersFromGroup(ctx, keys, group); break;
-    case BulkCommand::ZoneTarget: EditCommands::SetZonesTarget(ctx, keys); break;
-    case BulkCommand::ZoneEnable: EditCommands::SetZonesDisabled(ctx, keys, false); break;
-    case BulkCommand::ZoneDisable: EditCommands::SetZonesDisabled(ctx, keys, true); break;
-    case BulkCommand::ZoneClearReset: EditCommands::ClearZonesReset(ctx, keys); break;
+    case BulkCommand::Delete:
+        EditCommands::DeleteUsers(ctx, keys);
+        break;
+    case BulkCommand::Enable:
+        EditCommands::SetUsersDisabled(ctx, keys, false);
+        break;
+    case BulkCommand::Disable:
+        EditCommands::SetUsersDisabled(ctx, keys, true);
+        break;
+    case BulkCommand::AddGroup:
+        EditCommands::AddUsersToGroup(ctx, keys);
+        break;
+    case BulkCommand::MoveGroup:
+        EditCommands::MoveUsers(ctx, keys, group);
+        break;
+    case BulkCommand::RemoveGroup:
+        EditCommands::RemoveUsersFromGroup(ctx, keys, group);
+        break;
+    case BulkCommand::ZoneTarget:
+        EditCommands::SetZonesTarget(ctx, keys);
+        break;
+    case BulkCommand::ZoneEnable:
+        EditCommands::SetZonesDisabled(ctx, keys, false);
+        break;
+    case BulkCommand::ZoneDisable:
+        EditCommands::SetZonesDisabled(ctx, keys, true);
+        break;
+    case BulkCommand::ZoneClearReset:
+        EditCommands::ClearZonesReset(ctx, keys);
+        break;
     }
 }
 

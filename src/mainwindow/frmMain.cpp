@@ -14,10 +14,10 @@
 #include "device/frmDebug.h"
 #include "editing/CsvExchange.h"
 #include "editing/EditCommands.h"
-#include "editing/UndoStack.h"
 #include "editing/ProjMenu.h"
 #include "editing/QtEditDialogs.h"
 #include "editing/SheetPrint.h"
+#include "editing/UndoStack.h"
 #include "mainwindow/MainContext.h"
 #include "mainwindow/MainView.h"
 #include "mainwindow/MainWindows.h"
@@ -204,9 +204,8 @@ void frmMain::ConnectMenus() {
           BulkCommand::MoveGroup, BulkCommand::RemoveGroup, BulkCommand::ZoneTarget,
           BulkCommand::ZoneEnable, BulkCommand::ZoneDisable, BulkCommand::ZoneClearReset})
         if (auto* a = findChild<QAction*>(QLatin1String(BulkMenuState::ItemName(c))))
-            connect(a, &QAction::triggered, this, [this, c] {
-                PopupMenu::lvNodeContent_Bulk(m_ctx, c, SelectedListKeys());
-            });
+            connect(a, &QAction::triggered, this,
+                    [this, c] { PopupMenu::lvNodeContent_Bulk(m_ctx, c, SelectedListKeys()); });
 
     on(ui->mnuViewRefresh, &frmMain::mnuViewRefresh_Click);
     on(ui->mnuViewCommLog, &frmMain::mnuViewCommLog_Click);

@@ -23,7 +23,8 @@ QString Canonical(const QString& db) {
     QProcess p;
     QString sql;
     for (const char* t : {"Basic", "UserGroups", "Users", "Zones"})
-        sql += QStringLiteral("SELECT '%1', rowid, * FROM %1 ORDER BY rowid;").arg(QLatin1String(t));
+        sql +=
+            QStringLiteral("SELECT '%1', rowid, * FROM %1 ORDER BY rowid;").arg(QLatin1String(t));
     p.start(QStringLiteral("sqlite3"), {QStringLiteral("-batch"), QStringLiteral("-readonly"),
                                         QStringLiteral("-quote"), db, sql});
     p.waitForFinished(20000);
@@ -70,8 +71,8 @@ class TestEditUndo : public QObject {
         const auto pick = [&](const QStringList& from) {
             return from.isEmpty() ? QString() : from[int(g.bounded(int(from.size())))];
         };
-        const QStringList names{"Mary Chen", "Tom", "王小明", "Nobody", "新人", "A,b", "x",
-                                "Office", "ALL", "  "};
+        const QStringList names{"Mary Chen", "Tom", "王小明", "Nobody", "新人",
+                                "A,b",       "x",   "Office", "ALL",    "  "};
         const QStringList groups = Column(env.p().UserGroups.get(), ProjectSchema::kGroupName);
         const QStringList users = Column(env.p().Users.get(), ProjectSchema::kUserName);
         const QString phone = pick({"0912000111", "+886912", "abc", "", "0933"});
@@ -101,8 +102,8 @@ class TestEditUndo : public QObject {
             if (w == Windows::frmEditZoneList) {
                 auto& f = c.forms.editZoneList;
                 f.txtZoneName = pick(names);
-                f.txtAlarmSMS = g.bounded(4) ? QStringLiteral("火警 %1").arg(g.bounded(9))
-                                             : QString(200, u'x');
+                f.txtAlarmSMS =
+                    g.bounded(4) ? QStringLiteral("火警 %1").arg(g.bounded(9)) : QString(200, u'x');
                 f.chkIsDisable = g.bounded(2);
                 return f.cmdOK_Click(c);
             }
@@ -139,12 +140,16 @@ class TestEditUndo : public QObject {
             ProjMenu::mnuProjAddGroupList_Click(c);
             break;
         case 1:
-            if (selectLeaf(QStringLiteral("UserGroups"), group)) ProjMenu::mnuProjEditGroupList_Click(c);
+            if (selectLeaf(QStringLiteral("UserGroups"), group))
+                ProjMenu::mnuProjEditGroupList_Click(c);
             break;
         case 2:
-            if (selectLeaf(QStringLiteral("UserGroups"), group)) ProjMenu::mnuProjDeleteGroupList_Click(c);
+            if (selectLeaf(QStringLiteral("UserGroups"), group))
+                ProjMenu::mnuProjDeleteGroupList_Click(c);
             break;
-        case 3: ProjMenu::mnuProjAddTelList_Click(c); break;
+        case 3:
+            ProjMenu::mnuProjAddTelList_Click(c);
+            break;
         case 4:
             if (selectLeaf(QStringLiteral("Users"), user)) ProjMenu::mnuProjEditTelList_Click(c);
             break;
@@ -155,15 +160,20 @@ class TestEditUndo : public QObject {
             if (selectLeaf(QStringLiteral("Zones"), zone)) ProjMenu::mnuProjEditZoneList_Click(c);
             break;
         case 7:
-            if (selectLeaf(QStringLiteral("Users"), user)) ProjMenu::mnuProjConentAddGroup_Click(c, {});
+            if (selectLeaf(QStringLiteral("Users"), user))
+                ProjMenu::mnuProjConentAddGroup_Click(c, {});
             break;
         case 8:
-            if (selectLeaf(QStringLiteral("UserGroups"), group)) ProjMenu::mnuProjConentAddUser_Click(c, {});
+            if (selectLeaf(QStringLiteral("UserGroups"), group))
+                ProjMenu::mnuProjConentAddUser_Click(c, {});
             break;
         case 9:
-            if (selectLeaf(QStringLiteral("UserGroups"), group)) ProjMenu::mnuProjConentMoveUser_Click(c, {});
+            if (selectLeaf(QStringLiteral("UserGroups"), group))
+                ProjMenu::mnuProjConentMoveUser_Click(c, {});
             break;
-        case 10: EditCommands::EditBasic(c); break;
+        case 10:
+            EditCommands::EditBasic(c);
+            break;
         case 11: {
             // Zone names changed in a file of the zones, imported whole.
             CsvUtil::Records records = CsvExchange::ExportRecords(c, CsvExchange::Table::Zones);
@@ -178,20 +188,32 @@ class TestEditUndo : public QObject {
             EditCommands::ImportCsv(c, CsvExchange::Table::Zones);
             break;
         }
-        case 12: EditCommands::DeleteUsers(c, someUsers); break;
-        case 13: EditCommands::SetUsersDisabled(c, someUsers, g.bounded(2)); break;
+        case 12:
+            EditCommands::DeleteUsers(c, someUsers);
+            break;
+        case 13:
+            EditCommands::SetUsersDisabled(c, someUsers, g.bounded(2));
+            break;
         case 14:
             if (g.bounded(2))
                 EditCommands::AddUsersToGroup(c, someUsers);
             else
                 EditCommands::MoveUsers(c, someUsers, group);
             break;
-        case 15: EditCommands::RemoveUsersFromGroup(c, someUsers, group); break;
+        case 15:
+            EditCommands::RemoveUsersFromGroup(c, someUsers, group);
+            break;
         default:
             switch (g.bounded(3)) {
-            case 0: EditCommands::SetZonesTarget(c, someZones); break;
-            case 1: EditCommands::SetZonesDisabled(c, someZones, g.bounded(2)); break;
-            default: EditCommands::ClearZonesReset(c, someZones); break;
+            case 0:
+                EditCommands::SetZonesTarget(c, someZones);
+                break;
+            case 1:
+                EditCommands::SetZonesDisabled(c, someZones, g.bounded(2));
+                break;
+            default:
+                EditCommands::ClearZonesReset(c, someZones);
+                break;
             }
         }
         ui.onModal = nullptr;
@@ -205,9 +227,9 @@ class TestEditUndo : public QObject {
         for (const QString& tag : shown)
             if (tag.contains(u',')) leaves << tag;
         using namespace ProjectSchema;
-        for (const auto& [table, field] : {std::pair{kUsers, kUserName},
-                                           std::pair{kUserGroups, kGroupName},
-                                           std::pair{kZones, kZoneNo}}) {
+        for (const auto& [table, field] :
+             {std::pair{kUsers, kUserName}, std::pair{kUserGroups, kGroupName},
+              std::pair{kZones, kZoneNo}}) {
             const auto fresh = ADOUtil::OpenRecordset(env.p().conn.get(), table);
             for (const QString& key : Column(fresh.get(), field))
                 if (!key.isEmpty()) expected << table + u',' + key;
@@ -358,8 +380,7 @@ private Q_SLOTS:
         QCOMPARE(undo.Count(), UndoStack::kLimit);
         const qint64 whole = ProjectSnapshots::Take(env.p()).Bytes();
         const qint64 perStep = undo.Bytes() / undo.Count();
-        qInfo("largest project: %lld bytes per snapshot, %lld bytes per step held",
-              whole, perStep);
+        qInfo("largest project: %lld bytes per snapshot, %lld bytes per step held", whole, perStep);
         // A zone edit shares the three tables it leaves alone with its neighbours.
         QVERIFY(perStep < whole / 2);
     }
@@ -375,41 +396,53 @@ private Q_SLOTS:
         const QString zones = "SELECT group_concat(ZoneNo||'='||IsDisable||'='||GroupName||'='||"
                               "ResetSMS,';') FROM Zones WHERE ZoneNo IN (1,2,5)";
         const QString limit = QStringLiteral("通知對象[群組/連絡人]已超過最大筆數");
-        QTest::newRow("add within the limit") << "add" << QStringList{"X", "Y"} << "A" << ""
+        QTest::newRow("add within the limit") << "add" << QStringList{"X", "Y"} << "A"
+                                              << ""
                                               << "X=0=A;Y=0=A;Bad=0=;Empty=0=";
         QTest::newRow("members already count") << "add" << QStringList{"C1", "X", "Y"} << "A"
-                                               << "" << "X=0=A;Y=0=A;Bad=0=;Empty=0=";
-        QTest::newRow("add over the limit") << "add" << QStringList{"X", "Y", "Bad"} << "A" << limit
-                                            << "X=0=;Y=0=;Bad=0=;Empty=0=";
-        QTest::newRow("add to a group that is gone")
-            << "add" << QStringList{"X", "Y"} << "Gone" << "變更多筆資料失敗"
-            << "X=0=;Y=0=;Bad=0=;Empty=0=";
+                                               << ""
+                                               << "X=0=A;Y=0=A;Bad=0=;Empty=0=";
+        QTest::newRow("add over the limit")
+            << "add" << QStringList{"X", "Y", "Bad"} << "A" << limit << "X=0=;Y=0=;Bad=0=;Empty=0=";
+        QTest::newRow("add to a group that is gone") << "add" << QStringList{"X", "Y"} << "Gone"
+                                                     << "變更多筆資料失敗"
+                                                     << "X=0=;Y=0=;Bad=0=;Empty=0=";
         QTest::newRow("a contact that is gone") << "disable" << QStringList{"X", "Zed"} << ""
-                                                << "變更多筆資料失敗" << "X=0=;Y=0=;Bad=0=;Empty=0=";
-        QTest::newRow("disable") << "disable" << QStringList{"X", "Y"} << "" << ""
+                                                << "變更多筆資料失敗"
+                                                << "X=0=;Y=0=;Bad=0=;Empty=0=";
+        QTest::newRow("disable") << "disable" << QStringList{"X", "Y"} << ""
+                                 << ""
                                  << "X=1=;Y=1=;Bad=0=;Empty=0=";
         QTest::newRow("disable with a bad number") << "disable" << QStringList{"X", "Bad"} << ""
                                                    << "電話號碼只能輸入數字"
                                                    << "X=0=;Y=0=;Bad=0=;Empty=0=";
         QTest::newRow("enable with no number") << "enable" << QStringList{"Y", "Empty"} << ""
-                                               << "本電話簿不得為空" << "X=0=;Y=0=;Bad=0=;Empty=0=";
-        QTest::newRow("move") << "move" << QStringList{"C1", "C2"} << "B" << ""
+                                               << "本電話簿不得為空"
+                                               << "X=0=;Y=0=;Bad=0=;Empty=0=";
+        QTest::newRow("move") << "move" << QStringList{"C1", "C2"} << "B"
+                              << ""
                               << "C1=0=B;C2=0=B";
-        QTest::newRow("remove") << "remove" << QStringList{"C1", "C2"} << "A" << ""
+        QTest::newRow("remove") << "remove" << QStringList{"C1", "C2"} << "A"
+                                << ""
                                 << "C1=0=B;C2=0=B";
-        QTest::newRow("delete") << "delete" << QStringList{"X", "Y", "Bad"} << "" << ""
+        QTest::newRow("delete") << "delete" << QStringList{"X", "Y", "Bad"} << ""
+                                << ""
                                 << "Empty=0=";
-        QTest::newRow("zone target") << "target" << QStringList{"1", "2"} << "ALL" << ""
+        QTest::newRow("zone target") << "target" << QStringList{"1", "2"} << "ALL"
+                                     << ""
                                      << "1=0=ALL=r;2=0=ALL=r;5=0==r";
-        QTest::newRow("zones disabled") << "zonesOff" << QStringList{"1", "2"} << "" << ""
+        QTest::newRow("zones disabled") << "zonesOff" << QStringList{"1", "2"} << ""
+                                        << ""
                                         << "1=1==r;2=1==r;5=0==r";
-        QTest::newRow("zone with an over-long message")
-            << "zonesOff" << QStringList{"1", "5"} << "" << "警報發起訊息長度超過限制"
-            << "1=0==r;2=0==r;5=0==r";
-        QTest::newRow("reset cleared") << "clearReset" << QStringList{"1", "2"} << "" << ""
+        QTest::newRow("zone with an over-long message") << "zonesOff" << QStringList{"1", "5"} << ""
+                                                        << "警報發起訊息長度超過限制"
+                                                        << "1=0==r;2=0==r;5=0==r";
+        QTest::newRow("reset cleared") << "clearReset" << QStringList{"1", "2"} << ""
+                                       << ""
                                        << "1=0==;2=0==;5=0==r";
         QTest::newRow("zone that is gone") << "clearReset" << QStringList{"1", "99"} << ""
-                                           << "變更多筆資料失敗" << "1=0==r;2=0==r;5=0==r";
+                                           << "變更多筆資料失敗"
+                                           << "1=0==r;2=0==r;5=0==r";
     }
 
     void bulkEdits() {
@@ -468,7 +501,8 @@ private Q_SLOTS:
         for (const QString& k : keys) {
             const QString tag = (op.startsWith("zone") || op == "target" || op == "clearReset"
                                      ? QStringLiteral("Zones,")
-                                     : QStringLiteral("Users,")) + k;
+                                     : QStringLiteral("Users,")) +
+                                k;
             if (op == "delete") QVERIFY(!env.HasLeaf(tag));
         }
         QVERIFY(EditCommands::Undo(c));
