@@ -10,6 +10,7 @@
 #include "editing/EditTelListForm.h"
 #include "editing/EditZoneListForm.h"
 #include "editing/MoveUsersForm.h"
+#include "editing/PickGroupForm.h"
 
 struct EditForms {
     EditGroupListForm editGroupList;
@@ -21,4 +22,5 @@ struct EditForms {
     MoveUsersForm moveUsers;
     AddOtherUserForm addOtherUser;
     CsvImportForm csvImport;
+    PickGroupForm pickGroup;
 };

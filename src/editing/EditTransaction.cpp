@@ -7,10 +7,6 @@
 #include "store/ProjectSchema.h"
 
 namespace EditTransaction {
-namespace {
-// After a rollback the row sets' key lists may name rows the file no longer has (or miss
-// rows it has again): they are opened anew. A row set that cannot be reopened stays as it
-// was, with its pending edit dropped.
 void ReopenRowSets(OpenProject& p) {
     struct Slot {
         const QString& table;
@@ -23,6 +19,8 @@ void ReopenRowSets(OpenProject& p) {
         if (auto fresh = ADOUtil::OpenRecordset(p.conn.get(), s.table)) *s.rs = std::move(fresh);
     }
 }
+
+namespace {
 
 void Report(EditContext& ctx, const QString& failTitle, const QString& why) {
     const MLText T{ctx.ml, QStringLiteral("KORVAUtil")};

@@ -7,6 +7,7 @@
 #include <functional>
 
 struct EditContext;
+struct OpenProject;
 class RowSet;
 
 namespace EditTransaction {
@@ -18,6 +19,11 @@ using Steps = std::function<bool(QString& why)>;
 // back, drops pending edits, reopens the four row sets so that they show the file as it is,
 // and shows one critical message titled failTitle with the reason. True when committed.
 bool Run(EditContext& ctx, const QString& failTitle, const Steps& steps);
+
+// The row sets' key lists may name rows the file no longer has (or miss rows it has again,
+// after a rollback or an undo): the four are opened anew. A row set that cannot be reopened
+// stays as it was, with its pending edit dropped.
+void ReopenRowSets(OpenProject& p);
 
 // Starts a new row; false with the reason when the row set cannot take one.
 bool AddNew(RowSet* rs, QString& why);

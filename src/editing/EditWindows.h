@@ -12,4 +12,5 @@ inline constexpr Window frmMoveUsers{"frmMoveUsers"};
 inline constexpr Window frmAddOtherUser{"frmAddOtherUser"};
 inline constexpr Window frmAllUserGroups{"frmAllUserGroups"};
 inline constexpr Window frmCsvImport{"frmCsvImport"};
+inline constexpr Window frmPickGroup{"frmPickGroup"};
 } // namespace Windows

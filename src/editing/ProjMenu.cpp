@@ -1,10 +1,13 @@
 #include "editing/ProjMenu.h"
 
+#include "db/ADOUtil.h"
+#include "editing/EditCommands.h"
 #include "editing/EditContext.h"
 #include "editing/EditWindows.h"
 #include "editing/KORVAUtil.h"
 #include "ml/MLText.h"
 #include "store/NodeTag.h"
+#include "store/ProjectSchema.h"
 
 namespace ProjMenu {
 namespace {
@@ -85,40 +88,90 @@ ProjMenuState mnuProj_Click(EditContext& ctx) {
     return s;
 }
 
+// Each command is one undo step, named after the row it concerns.
+namespace {
+// The current row's field, as the opening rule located it; empty when there is none.
+QString Current(const RowSet* rs, const QString& field) {
+    return rs && rs->IsOpen() && !rs->Eof() && !rs->Bof() ? ADOUtil::FieldText(rs, field)
+                                                          : QString();
+}
+} // namespace
+
 void mnuProjAddGroupList_Click(EditContext& ctx) {
-    KORVAUtil::AddUserGroup(ctx);
+    const MLText S{ctx.ml, QStringLiteral("EditCommands")};
+    const QString format = S(QStringLiteral("新增群組[%1]"), 1, 22010);
+    EditCommands::Step(
+        ctx, [&](const QString& leaf) { return format.arg(leaf); },
+        [&] { KORVAUtil::AddUserGroup(ctx); });
 }
 void mnuProjAddTelList_Click(EditContext& ctx) {
-    KORVAUtil::AddUser(ctx);
+    const MLText S{ctx.ml, QStringLiteral("EditCommands")};
+    const QString format = S(QStringLiteral("新增連絡人[%1]"), 1, 22014);
+    EditCommands::Step(
+        ctx, [&](const QString& leaf) { return format.arg(leaf); },
+        [&] { KORVAUtil::AddUser(ctx); });
 }
 void mnuProjDeleteGroupList_Click(EditContext& ctx) {
-    KORVAUtil::DeleteUserGroup(ctx);
+    const MLText S{ctx.ml, QStringLiteral("EditCommands")};
+    const QString name = S(QStringLiteral("刪除群組[%1]"), 1, 22013)
+                             .arg(Current(ctx.project.UserGroups.get(), ProjectSchema::kGroupName));
+    EditCommands::Step(
+        ctx, [&](const QString&) { return name; }, [&] { KORVAUtil::DeleteUserGroup(ctx); });
 }
 void mnuProjDeleteTelList_Click(EditContext& ctx) {
-    KORVAUtil::DeleteUser(ctx);
+    const MLText S{ctx.ml, QStringLiteral("EditCommands")};
+    const QString name = S(QStringLiteral("刪除連絡人[%1]"), 1, 22016)
+                             .arg(Current(ctx.project.Users.get(), ProjectSchema::kUserName));
+    EditCommands::Step(
+        ctx, [&](const QString&) { return name; }, [&] { KORVAUtil::DeleteUser(ctx); });
 }
 
 // The editors open on the current row; when the selected leaf's row was not found, the user
 // hears so instead of seeing an empty editor.
 void mnuProjEditGroupList_Click(EditContext& ctx) {
-    if (ctx.forms.editGroupList.LoadFormObj(ctx, false))
-        ctx.ui.ShowModal(Windows::frmEditGroupList);
-    else
-        KORVAUtil::RowMissing(ctx, SelectedKey(ctx));
+    const MLText S{ctx.ml, QStringLiteral("EditCommands")};
+    const QString old = Current(ctx.project.UserGroups.get(), ProjectSchema::kGroupName);
+    const QString edited = S(QStringLiteral("編輯群組[%1]"), 1, 22011).arg(old);
+    const QString renamed = S(QStringLiteral("重新命名群組[%1]"), 1, 22012);
+    EditCommands::Step(
+        ctx,
+        [&](const QString& leaf) {
+            return leaf.isEmpty() || leaf == old ? edited : renamed.arg(leaf);
+        },
+        [&] {
+            if (ctx.forms.editGroupList.LoadFormObj(ctx, false))
+                ctx.ui.ShowModal(Windows::frmEditGroupList);
+            else
+                KORVAUtil::RowMissing(ctx, SelectedKey(ctx));
+        });
 }
 
 void mnuProjEditTelList_Click(EditContext& ctx) {
-    if (ctx.forms.editTelList.LoadFormObj(ctx))
-        ctx.ui.ShowModal(Windows::frmEditTelList);
-    else
-        KORVAUtil::RowMissing(ctx, SelectedKey(ctx));
+    const MLText S{ctx.ml, QStringLiteral("EditCommands")};
+    const QString name = S(QStringLiteral("編輯連絡人[%1]"), 1, 22015)
+                             .arg(Current(ctx.project.Users.get(), ProjectSchema::kUserName));
+    EditCommands::Step(
+        ctx, [&](const QString&) { return name; },
+        [&] {
+            if (ctx.forms.editTelList.LoadFormObj(ctx))
+                ctx.ui.ShowModal(Windows::frmEditTelList);
+            else
+                KORVAUtil::RowMissing(ctx, SelectedKey(ctx));
+        });
 }
 
 void mnuProjEditZoneList_Click(EditContext& ctx) {
-    if (ctx.forms.editZoneList.LoadFormObj(ctx))
-        ctx.ui.ShowModal(Windows::frmEditZoneList);
-    else
-        KORVAUtil::RowMissing(ctx, SelectedKey(ctx));
+    const MLText S{ctx.ml, QStringLiteral("EditCommands")};
+    const QString name = S(QStringLiteral("編輯警報點[#%1]"), 1, 22017)
+                             .arg(Current(ctx.project.Zones.get(), ProjectSchema::kZoneNo));
+    EditCommands::Step(
+        ctx, [&](const QString&) { return name; },
+        [&] {
+            if (ctx.forms.editZoneList.LoadFormObj(ctx))
+                ctx.ui.ShowModal(Windows::frmEditZoneList);
+            else
+                KORVAUtil::RowMissing(ctx, SelectedKey(ctx));
+        });
 }
 
 namespace {
@@ -148,8 +201,17 @@ void mnuProjConentAddGroup_Click(EditContext& ctx, const std::optional<QString>&
         contact = *listItem;
     else
         return;
-    ctx.forms.addUserGroup.LoadFormObj(ctx, contact);
-    ctx.ui.ShowModal(Windows::frmAddUserGroup);
+    const MLText S{ctx.ml, QStringLiteral("EditCommands")};
+    const QString format = S(QStringLiteral("將[%1]加入群組[%2]"), 1, 22018);
+    EditCommands::Step(
+        ctx,
+        [&](const QString&) {
+            return format.arg(contact, ctx.forms.addUserGroup.cmbUserGroups.SelectedName());
+        },
+        [&] {
+            ctx.forms.addUserGroup.LoadFormObj(ctx, contact);
+            ctx.ui.ShowModal(Windows::frmAddUserGroup);
+        });
 }
 
 // The group a pop-up command acts on: the selected group leaf, or the group picked in the
@@ -166,14 +228,32 @@ static std::optional<QString> SelectedGroup(const EditContext& ctx,
 void mnuProjConentAddUser_Click(EditContext& ctx, const std::optional<QString>& listItem) {
     const auto group = SelectedGroup(ctx, listItem);
     if (!group || !TargetRoomLeft(ctx)) return;
-    ctx.forms.addOtherUser.LoadFormObj(ctx, *group);
-    ctx.ui.ShowModal(Windows::frmAddOtherUser);
+    const MLText S{ctx.ml, QStringLiteral("EditCommands")};
+    const QString format = S(QStringLiteral("將[%1]加入群組[%2]"), 1, 22018);
+    EditCommands::Step(
+        ctx,
+        [&](const QString&) {
+            return format.arg(ctx.forms.addOtherUser.cmbAddUser.SelectedName(), *group);
+        },
+        [&] {
+            ctx.forms.addOtherUser.LoadFormObj(ctx, *group);
+            ctx.ui.ShowModal(Windows::frmAddOtherUser);
+        });
 }
 
 void mnuProjConentMoveUser_Click(EditContext& ctx, const std::optional<QString>& listItem) {
     const auto group = SelectedGroup(ctx, listItem);
     if (!group) return;
-    ctx.forms.moveUsers.LoadFormObj(ctx, *group);
-    ctx.ui.ShowModal(Windows::frmMoveUsers);
+    const MLText S{ctx.ml, QStringLiteral("EditCommands")};
+    const QString format = S(QStringLiteral("將群組[%1]的連絡人轉移到[%2]"), 1, 22019);
+    EditCommands::Step(
+        ctx,
+        [&](const QString&) {
+            return format.arg(*group, ctx.forms.moveUsers.cmbMoveGroup.SelectedName());
+        },
+        [&] {
+            ctx.forms.moveUsers.LoadFormObj(ctx, *group);
+            ctx.ui.ShowModal(Windows::frmMoveUsers);
+        });
 }
 } // namespace ProjMenu

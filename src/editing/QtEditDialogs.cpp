@@ -10,6 +10,7 @@
 #include "editing/frmEditTelList.h"
 #include "editing/frmEditZoneList.h"
 #include "editing/frmMoveUsers.h"
+#include "editing/frmPickGroup.h"
 
 #include <QApplication>
 #include <utility>
@@ -41,6 +42,7 @@ const std::vector<Row>& Table() {
         RowOf<frmMoveUsers>(Windows::frmMoveUsers),
         RowOf<frmAddOtherUser>(Windows::frmAddOtherUser),
         RowOf<frmCsvImport>(Windows::frmCsvImport),
+        RowOf<frmPickGroup>(Windows::frmPickGroup),
     };
     return rows;
 }

@@ -5,6 +5,9 @@ MainContext::MainContext(Ui& u) : DeviceContext(u) {
     const auto refresh = [this] { MainView::RefreshFormObj(*this); };
     QObject::connect(&storeEvents, &StoreEvents::projectOpened, &view, refresh);
     QObject::connect(&storeEvents, &StoreEvents::projectClosed, &view, refresh);
+    // Undo and redo put rows back: every view of them is rebuilt, the selection kept.
+    QObject::connect(&storeEvents, &StoreEvents::projectRestored, &view,
+                     [this] { MainView::RestoreViews(*this); });
 
     // The tree follows the editing operations' leaves.
     editEvents.selectedTag = [this] { return view.tree.Tag(MainView::SelectedNode(view)); };

@@ -333,6 +333,20 @@ void tvProjContent_NodeClick(MainContext& ctx) {
     if (SelectedNode(ctx.view).isValid()) mklvNodeContent(ctx);
 }
 
+void RestoreViews(MainContext& ctx) {
+    if (!ctx.project.IsOpen()) return;
+    const QString tag = ctx.view.tree.Tag(SelectedNode(ctx.view));
+    mktvProjContent(ctx);
+    // The node selected before, or its branch when the row is gone; else the root stays.
+    QModelIndex node = FindNodeByTag(ctx.view, tag);
+    if (!node.isValid() && !tag.isEmpty()) node = FindNodeByTag(ctx.view, NodeTag::Parse(tag).kind);
+    if (node.isValid()) {
+        if (node.parent().isValid()) ctx.view.tree.SetExpanded(node.parent(), true);
+        SelectNode(ctx.view, node);
+    }
+    mklvNodeContent(ctx);
+}
+
 void mnuViewRefresh_Click(MainContext& ctx) {
     if (!ctx.project.IsOpen()) return;
     mktvProjContent(ctx);

@@ -76,6 +76,9 @@ void RefreshFormObj(MainContext& ctx);
 
 // A node of the tree was selected by the user.
 void tvProjContent_NodeClick(MainContext& ctx);
+// The project's rows were put back (undo, redo): tree and list are rebuilt, the node selected
+// before stays selected (its branch when its row is gone).
+void RestoreViews(MainContext& ctx);
 // View > Refresh.
 void mnuViewRefresh_Click(MainContext& ctx);
 // The File menu's opening rule (it also rebuilds the recent-file items).

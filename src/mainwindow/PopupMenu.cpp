@@ -1,5 +1,6 @@
 #include "mainwindow/PopupMenu.h"
 
+#include "editing/EditCommands.h"
 #include "editing/KORVAUtil.h"
 #include "editing/ProjMenu.h"
 #include "mainwindow/MainContext.h"
@@ -292,4 +293,113 @@ QString PlainCaption(const QString& caption) {
     return text.trimmed();
 }
 
+} // namespace PopupMenu
+
+const char* BulkMenuState::ItemName(BulkCommand c) {
+    switch (c) {
+    case BulkCommand::Delete:
+        return "mnuProjConentBulkDelete";
+    case BulkCommand::Enable:
+        return "mnuProjConentBulkEnable";
+    case BulkCommand::Disable:
+        return "mnuProjConentBulkDisable";
+    case BulkCommand::AddGroup:
+        return "mnuProjConentBulkAddGroup";
+    case BulkCommand::MoveGroup:
+        return "mnuProjConentBulkMoveGroup";
+    case BulkCommand::RemoveGroup:
+        return "mnuProjConentBulkRemoveGroup";
+    case BulkCommand::ZoneTarget:
+        return "mnuProjConentBulkZoneTarget";
+    case BulkCommand::ZoneEnable:
+        return "mnuProjConentBulkZoneEnable";
+    case BulkCommand::ZoneDisable:
+        return "mnuProjConentBulkZoneDisable";
+    case BulkCommand::ZoneClearReset:
+        return "mnuProjConentBulkZoneClearReset";
+    }
+    return "";
+}
+
+namespace PopupMenu {
+namespace {
+// What the selected node's list shows: contacts (with the group of a group's members) or zones.
+struct BulkPlace {
+    bool contacts = false;
+    bool zones = false;
+    QString group; // the group whose members are listed
+};
+
+BulkPlace PlaceOfList(const MainContext& ctx) {
+    BulkPlace place;
+    const QString tag = ctx.view.tree.Tag(MainView::SelectedNode(ctx.view));
+    if (tag.isEmpty()) return place;
+    const NodeTag parsed = NodeTag::Parse(tag);
+    if (parsed.IsBranch() && parsed.kind == kUsers) {
+        place.contacts = true;
+    } else if (parsed.IsLeaf() && parsed.kind == kUserGroups) {
+        place.contacts = true;
+        place.group = *parsed.key;
+    } else if (parsed.IsBranch() && parsed.kind == kZones) {
+        place.zones = true;
+    }
+    return place;
+}
+} // namespace
+
+BulkMenuState lvNodeContent_BulkMenu(MainContext& ctx, const QStringList& keys) {
+    BulkMenuState s;
+    if (keys.size() < 2 || !ctx.project.IsOpen()) return s;
+    const BulkPlace place = PlaceOfList(ctx);
+    using enum BulkCommand;
+    if (place.contacts) {
+        s.shown = {Delete, Enable, Disable, AddGroup};
+        if (!place.group.isEmpty()) s.shown << MoveGroup << RemoveGroup;
+    } else if (place.zones) {
+        s.shown = {ZoneTarget, ZoneEnable, ZoneDisable, ZoneClearReset};
+    }
+    s.popUp = !s.shown.isEmpty();
+    return s;
+}
+
+void lvNodeContent_Bulk(MainContext& ctx, BulkCommand command, const QStringList& keys) {
+    if (!lvNodeContent_BulkMenu(ctx, keys).Shows(command)) return;
+    const QString group = PlaceOfList(ctx).group;
+    switch (command) {
+    case BulkCommand::Delete:
+        EditCommands::DeleteUsers(ctx, keys);
+        break;
+    case BulkCommand::Enable:
+        EditCommands::SetUsersDisabled(ctx, keys, false);
+        break;
+    case BulkCommand::Disable:
+        EditCommands::SetUsersDisabled(ctx, keys, true);
+        break;
+    case BulkCommand::AddGroup:
+        EditCommands::AddUsersToGroup(ctx, keys);
+        break;
+    case BulkCommand::MoveGroup:
+        EditCommands::MoveUsers(ctx, keys, group);
+        break;
+    case BulkCommand::RemoveGroup:
+        EditCommands::RemoveUsersFromGroup(ctx, keys, group);
+        break;
+    case BulkCommand::ZoneTarget:
+        EditCommands::SetZonesTarget(ctx, keys);
+        break;
+    case BulkCommand::ZoneEnable:
+        EditCommands::SetZonesDisabled(ctx, keys, false);
+        break;
+    case BulkCommand::ZoneDisable:
+        EditCommands::SetZonesDisabled(ctx, keys, true);
+        break;
+    case BulkCommand::ZoneClearReset:
+        EditCommands::ClearZonesReset(ctx, keys);
+        break;
+    }
+}
+
+void lvNodeContent_BulkKeyDelete(MainContext& ctx, const QStringList& keys) {
+    lvNodeContent_Bulk(ctx, BulkCommand::Delete, keys);
+}
 } // namespace PopupMenu

@@ -4,7 +4,9 @@
 // items show and with what captions, and make the row they concern the current row of its
 // table so that the chosen command (the Project menu's commands and the three pop-up-only
 // ones in ProjMenu) acts on it. frmMain applies the state and pops the menu up.
+#include <QList>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <optional>
 #include <utility>
@@ -37,6 +39,28 @@ struct PopupMenuState {
     std::array<std::pair<const char*, const PopupItem*>, 12> Items() const;
 };
 
+// The pop-up menu over several selected rows of the content list: which commands on all of
+// them it shows.
+enum class BulkCommand {
+    Delete,
+    Enable,
+    Disable,
+    AddGroup,
+    MoveGroup,
+    RemoveGroup,
+    ZoneTarget,
+    ZoneEnable,
+    ZoneDisable,
+    ZoneClearReset,
+};
+struct BulkMenuState {
+    bool popUp = false; // false: the selection is not one the commands on several rows take
+    QList<BulkCommand> shown;
+    bool Shows(BulkCommand c) const { return shown.contains(c); }
+    // The item's object name in the pop-up menu.
+    static const char* ItemName(BulkCommand c);
+};
+
 namespace PopupMenu {
 // Right button over the tree: the menu for the selected node (none for the root, the zones
 // branch or no selection).
@@ -62,4 +86,11 @@ void lvNodeContent_KeyDelete(MainContext& ctx, const std::optional<QString>& lis
 // A menu item's caption as a window title (the print preview's): without its access key
 // ("(&P)" whole, else the "&" mark) and without a closing ellipsis ("..." or "…").
 QString PlainCaption(const QString& caption);
+// Several rows selected in the content list (their keys, two or more): contacts of the
+// contacts branch or of a group, or zones of the zones branch.
+BulkMenuState lvNodeContent_BulkMenu(MainContext& ctx, const QStringList& keys);
+// Runs a command on the rows (the group of a group's list is the selected leaf); each is one
+// undo step. The Delete key runs Delete when the menu shows it.
+void lvNodeContent_Bulk(MainContext& ctx, BulkCommand command, const QStringList& keys);
+void lvNodeContent_BulkKeyDelete(MainContext& ctx, const QStringList& keys);
 } // namespace PopupMenu

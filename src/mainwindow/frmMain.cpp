@@ -13,10 +13,12 @@
 #include "device/frmCommSetting.h"
 #include "device/frmDebug.h"
 #include "editing/CsvExchange.h"
+#include "editing/EditCommands.h"
 #include "editing/ProjMenu.h"
 #include "editing/QtEditDialogs.h"
 #include "editing/SheetPrint.h"
 #include "mainwindow/ContentFilter.h"
+#include "editing/UndoStack.h"
 #include "mainwindow/MainContext.h"
 #include "mainwindow/MainView.h"
 #include "mainwindow/MainWindows.h"
@@ -99,6 +101,7 @@ frmMain::frmMain(MainContext& ctx, QSettings* placementStore, QWidget* parent)
         log->Append(e);
     };
 
+    m_undo = std::make_unique<UndoStack>(ctx);
     ConnectMenus();
     // The project tree and content list are the core's models; closing asks to save.
     QtProjViews::Attach(*this, ctx);
@@ -112,6 +115,7 @@ frmMain::frmMain(MainContext& ctx, QSettings* placementStore, QWidget* parent)
         if (a->isSeparator()) a->setText(QString());
     MarkDialogItems();
     m_caption = windowTitle();
+    mnuEdit_Click();
     connect(&ctx.storeEvents, &StoreEvents::projectOpened, this, &frmMain::UpdateTitle);
     connect(&ctx.storeEvents, &StoreEvents::projectClosed, this, &frmMain::UpdateTitle);
     connect(&ctx.storeEvents, &StoreEvents::modifiedChanged, this, &frmMain::UpdateTitle);
@@ -131,6 +135,7 @@ frmMain::frmMain(MainContext& ctx, QSettings* placementStore, QWidget* parent)
 
 frmMain::~frmMain() {
     m_ctx.link.observer = m_observerBefore;
+    m_undo.reset();
 }
 
 void frmMain::BuildStatusBar() {
@@ -172,7 +177,7 @@ void frmMain::ConnectMenus() {
           std::tuple{ui->mnuFileExportZones, Table::Zones, false}})
         connect(item, &QAction::triggered, this, [this, table = table, import = import] {
             if (import)
-                CsvExchange::ImportCommand(m_ctx, table);
+                EditCommands::ImportCsv(m_ctx, table);
             else
                 CsvExchange::ExportCommand(m_ctx, table);
         });
@@ -188,6 +193,25 @@ void frmMain::ConnectMenus() {
     on(ui->mnuProjEditZoneList, &frmMain::mnuProjEditZoneList_Click);
     on(ui->mnuProjDeleteGroupList, &frmMain::mnuProjDeleteGroupList_Click);
     on(ui->mnuProjDeleteTelList, &frmMain::mnuProjDeleteTelList_Click);
+
+    // Undo and redo, also at the end of the content list's pop-up menu.
+    ui->mnuEditUndo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Z)});
+    ui->mnuEditRedo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    connect(ui->mnuEditUndo, &QAction::triggered, this, [this] { EditCommands::Undo(m_ctx); });
+    connect(ui->mnuEditRedo, &QAction::triggered, this, [this] { EditCommands::Redo(m_ctx); });
+    connect(ui->mnuEdit, &QMenu::aboutToShow, this, &frmMain::mnuEdit_Click);
+    connect(m_undo.get(), &UndoStack::changed, this, &frmMain::mnuEdit_Click);
+    ui->mnuProjConent->addSeparator()->setObjectName(QStringLiteral("mnuProjConentBarUndo"));
+    ui->mnuProjConent->addAction(ui->mnuEditUndo);
+    ui->mnuProjConent->addAction(ui->mnuEditRedo);
+    for (const BulkCommand c :
+         {BulkCommand::Delete, BulkCommand::Enable, BulkCommand::Disable, BulkCommand::AddGroup,
+          BulkCommand::MoveGroup, BulkCommand::RemoveGroup, BulkCommand::ZoneTarget,
+          BulkCommand::ZoneEnable, BulkCommand::ZoneDisable, BulkCommand::ZoneClearReset})
+        if (auto* a = findChild<QAction*>(QLatin1String(BulkMenuState::ItemName(c))))
+            connect(a, &QAction::triggered, this,
+                    [this, c] { PopupMenu::lvNodeContent_Bulk(m_ctx, c, SelectedListKeys()); });
 
     on(ui->mnuViewRefresh, &frmMain::mnuViewRefresh_Click);
     on(ui->mnuViewCommLog, &frmMain::mnuViewCommLog_Click);
@@ -320,6 +344,8 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
     if (watched == ui->lvNodeContent) {
         if (open)
             lvNodeContent_DblClick();
+        else if (const QStringList keys = SelectedListKeys(); keys.size() > 1)
+            PopupMenu::lvNodeContent_BulkKeyDelete(m_ctx, keys);
         else
             PopupMenu::lvNodeContent_KeyDelete(m_ctx, SelectedListItem(lvNodeContent()));
         return true;
@@ -590,7 +616,7 @@ void frmMain::mnuFileClose_Click() {
     closeProject(m_ctx);
 }
 void frmMain::mnuFileBasic_Click() {
-    ShowModal(Windows::frmProjBasic);
+    EditCommands::EditBasic(m_ctx);
 }
 // The sheet in a preview where the person picks printer and paper, then prints.
 void frmMain::mnuFilePrint_Click() {
@@ -715,10 +741,24 @@ void frmMain::tvProjectContent_NodeClick() {
     MainView::tvProjContent_NodeClick(m_ctx);
 }
 
+// Shows the items of the commands on several rows that state shows; hides them all without
+// one (a single row's menu).
+static void ShowBulkItems(QMenu* menu, const BulkMenuState* state) {
+    for (QAction* a : menu->actions())
+        if (a->objectName().startsWith(QLatin1String("mnuProjConentBulk")) ||
+            a->objectName() == QLatin1String("mnuProjConentBar3"))
+            a->setVisible(false);
+    if (!state) return;
+    for (const BulkCommand c : state->shown)
+        for (QAction* a : menu->actions())
+            if (a->objectName() == QLatin1String(BulkMenuState::ItemName(c))) a->setVisible(true);
+}
+
 // Applies the pop-up rule's item states and pops the menu up at the pointer, over the pane.
 static void ShowPopup(QMenu* menu, const PopupMenuState& s, QAbstractScrollArea* pane,
                       const QPoint& pos) {
     if (!s.popUp) return;
+    ShowBulkItems(menu, nullptr);
     for (QAction* a : menu->actions()) {
         for (const auto& [name, state] : s.Items()) {
             if (a->objectName() != QLatin1String(name)) continue;
@@ -739,10 +779,46 @@ void frmMain::tvProjectContent_DblClick() {
     PopupMenu::tvProjectContent_DblClick(m_ctx);
 }
 void frmMain::lvNodeContent_MouseUp(const QPoint& pos) {
+    // Several rows: only the commands on all of them.
+    if (const QStringList keys = SelectedListKeys(); keys.size() > 1) {
+        const BulkMenuState s = PopupMenu::lvNodeContent_BulkMenu(m_ctx, keys);
+        if (!s.popUp) return;
+        QMenu* menu = ui->mnuProjConent;
+        for (const auto& [name, state] : PopupMenuState().Items())
+            if (auto* a = findChild<QAction*>(QLatin1String(name))) a->setVisible(false);
+        ShowBulkItems(menu, &s);
+        menu->popup(ui->lvNodeContent->viewport()->mapToGlobal(pos));
+        return;
+    }
     ShowPopup(ui->mnuProjConent,
               PopupMenu::lvNodeContent_MouseUp(m_ctx, SelectedListItem(lvNodeContent())),
               ui->lvNodeContent, pos);
 }
 void frmMain::lvNodeContent_DblClick() {
     PopupMenu::lvNodeContent_DblClick(m_ctx, SelectedListItem(lvNodeContent()));
+}
+
+void frmMain::mnuEdit_Click() {
+    const auto apply = [](QAction* item, bool enabled, const QString& caption) {
+        if (!item->property("designCaption").isValid())
+            item->setProperty("designCaption", item->text());
+        item->setEnabled(enabled);
+        item->setText(MainView::WithAccessKey(caption, item->property("designCaption").toString()));
+    };
+    apply(ui->mnuEditUndo, EditCommands::CanUndo(m_ctx), EditCommands::UndoCaption(m_ctx));
+    apply(ui->mnuEditRedo, EditCommands::CanRedo(m_ctx), EditCommands::RedoCaption(m_ctx));
+}
+
+// Through whatever model the list shows (a filter or sort over the core's list): the key
+// role of each selected row, top to bottom as shown.
+QStringList frmMain::SelectedListKeys() const {
+    const QItemSelectionModel* sel = ui->lvNodeContent->selectionModel();
+    if (!sel) return {};
+    QModelIndexList rows = sel->selectedRows(0);
+    std::sort(rows.begin(), rows.end(),
+              [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    QStringList keys;
+    for (const QModelIndex& i : rows)
+        keys << i.data(NodeContentModel::KeyRole).toString();
+    return keys;
 }

@@ -13,6 +13,7 @@
 #include "mainwindow/Shutdown.h"
 
 #include <QMainWindow>
+#include <QStringList>
 #include <functional>
 #include <map>
 #include <memory>
@@ -34,6 +35,7 @@ class QtStatusPanel;
 class QtEditDialogs;
 class CommLogModel;
 class frmCommLog;
+class UndoStack;
 struct FrameEvent;
 
 class frmMain : public QMainWindow {
@@ -70,6 +72,9 @@ public:
     QLabel* lblFindCount() const;
     QMenu* mnuProjConent() const;
     QSplitter* Splitter() const;
+    const UndoStack& History() const { return *m_undo; }
+    // The keys of the content list's selected rows, in the order the list shows them.
+    QStringList SelectedListKeys() const;
     void SetTreeModel(QAbstractItemModel* model, QItemSelectionModel* selection = nullptr,
                       int imageKeyRole = Qt::DecorationRole);
     void SetListModel(QAbstractItemModel* model, QItemSelectionModel* selection = nullptr,
@@ -168,6 +173,9 @@ private:
     void tvProjectContent_DblClick();
     void lvNodeContent_MouseUp(const QPoint& pos);
     void lvNodeContent_DblClick();
+    // Undo and redo: the Edit menu's items (also on the content list's pop-up menu) name the
+    // step they would undo or redo.
+    void mnuEdit_Click();
 
     MainContext& m_ctx;
     std::unique_ptr<Forms::Ui_frmMain> ui;
@@ -177,6 +185,7 @@ private:
     QtImageKeyDelegate* m_treeIcons = nullptr;
     QtImageKeyDelegate* m_listIcons = nullptr;
     std::map<Window, ShowWindow> m_windows;
+    std::unique_ptr<UndoStack> m_undo;            // the open project's undo history
     std::unique_ptr<QtEditDialogs> m_editDialogs; // the editing windows
     std::unique_ptr<CommLogModel> m_commLog;      // every frame on the wire
     std::unique_ptr<frmCommLog> m_frmCommLog;     // its window, made when first opened

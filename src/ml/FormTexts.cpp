@@ -54,6 +54,9 @@ List MainWindowItems() {
                              "mnuProjBar1",
                              "mnuProjDeleteGroupList",
                              "mnuProjDeleteTelList",
+                             "mnuEdit",
+                             "mnuEditUndo",
+                             "mnuEditRedo",
                              "mnuView",
                              "mnuViewToolbar",
                              "mnuViewStatusBar",
@@ -91,7 +94,18 @@ List MainWindowItems() {
                              "mnuProjConentDeleteGroupList",
                              "mnuProjConentEditGroupList",
                              "mnuProjConentEditTelList",
-                             "mnuProjConentEditZoneList"})
+                             "mnuProjConentEditZoneList",
+                             "mnuProjConentBar3",
+                             "mnuProjConentBulkDelete",
+                             "mnuProjConentBulkEnable",
+                             "mnuProjConentBulkDisable",
+                             "mnuProjConentBulkAddGroup",
+                             "mnuProjConentBulkMoveGroup",
+                             "mnuProjConentBulkRemoveGroup",
+                             "mnuProjConentBulkZoneTarget",
+                             "mnuProjConentBulkZoneEnable",
+                             "mnuProjConentBulkZoneDisable",
+                             "mnuProjConentBulkZoneClearReset"})
         l.append(Cap(menu));
     return l;
 }
@@ -151,6 +165,7 @@ QMap<QString, List> BuildTable() {
         {QString(), C}, Cap("chkCreateGroups"), Cap("cmdOK"), Cap("cmdCancel")};
     t[QStringLiteral("frmMoveUsers")] = {
         {QString(), C}, Cap("Label1"), Cap("cmdOK"), Cap("cmdCancel")};
+    t[QStringLiteral("frmPickGroup")] = {{QString(), C}, Cap("cmdOK"), Cap("cmdCancel")};
     t[QStringLiteral("frmAddOtherUser")] = {
         {QString(), C}, Cap("Label1"), Cap("cmdOK"), Cap("cmdCancel")};
     t[QStringLiteral("frmProjBasic")] = {

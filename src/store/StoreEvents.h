@@ -15,4 +15,7 @@ Q_SIGNALS:
     void modifiedChanged(bool modified);
     // The working copy was copied to the project file at path.
     void projectSaved(const QString& path);
+    // The project's tables were put back to an earlier or later state (undo, redo) and its
+    // row sets reopened: every view of its rows is rebuilt.
+    void projectRestored();
 };

@@ -34,14 +34,16 @@ QStringList ShownItems(frmMain& w) {
     QMenu* menu = w.mnuProjConent();
     QStringList shown;
     if (!menu->isVisible()) return shown;
-    for (QAction* a : menu->actions())
+    for (QAction* a : menu->actions()) {
+        if (a->objectName() == QLatin1String("mnuProjConentBarUndo")) break;
         if (a->isVisible()) shown << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    }
     return shown;
 }
 
 // A right click over the view's row (or its empty area when index is invalid), as the
 // platform delivers it; the shown items of the pop-up afterwards, "-" for a separator, or
-// nothing when no menu popped up.
+// nothing when no menu popped up. Undo and Redo, which end every menu, are left out.
 QStringList RightClick(frmMain& w, QTreeView* view, const QModelIndex& index = {}) {
     QWidget* vp = view->viewport();
     const QPoint pos = index.isValid() ? view->visualRect(index).center()
@@ -77,6 +79,12 @@ struct Window_ {
         if (!node.isValid()) return false;
         w.tvProjectContent()->setCurrentIndex(node);
         return MainView::SelectedNode(env.c().view) == node;
+    }
+    // Selects every row of the list, as Ctrl+A does.
+    QStringList SelectAllRows() {
+        w.lvNodeContent()->setFocus();
+        QTest::keyClick(w.lvNodeContent(), Qt::Key_A, Qt::ControlModifier);
+        return w.SelectedListKeys();
     }
     bool SelectListRow(const QString& text) {
         const QModelIndex row = ListRow(w, text);
@@ -455,6 +463,67 @@ private Q_SLOTS:
         clickHeader(0);
         clickHeader(0);
         QCOMPARE(lv->model()->index(0, 0).data().toString(), top);
+    }
+
+    // Several rows of the list: the pop-up offers only the commands on all of them, by the
+    // branch shown; an item runs its command on every selected row.
+    void severalRowsPopUp_data() {
+        QTest::addColumn<QString>("node");
+        QTest::addColumn<QStringList>("items");
+        const QStringList contacts{"刪除選取的連絡人", "啟用選取的連絡人", "暫停使用選取的連絡人",
+                                   "加入群組..."};
+        QTest::newRow("contacts") << "Users" << contacts;
+        QTest::newRow("a group's members")
+            << "UserGroups,A" << contacts + QStringList{"轉移到其它群組...", "移出這個群組"};
+        QTest::newRow("zones") << "Zones"
+                               << QStringList{"設定通知對象...", "啟用選取的警報點",
+                                              "暫停使用選取的警報點", "清除警報復歸訊息"};
+        QTest::newRow("groups") << "UserGroups" << QStringList{};
+    }
+
+    void severalRowsPopUp() {
+        QFETCH(QString, node);
+        QFETCH(QStringList, items);
+        Window_ t;
+        QVERIFY(t.Open(GroupsSql({"A", "B"}) + UserSql("Tom", "0912", "A") +
+                       UserSql("Ann", "0933", "A")));
+        QVERIFY(t.Select(node));
+        const QStringList keys = t.SelectAllRows();
+        QVERIFY(keys.size() >= 2);
+        QCOMPARE(RightClick(t.w, t.w.lvNodeContent(), t.w.lvNodeContent()->currentIndex()), items);
+        // The tree keeps single selection.
+        QCOMPARE(t.w.tvProjectContent()->selectionMode(), QAbstractItemView::SingleSelection);
+    }
+
+    void bulkCommandIsOneUndoStep() {
+        Window_ t;
+        QVERIFY(t.Open(GroupsSql({"A", "B"}) + UserSql("Tom", "0912", "A") +
+                       UserSql("Ann", "0933", "A") + UserSql("Bo", "0955", "B")));
+        QVERIFY(t.Select(QStringLiteral("UserGroups,A")));
+        QCOMPARE(t.SelectAllRows(), (QStringList{"Tom", "Ann"}));
+        t.env.ui.onModal = [&](Window w) {
+            if (w != Windows::frmPickGroup) return false;
+            t.env.c().forms.pickGroup.cmbGroup.index = 0; // B, A itself is not offered
+            return true;
+        };
+        Item(t.w, "mnuProjConentBulkMoveGroup")->trigger();
+        QCOMPARE(t.env.Users(), QStringLiteral("Tom=B;Ann=B;Bo=B").replace(u';', u'\n'));
+        QVERIFY(t.w.isWindowModified());
+        QCOMPARE(Item(t.w, "mnuEditUndo")->text(),
+                 QStringLiteral("復原 將 2 個連絡人轉移到群組[B](&U)"));
+        QVERIFY(Item(t.w, "mnuEditUndo")->isEnabled());
+        QVERIFY(!Item(t.w, "mnuEditRedo")->isEnabled());
+        // Ctrl+Z takes the whole move back, and the marker with it.
+        QTest::keyClick(&t.w, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(t.env.Users(), QStringLiteral("Tom=A;Ann=A;Bo=B").replace(u';', u'\n'));
+        QVERIFY(!t.w.isWindowModified());
+        QCOMPARE(Item(t.w, "mnuEditRedo")->text(),
+                 QStringLiteral("重做 將 2 個連絡人轉移到群組[B](&R)"));
+        QTest::keyClick(&t.w, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(t.env.Users(), QStringLiteral("Tom=B;Ann=B;Bo=B").replace(u';', u'\n'));
+        // The selected group stays selected, its list rebuilt: nobody is left in A.
+        QCOMPARE(t.env.SelectedTag(), QStringLiteral("UserGroups,A"));
+        QCOMPARE(t.w.lvNodeContent()->model()->rowCount(), 0);
     }
 };
 
