@@ -10,6 +10,8 @@
 #include "device/KORVACommUtil.h"
 #include "device/frmComPort.h"
 #include "device/frmCommLog.h"
+#include "mainwindow/DownloadHistoryView.h"
+#include "mainwindow/frmDownloadHistory.h"
 #include "device/frmCommSetting.h"
 #include "device/frmDebug.h"
 #include "editing/CsvExchange.h"
@@ -185,6 +187,9 @@ void frmMain::ConnectMenus() {
 
     on(ui->mnuViewRefresh, &frmMain::mnuViewRefresh_Click);
     on(ui->mnuViewCommLog, &frmMain::mnuViewCommLog_Click);
+    on(ui->mnuViewDownloadHistory, &frmMain::mnuViewDownloadHistory_Click);
+    on(ui->mnuFileCompare, &frmMain::mnuFileCompare_Click);
+    on(ui->mnuDeviceCompare, &frmMain::mnuDeviceCompare_Click);
     on(ui->mnuToolsOptions, &frmMain::mnuToolsOptions_Click);
     on(ui->mnuDeviceConnect, &frmMain::mnuDeviceConnect_Click);
     on(ui->mnuDeviceDownLoad, &frmMain::mnuDeviceDownLoad_Click);
@@ -445,6 +450,7 @@ bool frmMain::event(QEvent* event) {
 
 void frmMain::mnuFile_Click() {
     QtProjViews::ApplyFileMenu(*this, MainView::mnuFile_Click(m_ctx));
+    ui->mnuFileCompare->setEnabled(m_ctx.project.IsOpen());
 }
 void frmMain::mnuProj_Click() {
     const ProjMenuState s = ProjMenu::mnuProj_Click(m_ctx);
@@ -472,6 +478,8 @@ void frmMain::mnuDevice_Click() {
     ui->mnuDeviceConnect->setText(s.connectCaption);
     ui->mnuDeviceSetting->setEnabled(s.settingEnabled);
     ui->mnuDeviceDownLoad->setEnabled(s.downloadEnabled);
+    ui->mnuDeviceCompare->setEnabled(m_ctx.project.IsOpen() &&
+                                     DownloadHistoryView::ConnectedDialersLast(m_ctx).has_value());
 }
 
 // ---- Commands ----------------------------------------------------------------------------
@@ -544,6 +552,17 @@ void frmMain::mnuViewRefresh_Click() {
 void frmMain::mnuViewCommLog_Click() {
     if (!m_frmCommLog) m_frmCommLog = std::make_unique<frmCommLog>(m_ctx, *m_commLog, this);
     m_frmCommLog->ShowBeside(this);
+}
+
+void frmMain::mnuViewDownloadHistory_Click() {
+    frmDownloadHistory window(m_ctx, this);
+    window.exec();
+}
+void frmMain::mnuFileCompare_Click() {
+    CompareWindows::CompareWithFile(m_ctx, this);
+}
+void frmMain::mnuDeviceCompare_Click() {
+    CompareWindows::CompareWithDialer(m_ctx, this);
 }
 
 void frmMain::mnuToolsOptions_Click() {

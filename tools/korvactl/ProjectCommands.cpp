@@ -154,6 +154,9 @@ int Download(AppContext& ctx, TerminalUi& ui, const QString& project, const QStr
     TemporaryProject open(ctx);
     if (!open.Open(project)) return kFailed;
     ctx.link.dumpDir = dumpDir;
+    // The history names the project file, not the copy, and the dialer as read before sending.
+    ctx.link.historyProjectPath = project;
+    ctx.link.identifyAtDownload = true;
     const int declined = ui.declinedQuestions;
     const bool ok = Download::DownloadProject(ctx);
     if (!ok && ui.declinedQuestions != declined) ui.err << "Nothing was sent.\n";

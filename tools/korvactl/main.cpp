@@ -1,5 +1,6 @@
 // korvactl: the configuration tool's core from a terminal. It starts like the program (text
 // database, settings file, system database, all beside the executable) and runs one command.
+#include "HistoryCommands.h"
 #include "ProjectCommands.h"
 #include "TerminalUi.h"
 
@@ -73,6 +74,17 @@ const char* const kHelp =
     "                        after asking (--yes); --create-groups creates missing groups.\n"
     "                          korvactl import Site.cmb --contacts contacts.csv --yes\n"
     "                          korvactl import Site.cmb --zones zones.csv\n"
+    "  history               List the download attempts recorded on this computer, newest\n"
+    "                        first; --device SERIAL and --project FILE narrow the list,\n"
+    "                        --json prints them for scripts.\n"
+    "                          korvactl history --device 12-09-2143-785634-12\n"
+    "                          korvactl history --project Site.cmb --json\n"
+    "  diff A.cmb B.cmb      Compare two projects by their content: groups, contacts and\n"
+    "  diff A.cmb --device SERIAL  zones added, removed or changed, and the basic information;\n"
+    "                        with --device, against the last image sent to that dialer (exit\n"
+    "                        0 equal, 1 different, 2 error; --json for scripts).\n"
+    "                          korvactl diff Site.cmb Site-old.cmb\n"
+    "                          korvactl diff Site.cmb --device 12-09-2143-785634-12 --json\n"
     "The commands that talk to the device use --port; without it, the first serial port\n"
     "(%1). Every message of a failure names the port.\n"
     "Only an agreed import changes the project file; the other commands read a temporary\n"
@@ -191,6 +203,28 @@ int SetComm(AppContext& ctx, TerminalUi& ui, const QCommandLineParser& args) {
     return CommSetting::SaveFormObj(ctx, form) ? kOk : kFailed;
 }
 
+// history and diff: their options, paths from the folder korvactl was started in.
+int RunHistoryCommand(AppContext& ctx, TerminalUi& ui, const QCommandLineParser& args,
+                      const QDir& startDir) {
+    HistoryCommands::Options o;
+    o.historyPath = ctx.historyPath;
+    o.device = args.value(QStringLiteral("device")).trimmed();
+    if (args.isSet(QStringLiteral("project")))
+        o.project = startDir.absoluteFilePath(args.value(QStringLiteral("project")));
+    o.json = args.isSet(QStringLiteral("json"));
+    QStringList files = args.positionalArguments().mid(1);
+    for (QString& f : files)
+        f = startDir.absoluteFilePath(f);
+    if (args.positionalArguments().value(0) == QLatin1String("history")) {
+        if (!files.isEmpty()) {
+            ui.err << "history takes no file; narrow it with --device and --project.\n";
+            return kUsage;
+        }
+        return HistoryCommands::History(ctx, ui, o);
+    }
+    return HistoryCommands::Diff(ctx, ui, files, o);
+}
+
 void DefineArguments(QCommandLineParser& args) {
     args.setApplicationDescription(
         QStringLiteral("The KORVA configuration tool from a terminal.\n\n") + HelpText());
@@ -238,6 +272,15 @@ void DefineArguments(QCommandLineParser& args) {
          QStringLiteral("FILE.csv")},
         {QStringLiteral("zones"), QStringLiteral("export, import: the zones file."),
          QStringLiteral("FILE.csv")},
+        {QStringLiteral("device"), QStringLiteral("history, diff: the dialer's serial number."),
+         QStringLiteral("SERIAL")},
+        {QStringLiteral("project"), QStringLiteral("history: only the downloads of this file."),
+         QStringLiteral("FILE")},
+        {QStringLiteral("json"), QStringLiteral("history, diff: print JSON.")},
+        {QStringLiteral("history"),
+         QStringLiteral("download, history, diff: the download history file (default: the "
+                        "per-user one)."),
+         QStringLiteral("FILE")},
         {QStringLiteral("create-groups"),
          QStringLiteral("import: create the contact groups the file names that do not exist.")},
     });
@@ -277,11 +320,12 @@ int main(int argc, char* argv[]) {
     const QStringList projectCommands{QStringLiteral("check"),    QStringLiteral("image"),
                                       QStringLiteral("download"), QStringLiteral("sheet"),
                                       QStringLiteral("export"),   QStringLiteral("import")};
-    if (!commands.contains(command) && !projectCommands.contains(command)) {
+    const bool historyCommand = HistoryCommands::Handles(command);
+    if (!commands.contains(command) && !projectCommands.contains(command) && !historyCommand) {
         ui.err << "Unknown command \"" << command << "\".\n\n" << HelpText();
         return kUsage;
     }
-    if (positional.size() != (projectCommands.contains(command) ? 2 : 1)) {
+    if (!historyCommand && positional.size() != (projectCommands.contains(command) ? 2 : 1)) {
         ui.err << args.helpText();
         return kUsage;
     }
@@ -292,6 +336,7 @@ int main(int argc, char* argv[]) {
         return kUsage;
     }
     // Paths given on the command line are taken from the folder korvactl was started in.
+    const QDir startDir = QDir::current();
     const QString project =
         positional.size() == 2 ? QDir::current().absoluteFilePath(positional[1]) : QString();
     const QString dumpDir =
@@ -361,8 +406,16 @@ int main(int argc, char* argv[]) {
     if (args.isSet(QStringLiteral("trace")))
         ctx.link.observer = [&ui](const FrameEvent& e) { Trace(ui.err, e); };
 
+    const QString historyPath =
+        args.isSet(QStringLiteral("history"))
+            ? startDir.absoluteFilePath(args.value(QStringLiteral("history")))
+            : QString();
+    ctx.historyPath = historyPath;
+
     int rc = kUsage;
-    if (command == QLatin1String("info"))
+    if (historyCommand)
+        rc = RunHistoryCommand(ctx, ui, args, startDir);
+    else if (command == QLatin1String("info"))
         rc = Info(ctx);
     else if (command == QLatin1String("registers"))
         rc = Registers(ctx, ui);
