@@ -164,7 +164,7 @@ bool CompareWithAttempt(MainContext& ctx, const DownloadAttempt& a, QStringList&
         if (why) *why = QStringLiteral("no content recorded");
         return false;
     }
-    lines = ProjectDiff::Describe(ctx.ml, ProjectDiff::Compare(ProjectDiff::Read(ctx.project), sent));
+    lines = ProjectDiff::Describe(ctx.ml, ProjectDiff::Compare(sent, ProjectDiff::Read(ctx.project)));
     return true;
 }
 

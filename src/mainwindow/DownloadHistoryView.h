@@ -45,7 +45,7 @@ QStringList Details(const MLState& ml, const DownloadAttempt& a);
 // The differences from the open project to another: lines grouped as korvactl prints them.
 // False with why when either cannot be read.
 bool CompareWithFile(MainContext& ctx, const QString& path, QStringList& lines, QString* why);
-// To what an attempt sent.
+// From what an attempt sent to the open project (what a download would change).
 bool CompareWithAttempt(MainContext& ctx, const DownloadAttempt& a, QStringList& lines,
                         QString* why);
 // The last image the history knows sent to the connected dialer; nullopt when none.

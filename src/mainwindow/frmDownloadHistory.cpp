@@ -135,7 +135,7 @@ void frmDownloadHistory::ShowDetails(int proxyRow) {
         QString why;
         if (!DownloadHistoryView::CompareWithAttempt(m_ctx, a, lines, &why)) lines = {why};
         frmCompare window(T(QStringLiteral("比較"), 9, 23204),
-                          T(QStringLiteral("由開啟的專案到 %1 下載至 %2 的內容:"), 10, 23204)
+                          T(QStringLiteral("由 %1 下載至 %2 的內容到開啟的專案:"), 10, 23204)
                               .arg(a.started.toString(QStringLiteral("yyyy-MM-dd HH:mm")), a.serialNo),
                           lines, &details);
         window.exec();
@@ -184,7 +184,7 @@ void CompareWithDialer(MainContext& ctx, QWidget* parent) {
                           .arg(last->messagesSent)
                           .arg(last->messagesTotal));
     frmCompare window(T(QStringLiteral("比較"), 9, 23204),
-                      T(QStringLiteral("由開啟的專案到 %1 下載至 %2 的內容:"), 10, 23204)
+                      T(QStringLiteral("由 %1 下載至 %2 的內容到開啟的專案:"), 10, 23204)
                           .arg(last->started.toString(QStringLiteral("yyyy-MM-dd HH:mm")), last->serialNo),
                       lines, parent);
     window.exec();

@@ -125,7 +125,9 @@ int Diff(AppContext& ctx, TerminalUi& ui, const QStringList& files, const Option
                    << last->messagesTotal;
         ui.err << ".\n";
     }
-    const QVector<ProjectDiff::Item> items = ProjectDiff::Compare(a, b);
+    // Against a dialer: from what it received to the project (what a download would change).
+    const QVector<ProjectDiff::Item> items =
+        o.device.isEmpty() ? ProjectDiff::Compare(a, b) : ProjectDiff::Compare(b, a);
     if (o.json)
         ui.out << ProjectDiff::ToJson(items);
     else
