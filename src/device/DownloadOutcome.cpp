@@ -61,7 +61,7 @@ void End(DeviceContext& ctx, Recording& r, int acknowledged, bool ok) {
     a.clearsDone = std::clamp(acknowledged, 0, 2);
     a.phoneBookSent = std::clamp(acknowledged - 2, 0, a.phoneBookTotal);
     a.messagesSent = std::clamp(acknowledged - 2 - a.phoneBookTotal, 0, a.messagesTotal);
-    a.outcome = ok                  ? DownloadHistory::kSucceeded
+    a.outcome = ok                 ? DownloadHistory::kSucceeded
                 : a.clearsDone > 0 ? DownloadHistory::kIncomplete
                                    : DownloadHistory::kFailed;
     // A failure before the clear leaves the dialer as it was, incomplete or not.
@@ -87,7 +87,8 @@ QString Identified(DeviceContext& ctx, const DialerIdentity& dialer) {
         return T(QStringLiteral("上次下載不完整 (%1, %2)"), 1, 23004).arg(when, last->projectName);
     QString verdict;
     if (ctx.project.IsOpen()) {
-        const QByteArray records = Download::ImageRecords(PhoneBook::BuildImages(ctx.project, false));
+        const QByteArray records =
+            Download::ImageRecords(PhoneBook::BuildImages(ctx.project, false));
         verdict = DownloadHistory::ImageHash(records) == last->imageSha256
                       ? T(QStringLiteral("與開啟的專案相同"), 3, 23004)
                       : T(QStringLiteral("與開啟的專案不同"), 4, 23004);
@@ -125,8 +126,8 @@ QString IncompleteParagraph(const MLState& ml, const DownloadAttempt& a) {
 QString HistoryNotWrittenLine(const MLState& ml, const Recording& r) {
     const MLText T{ml, QStringLiteral("Download")};
     if (r.historyError.isEmpty()) return {};
-    return VBUtil::kCrLf + T(QStringLiteral("下載記錄未寫入: %1"), 1, 23003)
-                               .arg(QDir::toNativeSeparators(r.path) + QStringLiteral(": ") +
-                                    r.historyError);
+    return VBUtil::kCrLf +
+           T(QStringLiteral("下載記錄未寫入: %1"), 1, 23003)
+               .arg(QDir::toNativeSeparators(r.path) + QStringLiteral(": ") + r.historyError);
 }
 } // namespace DownloadOutcome

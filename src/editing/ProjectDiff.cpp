@@ -75,8 +75,8 @@ bool ProjectContent::FromJson(const QByteArray& json, ProjectContent& out) {
     out.model = o[QStringLiteral("model")].toString();
     out.unicode = o[QStringLiteral("unicode")].toBool();
     for (const QJsonValue& v : o[QStringLiteral("groups")].toArray())
-        out.groups.append({v[QStringLiteral("name")].toString(),
-                           v[QStringLiteral("description")].toString()});
+        out.groups.append(
+            {v[QStringLiteral("name")].toString(), v[QStringLiteral("description")].toString()});
     for (const QJsonValue& v : o[QStringLiteral("contacts")].toArray()) {
         Contact c;
         c.name = v[QStringLiteral("name")].toString();
@@ -88,11 +88,10 @@ bool ProjectContent::FromJson(const QByteArray& json, ProjectContent& out) {
         out.contacts.append(c);
     }
     for (const QJsonValue& v : o[QStringLiteral("zones")].toArray())
-        out.zones.append({v[QStringLiteral("no")].toInt(), v[QStringLiteral("name")].toString(),
-                          v[QStringLiteral("target")].toString(),
-                          v[QStringLiteral("alarm")].toString(),
-                          v[QStringLiteral("reset")].toString(),
-                          v[QStringLiteral("disabled")].toBool()});
+        out.zones.append(
+            {v[QStringLiteral("no")].toInt(), v[QStringLiteral("name")].toString(),
+             v[QStringLiteral("target")].toString(), v[QStringLiteral("alarm")].toString(),
+             v[QStringLiteral("reset")].toString(), v[QStringLiteral("disabled")].toBool()});
     return true;
 }
 
@@ -181,8 +180,12 @@ void CompareList(QVector<Item>& out, Section section, const QVector<T>& a, const
             na << a[inA[k]].name;
         for (const QString& k : orderB)
             nb << b[inB[k]].name;
-        out.append({section, Change::Changed, {}, QStringLiteral("order"),
-                    na.join(QStringLiteral(", ")), nb.join(QStringLiteral(", "))});
+        out.append({section,
+                    Change::Changed,
+                    {},
+                    QStringLiteral("order"),
+                    na.join(QStringLiteral(", ")),
+                    nb.join(QStringLiteral(", "))});
     }
 }
 } // namespace
@@ -358,10 +361,9 @@ QStringList Describe(const MLState& ml, const QVector<Item>& items) {
         {QStringLiteral("reset"), T(QStringLiteral("復歸簡訊"), 11, 23102)},
         {QStringLiteral("order"), T(QStringLiteral("順序"), 12, 23102)},
     };
-    const QString headings[] = {T(QStringLiteral("基本資料"), 1, 23103),
-                                T(QStringLiteral("群組"), 2, 23103),
-                                T(QStringLiteral("聯絡人"), 3, 23103),
-                                T(QStringLiteral("防區"), 4, 23103)};
+    const QString headings[] = {
+        T(QStringLiteral("基本資料"), 1, 23103), T(QStringLiteral("群組"), 2, 23103),
+        T(QStringLiteral("聯絡人"), 3, 23103), T(QStringLiteral("防區"), 4, 23103)};
     const QString added = T(QStringLiteral("  新增: %1"), 1, 23104);
     const QString removed = T(QStringLiteral("  移除: %1"), 2, 23104);
     const QString changed = T(QStringLiteral("  變更: %1: %2 -> %3"), 3, 23104);
@@ -387,13 +389,11 @@ QStringList Describe(const MLState& ml, const QVector<Item>& items) {
         case Change::Removed:
             lines << removed.arg(key);
             break;
-        case Change::Changed:
-        {
+        case Change::Changed: {
             const QString what = fields.value(i.field, i.field);
             lines << changed.arg(key.isEmpty() ? what : key + QLatin1Char(' ') + what,
                                  shown(i.before), shown(i.after));
-        }
-            break;
+        } break;
         }
     }
     return lines;

@@ -64,10 +64,12 @@ QVector<SheetDownload> LastDownloads(const StoreContext& ctx) {
     f.limit = kDownloadsShown;
     QVector<DownloadAttempt> rows;
     QVector<SheetDownload> out;
-    if (f.projectPath.isEmpty() || !DownloadHistory::Query(DownloadHistory::PathOf(ctx), f, rows, nullptr))
+    if (f.projectPath.isEmpty() ||
+        !DownloadHistory::Query(DownloadHistory::PathOf(ctx), f, rows, nullptr))
         return out;
     for (const DownloadAttempt& a : rows)
-        out.append({a.serialNo, a.modelName, a.started.toString(QStringLiteral("yyyy-MM-dd HH:mm"))});
+        out.append(
+            {a.serialNo, a.modelName, a.started.toString(QStringLiteral("yyyy-MM-dd HH:mm"))});
     return out;
 }
 
@@ -76,10 +78,11 @@ const char* const kTable = "<table width=\"100%\" border=\"1\" cellspacing=\"0\"
 QString DownloadsSection(const ProjectSheetData& s, const MLState& ml) {
     const MLText T{ml, QStringLiteral("ProjectSheet")};
     if (s.downloads.isEmpty()) return {};
-    QString html = QLatin1String("<h3>") + H(T(QStringLiteral("最近的成功下載"), 1, 23001)) +
-                   QLatin1String("</h3>") + QLatin1String(kTable) +
-                   HeaderRow({T(QStringLiteral("序號"), 2, 23001), T(QStringLiteral("機型"), 3, 23001),
-                              T(QStringLiteral("下載時間"), 4, 23001)});
+    QString html =
+        QLatin1String("<h3>") + H(T(QStringLiteral("最近的成功下載"), 1, 23001)) +
+        QLatin1String("</h3>") + QLatin1String(kTable) +
+        HeaderRow({T(QStringLiteral("序號"), 2, 23001), T(QStringLiteral("機型"), 3, 23001),
+                   T(QStringLiteral("下載時間"), 4, 23001)});
     for (const SheetDownload& d : s.downloads)
         html += Row({d.serialNo, d.model, d.when}, false, {});
     return html + QLatin1String("</table>");

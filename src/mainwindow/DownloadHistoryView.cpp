@@ -57,8 +57,9 @@ QVariant DownloadHistoryModel::data(const QModelIndex& index, int role) const {
     case Project:
         return a.projectName;
     case PhoneBook:
-        return sort ? QVariant(a.phoneBookSent)
-                    : QVariant(QStringLiteral("%1 / %2").arg(a.phoneBookSent).arg(a.phoneBookTotal));
+        return sort
+                   ? QVariant(a.phoneBookSent)
+                   : QVariant(QStringLiteral("%1 / %2").arg(a.phoneBookSent).arg(a.phoneBookTotal));
     case Messages:
         return sort ? QVariant(a.messagesSent)
                     : QVariant(QStringLiteral("%1 / %2").arg(a.messagesSent).arg(a.messagesTotal));
@@ -132,28 +133,32 @@ QStringList Details(const MLState& ml, const DownloadAttempt& a) {
     const auto line = [](const QString& name, const QString& value) {
         return name + QStringLiteral(": ") + value;
     };
-    return {line(T(QStringLiteral("開始時間"), 1, 23202), Time(a.started)),
-            line(T(QStringLiteral("結束時間"), 1, 23203), Time(a.ended)),
-            line(T(QStringLiteral("結果"), 2, 23202), DownloadHistoryModel::OutcomeText(ml, a.outcome)),
-            line(T(QStringLiteral("已清除"), 2, 23203), QString::number(a.clearsDone) + QStringLiteral(" / 2")),
-            line(T(QStringLiteral("電話簿"), 6, 23202),
-                 QStringLiteral("%1 / %2").arg(a.phoneBookSent).arg(a.phoneBookTotal)),
-            line(T(QStringLiteral("簡訊"), 7, 23202),
-                 QStringLiteral("%1 / %2").arg(a.messagesSent).arg(a.messagesTotal)),
-            line(T(QStringLiteral("序號"), 3, 23202), a.serialNo),
-            line(T(QStringLiteral("機型"), 4, 23202), a.modelName + QStringLiteral(" (") + a.typeCode + u')'),
-            line(T(QStringLiteral("通訊埠"), 9, 23202), a.port),
-            line(T(QStringLiteral("專案"), 5, 23202), a.projectPath),
-            line(T(QStringLiteral("位元組"), 8, 23202), QString::number(a.bytes)),
-            line(T(QStringLiteral("電腦"), 10, 23202), a.computer),
-            line(T(QStringLiteral("使用者"), 11, 23202), a.user),
-            line(T(QStringLiteral("SHA-256"), 12, 23202), a.imageSha256)};
+    return {
+        line(T(QStringLiteral("開始時間"), 1, 23202), Time(a.started)),
+        line(T(QStringLiteral("結束時間"), 1, 23203), Time(a.ended)),
+        line(T(QStringLiteral("結果"), 2, 23202), DownloadHistoryModel::OutcomeText(ml, a.outcome)),
+        line(T(QStringLiteral("已清除"), 2, 23203),
+             QString::number(a.clearsDone) + QStringLiteral(" / 2")),
+        line(T(QStringLiteral("電話簿"), 6, 23202),
+             QStringLiteral("%1 / %2").arg(a.phoneBookSent).arg(a.phoneBookTotal)),
+        line(T(QStringLiteral("簡訊"), 7, 23202),
+             QStringLiteral("%1 / %2").arg(a.messagesSent).arg(a.messagesTotal)),
+        line(T(QStringLiteral("序號"), 3, 23202), a.serialNo),
+        line(T(QStringLiteral("機型"), 4, 23202),
+             a.modelName + QStringLiteral(" (") + a.typeCode + u')'),
+        line(T(QStringLiteral("通訊埠"), 9, 23202), a.port),
+        line(T(QStringLiteral("專案"), 5, 23202), a.projectPath),
+        line(T(QStringLiteral("位元組"), 8, 23202), QString::number(a.bytes)),
+        line(T(QStringLiteral("電腦"), 10, 23202), a.computer),
+        line(T(QStringLiteral("使用者"), 11, 23202), a.user),
+        line(T(QStringLiteral("SHA-256"), 12, 23202), a.imageSha256)};
 }
 
 bool CompareWithFile(MainContext& ctx, const QString& path, QStringList& lines, QString* why) {
     ProjectContent other;
     if (!ProjectDiff::ReadFile(path, other, why)) return false;
-    lines = ProjectDiff::Describe(ctx.ml, ProjectDiff::Compare(ProjectDiff::Read(ctx.project), other));
+    lines =
+        ProjectDiff::Describe(ctx.ml, ProjectDiff::Compare(ProjectDiff::Read(ctx.project), other));
     return true;
 }
 
@@ -164,7 +169,8 @@ bool CompareWithAttempt(MainContext& ctx, const DownloadAttempt& a, QStringList&
         if (why) *why = QStringLiteral("no content recorded");
         return false;
     }
-    lines = ProjectDiff::Describe(ctx.ml, ProjectDiff::Compare(sent, ProjectDiff::Read(ctx.project)));
+    lines =
+        ProjectDiff::Describe(ctx.ml, ProjectDiff::Compare(sent, ProjectDiff::Read(ctx.project)));
     return true;
 }
 

@@ -14,8 +14,21 @@ struct MLState;
 
 class DownloadHistoryModel : public QAbstractTableModel {
 public:
-    enum Column { Started, Outcome, SerialNo, Model, Project, PhoneBook, Messages, Bytes, Port,
-                  Computer, User, Sha256, ColumnCount };
+    enum Column {
+        Started,
+        Outcome,
+        SerialNo,
+        Model,
+        Project,
+        PhoneBook,
+        Messages,
+        Bytes,
+        Port,
+        Computer,
+        User,
+        Sha256,
+        ColumnCount
+    };
     static constexpr int SortRole = Qt::UserRole + 1; // the raw value: time, number or text
 
     explicit DownloadHistoryModel(const MLState& ml, QObject* parent = nullptr);

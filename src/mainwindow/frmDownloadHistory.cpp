@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -48,12 +49,14 @@ frmDownloadHistory::frmDownloadHistory(MainContext& ctx, QWidget* parent)
     layout->addWidget(m_filter);
     QString why;
     if (!m_model->Load(DownloadHistory::PathOf(ctx), &why))
-        layout->addWidget(new QLabel(T(QStringLiteral("無法讀取下載記錄: %1"), 3, 23204).arg(why), this));
+        layout->addWidget(
+            new QLabel(T(QStringLiteral("無法讀取下載記錄: %1"), 3, 23204).arg(why), this));
     m_proxy->setSourceModel(m_model);
     m_proxy->setSortRole(DownloadHistoryModel::SortRole);
     m_proxy->setFilterCaseSensitivity(Qt::CaseInsensitive);
     m_proxy->setFilterKeyColumn(-1);
-    connect(m_filter, &QLineEdit::textChanged, m_proxy, &QSortFilterProxyModel::setFilterFixedString);
+    connect(m_filter, &QLineEdit::textChanged, m_proxy,
+            &QSortFilterProxyModel::setFilterFixedString);
     m_table->setModel(m_proxy);
     m_table->setSortingEnabled(true);
     m_table->sortByColumn(DownloadHistoryModel::Started, Qt::DescendingOrder);
@@ -67,8 +70,8 @@ frmDownloadHistory::frmDownloadHistory(MainContext& ctx, QWidget* parent)
     layout->addWidget(m_table);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
-    QPushButton* copy = buttons->addButton(T(QStringLiteral("複製(&C)"), 4, 23204),
-                                           QDialogButtonBox::ActionRole);
+    QPushButton* copy =
+        buttons->addButton(T(QStringLiteral("複製(&C)"), 4, 23204), QDialogButtonBox::ActionRole);
     QPushButton* csv = buttons->addButton(T(QStringLiteral("匯出 CSV(&E)..."), 5, 23204),
                                           QDialogButtonBox::ActionRole);
     connect(copy, &QPushButton::clicked, this, &frmDownloadHistory::CopySelection);
@@ -110,8 +113,9 @@ void frmDownloadHistory::ExportCsv() {
     QSaveFile file(*path);
     const QByteArray bytes = CsvUtil::FileBytes(SelectedCsv());
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        m_ctx.ui.MsgBox(T(QStringLiteral("無法寫入 %1: %2"), 7, 23204).arg(*path, file.errorString()),
-                        vbOKOnly | vbCritical, windowTitle());
+        m_ctx.ui.MsgBox(
+            T(QStringLiteral("無法寫入 %1: %2"), 7, 23204).arg(*path, file.errorString()),
+            vbOKOnly | vbCritical, windowTitle());
 }
 
 void frmDownloadHistory::ShowDetails(int proxyRow) {
@@ -127,17 +131,18 @@ void frmDownloadHistory::ShowDetails(int proxyRow) {
     text->setPlainText(DownloadHistoryView::Details(m_ctx.ml, a).join(QLatin1Char('\n')));
     layout->addWidget(text);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &details);
-    QPushButton* compare = buttons->addButton(T(QStringLiteral("與開啟的專案比較(&P)..."), 8, 23204),
-                                              QDialogButtonBox::ActionRole);
+    QPushButton* compare = buttons->addButton(
+        T(QStringLiteral("與開啟的專案比較(&P)..."), 8, 23204), QDialogButtonBox::ActionRole);
     compare->setEnabled(m_ctx.project.IsOpen());
     connect(compare, &QPushButton::clicked, &details, [&] {
         QStringList lines;
         QString why;
         if (!DownloadHistoryView::CompareWithAttempt(m_ctx, a, lines, &why)) lines = {why};
-        frmCompare window(T(QStringLiteral("比較"), 9, 23204),
-                          T(QStringLiteral("由 %1 下載至 %2 的內容到開啟的專案:"), 10, 23204)
-                              .arg(a.started.toString(QStringLiteral("yyyy-MM-dd HH:mm")), a.serialNo),
-                          lines, &details);
+        frmCompare window(
+            T(QStringLiteral("比較"), 9, 23204),
+            T(QStringLiteral("由 %1 下載至 %2 的內容到開啟的專案:"), 10, 23204)
+                .arg(a.started.toString(QStringLiteral("yyyy-MM-dd HH:mm")), a.serialNo),
+            lines, &details);
         window.exec();
     });
     connect(buttons, &QDialogButtonBox::rejected, &details, &QDialog::reject);
@@ -163,9 +168,10 @@ void CompareWithFile(MainContext& ctx, QWidget* parent) {
                       vbOKOnly | vbCritical, setup.title);
         return;
     }
-    frmCompare window(setup.title,
-                      T(QStringLiteral("由開啟的專案到 %1:"), 13, 23204).arg(QDir::toNativeSeparators(*path)),
-                      lines, parent);
+    frmCompare window(
+        setup.title,
+        T(QStringLiteral("由開啟的專案到 %1:"), 13, 23204).arg(QDir::toNativeSeparators(*path)),
+        lines, parent);
     window.exec();
 }
 
@@ -183,10 +189,11 @@ void CompareWithDialer(MainContext& ctx, QWidget* parent) {
                           .arg(last->phoneBookTotal)
                           .arg(last->messagesSent)
                           .arg(last->messagesTotal));
-    frmCompare window(T(QStringLiteral("比較"), 9, 23204),
-                      T(QStringLiteral("由 %1 下載至 %2 的內容到開啟的專案:"), 10, 23204)
-                          .arg(last->started.toString(QStringLiteral("yyyy-MM-dd HH:mm")), last->serialNo),
-                      lines, parent);
+    frmCompare window(
+        T(QStringLiteral("比較"), 9, 23204),
+        T(QStringLiteral("由 %1 下載至 %2 的內容到開啟的專案:"), 10, 23204)
+            .arg(last->started.toString(QStringLiteral("yyyy-MM-dd HH:mm")), last->serialNo),
+        lines, parent);
     window.exec();
 }
 } // namespace CompareWindows

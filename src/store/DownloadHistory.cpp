@@ -5,9 +5,9 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QSysInfo>
 #include <functional>
-#include <QStandardPaths>
 #include <sqlite3.h>
 
 namespace DownloadHistory {
@@ -91,8 +91,7 @@ void BindAttempt(sqlite3_stmt* st, const DownloadAttempt& a, int first) {
     BindText(st, ++i, Iso(a.started));
     BindText(st, ++i, Iso(a.ended));
     BindText(st, ++i, a.outcome);
-    for (int v : {a.clearsDone, a.phoneBookSent, a.phoneBookTotal, a.messagesSent,
-                  a.messagesTotal})
+    for (int v : {a.clearsDone, a.phoneBookSent, a.phoneBookTotal, a.messagesSent, a.messagesTotal})
         sqlite3_bind_int(st, ++i, v);
     for (const QString* v : {&a.serialNo, &a.modelName, &a.typeCode, &a.port, &a.projectPath,
                              &a.projectName, &a.imageSha256})
@@ -120,8 +119,8 @@ DownloadAttempt ReadAttempt(sqlite3_stmt* st) {
     a.started = QDateTime::fromString(Text(st, i++), Qt::ISODateWithMs).toLocalTime();
     a.ended = QDateTime::fromString(Text(st, i++), Qt::ISODateWithMs).toLocalTime();
     a.outcome = Text(st, i++);
-    for (int* v : {&a.clearsDone, &a.phoneBookSent, &a.phoneBookTotal, &a.messagesSent,
-                   &a.messagesTotal})
+    for (int* v :
+         {&a.clearsDone, &a.phoneBookSent, &a.phoneBookTotal, &a.messagesSent, &a.messagesTotal})
         *v = sqlite3_column_int(st, i++);
     for (QString* v : {&a.serialNo, &a.modelName, &a.typeCode, &a.port, &a.projectPath,
                        &a.projectName, &a.imageSha256})
@@ -228,8 +227,7 @@ bool Finish(const QString& path, DownloadAttempt& attempt, QString* why) {
     });
 }
 
-bool Query(const QString& path, const Filter& filter, QVector<DownloadAttempt>& out,
-           QString* why) {
+bool Query(const QString& path, const Filter& filter, QVector<DownloadAttempt>& out, QString* why) {
     out.clear();
     if (!QFileInfo::exists(path)) return true;
     Db db;

@@ -96,17 +96,21 @@ private Q_SLOTS:
         QTest::addColumn<bool>("noMessages");
         QTest::addColumn<QString>("outcome"); // in the history
         QTest::addColumn<QString>("holds");   // what the dialer holds after a failure
-        QTest::newRow("success") << -1 << false << "succeeded" << "";
-        QTest::newRow("no messages: empty dump") << -1 << true << "succeeded" << "";
-        QTest::newRow("clear fails") << 1 << false << "failed" << "";
-        QTest::newRow("message clear fails")
-            << 2 << false << "incomplete" << "電話簿無資料 (共 3 筆)，先前的簡訊";
-        QTest::newRow("phonebook record 2 fails")
-            << 4 << false << "incomplete" << "電話簿第 1 至 1 筆 (共 3 筆)，無簡訊";
-        QTest::newRow("message 1 fails")
-            << 6 << false << "incomplete" << "電話簿第 1 至 3 筆 (共 3 筆)，無簡訊";
+        QTest::newRow("success") << -1 << false << "succeeded"
+                                 << "";
+        QTest::newRow("no messages: empty dump") << -1 << true << "succeeded"
+                                                 << "";
+        QTest::newRow("clear fails") << 1 << false << "failed"
+                                     << "";
+        QTest::newRow("message clear fails") << 2 << false << "incomplete"
+                                             << "電話簿無資料 (共 3 筆)，先前的簡訊";
+        QTest::newRow("phonebook record 2 fails") << 4 << false << "incomplete"
+                                                  << "電話簿第 1 至 1 筆 (共 3 筆)，無簡訊";
+        QTest::newRow("message 1 fails") << 6 << false << "incomplete"
+                                         << "電話簿第 1 至 3 筆 (共 3 筆)，無簡訊";
         QTest::newRow("message 3 fails")
-            << 8 << false << "incomplete" << "電話簿第 1 至 3 筆 (共 3 筆)，簡訊第 1 至 2 則 (共 3 則)";
+            << 8 << false << "incomplete"
+            << "電話簿第 1 至 3 筆 (共 3 筆)，簡訊第 1 至 2 則 (共 3 則)";
     }
     void download() {
         QFETCH(int, failAt);
@@ -236,13 +240,15 @@ private Q_SLOTS:
         QCOMPARE(env.ui.statusLog, QStringList({"Status=" + line, "ConnectStatus= Online"}));
         QCOMPARE(env.ui.statusAtMessage.last(), QStringLiteral("ConnectStatus= Online"));
 
-        QVERIFY(env.p().conn->Execute(QStringLiteral("UPDATE Users SET PhoneNumber='777' WHERE UserName='Tom'")));
+        QVERIFY(env.p().conn->Execute(
+            QStringLiteral("UPDATE Users SET PhoneNumber='777' WHERE UserName='Tom'")));
         QVERIFY(connect().endsWith(", Edit，與開啟的專案不同"));
 
         env.failAt = int(env.dev->written.size()) + 4; // the first phonebook record
         QVERIFY(!Download::DownloadProject(env.c()));
         line = connect();
-        QVERIFY2(line.startsWith("上次下載不完整 (" + day) && line.endsWith(", Edit)"), qPrintable(line));
+        QVERIFY2(line.startsWith("上次下載不完整 (" + day) && line.endsWith(", Edit)"),
+                 qPrintable(line));
         QCOMPARE(env.ui.statusLog.last(), QStringLiteral("ConnectStatus= Online — 下載不完整"));
 
         // Another dialer on the cable holds what it held.
@@ -265,10 +271,10 @@ private Q_SLOTS:
         QVERIFY(Download::DownloadProject(env.c()));
         const QStringList lines = env.ui.messages.last().text.split("\r\n");
         QVERIFY2(lines.last().startsWith("The download history was not written: " +
-                                         QDir::toNativeSeparators(env.c().historyPath) +
-                                         ": "),
+                                         QDir::toNativeSeparators(env.c().historyPath) + ": "),
                  qPrintable(lines.last()));
-        QCOMPARE(lines[lines.size() - 2], QStringLiteral("Please set the dialer's DIP switch SW2 to OFF (run mode)."));
+        QCOMPARE(lines[lines.size() - 2],
+                 QStringLiteral("Please set the dialer's DIP switch SW2 to OFF (run mode)."));
     }
 
     // Refusals before anything is sent: the size limit at its edge, the confirmation.

@@ -30,9 +30,8 @@ class tst_ProjectDiff : public QObject {
     static QVector<ProjectDiff::Item> Diff(EditEnv& env, const QString& sqlA, const QString& sqlB) {
         ProjectContent a, b;
         QString why;
-        const bool ok =
-            ProjectDiff::ReadFile(env.MakeProject("A.cmb", kBase + sqlA), a, &why) &&
-            ProjectDiff::ReadFile(env.MakeProject("B.cmb", kBase + sqlB), b, &why);
+        const bool ok = ProjectDiff::ReadFile(env.MakeProject("A.cmb", kBase + sqlA), a, &why) &&
+                        ProjectDiff::ReadFile(env.MakeProject("B.cmb", kBase + sqlB), b, &why);
         if (!ok) qWarning() << why;
         return ProjectDiff::Compare(a, b);
     }
@@ -66,9 +65,10 @@ private Q_SLOTS:
             << "DELETE FROM UserGroups WHERE GroupName='A';" + GroupsSql({"A"})
             << QStringList{"groups|changed||order"};
         // Contacts.
-        QTest::newRow("contact added") << UserSql("Eve", "1", "A") << QStringList{"contacts|added|Eve|"};
-        QTest::newRow("contact removed") << "DELETE FROM Users WHERE UserName='Ann';"
-                                         << QStringList{"contacts|removed|Ann|"};
+        QTest::newRow("contact added")
+            << UserSql("Eve", "1", "A") << QStringList{"contacts|added|Eve|"};
+        QTest::newRow("contact removed")
+            << "DELETE FROM Users WHERE UserName='Ann';" << QStringList{"contacts|removed|Ann|"};
         QTest::newRow("number") << "UPDATE Users SET PhoneNumber='0913' WHERE UserName='Tom';"
                                 << QStringList{"contacts|changed|Tom|number"};
         QTest::newRow("disabled flag") << "UPDATE Users SET IsDisable=0 WHERE UserName='Ann';"
@@ -78,9 +78,8 @@ private Q_SLOTS:
         QTest::newRow("membership order")
             << "UPDATE Users SET GroupName='B'||char(13)||char(10)||'A' WHERE UserName='Tom';"
             << QStringList{"contacts|changed|Tom|groups"};
-        QTest::newRow("contact description")
-            << "UPDATE Users SET UserDsc='' WHERE UserName='Ann';"
-            << QStringList{"contacts|changed|Ann|description"};
+        QTest::newRow("contact description") << "UPDATE Users SET UserDsc='' WHERE UserName='Ann';"
+                                             << QStringList{"contacts|changed|Ann|description"};
         QTest::newRow("phonebook order: the k numbers")
             << "DELETE FROM Users WHERE UserName='Tom';" + UserSql("Tom", "0912", "A|B")
             << QStringList{"contacts|changed||order"};
@@ -96,8 +95,8 @@ private Q_SLOTS:
                                        << QStringList{"zones|changed|0|disabled"};
         QTest::newRow("zone name") << "UPDATE Zones SET ZoneName='Gate' WHERE ZoneNo=0;"
                                    << QStringList{"zones|changed|0|name"};
-        QTest::newRow("zone removed") << "DELETE FROM Zones WHERE ZoneNo=63;"
-                                      << QStringList{"zones|removed|63|"};
+        QTest::newRow("zone removed")
+            << "DELETE FROM Zones WHERE ZoneNo=63;" << QStringList{"zones|removed|63|"};
         QTest::newRow("one of each section, in section order")
             << "UPDATE Zones SET ZoneName='Gate' WHERE ZoneNo=0;" + UserSql("Eve", "1", "A") +
                    GroupsSql({"C"}) + "UPDATE Basic SET IsUnicode=1;"
@@ -154,7 +153,8 @@ private Q_SLOTS:
                  QStringList{"basic|changed||unicode"});
         const QString smile = "UPDATE Zones SET AlarmSMS='火警" + QString::fromUcs4(U"\U0001F600") +
                               "' WHERE ZoneNo=0;";
-        const QVector<ProjectDiff::Item> items = Diff(env, smile, smile + "UPDATE Basic SET IsUnicode=1;");
+        const QVector<ProjectDiff::Item> items =
+            Diff(env, smile, smile + "UPDATE Basic SET IsUnicode=1;");
         QCOMPARE(Keys(items), QStringList({"basic|changed||unicode", "zones|changed|0|alarm"}));
         QCOMPARE(items[1].before, QStringLiteral("火警?"));
         QCOMPARE(items[1].after, "火警" + QString::fromUcs4(U"\U0001F600"));
@@ -164,9 +164,9 @@ private Q_SLOTS:
     void described() {
         EditEnv env(1033);
         const QVector<ProjectDiff::Item> items =
-            Diff(env, {}, "UPDATE Users SET PhoneNumber='0913' WHERE UserName='Tom';" +
-                              UserSql("Eve", "1", "A") +
-                              "UPDATE Zones SET IsDisable=1 WHERE ZoneNo=0;");
+            Diff(env, {},
+                 "UPDATE Users SET PhoneNumber='0913' WHERE UserName='Tom';" +
+                     UserSql("Eve", "1", "A") + "UPDATE Zones SET IsDisable=1 WHERE ZoneNo=0;");
         QCOMPARE(ProjectDiff::Describe(env.c().ml, items),
                  QStringList({"Contacts", "  changed: Tom number: \"0912\" -> \"0913\"",
                               "  added: Eve", "Zones", "  changed: zone 0 disabled: no -> yes"}));

@@ -511,12 +511,18 @@ void tst_korvactl::historyAndDiffAfterRealDownloads() {
     devsimtest::Sim cut;
     QVERIFY2(StartSim(cut, {QStringLiteral("--drop-nth"), QStringLiteral("9")}),
              qPrintable(cut.error));
-    const QStringList download{QStringLiteral("download"), project,
-                               QStringLiteral("--yes"),    QStringLiteral("--history"),
-                               history,                    QStringLiteral("--retry"),
-                               QStringLiteral("0"),        QStringLiteral("--timeout"),
-                               QStringLiteral("0"),        QStringLiteral("--lang"),
-                               QStringLiteral("English"),  QStringLiteral("--dump-dir"),
+    const QStringList download{QStringLiteral("download"),
+                               project,
+                               QStringLiteral("--yes"),
+                               QStringLiteral("--history"),
+                               history,
+                               QStringLiteral("--retry"),
+                               QStringLiteral("0"),
+                               QStringLiteral("--timeout"),
+                               QStringLiteral("0"),
+                               QStringLiteral("--lang"),
+                               QStringLiteral("English"),
+                               QStringLiteral("--dump-dir"),
                                dir.path()};
     const Run failed = Korvactl(download + QStringList{QStringLiteral("--port"), cut.Link()});
     QCOMPARE(failed.code, 1);
@@ -534,7 +540,8 @@ void tst_korvactl::historyAndDiffAfterRealDownloads() {
     QCOMPARE(row["modelName"].toString(), QStringLiteral("VX700-RV27MS"));
     QCOMPARE(row["projectPath"].toString(), QDir::toNativeSeparators(project));
     // The dialer holds part of the project: never reported as equal.
-    const QStringList diffDevice{QStringLiteral("diff"), project, QStringLiteral("--device"), sn,
+    const QStringList diffDevice{QStringLiteral("diff"),      project,
+                                 QStringLiteral("--device"),  sn,
                                  QStringLiteral("--history"), history};
     const Run partial = Korvactl(diffDevice);
     QCOMPARE(partial.code, 1);
@@ -551,24 +558,28 @@ void tst_korvactl::historyAndDiffAfterRealDownloads() {
     QCOMPARE(row["outcome"].toString(), QStringLiteral("succeeded"));
     QCOMPARE(row["records"].toInt(), 9);
     QCOMPARE(row["imageSha256"].toString(),
-             QString::fromLatin1(QCryptographicHash::hash(oracle::Expected(project).phoneBook.join() +
-                                                              oracle::Expected(project).shortMessages.join(),
-                                                          QCryptographicHash::Sha256)
-                                     .toHex()));
+             QString::fromLatin1(
+                 QCryptographicHash::hash(oracle::Expected(project).phoneBook.join() +
+                                              oracle::Expected(project).shortMessages.join(),
+                                          QCryptographicHash::Sha256)
+                     .toHex()));
     QCOMPARE(HistoryJson(history, {QStringLiteral("--project"), project}).size(), 2);
     QCOMPARE(HistoryJson(history, {QStringLiteral("--device"), QStringLiteral("00")}).size(), 0);
     const Run text = Korvactl({QStringLiteral("history"), QStringLiteral("--history"), history});
     QCOMPARE(text.out.count(u'\n'), 2);
     QVERIFY(text.out.contains(QStringLiteral("\tsucceeded\t") + sn));
 
-    const Run same = Korvactl(diffDevice + QStringList{QStringLiteral("--lang"), QStringLiteral("English")});
+    const Run same =
+        Korvactl(diffDevice + QStringList{QStringLiteral("--lang"), QStringLiteral("English")});
     QCOMPARE(same.code, 0);
     QCOMPARE(same.out, QStringLiteral("Both hold the same content.\n"));
     QVERIFY(TestEnv::ExecSql(project, QStringLiteral("UPDATE Users SET PhoneNumber='0911' WHERE "
                                                      "UserName='Ann'")));
-    const Run changed = Korvactl(diffDevice + QStringList{QStringLiteral("--lang"), QStringLiteral("English")});
+    const Run changed =
+        Korvactl(diffDevice + QStringList{QStringLiteral("--lang"), QStringLiteral("English")});
     QCOMPARE(changed.code, 1);
-    QCOMPARE(changed.out, QStringLiteral("Contacts\n  changed: Ann number: \"0912345678\" -> \"0911\"\n"));
+    QCOMPARE(changed.out,
+             QStringLiteral("Contacts\n  changed: Ann number: \"0912345678\" -> \"0911\"\n"));
     const Run json = Korvactl(diffDevice + QStringList{QStringLiteral("--json")});
     QCOMPARE(json.code, 1);
     const QJsonObject diff = QJsonDocument::fromJson(json.out.toUtf8()).object();
@@ -590,10 +601,9 @@ void tst_korvactl::killedDownloadLeavesItsStartedRow() {
              qPrintable(sim.error));
     QProcess p;
     p.start(TestEnv::StagedBin() + QStringLiteral("/korvactl"),
-            {QStringLiteral("download"), project, QStringLiteral("--yes"),
-             QStringLiteral("--port"), sim.Link(), QStringLiteral("--history"), history,
-             QStringLiteral("--timeout"), QStringLiteral("30"), QStringLiteral("--dump-dir"),
-             dir.path()});
+            {QStringLiteral("download"), project, QStringLiteral("--yes"), QStringLiteral("--port"),
+             sim.Link(), QStringLiteral("--history"), history, QStringLiteral("--timeout"),
+             QStringLiteral("30"), QStringLiteral("--dump-dir"), dir.path()});
     QVERIFY(p.waitForStarted(5000));
     QTRY_COMPARE_WITH_TIMEOUT(HistoryJson(history).size(), 1, 20000);
     p.kill();
@@ -608,15 +618,18 @@ void tst_korvactl::killedDownloadLeavesItsStartedRow() {
 void tst_korvactl::diffOfTwoFiles() {
     QTemporaryDir a, b;
     const QString one = MakeProject(a, oracle::RichProjectSql(false));
-    const QString two = MakeProject(b, oracle::RichProjectSql(false) +
-                                           QStringLiteral("UPDATE Basic SET ModifiedDate='2030-01-02';"));
+    const QString two =
+        MakeProject(b, oracle::RichProjectSql(false) +
+                           QStringLiteral("UPDATE Basic SET ModifiedDate='2030-01-02';"));
     QCOMPARE(Korvactl({QStringLiteral("diff"), one, two}).code, 0);
-    QVERIFY(TestEnv::ExecSql(two, QStringLiteral("DELETE FROM UserGroups WHERE GroupName='Night'")));
+    QVERIFY(
+        TestEnv::ExecSql(two, QStringLiteral("DELETE FROM UserGroups WHERE GroupName='Night'")));
     const Run r = Korvactl({QStringLiteral("diff"), one, two, QStringLiteral("--lang"),
                             QStringLiteral("ChineseBig5")});
     QCOMPARE(r.code, 1);
     QCOMPARE(r.out, QStringLiteral("群組\n  移除: Night\n"));
-    QCOMPARE(Korvactl({QStringLiteral("diff"), one, a.filePath(QStringLiteral("none.cmb"))}).code, 2);
+    QCOMPARE(Korvactl({QStringLiteral("diff"), one, a.filePath(QStringLiteral("none.cmb"))}).code,
+             2);
     QCOMPARE(Korvactl({QStringLiteral("diff"), one}).code, 2);
     QCOMPARE(Korvactl({QStringLiteral("history"), one}).code, 2);
 }

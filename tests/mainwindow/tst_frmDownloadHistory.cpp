@@ -65,8 +65,9 @@ private Q_SLOTS:
         window.Table()->selectRow(2);
         csv = window.SelectedCsv().split("\r\n", Qt::SkipEmptyParts);
         QCOMPARE(csv.size(), 2);
-        QVERIFY2(csv[1].startsWith("2026-12-09 14:02:00,failed (unchanged),SN-C,,Edit,0 / 0,0 / 0,100,"),
-                 qPrintable(csv[1]));
+        QVERIFY2(
+            csv[1].startsWith("2026-12-09 14:02:00,failed (unchanged),SN-C,,Edit,0 / 0,0 / 0,100,"),
+            qPrintable(csv[1]));
     }
 
     // Details, and from what an attempt sent to the open project.
@@ -90,16 +91,18 @@ private Q_SLOTS:
         QVERIFY(!DownloadHistoryView::ConnectedDialersLast(env.c()));
         env.c().ConnectStatus = true;
         env.c().link.dialer.serialNo = QStringLiteral("SN-A");
-        QCOMPARE(DownloadHistoryView::ConnectedDialersLast(env.c())->serialNo, QStringLiteral("SN-A"));
+        QCOMPARE(DownloadHistoryView::ConnectedDialersLast(env.c())->serialNo,
+                 QStringLiteral("SN-A"));
         env.c().link.dialer.serialNo = QStringLiteral("SN-C"); // only a failure: nothing sent
         QVERIFY(!DownloadHistoryView::ConnectedDialersLast(env.c()));
         // A project file compared with the open one.
-        QVERIFY(DownloadHistoryView::CompareWithFile(env.c(), env.MakeProject("Other.cmb", GroupsSql({"A", "B"})),
-                                                     lines, nullptr));
+        QVERIFY(DownloadHistoryView::CompareWithFile(
+            env.c(), env.MakeProject("Other.cmb", GroupsSql({"A", "B"})), lines, nullptr));
         QCOMPARE(lines.first(), QStringLiteral("Groups"));
         QVERIFY(lines.contains("  added: B"));
         QString why;
-        QVERIFY(!DownloadHistoryView::CompareWithFile(env.c(), env.tmp.filePath("none.cmb"), lines, &why));
+        QVERIFY(!DownloadHistoryView::CompareWithFile(env.c(), env.tmp.filePath("none.cmb"), lines,
+                                                      &why));
         QVERIFY(!why.isEmpty());
     }
 };

@@ -47,8 +47,9 @@ class tst_DownloadHistory : public QObject {
 private Q_SLOTS:
     void hashAndRecords() {
         // The standard SHA-256 test vector.
-        QCOMPARE(DownloadHistory::ImageHash("abc"),
-                 QStringLiteral("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"));
+        QCOMPARE(
+            DownloadHistory::ImageHash("abc"),
+            QStringLiteral("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"));
         const QByteArray one = QByteArray::fromHex("f75043010600010201 3132");
         const QByteArray two = QByteArray::fromHex("f75053410540020100 41");
         QCOMPARE(DownloadHistory::SplitRecords(one + two), (QVector<QByteArray>{one, two}));
@@ -59,7 +60,8 @@ private Q_SLOTS:
     // the end replaces it whole.
     void startedThenFinished() {
         const QString path = Path(QStringLiteral("rows/history.sqlite")); // folder made
-        DownloadAttempt a = Attempt(QStringLiteral("12-09-2143-785634-12"), QStringLiteral("/p/Site.cmb"));
+        DownloadAttempt a =
+            Attempt(QStringLiteral("12-09-2143-785634-12"), QStringLiteral("/p/Site.cmb"));
         QString why;
         QVERIFY2(DownloadHistory::Begin(path, a, &why), qPrintable(why));
         QVERIFY(a.id > 0);
@@ -120,7 +122,7 @@ private Q_SLOTS:
     void unusable_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("content"); // of the file at name; null: none
-        QTest::addColumn<bool>("readable");     // an empty history, not an error
+        QTest::addColumn<bool>("readable");      // an empty history, not an error
         QTest::newRow("folder under a plain file") << "plain/h.sqlite" << QByteArray() << true;
         QTest::newRow("not a database") << "text.sqlite" << QByteArray(4096, 'x') << false;
     }
@@ -148,16 +150,17 @@ private Q_SLOTS:
         const QString path = Path(QStringLiteral("busy.sqlite"));
         QVERIFY(Record(path, Attempt("SN-0", "/x.cmb"), DownloadHistory::kSucceeded) > 0);
         QProcess holder;
-        holder.start(QStringLiteral("/usr/bin/python3"),
-                     {QStringLiteral("-c"),
-                      QStringLiteral("import sqlite3,sys,time\n"
-                                     "c=sqlite3.connect(sys.argv[1],isolation_level=None)\n"
-                                     "c.execute('BEGIN IMMEDIATE')\n"
-                                     "c.execute(\"INSERT INTO Attempts(Outcome) VALUES('other')\")\n"
-                                     "print('held',flush=True)\n"
-                                     "time.sleep(1.5)\n"
-                                     "c.execute('COMMIT')\n"),
-                      path});
+        holder.start(
+            QStringLiteral("/usr/bin/python3"),
+            {QStringLiteral("-c"),
+             QStringLiteral("import sqlite3,sys,time\n"
+                            "c=sqlite3.connect(sys.argv[1],isolation_level=None)\n"
+                            "c.execute('BEGIN IMMEDIATE')\n"
+                            "c.execute(\"INSERT INTO Attempts(Outcome) VALUES('other')\")\n"
+                            "print('held',flush=True)\n"
+                            "time.sleep(1.5)\n"
+                            "c.execute('COMMIT')\n"),
+             path});
         QVERIFY(holder.waitForReadyRead(10000));
         QCOMPARE(holder.readAllStandardOutput(), QByteArray("held\n"));
         constexpr int kEach = 25;

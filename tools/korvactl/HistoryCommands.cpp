@@ -3,8 +3,8 @@
 #include "TerminalUi.h"
 
 #include "app/AppContext.h"
-#include "store/DownloadHistory.h"
 #include "editing/ProjectDiff.h"
+#include "store/DownloadHistory.h"
 
 #include <QDir>
 #include <QJsonArray>
@@ -60,8 +60,8 @@ int History(AppContext&, TerminalUi& ui, const Options& o) {
     QVector<DownloadAttempt> rows;
     QString why;
     if (!DownloadHistory::Query(PathOf(o), filter, rows, &why)) {
-        ui.err << "Cannot read the download history " << QDir::toNativeSeparators(PathOf(o))
-               << ": " << why << '\n';
+        ui.err << "Cannot read the download history " << QDir::toNativeSeparators(PathOf(o)) << ": "
+               << why << '\n';
         return kError;
     }
     if (o.json) {
@@ -77,8 +77,7 @@ int History(AppContext&, TerminalUi& ui, const Options& o) {
                << (a.modelName.isEmpty() ? QStringLiteral("-") : a.modelName) << '\t'
                << a.projectName << '\t' << "phonebook " << a.phoneBookSent << '/'
                << a.phoneBookTotal << ", messages " << a.messagesSent << '/' << a.messagesTotal
-               << '\t' << a.imageSha256.left(12) << '\t' << a.port << '\t' << a.projectPath
-               << '\n';
+               << '\t' << a.imageSha256.left(12) << '\t' << a.port << '\t' << a.projectPath << '\n';
     }
     if (rows.isEmpty()) ui.err << "No download recorded.\n";
     return kEqual;
@@ -107,13 +106,12 @@ int Diff(AppContext& ctx, TerminalUi& ui, const QStringList& files, const Option
     if (!o.device.isEmpty()) {
         const auto last = DownloadHistory::LastReached(PathOf(o), o.device);
         if (!last) {
-            ui.err << "The download history knows no download to the dialer " << o.device
-                   << ".\n";
+            ui.err << "The download history knows no download to the dialer " << o.device << ".\n";
             return kError;
         }
         if (!ProjectContent::FromJson(last->content, b)) {
-            ui.err << "The download history holds no readable content for the dialer "
-                   << o.device << ".\n";
+            ui.err << "The download history holds no readable content for the dialer " << o.device
+                   << ".\n";
             return kError;
         }
         ui.err << "Compared with the download of " << Time(last->started) << " ("

@@ -26,8 +26,8 @@
 #include "editing/frmEditZoneList.h"
 #include "mainwindow/DownloadHistoryView.h"
 #include "mainwindow/MainView.h"
-#include "mainwindow/frmDownloadHistory.h"
 #include "mainwindow/frmAbout.h"
+#include "mainwindow/frmDownloadHistory.h"
 #include "mainwindow/frmMain.h"
 #include "ml/MLUtil.h"
 #include "ml/QtUi.h"
@@ -232,9 +232,9 @@ static bool DownloadShots(AppContext& ctx, QtUi& ui, QWidget* main, const QStrin
         frmDownloadHistory history(ctx, main);
         history.show();
         ok &= Save(&history, out, QStringLiteral("download-history"));
-        ctx.project.conn->Execute(QStringLiteral(
-            "UPDATE Users SET PhoneNumber='0911222333' WHERE UserName='User1';"
-            "INSERT INTO UserGroups VALUES('Night','');"));
+        ctx.project.conn->Execute(
+            QStringLiteral("UPDATE Users SET PhoneNumber='0911222333' WHERE UserName='User1';"
+                           "INSERT INTO UserGroups VALUES('Night','');"));
         DownloadHistoryModel model(ctx.ml);
         QStringList lines;
         if (model.Load(DownloadHistory::PathOf(ctx), nullptr) && model.rowCount() > 0 &&
