@@ -21,7 +21,7 @@
 #include <QVBoxLayout>
 
 frmCompare::frmCompare(const QString& title, const QString& heading, const QStringList& lines,
-                       QWidget* parent)
+                       const QString& closeText, QWidget* parent)
     : QDialog(parent), m_text(new QPlainTextEdit(this)) {
     setWindowTitle(title);
     auto* layout = new QVBoxLayout(this);
@@ -31,7 +31,8 @@ frmCompare::frmCompare(const QString& title, const QString& heading, const QStri
     m_text->setReadOnly(true);
     m_text->setPlainText(lines.join(QLatin1Char('\n')));
     layout->addWidget(m_text);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    auto* buttons = new QDialogButtonBox(this);
+    buttons->addButton(closeText, QDialogButtonBox::RejectRole);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
     resize(640, 420);
@@ -69,7 +70,8 @@ frmDownloadHistory::frmDownloadHistory(MainContext& ctx, QWidget* parent)
             [this](const QModelIndex& index) { ShowDetails(index.row()); });
     layout->addWidget(m_table);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    auto* buttons = new QDialogButtonBox(this);
+    buttons->addButton(T(QStringLiteral("關閉"), 14, 23204), QDialogButtonBox::RejectRole);
     QPushButton* copy =
         buttons->addButton(T(QStringLiteral("複製(&C)"), 4, 23204), QDialogButtonBox::ActionRole);
     QPushButton* csv = buttons->addButton(T(QStringLiteral("匯出 CSV(&E)..."), 5, 23204),
@@ -130,7 +132,8 @@ void frmDownloadHistory::ShowDetails(int proxyRow) {
     text->setReadOnly(true);
     text->setPlainText(DownloadHistoryView::Details(m_ctx.ml, a).join(QLatin1Char('\n')));
     layout->addWidget(text);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &details);
+    auto* buttons = new QDialogButtonBox(&details);
+    buttons->addButton(T(QStringLiteral("關閉"), 14, 23204), QDialogButtonBox::RejectRole);
     QPushButton* compare = buttons->addButton(
         T(QStringLiteral("與開啟的專案比較(&P)..."), 8, 23204), QDialogButtonBox::ActionRole);
     compare->setEnabled(m_ctx.project.IsOpen());
@@ -142,7 +145,7 @@ void frmDownloadHistory::ShowDetails(int proxyRow) {
             T(QStringLiteral("比較"), 9, 23204),
             T(QStringLiteral("由 %1 下載至 %2 的內容到開啟的專案:"), 10, 23204)
                 .arg(a.started.toString(QStringLiteral("yyyy-MM-dd HH:mm")), a.serialNo),
-            lines, &details);
+            lines, T(QStringLiteral("關閉"), 14, 23204), &details);
         window.exec();
     });
     connect(buttons, &QDialogButtonBox::rejected, &details, &QDialog::reject);
@@ -171,7 +174,7 @@ void CompareWithFile(MainContext& ctx, QWidget* parent) {
     frmCompare window(
         setup.title,
         T(QStringLiteral("由開啟的專案到 %1:"), 13, 23204).arg(QDir::toNativeSeparators(*path)),
-        lines, parent);
+        lines, T(QStringLiteral("關閉"), 14, 23204), parent);
     window.exec();
 }
 
@@ -193,7 +196,7 @@ void CompareWithDialer(MainContext& ctx, QWidget* parent) {
         T(QStringLiteral("比較"), 9, 23204),
         T(QStringLiteral("由 %1 下載至 %2 的內容到開啟的專案:"), 10, 23204)
             .arg(last->started.toString(QStringLiteral("yyyy-MM-dd HH:mm")), last->serialNo),
-        lines, parent);
+        lines, T(QStringLiteral("關閉"), 14, 23204), parent);
     window.exec();
 }
 } // namespace CompareWindows

@@ -15,7 +15,7 @@ class frmCompare : public QDialog {
     Q_OBJECT
 public:
     frmCompare(const QString& title, const QString& heading, const QStringList& lines,
-               QWidget* parent);
+               const QString& closeText, QWidget* parent);
     QPlainTextEdit* Text() const { return m_text; }
 
 private:

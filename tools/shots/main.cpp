@@ -29,6 +29,7 @@
 #include "mainwindow/frmAbout.h"
 #include "mainwindow/frmDownloadHistory.h"
 #include "mainwindow/frmMain.h"
+#include "ml/MLText.h"
 #include "ml/MLUtil.h"
 #include "ml/QtUi.h"
 #include "ml/frmKeyInString.h"
@@ -239,7 +240,9 @@ static bool DownloadShots(AppContext& ctx, QtUi& ui, QWidget* main, const QStrin
         QStringList lines;
         if (model.Load(DownloadHistory::PathOf(ctx), nullptr) && model.rowCount() > 0 &&
             DownloadHistoryView::CompareWithAttempt(ctx, model.Attempt(0), lines, nullptr)) {
-            frmCompare compare(history.windowTitle(), model.Attempt(0).projectPath, lines, main);
+            const MLText T{ctx.ml, QStringLiteral("DownloadHistory")};
+            frmCompare compare(history.windowTitle(), model.Attempt(0).projectPath, lines,
+                               T(QStringLiteral("關閉"), 14, 23204), main);
             compare.show();
             ok &= Save(&compare, out, QStringLiteral("compare"));
         } else {
