@@ -25,6 +25,13 @@ struct FrameEvent {
     bool portLost = false; // a note: the port failed and was closed
 };
 
+// The dialer as identified at the last connect.
+struct DialerIdentity {
+    QString serialNo;
+    QString modelName;
+    QString typeCode;
+};
+
 struct CommLink {
     // Set after a failed attempt; the next attempt waits until the pause has run out.
     bool pause = false;
@@ -41,4 +48,12 @@ struct CommLink {
     QString dumpDir;
     // The dump files the last download could not write (paths), for its final message.
     QStringList dumpsNotWritten;
+    // The dialer read at the last connect; empty serial: none identified.
+    DialerIdentity dialer;
+    // The dialer on the link holds a download that failed after its memory was cleared.
+    bool incomplete = false;
+    // The project file a download is recorded under; empty: the open project's.
+    QString historyProjectPath;
+    // A download reads the dialer's identity itself (korvactl, which does not connect first).
+    bool identifyAtDownload = false;
 };

@@ -4,6 +4,7 @@
 #include "device/CommUtil.h"
 #include "device/DeviceContext.h"
 #include "device/DeviceLink.h"
+#include "device/DownloadOutcome.h"
 #include "device/KORVACommUtil.h"
 #include "editing/PhoneBook.h"
 #include "editing/ValidUtil.h"
@@ -183,6 +184,7 @@ bool Run(DeviceContext& ctx) {
     if (answer != vbOK) return false;
 
     ctx.link.dumpsNotWritten.clear();
+    DownloadOutcome::Recording recording = DownloadOutcome::Begin(ctx, image);
     ctx.ui.SetBusy(true);
     ctx.ui.ShowProgress(T(QStringLiteral("下載專案"), 1, 5),
                         T(QStringLiteral("下載專案至簡訊警報機中, 請稍侯..."), 2, 5));
@@ -196,26 +198,29 @@ bool Run(DeviceContext& ctx) {
                     RunWritePhoneBook(ctx, image, progress) &&
                     RunWriteShortMessages(ctx, image, progress);
 
-    // The progress window and the wait cursor go before the outcome is shown.
+    DownloadOutcome::End(ctx, recording, progress.done, ok);
+    // The progress window and the wait cursor go before the outcome is shown, and the
+    // connection panel says the outcome before the box does.
     ctx.ui.CloseProgress();
     ctx.ui.SetBusy(false);
+    KORVACommUtil::SetConnectStatus(ctx, ok);
     const QString path = QDir::toNativeSeparators(p.ProjPath);
+    const QString historyLine = DownloadOutcome::HistoryNotWrittenLine(ctx.ml, recording);
     if (ok) {
         ctx.ui.MsgBox(
             T(QStringLiteral("下載專案 ["), 1, 6) + path + QStringLiteral(":") +
                 QString::number(size) + T(QStringLiteral(" Byte ] 成功!"), 2, 6) + kCrLf +
                 T(QStringLiteral("請使用者將簡訊報警機的指撥開關SW2設為 OFF (執行模式)"), 3, 6) +
-                DumpNotWrittenLine(ctx),
+                DumpNotWrittenLine(ctx) + historyLine,
             vbOKOnly, T(QStringLiteral("下載專案"), 4, 6));
-        KORVACommUtil::SetConnectStatus(ctx, true);
         return true;
     }
     ctx.ui.MsgBox(
         T(QStringLiteral("下載專案 ["), 1, 7) + path + T(QStringLiteral("] 失敗!"), 2, 7) + kCrLf +
             T(QStringLiteral("請檢查下列項目:"), 3, 7) + kCrLf + KORVACommUtil::CheckLines(ctx) +
-            DumpNotWrittenLine(ctx) + CommUtil::LostPortText(ctx),
+            DumpNotWrittenLine(ctx) + CommUtil::LostPortText(ctx) +
+            DownloadOutcome::IncompleteParagraph(ctx.ml, recording.attempt) + historyLine,
         vbOKOnly | vbCritical, T(QStringLiteral("下載專案"), 4, 7));
-    KORVACommUtil::SetConnectStatus(ctx, false);
     return false;
 }
 } // namespace
@@ -259,6 +264,15 @@ QByteArray ShortMessageRecord(const ShortMessageEntry& e, bool isUnicode) {
     r.append('\0');
     r.append(text);
     return r;
+}
+
+QByteArray ImageRecords(const ProjectImage& image) {
+    QByteArray all;
+    for (int i = 0; i < image.phoneBook.size(); ++i)
+        all += PhoneBookRecord(image.phoneBook[i], i + 1);
+    for (const ShortMessageEntry& e : image.shortMessages)
+        all += ShortMessageRecord(e, image.isUnicode);
+    return all;
 }
 
 QByteArray ClearPhoneBookCommand() {

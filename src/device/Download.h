@@ -36,6 +36,8 @@ QByteArray PhoneBookRecord(const PhoneBookEntry& e, int k);
 // A short-message record: station, 0x50, 0x53, message code, B+4, flags (0x40, +0x80
 // disabled, +0x01 Unicode), group number, B, 0, the text bytes.
 QByteArray ShortMessageRecord(const ShortMessageEntry& e, bool isUnicode);
+// Every record of the image in sending order, one after another (no check codes).
+QByteArray ImageRecords(const ProjectImage& image);
 QByteArray ClearPhoneBookCommand();
 QByteArray ClearShortMessagesCommand();
 

@@ -5,6 +5,7 @@
 #include "device/CommUtil.h"
 #include "device/DeviceContext.h"
 #include "device/DeviceLink.h"
+#include "device/DownloadOutcome.h"
 #include "ml/MLText.h"
 #include "store/SystemDb.h"
 #include "store/SystemSchema.h"
@@ -235,6 +236,7 @@ void SetConnectStatus(DeviceContext& ctx, bool online) {
     QString text =
         online ? T(QStringLiteral(" Online"), 1, 6) : T(QStringLiteral(" Offline"), 2, 6);
     if (DemoInUse(ctx)) text += T(QStringLiteral(" (示範)"), 1, 7303);
+    if (ctx.link.incomplete) text += T(QStringLiteral(" — 下載不完整"), 1, 23001);
     ctx.ui.SetStatusText(QStringLiteral("ConnectStatus"), text);
 }
 
@@ -257,20 +259,25 @@ void Connect(DeviceContext& ctx) {
                     ReadCommSettings(ctx, info, false);
     ctx.ui.CloseProgress();
     if (!ok) {
+        SetConnectStatus(ctx, false);
         ctx.ui.MsgBox(T(QStringLiteral("連線至簡訊報警機失敗! "), 1, 4) + VBUtil::kCrLf +
                           T(QStringLiteral("請檢查下列項目:"), 2, 4) + VBUtil::kCrLf +
                           CheckLines(ctx) + CommUtil::LostPortText(ctx),
                       vbOKOnly | vbCritical, T(QStringLiteral("連線簡訊報警機"), 3, 4));
-        SetConnectStatus(ctx, false);
         return;
     }
+    // What the history knows of this dialer goes to the status bar and the result.
+    const QString last =
+        DownloadOutcome::Identified(ctx, {info.SerialNo, info.ModelName, info.TypeCode});
+    if (!last.isEmpty()) ctx.ui.SetStatusText(QStringLiteral("Status"), last);
+    SetConnectStatus(ctx, true);
     ctx.ui.MsgBox(T(QStringLiteral("連線至簡訊報警機成功!"), 1, 5) + VBUtil::kCrLf + VBUtil::kCrLf +
                       T(QStringLiteral("Model No.: "), 2, 5) + info.ModelName + VBUtil::kCrLf +
                       T(QStringLiteral("S/N : "), 3, 5) + info.SerialNo + VBUtil::kCrLf +
                       T(QStringLiteral("Commnunication Settings : "), 4, 5) + info.BaudRate +
-                      QStringLiteral(", ") + info.Parity + QStringLiteral(", 8, 1"),
+                      QStringLiteral(", ") + info.Parity + QStringLiteral(", 8, 1") +
+                      (last.isEmpty() ? QString() : VBUtil::kCrLf + last),
                   vbOKOnly | vbInformation, T(QStringLiteral("連線簡訊報警機"), 5, 5));
-    SetConnectStatus(ctx, true);
 }
 
 } // namespace KORVACommUtil

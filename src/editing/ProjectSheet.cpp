@@ -5,8 +5,10 @@
 #include "editing/PhoneBook.h"
 #include "ml/MLText.h"
 #include "ml/MLUtil.h"
+#include "store/DownloadHistory.h"
 #include "store/StoreContext.h"
 
+#include <QDir>
 #include <QHash>
 
 namespace ProjectSheet {
@@ -55,8 +57,37 @@ QString Row(const QStringList& cells, bool disabled, const QString& disabledText
     return row + QLatin1String("</tr>");
 }
 
+// The project file's last successful downloads, from the history (none when it cannot be read).
+QVector<SheetDownload> LastDownloads(const StoreContext& ctx) {
+    DownloadHistory::Filter f;
+    f.projectPath = QDir::toNativeSeparators(ctx.project.ProjPath);
+    f.outcome = DownloadHistory::kSucceeded;
+    f.limit = kDownloadsShown;
+    QVector<DownloadAttempt> rows;
+    QVector<SheetDownload> out;
+    if (f.projectPath.isEmpty() ||
+        !DownloadHistory::Query(DownloadHistory::PathOf(ctx), f, rows, nullptr))
+        return out;
+    for (const DownloadAttempt& a : rows)
+        out.append(
+            {a.serialNo, a.modelName, a.started.toString(QStringLiteral("yyyy-MM-dd HH:mm"))});
+    return out;
+}
+
 const char* const kTable = "<table width=\"100%\" border=\"1\" cellspacing=\"0\" cellpadding=\"3\" "
                            "style=\"border-collapse:collapse; border-color:#909090\">";
+QString DownloadsSection(const ProjectSheetData& s, const MLState& ml) {
+    const MLText T{ml, QStringLiteral("ProjectSheet")};
+    if (s.downloads.isEmpty()) return {};
+    QString html =
+        QLatin1String("<h3>") + H(T(QStringLiteral("最近的成功下載"), 1, 23001)) +
+        QLatin1String("</h3>") + QLatin1String(kTable) +
+        HeaderRow({T(QStringLiteral("序號"), 2, 23001), T(QStringLiteral("機型"), 3, 23001),
+                   T(QStringLiteral("下載時間"), 4, 23001)});
+    for (const SheetDownload& d : s.downloads)
+        html += Row({d.serialNo, d.model, d.when}, false, {});
+    return html + QLatin1String("</table>");
+}
 } // namespace
 
 ProjectSheetData Collect(const StoreContext& ctx) {
@@ -114,6 +145,7 @@ ProjectSheetData Collect(const StoreContext& ctx) {
             if (!member) s.ungrouped.append(c);
         }
     }
+    s.downloads = LastDownloads(ctx);
     if (p.Zones && p.Zones->IsOpen()) {
         auto rs = p.Zones->Clone();
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
@@ -210,7 +242,8 @@ QString Html(const ProjectSheetData& s, const MLState& ml) {
         html +=
             Row({QString::number(z.number), name, target, z.alarm, z.reset}, z.disabled, disabled);
     }
-    return html + QLatin1String("</table></body></html>");
+    return html + QLatin1String("</table>") + DownloadsSection(s, ml) +
+           QLatin1String("</body></html>");
 }
 
 QString Footer(const MLState& ml, const QString& projectName, int page, int pages) {

@@ -34,6 +34,13 @@ struct SheetZone {
     bool disabled = false;
 };
 
+// A successful download of this project, from the download history.
+struct SheetDownload {
+    QString serialNo;
+    QString model;
+    QString when; // local date and time, minutes
+};
+
 struct ProjectSheetData {
     QString projectName;
     QString creator;
@@ -49,9 +56,11 @@ struct ProjectSheetData {
     QVector<SheetGroup> groups;
     QVector<SheetContact> ungrouped; // contacts in no group of the project
     QVector<SheetZone> zones;
+    QVector<SheetDownload> downloads; // the last successful ones, newest first
 };
 
 namespace ProjectSheet {
+constexpr int kDownloadsShown = 5;
 // Reads the open project (the row sets' current rows do not move).
 ProjectSheetData Collect(const StoreContext& ctx);
 // The sheet as HTML in the applied language; every project text is escaped.

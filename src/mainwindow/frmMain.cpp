@@ -19,6 +19,7 @@
 #include "editing/SheetPrint.h"
 #include "mainwindow/ContentFilter.h"
 #include "editing/UndoStack.h"
+#include "mainwindow/DownloadHistoryView.h"
 #include "mainwindow/MainContext.h"
 #include "mainwindow/MainView.h"
 #include "mainwindow/MainWindows.h"
@@ -27,6 +28,7 @@
 #include "mainwindow/QtStatusPanel.h"
 #include "mainwindow/RememberedPort.h"
 #include "mainwindow/frmAbout.h"
+#include "mainwindow/frmDownloadHistory.h"
 #include "ml/MLText.h"
 #include "ml/MLUtil.h"
 #include "ml/QtFormTexts.h"
@@ -215,6 +217,9 @@ void frmMain::ConnectMenus() {
 
     on(ui->mnuViewRefresh, &frmMain::mnuViewRefresh_Click);
     on(ui->mnuViewCommLog, &frmMain::mnuViewCommLog_Click);
+    on(ui->mnuViewDownloadHistory, &frmMain::mnuViewDownloadHistory_Click);
+    on(ui->mnuFileCompare, &frmMain::mnuFileCompare_Click);
+    on(ui->mnuDeviceCompare, &frmMain::mnuDeviceCompare_Click);
     on(ui->mnuToolsOptions, &frmMain::mnuToolsOptions_Click);
     on(ui->mnuDeviceConnect, &frmMain::mnuDeviceConnect_Click);
     on(ui->mnuDeviceDisconnect, &frmMain::mnuDeviceDisconnect_Click);
@@ -565,6 +570,7 @@ bool frmMain::event(QEvent* event) {
 
 void frmMain::mnuFile_Click() {
     QtProjViews::ApplyFileMenu(*this, MainView::mnuFile_Click(m_ctx));
+    ui->mnuFileCompare->setEnabled(m_ctx.project.IsOpen());
 }
 void frmMain::mnuProj_Click() {
     const ProjMenuState s = ProjMenu::mnuProj_Click(m_ctx);
@@ -594,6 +600,8 @@ void frmMain::mnuDevice_Click() {
     ui->mnuDeviceDisconnect->setEnabled(s.disconnectEnabled);
     ui->mnuDeviceSetting->setEnabled(s.settingEnabled);
     ui->mnuDeviceDownLoad->setEnabled(s.downloadEnabled);
+    ui->mnuDeviceCompare->setEnabled(m_ctx.project.IsOpen() &&
+                                     DownloadHistoryView::ConnectedDialersLast(m_ctx).has_value());
     MarkDialogItems();
 }
 
@@ -671,6 +679,17 @@ void frmMain::mnuViewRefresh_Click() {
 void frmMain::mnuViewCommLog_Click() {
     if (!m_frmCommLog) m_frmCommLog = std::make_unique<frmCommLog>(m_ctx, *m_commLog, this);
     m_frmCommLog->ShowBeside(this);
+}
+
+void frmMain::mnuViewDownloadHistory_Click() {
+    frmDownloadHistory window(m_ctx, this);
+    window.exec();
+}
+void frmMain::mnuFileCompare_Click() {
+    CompareWindows::CompareWithFile(m_ctx, this);
+}
+void frmMain::mnuDeviceCompare_Click() {
+    CompareWindows::CompareWithDialer(m_ctx, this);
 }
 
 void frmMain::mnuToolsOptions_Click() {

@@ -149,6 +149,9 @@ private:
     // View, Tools, Device, Help.
     void mnuViewRefresh_Click();
     void mnuViewCommLog_Click();
+    void mnuViewDownloadHistory_Click();
+    void mnuFileCompare_Click();
+    void mnuDeviceCompare_Click();
     void mnuToolsOptions_Click();
     void mnuDeviceConnect_Click();
     void mnuDeviceDisconnect_Click();

@@ -26,4 +26,6 @@ struct StoreContext {
     QString dlgFolder;
     QString dlgFileName;
     StoreEvents storeEvents;
+    // The download history file; empty: the per-user one (DownloadHistory::DefaultPath).
+    QString historyPath;
 };

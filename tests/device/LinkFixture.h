@@ -53,6 +53,7 @@ struct LinkFixture {
             return false;
         QDir::setCurrent(dir.path());
         ctx = std::make_unique<AppContext>(ui);
+        ctx->historyPath = QDir(dir.path()).filePath(QStringLiteral("DownloadHistory.sqlite"));
         if (!Startup::StartCore(*ctx, dir.path(), localeId)) return false;
         auto port = std::make_unique<ScriptedDevice>();
         dev = port.get();

@@ -1,10 +1,13 @@
 // The project download: records byte for byte, the exchanges and dump files, the questions
 // before anything is sent, and what the user sees on success and failure.
 #include "device/Download.h"
+#include "device/KORVACommUtil.h"
 #include "editing/EditEnv.h"
 #include "editing/PhoneBook.h"
+#include "store/DownloadHistory.h"
 #include "support/ScriptedDevice.h"
 
+#include <QCryptographicHash>
 #include <QDate>
 
 namespace {
@@ -12,12 +15,14 @@ namespace {
 // requests) is never answered.
 struct DownloadEnv : EditEnv {
     ScriptedDevice* dev = nullptr;
+    FakeDialer dialer;
     int failAt = -1;
     explicit DownloadEnv(int localeId = 1028) : EditEnv(localeId) {
         auto port = std::make_unique<ScriptedDevice>();
         dev = port.get();
         dev->responder = [this](const QByteArray& req) -> ScriptedReply {
             if (dev->written.size() == failAt) return {};
+            if (quint8(req[1]) != Download::kFunction) return dialer.Answer(req); // connect
             return {TestFrames::WithCrc(req.left(4))};
         };
         ctx->port = std::move(port);
@@ -89,15 +94,29 @@ private Q_SLOTS:
     void download_data() {
         QTest::addColumn<int>("failAt"); // request that goes unanswered; -1 none
         QTest::addColumn<bool>("noMessages");
-        QTest::newRow("success") << -1 << false;
-        QTest::newRow("no messages: empty dump") << -1 << true;
-        QTest::newRow("clear fails") << 1 << false;
-        QTest::newRow("phonebook record 2 fails") << 4 << false;
-        QTest::newRow("message 1 fails") << 6 << false;
+        QTest::addColumn<QString>("outcome"); // in the history
+        QTest::addColumn<QString>("holds");   // what the dialer holds after a failure
+        QTest::newRow("success") << -1 << false << "succeeded"
+                                 << "";
+        QTest::newRow("no messages: empty dump") << -1 << true << "succeeded"
+                                                 << "";
+        QTest::newRow("clear fails") << 1 << false << "failed"
+                                     << "";
+        QTest::newRow("message clear fails") << 2 << false << "incomplete"
+                                             << "電話簿無資料 (共 3 筆)，先前的簡訊";
+        QTest::newRow("phonebook record 2 fails") << 4 << false << "incomplete"
+                                                  << "電話簿第 1 至 1 筆 (共 3 筆)，無簡訊";
+        QTest::newRow("message 1 fails") << 6 << false << "incomplete"
+                                         << "電話簿第 1 至 3 筆 (共 3 筆)，無簡訊";
+        QTest::newRow("message 3 fails")
+            << 8 << false << "incomplete"
+            << "電話簿第 1 至 3 筆 (共 3 筆)，簡訊第 1 至 2 則 (共 3 則)";
     }
     void download() {
         QFETCH(int, failAt);
         QFETCH(bool, noMessages);
+        QFETCH(QString, outcome);
+        QFETCH(QString, holds);
         DownloadEnv env;
         QVERIFY(env.OpenWith(kProject +
                              (noMessages ? "UPDATE Zones SET AlarmSMS='', ResetSMS='';" : "")));
@@ -155,9 +174,107 @@ private Q_SLOTS:
                     .arg(QDir::toNativeSeparators(env.p().ProjPath))));
             QCOMPARE(env.ui.messages[1].style, vbOKOnly | vbCritical);
         }
-        QCOMPARE(env.ui.statusLog.last(),
-                 QStringLiteral("ConnectStatus=") + (failAt < 0 ? " Online" : " Offline"));
+        // The incomplete configuration is named in the box and on the panel, which is set
+        // before the box is shown.
+        const QString panel = QStringLiteral("ConnectStatus=") +
+                              (failAt < 0 ? " Online" : " Offline") +
+                              (holds.isEmpty() ? "" : " — 下載不完整");
+        QCOMPARE(env.ui.statusLog.last(), panel);
+        QCOMPARE(env.ui.statusAtMessage.last(), panel);
         QCOMPARE(env.c().ConnectStatus, failAt < 0);
+        const QString paragraph = "\r\n\r\n簡訊報警機目前保存的是不完整的設定: " + holds +
+                                  "。\r\n請在離開設定模式 (SW2 ON) 之前重新下載專案。";
+        if (holds.isEmpty())
+            QVERIFY(!env.ui.messages[1].text.contains(QStringLiteral("不完整")));
+        else
+            QVERIFY2(env.ui.messages[1].text.endsWith(paragraph),
+                     qPrintable(env.ui.messages[1].text));
+
+        // One row in the history: how far it got and the image as it was to be sent.
+        QVector<DownloadAttempt> rows;
+        QVERIFY(DownloadHistory::Query(env.HistoryPath(), {}, rows, nullptr));
+        QCOMPARE(rows.size(), 1);
+        const DownloadAttempt& a = rows[0];
+        QCOMPARE(a.outcome, outcome);
+        const int acknowledged = failAt < 0 ? int(all.size()) : failAt - 1;
+        QCOMPARE(a.clearsDone, qMin(acknowledged, 2));
+        QCOMPARE(a.phoneBookSent, qBound(0, acknowledged - 2, int(pb.size())));
+        QCOMPARE(a.messagesSent, qBound(0, acknowledged - 2 - int(pb.size()), int(sm.size())));
+        QCOMPARE(a.phoneBookTotal, int(pb.size()));
+        QCOMPARE(a.messagesTotal, int(sm.size()));
+        QCOMPARE(a.image.toHex(' '), Records(pb + sm).toHex(' '));
+        QCOMPARE(a.imageSha256,
+                 QCryptographicHash::hash(Records(pb + sm), QCryptographicHash::Sha256).toHex());
+        QCOMPARE(a.projectPath, QDir::toNativeSeparators(env.p().ProjPath));
+        QCOMPARE(a.port, QStringLiteral("/dev/ttyFAKE0"));
+        QCOMPARE(a.bytes, size);
+        QVERIFY(a.started.isValid() && a.ended >= a.started);
+        if (failAt < 0) return;
+
+        // Until a download to that dialer succeeds.
+        env.failAt = -1;
+        QVERIFY(Download::DownloadProject(env.c()));
+        QCOMPARE(env.ui.statusLog.last(), QStringLiteral("ConnectStatus= Online"));
+        QVERIFY(!env.ui.messages.last().text.contains(QStringLiteral("不完整")));
+    }
+
+    // Connect says what the history knows the dialer last received; the incomplete state
+    // belongs to the dialer.
+    void connectLine() {
+        DownloadEnv env;
+        QVERIFY(env.OpenWith(kProject));
+        auto connect = [&] {
+            env.ui.messages.clear();
+            env.ui.statusLog.clear();
+            KORVACommUtil::Connect(env.c());
+            return env.ui.messages.last().text.split("\r\n").last();
+        };
+        QCOMPARE(connect(), QStringLiteral("Commnunication Settings : 9600, N, 8, 1"));
+        QCOMPARE(env.ui.statusLog, QStringList{"ConnectStatus= Online"});
+
+        QVERIFY(Download::DownloadProject(env.c()));
+        const QString day = QDate::currentDate().toString(Qt::ISODate);
+        QString line = connect();
+        QVERIFY2(line.startsWith("上次下載: " + day) && line.endsWith(", Edit，與開啟的專案相同"),
+                 qPrintable(line));
+        QCOMPARE(env.ui.statusLog, QStringList({"Status=" + line, "ConnectStatus= Online"}));
+        QCOMPARE(env.ui.statusAtMessage.last(), QStringLiteral("ConnectStatus= Online"));
+
+        QVERIFY(env.p().conn->Execute(
+            QStringLiteral("UPDATE Users SET PhoneNumber='777' WHERE UserName='Tom'")));
+        QVERIFY(connect().endsWith(", Edit，與開啟的專案不同"));
+
+        env.failAt = int(env.dev->written.size()) + 4; // the first phonebook record
+        QVERIFY(!Download::DownloadProject(env.c()));
+        line = connect();
+        QVERIFY2(line.startsWith("上次下載不完整 (" + day) && line.endsWith(", Edit)"),
+                 qPrintable(line));
+        QCOMPARE(env.ui.statusLog.last(), QStringLiteral("ConnectStatus= Online — 下載不完整"));
+
+        // Another dialer on the cable holds what it held.
+        env.dialer.input[0x0002] = 0x1111;
+        QCOMPARE(connect(), QStringLiteral("Commnunication Settings : 9600, N, 8, 1"));
+        QCOMPARE(env.ui.statusLog.last(), QStringLiteral("ConnectStatus= Online"));
+        QVector<DownloadAttempt> rows;
+        QVERIFY(DownloadHistory::Query(env.HistoryPath(), {}, rows, nullptr));
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(rows[0].serialNo, QStringLiteral("12-09-2143-785634-12"));
+        QCOMPARE(rows[0].modelName, QStringLiteral("VX700-RV27S"));
+    }
+
+    // A history that cannot be written costs the history only, said in one line.
+    void unwritableHistory() {
+        DownloadEnv env(1033);
+        QVERIFY(env.OpenWith(kProject));
+        QVERIFY(TestEnv::WriteFile(env.tmp.filePath("plain"), "not a folder"));
+        env.c().historyPath = env.tmp.filePath("plain/DownloadHistory.sqlite");
+        QVERIFY(Download::DownloadProject(env.c()));
+        const QStringList lines = env.ui.messages.last().text.split("\r\n");
+        QVERIFY2(lines.last().startsWith("The download history was not written: " +
+                                         QDir::toNativeSeparators(env.c().historyPath) + ": "),
+                 qPrintable(lines.last()));
+        QCOMPARE(lines[lines.size() - 2],
+                 QStringLiteral("Please set the dialer's DIP switch SW2 to OFF (run mode)."));
     }
 
     // Refusals before anything is sent: the size limit at its edge, the confirmation.

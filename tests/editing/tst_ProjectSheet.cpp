@@ -3,11 +3,47 @@
 #include "editing/EditEnv.h"
 #include "editing/PhoneBook.h"
 #include "editing/ProjectSheet.h"
+#include "store/DownloadHistory.h"
 
 class TestProjectSheet : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    // The last successful downloads of this project file, newest first; failures and other
+    // projects are left out, and a project never downloaded gets no section.
+    void listsTheLastSuccessfulDownloads() {
+        EditEnv env(1033);
+        QVERIFY(env.OpenWith(GroupsSql({"A"})));
+        QVERIFY(!ProjectSheet::Html(ProjectSheet::Collect(env.c()), env.c().ml)
+                     .contains("Last successful downloads"));
+        const QString path = QDir::toNativeSeparators(env.p().ProjPath);
+        auto record = [&](const QString& serial, const QString& project, const QString& outcome) {
+            DownloadAttempt a;
+            a.started = QDateTime(QDate(2026, 12, 9), QTime(14, 3));
+            a.serialNo = serial;
+            a.modelName = QStringLiteral("VX700-RV27MS");
+            a.projectPath = project;
+            QVERIFY(DownloadHistory::Begin(env.HistoryPath(), a, nullptr));
+            a.outcome = outcome;
+            QVERIFY(DownloadHistory::Finish(env.HistoryPath(), a, nullptr));
+        };
+        record("SN-OLD", path, DownloadHistory::kSucceeded);
+        record("SN-FAILED", path, DownloadHistory::kIncomplete);
+        record("SN-OTHER", "/elsewhere/Other.cmb", DownloadHistory::kSucceeded);
+        for (int i = 0; i < ProjectSheet::kDownloadsShown; ++i)
+            record(QStringLiteral("SN-%1").arg(i), path, DownloadHistory::kSucceeded);
+        const ProjectSheetData sheet = ProjectSheet::Collect(env.c());
+        QCOMPARE(sheet.downloads.size(), ProjectSheet::kDownloadsShown);
+        QCOMPARE(sheet.downloads.first().serialNo,
+                 QStringLiteral("SN-%1").arg(ProjectSheet::kDownloadsShown - 1));
+        QCOMPARE(sheet.downloads.first().when, QStringLiteral("2026-12-09 14:03"));
+        const QString html = ProjectSheet::Html(sheet, env.c().ml);
+        QVERIFY(html.contains("<h3>Last successful downloads</h3>"));
+        QVERIFY(html.contains("VX700-RV27MS"));
+        for (const char* absent : {"SN-OLD", "SN-FAILED", "SN-OTHER"})
+            QVERIFY2(!html.contains(absent), absent);
+    }
+
     void collectsGroupsMembersAndZones() {
         EditEnv env;
         QVERIFY(env.OpenWith(

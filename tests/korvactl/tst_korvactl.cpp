@@ -5,8 +5,11 @@
 #include "support/ProjectEnv.h"
 #include "support/TestEnv.h"
 
+#include <QCryptographicHash>
 #include <QJsonArray>
 #include <QStringEncoder>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTest>
 #include <sys/stat.h>
 
@@ -71,6 +74,9 @@ private Q_SLOTS:
     void usage();
     void sheetWritesThePdf_data();
     void sheetWritesThePdf();
+    void historyAndDiffAfterRealDownloads();
+    void killedDownloadLeavesItsStartedRow();
+    void diffOfTwoFiles();
 };
 
 void tst_korvactl::infoConnects() {
@@ -736,6 +742,150 @@ void tst_korvactl::sheetWritesThePdf() {
              qPrintable(bad.err));
     QVERIFY(!QFileInfo::exists(nowhere));
     QCOMPARE(Korvactl({QStringLiteral("sheet"), project}).code, 2); // no --pdf
+}
+
+namespace {
+QJsonArray HistoryJson(const QString& history, const QStringList& extra = {}) {
+    const Run r = Korvactl(QStringList{QStringLiteral("history"), QStringLiteral("--json"),
+                                       QStringLiteral("--history"), history} +
+                           extra);
+    return QJsonDocument::fromJson(r.out.toUtf8()).array();
+}
+} // namespace
+
+// A download through the simulator is recorded with the dialer read before sending; one cut
+// at a phonebook record leaves an incomplete row and says what the dialer holds; diff
+// --device compares with the image recorded.
+void tst_korvactl::historyAndDiffAfterRealDownloads() {
+    QTemporaryDir dir;
+    const QString project = MakeProject(dir, oracle::RichProjectSql(false));
+    const QString history = dir.filePath(QStringLiteral("h/DownloadHistory.sqlite"));
+    const QString sn = QStringLiteral("12-09-2143-785634-12");
+    // Four identity reads, two clears, then phonebook record 3 goes unanswered.
+    devsimtest::Sim cut;
+    QVERIFY2(StartSim(cut, {QStringLiteral("--drop-nth"), QStringLiteral("9")}),
+             qPrintable(cut.error));
+    const QStringList download{QStringLiteral("download"),
+                               project,
+                               QStringLiteral("--yes"),
+                               QStringLiteral("--history"),
+                               history,
+                               QStringLiteral("--retry"),
+                               QStringLiteral("0"),
+                               QStringLiteral("--timeout"),
+                               QStringLiteral("0"),
+                               QStringLiteral("--lang"),
+                               QStringLiteral("English"),
+                               QStringLiteral("--dump-dir"),
+                               dir.path()};
+    const Run failed = Korvactl(download + QStringList{QStringLiteral("--port"), cut.Link()});
+    QCOMPARE(failed.code, 1);
+    QVERIFY2(failed.err.contains(
+                 QStringLiteral("The dialer now holds an incomplete configuration: phonebook "
+                                "records 1 to 2 of 4, no messages.\nDownload again before "
+                                "leaving setting mode (SW2 ON).")),
+             qPrintable(failed.err));
+    QJsonArray rows = HistoryJson(history);
+    QCOMPARE(rows.size(), 1);
+    QJsonObject row = rows[0].toObject();
+    QCOMPARE(row["outcome"].toString(), QStringLiteral("incomplete"));
+    QCOMPARE(row["phoneBookSent"].toInt(), 2);
+    QCOMPARE(row["serialNo"].toString(), sn);
+    QCOMPARE(row["modelName"].toString(), QStringLiteral("VX700-RV27MS"));
+    QCOMPARE(row["projectPath"].toString(), QDir::toNativeSeparators(project));
+    // The dialer holds part of the project: never reported as equal.
+    const QStringList diffDevice{QStringLiteral("diff"),      project,
+                                 QStringLiteral("--device"),  sn,
+                                 QStringLiteral("--history"), history};
+    const Run partial = Korvactl(diffDevice);
+    QCOMPARE(partial.code, 1);
+    QVERIFY2(partial.err.contains(QStringLiteral("which was incomplete: phonebook 2/4")),
+             qPrintable(partial.err));
+
+    devsimtest::Sim sim;
+    QVERIFY2(StartSim(sim), qPrintable(sim.error));
+    const Run ok = Korvactl(download + QStringList{QStringLiteral("--port"), sim.Link()});
+    QVERIFY2(ok.code == 0, qPrintable(ok.err));
+    rows = HistoryJson(history, {QStringLiteral("--device"), sn});
+    QCOMPARE(rows.size(), 2);
+    row = rows[0].toObject(); // newest first
+    QCOMPARE(row["outcome"].toString(), QStringLiteral("succeeded"));
+    QCOMPARE(row["records"].toInt(), 9);
+    QCOMPARE(row["imageSha256"].toString(),
+             QString::fromLatin1(
+                 QCryptographicHash::hash(oracle::Expected(project).phoneBook.join() +
+                                              oracle::Expected(project).shortMessages.join(),
+                                          QCryptographicHash::Sha256)
+                     .toHex()));
+    QCOMPARE(HistoryJson(history, {QStringLiteral("--project"), project}).size(), 2);
+    QCOMPARE(HistoryJson(history, {QStringLiteral("--device"), QStringLiteral("00")}).size(), 0);
+    const Run text = Korvactl({QStringLiteral("history"), QStringLiteral("--history"), history});
+    QCOMPARE(text.out.count(u'\n'), 2);
+    QVERIFY(text.out.contains(QStringLiteral("\tsucceeded\t") + sn));
+
+    const Run same =
+        Korvactl(diffDevice + QStringList{QStringLiteral("--lang"), QStringLiteral("English")});
+    QCOMPARE(same.code, 0);
+    QCOMPARE(same.out, QStringLiteral("Both hold the same content.\n"));
+    QVERIFY(TestEnv::ExecSql(project, QStringLiteral("UPDATE Users SET PhoneNumber='0911' WHERE "
+                                                     "UserName='Ann'")));
+    const Run changed =
+        Korvactl(diffDevice + QStringList{QStringLiteral("--lang"), QStringLiteral("English")});
+    QCOMPARE(changed.code, 1);
+    QCOMPARE(changed.out,
+             QStringLiteral("Contacts\n  changed: Ann number: \"0912345678\" -> \"0911\"\n"));
+    const Run json = Korvactl(diffDevice + QStringList{QStringLiteral("--json")});
+    QCOMPARE(json.code, 1);
+    const QJsonObject diff = QJsonDocument::fromJson(json.out.toUtf8()).object();
+    QCOMPARE(diff["differences"].toArray().size(), 1);
+    QCOMPARE(diff["differences"].toArray()[0].toObject()["field"].toString(),
+             QStringLiteral("number"));
+    const Run unknown = Korvactl({QStringLiteral("diff"), project, QStringLiteral("--device"),
+                                  QStringLiteral("00"), QStringLiteral("--history"), history});
+    QCOMPARE(unknown.code, 2);
+}
+
+// A program stopped in the middle leaves the row written at the start.
+void tst_korvactl::killedDownloadLeavesItsStartedRow() {
+    QTemporaryDir dir;
+    const QString project = MakeProject(dir, oracle::RichProjectSql(true));
+    const QString history = dir.filePath(QStringLiteral("DownloadHistory.sqlite"));
+    devsimtest::Sim sim; // the phonebook's clear goes unanswered: korvactl waits
+    QVERIFY2(StartSim(sim, {QStringLiteral("--drop-nth"), QStringLiteral("5")}),
+             qPrintable(sim.error));
+    QProcess p;
+    p.start(TestEnv::StagedBin() + QStringLiteral("/korvactl"),
+            {QStringLiteral("download"), project, QStringLiteral("--yes"), QStringLiteral("--port"),
+             sim.Link(), QStringLiteral("--history"), history, QStringLiteral("--timeout"),
+             QStringLiteral("30"), QStringLiteral("--dump-dir"), dir.path()});
+    QVERIFY(p.waitForStarted(5000));
+    QTRY_COMPARE_WITH_TIMEOUT(HistoryJson(history).size(), 1, 20000);
+    p.kill();
+    QVERIFY(p.waitForFinished(5000));
+    const QJsonObject row = HistoryJson(history)[0].toObject();
+    QCOMPARE(row["outcome"].toString(), QStringLiteral("started"));
+    QCOMPARE(row["ended"].toString(), QString());
+    QCOMPARE(row["serialNo"].toString(), QStringLiteral("12-09-2143-785634-12"));
+}
+
+// Two files: equal, different, not readable; the usage.
+void tst_korvactl::diffOfTwoFiles() {
+    QTemporaryDir a, b;
+    const QString one = MakeProject(a, oracle::RichProjectSql(false));
+    const QString two =
+        MakeProject(b, oracle::RichProjectSql(false) +
+                           QStringLiteral("UPDATE Basic SET ModifiedDate='2030-01-02';"));
+    QCOMPARE(Korvactl({QStringLiteral("diff"), one, two}).code, 0);
+    QVERIFY(
+        TestEnv::ExecSql(two, QStringLiteral("DELETE FROM UserGroups WHERE GroupName='Night'")));
+    const Run r = Korvactl({QStringLiteral("diff"), one, two, QStringLiteral("--lang"),
+                            QStringLiteral("ChineseBig5")});
+    QCOMPARE(r.code, 1);
+    QCOMPARE(r.out, QStringLiteral("群組\n  移除: Night\n"));
+    QCOMPARE(Korvactl({QStringLiteral("diff"), one, a.filePath(QStringLiteral("none.cmb"))}).code,
+             2);
+    QCOMPARE(Korvactl({QStringLiteral("diff"), one}).code, 2);
+    QCOMPARE(Korvactl({QStringLiteral("history"), one}).code, 2);
 }
 
 int main(int argc, char* argv[]) {

@@ -34,6 +34,7 @@ struct ProjectEnv {
         TestEnv::CopyProgramFolder(bin);
         QDir::setCurrent(bin);
         ctx = std::make_unique<AppContext>(ui);
+        ctx->historyPath = HistoryPath();
         started = Startup::StartCore(*ctx, bin, localeId);
     }
     ~ProjectEnv() {
@@ -42,6 +43,9 @@ struct ProjectEnv {
         ctx.reset();
         QDir::setCurrent(oldCwd);
     }
+
+    // The download history of this environment.
+    QString HistoryPath() const { return tmp.filePath(QStringLiteral("DownloadHistory.sqlite")); }
 
     QString Template() const { return QDir(bin).filePath(QStringLiteral("RV27.mdb")); }
     QString InProjects(const QString& name) const { return QDir(projDir).filePath(name); }

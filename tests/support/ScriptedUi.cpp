@@ -6,6 +6,7 @@ MsgResult ScriptedUi::MsgBox(const QString& prompt, MsgStyle style, const QStrin
     messages.append({prompt, style, title});
     progressUpAtMessage << progressUp;
     busyAtMessage << busyDepth;
+    statusAtMessage << statusLog.value(statusLog.size() - 1);
     if (!answers.isEmpty()) return answers.dequeue();
     return MsgDefaultAnswer(style);
 }

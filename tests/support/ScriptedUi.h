@@ -33,6 +33,7 @@ public:
     bool progressUp = false;
     QList<bool> progressUpAtMessage; // per message: the progress window was shown
     QList<int> busyAtMessage;        // per message: the wait cursor's depth
+    QStringList statusAtMessage;     // per message: the last status text set ("key=text")
     int busyDepth = 0;
     int doEvents = 0;
 

@@ -2,7 +2,19 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
+#include <QtGlobal>
 #include <sqlite3.h>
+
+namespace {
+// Every test process, and every program it starts, gets a per-user data folder of its own:
+// nothing a test downloads reaches the person's download history.
+void OwnDataFolder() {
+    static QTemporaryDir dir;
+    if (dir.isValid()) qputenv("XDG_DATA_HOME", QFile::encodeName(dir.path()));
+}
+Q_CONSTRUCTOR_FUNCTION(OwnDataFolder)
+} // namespace
 
 namespace TestEnv {
 

@@ -161,6 +161,9 @@ int Image(Invocation& in) {
 
 int Download(Invocation& in) {
     in.ctx.link.dumpDir = in.Path(QStringLiteral("dump-dir"));
+    // The history names the project file, not the copy, and the dialer as read before sending.
+    in.ctx.link.historyProjectPath = in.project;
+    in.ctx.link.identifyAtDownload = true;
     const int declined = in.ui.declinedQuestions;
     const bool ok = Download::DownloadProject(in.ctx);
     if (!ok && in.ui.declinedQuestions != declined) in.ui.err << "Nothing was sent.\n";

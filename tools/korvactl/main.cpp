@@ -1,5 +1,6 @@
 // korvactl: the configuration tool's core from a terminal. It starts like the program (text
 // database, settings file, system database, all beside the executable) and runs one command.
+#include "HistoryCommands.h"
 #include "ProjectCommands.h"
 #include "TerminalUi.h"
 
@@ -148,6 +149,32 @@ int SetComm(Invocation& in) {
     return CommSetting::SaveFormObj(ctx, form) ? kOk : kFailed;
 }
 
+// history and diff: their options, paths from the folder korvactl was started in.
+int RunHistoryCommand(AppContext& ctx, TerminalUi& ui, const QCommandLineParser& args,
+                      const QDir& startDir) {
+    HistoryCommands::Options o;
+    o.historyPath = ctx.historyPath;
+    o.device = args.value(QStringLiteral("device")).trimmed();
+    if (args.isSet(QStringLiteral("project")))
+        o.project = startDir.absoluteFilePath(args.value(QStringLiteral("project")));
+    o.json = args.isSet(QStringLiteral("json"));
+    QStringList files = args.positionalArguments().mid(1);
+    for (QString& f : files)
+        f = startDir.absoluteFilePath(f);
+    if (args.positionalArguments().value(0) == QLatin1String("history")) {
+        if (!files.isEmpty()) {
+            ui.err << "history takes no file; narrow it with --device and --project.\n";
+            return kUsage;
+        }
+        return HistoryCommands::History(ctx, ui, o);
+    }
+    return HistoryCommands::Diff(ctx, ui, files, o);
+}
+
+int HistoryRun(Invocation& in) {
+    return RunHistoryCommand(in.ctx, in.ui, in.args, QDir(in.start));
+}
+
 // One row per command: its name, what it needs, its help and its function. A command that
 // takes a project works on a temporary copy; one that writes also holds the project's lock
 // and refuses a read-only file (ProjectCommands::ProjectSession), all done by main.
@@ -157,50 +184,51 @@ struct Command {
     bool device;      // talks to the device through --port; a failure names the port
     bool writes;      // may replace the project file
     bool drawing;     // lays out pages: needs Qt Gui (off screen)
+    bool files;       // takes files of its own (history, diff), checked by the command
     const char* help; // the help's lines, the command's two examples last
     int (*usage)(TerminalUi&, const QCommandLineParser&); // option checks before the start
     int (*run)(Invocation&);
 };
 
 const Command kCommands[] = {
-    {"ports", false, false, false, false,
+    {"ports", false, false, false, false, false,
      "  ports                 List the serial ports of this computer.\n"
      "                          korvactl ports\n"
      "                          korvactl ports | grep USB\n",
      nullptr, Ports},
-    {"info", false, true, false, false,
+    {"info", false, true, false, false, false,
      "  info                  Connect to the device and show its model, serial number and\n"
      "                        settings (exit 0 when connected, 1 otherwise).\n"
      "                          korvactl info --port /dev/ttyUSB0\n"
      "                          korvactl info --port /dev/ttyUSB0 --timeout 5 --retry 1\n",
      nullptr, Info},
-    {"registers", false, true, false, false,
+    {"registers", false, true, false, false, false,
      "  registers             Read the device's status registers; print each with its\n"
      "                        address, function and raw value in hexadecimal.\n"
      "                          korvactl registers --port /dev/ttyUSB0\n"
      "                          korvactl registers --port /dev/ttyUSB0 --trace\n",
      nullptr, Registers},
-    {"set-comm", false, true, false, false,
+    {"set-comm", false, true, false, false, false,
      "  set-comm              Change the device's COM1 settings: --slave, --baud, --parity\n"
      "                        (what is not given stays as the device has it). Needs --yes.\n"
      "                          korvactl set-comm --port /dev/ttyUSB0 --slave 12 --yes\n"
      "                          korvactl set-comm --port /dev/ttyUSB0 --baud 9600 --parity EVEN "
      "--yes\n",
      SetCommUsage, SetComm},
-    {"check", true, false, false, false,
+    {"check", true, false, false, false, false,
      "  check PROJECT.cmb     Run the pre-download check and print what the device would hold:\n"
      "                        groups, phonebook entries, messages, bytes against the model's\n"
      "                        memory (exit 0 only when the project may be downloaded).\n"
      "                          korvactl check Site.cmb\n"
      "                          korvactl check Site.cmb --lang English\n",
      nullptr, ProjectCommands::Check},
-    {"image", true, false, false, false,
+    {"image", true, false, false, false, false,
      "  image PROJECT.cmb     Print every record as the download sends it; --hex prints the\n"
      "                        frames with their check code.\n"
      "                          korvactl image Site.cmb\n"
      "                          korvactl image Site.cmb --hex\n",
      nullptr, ProjectCommands::Image},
-    {"download", true, true, false, false,
+    {"download", true, true, false, false, false,
      "  download PROJECT.cmb  Download the project into the device (--port), with a progress\n"
      "                        line on stderr. Asks first unless --yes. The dumps of the sent\n"
      "                        records go to --dump-dir (default: the current folder).\n"
@@ -208,20 +236,20 @@ const Command kCommands[] = {
      "                          korvactl download Site.cmb --port /dev/ttyUSB0 --yes --dump-dir "
      "dumps\n",
      nullptr, ProjectCommands::Download},
-    {"sheet", true, false, false, true,
+    {"sheet", true, false, false, true, false,
      "  sheet PROJECT.cmb     Write the project sheet (basic information, memory, groups with\n"
      "                        their members, zones with their messages) as a PDF file: --pdf\n"
      "                        FILE, on --paper A4 or Letter (default: the locale's paper).\n"
      "                          korvactl sheet Site.cmb --pdf Site.pdf\n"
      "                          korvactl sheet Site.cmb --pdf Site.pdf --paper Letter\n",
      ProjectCommands::SheetUsage, ProjectCommands::Sheet},
-    {"export", true, false, false, false,
+    {"export", true, false, false, false, false,
      "  export PROJECT.cmb    Write the contacts (--contacts FILE.csv) or the zones\n"
      "                        (--zones FILE.csv) as a comma-separated file.\n"
      "                          korvactl export Site.cmb --contacts contacts.csv\n"
      "                          korvactl export Site.cmb --zones zones.csv\n",
      ProjectCommands::ExchangeUsage, ProjectCommands::Export},
-    {"import", true, false, true, false,
+    {"import", true, false, true, false, false,
      "  import PROJECT.cmb    Read contacts or zones from --contacts or --zones FILE.csv,\n"
      "                        print the verdict of every row, and write the accepted rows\n"
      "                        after asking (--yes); --create-groups creates missing groups.\n"
@@ -230,6 +258,21 @@ const Command kCommands[] = {
      "                          korvactl import Site.cmb --contacts contacts.csv --yes\n"
      "                          korvactl import Site.cmb --zones zones.csv\n",
      ProjectCommands::ExchangeUsage, ProjectCommands::Import},
+    {"history", false, false, false, false, true,
+     "  history               List the download attempts recorded on this computer, newest\n"
+     "                        first; --device SERIAL and --project FILE narrow the list,\n"
+     "                        --json prints them for scripts.\n"
+     "                          korvactl history --device 12-09-2143-785634-12\n"
+     "                          korvactl history --project Site.cmb --json\n",
+     nullptr, HistoryRun},
+    {"diff", false, false, false, false, true,
+     "  diff A.cmb B.cmb      Compare two projects by their content: groups, contacts and\n"
+     "  diff A.cmb --device SERIAL  zones added, removed or changed, and the basic information;\n"
+     "                        with --device, from the last image sent to that dialer to the\n"
+     "                        project (exit 0 equal, 1 different, 2 error; --json for scripts).\n"
+     "                          korvactl diff Site.cmb Site-old.cmb\n"
+     "                          korvactl diff Site.cmb --device 12-09-2143-785634-12 --json\n",
+     nullptr, HistoryRun},
 };
 
 const Command* FindCommand(const QString& name) {
@@ -316,6 +359,15 @@ void DefineArguments(QCommandLineParser& args) {
          QStringLiteral("FILE.csv")},
         {QStringLiteral("zones"), QStringLiteral("export, import: the zones file."),
          QStringLiteral("FILE.csv")},
+        {QStringLiteral("device"), QStringLiteral("history, diff: the dialer's serial number."),
+         QStringLiteral("SERIAL")},
+        {QStringLiteral("project"), QStringLiteral("history: only the downloads of this file."),
+         QStringLiteral("FILE")},
+        {QStringLiteral("json"), QStringLiteral("history, diff: print JSON.")},
+        {QStringLiteral("history"),
+         QStringLiteral("download, history, diff: the download history file (default: the "
+                        "per-user one)."),
+         QStringLiteral("FILE")},
         {QStringLiteral("create-groups"),
          QStringLiteral("import: create the contact groups the file names that do not exist.")},
         {QStringLiteral("skip-refused"),
@@ -422,6 +474,9 @@ int main(int argc, char* argv[]) {
     if (args.isSet(QStringLiteral("trace")))
         ctx.link.observer = [&ui](const FrameEvent& e) { Trace(ui.err, e); };
 
+    // The download history: the per-user file unless --history names another.
+    if (args.isSet(QStringLiteral("history")))
+        ctx.historyPath = start.absoluteFilePath(args.value(QStringLiteral("history")));
     Invocation in{ctx, ui, args,
                   command->project ? start.absoluteFilePath(positional[1]) : QString(),
                   start.absolutePath()};

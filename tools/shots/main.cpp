@@ -24,9 +24,12 @@
 #include "editing/EditWindows.h"
 #include "editing/frmCsvImport.h"
 #include "editing/frmEditZoneList.h"
+#include "mainwindow/DownloadHistoryView.h"
 #include "mainwindow/MainView.h"
 #include "mainwindow/frmAbout.h"
+#include "mainwindow/frmDownloadHistory.h"
 #include "mainwindow/frmMain.h"
+#include "ml/MLText.h"
 #include "ml/MLUtil.h"
 #include "ml/QtUi.h"
 #include "ml/frmKeyInString.h"
@@ -188,6 +191,8 @@ static bool DownloadShots(AppContext& ctx, QtUi& ui, QWidget* main, const QStrin
     ctx.comm.Retry = 0;
     ctx.comm.TimeOut = 1;
     ctx.link.dumpDir = out;
+    ctx.historyPath = QDir(out).filePath(QStringLiteral("DownloadHistory.sqlite"));
+    QFile::remove(ctx.historyPath);
 
     QStringList names{QStringLiteral("download-confirm"), QStringLiteral("download-success"),
                       QString(), QStringLiteral("download-failure")};
@@ -222,6 +227,28 @@ static bool DownloadShots(AppContext& ctx, QtUi& ui, QWidget* main, const QStrin
     ok &= boxes == 4;
     poll.stop();
     ui.progressValue = progressValue;
+    // The history of the two downloads, and the open project compared with the last one after
+    // a change.
+    {
+        frmDownloadHistory history(ctx, main);
+        history.show();
+        ok &= Save(&history, out, QStringLiteral("download-history"));
+        ctx.project.conn->Execute(
+            QStringLiteral("UPDATE Users SET PhoneNumber='0911222333' WHERE UserName='User1';"
+                           "INSERT INTO UserGroups VALUES('Night','');"));
+        DownloadHistoryModel model(ctx.ml);
+        QStringList lines;
+        if (model.Load(DownloadHistory::PathOf(ctx), nullptr) && model.rowCount() > 0 &&
+            DownloadHistoryView::CompareWithAttempt(ctx, model.Attempt(0), lines, nullptr)) {
+            const MLText T{ctx.ml, QStringLiteral("DownloadHistory")};
+            frmCompare compare(history.windowTitle(), model.Attempt(0).projectPath, lines,
+                               T(QStringLiteral("關閉"), 14, 23204), main);
+            compare.show();
+            ok &= Save(&compare, out, QStringLiteral("compare"));
+        } else {
+            ok = false;
+        }
+    }
     KORVAMain::CloseProject(ctx);
     return ok;
 }

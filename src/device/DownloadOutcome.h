@@ -1,0 +1,41 @@
+#pragma once
+// What a download attempt leaves behind besides the dialer's memory: its row in the download
+// history, the link's "incomplete download" state, and the lines the final message gets.
+#include "device/CommLink.h"
+#include "store/DownloadHistory.h"
+
+#include <QString>
+
+struct DeviceContext;
+struct DeviceLink;
+struct MLState;
+struct ProjectImage;
+
+namespace DownloadOutcome {
+// One attempt being recorded.
+struct Recording {
+    DownloadAttempt attempt;
+    QString path;         // the history file
+    QString historyError; // why the history could not be written; empty when it was
+};
+
+// Fills the attempt (dialer, port, project, image, content, computer, user) and writes its
+// "started" row. Called once the person agreed, before anything is sent.
+Recording Begin(DeviceContext& ctx, const ProjectImage& image);
+// How far the attempt got from the count of acknowledged commands (clears first, then the
+// phonebook, then the messages), its outcome, the link's incomplete state, and the history's
+// end row in one transaction.
+void End(DeviceContext& ctx, Recording& r, int acknowledged, bool ok);
+
+// A dialer was identified at connect: remembers it on the link, takes its incomplete state
+// from the history when it is another dialer, and gives the line saying what the history
+// knows it last received and when, and whether that equals the open project's image (empty
+// when the history knows nothing of it).
+QString Identified(DeviceContext& ctx, const DialerIdentity& dialer);
+
+// The paragraph of a failure after a clear: what the dialer now holds and what to do. Empty
+// for an attempt that cleared nothing.
+QString IncompleteParagraph(const MLState& ml, const DownloadAttempt& a);
+// The one line saying the history was not written and why; empty when it was.
+QString HistoryNotWrittenLine(const MLState& ml, const Recording& r);
+} // namespace DownloadOutcome
