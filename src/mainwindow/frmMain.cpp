@@ -37,6 +37,7 @@
 #include "store/frmProjBasic.h"
 #include "ui_frmMain.h"
 
+#include <QAbstractProxyModel>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
@@ -833,7 +834,11 @@ void frmMain::mnuEdit_Click() {
 QStringList frmMain::SelectedListKeys() const {
     const QItemSelectionModel* sel = ui->lvNodeContent->selectionModel();
     if (!sel) return {};
+    // In the core's row order, whatever the view's filter and sort show.
     QModelIndexList rows = sel->selectedRows(0);
+    if (const auto* shown = qobject_cast<const QAbstractProxyModel*>(ui->lvNodeContent->model()))
+        for (QModelIndex& i : rows)
+            i = shown->mapToSource(i);
     std::sort(rows.begin(), rows.end(),
               [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
     QStringList keys;
