@@ -27,6 +27,7 @@ const Case kCases[] = {
     {Windows::frmMoveUsers, "cmbMoveGroup"},     {Windows::frmAddOtherUser, "cmbAddUser"},
     {Windows::frmAllUserGroups, "lvUserGroups"}, {Windows::frmCsvImport, "lvRows"},
     {Windows::frmComPort, "cmbComPort"},         {Windows::frmToolsOptions, "txtRetry"},
+    {Windows::frmDiagnostic, "lvBasicInfo"},
 };
 
 // The widgets Tab reaches in turn, from the dialog on.
