@@ -4,8 +4,8 @@
 // of its icon strip and the grey flag to the grey-text colour.
 #include <QAbstractItemModel>
 #include <QMultiHash>
-#include <QVector>
 #include <QString>
+#include <QVector>
 #include <memory>
 #include <vector>
 
@@ -65,6 +65,6 @@ private:
     static QVector<int> Path(const Node* node);
     void Unindex(Node* node); // with its subtree
 
-    Node m_root;                       // invisible; its children are the top-level nodes
+    Node m_root;                        // invisible; its children are the top-level nodes
     QMultiHash<QString, Node*> m_byTag; // every node by its tag
 };
