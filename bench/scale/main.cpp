@@ -16,9 +16,9 @@
 // Projects have N contacts, N/16 groups (every contact is in the first and one other) and N/2
 // zones. Medians of --runs runs (5), command and floor interleaved; a command slower than 20 s
 // is run once. Times are CPU time (this process's or the child's), or elapsed with --wall; the
-// main window's times are always elapsed. Prints one table: time, floor and their ratio per size, and the growth from the
-// second size to the third.
-// Usage: scale-bench [--sizes 128,1280,12800] [--runs N] [--wall] [--only NAME[,NAME...]]
+// main window's times are always elapsed. Prints one table: time, floor and their ratio per size,
+// and the growth from the second size to the third. Usage: scale-bench [--sizes 128,1280,12800]
+// [--runs N] [--wall] [--only NAME[,NAME...]]
 //        (names: start-up open tree list sheet preview check image "export contacts" ...)
 #include "../support/NullUi.h"
 #include "app/AppContext.h"
@@ -159,8 +159,8 @@ bool MakeProject(const QString& path, int contacts) {
                                      "|| (1 + ZoneNo % %2) END, AlarmSMS='Alarm ' || ZoneNo, "
                                      "ResetSMS='Reset ' || ZoneNo, ZoneDsc='zone';"
                                      "COMMIT;")
-                               .arg(zones)
-                               .arg(groups));
+                          .arg(zones)
+                          .arg(groups));
     return ok;
 }
 
@@ -214,8 +214,9 @@ int FloorImport(const QString& project, const QString& csv, bool zones) {
                                  : "SELECT rowid, upper(UserName) FROM Users",
                            -1, &st, nullptr);
         while (sqlite3_step(st) == SQLITE_ROW)
-            keys.insert(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 1))),
-                        sqlite3_column_int64(st, 0));
+            keys.insert(
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 1))),
+                sqlite3_column_int64(st, 0));
         sqlite3_finalize(st);
         d.Exec(QStringLiteral("BEGIN"));
         sqlite3_prepare_v2(d.db,
@@ -319,7 +320,8 @@ double RunProcess(const QString& program, const QStringList& args) {
     const double cpu = CpuMs(RUSAGE_CHILDREN);
     t.start();
     p.start(program, args);
-    if (!p.waitForFinished(600000)) std::fprintf(stderr, "%s did not finish\n", qPrintable(program));
+    if (!p.waitForFinished(600000))
+        std::fprintf(stderr, "%s did not finish\n", qPrintable(program));
     return g_wall ? t.nsecsElapsed() / 1e6 : CpuMs(RUSAGE_CHILDREN) - cpu;
 }
 
@@ -445,20 +447,23 @@ int main(int argc, char* argv[]) {
         const QString zonesCsv = tmp.filePath(QStringLiteral("z%1.csv").arg(n));
         const QString out = tmp.filePath(QStringLiteral("out.csv"));
         // The files to import: the export with every phone number / alarm text changed.
-        RunProcess(korvactl, {QStringLiteral("export"), project, QStringLiteral("--contacts"),
-                              contactsCsv});
+        RunProcess(korvactl,
+                   {QStringLiteral("export"), project, QStringLiteral("--contacts"), contactsCsv});
         RunProcess(korvactl,
                    {QStringLiteral("export"), project, QStringLiteral("--zones"), zonesCsv});
-        WriteText(contactsCsv, ReadText(contactsCsv).replace(QStringLiteral(",09"),
-                                                             QStringLiteral(",08")));
-        WriteText(zonesCsv, ReadText(zonesCsv).replace(QStringLiteral("Alarm "),
-                                                       QStringLiteral("Alert ")));
+        WriteText(contactsCsv,
+                  ReadText(contactsCsv).replace(QStringLiteral(",09"), QStringLiteral(",08")));
+        WriteText(zonesCsv,
+                  ReadText(zonesCsv).replace(QStringLiteral("Alarm "), QStringLiteral("Alert ")));
 
         if (n == sizes.first() && wanted(QStringLiteral("start-up")))
             put(QStringLiteral("korvactl start-up"), n,
-                Measure(runs, nullptr,
-                        [&] { return RunProcess(korvactl, {QStringLiteral("check"), project}); },
-                        floorProcess({QStringLiteral("open"), project})));
+                Measure(
+                    runs, nullptr,
+                    [&] {
+                        return RunProcess(korvactl, {QStringLiteral("check"), project});
+                    },
+                    floorProcess({QStringLiteral("open"), project})));
 
         // In this process.
         if (wanted(QStringLiteral("open")))
@@ -466,8 +471,7 @@ int main(int argc, char* argv[]) {
                 Measure(
                     runs, nullptr,
                     [&] {
-                        const double ms =
-                            TimeIt([&] { KORVAMain::OpenProject(ctx, project); });
+                        const double ms = TimeIt([&] { KORVAMain::OpenProject(ctx, project); });
                         KORVAMain::CloseProject(ctx);
                         return ms;
                     },
@@ -527,9 +531,9 @@ int main(int argc, char* argv[]) {
                                 ReadText(contactsCsv).split(QStringLiteral("\r\n"));
                             Db d(project);
                             QHash<QString, QStringList> stored;
-                            for (const QStringList& r : Select(
-                                     d.db, "SELECT upper(UserName), PhoneNumber, GroupName, "
-                                           "IsDisable, UserDsc FROM Users"))
+                            for (const QStringList& r :
+                                 Select(d.db, "SELECT upper(UserName), PhoneNumber, GroupName, "
+                                              "IsDisable, UserDsc FROM Users"))
                                 stored.insert(r[0], r);
                             int changed = 0;
                             for (int i = 1; i < lines.size(); ++i) {
@@ -575,8 +579,7 @@ int main(int argc, char* argv[]) {
         // The main window: open to an idle window, then the slowest editing clicks.
         if (wanted(QStringLiteral("gui"))) {
             restore();
-            QSettings settings(tmp.filePath(QStringLiteral("placement.ini")),
-                               QSettings::IniFormat);
+            QSettings settings(tmp.filePath(QStringLiteral("placement.ini")), QSettings::IniFormat);
             frmMain window(ctx, &settings);
             window.show();
             Settle();
@@ -596,10 +599,12 @@ int main(int argc, char* argv[]) {
                 Measure(
                     runs, nullptr,
                     [&] {
-                        const QString from = k % 2 ? QStringLiteral("Renamed") : QStringLiteral("Group1");
-                        const QString to = k++ % 2 ? QStringLiteral("Group1") : QStringLiteral("Renamed");
-                        ADOUtil::LocateRecord(ctx.project.UserGroups.get(), QStringLiteral("GroupName"),
-                                              from);
+                        const QString from =
+                            k % 2 ? QStringLiteral("Renamed") : QStringLiteral("Group1");
+                        const QString to =
+                            k++ % 2 ? QStringLiteral("Group1") : QStringLiteral("Renamed");
+                        ADOUtil::LocateRecord(ctx.project.UserGroups.get(),
+                                              QStringLiteral("GroupName"), from);
                         QElapsedTimer t;
                         t.start();
                         KORVAUtil::RenameUserGroup(ctx, from, to, QStringLiteral("a group"));
@@ -617,7 +622,8 @@ int main(int argc, char* argv[]) {
                     },
                     [&] {
                         ADOUtil::LocateRecord(ctx.project.UserGroups.get(),
-                                              QStringLiteral("GroupName"), QStringLiteral("Group2"));
+                                              QStringLiteral("GroupName"),
+                                              QStringLiteral("Group2"));
                         QElapsedTimer t;
                         t.start();
                         KORVAUtil::DeleteUserGroup(ctx);

@@ -85,7 +85,7 @@ struct RowSet::Shared {
     QVector<QVector<QVariant>> rows; // query snapshot values
     int version = 0;
     sqlite3_stmt* readRow = nullptr;
-    sqlite3_stmt* readRange = nullptr;      // rowid, then every column, of a rowid range
+    sqlite3_stmt* readRange = nullptr;       // rowid, then every column, of a rowid range
     QHash<QByteArray, sqlite3_stmt*> writes; // prepared once per statement text
     ~Shared() {
         sqlite3_finalize(readRow);
@@ -138,8 +138,7 @@ std::unique_ptr<RowSet> RowSet::OpenTable(const Connection& conn, const QString&
     const QByteArray rangeSql = (QStringLiteral("SELECT rowid, * FROM ") + quoted +
                                  QStringLiteral(" WHERE rowid BETWEEN ?1 AND ?2 ORDER BY rowid"))
                                     .toUtf8();
-    if (sqlite3_prepare_v2(db, rangeSql.constData(), -1, &shared->readRange, nullptr) !=
-        SQLITE_OK)
+    if (sqlite3_prepare_v2(db, rangeSql.constData(), -1, &shared->readRange, nullptr) != SQLITE_OK)
         return setError(QString::fromUtf8(sqlite3_errmsg(db)));
 
     std::unique_ptr<RowSet> rs(new RowSet);
@@ -453,8 +452,8 @@ void RowSet::Restamp(bool wasFresh, qint64 rewritten) const {
 
 sqlite3_stmt* RowSet::Prepared(const QByteArray& sql) {
     sqlite3_stmt*& st = m_shared->writes[sql];
-    if (!st && sqlite3_prepare_v2(m_db->db, sql.constData(), int(sql.size()), &st, nullptr) !=
-                   SQLITE_OK) {
+    if (!st &&
+        sqlite3_prepare_v2(m_db->db, sql.constData(), int(sql.size()), &st, nullptr) != SQLITE_OK) {
         sqlite3_finalize(st);
         st = nullptr;
         m_shared->writes.remove(sql);

@@ -97,11 +97,11 @@ private:
     QVector<bool> m_pendingSet;
     mutable QVector<QVariant> m_cache; // the current row as last read
     mutable bool m_cacheValid = false;
-    mutable qint64 m_cacheKey = 0;           // its rowid
-    mutable QVector<qint64> m_batchKeys;     // rowids read ahead, ascending
+    mutable qint64 m_cacheKey = 0;       // its rowid
+    mutable QVector<qint64> m_batchKeys; // rowids read ahead, ascending
     mutable QVector<QVector<QVariant>> m_batchRows;
-    mutable qint64 m_batchChanges = -1;      // the connection's change count at that read
-    mutable quint64 m_batchRollbacks = 0;    // and its rollback count
-    mutable int m_batchSize = 0;             // rows of the next batch; grows moving forward
+    mutable qint64 m_batchChanges = -1;   // the connection's change count at that read
+    mutable quint64 m_batchRollbacks = 0; // and its rollback count
+    mutable int m_batchSize = 0;          // rows of the next batch; grows moving forward
     QString m_error;
 };

@@ -4,9 +4,9 @@
 // of its icon strip and the grey flag to the grey-text colour.
 #include <QAbstractItemModel>
 #include <QMultiHash>
-#include <QVector>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 #include <memory>
 #include <vector>
 

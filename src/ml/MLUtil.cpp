@@ -114,8 +114,8 @@ namespace {
 // One query for a whole table: its rows grouped by the exact text of the name column, and
 // the names in the query's order. A name is looked up trimmed, as its own query once did.
 struct Grouped {
-    QStringList names;                          // distinct, in order
-    QHash<QString, QVector<int>> rowsOf;        // exact name -> row positions, in order
+    QStringList names;                   // distinct, in order
+    QHash<QString, QVector<int>> rowsOf; // exact name -> row positions, in order
     std::unique_ptr<RowSet> rows;
 };
 
@@ -169,9 +169,9 @@ void LoadTextTable(MLState& ml, Connection* conn) {
 void LoadFormTable(MLState& ml) {
     ml.forms.clear();
     if (!ml.conn) return;
-    Grouped g = ReadGrouped(
-        ml.conn.get(), QStringLiteral("SELECT * FROM [Form] ORDER BY [FormName], rowid;"),
-        QStringLiteral("FormName"));
+    Grouped g = ReadGrouped(ml.conn.get(),
+                            QStringLiteral("SELECT * FROM [Form] ORDER BY [FormName], rowid;"),
+                            QStringLiteral("FormName"));
     RowSet* rows = g.rows.get();
     for (const QString& exact : std::as_const(g.names)) {
         const QString name = exact.trimmed();

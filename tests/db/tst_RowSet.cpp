@@ -471,11 +471,16 @@ private Q_SLOTS:
     void finderFindsWhatLocateFinds_data() {
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("value");
-        QTest::newRow("first of two") << "UserName" << "B";
-        QTest::newRow("case counts") << "UserName" << "b";
-        QTest::newRow("null is empty") << "UserDsc" << "";
-        QTest::newRow("yes/no text") << "IsDisable" << "True";
-        QTest::newRow("none") << "UserName" << "Z";
+        QTest::newRow("first of two") << "UserName"
+                                      << "B";
+        QTest::newRow("case counts") << "UserName"
+                                     << "b";
+        QTest::newRow("null is empty") << "UserDsc"
+                                       << "";
+        QTest::newRow("yes/no text") << "IsDisable"
+                                     << "True";
+        QTest::newRow("none") << "UserName"
+                              << "Z";
     }
     void finderFindsWhatLocateFinds() {
         QFETCH(QString, field);
