@@ -4,9 +4,9 @@
 #include "editing/CsvExchange.h"
 #include "editing/EditEnv.h"
 
-#include <QSignalSpy>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QSignalSpy>
 #include <QStringEncoder>
 #include <sys/stat.h>
 

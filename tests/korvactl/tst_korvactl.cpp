@@ -7,9 +7,9 @@
 
 #include <QCryptographicHash>
 #include <QJsonArray>
-#include <QStringEncoder>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QStringEncoder>
 #include <QTest>
 #include <sys/stat.h>
 
