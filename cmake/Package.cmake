@@ -9,6 +9,9 @@ install(FILES ${KORVA_DIST_DIR}/KORVA.set ${KORVA_BIN_DIR}/KORVA.ml ${KORVA_DIST
         DESTINATION bin)
 set(KORVA_DESKTOP_PREFIX "" CACHE PATH
     "Where the desktop entry, icon and korva command go (empty: the install prefix, /usr for /opt)")
+# Before the install code that writes it into the changelog.
+set(KORVA_MAINTAINER "KORVA maintainers <maintainers@users.noreply.c-seed-ea69adf4.example>"
+    CACHE STRING "The package's maintainer: name <address>")
 install(CODE "set(KORVA_SOURCE_DIR \"${PROJECT_SOURCE_DIR}\")
 set(PROJECT_VERSION \"${PROJECT_VERSION}\")
 set(KORVA_MAINTAINER \"${KORVA_MAINTAINER}\")
@@ -19,8 +22,6 @@ install(SCRIPT ${PROJECT_SOURCE_DIR}/cmake/InstallDesktop.cmake)
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME korva)
 set(CPACK_PACKAGE_VENDOR "KORVA")
-set(KORVA_MAINTAINER "KORVA maintainers <maintainers@users.noreply.c-seed-ea69adf4.example>"
-    CACHE STRING "The package's maintainer: name <address>")
 set(CPACK_PACKAGE_CONTACT "${KORVA_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Configuration tool for the KORVA SMS alarm dialer")
 set(CPACK_PACKAGE_DESCRIPTION

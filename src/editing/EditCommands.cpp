@@ -56,12 +56,17 @@ bool Step(EditContext& ctx, const std::function<QString(const QString& leafName)
     return true;
 }
 
-bool EditBasic(EditContext& ctx) {
+bool EditBasic(EditContext& ctx, const std::function<void()>& show) {
     const MLText T{ctx.ml, QStringLiteral("EditCommands")};
     const QString name = T(QStringLiteral("編輯專案摘要資訊"), 1, 22020);
     return Step(
         ctx, [&](const QString&) { return name; },
-        [&] { ctx.ui.ShowModal(Windows::frmProjBasic); });
+        [&] {
+            if (show)
+                show();
+            else
+                ctx.ui.ShowModal(Windows::frmProjBasic);
+        });
 }
 
 bool ImportCsv(EditContext& ctx, CsvExchange::Table table) {

@@ -19,8 +19,9 @@ namespace EditCommands {
 bool Step(EditContext& ctx, const std::function<QString(const QString& leafName)>& name,
           const std::function<void()>& edit);
 
-// The project-information dialog (its Unicode switch included).
-bool EditBasic(EditContext& ctx);
+// The project-information dialog (its Unicode switch included), shown by `show` (the Ui's
+// modal window when not given).
+bool EditBasic(EditContext& ctx, const std::function<void()>& show = {});
 // A whole CSV import.
 bool ImportCsv(EditContext& ctx, CsvExchange::Table table);
 

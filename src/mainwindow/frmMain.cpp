@@ -625,7 +625,7 @@ void frmMain::mnuFileClose_Click() {
     closeProject(m_ctx);
 }
 void frmMain::mnuFileBasic_Click() {
-    EditCommands::EditBasic(m_ctx);
+    EditCommands::EditBasic(m_ctx, [this] { ShowModal(Windows::frmProjBasic); });
 }
 // The sheet in a preview where the person picks printer and paper, then prints.
 void frmMain::mnuFilePrint_Click() {

@@ -32,7 +32,7 @@ QWidget* QtUi::DialogParent() const {
 namespace {
 // A run of this many characters without a place to break a line may break anywhere: a path or
 // a long number would otherwise set the box's width.
-constexpr int kLongRun = 24;
+constexpr int kLongRun = 40;
 const QChar kBreak(0x200B); // zero-width space: a line may break here, nothing shows
 
 QMessageBox::StandardButton QtButton(MsgResult r) {

@@ -25,7 +25,7 @@ private Q_SLOTS:
         Q_EMIT menu->aboutToShow();
         QVERIFY(!item("mnuDeviceConnect")->isChecked());
         QVERIFY(item("mnuDeviceConnect")->isEnabled());
-        QCOMPARE(item("mnuDeviceConnect")->text(), QStringLiteral("連線簡訊報警機"));
+        QCOMPARE(item("mnuDeviceConnect")->text(), QStringLiteral("連線簡訊報警機..."));
         QVERIFY(!item("mnuDeviceSetting")->isEnabled());
         QVERIFY(!item("mnuDeviceDownLoad")->isEnabled());
 

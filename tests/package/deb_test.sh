@@ -73,8 +73,9 @@ done
 [ -d "$tmp/data/KORVA/Project" ] || fail "no project folder beside"
 # The built-in demo device: its simulator is started from the installed folder, while the
 # program runs from the person's copy of its data.
-demo=$("$root/opt/korva/bin/korvactl" info --demo --lang English 2>"$tmp/demo.err") ||
-    fail "the installed program could not start its demo device: $(cat "$tmp/demo.err")"
+# (korvactl's message boxes, the connect result among them, go to standard error)
+demo=$("$root/opt/korva/bin/korvactl" info --demo --lang English 2>&1) ||
+    fail "the installed program could not start its demo device: $demo"
 grep -q '^Connected to the SMS alarm dialer!' <<<"$demo" || fail "demo device: $demo"
 
 # A project file given on the command line (what a double-click in the file manager does) is

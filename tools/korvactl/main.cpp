@@ -411,7 +411,7 @@ int main(int argc, char* argv[]) {
         ui.err << "Unknown command \"" << positional[0] << "\".\n\n" << HelpText();
         return kUsage;
     }
-    if (positional.size() != (command->project ? 2 : 1)) {
+    if (!command->files && positional.size() != (command->project ? 2 : 1)) {
         ui.err << args.helpText();
         return kUsage;
     }
