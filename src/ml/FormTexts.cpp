@@ -58,6 +58,7 @@ List MainWindowItems() {
                              "mnuEdit",
                              "mnuEditUndo",
                              "mnuEditRedo",
+                             "mnuEditFind",
                              "mnuView",
                              "mnuViewToolbar",
                              "mnuViewStatusBar",

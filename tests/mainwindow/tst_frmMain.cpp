@@ -14,7 +14,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPrintPreviewWidget>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QSplitter>
 #include <QSplitterHandle>
@@ -85,6 +87,15 @@ private Q_SLOTS:
                                  "mnuProjDeleteTelList", "mnuDeviceDownLoad", "mnuEditFind"})
             QVERIFY2(!Item(w, name)->text().endsWith(QLatin1String("...")), name);
         QCOMPARE(w.findChild<QMenu*>(QStringLiteral("mnuEdit"))->title().isEmpty(), false);
+        // Every item of the menu bar takes its caption from the text table: none keeps the
+        // window's own Chinese caption in English.
+        if (language == QLatin1String("English"))
+            for (const QMenu* m : w.menuBar()->findChildren<QMenu*>())
+                for (const QAction* a : m->actions())
+                    if (m->objectName() != QLatin1String("mnuProjConent")) // set as it pops up
+                        QVERIFY2(
+                            !a->text().contains(QRegularExpression(QStringLiteral("\\p{Han}"))),
+                            qPrintable(a->objectName() + u' ' + a->text()));
     }
 
     void aControlMissingFromTheTableGetsEmptyText() {
