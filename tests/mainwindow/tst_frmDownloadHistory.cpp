@@ -1,13 +1,21 @@
 // The download history window: newest first, sorting by the raw values, the filter, copy
-// and CSV text, one attempt's details, and comparing an attempt's image with the open project.
+// and CSV text, one attempt's details, and comparing an attempt's image with the open project;
+// the three menu items that open these windows from the main window.
 #include "editing/EditEnv.h"
 #include "editing/ProjectDiff.h"
 #include "mainwindow/DownloadHistoryView.h"
 #include "mainwindow/frmDownloadHistory.h"
+#include "mainwindow/frmMain.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QSettings>
 #include <QSortFilterProxyModel>
 #include <QTableView>
+#include <QTimer>
 
 class tst_frmDownloadHistory : public QObject {
     Q_OBJECT
@@ -39,6 +47,22 @@ class tst_frmDownloadHistory : public QObject {
         for (int r = 0; r < m.rowCount(); ++r)
             out << m.data(m.index(r, column)).toString();
         return out;
+    }
+
+    // Triggers the main window's item and returns what the window it opened showed: the
+    // history's serial numbers, or a comparison's heading and lines; empty when none opened.
+    static QStringList Opened(frmMain& w, const char* item) {
+        QStringList seen;
+        QTimer::singleShot(0, [&] {
+            QWidget* d = QApplication::activeModalWidget();
+            if (auto* h = qobject_cast<frmDownloadHistory*>(d))
+                seen = Column(*h->Proxy(), DownloadHistoryModel::SerialNo);
+            else if (auto* c = qobject_cast<frmCompare*>(d))
+                seen = c->Text()->toPlainText().split(QLatin1Char('\n'));
+            if (d) d->close();
+        });
+        w.findChild<QAction*>(QLatin1String(item))->trigger();
+        return seen;
     }
 
 private Q_SLOTS:
@@ -104,6 +128,34 @@ private Q_SLOTS:
         QVERIFY(!DownloadHistoryView::CompareWithFile(env.c(), env.tmp.filePath("none.cmb"), lines,
                                                       &why));
         QVERIFY(!why.isEmpty());
+    }
+
+    void menuItems() {
+        EditEnv env(1033);
+        QVERIFY(env.OpenWith(GroupsSql({"A"})));
+        Fill(env);
+        QSettings store(env.tmp.filePath(QStringLiteral("placement.ini")), QSettings::IniFormat);
+        frmMain w(env.c(), &store);
+        w.show();
+        QCOMPARE(Opened(w, "mnuViewDownloadHistory"), QStringList({"SN-C", "SN-A", "SN-B"}));
+
+        env.ui.files.enqueue(env.MakeProject("Other.cmb", GroupsSql({"A", "B"})));
+        const QStringList file = Opened(w, "mnuFileCompare");
+        QVERIFY2(file.contains("  added: B"), qPrintable(file.join('|')));
+
+        // Offered only when connected to a dialer the history knows; an incomplete download
+        // says so before the differences.
+        auto* device = w.findChild<QMenu*>(QStringLiteral("mnuDevice"));
+        auto* compare = w.findChild<QAction*>(QStringLiteral("mnuDeviceCompare"));
+        Q_EMIT device->aboutToShow();
+        QVERIFY(!compare->isEnabled());
+        env.c().ConnectStatus = true;
+        env.c().link.dialer.serialNo = QStringLiteral("SN-A");
+        Q_EMIT device->aboutToShow();
+        QVERIFY(compare->isEnabled());
+        const QStringList dialer = Opened(w, "mnuDeviceCompare");
+        QVERIFY2(dialer.value(0).startsWith("incomplete: 0 / 0"), qPrintable(dialer.join('|')));
+        QVERIFY(dialer.contains("Both hold the same content."));
     }
 };
 

@@ -6,7 +6,8 @@
 // group's member list and the zone editor with its counters and warning, and a project
 // download against an acknowledging stand-in port (its confirmation, the progress
 // window half-way with the communication log beside it, the success and the failure
-// message), the About window and the register diagnostic window after a read.
+// message), the About window and the register diagnostic window after a read; the Edit menu
+// with a step to undo, a pop-up menu over several rows and the find box at work.
 // Window placement goes to a settings file in OUT_DIR, never to the user's own settings.
 #include "app/AppContext.h"
 #include "app/Startup.h"
@@ -21,6 +22,7 @@
 #include "device/frmCommLog.h"
 #include "device/frmDebug.h"
 #include "device/frmMessage.h"
+#include "editing/EditCommands.h"
 #include "editing/EditWindows.h"
 #include "editing/frmCsvImport.h"
 #include "editing/frmEditZoneList.h"
@@ -40,6 +42,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMap>
@@ -47,10 +50,12 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QTabWidget>
 #include <QThread>
 #include <QTimer>
+#include <QTreeView>
 #include <cstdio>
 
 static bool Save(QWidget* w, const QString& dir, const QString& name) {
@@ -60,6 +65,21 @@ static bool Save(QWidget* w, const QString& dir, const QString& name) {
         QApplication::processEvents(QEventLoop::AllEvents, 20);
     const QString path = QDir(dir).filePath(name + QStringLiteral(".png"));
     const bool ok = w->grab().save(path);
+    std::printf("%s %s\n", ok ? "wrote" : "FAILED", qPrintable(path));
+    return ok;
+}
+
+// The screen around a window and its open pop-up menu (a menu is a window of its own, so
+// grabbing the main window alone would leave it out).
+static bool SaveScreen(QWidget* w, QWidget* menu, const QString& dir, const QString& name) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < 300)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    const QRect area = w->frameGeometry().united(menu->geometry());
+    const QString path = QDir(dir).filePath(name + QStringLiteral(".png"));
+    const bool ok =
+        w->screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).save(path);
     std::printf("%s %s\n", ok ? "wrote" : "FAILED", qPrintable(path));
     return ok;
 }
@@ -333,6 +353,49 @@ static bool EditingShots(AppContext& ctx, frmMain& w, const QString& out) {
     return ok;
 }
 
+// The editor's help over the editing shots' project: the Edit menu naming the step it would
+// undo, several contacts selected with their pop-up menu (opened from the keyboard), and the
+// find box narrowing the list with its "n of m".
+static bool EditorShots(AppContext& ctx, frmMain& w, const QString& out) {
+    if (auto* log = w.findChild<frmCommLog*>()) log->hide(); // it would cover the menus
+    MainView::SelectNode(ctx.view,
+                         MainView::FindNodeByTag(ctx.view, QStringLiteral("UserGroups,Guards")));
+    MainView::mklvNodeContent(ctx);
+    bool ok = EditCommands::SetUsersDisabled(ctx, {QStringLiteral("User3")}, true);
+    if (!ok) std::printf("FAILED the step to undo was not kept\n");
+    for (QAction* a : w.menuBar()->actions()) {
+        QMenu* m = a->menu();
+        if (!m || m->objectName() != QStringLiteral("mnuEdit")) continue;
+        m->popup(w.mapToGlobal(w.menuBar()->actionGeometry(a).bottomLeft()));
+        ok &= SaveScreen(&w, m, out, QStringLiteral("edit-undo"));
+        m->hide();
+    }
+
+    auto* list = w.findChild<QTreeView*>(QStringLiteral("lvNodeContent"));
+    QAbstractItemModel* model = list->model();
+    list->setFocus();
+    list->setCurrentIndex(model->index(3, 0));
+    list->selectionModel()->select(
+        QItemSelection(model->index(0, 0), model->index(3, model->columnCount() - 1)),
+        QItemSelectionModel::ClearAndSelect);
+    QKeyEvent menuKey(QEvent::KeyPress, Qt::Key_F10, Qt::ShiftModifier);
+    QApplication::sendEvent(list, &menuKey);
+    auto* popup = w.findChild<QMenu*>(QStringLiteral("mnuProjConent"));
+    if (!popup || !popup->isVisible()) {
+        std::printf("FAILED no pop-up menu for several rows\n");
+        return false;
+    }
+    ok &= SaveScreen(&w, popup, out, QStringLiteral("bulk-popup"));
+    popup->hide();
+
+    w.txtFind()->setFocus();
+    w.txtFind()->setText(QStringLiteral("User1"));
+    ok &= Save(&w, out, QStringLiteral("find-filter"));
+    w.txtFind()->clear();
+    KORVAMain::CloseProject(ctx);
+    return ok;
+}
+
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     if (argc < 3) {
@@ -409,6 +472,7 @@ int main(int argc, char* argv[]) {
     ok &= DownloadShots(ctx, ui, &w, folder, out);
     ok &= ImportShots(ctx, &w, out);
     ok &= EditingShots(ctx, w, out);
+    ok &= EditorShots(ctx, w, out);
 
     w.AppShutdown(false);
     return ok ? 0 : 1;
