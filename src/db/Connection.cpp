@@ -310,17 +310,36 @@ bool Connection::Execute(const QString& sql, const QVariantList& params) {
         m_error = QStringLiteral("The connection is closed");
         return false;
     }
-    sqlite3_stmt* st = nullptr;
+    // Every statement of the text runs, in order, until one fails; the parameters belong to
+    // the first (a later statement cannot take them).
     const QByteArray text = sql.toUtf8();
-    int rc = sqlite3_prepare_v2(m_handle->db, text.constData(), int(text.size()), &st, nullptr);
-    if (rc == SQLITE_OK) {
-        for (int i = 0; i < params.size() && rc == SQLITE_OK; ++i)
+    const char* next = text.constData();
+    const char* const end = next + text.size();
+    int rc = SQLITE_DONE;
+    for (bool first = true; next < end && rc == SQLITE_DONE; first = false) {
+        sqlite3_stmt* st = nullptr;
+        const char* tail = end;
+        rc = sqlite3_prepare_v2(m_handle->db, next, int(end - next), &st, &tail);
+        next = tail;
+        if (rc != SQLITE_OK) break;
+        if (!st) { // only blanks or a comment were left
+            rc = SQLITE_DONE;
+            continue;
+        }
+        if (!first && !params.isEmpty() && sqlite3_bind_parameter_count(st) > 0) {
+            sqlite3_finalize(st);
+            m_error = QStringLiteral("Parameters are bound to the first statement only");
+            return false;
+        }
+        for (int i = 0; first && i < params.size() && rc == SQLITE_OK; ++i)
             if (!BindValue(st, i + 1, params[i])) rc = SQLITE_TOOBIG;
         while (rc == SQLITE_OK || rc == SQLITE_ROW)
             rc = sqlite3_step(st);
+        if (rc != SQLITE_DONE) m_error = StatementError(*m_handle, rc);
+        sqlite3_finalize(st);
+        if (rc != SQLITE_DONE) return false;
     }
     if (rc != SQLITE_DONE) m_error = StatementError(*m_handle, rc);
-    sqlite3_finalize(st);
     return rc == SQLITE_DONE;
 }
 

@@ -66,7 +66,8 @@ public:
     QString Path() const { return m_handle ? m_handle->path : QString(); }
     const std::shared_ptr<DbHandle>& Handle() const { return m_handle; }
 
-    // Runs one statement with bound values; false (and ErrorDescription) on failure.
+    // Runs the statements of sql in order, the first with bound values; false (and
+    // ErrorDescription) when one fails, the later ones then not run.
     bool Execute(const QString& sql, const QVariantList& params = {});
     bool BeginTransaction() { return Execute(QStringLiteral("BEGIN IMMEDIATE")); }
     bool Commit() { return Execute(QStringLiteral("COMMIT")); }

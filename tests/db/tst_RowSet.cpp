@@ -35,6 +35,37 @@ private Q_SLOTS:
                            "CREATE TABLE Empty (Name TEXT);")));
     }
 
+    // Every statement of a text runs; one that fails stops the rest and fails the call.
+    void executeRunsEveryStatement_data() {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QString>("names");
+        QTest::newRow("two") << "INSERT INTO Empty VALUES('x'); INSERT INTO Empty VALUES('y');"
+                             << true << "x,y";
+        QTest::newRow("trailing comment")
+            << "INSERT INTO Empty VALUES('x'); -- done" << true << "x";
+        QTest::newRow("second fails")
+            << "INSERT INTO Empty VALUES('x'); INSERT INTO Nowhere VALUES(1); "
+               "INSERT INTO Empty VALUES('z')"
+            << false << "x";
+        QTest::newRow("parameter in the second")
+            << "INSERT INTO Empty VALUES(?1); INSERT INTO Empty VALUES(?1)" << false << "p";
+    }
+    void executeRunsEveryStatement() {
+        QFETCH(QString, sql);
+        QFETCH(bool, ok);
+        QFETCH(QString, names);
+        auto c = Open();
+        const QVariantList params{QStringLiteral("p")};
+        QCOMPARE(c->Execute(sql, sql.contains(u'?') ? params : QVariantList()), ok);
+        if (!ok) QVERIFY(!c->ErrorDescription().isEmpty());
+        auto rs = OpenRecordset(c.get(), QStringLiteral("SELECT Name FROM Empty"));
+        QStringList got;
+        for (; !rs->Eof(); rs->MoveNext())
+            got << rs->Field(QStringLiteral("Name")).toString();
+        QCOMPARE(got.join(u','), names);
+    }
+
     void positionsAndEnds() {
         auto c = Open();
         QVERIFY(c);

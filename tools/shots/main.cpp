@@ -23,6 +23,7 @@
 #include "device/frmDebug.h"
 #include "device/frmMessage.h"
 #include "editing/EditCommands.h"
+#include "editing/EditTransaction.h"
 #include "editing/EditWindows.h"
 #include "editing/frmCsvImport.h"
 #include "editing/frmEditZoneList.h"
@@ -212,6 +213,9 @@ static bool DownloadShots(AppContext& ctx, QtUi& ui, QWidget* main, const QStrin
     ctx.comm.TimeOut = 1;
     ctx.link.dumpDir = out;
     ctx.historyPath = QDir(out).filePath(QStringLiteral("DownloadHistory.sqlite"));
+    // The dialer as a connect would have identified it.
+    ctx.link.dialer = {QStringLiteral("12-09-2143-785634-12"), QStringLiteral("VX800-RV27MS"),
+                       QStringLiteral("RV27MS")};
     QFile::remove(ctx.historyPath);
 
     QStringList names{QStringLiteral("download-confirm"), QStringLiteral("download-success"),
@@ -256,6 +260,7 @@ static bool DownloadShots(AppContext& ctx, QtUi& ui, QWidget* main, const QStrin
         ctx.project.conn->Execute(
             QStringLiteral("UPDATE Users SET PhoneNumber='0911222333' WHERE UserName='User1';"
                            "INSERT INTO UserGroups VALUES('Night','');"));
+        EditTransaction::ReopenRowSets(ctx.project); // rows written behind the row sets' back
         DownloadHistoryModel model(ctx.ml);
         QStringList lines;
         if (model.Load(DownloadHistory::PathOf(ctx), nullptr) && model.rowCount() > 0 &&
@@ -361,7 +366,8 @@ static bool EditorShots(AppContext& ctx, frmMain& w, const QString& out) {
     MainView::SelectNode(ctx.view,
                          MainView::FindNodeByTag(ctx.view, QStringLiteral("UserGroups,Guards")));
     MainView::mklvNodeContent(ctx);
-    bool ok = EditCommands::SetUsersDisabled(ctx, {QStringLiteral("User3")}, true);
+    bool ok = EditCommands::SetUsersDisabled(
+        ctx, {QStringLiteral("User3"), QStringLiteral("User5")}, true);
     if (!ok) std::printf("FAILED the step to undo was not kept\n");
     for (QAction* a : w.menuBar()->actions()) {
         QMenu* m = a->menu();
@@ -392,6 +398,8 @@ static bool EditorShots(AppContext& ctx, frmMain& w, const QString& out) {
     w.txtFind()->setText(QStringLiteral("User1"));
     ok &= Save(&w, out, QStringLiteral("find-filter"));
     w.txtFind()->clear();
+    // Undone back to the saved state, the project closes without asking.
+    ok &= EditCommands::Undo(ctx);
     KORVAMain::CloseProject(ctx);
     return ok;
 }
