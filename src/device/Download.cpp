@@ -80,8 +80,9 @@ bool WriteArea(const DeviceLink& ctx, const QString& dumpName, int count,
                const std::function<QString(int)>& line) {
     if (!CommUtil::EnsurePortOpen(ctx)) return false;
     DumpFile dump(ctx, dumpName);
+    // Events run in each exchange and after each acknowledgement (Progress::Step), not again
+    // between them.
     for (int i = 0; i < count; ++i) {
-        ctx.ui.DoEvents();
         const QByteArray bytes = record(i);
         const bool ok = Exchange(ctx, bytes);
         dump.Append(bytes);
