@@ -15,6 +15,7 @@
 #include "app/Startup.h"
 #include "device/CommUtil.h"
 #include "device/Download.h"
+#include "device/DownloadOutcome.h"
 #include "editing/PhoneBook.h"
 #include "editing/ValidUtil.h"
 #include "mainwindow/Shutdown.h"
@@ -265,13 +266,20 @@ int main(int argc, char* argv[]) {
     CommUtil::EnsurePortOpen(ctx);
     const double openMs = double(phase.nsecsElapsed()) / 1e6;
     CommUtil::ClosePort(ctx);
+    // The history's two records of an attempt, before the first request and after the last.
+    phase.start();
+    DownloadOutcome::Recording recording = DownloadOutcome::Begin(ctx, image);
+    const double beginMs = double(phase.nsecsElapsed()) / 1e6;
+    phase.start();
+    DownloadOutcome::End(ctx, recording, 0, false);
+    const double endMs = double(phase.nsecsElapsed()) / 1e6;
     std::printf("\n(c) longest event-loop gap during the paced download (1 ms timer): %.1f ms, at "
                 "%.0f ms after %d "
                 "exchanges; once the first request was sent: %.1f ms\n",
                 stall.ms, stall.atMs, stall.afterExchanges, stall.duringExchangesMs);
     std::printf("    before the first request, without events between: image %.1f ms, check %.1f "
-                "ms, port open %.1f ms\n",
-                imageMs, checkMs, openMs);
+                "ms, port open %.1f ms, history record %.1f ms; after the last: history %.1f ms\n",
+                imageMs, checkMs, openMs, beginMs, endMs);
     KORVAMain::CloseProject(ctx);
     Shutdown::CloseCore(ctx);
     return 0;
