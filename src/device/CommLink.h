@@ -44,6 +44,10 @@ struct CommLink {
     QString lastPortName;
     // Sees every frame sent and received, for the communication log and tracing.
     std::function<void(const FrameEvent&)> observer;
+    // The local time's offset from UTC for the frames' times, looked up again at most once a
+    // second (asking the time zone for every frame costs a file check).
+    int utcOffsetSeconds = 0;
+    QElapsedTimer utcOffsetAge;
     // Where a download leaves its dump files; empty: the current working directory.
     QString dumpDir;
     // The dump files the last download could not write (paths), for its final message.

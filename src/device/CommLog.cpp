@@ -7,7 +7,9 @@
 #include "ml/MLUtil.h"
 
 #include <QSaveFile>
+#include <QTimer>
 #include <algorithm>
+#include <utility>
 
 namespace CommLog {
 namespace {
@@ -186,22 +188,51 @@ CommLogModel::CommLogModel(const MLState& ml, QObject* parent)
 }
 
 void CommLogModel::Append(const FrameEvent& e) {
-    if (m_rows.size() >= kMaxRows) {
-        beginRemoveRows({}, 0, 0);
-        m_rows.removeFirst();
+    CommLogRow row{e.time, e.direction, e.bytes, CommLog::Decode(m_ml, e, m_lastRequest)};
+    if (e.direction == FrameDirection::Sent) m_lastRequest = e.bytes;
+    if (m_interval <= 0) {
+        Publish({std::move(row)});
+        return;
+    }
+    if (m_waiting.size() >= kMaxRows) m_waiting.removeFirst();
+    m_waiting.append(std::move(row));
+    if (m_flushQueued) return;
+    m_flushQueued = true;
+    // The first frame after a quiet spell shows on the next turn of the event loop, the rest
+    // at most every interval.
+    const qint64 since = m_sinceFlush.isValid() ? m_sinceFlush.elapsed() : m_interval;
+    QTimer::singleShot(int(std::max<qint64>(0, m_interval - since)), this, &CommLogModel::Flush);
+}
+
+void CommLogModel::SetBatchInterval(int ms) {
+    if (ms <= 0) Flush();
+    m_interval = ms;
+}
+
+void CommLogModel::Flush() {
+    m_flushQueued = false;
+    m_sinceFlush.start();
+    if (!m_waiting.isEmpty()) Publish(std::exchange(m_waiting, {}));
+}
+
+// One removal of the rows beyond the cap, then one insertion.
+void CommLogModel::Publish(QList<CommLogRow> rows) {
+    const qsizetype drop = std::min(m_rows.size(), m_rows.size() + rows.size() - kMaxRows);
+    if (drop > 0) {
+        beginRemoveRows({}, 0, int(drop) - 1);
+        m_rows.remove(0, drop);
         endRemoveRows();
     }
     const int at = int(m_rows.size());
-    beginInsertRows({}, at, at);
-    m_rows.append(
-        CommLogRow{e.time, e.direction, e.bytes, CommLog::Decode(m_ml, e, m_lastRequest)});
+    beginInsertRows({}, at, at + int(rows.size()) - 1);
+    m_rows.append(std::move(rows));
     endInsertRows();
-    if (e.direction == FrameDirection::Sent) m_lastRequest = e.bytes;
 }
 
 void CommLogModel::Clear() {
     beginResetModel();
     m_rows.clear();
+    m_waiting.clear();
     endResetModel();
 }
 

@@ -1,10 +1,12 @@
 #pragma once
 // The communication log: every frame the link observes, with its time, direction, bytes and
 // what it means, as a table model for the log window. Decoding happens once per frame when
-// it is appended; the model keeps the last kMaxRows frames.
+// it is appended; the model keeps the last kMaxRows frames. With a batch interval, frames
+// reach the views in batches: one insertion (and one removal of the oldest) per batch.
 #include "device/CommLink.h"
 
 #include <QAbstractTableModel>
+#include <QElapsedTimer>
 #include <QList>
 
 struct DeviceLink;
@@ -33,9 +35,15 @@ public:
 
     explicit CommLogModel(const MLState& ml, QObject* parent = nullptr);
 
-    // Adds the frame as the last row, dropping the oldest beyond kMaxRows.
+    // Adds the frame as the last row, dropping the oldest beyond kMaxRows; at once, or with
+    // the next batch when there is a batch interval.
     void Append(const FrameEvent& e);
     void Clear();
+    // Frames wait at most ms before they become rows (0: each becomes a row at once). A shown
+    // log then lays out and paints once per batch, not once per frame.
+    void SetBatchInterval(int ms);
+    // The frames waiting become rows now.
+    void Flush();
     const CommLogRow& Row(int row) const { return m_rows[row]; }
 
     // The rows as text, one line each with tab-separated columns; every row when rows is empty.
@@ -49,8 +57,13 @@ public:
                         int role = Qt::DisplayRole) const override;
 
 private:
+    void Publish(QList<CommLogRow> rows);
     const MLState& m_ml;
     QList<CommLogRow> m_rows;
+    QList<CommLogRow> m_waiting; // decoded, not yet rows
+    int m_interval = 0;
+    bool m_flushQueued = false;
+    QElapsedTimer m_sinceFlush;
     QByteArray m_lastRequest;
     QString m_directions[4];
 };

@@ -17,11 +17,21 @@
 namespace CommUtil {
 namespace {
 
+// Now, on the local clock.
+QDateTime FrameTime(const DeviceLink& ctx) {
+    const QDateTime utc = QDateTime::currentDateTimeUtc();
+    CommLink& link = ctx.link;
+    if (!link.utcOffsetAge.isValid() || link.utcOffsetAge.elapsed() >= 1000) {
+        link.utcOffsetSeconds = utc.toLocalTime().offsetFromUtc();
+        link.utcOffsetAge.start();
+    }
+    return utc.toOffsetFromUtc(link.utcOffsetSeconds);
+}
+
 void Observe(const DeviceLink& ctx, FrameDirection direction, const QByteArray& bytes,
              const QString& note = {}, bool portLost = false) {
     if (ctx.link.observer)
-        ctx.link.observer(
-            FrameEvent{QDateTime::currentDateTime(), direction, bytes, note, portLost});
+        ctx.link.observer(FrameEvent{FrameTime(ctx), direction, bytes, note, portLost});
 }
 
 // The port reported a read, write or resource error: close it at once so nothing spins on

@@ -19,14 +19,14 @@ namespace Download {
 namespace {
 using VBUtil::kCrLf;
 
-// Counts acknowledged commands over the whole download and tells the Ui after each.
+// Counts acknowledged commands over the whole download and tells the Ui after each; the
+// next exchange runs the events that show it.
 struct Progress {
     int done = 0;
     int total = 0;
     void Step(const DeviceLink& ctx, const QString& line) {
         ++done;
         ctx.ui.SetProgressValue(done, total, line);
-        ctx.ui.DoEvents();
     }
 };
 
@@ -80,8 +80,8 @@ bool WriteArea(const DeviceLink& ctx, const QString& dumpName, int count,
                const std::function<QString(int)>& line) {
     if (!CommUtil::EnsurePortOpen(ctx)) return false;
     DumpFile dump(ctx, dumpName);
+    // Events run in each exchange, not again between them.
     for (int i = 0; i < count; ++i) {
-        ctx.ui.DoEvents();
         const QByteArray bytes = record(i);
         const bool ok = Exchange(ctx, bytes);
         dump.Append(bytes);

@@ -12,7 +12,6 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
-#include <QTimer>
 
 frmCommLog::frmCommLog(DeviceContext& ctx, CommLogModel& log, QWidget* parent)
     : QWidget(parent, Qt::Window), m_ctx(ctx), m_log(log),
@@ -37,13 +36,11 @@ frmCommLog::frmCommLog(DeviceContext& ctx, CommLogModel& log, QWidget* parent)
     // New rows scroll into view only while the person is looking at the end of the log.
     connect(tv->verticalScrollBar(), &QScrollBar::valueChanged, this,
             [this, tv](int v) { m_follow = v >= tv->verticalScrollBar()->maximum(); });
-    // Scrolling lays the view out: done once for a burst of frames, not for each of them.
-    m_scroll = new QTimer(this);
-    m_scroll->setSingleShot(true);
-    m_scroll->setInterval(50);
-    connect(m_scroll, &QTimer::timeout, tv, &QTableView::scrollToBottom);
-    connect(&log, &QAbstractItemModel::rowsInserted, this, [this] {
-        if (m_follow && isVisible() && !m_scroll->isActive()) m_scroll->start();
+    // Frames arrive in batches, a few a second at most: the view lays out, scrolls and
+    // paints once for each batch, however fast the frames come.
+    log.SetBatchInterval(kBatchMs);
+    connect(&log, &QAbstractItemModel::rowsInserted, this, [this, tv] {
+        if (m_follow && isVisible()) tv->scrollToBottom();
     });
     connect(ui->cmdCopy, &QPushButton::clicked, this, &frmCommLog::cmdCopy_Click);
     connect(ui->cmdSave, &QPushButton::clicked, this, &frmCommLog::cmdSave_Click);
@@ -54,7 +51,9 @@ frmCommLog::frmCommLog(DeviceContext& ctx, CommLogModel& log, QWidget* parent)
     connect(copy, &QShortcut::activated, this, &frmCommLog::cmdCopy_Click);
 }
 
-frmCommLog::~frmCommLog() = default;
+frmCommLog::~frmCommLog() {
+    m_log.SetBatchInterval(0);
+}
 
 QTableView* frmCommLog::tvLog() const {
     return ui->tvLog;
@@ -71,6 +70,7 @@ void frmCommLog::ShowBeside(QWidget* mainWindow) {
         }
         move(at);
     }
+    m_log.Flush();
     show();
     raise();
     activateWindow();
@@ -88,6 +88,7 @@ QString frmCommLog::cmdCopy_Click() {
 }
 
 void frmCommLog::cmdSave_Click() {
+    m_log.Flush();
     CommLog::SaveLog(m_ctx, m_log);
 }
 

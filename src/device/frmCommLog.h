@@ -10,7 +10,6 @@ class Ui_frmCommLog;
 struct DeviceContext;
 class CommLogModel;
 class QTableView;
-class QTimer;
 
 class frmCommLog : public QWidget {
     Q_OBJECT
@@ -24,6 +23,8 @@ public:
     // The selected rows as text, also put on the clipboard.
     QString cmdCopy_Click();
 
+    static constexpr int kBatchMs = 100; // the longest a frame waits to be shown
+
 private:
     void cmdSave_Click();
     void cmdClear_Click();
@@ -31,5 +32,4 @@ private:
     CommLogModel& m_log;
     std::unique_ptr<Forms::Ui_frmCommLog> ui;
     bool m_follow = true; // keep the newest row in view
-    QTimer* m_scroll = nullptr;
 };

@@ -29,7 +29,7 @@ bool Step(EditContext& ctx, const std::function<QString(const QString& leafName)
         edit();
         return false;
     }
-    const ProjectSnapshot before = ProjectSnapshots::Take(ctx.project);
+    const ProjectSnapshot before = ProjectSnapshots::Take(ctx.project, h->latest);
     // The name of a leaf the edit adds or renames names the step.
     QString leaf;
     const auto added =
@@ -45,7 +45,7 @@ bool Step(EditContext& ctx, const std::function<QString(const QString& leafName)
     QObject::disconnect(added);
     QObject::disconnect(renamed);
     if (ctx.history != h || !ctx.project.IsOpen()) return false;
-    const ProjectSnapshot after = ProjectSnapshots::Take(ctx.project);
+    const ProjectSnapshot after = ProjectSnapshots::Take(ctx.project, h->latest);
     if (!before.IsValid() || !after.IsValid()) return false;
     if (before == after) {
         // An edit that wrote what was there marks nothing: the marker follows the history.

@@ -22,5 +22,6 @@ public:
     virtual int Count() const = 0;
     virtual bool IsClean() const = 0; // the project is as it was last saved or opened
 
-    int running = 0; // edits in progress: one inside another is part of the outer step
+    int running = 0;      // edits in progress: one inside another is part of the outer step
+    SnapshotCache latest; // the tables as the last step left them
 };

@@ -31,6 +31,11 @@ struct Statement {
     Statement& operator=(const Statement&) = delete;
 };
 
+qint64 RowCount(sqlite3* db, const QString& table) {
+    Statement s(db, QStringLiteral("SELECT count(*) FROM %1").arg(Quoted(table)));
+    return s.st && sqlite3_step(s.st) == SQLITE_ROW ? sqlite3_column_int64(s.st, 0) : 0;
+}
+
 std::shared_ptr<const TableImage> Read(sqlite3* db, const QString& table) {
     Statement s(db, QStringLiteral("SELECT rowid, * FROM %1 ORDER BY rowid").arg(Quoted(table)));
     if (!s.st) return nullptr;
@@ -39,35 +44,48 @@ std::shared_ptr<const TableImage> Read(sqlite3* db, const QString& table) {
     const int n = sqlite3_column_count(s.st);
     for (int c = 1; c < n; ++c)
         image->columns << QString::fromUtf8(sqlite3_column_name(s.st, c));
+    // Room for every row at once: growing by copies would cost more than the count.
+    const qint64 rows = RowCount(db, table);
+    image->rowids.reserve(rows);
+    image->cells.reserve(rows * (n - 1));
     int rc;
     while ((rc = sqlite3_step(s.st)) == SQLITE_ROW) {
         image->rowids << sqlite3_column_int64(s.st, 0);
         for (int c = 1; c < n; ++c) {
-            TableImage::Cell cell;
-            cell.type = sqlite3_column_type(s.st, c);
+            // One value per cell read straight from the row (the column calls would each take
+            // the connection's lock again); the statement stays on this thread.
+            sqlite3_value* v = sqlite3_column_value(s.st, c);
+            TableImage::Cell& cell = image->cells.emplace_back();
+            cell.type = sqlite3_value_type(v);
             switch (cell.type) {
             case SQLITE_INTEGER:
-                cell.integer = sqlite3_column_int64(s.st, c);
+                cell.value = sqlite3_value_int64(v);
                 break;
             case SQLITE_FLOAT:
-                cell.real = sqlite3_column_double(s.st, c);
+                cell.value = std::bit_cast<qint64>(sqlite3_value_double(v));
                 break;
             case SQLITE_TEXT:
             case SQLITE_BLOB: {
                 const void* p = cell.type == SQLITE_TEXT
-                                    ? static_cast<const void*>(sqlite3_column_text(s.st, c))
-                                    : sqlite3_column_blob(s.st, c);
-                cell.bytes = QByteArray(static_cast<const char*>(p), sqlite3_column_bytes(s.st, c));
+                                    ? static_cast<const void*>(sqlite3_value_text(v))
+                                    : sqlite3_value_blob(v);
+                cell.value = image->bytes.size();
+                cell.size = sqlite3_value_bytes(v);
+                image->bytes.append(static_cast<const char*>(p), cell.size);
                 break;
             }
             default:
                 break;
             }
-            image->cells << cell;
         }
     }
     if (rc != SQLITE_DONE) return nullptr;
     return image;
+}
+
+qint64 DataVersion(sqlite3* db) {
+    Statement s(db, QStringLiteral("PRAGMA data_version"));
+    return s.st && sqlite3_step(s.st) == SQLITE_ROW ? sqlite3_column_int64(s.st, 0) : -1;
 }
 
 bool Exec(sqlite3* db, const QString& sql, QString& why) {
@@ -102,17 +120,17 @@ bool Write(sqlite3* db, const TableImage& image, QString& why) {
             const TableImage::Cell& cell = image.cells[r * width + c];
             switch (cell.type) {
             case SQLITE_INTEGER:
-                sqlite3_bind_int64(s.st, c + 2, cell.integer);
+                sqlite3_bind_int64(s.st, c + 2, cell.value);
                 break;
             case SQLITE_FLOAT:
-                sqlite3_bind_double(s.st, c + 2, cell.real);
+                sqlite3_bind_double(s.st, c + 2, cell.Real());
                 break;
             case SQLITE_TEXT:
-                sqlite3_bind_text(s.st, c + 2, cell.bytes.constData(), int(cell.bytes.size()),
+                sqlite3_bind_text(s.st, c + 2, image.Value(cell).data(), int(cell.size),
                                   SQLITE_TRANSIENT);
                 break;
             case SQLITE_BLOB:
-                sqlite3_bind_blob(s.st, c + 2, cell.bytes.constData(), int(cell.bytes.size()),
+                sqlite3_bind_blob(s.st, c + 2, image.Value(cell).data(), int(cell.size),
                                   SQLITE_TRANSIENT);
                 break;
             default:
@@ -128,16 +146,16 @@ bool Write(sqlite3* db, const TableImage& image, QString& why) {
     return true;
 }
 
-QString CellText(const TableImage::Cell& cell) {
+QString CellText(const TableImage& image, const TableImage::Cell& cell) {
     switch (cell.type) {
     case SQLITE_INTEGER:
-        return QStringLiteral("i:") + QString::number(cell.integer);
+        return QStringLiteral("i:") + QString::number(cell.value);
     case SQLITE_FLOAT:
-        return QStringLiteral("f:") + QString::number(cell.real, 'g', 17);
+        return QStringLiteral("f:") + QString::number(cell.Real(), 'g', 17);
     case SQLITE_TEXT:
-        return QStringLiteral("t:") + QString::fromLatin1(cell.bytes.toHex());
+        return QStringLiteral("t:") + QString::fromLatin1(image.Value(cell).toByteArray().toHex());
     case SQLITE_BLOB:
-        return QStringLiteral("b:") + QString::fromLatin1(cell.bytes.toHex());
+        return QStringLiteral("b:") + QString::fromLatin1(image.Value(cell).toByteArray().toHex());
     default:
         return QStringLiteral("n");
     }
@@ -146,9 +164,7 @@ QString CellText(const TableImage::Cell& cell) {
 
 qint64 TableImage::Bytes() const {
     qint64 n = qint64(sizeof(TableImage)) + rowids.size() * qint64(sizeof(qint64)) +
-               cells.size() * qint64(sizeof(Cell));
-    for (const Cell& c : cells)
-        n += c.bytes.capacity();
+               cells.size() * qint64(sizeof(Cell)) + bytes.capacity();
     return n;
 }
 
@@ -189,7 +205,7 @@ QString ProjectSnapshot::Dump() const {
         for (int r = 0; r < t->rowids.size(); ++r) {
             out += t->table + u'|' + QString::number(t->rowids[r]);
             for (int c = 0; c < width; ++c)
-                out += u'|' + CellText(t->cells[r * width + c]);
+                out += u'|' + CellText(*t, t->cells[r * width + c]);
             out += u'\n';
         }
     }
@@ -204,6 +220,19 @@ ProjectSnapshot Take(const OpenProject& project) {
     for (size_t i = 0; i < TableNames().size(); ++i)
         s.tables[i] = Read(db, TableNames()[i]);
     return s;
+}
+
+ProjectSnapshot Take(const OpenProject& project, SnapshotCache& cache) {
+    if (!project.conn || !project.conn->IsOpen()) return {};
+    const std::shared_ptr<DbHandle>& handle = project.conn->Handle();
+    sqlite3* db = handle->db;
+    const qint64 changes = sqlite3_total_changes64(db);
+    const qint64 version = DataVersion(db);
+    if (cache.image.IsValid() && cache.handle.lock() == handle && cache.changes == changes &&
+        cache.dataVersion == version && version >= 0)
+        return cache.image;
+    cache = {Take(project), handle, changes, version};
+    return cache.image;
 }
 
 bool Restore(EditContext& ctx, const ProjectSnapshot& image, QString& why) {

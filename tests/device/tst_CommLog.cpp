@@ -15,6 +15,8 @@ private Q_SLOTS:
     void decode_data();
     void decode();
     void keepsTheLastFrames();
+    void batches_data();
+    void batches();
     void copyAndSave();
 
 private:
@@ -117,6 +119,43 @@ void tst_CommLog::keepsTheLastFrames() {
         Ev(t0, FrameDirection::Note, {}, QStringLiteral("port lost: Input/output error"), true));
     QCOMPARE(log.Row(1).meaning, QStringLiteral("acknowledged: Short message, code 9"));
     QCOMPARE(log.Row(2).meaning, QStringLiteral("port lost (Input/output error)"));
+}
+
+// With a batch interval, frames become rows together on a later turn of the event loop: one
+// insertion and at most one removal of the oldest, the cap kept.
+void tst_CommLog::batches_data() {
+    QTest::addColumn<int>("shown"); // rows there before
+    QTest::addColumn<int>("frames");
+    QTest::addColumn<int>("removals");
+    const int cap = CommLogModel::kMaxRows;
+    QTest::newRow("a few frames") << 0 << 3 << 0;
+    QTest::newRow("past the cap") << cap - 2 << 5 << 1;
+    QTest::newRow("more than the cap at once") << 10 << cap + 7 << 1;
+}
+
+void tst_CommLog::batches() {
+    QFETCH(int, shown);
+    QFETCH(int, frames);
+    QFETCH(int, removals);
+    CommLogModel log(f.ctx->ml);
+    const QDateTime t0 = QDateTime::currentDateTime();
+    const auto frame = [&](int i) {
+        return Ev(t0.addMSecs(i), FrameDirection::Sent, Bytes({247, 0x04, i >> 8, i & 0xFF, 0, 1}));
+    };
+    for (int i = 0; i < shown; ++i)
+        log.Append(frame(i));
+    log.SetBatchInterval(20);
+    QSignalSpy inserted(&log, &QAbstractItemModel::rowsInserted);
+    QSignalSpy removed(&log, &QAbstractItemModel::rowsRemoved);
+    for (int i = shown; i < shown + frames; ++i)
+        log.Append(frame(i));
+    QCOMPARE(log.rowCount(), shown);
+    QTRY_COMPARE(inserted.size(), 1);
+    const int total = shown + frames, kept = std::min(total, CommLogModel::kMaxRows);
+    QCOMPARE(removed.size(), removals);
+    QCOMPARE(log.rowCount(), kept);
+    QCOMPARE(log.Row(0).time, t0.addMSecs(total - kept));
+    QCOMPARE(log.Row(kept - 1).time, t0.addMSecs(total - 1));
 }
 
 void tst_CommLog::copyAndSave() {

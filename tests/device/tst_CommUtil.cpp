@@ -402,11 +402,17 @@ void tst_CommUtil::observerSeesEveryFrame() {
     f.dialer.answerStation = 3;
     QByteArray request = ReadRequest(0x04, 0, 1);
     QByteArray response;
+    // Frame times are on the local clock, here a zone eight hours east of UTC.
+    const QByteArray zone = qgetenv("TZ");
+    qputenv("TZ", "UTC-8");
     QVERIFY(!CommUtil::SendCommand(*f.ctx, request, 6, response, 7, 2, 1));
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    zone.isNull() ? qunsetenv("TZ") : qputenv("TZ", zone);
     QList<FrameDirection> kinds;
     for (const FrameEvent& e : events) {
         kinds << e.direction;
-        QVERIFY(e.time.isValid());
+        QCOMPARE(e.time.offsetFromUtc(), 8 * 3600);
+        QVERIFY(qAbs(e.time.secsTo(now)) < 60);
     }
     const QList<FrameDirection> expected{FrameDirection::Sent,     FrameDirection::Received,
                                          FrameDirection::Note,     FrameDirection::Sent,

@@ -15,6 +15,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QRandomGenerator>
+#include <sqlite3.h>
 
 namespace {
 // The four tables as the sqlite3 program reads them: every value quoted with its type, every
@@ -358,6 +359,37 @@ private Q_SLOTS:
         ProjMenu::mnuProjEditTelList_Click(c); // OK with nothing changed
         QCOMPARE(undo.Count(), 0);
         QVERIFY(!env.p().IsModified);
+    }
+
+    // A take while nothing was written gives the last image back unread; a write on the
+    // project's connection or by another program makes it read the tables again.
+    void snapshotCache_data() {
+        QTest::addColumn<int>("writer"); // 0 none, 1 the project's connection, 2 another one
+        QTest::newRow("nothing written") << 0;
+        QTest::newRow("written here") << 1;
+        QTest::newRow("written by another program") << 2;
+    }
+    void snapshotCache() {
+        QFETCH(int, writer);
+        EditEnv env;
+        QVERIFY(env.OpenWith(kStart));
+        SnapshotCache cache;
+        const ProjectSnapshot first = ProjectSnapshots::Take(env.p(), cache);
+        const QString update = QStringLiteral("UPDATE Users SET PhoneNumber='0999' "
+                                              "WHERE UserName='Tom'");
+        if (writer == 1) QVERIFY(env.p().conn->Execute(update));
+        if (writer == 2) {
+            sqlite3* other = nullptr;
+            sqlite3_open(QFile::encodeName(env.p().MirPath).constData(), &other);
+            const int rc =
+                sqlite3_exec(other, update.toUtf8().constData(), nullptr, nullptr, nullptr);
+            sqlite3_close(other);
+            QCOMPARE(rc, SQLITE_OK);
+        }
+        const ProjectSnapshot again = ProjectSnapshots::Take(env.p(), cache);
+        QCOMPARE(again.Dump(), ProjectSnapshots::Take(env.p()).Dump());
+        QCOMPARE(again.tables[2] == first.tables[2], writer == 0);
+        QCOMPARE(again.Dump().contains(QStringLiteral("30393939")), writer != 0);
     }
 
     // The stack keeps its limit of steps, and what a step costs on the largest project: 128
