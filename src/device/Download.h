@@ -8,6 +8,7 @@
 
 struct DeviceContext;
 struct DeviceLink;
+struct MLState;
 struct PhoneBookEntry;
 struct ShortMessageEntry;
 struct ProjectImage;
@@ -29,6 +30,8 @@ inline QString ShortMessageDumpName() {
     return QStringLiteral("SHORTMSG.dbg");
 }
 QString DumpPath(const DeviceLink& ctx, const QString& fileName);
+// The refusal of a project of size bytes for a memory of limit bytes.
+QString TooLargeText(const MLState& ml, int size, int limit);
 
 // Request bytes without the check code. A phonebook record: station, 0x50, 0x43, k, L+4,
 // disabled flag, group number, L, k, the number. k is the entry's 1-based position.
