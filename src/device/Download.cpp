@@ -320,7 +320,7 @@ bool DownloadProject(DeviceContext& ctx) {
     return AskFirst(ctx, saved) && Run(ctx);
 }
 
-bool DownloadCommand(DeviceContext& ctx) {
+bool SaveForDownload(DeviceContext& ctx) {
     bool saved = false;
     if (!AskFirst(ctx, saved)) return false;
     // The working copy goes over the project file (atomically) and ModifiedDate is set to
@@ -329,6 +329,10 @@ bool DownloadCommand(DeviceContext& ctx) {
         if (KORVAMain::SaveProject(ctx, true, false, false) != KORVAMain::kSaved) return false;
         if (!ctx.project.IsOpen()) return false;
     }
-    return Run(ctx);
+    return true;
+}
+
+bool DownloadCommand(DeviceContext& ctx) {
+    return SaveForDownload(ctx) && Run(ctx);
 }
 } // namespace Download

@@ -57,4 +57,7 @@ bool DownloadProject(DeviceContext& ctx);
 // the working copy over the project file, stamps ModifiedDate on the working copy and runs
 // the download without asking about the changes again.
 bool DownloadCommand(DeviceContext& ctx);
+// DownloadCommand's questions and save without the download: the project file then holds
+// what is open (for programs that read the file). False when the person stopped it.
+bool SaveForDownload(DeviceContext& ctx);
 } // namespace Download

@@ -3,10 +3,14 @@
 #include "device/DeviceContext.h"
 #include "device/Download.h"
 #include "editing/PhoneBook.h"
+#include "base/VBUtil.h"
 #include "ml/MLText.h"
+#include "store/DownloadHistory.h"
 #include "store/SystemDb.h"
 
 #include <QDir>
+#include <QRegularExpression>
+#include <QSet>
 
 namespace BenchLine {
 
@@ -270,4 +274,77 @@ void MultiDownload::CheckSettled() {
     if (m_settled || !AllSettled()) return;
     m_settled = true;
     Q_EMIT settled();
+}
+
+QStringList MultiDownload::FolderNames(const QStringList& ports) {
+    static const QRegularExpression unsafe(QStringLiteral("[^A-Za-z0-9._-]"));
+    QStringList names;
+    QSet<QString> taken;
+    for (const QString& port : ports) {
+        QString base = port.section(u'/', -1).section(u'\\', -1);
+        base.replace(unsafe, QStringLiteral("_"));
+        if (base.isEmpty() || base.startsWith(u'.')) base.prepend(QStringLiteral("port"));
+        QString name = base;
+        for (int n = 2; taken.contains(name.toLower()); ++n)
+            name = base + u'-' + QString::number(n);
+        taken.insert(name.toLower());
+        names << name;
+    }
+    return names;
+}
+
+QString MultiDownload::ConfirmText() const {
+    const MLText T{m_ml, QStringLiteral("MultiDownload")};
+    QString text = T(QStringLiteral("下載專案至 %1 台簡訊報警機:"), 1, 25005).arg(ReadyCount());
+    for (const BenchPort& p : Ports()) {
+        text += VBUtil::kCrLf + QStringLiteral("  ") + p.target.label + QStringLiteral("  ") +
+                p.model + QStringLiteral("  ") + p.serialNo;
+        if (p.Finished())
+            text += QStringLiteral("  ") + BenchOutcomes::Text(m_ml, p.outcome) +
+                    QStringLiteral(": ") + p.text;
+    }
+    return text + VBUtil::kCrLf + T(QStringLiteral("是否確定要下載專案至這些簡訊報警機?"), 2, 25005);
+}
+
+QString MultiDownload::Title() const {
+    const MLText T{m_ml, QStringLiteral("MultiDownload")};
+    return T(QStringLiteral("下載專案至多台簡訊報警機"), 3, 25005);
+}
+
+QString MultiDownload::StateText(const MLState& ml, const BenchPort& p) {
+    const MLText T{ml, QStringLiteral("MultiDownload")};
+    if (p.Finished()) return BenchOutcomes::Text(ml, p.outcome);
+    if (p.area == QLatin1String("clear")) return T(QStringLiteral("清除"), 1, 25007);
+    if (p.area == QLatin1String("phonebook")) return T(QStringLiteral("電話簿"), 2, 25007);
+    if (p.area == QLatin1String("messages")) return T(QStringLiteral("簡訊"), 3, 25007);
+    if (p.ready) return T(QStringLiteral("準備就緒"), 5, 25007);
+    return T(QStringLiteral("連線中"), 4, 25007);
+}
+
+
+bool MultiDownload::MakeTargets(const QStringList& labels, const QStringList& ports,
+                                const QString& dumpBase, QVector<BenchTarget>& targets,
+                                QString& failed) {
+    QStringList names;
+    for (int i = 0; i < ports.size(); ++i)
+        names << (ports[i].isEmpty() ? labels[i] : ports[i]);
+    const QStringList folders = FolderNames(names);
+    const QDir base(dumpBase);
+    targets.clear();
+    for (int i = 0; i < ports.size(); ++i) {
+        if (!base.mkpath(folders[i])) {
+            failed = QDir::toNativeSeparators(base.filePath(folders[i]));
+            return false;
+        }
+        targets << BenchTarget{labels[i], ports[i], base.filePath(folders[i])};
+    }
+    return true;
+}
+
+QStringList MultiDownload::WindowArguments(const DeviceContext& ctx) {
+    return {QStringLiteral("download"),  ctx.project.ProjPath,
+            QStringLiteral("--lang"),    ctx.ml.AppliedLang,
+            QStringLiteral("--timeout"), QString::number(ctx.comm.TimeOut),
+            QStringLiteral("--retry"),   QString::number(ctx.comm.Retry),
+            QStringLiteral("--history"), DownloadHistory::PathOf(ctx)};
 }

@@ -87,6 +87,21 @@ public:
     bool Ended() const { return m_finished; } // every child has ended
     bool AllOk() const;
     int ReadyCount() const;
+    // Where a port is: connecting, ready, the area being sent, or its outcome.
+    static QString StateText(const MLState& ml, const BenchPort& port);
+    // The one confirmation: every port with its model and serial number, a refusal with why.
+    QString ConfirmText() const;
+    QString Title() const;
+    // The folder name of each port's dumps: its last path part, made safe and unique.
+    static QStringList FolderNames(const QStringList& ports);
+    // A target per port (an empty port: the simulated device), each with its dump folder
+    // under dumpBase, made here. False, with the folder in failed, when one cannot be made.
+    static bool MakeTargets(const QStringList& labels, const QStringList& ports,
+                            const QString& dumpBase, QVector<BenchTarget>& targets,
+                            QString& failed);
+    // The window's children: the open project's file, its language, time-out, retries and
+    // download history.
+    static QStringList WindowArguments(const DeviceContext& ctx);
     // The korvactl beside the executable of this program.
     static QString ProgramBeside(const QString& exeFolder);
 

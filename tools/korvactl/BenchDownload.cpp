@@ -4,7 +4,6 @@
 #include "TerminalUi.h"
 
 #include "app/AppContext.h"
-#include "base/VBUtil.h"
 #include "device/MultiDownload.h"
 #include "ml/MLText.h"
 
@@ -14,8 +13,6 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
-#include <QRegularExpression>
-#include <QSet>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <unistd.h>
@@ -40,34 +37,7 @@ bool Ports(TerminalUi& ui, const QCommandLineParser& args, const QDir& start,
     return true;
 }
 
-QStringList FolderNames(const QStringList& ports) {
-    static const QRegularExpression unsafe(QStringLiteral("[^A-Za-z0-9._-]"));
-    QStringList names;
-    QSet<QString> taken;
-    for (const QString& port : ports) {
-        QString base = port.section(u'/', -1).section(u'\\', -1);
-        base.replace(unsafe, QStringLiteral("_"));
-        if (base.isEmpty() || base.startsWith(u'.')) base.prepend(QStringLiteral("port"));
-        QString name = base;
-        for (int n = 2; taken.contains(name.toLower()); ++n)
-            name = base + u'-' + QString::number(n);
-        taken.insert(name.toLower());
-        names << name;
-    }
-    return names;
-}
-
 namespace {
-
-QString AreaText(const MLState& ml, const BenchPort& p) {
-    const MLText T{ml, QStringLiteral("MultiDownload")};
-    if (p.Finished()) return BenchOutcomes::Text(ml, p.outcome);
-    if (p.area == QLatin1String("clear")) return T(QStringLiteral("清除"), 1, 25007);
-    if (p.area == QLatin1String("phonebook")) return T(QStringLiteral("電話簿"), 2, 25007);
-    if (p.area == QLatin1String("messages")) return T(QStringLiteral("簡訊"), 3, 25007);
-    if (p.ready) return T(QStringLiteral("準備就緒"), 5, 25007);
-    return T(QStringLiteral("連線中"), 4, 25007);
-}
 
 // "ttyUSB3  S/N 12-09-2143-785634-12  phonebook 83/127"
 QString PortLine(const MLState& ml, const BenchPort& p, int labelWidth) {
@@ -75,7 +45,7 @@ QString PortLine(const MLState& ml, const BenchPort& p, int labelWidth) {
     QString line = p.target.label.leftJustified(labelWidth) + QStringLiteral("  ");
     if (!p.serialNo.isEmpty())
         line += T(QStringLiteral("序號"), 2, 25006) + u' ' + p.serialNo + QStringLiteral("  ");
-    line += AreaText(ml, p);
+    line += MultiDownload::StateText(ml, p);
     if (!p.Finished() && !p.area.isEmpty())
         line += QStringLiteral(" %1/%2").arg(p.done).arg(p.total);
     return line;
@@ -130,19 +100,6 @@ private:
     QStringList m_shown;
 };
 
-QString ConfirmText(const MLState& ml, const MultiDownload& run) {
-    const MLText T{ml, QStringLiteral("MultiDownload")};
-    QString text = T(QStringLiteral("下載專案至 %1 台簡訊報警機:"), 1, 25005).arg(run.ReadyCount());
-    for (const BenchPort& p : run.Ports()) {
-        text += VBUtil::kCrLf + QStringLiteral("  ") + p.target.label + QStringLiteral("  ") +
-                p.model + QStringLiteral("  ") + p.serialNo;
-        if (p.Finished())
-            text += QStringLiteral("  ") + BenchOutcomes::Text(ml, p.outcome) +
-                    QStringLiteral(": ") + p.text;
-    }
-    return text + VBUtil::kCrLf + T(QStringLiteral("是否確定要下載專案至這些簡訊報警機?"), 2, 25005);
-}
-
 void PrintTable(TerminalUi& ui, const MLState& ml, const MultiDownload& run) {
     const MLText T{ml, QStringLiteral("MultiDownload")};
     QVector<QStringList> rows;
@@ -178,15 +135,11 @@ int Run(ProjectCommands::Invocation& in, const QStringList& ports) {
     QTemporaryDir scratch(QDir::temp().filePath(QStringLiteral("korvactl-dumps-XXXXXX")));
     const QDir dumps(args.isSet(QStringLiteral("dump-dir")) ? in.Path(QStringLiteral("dump-dir"))
                                                             : scratch.path());
-    const QStringList folders = FolderNames(ports);
     QVector<BenchTarget> targets;
-    for (int i = 0; i < ports.size(); ++i) {
-        if (!dumps.mkpath(folders[i])) {
-            in.ui.err << "Cannot create the dump folder "
-                      << QDir::toNativeSeparators(dumps.filePath(folders[i])) << ".\n";
-            return ProjectCommands::kFailed;
-        }
-        targets << BenchTarget{ports[i], ports[i], dumps.filePath(folders[i])};
+    QString failed;
+    if (!MultiDownload::MakeTargets(ports, ports, dumps.path(), targets, failed)) {
+        in.ui.err << "Cannot create the dump folder " << failed << ".\n";
+        return ProjectCommands::kFailed;
     }
     // Every child reads the person's file itself, with the same options.
     QStringList shared{QStringLiteral("download"), in.project};
@@ -204,8 +157,7 @@ int Run(ProjectCommands::Invocation& in, const QStringList& ports) {
         progress.Draw();
         if (run.ReadyCount() == 0) return;
         progress.Break();
-        const MsgResult answer = in.ui.MsgBox(ConfirmText(ctx.ml, run), vbOKCancel | vbQuestion,
-                                              T(QStringLiteral("下載專案至多台簡訊報警機"), 3, 25005));
+        const MsgResult answer = in.ui.MsgBox(run.ConfirmText(), vbOKCancel | vbQuestion, run.Title());
         if (answer == vbOK) {
             run.Go();
         } else {

@@ -17,8 +17,6 @@ namespace BenchDownload {
 // when the file cannot be read.
 bool Ports(TerminalUi& ui, const QCommandLineParser& args, const QDir& start,
            QString (*portOf)(const QString&, const QDir&), QStringList& ports);
-// The folder name of each port's dumps: its last path part, made safe and unique.
-QStringList FolderNames(const QStringList& ports);
 // 0 only when every dialer took the whole project.
 int Run(ProjectCommands::Invocation& in, const QStringList& ports);
 } // namespace BenchDownload
