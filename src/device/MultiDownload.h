@@ -85,6 +85,7 @@ public:
     bool AllSettled() const; // every port ready or finished
     bool AllFinished() const;
     bool Ended() const { return m_finished; } // every child has ended
+    bool Cancelled() const { return m_cancelled; }
     bool AllOk() const;
     int ReadyCount() const;
     // Where a port is: connecting, ready, the area being sent, or its outcome.

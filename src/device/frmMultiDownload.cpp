@@ -27,6 +27,8 @@ frmMultiDownload::frmMultiDownload(DeviceContext& ctx, QWidget* parent)
     connect(ui->cmdStart, &QPushButton::clicked, this, &frmMultiDownload::cmdStart_Click);
     connect(ui->cmdCancel, &QPushButton::clicked, this, &frmMultiDownload::cmdCancel_Click);
     connect(ui->cmdClose, &QPushButton::clicked, this, &frmMultiDownload::reject);
+    connect(ui->cmdAdd, &QPushButton::clicked, this, &frmMultiDownload::cmdAdd_Click);
+    connect(ui->txtPort, &QLineEdit::returnPressed, this, &frmMultiDownload::cmdAdd_Click);
     connect(ui->spnDemo, &QSpinBox::valueChanged, this, &frmMultiDownload::spnDemo_Change);
 }
 
@@ -84,6 +86,17 @@ void frmMultiDownload::spnDemo_Change(int count) {
     const QString demo = P(QStringLiteral("模擬裝置 (示範)"), 1, 7301);
     for (int i = 1; i <= count; ++i)
         AddRow(demo + u' ' + QString::number(i), QString(), true, true);
+}
+
+void frmMultiDownload::cmdAdd_Click() {
+    AddTypedPort(ui->txtPort->text());
+    ui->txtPort->clear();
+}
+
+void frmMultiDownload::AddTypedPort(const QString& port) {
+    const QString p = port.trimmed();
+    if (p.isEmpty() || m_running) return;
+    AddRow(p, p, false, true);
 }
 
 void frmMultiDownload::cmdStart_Click() {
@@ -175,11 +188,10 @@ void frmMultiDownload::PortChanged(int index) {
 
 // Every port is ready or ended: one confirmation for all of them.
 void frmMultiDownload::Settled() {
-    if (m_run->ReadyCount() == 0) return;
-    if (m_closeWhenDone) return; // cancelled meanwhile
+    if (m_run->ReadyCount() == 0 || m_run->Cancelled()) return;
     const MsgResult answer =
         m_ctx.ui.MsgBox(m_run->ConfirmText(), vbOKCancel | vbQuestion, m_run->Title());
-    if (answer == vbOK && !m_closeWhenDone)
+    if (answer == vbOK && !m_run->Cancelled())
         m_run->Go();
     else
         m_run->Cancel();

@@ -30,6 +30,8 @@ public:
     QSpinBox* spnDemo() const;
     QPushButton* cmdStart() const;
     QPushButton* cmdCancel() const;
+    // A port typed in (any device path, as the port dialog takes): a ticked row of its own.
+    void AddTypedPort(const QString& port);
     // The run in progress or ended last; null before Start.
     const MultiDownload* Download() const { return m_run.get(); }
 
@@ -41,6 +43,7 @@ protected:
 private:
     void cmdStart_Click();
     void cmdCancel_Click();
+    void cmdAdd_Click();
     void spnDemo_Change(int count);
     void AddRow(const QString& label, const QString& port, bool demo, bool ticked);
     void PortChanged(int index);

@@ -132,7 +132,7 @@ QMap<QString, List> BuildTable() {
     t[QStringLiteral("frmMessage")] = {{QString(), C}, Cap("lblMessage")};
     t[QStringLiteral("frmComPort")] = {{QString(), C}, Cap("Label1"), Cap("CmdOK"), Cap("cmdExit")};
     t[QStringLiteral("frmMultiDownload")] = {{QString(), C},    Cap("Label1"),    Cap("Label2"),
-                                             Cap("cmdStart"), Cap("cmdCancel"), Cap("cmdClose")};
+                                             Cap("cmdAdd"),   Cap("cmdStart"), Cap("cmdCancel"), Cap("cmdClose")};
     t[QStringLiteral("frmCommSetting")] = {
         {QString(), C}, {QStringLiteral("sstCommunication"), QStringLiteral("TabCaption(0)")},
         Cap("Label1"),  Cap("Label2"),

@@ -902,11 +902,7 @@ void tst_korvactl::severalPortsAtOnce_data() {
 void tst_korvactl::severalPortsAtOnce() {
     QFETCH(bool, yes);
     QTemporaryDir dir;
-    // Over the smaller model's 8192 bytes: 62 zones of 70-character messages besides the rest.
-    const QString project = MakeProject(
-        dir, oracle::RichProjectSql(false) +
-                 QStringLiteral("UPDATE Zones SET GroupName = 'ALL', AlarmSMS = printf('%.70c', "
-                                "'A'), ResetSMS = printf('%.70c', 'R') WHERE ZoneNo NOT IN (5, 63);"));
+    const QString project = MakeProject(dir, oracle::LargeProjectSql());
     QVERIFY(!project.isEmpty());
     const QString history = dir.filePath(QStringLiteral("DownloadHistory.sqlite"));
     devsimtest::Sim a, b, cut, small;
