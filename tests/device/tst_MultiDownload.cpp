@@ -2,7 +2,9 @@
 // from them, when it asks for the one confirmation, what it tells them, and a child that dies
 // without a result.
 #include "device/MultiDownload.h"
+#include "editing/PhoneBook.h"
 #include "ml/MLUtil.h"
+#include "support/ProjectEnv.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -30,6 +32,10 @@ private Q_SLOTS:
     void goAfterEveryPortSettled();
     void childWithoutResultFails();
     void folderOfTheProgram();
+    void folderPerPort_data();
+    void folderPerPort();
+    void refusedByTheDialersModel_data();
+    void refusedByTheDialersModel();
 };
 
 void tst_MultiDownload::linesSurviveTheirFields_data() {
@@ -119,6 +125,55 @@ void tst_MultiDownload::childWithoutResultFails() {
 void tst_MultiDownload::folderOfTheProgram() {
     QCOMPARE(MultiDownload::ProgramBeside(QStringLiteral("/opt/korva/bin")),
              QStringLiteral("/opt/korva/bin/korvactl"));
+}
+
+void tst_MultiDownload::folderPerPort_data() {
+    QTest::addColumn<QStringList>("ports");
+    QTest::addColumn<QStringList>("folders");
+    QTest::newRow("device names") << QStringList{"/dev/ttyUSB0", "/dev/ttyUSB1", "COM3"}
+                                  << QStringList{"ttyUSB0", "ttyUSB1", "COM3"};
+    QTest::newRow("same last part, any letter case")
+        << QStringList{"/tmp/a/tty", "/tmp/b/tty", "/tmp/c/TTY"}
+        << QStringList{"tty", "tty-2", "TTY-3"};
+    QTest::newRow("unsafe characters and dots")
+        << QStringList{"/dev/serial/by-id/usb-FTDI_x:y", "..", "Sim 1"}
+        << QStringList{"usb-FTDI_x_y", "port..", "Sim_1"};
+}
+
+void tst_MultiDownload::folderPerPort() {
+    QFETCH(QStringList, ports);
+    QFETCH(QStringList, folders);
+    QCOMPARE(MultiDownload::FolderNames(ports), folders);
+}
+
+void tst_MultiDownload::refusedByTheDialersModel_data() {
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<int>("bytes");
+    QTest::addColumn<int>("records");
+    QTest::addColumn<QString>("refusal"); // empty: taken
+    QTest::newRow("the smaller model, full") << "VX700-RV27S" << 8192 << 64 << "";
+    QTest::newRow("one byte over its memory")
+        << "VX700-RV27S" << 8193 << 1
+        << "Project download failed!\r\nThe project to download [8193 bytes] is too large; "
+           "please reduce the project. The device memory holds 8192 bytes.";
+    QTest::newRow("one record over its phonebook")
+        << "VX700-RV27S" << 100 << 65
+        << "The dialer [VX700-RV27S] holds at most 64 phonebook records; the project has 65.";
+    QTest::newRow("the larger model") << "VX700-RV27MS" << 9000 << 128 << "";
+    QTest::newRow("a model the list lacks") << "UnKnown" << 99999 << 1 << "";
+}
+
+void tst_MultiDownload::refusedByTheDialersModel() {
+    QFETCH(QString, model);
+    QFETCH(int, bytes);
+    QFETCH(int, records);
+    QFETCH(QString, refusal);
+    ProjectEnv env(1033);
+    QVERIFY(env.started);
+    ProjectImage image;
+    image.projectSize = bytes;
+    image.phoneBook.resize(records);
+    QCOMPARE(BenchCheck::Refusal(*env.ctx, image, model), refusal);
 }
 
 QTEST_GUILESS_MAIN(tst_MultiDownload)
