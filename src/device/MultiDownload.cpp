@@ -9,6 +9,7 @@
 #include "store/SystemDb.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
 
@@ -330,13 +331,22 @@ bool MultiDownload::MakeTargets(const QStringList& labels, const QStringList& po
         names << (ports[i].isEmpty() ? labels[i] : ports[i]);
     const QStringList folders = FolderNames(names);
     const QDir base(dumpBase);
+    QSet<QString> used;
     targets.clear();
     for (int i = 0; i < ports.size(); ++i) {
-        if (!base.mkpath(folders[i])) {
-            failed = QDir::toNativeSeparators(base.filePath(folders[i]));
+        // A file of that name (the port's own link, say) is stepped around.
+        QString name = folders[i];
+        for (int n = 2; used.contains(name.toLower()) ||
+                        (QFileInfo::exists(base.filePath(name)) &&
+                         !QFileInfo(base.filePath(name)).isDir());
+             ++n)
+            name = folders[i] + u'-' + QString::number(n);
+        used.insert(name.toLower());
+        if (!base.mkpath(name)) {
+            failed = QDir::toNativeSeparators(base.filePath(name));
             return false;
         }
-        targets << BenchTarget{labels[i], ports[i], base.filePath(folders[i])};
+        targets << BenchTarget{labels[i], ports[i], base.filePath(name)};
     }
     return true;
 }

@@ -23,7 +23,12 @@ frmMultiDownload::frmMultiDownload(DeviceContext& ctx, QWidget* parent)
          T(QStringLiteral("型號"), 3, 25006), T(QStringLiteral("進度"), 7, 25006),
          T(QStringLiteral("結果"), 4, 25006)});
     ui->tblPorts->verticalHeader()->hide();
-    ui->tblPorts->horizontalHeader()->setStretchLastSection(true);
+    QHeaderView& header = *ui->tblPorts->horizontalHeader();
+    for (int c : {ColPort, ColSerial, ColModel})
+        header.setSectionResizeMode(c, QHeaderView::ResizeToContents);
+    header.setSectionResizeMode(ColProgress, QHeaderView::Interactive);
+    header.resizeSection(ColProgress, 180);
+    header.setSectionResizeMode(ColResult, QHeaderView::Stretch);
     connect(ui->cmdStart, &QPushButton::clicked, this, &frmMultiDownload::cmdStart_Click);
     connect(ui->cmdCancel, &QPushButton::clicked, this, &frmMultiDownload::cmdCancel_Click);
     connect(ui->cmdClose, &QPushButton::clicked, this, &frmMultiDownload::reject);
@@ -54,7 +59,6 @@ void frmMultiDownload::LoadFormObj() {
         if (i != choices.demoIndex) AddRow(choices.items[i], choices.ports[i], false, false);
     ui->spnDemo->setEnabled(choices.demoIndex >= 0);
     spnDemo_Change(ui->spnDemo->value());
-    ui->tblPorts->resizeColumnsToContents();
 }
 
 void frmMultiDownload::AddRow(const QString& label, const QString& port, bool demo, bool ticked) {
