@@ -44,8 +44,7 @@ bool MakeProject(const QString& path) {
 double ChildCpuSeconds() {
     rusage u{};
     getrusage(RUSAGE_CHILDREN, &u);
-    return u.ru_utime.tv_sec + u.ru_stime.tv_sec +
-           (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+    return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
 struct Timed {
@@ -58,8 +57,13 @@ struct Timed {
 // korvactl download to the ports; wall and CPU time (korvactl and its children).
 Timed Download(const QString& project, const QStringList& ports, const QString& history,
                const QString& dumps) {
-    QStringList args{QStringLiteral("download"), project, QStringLiteral("--yes"),
-                     QStringLiteral("--history"), history, QStringLiteral("--dump-dir"), dumps};
+    QStringList args{QStringLiteral("download"),
+                     project,
+                     QStringLiteral("--yes"),
+                     QStringLiteral("--history"),
+                     history,
+                     QStringLiteral("--dump-dir"),
+                     dumps};
     for (const QString& p : ports)
         args << QStringLiteral("--port") << p;
     Timed t;
@@ -118,7 +122,8 @@ int main(int argc, char* argv[]) {
     std::printf("one dialer:      %7.2f s wall, %6.2f s CPU\n", one.wall, one.cpu);
     std::printf("%2d dialers:      %7.2f s wall, %6.2f s CPU (%.2f s a dialer)\n", n, all.wall,
                 all.cpu, all.cpu / n);
-    std::printf("ratio:           %7.3f (the bench against one dialer alone)\n", all.wall / one.wall);
+    std::printf("ratio:           %7.3f (the bench against one dialer alone)\n",
+                all.wall / one.wall);
     std::printf("%s", all.out.constData());
     return 0;
 }

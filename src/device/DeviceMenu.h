@@ -8,9 +8,9 @@ struct DeviceContext;
 struct DeviceMenuState {
     bool connectChecked = false; // mnuDeviceConnect
     QString connectCaption;
-    bool disconnectEnabled = false; // mnuDeviceDisconnect
-    bool settingEnabled = false;    // mnuDeviceSetting
-    bool downloadEnabled = false;   // mnuDeviceDownLoad
+    bool disconnectEnabled = false;   // mnuDeviceDisconnect
+    bool settingEnabled = false;      // mnuDeviceSetting
+    bool downloadEnabled = false;     // mnuDeviceDownLoad
     bool downloadManyEnabled = false; // mnuDeviceDownLoadMany: its own ports, no connection
 };
 

@@ -1,9 +1,9 @@
 #include "device/MultiDownload.h"
 
+#include "base/VBUtil.h"
 #include "device/DeviceContext.h"
 #include "device/Download.h"
 #include "editing/PhoneBook.h"
-#include "base/VBUtil.h"
 #include "ml/MLText.h"
 #include "store/DownloadHistory.h"
 #include "store/SystemDb.h"
@@ -95,8 +95,7 @@ QString Text(const MLState& ml, BenchOutcome outcome) {
 
 MultiDownload::MultiDownload(const MLState& ml, QString program, QStringList arguments,
                              QObject* parent)
-    : QObject(parent), m_ml(ml), m_program(std::move(program)),
-      m_arguments(std::move(arguments)) {}
+    : QObject(parent), m_ml(ml), m_program(std::move(program)), m_arguments(std::move(arguments)) {}
 
 MultiDownload::~MultiDownload() {
     // Cancelled first, so that a child sending stops cleanly and records how far it got.
@@ -259,8 +258,7 @@ void MultiDownload::Ended(int index) {
                      ? T(QStringLiteral("無法啟動下載程式 %1: %2"), 1, 25002)
                            .arg(QDir::toNativeSeparators(m_program), child.errorString())
                      : T(QStringLiteral("下載程式結束但未回報結果 (結束碼 %1)。"), 2, 25002)
-                           .arg(child.exitStatus() == QProcess::NormalExit ? child.exitCode()
-                                                                           : -1);
+                           .arg(child.exitStatus() == QProcess::NormalExit ? child.exitCode() : -1);
         Q_EMIT changed(index);
         CheckSettled();
     }
@@ -304,7 +302,8 @@ QString MultiDownload::ConfirmText() const {
             text += QStringLiteral("  ") + BenchOutcomes::Text(m_ml, p.outcome) +
                     QStringLiteral(": ") + p.text;
     }
-    return text + VBUtil::kCrLf + T(QStringLiteral("是否確定要下載專案至這些簡訊報警機?"), 2, 25005);
+    return text + VBUtil::kCrLf +
+           T(QStringLiteral("是否確定要下載專案至這些簡訊報警機?"), 2, 25005);
 }
 
 QString MultiDownload::Title() const {
@@ -322,7 +321,6 @@ QString MultiDownload::StateText(const MLState& ml, const BenchPort& p) {
     return T(QStringLiteral("連線中"), 4, 25007);
 }
 
-
 bool MultiDownload::MakeTargets(const QStringList& labels, const QStringList& ports,
                                 const QString& dumpBase, QVector<BenchTarget>& targets,
                                 QString& failed) {
@@ -336,9 +334,8 @@ bool MultiDownload::MakeTargets(const QStringList& labels, const QStringList& po
     for (int i = 0; i < ports.size(); ++i) {
         // A file of that name (the port's own link, say) is stepped around.
         QString name = folders[i];
-        for (int n = 2; used.contains(name.toLower()) ||
-                        (QFileInfo::exists(base.filePath(name)) &&
-                         !QFileInfo(base.filePath(name)).isDir());
+        for (int n = 2; used.contains(name.toLower()) || (QFileInfo::exists(base.filePath(name)) &&
+                                                          !QFileInfo(base.filePath(name)).isDir());
              ++n)
             name = folders[i] + u'-' + QString::number(n);
         used.insert(name.toLower());

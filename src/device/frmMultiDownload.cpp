@@ -118,7 +118,8 @@ void frmMultiDownload::cmdStart_Click() {
     }
     if (labels.isEmpty()) {
         m_ctx.ui.MsgBox(T(QStringLiteral("請勾選至少一個通訊埠。"), 1, 25008),
-                        vbOKOnly | vbExclamation, T(QStringLiteral("下載專案至多台簡訊報警機"), 3, 25005));
+                        vbOKOnly | vbExclamation,
+                        T(QStringLiteral("下載專案至多台簡訊報警機"), 3, 25005));
         return;
     }
     // The children read the project file: it must hold what is open.
@@ -129,7 +130,8 @@ void frmMultiDownload::cmdStart_Click() {
     QString failed;
     if (!MultiDownload::MakeTargets(labels, ports, dumpBase, targets, failed)) {
         m_ctx.ui.MsgBox(T(QStringLiteral("無法建立下載記錄檔的資料夾 %1。"), 2, 25008).arg(failed),
-                        vbOKOnly | vbCritical, T(QStringLiteral("下載專案至多台簡訊報警機"), 3, 25005));
+                        vbOKOnly | vbCritical,
+                        T(QStringLiteral("下載專案至多台簡訊報警機"), 3, 25005));
         return;
     }
     for (int row : m_rowOf) {
@@ -140,9 +142,8 @@ void frmMultiDownload::cmdStart_Click() {
         bar->setValue(0);
         bar->setFormat(QString());
     }
-    m_run = std::make_unique<MultiDownload>(
-        m_ctx.ml, MultiDownload::ProgramBeside(m_ctx.exeFolder),
-        MultiDownload::WindowArguments(m_ctx));
+    m_run = std::make_unique<MultiDownload>(m_ctx.ml, MultiDownload::ProgramBeside(m_ctx.exeFolder),
+                                            MultiDownload::WindowArguments(m_ctx));
     connect(m_run.get(), &MultiDownload::changed, this, &frmMultiDownload::PortChanged);
     connect(m_run.get(), &MultiDownload::settled, this, &frmMultiDownload::Settled);
     connect(m_run.get(), &MultiDownload::finished, this, &frmMultiDownload::Finished);
@@ -216,8 +217,9 @@ void frmMultiDownload::SetRunning(bool running) {
     QTableWidget& t = *ui->tblPorts;
     for (int row = 0; row < t.rowCount(); ++row) {
         QTableWidgetItem* item = t.item(row, ColPort);
-        item->setFlags(running ? Qt::ItemIsEnabled | Qt::ItemIsSelectable
-                               : Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
+        item->setFlags(running
+                           ? Qt::ItemIsEnabled | Qt::ItemIsSelectable
+                           : Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
     }
 }
 

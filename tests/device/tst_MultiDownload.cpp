@@ -43,9 +43,8 @@ void tst_MultiDownload::linesSurviveTheirFields_data() {
     QTest::addColumn<QStringList>("parsed");
     QTest::newRow("plain") << QStringList{"progress", "messages", "3", "127"}
                            << QStringList{"progress", "messages", "3", "127"};
-    QTest::newRow("tab and line breaks in a text")
-        << QStringList{"refused", "too\tlarge\r\nfor it"}
-        << QStringList{"refused", "too large  for it"};
+    QTest::newRow("tab and line breaks in a text") << QStringList{"refused", "too\tlarge\r\nfor it"}
+                                                   << QStringList{"refused", "too large  for it"};
     QTest::newRow("Chinese") << QStringList{"result", "ok", "1.0", "已下載 28 Byte。"}
                              << QStringList{"result", "ok", "1.0", "已下載 28 Byte。"};
 }

@@ -105,8 +105,8 @@ void tst_frmMultiDownload::cancelWhileSending() {
     };
     QTRY_VERIFY_WITH_TIMEOUT(sending(), 30000);
     const int row = w.tblPorts()->rowCount() - 1;
-    auto* bar = qobject_cast<QProgressBar*>(
-        w.tblPorts()->cellWidget(row, frmMultiDownload::ColProgress));
+    auto* bar =
+        qobject_cast<QProgressBar*>(w.tblPorts()->cellWidget(row, frmMultiDownload::ColProgress));
     QVERIFY(bar->text().startsWith(QStringLiteral("phonebook ")) ||
             bar->text().startsWith(QStringLiteral("messages ")));
     QTest::mouseClick(w.cmdCancel(), Qt::LeftButton);
@@ -116,8 +116,10 @@ void tst_frmMultiDownload::cancelWhileSending() {
         QVERIFY2(p.text.startsWith(QStringLiteral("The dialer now holds an incomplete")),
                  qPrintable(p.text));
     }
-    QVERIFY(w.tblPorts()->item(row, frmMultiDownload::ColResult)->text().startsWith(
-        QStringLiteral("incomplete: ")));
+    QVERIFY(w.tblPorts()
+                ->item(row, frmMultiDownload::ColResult)
+                ->text()
+                .startsWith(QStringLiteral("incomplete: ")));
     // Stopped, not finished: the dialer holds fewer messages than the project has.
     const int messages = int(oracle::Expected(bench.project).shortMessages.size());
     QVERIFY(b.State().value(QStringLiteral("shortMessages")).toArray().size() < messages);

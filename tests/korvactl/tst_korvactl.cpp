@@ -917,13 +917,17 @@ void tst_korvactl::severalPortsAtOnce() {
                               QStringLiteral("--model-id"), QStringLiteral("0x4006")}),
              qPrintable(small.error));
     const QString list = dir.filePath(QStringLiteral("ports.txt"));
-    TestEnv::WriteFile(list, ("# the bench\n" + cut.Link() + "\n\n" + small.Link() + "\n").toUtf8());
-    QStringList args{QStringLiteral("download"), project,       QStringLiteral("--port"),
-                     a.Link(),                   QStringLiteral("--port"), b.Link(),
-                     QStringLiteral("--ports-from"), list,    QStringLiteral("--dump-dir"),
-                     dir.filePath(QStringLiteral("dumps")), QStringLiteral("--history"), history,
-                     QStringLiteral("--retry"),  QStringLiteral("0"), QStringLiteral("--timeout"),
-                     QStringLiteral("1"),        QStringLiteral("--lang"), QStringLiteral("English")};
+    TestEnv::WriteFile(list,
+                       ("# the bench\n" + cut.Link() + "\n\n" + small.Link() + "\n").toUtf8());
+    QStringList args{QStringLiteral("download"),     project,
+                     QStringLiteral("--port"),       a.Link(),
+                     QStringLiteral("--port"),       b.Link(),
+                     QStringLiteral("--ports-from"), list,
+                     QStringLiteral("--dump-dir"),   dir.filePath(QStringLiteral("dumps")),
+                     QStringLiteral("--history"),    history,
+                     QStringLiteral("--retry"),      QStringLiteral("0"),
+                     QStringLiteral("--timeout"),    QStringLiteral("1"),
+                     QStringLiteral("--lang"),       QStringLiteral("English")};
     if (yes) args << QStringLiteral("--yes");
     QProcess p;
     p.start(TestEnv::StagedBin() + QStringLiteral("/korvactl"), args);

@@ -104,14 +104,15 @@ void PrintTable(TerminalUi& ui, const MLState& ml, const MultiDownload& run) {
     const MLText T{ml, QStringLiteral("MultiDownload")};
     QVector<QStringList> rows;
     rows << QStringList{T(QStringLiteral("通訊埠"), 1, 25006), T(QStringLiteral("序號"), 2, 25006),
-                        T(QStringLiteral("型號"), 3, 25006), T(QStringLiteral("結果"), 4, 25006),
-                        T(QStringLiteral("時間"), 5, 25006), T(QStringLiteral("說明"), 6, 25006)};
+                        T(QStringLiteral("型號"), 3, 25006),   T(QStringLiteral("結果"), 4, 25006),
+                        T(QStringLiteral("時間"), 5, 25006),   T(QStringLiteral("說明"), 6, 25006)};
     for (const BenchPort& p : run.Ports())
         rows << QStringList{p.target.label,
                             p.serialNo.isEmpty() ? QStringLiteral("-") : p.serialNo,
                             p.model.isEmpty() ? QStringLiteral("-") : p.model,
                             BenchOutcomes::Text(ml, p.outcome),
-                            QString::number(p.seconds, 'f', 1) + u's', p.text};
+                            QString::number(p.seconds, 'f', 1) + u's',
+                            p.text};
     QVector<int> width(rows[0].size(), 0);
     for (const QStringList& r : rows)
         for (int c = 0; c + 1 < r.size(); ++c)
@@ -145,8 +146,10 @@ int Run(ProjectCommands::Invocation& in, const QStringList& ports) {
     QStringList shared{QStringLiteral("download"), in.project};
     for (const char* option : {"timeout", "retry", "lang"})
         if (args.isSet(QLatin1String(option)))
-            shared << QLatin1String("--") + QLatin1String(option) << args.value(QLatin1String(option));
-    if (args.isSet(QStringLiteral("history"))) shared << QStringLiteral("--history") << ctx.historyPath;
+            shared << QLatin1String("--") + QLatin1String(option)
+                   << args.value(QLatin1String(option));
+    if (args.isSet(QStringLiteral("history")))
+        shared << QStringLiteral("--history") << ctx.historyPath;
 
     MultiDownload run(ctx.ml, QCoreApplication::applicationFilePath(), shared);
     ProgressBlock progress(in.ui, ctx.ml, run);
@@ -157,7 +160,8 @@ int Run(ProjectCommands::Invocation& in, const QStringList& ports) {
         progress.Draw();
         if (run.ReadyCount() == 0) return;
         progress.Break();
-        const MsgResult answer = in.ui.MsgBox(run.ConfirmText(), vbOKCancel | vbQuestion, run.Title());
+        const MsgResult answer =
+            in.ui.MsgBox(run.ConfirmText(), vbOKCancel | vbQuestion, run.Title());
         if (answer == vbOK) {
             run.Go();
         } else {

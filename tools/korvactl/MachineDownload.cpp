@@ -39,7 +39,8 @@ MachineUi::MachineUi() : TerminalUi(false) {
 
 MsgResult MachineUi::MsgBox(const QString& prompt, MsgStyle style, const QString& title) {
     // On stderr too, as on a terminal, for whoever keeps the child's messages.
-    err << '[' << title << "]\n" << QString(prompt).replace(QLatin1String("\r\n"), QLatin1String("\n")) << '\n';
+    err << '[' << title << "]\n"
+        << QString(prompt).replace(QLatin1String("\r\n"), QLatin1String("\n")) << '\n';
     err.flush();
     lastMessage = prompt;
     if (MsgButtons(style) != vbOKCancel || askedToGo) return vbOK;
@@ -113,9 +114,12 @@ struct Result {
 // the messages) and why it stopped.
 Result Judge(AppContext& ctx, const MachineUi& ui, const ProjectImage& image, bool ok) {
     const MLText T{ctx.ml, QStringLiteral("MultiDownload")};
-    if (ok) return {BenchOutcome::Ok, T(QStringLiteral("已下載 %1 Byte。"), 3, 25004).arg(image.projectSize)};
+    if (ok)
+        return {BenchOutcome::Ok,
+                T(QStringLiteral("已下載 %1 Byte。"), 3, 25004).arg(image.projectSize)};
     if (!ui.askedToGo || !ui.going)
-        return ui.askedToGo ? Result{BenchOutcome::Cancelled, T(QStringLiteral("未傳送任何資料。"), 1, 25004)}
+        return ui.askedToGo ? Result{BenchOutcome::Cancelled,
+                                     T(QStringLiteral("未傳送任何資料。"), 1, 25004)}
                             : Result{BenchOutcome::Refused, OneLine(ui.lastMessage)};
     DownloadAttempt a;
     a.phoneBookTotal = int(image.phoneBook.size());
@@ -150,7 +154,8 @@ int Run(ProjectCommands::Invocation& in, MachineUi& ui) {
 
     // Connected and identified first: the dialer's model decides whether it can take it.
     DeviceInfo info;
-    if (!CommUtil::EnsurePortOpen(ctx)) return finish(BenchOutcome::Failed, OneLine(ui.lastMessage));
+    if (!CommUtil::EnsurePortOpen(ctx))
+        return finish(BenchOutcome::Failed, OneLine(ui.lastMessage));
     if (!KORVACommUtil::ReadCommSettings(ctx, info, false)) {
         const QString lost = OneLine(CommUtil::LostPortText(ctx));
         return finish(BenchOutcome::Failed,

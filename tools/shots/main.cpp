@@ -258,8 +258,7 @@ static bool DownloadShots(AppContext& ctx, QtUi& ui, QWidget* main, const QStrin
 
 // Download to Several Dialers during a run: three paced simulators and a port that does not
 // exist (failed at once), taken once a dialer is in its messages; then cancelled.
-static bool SeveralShot(AppContext& ctx, QWidget* main, const QString& folder,
-                        const QString& out) {
+static bool SeveralShot(AppContext& ctx, QWidget* main, const QString& folder, const QString& out) {
     if (!KORVAMain::OpenProject(ctx, QDir(out).filePath(QStringLiteral("Shots.cmb")))) return false;
     ctx.exeFolder = folder;
     ctx.link.dumpDir = QDir(out).filePath(QStringLiteral("several"));
@@ -322,7 +321,8 @@ static bool SeveralShot(AppContext& ctx, QWidget* main, const QString& folder,
         std::printf("FAILED download-several\n");
         if (const MultiDownload* run = dialog.Download())
             for (const BenchPort& p : run->Ports())
-                std::printf("  %s %s %d/%d %s\n", qPrintable(p.target.label), qPrintable(p.area), p.done, p.total, qPrintable(p.text));
+                std::printf("  %s %s %d/%d %s\n", qPrintable(p.target.label), qPrintable(p.area),
+                            p.done, p.total, qPrintable(p.text));
     }
     return ok;
 }
