@@ -239,9 +239,8 @@ const Command kCommands[] = {
      "                        the outcomes (exit 0 only when all succeeded), dumps in a folder\n"
      "                        per port under --dump-dir.\n"
      "                          korvactl download Site.cmb --port /dev/ttyUSB0\n"
-     "                          korvactl download Site.cmb --port ttyUSB0 --port ttyUSB1 --yes\n"
-     "                          korvactl download Site.cmb --port /dev/ttyUSB0 --yes --dump-dir "
-     "dumps\n",
+     "                          korvactl download Site.cmb --port ttyUSB0 --port ttyUSB1 --yes "
+     "--dump-dir dumps\n",
      nullptr, ProjectCommands::Download},
     {"sheet", true, false, false, true, false,
      "  sheet PROJECT.cmb     Write the project sheet (basic information, memory, groups with\n"
