@@ -10,7 +10,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 build=${KORVA_BUILD_DIR:-$here/build}
 out=${1:-$build/screenshots}
 [ -f "$build/CMakeCache.txt" ] || cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" --target KORVA korva-shots korva_data >/dev/null
+cmake --build "$build" --target KORVA korvactl korva-devsim korva-shots korva_data >/dev/null
 mkdir -p "$out"
 # The whole-screen shots take ImageMagick's import; it is needed only here, so it is installed here.
 if ! command -v import >/dev/null; then
@@ -26,7 +26,7 @@ for scale in 1 1.5; do
     shots="$out/$lang"
     [ "$scale" = 1 ] || shots="$out/$lang@$scale"
     dir=$(mktemp -d)
-    cp "$build/KORVA/bin/"{KORVA,KORVA.ml,KORVA.sdb,RV27.mdb} "$dir/"
+    cp "$build/KORVA/bin/"{KORVA,korvactl,korva-devsim,KORVA.ml,KORVA.sdb,RV27.mdb} "$dir/"
     sed "s/^AppliedLangName=.*/AppliedLangName=$lang\r/" "$build/KORVA/bin/KORVA.set" > "$dir/KORVA.set"
     mkdir -p "$shots"
     # The program as a user starts it; its placement goes to a private settings home.

@@ -60,4 +60,7 @@ struct CommLink {
     QString historyProjectPath;
     // A download reads the dialer's identity itself (korvactl, which does not connect first).
     bool identifyAtDownload = false;
+    // Asked between exchanges: true ends a download after the exchange in flight (a bench
+    // run being cancelled). Unset: never.
+    std::function<bool()> stopRequested;
 };

@@ -11,6 +11,7 @@ namespace DeviceMenu {
 DeviceMenuState DeviceMenuRule(DeviceContext& ctx) {
     const MLText T{ctx.ml, QStringLiteral("KORVAMain")};
     DeviceMenuState s;
+    s.downloadManyEnabled = ctx.project.IsOpen();
     if (ctx.ConnectStatus) {
         s.connectChecked = true;
         s.connectCaption = T(QStringLiteral("連線簡訊報警機"), 1, 771);

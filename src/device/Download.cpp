@@ -58,6 +58,11 @@ private:
     bool m_ok = false;
 };
 
+// The person stopped the download: nothing more is sent.
+bool Stopped(const DeviceLink& ctx) {
+    return ctx.link.stopRequested && ctx.link.stopRequested();
+}
+
 bool Exchange(const DeviceLink& ctx, QByteArray request) {
     QByteArray response;
     const int n = int(request.size());
@@ -67,7 +72,7 @@ bool Exchange(const DeviceLink& ctx, QByteArray request) {
 
 bool Clear(const DeviceLink& ctx, const QByteArray& command, Progress& progress,
            const QString& line) {
-    if (!CommUtil::EnsurePortOpen(ctx)) return false;
+    if (Stopped(ctx) || !CommUtil::EnsurePortOpen(ctx)) return false;
     if (!Exchange(ctx, command)) return false;
     progress.Step(ctx, line);
     return true;
@@ -82,6 +87,7 @@ bool WriteArea(const DeviceLink& ctx, const QString& dumpName, int count,
     DumpFile dump(ctx, dumpName);
     // Events run in each exchange, not again between them.
     for (int i = 0; i < count; ++i) {
+        if (Stopped(ctx)) return false;
         const QByteArray bytes = record(i);
         const bool ok = Exchange(ctx, bytes);
         dump.Append(bytes);
@@ -167,12 +173,8 @@ bool Run(DeviceContext& ctx) {
     const int size = image.projectSize;
     const int limit = p.MaxMemoryByte;
     if (size > limit) {
-        ctx.ui.MsgBox(T(QStringLiteral("專案下載失敗!"), 1, 3) + kCrLf +
-                          T(QStringLiteral("欲下載的專案 ["), 2, 3) + QString::number(size) +
-                          T(QStringLiteral(" Byte] 過大, 請更改專案內容。"), 3, 3) +
-                          T(QStringLiteral("記憶空間為 "), 4, 3) + QString::number(limit) +
-                          T(QStringLiteral("Byte."), 5, 3),
-                      vbOKOnly | vbCritical, T(QStringLiteral("下載專案"), 6, 3));
+        ctx.ui.MsgBox(TooLargeText(ctx.ml, size, limit), vbOKOnly | vbCritical,
+                      T(QStringLiteral("下載專案"), 6, 3));
         return false;
     }
     const MsgResult answer =
@@ -224,6 +226,15 @@ bool Run(DeviceContext& ctx) {
     return false;
 }
 } // namespace
+
+QString TooLargeText(const MLState& ml, int size, int limit) {
+    const MLText T{ml, QStringLiteral("Download")};
+    return T(QStringLiteral("專案下載失敗!"), 1, 3) + kCrLf +
+           T(QStringLiteral("欲下載的專案 ["), 2, 3) + QString::number(size) +
+           T(QStringLiteral(" Byte] 過大, 請更改專案內容。"), 3, 3) +
+           T(QStringLiteral("記憶空間為 "), 4, 3) + QString::number(limit) +
+           T(QStringLiteral("Byte."), 5, 3);
+}
 
 QString DumpPath(const DeviceLink& ctx, const QString& fileName) {
     const QString dir = ctx.link.dumpDir.isEmpty() ? QDir::currentPath() : ctx.link.dumpDir;
@@ -309,7 +320,7 @@ bool DownloadProject(DeviceContext& ctx) {
     return AskFirst(ctx, saved) && Run(ctx);
 }
 
-bool DownloadCommand(DeviceContext& ctx) {
+bool SaveForDownload(DeviceContext& ctx) {
     bool saved = false;
     if (!AskFirst(ctx, saved)) return false;
     // The working copy goes over the project file (atomically) and ModifiedDate is set to
@@ -318,6 +329,10 @@ bool DownloadCommand(DeviceContext& ctx) {
         if (KORVAMain::SaveProject(ctx, true, false, false) != KORVAMain::kSaved) return false;
         if (!ctx.project.IsOpen()) return false;
     }
-    return Run(ctx);
+    return true;
+}
+
+bool DownloadCommand(DeviceContext& ctx) {
+    return SaveForDownload(ctx) && Run(ctx);
 }
 } // namespace Download

@@ -8,6 +8,7 @@
 
 struct DeviceContext;
 struct DeviceLink;
+struct MLState;
 struct PhoneBookEntry;
 struct ShortMessageEntry;
 struct ProjectImage;
@@ -29,6 +30,8 @@ inline QString ShortMessageDumpName() {
     return QStringLiteral("SHORTMSG.dbg");
 }
 QString DumpPath(const DeviceLink& ctx, const QString& fileName);
+// The refusal of a project of size bytes for a memory of limit bytes.
+QString TooLargeText(const MLState& ml, int size, int limit);
 
 // Request bytes without the check code. A phonebook record: station, 0x50, 0x43, k, L+4,
 // disabled flag, group number, L, k, the number. k is the entry's 1-based position.
@@ -54,4 +57,7 @@ bool DownloadProject(DeviceContext& ctx);
 // the working copy over the project file, stamps ModifiedDate on the working copy and runs
 // the download without asking about the changes again.
 bool DownloadCommand(DeviceContext& ctx);
+// DownloadCommand's questions and save without the download: the project file then holds
+// what is open (for programs that read the file). False when the person stopped it.
+bool SaveForDownload(DeviceContext& ctx);
 } // namespace Download

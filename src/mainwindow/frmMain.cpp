@@ -12,6 +12,7 @@
 #include "device/frmCommLog.h"
 #include "device/frmCommSetting.h"
 #include "device/frmDebug.h"
+#include "device/frmMultiDownload.h"
 #include "editing/CsvExchange.h"
 #include "editing/EditCommands.h"
 #include "editing/ProjMenu.h"
@@ -221,6 +222,7 @@ void frmMain::ConnectMenus() {
     on(ui->mnuViewDownloadHistory, &frmMain::mnuViewDownloadHistory_Click);
     on(ui->mnuFileCompare, &frmMain::mnuFileCompare_Click);
     on(ui->mnuDeviceCompare, &frmMain::mnuDeviceCompare_Click);
+    on(ui->mnuDeviceDownLoadMany, &frmMain::mnuDeviceDownLoadMany_Click);
     on(ui->mnuToolsOptions, &frmMain::mnuToolsOptions_Click);
     on(ui->mnuDeviceConnect, &frmMain::mnuDeviceConnect_Click);
     on(ui->mnuDeviceDisconnect, &frmMain::mnuDeviceDisconnect_Click);
@@ -273,6 +275,7 @@ static void MarkDialogItems(const QList<QAction*>& actions) {
                                         "mnuToolsOptions",
                                         "mnuDeviceConnect",
                                         "mnuDeviceSetting",
+                                        "mnuDeviceDownLoadMany",
                                         "mnuProjConentAddGroupList",
                                         "mnuProjConentAddTelList",
                                         "mnuProjConentEditGroupList",
@@ -601,6 +604,7 @@ void frmMain::mnuDevice_Click() {
     ui->mnuDeviceDisconnect->setEnabled(s.disconnectEnabled);
     ui->mnuDeviceSetting->setEnabled(s.settingEnabled);
     ui->mnuDeviceDownLoad->setEnabled(s.downloadEnabled);
+    ui->mnuDeviceDownLoadMany->setEnabled(s.downloadManyEnabled);
     ui->mnuDeviceCompare->setEnabled(m_ctx.project.IsOpen() &&
                                      DownloadHistoryView::ConnectedDialersLast(m_ctx).has_value());
     MarkDialogItems();
@@ -688,6 +692,9 @@ void frmMain::mnuViewDownloadHistory_Click() {
 }
 void frmMain::mnuFileCompare_Click() {
     CompareWindows::CompareWithFile(m_ctx, this);
+}
+void frmMain::mnuDeviceDownLoadMany_Click() {
+    frmMultiDownload::Run(m_ctx, this);
 }
 void frmMain::mnuDeviceCompare_Click() {
     CompareWindows::CompareWithDialer(m_ctx, this);

@@ -152,6 +152,7 @@ private:
     void mnuViewDownloadHistory_Click();
     void mnuFileCompare_Click();
     void mnuDeviceCompare_Click();
+    void mnuDeviceDownLoadMany_Click();
     void mnuToolsOptions_Click();
     void mnuDeviceConnect_Click();
     void mnuDeviceDisconnect_Click();

@@ -82,6 +82,7 @@ List MainWindowItems() {
                              "mnuDeviceDisconnect",
                              "mnuDeviceBar0",
                              "mnuDeviceDownLoad",
+                             "mnuDeviceDownLoadMany",
                              "mnuDeviceSetting",
                              "mnuDeviceCompare",
                              "mnuDeviceBar1",
@@ -130,6 +131,9 @@ QMap<QString, List> BuildTable() {
         Cap("lblLanguage")};
     t[QStringLiteral("frmMessage")] = {{QString(), C}, Cap("lblMessage")};
     t[QStringLiteral("frmComPort")] = {{QString(), C}, Cap("Label1"), Cap("CmdOK"), Cap("cmdExit")};
+    t[QStringLiteral("frmMultiDownload")] = {{QString(), C}, Cap("Label1"),   Cap("Label2"),
+                                             Cap("cmdAdd"),  Cap("cmdStart"), Cap("cmdCancel"),
+                                             Cap("cmdClose")};
     t[QStringLiteral("frmCommSetting")] = {
         {QString(), C}, {QStringLiteral("sstCommunication"), QStringLiteral("TabCaption(0)")},
         Cap("Label1"),  Cap("Label2"),

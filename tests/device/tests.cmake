@@ -5,3 +5,7 @@ endif()
 if(TARGET tst_frmServiceEndToEnd)
     add_dependencies(tst_frmServiceEndToEnd korva-devsim)
 endif()
+# The several-dialers window starts korvactl children, which may start simulators.
+if(TARGET tst_frmMultiDownload)
+    add_dependencies(tst_frmMultiDownload korvactl korva-devsim)
+endif()

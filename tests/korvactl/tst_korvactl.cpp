@@ -77,6 +77,8 @@ private Q_SLOTS:
     void historyAndDiffAfterRealDownloads();
     void killedDownloadLeavesItsStartedRow();
     void diffOfTwoFiles();
+    void severalPortsAtOnce_data();
+    void severalPortsAtOnce();
 };
 
 void tst_korvactl::infoConnects() {
@@ -886,6 +888,117 @@ void tst_korvactl::diffOfTwoFiles() {
              2);
     QCOMPARE(Korvactl({QStringLiteral("diff"), one}).code, 2);
     QCOMPARE(Korvactl({QStringLiteral("history"), one}).code, 2);
+}
+
+void tst_korvactl::severalPortsAtOnce_data() {
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("declined") << false;
+    QTest::newRow("confirmed, one cut and one too small") << true;
+}
+
+// A bench of four: two take the project, one (paced) loses its cable in the messages, one of
+// the smaller model is refused before anything is sent. Each judged by the oracle, the table
+// and the exit code; declined, nothing reaches any of them.
+void tst_korvactl::severalPortsAtOnce() {
+    QFETCH(bool, yes);
+    QTemporaryDir dir;
+    const QString project = MakeProject(dir, oracle::LargeProjectSql());
+    QVERIFY(!project.isEmpty());
+    const QString history = dir.filePath(QStringLiteral("DownloadHistory.sqlite"));
+    devsimtest::Sim a, b, cut, small;
+    QVERIFY2(StartSim(a, {QStringLiteral("--serial"), QStringLiteral("1209214378563401")}),
+             qPrintable(a.error));
+    QVERIFY2(StartSim(b, {QStringLiteral("--serial"), QStringLiteral("1209214378563402")}),
+             qPrintable(b.error));
+    QVERIFY2(StartSim(cut, {QStringLiteral("--serial"), QStringLiteral("1209214378563403"),
+                            QStringLiteral("--pace")}),
+             qPrintable(cut.error));
+    QVERIFY2(StartSim(small, {QStringLiteral("--serial"), QStringLiteral("1209214378563404"),
+                              QStringLiteral("--model-id"), QStringLiteral("0x4006")}),
+             qPrintable(small.error));
+    const QString list = dir.filePath(QStringLiteral("ports.txt"));
+    TestEnv::WriteFile(list,
+                       ("# the bench\n" + cut.Link() + "\n\n" + small.Link() + "\n").toUtf8());
+    QStringList args{QStringLiteral("download"),     project,
+                     QStringLiteral("--port"),       a.Link(),
+                     QStringLiteral("--port"),       b.Link(),
+                     QStringLiteral("--ports-from"), list,
+                     QStringLiteral("--dump-dir"),   dir.filePath(QStringLiteral("dumps")),
+                     QStringLiteral("--history"),    history,
+                     QStringLiteral("--retry"),      QStringLiteral("0"),
+                     QStringLiteral("--timeout"),    QStringLiteral("1"),
+                     QStringLiteral("--lang"),       QStringLiteral("English")};
+    if (yes) args << QStringLiteral("--yes");
+    QProcess p;
+    p.start(TestEnv::StagedBin() + QStringLiteral("/korvactl"), args);
+    QVERIFY(p.waitForStarted(5000));
+    QString err;
+    if (yes) {
+        // The cable of the paced one is pulled once it is in the messages.
+        const QString sending = cut.Link() + QStringLiteral("  S/N 12-09-2143-785634-03  messages");
+        QElapsedTimer t;
+        t.start();
+        while (!err.contains(sending) && t.elapsed() < 30000) {
+            p.waitForReadyRead(100);
+            err += QString::fromUtf8(p.readAllStandardError());
+        }
+        QVERIFY2(err.contains(sending), qPrintable(err));
+        cut.Kill();
+    }
+    QVERIFY(p.waitForFinished(60000));
+    err += QString::fromUtf8(p.readAllStandardError());
+    const QString out = QString::fromUtf8(p.readAllStandardOutput());
+    QCOMPARE(p.exitCode(), 1);
+    // One confirmation, every port and model in it.
+    QCOMPARE(err.count(QStringLiteral("[Download to Several Dialers]")), 1);
+    QVERIFY2(err.contains(QStringLiteral("Download the project to 3 dialers:\n  ") + a.Link() +
+                          QStringLiteral("  VX700-RV27MS  12-09-2143-785634-01\n")),
+             qPrintable(err));
+    QVERIFY(err.contains(small.Link() + QStringLiteral("  VX700-RV27S  12-09-2143-785634-04  "
+                                                       "refused: Project download failed! The "
+                                                       "project to download [")));
+    const auto row = [&out](const devsimtest::Sim& sim) {
+        for (const QString& line : out.split(u'\n'))
+            if (line.startsWith(sim.Link() + u' ')) return line.simplified();
+        return QString();
+    };
+    QVERIFY2(row(small).contains(QStringLiteral("VX700-RV27S refused 0.0s Project download "
+                                                "failed!")),
+             qPrintable(out));
+    QVERIFY(row(small).contains(QStringLiteral("The device memory holds 8192 bytes.")));
+    QCOMPARE(small.State().value(QStringLiteral("phonebookClears")).toInt(), 0);
+    if (!yes) {
+        QVERIFY(err.contains(QStringLiteral("Nothing was sent.")));
+        for (devsimtest::Sim* sim : {&a, &b, &cut})
+            QCOMPARE(sim->State().value(QStringLiteral("phonebookClears")).toInt(), 0);
+        QVERIFY2(row(a).contains(QStringLiteral("VX700-RV27MS cancelled 0.0s Nothing was sent.")),
+                 qPrintable(out));
+        QCOMPARE(HistoryJson(history).size(), 0);
+        return;
+    }
+    for (devsimtest::Sim* sim : {&a, &b}) {
+        QVERIFY2(row(*sim).contains(QStringLiteral("VX700-RV27MS succeeded")), qPrintable(out));
+        sim->State();
+        const oracle::Verdict verdict = oracle::Judge(project, sim->StatePath());
+        QVERIFY2(verdict.code == 0, qPrintable(verdict.text));
+    }
+    QVERIFY2(row(cut).contains(QStringLiteral("incomplete")), qPrintable(out));
+    QVERIFY(row(cut).contains(QStringLiteral("The dialer now holds an incomplete configuration: "
+                                             "phonebook records 1 to 4 of 4, messages 1 to")));
+    // Each dialer's dumps in its own folder, in the order of the ports.
+    const oracle::Records want = oracle::Expected(project);
+    QCOMPARE(TestEnv::ReadFile(dir.filePath(QStringLiteral("dumps/ttyDEV-2/SHORTMSG.dbg"))),
+             want.shortMessages.join());
+    QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("dumps/ttyDEV-4"))));
+    // Every attempt in the history, as a single download leaves it.
+    QJsonArray rows = HistoryJson(history);
+    QCOMPARE(rows.size(), 3);
+    QStringList outcomes;
+    for (const auto& r : rows)
+        outcomes << r.toObject()[QStringLiteral("serialNo")].toString().right(2) + u' ' +
+                        r.toObject()[QStringLiteral("outcome")].toString();
+    outcomes.sort();
+    QCOMPARE(outcomes, (QStringList{"01 succeeded", "02 succeeded", "03 incomplete"}));
 }
 
 int main(int argc, char* argv[]) {

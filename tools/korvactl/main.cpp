@@ -1,6 +1,8 @@
 // korvactl: the configuration tool's core from a terminal. It starts like the program (text
 // database, settings file, system database, all beside the executable) and runs one command.
+#include "BenchDownload.h"
 #include "HistoryCommands.h"
+#include "MachineDownload.h"
 #include "ProjectCommands.h"
 #include "TerminalUi.h"
 
@@ -232,9 +234,13 @@ const Command kCommands[] = {
      "  download PROJECT.cmb  Download the project into the device (--port), with a progress\n"
      "                        line on stderr. Asks first unless --yes. The dumps of the sent\n"
      "                        records go to --dump-dir (default: the current folder).\n"
+     "                        Several --port (or --ports-from FILE) download to every dialer\n"
+     "                        at once: a progress line per port, one confirmation, a table of\n"
+     "                        the outcomes (exit 0 only when all succeeded), dumps in a folder\n"
+     "                        per port under --dump-dir.\n"
      "                          korvactl download Site.cmb --port /dev/ttyUSB0\n"
-     "                          korvactl download Site.cmb --port /dev/ttyUSB0 --yes --dump-dir "
-     "dumps\n",
+     "                          korvactl download Site.cmb --port ttyUSB0 --port ttyUSB1 --yes "
+     "--dump-dir dumps\n",
      nullptr, ProjectCommands::Download},
     {"sheet", true, false, false, true, false,
      "  sheet PROJECT.cmb     Write the project sheet (basic information, memory, groups with\n"
@@ -350,8 +356,13 @@ void DefineArguments(QCommandLineParser& args) {
         {QStringLiteral("parity"), QStringLiteral("set-comm: EVEN, ODD or NONE."),
          QStringLiteral("P")},
         {QStringLiteral("hex"), QStringLiteral("image: the frames in hex, check code included.")},
-        {QStringLiteral("dump-dir"), QStringLiteral("download: the folder of the dump files."),
+        {QStringLiteral("dump-dir"),
+         QStringLiteral("download: the folder of the dump files (several ports: a folder per "
+                        "port in it)."),
          QStringLiteral("DIR")},
+        {QStringLiteral("ports-from"),
+         QStringLiteral("download: the ports of a bench, one a line, all at once."),
+         QStringLiteral("FILE")},
         {QStringLiteral("pdf"), QStringLiteral("sheet: the PDF file to write."),
          QStringLiteral("FILE")},
         {QStringLiteral("paper"), QStringLiteral("sheet: A4 or Letter."), QStringLiteral("SIZE")},
@@ -373,6 +384,10 @@ void DefineArguments(QCommandLineParser& args) {
         {QStringLiteral("skip-refused"),
          QStringLiteral("import: write the accepted rows even when others are refused (exit 3).")},
     });
+    // A child of a bench download: lines for the parent on stdout, go/cancel on stdin.
+    QCommandLineOption machine(QStringLiteral("machine"));
+    machine.setFlags(QCommandLineOption::HiddenFromHelp);
+    args.addOption(machine);
 }
 
 } // namespace
@@ -400,7 +415,11 @@ int main(int argc, char* argv[]) {
     DefineArguments(args);
     args.process(*app);
 
-    TerminalUi ui(args.isSet(QStringLiteral("yes")));
+    const bool machine = args.isSet(QStringLiteral("machine"));
+    const std::unique_ptr<TerminalUi> terminal =
+        machine ? std::make_unique<MachineUi>()
+                : std::make_unique<TerminalUi>(args.isSet(QStringLiteral("yes")));
+    TerminalUi& ui = *terminal;
     const QStringList positional = args.positionalArguments();
     if (positional.isEmpty()) {
         ui.err << args.helpText();
@@ -460,6 +479,17 @@ int main(int argc, char* argv[]) {
             return kUsage;
         }
     }
+    // Several ports (or a list of them): a bench download, a child korvactl per port.
+    QStringList benchPorts;
+    const bool bench = command->run == ProjectCommands::Download && !machine &&
+                       (args.values(QStringLiteral("port")).size() > 1 ||
+                        args.isSet(QStringLiteral("ports-from")));
+    if (bench && (args.isSet(QStringLiteral("demo")) ||
+                  !BenchDownload::Ports(ui, args, start, PortFromStart, benchPorts))) {
+        if (args.isSet(QStringLiteral("demo"))) ui.err << "Give either --port or --demo.\n";
+        Shutdown::CloseCore(ctx);
+        return kUsage;
+    }
     if (args.isSet(QStringLiteral("port")))
         ctx.comm.PortName = PortFromStart(args.value(QStringLiteral("port")), start);
     if (args.isSet(QStringLiteral("demo")) && args.isSet(QStringLiteral("port"))) {
@@ -483,11 +513,14 @@ int main(int argc, char* argv[]) {
     int rc = kFailed;
     {
         ProjectCommands::ProjectSession session(ctx, ui);
-        if (!command->project || session.Open(in.project, command->writes)) rc = command->run(in);
+        if (!command->project || session.Open(in.project, command->writes))
+            rc = bench     ? BenchDownload::Run(in, benchPorts)
+                 : machine ? MachineDownload::Run(in, static_cast<MachineUi&>(ui))
+                           : command->run(in);
         ui.CloseProgress(); // a progress line still open ends with its line break
     }
     // A device command that failed says which port it used.
-    if (rc == kFailed && command->device)
+    if (rc == kFailed && command->device && !bench && !machine)
         ui.err << "(port " << CommUtil::CurrentPortName(ctx.comm)
                << (args.isSet(QStringLiteral("port")) ? ""
                                                       : ", the default: choose one with --port")

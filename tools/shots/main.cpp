@@ -6,8 +6,9 @@
 // group's member list and the zone editor with its counters and warning, and a project
 // download against an acknowledging stand-in port (its confirmation, the progress
 // window half-way with the communication log beside it, the success and the failure
-// message), the About window and the register diagnostic window after a read; the Edit menu
-// with a step to undo, a pop-up menu over several rows and the find box at work.
+// message), Download to Several Dialers during a run with one failed port, the About window
+// and the register diagnostic window after a read; the Edit menu with a step to undo, a
+// pop-up menu over several rows and the find box at work.
 // Window placement goes to a settings file in OUT_DIR, never to the user's own settings.
 #include "app/AppContext.h"
 #include "app/Startup.h"
@@ -22,6 +23,7 @@
 #include "device/frmCommLog.h"
 #include "device/frmDebug.h"
 #include "device/frmMessage.h"
+#include "device/frmMultiDownload.h"
 #include "editing/EditCommands.h"
 #include "editing/EditTransaction.h"
 #include "editing/EditWindows.h"
@@ -50,6 +52,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
@@ -278,6 +281,77 @@ static bool DownloadShots(AppContext& ctx, QtUi& ui, QWidget* main, const QStrin
     return ok;
 }
 
+// Download to Several Dialers during a run: three paced simulators and a port that does not
+// exist (failed at once), taken once a dialer is in its messages; then cancelled.
+static bool SeveralShot(AppContext& ctx, QWidget* main, const QString& folder, const QString& out) {
+    if (!KORVAMain::OpenProject(ctx, QDir(out).filePath(QStringLiteral("Shots.cmb")))) return false;
+    ctx.exeFolder = folder;
+    ctx.link.dumpDir = QDir(out).filePath(QStringLiteral("several"));
+    std::vector<std::unique_ptr<QProcess>> sims;
+    frmMultiDownload dialog(ctx, main);
+    dialog.LoadFormObj();
+    for (int i = 0; i < 3; ++i) {
+        const QString link = QDir(out).filePath(QStringLiteral("ttySIM%1").arg(i));
+        auto sim = std::make_unique<QProcess>();
+        sim->start(QDir(folder).filePath(QStringLiteral("korva-devsim")),
+                   {QStringLiteral("--link"), link, QStringLiteral("--pace"),
+                    QStringLiteral("--serial"), QStringLiteral("12092143785634%1").arg(21 + i)});
+        QByteArray said;
+        QElapsedTimer t;
+        t.start();
+        while (!said.contains("ready") && t.elapsed() < 5000 && sim->waitForReadyRead(100))
+            said += sim->readAllStandardOutput();
+        sims.push_back(std::move(sim));
+        dialog.AddTypedPort(link);
+    }
+    dialog.AddTypedPort(QStringLiteral("/dev/ttyUSB7"));
+    dialog.resize(900, 300);
+    dialog.show();
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible()) return;
+        if (QAbstractButton* b = box->defaultButton())
+            b->click();
+        else
+            box->accept();
+    });
+    poll.start(100);
+    dialog.cmdStart()->click();
+    const auto midway = [&dialog] {
+        const MultiDownload* run = dialog.Download();
+        bool sending = false, failed = false;
+        for (const BenchPort& p : run ? run->Ports() : QVector<BenchPort>()) {
+            sending = sending || (p.area == QLatin1String("messages") && p.done > 5);
+            failed = failed || p.outcome == BenchOutcome::Failed;
+        }
+        return sending && failed;
+    };
+    QElapsedTimer t;
+    t.start();
+    while (!midway() && t.elapsed() < 30000)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    bool ok = midway() && Save(&dialog, out, QStringLiteral("download-several"));
+    dialog.cmdCancel()->click();
+    t.restart();
+    while (!dialog.cmdStart()->isEnabled() && t.elapsed() < 30000)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    poll.stop();
+    for (const auto& sim : sims) {
+        sim->terminate();
+        sim->waitForFinished(3000);
+    }
+    KORVAMain::CloseProject(ctx);
+    if (!ok) {
+        std::printf("FAILED download-several\n");
+        if (const MultiDownload* run = dialog.Download())
+            for (const BenchPort& p : run->Ports())
+                std::printf("  %s %s %d/%d %s\n", qPrintable(p.target.label), qPrintable(p.area),
+                            p.done, p.total, qPrintable(p.text));
+    }
+    return ok;
+}
+
 // The register diagnostic window after a read of the stand-in port (its message answered).
 static bool DiagnosticShot(AppContext& ctx, QtUi& ui, QWidget* main, const QString& out) {
     ctx.port = std::make_unique<AckPort>();
@@ -478,6 +552,7 @@ int main(int argc, char* argv[]) {
     for (QAction* a : w.findChildren<QAction*>())
         if (a->objectName() == QStringLiteral("mnuViewCommLog")) a->trigger();
     ok &= DownloadShots(ctx, ui, &w, folder, out);
+    ok &= SeveralShot(ctx, &w, folder, out);
     ok &= ImportShots(ctx, &w, out);
     ok &= EditingShots(ctx, w, out);
     ok &= EditorShots(ctx, w, out);
