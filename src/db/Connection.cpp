@@ -3,7 +3,7 @@
 #include <QDate>
 #include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
+#include <QByteArrayView>
 #include <QStringList>
 #include <cstring>
 #include <sqlite3.h>
@@ -147,9 +147,7 @@ bool TextValuesSound(sqlite3* db, int& rc) {
                 if (sqlite3_column_type(st, c) != SQLITE_TEXT) continue;
                 const char* p = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
                 const int n = sqlite3_column_bytes(st, c);
-                QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-                const QString decoded = utf8.decode(QByteArrayView(p, n));
-                sound = !utf8.hasError() && std::memchr(p, 0, size_t(n)) == nullptr;
+                sound = QByteArrayView(p, n).isValidUtf8() && std::memchr(p, 0, size_t(n)) == nullptr;
             }
         }
         if (rc == SQLITE_OK && sound && step != SQLITE_DONE) rc = step;
@@ -223,7 +221,9 @@ bool Connection::Open(const ConnectionString& cs) {
     m_handle = std::make_shared<DbHandle>();
     m_handle->path = absolute;
     int rc = sqlite3_open_v2(path.constData(), &m_handle->db,
-                             cs.readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE, nullptr);
+                             (cs.readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) |
+                                 SQLITE_OPEN_NOMUTEX, // one thread uses a connection
+                             nullptr);
     sqlite3* db = m_handle->db;
     if (rc != SQLITE_OK)
         return Fail(db, rc, DbFault::NotDatabase, QStringLiteral("Cannot open the database file"));
@@ -286,6 +286,10 @@ bool Connection::Open(const ConnectionString& cs) {
         return Fail(db, SQLITE_OK, DbFault::Unsupported,
                     QStringLiteral("The database holds triggers, views, virtual tables or "
                                    "generated columns"));
+    if (cs.checked) {
+        QueryText(db, "PRAGMA foreign_keys=OFF", rc);
+        return true;
+    }
     const QString integrity = QueryText(db, "PRAGMA integrity_check", rc);
     if (rc != SQLITE_OK || integrity != QLatin1String("ok"))
         return Fail(db, rc, rc == SQLITE_OK ? DbFault::Damaged : FaultOf(rc, *h),

@@ -16,6 +16,9 @@ struct ConnectionString {
     QString userId;
     QString password;
     bool readOnly = false; // opened for reading only: nothing is written, not even the journal mode
+    // A byte copy of a file this process has just opened with every check: its pages and text
+    // values are not read through again (the cheap checks of the schema still run).
+    bool checked = false;
     QString ToString() const;
 };
 

@@ -87,6 +87,7 @@ struct RowSet::Shared {
     sqlite3_stmt* readRow = nullptr;
     sqlite3_stmt* readRange = nullptr;       // rowid, then every column, of a rowid range
     QHash<QByteArray, sqlite3_stmt*> writes; // prepared once per statement text
+    QHash<QString, int> columnOf;            // every spelling asked for -> column, or -1
     ~Shared() {
         sqlite3_finalize(readRow);
         sqlite3_finalize(readRange);
@@ -351,9 +352,13 @@ QStringList RowSet::FieldNames() const {
 
 int RowSet::ColumnIndex(const QString& name) const {
     if (!m_shared) return -1;
-    for (int i = 0; i < m_shared->columns.size(); ++i)
-        if (m_shared->columns[i].compare(name, Qt::CaseInsensitive) == 0) return i;
-    return -1;
+    const auto known = m_shared->columnOf.constFind(name);
+    if (known != m_shared->columnOf.constEnd()) return *known;
+    int at = -1;
+    for (int i = 0; at < 0 && i < m_shared->columns.size(); ++i)
+        if (m_shared->columns[i].compare(name, Qt::CaseInsensitive) == 0) at = i;
+    m_shared->columnOf.insert(name, at);
+    return at;
 }
 
 bool RowSet::HasField(const QString& name) const {

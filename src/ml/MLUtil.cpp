@@ -135,10 +135,15 @@ Grouped ReadGrouped(Connection* conn, const QString& sql, const QString& nameFie
     }
     return g;
 }
+
+quint64 TextKey(int id, int seq) {
+    return quint64(quint32(id)) << 32 | quint32(seq);
+}
 } // namespace
 
 void LoadTextTable(MLState& ml, Connection* conn) {
     ml.modules.clear();
+    ml.textIndex.clear();
     if (ml.OriginalLangName == ml.AppliedLang || !conn) return;
     const QString moduleName = QStringLiteral("ModuleName");
     Grouped g = ReadGrouped(conn,
@@ -163,6 +168,14 @@ void LoadTextTable(MLState& ml, Connection* conn) {
                                    rows->Field(QStringLiteral("Seq")).toInt(), original, applied});
         }
         ml.modules.append(std::move(module));
+    }
+    for (const MLModule& m : std::as_const(ml.modules)) {
+        if (ml.textIndex.contains(m.name)) continue;
+        QHash<quint64, QString>& texts = ml.textIndex[m.name];
+        for (const MLTextEntry& e : m.entries) {
+            const quint64 key = TextKey(e.id, e.seq);
+            if (!texts.contains(key)) texts.insert(key, e.applied);
+        }
     }
 }
 
@@ -217,13 +230,10 @@ QStringList TextsInEveryLanguage(const MLState& ml, int index, int messageNo,
 QString GetMLText(const MLState& ml, const QString& defaultText, int index, int messageNo,
                   const QString& moduleKey) {
     if (ml.OriginalLangName == ml.AppliedLang) return defaultText;
-    for (const MLModule& m : ml.modules) {
-        if (m.name != moduleKey) continue;
-        for (const MLTextEntry& e : m.entries)
-            if (e.id == messageNo && e.seq == index) return e.applied;
-        break;
-    }
-    return defaultText;
+    const auto module = ml.textIndex.constFind(moduleKey);
+    if (module == ml.textIndex.constEnd()) return defaultText;
+    const auto text = module->constFind(MLUtil::TextKey(messageNo, index));
+    return text == module->constEnd() ? defaultText : *text;
 }
 
 QString GetFormText(const MLState& ml, const QString& formName, const QString& objectPath,
