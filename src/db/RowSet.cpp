@@ -410,6 +410,8 @@ bool RowSet::ReadBatch() const {
     m_batchRollbacks = m_db->rollbacks;
     m_batchSize = std::min(std::max(m_batchSize, kFirstBatch) * 2, kMaxBatch);
     if (n <= 0) return false;
+    m_batchKeys.reserve(n);
+    m_batchRows.reserve(n);
     sqlite3_stmt* st = m_shared->readRange;
     sqlite3_reset(st);
     sqlite3_bind_int64(st, 1, keys[m_pos]);

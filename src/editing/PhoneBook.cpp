@@ -97,12 +97,6 @@ QByteArray PhoneBytes(const QString& phone) {
 
 bool ReadIsUnicode(const OpenProject& project, bool previous) {
     if (!project.Basic) return previous;
-    // On its one row with nothing pending, the project's own row set reads what is stored,
-    // from what it has read already.
-    const RowSet* own = project.Basic.get();
-    if (own->IsOpen() && !own->EditPending() && own->AbsolutePosition() == 1 &&
-        own->Bookmark() >= 0)
-        return Flag(own, ProjectSchema::kIsUnicode);
     auto basic = project.Basic->Clone();
     if (!basic) return previous;
     basic->MoveFirst();

@@ -96,6 +96,7 @@ bool MLInit(MLState& ml, Ui& ui, const QString& settingsPathIn, const QString& t
         return false;
     }
     ml.conn = ADOUtil::OpenMDBConn(ui, dbPath, QString(), QString());
+    ml.everyLanguage.reset();
     LoadTextTable(ml);
     LoadFormTable(ml);
     return true;
@@ -104,6 +105,7 @@ bool MLInit(MLState& ml, Ui& ui, const QString& settingsPathIn, const QString& t
 void MLClose(MLState& ml) {
     if (ml.conn) ml.conn->Close();
     ml.conn.reset();
+    ml.everyLanguage.reset();
 }
 
 void LoadTextTable(MLState& ml) {
@@ -210,19 +212,25 @@ void LoadFormTable(MLState& ml) {
 
 QStringList TextsInEveryLanguage(const MLState& ml, int index, int messageNo,
                                  const QString& moduleKey) {
-    QStringList texts;
-    if (!ml.conn) return texts;
-    auto rows = ADOUtil::OpenRecordset(
-        ml.conn.get(),
-        QStringLiteral("SELECT * FROM [Text] WHERE [ModuleName]=? AND [ID]=? AND [Seq]=?;"), false,
-        {moduleKey, messageNo, index});
-    if (!rows) return texts;
-    for (; !rows->Eof(); rows->MoveNext())
-        for (const char* column : {"ChineseBig5", "ChineseGB", "English"}) {
-            const QString text = ADOUtil::NullToStr(rows->Field(QString::fromLatin1(column)));
-            if (!text.isEmpty() && !texts.contains(text)) texts << text;
+    if (!ml.conn) return {};
+    if (!ml.everyLanguage) {
+        // One read of the table, in its stored order, as the rows of one text would come.
+        auto all = std::make_shared<QHash<QString, QHash<quint64, QStringList>>>();
+        auto rows = ADOUtil::OpenRecordset(ml.conn.get(), QStringLiteral("SELECT * FROM [Text];"));
+        for (; rows && !rows->Eof(); rows->MoveNext()) {
+            QStringList& texts = (*all)[ADOUtil::NullToStr(rows->Field(QStringLiteral(
+                "ModuleName")))][TextKey(rows->Field(QStringLiteral("ID")).toInt(),
+                                         rows->Field(QStringLiteral("Seq")).toInt())];
+            for (const char* column : {"ChineseBig5", "ChineseGB", "English"}) {
+                const QString text = ADOUtil::NullToStr(rows->Field(QString::fromLatin1(column)));
+                if (!text.isEmpty() && !texts.contains(text)) texts << text;
+            }
         }
-    return texts;
+        ml.everyLanguage = std::move(all);
+    }
+    const auto module = ml.everyLanguage->constFind(moduleKey);
+    return module == ml.everyLanguage->constEnd() ? QStringList()
+                                                  : module->value(TextKey(messageNo, index));
 }
 
 } // namespace MLUtil

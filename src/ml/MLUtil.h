@@ -46,6 +46,9 @@ struct MLState {
     QHash<QString, QHash<quint64, QString>> textIndex;
     QVector<MLForm> forms;     // ascending name
     std::unique_ptr<Connection> conn;
+    // Every language's texts of the database, read on the first need (TextsInEveryLanguage):
+    // module -> (id, seq) -> texts. Dropped with the connection.
+    mutable std::shared_ptr<const QHash<QString, QHash<quint64, QStringList>>> everyLanguage;
 };
 
 namespace MLUtil {
