@@ -387,7 +387,10 @@ ProjectCheck CheckProjectFile(const QString& path) {
         {kZones, {kZoneNo, kZoneName, kZoneDsc, kGroupName, kAlarmSMS, kResetSMS, kIsDisable}},
     };
     for (const auto& t : kSchema) {
-        auto rs = RowSet::OpenTable(conn, t.table);
+        // The columns, and for Basic whether it has a row: one statement each.
+        auto rs = RowSet::OpenQuery(conn, QStringLiteral("SELECT * FROM %1 LIMIT %2")
+                                              .arg(QuoteIdentifier(t.table))
+                                              .arg(t.table == kBasic ? 1 : 0));
         if (!rs) return ProjectCheck::NotProject;
         for (const QString& f : t.fields)
             if (!rs->HasField(f)) return ProjectCheck::NotProject;
