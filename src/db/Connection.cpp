@@ -259,6 +259,12 @@ bool Connection::Open(const ConnectionString& cs) {
         },
         h);
 
+    if (cs.exclusive) {
+        QueryText(db, "PRAGMA locking_mode=EXCLUSIVE", rc);
+        if (rc != SQLITE_OK)
+            return Fail(db, rc, FaultOf(rc, *h),
+                        QStringLiteral("The file is not a readable database"));
+    }
     // Touching the schema tells a database from any other file (and rolls back a hot
     // journal); a project is one self-contained file, so the journal never stays WAL.
     QueryText(db, "PRAGMA schema_version", rc);
@@ -269,6 +275,10 @@ bool Connection::Open(const ConnectionString& cs) {
         if (rc != SQLITE_OK)
             return Fail(db, rc, FaultOf(rc, *h),
                         QStringLiteral("The file is not a readable database"));
+        if (cs.checked) {
+            QueryText(db, "PRAGMA foreign_keys=OFF", rc);
+            return true;
+        }
         // With the journal settled the file holds exactly the pages its header counts.
         const qint64 pageSize = QueryText(db, "PRAGMA page_size", rc).toLongLong();
         const qint64 pages = QueryText(db, "PRAGMA page_count", rc).toLongLong();
@@ -286,10 +296,6 @@ bool Connection::Open(const ConnectionString& cs) {
         return Fail(db, SQLITE_OK, DbFault::Unsupported,
                     QStringLiteral("The database holds triggers, views, virtual tables or "
                                    "generated columns"));
-    if (cs.checked) {
-        QueryText(db, "PRAGMA foreign_keys=OFF", rc);
-        return true;
-    }
     const QString integrity = QueryText(db, "PRAGMA integrity_check", rc);
     if (rc != SQLITE_OK || integrity != QLatin1String("ok"))
         return Fail(db, rc, rc == SQLITE_OK ? DbFault::Damaged : FaultOf(rc, *h),

@@ -49,8 +49,7 @@ bool HasCurrentRow(RowSet* rs) {
 
 // A contact's groups on one line: "A, B".
 QString GroupsShown(const RowSet* rs) {
-    return KORVAUtil::SplitGroupList(FieldText(rs, ProjectSchema::kGroupName))
-        .join(QStringLiteral(", "));
+    return FieldText(rs, ProjectSchema::kGroupName).replace(VBUtil::kCrLf, QStringLiteral(", "));
 }
 } // namespace
 

@@ -371,6 +371,7 @@ ProjectCheck CheckProjectFile(const QString& path) {
     Connection conn;
     ConnectionString cs;
     cs.dataSource = path;
+    cs.exclusive = true; // a private copy, or a working copy whose connection is closed
     if (!conn.Open(cs))
         return conn.Fault() == DbFault::Damaged       ? ProjectCheck::Damaged
                : conn.Fault() == DbFault::Unsupported ? ProjectCheck::Unsupported
