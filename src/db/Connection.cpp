@@ -1,9 +1,9 @@
 #include "db/Connection.h"
 
+#include <QByteArrayView>
 #include <QDate>
 #include <QFile>
 #include <QFileInfo>
-#include <QByteArrayView>
 #include <QStringList>
 #include <cstring>
 #include <sqlite3.h>
@@ -147,7 +147,8 @@ bool TextValuesSound(sqlite3* db, int& rc) {
                 if (sqlite3_column_type(st, c) != SQLITE_TEXT) continue;
                 const char* p = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
                 const int n = sqlite3_column_bytes(st, c);
-                sound = QByteArrayView(p, n).isValidUtf8() && std::memchr(p, 0, size_t(n)) == nullptr;
+                sound =
+                    QByteArrayView(p, n).isValidUtf8() && std::memchr(p, 0, size_t(n)) == nullptr;
             }
         }
         if (rc == SQLITE_OK && sound && step != SQLITE_DONE) rc = step;

@@ -403,7 +403,8 @@ bool RowSet::ReadBatch() const {
     if (n <= 0) return false;
     m_batchKeys.reserve(n);
     m_batchRows.reserve(n);
-    sqlite3_stmt* st = ReadStatement(m_shared->readRange, " WHERE rowid BETWEEN ?1 AND ?2 ORDER BY rowid", true);
+    sqlite3_stmt* st =
+        ReadStatement(m_shared->readRange, " WHERE rowid BETWEEN ?1 AND ?2 ORDER BY rowid", true);
     if (!st) return false;
     sqlite3_reset(st);
     sqlite3_bind_int64(st, 1, keys[m_pos]);

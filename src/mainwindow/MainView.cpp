@@ -39,7 +39,8 @@ using ADOUtil::FieldText;
 // ZoneNo as a 16-bit whole number in decimal.
 QString ZoneNoText(const RowSet* rs) {
     const QVariant no = rs->Field(ProjectSchema::kZoneNo);
-    if (no.typeId() == QMetaType::Int) return QString::number(std::clamp(no.toInt(), -32768, 32767));
+    if (no.typeId() == QMetaType::Int)
+        return QString::number(std::clamp(no.toInt(), -32768, 32767));
     return QString::number(VBUtil::ToWhole16(ADOUtil::NullToStr(no)));
 }
 

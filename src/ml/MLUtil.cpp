@@ -218,9 +218,10 @@ QStringList TextsInEveryLanguage(const MLState& ml, int index, int messageNo,
         auto all = std::make_shared<QHash<QString, QHash<quint64, QStringList>>>();
         auto rows = ADOUtil::OpenRecordset(ml.conn.get(), QStringLiteral("SELECT * FROM [Text];"));
         for (; rows && !rows->Eof(); rows->MoveNext()) {
-            QStringList& texts = (*all)[ADOUtil::NullToStr(rows->Field(QStringLiteral(
-                "ModuleName")))][TextKey(rows->Field(QStringLiteral("ID")).toInt(),
-                                         rows->Field(QStringLiteral("Seq")).toInt())];
+            QStringList& texts =
+                (*all)[ADOUtil::NullToStr(rows->Field(QStringLiteral("ModuleName")))]
+                      [TextKey(rows->Field(QStringLiteral("ID")).toInt(),
+                               rows->Field(QStringLiteral("Seq")).toInt())];
             for (const char* column : {"ChineseBig5", "ChineseGB", "English"}) {
                 const QString text = ADOUtil::NullToStr(rows->Field(QString::fromLatin1(column)));
                 if (!text.isEmpty() && !texts.contains(text)) texts << text;

@@ -44,7 +44,7 @@ struct MLState {
     QVector<MLModule> modules; // ascending name
     // module -> (id, seq) -> applied text, the first of each; built by LoadTextTable
     QHash<QString, QHash<quint64, QString>> textIndex;
-    QVector<MLForm> forms;     // ascending name
+    QVector<MLForm> forms; // ascending name
     std::unique_ptr<Connection> conn;
     // Every language's texts of the database, read on the first need (TextsInEveryLanguage):
     // module -> (id, seq) -> texts. Dropped with the connection.
