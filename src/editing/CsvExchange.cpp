@@ -200,7 +200,8 @@ public:
           m_createGroups(createGroups) {
         const OpenProject& p = m_probe.ctx().project;
         m_groups.Append(StoredGroups(p));
-        m_contacts = StoredContacts(p);
+        // A file of one table is judged against that table only.
+        if (table == Table::Contacts) m_contacts = StoredContacts(p);
         // The counts KORVAUtil's CountUsers and CountNotifyTargets make, from the same read.
         m_users = 0;
         m_targets = 0;
@@ -211,7 +212,7 @@ public:
             m_targets += int(KORVAUtil::SplitGroupList(m_contacts[i].groups).size());
         }
         m_probe.ctx().NotifyTargetCount = m_targets;
-        m_zones = StoredZones(p);
+        if (table == Table::Zones) m_zones = StoredZones(p);
         for (int i = 0; i < m_zones.size(); ++i)
             if (!m_zoneAt.contains(m_zones[i].no)) m_zoneAt.insert(m_zones[i].no, i);
         m_header = Header(m_ml, table);
