@@ -10,12 +10,13 @@
 namespace ADOUtil {
 
 std::unique_ptr<Connection> OpenMDBConn(Ui& ui, const QString& path, const QString& userId,
-                                        const QString& password) {
+                                        const QString& password, bool checked) {
     if (!FileUtil::FileExists(path)) return nullptr;
     ConnectionString cs;
     cs.dataSource = path;
     cs.userId = userId;
     cs.password = password;
+    cs.checked = checked;
     auto conn = std::make_unique<Connection>();
     if (conn->Open(cs)) return conn;
     ui.MsgBox(QStringLiteral("OpenMDBConn Failed!\r\nConnect String:") + cs.ToString(),

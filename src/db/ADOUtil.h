@@ -12,8 +12,9 @@ class Ui;
 namespace ADOUtil {
 // Opens the database file at path. A missing file gives null silently; an engine failure
 // shows the connection-string box and the engine's description, then gives null.
+// checked: the file is a byte copy of one just opened with every check (ConnectionString).
 std::unique_ptr<Connection> OpenMDBConn(Ui& ui, const QString& path, const QString& userId,
-                                        const QString& password);
+                                        const QString& password, bool checked = false);
 // A table name opens the whole table; a text starting with SELECT (any letter case) is a
 // read-only query. Null when the connection is missing, the source empty or the
 // open fails. Values for "?" marks are bound, never pasted into the text.

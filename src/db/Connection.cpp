@@ -1,9 +1,9 @@
 #include "db/Connection.h"
 
+#include <QByteArrayView>
 #include <QDate>
 #include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
 #include <QStringList>
 #include <cstring>
 #include <sqlite3.h>
@@ -147,9 +147,8 @@ bool TextValuesSound(sqlite3* db, int& rc) {
                 if (sqlite3_column_type(st, c) != SQLITE_TEXT) continue;
                 const char* p = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
                 const int n = sqlite3_column_bytes(st, c);
-                QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-                const QString decoded = utf8.decode(QByteArrayView(p, n));
-                sound = !utf8.hasError() && std::memchr(p, 0, size_t(n)) == nullptr;
+                sound =
+                    QByteArrayView(p, n).isValidUtf8() && std::memchr(p, 0, size_t(n)) == nullptr;
             }
         }
         if (rc == SQLITE_OK && sound && step != SQLITE_DONE) rc = step;
@@ -223,7 +222,9 @@ bool Connection::Open(const ConnectionString& cs) {
     m_handle = std::make_shared<DbHandle>();
     m_handle->path = absolute;
     int rc = sqlite3_open_v2(path.constData(), &m_handle->db,
-                             cs.readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE, nullptr);
+                             (cs.readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) |
+                                 SQLITE_OPEN_NOMUTEX, // one thread uses a connection
+                             nullptr);
     sqlite3* db = m_handle->db;
     if (rc != SQLITE_OK)
         return Fail(db, rc, DbFault::NotDatabase, QStringLiteral("Cannot open the database file"));
@@ -259,6 +260,12 @@ bool Connection::Open(const ConnectionString& cs) {
         },
         h);
 
+    if (cs.exclusive) {
+        QueryText(db, "PRAGMA locking_mode=EXCLUSIVE", rc);
+        if (rc != SQLITE_OK)
+            return Fail(db, rc, FaultOf(rc, *h),
+                        QStringLiteral("The file is not a readable database"));
+    }
     // Touching the schema tells a database from any other file (and rolls back a hot
     // journal); a project is one self-contained file, so the journal never stays WAL.
     QueryText(db, "PRAGMA schema_version", rc);
@@ -269,6 +276,10 @@ bool Connection::Open(const ConnectionString& cs) {
         if (rc != SQLITE_OK)
             return Fail(db, rc, FaultOf(rc, *h),
                         QStringLiteral("The file is not a readable database"));
+        if (cs.checked) {
+            QueryText(db, "PRAGMA foreign_keys=OFF", rc);
+            return true;
+        }
         // With the journal settled the file holds exactly the pages its header counts.
         const qint64 pageSize = QueryText(db, "PRAGMA page_size", rc).toLongLong();
         const qint64 pages = QueryText(db, "PRAGMA page_count", rc).toLongLong();

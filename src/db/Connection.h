@@ -16,6 +16,12 @@ struct ConnectionString {
     QString userId;
     QString password;
     bool readOnly = false; // opened for reading only: nothing is written, not even the journal mode
+    // A byte copy of a file this process has just opened with every check: only its journal
+    // is settled, nothing is checked again (an open for reading only checks everything).
+    bool checked = false;
+    // A private file no other connection opens meanwhile: its lock is taken on the first read
+    // and kept, instead of once per statement.
+    bool exclusive = false;
     QString ToString() const;
 };
 

@@ -84,9 +84,10 @@ struct RowSet::Shared {
     QVector<qint64> keys;            // table: rowids in stored order; query: row indexes
     QVector<QVector<QVariant>> rows; // query snapshot values
     int version = 0;
-    sqlite3_stmt* readRow = nullptr;
+    sqlite3_stmt* readRow = nullptr;         // prepared on the first read
     sqlite3_stmt* readRange = nullptr;       // rowid, then every column, of a rowid range
     QHash<QByteArray, sqlite3_stmt*> writes; // prepared once per statement text
+    QHash<QString, int> columnOf;            // every spelling asked for -> column, or -1
     ~Shared() {
         sqlite3_finalize(readRow);
         sqlite3_finalize(readRange);
@@ -131,15 +132,6 @@ std::unique_ptr<RowSet> RowSet::OpenTable(const Connection& conn, const QString&
             shared->keys << sqlite3_column_int64(keys.st, 0);
         if (rc != SQLITE_DONE) return setError(StatementError(*conn.Handle(), rc));
     }
-    const QByteArray readSql =
-        (QStringLiteral("SELECT * FROM ") + quoted + QStringLiteral(" WHERE rowid=?1")).toUtf8();
-    if (sqlite3_prepare_v2(db, readSql.constData(), -1, &shared->readRow, nullptr) != SQLITE_OK)
-        return setError(QString::fromUtf8(sqlite3_errmsg(db)));
-    const QByteArray rangeSql = (QStringLiteral("SELECT rowid, * FROM ") + quoted +
-                                 QStringLiteral(" WHERE rowid BETWEEN ?1 AND ?2 ORDER BY rowid"))
-                                    .toUtf8();
-    if (sqlite3_prepare_v2(db, rangeSql.constData(), -1, &shared->readRange, nullptr) != SQLITE_OK)
-        return setError(QString::fromUtf8(sqlite3_errmsg(db)));
 
     std::unique_ptr<RowSet> rs(new RowSet);
     rs->m_db = conn.Handle();
@@ -351,9 +343,13 @@ QStringList RowSet::FieldNames() const {
 
 int RowSet::ColumnIndex(const QString& name) const {
     if (!m_shared) return -1;
-    for (int i = 0; i < m_shared->columns.size(); ++i)
-        if (m_shared->columns[i].compare(name, Qt::CaseInsensitive) == 0) return i;
-    return -1;
+    const auto known = m_shared->columnOf.constFind(name);
+    if (known != m_shared->columnOf.constEnd()) return *known;
+    int at = -1;
+    for (int i = 0; at < 0 && i < m_shared->columns.size(); ++i)
+        if (m_shared->columns[i].compare(name, Qt::CaseInsensitive) == 0) at = i;
+    m_shared->columnOf.insert(name, at);
+    return at;
 }
 
 bool RowSet::HasField(const QString& name) const {
@@ -405,7 +401,11 @@ bool RowSet::ReadBatch() const {
     m_batchRollbacks = m_db->rollbacks;
     m_batchSize = std::min(std::max(m_batchSize, kFirstBatch) * 2, kMaxBatch);
     if (n <= 0) return false;
-    sqlite3_stmt* st = m_shared->readRange;
+    m_batchKeys.reserve(n);
+    m_batchRows.reserve(n);
+    sqlite3_stmt* st =
+        ReadStatement(m_shared->readRange, " WHERE rowid BETWEEN ?1 AND ?2 ORDER BY rowid", true);
+    if (!st) return false;
     sqlite3_reset(st);
     sqlite3_bind_int64(st, 1, keys[m_pos]);
     sqlite3_bind_int64(st, 2, keys[m_pos + n - 1]);
@@ -433,11 +433,11 @@ void RowSet::Restamp(bool wasFresh, qint64 rewritten) const {
     if (!wasFresh) return;
     const auto at = std::lower_bound(m_batchKeys.begin(), m_batchKeys.end(), rewritten);
     if (rewritten >= 0 && at != m_batchKeys.end() && *at == rewritten) {
-        sqlite3_stmt* st = m_shared->readRow;
-        sqlite3_reset(st);
-        sqlite3_bind_int64(st, 1, rewritten);
-        if (sqlite3_step(st) != SQLITE_ROW) {
-            sqlite3_reset(st);
+        sqlite3_stmt* st = ReadStatement(m_shared->readRow, " WHERE rowid=?1", false);
+        if (st) sqlite3_reset(st);
+        if (st) sqlite3_bind_int64(st, 1, rewritten);
+        if (!st || sqlite3_step(st) != SQLITE_ROW) {
+            if (st) sqlite3_reset(st);
             DropBatch();
             return;
         }
@@ -448,6 +448,21 @@ void RowSet::Restamp(bool wasFresh, qint64 rewritten) const {
     }
     m_batchChanges = sqlite3_total_changes64(m_db->db);
     m_batchRollbacks = m_db->rollbacks;
+}
+
+// A table's read statement, prepared on its first use: every column, after the rowid when
+// withKey, of the rows the condition picks.
+sqlite3_stmt* RowSet::ReadStatement(sqlite3_stmt*& st, const char* condition, bool withKey) const {
+    if (st) return st;
+    const QByteArray sql =
+        (QStringLiteral("SELECT ") + (withKey ? QStringLiteral("rowid, *") : QStringLiteral("*")) +
+         QStringLiteral(" FROM ") + QuoteIdentifier(m_shared->table) + QLatin1String(condition))
+            .toUtf8();
+    if (sqlite3_prepare_v2(m_db->db, sql.constData(), int(sql.size()), &st, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(st);
+        st = nullptr;
+    }
+    return st;
 }
 
 sqlite3_stmt* RowSet::Prepared(const QByteArray& sql) {

@@ -79,6 +79,7 @@ private:
     void DropBatch() const;
     void Restamp(bool wasFresh, qint64 rewritten = -1) const; // after a write of our own
     sqlite3_stmt* Prepared(const QByteArray& sql);
+    sqlite3_stmt* ReadStatement(sqlite3_stmt*& st, const char* condition, bool withKey) const;
     void SetPos(int pos) const;
     int ColumnIndex(const QString& name) const;
 

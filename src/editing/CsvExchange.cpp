@@ -200,16 +200,21 @@ public:
           m_createGroups(createGroups) {
         const OpenProject& p = m_probe.ctx().project;
         m_groups.Append(StoredGroups(p));
-        m_contacts = StoredContacts(p);
+        // A file of one table is judged against that table only.
+        if (table == Table::Contacts) m_contacts = StoredContacts(p);
+        // The counts KORVAUtil's CountUsers and CountNotifyTargets make, from the same read.
+        m_users = 0;
+        m_targets = 0;
         for (int i = 0; i < m_contacts.size(); ++i) {
             const QString key = VBUtil::CaseKey(m_contacts[i].name);
             if (!m_contactAt.contains(key)) m_contactAt.insert(key, i);
+            if (!m_contacts[i].name.isEmpty()) ++m_users;
+            m_targets += int(KORVAUtil::SplitGroupList(m_contacts[i].groups).size());
         }
-        m_zones = StoredZones(p);
+        m_probe.ctx().NotifyTargetCount = m_targets;
+        if (table == Table::Zones) m_zones = StoredZones(p);
         for (int i = 0; i < m_zones.size(); ++i)
             if (!m_zoneAt.contains(m_zones[i].no)) m_zoneAt.insert(m_zones[i].no, i);
-        m_users = KORVAUtil::CountUsers(p);
-        m_targets = KORVAUtil::CountNotifyTargets(m_probe.ctx());
         m_header = Header(m_ml, table);
         m_yes = Words(m_ml, YesText(m_ml), 1, 3, kModule);
         m_no = Words(m_ml, NoText(m_ml), 2, 3, kModule);

@@ -8,6 +8,8 @@
 #include "store/KORVAMain.h"
 #include "store/ProjectSchema.h"
 
+#include <algorithm>
+
 MainViewState::MainViewState() : treeSelection(&tree) {}
 
 void MainViewState::SetTvCaption(const QString& text) {
@@ -36,7 +38,10 @@ using ADOUtil::FieldText;
 
 // ZoneNo as a 16-bit whole number in decimal.
 QString ZoneNoText(const RowSet* rs) {
-    return QString::number(VBUtil::ToWhole16(FieldText(rs, ProjectSchema::kZoneNo)));
+    const QVariant no = rs->Field(ProjectSchema::kZoneNo);
+    if (no.typeId() == QMetaType::Int)
+        return QString::number(std::clamp(no.toInt(), -32768, 32767));
+    return QString::number(VBUtil::ToWhole16(ADOUtil::NullToStr(no)));
 }
 
 bool HasCurrentRow(RowSet* rs) {
@@ -45,8 +50,7 @@ bool HasCurrentRow(RowSet* rs) {
 
 // A contact's groups on one line: "A, B".
 QString GroupsShown(const RowSet* rs) {
-    return KORVAUtil::SplitGroupList(FieldText(rs, ProjectSchema::kGroupName))
-        .join(QStringLiteral(", "));
+    return FieldText(rs, ProjectSchema::kGroupName).replace(VBUtil::kCrLf, QStringLiteral(", "));
 }
 } // namespace
 
@@ -80,11 +84,10 @@ void mktvProjContent(MainContext& ctx) {
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
             const QString name = FieldText(rs, ProjectSchema::kUserName);
             if (name.isEmpty()) continue;
-            const QModelIndex leaf = tree.AddNode(
-                users, name, QString(), QStringLiteral("UserName"), kUsers + u',' + name,
-                FieldText(rs, ProjectSchema::kIsDisable) == QLatin1String("True"));
-            tree.SetSearchTexts(leaf, {name, FieldText(rs, ProjectSchema::kPhoneNumber),
-                                       FieldText(rs, ProjectSchema::kUserDsc), GroupsShown(rs)});
+            tree.AddNode(users, name, QString(), QStringLiteral("UserName"), kUsers + u',' + name,
+                         FieldText(rs, ProjectSchema::kIsDisable) == QLatin1String("True"),
+                         {name, FieldText(rs, ProjectSchema::kPhoneNumber),
+                          FieldText(rs, ProjectSchema::kUserDsc), GroupsShown(rs)});
         }
     }
 
@@ -95,9 +98,9 @@ void mktvProjContent(MainContext& ctx) {
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
             const QString name = FieldText(rs, ProjectSchema::kGroupName);
             if (name.isEmpty()) continue;
-            const QModelIndex leaf = tree.AddNode(
-                groups, name, QString(), QStringLiteral("UserGroups"), kUserGroups + u',' + name);
-            tree.SetSearchTexts(leaf, {name, FieldText(rs, ProjectSchema::kGroupDsc)});
+            tree.AddNode(groups, name, QString(), QStringLiteral("UserGroups"),
+                         kUserGroups + u',' + name, false,
+                         {name, FieldText(rs, ProjectSchema::kGroupDsc)});
         }
     }
 
@@ -108,13 +111,12 @@ void mktvProjContent(MainContext& ctx) {
             const QString no = ZoneNoText(rs);
             const QString name = FieldText(rs, ProjectSchema::kZoneName);
             const QString caption = name.isEmpty() ? u'#' + no : u'#' + no + u'-' + name;
-            const QModelIndex leaf = tree.AddNode(
-                zones, caption, kZones + no, QStringLiteral("Alarm"), kZones + u',' + no,
-                FieldText(rs, ProjectSchema::kIsDisable) == QLatin1String("True"));
-            tree.SetSearchTexts(leaf, {name, FieldText(rs, ProjectSchema::kGroupName),
-                                       FieldText(rs, ProjectSchema::kZoneDsc),
-                                       FieldText(rs, ProjectSchema::kAlarmSMS),
-                                       FieldText(rs, ProjectSchema::kResetSMS)});
+            tree.AddNode(zones, caption, kZones + no, QStringLiteral("Alarm"), kZones + u',' + no,
+                         FieldText(rs, ProjectSchema::kIsDisable) == QLatin1String("True"),
+                         {name, FieldText(rs, ProjectSchema::kGroupName),
+                          FieldText(rs, ProjectSchema::kZoneDsc),
+                          FieldText(rs, ProjectSchema::kAlarmSMS),
+                          FieldText(rs, ProjectSchema::kResetSMS)});
         }
     }
     // A fresh tree shows the project's overview: the root is the selected node.

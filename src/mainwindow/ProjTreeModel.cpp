@@ -42,7 +42,7 @@ void ProjTreeModel::Clear() {
 
 QModelIndex ProjTreeModel::AddNode(const QModelIndex& parentIndex, const QString& caption,
                                    const QString& key, const QString& imageKey, const QString& tag,
-                                   bool grey) {
+                                   bool grey, const QStringList& searchTexts) {
     Node* parent = parentIndex.isValid() ? NodeOf(parentIndex) : &m_root;
     if (!parent) return {};
     const int row = int(parent->children.size());
@@ -53,6 +53,7 @@ QModelIndex ProjTreeModel::AddNode(const QModelIndex& parentIndex, const QString
     node->imageKey = imageKey;
     node->tag = tag;
     node->grey = grey;
+    node->searchTexts = searchTexts;
     node->parent = parent;
     node->row = row;
     Node* raw = node.get();

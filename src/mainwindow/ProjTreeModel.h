@@ -29,7 +29,8 @@ public:
     void Clear();
     // Appends a node under parent (an invalid parent makes a top-level node).
     QModelIndex AddNode(const QModelIndex& parent, const QString& caption, const QString& key,
-                        const QString& imageKey, const QString& tag, bool grey = false);
+                        const QString& imageKey, const QString& tag, bool grey = false,
+                        const QStringList& searchTexts = {});
     bool RemoveNode(const QModelIndex& index);
     void SetCaption(const QModelIndex& index, const QString& caption);
     void SetTag(const QModelIndex& index, const QString& tag);

@@ -96,6 +96,7 @@ bool MLInit(MLState& ml, Ui& ui, const QString& settingsPathIn, const QString& t
         return false;
     }
     ml.conn = ADOUtil::OpenMDBConn(ui, dbPath, QString(), QString());
+    ml.everyLanguage.reset();
     LoadTextTable(ml);
     LoadFormTable(ml);
     return true;
@@ -104,6 +105,7 @@ bool MLInit(MLState& ml, Ui& ui, const QString& settingsPathIn, const QString& t
 void MLClose(MLState& ml) {
     if (ml.conn) ml.conn->Close();
     ml.conn.reset();
+    ml.everyLanguage.reset();
 }
 
 void LoadTextTable(MLState& ml) {
@@ -135,10 +137,15 @@ Grouped ReadGrouped(Connection* conn, const QString& sql, const QString& nameFie
     }
     return g;
 }
+
+quint64 TextKey(int id, int seq) {
+    return quint64(quint32(id)) << 32 | quint32(seq);
+}
 } // namespace
 
 void LoadTextTable(MLState& ml, Connection* conn) {
     ml.modules.clear();
+    ml.textIndex.clear();
     if (ml.OriginalLangName == ml.AppliedLang || !conn) return;
     const QString moduleName = QStringLiteral("ModuleName");
     Grouped g = ReadGrouped(conn,
@@ -163,6 +170,14 @@ void LoadTextTable(MLState& ml, Connection* conn) {
                                    rows->Field(QStringLiteral("Seq")).toInt(), original, applied});
         }
         ml.modules.append(std::move(module));
+    }
+    for (const MLModule& m : std::as_const(ml.modules)) {
+        if (ml.textIndex.contains(m.name)) continue;
+        QHash<quint64, QString>& texts = ml.textIndex[m.name];
+        for (const MLTextEntry& e : m.entries) {
+            const quint64 key = TextKey(e.id, e.seq);
+            if (!texts.contains(key)) texts.insert(key, e.applied);
+        }
     }
 }
 
@@ -197,19 +212,26 @@ void LoadFormTable(MLState& ml) {
 
 QStringList TextsInEveryLanguage(const MLState& ml, int index, int messageNo,
                                  const QString& moduleKey) {
-    QStringList texts;
-    if (!ml.conn) return texts;
-    auto rows = ADOUtil::OpenRecordset(
-        ml.conn.get(),
-        QStringLiteral("SELECT * FROM [Text] WHERE [ModuleName]=? AND [ID]=? AND [Seq]=?;"), false,
-        {moduleKey, messageNo, index});
-    if (!rows) return texts;
-    for (; !rows->Eof(); rows->MoveNext())
-        for (const char* column : {"ChineseBig5", "ChineseGB", "English"}) {
-            const QString text = ADOUtil::NullToStr(rows->Field(QString::fromLatin1(column)));
-            if (!text.isEmpty() && !texts.contains(text)) texts << text;
+    if (!ml.conn) return {};
+    if (!ml.everyLanguage) {
+        // One read of the table, in its stored order, as the rows of one text would come.
+        auto all = std::make_shared<QHash<QString, QHash<quint64, QStringList>>>();
+        auto rows = ADOUtil::OpenRecordset(ml.conn.get(), QStringLiteral("SELECT * FROM [Text];"));
+        for (; rows && !rows->Eof(); rows->MoveNext()) {
+            QStringList& texts =
+                (*all)[ADOUtil::NullToStr(rows->Field(QStringLiteral("ModuleName")))]
+                      [TextKey(rows->Field(QStringLiteral("ID")).toInt(),
+                               rows->Field(QStringLiteral("Seq")).toInt())];
+            for (const char* column : {"ChineseBig5", "ChineseGB", "English"}) {
+                const QString text = ADOUtil::NullToStr(rows->Field(QString::fromLatin1(column)));
+                if (!text.isEmpty() && !texts.contains(text)) texts << text;
+            }
         }
-    return texts;
+        ml.everyLanguage = std::move(all);
+    }
+    const auto module = ml.everyLanguage->constFind(moduleKey);
+    return module == ml.everyLanguage->constEnd() ? QStringList()
+                                                  : module->value(TextKey(messageNo, index));
 }
 
 } // namespace MLUtil
@@ -217,13 +239,10 @@ QStringList TextsInEveryLanguage(const MLState& ml, int index, int messageNo,
 QString GetMLText(const MLState& ml, const QString& defaultText, int index, int messageNo,
                   const QString& moduleKey) {
     if (ml.OriginalLangName == ml.AppliedLang) return defaultText;
-    for (const MLModule& m : ml.modules) {
-        if (m.name != moduleKey) continue;
-        for (const MLTextEntry& e : m.entries)
-            if (e.id == messageNo && e.seq == index) return e.applied;
-        break;
-    }
-    return defaultText;
+    const auto module = ml.textIndex.constFind(moduleKey);
+    if (module == ml.textIndex.constEnd()) return defaultText;
+    const auto text = module->constFind(MLUtil::TextKey(messageNo, index));
+    return text == module->constEnd() ? defaultText : *text;
 }
 
 QString GetFormText(const MLState& ml, const QString& formName, const QString& objectPath,

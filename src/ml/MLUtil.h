@@ -3,6 +3,7 @@
 // and index, with the program's own Traditional Chinese text as the fallback.
 #include "db/Connection.h"
 
+#include <QHash>
 #include <QLocale>
 #include <QString>
 #include <QStringList>
@@ -41,8 +42,13 @@ struct MLState {
     int IsTextDisable = 0;
     int LocaleId = 0;          // the platform's, by which an automatic choice is resolved
     QVector<MLModule> modules; // ascending name
-    QVector<MLForm> forms;     // ascending name
+    // module -> (id, seq) -> applied text, the first of each; built by LoadTextTable
+    QHash<QString, QHash<quint64, QString>> textIndex;
+    QVector<MLForm> forms; // ascending name
     std::unique_ptr<Connection> conn;
+    // Every language's texts of the database, read on the first need (TextsInEveryLanguage):
+    // module -> (id, seq) -> texts. Dropped with the connection.
+    mutable std::shared_ptr<const QHash<QString, QHash<quint64, QStringList>>> everyLanguage;
 };
 
 namespace MLUtil {

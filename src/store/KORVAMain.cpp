@@ -261,12 +261,13 @@ void ShowNotAProject(StoreContext& ctx, const QString& path) {
                   vbOKOnly | vbCritical, T(QStringLiteral("開啟專案失敗"), 4, 214));
 }
 
-// Reopens the working copy after it was copied (or failed to be). When even that fails, the
-// project can no longer be worked on: it is closed, and the working copy stays on the disk.
-bool ReopenWorkingCopy(StoreContext& ctx) {
+// Reopens the working copy after it was copied (or failed to be); checked when it has just
+// passed the open's checks. When even that fails, the project can no longer be worked on: it
+// is closed, and the working copy stays on the disk.
+bool ReopenWorkingCopy(StoreContext& ctx, bool checked = false) {
     const MLText T{ctx.ml, QStringLiteral("KORVAMain")};
     ::OpenProject& p = ctx.project;
-    if (ADOUtil::OpenProjectDB(p, ctx.ui, p.MirPath)) return true;
+    if (ADOUtil::OpenProjectDB(p, ctx.ui, p.MirPath, checked)) return true;
     ADOUtil::CloseProjectDB(p);
     ctx.ui.MsgBox(T(QStringLiteral("專案工作檔案["), 1, 320) + p.MirPath +
                       T(QStringLiteral("]無法重新開啟，專案已關閉。"), 2, 320),
@@ -370,6 +371,7 @@ ProjectCheck CheckProjectFile(const QString& path) {
     Connection conn;
     ConnectionString cs;
     cs.dataSource = path;
+    cs.exclusive = true; // a private copy, or a working copy whose connection is closed
     if (!conn.Open(cs))
         return conn.Fault() == DbFault::Damaged       ? ProjectCheck::Damaged
                : conn.Fault() == DbFault::Unsupported ? ProjectCheck::Unsupported
@@ -386,7 +388,10 @@ ProjectCheck CheckProjectFile(const QString& path) {
         {kZones, {kZoneNo, kZoneName, kZoneDsc, kGroupName, kAlarmSMS, kResetSMS, kIsDisable}},
     };
     for (const auto& t : kSchema) {
-        auto rs = RowSet::OpenTable(conn, t.table);
+        // The columns, and for Basic whether it has a row: one statement each.
+        auto rs = RowSet::OpenQuery(conn, QStringLiteral("SELECT * FROM %1 LIMIT %2")
+                                              .arg(QuoteIdentifier(t.table))
+                                              .arg(t.table == kBasic ? 1 : 0));
         if (!rs) return ProjectCheck::NotProject;
         for (const QString& f : t.fields)
             if (!rs->HasField(f)) return ProjectCheck::NotProject;
@@ -498,7 +503,8 @@ bool OpenProject(StoreContext& ctx, const QString& pathIn) {
         return false;
     }
     RemoveJournals(mir);
-    if (!ADOUtil::OpenProjectDB(p, ctx.ui, mir)) {
+    // The working copy is a byte copy of the file checked above: it is not read through again.
+    if (!ADOUtil::OpenProjectDB(p, ctx.ui, mir, true)) {
         ADOUtil::CloseProjectDB(p);
         FileUtil::DeleteFileIfExists(mir);
         EndBusy(ctx);
@@ -624,10 +630,10 @@ int SaveProject(StoreContext& ctx, bool force, bool ask, bool allowCancel) {
         // The project file keeps its last saved state; the changes stay in the working copy,
         // which is reopened so that work can go on. Nothing that follows a save (a close,
         // another open) may discard them.
-        ReopenWorkingCopy(ctx);
+        ReopenWorkingCopy(ctx, true);
         return kCancelled;
     }
-    if (!ReopenWorkingCopy(ctx)) return kSaved;
+    if (!ReopenWorkingCopy(ctx, true)) return kSaved;
     SetModified(ctx, false);
     StampBasicDate(p, ProjectSchema::kModifiedDate);
     Q_EMIT ctx.storeEvents.projectSaved(p.ProjPath);

@@ -5,8 +5,8 @@
 
 namespace ADOUtil {
 
-bool OpenProjectDB(OpenProject& p, Ui& ui, const QString& workingPath) {
-    p.conn = OpenMDBConn(ui, workingPath, QString(), QString());
+bool OpenProjectDB(OpenProject& p, Ui& ui, const QString& workingPath, bool checked) {
+    p.conn = OpenMDBConn(ui, workingPath, QString(), QString(), checked);
     p.Basic = OpenRecordset(p.conn.get(), ProjectSchema::kBasic);
     p.UserGroups = OpenRecordset(p.conn.get(), ProjectSchema::kUserGroups);
     p.Users = OpenRecordset(p.conn.get(), ProjectSchema::kUsers);

@@ -31,7 +31,8 @@ struct OpenProject {
 
 namespace ADOUtil {
 // Opens the connection to the working copy and the Basic, UserGroups, Users and Zones row
-// sets in that order. False when any of them could not be opened.
-bool OpenProjectDB(OpenProject& project, Ui& ui, const QString& workingPath);
+// sets in that order. False when any of them could not be opened. checked: the working copy
+// is a byte copy of a file just opened with every check, which are not run again.
+bool OpenProjectDB(OpenProject& project, Ui& ui, const QString& workingPath, bool checked = false);
 void CloseProjectDB(OpenProject& project);
 } // namespace ADOUtil

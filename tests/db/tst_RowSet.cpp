@@ -111,6 +111,13 @@ private Q_SLOTS:
         QVERIFY(rs->Field(QStringLiteral("UserDsc")).isNull());
         QCOMPARE(NullToStr(rs->Field(QStringLiteral("UserDsc"))), QString());
         QVERIFY(!rs->Field(QStringLiteral("NoSuchField")).isValid());
+        // A field is found in any letter case, the second time as the first; a clone too.
+        for (int i = 0; i < 2; ++i) {
+            QCOMPARE(NullToStr(rs->Field(QStringLiteral("USERNAME"))), QStringLiteral("A"));
+            QVERIFY(!rs->Field(QStringLiteral("NoSuchField")).isValid());
+            QVERIFY(!rs->HasField(QStringLiteral("NoSuchField")));
+        }
+        QCOMPARE(NullToStr(rs->Clone()->Field(QStringLiteral("phonenumber"))), QStringLiteral("1"));
         rs->MoveNext();
         QCOMPARE(NullToStr(rs->Field(QStringLiteral("IsDisable"))), QStringLiteral("True"));
     }

@@ -36,7 +36,9 @@ private Q_SLOTS:
                 "  ('KORVAMain',1,2,1,'關閉','关闭','Close',NULL)," // switched off
                 "  ('KORVAMain',2,1,0,'空白',NULL,'',NULL),"        // no applied text
                 "  (' Main ',5,1,0,'主','主','Main window',NULL),"
-                "  ('O''Brien',7,1,0,'引號','引号','Quote',NULL);"
+                "  ('O''Brien',7,1,0,'引號','引号','Quote',NULL),"
+                "  ('KORVAMain',3,1,0,'是','是','Yes',NULL),"
+                "  ('KORVAMain',3,1,1,'對','对','yes',NULL);"
                 "INSERT INTO Form VALUES ('frmA','','Caption','選項','选项','Options','Choix'),"
                 "  ('frmA','Label1','Caption','標籤',NULL,NULL,'Etiquette'),"
                 "  ('frmA','Label2','Caption','只有中文',NULL,NULL,NULL),"
@@ -113,6 +115,31 @@ private Q_SLOTS:
         // Window texts still come from the table, in the original column.
         QCOMPARE(GetFormText(ml, QStringLiteral("frmA"), QString(), QStringLiteral("Caption")),
                  QStringLiteral("選項"));
+    }
+
+    // Every row of a text, switched off or not, in the table's order, each text once.
+    void textsInEveryLanguage_data() {
+        QTest::addColumn<QString>("module");
+        QTest::addColumn<int>("id");
+        QTest::addColumn<QStringList>("texts");
+        QTest::newRow("one row") << "KORVAMain" << 1 << QStringList{"開啟", "开启", "Open"};
+        QTest::newRow("two rows") << "KORVAMain" << 3
+                                  << QStringList{"是", "Yes", "對", "对", "yes"};
+        QTest::newRow("module in another case") << "korvamain" << 3 << QStringList{};
+        QTest::newRow("no such text") << "KORVAMain" << 9 << QStringList{};
+    }
+    void textsInEveryLanguage() {
+        QFETCH(QString, module);
+        QFETCH(int, id);
+        QFETCH(QStringList, texts);
+        WriteSettings("English");
+        ScriptedUi ui;
+        MLState ml;
+        QVERIFY(MLInit(ml, ui, m_set, m_db, kLcidEnglish));
+        QCOMPARE(TextsInEveryLanguage(ml, 1, id, module), texts);
+        QCOMPARE(TextsInEveryLanguage(ml, 1, id, module), texts); // from what was read
+        MLClose(ml);
+        QVERIFY(TextsInEveryLanguage(ml, 1, id, module).isEmpty());
     }
 
     void missingFiles() {

@@ -447,6 +447,9 @@ int main(int argc, char* argv[]) {
     // The program folder is where the executable is (installed: the person's own copy of its
     // data); its data files are found from there.
     AppContext ctx(ui);
+    // No window shows the project: its tree and list are never built.
+    QObject::disconnect(&ctx.storeEvents, nullptr, &ctx.view, nullptr);
+    QObject::disconnect(&ctx.editEvents, nullptr, &ctx.view, nullptr);
     const QString folder =
         UserFolder::ChooseProgramFolder(ui, ctx.ml, QCoreApplication::applicationDirPath());
     if (folder.isEmpty()) return kFailed;
