@@ -30,15 +30,9 @@
 #include "mainwindow/MainView.h"
 #include "mainwindow/Shutdown.h"
 #include "store/KORVAMain.h"
-#ifdef KORVA_SCALE_GUI
-#include "mainwindow/frmMain.h"
 
-#include <QApplication>
-using App = QApplication;
-#else
 #include <QCoreApplication>
 using App = QCoreApplication;
-#endif
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -347,23 +341,6 @@ Cell Measure(int runs, const std::function<void()>& prepare, const Step& command
     return {Median(t), floor ? Median(f) : -1};
 }
 
-#ifdef KORVA_SCALE_GUI
-// Milliseconds until the event loop has nothing left to do.
-double ToIdle(QElapsedTimer& t) {
-    QEventLoop loop;
-    QTimer::singleShot(0, &loop, &QEventLoop::quit);
-    loop.exec();
-    QCoreApplication::processEvents();
-    return t.nsecsElapsed() / 1e6;
-}
-
-void Settle() {
-    QElapsedTimer t;
-    t.start();
-    ToIdle(t);
-}
-#endif
-
 double TimeIt(const std::function<void()>& f) {
     QElapsedTimer t;
     const double cpu = CpuMs(RUSAGE_SELF);
@@ -574,65 +551,6 @@ int main(int argc, char* argv[]) {
                 {QStringLiteral("import"), project, QStringLiteral("--zones"), zonesCsv,
                  QStringLiteral("--yes")},
                 {QStringLiteral("import-zones"), project, zonesCsv}, true);
-
-#ifdef KORVA_SCALE_GUI
-        // The main window: open to an idle window, then the slowest editing clicks.
-        if (wanted(QStringLiteral("gui"))) {
-            restore();
-            QSettings settings(tmp.filePath(QStringLiteral("placement.ini")), QSettings::IniFormat);
-            frmMain window(ctx, &settings);
-            window.show();
-            Settle();
-            put(QStringLiteral("window: open to idle"), n,
-                Measure(
-                    runs, nullptr,
-                    [&] {
-                        KORVAMain::CloseProject(ctx);
-                        QElapsedTimer t;
-                        t.start();
-                        KORVAMain::OpenProject(ctx, project);
-                        return ToIdle(t);
-                    },
-                    nullptr));
-            int k = 0;
-            put(QStringLiteral("window: rename group"), n,
-                Measure(
-                    runs, nullptr,
-                    [&] {
-                        const QString from =
-                            k % 2 ? QStringLiteral("Renamed") : QStringLiteral("Group1");
-                        const QString to =
-                            k++ % 2 ? QStringLiteral("Group1") : QStringLiteral("Renamed");
-                        ADOUtil::LocateRecord(ctx.project.UserGroups.get(),
-                                              QStringLiteral("GroupName"), from);
-                        QElapsedTimer t;
-                        t.start();
-                        KORVAUtil::RenameUserGroup(ctx, from, to, QStringLiteral("a group"));
-                        return ToIdle(t);
-                    },
-                    nullptr));
-            put(QStringLiteral("window: delete group"), n,
-                Measure(
-                    runs,
-                    [&] {
-                        KORVAMain::CloseProject(ctx);
-                        restore();
-                        KORVAMain::OpenProject(ctx, project);
-                        Settle();
-                    },
-                    [&] {
-                        ADOUtil::LocateRecord(ctx.project.UserGroups.get(),
-                                              QStringLiteral("GroupName"),
-                                              QStringLiteral("Group2"));
-                        QElapsedTimer t;
-                        t.start();
-                        KORVAUtil::DeleteUserGroup(ctx);
-                        return ToIdle(t);
-                    },
-                    nullptr));
-            KORVAMain::CloseProject(ctx);
-        }
-#endif
     }
 
     // The table.
