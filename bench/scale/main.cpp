@@ -21,6 +21,7 @@
 // [--runs N] [--wall] [--only NAME[,NAME...]]
 //        (names: start-up open tree list sheet preview check image "export contacts" ...)
 #include "../support/NullUi.h"
+#include "../support/ScaleProject.h"
 #include "app/AppContext.h"
 #include "app/Startup.h"
 #include "db/ADOUtil.h"
@@ -110,52 +111,8 @@ Project ReadAll(sqlite3* db) {
             Select(db, "SELECT * FROM Users"), Select(db, "SELECT * FROM Zones")};
 }
 
-// N contacts, N/16 groups, N/2 zones, on the largest model.
 bool MakeProject(const QString& path, int contacts) {
-    QFile::remove(path);
-    if (!QFile::copy(kBin + QStringLiteral("/RV27.mdb"), path)) return false;
-    QFile::setPermissions(path, QFile::permissions(path) | QFile::WriteOwner);
-    const int groups = std::max(2, contacts / 16);
-    const int zones = std::max(64, contacts / 2);
-    Db d(path, true);
-    bool ok = d.Exec(QStringLiteral("BEGIN; UPDATE Basic SET DeviceModelName='VX700-RV27MS', "
-                                    "IsUnicode=0;"));
-    sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(d.db, "INSERT INTO UserGroups VALUES (?1, ?2)", -1, &st, nullptr);
-    for (int g = 1; g <= groups; ++g) {
-        const QByteArray name = "Group" + QByteArray::number(g);
-        sqlite3_bind_text(st, 1, name.constData(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(st, 2, "a group", -1, SQLITE_STATIC);
-        ok = ok && sqlite3_step(st) == SQLITE_DONE;
-        sqlite3_reset(st);
-    }
-    sqlite3_finalize(st);
-    sqlite3_prepare_v2(d.db, "INSERT INTO Users VALUES (?1, ?2, ?3, ?4, ?5)", -1, &st, nullptr);
-    for (int i = 1; i <= contacts; ++i) {
-        const QByteArray name = "User" + QByteArray::number(i).rightJustified(5, '0');
-        const QByteArray phone = "09" + QByteArray::number(10000000 + i);
-        const QByteArray dsc = "Contact " + QByteArray::number(i);
-        const QByteArray list = "Group1\r\nGroup" + QByteArray::number(2 + i % (groups - 1));
-        sqlite3_bind_text(st, 1, name.constData(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(st, 2, phone.constData(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_int(st, 3, i % 10 == 9);
-        sqlite3_bind_text(st, 4, dsc.constData(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(st, 5, list.constData(), -1, SQLITE_TRANSIENT);
-        ok = ok && sqlite3_step(st) == SQLITE_DONE;
-        sqlite3_reset(st);
-    }
-    sqlite3_finalize(st);
-    ok = ok && d.Exec(QStringLiteral("WITH RECURSIVE n(no) AS (SELECT 64 UNION ALL SELECT no + 1 "
-                                     "FROM n WHERE no < %1) INSERT INTO Zones SELECT no, '', '', "
-                                     "'', '', '', 0 FROM n WHERE no < %1;"
-                                     "UPDATE Zones SET ZoneName='Zone ' || ZoneNo, "
-                                     "GroupName=CASE WHEN ZoneNo % 5 = 0 THEN 'ALL' ELSE 'Group' "
-                                     "|| (1 + ZoneNo % %2) END, AlarmSMS='Alarm ' || ZoneNo, "
-                                     "ResetSMS='Reset ' || ZoneNo, ZoneDsc='zone';"
-                                     "COMMIT;")
-                          .arg(zones)
-                          .arg(groups));
-    return ok;
+    return MakeScaleProject(kBin + QStringLiteral("/RV27.mdb"), path, contacts);
 }
 
 // What an open must do at least: a durable working copy, checked, every row read.
