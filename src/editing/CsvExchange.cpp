@@ -313,7 +313,9 @@ private:
         const bool isNew = at < 0;
         const StoredContact stored = isNew ? StoredContact{} : m_contacts[at];
         if (isNew) {
-            v.details = Probe([&](EditContext& c) { return ValidUtil::ValidUserName(c, name); });
+            // Not among the stored contacts: the index above already says so.
+            v.details =
+                Probe([&](EditContext& c) { return ValidUtil::ValidUserName(c, name, false); });
             if (!v.details.isEmpty()) return;
         }
         const QString phone =

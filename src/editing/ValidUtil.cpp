@@ -205,7 +205,7 @@ bool ValidUserGroupName(EditContext& ctx, const QString& name) {
     return true;
 }
 
-bool ValidUserName(EditContext& ctx, const QString& name) {
+bool ValidUserName(EditContext& ctx, const QString& name, bool checkTaken) {
     const MLText T{ctx.ml, QStringLiteral("ValidUtil")};
     const MLState& ml = ctx.ml;
     if (name.isEmpty()) {
@@ -225,7 +225,7 @@ bool ValidUserName(EditContext& ctx, const QString& name) {
     }
     if (!FormOk(ctx, name, false)) return false;
     RowSet* users = ctx.project.Users.get();
-    if (ADOUtil::GetRecordCount(users) <= 0) return true;
+    if (!checkTaken || ADOUtil::GetRecordCount(users) <= 0) return true;
     if (NameTaken(users, ProjectSchema::kUserName, name)) {
         Critical(ctx,
                  T(QStringLiteral("本電話使用者名稱["), 1, 60) + name +

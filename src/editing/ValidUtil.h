@@ -13,8 +13,9 @@ namespace ValidUtil {
 // applied language), a control character, more than kMaxNameLength characters, a name some
 // group already has (letter case ignored).
 bool ValidUserGroupName(EditContext& ctx, const QString& name);
-// The same rules among the contacts.
-bool ValidUserName(EditContext& ctx, const QString& name);
+// The same rules among the contacts; checkTaken false when the caller has already looked the
+// name up among the contacts, letter case ignored (an import's index).
+bool ValidUserName(EditContext& ctx, const QString& name, bool checkTaken = true);
 // A free text an editor stores (a description, a zone's name, a message): refused with a
 // message naming the field (label) and the character when it holds a control character or a
 // line or paragraph separator, or naming the count when it has more than maxLength UTF-16
