@@ -101,24 +101,11 @@ QAction* Item(QWidget& window, const char* name) {
 int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QList<int> sizes{1280, 12800};
-    int runs = 5;
-    const QStringList a = app.arguments();
-    for (int i = 1; i + 1 < a.size(); ++i) {
-        if (a[i] == QLatin1String("--runs")) runs = std::max(1, a[i + 1].toInt());
-        if (a[i] == QLatin1String("--sizes")) {
-            sizes.clear();
-            for (const QString& s : a[i + 1].split(u','))
-                sizes << s.toInt();
-        }
-    }
+    const ScaleOptions options(app.arguments(), {1280, 12800});
+    const QList<int>& sizes = options.sizes;
+    const int runs = options.runs;
     QTemporaryDir tmp;
-    const QString bin = tmp.filePath(QStringLiteral("KORVA/bin"));
-    QDir().mkpath(bin);
-    QDir().mkpath(tmp.filePath(QStringLiteral("KORVA/Project")));
-    for (const char* name : {"KORVA.set", "KORVA.ml", "KORVA.sdb", "RV27.mdb"})
-        QFile::copy(kBin + u'/' + QLatin1String(name), bin + u'/' + QLatin1String(name));
-    QDir::setCurrent(bin);
+    const QString bin = StageProgramFolder(tmp, kBin);
     PersonUi ui;
     AppContext ctx(ui);
     ui.ctx = &ctx;

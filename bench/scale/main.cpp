@@ -320,29 +320,15 @@ int main(int argc, char* argv[]) {
     if (argc > 1 && QByteArray(argv[1]) == "--floor") return FloorMain(argc, argv);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     App app(argc, argv);
-    QList<int> sizes{128, 1280, 12800};
-    int runs = 5;
-    QStringList only;
-    const QStringList a = app.arguments();
-    g_wall = a.contains(QStringLiteral("--wall"));
-    for (int i = 1; i + 1 < a.size(); ++i) {
-        if (a[i] == QLatin1String("--runs")) runs = a[i + 1].toInt();
-        if (a[i] == QLatin1String("--only")) only = a[i + 1].split(u',');
-        if (a[i] == QLatin1String("--sizes")) {
-            sizes.clear();
-            for (const QString& s : a[i + 1].split(u','))
-                sizes << s.toInt();
-        }
-    }
+    const ScaleOptions options(app.arguments(), {128, 1280, 12800});
+    const QList<int>& sizes = options.sizes;
+    const int runs = options.runs;
+    const QStringList& only = options.only;
+    g_wall = app.arguments().contains(QStringLiteral("--wall"));
     const auto wanted = [&](const QString& name) { return only.isEmpty() || only.contains(name); };
 
     QTemporaryDir tmp;
-    const QString bin = tmp.filePath(QStringLiteral("KORVA/bin"));
-    QDir().mkpath(bin);
-    QDir().mkpath(tmp.filePath(QStringLiteral("KORVA/Project")));
-    for (const char* name : {"KORVA.set", "KORVA.ml", "KORVA.sdb", "RV27.mdb"})
-        QFile::copy(kBin + u'/' + QLatin1String(name), bin + u'/' + QLatin1String(name));
-    QDir::setCurrent(bin);
+    const QString bin = StageProgramFolder(tmp, kBin);
     YesUi ui;
     AppContext ctx(ui);
     if (!Startup::StartCore(ctx, bin, 1028)) {

@@ -3,8 +3,11 @@
 // other) and N/2 zones, on the largest model, written with SQLite straight into a copy of the
 // template.
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <sqlite3.h>
 
@@ -57,4 +60,34 @@ inline bool MakeScaleProject(const QString& templatePath, const QString& path, i
                         .toUtf8());
     sqlite3_close(db);
     return ok;
+}
+
+// The scale benches' options: --runs N, --sizes A,B,C and --only NAME,NAME.
+struct ScaleOptions {
+    QList<int> sizes;
+    int runs = 5;
+    QStringList only;
+    ScaleOptions(const QStringList& a, QList<int> defaultSizes) : sizes(std::move(defaultSizes)) {
+        for (int i = 1; i + 1 < a.size(); ++i) {
+            if (a[i] == QLatin1String("--runs")) runs = std::max(1, a[i + 1].toInt());
+            if (a[i] == QLatin1String("--only")) only = a[i + 1].split(u',');
+            if (a[i] == QLatin1String("--sizes")) {
+                sizes.clear();
+                for (const QString& s : a[i + 1].split(u','))
+                    sizes << s.toInt();
+            }
+        }
+    }
+};
+
+// A program folder of its own in tmp (KORVA/bin with the data files of from, KORVA/Project),
+// made the current folder; its path.
+inline QString StageProgramFolder(const QTemporaryDir& tmp, const QString& from) {
+    const QString bin = tmp.filePath(QStringLiteral("KORVA/bin"));
+    QDir().mkpath(bin);
+    QDir().mkpath(tmp.filePath(QStringLiteral("KORVA/Project")));
+    for (const char* name : {"KORVA.set", "KORVA.ml", "KORVA.sdb", "RV27.mdb"})
+        QFile::copy(from + u'/' + QLatin1String(name), bin + u'/' + QLatin1String(name));
+    QDir::setCurrent(bin);
+    return bin;
 }

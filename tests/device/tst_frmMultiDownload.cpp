@@ -25,6 +25,23 @@ struct Bench {
     }
 };
 
+// Two simulated dialers (started with args) typed into the dialog's port list.
+struct TwoDialers {
+    devsimtest::Sim a, b;
+    QString error;
+    bool Start(const QStringList& args, frmMultiDownload& w) {
+        if (!a.Start(args)) return error = a.error, false;
+        if (!b.Start(args)) return error = b.error, false;
+        a.CloseTty();
+        b.CloseTty();
+        w.LoadFormObj();
+        w.AddTypedPort(a.Link());
+        w.AddTypedPort(b.Link());
+        w.show();
+        return true;
+    }
+};
+
 int Clears(devsimtest::Sim& sim) {
     return sim.State().value(QStringLiteral("phonebookClears")).toInt();
 }
@@ -48,16 +65,10 @@ void tst_frmMultiDownload::nothingSentWhenStoppedBeforeSending_data() {
 void tst_frmMultiDownload::nothingSentWhenStoppedBeforeSending() {
     QFETCH(bool, cancelAtOnce);
     Bench bench;
-    devsimtest::Sim a, b;
-    QVERIFY2(a.Start({}), qPrintable(a.error));
-    QVERIFY2(b.Start({}), qPrintable(b.error));
-    a.CloseTty();
-    b.CloseTty();
+    TwoDialers sims; // outlives the dialog, as the dialers outlast the window
     frmMultiDownload w(*bench.env.ctx);
-    w.LoadFormObj();
-    w.AddTypedPort(a.Link());
-    w.AddTypedPort(b.Link());
-    w.show();
+    QVERIFY2(sims.Start({}, w), qPrintable(sims.error));
+    devsimtest::Sim &a = sims.a, &b = sims.b;
     bench.env.ui.answers.enqueue(vbCancel);
     QTest::mouseClick(w.cmdStart(), Qt::LeftButton);
     QVERIFY(w.Download());
@@ -86,16 +97,10 @@ void tst_frmMultiDownload::nothingSentWhenStoppedBeforeSending() {
 // Two paced dialers stopped in the middle: both were cleared, so both say what they hold.
 void tst_frmMultiDownload::cancelWhileSending() {
     Bench bench;
-    devsimtest::Sim a, b;
-    QVERIFY2(a.Start({QStringLiteral("--pace")}), qPrintable(a.error));
-    QVERIFY2(b.Start({QStringLiteral("--pace")}), qPrintable(b.error));
-    a.CloseTty();
-    b.CloseTty();
+    TwoDialers sims; // outlives the dialog, as the dialers outlast the window
     frmMultiDownload w(*bench.env.ctx);
-    w.LoadFormObj();
-    w.AddTypedPort(a.Link());
-    w.AddTypedPort(b.Link());
-    w.show();
+    QVERIFY2(sims.Start({QStringLiteral("--pace")}, w), qPrintable(sims.error));
+    devsimtest::Sim& b = sims.b;
     QTest::mouseClick(w.cmdStart(), Qt::LeftButton);
     const auto sending = [&w] {
         for (const BenchPort& p : w.Download()->Ports())
