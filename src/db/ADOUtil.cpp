@@ -125,6 +125,15 @@ QString FieldText(const RowSet* rowSet, const QString& fieldName) {
     return NullToStr(rowSet->Field(fieldName));
 }
 
+QString FieldText(const RowSet* rowSet, int column) {
+    return NullToStr(rowSet->FieldAt(column));
+}
+
+bool FieldFlag(const RowSet* rowSet, int column) {
+    const QVariant v = rowSet->FieldAt(column);
+    return v.isValid() && !v.isNull() && v.toBool();
+}
+
 QString NullToStr(const QVariant& value) {
     if (!value.isValid() || value.isNull()) return {};
     switch (value.typeId()) {

@@ -43,4 +43,7 @@ private:
 QString NullToStr(const QVariant& value);
 // The current row's field as NullToStr gives it.
 QString FieldText(const RowSet* rowSet, const QString& fieldName);
+QString FieldText(const RowSet* rowSet, int column); // column: RowSet::FieldIndex
+// The current row's yes/no field; null is no.
+bool FieldFlag(const RowSet* rowSet, int column);
 } // namespace ADOUtil

@@ -480,8 +480,11 @@ sqlite3_stmt* RowSet::Prepared(const QByteArray& sql) {
 }
 
 QVariant RowSet::Field(const QString& name) const {
-    const int c = ColumnIndex(name);
-    if (c < 0 || !IsOpen()) return {};
+    return FieldAt(ColumnIndex(name));
+}
+
+QVariant RowSet::FieldAt(int c) const {
+    if (c < 0 || !IsOpen() || c >= m_shared->columns.size()) return {};
     if (m_mode != Mode::None && m_pendingSet.value(c)) return m_pending[c];
     if (m_mode == Mode::Add) return {};
     if (!LoadCurrent()) return {};

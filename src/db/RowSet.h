@@ -57,6 +57,9 @@ public:
     // A field of the current row; an invalid QVariant is null. Yes/no fields read as bool,
     // date fields as QDate.
     QVariant Field(const QString& name) const;
+    // The same by column: a loop over many rows looks its columns up once (-1: no such field).
+    int FieldIndex(const QString& name) const { return ColumnIndex(name); }
+    QVariant FieldAt(int column) const;
     bool SetField(const QString& name, const QVariant& value);
 
     bool AddNew(); // a new row becomes current; Update saves it

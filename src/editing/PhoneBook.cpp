@@ -14,26 +14,8 @@ namespace {
 using ADOUtil::FieldText;
 
 bool Flag(const RowSet* rs, const QString& field) {
-    const QVariant v = rs->Field(field);
-    return v.isValid() && !v.isNull() && v.toBool();
+    return ADOUtil::FieldFlag(rs, rs->FieldIndex(field));
 }
-
-// The 1-based position of the first group whose name equals a name, compared upper-cased;
-// each group is upper-cased once.
-class GroupNumbers {
-public:
-    explicit GroupNumbers(const QStringList& groups) {
-        m_numbers.reserve(groups.size());
-        for (int i = 0; i < groups.size(); ++i) {
-            const QString upper = groups[i].toUpper();
-            if (!m_numbers.contains(upper)) m_numbers.insert(upper, i + 1);
-        }
-    }
-    int Of(const QString& name) const { return m_numbers.value(name.toUpper(), 0); }
-
-private:
-    QHash<QString, int> m_numbers;
-};
 } // namespace
 
 QByteArray AnsiBytes(const QString& text) {
@@ -104,59 +86,103 @@ bool ReadIsUnicode(const OpenProject& project, bool previous) {
     return Flag(basic.get(), ProjectSchema::kIsUnicode);
 }
 
+// The 1-based position of the first group whose name equals a name, compared upper-cased;
+// each group is upper-cased once.
+class ImageBuilder::GroupNumbers {
+public:
+    explicit GroupNumbers(const QStringList& groups) {
+        m_numbers.reserve(groups.size());
+        for (int i = 0; i < groups.size(); ++i) {
+            const QString upper = groups[i].toUpper();
+            if (!m_numbers.contains(upper)) m_numbers.insert(upper, i + 1);
+        }
+    }
+    int Of(const QString& name) const { return m_numbers.value(name.toUpper(), 0); }
+
+private:
+    QHash<QString, int> m_numbers;
+};
+
+ImageBuilder::ImageBuilder(bool isUnicode) {
+    m_image.isUnicode = isUnicode;
+}
+
+ImageBuilder::~ImageBuilder() = default;
+
+const ImageBuilder::GroupNumbers& ImageBuilder::Numbers() {
+    if (!m_numbers) m_numbers = std::make_unique<GroupNumbers>(m_image.groups);
+    return *m_numbers;
+}
+
+void ImageBuilder::AddGroup(const QString& name) {
+    if (!name.isEmpty()) m_image.groups << name;
+}
+
+void ImageBuilder::AddContact(const QString& phone, bool disabled, const QStringList& groupList) {
+    // The device dials what it is given: the number as checked, without blanks.
+    const QString number = phone.trimmed();
+    for (const QString& element : groupList) {
+        const QString group = element.trimmed();
+        if (group.isEmpty()) continue;
+        m_image.phoneBook.append({number, disabled, Numbers().Of(group), int(number.size())});
+    }
+}
+
+void ImageBuilder::AddZone(int zoneNo, bool disabled, const QString& target, const QString& alarm,
+                           const QString& reset) {
+    int groupNo = 0;
+    if (target.toUpper() != QLatin1String("ALL")) {
+        groupNo = Numbers().Of(target);
+        if (groupNo == 0) groupNo = kNoTargetGroup;
+    }
+    if (!alarm.isEmpty())
+        m_image.shortMessages.append({disabled, groupNo, alarm, zoneNo + kAlarmCodeOffset,
+                                      MessageBytes(alarm, m_image.isUnicode)});
+    if (!reset.isEmpty())
+        m_image.shortMessages.append({disabled, groupNo, reset, zoneNo + kResetCodeOffset,
+                                      MessageBytes(reset, m_image.isUnicode)});
+}
+
+ProjectImage ImageBuilder::Finish() {
+    int size = 0;
+    for (const PhoneBookEntry& e : m_image.phoneBook)
+        size += e.length + kEntryOverhead;
+    for (const ShortMessageEntry& e : m_image.shortMessages)
+        size += int(e.bytes.size()) + kEntryOverhead;
+    m_image.projectSize = size;
+    return std::move(m_image);
+}
+
 ProjectImage BuildImages(const OpenProject& project, bool previousIsUnicode) {
-    ProjectImage image;
+    ImageBuilder image(ReadIsUnicode(project, previousIsUnicode));
+    using ADOUtil::FieldFlag;
     if (project.UserGroups && project.UserGroups->IsOpen()) {
         auto rs = project.UserGroups->Clone();
-        for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
-            const QString name = FieldText(rs.get(), ProjectSchema::kGroupName);
-            if (!name.isEmpty()) image.groups << name;
-        }
+        const int name = rs->FieldIndex(ProjectSchema::kGroupName);
+        for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
+            image.AddGroup(FieldText(rs.get(), name));
     }
-    const GroupNumbers groupNumbers(image.groups);
     if (project.Users && project.Users->IsOpen()) {
         auto rs = project.Users->Clone();
-        for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
-            // The device dials what it is given: the number as checked, without blanks.
-            const QString phone = FieldText(rs.get(), ProjectSchema::kPhoneNumber).trimmed();
-            const bool disabled = Flag(rs.get(), ProjectSchema::kIsDisable);
-            for (const QString& element :
-                 KORVAUtil::SplitGroupList(FieldText(rs.get(), ProjectSchema::kGroupName))) {
-                const QString group = element.trimmed();
-                if (group.isEmpty()) continue;
-                image.phoneBook.append(
-                    {phone, disabled, groupNumbers.Of(group), int(phone.size())});
-            }
-        }
+        const int phone = rs->FieldIndex(ProjectSchema::kPhoneNumber);
+        const int disabled = rs->FieldIndex(ProjectSchema::kIsDisable);
+        const int groups = rs->FieldIndex(ProjectSchema::kGroupName);
+        for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
+            image.AddContact(FieldText(rs.get(), phone), FieldFlag(rs.get(), disabled),
+                             KORVAUtil::SplitGroupList(FieldText(rs.get(), groups)));
     }
-    image.isUnicode = ReadIsUnicode(project, previousIsUnicode);
     if (project.Zones && project.Zones->IsOpen()) {
         auto rs = project.Zones->Clone();
-        for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
-            const int zoneNo = rs->Field(ProjectSchema::kZoneNo).toInt();
-            const bool disabled = Flag(rs.get(), ProjectSchema::kIsDisable);
-            const QString target = FieldText(rs.get(), ProjectSchema::kGroupName);
-            int groupNo = 0;
-            if (target.toUpper() != QLatin1String("ALL")) {
-                groupNo = groupNumbers.Of(target);
-                if (groupNo == 0) groupNo = kNoTargetGroup;
-            }
-            const QString alarm = FieldText(rs.get(), ProjectSchema::kAlarmSMS);
-            const QString reset = FieldText(rs.get(), ProjectSchema::kResetSMS);
-            if (!alarm.isEmpty())
-                image.shortMessages.append({disabled, groupNo, alarm, zoneNo + kAlarmCodeOffset,
-                                            MessageBytes(alarm, image.isUnicode)});
-            if (!reset.isEmpty())
-                image.shortMessages.append({disabled, groupNo, reset, zoneNo + kResetCodeOffset,
-                                            MessageBytes(reset, image.isUnicode)});
-        }
+        const int no = rs->FieldIndex(ProjectSchema::kZoneNo);
+        const int disabled = rs->FieldIndex(ProjectSchema::kIsDisable);
+        const int target = rs->FieldIndex(ProjectSchema::kGroupName);
+        const int alarm = rs->FieldIndex(ProjectSchema::kAlarmSMS);
+        const int reset = rs->FieldIndex(ProjectSchema::kResetSMS);
+        for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
+            image.AddZone(rs->FieldAt(no).toInt(), FieldFlag(rs.get(), disabled),
+                          FieldText(rs.get(), target), FieldText(rs.get(), alarm),
+                          FieldText(rs.get(), reset));
     }
-    int size = 0;
-    for (const PhoneBookEntry& e : image.phoneBook)
-        size += e.length + kEntryOverhead;
-    for (const ShortMessageEntry& e : image.shortMessages)
-        size += int(e.bytes.size()) + kEntryOverhead;
-    image.projectSize = size;
-    return image;
+    return image.Finish();
 }
 } // namespace PhoneBook

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <memory>
 
 struct OpenProject;
 
@@ -60,4 +61,24 @@ QByteArray PhoneBytes(const QString& phone);
 bool ReadIsUnicode(const OpenProject& project, bool previous);
 // Builds the whole image from the open row sets (their current rows do not move).
 ProjectImage BuildImages(const OpenProject& project, bool previousIsUnicode);
+
+// The image from rows handed over in table order, for a reader that walks the tables itself:
+// every group first, then the contacts and zones.
+class ImageBuilder {
+public:
+    explicit ImageBuilder(bool isUnicode);
+    ~ImageBuilder();
+    void AddGroup(const QString& name); // an empty name is no group
+    // groupList: the contact's GroupName split into its elements (KORVAUtil::SplitGroupList).
+    void AddContact(const QString& phone, bool disabled, const QStringList& groupList);
+    void AddZone(int zoneNo, bool disabled, const QString& target, const QString& alarm,
+                 const QString& reset);
+    ProjectImage Finish();
+
+private:
+    class GroupNumbers;
+    const GroupNumbers& Numbers();
+    ProjectImage m_image;
+    std::unique_ptr<GroupNumbers> m_numbers; // made at the first contact or zone
+};
 } // namespace PhoneBook

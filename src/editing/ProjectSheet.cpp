@@ -6,6 +6,7 @@
 #include "ml/MLText.h"
 #include "ml/MLUtil.h"
 #include "store/DownloadHistory.h"
+#include "store/ProjectSchema.h"
 #include "store/StoreContext.h"
 
 #include <QDir>
@@ -14,12 +15,8 @@
 namespace ProjectSheet {
 namespace {
 
+using ADOUtil::FieldFlag;
 using ADOUtil::FieldText;
-
-bool Flag(const RowSet* rs, const char* field) {
-    const QVariant v = rs->Field(QString::fromLatin1(field));
-    return v.isValid() && !v.isNull() && v.toBool();
-}
 
 // Project text in HTML: escaped, line breaks kept.
 QString H(const QString& text) {
@@ -107,18 +104,19 @@ ProjectSheetData Collect(const StoreContext& ctx) {
             s.modified = rs->Field(QStringLiteral("ModifiedDate")).toDate();
         }
     }
-    // Numbers, memory and the Unicode flag exactly as the download would send them.
-    const ProjectImage image = PhoneBook::BuildImages(p, false);
-    s.isUnicode = image.isUnicode;
-    s.memoryUsed = image.projectSize;
-    s.phoneBookEntries = int(image.phoneBook.size());
-
+    // Numbers, memory and the Unicode flag exactly as the download would send them, built from
+    // the same pass over the rows.
+    PhoneBook::ImageBuilder image(PhoneBook::ReadIsUnicode(p, false));
     if (p.UserGroups && p.UserGroups->IsOpen()) {
         auto rs = p.UserGroups->Clone();
+        const int name = rs->FieldIndex(ProjectSchema::kGroupName);
+        const int dsc = rs->FieldIndex(ProjectSchema::kGroupDsc);
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
-            const QString name = FieldText(rs.get(), "GroupName");
-            if (name.isEmpty()) continue;
-            s.groups.append({int(s.groups.size()) + 1, name, FieldText(rs.get(), "GroupDsc"), {}});
+            const QString groupName = FieldText(rs.get(), name);
+            image.AddGroup(groupName);
+            if (groupName.isEmpty()) continue;
+            s.groups.append(
+                {int(s.groups.size()) + 1, groupName, FieldText(rs.get(), dsc), {}});
         }
     }
     // Each group's name upper-cased once; of names alike, the first group.
@@ -129,13 +127,18 @@ ProjectSheetData Collect(const StoreContext& ctx) {
     }
     if (p.Users && p.Users->IsOpen()) {
         auto rs = p.Users->Clone();
+        const int name = rs->FieldIndex(ProjectSchema::kUserName);
+        const int phone = rs->FieldIndex(ProjectSchema::kPhoneNumber);
+        const int dsc = rs->FieldIndex(ProjectSchema::kUserDsc);
+        const int disabled = rs->FieldIndex(ProjectSchema::kIsDisable);
+        const int groups = rs->FieldIndex(ProjectSchema::kGroupName);
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
-            const SheetContact c{FieldText(rs.get(), "UserName"),
-                                 FieldText(rs.get(), "PhoneNumber").trimmed(),
-                                 FieldText(rs.get(), "UserDsc"), Flag(rs.get(), "IsDisable")};
+            const SheetContact c{FieldText(rs.get(), name), FieldText(rs.get(), phone).trimmed(),
+                                 FieldText(rs.get(), dsc), FieldFlag(rs.get(), disabled)};
+            const QStringList groupList = KORVAUtil::SplitGroupList(FieldText(rs.get(), groups));
+            image.AddContact(c.phone, c.disabled, groupList);
             bool member = false;
-            for (const QString& element :
-                 KORVAUtil::SplitGroupList(FieldText(rs.get(), "GroupName"))) {
+            for (const QString& element : groupList) {
                 const QString group = element.trimmed().toUpper();
                 const auto at = groupAt.constFind(group);
                 if (group.isEmpty() || at == groupAt.constEnd()) continue;
@@ -148,12 +151,26 @@ ProjectSheetData Collect(const StoreContext& ctx) {
     s.downloads = LastDownloads(ctx);
     if (p.Zones && p.Zones->IsOpen()) {
         auto rs = p.Zones->Clone();
-        for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
-            s.zones.append({rs->Field(QStringLiteral("ZoneNo")).toInt(),
-                            FieldText(rs.get(), "ZoneName"), FieldText(rs.get(), "ZoneDsc"),
-                            FieldText(rs.get(), "GroupName"), FieldText(rs.get(), "AlarmSMS"),
-                            FieldText(rs.get(), "ResetSMS"), Flag(rs.get(), "IsDisable")});
+        const int no = rs->FieldIndex(ProjectSchema::kZoneNo);
+        const int name = rs->FieldIndex(ProjectSchema::kZoneName);
+        const int dsc = rs->FieldIndex(ProjectSchema::kZoneDsc);
+        const int target = rs->FieldIndex(ProjectSchema::kGroupName);
+        const int alarm = rs->FieldIndex(ProjectSchema::kAlarmSMS);
+        const int reset = rs->FieldIndex(ProjectSchema::kResetSMS);
+        const int disabled = rs->FieldIndex(ProjectSchema::kIsDisable);
+        for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
+            const SheetZone z{rs->FieldAt(no).toInt(),       FieldText(rs.get(), name),
+                              FieldText(rs.get(), dsc),      FieldText(rs.get(), target),
+                              FieldText(rs.get(), alarm),    FieldText(rs.get(), reset),
+                              FieldFlag(rs.get(), disabled)};
+            image.AddZone(z.number, z.disabled, z.target, z.alarm, z.reset);
+            s.zones.append(z);
+        }
     }
+    const ProjectImage built = image.Finish();
+    s.isUnicode = built.isUnicode;
+    s.memoryUsed = built.projectSize;
+    s.phoneBookEntries = int(built.phoneBook.size());
     return s;
 }
 
