@@ -85,7 +85,9 @@ class Simulator:
 
 def korvactl(bin_dir, project, link, work, retry, timeout=0, background=False):
     args = [os.path.join(bin_dir, "korvactl"), "download", project, "--port", link, "--yes", "--lang", "English",
-            "--timeout", str(timeout), "--retry", str(retry), "--dump-dir", work]
+            "--timeout", str(timeout), "--retry", str(retry), "--dump-dir", work,
+            # the runs' attempts go to a history of their own, never the person's
+            "--history", os.path.join(work, "DownloadHistory.sqlite")]
     proc = subprocess.Popen(args, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
     if background:
         return proc
