@@ -115,8 +115,7 @@ ProjectSheetData Collect(const StoreContext& ctx) {
             const QString groupName = FieldText(rs.get(), name);
             image.AddGroup(groupName);
             if (groupName.isEmpty()) continue;
-            s.groups.append(
-                {int(s.groups.size()) + 1, groupName, FieldText(rs.get(), dsc), {}});
+            s.groups.append({int(s.groups.size()) + 1, groupName, FieldText(rs.get(), dsc), {}});
         }
     }
     // Each group's name upper-cased once; of names alike, the first group.
@@ -159,9 +158,9 @@ ProjectSheetData Collect(const StoreContext& ctx) {
         const int reset = rs->FieldIndex(ProjectSchema::kResetSMS);
         const int disabled = rs->FieldIndex(ProjectSchema::kIsDisable);
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
-            const SheetZone z{rs->FieldAt(no).toInt(),       FieldText(rs.get(), name),
-                              FieldText(rs.get(), dsc),      FieldText(rs.get(), target),
-                              FieldText(rs.get(), alarm),    FieldText(rs.get(), reset),
+            const SheetZone z{rs->FieldAt(no).toInt(),      FieldText(rs.get(), name),
+                              FieldText(rs.get(), dsc),     FieldText(rs.get(), target),
+                              FieldText(rs.get(), alarm),   FieldText(rs.get(), reset),
                               FieldFlag(rs.get(), disabled)};
             image.AddZone(z.number, z.disabled, z.target, z.alarm, z.reset);
             s.zones.append(z);
