@@ -353,16 +353,42 @@ QString WorkingPathOf(const QString& projectPath) {
     return QDir(fi.path()).filePath(fi.completeBaseName() + QStringLiteral(".mir"));
 }
 
+namespace {
+// A copy for this process's eyes only: nothing relies on it surviving a crash, so it is never
+// flushed to the disk (QFile::copy would).
+bool ScratchCopy(const QString& from, const QString& to) {
+    QFile in(from);
+    QFile out(to);
+    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return false;
+    out.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    while (!in.atEnd()) {
+        const QByteArray chunk = in.read(256 * 1024);
+        if (chunk.isEmpty() && in.error() != QFileDevice::NoError) return false;
+        if (out.write(chunk) != chunk.size()) return false;
+    }
+    return out.flush();
+}
+
+// The working copy an open makes holds nothing the project file does not: a crash that loses
+// it loses no work (the next open finds it unreadable or unchanged and copies the project
+// again), and the first change written to it makes it durable (the engine flushes the file,
+// and its folder with the journal's first flush). So the open does not wait for the disk.
+class UnflushedCopy : public FileUtil::FileOps {
+public:
+    bool SyncFile(int) override { return true; }
+    void SyncFolder(const QString&) override {}
+};
+} // namespace
+
 bool CopyDatabase(const QString& from, const QString& to) {
     RemoveJournals(to);
     QFile::remove(to);
-    if (!QFile::copy(from, to)) return false;
-    QFile::setPermissions(to, QFile::ReadOwner | QFile::WriteOwner);
+    if (!ScratchCopy(from, to)) return false;
     for (const char* suffix : {"-wal", "-journal"}) {
         const QString side = from + QLatin1String(suffix);
         if (!FileUtil::FileExists(side)) continue;
-        if (!QFile::copy(side, to + QLatin1String(suffix))) return false;
-        QFile::setPermissions(to + QLatin1String(suffix), QFile::ReadOwner | QFile::WriteOwner);
+        if (!ScratchCopy(side, to + QLatin1String(suffix))) return false;
     }
     return true;
 }
@@ -494,7 +520,9 @@ bool OpenProject(StoreContext& ctx, const QString& pathIn) {
     ctx.ui.SetBusy(true);
     ctx.ui.SetStatusText(kStatus, T(QStringLiteral("專案["), 2, 176) + BaseNameOf(path) +
                                       T(QStringLiteral("]開啟中..."), 3, 176));
-    if (!readable || !FileUtil::CopyFileAtomic(source, mir)) {
+    UnflushedCopy unflushed;
+    if (!readable ||
+        !FileUtil::CopyFileAtomic(source, mir, nullptr, recovered ? nullptr : &unflushed)) {
         EndBusy(ctx);
         ctx.ui.MsgBox(T(QStringLiteral("開啟專案失敗。"), 1, 210) + kCrLf +
                           T(QStringLiteral("專案檔案["), 2, 210) + path +

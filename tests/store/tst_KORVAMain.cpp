@@ -560,6 +560,32 @@ private Q_SLOTS:
         QCOMPARE(FilesIn(e.projDir), QStringList{QStringLiteral("A.cmb")});
     }
 
+    // The open does not flush its working copy to the disk: what a power cut leaves of one
+    // (nothing, a part, blocks of zeros) is no unsaved work, and the next open starts afresh.
+    void tornWorkingCopyIsNotOffered_data() {
+        QTest::addColumn<int>("kept"); // bytes of the project's copy that reached the disk
+        QTest::addColumn<bool>("zeros");
+        QTest::newRow("empty") << 0 << false;
+        QTest::newRow("first page") << 4096 << false;
+        QTest::newRow("zeros") << 0 << true;
+    }
+    void tornWorkingCopyIsNotOffered() {
+        QFETCH(int, kept);
+        QFETCH(bool, zeros);
+        ProjectEnv e;
+        const QString a = e.MakeProject(QStringLiteral("A.cmb"),
+                                        QStringLiteral("UPDATE Basic SET CreatedBy='saved'"));
+        const QByteArray whole = TestEnv::ReadFile(a);
+        QFile mir(e.InProjects(QStringLiteral("A.mir")));
+        QVERIFY(mir.open(QIODevice::WriteOnly));
+        mir.write(zeros ? QByteArray(whole.size(), '\0') : whole.left(kept));
+        mir.close();
+        QVERIFY(KORVAMain::OpenProject(*e.ctx, a));
+        QCOMPARE(e.ui.messages.size(), 0);
+        QCOMPARE(BasicField(*e.ctx, "CreatedBy"), QStringLiteral("saved"));
+        QVERIFY(!e.ctx->project.IsModified);
+    }
+
     void saveForceGivesNoNewDateButTheYesAnswerDoes() {
         ProjectEnv e;
         const QString a = e.MakeProject(
