@@ -4,7 +4,8 @@
 //    list of the contacts, the sheet's data collection and the CSV import preview, each against
 //    the same rows read with the sqlite3 C API into Qt strings (the open also makes a durable
 //    copy of the file and checks its integrity first; the preview also parses the file and
-//    looks every row up in a hash);
+//    looks every row up in a hash; the sheet also reads the project's last successful downloads
+//    from a download history of some 300 attempts);
 //  - whole processes: korvactl check, image, export and import of contacts and of zones,
 //    each against this program started as a minimal Qt Core program (--floor) that opens the
 //    file with SQLite and does the same reads, writes the same output or runs the same updates
@@ -30,6 +31,7 @@
 #include "editing/ProjectSheet.h"
 #include "mainwindow/MainView.h"
 #include "mainwindow/Shutdown.h"
+#include "store/DownloadHistory.h"
 #include "store/KORVAMain.h"
 
 #include <QCoreApplication>
@@ -113,6 +115,54 @@ Project ReadAll(sqlite3* db) {
 
 bool MakeProject(const QString& path, int contacts) {
     return MakeScaleProject(kBin + QStringLiteral("/RV27.mdb"), path, contacts);
+}
+
+// A history as an installer's computer holds one: 300 attempts of other projects, each with
+// its records and content, before this project's.
+void SeedHistory(const QString& path) {
+    DownloadAttempt a;
+    a.outcome = DownloadHistory::kSucceeded;
+    a.started = a.ended = QDateTime::currentDateTimeUtc();
+    a.serialNo = QStringLiteral("SN-000");
+    a.modelName = QStringLiteral("VX700-RV27MS");
+    a.projectPath = QStringLiteral("/elsewhere/Site.cmb");
+    a.image = QByteArray(8000, 'r');
+    a.content = QByteArray(20000, 'c');
+    DownloadHistory::Finish(path, a, nullptr);
+    Db d(path, true);
+    d.Exec(QStringLiteral(
+        "CREATE TEMP TABLE t AS SELECT * FROM Attempts; UPDATE t SET Id = NULL;"
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 299) "
+        "INSERT INTO Attempts SELECT t.* FROM t, n;"
+        "UPDATE Attempts SET ProjectPath = '/elsewhere/Site' || Id || '.cmb', "
+        "SerialNo = 'SN-' || Id;"));
+}
+
+// This project's last successful downloads, more than the sheet shows.
+void AddDownloadsOf(const QString& history, const QString& project) {
+    Db d(history, true);
+    d.Exec(QStringLiteral("CREATE TEMP TABLE t AS SELECT * FROM Attempts WHERE Id = 1;"
+                          "UPDATE t SET Id = NULL, ProjectPath = '%1';"
+                          "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                          "WHERE i < 8) INSERT INTO Attempts SELECT t.* FROM t, n;")
+               .arg(QString(project).replace(u'\'', QLatin1String("''"))));
+}
+
+// What the sheet reads of the history: this project's last successful downloads.
+void ReadLastDownloads(const QString& history, const QString& project) {
+    Db d(history);
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(d.db,
+                       "SELECT SerialNo, ModelName, Started FROM Attempts WHERE ProjectPath = ?1 "
+                       "AND Outcome = 'succeeded' ORDER BY Id DESC LIMIT 5",
+                       -1, &st, nullptr);
+    const QByteArray path = project.toUtf8();
+    sqlite3_bind_text(st, 1, path.constData(), int(path.size()), SQLITE_STATIC);
+    QStringList rows;
+    while (sqlite3_step(st) == SQLITE_ROW)
+        for (int c = 0; c < 3; ++c)
+            rows << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, c)));
+    sqlite3_finalize(st);
 }
 
 // What an open must do at least: a durable working copy, checked, every row read.
@@ -335,6 +385,8 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "The program folder would not start\n");
         return 1;
     }
+    ctx.historyPath = tmp.filePath(QStringLiteral("DownloadHistory.sqlite"));
+    SeedHistory(ctx.historyPath);
     const QString korvactl = kBin + QStringLiteral("/korvactl");
     const QString self = QCoreApplication::applicationFilePath();
     const auto floorProcess = [&](const QStringList& args) {
@@ -363,6 +415,7 @@ int main(int argc, char* argv[]) {
             QFile::copy(pristine, project);
         };
         restore();
+        AddDownloadsOf(ctx.historyPath, project);
         const QString contactsCsv = tmp.filePath(QStringLiteral("c%1.csv").arg(n));
         const QString zonesCsv = tmp.filePath(QStringLiteral("z%1.csv").arg(n));
         const QString out = tmp.filePath(QStringLiteral("out.csv"));
@@ -425,6 +478,11 @@ int main(int argc, char* argv[]) {
                             Select(d.db, "SELECT * FROM Users");
                         });
                     }));
+        if (wanted(QStringLiteral("sheet")) &&
+            ProjectSheet::Collect(ctx).downloads.size() != ProjectSheet::kDownloadsShown) {
+            std::fprintf(stderr, "The sheet does not find the project's downloads\n");
+            return 1;
+        }
         if (wanted(QStringLiteral("sheet")))
             put(QStringLiteral("sheet data"), n,
                 Measure(
@@ -433,6 +491,7 @@ int main(int argc, char* argv[]) {
                         return TimeIt([&] {
                             Db d(project);
                             ReadAll(d.db);
+                            ReadLastDownloads(ctx.historyPath, project);
                         });
                     }));
         if (wanted(QStringLiteral("preview")))
