@@ -13,6 +13,7 @@
 #include "editing/ValidUtil.h"
 #include "ml/MLText.h"
 #include "store/KORVAMain.h"
+#include "store/ProjectSchema.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -36,11 +37,6 @@ enum ContactColumn { cName, cPhone, cGroups, cDisabled, cUserDsc, kContactColumn
 enum ZoneColumn { zNo, zName, zDsc, zAlarm, zReset, zTarget, zDisabled, kZoneColumns };
 
 using ADOUtil::FieldText;
-bool Flag(const RowSet* rs) {
-    const QVariant v = rs->Field(QStringLiteral("IsDisable"));
-    return v.isValid() && !v.isNull() && v.toBool();
-}
-
 QString YesText(const MLState& ml) {
     const MLText T{ml, QStringLiteral("CsvExchange")};
     return T(QStringLiteral("是"), 1, 3);
@@ -169,26 +165,42 @@ QVector<StoredContact> StoredContacts(const OpenProject& p) {
     QVector<StoredContact> out;
     if (!p.Users || !p.Users->IsOpen()) return out;
     auto c = p.Users->Clone();
+    const int name = c->FieldIndex(ProjectSchema::kUserName);
+    const int phone = c->FieldIndex(ProjectSchema::kPhoneNumber);
+    const int groups = c->FieldIndex(ProjectSchema::kGroupName);
+    const int dsc = c->FieldIndex(ProjectSchema::kUserDsc);
+    const int disabled = c->FieldIndex(ProjectSchema::kIsDisable);
+    out.reserve(c->RecordCount());
     for (c->MoveFirst(); !c->Eof(); c->MoveNext())
-        out.append({FieldText(c.get(), QStringLiteral("UserName")),
-                    FieldText(c.get(), QStringLiteral("PhoneNumber")),
-                    FieldText(c.get(), QStringLiteral("GroupName")),
-                    FieldText(c.get(), QStringLiteral("UserDsc")), Flag(c.get())});
+        out.append({FieldText(c.get(), name), FieldText(c.get(), phone), FieldText(c.get(), groups),
+                    FieldText(c.get(), dsc), ADOUtil::FieldFlag(c.get(), disabled)});
     return out;
+}
+
+// A zone's number as the editor shows it: a whole number held to 16 bits.
+QString ZoneNumber(const QVariant& stored) {
+    bool whole = false;
+    const qlonglong n = stored.typeId() == QMetaType::LongLong ? stored.toLongLong(&whole) : 0;
+    if (!whole) return QString::number(VBUtil::ToWhole16(ADOUtil::NullToStr(stored)));
+    return QString::number(std::clamp<qlonglong>(n, -32768, 32767));
 }
 
 QVector<StoredZone> StoredZones(const OpenProject& p) {
     QVector<StoredZone> out;
     if (!p.Zones || !p.Zones->IsOpen()) return out;
     auto z = p.Zones->Clone();
+    const int no = z->FieldIndex(ProjectSchema::kZoneNo);
+    const int name = z->FieldIndex(ProjectSchema::kZoneName);
+    const int dsc = z->FieldIndex(ProjectSchema::kZoneDsc);
+    const int alarm = z->FieldIndex(ProjectSchema::kAlarmSMS);
+    const int reset = z->FieldIndex(ProjectSchema::kResetSMS);
+    const int target = z->FieldIndex(ProjectSchema::kGroupName);
+    const int disabled = z->FieldIndex(ProjectSchema::kIsDisable);
+    out.reserve(z->RecordCount());
     for (z->MoveFirst(); !z->Eof(); z->MoveNext())
-        out.append(
-            {QString::number(VBUtil::ToWhole16(FieldText(z.get(), QStringLiteral("ZoneNo")))),
-             FieldText(z.get(), QStringLiteral("ZoneName")),
-             FieldText(z.get(), QStringLiteral("ZoneDsc")),
-             FieldText(z.get(), QStringLiteral("AlarmSMS")),
-             FieldText(z.get(), QStringLiteral("ResetSMS")),
-             FieldText(z.get(), QStringLiteral("GroupName")), Flag(z.get())});
+        out.append({ZoneNumber(z->FieldAt(no)), FieldText(z.get(), name), FieldText(z.get(), dsc),
+                    FieldText(z.get(), alarm), FieldText(z.get(), reset),
+                    FieldText(z.get(), target), ADOUtil::FieldFlag(z.get(), disabled)});
     return out;
 }
 
@@ -213,6 +225,7 @@ public:
         }
         m_probe.ctx().NotifyTargetCount = m_targets;
         if (table == Table::Zones) m_zones = StoredZones(p);
+        m_unicode = PhoneBook::ReadIsUnicode(p, false);
         for (int i = 0; i < m_zones.size(); ++i)
             if (!m_zoneAt.contains(m_zones[i].no)) m_zoneAt.insert(m_zones[i].no, i);
         m_header = Header(m_ml, table);
@@ -431,6 +444,7 @@ private:
             form.loadedAlarm = stored.alarm;
             form.loadedReset = stored.reset;
             form.chkIsDisable = disabled;
+            form.knownUnicode = m_unicode;
             return form.CheckFormObj(c);
         });
         if (!v.details.isEmpty()) return;
@@ -462,6 +476,7 @@ private:
 
     RuleProbe m_probe;
     const MLState& m_ml;
+    bool m_unicode = false; // the project's text mode: an import of rows does not change it
     Table m_table;
     ColumnMap m_columns;
     bool m_createGroups;

@@ -98,7 +98,8 @@ EditZoneListForm::MessageState EditZoneListForm::Measure(const MLState& ml, cons
 bool EditZoneListForm::CheckFormObj(EditContext& ctx) {
     const MLText T{ctx.ml, QStringLiteral("EditZoneList")};
     focusControl.clear();
-    const bool unicode = PhoneBook::ReadIsUnicode(ctx.project, false);
+    const bool unicode =
+        knownUnicode ? *knownUnicode : PhoneBook::ReadIsUnicode(ctx.project, false);
     if (!MessageFits(txtAlarmSMS, unicode)) {
         if (unicode)
             ctx.ui.MsgBox(T(QStringLiteral("警報發起訊息長度不得超過70個字!"), 1, 255),

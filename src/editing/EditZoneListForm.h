@@ -4,6 +4,7 @@
 #include "editing/ComboList.h"
 
 #include <QString>
+#include <optional>
 
 struct MLState;
 
@@ -22,6 +23,9 @@ struct EditZoneListForm {
     QString loadedDsc, loadedAlarm, loadedReset; // the other texts at load
     QString focusControl;   // the message box a failed check hands the focus to
     bool isUnicode = false; // the project's text mode at load: the rule the counters show
+    // The project's text mode when the caller has read it (an import checks many rows);
+    // otherwise the check reads it.
+    std::optional<bool> knownUnicode;
 
     // Loads the current Zones row; false when there is none.
     bool LoadFormObj(EditContext& ctx);

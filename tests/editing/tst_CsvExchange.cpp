@@ -156,6 +156,11 @@ private Q_SLOTS:
                            "Refused:警報發起訊息長度不得超過160個位元組!",
                            "Unchanged",
                            "Refused:連絡人群組[G7]不存在"};
+        QTest::newRow("zones of a Unicode project: its length rule")
+            << Filled() + "UPDATE Basic SET IsUnicode = 1;" << true
+            << kZones + "3,,," + QString(71, u'a') + ",,,0\r\n4,,," + QString(70, u'警') + ",,,0"
+            << false
+            << QStringList{"Refused:警報發起訊息長度不得超過70個字!", "Changes:警報發起訊息"};
     }
     void verdicts() {
         QFETCH(QString, sql);
