@@ -488,7 +488,7 @@ QVariant RowSet::FieldAt(int c) const {
     if (m_mode != Mode::None && m_pendingSet.value(c)) return m_pending[c];
     if (m_mode == Mode::Add) return {};
     if (!LoadCurrent()) return {};
-    return m_cache[c];
+    return m_cache.at(c); // at(): the row stays shared with its batch, never copied
 }
 
 bool RowSet::SetField(const QString& name, const QVariant& value) {
