@@ -34,10 +34,35 @@ QModelIndex ProjTreeModel::IndexOf(const Node* node) const {
 }
 
 void ProjTreeModel::Clear() {
-    beginResetModel();
+    BeginRebuild();
+    EndRebuild();
+}
+
+void ProjTreeModel::BeginRebuild(int nodes) {
+    if (!m_rebuilding) beginResetModel();
+    m_rebuilding = true;
     m_root.children.clear();
     m_byTag.clear();
+    if (nodes > 0) m_byTag.reserve(nodes);
+}
+
+void ProjTreeModel::EndRebuild() {
+    if (!m_rebuilding) return;
+    m_rebuilding = false;
     endResetModel();
+    std::vector<const Node*> todo{&m_root};
+    while (!todo.empty()) {
+        const Node* n = todo.back();
+        todo.pop_back();
+        if (n->expanded) Q_EMIT expandedChanged(IndexOf(n), true);
+        for (const auto& c : n->children)
+            if (c->expanded || !c->children.empty()) todo.push_back(c.get());
+    }
+}
+
+void ProjTreeModel::ReserveChildren(const QModelIndex& parentIndex, int count) {
+    Node* parent = parentIndex.isValid() ? NodeOf(parentIndex) : &m_root;
+    if (parent && count > 0) parent->children.reserve(parent->children.size() + size_t(count));
 }
 
 QModelIndex ProjTreeModel::AddNode(const QModelIndex& parentIndex, const QString& caption,
@@ -46,7 +71,7 @@ QModelIndex ProjTreeModel::AddNode(const QModelIndex& parentIndex, const QString
     Node* parent = parentIndex.isValid() ? NodeOf(parentIndex) : &m_root;
     if (!parent) return {};
     const int row = int(parent->children.size());
-    beginInsertRows(parentIndex, row, row);
+    if (!m_rebuilding) beginInsertRows(parentIndex, row, row);
     auto node = std::make_unique<Node>();
     node->caption = caption;
     node->key = key;
@@ -59,7 +84,7 @@ QModelIndex ProjTreeModel::AddNode(const QModelIndex& parentIndex, const QString
     Node* raw = node.get();
     parent->children.push_back(std::move(node));
     m_byTag.insert(tag, raw);
-    endInsertRows();
+    if (!m_rebuilding) endInsertRows();
     return createIndex(row, 0, raw);
 }
 
@@ -103,7 +128,7 @@ void ProjTreeModel::SetGrey(const QModelIndex& index, bool grey) {
 void ProjTreeModel::SetExpanded(const QModelIndex& index, bool expanded) {
     if (Node* n = NodeOf(index)) {
         n->expanded = expanded;
-        Q_EMIT expandedChanged(index, expanded);
+        if (!m_rebuilding) Q_EMIT expandedChanged(index, expanded);
     }
 }
 

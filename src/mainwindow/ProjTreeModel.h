@@ -27,6 +27,13 @@ public:
 
     // Removes every node.
     void Clear();
+    // A rebuild in one model reset: every node goes, and the nodes AddNode adds until EndRebuild
+    // are announced together; the expanded ones are announced after the reset. Nodes is a hint
+    // of how many will come.
+    void BeginRebuild(int nodes = 0);
+    void EndRebuild();
+    // Room for count more children under parent.
+    void ReserveChildren(const QModelIndex& parent, int count);
     // Appends a node under parent (an invalid parent makes a top-level node).
     QModelIndex AddNode(const QModelIndex& parent, const QString& caption, const QString& key,
                         const QString& imageKey, const QString& tag, bool grey = false,
@@ -76,4 +83,5 @@ private:
     Node m_root;                        // invisible; its children are the top-level nodes
     QMultiHash<QString, Node*> m_byTag; // every node by its tag
     QString m_findText;
+    bool m_rebuilding = false;
 };

@@ -424,6 +424,45 @@ private Q_SLOTS:
         QVERIFY(e.ui.messages.isEmpty());
     }
 
+    // A contact's group list shown on one line (CR LF pairs only, left to right), and its
+    // leaf greyed as its edit form's check box reads the stored flag.
+    void contactLeafFromStoredValues_data() {
+        QTest::addColumn<QString>("groups"); // SQL
+        QTest::addColumn<QString>("disabled");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<bool>("grey");
+        QTest::newRow("two groups") << "'A' || char(13,10) || 'B'"
+                                    << "1"
+                                    << "A, B" << true;
+        QTest::newRow("pairs only") << "char(13) || 'A' || char(13,13,10) || 'B' || char(10)"
+                                    << "0"
+                                    << "\rA\r, B\n" << false;
+        QTest::newRow("trailing pair") << "'A' || char(13,10)"
+                                       << "'True'"
+                                       << "A, " << true;
+        QTest::newRow("one group") << "'A'"
+                                   << "'yes'"
+                                   << "A" << true;
+        QTest::newRow("false text") << "''"
+                                    << "'false'"
+                                    << "" << false;
+    }
+    void contactLeafFromStoredValues() {
+        QFETCH(QString, groups);
+        QFETCH(QString, disabled);
+        QFETCH(QString, shown);
+        QFETCH(bool, grey);
+        ProjectEnv e;
+        QVERIFY(e.Open(e.MakeProject(
+            QStringLiteral("G.cmb"),
+            QStringLiteral("INSERT INTO Users VALUES ('Eve','0944',%1,'',%2)").arg(disabled, groups))));
+        AppContext& ctx = *e.ctx;
+        const QModelIndex eve = MainView::FindNodeByTag(ctx.view, QStringLiteral("Users,Eve"));
+        QCOMPARE(eve.data(ProjTreeModel::GreyRole).toBool(), grey);
+        Select(ctx, QStringLiteral("Users,Eve"));
+        QCOMPARE(ctx.view.list.Text(2, 1), shown);
+    }
+
     void emptyTablesAndOddTags() {
         ProjectEnv e;
         QVERIFY(
