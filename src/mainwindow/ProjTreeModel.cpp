@@ -2,6 +2,9 @@
 
 #include "mainwindow/ContentFilter.h"
 
+#include <QHash>
+#include <algorithm>
+
 ProjTreeModel::ProjTreeModel(QObject* parent) : QAbstractItemModel(parent) {}
 ProjTreeModel::~ProjTreeModel() = default;
 
@@ -18,9 +21,58 @@ QVector<int> ProjTreeModel::Path(const Node* node) {
 }
 
 void ProjTreeModel::Unindex(Node* node) {
-    m_byTag.remove(node->tag, node);
+    UnindexTag(node);
     for (const auto& child : node->children)
         Unindex(child.get());
+}
+
+void ProjTreeModel::PlaceTag(Node* node) {
+    const size_t mask = m_byTag.size() - 1;
+    size_t i = node->tagHash & mask;
+    while (m_byTag[i])
+        i = (i + 1) & mask;
+    m_byTag[i] = node;
+}
+
+void ProjTreeModel::ResizeTags(size_t slots) {
+    std::vector<Node*> old(slots, nullptr);
+    old.swap(m_byTag);
+    for (Node* n : old)
+        if (n) PlaceTag(n);
+}
+
+void ProjTreeModel::ReserveTags(size_t nodes) {
+    size_t slots = std::max<size_t>(m_byTag.size(), 64);
+    while (slots < 2 * nodes)
+        slots *= 2;
+    if (slots != m_byTag.size()) ResizeTags(slots);
+}
+
+void ProjTreeModel::IndexTag(Node* node) {
+    node->tagHash = qHash(node->tag);
+    ReserveTags(m_tagged + 1);
+    PlaceTag(node);
+    ++m_tagged;
+}
+
+void ProjTreeModel::UnindexTag(Node* node) {
+    if (m_byTag.empty()) return;
+    const size_t mask = m_byTag.size() - 1;
+    size_t i = node->tagHash & mask;
+    while (m_byTag[i] && m_byTag[i] != node)
+        i = (i + 1) & mask;
+    if (!m_byTag[i]) return;
+    // Close the gap: a later entry of the run moves back unless its home lies after the gap.
+    for (size_t j = (i + 1) & mask; m_byTag[j]; j = (j + 1) & mask) {
+        const size_t home = m_byTag[j]->tagHash & mask;
+        const bool stays = i <= j ? (i < home && home <= j) : (i < home || home <= j);
+        if (!stays) {
+            m_byTag[i] = m_byTag[j];
+            i = j;
+        }
+    }
+    m_byTag[i] = nullptr;
+    --m_tagged;
 }
 
 ProjTreeModel::Node* ProjTreeModel::NodeOf(const QModelIndex& index) const {
@@ -42,8 +94,9 @@ void ProjTreeModel::BeginRebuild(int nodes) {
     if (!m_rebuilding) beginResetModel();
     m_rebuilding = true;
     m_root.children.clear();
-    m_byTag.clear();
-    if (nodes > 0) m_byTag.reserve(nodes);
+    std::fill(m_byTag.begin(), m_byTag.end(), nullptr);
+    m_tagged = 0;
+    if (nodes > 0) ReserveTags(size_t(nodes));
 }
 
 void ProjTreeModel::EndRebuild() {
@@ -83,7 +136,7 @@ QModelIndex ProjTreeModel::AddNode(const QModelIndex& parentIndex, const QString
     node->row = row;
     Node* raw = node.get();
     parent->children.push_back(std::move(node));
-    m_byTag.insert(tag, raw);
+    IndexTag(raw);
     if (!m_rebuilding) endInsertRows();
     return createIndex(row, 0, raw);
 }
@@ -111,9 +164,9 @@ void ProjTreeModel::SetCaption(const QModelIndex& index, const QString& caption)
 
 void ProjTreeModel::SetTag(const QModelIndex& index, const QString& tag) {
     if (Node* n = NodeOf(index)) {
-        m_byTag.remove(n->tag, n);
+        UnindexTag(n);
         n->tag = tag;
-        m_byTag.insert(tag, n);
+        IndexTag(n);
         Q_EMIT dataChanged(index, index, {TagRole});
     }
 }
@@ -166,18 +219,23 @@ QString ProjTreeModel::Tag(const QModelIndex& index) const {
 }
 
 QModelIndex ProjTreeModel::FindByTag(const QString& tag) const {
+    if (m_byTag.empty()) return {};
+    const size_t hash = qHash(tag);
+    const size_t mask = m_byTag.size() - 1;
     const Node* first = nullptr;
     QVector<int> firstPath;
-    for (auto it = m_byTag.constFind(tag); it != m_byTag.cend() && it.key() == tag; ++it) {
+    for (size_t i = hash & mask; m_byTag[i]; i = (i + 1) & mask) {
+        const Node* n = m_byTag[i];
+        if (n->tagHash != hash || n->tag != tag) continue;
         if (!first) {
-            first = *it;
+            first = n;
             continue;
         }
         // The same tag twice: the first in tree order.
         if (firstPath.isEmpty()) firstPath = Path(first);
-        const QVector<int> path = Path(*it);
+        const QVector<int> path = Path(n);
         if (path < firstPath) {
-            first = *it;
+            first = n;
             firstPath = path;
         }
     }

@@ -3,7 +3,6 @@
 // A plain item model; the main window's tree view shows it and maps the image key to an icon
 // of its icon strip and the grey flag to the grey-text colour.
 #include <QAbstractItemModel>
-#include <QMultiHash>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -72,6 +71,7 @@ private:
         bool expanded = false;
         Node* parent = nullptr;
         int row = 0; // among its parent's children
+        size_t tagHash = 0;
         std::vector<std::unique_ptr<Node>> children;
         int Row() const;
     };
@@ -79,9 +79,17 @@ private:
     QModelIndex IndexOf(const Node* node) const;
     static QVector<int> Path(const Node* node);
     void Unindex(Node* node); // with its subtree
+    // The tag index: open addressing with linear probing, at most half full, so that a
+    // rebuild allocates nothing per node for it; equal tags share one probe run.
+    void IndexTag(Node* node);
+    void UnindexTag(Node* node);
+    void PlaceTag(Node* node);
+    void ResizeTags(size_t slots);
+    void ReserveTags(size_t nodes);
 
-    Node m_root;                        // invisible; its children are the top-level nodes
-    QMultiHash<QString, Node*> m_byTag; // every node by its tag
+    Node m_root;                // invisible; its children are the top-level nodes
+    std::vector<Node*> m_byTag; // every node by its tag's hash; a power of two long
+    size_t m_tagged = 0;
     QString m_findText;
     bool m_rebuilding = false;
 };

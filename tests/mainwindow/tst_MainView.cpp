@@ -251,6 +251,40 @@ private Q_SLOTS:
                  groups);
     }
 
+    // The tag index keeps finding every node through removals, renames and a rebuild, the
+    // first in tree order when tags repeat.
+    void tagIndexThroughRemovals() {
+        ProjTreeModel tree;
+        const QModelIndex top = tree.AddNode({}, QStringLiteral("top"), {}, {}, QStringLiteral("T"));
+        QList<QPersistentModelIndex> leaves;
+        for (int i = 0; i < 500; ++i)
+            leaves << tree.AddNode(top, QString::number(i), {}, {},
+                                   i % 50 == 7 ? QStringLiteral("same") : QString::number(i));
+        const auto tagOf = [](int i) {
+            return i % 50 == 7 ? QStringLiteral("same") : QString::number(i);
+        };
+        for (int i = 0; i < 500; i += 3)
+            QVERIFY(tree.RemoveNode(leaves[i]));
+        tree.SetTag(leaves[1], QStringLiteral("renamed"));
+        for (int i = 0; i < 500; ++i) {
+            if (i % 50 == 7 || i == 1) continue;
+            const QModelIndex found = tree.FindByTag(tagOf(i));
+            QCOMPARE(found.isValid(), i % 3 != 0);
+            if (found.isValid()) QCOMPARE(tree.Caption(found), QString::number(i));
+        }
+        QCOMPARE(tree.Caption(tree.FindByTag(QStringLiteral("renamed"))), QStringLiteral("1"));
+        QVERIFY(!tree.FindByTag(QStringLiteral("1")).isValid());
+        QCOMPARE(tree.Caption(tree.FindByTag(QStringLiteral("same"))), QStringLiteral("7"));
+        QVERIFY(tree.RemoveNode(leaves[7]));
+        QCOMPARE(tree.Caption(tree.FindByTag(QStringLiteral("same"))), QStringLiteral("107"));
+        tree.BeginRebuild(1);
+        QVERIFY(!tree.FindByTag(QStringLiteral("T")).isValid());
+        tree.AddNode({}, QStringLiteral("again"), {}, {}, QStringLiteral("T"));
+        tree.EndRebuild();
+        QCOMPARE(tree.Caption(tree.FindByTag(QStringLiteral("T"))), QStringLiteral("again"));
+        QCOMPARE(tree.NodeCount(), 1);
+    }
+
     // The tree follows the editing events with the row signals its views rely on; both models
     // keep Qt's model rules through rebuilds, selections and those changes.
     void editingEventsMoveTheTree_data() {
