@@ -116,7 +116,7 @@ void mktvProjContent(MainContext& ctx) {
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
             const QString name = FieldText(rs, nameAt);
             if (name.isEmpty()) continue;
-            tree.AddNode(users, name, QString(), userImage, tagHead + name,
+            tree.AddNode(users, name, QString(), userImage, {tagHead, name},
                          FieldFlag(rs, disabledAt),
                          {name, FieldText(rs, phoneAt), FieldText(rs, dscAt),
                           GroupsShown(FieldText(rs, groupsAt))});
@@ -135,7 +135,7 @@ void mktvProjContent(MainContext& ctx) {
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
             const QString name = FieldText(rs, nameAt);
             if (name.isEmpty()) continue;
-            tree.AddNode(groups, name, QString(), image, tagHead + name, false,
+            tree.AddNode(groups, name, QString(), image, {tagHead, name}, false,
                          {name, FieldText(rs, dscAt)});
         }
     }
@@ -157,7 +157,7 @@ void mktvProjContent(MainContext& ctx) {
             const QString no = ZoneNoText(rs->FieldAt(noAt));
             const QString name = FieldText(rs, nameAt);
             const QString caption = name.isEmpty() ? u'#' + no : u'#' + no + u'-' + name;
-            tree.AddNode(zones, caption, kZones + no, image, tagHead + no,
+            tree.AddNode(zones, caption, {kZones, no}, image, {tagHead, no},
                          FieldFlag(rs, disabledAt),
                          {name, FieldText(rs, groupAt), FieldText(rs, dscAt),
                           FieldText(rs, alarmAt), FieldText(rs, resetAt)});

@@ -5,6 +5,34 @@
 #include <QHash>
 #include <algorithm>
 
+namespace {
+// FNV-1a over the UTF-16 units, then a final mix for the low bits the index uses.
+constexpr size_t kHashStart = 14695981039346656037ull;
+size_t HashOn(size_t h, QStringView text) {
+    for (const QChar c : text)
+        h = (h ^ c.unicode()) * 1099511628211ull;
+    return h;
+}
+size_t HashEnd(size_t h) {
+    h ^= h >> 33;
+    h *= 0xff51afd7ed558ccdull;
+    return h ^ (h >> 33);
+}
+} // namespace
+
+bool ProjTreeModel::Joined::operator==(QStringView text) const {
+    return text.size() == head.size() + tail.size() && text.startsWith(head) &&
+           text.sliced(head.size()) == tail;
+}
+
+size_t ProjTreeModel::Joined::Hash() const {
+    return HashEnd(HashOn(HashOn(kHashStart, head), tail));
+}
+
+size_t ProjTreeModel::Joined::Hash(QStringView text) {
+    return HashEnd(HashOn(kHashStart, text));
+}
+
 ProjTreeModel::ProjTreeModel(QObject* parent) : QAbstractItemModel(parent) {}
 ProjTreeModel::~ProjTreeModel() = default;
 
@@ -20,10 +48,20 @@ QVector<int> ProjTreeModel::Path(const Node* node) {
     return path;
 }
 
-void ProjTreeModel::Unindex(Node* node) {
+ProjTreeModel::Node* ProjTreeModel::NewNode() {
+    if (m_chunkFill == kChunk) {
+        if (m_chunksUsed == m_chunks.size()) m_chunks.push_back(std::make_unique<Node[]>(kChunk));
+        ++m_chunksUsed;
+        m_chunkFill = 0;
+    }
+    return &m_chunks[m_chunksUsed - 1][m_chunkFill++];
+}
+
+void ProjTreeModel::Drop(Node* node) {
+    for (Node* child : node->children)
+        Drop(child);
     UnindexTag(node);
-    for (const auto& child : node->children)
-        Unindex(child.get());
+    *node = Node();
 }
 
 void ProjTreeModel::PlaceTag(Node* node) {
@@ -49,7 +87,7 @@ void ProjTreeModel::ReserveTags(size_t nodes) {
 }
 
 void ProjTreeModel::IndexTag(Node* node) {
-    node->tagHash = qHash(node->tag);
+    node->tagHash = node->tag.Hash();
     ReserveTags(m_tagged + 1);
     PlaceTag(node);
     ++m_tagged;
@@ -94,6 +132,13 @@ void ProjTreeModel::BeginRebuild(int nodes) {
     if (!m_rebuilding) beginResetModel();
     m_rebuilding = true;
     m_root.children.clear();
+    const size_t keep = std::min(m_chunks.size(), size_t(std::max(nodes, 0) + kChunk - 1) / kChunk);
+    m_chunks.resize(keep);
+    for (size_t c = 0; c < keep; ++c)
+        for (int i = 0; i < kChunk; ++i)
+            m_chunks[c][i] = Node();
+    m_chunksUsed = 0;
+    m_chunkFill = kChunk;
     std::fill(m_byTag.begin(), m_byTag.end(), nullptr);
     m_tagged = 0;
     if (nodes > 0) ReserveTags(size_t(nodes));
@@ -108,8 +153,8 @@ void ProjTreeModel::EndRebuild() {
         const Node* n = todo.back();
         todo.pop_back();
         if (n->expanded) Q_EMIT expandedChanged(IndexOf(n), true);
-        for (const auto& c : n->children)
-            if (c->expanded || !c->children.empty()) todo.push_back(c.get());
+        for (const Node* c : n->children)
+            if (c->expanded || !c->children.empty()) todo.push_back(c);
     }
 }
 
@@ -119,13 +164,13 @@ void ProjTreeModel::ReserveChildren(const QModelIndex& parentIndex, int count) {
 }
 
 QModelIndex ProjTreeModel::AddNode(const QModelIndex& parentIndex, const QString& caption,
-                                   const QString& key, const QString& imageKey, const QString& tag,
+                                   const Joined& key, const QString& imageKey, const Joined& tag,
                                    bool grey, const QStringList& searchTexts) {
     Node* parent = parentIndex.isValid() ? NodeOf(parentIndex) : &m_root;
     if (!parent) return {};
     const int row = int(parent->children.size());
     if (!m_rebuilding) beginInsertRows(parentIndex, row, row);
-    auto node = std::make_unique<Node>();
+    Node* node = NewNode();
     node->caption = caption;
     node->key = key;
     node->imageKey = imageKey;
@@ -134,11 +179,10 @@ QModelIndex ProjTreeModel::AddNode(const QModelIndex& parentIndex, const QString
     node->searchTexts = searchTexts;
     node->parent = parent;
     node->row = row;
-    Node* raw = node.get();
-    parent->children.push_back(std::move(node));
-    IndexTag(raw);
+    parent->children.push_back(node);
+    IndexTag(node);
     if (!m_rebuilding) endInsertRows();
-    return createIndex(row, 0, raw);
+    return createIndex(row, 0, node);
 }
 
 bool ProjTreeModel::RemoveNode(const QModelIndex& index) {
@@ -146,11 +190,11 @@ bool ProjTreeModel::RemoveNode(const QModelIndex& index) {
     if (!node) return false;
     const int row = node->Row();
     beginRemoveRows(index.parent(), row, row);
-    Unindex(node);
     auto& siblings = node->parent->children;
     siblings.erase(siblings.begin() + row);
     for (size_t i = size_t(row); i < siblings.size(); ++i)
         siblings[i]->row = int(i);
+    Drop(node);
     endRemoveRows();
     return true;
 }
@@ -203,8 +247,8 @@ void ProjTreeModel::SetFindText(const QString& text) {
         const QModelIndex parent = IndexOf(n);
         Q_EMIT dataChanged(index(0, 0, parent), index(int(n->children.size()) - 1, 0, parent),
                            {MatchedRole});
-        for (const auto& c : n->children)
-            todo.push_back(c.get());
+        for (const Node* c : n->children)
+            todo.push_back(c);
     }
 }
 
@@ -215,18 +259,18 @@ QString ProjTreeModel::Caption(const QModelIndex& index) const {
 
 QString ProjTreeModel::Tag(const QModelIndex& index) const {
     const Node* n = NodeOf(index);
-    return n ? n->tag : QString();
+    return n ? n->tag.Text() : QString();
 }
 
 QModelIndex ProjTreeModel::FindByTag(const QString& tag) const {
     if (m_byTag.empty()) return {};
-    const size_t hash = qHash(tag);
+    const size_t hash = Joined::Hash(tag);
     const size_t mask = m_byTag.size() - 1;
     const Node* first = nullptr;
     QVector<int> firstPath;
     for (size_t i = hash & mask; m_byTag[i]; i = (i + 1) & mask) {
         const Node* n = m_byTag[i];
-        if (n->tagHash != hash || n->tag != tag) continue;
+        if (n->tagHash != hash || !(n->tag == tag)) continue;
         if (!first) {
             first = n;
             continue;
@@ -248,9 +292,9 @@ int ProjTreeModel::NodeCount() const {
     while (!todo.empty()) {
         const Node* n = todo.back();
         todo.pop_back();
-        for (const auto& c : n->children) {
+        for (const Node* c : n->children) {
             ++count;
-            todo.push_back(c.get());
+            todo.push_back(c);
         }
     }
     return count;
@@ -259,7 +303,7 @@ int ProjTreeModel::NodeCount() const {
 QModelIndex ProjTreeModel::index(int row, int column, const QModelIndex& parentIndex) const {
     const Node* parent = parentIndex.isValid() ? NodeOf(parentIndex) : &m_root;
     if (!parent || column != 0 || row < 0 || row >= int(parent->children.size())) return {};
-    return createIndex(row, 0, parent->children[size_t(row)].get());
+    return createIndex(row, 0, parent->children[size_t(row)]);
 }
 
 QModelIndex ProjTreeModel::parent(const QModelIndex& child) const {
@@ -285,9 +329,9 @@ QVariant ProjTreeModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
         return n->caption;
     case TagRole:
-        return n->tag;
+        return n->tag.Text();
     case KeyRole:
-        return n->key;
+        return n->key.Text();
     case ImageKeyRole:
         return n->imageKey;
     case GreyRole:

@@ -21,6 +21,18 @@ public:
         MatchedRole,                // bool: a find text is set and the node's texts match it
     };
 
+    // A text kept as two parts (a kind word with its comma, and a row's name), joined only
+    // when asked for: a rebuild builds no string per node for its tags and keys.
+    struct Joined {
+        QString head, tail;
+        Joined(const QString& text = {}) : head(text) {} // NOLINT: a whole text converts
+        Joined(const QString& h, const QString& t) : head(h), tail(t) {}
+        QString Text() const { return tail.isEmpty() ? head : head + tail; }
+        bool operator==(QStringView text) const;
+        size_t Hash() const; // of the joined text; equal texts, equal hashes
+        static size_t Hash(QStringView text);
+    };
+
     explicit ProjTreeModel(QObject* parent = nullptr);
     ~ProjTreeModel() override;
 
@@ -34,8 +46,8 @@ public:
     // Room for count more children under parent.
     void ReserveChildren(const QModelIndex& parent, int count);
     // Appends a node under parent (an invalid parent makes a top-level node).
-    QModelIndex AddNode(const QModelIndex& parent, const QString& caption, const QString& key,
-                        const QString& imageKey, const QString& tag, bool grey = false,
+    QModelIndex AddNode(const QModelIndex& parent, const QString& caption, const Joined& key,
+                        const QString& imageKey, const Joined& tag, bool grey = false,
                         const QStringList& searchTexts = {});
     bool RemoveNode(const QModelIndex& index);
     void SetCaption(const QModelIndex& index, const QString& caption);
@@ -65,20 +77,22 @@ Q_SIGNALS:
 
 private:
     struct Node {
-        QString caption, key, imageKey, tag;
+        QString caption, imageKey;
+        Joined key, tag;
         QStringList searchTexts;
         bool grey = false;
         bool expanded = false;
         Node* parent = nullptr;
         int row = 0; // among its parent's children
         size_t tagHash = 0;
-        std::vector<std::unique_ptr<Node>> children;
+        std::vector<Node*> children;
         int Row() const;
     };
     Node* NodeOf(const QModelIndex& index) const;
     QModelIndex IndexOf(const Node* node) const;
     static QVector<int> Path(const Node* node);
-    void Unindex(Node* node); // with its subtree
+    Node* NewNode();
+    void Drop(Node* node); // with its subtree: out of the index, its texts freed
     // The tag index: open addressing with linear probing, at most half full, so that a
     // rebuild allocates nothing per node for it; equal tags share one probe run.
     void IndexTag(Node* node);
@@ -90,6 +104,12 @@ private:
     Node m_root;                // invisible; its children are the top-level nodes
     std::vector<Node*> m_byTag; // every node by its tag's hash; a power of two long
     size_t m_tagged = 0;
+    // The nodes live in chunks, one allocation per chunk; a rebuild empties and reuses the
+    // chunks it needs.
+    static constexpr int kChunk = 256;
+    std::vector<std::unique_ptr<Node[]>> m_chunks;
+    size_t m_chunksUsed = 0;
+    int m_chunkFill = kChunk; // nodes taken from the last chunk used
     QString m_findText;
     bool m_rebuilding = false;
 };
