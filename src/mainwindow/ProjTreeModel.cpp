@@ -64,7 +64,7 @@ void ProjTreeModel::Drop(Node* node) {
     *node = Node();
 }
 
-void ProjTreeModel::PlaceTag(Node* node) {
+void ProjTreeModel::PlaceTag(Node* node) const {
     const size_t mask = m_byTag.size() - 1;
     size_t i = node->tagHash & mask;
     while (m_byTag[i])
@@ -72,29 +72,30 @@ void ProjTreeModel::PlaceTag(Node* node) {
     m_byTag[i] = node;
 }
 
-void ProjTreeModel::ResizeTags(size_t slots) {
+void ProjTreeModel::ResizeTags(size_t slots) const {
     std::vector<Node*> old(slots, nullptr);
     old.swap(m_byTag);
     for (Node* n : old)
         if (n) PlaceTag(n);
 }
 
-void ProjTreeModel::ReserveTags(size_t nodes) {
+void ProjTreeModel::ReserveTags(size_t nodes) const {
     size_t slots = std::max<size_t>(m_byTag.size(), 64);
     while (slots < 2 * nodes)
         slots *= 2;
     if (slots != m_byTag.size()) ResizeTags(slots);
 }
 
-void ProjTreeModel::IndexTag(Node* node) {
+void ProjTreeModel::IndexTag(Node* node) const {
+    if (m_tagsStale) return;
     node->tagHash = node->tag.Hash();
     ReserveTags(m_tagged + 1);
     PlaceTag(node);
     ++m_tagged;
 }
 
-void ProjTreeModel::UnindexTag(Node* node) {
-    if (m_byTag.empty()) return;
+void ProjTreeModel::UnindexTag(Node* node) const {
+    if (m_tagsStale || m_byTag.empty()) return;
     const size_t mask = m_byTag.size() - 1;
     size_t i = node->tagHash & mask;
     while (m_byTag[i] && m_byTag[i] != node)
@@ -111,6 +112,23 @@ void ProjTreeModel::UnindexTag(Node* node) {
     }
     m_byTag[i] = nullptr;
     --m_tagged;
+}
+
+void ProjTreeModel::IndexAllTags() const {
+    std::vector<Node*> nodes;
+    std::vector<const Node*> todo{&m_root};
+    while (!todo.empty()) {
+        const Node* n = todo.back();
+        todo.pop_back();
+        nodes.insert(nodes.end(), n->children.begin(), n->children.end());
+        todo.insert(todo.end(), n->children.begin(), n->children.end());
+    }
+    m_byTag.assign(64, nullptr); // sized for this tree, not for the largest one before
+    m_tagged = 0;
+    m_tagsStale = false;
+    ReserveTags(nodes.size());
+    for (Node* n : nodes)
+        IndexTag(n);
 }
 
 ProjTreeModel::Node* ProjTreeModel::NodeOf(const QModelIndex& index) const {
@@ -139,9 +157,7 @@ void ProjTreeModel::BeginRebuild(int nodes) {
             m_chunks[c][i] = Node();
     m_chunksUsed = 0;
     m_chunkFill = kChunk;
-    std::fill(m_byTag.begin(), m_byTag.end(), nullptr);
-    m_tagged = 0;
-    if (nodes > 0) ReserveTags(size_t(nodes));
+    m_tagsStale = true;
 }
 
 void ProjTreeModel::EndRebuild() {
@@ -263,6 +279,7 @@ QString ProjTreeModel::Tag(const QModelIndex& index) const {
 }
 
 QModelIndex ProjTreeModel::FindByTag(const QString& tag) const {
+    if (m_tagsStale) IndexAllTags();
     if (m_byTag.empty()) return {};
     const size_t hash = Joined::Hash(tag);
     const size_t mask = m_byTag.size() - 1;

@@ -93,17 +93,20 @@ private:
     static QVector<int> Path(const Node* node);
     Node* NewNode();
     void Drop(Node* node); // with its subtree: out of the index, its texts freed
-    // The tag index: open addressing with linear probing, at most half full, so that a
-    // rebuild allocates nothing per node for it; equal tags share one probe run.
-    void IndexTag(Node* node);
-    void UnindexTag(Node* node);
-    void PlaceTag(Node* node);
-    void ResizeTags(size_t slots);
-    void ReserveTags(size_t nodes);
+    // The tag index: open addressing with linear probing, at most half full; equal tags share
+    // one probe run. A rebuild leaves it to the first lookup after it, which indexes every
+    // node at once.
+    void IndexTag(Node* node) const;
+    void UnindexTag(Node* node) const;
+    void PlaceTag(Node* node) const;
+    void ResizeTags(size_t slots) const;
+    void ReserveTags(size_t nodes) const;
+    void IndexAllTags() const;
 
-    Node m_root;                // invisible; its children are the top-level nodes
-    std::vector<Node*> m_byTag; // every node by its tag's hash; a power of two long
-    size_t m_tagged = 0;
+    Node m_root;                        // invisible; its children are the top-level nodes
+    mutable std::vector<Node*> m_byTag; // every node by its tag's hash; a power of two long
+    mutable size_t m_tagged = 0;
+    mutable bool m_tagsStale = false; // rebuilt since the index was last filled
     // The nodes live in chunks, one allocation per chunk; a rebuild empties and reuses the
     // chunks it needs.
     static constexpr int kChunk = 256;

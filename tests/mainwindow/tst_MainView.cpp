@@ -255,7 +255,8 @@ private Q_SLOTS:
     // first in tree order when tags repeat.
     void tagIndexThroughRemovals() {
         ProjTreeModel tree;
-        const QModelIndex top = tree.AddNode({}, QStringLiteral("top"), {}, {}, QStringLiteral("T"));
+        const QModelIndex top =
+            tree.AddNode({}, QStringLiteral("top"), {}, {}, QStringLiteral("T"));
         QList<QPersistentModelIndex> leaves;
         for (int i = 0; i < 500; ++i)
             leaves << tree.AddNode(top, QString::number(i), {}, {},
@@ -283,6 +284,19 @@ private Q_SLOTS:
         tree.EndRebuild();
         QCOMPARE(tree.Caption(tree.FindByTag(QStringLiteral("T"))), QStringLiteral("again"));
         QCOMPARE(tree.NodeCount(), 1);
+        // Changed after a rebuild, before any lookup: the lookup sees the changes.
+        tree.BeginRebuild();
+        const QModelIndex a = tree.AddNode({}, QStringLiteral("a"), {}, {},
+                                           {QStringLiteral("K,"), QStringLiteral("a")});
+        tree.AddNode(a, QStringLiteral("b"), {}, {}, QStringLiteral("K,b"));
+        tree.AddNode(a, QStringLiteral("c"), {}, {}, QStringLiteral("K,c"));
+        tree.EndRebuild();
+        tree.SetTag(tree.index(0, 0, a), QStringLiteral("K,d"));
+        QVERIFY(tree.RemoveNode(tree.index(1, 0, a)));
+        QCOMPARE(tree.Caption(tree.FindByTag(QStringLiteral("K,a"))), QStringLiteral("a"));
+        QCOMPARE(tree.Caption(tree.FindByTag(QStringLiteral("K,d"))), QStringLiteral("b"));
+        QVERIFY(!tree.FindByTag(QStringLiteral("K,b")).isValid());
+        QVERIFY(!tree.FindByTag(QStringLiteral("K,c")).isValid());
     }
 
     // The tree follows the editing events with the row signals its views rely on; both models
@@ -470,7 +484,8 @@ private Q_SLOTS:
                                     << "A, B" << true;
         QTest::newRow("pairs only") << "char(13) || 'A' || char(13,13,10) || 'B' || char(10)"
                                     << "0"
-                                    << "\rA\r, B\n" << false;
+                                    << "\rA\r, B\n"
+                                    << false;
         QTest::newRow("trailing pair") << "'A' || char(13,10)"
                                        << "'True'"
                                        << "A, " << true;
@@ -487,9 +502,10 @@ private Q_SLOTS:
         QFETCH(QString, shown);
         QFETCH(bool, grey);
         ProjectEnv e;
-        QVERIFY(e.Open(e.MakeProject(
-            QStringLiteral("G.cmb"),
-            QStringLiteral("INSERT INTO Users VALUES ('Eve','0944',%1,'',%2)").arg(disabled, groups))));
+        QVERIFY(
+            e.Open(e.MakeProject(QStringLiteral("G.cmb"),
+                                 QStringLiteral("INSERT INTO Users VALUES ('Eve','0944',%1,'',%2)")
+                                     .arg(disabled, groups))));
         AppContext& ctx = *e.ctx;
         const QModelIndex eve = MainView::FindNodeByTag(ctx.view, QStringLiteral("Users,Eve"));
         QCOMPARE(eve.data(ProjTreeModel::GreyRole).toBool(), grey);
