@@ -37,8 +37,7 @@ using NodeTags::kZones;
 using ADOUtil::FieldText;
 
 // ZoneNo as a 16-bit whole number in decimal.
-QString ZoneNoText(const RowSet* rs) {
-    const QVariant no = rs->Field(ProjectSchema::kZoneNo);
+QString ZoneNoText(const QVariant& no) {
     if (no.typeId() == QMetaType::Int)
         return QString::number(std::clamp(no.toInt(), -32768, 32767));
     return QString::number(VBUtil::ToWhole16(ADOUtil::NullToStr(no)));
@@ -48,9 +47,22 @@ bool HasCurrentRow(RowSet* rs) {
     return rs && rs->IsOpen() && !rs->Eof() && !rs->Bof();
 }
 
-// A contact's groups on one line: "A, B".
+// A contact's group list on one line: "A, B". Both separators are two characters long.
+QString GroupsShown(QString list) {
+    const qsizetype cr = list.indexOf(u'\r');
+    if (cr < 0) return list;
+    QChar* c = list.data(); // one copy, changed in place
+    for (qsizetype i = cr; i + 1 < list.size(); ++i) {
+        if (c[i] == u'\r' && c[i + 1] == u'\n') {
+            c[i] = u',';
+            c[++i] = u' ';
+        }
+    }
+    return list;
+}
+
 QString GroupsShown(const RowSet* rs) {
-    return FieldText(rs, ProjectSchema::kGroupName).replace(VBUtil::kCrLf, QStringLiteral(", "));
+    return GroupsShown(FieldText(rs, ProjectSchema::kGroupName));
 }
 } // namespace
 
@@ -70,55 +82,88 @@ void mktvProjContent(MainContext& ctx) {
     const MLText T{ctx.ml, QStringLiteral("KORVAMain")};
     ProjTreeModel& tree = ctx.view.tree;
     const OpenProject& p = ctx.project;
-    tree.Clear();
-    if (!p.IsOpen()) return;
+    if (!p.IsOpen()) {
+        tree.Clear();
+        return;
+    }
+    using ADOUtil::FieldFlag;
+    using ADOUtil::GetRecordCount;
+    RowSet* const usersRs = p.Users.get();
+    RowSet* const groupsRs = p.UserGroups.get();
+    RowSet* const zonesRs = p.Zones.get();
+    const int userCount = GetRecordCount(usersRs);
+    const int groupCount = GetRecordCount(groupsRs);
+    const int zoneCount = GetRecordCount(zonesRs);
+    // One model reset for the whole tree, not one insert per node.
+    tree.BeginRebuild(4 + userCount + groupCount + zoneCount);
 
     const QModelIndex root =
         tree.AddNode({}, T(QStringLiteral("專案("), 1, 1019) + p.ProjName + u')', QString(),
                      QStringLiteral("Proj"), kProjName);
     tree.SetExpanded(root, true);
 
-    const QModelIndex users = tree.AddNode(root, T(QStringLiteral("連絡人"), 2, 1023), kUsers,
-                                           QStringLiteral("UserName"), kUsers);
-    if (RowSet* rs = p.Users.get(); ADOUtil::GetRecordCount(rs) > 0) {
+    const QString userImage = QStringLiteral("UserName");
+    const QModelIndex users =
+        tree.AddNode(root, T(QStringLiteral("連絡人"), 2, 1023), kUsers, userImage, kUsers);
+    if (RowSet* rs = usersRs; userCount > 0) {
+        tree.ReserveChildren(users, userCount);
+        const int nameAt = rs->FieldIndex(ProjectSchema::kUserName);
+        const int phoneAt = rs->FieldIndex(ProjectSchema::kPhoneNumber);
+        const int dscAt = rs->FieldIndex(ProjectSchema::kUserDsc);
+        const int groupsAt = rs->FieldIndex(ProjectSchema::kGroupName);
+        const int disabledAt = rs->FieldIndex(ProjectSchema::kIsDisable);
+        const QString tagHead = kUsers + u',';
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
-            const QString name = FieldText(rs, ProjectSchema::kUserName);
+            const QString name = FieldText(rs, nameAt);
             if (name.isEmpty()) continue;
-            tree.AddNode(users, name, QString(), QStringLiteral("UserName"), kUsers + u',' + name,
-                         FieldText(rs, ProjectSchema::kIsDisable) == QLatin1String("True"),
-                         {name, FieldText(rs, ProjectSchema::kPhoneNumber),
-                          FieldText(rs, ProjectSchema::kUserDsc), GroupsShown(rs)});
+            tree.AddNode(users, name, QString(), userImage, {tagHead, name},
+                         FieldFlag(rs, disabledAt),
+                         {name, FieldText(rs, phoneAt), FieldText(rs, dscAt),
+                          GroupsShown(FieldText(rs, groupsAt))});
         }
     }
 
     const QModelIndex groups = tree.AddNode(root, T(QStringLiteral("群組"), 2, 1221),
                                             T(QStringLiteral("UserGroups"), 1, 1221),
                                             T(QStringLiteral("UserGroups"), 3, 1221), kUserGroups);
-    if (RowSet* rs = p.UserGroups.get(); ADOUtil::GetRecordCount(rs) > 0) {
+    if (RowSet* rs = groupsRs; groupCount > 0) {
+        tree.ReserveChildren(groups, groupCount);
+        const int nameAt = rs->FieldIndex(ProjectSchema::kGroupName);
+        const int dscAt = rs->FieldIndex(ProjectSchema::kGroupDsc);
+        const QString image = QStringLiteral("UserGroups");
+        const QString tagHead = kUserGroups + u',';
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
-            const QString name = FieldText(rs, ProjectSchema::kGroupName);
+            const QString name = FieldText(rs, nameAt);
             if (name.isEmpty()) continue;
-            tree.AddNode(groups, name, QString(), QStringLiteral("UserGroups"),
-                         kUserGroups + u',' + name, false,
-                         {name, FieldText(rs, ProjectSchema::kGroupDsc)});
+            tree.AddNode(groups, name, QString(), image, {tagHead, name}, false,
+                         {name, FieldText(rs, dscAt)});
         }
     }
 
     const QModelIndex zones =
         tree.AddNode(root, T(QStringLiteral("警報區"), 2, 1061), kZones, kZones, kZones);
-    if (RowSet* rs = p.Zones.get(); ADOUtil::GetRecordCount(rs) > 0) {
+    if (RowSet* rs = zonesRs; zoneCount > 0) {
+        tree.ReserveChildren(zones, zoneCount);
+        const int noAt = rs->FieldIndex(ProjectSchema::kZoneNo);
+        const int nameAt = rs->FieldIndex(ProjectSchema::kZoneName);
+        const int groupAt = rs->FieldIndex(ProjectSchema::kGroupName);
+        const int dscAt = rs->FieldIndex(ProjectSchema::kZoneDsc);
+        const int alarmAt = rs->FieldIndex(ProjectSchema::kAlarmSMS);
+        const int resetAt = rs->FieldIndex(ProjectSchema::kResetSMS);
+        const int disabledAt = rs->FieldIndex(ProjectSchema::kIsDisable);
+        const QString image = QStringLiteral("Alarm");
+        const QString tagHead = kZones + u',';
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
-            const QString no = ZoneNoText(rs);
-            const QString name = FieldText(rs, ProjectSchema::kZoneName);
+            const QString no = ZoneNoText(rs->FieldAt(noAt));
+            const QString name = FieldText(rs, nameAt);
             const QString caption = name.isEmpty() ? u'#' + no : u'#' + no + u'-' + name;
-            tree.AddNode(zones, caption, kZones + no, QStringLiteral("Alarm"), kZones + u',' + no,
-                         FieldText(rs, ProjectSchema::kIsDisable) == QLatin1String("True"),
-                         {name, FieldText(rs, ProjectSchema::kGroupName),
-                          FieldText(rs, ProjectSchema::kZoneDsc),
-                          FieldText(rs, ProjectSchema::kAlarmSMS),
-                          FieldText(rs, ProjectSchema::kResetSMS)});
+            tree.AddNode(zones, caption, {kZones, no}, image, {tagHead, no},
+                         FieldFlag(rs, disabledAt),
+                         {name, FieldText(rs, groupAt), FieldText(rs, dscAt),
+                          FieldText(rs, alarmAt), FieldText(rs, resetAt)});
         }
     }
+    tree.EndRebuild();
     // A fresh tree shows the project's overview: the root is the selected node.
     SelectNode(ctx.view, root);
 }

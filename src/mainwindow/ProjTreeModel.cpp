@@ -2,6 +2,37 @@
 
 #include "mainwindow/ContentFilter.h"
 
+#include <QHash>
+#include <algorithm>
+
+namespace {
+// FNV-1a over the UTF-16 units, then a final mix for the low bits the index uses.
+constexpr size_t kHashStart = 14695981039346656037ull;
+size_t HashOn(size_t h, QStringView text) {
+    for (const QChar c : text)
+        h = (h ^ c.unicode()) * 1099511628211ull;
+    return h;
+}
+size_t HashEnd(size_t h) {
+    h ^= h >> 33;
+    h *= 0xff51afd7ed558ccdull;
+    return h ^ (h >> 33);
+}
+} // namespace
+
+bool ProjTreeModel::Joined::operator==(QStringView text) const {
+    return text.size() == head.size() + tail.size() && text.startsWith(head) &&
+           text.sliced(head.size()) == tail;
+}
+
+size_t ProjTreeModel::Joined::Hash() const {
+    return HashEnd(HashOn(HashOn(kHashStart, head), tail));
+}
+
+size_t ProjTreeModel::Joined::Hash(QStringView text) {
+    return HashEnd(HashOn(kHashStart, text));
+}
+
 ProjTreeModel::ProjTreeModel(QObject* parent) : QAbstractItemModel(parent) {}
 ProjTreeModel::~ProjTreeModel() = default;
 
@@ -17,10 +48,87 @@ QVector<int> ProjTreeModel::Path(const Node* node) {
     return path;
 }
 
-void ProjTreeModel::Unindex(Node* node) {
-    m_byTag.remove(node->tag, node);
-    for (const auto& child : node->children)
-        Unindex(child.get());
+ProjTreeModel::Node* ProjTreeModel::NewNode() {
+    if (m_chunkFill == kChunk) {
+        if (m_chunksUsed == m_chunks.size()) m_chunks.push_back(std::make_unique<Node[]>(kChunk));
+        ++m_chunksUsed;
+        m_chunkFill = 0;
+    }
+    return &m_chunks[m_chunksUsed - 1][m_chunkFill++];
+}
+
+void ProjTreeModel::Drop(Node* node) {
+    for (Node* child : node->children)
+        Drop(child);
+    UnindexTag(node);
+    *node = Node();
+}
+
+void ProjTreeModel::PlaceTag(Node* node) const {
+    const size_t mask = m_byTag.size() - 1;
+    size_t i = node->tagHash & mask;
+    while (m_byTag[i])
+        i = (i + 1) & mask;
+    m_byTag[i] = node;
+}
+
+void ProjTreeModel::ResizeTags(size_t slots) const {
+    std::vector<Node*> old(slots, nullptr);
+    old.swap(m_byTag);
+    for (Node* n : old)
+        if (n) PlaceTag(n);
+}
+
+void ProjTreeModel::ReserveTags(size_t nodes) const {
+    size_t slots = std::max<size_t>(m_byTag.size(), 64);
+    while (slots < 2 * nodes)
+        slots *= 2;
+    if (slots != m_byTag.size()) ResizeTags(slots);
+}
+
+void ProjTreeModel::IndexTag(Node* node) const {
+    if (m_tagsStale) return;
+    node->tagHash = node->tag.Hash();
+    ReserveTags(m_tagged + 1);
+    PlaceTag(node);
+    ++m_tagged;
+}
+
+void ProjTreeModel::UnindexTag(Node* node) const {
+    if (m_tagsStale || m_byTag.empty()) return;
+    const size_t mask = m_byTag.size() - 1;
+    size_t i = node->tagHash & mask;
+    while (m_byTag[i] && m_byTag[i] != node)
+        i = (i + 1) & mask;
+    if (!m_byTag[i]) return;
+    // Close the gap: a later entry of the run moves back unless its home lies after the gap.
+    for (size_t j = (i + 1) & mask; m_byTag[j]; j = (j + 1) & mask) {
+        const size_t home = m_byTag[j]->tagHash & mask;
+        const bool stays = i <= j ? (i < home && home <= j) : (i < home || home <= j);
+        if (!stays) {
+            m_byTag[i] = m_byTag[j];
+            i = j;
+        }
+    }
+    m_byTag[i] = nullptr;
+    --m_tagged;
+}
+
+void ProjTreeModel::IndexAllTags() const {
+    std::vector<Node*> nodes;
+    std::vector<const Node*> todo{&m_root};
+    while (!todo.empty()) {
+        const Node* n = todo.back();
+        todo.pop_back();
+        nodes.insert(nodes.end(), n->children.begin(), n->children.end());
+        todo.insert(todo.end(), n->children.begin(), n->children.end());
+    }
+    m_byTag.assign(64, nullptr); // sized for this tree, not for the largest one before
+    m_tagged = 0;
+    m_tagsStale = false;
+    ReserveTags(nodes.size());
+    for (Node* n : nodes)
+        IndexTag(n);
 }
 
 ProjTreeModel::Node* ProjTreeModel::NodeOf(const QModelIndex& index) const {
@@ -34,20 +142,51 @@ QModelIndex ProjTreeModel::IndexOf(const Node* node) const {
 }
 
 void ProjTreeModel::Clear() {
-    beginResetModel();
+    BeginRebuild();
+    EndRebuild();
+}
+
+void ProjTreeModel::BeginRebuild(int nodes) {
+    if (!m_rebuilding) beginResetModel();
+    m_rebuilding = true;
     m_root.children.clear();
-    m_byTag.clear();
+    const size_t keep = std::min(m_chunks.size(), size_t(std::max(nodes, 0) + kChunk - 1) / kChunk);
+    m_chunks.resize(keep);
+    for (size_t c = 0; c < keep; ++c)
+        for (int i = 0; i < kChunk; ++i)
+            m_chunks[c][i] = Node();
+    m_chunksUsed = 0;
+    m_chunkFill = kChunk;
+    m_tagsStale = true;
+}
+
+void ProjTreeModel::EndRebuild() {
+    if (!m_rebuilding) return;
+    m_rebuilding = false;
     endResetModel();
+    std::vector<const Node*> todo{&m_root};
+    while (!todo.empty()) {
+        const Node* n = todo.back();
+        todo.pop_back();
+        if (n->expanded) Q_EMIT expandedChanged(IndexOf(n), true);
+        for (const Node* c : n->children)
+            if (c->expanded || !c->children.empty()) todo.push_back(c);
+    }
+}
+
+void ProjTreeModel::ReserveChildren(const QModelIndex& parentIndex, int count) {
+    Node* parent = parentIndex.isValid() ? NodeOf(parentIndex) : &m_root;
+    if (parent && count > 0) parent->children.reserve(parent->children.size() + size_t(count));
 }
 
 QModelIndex ProjTreeModel::AddNode(const QModelIndex& parentIndex, const QString& caption,
-                                   const QString& key, const QString& imageKey, const QString& tag,
+                                   const Joined& key, const QString& imageKey, const Joined& tag,
                                    bool grey, const QStringList& searchTexts) {
     Node* parent = parentIndex.isValid() ? NodeOf(parentIndex) : &m_root;
     if (!parent) return {};
     const int row = int(parent->children.size());
-    beginInsertRows(parentIndex, row, row);
-    auto node = std::make_unique<Node>();
+    if (!m_rebuilding) beginInsertRows(parentIndex, row, row);
+    Node* node = NewNode();
     node->caption = caption;
     node->key = key;
     node->imageKey = imageKey;
@@ -56,11 +195,10 @@ QModelIndex ProjTreeModel::AddNode(const QModelIndex& parentIndex, const QString
     node->searchTexts = searchTexts;
     node->parent = parent;
     node->row = row;
-    Node* raw = node.get();
-    parent->children.push_back(std::move(node));
-    m_byTag.insert(tag, raw);
-    endInsertRows();
-    return createIndex(row, 0, raw);
+    parent->children.push_back(node);
+    IndexTag(node);
+    if (!m_rebuilding) endInsertRows();
+    return createIndex(row, 0, node);
 }
 
 bool ProjTreeModel::RemoveNode(const QModelIndex& index) {
@@ -68,11 +206,11 @@ bool ProjTreeModel::RemoveNode(const QModelIndex& index) {
     if (!node) return false;
     const int row = node->Row();
     beginRemoveRows(index.parent(), row, row);
-    Unindex(node);
     auto& siblings = node->parent->children;
     siblings.erase(siblings.begin() + row);
     for (size_t i = size_t(row); i < siblings.size(); ++i)
         siblings[i]->row = int(i);
+    Drop(node);
     endRemoveRows();
     return true;
 }
@@ -86,9 +224,9 @@ void ProjTreeModel::SetCaption(const QModelIndex& index, const QString& caption)
 
 void ProjTreeModel::SetTag(const QModelIndex& index, const QString& tag) {
     if (Node* n = NodeOf(index)) {
-        m_byTag.remove(n->tag, n);
+        UnindexTag(n);
         n->tag = tag;
-        m_byTag.insert(tag, n);
+        IndexTag(n);
         Q_EMIT dataChanged(index, index, {TagRole});
     }
 }
@@ -103,7 +241,7 @@ void ProjTreeModel::SetGrey(const QModelIndex& index, bool grey) {
 void ProjTreeModel::SetExpanded(const QModelIndex& index, bool expanded) {
     if (Node* n = NodeOf(index)) {
         n->expanded = expanded;
-        Q_EMIT expandedChanged(index, expanded);
+        if (!m_rebuilding) Q_EMIT expandedChanged(index, expanded);
     }
 }
 
@@ -125,8 +263,8 @@ void ProjTreeModel::SetFindText(const QString& text) {
         const QModelIndex parent = IndexOf(n);
         Q_EMIT dataChanged(index(0, 0, parent), index(int(n->children.size()) - 1, 0, parent),
                            {MatchedRole});
-        for (const auto& c : n->children)
-            todo.push_back(c.get());
+        for (const Node* c : n->children)
+            todo.push_back(c);
     }
 }
 
@@ -137,22 +275,28 @@ QString ProjTreeModel::Caption(const QModelIndex& index) const {
 
 QString ProjTreeModel::Tag(const QModelIndex& index) const {
     const Node* n = NodeOf(index);
-    return n ? n->tag : QString();
+    return n ? n->tag.Text() : QString();
 }
 
 QModelIndex ProjTreeModel::FindByTag(const QString& tag) const {
+    if (m_tagsStale) IndexAllTags();
+    if (m_byTag.empty()) return {};
+    const size_t hash = Joined::Hash(tag);
+    const size_t mask = m_byTag.size() - 1;
     const Node* first = nullptr;
     QVector<int> firstPath;
-    for (auto it = m_byTag.constFind(tag); it != m_byTag.cend() && it.key() == tag; ++it) {
+    for (size_t i = hash & mask; m_byTag[i]; i = (i + 1) & mask) {
+        const Node* n = m_byTag[i];
+        if (n->tagHash != hash || !(n->tag == tag)) continue;
         if (!first) {
-            first = *it;
+            first = n;
             continue;
         }
         // The same tag twice: the first in tree order.
         if (firstPath.isEmpty()) firstPath = Path(first);
-        const QVector<int> path = Path(*it);
+        const QVector<int> path = Path(n);
         if (path < firstPath) {
-            first = *it;
+            first = n;
             firstPath = path;
         }
     }
@@ -165,9 +309,9 @@ int ProjTreeModel::NodeCount() const {
     while (!todo.empty()) {
         const Node* n = todo.back();
         todo.pop_back();
-        for (const auto& c : n->children) {
+        for (const Node* c : n->children) {
             ++count;
-            todo.push_back(c.get());
+            todo.push_back(c);
         }
     }
     return count;
@@ -176,7 +320,7 @@ int ProjTreeModel::NodeCount() const {
 QModelIndex ProjTreeModel::index(int row, int column, const QModelIndex& parentIndex) const {
     const Node* parent = parentIndex.isValid() ? NodeOf(parentIndex) : &m_root;
     if (!parent || column != 0 || row < 0 || row >= int(parent->children.size())) return {};
-    return createIndex(row, 0, parent->children[size_t(row)].get());
+    return createIndex(row, 0, parent->children[size_t(row)]);
 }
 
 QModelIndex ProjTreeModel::parent(const QModelIndex& child) const {
@@ -202,9 +346,9 @@ QVariant ProjTreeModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
         return n->caption;
     case TagRole:
-        return n->tag;
+        return n->tag.Text();
     case KeyRole:
-        return n->key;
+        return n->key.Text();
     case ImageKeyRole:
         return n->imageKey;
     case GreyRole:

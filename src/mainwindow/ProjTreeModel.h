@@ -3,7 +3,6 @@
 // A plain item model; the main window's tree view shows it and maps the image key to an icon
 // of its icon strip and the grey flag to the grey-text colour.
 #include <QAbstractItemModel>
-#include <QMultiHash>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -22,14 +21,33 @@ public:
         MatchedRole,                // bool: a find text is set and the node's texts match it
     };
 
+    // A text kept as two parts (a kind word with its comma, and a row's name), joined only
+    // when asked for: a rebuild builds no string per node for its tags and keys.
+    struct Joined {
+        QString head, tail;
+        Joined(const QString& text = {}) : head(text) {} // NOLINT: a whole text converts
+        Joined(const QString& h, const QString& t) : head(h), tail(t) {}
+        QString Text() const { return tail.isEmpty() ? head : head + tail; }
+        bool operator==(QStringView text) const;
+        size_t Hash() const; // of the joined text; equal texts, equal hashes
+        static size_t Hash(QStringView text);
+    };
+
     explicit ProjTreeModel(QObject* parent = nullptr);
     ~ProjTreeModel() override;
 
     // Removes every node.
     void Clear();
+    // A rebuild in one model reset: every node goes, and the nodes AddNode adds until EndRebuild
+    // are announced together; the expanded ones are announced after the reset. Nodes is a hint
+    // of how many will come.
+    void BeginRebuild(int nodes = 0);
+    void EndRebuild();
+    // Room for count more children under parent.
+    void ReserveChildren(const QModelIndex& parent, int count);
     // Appends a node under parent (an invalid parent makes a top-level node).
-    QModelIndex AddNode(const QModelIndex& parent, const QString& caption, const QString& key,
-                        const QString& imageKey, const QString& tag, bool grey = false,
+    QModelIndex AddNode(const QModelIndex& parent, const QString& caption, const Joined& key,
+                        const QString& imageKey, const Joined& tag, bool grey = false,
                         const QStringList& searchTexts = {});
     bool RemoveNode(const QModelIndex& index);
     void SetCaption(const QModelIndex& index, const QString& caption);
@@ -59,21 +77,42 @@ Q_SIGNALS:
 
 private:
     struct Node {
-        QString caption, key, imageKey, tag;
+        QString caption, imageKey;
+        Joined key, tag;
         QStringList searchTexts;
         bool grey = false;
         bool expanded = false;
         Node* parent = nullptr;
         int row = 0; // among its parent's children
-        std::vector<std::unique_ptr<Node>> children;
+        size_t tagHash = 0;
+        std::vector<Node*> children;
         int Row() const;
     };
     Node* NodeOf(const QModelIndex& index) const;
     QModelIndex IndexOf(const Node* node) const;
     static QVector<int> Path(const Node* node);
-    void Unindex(Node* node); // with its subtree
+    Node* NewNode();
+    void Drop(Node* node); // with its subtree: out of the index, its texts freed
+    // The tag index: open addressing with linear probing, at most half full; equal tags share
+    // one probe run. A rebuild leaves it to the first lookup after it, which indexes every
+    // node at once.
+    void IndexTag(Node* node) const;
+    void UnindexTag(Node* node) const;
+    void PlaceTag(Node* node) const;
+    void ResizeTags(size_t slots) const;
+    void ReserveTags(size_t nodes) const;
+    void IndexAllTags() const;
 
     Node m_root;                        // invisible; its children are the top-level nodes
-    QMultiHash<QString, Node*> m_byTag; // every node by its tag
+    mutable std::vector<Node*> m_byTag; // every node by its tag's hash; a power of two long
+    mutable size_t m_tagged = 0;
+    mutable bool m_tagsStale = false; // rebuilt since the index was last filled
+    // The nodes live in chunks, one allocation per chunk; a rebuild empties and reuses the
+    // chunks it needs.
+    static constexpr int kChunk = 256;
+    std::vector<std::unique_ptr<Node[]>> m_chunks;
+    size_t m_chunksUsed = 0;
+    int m_chunkFill = kChunk; // nodes taken from the last chunk used
     QString m_findText;
+    bool m_rebuilding = false;
 };

@@ -251,6 +251,54 @@ private Q_SLOTS:
                  groups);
     }
 
+    // The tag index keeps finding every node through removals, renames and a rebuild, the
+    // first in tree order when tags repeat.
+    void tagIndexThroughRemovals() {
+        ProjTreeModel tree;
+        const QModelIndex top =
+            tree.AddNode({}, QStringLiteral("top"), {}, {}, QStringLiteral("T"));
+        QList<QPersistentModelIndex> leaves;
+        for (int i = 0; i < 500; ++i)
+            leaves << tree.AddNode(top, QString::number(i), {}, {},
+                                   i % 50 == 7 ? QStringLiteral("same") : QString::number(i));
+        const auto tagOf = [](int i) {
+            return i % 50 == 7 ? QStringLiteral("same") : QString::number(i);
+        };
+        for (int i = 0; i < 500; i += 3)
+            QVERIFY(tree.RemoveNode(leaves[i]));
+        tree.SetTag(leaves[1], QStringLiteral("renamed"));
+        for (int i = 0; i < 500; ++i) {
+            if (i % 50 == 7 || i == 1) continue;
+            const QModelIndex found = tree.FindByTag(tagOf(i));
+            QCOMPARE(found.isValid(), i % 3 != 0);
+            if (found.isValid()) QCOMPARE(tree.Caption(found), QString::number(i));
+        }
+        QCOMPARE(tree.Caption(tree.FindByTag(QStringLiteral("renamed"))), QStringLiteral("1"));
+        QVERIFY(!tree.FindByTag(QStringLiteral("1")).isValid());
+        QCOMPARE(tree.Caption(tree.FindByTag(QStringLiteral("same"))), QStringLiteral("7"));
+        QVERIFY(tree.RemoveNode(leaves[7]));
+        QCOMPARE(tree.Caption(tree.FindByTag(QStringLiteral("same"))), QStringLiteral("107"));
+        tree.BeginRebuild(1);
+        QVERIFY(!tree.FindByTag(QStringLiteral("T")).isValid());
+        tree.AddNode({}, QStringLiteral("again"), {}, {}, QStringLiteral("T"));
+        tree.EndRebuild();
+        QCOMPARE(tree.Caption(tree.FindByTag(QStringLiteral("T"))), QStringLiteral("again"));
+        QCOMPARE(tree.NodeCount(), 1);
+        // Changed after a rebuild, before any lookup: the lookup sees the changes.
+        tree.BeginRebuild();
+        const QModelIndex a = tree.AddNode({}, QStringLiteral("a"), {}, {},
+                                           {QStringLiteral("K,"), QStringLiteral("a")});
+        tree.AddNode(a, QStringLiteral("b"), {}, {}, QStringLiteral("K,b"));
+        tree.AddNode(a, QStringLiteral("c"), {}, {}, QStringLiteral("K,c"));
+        tree.EndRebuild();
+        tree.SetTag(tree.index(0, 0, a), QStringLiteral("K,d"));
+        QVERIFY(tree.RemoveNode(tree.index(1, 0, a)));
+        QCOMPARE(tree.Caption(tree.FindByTag(QStringLiteral("K,a"))), QStringLiteral("a"));
+        QCOMPARE(tree.Caption(tree.FindByTag(QStringLiteral("K,d"))), QStringLiteral("b"));
+        QVERIFY(!tree.FindByTag(QStringLiteral("K,b")).isValid());
+        QVERIFY(!tree.FindByTag(QStringLiteral("K,c")).isValid());
+    }
+
     // The tree follows the editing events with the row signals its views rely on; both models
     // keep Qt's model rules through rebuilds, selections and those changes.
     void editingEventsMoveTheTree_data() {
@@ -422,6 +470,47 @@ private Q_SLOTS:
         QCOMPARE(lv.columnCount(), 2);
         QCOMPARE(lv.rowCount(), 0);
         QVERIFY(e.ui.messages.isEmpty());
+    }
+
+    // A contact's group list shown on one line (CR LF pairs only, left to right), and its
+    // leaf greyed as its edit form's check box reads the stored flag.
+    void contactLeafFromStoredValues_data() {
+        QTest::addColumn<QString>("groups"); // SQL
+        QTest::addColumn<QString>("disabled");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<bool>("grey");
+        QTest::newRow("two groups") << "'A' || char(13,10) || 'B'"
+                                    << "1"
+                                    << "A, B" << true;
+        QTest::newRow("pairs only") << "char(13) || 'A' || char(13,13,10) || 'B' || char(10)"
+                                    << "0"
+                                    << "\rA\r, B\n"
+                                    << false;
+        QTest::newRow("trailing pair") << "'A' || char(13,10)"
+                                       << "'True'"
+                                       << "A, " << true;
+        QTest::newRow("one group") << "'A'"
+                                   << "'yes'"
+                                   << "A" << true;
+        QTest::newRow("false text") << "''"
+                                    << "'false'"
+                                    << "" << false;
+    }
+    void contactLeafFromStoredValues() {
+        QFETCH(QString, groups);
+        QFETCH(QString, disabled);
+        QFETCH(QString, shown);
+        QFETCH(bool, grey);
+        ProjectEnv e;
+        QVERIFY(
+            e.Open(e.MakeProject(QStringLiteral("G.cmb"),
+                                 QStringLiteral("INSERT INTO Users VALUES ('Eve','0944',%1,'',%2)")
+                                     .arg(disabled, groups))));
+        AppContext& ctx = *e.ctx;
+        const QModelIndex eve = MainView::FindNodeByTag(ctx.view, QStringLiteral("Users,Eve"));
+        QCOMPARE(eve.data(ProjTreeModel::GreyRole).toBool(), grey);
+        Select(ctx, QStringLiteral("Users,Eve"));
+        QCOMPARE(ctx.view.list.Text(2, 1), shown);
     }
 
     void emptyTablesAndOddTags() {
