@@ -316,6 +316,15 @@ void Connection::Close() {
     m_handle.reset();
 }
 
+void Connection::HoldLock(bool hold) {
+    if (!IsOpen()) return;
+    int rc = SQLITE_OK;
+    sqlite3* db = m_handle->db;
+    QueryText(db, hold ? "PRAGMA locking_mode=EXCLUSIVE" : "PRAGMA locking_mode=NORMAL", rc);
+    // Back in the normal mode the lock goes at the next access of the file.
+    if (!hold) QueryText(db, "PRAGMA schema_version", rc);
+}
+
 bool Connection::Execute(const QString& sql, const QVariantList& params) {
     if (!IsOpen()) {
         m_error = QStringLiteral("The connection is closed");

@@ -79,6 +79,10 @@ public:
     bool Commit() { return Execute(QStringLiteral("COMMIT")); }
     bool Rollback() { return Execute(QStringLiteral("ROLLBACK")); }
     bool TableExists(const QString& table) const;
+    // Many reads in a row of a file no other connection uses meanwhile: while held, the
+    // file's lock is taken at the first read and kept instead of once per statement; let go,
+    // it is released at once.
+    void HoldLock(bool hold);
 
 private:
     bool Fail(sqlite3* db, int rc, DbFault fault, const QString& what);

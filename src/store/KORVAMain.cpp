@@ -532,7 +532,9 @@ bool OpenProject(StoreContext& ctx, const QString& pathIn) {
     }
     RemoveJournals(mir);
     // The working copy is a byte copy of the file checked above: it is not read through again.
-    if (!ADOUtil::OpenProjectDB(p, ctx.ui, mir, true)) {
+    // Everything shown of the project is read next, statement after statement: the private
+    // working copy's lock is taken once for all of them.
+    if (!ADOUtil::OpenProjectDB(p, ctx.ui, mir, true, true)) {
         ADOUtil::CloseProjectDB(p);
         FileUtil::DeleteFileIfExists(mir);
         EndBusy(ctx);
@@ -555,6 +557,7 @@ bool OpenProject(StoreContext& ctx, const QString& pathIn) {
     AddToRecentFiles(ctx, path);
     p.IsModified = recovered; // recovered work is unsaved until Save writes it
     Q_EMIT ctx.storeEvents.projectOpened();
+    p.conn->HoldLock(false);
     EndBusy(ctx);
     if (!knownModel) ShowUnknownModel(ctx, model, fallback);
     if (p.ReadOnly) ShowReadOnly(ctx, path, false);

@@ -32,7 +32,10 @@ struct OpenProject {
 namespace ADOUtil {
 // Opens the connection to the working copy and the Basic, UserGroups, Users and Zones row
 // sets in that order. False when any of them could not be opened. checked: the working copy
-// is a byte copy of a file just opened with every check, which are not run again.
-bool OpenProjectDB(OpenProject& project, Ui& ui, const QString& workingPath, bool checked = false);
+// is a byte copy of a file just opened with every check, which are not run again. The file's
+// lock is taken once for the row sets' opening; holdLock: it stays held for the reads that
+// follow, until the caller lets it go (Connection::HoldLock).
+bool OpenProjectDB(OpenProject& project, Ui& ui, const QString& workingPath, bool checked = false,
+                   bool holdLock = false);
 void CloseProjectDB(OpenProject& project);
 } // namespace ADOUtil
