@@ -51,7 +51,8 @@ Recording Begin(DeviceContext& ctx, const ProjectImage& image) {
     a.computer = DownloadHistory::ComputerName();
     a.user = DownloadHistory::UserName();
     a.content = ProjectDiff::Read(ctx.project).ToJson();
-    DownloadHistory::Begin(r.path, a, &r.historyError);
+    r.history = DownloadHistory::Writer(r.path);
+    r.history.Begin(a, &r.historyError);
     return r;
 }
 
@@ -71,7 +72,7 @@ void End(DeviceContext& ctx, Recording& r, int acknowledged, bool ok) {
         ctx.link.incomplete = true;
     // Without its started row the end is written as a whole row.
     QString why;
-    r.historyError = DownloadHistory::Finish(r.path, a, &why) ? QString() : why;
+    r.historyError = r.history.Finish(a, &why) ? QString() : why;
 }
 
 QString Identified(DeviceContext& ctx, const DialerIdentity& dialer) {

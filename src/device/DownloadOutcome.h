@@ -15,8 +15,9 @@ namespace DownloadOutcome {
 // One attempt being recorded.
 struct Recording {
     DownloadAttempt attempt;
-    QString path;         // the history file
-    QString historyError; // why the history could not be written; empty when it was
+    QString path;                    // the history file
+    QString historyError;            // why the history could not be written; empty when it was
+    DownloadHistory::Writer history; // the file, open from the started row to the end
 };
 
 // Fills the attempt (dialer, port, project, image, content, computer, user) and writes its
