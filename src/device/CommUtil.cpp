@@ -16,6 +16,8 @@
 
 namespace CommUtil {
 namespace {
+// A receive waits at most this long before letting the events run.
+constexpr int kWaitSliceMs = 10;
 
 // Now, on the local clock.
 QDateTime FrameTime(const DeviceLink& ctx) {
@@ -222,7 +224,8 @@ int ReceiveBytes(const DeviceLink& ctx, QByteArray& buffer, int expected, int ti
     while (buffer.size() < expected) {
         // The wait comes first: it returns at once when input is there, so no separate look
         // is needed before it.
-        port->WaitForInput(int(std::clamp<qint64>(limitMs - silence.elapsed() + 1, 0, 20)));
+        port->WaitForInput(
+            int(std::clamp<qint64>(limitMs - silence.elapsed() + 1, 0, kWaitSliceMs)));
         if (Lost(ctx)) break;
         const qint64 waiting = port->BytesWaiting();
         if (Lost(ctx)) break;

@@ -35,14 +35,15 @@ public:
         sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
         sqlite3_extended_result_codes(m_db, 1);
         if (write) {
-            // The records come right before the first frame and after the last: a commit goes
-            // to the log and so to the operating system at once (a killed program keeps it),
-            // the disk is synchronised at checkpoints only, and closing does not checkpoint.
-            // The log is checkpointed at a quarter of the default size, as every opener
-            // reads it whole. A file another program holds open in the old mode keeps it.
+            // The records come right before the first frame and after the last, so a commit
+            // appends to a log: it reaches the operating system at once (a killed program
+            // keeps it), the disk is synchronised where a write asks for it and at
+            // checkpoints, and closing does not checkpoint. The log is checkpointed at a
+            // quarter of the default size, as every opener reads it whole. A file another
+            // program holds open in the old mode keeps its journal.
             sqlite3_db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
             sqlite3_exec(m_db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
-            if (!Exec("PRAGMA synchronous=NORMAL; PRAGMA wal_autocheckpoint=256")) return false;
+            if (!Exec("PRAGMA wal_autocheckpoint=256")) return false;
         }
         return true;
     }
@@ -154,9 +155,11 @@ QString Placeholders() {
 }
 
 // Runs one write in its own immediate transaction; another program's transaction is waited
-// for (busy time-out) rather than failed.
-bool Write(Db& db, QString* why, const std::function<bool(Db&)>& body) {
-    bool ok = db.Exec("BEGIN IMMEDIATE");
+// for (busy time-out) rather than failed. onDisk: the commit is on the disk when this returns
+// (a power cut keeps it, and everything written before it); else it may be lost to one.
+bool Write(Db& db, bool onDisk, QString* why, const std::function<bool(Db&)>& body) {
+    bool ok = db.Exec(onDisk ? "PRAGMA synchronous=FULL" : "PRAGMA synchronous=NORMAL") &&
+              db.Exec("BEGIN IMMEDIATE");
     if (ok) {
         ok = db.Exec(kSchema) && body(db) && db.Exec("COMMIT");
         if (!ok) {
@@ -226,7 +229,9 @@ Db* Writer::Opened(QString* why) {
 bool Writer::Begin(DownloadAttempt& attempt, QString* why) {
     attempt.outcome = kStarted;
     Db* db = Opened(why);
-    return db && Write(*db, why, [&](Db& db) {
+    // Written before the first frame; a killed program keeps it. A power cut may take it
+    // (it says only that an attempt began; what a dialer holds is judged by the ends).
+    return db && Write(*db, false, why, [&](Db& db) {
                sqlite3_stmt* st =
                    db.Prepare(QStringLiteral("INSERT INTO Attempts(%1) VALUES(NULL,%2)")
                                   .arg(QString::fromLatin1(kColumns), Placeholders()));
@@ -241,7 +246,9 @@ bool Writer::Begin(DownloadAttempt& attempt, QString* why) {
 
 bool Writer::Finish(DownloadAttempt& attempt, QString* why) {
     Db* db = Opened(why);
-    return db && Write(*db, why, [&](Db& db) {
+    // An attempt that failed stays known whatever happens to this computer (the dialer may
+    // hold part of it); a success lost to a power cut leaves at most the started row.
+    return db && Write(*db, attempt.outcome != kSucceeded, why, [&](Db& db) {
                // The started row is replaced whole; without one (or with it gone) a row is
                // added.
                const QString sql =
