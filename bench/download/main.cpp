@@ -269,7 +269,8 @@ int main(int argc, char* argv[]) {
     // The history's two records of a successful attempt, before the first request and after the
     // last.
     phase.start();
-    DownloadOutcome::Recording recording = DownloadOutcome::Begin(ctx, image);
+    DownloadOutcome::Recording recording =
+        DownloadOutcome::Begin(ctx, image, Download::ImageRecords(image));
     const double beginMs = double(phase.nsecsElapsed()) / 1e6;
     phase.start();
     DownloadOutcome::End(ctx, recording,

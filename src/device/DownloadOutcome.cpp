@@ -30,7 +30,7 @@ void IdentifyQuietly(DeviceContext& ctx) {
 }
 } // namespace
 
-Recording Begin(DeviceContext& ctx, const ProjectImage& image) {
+Recording Begin(DeviceContext& ctx, const ProjectImage& image, const QByteArray& records) {
     if (ctx.link.identifyAtDownload) IdentifyQuietly(ctx);
     Recording r;
     r.path = DownloadHistory::PathOf(ctx);
@@ -45,7 +45,7 @@ Recording Begin(DeviceContext& ctx, const ProjectImage& image) {
     a.projectPath = QDir::toNativeSeparators(
         ctx.link.historyProjectPath.isEmpty() ? ctx.project.ProjPath : ctx.link.historyProjectPath);
     a.projectName = ctx.project.ProjName;
-    a.image = Download::ImageRecords(image);
+    a.image = records;
     a.imageSha256 = DownloadHistory::ImageHash(a.image);
     a.bytes = image.projectSize;
     a.computer = DownloadHistory::ComputerName();
