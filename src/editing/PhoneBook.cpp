@@ -58,6 +58,14 @@ private:
     std::optional<QStringEncoder> m_big5;
 };
 
+// True when the code page has every character of text, told by one encoding of the whole:
+// no error, and no "?" but the text's own (none is inside a Big5 double-byte character).
+bool AllInAnsi(const QString& text) {
+    QStringEncoder big5("Big5");
+    const QByteArray bytes = big5.encode(text);
+    return !big5.hasError() && bytes.count('?') == text.count(u'?');
+}
+
 // Calls f with each character of text, a surrogate pair as one.
 template <typename F> void EachChar(const QString& text, F f) {
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -72,6 +80,7 @@ template <typename F> void EachChar(const QString& text, F f) {
 
 QStringList CharsWithoutAnsi(const QString& text) {
     QStringList out;
+    if (AllInAnsi(text)) return out;
     AnsiCheck ansi;
     EachChar(text, [&](const QString& ch) {
         if (!out.contains(ch) && !ansi.Has(ch)) out << ch;
@@ -80,6 +89,7 @@ QStringList CharsWithoutAnsi(const QString& text) {
 }
 
 QString WithoutAnsiGaps(const QString& text) {
+    if (AllInAnsi(text)) return text;
     QString out;
     out.reserve(text.size());
     AnsiCheck ansi;
