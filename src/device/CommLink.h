@@ -48,6 +48,9 @@ struct CommLink {
     // second (asking the time zone for every frame costs a file check).
     int utcOffsetSeconds = 0;
     QElapsedTimer utcOffsetAge;
+    // Since the events last ran before a command: fast exchanges run them now and then,
+    // not for every frame.
+    QElapsedTimer eventsAge;
     // Where a download leaves its dump files; empty: the current working directory.
     QString dumpDir;
     // The dump files the last download could not write (paths), for its final message.

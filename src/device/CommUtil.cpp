@@ -16,6 +16,8 @@
 
 namespace CommUtil {
 namespace {
+// A receive waits at most this long before letting the events run.
+constexpr int kWaitSliceMs = 10;
 
 // Now, on the local clock.
 QDateTime FrameTime(const DeviceLink& ctx) {
@@ -26,6 +28,11 @@ QDateTime FrameTime(const DeviceLink& ctx) {
         link.utcOffsetAge.start();
     }
     return utc.toOffsetFromUtc(link.utcOffsetSeconds);
+}
+
+void RunEvents(const DeviceLink& ctx) {
+    ctx.ui.DoEvents();
+    ctx.link.eventsAge.start();
 }
 
 void Observe(const DeviceLink& ctx, FrameDirection direction, const QByteArray& bytes,
@@ -215,6 +222,11 @@ int ReceiveBytes(const DeviceLink& ctx, QByteArray& buffer, int expected, int ti
     QElapsedTimer silence;
     silence.start();
     while (buffer.size() < expected) {
+        // The wait comes first: it returns at once when input is there, so no separate look
+        // is needed before it.
+        port->WaitForInput(
+            int(std::clamp<qint64>(limitMs - silence.elapsed() + 1, 0, kWaitSliceMs)));
+        if (Lost(ctx)) break;
         const qint64 waiting = port->BytesWaiting();
         if (Lost(ctx)) break;
         if (waiting > 0) {
@@ -224,16 +236,14 @@ int ReceiveBytes(const DeviceLink& ctx, QByteArray& buffer, int expected, int ti
             if (!chunk.isEmpty()) {
                 buffer += chunk;
                 silence.restart();
-                ctx.ui.DoEvents();
                 if (exceptionOf >= 0 && IsExceptionFrame(buffer, exceptionOf)) break;
+                // A complete response leaves the events to the caller's next exchange.
+                if (buffer.size() < expected) RunEvents(ctx);
                 continue;
             }
         }
-        const qint64 left = limitMs - silence.elapsed();
-        if (left < 0) break;
-        port->WaitForInput(int(std::min<qint64>(20, left + 1)));
-        if (Lost(ctx)) break;
-        if (port->BytesWaiting() == 0) ctx.ui.DoEvents();
+        if (limitMs - silence.elapsed() < 0) break;
+        RunEvents(ctx);
     }
     return int(buffer.size());
 }
@@ -290,7 +300,8 @@ bool SendCommand(const DeviceLink& ctx, QByteArray& request, int n, QByteArray& 
     bool ok = false;
     const int fn = quint8(request[1]);
     for (int attempt = 0;;) {
-        ctx.ui.DoEvents();
+        if (!ctx.link.eventsAge.isValid() || ctx.link.eventsAge.elapsed() >= kEventsEveryMs)
+            RunEvents(ctx);
         WaitForPause(ctx);
         if (!ctx.port || !ctx.port->IsOpen()) {
             Observe(ctx, FrameDirection::Note, {}, QStringLiteral("port not open"));

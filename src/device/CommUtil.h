@@ -18,6 +18,10 @@ constexpr int kPauseWaitLimitMs = 10000;
 // the time-out, and never a whole second after it.
 constexpr int kSilenceGraceMs = 500;
 
+// Commands one after another let the events run when this long has passed since they last
+// did (a waiting receive lets them run all along).
+constexpr int kEventsEveryMs = 4;
+
 // The platform's name of a classic port number: "COMn" on Windows, /dev/ttyS(n-1) elsewhere.
 QString PortNameOf(int portNo);
 // The port the link uses: the chosen name or path, else the one of the port number.

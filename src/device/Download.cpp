@@ -78,17 +78,16 @@ bool Clear(const DeviceLink& ctx, const QByteArray& command, Progress& progress,
     return true;
 }
 
-// Sends count records in order, each built by record(i), dumping each (the failed one
-// included) before looking at its outcome.
-bool WriteArea(const DeviceLink& ctx, const QString& dumpName, int count,
-               const std::function<QByteArray(int)>& record, Progress& progress,
-               const std::function<QString(int)>& line) {
+// Sends the records in order, dumping each (the failed one included) before looking at its
+// outcome.
+bool WriteArea(const DeviceLink& ctx, const QString& dumpName, const QVector<QByteArray>& records,
+               Progress& progress, const std::function<QString(int)>& line) {
     if (!CommUtil::EnsurePortOpen(ctx)) return false;
     DumpFile dump(ctx, dumpName);
-    // Events run in each exchange, not again between them.
-    for (int i = 0; i < count; ++i) {
+    // Events run in the exchanges, not again between them.
+    for (int i = 0; i < records.size(); ++i) {
         if (Stopped(ctx)) return false;
-        const QByteArray bytes = record(i);
+        const QByteArray& bytes = records[i];
         const bool ok = Exchange(ctx, bytes);
         dump.Append(bytes);
         if (!ok) return false;
@@ -106,24 +105,22 @@ QString ClearedMessagesLine(const DeviceLink& ctx) {
     return T(QStringLiteral("已清除簡訊"), 2, 8);
 }
 
-bool RunWritePhoneBook(const DeviceLink& ctx, const ProjectImage& image, Progress& progress) {
+bool RunWritePhoneBook(const DeviceLink& ctx, const QVector<QByteArray>& records,
+                       Progress& progress) {
     const MLText T{ctx.ml, QStringLiteral("Download")};
-    const int n = int(image.phoneBook.size());
+    const int n = int(records.size());
     const QString text = T(QStringLiteral("電話簿 第 %1 / %2 筆"), 3, 8);
-    return WriteArea(
-        ctx, PhoneBookDumpName(), n,
-        [&](int i) { return PhoneBookRecord(image.phoneBook[i], i + 1); }, progress,
-        [&](int k) { return text.arg(k).arg(n); });
+    return WriteArea(ctx, PhoneBookDumpName(), records, progress,
+                     [&](int k) { return text.arg(k).arg(n); });
 }
 
-bool RunWriteShortMessages(const DeviceLink& ctx, const ProjectImage& image, Progress& progress) {
+bool RunWriteShortMessages(const DeviceLink& ctx, const QVector<QByteArray>& records,
+                           Progress& progress) {
     const MLText T{ctx.ml, QStringLiteral("Download")};
-    const int n = int(image.shortMessages.size());
+    const int n = int(records.size());
     const QString text = T(QStringLiteral("簡訊 第 %1 / %2 則"), 4, 8);
-    return WriteArea(
-        ctx, ShortMessageDumpName(), n,
-        [&](int i) { return ShortMessageRecord(image.shortMessages[i], image.isUnicode); },
-        progress, [&](int k) { return text.arg(k).arg(n); });
+    return WriteArea(ctx, ShortMessageDumpName(), records, progress,
+                     [&](int k) { return text.arg(k).arg(n); });
 }
 
 // The line the final message gets when a dump file could not be written; empty otherwise.
@@ -186,7 +183,9 @@ bool Run(DeviceContext& ctx) {
     if (answer != vbOK) return false;
 
     ctx.link.dumpsNotWritten.clear();
-    DownloadOutcome::Recording recording = DownloadOutcome::Begin(ctx, image);
+    // Built once: the history stores the records the exchanges send.
+    const Records records = BuildRecords(image);
+    DownloadOutcome::Recording recording = DownloadOutcome::Begin(ctx, image, records.Joined());
     ctx.ui.SetBusy(true);
     ctx.ui.ShowProgress(T(QStringLiteral("下載專案"), 1, 5),
                         T(QStringLiteral("下載專案至簡訊警報機中, 請稍侯..."), 2, 5));
@@ -197,8 +196,8 @@ bool Run(DeviceContext& ctx) {
 
     const bool ok = Clear(ctx, ClearPhoneBookCommand(), progress, ClearedPhoneBookLine(ctx)) &&
                     Clear(ctx, ClearShortMessagesCommand(), progress, ClearedMessagesLine(ctx)) &&
-                    RunWritePhoneBook(ctx, image, progress) &&
-                    RunWriteShortMessages(ctx, image, progress);
+                    RunWritePhoneBook(ctx, records.phoneBook, progress) &&
+                    RunWriteShortMessages(ctx, records.messages, progress);
 
     DownloadOutcome::End(ctx, recording, progress.done, ok);
     // The progress window and the wait cursor go before the outcome is shown, and the
@@ -277,13 +276,27 @@ QByteArray ShortMessageRecord(const ShortMessageEntry& e, bool isUnicode) {
     return r;
 }
 
-QByteArray ImageRecords(const ProjectImage& image) {
+QByteArray Records::Joined() const {
     QByteArray all;
-    for (int i = 0; i < image.phoneBook.size(); ++i)
-        all += PhoneBookRecord(image.phoneBook[i], i + 1);
-    for (const ShortMessageEntry& e : image.shortMessages)
-        all += ShortMessageRecord(e, image.isUnicode);
+    for (const QVector<QByteArray>* area : {&phoneBook, &messages})
+        for (const QByteArray& r : *area)
+            all += r;
     return all;
+}
+
+Records BuildRecords(const ProjectImage& image) {
+    Records out;
+    out.phoneBook.reserve(image.phoneBook.size());
+    for (int i = 0; i < image.phoneBook.size(); ++i)
+        out.phoneBook << PhoneBookRecord(image.phoneBook[i], i + 1);
+    out.messages.reserve(image.shortMessages.size());
+    for (const ShortMessageEntry& e : image.shortMessages)
+        out.messages << ShortMessageRecord(e, image.isUnicode);
+    return out;
+}
+
+QByteArray ImageRecords(const ProjectImage& image) {
+    return BuildRecords(image).Joined();
 }
 
 QByteArray ClearPhoneBookCommand() {
@@ -307,12 +320,12 @@ bool ClearShortMessages(const DeviceLink& ctx) {
 
 bool WritePhoneBook(const DeviceLink& ctx, const ProjectImage& image) {
     Progress progress{0, int(image.phoneBook.size())};
-    return RunWritePhoneBook(ctx, image, progress);
+    return RunWritePhoneBook(ctx, BuildRecords(image).phoneBook, progress);
 }
 
 bool WriteShortMessages(const DeviceLink& ctx, const ProjectImage& image) {
     Progress progress{0, int(image.shortMessages.size())};
-    return RunWriteShortMessages(ctx, image, progress);
+    return RunWriteShortMessages(ctx, BuildRecords(image).messages, progress);
 }
 
 bool DownloadProject(DeviceContext& ctx) {

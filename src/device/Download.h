@@ -5,6 +5,7 @@
 // a dump file per area.
 #include <QByteArray>
 #include <QString>
+#include <QVector>
 
 struct DeviceContext;
 struct DeviceLink;
@@ -39,7 +40,16 @@ QByteArray PhoneBookRecord(const PhoneBookEntry& e, int k);
 // A short-message record: station, 0x50, 0x53, message code, B+4, flags (0x40, +0x80
 // disabled, +0x01 Unicode), group number, B, 0, the text bytes.
 QByteArray ShortMessageRecord(const ShortMessageEntry& e, bool isUnicode);
-// Every record of the image in sending order, one after another (no check codes).
+// Every record of the image in sending order, each built once: the phonebook's, then the
+// messages' (no check codes).
+struct Records {
+    QVector<QByteArray> phoneBook;
+    QVector<QByteArray> messages;
+    // One after another, as the history stores them.
+    QByteArray Joined() const;
+};
+Records BuildRecords(const ProjectImage& image);
+// BuildRecords(image).Joined().
 QByteArray ImageRecords(const ProjectImage& image);
 QByteArray ClearPhoneBookCommand();
 QByteArray ClearShortMessagesCommand();

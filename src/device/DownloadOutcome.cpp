@@ -30,7 +30,7 @@ void IdentifyQuietly(DeviceContext& ctx) {
 }
 } // namespace
 
-Recording Begin(DeviceContext& ctx, const ProjectImage& image) {
+Recording Begin(DeviceContext& ctx, const ProjectImage& image, const QByteArray& records) {
     if (ctx.link.identifyAtDownload) IdentifyQuietly(ctx);
     Recording r;
     r.path = DownloadHistory::PathOf(ctx);
@@ -45,13 +45,14 @@ Recording Begin(DeviceContext& ctx, const ProjectImage& image) {
     a.projectPath = QDir::toNativeSeparators(
         ctx.link.historyProjectPath.isEmpty() ? ctx.project.ProjPath : ctx.link.historyProjectPath);
     a.projectName = ctx.project.ProjName;
-    a.image = Download::ImageRecords(image);
+    a.image = records;
     a.imageSha256 = DownloadHistory::ImageHash(a.image);
     a.bytes = image.projectSize;
     a.computer = DownloadHistory::ComputerName();
     a.user = DownloadHistory::UserName();
     a.content = ProjectDiff::Read(ctx.project).ToJson();
-    DownloadHistory::Begin(r.path, a, &r.historyError);
+    r.history = DownloadHistory::Writer(r.path);
+    r.history.Begin(a, &r.historyError);
     return r;
 }
 
@@ -71,7 +72,7 @@ void End(DeviceContext& ctx, Recording& r, int acknowledged, bool ok) {
         ctx.link.incomplete = true;
     // Without its started row the end is written as a whole row.
     QString why;
-    r.historyError = DownloadHistory::Finish(r.path, a, &why) ? QString() : why;
+    r.historyError = r.history.Finish(a, &why) ? QString() : why;
 }
 
 QString Identified(DeviceContext& ctx, const DialerIdentity& dialer) {

@@ -15,13 +15,15 @@ namespace DownloadOutcome {
 // One attempt being recorded.
 struct Recording {
     DownloadAttempt attempt;
-    QString path;         // the history file
-    QString historyError; // why the history could not be written; empty when it was
+    QString path;                    // the history file
+    QString historyError;            // why the history could not be written; empty when it was
+    DownloadHistory::Writer history; // the file, open from the started row to the end
 };
 
-// Fills the attempt (dialer, port, project, image, content, computer, user) and writes its
-// "started" row. Called once the person agreed, before anything is sent.
-Recording Begin(DeviceContext& ctx, const ProjectImage& image);
+// Fills the attempt (dialer, port, project, the image's records as they will be sent,
+// content, computer, user) and writes its "started" row. Called once the person agreed,
+// before anything is sent.
+Recording Begin(DeviceContext& ctx, const ProjectImage& image, const QByteArray& records);
 // How far the attempt got from the count of acknowledged commands (clears first, then the
 // phonebook, then the messages), its outcome, the link's incomplete state, and the history's
 // end row in one transaction.

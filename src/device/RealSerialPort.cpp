@@ -5,6 +5,7 @@
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
+#include <poll.h>
 #include <unistd.h>
 #endif
 
@@ -24,6 +25,11 @@ RealSerialPort::RealSerialPort() = default;
 
 RealSerialPort::~RealSerialPort() {
     if (m_port.isOpen()) m_port.close();
+}
+
+void RealSerialPort::ClearPortError() {
+    // Clearing sets the error text again (a translation look-up): only when there is one.
+    if (m_port.error() != QSerialPort::NoError) m_port.clearError();
 }
 
 void RealSerialPort::Succeeded() {
@@ -53,7 +59,7 @@ bool RealSerialPort::Open() {
     if (m_port.isOpen()) m_port.close();
     m_port.setPortName(m_name);
     ApplyLineSettings();
-    m_port.clearError();
+    ClearPortError();
     if (!m_port.open(QIODevice::ReadWrite)) {
         const QSerialPort::SerialPortError e = m_port.error();
         m_errorText = m_port.errorString();
@@ -79,14 +85,14 @@ bool RealSerialPort::Open() {
     // Pseudo-terminals and some adapters refuse the modem control lines; the link does not
     // need them, so a refusal is no error.
     m_port.setDataTerminalReady(true);
-    m_port.clearError();
+    ClearPortError();
     Succeeded();
     return true;
 }
 
 void RealSerialPort::Close() {
     if (m_port.isOpen()) m_port.close();
-    m_port.clearError();
+    ClearPortError();
     Succeeded();
 }
 
@@ -100,7 +106,7 @@ bool RealSerialPort::CheckLost() {
         m_errorText = m_port.errorString();
         return true;
     default:
-        m_port.clearError();
+        ClearPortError();
         return false;
     }
 }
@@ -108,7 +114,7 @@ bool RealSerialPort::CheckLost() {
 qint64 RealSerialPort::BytesWaiting() {
     if (m_error == PortError::Lost || !m_port.isOpen()) return 0;
     if (m_port.bytesAvailable() == 0) {
-        m_port.clearError();
+        ClearPortError();
         m_port.waitForReadyRead(0);
         if (CheckLost()) return 0;
     }
@@ -118,7 +124,7 @@ qint64 RealSerialPort::BytesWaiting() {
 
 QByteArray RealSerialPort::Read(qint64 maxBytes) {
     if (m_error == PortError::Lost || !m_port.isOpen()) return {};
-    m_port.clearError();
+    ClearPortError();
     QByteArray bytes = m_port.read(maxBytes);
     if (CheckLost()) return {};
     Succeeded();
@@ -127,7 +133,12 @@ QByteArray RealSerialPort::Read(qint64 maxBytes) {
 
 bool RealSerialPort::Write(const QByteArray& bytes) {
     if (m_error == PortError::Lost || !m_port.isOpen()) return false;
-    m_port.clearError();
+#ifdef Q_OS_UNIX
+    // Straight to the descriptor: Qt's write buffer would wait for a write notification and
+    // wake the event loop twice for each request.
+    if (m_port.bytesToWrite() == 0) return WriteDirect(bytes);
+#endif
+    ClearPortError();
     if (m_port.write(bytes) != bytes.size()) {
         CheckLost();
         if (m_error != PortError::Lost) {
@@ -153,7 +164,7 @@ bool RealSerialPort::Write(const QByteArray& bytes) {
 bool RealSerialPort::WaitForInput(int ms) {
     if (m_error == PortError::Lost || !m_port.isOpen()) return false;
     if (m_port.bytesAvailable() > 0) return true;
-    m_port.clearError();
+    ClearPortError();
     m_port.waitForReadyRead(ms);
     if (CheckLost()) return false;
     Succeeded();
@@ -163,5 +174,39 @@ bool RealSerialPort::WaitForInput(int ms) {
 void RealSerialPort::DiscardInput() {
     if (!m_port.isOpen() || m_error == PortError::Lost) return;
     m_port.clear(QSerialPort::Input);
-    m_port.clearError();
+    ClearPortError();
 }
+
+#ifdef Q_OS_UNIX
+bool RealSerialPort::WriteDirect(const QByteArray& bytes) {
+    const int fd = int(m_port.handle());
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n >= 0) {
+            done += n;
+            continue;
+        }
+        if (errno == EINTR) continue;
+        if (errno == EAGAIN) {
+            // The driver's buffer is full: wait for room as Qt would, up to 2 s.
+            pollfd p{fd, POLLOUT, 0};
+            const int ready = ::poll(&p, 1, 2000);
+            if (ready > 0 && (p.revents & POLLOUT)) continue;
+            if (ready == 0) {
+                m_error = PortError::Other;
+                m_errorText = qt_error_string(ETIMEDOUT);
+                return false;
+            }
+            if (ready < 0 && errno == EINTR) continue;
+            if (ready > 0) errno = EIO; // hung up
+        }
+        // Any other failure is a write or resource error to Qt: the port is gone.
+        m_error = PortError::Lost;
+        m_errorText = qt_error_string(errno);
+        return false;
+    }
+    Succeeded();
+    return true;
+}
+#endif

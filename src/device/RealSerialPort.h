@@ -26,9 +26,13 @@ public:
 
 private:
     void Succeeded();
+    void ClearPortError();
     // Takes the port's error after a read, wait or write; true when the port is lost.
     bool CheckLost();
     void ApplyLineSettings();
+#ifdef Q_OS_UNIX
+    bool WriteDirect(const QByteArray& bytes);
+#endif
 
     QSerialPort m_port;
     QString m_name;

@@ -8,6 +8,7 @@
 
 #include <QHash>
 #include <QStringEncoder>
+#include <optional>
 
 namespace PhoneBook {
 namespace {
@@ -23,12 +24,28 @@ QByteArray AnsiBytes(const QString& text) {
 }
 
 namespace {
-// One character (a surrogate pair whole) at a time: true when the code page has it.
-bool InAnsi(const QString& ch) {
-    if (ch == QLatin1String("?")) return true;
+// One character (a surrogate pair whole) at a time: true when the code page has it. One
+// per text: making an encoder loads the code page, so one is kept until it meets a character
+// it lacks (its error stays set).
+class AnsiCheck {
+public:
+    bool Has(const QString& ch) {
+        if (ch == QLatin1String("?")) return true;
+        if (!m_big5 || m_big5->hasError()) m_big5.emplace("Big5");
+        const QByteArray bytes = m_big5->encode(ch);
+        return !m_big5->hasError() && bytes != "?";
+    }
+
+private:
+    std::optional<QStringEncoder> m_big5;
+};
+
+// True when the code page has every character of text, told by one encoding of the whole:
+// no error, and no "?" but the text's own (none is inside a Big5 double-byte character).
+bool AllInAnsi(const QString& text) {
     QStringEncoder big5("Big5");
-    const QByteArray bytes = big5.encode(ch);
-    return !big5.hasError() && bytes != "?";
+    const QByteArray bytes = big5.encode(text);
+    return !big5.hasError() && bytes.count('?') == text.count(u'?');
 }
 
 // Calls f with each character of text, a surrogate pair as one.
@@ -45,16 +62,20 @@ template <typename F> void EachChar(const QString& text, F f) {
 
 QStringList CharsWithoutAnsi(const QString& text) {
     QStringList out;
+    if (AllInAnsi(text)) return out;
+    AnsiCheck ansi;
     EachChar(text, [&](const QString& ch) {
-        if (!out.contains(ch) && !InAnsi(ch)) out << ch;
+        if (!out.contains(ch) && !ansi.Has(ch)) out << ch;
     });
     return out;
 }
 
 QString WithoutAnsiGaps(const QString& text) {
+    if (AllInAnsi(text)) return text;
     QString out;
     out.reserve(text.size());
-    EachChar(text, [&](const QString& ch) { out += InAnsi(ch) ? ch : QStringLiteral("?"); });
+    AnsiCheck ansi;
+    EachChar(text, [&](const QString& ch) { out += ansi.Has(ch) ? ch : QStringLiteral("?"); });
     return out;
 }
 

@@ -8,30 +8,14 @@
 #include <QStandardPaths>
 #include <QSysInfo>
 #include <functional>
+#include <memory>
 #include <sqlite3.h>
 
 namespace DownloadHistory {
 namespace {
 // How long a writer waits for another program's transaction before giving up.
 constexpr int kBusyTimeoutMs = 15000;
-
-const char* const kSchema =
-    "CREATE TABLE IF NOT EXISTS Attempts("
-    "Id INTEGER PRIMARY KEY, Started TEXT, Ended TEXT, Outcome TEXT NOT NULL,"
-    "ClearsDone INTEGER, PhoneBookSent INTEGER, PhoneBookTotal INTEGER,"
-    "MessagesSent INTEGER, MessagesTotal INTEGER, SerialNo TEXT, ModelName TEXT,"
-    "TypeCode TEXT, Port TEXT, ProjectPath TEXT, ProjectName TEXT, ImageSha256 TEXT,"
-    "Bytes INTEGER, Computer TEXT, UserName TEXT, Image BLOB, Content BLOB);"
-    "CREATE INDEX IF NOT EXISTS AttemptsBySerial ON Attempts(SerialNo, Id);";
-
-const char* const kColumns =
-    "Id, Started, Ended, Outcome, ClearsDone, PhoneBookSent, PhoneBookTotal, MessagesSent,"
-    "MessagesTotal, SerialNo, ModelName, TypeCode, Port, ProjectPath, ProjectName, ImageSha256,"
-    "Bytes, Computer, UserName, Image, Content";
-
-QString Iso(const QDateTime& t) {
-    return t.isValid() ? t.toUTC().toString(Qt::ISODateWithMs) : QString();
-}
+} // namespace
 
 // One open database file, closed at the end of its scope.
 class Db {
@@ -50,6 +34,17 @@ public:
         if (rc != SQLITE_OK) return Fail();
         sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
         sqlite3_extended_result_codes(m_db, 1);
+        if (write) {
+            // The records come right before the first frame and after the last, so a commit
+            // appends to a log: it reaches the operating system at once (a killed program
+            // keeps it), the disk is synchronised where a write asks for it and at
+            // checkpoints, and closing does not checkpoint. The log is checkpointed at a
+            // quarter of the default size, as every opener reads it whole. A file another
+            // program holds open in the old mode keeps its journal.
+            sqlite3_db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+            sqlite3_exec(m_db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+            if (!Exec("PRAGMA wal_autocheckpoint=256")) return false;
+        }
         return true;
     }
     bool Exec(const char* sql) {
@@ -76,6 +71,25 @@ private:
     sqlite3* m_db = nullptr;
     QString m_error;
 };
+
+namespace {
+const char* const kSchema =
+    "CREATE TABLE IF NOT EXISTS Attempts("
+    "Id INTEGER PRIMARY KEY, Started TEXT, Ended TEXT, Outcome TEXT NOT NULL,"
+    "ClearsDone INTEGER, PhoneBookSent INTEGER, PhoneBookTotal INTEGER,"
+    "MessagesSent INTEGER, MessagesTotal INTEGER, SerialNo TEXT, ModelName TEXT,"
+    "TypeCode TEXT, Port TEXT, ProjectPath TEXT, ProjectName TEXT, ImageSha256 TEXT,"
+    "Bytes INTEGER, Computer TEXT, UserName TEXT, Image BLOB, Content BLOB);"
+    "CREATE INDEX IF NOT EXISTS AttemptsBySerial ON Attempts(SerialNo, Id);";
+
+const char* const kColumns =
+    "Id, Started, Ended, Outcome, ClearsDone, PhoneBookSent, PhoneBookTotal, MessagesSent,"
+    "MessagesTotal, SerialNo, ModelName, TypeCode, Port, ProjectPath, ProjectName, ImageSha256,"
+    "Bytes, Computer, UserName, Image, Content";
+
+QString Iso(const QDateTime& t) {
+    return t.isValid() ? t.toUTC().toString(Qt::ISODateWithMs) : QString();
+}
 
 void BindText(sqlite3_stmt* st, int i, const QString& v) {
     const QByteArray b = v.toUtf8();
@@ -141,10 +155,11 @@ QString Placeholders() {
 }
 
 // Runs one write in its own immediate transaction; another program's transaction is waited
-// for (busy time-out) rather than failed.
-bool Write(const QString& path, QString* why, const std::function<bool(Db&)>& body) {
-    Db db;
-    bool ok = db.Open(path, true) && db.Exec("BEGIN IMMEDIATE");
+// for (busy time-out) rather than failed. onDisk: the commit is on the disk when this returns
+// (a power cut keeps it, and everything written before it); else it may be lost to one.
+bool Write(Db& db, bool onDisk, QString* why, const std::function<bool(Db&)>& body) {
+    bool ok = db.Exec(onDisk ? "PRAGMA synchronous=FULL" : "PRAGMA synchronous=NORMAL") &&
+              db.Exec("BEGIN IMMEDIATE");
     if (ok) {
         ok = db.Exec(kSchema) && body(db) && db.Exec("COMMIT");
         if (!ok) {
@@ -194,37 +209,71 @@ QString UserName() {
     return name;
 }
 
-bool Begin(const QString& path, DownloadAttempt& attempt, QString* why) {
+Writer::Writer(QString path) : m_path(std::move(path)) {}
+Writer::~Writer() = default;
+Writer::Writer(Writer&&) noexcept = default;
+Writer& Writer::operator=(Writer&&) noexcept = default;
+
+Db* Writer::Opened(QString* why) {
+    if (!m_db) {
+        auto db = std::make_unique<Db>();
+        if (!db->Open(m_path, true)) {
+            if (why) *why = db->Error();
+            return nullptr;
+        }
+        m_db = std::move(db);
+    }
+    return m_db.get();
+}
+
+bool Writer::Begin(DownloadAttempt& attempt, QString* why) {
     attempt.outcome = kStarted;
-    return Write(path, why, [&](Db& db) {
-        sqlite3_stmt* st = db.Prepare(QStringLiteral("INSERT INTO Attempts(%1) VALUES(NULL,%2)")
-                                          .arg(QString::fromLatin1(kColumns), Placeholders()));
-        if (!st) return false;
-        BindAttempt(st, attempt, 0);
-        const bool ok = sqlite3_step(st) == SQLITE_DONE || db.Fail();
-        sqlite3_finalize(st);
-        if (ok) attempt.id = sqlite3_last_insert_rowid(db.handle());
-        return ok;
-    });
+    Db* db = Opened(why);
+    // Written before the first frame; a killed program keeps it. A power cut may take it
+    // (it says only that an attempt began; what a dialer holds is judged by the ends).
+    return db && Write(*db, false, why, [&](Db& db) {
+               sqlite3_stmt* st =
+                   db.Prepare(QStringLiteral("INSERT INTO Attempts(%1) VALUES(NULL,%2)")
+                                  .arg(QString::fromLatin1(kColumns), Placeholders()));
+               if (!st) return false;
+               BindAttempt(st, attempt, 0);
+               const bool ok = sqlite3_step(st) == SQLITE_DONE || db.Fail();
+               sqlite3_finalize(st);
+               if (ok) attempt.id = sqlite3_last_insert_rowid(db.handle());
+               return ok;
+           });
+}
+
+bool Writer::Finish(DownloadAttempt& attempt, QString* why) {
+    Db* db = Opened(why);
+    // An attempt that failed stays known whatever happens to this computer (the dialer may
+    // hold part of it); a success lost to a power cut leaves at most the started row.
+    return db && Write(*db, attempt.outcome != kSucceeded, why, [&](Db& db) {
+               // The started row is replaced whole; without one (or with it gone) a row is
+               // added.
+               const QString sql =
+                   QStringLiteral("INSERT OR REPLACE INTO Attempts(%1) VALUES(?,%2)")
+                       .arg(QString::fromLatin1(kColumns), Placeholders());
+               sqlite3_stmt* st = db.Prepare(sql);
+               if (!st) return false;
+               if (attempt.id > 0)
+                   sqlite3_bind_int64(st, 1, attempt.id);
+               else
+                   sqlite3_bind_null(st, 1);
+               BindAttempt(st, attempt, 1);
+               const bool ok = sqlite3_step(st) == SQLITE_DONE || db.Fail();
+               sqlite3_finalize(st);
+               if (ok) attempt.id = sqlite3_last_insert_rowid(db.handle());
+               return ok;
+           });
+}
+
+bool Begin(const QString& path, DownloadAttempt& attempt, QString* why) {
+    return Writer(path).Begin(attempt, why);
 }
 
 bool Finish(const QString& path, DownloadAttempt& attempt, QString* why) {
-    return Write(path, why, [&](Db& db) {
-        // The started row is replaced whole; without one (or with it gone) a row is added.
-        const QString sql = QStringLiteral("INSERT OR REPLACE INTO Attempts(%1) VALUES(?,%2)")
-                                .arg(QString::fromLatin1(kColumns), Placeholders());
-        sqlite3_stmt* st = db.Prepare(sql);
-        if (!st) return false;
-        if (attempt.id > 0)
-            sqlite3_bind_int64(st, 1, attempt.id);
-        else
-            sqlite3_bind_null(st, 1);
-        BindAttempt(st, attempt, 1);
-        const bool ok = sqlite3_step(st) == SQLITE_DONE || db.Fail();
-        sqlite3_finalize(st);
-        if (ok) attempt.id = sqlite3_last_insert_rowid(db.handle());
-        return ok;
-    });
+    return Writer(path).Finish(attempt, why);
 }
 
 bool Query(const QString& path, const Filter& filter, QVector<DownloadAttempt>& out, QString* why) {

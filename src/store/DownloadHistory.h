@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QVector>
+#include <memory>
 #include <optional>
 
 namespace DownloadHistory {
@@ -58,9 +59,28 @@ QVector<QByteArray> SplitRecords(const QByteArray& image);
 QString ComputerName();
 QString UserName();
 
-// Writes the attempt as a "started" row and sets its id; false with why.
+class Db;
+// The history file held open for one attempt, so its end is written without opening the
+// file again. The file opens at the first write; one that could not be opened is tried again.
+class Writer {
+public:
+    explicit Writer(QString path = {});
+    ~Writer();
+    Writer(Writer&&) noexcept;
+    Writer& operator=(Writer&&) noexcept;
+    // Writes the attempt as a "started" row and sets its id; false with why.
+    bool Begin(DownloadAttempt& attempt, QString* why);
+    // Writes the attempt's end in one transaction (a new row when Begin could not write one).
+    bool Finish(DownloadAttempt& attempt, QString* why);
+
+private:
+    Db* Opened(QString* why);
+    QString m_path;
+    std::unique_ptr<Db> m_db;
+};
+
+// The same, each on the file opened for it alone.
 bool Begin(const QString& path, DownloadAttempt& attempt, QString* why);
-// Writes the attempt's end in one transaction (a new row when Begin could not write one).
 bool Finish(const QString& path, DownloadAttempt& attempt, QString* why);
 
 struct Filter {

@@ -41,6 +41,7 @@ private Q_SLOTS:
     void openFailureSaysWhyAndHowToFix();
     void observerSeesEveryFrame();
     void commandFromAnEventHandlerIsRefused();
+    void eventsRunBetweenQuickCommands();
 };
 
 void tst_CommUtil::checkCodeMatchesBitwiseReference() {
@@ -442,4 +443,24 @@ void tst_CommUtil::commandFromAnEventHandlerIsRefused() {
     QVERIFY(CommUtil::SendCommand(*f.ctx, request, 6, response, 7, 2, 2));
     QCOMPARE(nested, QList<bool>{false});
     QCOMPARE(f.dev->written, QList<QByteArray>{WithCrc(ReadRequest(0x04, 6, 1))});
+}
+
+// Commands answered at once run the events before the first and again once
+// kEventsEveryMs has passed: a quick download never freezes the window.
+void tst_CommUtil::eventsRunBetweenQuickCommands() {
+    LinkFixture f;
+    QVERIFY(f.Start());
+    f.dev->responder = [](const QByteArray&) { return ScriptedReply{GoodReply()}; };
+    QVERIFY(CommUtil::EnsurePortOpen(*f.ctx));
+    int events = 0;
+    f.ui.onDoEvents = [&] { ++events; };
+    auto command = [&] {
+        QByteArray request = ReadRequest(0x04, 6, 1), response;
+        return CommUtil::SendCommand(*f.ctx, request, 6, response, 7, 2, 0);
+    };
+    QVERIFY(command());
+    QCOMPARE(events, 1);
+    QTest::qSleep(CommUtil::kEventsEveryMs + 1);
+    QVERIFY(command());
+    QCOMPARE(events, 2);
 }

@@ -95,6 +95,8 @@ private Q_SLOTS:
     void symbolicLinkAsPortName();
     void missingPort();
     void cablePulledMidResponse();
+    void writeWholeOrLost_data();
+    void writeWholeOrLost();
 };
 
 void tst_RealSerialPort::exchangeOverPty() {
@@ -200,6 +202,46 @@ void tst_RealSerialPort::cablePulledMidResponse() {
     KORVACommUtil::Connect(*f.ctx);
     QVERIFY(t.elapsed() < 3000);
     QCOMPARE(f.ui.messages.size(), 2);
+}
+
+void tst_RealSerialPort::writeWholeOrLost_data() {
+    QTest::addColumn<int>("size");
+    QTest::addColumn<bool>("hangUp"); // the far end goes away before the write
+    // More than the driver holds: the write waits for room while the far end reads late.
+    QTest::newRow("larger than the driver's buffer") << 256 * 1024 << false;
+    QTest::newRow("far end gone") << 8 << true;
+}
+
+void tst_RealSerialPort::writeWholeOrLost() {
+    QFETCH(int, size);
+    QFETCH(bool, hangUp);
+    PtyPeer peer;
+    QVERIFY(!peer.path.isEmpty());
+    RealSerialPort port;
+    port.SetPortName(peer.path);
+    QVERIFY(port.Open());
+    QByteArray bytes(size, '\0');
+    for (int i = 0; i < size; ++i)
+        bytes[i] = char(i * 7 + i / 256);
+    QByteArray got;
+    std::thread late;
+    if (hangUp) {
+        peer.HangUp();
+    } else {
+        late = std::thread([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            peer.Serve(size, [&](PtyPeer&, const QByteArray& req) { got = req; });
+        });
+    }
+    const bool written = port.Write(bytes);
+    if (late.joinable()) late.join();
+    QCOMPARE(written, !hangUp);
+    QCOMPARE(port.LastError(), hangUp ? PortError::Lost : PortError::None);
+    if (!hangUp) {
+        QTRY_COMPARE(peer.requests.load(), 1);
+        peer.Stop(); // the handler has run
+        QCOMPARE(got, bytes);
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_RealSerialPort)

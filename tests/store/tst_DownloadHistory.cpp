@@ -3,6 +3,7 @@
 #include "store/DownloadHistory.h"
 #include "support/TestEnv.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -91,6 +92,36 @@ private Q_SLOTS:
         QCOMPARE(r.port, a.port);
         QCOMPARE(r.projectPath, a.projectPath);
         QVERIFY(r.HalfProgrammed());
+    }
+
+    // One writer for an attempt: its started row is seen by another program while the file
+    // is still held (nothing waits for a close or a checkpoint), its end replaces that row,
+    // and a file that could not be opened at the start is opened again for the end.
+    void writerHoldsTheFile() {
+        const QString path = Path(QStringLiteral("held/history.sqlite"));
+        QVERIFY(TestEnv::WriteFile(Path(QStringLiteral("held")), "a file in the way"));
+        DownloadHistory::Writer writer(path);
+        DownloadAttempt a = Attempt(QStringLiteral("SN-H"), QStringLiteral("/h.cmb"));
+        QString why;
+        QVERIFY(!writer.Begin(a, &why));
+        QVERIFY(QFile::remove(Path(QStringLiteral("held"))));
+        QVERIFY2(writer.Begin(a, &why), qPrintable(why));
+        QProcess reader;
+        reader.start(QStringLiteral("/usr/bin/python3"),
+                     {QStringLiteral("-c"),
+                      QStringLiteral("import sqlite3,sys\n"
+                                     "c=sqlite3.connect('file:'+sys.argv[1]+'?mode=ro',uri=True)\n"
+                                     "print(c.execute('SELECT SerialNo,Outcome FROM Attempts')"
+                                     ".fetchall())\n"),
+                      path});
+        QVERIFY(reader.waitForFinished(10000));
+        QCOMPARE(reader.readAllStandardOutput().trimmed(), QByteArray("[('SN-H', 'started')]"));
+        a.outcome = DownloadHistory::kFailed;
+        QVERIFY2(writer.Finish(a, &why), qPrintable(why));
+        QVector<DownloadAttempt> rows;
+        QVERIFY(DownloadHistory::Query(path, {}, rows, nullptr));
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(rows[0].outcome, DownloadHistory::kFailed);
     }
 
     // Newest first, narrowed by dialer and project; the last attempt that changed a dialer.
