@@ -29,38 +29,143 @@ QString YesNo(bool b) {
     return b ? QStringLiteral("true") : QStringLiteral("false");
 }
 
-QJsonArray Strings(const QStringList& list) {
-    return QJsonArray::fromStringList(list);
-}
+// Compact JSON exactly as QJsonDocument writes it (an object's keys in sorted order, the
+// same escapes), written straight into one string: a download stores one per attempt.
+class JsonWriter {
+public:
+    void Text(const QString& s) {
+        static const char kHex[] = "0123456789abcdef";
+        m_out += u'"';
+        for (const QChar ch : s) {
+            const char16_t u = ch.unicode();
+            switch (u) {
+            case u'"':
+                m_out += QLatin1String("\\\"");
+                break;
+            case u'\\':
+                m_out += QLatin1String("\\\\");
+                break;
+            case u'\b':
+                m_out += QLatin1String("\\b");
+                break;
+            case u'\f':
+                m_out += QLatin1String("\\f");
+                break;
+            case u'\n':
+                m_out += QLatin1String("\\n");
+                break;
+            case u'\r':
+                m_out += QLatin1String("\\r");
+                break;
+            case u'\t':
+                m_out += QLatin1String("\\t");
+                break;
+            default:
+                if (u < 0x20) {
+                    m_out += QLatin1String("\\u00");
+                    m_out += QLatin1Char(kHex[u >> 4]);
+                    m_out += QLatin1Char(kHex[u & 0xF]);
+                } else {
+                    m_out += ch;
+                }
+            }
+        }
+        m_out += u'"';
+    }
+    // The next member of an object: its key (the members come in sorted key order).
+    JsonWriter& Key(const char* key) {
+        Comma();
+        m_out += u'"';
+        m_out += QLatin1String(key);
+        m_out += QLatin1String("\":");
+        m_first = true; // the value follows without a comma
+        return *this;
+    }
+    JsonWriter& Value(const QString& s) {
+        Comma();
+        Text(s);
+        return *this;
+    }
+    JsonWriter& Value(bool b) {
+        Comma();
+        m_out += b ? QLatin1String("true") : QLatin1String("false");
+        return *this;
+    }
+    JsonWriter& Value(int n) {
+        Comma();
+        m_out += QString::number(n);
+        return *this;
+    }
+    JsonWriter& Value(const QStringList& list) {
+        Open(u'[');
+        for (const QString& e : list)
+            Value(e);
+        return Close(u']');
+    }
+    JsonWriter& Open(char16_t bracket) {
+        Comma();
+        m_out += bracket;
+        m_first = true;
+        return *this;
+    }
+    JsonWriter& Close(char16_t bracket) {
+        m_out += bracket;
+        m_first = false;
+        return *this;
+    }
+    QByteArray Utf8() const { return m_out.toUtf8(); }
+
+private:
+    void Comma() {
+        if (!m_first) m_out += u',';
+        m_first = false;
+    }
+    QString m_out;
+    bool m_first = true;
+};
 } // namespace
 
 QByteArray ProjectContent::ToJson() const {
-    QJsonObject o;
-    o[QStringLiteral("createdBy")] = createdBy;
-    o[QStringLiteral("description")] = description;
-    o[QStringLiteral("model")] = model;
-    o[QStringLiteral("unicode")] = unicode;
-    QJsonArray g, c, z;
-    for (const Group& e : groups)
-        g.append(QJsonObject{{QStringLiteral("name"), e.name},
-                             {QStringLiteral("description"), e.description}});
+    JsonWriter w;
+    w.Open(u'{').Key("contacts").Open(u'[');
     for (const Contact& e : contacts)
-        c.append(QJsonObject{{QStringLiteral("name"), e.name},
-                             {QStringLiteral("number"), e.number},
-                             {QStringLiteral("disabled"), e.disabled},
-                             {QStringLiteral("groups"), Strings(e.groups)},
-                             {QStringLiteral("description"), e.description}});
+        w.Open(u'{')
+            .Key("description")
+            .Value(e.description)
+            .Key("disabled")
+            .Value(e.disabled)
+            .Key("groups")
+            .Value(e.groups)
+            .Key("name")
+            .Value(e.name)
+            .Key("number")
+            .Value(e.number)
+            .Close(u'}');
+    w.Close(u']');
+    w.Key("createdBy").Value(createdBy).Key("description").Value(description);
+    w.Key("groups").Open(u'[');
+    for (const Group& e : groups)
+        w.Open(u'{').Key("description").Value(e.description).Key("name").Value(e.name).Close(u'}');
+    w.Close(u']');
+    w.Key("model").Value(model).Key("unicode").Value(unicode);
+    w.Key("zones").Open(u'[');
     for (const Zone& e : zones)
-        z.append(QJsonObject{{QStringLiteral("no"), e.no},
-                             {QStringLiteral("name"), e.name},
-                             {QStringLiteral("target"), e.target},
-                             {QStringLiteral("alarm"), e.alarm},
-                             {QStringLiteral("reset"), e.reset},
-                             {QStringLiteral("disabled"), e.disabled}});
-    o[QStringLiteral("groups")] = g;
-    o[QStringLiteral("contacts")] = c;
-    o[QStringLiteral("zones")] = z;
-    return QJsonDocument(o).toJson(QJsonDocument::Compact);
+        w.Open(u'{')
+            .Key("alarm")
+            .Value(e.alarm)
+            .Key("disabled")
+            .Value(e.disabled)
+            .Key("name")
+            .Value(e.name)
+            .Key("no")
+            .Value(e.no)
+            .Key("reset")
+            .Value(e.reset)
+            .Key("target")
+            .Value(e.target)
+            .Close(u'}');
+    w.Close(u']').Close(u'}');
+    return w.Utf8();
 }
 
 bool ProjectContent::FromJson(const QByteArray& json, ProjectContent& out) {
@@ -112,28 +217,35 @@ void ReadTables(ProjectContent& c, RowSet* basic, RowSet* groups, RowSet* users,
             const QString name = FieldText(groups, S::kGroupName);
             if (!name.isEmpty()) c.groups.append({name, FieldText(groups, S::kGroupDsc)});
         }
-    if (users)
+    if (users) {
+        const int name = users->FieldIndex(S::kUserName);
+        const int phone = users->FieldIndex(S::kPhoneNumber);
+        const int disabled = users->FieldIndex(S::kIsDisable);
+        const int list = users->FieldIndex(S::kGroupName);
+        const int dsc = users->FieldIndex(S::kUserDsc);
         for (users->MoveFirst(); !users->Eof(); users->MoveNext()) {
             ProjectContent::Contact e;
-            e.name = FieldText(users, S::kUserName);
-            e.number = FieldText(users, S::kPhoneNumber).trimmed();
-            e.disabled = Flag(users, S::kIsDisable);
-            for (const QString& g : KORVAUtil::SplitGroupList(FieldText(users, S::kGroupName)))
+            e.name = FieldText(users, name);
+            e.number = FieldText(users, phone).trimmed();
+            e.disabled = ADOUtil::FieldFlag(users, disabled);
+            for (const QString& g : KORVAUtil::SplitGroupList(FieldText(users, list)))
                 if (!g.trimmed().isEmpty()) e.groups << g.trimmed();
-            e.description = FieldText(users, S::kUserDsc);
+            e.description = FieldText(users, dsc);
             c.contacts.append(e);
         }
-    if (zones)
-        for (zones->MoveFirst(); !zones->Eof(); zones->MoveNext()) {
-            ProjectContent::Zone z;
-            z.no = zones->Field(S::kZoneNo).toInt();
-            z.name = FieldText(zones, S::kZoneName);
-            z.target = FieldText(zones, S::kGroupName);
-            z.alarm = FieldText(zones, S::kAlarmSMS);
-            z.reset = FieldText(zones, S::kResetSMS);
-            z.disabled = Flag(zones, S::kIsDisable);
-            c.zones.append(z);
-        }
+    }
+    if (zones) {
+        const int no = zones->FieldIndex(S::kZoneNo);
+        const int name = zones->FieldIndex(S::kZoneName);
+        const int target = zones->FieldIndex(S::kGroupName);
+        const int alarm = zones->FieldIndex(S::kAlarmSMS);
+        const int reset = zones->FieldIndex(S::kResetSMS);
+        const int disabled = zones->FieldIndex(S::kIsDisable);
+        for (zones->MoveFirst(); !zones->Eof(); zones->MoveNext())
+            c.zones.append({zones->FieldAt(no).toInt(), FieldText(zones, name),
+                            FieldText(zones, target), FieldText(zones, alarm),
+                            FieldText(zones, reset), ADOUtil::FieldFlag(zones, disabled)});
+    }
     // What the dialer receives of a text in a non-Unicode project.
     if (!c.unicode)
         for (ProjectContent::Zone& z : c.zones) {

@@ -3,6 +3,7 @@
 #include "editing/EditEnv.h"
 #include "editing/ProjectDiff.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -143,6 +144,50 @@ private Q_SLOTS:
                  QStringList{QStringLiteral("兩者內容相同。")});
         QVERIFY(!ProjectContent::FromJson("[]", stored));
         QVERIFY(!ProjectDiff::ReadFile(env.tmp.filePath("none.cmb"), stored, nullptr));
+    }
+
+    // The stored form is the one Qt's JSON writer gives (histories hold both), whatever the
+    // texts hold: quotes, backslashes, every control character, non-ASCII, surrogate pairs.
+    void storedFormIsQtsJson() {
+        QString hostile = QStringLiteral("\"\\/ 火警 \U0001F525 \u2028 \u007f");
+        for (char16_t u = 0; u < 0x20; ++u)
+            hostile += QChar(u);
+        ProjectContent c;
+        c.createdBy = hostile;
+        c.model = QStringLiteral("VX700");
+        c.unicode = true;
+        c.groups = {{hostile, {}}, {QStringLiteral("B"), QStringLiteral("b")}};
+        c.contacts = {{hostile, QStringLiteral("09"), true, {hostile, QStringLiteral("B")}, {}},
+                      {QStringLiteral("Ann"), {}, false, {}, hostile}};
+        c.zones = {{0, hostile, QStringLiteral("ALL"), {}, hostile, false},
+                   {63, {}, {}, QStringLiteral("x"), {}, true}};
+        QJsonObject o{{"createdBy", c.createdBy},
+                      {"description", c.description},
+                      {"model", c.model},
+                      {"unicode", c.unicode}};
+        QJsonArray groups, contacts, zones;
+        for (const auto& g : c.groups)
+            groups.append(QJsonObject{{"name", g.name}, {"description", g.description}});
+        for (const auto& e : c.contacts)
+            contacts.append(QJsonObject{{"name", e.name},
+                                        {"number", e.number},
+                                        {"disabled", e.disabled},
+                                        {"groups", QJsonArray::fromStringList(e.groups)},
+                                        {"description", e.description}});
+        for (const auto& z : c.zones)
+            zones.append(QJsonObject{{"no", z.no},
+                                     {"name", z.name},
+                                     {"target", z.target},
+                                     {"alarm", z.alarm},
+                                     {"reset", z.reset},
+                                     {"disabled", z.disabled}});
+        o["groups"] = groups;
+        o["contacts"] = contacts;
+        o["zones"] = zones;
+        QCOMPARE(c.ToJson(), QJsonDocument(o).toJson(QJsonDocument::Compact));
+        ProjectContent back;
+        QVERIFY(ProjectContent::FromJson(c.ToJson(), back));
+        QVERIFY(ProjectDiff::Compare(c, back).isEmpty());
     }
 
     // A non-Unicode project sends what Big5 lacks as "?": the same texts compare equal but
