@@ -42,10 +42,11 @@ private:
 
 // True when the code page has every character of text, told by one encoding of the whole:
 // no error, and no "?" but the text's own (none is inside a Big5 double-byte character).
-bool AllInAnsi(const QString& text) {
-    QStringEncoder big5("Big5");
-    const QByteArray bytes = big5.encode(text);
-    return !big5.hasError() && bytes.count('?') == text.count(u'?');
+bool AllInAnsi(const QString& text, MessageRule::AnsiEncoder* ansi) {
+    MessageRule::AnsiEncoder own;
+    bool complete = false;
+    const QByteArray bytes = (ansi ? ansi : &own)->Bytes(text, &complete);
+    return complete && bytes.count('?') == text.count(u'?');
 }
 
 // Calls f with each character of text, a surrogate pair as one.
@@ -62,7 +63,7 @@ template <typename F> void EachChar(const QString& text, F f) {
 
 QStringList CharsWithoutAnsi(const QString& text) {
     QStringList out;
-    if (AllInAnsi(text)) return out;
+    if (AllInAnsi(text, nullptr)) return out;
     AnsiCheck ansi;
     EachChar(text, [&](const QString& ch) {
         if (!out.contains(ch) && !ansi.Has(ch)) out << ch;
@@ -70,17 +71,17 @@ QStringList CharsWithoutAnsi(const QString& text) {
     return out;
 }
 
-QString WithoutAnsiGaps(const QString& text) {
-    if (AllInAnsi(text)) return text;
+QString WithoutAnsiGaps(const QString& text, MessageRule::AnsiEncoder* ansi) {
+    if (AllInAnsi(text, ansi)) return text;
     QString out;
     out.reserve(text.size());
-    AnsiCheck ansi;
-    EachChar(text, [&](const QString& ch) { out += ansi.Has(ch) ? ch : QStringLiteral("?"); });
+    AnsiCheck each;
+    EachChar(text, [&](const QString& ch) { out += each.Has(ch) ? ch : QStringLiteral("?"); });
     return out;
 }
 
-QByteArray MessageBytes(const QString& text, bool isUnicode) {
-    if (!isUnicode) return AnsiBytes(text);
+QByteArray MessageBytes(const QString& text, bool isUnicode, MessageRule::AnsiEncoder* ansi) {
+    if (!isUnicode) return ansi ? ansi->Bytes(text) : AnsiBytes(text);
     QByteArray out;
     out.reserve(text.size() * 2);
     for (const QChar c : text) {
@@ -158,10 +159,10 @@ void ImageBuilder::AddZone(int zoneNo, bool disabled, const QString& target, con
     }
     if (!alarm.isEmpty())
         m_image.shortMessages.append({disabled, groupNo, alarm, zoneNo + kAlarmCodeOffset,
-                                      MessageBytes(alarm, m_image.isUnicode)});
+                                      MessageBytes(alarm, m_image.isUnicode, &m_ansi)});
     if (!reset.isEmpty())
         m_image.shortMessages.append({disabled, groupNo, reset, zoneNo + kResetCodeOffset,
-                                      MessageBytes(reset, m_image.isUnicode)});
+                                      MessageBytes(reset, m_image.isUnicode, &m_ansi)});
 }
 
 ProjectImage ImageBuilder::Finish() {

@@ -2,6 +2,8 @@
 // The project as the device stores it: the group list, the phonebook (one entry per contact
 // and group membership) and the short messages (an alarm and a reset entry per zone), with
 // the bytes they occupy. Built before every download; the pre-download check reads its counts.
+#include "store/MessageRule.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -51,9 +53,10 @@ QByteArray AnsiBytes(const QString& text);
 // (a character beyond the 16-bit range counts as one).
 QStringList CharsWithoutAnsi(const QString& text);
 // text with every character the local code page lacks written as "?", as it is sent.
-QString WithoutAnsiGaps(const QString& text);
+QString WithoutAnsiGaps(const QString& text, MessageRule::AnsiEncoder* ansi = nullptr);
 // A short message's bytes: UTF-16 high byte first with Unicode, else the local code page.
-QByteArray MessageBytes(const QString& text, bool isUnicode);
+QByteArray MessageBytes(const QString& text, bool isUnicode,
+                        MessageRule::AnsiEncoder* ansi = nullptr);
 // A telephone number's bytes, one per character ("?" for any character beyond ASCII).
 QByteArray PhoneBytes(const QString& phone);
 
@@ -80,5 +83,6 @@ private:
     const GroupNumbers& Numbers();
     ProjectImage m_image;
     std::unique_ptr<GroupNumbers> m_numbers; // made at the first contact or zone
+    MessageRule::AnsiEncoder m_ansi;
 };
 } // namespace PhoneBook

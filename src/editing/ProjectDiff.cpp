@@ -247,11 +247,13 @@ void ReadTables(ProjectContent& c, RowSet* basic, RowSet* groups, RowSet* users,
                             FieldText(zones, reset), ADOUtil::FieldFlag(zones, disabled)});
     }
     // What the dialer receives of a text in a non-Unicode project.
-    if (!c.unicode)
+    if (!c.unicode) {
+        MessageRule::AnsiEncoder ansi;
         for (ProjectContent::Zone& z : c.zones) {
-            z.alarm = PhoneBook::WithoutAnsiGaps(z.alarm);
-            z.reset = PhoneBook::WithoutAnsiGaps(z.reset);
+            z.alarm = PhoneBook::WithoutAnsiGaps(z.alarm, &ansi);
+            z.reset = PhoneBook::WithoutAnsiGaps(z.reset, &ansi);
         }
+    }
 }
 
 QString Key(const QString& name) {

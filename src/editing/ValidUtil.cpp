@@ -8,6 +8,7 @@
 #include "editing/KORVAUtil.h"
 #include "editing/PhoneBook.h"
 #include "ml/MLText.h"
+#include "store/MessageRule.h"
 #include "store/ProjectSchema.h"
 
 #include <QSet>
@@ -92,12 +93,16 @@ bool MessagesFit(EditContext& ctx, bool isUnicode) {
     RowSet* zoneRs = ctx.project.Zones.get();
     if (!zoneRs || !zoneRs->IsOpen()) return true;
     auto copy = zoneRs->Clone();
+    const int no = copy->FieldIndex(ProjectSchema::kZoneNo);
+    const int alarmAt = copy->FieldIndex(ProjectSchema::kAlarmSMS);
+    const int resetAt = copy->FieldIndex(ProjectSchema::kResetSMS);
+    MessageRule::AnsiEncoder ansi;
     for (copy->MoveFirst(); !copy->Eof(); copy->MoveNext()) {
-        const QString zone = ADOUtil::NullToStr(copy->Field(ProjectSchema::kZoneNo));
-        const QString alarm = ADOUtil::NullToStr(copy->Field(ProjectSchema::kAlarmSMS));
-        const QString reset = ADOUtil::NullToStr(copy->Field(ProjectSchema::kResetSMS));
-        const bool alarmFits = EditZoneListForm::MessageFits(alarm, isUnicode);
-        if (alarmFits && EditZoneListForm::MessageFits(reset, isUnicode)) continue;
+        const QString zone = ADOUtil::FieldText(copy.get(), no);
+        const QString alarm = ADOUtil::FieldText(copy.get(), alarmAt);
+        const QString reset = ADOUtil::FieldText(copy.get(), resetAt);
+        const bool alarmFits = MessageRule::Fits(alarm, isUnicode, &ansi);
+        if (alarmFits && MessageRule::Fits(reset, isUnicode, &ansi)) continue;
         const QString which = alarmFits ? T(QStringLiteral("]的警報復歸訊息["), 4, 2003) + reset
                                         : T(QStringLiteral("]的警報發起訊息["), 3, 2003) + alarm;
         const QString rule = isUnicode ? T(QStringLiteral("]長度超過70個字。"), 5, 2003)

@@ -4,16 +4,30 @@
 #include <algorithm>
 
 namespace MessageRule {
-QByteArray AnsiBytes(const QString& text) {
+AnsiEncoder::AnsiEncoder() = default;
+AnsiEncoder::~AnsiEncoder() = default;
+
+QByteArray AnsiEncoder::Bytes(const QString& text, bool* complete) {
+    if (complete) *complete = true;
     // ASCII is the same in Big5, and most messages are all ASCII.
     if (std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; }))
         return text.toLatin1();
-    QStringEncoder big5("Big5");
-    return big5.encode(text);
+    // An encoder that met a character it lacks keeps saying so: a new one is made then.
+    if (!m_big5 || m_big5->hasError())
+        m_big5 = std::make_unique<QStringEncoder>("Big5");
+    else
+        m_big5->resetState();
+    const QByteArray bytes = m_big5->encode(text);
+    if (complete) *complete = !m_big5->hasError();
+    return bytes;
 }
 
-bool Fits(const QString& text, bool isUnicode) {
+QByteArray AnsiBytes(const QString& text) {
+    return AnsiEncoder().Bytes(text);
+}
+
+bool Fits(const QString& text, bool isUnicode, AnsiEncoder* ansi) {
     if (isUnicode) return text.size() <= kMaxUnicodeUnits;
-    return AnsiBytes(text).size() <= kMaxAnsiBytes;
+    return (ansi ? ansi->Bytes(text) : AnsiBytes(text)).size() <= kMaxAnsiBytes;
 }
 } // namespace MessageRule

@@ -20,6 +20,21 @@ private Q_SLOTS:
         QCOMPARE(PhoneBytes(QStringLiteral("+886９")), QByteArray("+886?"));
     }
 
+    // One encoder for many texts gives each what a fresh one gives: a missing character of one
+    // text is never held against the next.
+    void oneEncoderForManyTexts() {
+        const QStringList texts{QStringLiteral("簡訊"), QStringLiteral("é簡"),
+                                QStringLiteral("簡訊"), QStringLiteral("ok"), QStringLiteral("警")};
+        const QList<bool> complete{true, false, true, true, true};
+        MessageRule::AnsiEncoder ansi;
+        for (int i = 0; i < texts.size(); ++i) {
+            bool whole = false;
+            QCOMPARE(ansi.Bytes(texts[i], &whole), AnsiBytes(texts[i]));
+            QCOMPARE(whole, complete[i]);
+            QCOMPARE(WithoutAnsiGaps(texts[i], &ansi), WithoutAnsiGaps(texts[i]));
+        }
+    }
+
     void phonebookHasOneEntryPerMembership() {
         EditEnv env;
         QVERIFY(env.OpenWith(GroupsSql({"A", "", "B", "C"}) + UserSql("two", " 0912 ", "B|a", 1) +
