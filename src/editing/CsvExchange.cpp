@@ -13,6 +13,7 @@
 #include "editing/ValidUtil.h"
 #include "ml/MLText.h"
 #include "store/KORVAMain.h"
+#include "store/ProjectColumns.h"
 #include "store/ProjectSchema.h"
 
 #include <QFile>
@@ -165,15 +166,12 @@ QVector<StoredContact> StoredContacts(const OpenProject& p) {
     QVector<StoredContact> out;
     if (!p.Users || !p.Users->IsOpen()) return out;
     auto c = p.Users->Clone();
-    const int name = c->FieldIndex(ProjectSchema::kUserName);
-    const int phone = c->FieldIndex(ProjectSchema::kPhoneNumber);
-    const int groups = c->FieldIndex(ProjectSchema::kGroupName);
-    const int dsc = c->FieldIndex(ProjectSchema::kUserDsc);
-    const int disabled = c->FieldIndex(ProjectSchema::kIsDisable);
+    const ProjectSchema::ContactColumns col(*c);
     out.reserve(c->RecordCount());
     for (c->MoveFirst(); !c->Eof(); c->MoveNext())
-        out.append({FieldText(c.get(), name), FieldText(c.get(), phone), FieldText(c.get(), groups),
-                    FieldText(c.get(), dsc), ADOUtil::FieldFlag(c.get(), disabled)});
+        out.append({FieldText(c.get(), col.name), FieldText(c.get(), col.phone),
+                    FieldText(c.get(), col.groups), FieldText(c.get(), col.dsc),
+                    ADOUtil::FieldFlag(c.get(), col.disabled)});
     return out;
 }
 
@@ -189,18 +187,13 @@ QVector<StoredZone> StoredZones(const OpenProject& p) {
     QVector<StoredZone> out;
     if (!p.Zones || !p.Zones->IsOpen()) return out;
     auto z = p.Zones->Clone();
-    const int no = z->FieldIndex(ProjectSchema::kZoneNo);
-    const int name = z->FieldIndex(ProjectSchema::kZoneName);
-    const int dsc = z->FieldIndex(ProjectSchema::kZoneDsc);
-    const int alarm = z->FieldIndex(ProjectSchema::kAlarmSMS);
-    const int reset = z->FieldIndex(ProjectSchema::kResetSMS);
-    const int target = z->FieldIndex(ProjectSchema::kGroupName);
-    const int disabled = z->FieldIndex(ProjectSchema::kIsDisable);
+    const ProjectSchema::ZoneColumns col(*z);
     out.reserve(z->RecordCount());
     for (z->MoveFirst(); !z->Eof(); z->MoveNext())
-        out.append({ZoneNumber(z->FieldAt(no)), FieldText(z.get(), name), FieldText(z.get(), dsc),
-                    FieldText(z.get(), alarm), FieldText(z.get(), reset),
-                    FieldText(z.get(), target), ADOUtil::FieldFlag(z.get(), disabled)});
+        out.append({ZoneNumber(z->FieldAt(col.no)), FieldText(z.get(), col.name),
+                    FieldText(z.get(), col.dsc), FieldText(z.get(), col.alarm),
+                    FieldText(z.get(), col.reset), FieldText(z.get(), col.target),
+                    ADOUtil::FieldFlag(z.get(), col.disabled)});
     return out;
 }
 

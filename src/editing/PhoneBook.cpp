@@ -4,6 +4,7 @@
 #include "editing/KORVAUtil.h"
 #include "store/MessageRule.h"
 #include "store/OpenProject.h"
+#include "store/ProjectColumns.h"
 #include "store/ProjectSchema.h"
 
 #include <QHash>
@@ -186,24 +187,18 @@ ProjectImage BuildImages(const OpenProject& project, bool previousIsUnicode) {
     }
     if (project.Users && project.Users->IsOpen()) {
         auto rs = project.Users->Clone();
-        const int phone = rs->FieldIndex(ProjectSchema::kPhoneNumber);
-        const int disabled = rs->FieldIndex(ProjectSchema::kIsDisable);
-        const int groups = rs->FieldIndex(ProjectSchema::kGroupName);
+        const ProjectSchema::ContactColumns col(*rs);
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
-            image.AddContact(FieldText(rs.get(), phone), FieldFlag(rs.get(), disabled),
-                             KORVAUtil::SplitGroupList(FieldText(rs.get(), groups)));
+            image.AddContact(FieldText(rs.get(), col.phone), FieldFlag(rs.get(), col.disabled),
+                             KORVAUtil::SplitGroupList(FieldText(rs.get(), col.groups)));
     }
     if (project.Zones && project.Zones->IsOpen()) {
         auto rs = project.Zones->Clone();
-        const int no = rs->FieldIndex(ProjectSchema::kZoneNo);
-        const int disabled = rs->FieldIndex(ProjectSchema::kIsDisable);
-        const int target = rs->FieldIndex(ProjectSchema::kGroupName);
-        const int alarm = rs->FieldIndex(ProjectSchema::kAlarmSMS);
-        const int reset = rs->FieldIndex(ProjectSchema::kResetSMS);
+        const ProjectSchema::ZoneColumns col(*rs);
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
-            image.AddZone(rs->FieldAt(no).toInt(), FieldFlag(rs.get(), disabled),
-                          FieldText(rs.get(), target), FieldText(rs.get(), alarm),
-                          FieldText(rs.get(), reset));
+            image.AddZone(rs->FieldAt(col.no).toInt(), FieldFlag(rs.get(), col.disabled),
+                          FieldText(rs.get(), col.target), FieldText(rs.get(), col.alarm),
+                          FieldText(rs.get(), col.reset));
     }
     return image.Finish();
 }

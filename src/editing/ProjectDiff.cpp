@@ -7,6 +7,7 @@
 #include "editing/PhoneBook.h"
 #include "ml/MLText.h"
 #include "store/OpenProject.h"
+#include "store/ProjectColumns.h"
 #include "store/ProjectSchema.h"
 
 #include <QFileInfo>
@@ -218,33 +219,24 @@ void ReadTables(ProjectContent& c, RowSet* basic, RowSet* groups, RowSet* users,
             if (!name.isEmpty()) c.groups.append({name, FieldText(groups, S::kGroupDsc)});
         }
     if (users) {
-        const int name = users->FieldIndex(S::kUserName);
-        const int phone = users->FieldIndex(S::kPhoneNumber);
-        const int disabled = users->FieldIndex(S::kIsDisable);
-        const int list = users->FieldIndex(S::kGroupName);
-        const int dsc = users->FieldIndex(S::kUserDsc);
+        const ProjectSchema::ContactColumns col(*users);
         for (users->MoveFirst(); !users->Eof(); users->MoveNext()) {
             ProjectContent::Contact e;
-            e.name = FieldText(users, name);
-            e.number = FieldText(users, phone).trimmed();
-            e.disabled = ADOUtil::FieldFlag(users, disabled);
-            for (const QString& g : KORVAUtil::SplitGroupList(FieldText(users, list)))
+            e.name = FieldText(users, col.name);
+            e.number = FieldText(users, col.phone).trimmed();
+            e.disabled = ADOUtil::FieldFlag(users, col.disabled);
+            for (const QString& g : KORVAUtil::SplitGroupList(FieldText(users, col.groups)))
                 if (!g.trimmed().isEmpty()) e.groups << g.trimmed();
-            e.description = FieldText(users, dsc);
+            e.description = FieldText(users, col.dsc);
             c.contacts.append(e);
         }
     }
     if (zones) {
-        const int no = zones->FieldIndex(S::kZoneNo);
-        const int name = zones->FieldIndex(S::kZoneName);
-        const int target = zones->FieldIndex(S::kGroupName);
-        const int alarm = zones->FieldIndex(S::kAlarmSMS);
-        const int reset = zones->FieldIndex(S::kResetSMS);
-        const int disabled = zones->FieldIndex(S::kIsDisable);
+        const ProjectSchema::ZoneColumns col(*zones);
         for (zones->MoveFirst(); !zones->Eof(); zones->MoveNext())
-            c.zones.append({zones->FieldAt(no).toInt(), FieldText(zones, name),
-                            FieldText(zones, target), FieldText(zones, alarm),
-                            FieldText(zones, reset), ADOUtil::FieldFlag(zones, disabled)});
+            c.zones.append({zones->FieldAt(col.no).toInt(), FieldText(zones, col.name),
+                            FieldText(zones, col.target), FieldText(zones, col.alarm),
+                            FieldText(zones, col.reset), ADOUtil::FieldFlag(zones, col.disabled)});
     }
     // What the dialer receives of a text in a non-Unicode project.
     if (!c.unicode) {

@@ -6,6 +6,7 @@
 #include "ml/MLText.h"
 #include "ml/MLUtil.h"
 #include "store/DownloadHistory.h"
+#include "store/ProjectColumns.h"
 #include "store/ProjectSchema.h"
 #include "store/StoreContext.h"
 
@@ -126,15 +127,13 @@ ProjectSheetData Collect(const StoreContext& ctx) {
     }
     if (p.Users && p.Users->IsOpen()) {
         auto rs = p.Users->Clone();
-        const int name = rs->FieldIndex(ProjectSchema::kUserName);
-        const int phone = rs->FieldIndex(ProjectSchema::kPhoneNumber);
-        const int dsc = rs->FieldIndex(ProjectSchema::kUserDsc);
-        const int disabled = rs->FieldIndex(ProjectSchema::kIsDisable);
-        const int groups = rs->FieldIndex(ProjectSchema::kGroupName);
+        const ProjectSchema::ContactColumns col(*rs);
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
-            const SheetContact c{FieldText(rs.get(), name), FieldText(rs.get(), phone).trimmed(),
-                                 FieldText(rs.get(), dsc), FieldFlag(rs.get(), disabled)};
-            const QStringList groupList = KORVAUtil::SplitGroupList(FieldText(rs.get(), groups));
+            const SheetContact c{FieldText(rs.get(), col.name),
+                                 FieldText(rs.get(), col.phone).trimmed(),
+                                 FieldText(rs.get(), col.dsc), FieldFlag(rs.get(), col.disabled)};
+            const QStringList groupList =
+                KORVAUtil::SplitGroupList(FieldText(rs.get(), col.groups));
             image.AddContact(c.phone, c.disabled, groupList);
             bool member = false;
             for (const QString& element : groupList) {
@@ -150,18 +149,12 @@ ProjectSheetData Collect(const StoreContext& ctx) {
     s.downloads = LastDownloads(ctx);
     if (p.Zones && p.Zones->IsOpen()) {
         auto rs = p.Zones->Clone();
-        const int no = rs->FieldIndex(ProjectSchema::kZoneNo);
-        const int name = rs->FieldIndex(ProjectSchema::kZoneName);
-        const int dsc = rs->FieldIndex(ProjectSchema::kZoneDsc);
-        const int target = rs->FieldIndex(ProjectSchema::kGroupName);
-        const int alarm = rs->FieldIndex(ProjectSchema::kAlarmSMS);
-        const int reset = rs->FieldIndex(ProjectSchema::kResetSMS);
-        const int disabled = rs->FieldIndex(ProjectSchema::kIsDisable);
+        const ProjectSchema::ZoneColumns col(*rs);
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
-            const SheetZone z{rs->FieldAt(no).toInt(),      FieldText(rs.get(), name),
-                              FieldText(rs.get(), dsc),     FieldText(rs.get(), target),
-                              FieldText(rs.get(), alarm),   FieldText(rs.get(), reset),
-                              FieldFlag(rs.get(), disabled)};
+            const SheetZone z{rs->FieldAt(col.no).toInt(),      FieldText(rs.get(), col.name),
+                              FieldText(rs.get(), col.dsc),     FieldText(rs.get(), col.target),
+                              FieldText(rs.get(), col.alarm),   FieldText(rs.get(), col.reset),
+                              FieldFlag(rs.get(), col.disabled)};
             image.AddZone(z.number, z.disabled, z.target, z.alarm, z.reset);
             s.zones.append(z);
         }

@@ -6,6 +6,7 @@
 #include "mainwindow/MainContext.h"
 #include "ml/MLText.h"
 #include "store/KORVAMain.h"
+#include "store/ProjectColumns.h"
 #include "store/ProjectSchema.h"
 
 #include <algorithm>
@@ -107,19 +108,15 @@ void mktvProjContent(MainContext& ctx) {
         tree.AddNode(root, T(QStringLiteral("連絡人"), 2, 1023), kUsers, userImage, kUsers);
     if (RowSet* rs = usersRs; userCount > 0) {
         tree.ReserveChildren(users, userCount);
-        const int nameAt = rs->FieldIndex(ProjectSchema::kUserName);
-        const int phoneAt = rs->FieldIndex(ProjectSchema::kPhoneNumber);
-        const int dscAt = rs->FieldIndex(ProjectSchema::kUserDsc);
-        const int groupsAt = rs->FieldIndex(ProjectSchema::kGroupName);
-        const int disabledAt = rs->FieldIndex(ProjectSchema::kIsDisable);
+        const ProjectSchema::ContactColumns col(*rs);
         const QString tagHead = kUsers + u',';
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
-            const QString name = FieldText(rs, nameAt);
+            const QString name = FieldText(rs, col.name);
             if (name.isEmpty()) continue;
             tree.AddNode(users, name, QString(), userImage, {tagHead, name},
-                         FieldFlag(rs, disabledAt),
-                         {name, FieldText(rs, phoneAt), FieldText(rs, dscAt),
-                          GroupsShown(FieldText(rs, groupsAt))});
+                         FieldFlag(rs, col.disabled),
+                         {name, FieldText(rs, col.phone), FieldText(rs, col.dsc),
+                          GroupsShown(FieldText(rs, col.groups))});
         }
     }
 
@@ -144,23 +141,17 @@ void mktvProjContent(MainContext& ctx) {
         tree.AddNode(root, T(QStringLiteral("警報區"), 2, 1061), kZones, kZones, kZones);
     if (RowSet* rs = zonesRs; zoneCount > 0) {
         tree.ReserveChildren(zones, zoneCount);
-        const int noAt = rs->FieldIndex(ProjectSchema::kZoneNo);
-        const int nameAt = rs->FieldIndex(ProjectSchema::kZoneName);
-        const int groupAt = rs->FieldIndex(ProjectSchema::kGroupName);
-        const int dscAt = rs->FieldIndex(ProjectSchema::kZoneDsc);
-        const int alarmAt = rs->FieldIndex(ProjectSchema::kAlarmSMS);
-        const int resetAt = rs->FieldIndex(ProjectSchema::kResetSMS);
-        const int disabledAt = rs->FieldIndex(ProjectSchema::kIsDisable);
+        const ProjectSchema::ZoneColumns col(*rs);
         const QString image = QStringLiteral("Alarm");
         const QString tagHead = kZones + u',';
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
-            const QString no = ZoneNoText(rs->FieldAt(noAt));
-            const QString name = FieldText(rs, nameAt);
+            const QString no = ZoneNoText(rs->FieldAt(col.no));
+            const QString name = FieldText(rs, col.name);
             const QString caption = name.isEmpty() ? u'#' + no : u'#' + no + u'-' + name;
             tree.AddNode(zones, caption, {kZones, no}, image, {tagHead, no},
-                         FieldFlag(rs, disabledAt),
-                         {name, FieldText(rs, groupAt), FieldText(rs, dscAt),
-                          FieldText(rs, alarmAt), FieldText(rs, resetAt)});
+                         FieldFlag(rs, col.disabled),
+                         {name, FieldText(rs, col.target), FieldText(rs, col.dsc),
+                          FieldText(rs, col.alarm), FieldText(rs, col.reset)});
         }
     }
     tree.EndRebuild();
