@@ -4,7 +4,10 @@
 // window. Frames come --gap-us apart (100, about an unpaced exchange; the gap is slept, not
 // counted). Prints the CPU time a frame per quarter of the run, the last quarter against the
 // first (goal: within 1.1x) and the window against the model alone (goal: within 5x). The
-// last quarter includes showing the frames still waiting. Medians of --runs runs (3).
+// last quarter includes showing the frames still waiting. Since the window shows frames in
+// batches (every 100 ms at most), a quarter's cost also depends on how many batches the timer
+// closes in it; the window's turns are therefore also printed apart: those that only took a
+// frame, and those that showed a batch, each per quarter. Medians of --runs runs (3).
 // Usage: commlog-bench [--frames N] [--runs N] [--gap-us N] (offscreen unless QT_QPA_PLATFORM)
 #include "../support/NullUi.h"
 #include "app/AppContext.h"
@@ -33,10 +36,25 @@ double ThreadCpuUs() {
 
 using Quarters = std::array<double, 4>; // microseconds a frame
 
-Quarters Run(CommLogModel& log, int frames, int gapUs) {
+// A run's cost split by what a turn of the loop did: a frame that only waited to be shown,
+// and a frame whose turn showed a batch (the batch's layout, scroll and paint). The window
+// shows a batch at most every 100 ms, so a quarter of the run closes 4 to 6 of them,
+// whichever way the timer falls: the split shows whether either part grows with the rows.
+struct Split {
+    Quarters appendUs{}; // a turn that showed nothing
+    Quarters batchUs{};  // a turn that showed a batch
+    std::array<int, 4> batches{};
+};
+
+Quarters Run(CommLogModel& log, int frames, int gapUs, Split* split = nullptr) {
     const timespec gap{0, long(gapUs) * 1000};
     const QDateTime now = QDateTime::currentDateTime();
     Quarters q{};
+    bool shown = false;
+    const auto watch =
+        QObject::connect(&log, &QAbstractItemModel::rowsInserted, [&] { shown = true; });
+    double appendSpent = 0, batchSpent = 0;
+    int appends = 0, batches = 0;
     double spent = 0; // the gaps slept are left out
     for (int i = 0; i < frames; ++i) {
         const double before = ThreadCpuUs();
@@ -51,13 +69,30 @@ Quarters Run(CommLogModel& log, int frames, int gapUs) {
             log.Flush();
             QApplication::processEvents();
         }
-        spent += ThreadCpuUs() - before;
+        const double turn = ThreadCpuUs() - before;
+        spent += turn;
+        if (shown) {
+            batchSpent += turn;
+            ++batches;
+        } else {
+            appendSpent += turn;
+            ++appends;
+        }
+        shown = false;
         if (gapUs > 0) nanosleep(&gap, nullptr);
         if ((i + 1) % (frames / 4) == 0) {
-            q[std::min(3, i / (frames / 4))] = spent / (frames / 4);
-            spent = 0;
+            const int k = std::min(3, i / (frames / 4));
+            q[k] = spent / (frames / 4);
+            if (split) {
+                split->appendUs[k] = appends ? appendSpent / appends : 0;
+                split->batchUs[k] = batches ? batchSpent / batches : 0;
+                split->batches[k] = batches;
+            }
+            spent = appendSpent = batchSpent = 0;
+            appends = batches = 0;
         }
     }
+    QObject::disconnect(watch);
     return q;
 }
 
@@ -90,7 +125,8 @@ int main(int argc, char* argv[]) {
     }
     NullUi ui;
     AppContext ctx(ui);
-    QList<Quarters> model, window;
+    QList<Quarters> model, window, appendOnly, batch;
+    Split last;
     int shown = 0;
     for (int r = 0; r < runs; ++r) {
         {
@@ -101,7 +137,9 @@ int main(int argc, char* argv[]) {
         frmCommLog w(ctx, log);
         w.show();
         QApplication::processEvents();
-        window << Run(log, frames, gapUs);
+        window << Run(log, frames, gapUs, &last);
+        appendOnly << last.appendUs;
+        batch << last.batchUs;
         shown = w.tvLog()->model()->rowCount();
     }
     const Quarters m = Median(model), w = Median(window);
@@ -111,6 +149,10 @@ int main(int argc, char* argv[]) {
     std::printf("%-12s %8s %8s %8s %8s\n", "", "Q1", "Q2", "Q3", "Q4");
     Print("model only", m);
     Print("log window", w);
+    std::printf("the log window's turns apart (last run's batches a quarter: %d %d %d %d):\n",
+                last.batches[0], last.batches[1], last.batches[2], last.batches[3]);
+    Print(" no batch", Median(appendOnly));
+    Print(" a batch", Median(batch));
     const double mt = m[0] + m[1] + m[2] + m[3], wt = w[0] + w[1] + w[2] + w[3];
     std::printf("window / model: %.2fx over the run\n", wt / mt);
     return 0;
