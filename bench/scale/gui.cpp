@@ -36,20 +36,11 @@ const QString kBin = QStringLiteral(KORVA_BIN_DIR);
 
 // A person who opens the file asked for, confirms every question and types the new group
 // name into the group dialog before pressing OK.
-class PersonUi : public NullUi {
+class PersonUi : public YesUi {
 public:
     EditContext* ctx = nullptr;
     QString file;
     QString newGroupName;
-    MsgResult MsgBox(const QString&, MsgStyle style, const QString&) override {
-        switch (MsgButtons(style)) {
-        case vbYesNo:
-        case vbYesNoCancel:
-            return vbYes;
-        default:
-            return vbOK;
-        }
-    }
     std::optional<QString> FileDialog(FileDialogKind, const FileDialogSetup&) override {
         return file;
     }

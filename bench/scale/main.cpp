@@ -58,20 +58,6 @@ using App = QCoreApplication;
 namespace {
 const QString kBin = QStringLiteral(KORVA_BIN_DIR);
 
-// Answers every question with yes / OK, as a person confirming would.
-class YesUi : public NullUi {
-public:
-    MsgResult MsgBox(const QString&, MsgStyle style, const QString&) override {
-        switch (MsgButtons(style)) {
-        case vbYesNo:
-        case vbYesNoCancel:
-            return vbYes;
-        default:
-            return vbOK;
-        }
-    }
-};
-
 struct Db {
     sqlite3* db = nullptr;
     explicit Db(const QString& path, bool write = false) {

@@ -1,5 +1,6 @@
 #pragma once
-// The benches' Ui: no person to ask, so every question gets its negative answer.
+// The benches' Ui: no person to ask, so every question gets its negative answer (YesUi:
+// its positive one, as a person confirming would).
 #include "base/Ui.h"
 
 class NullUi : public Ui {
@@ -8,7 +9,7 @@ public:
         switch (MsgButtons(style)) {
         case vbYesNo:
         case vbYesNoCancel:
-            return vbNo;
+            return m_answer;
         default:
             return vbOK;
         }
@@ -26,4 +27,12 @@ public:
     void ShowProgress(const QString&, const QString&) override {}
     void CloseProgress() override {}
     bool ShowModal(Window) override { return false; }
+
+protected:
+    MsgResult m_answer = vbNo; // to a yes/no question
+};
+
+class YesUi : public NullUi {
+public:
+    YesUi() { m_answer = vbYes; }
 };
