@@ -236,11 +236,44 @@ void CommLogModel::Clear() {
     endResetModel();
 }
 
+// A frame's time as HH:mm:ss.zzz and its bytes as upper-case hex pairs, built directly: the
+// view asks for them on every paint.
+QString CommLogModel::ClockText(QTime t) {
+    if (!t.isValid()) return {};
+    QString s(12, u'0');
+    QChar* d = s.data();
+    const auto put = [&d](int v, int digits) {
+        for (int i = digits - 1; i >= 0; --i, v /= 10)
+            d[i] = QChar(u'0' + v % 10);
+        d += digits;
+    };
+    put(t.hour(), 2);
+    *d++ = u':';
+    put(t.minute(), 2);
+    *d++ = u':';
+    put(t.second(), 2);
+    *d++ = u'.';
+    put(t.msec(), 3);
+    return s;
+}
+
+QString CommLogModel::HexText(const QByteArray& bytes) {
+    if (bytes.isEmpty()) return {};
+    static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
+    QString s(bytes.size() * 3 - 1, u' ');
+    QChar* d = s.data();
+    for (qsizetype i = 0; i < bytes.size(); ++i, d += 3) {
+        d[0] = QChar(kDigits[uchar(bytes[i]) >> 4]);
+        d[1] = QChar(kDigits[uchar(bytes[i]) & 0xF]);
+    }
+    return s;
+}
+
 QString CommLogModel::CellText(int row, int column) const {
     const CommLogRow& r = m_rows[row];
     switch (column) {
     case ColTime:
-        return r.time.toString(QStringLiteral("HH:mm:ss.zzz"));
+        return ClockText(r.time.time());
     case ColDirection:
         return m_directions[int(r.direction)];
     case ColLength:
@@ -248,7 +281,7 @@ QString CommLogModel::CellText(int row, int column) const {
                    ? QString()
                    : QString::number(r.bytes.size());
     case ColBytes:
-        return QString::fromLatin1(r.bytes.toHex(' ')).toUpper();
+        return HexText(r.bytes);
     case ColMeaning:
         return r.meaning;
     default:

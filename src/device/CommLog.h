@@ -49,6 +49,9 @@ public:
     // The rows as text, one line each with tab-separated columns; every row when rows is empty.
     QString Text(QList<int> rows = {}) const;
     QString CellText(int row, int column) const;
+    // A time as HH:mm:ss.zzz, bytes as upper-case hex pairs apart ("F7 03"), as the cells show.
+    static QString ClockText(QTime t);
+    static QString HexText(const QByteArray& bytes);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

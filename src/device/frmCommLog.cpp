@@ -1,6 +1,7 @@
 #include "device/frmCommLog.h"
 
 #include "device/CommLog.h"
+#include "device/CommLogCells.h"
 #include "device/DeviceContext.h"
 #include "ml/QtFormTexts.h"
 #include "ui_frmCommLog.h"
@@ -23,6 +24,7 @@ frmCommLog::frmCommLog(DeviceContext& ctx, CommLogModel& log, QWidget* parent)
     tv->verticalHeader()->hide();
     tv->verticalHeader()->setDefaultSectionSize(tv->fontMetrics().height() + 4);
     tv->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    tv->setItemDelegate(new CommLogCells(tv->font(), tv));
     QHeaderView* h = tv->horizontalHeader();
     const QFontMetrics fm(tv->font());
     h->resizeSection(CommLogModel::ColTime,

@@ -1,0 +1,136 @@
+#include "device/CommLogCells.h"
+
+#include <QApplication>
+#include <QFontInfo>
+#include <QGlyphRun>
+#include <QPainter>
+#include <QVarLengthArray>
+#include <algorithm>
+
+CommLogCells::CommLogCells(const QFont& font, QObject* parent)
+    : QStyledItemDelegate(parent), m_font(font), m_metrics(font), m_raw(QRawFont::fromFont(font)) {
+    if (!QFontInfo(font).fixedPitch() || !m_raw.isValid() ||
+        !m_raw.supportsCharacter(QChar(0x2026)))
+        return;
+    QString ascii;
+    for (char16_t c = 0x20; c < 0x7F; ++c)
+        ascii += QChar(c);
+    ascii += QChar(0x2026);
+    const QList<quint32> glyphs = m_raw.glyphIndexesForString(ascii);
+    if (glyphs.size() != ascii.size()) return;
+    const QList<QPointF> advances = m_raw.advancesForGlyphIndexes(glyphs);
+    // Every character, the ellipsis too, one advance wide, and a glyph for each.
+    for (qsizetype i = 0; i < glyphs.size(); ++i)
+        if (glyphs[i] == 0 || advances[i].x() != advances[0].x()) return;
+    std::copy(glyphs.begin(), glyphs.end() - 1, m_glyphs.begin());
+    m_ellipsis = glyphs.last();
+    m_advance = advances[0].x();
+}
+
+bool CommLogCells::DrawsDirect(const QString& text) const {
+    return m_advance > 0 && std::all_of(text.begin(), text.end(), [](QChar c) {
+               return c.unicode() >= 0x20 && c.unicode() < 0x7F;
+           });
+}
+
+const CommLogCells::Laid& CommLogCells::LaidOut(const QString& text, int width) const {
+    auto it = m_laid.find(text);
+    if (it != m_laid.end() &&
+        (it->width == width || (!it->cut && it->text.size().width() <= width)))
+        return *it;
+    if (m_laid.size() >= 1024) m_laid.clear();
+    Laid laid{width, false, QStaticText(text)};
+    laid.text.setTextFormat(Qt::PlainText);
+    laid.text.prepare(QTransform(), m_font);
+    if (laid.text.size().width() > width) {
+        laid.cut = true;
+        laid.text.setText(m_metrics.elidedText(text, Qt::ElideRight, width));
+        laid.text.prepare(QTransform(), m_font);
+    }
+    return *m_laid.insert(text, std::move(laid));
+}
+
+void CommLogCells::DrawText(QPainter* p, const QRect& r, int flags, const QString& text) const {
+    if (p->font() != m_font || std::any_of(text.begin(), text.end(), [](QChar c) {
+            return c.unicode() < 0x20;
+        })) { // tabs and line breaks as the painter treats them
+        p->drawText(r, flags | Qt::TextSingleLine,
+                    p->fontMetrics().elidedText(text, Qt::ElideRight, r.width()));
+        return;
+    }
+    if (!DrawsDirect(text)) {
+        const QStaticText& laid = LaidOut(text, r.width()).text;
+        const QSizeF size = laid.size();
+        qreal x = r.left(), y = r.top();
+        if (flags & Qt::AlignRight)
+            x += r.width() - size.width();
+        else if (flags & Qt::AlignHCenter)
+            x += (r.width() - size.width()) / 2;
+        if (flags & Qt::AlignBottom)
+            y += r.height() - size.height();
+        else if (flags & Qt::AlignVCenter)
+            y += (r.height() - size.height()) / 2;
+        p->drawStaticText(QPointF(x, y), laid);
+        return;
+    }
+    // Cut as elidedText cuts: as many characters as fit with the ellipsis after them.
+    qsizetype n = text.size();
+    bool cut = false;
+    if (n * m_advance > r.width()) {
+        if (r.width() < m_advance) return; // not even the ellipsis fits
+        n = qsizetype((r.width() - m_advance) / m_advance);
+        cut = true;
+    }
+    QVarLengthArray<quint32, 128> glyphs;
+    QVarLengthArray<QPointF, 128> positions;
+    for (qsizetype i = 0; i < n; ++i) {
+        glyphs.append(m_glyphs[text[i].unicode() - 0x20]);
+        positions.append(QPointF(i * m_advance, 0));
+    }
+    if (cut) {
+        glyphs.append(m_ellipsis);
+        positions.append(QPointF(n * m_advance, 0));
+    }
+    const qreal width = glyphs.size() * m_advance;
+    qreal x = r.left();
+    if (flags & Qt::AlignRight)
+        x = r.left() + r.width() - width;
+    else if (flags & Qt::AlignHCenter)
+        x = r.left() + (r.width() - width) / 2;
+    qreal y = r.top() + m_metrics.ascent();
+    if (flags & Qt::AlignBottom)
+        y = r.top() + r.height() - m_metrics.descent();
+    else if (flags & Qt::AlignVCenter)
+        y = r.top() + (r.height() - m_metrics.height()) / 2.0 + m_metrics.ascent();
+    QGlyphRun run;
+    run.setRawFont(m_raw);
+    run.setGlyphIndexes(QList<quint32>(glyphs.begin(), glyphs.end()));
+    run.setPositions(QList<QPointF>(positions.begin(), positions.end()));
+    p->drawGlyphRun(QPointF(x, y), run);
+}
+
+void CommLogCells::paint(QPainter* p, const QStyleOptionViewItem& option,
+                         const QModelIndex& index) const {
+    const QWidget* w = option.widget;
+    const QStyle* style = w ? w->style() : QApplication::style();
+    const QPalette::ColorGroup group = !(option.state & QStyle::State_Enabled) ? QPalette::Disabled
+                                       : (option.state & QStyle::State_Active) ? QPalette::Normal
+                                                                               : QPalette::Inactive;
+    const bool selected = option.state & QStyle::State_Selected;
+    if (selected) p->fillRect(option.rect, option.palette.brush(group, QPalette::Highlight));
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, w) + 1;
+    const QVariant align = index.data(Qt::TextAlignmentRole);
+    p->setPen(option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+    p->setFont(option.font);
+    DrawText(p, option.rect.adjusted(margin, 0, -margin, 0),
+             align.isValid() ? align.toInt() : int(Qt::AlignLeft | Qt::AlignVCenter),
+             index.data(Qt::DisplayRole).toString());
+    if (option.state & QStyle::State_HasFocus) {
+        QStyleOptionFocusRect focus;
+        focus.QStyleOption::operator=(option);
+        focus.state |= QStyle::State_KeyboardFocusChange | QStyle::State_Item;
+        focus.backgroundColor =
+            option.palette.color(group, selected ? QPalette::Highlight : QPalette::Window);
+        style->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, p, w);
+    }
+}

@@ -1,0 +1,42 @@
+#pragma once
+// Draws the communication log's cells: one line of plain text each, as the style would draw
+// it (selection, alignment, the style's text margin, "…" when it does not fit, the focus
+// frame), at a fraction of the cost. A log that streams hundreds of frames a second repaints
+// a full page of new rows for each batch; the style's general item drawing laid each text out
+// several times over (its size, its elision, its drawing), and shaping the text was most of
+// the rest. Texts of printable ASCII in a fixed-pitch font are drawn as glyph runs straight
+// from the font's character map; any other text is laid out once and kept for the next paint
+// (the direction column holds a few texts in every row).
+#include <QHash>
+#include <QRawFont>
+#include <QStaticText>
+#include <QStyledItemDelegate>
+#include <array>
+
+class CommLogCells : public QStyledItemDelegate {
+public:
+    // font: the view's; a cell in another font is drawn by the general path.
+    explicit CommLogCells(const QFont& font, QObject* parent = nullptr);
+    void paint(QPainter* p, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+    // Draws text in r with flags (alignment) as QPainter::drawText draws the text
+    // QFontMetrics::elidedText leaves of it, in the painter's font and pen.
+    void DrawText(QPainter* p, const QRect& r, int flags, const QString& text) const;
+    // Whether DrawText takes the glyph-run path for text in this font.
+    bool DrawsDirect(const QString& text) const;
+
+private:
+    QFont m_font;
+    QFontMetrics m_metrics;
+    QRawFont m_raw;
+    qreal m_advance = 0; // of every printable ASCII character; 0: no direct path
+    std::array<quint32, 0x7F - 0x20> m_glyphs{}; // by character - 0x20
+    quint32 m_ellipsis = 0;
+    struct Laid {
+        int width = 0; // the width it was laid out for
+        bool cut = false;
+        QStaticText text;
+    };
+    const Laid& LaidOut(const QString& text, int width) const;
+    mutable QHash<QString, Laid> m_laid; // forgotten whole when it grows past a few pages
+};
