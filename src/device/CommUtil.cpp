@@ -194,8 +194,10 @@ int SendBytes(const DeviceLink& ctx, const QByteArray& bytes, int n) {
         const QByteArray stale = port->Read(waiting);
         if (Lost(ctx)) return 0;
         if (!stale.isEmpty()) Observe(ctx, FrameDirection::Discarded, stale);
+        // The rest of that stray answer may still be arriving. (A look that found nothing
+        // leaves nothing to drop: the driver is not asked again on every request.)
+        port->DiscardInput();
     }
-    port->DiscardInput();
     const QByteArray frame = bytes.left(n);
     if (!port->Write(frame)) {
         if (!Lost(ctx))
