@@ -86,9 +86,13 @@ bool NameTaken(const RowSet* rs, const QString& field, const QString& name) {
 void Cancelled(EditContext& ctx, const QString& head, const QString& reason, const QString& title) {
     Critical(ctx, head + kCrLf + reason, title);
 }
-// A zone message over the device's length rule in the project's current mode (the mode may
-// have changed since the zone was saved; older files may hold anything) stops the download.
-bool MessagesFit(EditContext& ctx, bool isUnicode) {
+// The zones, in one pass. A zone message over the device's length rule in the project's
+// current mode (the mode may have changed since the zone was saved; older files may hold
+// anything) stops the download; the first such zone is named. Failing that, every zone that
+// gives the device a message needs a number of the device's zones, and only one zone may have
+// it: the message code (zone + 1, zone + 65) is one byte, so any other number lands on another
+// zone's message; the first zone against that is named.
+bool ZonesFit(EditContext& ctx, bool isUnicode) {
     const MLText T{ctx.ml, QStringLiteral("ValidUtil")};
     RowSet* zoneRs = ctx.project.Zones.get();
     if (!zoneRs || !zoneRs->IsOpen()) return true;
@@ -97,22 +101,42 @@ bool MessagesFit(EditContext& ctx, bool isUnicode) {
     const int alarmAt = copy->FieldIndex(ProjectSchema::kAlarmSMS);
     const int resetAt = copy->FieldIndex(ProjectSchema::kResetSMS);
     MessageRule::AnsiEncoder ansi;
+    QSet<int> taken;
+    QString badNumber; // the message for the first zone whose number does not do
     for (copy->MoveFirst(); !copy->Eof(); copy->MoveNext()) {
         const QString zone = ADOUtil::FieldText(copy.get(), no);
         const QString alarm = ADOUtil::FieldText(copy.get(), alarmAt);
         const QString reset = ADOUtil::FieldText(copy.get(), resetAt);
         const bool alarmFits = MessageRule::Fits(alarm, isUnicode, &ansi);
-        if (alarmFits && MessageRule::Fits(reset, isUnicode, &ansi)) continue;
-        const QString which = alarmFits ? T(QStringLiteral("]的警報復歸訊息["), 4, 2003) + reset
-                                        : T(QStringLiteral("]的警報發起訊息["), 3, 2003) + alarm;
-        const QString rule = isUnicode ? T(QStringLiteral("]長度超過70個字。"), 5, 2003)
-                                       : T(QStringLiteral("]長度超過160個位元組。"), 6, 2003);
-        Cancelled(ctx, T(QStringLiteral("下載取消！"), 1, 2003),
-                  T(QStringLiteral("警報點["), 2, 2003) + zone + which + rule,
-                  T(QStringLiteral("下載取消"), 7, 2003));
-        return false;
+        if (!alarmFits || !MessageRule::Fits(reset, isUnicode, &ansi)) {
+            const QString which = alarmFits
+                                      ? T(QStringLiteral("]的警報復歸訊息["), 4, 2003) + reset
+                                      : T(QStringLiteral("]的警報發起訊息["), 3, 2003) + alarm;
+            const QString rule = isUnicode ? T(QStringLiteral("]長度超過70個字。"), 5, 2003)
+                                           : T(QStringLiteral("]長度超過160個位元組。"), 6, 2003);
+            Cancelled(ctx, T(QStringLiteral("下載取消！"), 1, 2003),
+                      T(QStringLiteral("警報點["), 2, 2003) + zone + which + rule,
+                      T(QStringLiteral("下載取消"), 7, 2003));
+            return false;
+        }
+        if (!badNumber.isEmpty() || (alarm.isEmpty() && reset.isEmpty()))
+            continue; // no record, or a zone already named
+        bool number = false;
+        const int n = zone.toInt(&number);
+        QString reason;
+        if (!number || n < 0 || n >= PhoneBook::kZoneCount)
+            reason = T(QStringLiteral("]不是此機型的警報點 (0 至 63)。"), 3, 20102);
+        else if (taken.contains(n))
+            reason = T(QStringLiteral("]重複出現，兩個警報點的簡訊會互相覆蓋。"), 4, 20102);
+        if (reason.isEmpty())
+            taken.insert(n);
+        else
+            badNumber = T(QStringLiteral("警報點["), 2, 20102) + zone + reason;
     }
-    return true;
+    if (badNumber.isEmpty()) return true;
+    Cancelled(ctx, T(QStringLiteral("下載取消！"), 1, 20102), badNumber,
+              T(QStringLiteral("下載取消"), 5, 20102));
+    return false;
 }
 
 // A number longer than the contact editor takes (a file edited elsewhere) would not fit the
@@ -129,38 +153,6 @@ bool NumberFits(EditContext& ctx, const QString& userName, const QString& phone)
     return false;
 }
 
-// Every zone that gives the device a message needs a number of the device's zones, and
-// only one zone may have it: the message code (zone + 1, zone + 65) is one byte, so any
-// other number lands on another zone's message.
-bool ZoneNumbersFit(EditContext& ctx) {
-    const MLText T{ctx.ml, QStringLiteral("ValidUtil")};
-    RowSet* zoneRs = ctx.project.Zones.get();
-    if (!zoneRs || !zoneRs->IsOpen()) return true;
-    QSet<int> taken;
-    auto copy = zoneRs->Clone();
-    for (copy->MoveFirst(); !copy->Eof(); copy->MoveNext()) {
-        if (ADOUtil::NullToStr(copy->Field(ProjectSchema::kAlarmSMS)).isEmpty() &&
-            ADOUtil::NullToStr(copy->Field(ProjectSchema::kResetSMS)).isEmpty())
-            continue; // no record
-        const QString zone = ADOUtil::NullToStr(copy->Field(ProjectSchema::kZoneNo));
-        bool number = false;
-        const int no = zone.toInt(&number);
-        QString reason;
-        if (!number || no < 0 || no >= PhoneBook::kZoneCount)
-            reason = T(QStringLiteral("]不是此機型的警報點 (0 至 63)。"), 3, 20102);
-        else if (taken.contains(no))
-            reason = T(QStringLiteral("]重複出現，兩個警報點的簡訊會互相覆蓋。"), 4, 20102);
-        if (reason.isEmpty()) {
-            taken.insert(no);
-            continue;
-        }
-        Cancelled(ctx, T(QStringLiteral("下載取消！"), 1, 20102),
-                  T(QStringLiteral("警報點["), 2, 20102) + zone + reason,
-                  T(QStringLiteral("下載取消"), 5, 20102));
-        return false;
-    }
-    return true;
-}
 } // namespace
 
 bool ValidText(EditContext& ctx, const QString& text, const QString& kept, const QString& label,
@@ -324,6 +316,6 @@ bool CheckBeforeDownload(EditContext& ctx, const ProjectImage& image) {
                   T(QStringLiteral("下載取消"), 3, 2002));
         return false;
     }
-    return MessagesFit(ctx, image.isUnicode) && ZoneNumbersFit(ctx);
+    return ZonesFit(ctx, image.isUnicode);
 }
 } // namespace ValidUtil

@@ -240,6 +240,15 @@ private Q_SLOTS:
         QTest::newRow("zone twice")
             << one + "UPDATE Zones SET ResetSMS='b' WHERE ZoneNo=5;" + renumber("5")
             << QStringLiteral("警報點[5]重複出現，兩個警報點的簡訊會互相覆蓋。");
+        // A message over the rule is named before any zone number, wherever it stands; of
+        // the numbers, the first in row order.
+        QTest::newRow("bad number, then a long message")
+            << renumber("64") +
+                   QStringLiteral("UPDATE Zones SET AlarmSMS='%1' WHERE ZoneNo=10;").arg(x160 + 'x')
+            << QStringLiteral("警報點[10]的警報發起訊息[%1x]長度超過160個位元組。").arg(x160);
+        QTest::newRow("two bad numbers")
+            << renumber("64") + "UPDATE Zones SET ZoneNo=70, AlarmSMS='a' WHERE ZoneNo=10;"
+            << QStringLiteral("警報點[64") + outside;
         QTest::newRow("zone twice, once without messages")
             << one + "UPDATE Zones SET ZoneNo=5 WHERE ZoneNo=3;" << QString();
         QTest::newRow("128 groups, 128 targets") << Project(128, 128) << QString();
