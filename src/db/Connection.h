@@ -83,6 +83,21 @@ public:
     // file's lock is taken at the first read and kept instead of once per statement; let go,
     // it is released at once.
     void HoldLock(bool hold);
+    // Holds the lock for a scope (not nested within another hold). conn may be null.
+    class HeldLock {
+    public:
+        explicit HeldLock(Connection* conn) : m_conn(conn) {
+            if (m_conn) m_conn->HoldLock(true);
+        }
+        ~HeldLock() {
+            if (m_conn) m_conn->HoldLock(false);
+        }
+        HeldLock(const HeldLock&) = delete;
+        HeldLock& operator=(const HeldLock&) = delete;
+
+    private:
+        Connection* m_conn;
+    };
 
 private:
     bool Fail(sqlite3* db, int rc, DbFault fault, const QString& what);

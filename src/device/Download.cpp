@@ -1,12 +1,14 @@
 #include "device/Download.h"
 
 #include "base/VBUtil.h"
+#include "db/Connection.h"
 #include "device/CommUtil.h"
 #include "device/DeviceContext.h"
 #include "device/DeviceLink.h"
 #include "device/DownloadOutcome.h"
 #include "device/KORVACommUtil.h"
 #include "editing/PhoneBook.h"
+#include "editing/ProjectDiff.h"
 #include "editing/ValidUtil.h"
 #include "ml/MLText.h"
 #include "store/KORVAMain.h"
@@ -14,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <functional>
+#include <thread>
 
 namespace Download {
 namespace {
@@ -162,9 +165,16 @@ bool Run(DeviceContext& ctx) {
     OpenProject& p = ctx.project;
     // Events run between the steps that read the whole project, so the window keeps painting.
     ctx.ui.DoEvents();
-    const ProjectImage image = PhoneBook::BuildImages(p, false);
-    ctx.ui.DoEvents();
-    if (!ValidUtil::CheckBeforeDownload(ctx, image)) return false;
+    ProjectImage image;
+    QByteArray content; // what the history keeps of the project
+    {
+        // The file's lock is taken once for these reads, not once for each statement.
+        const Connection::HeldLock lock(p.conn.get());
+        image = PhoneBook::BuildImages(p, false);
+        ctx.ui.DoEvents();
+        if (!ValidUtil::CheckBeforeDownload(ctx, image)) return false;
+        content = ProjectDiff::Read(p).ToJson();
+    }
     ctx.ui.DoEvents();
 
     const int size = image.projectSize;
@@ -185,16 +195,26 @@ bool Run(DeviceContext& ctx) {
     ctx.link.dumpsNotWritten.clear();
     // Built once: the history stores the records the exchanges send.
     const Records records = BuildRecords(image);
-    DownloadOutcome::Recording recording = DownloadOutcome::Begin(ctx, image, records.Joined());
-    ctx.ui.SetBusy(true);
-    ctx.ui.ShowProgress(T(QStringLiteral("下載專案"), 1, 5),
-                        T(QStringLiteral("下載專案至簡訊警報機中, 請稍侯..."), 2, 5));
+    DownloadOutcome::Recording recording =
+        DownloadOutcome::Prepare(ctx, image, records.Joined(), content);
     Progress progress;
-    progress.total = 2 + int(image.phoneBook.size()) + int(image.shortMessages.size());
-    ctx.ui.SetProgressValue(0, progress.total, QString());
-    ctx.ui.DoEvents();
+    bool portOpen = false;
+    {
+        // The started row is written while the progress window shows and the port opens;
+        // both are done before the first frame.
+        std::thread started([&recording] { DownloadOutcome::WriteStarted(recording); });
+        ctx.ui.SetBusy(true);
+        ctx.ui.ShowProgress(T(QStringLiteral("下載專案"), 1, 5),
+                            T(QStringLiteral("下載專案至簡訊警報機中, 請稍侯..."), 2, 5));
+        progress.total = 2 + int(image.phoneBook.size()) + int(image.shortMessages.size());
+        ctx.ui.SetProgressValue(0, progress.total, QString());
+        ctx.ui.DoEvents();
+        portOpen = CommUtil::EnsurePortOpen(ctx);
+        started.join();
+    }
 
-    const bool ok = Clear(ctx, ClearPhoneBookCommand(), progress, ClearedPhoneBookLine(ctx)) &&
+    const bool ok = portOpen &&
+                    Clear(ctx, ClearPhoneBookCommand(), progress, ClearedPhoneBookLine(ctx)) &&
                     Clear(ctx, ClearShortMessagesCommand(), progress, ClearedMessagesLine(ctx)) &&
                     RunWritePhoneBook(ctx, records.phoneBook, progress) &&
                     RunWriteShortMessages(ctx, records.messages, progress);
@@ -259,7 +279,7 @@ QByteArray PhoneBookRecord(const PhoneBookEntry& e, int k) {
 }
 
 QByteArray ShortMessageRecord(const ShortMessageEntry& e, bool isUnicode) {
-    const QByteArray text = PhoneBook::MessageBytes(e.text, isUnicode);
+    const QByteArray& text = e.bytes;
     const int length = int(text.size());
     QByteArray r;
     r.reserve(9 + length);

@@ -38,7 +38,8 @@ QString TooLargeText(const MLState& ml, int size, int limit);
 // disabled flag, group number, L, k, the number. k is the entry's 1-based position.
 QByteArray PhoneBookRecord(const PhoneBookEntry& e, int k);
 // A short-message record: station, 0x50, 0x53, message code, B+4, flags (0x40, +0x80
-// disabled, +0x01 Unicode), group number, B, 0, the text bytes.
+// disabled, +0x01 Unicode), group number, B, 0, the entry's text bytes (encoded as the image
+// was built; isUnicode is the image's).
 QByteArray ShortMessageRecord(const ShortMessageEntry& e, bool isUnicode);
 // Every record of the image in sending order, each built once: the phonebook's, then the
 // messages' (no check codes).

@@ -7,7 +7,6 @@
 #include "device/KORVACommUtil.h"
 #include "device/SerialPort.h"
 #include "editing/PhoneBook.h"
-#include "editing/ProjectDiff.h"
 #include "ml/MLText.h"
 
 #include <QDir>
@@ -30,7 +29,8 @@ void IdentifyQuietly(DeviceContext& ctx) {
 }
 } // namespace
 
-Recording Begin(DeviceContext& ctx, const ProjectImage& image, const QByteArray& records) {
+Recording Prepare(DeviceContext& ctx, const ProjectImage& image, const QByteArray& records,
+                  const QByteArray& content) {
     if (ctx.link.identifyAtDownload) IdentifyQuietly(ctx);
     Recording r;
     r.path = DownloadHistory::PathOf(ctx);
@@ -46,13 +46,23 @@ Recording Begin(DeviceContext& ctx, const ProjectImage& image, const QByteArray&
         ctx.link.historyProjectPath.isEmpty() ? ctx.project.ProjPath : ctx.link.historyProjectPath);
     a.projectName = ctx.project.ProjName;
     a.image = records;
-    a.imageSha256 = DownloadHistory::ImageHash(a.image);
     a.bytes = image.projectSize;
     a.computer = DownloadHistory::ComputerName();
     a.user = DownloadHistory::UserName();
-    a.content = ProjectDiff::Read(ctx.project).ToJson();
+    a.content = content;
     r.history = DownloadHistory::Writer(r.path);
-    r.history.Begin(a, &r.historyError);
+    return r;
+}
+
+void WriteStarted(Recording& r) {
+    r.attempt.imageSha256 = DownloadHistory::ImageHash(r.attempt.image);
+    r.history.Begin(r.attempt, &r.historyError);
+}
+
+Recording Begin(DeviceContext& ctx, const ProjectImage& image, const QByteArray& records,
+                const QByteArray& content) {
+    Recording r = Prepare(ctx, image, records, content);
+    WriteStarted(r);
     return r;
 }
 

@@ -20,10 +20,17 @@ struct Recording {
     DownloadHistory::Writer history; // the file, open from the started row to the end
 };
 
-// Fills the attempt (dialer, port, project, the image's records as they will be sent,
-// content, computer, user) and writes its "started" row. Called once the person agreed,
-// before anything is sent.
-Recording Begin(DeviceContext& ctx, const ProjectImage& image, const QByteArray& records);
+// Fills the attempt (dialer, port, project, the image's records as they will be sent, the
+// project's content as ProjectContent JSON, computer, user) and writes its "started" row.
+// Called once the person agreed, before anything is sent.
+Recording Begin(DeviceContext& ctx, const ProjectImage& image, const QByteArray& records,
+                const QByteArray& content);
+// Begin in two steps, so the row can be written while the port opens. Prepare fills the
+// attempt on the thread that owns ctx (it may ask the dialer who it is); WriteStarted hashes
+// the records and writes the row, on any thread, touching nothing but r.
+Recording Prepare(DeviceContext& ctx, const ProjectImage& image, const QByteArray& records,
+                  const QByteArray& content);
+void WriteStarted(Recording& r);
 // How far the attempt got from the count of acknowledged commands (clears first, then the
 // phonebook, then the messages), its outcome, the link's incomplete state, and the history's
 // end row in one transaction.

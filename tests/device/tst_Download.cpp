@@ -4,6 +4,7 @@
 #include "device/KORVACommUtil.h"
 #include "editing/EditEnv.h"
 #include "editing/PhoneBook.h"
+#include "editing/ProjectDiff.h"
 #include "store/DownloadHistory.h"
 #include "support/ScriptedDevice.h"
 
@@ -17,10 +18,17 @@ struct DownloadEnv : EditEnv {
     ScriptedDevice* dev = nullptr;
     FakeDialer dialer;
     int failAt = -1;
+    QString historyAtFirstFrame; // the outcomes in the history as the first request arrives
     explicit DownloadEnv(int localeId = 1028) : EditEnv(localeId) {
         auto port = std::make_unique<ScriptedDevice>();
         dev = port.get();
         dev->responder = [this](const QByteArray& req) -> ScriptedReply {
+            if (dev->written.size() == 1) {
+                QVector<DownloadAttempt> rows;
+                DownloadHistory::Query(HistoryPath(), {}, rows, nullptr);
+                for (const DownloadAttempt& a : rows)
+                    historyAtFirstFrame += a.outcome + u' ';
+            }
             if (dev->written.size() == failAt) return {};
             if (quint8(req[1]) != Download::kFunction) return dialer.Answer(req); // connect
             return {TestFrames::WithCrc(req.left(4))};
@@ -209,6 +217,9 @@ private Q_SLOTS:
         QCOMPARE(a.port, QStringLiteral("/dev/ttyFAKE0"));
         QCOMPARE(a.bytes, size);
         QVERIFY(a.started.isValid() && a.ended >= a.started);
+        QCOMPARE(a.content, ProjectDiff::Read(env.p()).ToJson());
+        // Its started row is in the file before anything is sent.
+        QCOMPARE(env.historyAtFirstFrame, QStringLiteral("started "));
         if (failAt < 0) return;
 
         // Until a download to that dialer succeeds.
