@@ -180,6 +180,9 @@ bool SaveLog(const DeviceLink& ctx, const CommLogModel& log) {
 
 CommLogModel::CommLogModel(const MLState& ml, QObject* parent)
     : QAbstractTableModel(parent), m_ml(ml) {
+    // Room for every row it keeps, taken up page by page as rows come: growing by
+    // reallocation would touch a fresh copy of all rows at once.
+    m_rows.reserve(kMaxRows);
     const MLText T{ml, QStringLiteral("CommLog")};
     m_directions[int(FrameDirection::Sent)] = T(QStringLiteral("送出"), 1, 2);
     m_directions[int(FrameDirection::Received)] = T(QStringLiteral("接收"), 2, 2);

@@ -7,8 +7,9 @@
 #include <QVarLengthArray>
 #include <algorithm>
 
-CommLogCells::CommLogCells(const QFont& font, QObject* parent)
-    : QStyledItemDelegate(parent), m_font(font), m_metrics(font), m_raw(QRawFont::fromFont(font)) {
+CommLogCells::CommLogCells(const QFont& font, bool drawsGrid, QObject* parent)
+    : QStyledItemDelegate(parent), m_font(font), m_drawsGrid(drawsGrid), m_metrics(font),
+      m_raw(QRawFont::fromFont(font)) {
     if (!QFontInfo(font).fixedPitch() || !m_raw.isValid() ||
         !m_raw.supportsCharacter(QChar(0x2026)))
         return;
@@ -116,18 +117,27 @@ void CommLogCells::paint(QPainter* p, const QStyleOptionViewItem& option,
     const QPalette::ColorGroup group = !(option.state & QStyle::State_Enabled) ? QPalette::Disabled
                                        : (option.state & QStyle::State_Active) ? QPalette::Normal
                                                                                : QPalette::Inactive;
+    QRect cell = option.rect;
+    if (m_drawsGrid) {
+        cell.adjust(0, 0, -1, -1);
+        const QColor grid =
+            QColor::fromRgba(QRgb(style->styleHint(QStyle::SH_Table_GridLineColor, &option, w)));
+        p->fillRect(QRect(cell.right() + 1, cell.top(), 1, option.rect.height()), grid);
+        p->fillRect(QRect(cell.left(), cell.bottom() + 1, cell.width(), 1), grid);
+    }
     const bool selected = option.state & QStyle::State_Selected;
-    if (selected) p->fillRect(option.rect, option.palette.brush(group, QPalette::Highlight));
+    if (selected) p->fillRect(cell, option.palette.brush(group, QPalette::Highlight));
     const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, w) + 1;
     const QVariant align = index.data(Qt::TextAlignmentRole);
     p->setPen(option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
     p->setFont(option.font);
-    DrawText(p, option.rect.adjusted(margin, 0, -margin, 0),
+    DrawText(p, cell.adjusted(margin, 0, -margin, 0),
              align.isValid() ? align.toInt() : int(Qt::AlignLeft | Qt::AlignVCenter),
              index.data(Qt::DisplayRole).toString());
     if (option.state & QStyle::State_HasFocus) {
         QStyleOptionFocusRect focus;
         focus.QStyleOption::operator=(option);
+        focus.rect = cell;
         focus.state |= QStyle::State_KeyboardFocusChange | QStyle::State_Item;
         focus.backgroundColor =
             option.palette.color(group, selected ? QPalette::Highlight : QPalette::Window);

@@ -15,8 +15,11 @@
 
 class CommLogCells : public QStyledItemDelegate {
 public:
-    // font: the view's; a cell in another font is drawn by the general path.
-    explicit CommLogCells(const QFont& font, QObject* parent = nullptr);
+    // font: the view's; a cell in another font is drawn by the general path. drawsGrid: the
+    // view's own grid is off and the cells draw it, as the view would (a line of the grid
+    // colour along each cell's right and bottom edge), in two rectangle fills; the view's
+    // pen draws its lines pixel by pixel, a third of a repaint.
+    explicit CommLogCells(const QFont& font, bool drawsGrid = false, QObject* parent = nullptr);
     void paint(QPainter* p, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
     // Draws text in r with flags (alignment) as QPainter::drawText draws the text
@@ -27,6 +30,7 @@ public:
 
 private:
     QFont m_font;
+    bool m_drawsGrid = false;
     QFontMetrics m_metrics;
     QRawFont m_raw;
     qreal m_advance = 0; // of every printable ASCII character; 0: no direct path

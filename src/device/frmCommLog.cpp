@@ -24,7 +24,8 @@ frmCommLog::frmCommLog(DeviceContext& ctx, CommLogModel& log, QWidget* parent)
     tv->verticalHeader()->hide();
     tv->verticalHeader()->setDefaultSectionSize(tv->fontMetrics().height() + 4);
     tv->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    tv->setItemDelegate(new CommLogCells(tv->font(), tv));
+    tv->setShowGrid(false); // the cells draw it
+    tv->setItemDelegate(new CommLogCells(tv->font(), true, tv));
     QHeaderView* h = tv->horizontalHeader();
     const QFontMetrics fm(tv->font());
     h->resizeSection(CommLogModel::ColTime,

@@ -1,12 +1,14 @@
 // The log window's cells draw what the painter's own text drawing draws: the same pixels for
 // texts that fit and texts cut with "…", in ASCII (drawn from the font's glyphs directly) and in
-// Chinese (laid out and kept), left and right aligned.
+// Chinese (laid out and kept), left and right aligned; and the grid the view would draw.
 #include "device/CommLogCells.h"
 
 #include <QApplication>
 #include <QFontDatabase>
 #include <QImage>
 #include <QPainter>
+#include <QStandardItemModel>
+#include <QTableView>
 #include <QTest>
 
 class tst_frmCommLogCells : public QObject {
@@ -14,6 +16,7 @@ class tst_frmCommLogCells : public QObject {
 private Q_SLOTS:
     void drawsAsThePainter_data();
     void drawsAsThePainter();
+    void drawsTheViewsGrid();
 };
 
 void tst_frmCommLogCells::drawsAsThePainter_data() {
@@ -65,6 +68,34 @@ void tst_frmCommLogCells::drawsAsThePainter() {
     QVERIFY(ours == painter);
     // Laid out once and kept: the next drawing is the same.
     QVERIFY(draw([&](QPainter& p) { cells.DrawText(&p, r, flags, text); }) == painter);
+}
+
+// Drawn by the cells, the grid is the view's own, under selected rows and the current cell too.
+void tst_frmCommLogCells::drawsTheViewsGrid() {
+    QStandardItemModel model(4, 3);
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 3; ++c)
+            model.setItem(r, c,
+                          new QStandardItem(c == 2 ? QStringLiteral("已確認 %1").arg(r)
+                                                   : QStringLiteral("F7 %1").arg(r * c)));
+    const auto shown = [&](bool cellsDrawGrid) {
+        QTableView view;
+        view.setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+        view.setShowGrid(!cellsDrawGrid);
+        view.setItemDelegate(new CommLogCells(view.font(), cellsDrawGrid, &view));
+        view.setModel(&model);
+        view.resize(360, 200);
+        view.selectRow(1);
+        view.setCurrentIndex(model.index(2, 1));
+        view.show();
+        QApplication::setActiveWindow(&view);
+        view.setFocus();
+        if (!QTest::qWaitForWindowActive(&view) || !view.hasFocus()) return QImage();
+        return view.viewport()->grab().toImage();
+    };
+    const QImage cells = shown(true);
+    QVERIFY(!cells.isNull());
+    QVERIFY(cells == shown(false));
 }
 
 QTEST_MAIN(tst_frmCommLogCells)
