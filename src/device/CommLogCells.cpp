@@ -51,6 +51,93 @@ const CommLogCells::Laid& CommLogCells::LaidOut(const QString& text, int width) 
     return *m_laid.insert(text, std::move(laid));
 }
 
+namespace {
+// Characters of the Chinese texts: ideographs, their punctuation and the full-width forms. They
+// take no shaping: each keeps its glyph whatever stands beside it.
+bool IsCjk(char16_t c) {
+    return (c >= 0x2E80 && c <= 0x9FFF) || (c >= 0xF900 && c <= 0xFAFF) ||
+           (c >= 0xFF00 && c <= 0xFFEF);
+}
+} // namespace
+
+const CommLogCells::Glyph& CommLogCells::GlyphOf(QChar c) const {
+    auto it = m_cjk.find(c.unicode());
+    if (it != m_cjk.end()) return *it;
+    Glyph g;
+    QTextLayout layout(QString(c), m_font);
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    const QList<QGlyphRun> runs = layout.glyphRuns();
+    if (runs.size() == 1 && runs[0].glyphIndexes().size() == 1 && runs[0].glyphIndexes()[0]) {
+        const QRawFont raw = runs[0].rawFont();
+        g.index = runs[0].glyphIndexes()[0];
+        g.advance = raw.advancesForGlyphIndexes({g.index})[0].x();
+        g.font = int(m_fonts.indexOf(raw));
+        if (g.font < 0) {
+            g.font = int(m_fonts.size());
+            m_fonts << raw;
+        }
+    }
+    return *m_cjk.insert(c.unicode(), g);
+}
+
+// ASCII and Chinese, drawn as glyph runs when the whole text fits; false to leave it to the
+// layout (another script, a character no font has, a text to cut).
+bool CommLogCells::DrawsMixed(QPainter* p, const QRect& r, int flags, const QString& text) const {
+    if (m_advance <= 0) return false;
+    QVarLengthArray<int, 128> fonts; // -1: the fixed font
+    QVarLengthArray<quint32, 128> glyphs;
+    QVarLengthArray<qreal, 128> xs;
+    qreal x = 0, ascent = m_raw.ascent(), descent = m_raw.descent();
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        xs.append(x);
+        if (u >= 0x20 && u < 0x7F) {
+            fonts.append(-1);
+            glyphs.append(m_glyphs[u - 0x20]);
+            x += m_advance;
+            continue;
+        }
+        if (!IsCjk(u)) return false;
+        const Glyph& g = GlyphOf(c);
+        if (g.font < 0) return false;
+        fonts.append(g.font);
+        glyphs.append(g.index);
+        x += g.advance;
+        ascent = std::max(ascent, m_fonts[g.font].ascent());
+        descent = std::max(descent, m_fonts[g.font].descent());
+    }
+    if (x > r.width()) return false;
+    qreal left = r.left();
+    if (flags & Qt::AlignRight)
+        left += r.width() - x;
+    else if (flags & Qt::AlignHCenter)
+        left += (r.width() - x) / 2;
+    qreal baseline = r.top() + ascent;
+    if (flags & Qt::AlignBottom)
+        baseline = r.top() + r.height() - descent;
+    else if (flags & Qt::AlignVCenter)
+        baseline = r.top() + (r.height() - (ascent + descent)) / 2 + ascent;
+    // One run for each stretch in one font.
+    for (qsizetype i = 0; i < glyphs.size();) {
+        qsizetype j = i;
+        QList<quint32> indexes;
+        QList<QPointF> positions;
+        for (; j < glyphs.size() && fonts[j] == fonts[i]; ++j) {
+            indexes << glyphs[j];
+            positions << QPointF(xs[j], 0);
+        }
+        QGlyphRun run;
+        run.setRawFont(fonts[i] < 0 ? m_raw : m_fonts[fonts[i]]);
+        run.setGlyphIndexes(indexes);
+        run.setPositions(positions);
+        p->drawGlyphRun(QPointF(left, baseline), run);
+        i = j;
+    }
+    return true;
+}
+
 void CommLogCells::DrawText(QPainter* p, const QRect& r, int flags, const QString& text) const {
     if (p->font() != m_font || std::any_of(text.begin(), text.end(), [](QChar c) {
             return c.unicode() < 0x20;
@@ -60,6 +147,7 @@ void CommLogCells::DrawText(QPainter* p, const QRect& r, int flags, const QStrin
         return;
     }
     if (!DrawsDirect(text)) {
+        if (DrawsMixed(p, r, flags, text)) return;
         const QStaticText& laid = LaidOut(text, r.width()).text;
         const QSizeF size = laid.size();
         qreal x = r.left(), y = r.top();

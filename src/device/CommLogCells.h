@@ -11,6 +11,7 @@
 #include <QRawFont>
 #include <QStaticText>
 #include <QStyledItemDelegate>
+#include <QTextLayout>
 #include <array>
 
 class CommLogCells : public QStyledItemDelegate {
@@ -43,4 +44,15 @@ private:
     };
     const Laid& LaidOut(const QString& text, int width) const;
     mutable QHash<QString, Laid> m_laid; // forgotten whole when it grows past a few pages
+    // A Chinese character as the painter's layout draws it in this font: the fallback font it
+    // takes (an index into m_fonts), its glyph and advance; font -1: not drawn directly.
+    struct Glyph {
+        int font = -1;
+        quint32 index = 0;
+        qreal advance = 0;
+    };
+    const Glyph& GlyphOf(QChar c) const;
+    bool DrawsMixed(QPainter* p, const QRect& r, int flags, const QString& text) const;
+    mutable QHash<char16_t, Glyph> m_cjk;
+    mutable QList<QRawFont> m_fonts;
 };

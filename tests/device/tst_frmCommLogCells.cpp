@@ -1,6 +1,7 @@
 // The log window's cells draw what the painter's own text drawing draws: the same pixels for
 // texts that fit and texts cut with "…", in ASCII (drawn from the font's glyphs directly) and in
-// Chinese (laid out and kept), left and right aligned; and the grid the view would draw.
+// Chinese (from the glyphs the painter's layout takes), in other scripts (laid out and kept),
+// left and right aligned; and the grid the view would draw.
 #include "device/CommLogCells.h"
 
 #include <QApplication>
@@ -32,6 +33,9 @@ void tst_frmCommLogCells::drawsAsThePainter_data() {
     QTest::newRow("ascii too narrow for a character") << hex << 4 << left << true;
     QTest::newRow("chinese fits") << QStringLiteral("電話簿記錄 k=12") << 400 << left << false;
     QTest::newRow("chinese cut") << QStringLiteral("電話簿記錄 k=12") << 50 << left << false;
+    QTest::newRow("chinese punctuation and full-width forms")
+        << QStringLiteral("例外 02: 不合法的資料位址（寫入），已確認。") << 600 << left << false;
+    QTest::newRow("another script") << QStringLiteral("Zoë café") << 400 << left << false;
     QTest::newRow("a tab, as the painter draws it")
         << QStringLiteral("a\tb") << 200 << left << false;
 }
