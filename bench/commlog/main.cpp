@@ -7,8 +7,9 @@
 // last quarter includes showing the frames still waiting. Since the window shows frames in
 // batches (every 100 ms at most), a quarter's cost also depends on how many batches the timer
 // closes in it; the window's turns are therefore also printed apart: those that only took a
-// frame, and those that showed a batch, each per quarter. Medians of --runs runs (3).
-// Usage: commlog-bench [--frames N] [--runs N] [--gap-us N] (offscreen unless QT_QPA_PLATFORM)
+// frame, and those that showed a batch, each per quarter. Medians of --runs runs (11: a quarter is
+// a few tens of ms of CPU, and one run alone moves by a tenth on a busy machine). Usage:
+// commlog-bench [--frames N] [--runs N] [--gap-us N] (offscreen unless QT_QPA_PLATFORM)
 #include "../support/NullUi.h"
 #include "app/AppContext.h"
 #include "device/CommLog.h"
@@ -117,7 +118,7 @@ void Print(const char* name, const Quarters& q) {
 int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    int frames = 10000, runs = 3, gapUs = 100;
+    int frames = 10000, runs = 11, gapUs = 100;
     for (int i = 1; i + 1 < argc; ++i) {
         if (QByteArray(argv[i]) == "--frames") frames = std::max(4, atoi(argv[i + 1]));
         if (QByteArray(argv[i]) == "--runs") runs = std::max(1, atoi(argv[i + 1]));

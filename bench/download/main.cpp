@@ -4,7 +4,7 @@
 //  (b) unpaced, end to end (the image, the check, the content the history keeps, the history's
 //      records, the port's open, the exchanges): the download's time against a bare replay, a
 //      write-then-read loop over the same frames on the same terminal (the machine's floor); --runs
-//      interleaved pairs (5), medians, with the time outside the exchanges shown apart;
+//      interleaved pairs (11), medians, with the time outside the exchanges shown apart;
 //  (c) the longest the event loop waited during the paced download (a 1 ms timer).
 // The project fills a 128-zone model: 128 phonebook records of 10-digit numbers and 128
 // messages of 40 Big5 bytes (64 zones, alarm and reset).
@@ -164,7 +164,7 @@ double Median(QList<double> v) {
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
-    int runs = 5;
+    int runs = 11;
     for (int i = 1; i + 1 < argc; ++i)
         if (QByteArray(argv[i]) == "--runs") runs = std::max(1, atoi(argv[i + 1]));
     QTemporaryDir dir;
