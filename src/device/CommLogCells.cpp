@@ -4,6 +4,7 @@
 #include <QFontInfo>
 #include <QGlyphRun>
 #include <QPainter>
+#include <QTextLayout>
 #include <QVarLengthArray>
 #include <algorithm>
 
@@ -82,14 +83,33 @@ const CommLogCells::Glyph& CommLogCells::GlyphOf(QChar c) const {
     return *m_cjk.insert(c.unicode(), g);
 }
 
-// ASCII and Chinese, drawn as glyph runs when the whole text fits; false to leave it to the
-// layout (another script, a character no font has, a text to cut).
-bool CommLogCells::DrawsMixed(QPainter* p, const QRect& r, int flags, const QString& text) const {
+namespace {
+// Where text of width w goes in r with flags: the start of its baseline, for a line of the
+// given ascent and descent (0 and the height: its top left corner).
+QPointF Placed(const QRect& r, int flags, qreal w, qreal ascent, qreal descent) {
+    qreal x = r.left(), y = r.top() + ascent;
+    if (flags & Qt::AlignRight)
+        x += r.width() - w;
+    else if (flags & Qt::AlignHCenter)
+        x += (r.width() - w) / 2;
+    if (flags & Qt::AlignBottom)
+        y = r.top() + r.height() - descent;
+    else if (flags & Qt::AlignVCenter)
+        y = r.top() + (r.height() - (ascent + descent)) / 2 + ascent;
+    return {x, y};
+}
+} // namespace
+
+// ASCII and Chinese as glyph runs; an ASCII text cut as elidedText cuts it (as many characters
+// as fit, then the ellipsis). False leaves the text to the layout: another script, a character
+// no font has, a Chinese text to cut.
+bool CommLogCells::DrawsGlyphs(QPainter* p, const QRect& r, int flags, const QString& text) const {
     if (m_advance <= 0) return false;
     QVarLengthArray<int, 128> fonts; // -1: the fixed font
     QVarLengthArray<quint32, 128> glyphs;
     QVarLengthArray<qreal, 128> xs;
-    qreal x = 0, ascent = m_raw.ascent(), descent = m_raw.descent();
+    qreal x = 0, ascent = m_metrics.ascent(), descent = m_metrics.descent();
+    bool ascii = true;
     for (const QChar c : text) {
         const char16_t u = c.unicode();
         xs.append(x);
@@ -102,23 +122,25 @@ bool CommLogCells::DrawsMixed(QPainter* p, const QRect& r, int flags, const QStr
         if (!IsCjk(u)) return false;
         const Glyph& g = GlyphOf(c);
         if (g.font < 0) return false;
+        ascii = false;
         fonts.append(g.font);
         glyphs.append(g.index);
         x += g.advance;
         ascent = std::max(ascent, m_fonts[g.font].ascent());
         descent = std::max(descent, m_fonts[g.font].descent());
     }
-    if (x > r.width()) return false;
-    qreal left = r.left();
-    if (flags & Qt::AlignRight)
-        left += r.width() - x;
-    else if (flags & Qt::AlignHCenter)
-        left += (r.width() - x) / 2;
-    qreal baseline = r.top() + ascent;
-    if (flags & Qt::AlignBottom)
-        baseline = r.top() + r.height() - descent;
-    else if (flags & Qt::AlignVCenter)
-        baseline = r.top() + (r.height() - (ascent + descent)) / 2 + ascent;
+    if (x > r.width()) {
+        if (!ascii) return false;
+        if (r.width() < m_advance) return true; // not even the ellipsis fits
+        const qsizetype n = qsizetype((r.width() - m_advance) / m_advance);
+        fonts.resize(n + 1);
+        glyphs.resize(n + 1);
+        xs.resize(n + 1);
+        glyphs[n] = m_ellipsis;
+        xs[n] = n * m_advance;
+        x = (n + 1) * m_advance;
+    }
+    const QPointF origin = Placed(r, flags, x, ascent, descent);
     // One run for each stretch in one font.
     for (qsizetype i = 0; i < glyphs.size();) {
         qsizetype j = i;
@@ -132,7 +154,7 @@ bool CommLogCells::DrawsMixed(QPainter* p, const QRect& r, int flags, const QStr
         run.setRawFont(fonts[i] < 0 ? m_raw : m_fonts[fonts[i]]);
         run.setGlyphIndexes(indexes);
         run.setPositions(positions);
-        p->drawGlyphRun(QPointF(left, baseline), run);
+        p->drawGlyphRun(origin, run);
         i = j;
     }
     return true;
@@ -146,56 +168,9 @@ void CommLogCells::DrawText(QPainter* p, const QRect& r, int flags, const QStrin
                     p->fontMetrics().elidedText(text, Qt::ElideRight, r.width()));
         return;
     }
-    if (!DrawsDirect(text)) {
-        if (DrawsMixed(p, r, flags, text)) return;
-        const QStaticText& laid = LaidOut(text, r.width()).text;
-        const QSizeF size = laid.size();
-        qreal x = r.left(), y = r.top();
-        if (flags & Qt::AlignRight)
-            x += r.width() - size.width();
-        else if (flags & Qt::AlignHCenter)
-            x += (r.width() - size.width()) / 2;
-        if (flags & Qt::AlignBottom)
-            y += r.height() - size.height();
-        else if (flags & Qt::AlignVCenter)
-            y += (r.height() - size.height()) / 2;
-        p->drawStaticText(QPointF(x, y), laid);
-        return;
-    }
-    // Cut as elidedText cuts: as many characters as fit with the ellipsis after them.
-    qsizetype n = text.size();
-    bool cut = false;
-    if (n * m_advance > r.width()) {
-        if (r.width() < m_advance) return; // not even the ellipsis fits
-        n = qsizetype((r.width() - m_advance) / m_advance);
-        cut = true;
-    }
-    QVarLengthArray<quint32, 128> glyphs;
-    QVarLengthArray<QPointF, 128> positions;
-    for (qsizetype i = 0; i < n; ++i) {
-        glyphs.append(m_glyphs[text[i].unicode() - 0x20]);
-        positions.append(QPointF(i * m_advance, 0));
-    }
-    if (cut) {
-        glyphs.append(m_ellipsis);
-        positions.append(QPointF(n * m_advance, 0));
-    }
-    const qreal width = glyphs.size() * m_advance;
-    qreal x = r.left();
-    if (flags & Qt::AlignRight)
-        x = r.left() + r.width() - width;
-    else if (flags & Qt::AlignHCenter)
-        x = r.left() + (r.width() - width) / 2;
-    qreal y = r.top() + m_metrics.ascent();
-    if (flags & Qt::AlignBottom)
-        y = r.top() + r.height() - m_metrics.descent();
-    else if (flags & Qt::AlignVCenter)
-        y = r.top() + (r.height() - m_metrics.height()) / 2.0 + m_metrics.ascent();
-    QGlyphRun run;
-    run.setRawFont(m_raw);
-    run.setGlyphIndexes(QList<quint32>(glyphs.begin(), glyphs.end()));
-    run.setPositions(QList<QPointF>(positions.begin(), positions.end()));
-    p->drawGlyphRun(QPointF(x, y), run);
+    if (DrawsGlyphs(p, r, flags, text)) return;
+    const QStaticText& laid = LaidOut(text, r.width()).text;
+    p->drawStaticText(Placed(r, flags, laid.size().width(), 0, laid.size().height()), laid);
 }
 
 void CommLogCells::paint(QPainter* p, const QStyleOptionViewItem& option,

@@ -4,14 +4,13 @@
 // frame), at a fraction of the cost. A log that streams hundreds of frames a second repaints
 // a full page of new rows for each batch; the style's general item drawing laid each text out
 // several times over (its size, its elision, its drawing), and shaping the text was most of
-// the rest. Texts of printable ASCII in a fixed-pitch font are drawn as glyph runs straight
-// from the font's character map; any other text is laid out once and kept for the next paint
-// (the direction column holds a few texts in every row).
+// the rest. Printable ASCII in a fixed-pitch font is drawn as glyph runs straight from the
+// font's character map, and so is Chinese, from the glyph each character took in the
+// painter's own layout (learnt once); any other text is laid out once and kept.
 #include <QHash>
 #include <QRawFont>
 #include <QStaticText>
 #include <QStyledItemDelegate>
-#include <QTextLayout>
 #include <array>
 
 class CommLogCells : public QStyledItemDelegate {
@@ -26,7 +25,7 @@ public:
     // Draws text in r with flags (alignment) as QPainter::drawText draws the text
     // QFontMetrics::elidedText leaves of it, in the painter's font and pen.
     void DrawText(QPainter* p, const QRect& r, int flags, const QString& text) const;
-    // Whether DrawText takes the glyph-run path for text in this font.
+    // Whether text is printable ASCII, drawn straight from the fixed font's glyphs.
     bool DrawsDirect(const QString& text) const;
 
 private:
@@ -52,7 +51,7 @@ private:
         qreal advance = 0;
     };
     const Glyph& GlyphOf(QChar c) const;
-    bool DrawsMixed(QPainter* p, const QRect& r, int flags, const QString& text) const;
+    bool DrawsGlyphs(QPainter* p, const QRect& r, int flags, const QString& text) const;
     mutable QHash<char16_t, Glyph> m_cjk;
     mutable QList<QRawFont> m_fonts;
 };
