@@ -316,13 +316,26 @@ void Connection::Close() {
     m_handle.reset();
 }
 
-void Connection::HoldLock(bool hold) {
-    if (!IsOpen()) return;
+namespace {
+void HoldLockOf(const DbHandle& handle, bool hold) {
+    if (!handle.IsOpen()) return;
     int rc = SQLITE_OK;
-    sqlite3* db = m_handle->db;
-    QueryText(db, hold ? "PRAGMA locking_mode=EXCLUSIVE" : "PRAGMA locking_mode=NORMAL", rc);
+    QueryText(handle.db, hold ? "PRAGMA locking_mode=EXCLUSIVE" : "PRAGMA locking_mode=NORMAL", rc);
     // Back in the normal mode the lock goes at the next access of the file.
-    if (!hold) QueryText(db, "PRAGMA schema_version", rc);
+    if (!hold) QueryText(handle.db, "PRAGMA schema_version", rc);
+}
+} // namespace
+
+void Connection::HoldLock(bool hold) {
+    if (m_handle) HoldLockOf(*m_handle, hold);
+}
+
+Connection::HeldLock::HeldLock(const Connection* conn) : m_handle(conn ? conn->Handle() : nullptr) {
+    if (m_handle) HoldLockOf(*m_handle, true);
+}
+
+Connection::HeldLock::~HeldLock() {
+    if (m_handle) HoldLockOf(*m_handle, false);
 }
 
 bool Connection::Execute(const QString& sql, const QVariantList& params) {

@@ -83,20 +83,17 @@ public:
     // file's lock is taken at the first read and kept instead of once per statement; let go,
     // it is released at once.
     void HoldLock(bool hold);
-    // Holds the lock for a scope (not nested within another hold). conn may be null.
+    // Holds the lock for a scope (not nested within another hold). conn may be null; a
+    // connection closed meanwhile (events run in the scope) is left alone at its end.
     class HeldLock {
     public:
-        explicit HeldLock(Connection* conn) : m_conn(conn) {
-            if (m_conn) m_conn->HoldLock(true);
-        }
-        ~HeldLock() {
-            if (m_conn) m_conn->HoldLock(false);
-        }
+        explicit HeldLock(const Connection* conn);
+        ~HeldLock();
         HeldLock(const HeldLock&) = delete;
         HeldLock& operator=(const HeldLock&) = delete;
 
     private:
-        Connection* m_conn;
+        std::shared_ptr<DbHandle> m_handle;
     };
 
 private:

@@ -66,6 +66,26 @@ private Q_SLOTS:
         QCOMPARE(got.join(u','), names);
     }
 
+    // A held lock is let go at the end of its scope; a connection gone within is left alone.
+    void heldLock() {
+        auto c = Open();
+        auto other = Open();
+        {
+            const Connection::HeldLock lock(c.get());
+            QVERIFY(!OpenRecordset(c.get(), QStringLiteral("Users"))->Eof());
+        }
+        QElapsedTimer t;
+        t.start();
+        QVERIFY(other->Execute(QStringLiteral("INSERT INTO Empty VALUES('x')")));
+        QVERIFY(t.elapsed() < 500);
+        {
+            const Connection::HeldLock lock(c.get());
+            QVERIFY(!OpenRecordset(c.get(), QStringLiteral("Users"))->Eof());
+            c.reset(); // the project closed while events ran
+        }
+        QVERIFY(other->Execute(QStringLiteral("INSERT INTO Empty VALUES('y')")));
+    }
+
     void positionsAndEnds() {
         auto c = Open();
         QVERIFY(c);
